@@ -1,0 +1,86 @@
+#pragma once
+// File-system services the catalogue, the leftover search and the removals lean on.
+//
+// Paths are std::filesystem::path and keep the bytes the OS gave us: a Linux name need
+// not be UTF-8, so a path is never rebuilt from display text. Every function here may be
+// called from any thread; none throws.
+
+#include <QString>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zembra::platform {
+
+namespace fs = std::filesystem;
+
+enum class EntryType { File, Directory, Symlink, Other };
+
+struct DirEntry {
+    fs::path path;
+    EntryType type = EntryType::Other;
+    std::string name() const { return path.filename().native(); }
+};
+
+// How a deep enumeration treats packages (folders such as Foo.app): with SkipPackages
+// the package is delivered but not entered.
+enum class EnumerationOptions { SkipHidden = 4, SkipHiddenAndPackageDescendants = 6 };
+
+// The immediate entries of a folder, names starting with "." left out, sorted by the
+// name's bytes. Missing, unreadable, a plain file, or a path whose last component is a
+// symbolic link: nothing.
+std::vector<DirEntry> listDirectory(const fs::path &folder);
+
+// What a deep enumeration hands its visitor. `path` and `name` are views into a buffer
+// that changes after the call returns; copy what you keep.
+struct VisitedEntry {
+    std::string_view path;
+    std::string_view name;
+    EntryType type;
+    int dirFd; // handle of the folder holding the entry, valid during the call
+};
+
+// Pre-order walk below `folder` (the folder itself is not delivered): children sorted by
+// name bytes, hidden names neither delivered nor entered, links delivered but never
+// entered, unreadable subtrees skipped.
+void enumerateDeep(const fs::path &folder, EnumerationOptions options,
+                   const std::function<void(const VisitedEntry &)> &visit);
+
+// True for the package extensions that option 6 does not enter (exact case).
+bool isPackageExtension(std::string_view extension);
+
+// Text after the last "." of a name; "" when there is none or the only "."
+// is the first character.
+std::string nameExtension(std::string_view name);
+QString pathExtension(const fs::path &path);
+
+// The last component, decoded for matching and display (invalid UTF-8 becomes U+FFFD).
+QString lastComponent(const fs::path &path);
+// The name the user sees: the last component, with a trailing ".app" hidden.
+QString displayName(const fs::path &path);
+// A whole path decoded for matching and display.
+QString displayPath(const fs::path &path);
+
+// Something exists at the path (a dangling link counts: it is something to delete).
+bool itemExists(const fs::path &path);
+// A real folder (a link to a folder is not one).
+bool isRealDirectory(const fs::path &path);
+bool isRegularFile(const fs::path &path);
+
+// A file its size, a link its own size, a folder the sum over its deep enumeration
+// (hidden skipped, packages entered, folders adding 0), a vanished entry 0.
+std::uint64_t itemSize(const fs::path &path);
+
+// Deletes a file, a link (the link only) or a folder with all its contents, never
+// following links, working relative to directory handles. Refused (false, nothing
+// touched) outside the granted folders. False when anything could not be deleted.
+bool removeItem(const fs::path &path);
+
+// Absolute and lexically normal, without resolving links.
+fs::path absolutePath(const fs::path &path);
+
+} // namespace zembra::platform

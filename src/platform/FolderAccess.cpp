@@ -1,0 +1,100 @@
+#include "platform/FolderAccess.h"
+
+#include "platform/FileSystem.h"
+
+#include <mutex>
+#include <vector>
+
+namespace zembra::platform {
+
+namespace {
+
+struct Grant {
+    fs::path root;
+    bool includesSelf;
+};
+
+std::mutex &grantsMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+std::vector<Grant> &grants()
+{
+    static std::vector<Grant> g;
+    return g;
+}
+
+bool hasDotDot(const fs::path &p)
+{
+    for (const auto &c : p)
+        if (c == "..")
+            return true;
+    return false;
+}
+
+// True when `path` lies below `root` (or is it, when `orSelf`), comparing whole components.
+bool isWithin(const fs::path &path, const fs::path &root, bool orSelf)
+{
+    auto p = path.begin();
+    for (auto r = root.begin(); r != root.end(); ++r) {
+        if (r->empty()) // trailing separator of the root
+            continue;
+        if (p == path.end() || *p != *r)
+            return false;
+        ++p;
+    }
+    while (p != path.end() && p->empty())
+        ++p;
+    return p != path.end() || orSelf;
+}
+
+void addGrant(const fs::path &where, bool includesSelf)
+{
+    if (where.empty())
+        return;
+    const fs::path root = absolutePath(where);
+    std::lock_guard lock(grantsMutex());
+    grants().push_back({root, includesSelf});
+}
+
+} // namespace
+
+QByteArray bookmarkData(const fs::path &folder)
+{
+    const std::string bytes = absolutePath(folder).native();
+    return QByteArray(bytes.data(), qsizetype(bytes.size()));
+}
+
+ResolvedBookmark resolveBookmarkData(const QByteArray &data)
+{
+    ResolvedBookmark r;
+    if (!data.isEmpty())
+        r.folder = fs::path(std::string(data.constData(), size_t(data.size())));
+    return r;
+}
+
+void FolderAccess::startAccessing(const fs::path &folder) { addGrant(folder, false); }
+
+void FolderAccess::grantItem(const fs::path &item) { addGrant(item, true); }
+
+bool FolderAccess::mayDelete(const fs::path &path)
+{
+    if (path.empty() || !path.is_absolute() || hasDotDot(path))
+        return false;
+    const fs::path p = path.lexically_normal();
+    std::lock_guard lock(grantsMutex());
+    for (const Grant &g : grants())
+        if (isWithin(p, g.root, g.includesSelf))
+            return true;
+    return false;
+}
+
+void FolderAccess::reset()
+{
+    std::lock_guard lock(grantsMutex());
+    grants().clear();
+}
+
+} // namespace zembra::platform

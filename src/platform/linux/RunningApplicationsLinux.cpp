@@ -1,0 +1,64 @@
+// Running applications from /proc: each process of the user, with the identifier of the
+// bundle that its executable lies in.
+#include "platform/BundleInfo.h"
+#include "platform/RunningApplications.h"
+
+#include <dirent.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <map>
+#include <string>
+
+namespace zembra::platform {
+
+std::vector<RunningApplication> runningApplications()
+{
+    std::vector<RunningApplication> out;
+    DIR *proc = opendir("/proc");
+    if (!proc)
+        return out;
+    const uid_t me = getuid();
+    std::map<std::filesystem::path, std::optional<QString>> identifiers;
+    while (const dirent *d = readdir(proc)) {
+        if (!std::isdigit(static_cast<unsigned char>(d->d_name[0])))
+            continue;
+        const std::string dir = std::string("/proc/") + d->d_name;
+        struct stat st;
+        if (stat(dir.c_str(), &st) != 0 || st.st_uid != me)
+            continue;
+        RunningApplication app;
+        app.pid = std::strtol(d->d_name, nullptr, 10);
+        char buf[4096];
+        const ssize_t n = readlink((dir + "/exe").c_str(), buf, sizeof buf - 1);
+        if (n > 0) {
+            std::string exe(buf, size_t(n));
+            const std::string deleted = " (deleted)";
+            if (exe.size() > deleted.size() && exe.compare(exe.size() - deleted.size(), deleted.size(), deleted) == 0)
+                exe.resize(exe.size() - deleted.size());
+            app.executable = exe;
+            if (const auto bundle = enclosingApplicationBundle(app.executable)) {
+                auto it = identifiers.find(*bundle);
+                if (it == identifiers.end()) {
+                    const auto info = BundleInfo::read(*bundle);
+                    it = identifiers.emplace(*bundle, info ? info->identifier() : std::nullopt).first;
+                }
+                app.bundleIdentifier = it->second;
+            }
+        }
+        out.push_back(std::move(app));
+    }
+    closedir(proc);
+    return out;
+}
+
+QString userName()
+{
+    if (const passwd *pw = getpwuid(geteuid()); pw && pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
+    return QString::fromLocal8Bit(qgetenv("USER"));
+}
+
+} // namespace zembra::platform
