@@ -1,0 +1,46 @@
+#include "grants/GrantStore.h"
+
+#include "grants/GrantKeys.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderAccess.h"
+#include "platform/RunningApplications.h"
+
+namespace zembra::grants {
+
+void GrantStore::createGrant(const QString &key, const std::filesystem::path &folder)
+{
+    m_settings.setData(key, platform::bookmarkData(folder));
+    if (key == kMacOS)
+        m_settings.setInteger(kAllowAny, 1);
+    m_settings.synchronize();
+}
+
+Resolution GrantStore::resolve(const QString &key) const
+{
+    const platform::ResolvedBookmark r = platform::resolveBookmarkData(m_settings.dataForKey(key));
+    if (r.folder)
+        platform::FolderAccess::startAccessing(*r.folder);
+    return {r.folder, r.stale};
+}
+
+bool GrantStore::isValid(const QString &key) const
+{
+    const Resolution r = resolve(key);
+    if (!r.folder || r.stale)
+        return false;
+    const QString last = platform::lastComponent(platform::absolutePath(*r.folder));
+    if (key == kApplications)
+        return last == QLatin1String("Applications");
+    if (key == kHome)
+        return last == platform::userName();
+    if (key == kMacOS)
+        return last == QLatin1String("/");
+    return false;
+}
+
+bool GrantStore::systemFoldersAllowed(const Resolution &macOS) const
+{
+    return m_settings.integerForKey(kAllowAny) == 1 && !macOS.stale;
+}
+
+} // namespace zembra::grants

@@ -1,0 +1,43 @@
+#pragma once
+// The stored folder grants: the Applications folder, the home folder and the root of the
+// startup disk. Every user resolves a grant itself, each time it needs the folder;
+// resolving starts access, which is never stopped. Safe from any thread.
+
+#include "platform/SettingsStore.h"
+
+#include <QString>
+
+#include <filesystem>
+#include <optional>
+
+namespace zembra::grants {
+
+struct Resolution {
+    std::optional<std::filesystem::path> folder;
+    bool stale = false;
+};
+
+class GrantStore {
+public:
+    explicit GrantStore(platform::SettingsStore &settings) : m_settings(settings) {}
+
+    // Stores the folder the user picked under `key`, whatever it is; the whole-disk grant
+    // also sets "AllowAny" to 1. Written to disk at once.
+    void createGrant(const QString &key, const std::filesystem::path &folder);
+
+    // Reads and resolves the grant and starts access on the folder.
+    Resolution resolve(const QString &key) const;
+
+    // The validity test of a grant: it resolves, is not stale and names the expected
+    // folder ("Applications", the login name, or "/").
+    bool isValid(const QString &key) const;
+
+    // The system folders are searched when "AllowAny" is 1 and the whole-disk grant
+    // did not resolve stale; the folder's name is not tested.
+    bool systemFoldersAllowed(const Resolution &macOS) const;
+
+private:
+    platform::SettingsStore &m_settings;
+};
+
+} // namespace zembra::grants
