@@ -1,0 +1,33 @@
+#pragma once
+// The fixed words of the leftover lists: category markers, the placeholder of a
+// deselected row, and the group titles the review shows.
+
+#include <QString>
+
+#include <array>
+
+namespace zembra::leftovers {
+
+inline const QString kExecutables = QStringLiteral("Executables");
+inline const QString kPreferences = QStringLiteral("Preferences");
+inline const QString kSupportfiles = QStringLiteral("Supportfiles");
+inline const QString kLauchAgents = QStringLiteral("LauchAgents");
+inline const QString kLogs = QStringLiteral("Logs");
+inline const QString kPlugins = QStringLiteral("Plugins");
+inline const QString kDesktop = QStringLiteral("Desktop");
+inline const QString kOther = QStringLiteral("Other");
+
+inline const QString kEmpty = QStringLiteral("Empty");
+
+// The short label that stands in when too little of the label is left.
+inline const QString kSmallLabel = QStringLiteral("label_name_ad_is_small");
+inline const QString kAppleCompany = QStringLiteral("apple");
+inline const QString kAppleCompanyReplacement = QStringLiteral("companyname");
+inline const QString kXcodeIdentifier = QStringLiteral("com.apple.dt.Xcode");
+
+// True for the eight marker words.
+bool isMarkerWord(const QString &word);
+// The title a group row shows for a marker word ("Support files" for "Supportfiles").
+QString groupTitle(const QString &markerWord);
+
+} // namespace zembra::leftovers

@@ -1,0 +1,496 @@
+#include "leftovers/LeftoverSearch.h"
+
+#include "catalogue/Application.h"
+#include "leftovers/LeftoverKeys.h"
+#include "leftovers/NameKeys.h"
+#include "grants/GrantKeys.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+
+#include <array>
+#include <map>
+#include <string>
+
+namespace zembra::leftovers {
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::containsFolded;
+
+enum class KeyId {
+    Bundle,
+    BundleName,
+    BundleNameInfo,
+    Label,
+    LabelName,
+    ExecutableInfo,
+    CompanyName,
+    CompanyCapitalized,
+    ShortLabel,
+    Count
+};
+
+enum class Group { Preferences, Supportfiles, LauchAgents, Logs, Plugins, Desktop, Other, Count };
+
+const QString &markerOf(Group g)
+{
+    static const std::array<const QString *, size_t(Group::Count)> kWords = {
+        &kPreferences, &kSupportfiles, &kLauchAgents, &kLogs, &kPlugins, &kDesktop, &kOther};
+    return *kWords[size_t(g)];
+}
+
+enum class Root { Home, System };
+enum class Read { Listing, Deep4, Deep6 };
+enum class Extra { None, Pro, CrashReporterThenLabelDigit, CsxsExclusion, ExtensionRule };
+enum class Special { None, EnclosingFolder, DeveloperFolder, LoginItems };
+
+struct Test {
+    bool equals;
+    KeyId key;
+    bool reviewOnly = false; // left out of the search before a removal without review
+};
+
+struct Pass {
+    Special special;
+    Root root;
+    const char *folder;
+    Read read;
+    std::vector<Test> tests;
+    Extra extra;
+    Group group;
+    bool runsWithoutReview;
+};
+
+Test contains(KeyId k) { return {false, k}; }
+Test equals(KeyId k) { return {true, k}; }
+Test equalsInReview(KeyId k) { return {true, k, true}; }
+
+// The passes in order. The matching rules are the search: change them with care.
+const std::vector<Pass> &passes()
+{
+    using K = KeyId;
+    static const std::vector<Pass> kPasses = {
+        {Special::None, Root::Home, "Library/Preferences", Read::Listing,
+         {contains(K::Bundle), contains(K::BundleNameInfo)}, Extra::Pro, Group::Preferences, true},
+        {Special::EnclosingFolder, Root::Home, "", Read::Listing, {}, Extra::None, Group::Supportfiles, true},
+        {Special::None, Root::Home, "Library/Application Support", Read::Deep6,
+         {contains(K::BundleNameInfo), contains(K::Bundle), contains(K::LabelName), equals(K::BundleName),
+          contains(K::Label)},
+         Extra::CrashReporterThenLabelDigit, Group::Supportfiles, true},
+        {Special::None, Root::System, "Users/Shared", Read::Listing,
+         {contains(K::BundleNameInfo), contains(K::Label), contains(K::Bundle)}, Extra::None,
+         Group::Supportfiles, false},
+        {Special::None, Root::System, "Library/Application Support", Read::Listing,
+         {contains(K::BundleNameInfo), contains(K::Label), contains(K::Bundle), contains(K::CompanyName)},
+         Extra::None, Group::Supportfiles, false},
+        {Special::None, Root::Home, "Library/Containers", Read::Listing, {contains(K::Bundle)}, Extra::Pro,
+         Group::Supportfiles, true},
+        {Special::None, Root::Home, "Library/Saved Application State", Read::Listing, {contains(K::Bundle)},
+         Extra::None, Group::Supportfiles, true},
+        {Special::None, Root::Home, "Library/Caches", Read::Listing,
+         {contains(K::Bundle), equals(K::CompanyCapitalized), equalsInReview(K::Label)}, Extra::None,
+         Group::Supportfiles, true},
+        {Special::None, Root::Home, "Library/Cookies", Read::Listing, {contains(K::Bundle)}, Extra::None,
+         Group::Supportfiles, true},
+        {Special::None, Root::Home, "Library/Application Scripts", Read::Listing, {contains(K::Bundle)},
+         Extra::Pro, Group::Supportfiles, true},
+        {Special::None, Root::Home, "Library/Caches/com.apple.helpd", Read::Deep4,
+         {contains(K::Bundle), contains(K::BundleName)}, Extra::None, Group::Supportfiles, true},
+        {Special::None, Root::Home, "Library/Group Containers", Read::Listing,
+         {contains(K::BundleName), contains(K::BundleNameInfo), contains(K::ShortLabel)}, Extra::None,
+         Group::Supportfiles, true},
+        {Special::None, Root::Home, "Library", Read::Listing,
+         {equals(K::CompanyCapitalized), contains(K::BundleNameInfo), equals(K::BundleName)}, Extra::None,
+         Group::Supportfiles, true},
+        {Special::DeveloperFolder, Root::Home, "Library/Developer", Read::Listing, {}, Extra::None,
+         Group::Supportfiles, true},
+        {Special::LoginItems, Root::Home, "", Read::Listing, {}, Extra::None, Group::Supportfiles, false},
+        {Special::None, Root::Home, "Library/LaunchAgents", Read::Listing,
+         {contains(K::Bundle), contains(K::BundleName)}, Extra::None, Group::LauchAgents, true},
+        {Special::None, Root::System, "Library/LaunchAgents", Read::Listing,
+         {contains(K::Bundle), contains(K::BundleName)}, Extra::None, Group::LauchAgents, true},
+        {Special::None, Root::System, "Library/LaunchDaemons", Read::Listing,
+         {contains(K::Bundle), contains(K::BundleName)}, Extra::None, Group::LauchAgents, true},
+        {Special::None, Root::System, "Library/PrivilegedHelperTools", Read::Listing, {contains(K::Bundle)},
+         Extra::None, Group::LauchAgents, true},
+        {Special::None, Root::Home, "Library/Logs", Read::Deep4,
+         {contains(K::Label), equals(K::BundleName), contains(K::BundleNameInfo), contains(K::ExecutableInfo),
+          contains(K::LabelName), contains(K::Bundle)},
+         Extra::CsxsExclusion, Group::Logs, true},
+        {Special::None, Root::Home, "Library/Application Support/CrashReporter", Read::Listing,
+         {contains(K::Label), contains(K::BundleNameInfo), contains(K::ExecutableInfo)}, Extra::None,
+         Group::Logs, true},
+        {Special::None, Root::Home, "Library/Logs/CSXS", Read::Listing,
+         {contains(K::CompanyName), contains(K::Label)}, Extra::None, Group::Logs, true},
+        {Special::None, Root::Home, "Library/WebKit", Read::Listing, {contains(K::Bundle)}, Extra::None,
+         Group::Logs, true},
+        {Special::None, Root::System, "Library/Logs", Read::Deep4,
+         {contains(K::Label), equals(K::BundleName), contains(K::BundleNameInfo), contains(K::ExecutableInfo),
+          contains(K::LabelName), contains(K::Bundle)},
+         Extra::None, Group::Logs, true},
+        {Special::None, Root::Home, "Library/Address Book Plug-Ins", Read::Listing,
+         {contains(K::BundleName), contains(K::Label)}, Extra::None, Group::Plugins, true},
+        {Special::None, Root::Home, "Library/Services", Read::Listing,
+         {contains(K::BundleName), contains(K::Label)}, Extra::None, Group::Plugins, true},
+        {Special::None, Root::Home, "Desktop", Read::Listing,
+         {contains(K::Label), contains(K::BundleNameInfo)}, Extra::ExtensionRule, Group::Desktop, false},
+        {Special::None, Root::System, "var/folders", Read::Deep4,
+         {contains(K::Bundle), contains(K::BundleNameInfo), contains(K::Label)}, Extra::Pro, Group::Other, true},
+        {Special::None, Root::System, "var/run", Read::Listing,
+         {contains(K::Bundle), contains(K::BundleNameInfo), contains(K::Label)}, Extra::Pro, Group::Other, true},
+        {Special::None, Root::System, "var/db", Read::Deep4,
+         {contains(K::Bundle), contains(K::BundleNameInfo), contains(K::Label)}, Extra::Pro, Group::Other, true},
+    };
+    return kPasses;
+}
+
+struct Key {
+    QString text;
+    std::string utf8;   // for the equals test
+    std::string folded; // for the contains test
+    bool usable = false;
+};
+
+Key makeKey(const OptString &value, int minLength)
+{
+    Key k;
+    if (!value)
+        return k;
+    k.text = *value;
+    k.utf8 = value->toStdString();
+    k.folded = platform::foldForMatch(*value);
+    k.usable = !k.folded.empty() && value->size() >= minLength;
+    return k;
+}
+
+// A listed name, folded once for every test against it.
+struct ListedName {
+    fs::path path;
+    std::string name;
+    std::string folded;
+};
+
+class Search {
+public:
+    Search(ItemRecord &record, platform::SettingsStore &settings, SearchMode mode)
+        : m_record(record), m_settings(settings), m_mode(mode)
+    {
+    }
+
+    SearchResult run()
+    {
+        m_record.setFiles({}); // S1
+        grants::GrantStore store(m_settings);
+        const grants::Resolution home = store.resolve(grants::kHome); // S2
+        const grants::Resolution root = store.resolve(grants::kMacOS);
+        m_home = home.folder;
+        m_root = root.folder;
+        m_systemAllowed = m_root && store.systemFoldersAllowed(root);
+        m_applications = store.resolve(grants::kApplications).folder;
+
+        deriveKeys(); // S3, S5
+        m_files.push_back(FileEntry::word(kExecutables)); // S4
+        if (const auto url = m_record.url())
+            m_files.push_back(FileEntry::file(*url));
+
+        for (const Pass &pass : passes()) // S6
+            runPass(pass);
+        m_record.setFiles(m_files);
+        return {home};
+    }
+
+private:
+    void deriveKeys()
+    {
+        const int minLength = m_mode == SearchMode::WithoutReview ? 3 : 0;
+        const OptString company = m_record.company_name();
+        const OptString label = m_record.label();
+        auto set = [&](KeyId id, const OptString &v) { m_keys[size_t(id)] = makeKey(v, minLength); };
+        set(KeyId::Bundle, m_record.bundle());
+        set(KeyId::BundleName, m_record.bundle_name());
+        set(KeyId::BundleNameInfo, m_record.bundle_name_info());
+        set(KeyId::Label, label);
+        set(KeyId::LabelName, m_record.label_name());
+        set(KeyId::ExecutableInfo, m_record.executable_info());
+        set(KeyId::CompanyCapitalized, company ? OptString(companyCapitalized(*company)) : std::nullopt);
+        set(KeyId::ShortLabel, label ? OptString(shortLabel(*label)) : std::nullopt);
+        // The "apple" rule changes the record for good, after the capitalised key is made.
+        if (company && *company == kAppleCompany)
+            m_record.setCompany_name(kAppleCompanyReplacement);
+        set(KeyId::CompanyName, m_record.company_name());
+        m_proInBundleName = containsFolded(key(KeyId::BundleName).folded, "pro");
+    }
+
+    const Key &key(KeyId id) const { return m_keys[size_t(id)]; }
+
+    bool matches(const Pass &pass, std::string_view name, std::string_view folded) const
+    {
+        for (const Test &t : pass.tests) {
+            if (t.reviewOnly && m_mode == SearchMode::WithoutReview)
+                continue;
+            const Key &k = key(t.key);
+            if (!k.usable)
+                continue;
+            if (t.equals ? name == k.utf8 : containsFolded(folded, k.folded))
+                return true;
+        }
+        return false;
+    }
+
+    std::optional<fs::path> folderOf(const Pass &pass) const
+    {
+        const auto &base = pass.root == Root::Home ? m_home : m_root;
+        if (!base)
+            return std::nullopt;
+        return *base / pass.folder;
+    }
+
+    void appendMarkerOnce(Group g)
+    {
+        if (m_flagCleared[size_t(g)])
+            return;
+        m_flagCleared[size_t(g)] = true;
+        m_files.push_back(FileEntry::word(markerOf(g)));
+    }
+
+    static bool pathContains(std::string_view path, std::string_view foldedWord)
+    {
+        return containsFolded(platform::foldForMatch(path), foldedWord);
+    }
+
+    // Keeps the entries of a numbered sibling application ("Product 2") out of the
+    // Application Support pass. Indices count UTF-16 code units; an index that does not
+    // exist lets the entry in.
+    bool labelDigitRule(std::string_view nameBytes, std::string_view folded) const
+    {
+        const Key &label = key(KeyId::Label);
+        if (!label.usable || !containsFolded(folded, label.folded))
+            return true;
+        const QString name = QString::fromUtf8(nameBytes.data(), qsizetype(nameBytes.size()));
+        const qsizetype n = name.size();
+        const qsizetype k = label.text.size();
+        const bool haveAB = k >= 2 && n >= 2;
+        const bool abEqual = haveAB && label.text.at(k - 2) == name.at(n - 2);
+        if (n > k) {
+            if (k + 1 >= n)
+                return true;
+            const QChar c = name.at(k + 1);
+            const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
+            return !digit || !haveAB || abEqual;
+        }
+        return !haveAB || abEqual;
+    }
+
+    void consider(const Pass &pass, std::string_view path, std::string_view name, std::string_view folded)
+    {
+        if (!matches(pass, name, folded))
+            return;
+        // These two drop an entry before it can bring in its group's marker.
+        if (pass.extra == Extra::CsxsExclusion && pathContains(path, "csxs"))
+            return;
+        if (pass.extra == Extra::ExtensionRule && !platform::nameExtension(name).empty())
+            return;
+        appendMarkerOnce(pass.group);
+        if (pass.extra == Extra::Pro && containsFolded(folded, "pro") && !m_proInBundleName)
+            return;
+        if (pass.extra == Extra::CrashReporterThenLabelDigit &&
+            (pathContains(path, "crashreporter") || !labelDigitRule(name, folded)))
+            return;
+        m_files.push_back(FileEntry::file(fs::path(std::string(path))));
+    }
+
+    const std::vector<ListedName> &listing(const fs::path &folder)
+    {
+        auto it = m_listings.find(folder);
+        if (it != m_listings.end())
+            return it->second;
+        std::vector<ListedName> names;
+        for (platform::DirEntry &e : platform::listDirectory(folder)) {
+            std::string name = e.name();
+            std::string folded = platform::foldForMatch(std::string_view(name));
+            names.push_back({std::move(e.path), std::move(name), std::move(folded)});
+        }
+        return m_listings.emplace(folder, std::move(names)).first->second;
+    }
+
+    void runPass(const Pass &pass)
+    {
+        if (m_mode == SearchMode::WithoutReview && !pass.runsWithoutReview)
+            return;
+        if (pass.root == Root::System && !m_systemAllowed)
+            return;
+        switch (pass.special) {
+        case Special::EnclosingFolder:
+            return enclosingFolder();
+        case Special::DeveloperFolder:
+            if (m_home && m_record.bundle() == kXcodeIdentifier)
+                m_files.push_back(FileEntry::file(*folderOf(pass)));
+            return;
+        case Special::LoginItems:
+            return loginItems();
+        case Special::None:
+            break;
+        }
+        const auto folder = folderOf(pass);
+        if (!folder)
+            return;
+        if (pass.read == Read::Listing) {
+            for (const ListedName &e : listing(*folder))
+                consider(pass, e.path.native(), e.name, e.folded);
+            return;
+        }
+        const auto options = pass.read == Read::Deep6 ? platform::EnumerationOptions::SkipHiddenAndPackageDescendants
+                                                       : platform::EnumerationOptions::SkipHidden;
+        std::string folded;
+        platform::enumerateDeep(*folder, options, [&](const platform::VisitedEntry &e) {
+            folded = platform::foldForMatch(e.name);
+            consider(pass, e.path, e.name, folded);
+        });
+    }
+
+    // True when `folder` is a granted folder or holds one: never a leftover of one item.
+    bool holdsAGrant(const fs::path &folder) const
+    {
+        const fs::path f = platform::absolutePath(folder);
+        for (const auto &granted : {m_home, m_root, m_applications}) {
+            if (!granted)
+                continue;
+            const fs::path g = platform::absolutePath(*granted);
+            auto gi = g.begin();
+            bool prefix = true;
+            for (auto fi = f.begin(); fi != f.end(); ++fi, ++gi)
+                if (gi == g.end() || *gi != *fi) {
+                    prefix = false;
+                    break;
+                }
+            if (prefix)
+                return true;
+        }
+        return false;
+    }
+
+    // Any entry named *.app in the folder or below it, other than the item itself.
+    static bool holdsAnotherApplication(const fs::path &folder, const fs::path &item)
+    {
+        const std::string itself = platform::absolutePath(item).native();
+        bool found = false;
+        platform::enumerateDeep(folder, platform::EnumerationOptions::SkipHiddenAndPackageDescendants,
+                                [&](const platform::VisitedEntry &e) {
+                                    if (!found && platform::nameExtension(e.name) == "app" && e.path != itself)
+                                        found = true;
+                                });
+        return found;
+    }
+
+    // An application kept in a folder of its own brings that folder in. Not a folder that
+    // holds other applications, at any depth (Games/Chess.app would take every game with
+    // it), not a
+    // granted folder or one above it, and not because of the application's own name.
+    void enclosingFolder()
+    {
+        const auto url = m_record.url();
+        if (!url)
+            return;
+        const fs::path parent = url->parent_path();
+        if (parent.empty() || platform::lastComponent(parent) == QLatin1String("Applications"))
+            return;
+        if (!platform::localizedStandardContains(platform::displayPath(parent), QStringLiteral("Applications")))
+            return;
+        if (holdsAGrant(parent))
+            return;
+        if (holdsAnotherApplication(parent, *url))
+            return;
+        appendMarkerOnce(Group::Supportfiles);
+        m_files.push_back(FileEntry::file(parent));
+    }
+
+    // Helper applications in the bundle's LoginItems folder have containers and scripts
+    // of their own.
+    void loginItems()
+    {
+        const auto url = m_record.url();
+        if (!url || !m_home)
+            return;
+        const fs::path folder = *url / "Contents/Library/LoginItems";
+        if (!platform::isRealDirectory(folder))
+            return;
+        const Application enumerator(m_settings);
+        const Key &mainBundle = key(KeyId::Bundle);
+        for (const platform::DirEntry &e : platform::listDirectory(folder)) {
+            if (platform::nameExtension(e.name()) != "app")
+                continue;
+            const auto helper = enumerator.application(e.path);
+            const Key helperBundle = makeKey(helper->bundle(), 0);
+            const Key helperName = makeKey(helper->bundle_name(), 0);
+            if (mainBundle.usable && helperBundle.usable && containsFolded(helperBundle.folded, mainBundle.folded))
+                continue;
+            const bool namePro = containsFolded(helperName.folded, "pro");
+            const bool namePlus = containsFolded(helperName.folded, "plus");
+            for (const char *where : {"Library/Containers", "Library/Application Scripts"}) {
+                for (const ListedName &entry : listing(*m_home / where)) {
+                    const bool match = (helperBundle.usable && containsFolded(entry.folded, helperBundle.folded)) ||
+                                       (helperName.usable && containsFolded(entry.folded, helperName.folded));
+                    if (!match)
+                        continue;
+                    appendMarkerOnce(Group::Supportfiles);
+                    const bool pro = containsFolded(entry.folded, "pro");
+                    const bool plus = containsFolded(entry.folded, "plus");
+                    if ((!pro && !plus) || (pro && namePro) || (plus && namePlus))
+                        m_files.push_back(FileEntry::file(entry.path));
+                }
+            }
+        }
+    }
+
+    ItemRecord &m_record;
+    platform::SettingsStore &m_settings;
+    const SearchMode m_mode;
+    std::optional<fs::path> m_home;
+    std::optional<fs::path> m_root;
+    std::optional<fs::path> m_applications;
+    bool m_systemAllowed = false;
+    std::array<Key, size_t(KeyId::Count)> m_keys;
+    bool m_proInBundleName = false;
+    std::array<bool, size_t(Group::Count)> m_flagCleared{};
+    std::vector<FileEntry> m_files;
+    std::map<fs::path, std::vector<ListedName>> m_listings;
+};
+
+} // namespace
+
+SearchResult searchLeftovers(ItemRecord &record, platform::SettingsStore &settings, SearchMode mode)
+{
+    Search search(record, settings, mode);
+    SearchResult result = search.run();
+    if (mode == SearchMode::Review)
+        record.setSizes(sizesOf(record.files()));
+    return result;
+}
+
+std::vector<SizeEntry> sizesOf(const std::vector<FileEntry> &files)
+{
+    std::vector<SizeEntry> sizes;
+    sizes.reserve(files.size());
+    std::map<fs::path, std::uint64_t> known; // a deep pass may list an entry twice
+    for (const FileEntry &f : files) {
+        if (!f.isFileURL()) {
+            sizes.push_back(SizeEntry::marker(f.absoluteString()));
+            continue;
+        }
+        auto it = known.find(f.path());
+        if (it == known.end())
+            it = known.emplace(f.path(), platform::itemSize(f.path())).first;
+        sizes.push_back(SizeEntry::bytes(it->second));
+    }
+    return sizes;
+}
+
+void getfiles(ApplicationItem &item, platform::SettingsStore &settings, const std::function<void(bool)> &completion)
+{
+    searchLeftovers(item, settings, SearchMode::Review);
+    if (completion)
+        completion(true);
+}
+
+} // namespace zembra::leftovers

@@ -1,0 +1,42 @@
+#pragma once
+// The leftover search: for one record, find every entry of the fixed home and system
+// folders whose name ties it to the item, grouped under category markers, with sizes.
+//
+// It only reads. It runs synchronously on the calling thread (the review screen calls it
+// on a worker), replaces the record's lists whole and calls its completion once with
+// true. Two searches must not run on one record at once.
+
+#include "catalogue/ItemRecord.h"
+#include "grants/GrantStore.h"
+#include "platform/SettingsStore.h"
+
+#include <functional>
+
+namespace zembra::leftovers {
+
+enum class SearchMode {
+    // Before the user reviews the list: every pass, then the sizes.
+    Review,
+    // Before a removal without review (plug-ins, Safari extensions): the system
+    // Users/Shared and Application Support passes, the login items, the label test of the
+    // Caches pass, the desktop pass and the sizes are left out, and a name key shorter
+    // than three characters matches nothing, so the user's own files stay out.
+    WithoutReview,
+};
+
+struct SearchResult {
+    grants::Resolution home; // the home folder the search used
+};
+
+// Fills `files` (and, for a review, `sizes`) of `record`.
+SearchResult searchLeftovers(ItemRecord &record, platform::SettingsStore &settings, SearchMode mode);
+
+// The sizes list that belongs to `files`: the marker at a marker's index, the entry's byte
+// count at a file's (0 for an entry that is gone).
+std::vector<SizeEntry> sizesOf(const std::vector<FileEntry> &files);
+
+// The leftover search of the review: `files`, `sizes`, then completion(true).
+void getfiles(ApplicationItem &item, platform::SettingsStore &settings,
+              const std::function<void(bool)> &completion);
+
+} // namespace zembra::leftovers

@@ -1,0 +1,75 @@
+#include "leftovers/Removal.h"
+
+#include "platform/FileSystem.h"
+
+namespace zembra::leftovers {
+
+namespace {
+
+bool liesInside(const std::filesystem::path &file, const std::filesystem::path &folder)
+{
+    const std::filesystem::path f = platform::absolutePath(file);
+    const std::filesystem::path d = platform::absolutePath(folder);
+    auto fi = f.begin();
+    for (const auto &component : d) {
+        if (fi == f.end() || *fi != component)
+            return false;
+        ++fi;
+    }
+    return fi != f.end();
+}
+
+} // namespace
+
+bool isRunning(const ItemRecord &item, const std::vector<platform::RunningApplication> &running)
+{
+    const OptString bundle = item.bundle();
+    const auto url = item.url();
+    bool found = false;
+    for (const platform::RunningApplication &app : running) {
+        if (bundle && !bundle->isEmpty()) {
+            if (app.bundleIdentifier && app.bundleIdentifier->contains(*bundle, Qt::CaseSensitive))
+                found = true;
+        } else if (url && !app.executable.empty() && liesInside(app.executable, *url)) {
+            found = true;
+        }
+    }
+    return found;
+}
+
+RemovalOutcome removeSelection(const ItemRecord &item, const std::vector<FileEntry> &prepare,
+                               const std::vector<SizeEntry> &clean_size, std::uint64_t common_remove_size,
+                               const RemovalServices &services)
+{
+    RemovalOutcome outcome;
+    outcome.common_remove_size = common_remove_size;
+    if (isRunning(item, services.runningApplications ? services.runningApplications()
+                                                      : std::vector<platform::RunningApplication>{})) {
+        outcome.refusedRunning = true;
+        return outcome;
+    }
+    const auto remove = services.removeItem ? services.removeItem : platform::removeItem;
+    const auto exists = services.itemExists ? services.itemExists : platform::itemExists;
+
+    // One error slot for the whole pass: once anything failed, every entry that still
+    // exists is reported. An entry already gone (inside a folder deleted before it)
+    // counts as freed.
+    bool errorSet = false;
+    for (size_t i = 0; i < prepare.size(); ++i) {
+        const FileEntry &entry = prepare[i];
+        if (!entry.isFileURL())
+            continue;
+        if (!remove(entry.path()))
+            errorSet = true;
+        if (errorSet && exists(entry.path())) {
+            outcome.remainder_urls.push_back(entry);
+            const std::uint64_t size = i < clean_size.size() ? clean_size[i].byteCount() : 0;
+            outcome.common_remove_size -= std::min(size, outcome.common_remove_size);
+        }
+    }
+    if (services.playCompletionSound)
+        services.playCompletionSound();
+    return outcome;
+}
+
+} // namespace zembra::leftovers

@@ -1,0 +1,43 @@
+#pragma once
+// The removal of a reviewed selection: refuses while the application runs; otherwise
+// deletes every selected entry in list order, records what could not be deleted and
+// corrects the freed total. A plain function: the review screen and the command line
+// both call it and take the outcome over (and switch screens / print) themselves.
+
+#include "catalogue/ItemRecord.h"
+#include "platform/RunningApplications.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+namespace zembra::leftovers {
+
+inline constexpr const char *kCompletionSoundPath =
+    "/System/Library/Components/CoreAudio.component/Contents/SharedSupport/SystemSounds/system/burn complete.aif";
+
+struct RemovalServices {
+    std::function<std::vector<platform::RunningApplication>()> runningApplications = platform::runningApplications;
+    std::function<bool(const std::filesystem::path &)> removeItem;   // default: the platform's
+    std::function<bool(const std::filesystem::path &)> itemExists;   // default: the platform's
+    std::function<void()> playCompletionSound;                       // may be empty
+};
+
+// The running check: a running process whose bundle identifier contains the item's
+// (case-sensitive); for an item without an identifier, a process whose executable lies
+// inside the item's bundle. Every process is looked at.
+bool isRunning(const ItemRecord &item, const std::vector<platform::RunningApplication> &running);
+
+struct RemovalOutcome {
+    bool refusedRunning = false;
+    std::vector<FileEntry> remainder_urls;  // what could not be deleted, in list order
+    std::uint64_t common_remove_size = 0;   // the bytes freed
+};
+
+// `prepare`, `clean_size` and `common_remove_size` as the selection holds them.
+RemovalOutcome removeSelection(const ItemRecord &item, const std::vector<FileEntry> &prepare,
+                               const std::vector<SizeEntry> &clean_size, std::uint64_t common_remove_size,
+                               const RemovalServices &services = {});
+
+} // namespace zembra::leftovers

@@ -1,0 +1,53 @@
+#include "leftovers/Selection.h"
+
+#include "leftovers/LeftoverKeys.h"
+
+namespace zembra::leftovers {
+
+Selection::Selection(std::vector<FileEntry> files, std::vector<SizeEntry> sizes)
+    : m_files(std::move(files)), m_prepare(m_files), m_clean_size(std::move(sizes))
+{
+    m_clean_size.resize(m_files.size(), SizeEntry::bytes(0));
+    for (size_t i = 0; i < m_files.size(); ++i)
+        if (m_files[i].isFileURL())
+            m_total += m_clean_size[i].byteCount();
+}
+
+bool Selection::isFileRow(size_t index) const { return index < m_files.size() && m_files[index].isFileURL(); }
+
+bool Selection::isSelected(size_t index) const { return isFileRow(index) && m_prepare[index].isFileURL(); }
+
+void Selection::setSelected(size_t index, bool selected)
+{
+    if (!isFileRow(index) || isSelected(index) == selected)
+        return;
+    const std::uint64_t size = m_clean_size[index].byteCount();
+    if (selected) {
+        m_prepare[index] = m_files[index];
+        m_total += size;
+    } else {
+        m_prepare[index] = FileEntry::word(kEmpty);
+        m_total -= size;
+    }
+}
+
+size_t Selection::deselect(const std::filesystem::path &path)
+{
+    size_t rows = 0;
+    for (size_t i = 0; i < m_files.size(); ++i)
+        if (isFileRow(i) && m_files[i].path() == path) {
+            setSelected(i, false);
+            ++rows;
+        }
+    return rows;
+}
+
+bool Selection::anySelected() const
+{
+    for (const FileEntry &e : m_prepare)
+        if (e.isFileURL())
+            return true;
+    return false;
+}
+
+} // namespace zembra::leftovers

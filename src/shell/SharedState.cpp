@@ -1,0 +1,41 @@
+#include "shell/SharedState.h"
+
+namespace zembra {
+
+std::shared_ptr<ApplicationItem> SharedState::item() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_item;
+}
+
+void SharedState::setItem(std::shared_ptr<ApplicationItem> item)
+{
+    std::lock_guard lock(m_mutex);
+    m_item = std::move(item);
+}
+
+std::uint64_t SharedState::common_remove_size() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_common_remove_size;
+}
+
+void SharedState::setCommon_remove_size(std::uint64_t size)
+{
+    std::lock_guard lock(m_mutex);
+    m_common_remove_size = size;
+}
+
+std::vector<FileEntry> SharedState::remainder_urls() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_remainder_urls;
+}
+
+void SharedState::setRemainder_urls(std::vector<FileEntry> urls)
+{
+    std::lock_guard lock(m_mutex);
+    m_remainder_urls = std::move(urls);
+}
+
+} // namespace zembra
