@@ -1,0 +1,37 @@
+#pragma once
+// The plug-in and preference pane enumerator: the user's Library and, with the
+// whole-disk grant, the system's. Made afresh for each use; the list screens call it on
+// the GUI thread.
+
+#include "catalogue/Application.h"
+#include "catalogue/BundleFields.h"
+#include "platform/SettingsStore.h"
+
+#include <memory>
+#include <vector>
+
+namespace zembra {
+
+using PluginList = std::vector<std::shared_ptr<BundleItem>>;
+
+class Bundle : public BundleFields {
+public:
+    explicit Bundle(platform::SettingsStore &settings) : m_settings(settings) {}
+
+    // The display name cut before its first "." (Media Player.plugin gives Media Player).
+    QString setLabel(const fs::path &path) const override;
+
+    // Address Book plug-ins of the home Library; Spotlight importers, Quick Look
+    // generators and Internet plug-ins of the system Library when it is allowed.
+    PluginList installedPlugins() const;
+    // Preference panes of the home Library, then of the system Library when allowed.
+    ApplicationList installedPrefPanes() const;
+
+    // The record of one plug-in bundle.
+    std::shared_ptr<BundleItem> plugin(const fs::path &url) const;
+
+private:
+    platform::SettingsStore &m_settings;
+};
+
+} // namespace zembra
