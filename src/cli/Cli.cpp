@@ -1,0 +1,411 @@
+#include "cli/Cli.h"
+
+#include "catalogue/Application.h"
+#include "cli/Output.h"
+#include "extensions/Bundle.h"
+#include "extensions/ExtensionRemoval.h"
+#include "extensions/SafariExtension.h"
+#include "grants/GrantKeys.h"
+#include "grants/GrantStore.h"
+#include "leftovers/LeftoverKeys.h"
+#include "leftovers/LeftoverSearch.h"
+#include "leftovers/Removal.h"
+#include "leftovers/Selection.h"
+#include "platform/ByteCountFormatter.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderAccess.h"
+#include "platform/SettingsStore.h"
+#include "preferences/PreferenceKeys.h"
+
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <set>
+#include <string>
+#include <unistd.h>
+
+namespace zembra::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+enum Exit { kDone = 0, kRemained = 1, kUsage = 2, kRunning = 3 };
+
+const char *kUsageText = R"(Usage: zembra COMMAND [OPTIONS]
+
+Removes applications together with the files they left behind, and lists and
+removes plug-ins, preference panes and Safari extensions.
+
+Commands:
+  apps                          list the installed applications
+  leftovers APP_PATH            list what APP_PATH left behind, grouped, with sizes
+  remove APP_PATH               remove APP_PATH and its leftovers (after confirming)
+  plugins                       list the plug-ins
+  prefpanes                     list the preference panes
+  safari-extensions             list the Safari extensions
+  remove-plugin PATH            remove a plug-in and its leftovers
+  remove-safari-extension ID    remove the Safari extension with identifier ID
+
+Options:
+  --applications DIR            use DIR as the granted Applications folder
+  --home DIR                    use DIR as the granted home folder
+  --root DIR                    grant the whole disk, rooted at DIR
+  --include-default-apps        list Apple's applications too (apps)
+  --include-utilities           list the Utilities folder too (apps)
+  --keep PATH                   keep this entry (remove; may be repeated)
+  --dry-run                     show what would be deleted; delete nothing
+  --yes                         do not ask for confirmation
+  --json                        print JSON
+  -h, --help                    show this help
+
+Without --applications, --home and --root the grants stored by the application are
+used. Exit status: 0 done, 1 something could not be removed, 2 usage error,
+3 the application is running.
+)";
+
+struct Options {
+    std::string command;
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> grants; // option name -> folder
+    std::vector<std::string> keep;
+    bool json = false, dryRun = false, yes = false, help = false;
+    bool includeDefaultApps = false, includeUtilities = false;
+};
+
+struct UsageError {
+    std::string message;
+};
+
+Options parse(int argc, char **argv)
+{
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc || std::string(argv[i + 1]).empty())
+                throw UsageError{a + " needs a value"};
+            return argv[++i];
+        };
+        if (a == "-h" || a == "--help")
+            o.help = true;
+        else if (a == "--json")
+            o.json = true;
+        else if (a == "--dry-run")
+            o.dryRun = true;
+        else if (a == "--yes" || a == "-y")
+            o.yes = true;
+        else if (a == "--include-default-apps")
+            o.includeDefaultApps = true;
+        else if (a == "--include-utilities")
+            o.includeUtilities = true;
+        else if (a == "--applications" || a == "--home" || a == "--root")
+            o.grants[a] = value();
+        else if (a == "--keep")
+            o.keep.push_back(value());
+        else if (a.size() > 1 && a[0] == '-')
+            throw UsageError{"unknown option " + a};
+        else if (o.command.empty())
+            o.command = a;
+        else
+            o.positional.push_back(a);
+    }
+    return o;
+}
+
+void requireArguments(const Options &o, size_t count, const char *what)
+{
+    if (o.positional.size() != count)
+        throw UsageError{o.command + (count ? std::string(" takes ") + what : " takes no arguments")};
+}
+
+void allowOnly(const Options &o, const std::set<std::string> &allowed)
+{
+    auto check = [&](bool given, const char *name) {
+        if (given && !allowed.count(name))
+            throw UsageError{std::string(name) + " does not apply to " + o.command};
+    };
+    check(!o.keep.empty(), "--keep");
+    check(o.dryRun, "--dry-run");
+    check(o.yes, "--yes");
+    check(o.includeDefaultApps, "--include-default-apps");
+    check(o.includeUtilities, "--include-utilities");
+}
+
+void applyGrants(const Options &o, platform::SettingsStore &settings)
+{
+    static const std::map<std::string, QString> kKeys = {
+        {"--applications", grants::kApplications}, {"--home", grants::kHome}, {"--root", grants::kMacOS}};
+    for (const auto &[option, folder] : o.grants) {
+        const fs::path dir = platform::absolutePath(folder);
+        if (!platform::isRealDirectory(dir))
+            throw UsageError{option + ": no folder at " + folder};
+        settings.setOverride(kKeys.at(option), platform::bookmarkData(dir));
+        if (option == "--root")
+            settings.setOverride(grants::kAllowAny, 1);
+    }
+}
+
+void warn(const std::string &message) { print("zembra: " + message + "\n", stderr); }
+
+bool hasGrant(platform::SettingsStore &settings, const QString &key)
+{
+    return grants::GrantStore(settings).resolve(key).folder.has_value();
+}
+
+void warnWithoutHome(platform::SettingsStore &settings)
+{
+    if (!hasGrant(settings, grants::kHome))
+        warn("no home folder is granted: leftovers in the home Library are not searched (pass --home DIR)");
+}
+
+fs::path existingItem(const std::string &given, const char *what)
+{
+    const fs::path path = platform::absolutePath(given);
+    if (!platform::itemExists(path))
+        throw UsageError{std::string("no ") + what + " at " + given};
+    return path;
+}
+
+// Asks on the terminal; without one, only --yes lets a removal go on.
+bool confirmed(const Options &o, const std::string &question)
+{
+    if (o.yes)
+        return true;
+    if (!isatty(STDIN_FILENO))
+        throw UsageError{"no terminal to confirm the removal: pass --yes to remove without asking"};
+    print(question + " [y/N] ", stderr);
+    std::string answer;
+    std::getline(std::cin, answer);
+    return answer == "y" || answer == "Y" || answer == "yes";
+}
+
+int reportRemainder(const Options &o, const std::vector<FileEntry> &remainder, std::uint64_t freed, bool withSize)
+{
+    if (o.json) {
+        std::string out = "{\"remainder_urls\": " + jsonEntries(remainder, {}, false);
+        if (withSize)
+            out += ", \"freed\": " + std::to_string(freed);
+        print(out + "}\n");
+    } else {
+        if (withSize)
+            print("Freed " + platform::formatByteCount(freed).toStdString() + ".\n");
+        if (!remainder.empty()) {
+            print("Could not remove:\n");
+            for (const FileEntry &e : remainder)
+                if (e.isFileURL())
+                    print("  " + platform::displayPath(e.path()).toStdString() + "\n");
+        } else {
+            print("Removed.\n");
+        }
+    }
+    return remainder.empty() ? kDone : kRemained;
+}
+
+int commandApps(const Options &o, platform::SettingsStore &settings)
+{
+    requireArguments(o, 0, "");
+    if (o.includeDefaultApps)
+        settings.setOverride(preferences::kIncludeDefaultApps, 1);
+    if (o.includeUtilities)
+        settings.setOverride(preferences::kIncludeUtilities, 1);
+    if (!hasGrant(settings, grants::kApplications))
+        throw UsageError{"no Applications folder is granted: pass --applications DIR"};
+    Application enumerator(settings);
+    const ApplicationList apps = enumerator.installedApplications();
+    print(o.json ? jsonItems(apps) : itemTable(asRecords(apps), QStringLiteral("No applications found.")));
+    return kDone;
+}
+
+std::shared_ptr<ApplicationItem> searchedApplication(const Options &o, platform::SettingsStore &settings)
+{
+    const fs::path path = existingItem(o.positional.at(0), "application");
+    auto item = Application(settings).application(path);
+    warnWithoutHome(settings);
+    leftovers::getfiles(*item, settings, nullptr);
+    return item;
+}
+
+int commandLeftovers(const Options &o, platform::SettingsStore &settings)
+{
+    requireArguments(o, 1, "one APP_PATH");
+    const auto item = searchedApplication(o, settings);
+    const auto files = item->files();
+    const auto sizes = item->sizes();
+    print(o.json ? jsonLeftovers(*item, files, sizes, true) : leftoverText(*item, files, sizes, true));
+    return kDone;
+}
+
+// The rows that stay selected, with their sizes, for showing them.
+std::pair<std::vector<FileEntry>, std::vector<SizeEntry>> selectedRows(const leftovers::Selection &selection)
+{
+    std::pair<std::vector<FileEntry>, std::vector<SizeEntry>> out;
+    for (size_t i = 0; i < selection.prepare().size(); ++i) {
+        const FileEntry &e = selection.prepare()[i];
+        if (!e.isFileURL() && e.absoluteString() == leftovers::kEmpty)
+            continue;
+        out.first.push_back(e);
+        out.second.push_back(selection.clean_size()[i]);
+    }
+    return out;
+}
+
+int commandRemove(const Options &o, platform::SettingsStore &settings)
+{
+    requireArguments(o, 1, "one APP_PATH");
+    const auto item = searchedApplication(o, settings);
+    leftovers::Selection selection(item->files(), item->sizes());
+    for (const std::string &keep : o.keep)
+        if (selection.deselect(platform::absolutePath(keep)) == 0)
+            throw UsageError{"--keep " + keep + ": not in the list of entries to remove"};
+
+    const auto [files, sizes] = selectedRows(selection);
+    if (o.dryRun) {
+        print(o.json ? jsonLeftovers(*item, files, sizes, true) : leftoverText(*item, files, sizes, true));
+        return kDone;
+    }
+    if (!selection.anySelected()) {
+        print("Nothing selected to remove.\n");
+        return kDone;
+    }
+    const auto running = platform::runningApplications();
+    if (leftovers::isRunning(*item, running)) {
+        warn(item->label().value_or(QString()).toStdString() + " is running: quit it before removing it");
+        return kRunning;
+    }
+    if (!o.json)
+        print(leftoverText(*item, files, sizes, true));
+    if (!confirmed(o, "Remove these entries (" +
+                          platform::formatByteCount(selection.common_remove_size()).toStdString() + ")?")) {
+        print("Nothing removed.\n");
+        return kDone;
+    }
+    // Naming the bundle on the command line grants it, as dropping it on the window does.
+    platform::FolderAccess::grantItem(*item->url());
+    const leftovers::RemovalOutcome outcome = leftovers::removeSelection(
+        *item, selection.prepare(), selection.clean_size(), selection.common_remove_size());
+    if (outcome.refusedRunning) {
+        warn(item->label().value_or(QString()).toStdString() + " is running: quit it before removing it");
+        return kRunning;
+    }
+    return reportRemainder(o, outcome.remainder_urls, outcome.common_remove_size, true);
+}
+
+int commandList(const Options &o, platform::SettingsStore &settings)
+{
+    requireArguments(o, 0, "");
+    if (!hasGrant(settings, grants::kHome) && !hasGrant(settings, grants::kMacOS))
+        warn("no home folder is granted (pass --home DIR)");
+    std::string out;
+    if (o.command == "plugins") {
+        const auto items = Bundle(settings).installedPlugins();
+        out = o.json ? jsonItems(items) : itemTable(asRecords(items), QStringLiteral("No plug-ins found."));
+    } else if (o.command == "prefpanes") {
+        const auto items = Bundle(settings).installedPrefPanes();
+        out = o.json ? jsonItems(items) : itemTable(asRecords(items), QStringLiteral("No preference panes found."));
+    } else {
+        const auto items = SafariExtension(settings).installedSafariExtensions();
+        out = o.json ? jsonItems(items)
+                     : itemTable(asRecords(items), QStringLiteral("No Safari extensions found."));
+    }
+    print(out);
+    return kDone;
+}
+
+// Shows what a removal without review would delete; true when the user goes on.
+bool previewAndConfirm(const Options &o, ItemRecord &item, platform::SettingsStore &settings)
+{
+    const auto files = filesToRemoveWithoutReview(item, settings);
+    if (o.dryRun || !o.json)
+        print(o.json ? jsonLeftovers(item, files, {}, false) : leftoverText(item, files, {}, false));
+    if (o.dryRun)
+        return false;
+    if (!confirmed(o, "Remove these entries?")) {
+        print("Nothing removed.\n");
+        return false;
+    }
+    return true;
+}
+
+int commandRemovePlugin(const Options &o, platform::SettingsStore &settings)
+{
+    requireArguments(o, 1, "one PATH");
+    const fs::path path = existingItem(o.positional[0], "plug-in");
+    warnWithoutHome(settings);
+    const auto item = Bundle(settings).plugin(path);
+    if (!previewAndConfirm(o, *item, settings))
+        return kDone;
+    platform::FolderAccess::grantItem(path);
+    SharedState state;
+    remove_files(*item, settings, state, nullptr);
+    return reportRemainder(o, state.remainder_urls(), 0, false);
+}
+
+int commandRemoveSafariExtension(const Options &o, platform::SettingsStore &settings)
+{
+    requireArguments(o, 1, "one BUNDLE_ID");
+    const QString id = QString::fromStdString(o.positional[0]);
+    std::shared_ptr<SafariItem> item;
+    for (const auto &candidate : SafariExtension(settings).extensionsInListOrder())
+        if (candidate->bundle() == id) {
+            item = candidate;
+            break;
+        }
+    if (!item) {
+        warn("no Safari extension with the identifier " + o.positional[0]);
+        return kRemained;
+    }
+    if (!previewAndConfirm(o, *item, settings))
+        return kDone;
+    SharedState state;
+    remove_safari_extension(*item, settings, state, nullptr);
+    return reportRemainder(o, state.remainder_urls(), 0, false);
+}
+
+} // namespace
+
+int run(int argc, char **argv)
+{
+    try {
+        const Options o = parse(argc, argv);
+        if (o.help) {
+            print(kUsageText);
+            return kDone;
+        }
+        if (o.command.empty())
+            throw UsageError{"no command given"};
+        platform::SettingsStore &settings = platform::SettingsStore::standard();
+        applyGrants(o, settings);
+        if (o.command == "apps") {
+            allowOnly(o, {"--include-default-apps", "--include-utilities"});
+            return commandApps(o, settings);
+        }
+        if (o.command == "leftovers") {
+            allowOnly(o, {});
+            return commandLeftovers(o, settings);
+        }
+        if (o.command == "remove") {
+            allowOnly(o, {"--keep", "--dry-run", "--yes"});
+            return commandRemove(o, settings);
+        }
+        if (o.command == "plugins" || o.command == "prefpanes" || o.command == "safari-extensions") {
+            allowOnly(o, {});
+            return commandList(o, settings);
+        }
+        if (o.command == "remove-plugin") {
+            allowOnly(o, {"--dry-run", "--yes"});
+            return commandRemovePlugin(o, settings);
+        }
+        if (o.command == "remove-safari-extension") {
+            allowOnly(o, {"--dry-run", "--yes"});
+            return commandRemoveSafariExtension(o, settings);
+        }
+        throw UsageError{"unknown command " + o.command};
+    } catch (const UsageError &e) {
+        warn(e.message);
+        print("Try 'zembra --help'.\n", stderr);
+        return kUsage;
+    }
+}
+
+} // namespace zembra::cli
