@@ -1,0 +1,199 @@
+#include "platform/FileSystem.h"
+#include "support/TreeBuilder.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using zembra::test::TreeBuilder;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+    QJsonObject json() const { return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object(); }
+};
+
+std::string slurp(const fs::path &p) { return zembra::test::readFile(p); }
+
+// Runs the command line with stdin from /dev/null (no terminal) and a settings folder
+// of its own.
+CliRun runCli(const TreeBuilder &t, std::vector<std::string> args)
+{
+    const fs::path out = t / ".out", err = t / ".err";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    args.insert(args.begin(), ZEMBRA_CLI_PATH);
+    std::vector<char *> argv;
+    for (auto &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::string config = "XDG_CONFIG_HOME=" + (t / ".config").native();
+    std::string home = "HOME=" + (t / ".home").native();
+    char *env[] = {config.data(), home.data(), nullptr};
+    pid_t pid = 0;
+    CliRun r;
+    if (posix_spawn(&pid, ZEMBRA_CLI_PATH, &actions, nullptr, argv.data(), env) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    r.out = slurp(out);
+    r.err = slurp(err);
+    return r;
+}
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        t.app("Applications/Editor.app", "com.vendor.editor", "Editor", "Editor");
+        t.app("Applications/Safari.app", "com.apple.Safari", "Safari", "Safari");
+        t.app("Applications/Utilities/Tool.app", "com.vendor.tool");
+        t.file("Users/me/Library/Preferences/com.vendor.editor.plist", "12345");
+        t.file("Users/me/Library/Logs/Editor/Editor.log", "abc");
+        t.app("Users/me/Library/Address Book Plug-Ins/Cards.bundle", "com.cards.plugin", "Cards");
+        t.file("Users/me/Library/Preferences/com.cards.plugin.plist");
+    }
+    std::vector<std::string> grants(std::vector<std::string> args) const
+    {
+        for (const std::string &g : {std::string("--applications"), (t / "Applications").native(),
+                                     std::string("--home"), (t / "Users/me").native()})
+            args.push_back(g);
+        return args;
+    }
+    TreeBuilder t;
+};
+
+} // namespace
+
+TEST_F(Cli, AppsJson_ListOrderAndFields)
+{
+    const CliRun r = runCli(t, grants({"apps", "--json"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QJsonArray items = r.json()["items"].toArray();
+    ASSERT_EQ(items.size(), 1);
+    const QJsonObject editor = items[0].toObject();
+    EXPECT_EQ(editor["label"].toString(), QStringLiteral("Editor"));
+    EXPECT_EQ(editor["url"].toString().toStdString(), (t / "Applications/Editor.app").native());
+    EXPECT_EQ(editor["company_name"].toString(), QStringLiteral("vendor"));
+    EXPECT_EQ(editor.keys().size(), 8);
+
+    const CliRun all = runCli(t, grants({"apps", "--json", "--include-default-apps", "--include-utilities"}));
+    const QJsonArray everything = all.json()["items"].toArray();
+    ASSERT_EQ(everything.size(), 3);
+    EXPECT_EQ(everything[2].toObject()["label"].toString(), QStringLiteral("Tool"));
+    EXPECT_TRUE(everything[2].toObject()["label_name"].toString() == QStringLiteral("empty_string"));
+}
+
+TEST_F(Cli, UsageErrors)
+{
+    EXPECT_EQ(runCli(t, {"apps"}).status, 2); // no Applications grant stored
+    EXPECT_EQ(runCli(t, grants({"frobnicate"})).status, 2);
+    EXPECT_EQ(runCli(t, grants({"apps", "--bogus"})).status, 2);
+    EXPECT_EQ(runCli(t, grants({"leftovers"})).status, 2);
+    EXPECT_EQ(runCli(t, grants({"leftovers", (t / "nothing.app").native()})).status, 2);
+    EXPECT_EQ(runCli(t, grants({"apps", "--keep", "/x"})).status, 2);
+    EXPECT_EQ(runCli(t, {"apps", "--applications", (t / "missing").native()}).status, 2);
+    const CliRun help = runCli(t, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("leftovers APP_PATH"), std::string::npos);
+}
+
+TEST_F(Cli, LeftoversJson_MarkersPathsAndSizes)
+{
+    const CliRun r = runCli(t, grants({"leftovers", (t / "Applications/Editor.app").native(), "--json"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QJsonObject o = r.json();
+    EXPECT_EQ(o["item"].toObject()["bundle"].toString(), QStringLiteral("com.vendor.editor"));
+    const QJsonArray files = o["files"].toArray();
+    ASSERT_EQ(files.size(), 7);
+    EXPECT_EQ(files[0].toObject()["marker"].toString(), QStringLiteral("Executables"));
+    EXPECT_EQ(files[3].toObject()["path"].toString().toStdString(),
+              (t / "Users/me/Library/Preferences/com.vendor.editor.plist").native());
+    EXPECT_EQ(files[3].toObject()["size"].toInteger(), 5);
+    EXPECT_EQ(files[4].toObject()["marker"].toString(), QStringLiteral("Logs"));
+    const CliRun human = runCli(t, grants({"leftovers", (t / "Applications/Editor.app").native()}));
+    EXPECT_NE(human.out.find("Preferences"), std::string::npos);
+    EXPECT_NE(human.out.find("5 bytes"), std::string::npos);
+}
+
+TEST_F(Cli, Remove_DryRunDeletesNothing_NoTerminalNeedsYes)
+{
+    const auto app = (t / "Applications/Editor.app").native();
+    const CliRun dry = runCli(t, grants({"remove", app, "--dry-run", "--json"}));
+    ASSERT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(dry.json()["files"].toArray().size(), 7);
+    EXPECT_TRUE(fs::exists(app));
+
+    const CliRun refused = runCli(t, grants({"remove", app}));
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("--yes"), std::string::npos);
+    EXPECT_TRUE(fs::exists(app));
+
+    const auto pref = t / "Users/me/Library/Preferences/com.vendor.editor.plist";
+    EXPECT_EQ(runCli(t, grants({"remove", app, "--keep", "/not/listed", "--yes"})).status, 2);
+    const CliRun done = runCli(t, grants({"remove", app, "--keep", pref.native(), "--yes"}));
+    EXPECT_EQ(done.status, 0) << done.err;
+    EXPECT_FALSE(fs::exists(app));
+    EXPECT_TRUE(fs::exists(pref));
+    EXPECT_FALSE(fs::exists(t / "Users/me/Library/Logs/Editor"));
+    EXPECT_NE(done.out.find("Freed"), std::string::npos);
+}
+
+TEST_F(Cli, RemoveWhatCannotBeDeleted_ExitsOne)
+{
+    // A leftover outside every granted folder: found through the whole-disk search but
+    // the root grant is withheld from deletion by pointing --root at a copy elsewhere.
+    const auto app = (t / "Applications/Editor.app").native();
+    const CliRun r = runCli(t, {"remove", app, "--applications", "/nonexistent-folder", "--home", (t / "Users/me").native(), "--yes"});
+    EXPECT_EQ(r.status, 2); // a missing grant folder is a usage error
+    const fs::path other = t.dir("Elsewhere");
+    const CliRun partial = runCli(t, {"remove", app, "--applications", other.native(), "--home", (t / "Users/me").native(), "--yes", "--json"});
+    // The application lies outside the given Applications folder, but naming it grants it.
+    EXPECT_EQ(partial.status, 0) << partial.err;
+    EXPECT_FALSE(fs::exists(app));
+}
+
+TEST_F(Cli, PluginsAndRemovePlugin)
+{
+    const CliRun list = runCli(t, grants({"plugins", "--json"}));
+    ASSERT_EQ(list.status, 0) << list.err;
+    ASSERT_EQ(list.json()["items"].toArray().size(), 1);
+    const auto plugin = t / "Users/me/Library/Address Book Plug-Ins/Cards.bundle";
+    const CliRun dry = runCli(t, grants({"remove-plugin", plugin.native(), "--dry-run", "--json"}));
+    ASSERT_EQ(dry.status, 0) << dry.err;
+    const QJsonArray files = dry.json()["files"].toArray();
+    ASSERT_GE(files.size(), 4);
+    EXPECT_FALSE(files[1].toObject().contains("size"));
+    EXPECT_TRUE(fs::exists(plugin));
+    const CliRun done = runCli(t, grants({"remove-plugin", plugin.native(), "--yes"}));
+    EXPECT_EQ(done.status, 0) << done.err;
+    EXPECT_FALSE(fs::exists(plugin));
+    EXPECT_FALSE(fs::exists(t / "Users/me/Library/Preferences/com.cards.plugin.plist"));
+}
+
+TEST_F(Cli, RemoveSafariExtension_UnknownIdentifierExitsOne)
+{
+    t.file("Users/me/Library/Safari/Extensions/Extensions.plist",
+           slurp(fs::path(ZEMBRA_TESTDATA) / "plists/safari/synthetic_Extensions_xml.plist"));
+    const CliRun list = runCli(t, grants({"safari-extensions", "--json"}));
+    EXPECT_EQ(list.json()["items"].toArray().size(), 5);
+    EXPECT_EQ(runCli(t, grants({"remove-safari-extension", "com.nobody.here", "--yes"})).status, 1);
+    const CliRun done = runCli(t, grants({"remove-safari-extension", "com.betafish.adblockforsafari-UAMUU4S2D9", "--yes"}));
+    EXPECT_EQ(done.status, 0) << done.err;
+    EXPECT_EQ(runCli(t, grants({"safari-extensions", "--json"})).json()["items"].toArray().size(), 4);
+}

@@ -1,0 +1,110 @@
+#include "extensions/Bundle.h"
+#include "extensions/SafariExtension.h"
+#include "extensions/SafariExtensionsList.h"
+#include "grants/GrantKeys.h"
+#include "support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+using namespace zembra;
+using zembra::test::TestSettings;
+using zembra::test::TreeBuilder;
+
+namespace {
+
+template <typename List>
+std::vector<std::string> labels(const List &items)
+{
+    std::vector<std::string> out;
+    for (const auto &i : items)
+        out.push_back(i->label().value_or(QStringLiteral("<none>")).toStdString());
+    return out;
+}
+
+const fs::path kSafari = fs::path(ZEMBRA_TESTDATA) / "plists/safari";
+
+class ExtensionLists : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        s.grant(grants::kHome, t / "home");
+        t.app("home/Library/Address Book Plug-Ins/Card Sync.bundle", "com.x.cards", "Card Sync");
+        t.dir("home/Library/Address Book Plug-Ins/.Hidden.bundle");
+        t.dir("home/Library/Address Book Plug-Ins/Notes.txt");
+        t.dir("home/Library/Spotlight/Home.mdimporter");
+        t.dir("Library/Spotlight/X.mdimporter");
+        t.dir("Library/QuickLook/Q.qlgenerator");
+        for (const char *n : {"Player.plugin", "Foo.webplugin", "Bar.PlugIn", "Baz.bundle"})
+            t.dir(std::string("Library/Internet Plug-Ins/") + n);
+        t.app("home/Library/PreferencePanes/beta.prefPane", "com.x.beta", "Beta");
+        t.dir("home/Library/PreferencePanes/Foo.PrefPane");
+        t.dir("Library/PreferencePanes/beta.prefPane");
+        t.dir("Library/PreferencePanes/Alpha.prefPane");
+    }
+    TreeBuilder t;
+    TestSettings s;
+};
+
+} // namespace
+
+TEST_F(ExtensionLists, HomeOnlyWithoutTheWholeDisk)
+{
+    const auto plugins = Bundle(s).installedPlugins();
+    EXPECT_EQ(labels(plugins), (std::vector<std::string>{"Card Sync"}));
+    EXPECT_EQ(plugins[0]->bundle(), QStringLiteral("com.x.cards"));
+    EXPECT_FALSE(plugins[0]->app_icon());
+    EXPECT_EQ(labels(Bundle(s).installedPrefPanes()), (std::vector<std::string>{"beta"}));
+}
+
+TEST_F(ExtensionLists, WholeDisk_SystemFoldersToo)
+{
+    s.grant(grants::kMacOS, t.root());
+    EXPECT_EQ(labels(Bundle(s).installedPlugins()),
+              (std::vector<std::string>{"Bar", "Card Sync", "Foo", "Player", "Q", "X"}));
+    const auto panes = Bundle(s).installedPrefPanes();
+    EXPECT_EQ(labels(panes), (std::vector<std::string>{"Alpha", "beta", "beta"}));
+    EXPECT_NE(panes[1]->url(), panes[2]->url());
+    // A pane that is not a readable bundle still gets a record, with the fall-backs.
+    EXPECT_EQ(panes[0]->label_name(), QStringLiteral("empty_string"));
+    EXPECT_FALSE(panes[0]->bundle());
+}
+
+TEST_F(ExtensionLists, SafariList_SortedAndUsableEntriesOnly)
+{
+    t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFile(kSafari / "synthetic_Extensions_binary.plist"));
+    const auto items = SafariExtension(s).installedSafariExtensions();
+    EXPECT_EQ(labels(items),
+              (std::vector<std::string>{"alpha", "Blocker-3", "Ghostery-7", "Übersetzer", "zeta", "Zeta Clipper"}));
+    const auto &blocker = items[1];
+    EXPECT_EQ(blocker->bundle(), QStringLiteral("com.example.blocker-ABCDE"));
+    EXPECT_EQ(blocker->bundle_name(), QStringLiteral("blocker-ABCDE"));
+    EXPECT_EQ(blocker->company_name(), QStringLiteral("example"));
+    EXPECT_EQ(blocker->url(), t / "home/Library/Safari/Extensions/Blocker-3.1.safariextz");
+    EXPECT_EQ(blocker->label_name(), QStringLiteral(""));
+    EXPECT_EQ(blocker->bundle_name_info(), QStringLiteral(""));
+    EXPECT_FALSE(blocker->icon());
+    EXPECT_FALSE(items[0]->bundle()); // alpha has no identifier
+    EXPECT_EQ(items[4]->bundle_name(), QStringLiteral("blocker"));
+    EXPECT_EQ(items[4]->company_name(), QStringLiteral("blocker"));
+}
+
+TEST_F(ExtensionLists, SafariList_UntrustedArchiveNamesGiveNoRecord)
+{
+    std::string entries;
+    for (const char *name : {"", ".", "..", "../../Documents", "ok.safariextz", "a/b.safariextz"})
+        entries += std::string("<dict><key>Archive File Name</key><string>") + name +
+                   "</string><key>Bundle Identifier</key><string>com.x.y</string></dict>";
+    entries += "<string>not a dict</string><dict><key>Archive File Name</key><integer>3</integer></dict>";
+    const auto list = t.file("list.plist", test::xmlPlist("<key>Installed Extensions</key><array>" + entries + "</array>"));
+    const auto read = safari::readInstalledExtensions(list);
+    ASSERT_EQ(read.size(), 1u);
+    EXPECT_EQ(read[0].archiveFileName, QStringLiteral("ok.safariextz"));
+}
+
+TEST_F(ExtensionLists, SafariList_MissingOrWithoutInstalledExtensions_Empty)
+{
+    EXPECT_TRUE(SafariExtension(s).installedSafariExtensions().empty());
+    t.file("home/Library/Safari/Extensions/Extensions.plist",
+           test::readFile(kSafari / "synthetic_Extensions_no_installed.plist"));
+    EXPECT_TRUE(SafariExtension(s).installedSafariExtensions().empty());
+}

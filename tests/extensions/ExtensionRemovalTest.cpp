@@ -1,0 +1,147 @@
+#include "extensions/Bundle.h"
+#include "extensions/ExtensionRemoval.h"
+#include "extensions/SafariExtension.h"
+#include "extensions/SafariExtensionsList.h"
+#include "grants/GrantKeys.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderAccess.h"
+#include "platform/PropertyList.h"
+#include "support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+using namespace zembra;
+using zembra::test::TestSettings;
+using zembra::test::TreeBuilder;
+
+namespace {
+
+const fs::path kSafari = fs::path(ZEMBRA_TESTDATA) / "plists/safari";
+
+class ExtensionRemoval : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::FolderAccess::reset();
+        s.grant(grants::kHome, t / "home");
+    }
+    void TearDown() override { platform::FolderAccess::reset(); }
+
+    std::shared_ptr<BundleItem> plugin()
+    {
+        const auto url = t.app("home/Library/Address Book Plug-Ins/Card Sync.bundle", "com.x.cardsync", "Card Sync");
+        return Bundle(s).plugin(url);
+    }
+
+    fs::path list() const { return t / "home/Library/Safari/Extensions/Extensions.plist"; }
+
+    TreeBuilder t;
+    TestSettings s;
+    SharedState state;
+};
+
+} // namespace
+
+TEST_F(ExtensionRemoval, PluginWithLeftovers_AllGone_NothingRemains)
+{
+    const auto item = plugin();
+    const auto pref = t.file("home/Library/Preferences/com.x.cardsync.plist");
+    const auto cache = t.file("home/Library/Caches/com.x.cardsync/c");
+    const auto desktop = t.dir("home/Desktop/Card Sync"); // the user's own: no desktop pass here
+    bool done = false;
+    remove_files(*item, s, state, [&](bool ok) { done = ok; });
+    EXPECT_TRUE(done);
+    EXPECT_FALSE(platform::itemExists(*item->url()));
+    EXPECT_FALSE(platform::itemExists(pref));
+    EXPECT_FALSE(platform::itemExists(cache.parent_path()));
+    EXPECT_TRUE(platform::itemExists(desktop));
+    EXPECT_TRUE(state.remainder_urls().empty());
+    EXPECT_TRUE(item->sizes().empty());
+}
+
+TEST_F(ExtensionRemoval, ItemThatCannotBeDeleted_ReportsEveryLaterEntry)
+{
+    const auto item = plugin();
+    t.file("home/Library/Preferences/com.x.cardsync.plist");
+    ExtensionRemovalServices refuseItem;
+    refuseItem.removeItem = [&](const fs::path &p) { return p != *item->url() && platform::removeItem(p); };
+    remove_files(*item, s, state, nullptr, refuseItem);
+    const auto remainder = state.remainder_urls();
+    // Everything after the item: the "Preferences" marker and file, the "Plugins" marker and the
+    // item found again by its own folder's pass.
+    ASSERT_EQ(remainder.size(), 5u);
+    EXPECT_EQ(remainder[0].path(), *item->url());
+    EXPECT_FALSE(remainder[1].isFileURL());
+}
+
+TEST_F(ExtensionRemoval, LeftoverThatCannotBeDeleted_WhileTheItemWent_NothingReported)
+{
+    const auto item = plugin();
+    const auto outside = t.file("home/Library/Preferences/com.x.cardsync.plist");
+    ExtensionRemovalServices refuseLeftover;
+    refuseLeftover.removeItem = [&](const fs::path &p) { return p != outside && platform::removeItem(p); };
+    state.setRemainder_urls({FileEntry::file("/earlier")});
+    remove_files(*item, s, state, nullptr, refuseLeftover);
+    ASSERT_EQ(state.remainder_urls().size(), 1u); // left as it was
+    EXPECT_EQ(state.remainder_urls()[0].path(), "/earlier");
+}
+
+TEST_F(ExtensionRemoval, SafariExtension_ListRewrittenAsXml_OtherKeysKept)
+{
+    t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFile(kSafari / "synthetic_Extensions_binary.plist"));
+    const auto archive = t.file("home/Library/Safari/Extensions/Blocker-3.1.safariextz");
+    const auto cache = t.dir("home/Library/Caches/com.example.blocker-ABCDE");
+    SafariItem item;
+    for (const auto &i : SafariExtension(s).extensionsInListOrder())
+        if (i->bundle() == QStringLiteral("com.example.blocker-ABCDE"))
+            item = *i;
+    bool done = false;
+    remove_safari_extension(item, s, state, [&](bool ok) { done = ok; });
+    EXPECT_TRUE(done);
+    EXPECT_FALSE(platform::itemExists(archive));
+    EXPECT_FALSE(platform::itemExists(cache));
+    const std::string text = test::readFile(list());
+    EXPECT_EQ(text.rfind("<?xml", 0), 0u);
+    EXPECT_EQ(text.find("com.example.blocker-ABCDE"), std::string::npos);
+    EXPECT_NE(text.find("Some Future Key"), std::string::npos);
+    const auto remaining = safari::readInstalledExtensions(list());
+    EXPECT_EQ(remaining.size(), 5u);
+    EXPECT_EQ(remaining[0].archiveFileName, QStringLiteral("Ghostery-7.3.safariextz"));
+}
+
+TEST_F(ExtensionRemoval, SafariList_BothEntriesOfOneIdentifierDropped_UnusableEntriesKept)
+{
+    const auto file = t.file("list.plist", test::xmlPlist(
+        "<key>Installed Extensions</key><array>"
+        "<dict><key>Archive File Name</key><string>A.safariextz</string><key>Bundle Identifier</key><string>id.a</string></dict>"
+        "<dict><key>Archive File Name</key><string>B.safariextz</string><key>Bundle Identifier</key><string>id.b</string></dict>"
+        "<dict><key>Archive File Name</key><string>A2.safariextz</string><key>Bundle Identifier</key><string>id.a</string></dict>"
+        "<dict><key>Bundle Identifier</key><string>id.noarchive</string></dict>"
+        "</array><key>Version</key><integer>3</integer>"));
+    EXPECT_EQ(safari::removeFromList(file, QStringLiteral("id.a")), safari::RewriteResult::Rewritten);
+    const auto plist = platform::PropertyList::fromFile(file);
+    const auto array = plist.root().item("Installed Extensions");
+    ASSERT_EQ(array.count(), 2u);
+    EXPECT_EQ(array.at(0).item("Bundle Identifier").string(), QStringLiteral("id.b"));
+    EXPECT_EQ(array.at(1).item("Bundle Identifier").string(), QStringLiteral("id.noarchive"));
+    EXPECT_FALSE(plist.root().item("Version").isNull());
+}
+
+TEST_F(ExtensionRemoval, SafariList_UnreadableAtRewriteTime_LeftAlone)
+{
+    const auto file = t.file("list.plist", "not a property list");
+    EXPECT_EQ(safari::removeFromList(file, QStringLiteral("id.a")), safari::RewriteResult::LeftUnreadable);
+    EXPECT_EQ(test::readFile(file), "not a property list");
+}
+
+TEST_F(ExtensionRemoval, ArchiveThatCannotBeDeleted_EntryDroppedAllTheSame)
+{
+    t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFile(kSafari / "synthetic_Extensions_xml.plist"));
+    auto items = SafariExtension(s).extensionsInListOrder();
+    ASSERT_FALSE(items.empty());
+    SafariItem item = *items[0];
+    ExtensionRemovalServices refuse;
+    refuse.removeItem = [](const fs::path &) { return false; };
+    remove_safari_extension(item, s, state, nullptr, refuse);
+    EXPECT_EQ(safari::readInstalledExtensions(list()).size(), items.size() - 1);
+}

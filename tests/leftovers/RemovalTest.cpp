@@ -1,0 +1,146 @@
+#include "leftovers/LeftoverKeys.h"
+#include "leftovers/Removal.h"
+#include "leftovers/Selection.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderAccess.h"
+#include "support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+using namespace zembra;
+using namespace zembra::leftovers;
+using zembra::platform::RunningApplication;
+using zembra::test::TreeBuilder;
+
+namespace {
+
+FileEntry marker(const QString &w) { return FileEntry::word(w); }
+
+class Removal : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::FolderAccess::reset();
+        platform::FolderAccess::startAccessing(t / "granted");
+        item.setBundle(QStringLiteral("com.vendor.editor"));
+        item.setUrl(t / "granted/Editor.app");
+        services.runningApplications = [this] { return running; };
+        services.playCompletionSound = [this] { ++sounds; };
+    }
+    void TearDown() override { platform::FolderAccess::reset(); }
+
+    RemovalOutcome remove(const std::vector<FileEntry> &files, const std::vector<std::uint64_t> &bytes)
+    {
+        std::vector<SizeEntry> sizes;
+        for (size_t i = 0; i < files.size(); ++i)
+            sizes.push_back(files[i].isFileURL() ? SizeEntry::bytes(bytes[i]) : SizeEntry::marker(files[i].absoluteString()));
+        Selection selection(files, sizes);
+        return removeSelection(item, selection.prepare(), selection.clean_size(), selection.common_remove_size(),
+                               services);
+    }
+
+    TreeBuilder t;
+    ApplicationItem item;
+    std::vector<RunningApplication> running;
+    RemovalServices services;
+    int sounds = 0;
+};
+
+} // namespace
+
+TEST_F(Removal, RunningApplicationOrHelper_RefusesAndTouchesNothing)
+{
+    const auto app = t.dir("granted/Editor.app");
+    running = {{1, "/x", QStringLiteral("com.other")}, {2, "/y", QStringLiteral("com.vendor.editor.helper")}};
+    const auto outcome = remove({marker(kExecutables), FileEntry::file(app)}, {0, 10});
+    EXPECT_TRUE(outcome.refusedRunning);
+    EXPECT_TRUE(platform::itemExists(app));
+    EXPECT_EQ(sounds, 0);
+}
+
+TEST_F(Removal, RunningCheck_CaseSensitive_AndByExecutableWithoutIdentifier)
+{
+    EXPECT_FALSE(isRunning(item, {{1, "/x", QStringLiteral("com.Vendor.Editor")}, {2, "/y", std::nullopt}}));
+    ApplicationItem anonymous;
+    anonymous.setUrl(t / "granted/Tool.app");
+    EXPECT_TRUE(isRunning(anonymous, {{3, t / "granted/Tool.app/Contents/MacOS/Tool", std::nullopt}}));
+    EXPECT_FALSE(isRunning(anonymous, {{3, t / "granted/Tool.apple/x", std::nullopt}}));
+    anonymous.setBundle(QStringLiteral(""));
+    EXPECT_TRUE(isRunning(anonymous, {{3, t / "granted/Tool.app/Contents/MacOS/Tool", std::nullopt}}));
+}
+
+TEST_F(Removal, EverythingDeleted_NothingRemains_FullSizeFreed)
+{
+    const auto app = t.file("granted/Editor.app/Contents/x");
+    const auto pref = t.file("granted/Library/Preferences/com.vendor.editor.plist");
+    const auto outcome = remove({marker(kExecutables), FileEntry::file(t / "granted/Editor.app"), marker(kPreferences),
+                                 FileEntry::file(pref)},
+                                {0, 100, 0, 20});
+    EXPECT_FALSE(outcome.refusedRunning);
+    EXPECT_TRUE(outcome.remainder_urls.empty());
+    EXPECT_EQ(outcome.common_remove_size, 120u);
+    EXPECT_FALSE(platform::itemExists(pref));
+    EXPECT_FALSE(platform::itemExists(app));
+    EXPECT_EQ(sounds, 1);
+}
+
+TEST_F(Removal, FolderThenFileInside_FileNotReported_BothFreed)
+{
+    const auto logs = t.dir("granted/Logs/Editor");
+    const auto log = t.file("granted/Logs/Editor/Editor.log");
+    const auto outcome = remove({marker(kLogs), FileEntry::file(logs), FileEntry::file(log)}, {0, 50, 50});
+    EXPECT_TRUE(outcome.remainder_urls.empty());
+    EXPECT_EQ(outcome.common_remove_size, 100u);
+}
+
+TEST_F(Removal, FailureThenSuccesses_OnlyWhatRemainsIsReported)
+{
+    const auto outside = t.file("elsewhere/com.vendor.editor.plist"); // not granted: refused
+    const auto a = t.file("granted/a");
+    const auto gone = t / "granted/already-gone";
+    const auto outcome = remove({marker(kPreferences), FileEntry::file(outside), FileEntry::file(a),
+                                 FileEntry::file(gone)},
+                                {0, 30, 5, 7});
+    ASSERT_EQ(outcome.remainder_urls.size(), 1u);
+    EXPECT_EQ(outcome.remainder_urls[0].path(), outside);
+    EXPECT_EQ(outcome.common_remove_size, 12u);
+    EXPECT_FALSE(platform::itemExists(a));
+    EXPECT_EQ(sounds, 1);
+}
+
+TEST_F(Removal, DeselectedAndMarkersUntouched)
+{
+    const auto keep = t.file("granted/keep");
+    const auto go = t.file("granted/go");
+    std::vector<FileEntry> files = {marker(kSupportfiles), FileEntry::file(keep), FileEntry::file(go)};
+    Selection selection(files, {SizeEntry::marker(kSupportfiles), SizeEntry::bytes(4), SizeEntry::bytes(6)});
+    selection.setSelected(1, false);
+    const auto outcome = removeSelection(item, selection.prepare(), selection.clean_size(),
+                                         selection.common_remove_size(), services);
+    EXPECT_TRUE(platform::itemExists(keep));
+    EXPECT_FALSE(platform::itemExists(go));
+    EXPECT_EQ(outcome.common_remove_size, 6u);
+}
+
+TEST(Selection, TotalFollowsEveryRowOnceAndNeverWraps)
+{
+    const std::vector<FileEntry> files = {FileEntry::word(kExecutables), FileEntry::file("/a"),
+                                          FileEntry::word(kLogs), FileEntry::file("/l"), FileEntry::file("/l/x")};
+    const std::vector<SizeEntry> sizes = {SizeEntry::marker(kExecutables), SizeEntry::bytes(7),
+                                          SizeEntry::marker(kLogs), SizeEntry::bytes(5), SizeEntry::bytes(5)};
+    Selection s(files, sizes);
+    EXPECT_EQ(s.common_remove_size(), 17u); // equal sizes are all counted
+    s.setSelected(3, false);
+    s.setSelected(3, false); // twice changes nothing
+    EXPECT_EQ(s.common_remove_size(), 12u);
+    EXPECT_EQ(s.prepare()[3], FileEntry::word(kEmpty));
+    s.setSelected(3, true);
+    EXPECT_EQ(s.common_remove_size(), 17u);
+    s.setSelected(0, false); // a marker is not a row to select
+    for (size_t i = 0; i < files.size(); ++i)
+        s.setSelected(i, false);
+    EXPECT_EQ(s.common_remove_size(), 0u);
+    EXPECT_FALSE(s.anySelected());
+    EXPECT_EQ(s.prepare()[2], FileEntry::word(kLogs));
+    EXPECT_EQ(s.deselect("/nowhere"), 0u);
+}

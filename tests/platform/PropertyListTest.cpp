@@ -1,0 +1,118 @@
+#include "platform/BundleInfo.h"
+#include "platform/PropertyList.h"
+#include "support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+#include <plist/plist.h>
+
+#include <cstdlib>
+
+using namespace zembra::platform;
+using zembra::test::TreeBuilder;
+using zembra::test::readFile;
+namespace fs = std::filesystem;
+
+namespace {
+const fs::path kData = fs::path(ZEMBRA_TESTDATA) / "plists";
+
+std::string binaryPlist(const char *identifier, const char *name)
+{
+    plist_t dict = plist_new_dict();
+    plist_dict_set_item(dict, "CFBundleIdentifier", plist_new_string(identifier));
+    plist_dict_set_item(dict, "CFBundleName", plist_new_string(name));
+    plist_dict_set_item(dict, "CFBundleExecutable", plist_new_uint(7)); // wrong type
+    char *bin = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(dict, &bin, &length);
+    std::string out(bin, length);
+    plist_to_bin_free(bin);
+    plist_free(dict);
+    return out;
+}
+} // namespace
+
+TEST(PropertyList, EverySampleAndFuzzInput_ReadsWithoutCrashing)
+{
+    int files = 0;
+    for (const char *folder : {"binary", "edge", "fuzz", "info", "safari"})
+        for (const auto &e : fs::directory_iterator(kData / folder)) {
+            const PropertyList list = PropertyList::fromFile(e.path());
+            const PlistNode root = list.root();
+            // Walk what is there the way the readers do; malformed input gives no value.
+            (void)root.item("CFBundleIdentifier").string();
+            for (std::uint32_t i = 0; i < root.item("Installed Extensions").count(); ++i)
+                (void)root.item("Installed Extensions").at(i).item("Bundle Identifier").string();
+            if (list.isValid())
+                (void)list.toXml();
+            ++files;
+        }
+    EXPECT_GT(files, 80);
+}
+
+TEST(BundleInfo, RealInfoPlists)
+{
+    TreeBuilder t;
+    const auto tb = t.bundleWithPlist("Tunnelblick.app", readFile(kData / "info/Tunnelblick_Tunnelblick_Info.plist"));
+    const auto info = BundleInfo::read(tb);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->identifier(), QStringLiteral("net.tunnelblick.tunnelblick"));
+    EXPECT_EQ(info->name(), QStringLiteral("Tunnelblick"));
+    EXPECT_EQ(info->iconFile(), QStringLiteral("tunnelblick.icns"));
+
+    const auto kya = BundleInfo::read(
+        t.bundleWithPlist("KYA.app", readFile(kData / "info/newmarcel_KeepingYouAwake_Info.plist")));
+    ASSERT_TRUE(kya); // a dictionary without the keys is still a bundle
+    EXPECT_FALSE(kya->identifier());
+    EXPECT_FALSE(kya->name());
+}
+
+TEST(BundleInfo, BinaryPlist_WrongTypeCountsAsAbsent)
+{
+    TreeBuilder t;
+    const auto info = BundleInfo::read(t.bundleWithPlist("Bin.app", binaryPlist("com.example.bin", "Bin App")));
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->identifier(), QStringLiteral("com.example.bin"));
+    EXPECT_EQ(info->name(), QStringLiteral("Bin App"));
+    EXPECT_FALSE(info->executable());
+}
+
+TEST(BundleInfo, NotABundle)
+{
+    TreeBuilder t;
+    t.dir("NoPlist.app/Contents");
+    t.bundleWithPlist("Truncated.app", binaryPlist("com.x.y", "Y").substr(0, 20));
+    t.bundleWithPlist("Array.app", "<plist><array><string>x</string></array></plist>");
+    const auto real = t.app("Real.app", "com.x.real");
+    t.link("Linked.app", real);
+    EXPECT_FALSE(BundleInfo::read(t / "NoPlist.app"));
+    EXPECT_FALSE(BundleInfo::read(t / "Truncated.app"));
+    EXPECT_FALSE(BundleInfo::read(t / "Array.app"));
+    EXPECT_FALSE(BundleInfo::read(t / "Linked.app"));
+    EXPECT_FALSE(BundleInfo::read(t / "missing.app"));
+    EXPECT_TRUE(BundleInfo::read(real));
+}
+
+TEST(BundleInfo, ImageResourceWithOrWithoutExtension)
+{
+    TreeBuilder t;
+    const auto app = t.app("A.app", "com.x.a");
+    t.file("A.app/Contents/Resources/AppIcon.icns");
+    t.file("A.app/Contents/Resources/icon.png");
+    const auto info = BundleInfo::read(app);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->imageResource(QStringLiteral("AppIcon")), app / "Contents/Resources/AppIcon.icns");
+    EXPECT_EQ(info->imageResource(QStringLiteral("icon.png")), app / "Contents/Resources/icon.png");
+    EXPECT_FALSE(info->imageResource(QStringLiteral("Missing")));
+    EXPECT_FALSE(info->imageResource(QStringLiteral("../../../etc/passwd")));
+}
+
+TEST(PropertyList, AtomicWriteReplacesWholeFileAndKeepsMode)
+{
+    TreeBuilder t;
+    const auto f = t.file("list.plist", "old contents that are longer");
+    fs::permissions(f, fs::perms(0600));
+    ASSERT_TRUE(writeFileAtomically(f, QByteArray("new")));
+    EXPECT_EQ(readFile(f), "new");
+    EXPECT_EQ(fs::status(f).permissions() & fs::perms::all, fs::perms(0600));
+    EXPECT_EQ(std::distance(fs::directory_iterator(t.root()), fs::directory_iterator()), 1);
+}

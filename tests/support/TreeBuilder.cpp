@@ -1,0 +1,100 @@
+#include "support/TreeBuilder.h"
+
+#include "grants/GrantKeys.h"
+#include "grants/GrantStore.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace zembra::test {
+
+namespace {
+std::string key(const std::string &k, const std::string &v)
+{
+    return v.empty() ? std::string() : "<key>" + k + "</key><string>" + v + "</string>\n";
+}
+} // namespace
+
+std::string xmlPlist(const std::string &dictBody)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+           "<plist version=\"1.0\">\n<dict>\n" +
+           dictBody + "</dict>\n</plist>\n";
+}
+
+std::string readFile(const fs::path &file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TreeBuilder::TreeBuilder()
+{
+    EXPECT_TRUE(m_dir.isValid());
+    m_root = fs::path(m_dir.path().toStdString());
+}
+
+fs::path TreeBuilder::app(const std::string &relative, const std::string &identifier, const std::string &name,
+                          const std::string &executable, const std::string &iconFile)
+{
+    return bundleWithPlist(relative, xmlPlist(key("CFBundleIdentifier", identifier) + key("CFBundleName", name) +
+                                              key("CFBundleExecutable", executable) +
+                                              key("CFBundleIconFile", iconFile)));
+}
+
+fs::path TreeBuilder::bundleWithPlist(const std::string &relative, const std::string &plistBytes)
+{
+    const fs::path bundle = m_root / relative;
+    fs::create_directories(bundle / "Contents");
+    std::ofstream(bundle / "Contents" / "Info.plist", std::ios::binary) << plistBytes;
+    return bundle;
+}
+
+fs::path TreeBuilder::file(const std::string &relative, const std::string &content)
+{
+    const fs::path p = m_root / relative;
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << content;
+    return p;
+}
+
+fs::path TreeBuilder::dir(const std::string &relative)
+{
+    const fs::path p = m_root / relative;
+    fs::create_directories(p);
+    return p;
+}
+
+fs::path TreeBuilder::link(const std::string &relative, const fs::path &target)
+{
+    const fs::path p = m_root / relative;
+    fs::create_directories(p.parent_path());
+    fs::create_symlink(target, p);
+    return p;
+}
+
+TestSettings::TestSettings()
+    : m_store(std::make_unique<platform::SettingsStore>(m_dir.path() + QStringLiteral("/settings.conf")))
+{
+}
+
+void TestSettings::grant(const QString &key, const fs::path &folder)
+{
+    grants::GrantStore(*m_store).createGrant(key, folder);
+}
+
+void TestSettings::grantTree(const TreeBuilder &tree, const std::string &home, bool wholeDisk)
+{
+    grant(grants::kApplications, tree / "Applications");
+    grant(grants::kHome, tree / home);
+    if (wholeDisk)
+        grant(grants::kMacOS, tree.root());
+}
+
+} // namespace zembra::test

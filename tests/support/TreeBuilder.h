@@ -1,0 +1,57 @@
+#pragma once
+// Builds macOS-layout trees in a temporary folder for the tests, and a settings store
+// of their own (never the developer's real settings).
+
+#include "platform/SettingsStore.h"
+
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace zembra::test {
+
+namespace fs = std::filesystem;
+
+class TreeBuilder {
+public:
+    TreeBuilder();
+
+    const fs::path &root() const { return m_root; }
+    fs::path operator/(const std::string &relative) const { return m_root / relative; }
+
+    // An application bundle with an XML Info.plist; empty values are left out.
+    fs::path app(const std::string &relative, const std::string &identifier, const std::string &name = {},
+                 const std::string &executable = {}, const std::string &iconFile = {});
+    fs::path file(const std::string &relative, const std::string &content = "data");
+    fs::path dir(const std::string &relative);
+    fs::path link(const std::string &relative, const fs::path &target);
+    // Raw Info.plist contents for an otherwise empty bundle folder.
+    fs::path bundleWithPlist(const std::string &relative, const std::string &plistBytes);
+
+private:
+    QTemporaryDir m_dir;
+    fs::path m_root;
+};
+
+// A settings store on a temporary file, with the grants of a test tree.
+class TestSettings {
+public:
+    TestSettings();
+    platform::SettingsStore &store() { return *m_store; }
+    operator platform::SettingsStore &() { return *m_store; }
+
+    void grant(const QString &key, const fs::path &folder);
+    // Home, Applications and, when `wholeDisk`, the root with "AllowAny" 1.
+    void grantTree(const TreeBuilder &tree, const std::string &home, bool wholeDisk);
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<platform::SettingsStore> m_store;
+};
+
+std::string xmlPlist(const std::string &dictBody);
+std::string readFile(const fs::path &file);
+
+} // namespace zembra::test
