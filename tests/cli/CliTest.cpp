@@ -8,11 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using zembra::test::TreeBuilder;
+namespace test = zembra::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -27,14 +27,9 @@ std::string slurp(const fs::path &p) { return zembra::test::readFile(p); }
 
 // Runs the command line with stdin from /dev/null (no terminal) and a settings folder
 // of its own.
-CliRun runCli(const TreeBuilder &t, std::vector<std::string> args)
+CliRun runCli(const TreeBuilder &t, std::vector<std::string> args, bool asTestUser = false)
 {
     const fs::path out = t / ".out", err = t / ".err";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     args.insert(args.begin(), ZEMBRA_CLI_PATH);
     std::vector<char *> argv;
     for (auto &a : args)
@@ -43,14 +38,22 @@ CliRun runCli(const TreeBuilder &t, std::vector<std::string> args)
     std::string config = "XDG_CONFIG_HOME=" + (t / ".config").native();
     std::string home = "HOME=" + (t / ".home").native();
     char *env[] = {config.data(), home.data(), nullptr};
-    pid_t pid = 0;
     CliRun r;
-    if (posix_spawn(&pid, ZEMBRA_CLI_PATH, &actions, nullptr, argv.data(), env) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int in = open("/dev/null", O_RDONLY);
+        const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (in < 0 || o < 0 || e < 0 || dup2(in, 0) < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0)
+            _exit(120);
+        if (asTestUser && !zembra::test::becomeTestUser())
+            _exit(121);
+        execve(ZEMBRA_CLI_PATH, argv.data(), env);
+        _exit(122);
     }
-    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.out = slurp(out);
     r.err = slurp(err);
     return r;
@@ -154,17 +157,29 @@ TEST_F(Cli, Remove_DryRunDeletesNothing_NoTerminalNeedsYes)
     EXPECT_NE(done.out.find("Freed"), std::string::npos);
 }
 
-TEST_F(Cli, RemoveWhatCannotBeDeleted_ExitsOne)
+TEST_F(Cli, RemoveWhatCannotBeDeleted_ReportsItAndExitsOne)
 {
-    // A leftover outside every granted folder: found through the whole-disk search but
-    // the root grant is withheld from deletion by pointing --root at a copy elsewhere.
     const auto app = (t / "Applications/Editor.app").native();
-    const CliRun r = runCli(t, {"remove", app, "--applications", "/nonexistent-folder", "--home", (t / "Users/me").native(), "--yes"});
-    EXPECT_EQ(r.status, 2); // a missing grant folder is a usage error
+    const auto logs = t / "Users/me/Library/Logs/Editor";
+    test::handToTestUser(t.root());
+    test::makeReadOnlyForTestUser(logs);
+    const CliRun r = runCli(t, grants({"remove", app, "--yes", "--json"}), true);
+    EXPECT_EQ(r.status, 1) << r.err;
+    const QJsonArray remainder = r.json()["remainder_urls"].toArray();
+    ASSERT_EQ(remainder.size(), 2); // the folder, and the log inside it
+    EXPECT_EQ(remainder[0].toObject()["path"].toString().toStdString(), logs.native());
+    EXPECT_FALSE(fs::exists(app));
+    EXPECT_FALSE(fs::exists(t / "Users/me/Library/Preferences/com.vendor.editor.plist"));
+    EXPECT_LT(r.json()["freed"].toInteger(), 1000);
+    fs::permissions(logs, fs::perms(0755));
+}
+
+TEST_F(Cli, RemoveNamesTheBundle_WhichGrantsIt)
+{
+    const auto app = (t / "Applications/Editor.app").native();
     const fs::path other = t.dir("Elsewhere");
-    const CliRun partial = runCli(t, {"remove", app, "--applications", other.native(), "--home", (t / "Users/me").native(), "--yes", "--json"});
-    // The application lies outside the given Applications folder, but naming it grants it.
-    EXPECT_EQ(partial.status, 0) << partial.err;
+    const CliRun r = runCli(t, {"remove", app, "--applications", other.native(), "--home", (t / "Users/me").native(), "--yes"});
+    EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(fs::exists(app));
 }
 

@@ -10,6 +10,7 @@
 using namespace zembra;
 using namespace zembra::platform;
 using zembra::test::TreeBuilder;
+namespace test = zembra::test;
 
 namespace {
 
@@ -78,15 +79,17 @@ TEST(DeepEnumeration, PackagesAreDeliveredButNotEnteredWithOption6)
 
 TEST(DeepEnumeration, UnreadableSubtreeIsSkipped)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root reads every folder";
     TreeBuilder t;
     t.file("R/locked/secret");
     t.file("R/open/file");
-    chmod((t / "R/locked").c_str(), 0);
-    EXPECT_EQ(walk(t / "R", EnumerationOptions::SkipHidden),
-              (std::vector<std::string>{"locked", "open", "open/file"}));
-    chmod((t / "R/locked").c_str(), 0755);
+    test::handToTestUser(t.root());
+    test::makeUnreadableForTestUser(t / "R/locked");
+    EXPECT_TRUE(test::runAsTestUser([&] {
+        return walk(t / "R", EnumerationOptions::SkipHidden) ==
+                   std::vector<std::string>{"locked", "open", "open/file"} &&
+               listDirectory(t / "R/locked").empty();
+    }));
+    fs::permissions(t / "R/locked", fs::perms(0755));
 }
 
 TEST(Names, ExtensionAndDisplayName)

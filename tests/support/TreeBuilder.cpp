@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <pwd.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <sstream>
 
 namespace zembra::test {
@@ -32,6 +35,66 @@ std::string readFile(const fs::path &file)
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+namespace {
+bool nobody(uid_t &uid, gid_t &gid)
+{
+    const passwd *pw = getpwnam("nobody");
+    if (!pw)
+        return false;
+    uid = pw->pw_uid;
+    gid = pw->pw_gid;
+    return true;
+}
+} // namespace
+
+void handToTestUser(const fs::path &tree)
+{
+    uid_t uid;
+    gid_t gid;
+    if (geteuid() != 0 || !nobody(uid, gid))
+        return;
+    if (lchown(tree.c_str(), uid, gid) != 0)
+        ADD_FAILURE() << "chown " << tree;
+    for (const auto &e : fs::recursive_directory_iterator(tree))
+        if (lchown(e.path().c_str(), uid, gid) != 0)
+            ADD_FAILURE() << "chown " << e.path();
+}
+
+void makeUnreadableForTestUser(const fs::path &folder)
+{
+    if (geteuid() == 0 && lchown(folder.c_str(), 0, 0) != 0)
+        ADD_FAILURE() << "chown " << folder;
+    fs::permissions(folder, geteuid() == 0 ? fs::perms(0700) : fs::perms::none);
+}
+
+void makeReadOnlyForTestUser(const fs::path &folder)
+{
+    if (geteuid() == 0 && lchown(folder.c_str(), 0, 0) != 0)
+        ADD_FAILURE() << "chown " << folder;
+    fs::permissions(folder, fs::perms(0555));
+}
+
+bool becomeTestUser()
+{
+    uid_t uid;
+    gid_t gid;
+    if (geteuid() != 0)
+        return true;
+    return nobody(uid, gid) && setgid(gid) == 0 && setuid(uid) == 0;
+}
+
+bool runAsTestUser(const std::function<bool()> &check)
+{
+    if (geteuid() != 0)
+        return check();
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(becomeTestUser() && check() ? 0 : 1);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 TreeBuilder::TreeBuilder()

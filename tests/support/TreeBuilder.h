@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 
 #include <filesystem>
+#include <functional>
+#include <sys/types.h>
 #include <memory>
 #include <string>
 
@@ -52,6 +54,17 @@ private:
 };
 
 std::string xmlPlist(const std::string &dictBody);
+
+// Permissions do not stop root, so tests of unreadable and undeletable entries run as an
+// unprivileged "test user": as root, "nobody" in a child process; otherwise ourselves.
+// Hand the tree over first, then lock parts of it, then run the check.
+void handToTestUser(const fs::path &tree);
+void makeUnreadableForTestUser(const fs::path &folder);
+void makeReadOnlyForTestUser(const fs::path &folder);
+// Runs `check` as the test user; true when it returned true.
+bool runAsTestUser(const std::function<bool()> &check);
+// Drops to the test user in a child process after fork(); false when that failed.
+bool becomeTestUser();
 std::string readFile(const fs::path &file);
 
 } // namespace zembra::test
