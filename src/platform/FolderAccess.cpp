@@ -79,16 +79,21 @@ void FolderAccess::startAccessing(const fs::path &folder) { addGrant(folder, fal
 
 void FolderAccess::grantItem(const fs::path &item) { addGrant(item, true); }
 
-bool FolderAccess::mayDelete(const fs::path &path)
+bool FolderAccess::mayDelete(const fs::path &path) { return deletionBase(path).has_value(); }
+
+std::optional<fs::path> FolderAccess::deletionBase(const fs::path &path)
 {
     if (path.empty() || !path.is_absolute() || hasDotDot(path))
-        return false;
+        return std::nullopt;
     const fs::path p = path.lexically_normal();
     std::lock_guard lock(grantsMutex());
-    for (const Grant &g : grants())
-        if (isWithin(p, g.root, g.includesSelf))
-            return true;
-    return false;
+    for (const Grant &g : grants()) {
+        if (isWithin(p, g.root, false))
+            return g.root;
+        if (g.includesSelf && isWithin(p, g.root, true))
+            return g.root.parent_path();
+    }
+    return std::nullopt;
 }
 
 void FolderAccess::reset()

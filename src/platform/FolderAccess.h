@@ -30,6 +30,10 @@ public:
     // Deletion becomes allowed on `item` itself and below it (a dropped bundle).
     static void grantItem(const fs::path &item);
     static bool mayDelete(const fs::path &path);
+    // Where a deletion of `path` starts walking down without following links: the
+    // granted folder that holds it (the granted path itself may pass through links), or
+    // the parent of an item granted by itself. Nothing when the deletion is not allowed.
+    static std::optional<fs::path> deletionBase(const fs::path &path);
     // Forget every grant; tests use it to start from a closed sandbox.
     static void reset();
 };

@@ -106,7 +106,8 @@ QByteArray PropertyList::toXml() const
 
 std::optional<QByteArray> readSmallFile(const std::filesystem::path &file, std::uint64_t maxBytes)
 {
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO in place of a property list cannot hang the caller.
+    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     struct stat st;

@@ -6,6 +6,7 @@
 #include <plist/plist.h>
 
 #include <cstdlib>
+#include <sys/stat.h>
 
 using namespace zembra::platform;
 using zembra::test::TreeBuilder;
@@ -89,6 +90,9 @@ TEST(BundleInfo, NotABundle)
     EXPECT_FALSE(BundleInfo::read(t / "Array.app"));
     EXPECT_FALSE(BundleInfo::read(t / "Linked.app"));
     EXPECT_FALSE(BundleInfo::read(t / "missing.app"));
+    t.dir("Fifo.app/Contents");
+    ASSERT_EQ(mkfifo((t / "Fifo.app/Contents/Info.plist").c_str(), 0644), 0);
+    EXPECT_FALSE(BundleInfo::read(t / "Fifo.app")); // returns instead of waiting for a writer
     EXPECT_TRUE(BundleInfo::read(real));
 }
 

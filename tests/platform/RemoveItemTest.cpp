@@ -60,6 +60,15 @@ TEST_F(RemoveItem, FolderSwappedForLinkOnTheWay_DoesNotLeadElsewhere)
     EXPECT_TRUE(itemExists(precious));
 }
 
+TEST_F(RemoveItem, GrantedFolderReachedThroughALink_DeletesBelowIt)
+{
+    const auto file = t.file("real/folder/leftover");
+    const auto viaLink = t.link("linked", t / "real") / "folder";
+    FolderAccess::startAccessing(viaLink);
+    EXPECT_TRUE(removeItem(viaLink / "leftover"));
+    EXPECT_FALSE(itemExists(file));
+}
+
 TEST_F(RemoveItem, NameThatIsNotUtf8_ExactlyThatFileGoes)
 {
     const std::string latin1 = "caf\xe9";

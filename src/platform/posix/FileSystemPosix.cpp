@@ -141,16 +141,15 @@ bool emptyFolder(int fd, int depth)
     return ok;
 }
 
-// Opens the parent folder of `path`, walking down from the root without following any
-// link on the way, so that a folder swapped for a link cannot lead the deletion elsewhere.
-int openParentNoFollow(const fs::path &path)
+// Opens the parent folder of `path`, walking down from `base` without following any link
+// on the way, so that a folder swapped for a link cannot lead the deletion elsewhere.
+int openParentNoFollow(const fs::path &base, const fs::path &path)
 {
-    int fd = open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const fs::path parent = path.parent_path();
-    for (const auto &component : parent.relative_path()) {
+    int fd = open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const auto &component : path.parent_path().lexically_relative(base)) {
         if (fd < 0)
             return -1;
-        if (component.empty())
+        if (component.empty() || component == ".")
             continue;
         const int next = openChildFolder(fd, component.native());
         close(fd);
@@ -229,13 +228,14 @@ std::uint64_t itemSize(const fs::path &path)
 
 bool removeItem(const fs::path &given)
 {
-    if (!FolderAccess::mayDelete(given))
+    const std::optional<fs::path> base = FolderAccess::deletionBase(given);
+    if (!base)
         return false;
     const fs::path path = given.lexically_normal();
     const std::string name = path.filename().native();
     if (name.empty() || name == "." || name == "..")
         return false;
-    const int parent = openParentNoFollow(path);
+    const int parent = openParentNoFollow(*base, path);
     if (parent < 0)
         return false;
     bool ok = false;
