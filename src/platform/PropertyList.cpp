@@ -44,13 +44,13 @@ std::optional<QString> PlistNode::string() const
 {
     if (!m_node || plist_get_node_type(plist_t(m_node)) != PLIST_STRING)
         return std::nullopt;
-    char *value = nullptr;
-    plist_get_string_val(plist_t(m_node), &value);
-    if (!value)
+    // By pointer and length: plist_get_string_val() asserts on a string holding a NUL,
+    // which malformed binary input can carry.
+    std::uint64_t length = 0;
+    const char *value = plist_get_string_ptr(plist_t(m_node), &length);
+    if (!value || length > std::uint64_t(INT32_MAX))
         return std::nullopt;
-    QString s = QString::fromUtf8(value);
-    std::free(value);
-    return s;
+    return QString::fromUtf8(value, qsizetype(length));
 }
 
 void PropertyList::Free::operator()(void *node) const { plist_free(plist_t(node)); }

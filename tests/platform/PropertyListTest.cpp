@@ -50,6 +50,36 @@ TEST(PropertyList, EverySampleAndFuzzInput_ReadsWithoutCrashing)
     EXPECT_GT(files, 80);
 }
 
+TEST(PropertyList, MutatedSamples_ReadWithoutCrashing)
+{
+    std::uint32_t state = 12345;
+    auto next = [&] { return state = state * 1103515245u + 12345u; };
+    int parsed = 0;
+    for (const char *folder : {"binary", "info", "safari"})
+        for (const auto &e : fs::directory_iterator(kData / folder)) {
+            const std::string original = readFile(e.path());
+            if (original.empty())
+                continue;
+            for (int round = 0; round < 60; ++round) {
+                std::string bytes = original;
+                for (int flips = 1 + int(next() % 4); flips > 0; --flips)
+                    bytes[next() % bytes.size()] = char(next() >> 16);
+                if (next() % 3 == 0)
+                    bytes.resize(next() % bytes.size());
+                const PropertyList list = PropertyList::fromMemory(QByteArray::fromStdString(bytes));
+                const PlistNode root = list.root();
+                (void)root.item("CFBundleName").string();
+                const PlistNode installed = root.item("Installed Extensions");
+                for (std::uint32_t i = 0; i < installed.count(); ++i)
+                    (void)installed.at(i).item("Archive File Name").string();
+                if (list.isValid())
+                    (void)list.toXml(); // what the Safari list rewrite writes
+                parsed += list.isValid();
+            }
+        }
+    EXPECT_GT(parsed, 0);
+}
+
 TEST(BundleInfo, RealInfoPlists)
 {
     TreeBuilder t;
