@@ -159,12 +159,20 @@ void warnWithoutHome(platform::SettingsStore &settings)
         warn("no home folder is granted: leftovers in the home Library are not searched (pass --home DIR)");
 }
 
-fs::path existingItem(const std::string &given, const char *what)
+// The item a command names: it must exist and carry one of `extensions`, so that a
+// mistyped path (a home folder, "/") can never become the item that is deleted.
+fs::path existingItem(const std::string &given, const char *what, std::initializer_list<const char *> extensions)
 {
     const fs::path path = platform::absolutePath(given);
     if (!platform::itemExists(path))
         throw UsageError{std::string("no ") + what + " at " + given};
-    return path;
+    const QString ext = platform::pathExtension(path);
+    for (const char *accepted : extensions)
+        if (ext == QLatin1String(accepted) ||
+            (std::string_view(accepted) == "plugin" && ext.contains(QLatin1String("plugin"), Qt::CaseInsensitive)))
+            return path;
+    throw UsageError{given + " is not " + (std::string_view(what) == "application" ? "an " : "a ") + what +
+                     " bundle"};
 }
 
 // Asks on the terminal; without one, only --yes lets a removal go on.
@@ -219,7 +227,7 @@ int commandApps(const Options &o, platform::SettingsStore &settings)
 
 std::shared_ptr<ApplicationItem> searchedApplication(const Options &o, platform::SettingsStore &settings)
 {
-    const fs::path path = existingItem(o.positional.at(0), "application");
+    const fs::path path = existingItem(o.positional.at(0), "application", {"app", "prefPane"});
     auto item = Application(settings).application(path);
     warnWithoutHome(settings);
     leftovers::getfiles(*item, settings, nullptr);
@@ -330,7 +338,7 @@ bool previewAndConfirm(const Options &o, ItemRecord &item, platform::SettingsSto
 int commandRemovePlugin(const Options &o, platform::SettingsStore &settings)
 {
     requireArguments(o, 1, "one PATH");
-    const fs::path path = existingItem(o.positional[0], "plug-in");
+    const fs::path path = existingItem(o.positional[0], "plug-in", {"bundle", "mdimporter", "qlgenerator", "plugin"});
     warnWithoutHome(settings);
     const auto item = Bundle(settings).plugin(path);
     if (!previewAndConfirm(o, *item, settings))

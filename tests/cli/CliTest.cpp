@@ -110,6 +110,10 @@ TEST_F(Cli, UsageErrors)
     EXPECT_EQ(runCli(t, grants({"leftovers"})).status, 2);
     EXPECT_EQ(runCli(t, grants({"leftovers", (t / "nothing.app").native()})).status, 2);
     EXPECT_EQ(runCli(t, grants({"apps", "--keep", "/x"})).status, 2);
+    // Only a bundle can be the item that is removed, never a folder such as home.
+    EXPECT_EQ(runCli(t, grants({"remove", (t / "Users/me").native(), "--yes"})).status, 2);
+    EXPECT_EQ(runCli(t, grants({"remove-plugin", (t / "Users/me/Library").native(), "--yes"})).status, 2);
+    EXPECT_TRUE(fs::exists(t / "Users/me/Library/Preferences"));
     EXPECT_EQ(runCli(t, {"apps", "--applications", (t / "missing").native()}).status, 2);
     const CliRun help = runCli(t, {"--help"});
     EXPECT_EQ(help.status, 0);
