@@ -180,21 +180,21 @@ public:
 
     SearchResult run()
     {
-        m_record.setFiles({}); // S1
+        m_record.setFiles({}); // a search starts afresh, never extends
         grants::GrantStore store(m_settings);
-        const grants::Resolution home = store.resolve(grants::kHome); // S2
+        const grants::Resolution home = store.resolve(grants::kHome);
         const grants::Resolution root = store.resolve(grants::kMacOS);
         m_home = home.folder;
         m_root = root.folder;
         m_systemAllowed = m_root && store.systemFoldersAllowed(root);
         m_applications = store.resolve(grants::kApplications).folder;
 
-        deriveKeys(); // S3, S5
-        m_files.push_back(FileEntry::word(kExecutables)); // S4
+        deriveKeys();
+        m_files.push_back(FileEntry::word(kExecutables));
         if (const auto url = m_record.url())
             m_files.push_back(FileEntry::file(*url));
 
-        for (const Pass &pass : passes()) // S6
+        for (const Pass &pass : passes())
             runPass(pass);
         m_record.setFiles(m_files);
         return {home};
