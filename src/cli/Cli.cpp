@@ -1,6 +1,7 @@
 #include "cli/Cli.h"
 
 #include "catalogue/Application.h"
+#include "cli/Options.h"
 #include "cli/Output.h"
 #include "extensions/Bundle.h"
 #include "extensions/ExtensionRemoval.h"
@@ -63,74 +64,6 @@ Without --applications, --home and --root the grants stored by the application a
 used. Exit status: 0 done, 1 something could not be removed, 2 usage error,
 3 the application is running.
 )";
-
-struct Options {
-    std::string command;
-    std::vector<std::string> positional;
-    std::map<std::string, std::string> grants; // option name -> folder
-    std::vector<std::string> keep;
-    bool json = false, dryRun = false, yes = false, help = false;
-    bool includeDefaultApps = false, includeUtilities = false;
-};
-
-struct UsageError {
-    std::string message;
-};
-
-Options parse(int argc, char **argv)
-{
-    Options o;
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto value = [&]() -> std::string {
-            if (i + 1 >= argc || std::string(argv[i + 1]).empty())
-                throw UsageError{a + " needs a value"};
-            return argv[++i];
-        };
-        if (a == "-h" || a == "--help")
-            o.help = true;
-        else if (a == "--json")
-            o.json = true;
-        else if (a == "--dry-run")
-            o.dryRun = true;
-        else if (a == "--yes" || a == "-y")
-            o.yes = true;
-        else if (a == "--include-default-apps")
-            o.includeDefaultApps = true;
-        else if (a == "--include-utilities")
-            o.includeUtilities = true;
-        else if (a == "--applications" || a == "--home" || a == "--root")
-            o.grants[a] = value();
-        else if (a == "--keep")
-            o.keep.push_back(value());
-        else if (a.size() > 1 && a[0] == '-')
-            throw UsageError{"unknown option " + a};
-        else if (o.command.empty())
-            o.command = a;
-        else
-            o.positional.push_back(a);
-    }
-    return o;
-}
-
-void requireArguments(const Options &o, size_t count, const char *what)
-{
-    if (o.positional.size() != count)
-        throw UsageError{o.command + (count ? std::string(" takes ") + what : " takes no arguments")};
-}
-
-void allowOnly(const Options &o, const std::set<std::string> &allowed)
-{
-    auto check = [&](bool given, const char *name) {
-        if (given && !allowed.count(name))
-            throw UsageError{std::string(name) + " does not apply to " + o.command};
-    };
-    check(!o.keep.empty(), "--keep");
-    check(o.dryRun, "--dry-run");
-    check(o.yes, "--yes");
-    check(o.includeDefaultApps, "--include-default-apps");
-    check(o.includeUtilities, "--include-utilities");
-}
 
 void applyGrants(const Options &o, platform::SettingsStore &settings)
 {

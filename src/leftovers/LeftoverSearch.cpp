@@ -3,6 +3,7 @@
 #include "catalogue/Application.h"
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/NameKeys.h"
+#include "leftovers/SearchPasses.h"
 #include "grants/GrantKeys.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -18,132 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 using platform::containsFolded;
 
-enum class KeyId {
-    Bundle,
-    BundleName,
-    BundleNameInfo,
-    Label,
-    LabelName,
-    ExecutableInfo,
-    CompanyName,
-    CompanyCapitalized,
-    ShortLabel,
-    Count
-};
-
-enum class Group { Preferences, Supportfiles, LauchAgents, Logs, Plugins, Desktop, Other, Count };
-
-const QString &markerOf(Group g)
-{
-    static const std::array<const QString *, size_t(Group::Count)> kWords = {
-        &kPreferences, &kSupportfiles, &kLauchAgents, &kLogs, &kPlugins, &kDesktop, &kOther};
-    return *kWords[size_t(g)];
-}
-
-enum class Root { Home, System };
-enum class Read { Listing, Deep4, Deep6 };
-enum class Extra { None, Pro, CrashReporterThenLabelDigit, CsxsExclusion, ExtensionRule };
-enum class Special { None, EnclosingFolder, DeveloperFolder, LoginItems };
-
-struct Test {
-    bool equals;
-    KeyId key;
-    bool reviewOnly = false; // left out of the search before a removal without review
-};
-
-struct Pass {
-    Special special;
-    Root root;
-    const char *folder;
-    Read read;
-    std::vector<Test> tests;
-    Extra extra;
-    Group group;
-    bool runsWithoutReview;
-};
-
-Test contains(KeyId k) { return {false, k}; }
-Test equals(KeyId k) { return {true, k}; }
-Test equalsInReview(KeyId k) { return {true, k, true}; }
-
-// The passes in order. The matching rules are the search: change them with care.
-const std::vector<Pass> &passes()
-{
-    using K = KeyId;
-    static const std::vector<Pass> kPasses = {
-        {Special::None, Root::Home, "Library/Preferences", Read::Listing,
-         {contains(K::Bundle), contains(K::BundleNameInfo)}, Extra::Pro, Group::Preferences, true},
-        {Special::EnclosingFolder, Root::Home, "", Read::Listing, {}, Extra::None, Group::Supportfiles, true},
-        {Special::None, Root::Home, "Library/Application Support", Read::Deep6,
-         {contains(K::BundleNameInfo), contains(K::Bundle), contains(K::LabelName), equals(K::BundleName),
-          contains(K::Label)},
-         Extra::CrashReporterThenLabelDigit, Group::Supportfiles, true},
-        {Special::None, Root::System, "Users/Shared", Read::Listing,
-         {contains(K::BundleNameInfo), contains(K::Label), contains(K::Bundle)}, Extra::None,
-         Group::Supportfiles, false},
-        {Special::None, Root::System, "Library/Application Support", Read::Listing,
-         {contains(K::BundleNameInfo), contains(K::Label), contains(K::Bundle), contains(K::CompanyName)},
-         Extra::None, Group::Supportfiles, false},
-        {Special::None, Root::Home, "Library/Containers", Read::Listing, {contains(K::Bundle)}, Extra::Pro,
-         Group::Supportfiles, true},
-        {Special::None, Root::Home, "Library/Saved Application State", Read::Listing, {contains(K::Bundle)},
-         Extra::None, Group::Supportfiles, true},
-        {Special::None, Root::Home, "Library/Caches", Read::Listing,
-         {contains(K::Bundle), equals(K::CompanyCapitalized), equalsInReview(K::Label)}, Extra::None,
-         Group::Supportfiles, true},
-        {Special::None, Root::Home, "Library/Cookies", Read::Listing, {contains(K::Bundle)}, Extra::None,
-         Group::Supportfiles, true},
-        {Special::None, Root::Home, "Library/Application Scripts", Read::Listing, {contains(K::Bundle)},
-         Extra::Pro, Group::Supportfiles, true},
-        {Special::None, Root::Home, "Library/Caches/com.apple.helpd", Read::Deep4,
-         {contains(K::Bundle), contains(K::BundleName)}, Extra::None, Group::Supportfiles, true},
-        {Special::None, Root::Home, "Library/Group Containers", Read::Listing,
-         {contains(K::BundleName), contains(K::BundleNameInfo), contains(K::ShortLabel)}, Extra::None,
-         Group::Supportfiles, true},
-        {Special::None, Root::Home, "Library", Read::Listing,
-         {equals(K::CompanyCapitalized), contains(K::BundleNameInfo), equals(K::BundleName)}, Extra::None,
-         Group::Supportfiles, true},
-        {Special::DeveloperFolder, Root::Home, "Library/Developer", Read::Listing, {}, Extra::None,
-         Group::Supportfiles, true},
-        {Special::LoginItems, Root::Home, "", Read::Listing, {}, Extra::None, Group::Supportfiles, false},
-        {Special::None, Root::Home, "Library/LaunchAgents", Read::Listing,
-         {contains(K::Bundle), contains(K::BundleName)}, Extra::None, Group::LauchAgents, true},
-        {Special::None, Root::System, "Library/LaunchAgents", Read::Listing,
-         {contains(K::Bundle), contains(K::BundleName)}, Extra::None, Group::LauchAgents, true},
-        {Special::None, Root::System, "Library/LaunchDaemons", Read::Listing,
-         {contains(K::Bundle), contains(K::BundleName)}, Extra::None, Group::LauchAgents, true},
-        {Special::None, Root::System, "Library/PrivilegedHelperTools", Read::Listing, {contains(K::Bundle)},
-         Extra::None, Group::LauchAgents, true},
-        {Special::None, Root::Home, "Library/Logs", Read::Deep4,
-         {contains(K::Label), equals(K::BundleName), contains(K::BundleNameInfo), contains(K::ExecutableInfo),
-          contains(K::LabelName), contains(K::Bundle)},
-         Extra::CsxsExclusion, Group::Logs, true},
-        {Special::None, Root::Home, "Library/Application Support/CrashReporter", Read::Listing,
-         {contains(K::Label), contains(K::BundleNameInfo), contains(K::ExecutableInfo)}, Extra::None,
-         Group::Logs, true},
-        {Special::None, Root::Home, "Library/Logs/CSXS", Read::Listing,
-         {contains(K::CompanyName), contains(K::Label)}, Extra::None, Group::Logs, true},
-        {Special::None, Root::Home, "Library/WebKit", Read::Listing, {contains(K::Bundle)}, Extra::None,
-         Group::Logs, true},
-        {Special::None, Root::System, "Library/Logs", Read::Deep4,
-         {contains(K::Label), equals(K::BundleName), contains(K::BundleNameInfo), contains(K::ExecutableInfo),
-          contains(K::LabelName), contains(K::Bundle)},
-         Extra::None, Group::Logs, true},
-        {Special::None, Root::Home, "Library/Address Book Plug-Ins", Read::Listing,
-         {contains(K::BundleName), contains(K::Label)}, Extra::None, Group::Plugins, true},
-        {Special::None, Root::Home, "Library/Services", Read::Listing,
-         {contains(K::BundleName), contains(K::Label)}, Extra::None, Group::Plugins, true},
-        {Special::None, Root::Home, "Desktop", Read::Listing,
-         {contains(K::Label), contains(K::BundleNameInfo)}, Extra::ExtensionRule, Group::Desktop, false},
-        {Special::None, Root::System, "var/folders", Read::Deep4,
-         {contains(K::Bundle), contains(K::BundleNameInfo), contains(K::Label)}, Extra::Pro, Group::Other, true},
-        {Special::None, Root::System, "var/run", Read::Listing,
-         {contains(K::Bundle), contains(K::BundleNameInfo), contains(K::Label)}, Extra::Pro, Group::Other, true},
-        {Special::None, Root::System, "var/db", Read::Deep4,
-         {contains(K::Bundle), contains(K::BundleNameInfo), contains(K::Label)}, Extra::Pro, Group::Other, true},
-    };
-    return kPasses;
-}
+using namespace passes;
 
 struct Key {
     QString text;
@@ -194,7 +70,7 @@ public:
         if (const auto url = m_record.url())
             m_files.push_back(FileEntry::file(*url));
 
-        for (const Pass &pass : passes())
+        for (const Pass &pass : passes::all())
             runPass(pass);
         m_record.setFiles(m_files);
         return {home};
