@@ -56,6 +56,10 @@ void addGrant(const fs::path &where, bool includesSelf)
         return;
     const fs::path root = absolutePath(where);
     std::lock_guard lock(grantsMutex());
+    // Every resolution starts access again; keep each grant once.
+    for (const Grant &g : grants())
+        if (g.root == root && g.includesSelf == includesSelf)
+            return;
     grants().push_back({root, includesSelf});
 }
 

@@ -76,18 +76,21 @@ void SettingsStore::setInteger(const QString &key, int value)
 {
     std::lock_guard lock(m_mutex);
     m_settings->setValue(key, value);
+    m_settings->sync();
 }
 
 void SettingsStore::setData(const QString &key, const QByteArray &value)
 {
     std::lock_guard lock(m_mutex);
     m_settings->setValue(key, value);
+    m_settings->sync();
 }
 
 void SettingsStore::remove(const QString &key)
 {
     std::lock_guard lock(m_mutex);
     m_settings->remove(key);
+    m_settings->sync();
 }
 
 void SettingsStore::synchronize()

@@ -2,7 +2,7 @@
 // Stand-in for the user defaults: a QSettings file behind a mutex, so that the leftover
 // search may read grants from its worker thread.
 //
-// Integers read 0 when absent; every write is followed by a sync. Overrides shadow stored
+// Integers read 0 when absent; every write goes to disk at once. Overrides shadow stored
 // values for this process only and are never written (the command line uses them for
 // the grants it is given). Tests make their own store on a temporary file.
 
