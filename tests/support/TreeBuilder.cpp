@@ -49,17 +49,20 @@ bool nobody(uid_t &uid, gid_t &gid)
 }
 } // namespace
 
-void handToTestUser(const fs::path &tree)
+bool handToTestUser(const fs::path &tree)
 {
     uid_t uid;
     gid_t gid;
-    if (geteuid() != 0 || !nobody(uid, gid))
-        return;
+    if (geteuid() != 0)
+        return true;
+    if (!nobody(uid, gid))
+        return false;
     if (lchown(tree.c_str(), uid, gid) != 0)
         ADD_FAILURE() << "chown " << tree;
     for (const auto &e : fs::recursive_directory_iterator(tree))
         if (lchown(e.path().c_str(), uid, gid) != 0)
             ADD_FAILURE() << "chown " << e.path();
+    return runAsTestUser([&] { return access(tree.c_str(), R_OK | W_OK | X_OK) == 0; });
 }
 
 void makeUnreadableForTestUser(const fs::path &folder)

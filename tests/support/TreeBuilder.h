@@ -58,7 +58,8 @@ std::string xmlPlist(const std::string &dictBody);
 // Permissions do not stop root, so tests of unreadable and undeletable entries run as an
 // unprivileged "test user": as root, "nobody" in a child process; otherwise ourselves.
 // Hand the tree over first, then lock parts of it, then run the check.
-void handToTestUser(const fs::path &tree);
+// False when the test user cannot reach the tree (a private temporary folder above it).
+[[nodiscard]] bool handToTestUser(const fs::path &tree);
 void makeUnreadableForTestUser(const fs::path &folder);
 void makeReadOnlyForTestUser(const fs::path &folder);
 // Runs `check` as the test user; true when it returned true.
