@@ -223,8 +223,11 @@ int commandRemove(const Options &o, platform::SettingsStore &settings)
     }
     // Naming the bundle on the command line grants it, as dropping it on the window does.
     platform::FolderAccess::grantItem(*item->url());
+    // A command line reports in text; it does not chime (and would exit mid-sound).
+    leftovers::RemovalServices services;
+    services.playCompletionSound = nullptr;
     const leftovers::RemovalOutcome outcome = leftovers::removeSelection(
-        *item, selection.prepare(), selection.clean_size(), selection.common_remove_size());
+        *item, selection.prepare(), selection.clean_size(), selection.common_remove_size(), services);
     if (outcome.refusedRunning) {
         warn(item->label().value_or(QString()).toStdString() + " is running: quit it before removing it");
         return kRunning;

@@ -1,6 +1,7 @@
 #include "leftovers/Removal.h"
 
 #include "platform/FileSystem.h"
+#include "platform/Sound.h"
 
 namespace zembra::leftovers {
 
@@ -20,6 +21,12 @@ bool liesInside(const std::filesystem::path &file, const std::filesystem::path &
 }
 
 } // namespace
+
+void playCompletionSoundFile()
+{
+    if (!platform::playSoundFile(kCompletionSoundPath))
+        platform::playCompletionEventSound();
+}
 
 bool isRunning(const ItemRecord &item, const std::vector<platform::RunningApplication> &running)
 {

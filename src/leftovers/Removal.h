@@ -17,11 +17,15 @@ namespace zembra::leftovers {
 inline constexpr const char *kCompletionSoundPath =
     "/System/Library/Components/CoreAudio.component/Contents/SharedSupport/SystemSounds/system/burn complete.aif";
 
+// Plays the completion sound file where it exists, else the desktop's "complete" sound.
+void playCompletionSoundFile();
+
 struct RemovalServices {
     std::function<std::vector<platform::RunningApplication>()> runningApplications = platform::runningApplications;
     std::function<bool(const std::filesystem::path &)> removeItem;   // default: the platform's
     std::function<bool(const std::filesystem::path &)> itemExists;   // default: the platform's
-    std::function<void()> playCompletionSound;                       // may be empty
+    // Default: the completion sound file, or the desktop's event sound where it is missing.
+    std::function<void()> playCompletionSound = playCompletionSoundFile;
 };
 
 // The running check: a running process whose bundle identifier contains the item's
