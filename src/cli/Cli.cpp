@@ -161,7 +161,9 @@ int commandApps(const Options &o, platform::SettingsStore &settings)
 std::shared_ptr<ApplicationItem> searchedApplication(const Options &o, platform::SettingsStore &settings)
 {
     const fs::path path = existingItem(o.positional.at(0), "application", {"app", "prefPane"});
-    auto item = Application(settings).application(path);
+    // A preference pane goes through the same review, labelled as the pane list shows it.
+    auto item = platform::pathExtension(path) == QLatin1String("prefPane") ? Bundle(settings).prefPane(path)
+                                                                             : Application(settings).application(path);
     warnWithoutHome(settings);
     leftovers::getfiles(*item, settings, nullptr);
     return item;

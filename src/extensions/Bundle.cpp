@@ -53,6 +53,13 @@ std::shared_ptr<BundleItem> Bundle::plugin(const fs::path &url) const
     return item;
 }
 
+std::shared_ptr<ApplicationItem> Bundle::prefPane(const fs::path &url) const
+{
+    auto item = std::make_shared<ApplicationItem>();
+    fill(*item, url, platform::BundleInfo::read(url));
+    return item;
+}
+
 PluginList Bundle::installedPlugins() const
 {
     const Roots roots = resolveRoots(m_settings);
@@ -75,11 +82,8 @@ ApplicationList Bundle::installedPrefPanes() const
     collect(roots.home, "PreferencePanes", isPrefPane, candidates);
     collect(roots.system, "PreferencePanes", isPrefPane, candidates);
     ApplicationList result;
-    for (const fs::path &c : candidates) {
-        auto item = std::make_shared<ApplicationItem>();
-        fill(*item, c, platform::BundleInfo::read(c));
-        result.push_back(std::move(item));
-    }
+    for (const fs::path &c : candidates)
+        result.push_back(prefPane(c));
     sortByLabel(result);
     return result;
 }

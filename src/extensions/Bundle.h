@@ -29,6 +29,8 @@ public:
 
     // The record of one plug-in bundle.
     std::shared_ptr<BundleItem> plugin(const fs::path &url) const;
+    // The record of one preference pane: an application record with the pane's label.
+    std::shared_ptr<ApplicationItem> prefPane(const fs::path &url) const;
 
 private:
     platform::SettingsStore &m_settings;

@@ -188,6 +188,16 @@ TEST_F(Cli, RemoveNamesTheBundle_WhichGrantsIt)
     EXPECT_FALSE(fs::exists(app));
 }
 
+TEST_F(Cli, PreferencePaneLeftovers_LabelledAsThePaneList)
+{
+    const auto pane = t.app("Users/me/Library/PreferencePanes/Sync Tool 2.0.prefPane", "com.sync.tool", "Sync Tool");
+    t.file("Users/me/Library/Preferences/com.sync.tool.plist");
+    const CliRun r = runCli(t, grants({"leftovers", pane.native(), "--json"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.json()["item"].toObject()["label"].toString(), QStringLiteral("Sync Tool 2"));
+    EXPECT_EQ(r.json()["files"].toArray().size(), 4);
+}
+
 TEST_F(Cli, PluginsAndRemovePlugin)
 {
     const CliRun list = runCli(t, grants({"plugins", "--json"}));
