@@ -229,20 +229,9 @@ private:
     bool holdsAGrant(const fs::path &folder) const
     {
         const fs::path f = platform::absolutePath(folder);
-        for (const auto &granted : {m_home, m_root, m_applications}) {
-            if (!granted)
-                continue;
-            const fs::path g = platform::absolutePath(*granted);
-            auto gi = g.begin();
-            bool prefix = true;
-            for (auto fi = f.begin(); fi != f.end(); ++fi, ++gi)
-                if (gi == g.end() || *gi != *fi) {
-                    prefix = false;
-                    break;
-                }
-            if (prefix)
+        for (const auto &granted : {m_home, m_root, m_applications})
+            if (granted && platform::isWithin(platform::absolutePath(*granted), f, true))
                 return true;
-        }
         return false;
     }
 

@@ -5,23 +5,6 @@
 
 namespace zembra::leftovers {
 
-namespace {
-
-bool liesInside(const std::filesystem::path &file, const std::filesystem::path &folder)
-{
-    const std::filesystem::path f = platform::absolutePath(file);
-    const std::filesystem::path d = platform::absolutePath(folder);
-    auto fi = f.begin();
-    for (const auto &component : d) {
-        if (fi == f.end() || *fi != component)
-            return false;
-        ++fi;
-    }
-    return fi != f.end();
-}
-
-} // namespace
-
 void playCompletionSoundFile()
 {
     if (!platform::playSoundFile(kCompletionSoundPath))
@@ -37,7 +20,7 @@ bool isRunning(const ItemRecord &item, const std::vector<platform::RunningApplic
         if (bundle && !bundle->isEmpty()) {
             if (app.bundleIdentifier && app.bundleIdentifier->contains(*bundle, Qt::CaseSensitive))
                 found = true;
-        } else if (url && !app.executable.empty() && liesInside(app.executable, *url)) {
+        } else if (url && !app.executable.empty() && platform::isWithin(platform::absolutePath(app.executable), platform::absolutePath(*url))) {
             found = true;
         }
     }

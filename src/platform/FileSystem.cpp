@@ -68,4 +68,19 @@ fs::path absolutePath(const fs::path &path)
     return normal;
 }
 
+bool isWithin(const fs::path &path, const fs::path &folder, bool orSelf)
+{
+    auto p = path.begin();
+    for (const auto &component : folder) {
+        if (component.empty()) // a trailing separator
+            continue;
+        if (p == path.end() || *p != component)
+            return false;
+        ++p;
+    }
+    while (p != path.end() && p->empty())
+        ++p;
+    return p != path.end() || orSelf;
+}
+
 } // namespace zembra::platform

@@ -83,4 +83,8 @@ bool removeItem(const fs::path &path);
 // Absolute and lexically normal, without resolving links.
 fs::path absolutePath(const fs::path &path);
 
+// True when `path` lies below `folder` (or is it, with `orSelf`), comparing whole
+// components of the two paths as given (make them absolute first).
+bool isWithin(const fs::path &path, const fs::path &folder, bool orSelf = false);
+
 } // namespace zembra::platform

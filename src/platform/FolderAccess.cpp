@@ -34,22 +34,6 @@ bool hasDotDot(const fs::path &p)
     return false;
 }
 
-// True when `path` lies below `root` (or is it, when `orSelf`), comparing whole components.
-bool isWithin(const fs::path &path, const fs::path &root, bool orSelf)
-{
-    auto p = path.begin();
-    for (auto r = root.begin(); r != root.end(); ++r) {
-        if (r->empty()) // trailing separator of the root
-            continue;
-        if (p == path.end() || *p != *r)
-            return false;
-        ++p;
-    }
-    while (p != path.end() && p->empty())
-        ++p;
-    return p != path.end() || orSelf;
-}
-
 void addGrant(const fs::path &where, bool includesSelf)
 {
     if (where.empty())
@@ -92,7 +76,7 @@ std::optional<fs::path> FolderAccess::deletionBase(const fs::path &path)
     const fs::path p = path.lexically_normal();
     std::lock_guard lock(grantsMutex());
     for (const Grant &g : grants()) {
-        if (isWithin(p, g.root, false))
+        if (isWithin(p, g.root))
             return g.root;
         if (g.includesSelf && isWithin(p, g.root, true))
             return g.root.parent_path();
