@@ -4,7 +4,6 @@
 
 #include <QString>
 
-#include <array>
 
 namespace zembra::leftovers {
 
@@ -25,8 +24,6 @@ inline const QString kAppleCompany = QStringLiteral("apple");
 inline const QString kAppleCompanyReplacement = QStringLiteral("companyname");
 inline const QString kXcodeIdentifier = QStringLiteral("com.apple.dt.Xcode");
 
-// True for the eight marker words.
-bool isMarkerWord(const QString &word);
 // The title a group row shows for a marker word ("Support files" for "Supportfiles").
 QString groupTitle(const QString &markerWord);
 

@@ -66,12 +66,6 @@ QByteArray SettingsStore::dataForKey(const QString &key) const
     return v.isValid() ? v.toByteArray() : QByteArray();
 }
 
-bool SettingsStore::contains(const QString &key) const
-{
-    std::lock_guard lock(m_mutex);
-    return m_overrides.contains(key) || m_settings->contains(key);
-}
-
 void SettingsStore::setInteger(const QString &key, int value)
 {
     std::lock_guard lock(m_mutex);

@@ -33,7 +33,6 @@ public:
 
     int integerForKey(const QString &key) const;
     QByteArray dataForKey(const QString &key) const;
-    bool contains(const QString &key) const;
 
     void setInteger(const QString &key, int value);
     void setData(const QString &key, const QByteArray &value);

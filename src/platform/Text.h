@@ -31,7 +31,6 @@ class LabelCollator {
 public:
     LabelCollator();
     int compare(const QString &a, const QString &b) const { return m_collator.compare(a, b); }
-    bool operator()(const QString &a, const QString &b) const { return compare(a, b) < 0; }
 
 private:
     QCollator m_collator;
