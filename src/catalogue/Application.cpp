@@ -42,17 +42,9 @@ bool passesIdentifierRule(const OptString &identifier)
 
 QString Application::setLabel(const fs::path &path) const { return platform::displayName(path); }
 
-std::shared_ptr<ApplicationItem> Application::makeRecord(const fs::path &url,
-                                                         const std::optional<platform::BundleInfo> &info) const
-{
-    auto item = std::make_shared<ApplicationItem>();
-    fill(*item, url, info);
-    return item;
-}
-
 std::shared_ptr<ApplicationItem> Application::application(const fs::path &url) const
 {
-    return makeRecord(url, platform::BundleInfo::read(url));
+    return makeRecord<ApplicationItem>(url, platform::BundleInfo::read(url));
 }
 
 ApplicationList Application::installedApplications()
@@ -87,7 +79,7 @@ ApplicationList Application::installedApplications()
         const auto info = platform::BundleInfo::read(candidate);
         if (!includeDefaultApps && !passesIdentifierRule(info ? info->identifier() : std::nullopt))
             continue;
-        result.push_back(makeRecord(candidate, info));
+        result.push_back(makeRecord<ApplicationItem>(candidate, info));
     }
     sortByLabel(result);
     m_items = result;

@@ -35,9 +35,6 @@ public:
     void setItems(ApplicationList items) { m_items = std::move(items); }
 
 private:
-    std::shared_ptr<ApplicationItem> makeRecord(const fs::path &url,
-                                                const std::optional<platform::BundleInfo> &info) const;
-
     platform::SettingsStore &m_settings;
     std::optional<fs::path> m_url_applications;
     ApplicationList m_items;

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 
 namespace zembra {
@@ -36,6 +37,16 @@ public:
     // `withAppIcon` false leaves `app_icon` unset (plug-ins). `info` is the bundle as read.
     void fill(ItemRecord &record, const fs::path &url,
               const std::optional<platform::BundleInfo> &info, bool withAppIcon = true) const;
+
+    // A new record of the bundle at `url`, filled as above.
+    template <typename Record>
+    std::shared_ptr<Record> makeRecord(const fs::path &url, const std::optional<platform::BundleInfo> &info,
+                                       bool withAppIcon = true) const
+    {
+        auto record = std::make_shared<Record>();
+        fill(*record, url, info, withAppIcon);
+        return record;
+    }
 };
 
 // Derivations on plain values, shared with the Safari extension enumerator.

@@ -42,22 +42,35 @@ bool isGenerator(const QString &ext) { return ext == QLatin1String("qlgenerator"
 bool isInternetPlugin(const QString &ext) { return platform::localizedStandardContains(ext, QStringLiteral("plugin")); }
 bool isPrefPane(const QString &ext) { return ext == QLatin1String("prefPane"); }
 
+template <typename List, typename Make>
+List sortedRecords(const std::vector<fs::path> &candidates, Make make)
+{
+    List result;
+    for (const fs::path &c : candidates)
+        result.push_back(make(c));
+    sortByLabel(result);
+    return result;
+}
+
 } // namespace
 
 QString Bundle::setLabel(const fs::path &path) const { return fields::beforeFirstDot(platform::displayName(path)); }
 
+bool Bundle::isPluginExtension(const QString &extension)
+{
+    return isBundle(extension) || isImporter(extension) || isGenerator(extension) || isInternetPlugin(extension);
+}
+
+bool Bundle::isPrefPaneExtension(const QString &extension) { return isPrefPane(extension); }
+
 std::shared_ptr<BundleItem> Bundle::plugin(const fs::path &url) const
 {
-    auto item = std::make_shared<BundleItem>();
-    fill(*item, url, platform::BundleInfo::read(url), false);
-    return item;
+    return makeRecord<BundleItem>(url, platform::BundleInfo::read(url), false);
 }
 
 std::shared_ptr<ApplicationItem> Bundle::prefPane(const fs::path &url) const
 {
-    auto item = std::make_shared<ApplicationItem>();
-    fill(*item, url, platform::BundleInfo::read(url));
-    return item;
+    return makeRecord<ApplicationItem>(url, platform::BundleInfo::read(url));
 }
 
 PluginList Bundle::installedPlugins() const
@@ -68,11 +81,7 @@ PluginList Bundle::installedPlugins() const
     collect(roots.system, "Spotlight", isImporter, candidates);
     collect(roots.system, "QuickLook", isGenerator, candidates);
     collect(roots.system, "Internet Plug-Ins", isInternetPlugin, candidates);
-    PluginList result;
-    for (const fs::path &c : candidates)
-        result.push_back(plugin(c));
-    sortByLabel(result);
-    return result;
+    return sortedRecords<PluginList>(candidates, [this](const fs::path &c) { return plugin(c); });
 }
 
 ApplicationList Bundle::installedPrefPanes() const
@@ -81,11 +90,7 @@ ApplicationList Bundle::installedPrefPanes() const
     std::vector<fs::path> candidates;
     collect(roots.home, "PreferencePanes", isPrefPane, candidates);
     collect(roots.system, "PreferencePanes", isPrefPane, candidates);
-    ApplicationList result;
-    for (const fs::path &c : candidates)
-        result.push_back(prefPane(c));
-    sortByLabel(result);
-    return result;
+    return sortedRecords<ApplicationList>(candidates, [this](const fs::path &c) { return prefPane(c); });
 }
 
 } // namespace zembra

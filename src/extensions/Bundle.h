@@ -27,6 +27,10 @@ public:
     // Preference panes of the home Library, then of the system Library when allowed.
     ApplicationList installedPrefPanes() const;
 
+    // What the plug-in list accepts, in one of its folders or another; what the pane list does.
+    static bool isPluginExtension(const QString &extension);
+    static bool isPrefPaneExtension(const QString &extension);
+
     // The record of one plug-in bundle.
     std::shared_ptr<BundleItem> plugin(const fs::path &url) const;
     // The record of one preference pane: an application record with the pane's label.
