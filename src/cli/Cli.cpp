@@ -92,20 +92,22 @@ void warnWithoutHome(platform::SettingsStore &settings)
         warn("no home folder is granted: leftovers in the home Library are not searched (pass --home DIR)");
 }
 
-// The item a command names: it must exist and carry one of `extensions`, so that a
-// mistyped path (a home folder, "/") can never become the item that is deleted.
-fs::path existingItem(const std::string &given, const char *what, std::initializer_list<const char *> extensions)
+// The item a command names: it must exist and be a bundle of the kind the command takes,
+// so that a mistyped path (a home folder, "/") can never become the item that is deleted.
+fs::path existingItem(const std::string &given, const char *what, bool (*acceptsExtension)(const QString &))
 {
     const fs::path path = platform::absolutePath(given);
     if (!platform::itemExists(path))
         throw UsageError{std::string("no ") + what + " at " + given};
-    const QString ext = platform::pathExtension(path);
-    for (const char *accepted : extensions)
-        if (ext == QLatin1String(accepted) ||
-            (std::string_view(accepted) == "plugin" && ext.contains(QLatin1String("plugin"), Qt::CaseInsensitive)))
-            return path;
-    throw UsageError{given + " is not " + (std::string_view(what) == "application" ? "an " : "a ") + what +
-                     " bundle"};
+    if (!acceptsExtension(platform::pathExtension(path)))
+        throw UsageError{given + " is not " + (std::string_view(what) == "application" ? "an " : "a ") + what +
+                         " bundle"};
+    return path;
+}
+
+bool isApplicationOrPane(const QString &extension)
+{
+    return extension == QLatin1String("app") || Bundle::isPrefPaneExtension(extension);
 }
 
 // Asks on the terminal; without one, only --yes lets a removal go on.
@@ -160,10 +162,10 @@ int commandApps(const Options &o, platform::SettingsStore &settings)
 
 std::shared_ptr<ApplicationItem> searchedApplication(const Options &o, platform::SettingsStore &settings)
 {
-    const fs::path path = existingItem(o.positional.at(0), "application", {"app", "prefPane"});
+    const fs::path path = existingItem(o.positional.at(0), "application", isApplicationOrPane);
     // A preference pane goes through the same review, labelled as the pane list shows it.
-    auto item = platform::pathExtension(path) == QLatin1String("prefPane") ? Bundle(settings).prefPane(path)
-                                                                             : Application(settings).application(path);
+    auto item = Bundle::isPrefPaneExtension(platform::pathExtension(path)) ? Bundle(settings).prefPane(path)
+                                                                            : Application(settings).application(path);
     warnWithoutHome(settings);
     leftovers::getfiles(*item, settings, nullptr);
     return item;
@@ -193,6 +195,12 @@ std::pair<std::vector<FileEntry>, std::vector<SizeEntry>> selectedRows(const lef
     return out;
 }
 
+int refuseRunning(const ItemRecord &item)
+{
+    warn(item.label().value_or(QString()).toStdString() + " is running: quit it before removing it");
+    return kRunning;
+}
+
 int commandRemove(const Options &o, platform::SettingsStore &settings)
 {
     requireArguments(o, 1, "one APP_PATH");
@@ -211,11 +219,9 @@ int commandRemove(const Options &o, platform::SettingsStore &settings)
         print("Nothing selected to remove.\n");
         return kDone;
     }
-    const auto running = platform::runningApplications();
-    if (leftovers::isRunning(*item, running)) {
-        warn(item->label().value_or(QString()).toStdString() + " is running: quit it before removing it");
-        return kRunning;
-    }
+    // Checked before asking, and again by the removal itself.
+    if (leftovers::isRunning(*item, platform::runningApplications()))
+        return refuseRunning(*item);
     if (!o.json)
         print(leftoverText(*item, files, sizes, true));
     if (!confirmed(o, "Remove these entries (" +
@@ -230,18 +236,16 @@ int commandRemove(const Options &o, platform::SettingsStore &settings)
     services.playCompletionSound = nullptr;
     const leftovers::RemovalOutcome outcome = leftovers::removeSelection(
         *item, selection.prepare(), selection.clean_size(), selection.common_remove_size(), services);
-    if (outcome.refusedRunning) {
-        warn(item->label().value_or(QString()).toStdString() + " is running: quit it before removing it");
-        return kRunning;
-    }
+    if (outcome.refusedRunning)
+        return refuseRunning(*item);
     return reportRemainder(o, outcome.remainder_urls, outcome.common_remove_size, true);
 }
 
 int commandList(const Options &o, platform::SettingsStore &settings)
 {
     requireArguments(o, 0, "");
-    if (!hasGrant(settings, grants::kHome) && !hasGrant(settings, grants::kMacOS))
-        warn("no home folder is granted (pass --home DIR)");
+    if (!hasGrant(settings, grants::kHome))
+        warn("no home folder is granted: the home Library is not listed (pass --home DIR)");
     std::string out;
     if (o.command == "plugins") {
         const auto items = Bundle(settings).installedPlugins();
@@ -258,10 +262,10 @@ int commandList(const Options &o, platform::SettingsStore &settings)
     return kDone;
 }
 
-// Shows what a removal without review would delete; true when the user goes on.
-bool previewAndConfirm(const Options &o, ItemRecord &item, platform::SettingsStore &settings)
+// Shows what a removal without review found; true when the user goes on to delete it.
+bool previewAndConfirm(const Options &o, const ItemRecord &item)
 {
-    const auto files = filesToRemoveWithoutReview(item, settings);
+    const auto files = item.files();
     if (o.dryRun || !o.json)
         print(o.json ? jsonLeftovers(item, files, {}, false) : leftoverText(item, files, {}, false));
     if (o.dryRun)
@@ -276,14 +280,16 @@ bool previewAndConfirm(const Options &o, ItemRecord &item, platform::SettingsSto
 int commandRemovePlugin(const Options &o, platform::SettingsStore &settings)
 {
     requireArguments(o, 1, "one PATH");
-    const fs::path path = existingItem(o.positional[0], "plug-in", {"bundle", "mdimporter", "qlgenerator", "plugin"});
+    const fs::path path = existingItem(o.positional[0], "plug-in", Bundle::isPluginExtension);
     warnWithoutHome(settings);
     const auto item = Bundle(settings).plugin(path);
-    if (!previewAndConfirm(o, *item, settings))
+    findFilesWithoutReview(*item, settings);
+    if (!previewAndConfirm(o, *item))
         return kDone;
+    // Naming the plug-in grants it, as for an application; what is deleted is what was shown.
     platform::FolderAccess::grantItem(path);
     SharedState state;
-    remove_files(*item, settings, state, nullptr);
+    removeFoundFiles(*item, state);
     return reportRemainder(o, state.remainder_urls(), 0, false);
 }
 
@@ -301,10 +307,12 @@ int commandRemoveSafariExtension(const Options &o, platform::SettingsStore &sett
         warn("no Safari extension with the identifier " + o.positional[0]);
         return kRemained;
     }
-    if (!previewAndConfirm(o, *item, settings))
+    const auto home = findFilesWithoutReview(*item, settings);
+    if (!previewAndConfirm(o, *item))
         return kDone;
     SharedState state;
-    remove_safari_extension(*item, settings, state, nullptr);
+    removeFoundFiles(*item, state);
+    dropFromSafariList(*item, home);
     return reportRemainder(o, state.remainder_urls(), 0, false);
 }
 

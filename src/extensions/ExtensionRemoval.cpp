@@ -6,12 +6,15 @@
 
 namespace zembra {
 
-namespace {
+std::optional<std::filesystem::path> findFilesWithoutReview(ItemRecord &item, platform::SettingsStore &settings)
+{
+    return leftovers::searchLeftovers(item, settings, leftovers::SearchMode::WithoutReview).home.folder;
+}
 
-// Deletes every file entry of the record's `files`. Once a deletion has failed, every
-// later entry is recorded while the item itself still exists; the list reaches the
-// shared state only when it starts with an entry that is still there.
-void deleteFound(const ItemRecord &item, SharedState &state, const ExtensionRemovalServices &services)
+// Once a deletion has failed, every later entry is recorded while the item itself still
+// exists; the list reaches the shared state only when it starts with an entry that is
+// still there.
+void removeFoundFiles(const ItemRecord &item, SharedState &state, const ExtensionRemovalServices &services)
 {
     const auto remove = services.removeItem ? services.removeItem : platform::removeItem;
     const auto exists = services.itemExists ? services.itemExists : platform::itemExists;
@@ -29,19 +32,17 @@ void deleteFound(const ItemRecord &item, SharedState &state, const ExtensionRemo
         state.setRemainder_urls(std::move(failures));
 }
 
-} // namespace
-
-std::vector<FileEntry> filesToRemoveWithoutReview(ItemRecord &item, platform::SettingsStore &settings)
+void dropFromSafariList(const SafariItem &item, const std::optional<std::filesystem::path> &home)
 {
-    leftovers::searchLeftovers(item, settings, leftovers::SearchMode::WithoutReview);
-    return item.files();
+    if (home)
+        safari::removeFromList(safari::extensionsList(*home), item.bundle());
 }
 
 void remove_files(BundleItem &item, platform::SettingsStore &settings, SharedState &state,
                   const std::function<void(bool)> &completion, const ExtensionRemovalServices &services)
 {
-    leftovers::searchLeftovers(item, settings, leftovers::SearchMode::WithoutReview);
-    deleteFound(item, state, services);
+    findFilesWithoutReview(item, settings);
+    removeFoundFiles(item, state, services);
     if (completion)
         completion(true);
 }
@@ -49,11 +50,9 @@ void remove_files(BundleItem &item, platform::SettingsStore &settings, SharedSta
 void remove_safari_extension(SafariItem &item, platform::SettingsStore &settings, SharedState &state,
                              const std::function<void(bool)> &completion, const ExtensionRemovalServices &services)
 {
-    const leftovers::SearchResult searched =
-        leftovers::searchLeftovers(item, settings, leftovers::SearchMode::WithoutReview);
-    deleteFound(item, state, services);
-    if (searched.home.folder)
-        safari::removeFromList(safari::extensionsList(*searched.home.folder), item.bundle());
+    const auto home = findFilesWithoutReview(item, settings);
+    removeFoundFiles(item, state, services);
+    dropFromSafariList(item, home);
     if (completion)
         completion(true);
 }

@@ -4,6 +4,9 @@
 // deleted, and what remained goes to the shared state. The Safari variant then rewrites
 // Safari's extensions list without the extension. Both run synchronously on the calling
 // thread (the screens use a worker) and call their completion once with true.
+//
+// The three steps are public too, so that a caller can show what was found and delete
+// exactly that.
 
 #include "catalogue/ItemRecord.h"
 #include "platform/SettingsStore.h"
@@ -11,6 +14,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 namespace zembra {
 
@@ -26,7 +30,12 @@ void remove_safari_extension(SafariItem &item, platform::SettingsStore &settings
                              const std::function<void(bool)> &completion,
                              const ExtensionRemovalServices &services = {});
 
-// What the search before such a removal finds, without deleting anything.
-std::vector<FileEntry> filesToRemoveWithoutReview(ItemRecord &item, platform::SettingsStore &settings);
+// Step 1: the reduced search fills the record's `files`; returns the home folder it used.
+std::optional<std::filesystem::path> findFilesWithoutReview(ItemRecord &item, platform::SettingsStore &settings);
+// Step 2: deletes every file entry of `files`; what remained goes to `state` when the
+// item itself could not be deleted.
+void removeFoundFiles(const ItemRecord &item, SharedState &state, const ExtensionRemovalServices &services = {});
+// Step 3 (Safari): Safari's list below `home` without the item's entries.
+void dropFromSafariList(const SafariItem &item, const std::optional<std::filesystem::path> &home);
 
 } // namespace zembra
