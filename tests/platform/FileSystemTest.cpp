@@ -1,6 +1,5 @@
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
-#include "platform/Sound.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
@@ -135,11 +134,4 @@ TEST(ByteCountFormatter, FileStyleDecimalUnits)
         {UINT64_MAX, "18.45 EB"}};
     for (const auto &[bytes, text] : cases)
         EXPECT_EQ(formatByteCount(bytes).toStdString(), text) << bytes;
-}
-
-TEST(Sound, MissingFileIsNoSoundAndNoError)
-{
-    EXPECT_FALSE(playSoundFile("/nonexistent/burn complete.aif"));
-    TreeBuilder t;
-    EXPECT_FALSE(playSoundFile(t.dir("a-folder"))); // only a file can be played
 }
