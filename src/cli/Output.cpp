@@ -110,7 +110,9 @@ std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &f
     for (size_t i = 0; i < files.size(); ++i) {
         const FileEntry &f = files[i];
         if (!f.isFileURL()) {
-            out += "\n" + leftovers::groupTitle(f.absoluteString()).toStdString() + "\n";
+            out += '\n';
+            out += leftovers::groupTitle(f.absoluteString()).toStdString();
+            out += '\n';
             continue;
         }
         ++count;
@@ -121,7 +123,9 @@ std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &f
         }
         out += "  " + pathText(f.path()) + "\n";
     }
-    out += "\n" + std::to_string(count) + (count == 1 ? " entry" : " entries");
+    out += '\n';
+    out += std::to_string(count);
+    out += count == 1 ? " entry" : " entries";
     if (withSizes)
         out += ", " + platform::formatByteCount(total).toStdString();
     return out + "\n";

@@ -219,7 +219,7 @@ TEST_F(Cli, PluginsAndRemovePlugin)
 TEST_F(Cli, RemoveSafariExtension_UnknownIdentifierExitsOne)
 {
     t.file("Users/me/Library/Safari/Extensions/Extensions.plist",
-           slurp(fs::path(ZEMBRA_TESTDATA) / "plists/safari/synthetic_Extensions_xml.plist"));
+           zembra::test::readFixture("plists/safari/synthetic_Extensions_xml.plist"));
     const CliRun list = runCli(t, grants({"safari-extensions", "--json"}));
     EXPECT_EQ(list.json()["items"].toArray().size(), 5);
     EXPECT_EQ(runCli(t, grants({"remove-safari-extension", "com.nobody.here", "--yes"})).status, 1);

@@ -21,7 +21,6 @@ std::vector<std::string> labels(const List &items)
     return out;
 }
 
-const fs::path kSafari = fs::path(ZEMBRA_TESTDATA) / "plists/safari";
 
 class ExtensionLists : public ::testing::Test {
 protected:
@@ -71,8 +70,9 @@ TEST_F(ExtensionLists, WholeDisk_SystemFoldersToo)
 
 TEST_F(ExtensionLists, SafariList_SortedAndUsableEntriesOnly)
 {
-    t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFile(kSafari / "synthetic_Extensions_binary.plist"));
+    t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFixture("plists/safari/synthetic_Extensions_binary.plist"));
     const auto items = SafariExtension(s).installedSafariExtensions();
+    ASSERT_EQ(items.size(), 6u);
     EXPECT_EQ(labels(items),
               (std::vector<std::string>{"alpha", "Blocker-3", "Ghostery-7", "Übersetzer", "zeta", "Zeta Clipper"}));
     const auto &blocker = items[1];
@@ -105,6 +105,6 @@ TEST_F(ExtensionLists, SafariList_MissingOrWithoutInstalledExtensions_Empty)
 {
     EXPECT_TRUE(SafariExtension(s).installedSafariExtensions().empty());
     t.file("home/Library/Safari/Extensions/Extensions.plist",
-           test::readFile(kSafari / "synthetic_Extensions_no_installed.plist"));
+           test::readFixture("plists/safari/synthetic_Extensions_no_installed.plist"));
     EXPECT_TRUE(SafariExtension(s).installedSafariExtensions().empty());
 }

@@ -16,7 +16,6 @@ using zembra::test::TreeBuilder;
 
 namespace {
 
-const fs::path kSafari = fs::path(ZEMBRA_TESTDATA) / "plists/safari";
 
 class ExtensionRemoval : public ::testing::Test {
 protected:
@@ -88,13 +87,14 @@ TEST_F(ExtensionRemoval, LeftoverThatCannotBeDeleted_WhileTheItemWent_NothingRep
 
 TEST_F(ExtensionRemoval, SafariExtension_ListRewrittenAsXml_OtherKeysKept)
 {
-    t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFile(kSafari / "synthetic_Extensions_binary.plist"));
+    t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFixture("plists/safari/synthetic_Extensions_binary.plist"));
     const auto archive = t.file("home/Library/Safari/Extensions/Blocker-3.1.safariextz");
     const auto cache = t.dir("home/Library/Caches/com.example.blocker-ABCDE");
     SafariItem item;
     for (const auto &i : SafariExtension(s).extensionsInListOrder())
         if (i->bundle() == QStringLiteral("com.example.blocker-ABCDE"))
             item = *i;
+    ASSERT_TRUE(item.bundle()) << "the blocker extension is not in the fixture's list";
     bool done = false;
     remove_safari_extension(item, s, state, [&](bool ok) { done = ok; });
     EXPECT_TRUE(done);
@@ -136,7 +136,7 @@ TEST_F(ExtensionRemoval, SafariList_UnreadableAtRewriteTime_LeftAlone)
 
 TEST_F(ExtensionRemoval, ArchiveThatCannotBeDeleted_EntryDroppedAllTheSame)
 {
-    t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFile(kSafari / "synthetic_Extensions_xml.plist"));
+    t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFixture("plists/safari/synthetic_Extensions_xml.plist"));
     auto items = SafariExtension(s).extensionsInListOrder();
     ASSERT_FALSE(items.empty());
     SafariItem item = *items[0];

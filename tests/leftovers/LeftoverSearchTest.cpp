@@ -17,9 +17,14 @@ namespace {
 std::vector<std::string> shown(const std::vector<FileEntry> &files, const TreeBuilder &t)
 {
     std::vector<std::string> out;
-    for (const auto &f : files)
-        out.push_back(f.isFileURL() ? f.path().lexically_relative(t.root()).native()
-                                    : "#" + f.absoluteString().toStdString());
+    for (const auto &f : files) {
+        if (f.isFileURL()) {
+            out.push_back(f.path().lexically_relative(t.root()).native());
+        } else {
+            out.emplace_back("#");
+            out.back().append(f.absoluteString().toStdString());
+        }
+    }
     return out;
 }
 

@@ -14,7 +14,6 @@ using zembra::test::readFile;
 namespace fs = std::filesystem;
 
 namespace {
-const fs::path kData = fs::path(ZEMBRA_TESTDATA) / "plists";
 
 std::string binaryPlist(const char *identifier, const char *name)
 {
@@ -36,7 +35,7 @@ TEST(PropertyList, EverySampleAndFuzzInput_ReadsWithoutCrashing)
 {
     int files = 0;
     for (const char *folder : {"binary", "edge", "fuzz", "info", "safari"})
-        for (const auto &e : fs::directory_iterator(kData / folder)) {
+        for (const auto &e : fs::directory_iterator(zembra::test::fixturePath(std::string("plists/") + folder))) {
             const PropertyList list = PropertyList::fromFile(e.path());
             const PlistNode root = list.root();
             // Walk what is there the way the readers do; malformed input gives no value.
@@ -56,7 +55,7 @@ TEST(PropertyList, MutatedSamples_ReadWithoutCrashing)
     auto next = [&] { return state = state * 1103515245u + 12345u; };
     int parsed = 0;
     for (const char *folder : {"binary", "info", "safari"})
-        for (const auto &e : fs::directory_iterator(kData / folder)) {
+        for (const auto &e : fs::directory_iterator(zembra::test::fixturePath(std::string("plists/") + folder))) {
             const std::string original = readFile(e.path());
             if (original.empty())
                 continue;
@@ -83,7 +82,7 @@ TEST(PropertyList, MutatedSamples_ReadWithoutCrashing)
 TEST(BundleInfo, RealInfoPlists)
 {
     TreeBuilder t;
-    const auto tb = t.bundleWithPlist("Tunnelblick.app", readFile(kData / "info/Tunnelblick_Tunnelblick_Info.plist"));
+    const auto tb = t.bundleWithPlist("Tunnelblick.app", zembra::test::readFixture("plists/info/Tunnelblick_Tunnelblick_Info.plist"));
     const auto info = BundleInfo::read(tb);
     ASSERT_TRUE(info);
     EXPECT_EQ(info->identifier(), QStringLiteral("net.tunnelblick.tunnelblick"));
@@ -91,7 +90,7 @@ TEST(BundleInfo, RealInfoPlists)
     EXPECT_EQ(info->iconFile(), QStringLiteral("tunnelblick.icns"));
 
     const auto kya = BundleInfo::read(
-        t.bundleWithPlist("KYA.app", readFile(kData / "info/newmarcel_KeepingYouAwake_Info.plist")));
+        t.bundleWithPlist("KYA.app", zembra::test::readFixture("plists/info/newmarcel_KeepingYouAwake_Info.plist")));
     ASSERT_TRUE(kya); // a dictionary without the keys is still a bundle
     EXPECT_FALSE(kya->identifier());
     EXPECT_FALSE(kya->name());

@@ -37,6 +37,17 @@ std::string readFile(const fs::path &file)
     return s.str();
 }
 
+fs::path fixturePath(const std::string &relative)
+{
+    const fs::path path = fs::path(ZEMBRA_TESTDATA) / relative;
+    std::error_code ec;
+    if (!fs::exists(path, ec))
+        ADD_FAILURE() << "test fixture missing: " << path << " (tests/data is part of the repository)";
+    return path;
+}
+
+std::string readFixture(const std::string &relative) { return readFile(fixturePath(relative)); }
+
 namespace {
 bool nobody(uid_t &uid, gid_t &gid)
 {

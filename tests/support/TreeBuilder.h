@@ -67,5 +67,9 @@ bool runAsTestUser(const std::function<bool()> &check);
 // Drops to the test user in a child process after fork(); false when that failed.
 bool becomeTestUser();
 std::string readFile(const fs::path &file);
+// The repository's test data folder (tests/data), and one file of it; a missing file is
+// reported as a test failure naming it, and reads as "".
+fs::path fixturePath(const std::string &relative);
+std::string readFixture(const std::string &relative);
 
 } // namespace zembra::test
