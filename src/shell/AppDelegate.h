@@ -1,0 +1,46 @@
+#pragma once
+// The application's delegate: the one-time start-up work (the launch count), the state
+// that the screens hand to each other, and the quit action. Made once by the program's
+// main() before the main window; every screen reaches it through `AppDelegate::shared()`
+// or is handed it. GUI thread only, except `state()`, whose fields are replaced whole
+// under a lock (extension removals write `remainder_urls` from a worker).
+
+#include "shell/SharedState.h"
+
+#include <QObject>
+
+namespace zembra {
+
+namespace platform {
+class SettingsStore;
+}
+
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    // `settings` is the standard store; `suite` the shared suite the watcher reads too.
+    AppDelegate(platform::SettingsStore &settings, platform::SettingsStore &suite, QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    // The delegate of this process; null before one is made.
+    static AppDelegate *shared();
+
+    SharedState &state() { return m_state; }
+    platform::SettingsStore &app_settings() { return m_settings; }
+    platform::SettingsStore &suite() { return m_suite; }
+
+    // Counts this launch under "appLaunchCount" and writes it to disk.
+    void applicationDidFinishLaunching();
+    int appLaunchCount() const;
+
+    // Asks the application to quit; while the access sheet is presented ("PresentAsSheet"
+    // 1) the process ends at once with status 0.
+    void terminateApp();
+
+private:
+    platform::SettingsStore &m_settings;
+    platform::SettingsStore &m_suite;
+    SharedState m_state;
+};
+
+} // namespace zembra
