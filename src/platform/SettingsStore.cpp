@@ -10,8 +10,16 @@ namespace zembra::platform {
 
 namespace {
 
+std::mutex g_folderMutex;
+QString g_folder; // set by --settings-dir; empty: the user's configuration folder
+
 QString configFile(const QString &name)
 {
+    {
+        std::lock_guard lock(g_folderMutex);
+        if (!g_folder.isEmpty())
+            return g_folder + QLatin1Char('/') + name + QLatin1String(".conf");
+    }
     QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (dir.isEmpty())
         dir = QDir::homePath() + QLatin1String("/.config");
@@ -26,6 +34,12 @@ SettingsStore::SettingsStore(const QString &filePath)
 }
 
 SettingsStore::~SettingsStore() = default;
+
+void SettingsStore::setFolder(const QString &folder)
+{
+    std::lock_guard lock(g_folderMutex);
+    g_folder = folder;
+}
 
 SettingsStore &SettingsStore::standard()
 {

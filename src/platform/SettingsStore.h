@@ -26,6 +26,10 @@ public:
     SettingsStore(const SettingsStore &) = delete;
     SettingsStore &operator=(const SettingsStore &) = delete;
 
+    // Keeps the standard store and every suite in `folder` instead of the user's
+    // configuration folder (--settings-dir: the demo, tests, screenshots). Call it
+    // before the first use of `standard()` or `suite()`.
+    static void setFolder(const QString &folder);
     // The application's standard store, in the user's configuration folder.
     static SettingsStore &standard();
     // The shared suite of the application group, named after the suite.
