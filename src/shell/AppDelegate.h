@@ -5,6 +5,7 @@
 // or is handed it. GUI thread only, except `state()`, whose fields are replaced whole
 // under a lock (extension removals write `remainder_urls` from a worker).
 
+#include "shell/ScreenRegistry.h"
 #include "shell/SharedState.h"
 
 #include <QObject>
@@ -28,6 +29,9 @@ public:
     SharedState &state() { return m_state; }
     platform::SettingsStore &app_settings() { return m_settings; }
     platform::SettingsStore &suite() { return m_suite; }
+    // The screens, sheets and popovers by identifier (the storyboard "Main"): every
+    // screen makes its sheets from here.
+    ScreenRegistry &storyboard() { return m_storyboard; }
 
     // Counts this launch under "appLaunchCount" and writes it to disk.
     void applicationDidFinishLaunching();
@@ -41,6 +45,7 @@ private:
     platform::SettingsStore &m_settings;
     platform::SettingsStore &m_suite;
     SharedState m_state;
+    ScreenRegistry m_storyboard;
 };
 
 } // namespace zembra
