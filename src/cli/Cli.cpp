@@ -16,6 +16,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FolderAccess.h"
 #include "platform/SettingsStore.h"
+#include "platform/Text.h"
 #include "preferences/PreferenceKeys.h"
 
 #include <cstdio>
@@ -296,7 +297,7 @@ int commandRemovePlugin(const Options &o, platform::SettingsStore &settings)
 int commandRemoveSafariExtension(const Options &o, platform::SettingsStore &settings)
 {
     requireArguments(o, 1, "one BUNDLE_ID");
-    const QString id = QString::fromStdString(o.positional[0]);
+    const QString id = platform::decodeUtf8(o.positional[0]);
     std::shared_ptr<SafariItem> item;
     for (const auto &candidate : SafariExtension(settings).extensionsInListOrder())
         if (candidate->bundle() == id) {
@@ -312,8 +313,10 @@ int commandRemoveSafariExtension(const Options &o, platform::SettingsStore &sett
         return kDone;
     SharedState state;
     removeFoundFiles(*item, state);
-    dropFromSafariList(*item, home);
-    return reportRemainder(o, state.remainder_urls(), 0, false);
+    const bool listRewritten = dropFromSafariList(*item, home);
+    if (!listRewritten)
+        warn("Safari's extensions list was left untouched: the entry could not be dropped from it");
+    return std::max(reportRemainder(o, state.remainder_urls(), 0, false), listRewritten ? int(kDone) : int(kRemained));
 }
 
 } // namespace

@@ -32,10 +32,9 @@ void removeFoundFiles(const ItemRecord &item, SharedState &state, const Extensio
         state.setRemainder_urls(std::move(failures));
 }
 
-void dropFromSafariList(const SafariItem &item, const std::optional<std::filesystem::path> &home)
+bool dropFromSafariList(const SafariItem &item, const std::optional<std::filesystem::path> &home)
 {
-    if (home)
-        safari::removeFromList(safari::extensionsList(*home), item.bundle());
+    return home && safari::isGone(safari::removeFromList(*home, item.bundle()));
 }
 
 void remove_files(BundleItem &item, platform::SettingsStore &settings, SharedState &state,

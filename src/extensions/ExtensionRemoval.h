@@ -35,7 +35,10 @@ std::optional<std::filesystem::path> findFilesWithoutReview(ItemRecord &item, pl
 // Step 2: deletes every file entry of `files`; what remained goes to `state` when the
 // item itself could not be deleted.
 void removeFoundFiles(const ItemRecord &item, SharedState &state, const ExtensionRemovalServices &services = {});
-// Step 3 (Safari): Safari's list below `home` without the item's entries.
-void dropFromSafariList(const SafariItem &item, const std::optional<std::filesystem::path> &home);
+// Step 3 (Safari): Safari's list below `home` without the item's entries. True when the
+// list no longer holds them; false when it was left untouched (not reachable through
+// real folders, unreadable, or a rewrite that would not read back equal) or there is no
+// home folder.
+bool dropFromSafariList(const SafariItem &item, const std::optional<std::filesystem::path> &home);
 
 } // namespace zembra

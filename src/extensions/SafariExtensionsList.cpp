@@ -1,8 +1,14 @@
 #include "extensions/SafariExtensionsList.h"
 
+#include "platform/FolderHandle.h"
 #include "platform/PropertyList.h"
+#include "platform/PropertyListScan.h"
 
 namespace zembra::safari {
+
+namespace {
+constexpr const char *kListName = "Extensions.plist";
+} // namespace
 
 fs::path extensionsFolder(const fs::path &home) { return home / "Library" / "Safari/Extensions/"; }
 
@@ -31,9 +37,13 @@ std::vector<ListEntry> readInstalledExtensions(const fs::path &listFile)
     return out;
 }
 
-RewriteResult removeFromList(const fs::path &listFile, const std::optional<QString> &identifier)
+RewriteResult removeFromList(const fs::path &home, const std::optional<QString> &identifier)
 {
-    platform::PropertyList list = platform::PropertyList::fromFile(listFile);
+    const platform::FolderHandle folder = platform::FolderHandle::open(home, "Library/Safari/Extensions");
+    if (!folder.isValid())
+        return RewriteResult::NotPlainFolder;
+    const std::optional<QByteArray> bytes = folder.readFile(kListName, platform::kMaxPropertyListBytes);
+    platform::PropertyList list = platform::PropertyList::fromMemory(bytes.value_or(QByteArray()));
     const platform::PlistNode installed = list.root().item(kInstalledExtensions);
     if (!list.root().isDictionary() || !installed.isArray())
         return RewriteResult::LeftUnreadable;
@@ -45,11 +55,21 @@ RewriteResult removeFromList(const fs::path &listFile, const std::optional<QStri
             continue;
         kept.push_back(entry);
     }
+    if (kept.size() == installed.count())
+        return RewriteResult::NothingToRemove;
     list.setArray(kInstalledExtensions, kept);
-    const QByteArray xml = list.toXml();
-    if (xml.isEmpty() || !platform::writeFileAtomically(listFile, xml))
-        return RewriteResult::WriteFailed;
-    return RewriteResult::Rewritten;
+    const QByteArray out = list.serialize();
+    if (out.isEmpty())
+        return RewriteResult::WouldNotReadBack;
+    bool readBack = true;
+    const bool replaced = folder.replaceFile(kListName, out, [&](const QByteArray &written) {
+        const platform::PropertyList again = platform::PropertyList::fromMemory(written);
+        readBack = again.isValid() && again.format() == list.format() && again.sameContent(list);
+        return readBack;
+    });
+    if (replaced)
+        return RewriteResult::Rewritten;
+    return readBack ? RewriteResult::WriteFailed : RewriteResult::WouldNotReadBack;
 }
 
 } // namespace zembra::safari

@@ -34,10 +34,23 @@ bool isUsableArchiveName(const QString &name);
 // a usable archive name, is skipped; a non-string identifier counts as missing.
 std::vector<ListEntry> readInstalledExtensions(const fs::path &listFile);
 
-enum class RewriteResult { Rewritten, LeftUnreadable, WriteFailed };
+enum class RewriteResult {
+    Rewritten,
+    NothingToRemove,  // no entry has the identifier: the list is left as it is
+    NotPlainFolder,   // Library/Safari/Extensions is not a chain of real folders in the home
+    LeftUnreadable,   // the list cannot be read (again)
+    WouldNotReadBack, // the new list would not read back equal: left as it was
+    WriteFailed,
+};
 
-// Writes the list back, as XML, without every entry whose identifier equals `identifier`;
-// other keys and entries stay as they were. A list that cannot be read is left alone.
-RewriteResult removeFromList(const fs::path &listFile, const std::optional<QString> &identifier);
+// The list no longer holds the identifier (rewritten, or it had none).
+inline bool isGone(RewriteResult r) { return r == RewriteResult::Rewritten || r == RewriteResult::NothingToRemove; }
+
+// Writes the list of the home folder `home` back without every entry whose identifier
+// equals `identifier`; other keys and entries stay as they were, and the list keeps its
+// format (binary or XML). The folders below `home` are reached without following links,
+// the new list is checked to read back equal but for the dropped entries, and it replaces
+// the old one in one step. On any failure the list is left untouched.
+RewriteResult removeFromList(const fs::path &home, const std::optional<QString> &identifier);
 
 } // namespace zembra::safari

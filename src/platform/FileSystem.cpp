@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include "platform/Text.h"
+
 #include <array>
 
 namespace zembra::platform {
@@ -27,7 +29,7 @@ std::string nameExtension(std::string_view name)
 QString pathExtension(const fs::path &path)
 {
     const std::string ext = nameExtension(path.filename().native());
-    return QString::fromUtf8(ext.data(), qsizetype(ext.size()));
+    return decodeUtf8(ext);
 }
 
 QString lastComponent(const fs::path &path)
@@ -36,7 +38,7 @@ QString lastComponent(const fs::path &path)
     if (!p.has_filename() && p.has_parent_path() && p != p.root_path())
         p = p.parent_path();
     const std::string n = p == p.root_path() ? p.native() : p.filename().native();
-    return QString::fromUtf8(n.data(), qsizetype(n.size()));
+    return decodeUtf8(n);
 }
 
 QString displayName(const fs::path &path)
@@ -50,7 +52,7 @@ QString displayName(const fs::path &path)
 QString displayPath(const fs::path &path)
 {
     const std::string &n = path.native();
-    return QString::fromUtf8(n.data(), qsizetype(n.size()));
+    return decodeUtf8(n);
 }
 
 fs::path absolutePath(const fs::path &path)

@@ -1,15 +1,81 @@
 #include "platform/PropertyList.h"
 
+#include "platform/FolderHandle.h"
+#include "platform/PropertyListScan.h"
+#include "platform/Text.h"
+
 #include <plist/plist.h>
 
-#include <cerrno>
-#include <cstdlib>
-#include <fcntl.h>
-#include <string>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string_view>
 
 namespace zembra::platform {
+
+namespace {
+
+// One UTF-8 sequence at `i`: its code point, or -1 when the bytes are not UTF-8.
+long nextCodePoint(std::string_view s, size_t &i)
+{
+    const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char lead = b(i);
+    int extra = 0;
+    long cp = 0;
+    long min = 0;
+    if (lead < 0x80) {
+        ++i;
+        return lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+        extra = 1, cp = lead & 0x1F, min = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2, cp = lead & 0x0F, min = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3, cp = lead & 0x07, min = 0x10000;
+    } else {
+        return -1;
+    }
+    if (i + size_t(extra) >= s.size())
+        return -1;
+    for (int k = 1; k <= extra; ++k) {
+        if ((b(i + size_t(k)) & 0xC0) != 0x80)
+            return -1;
+        cp = (cp << 6) | (b(i + size_t(k)) & 0x3F);
+    }
+    i += size_t(extra) + 1;
+    return cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) ? -1 : cp;
+}
+
+bool isXmlChar(long cp)
+{
+    return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) || (cp >= 0xE000 && cp <= 0xFFFD) ||
+           (cp >= 0x10000 && cp <= 0x10FFFF);
+}
+
+// Every date reads YYYY-MM-DDTHH:MM:SSZ.
+bool datesAreWellFormed(std::string_view xml)
+{
+    static constexpr std::string_view kOpen = "<date>";
+    static constexpr std::string_view kShape = "dddd-dd-ddTdd:dd:ddZ</date>";
+    for (size_t at = xml.find(kOpen); at != std::string_view::npos; at = xml.find(kOpen, at + 1)) {
+        const std::string_view value = xml.substr(at + kOpen.size(), kShape.size());
+        if (value.size() != kShape.size())
+            return false;
+        for (size_t k = 0; k < kShape.size(); ++k)
+            if (kShape[k] == 'd' ? (value[k] < '0' || value[k] > '9') : value[k] != kShape[k])
+                return false;
+    }
+    return true;
+}
+
+// What libplist's XML writer produced is well-formed XML as far as it can go wrong: valid
+// UTF-8 of characters XML allows, and dates in their one form.
+bool isWellFormedXmlOutput(std::string_view xml)
+{
+    for (size_t i = 0; i < xml.size();)
+        if (!isXmlChar(nextCodePoint(xml, i)))
+            return false;
+    return datesAreWellFormed(xml);
+}
+
+} // namespace
 
 bool PlistNode::isDictionary() const
 {
@@ -50,7 +116,7 @@ std::optional<QString> PlistNode::string() const
     const char *value = plist_get_string_ptr(plist_t(m_node), &length);
     if (!value || length > std::uint64_t(INT32_MAX))
         return std::nullopt;
-    return QString::fromUtf8(value, qsizetype(length));
+    return decodeUtf8(std::string_view(value, size_t(length)));
 }
 
 void PropertyList::Free::operator()(void *node) const { plist_free(plist_t(node)); }
@@ -58,17 +124,19 @@ void PropertyList::Free::operator()(void *node) const { plist_free(plist_t(node)
 PropertyList PropertyList::fromMemory(const QByteArray &data)
 {
     PropertyList list;
-    if (data.isEmpty() || data.size() > qsizetype(UINT32_MAX))
+    const std::string_view bytes(data.constData(), size_t(data.size()));
+    if (data.isEmpty() || !isWithinPropertyListBounds(bytes))
         return list;
     plist_t root = nullptr;
     plist_from_memory(data.constData(), uint32_t(data.size()), &root);
     list.m_root.reset(root);
+    list.m_format = plist_is_binary(data.constData(), uint32_t(data.size())) ? Format::Binary : Format::Xml;
     return list;
 }
 
 PropertyList PropertyList::fromFile(const std::filesystem::path &file)
 {
-    const std::optional<QByteArray> data = readSmallFile(file);
+    const std::optional<QByteArray> data = readSmallFile(file, kMaxPropertyListBytes);
     return data ? fromMemory(*data) : PropertyList();
 }
 
@@ -90,6 +158,36 @@ bool PropertyList::setArray(const char *key, const std::vector<PlistNode> &items
     return true;
 }
 
+QByteArray PropertyList::toBinary() const
+{
+    if (!m_root)
+        return {};
+    char *bin = nullptr;
+    uint32_t length = 0;
+    plist_to_bin(plist_t(m_root.get()), &bin, &length);
+    if (!bin)
+        return {};
+    QByteArray out(bin, qsizetype(length));
+    plist_to_bin_free(bin);
+    return out;
+}
+
+QByteArray PropertyList::serialize() const
+{
+    if (m_format == Format::Binary)
+        return toBinary();
+    QByteArray xml = toXml();
+    if (!isWellFormedXmlOutput(std::string_view(xml.constData(), size_t(xml.size()))))
+        return {};
+    return xml;
+}
+
+bool PropertyList::sameContent(const PropertyList &other) const
+{
+    const QByteArray mine = toBinary();
+    return !mine.isEmpty() && mine == other.toBinary();
+}
+
 QByteArray PropertyList::toXml() const
 {
     if (!m_root)
@@ -102,62 +200,6 @@ QByteArray PropertyList::toXml() const
     QByteArray out(xml, qsizetype(length));
     plist_to_xml_free(xml);
     return out;
-}
-
-std::optional<QByteArray> readSmallFile(const std::filesystem::path &file, std::uint64_t maxBytes)
-{
-    // Non-blocking, so that a FIFO in place of a property list cannot hang the caller.
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || std::uint64_t(st.st_size) > maxBytes) {
-        close(fd);
-        return std::nullopt;
-    }
-    QByteArray data;
-    data.resize(qsizetype(st.st_size));
-    qsizetype done = 0;
-    while (done < data.size()) {
-        const ssize_t n = read(fd, data.data() + done, size_t(data.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += n;
-    }
-    close(fd);
-    data.resize(done);
-    return data;
-}
-
-bool writeFileAtomically(const std::filesystem::path &file, const QByteArray &data)
-{
-    std::string tmpl = (file.parent_path() / ("." + file.filename().native() + ".XXXXXX")).native();
-    const int fd = mkstemp(tmpl.data());
-    if (fd < 0)
-        return false;
-    bool ok = true;
-    qsizetype done = 0;
-    while (ok && done < data.size()) {
-        const ssize_t n = write(fd, data.constData() + done, size_t(data.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += n;
-    }
-    struct stat original;
-    const mode_t mode = stat(file.c_str(), &original) == 0 ? (original.st_mode & 07777) : 0644;
-    ok = fchmod(fd, mode) == 0 && ok;
-    ok = fsync(fd) == 0 && ok;
-    ok = close(fd) == 0 && ok;
-    if (ok)
-        ok = rename(tmpl.c_str(), file.c_str()) == 0;
-    if (!ok)
-        unlink(tmpl.c_str());
-    return ok;
 }
 
 } // namespace zembra::platform

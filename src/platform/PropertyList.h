@@ -27,7 +27,8 @@ public:
     // Array access; 0 and null for anything but an array.
     std::uint32_t count() const;
     PlistNode at(std::uint32_t index) const;
-    // A string node's value; nothing for any other type.
+    // A string node's value, every character kept (a leading U+FEFF too); nothing for
+    // any other type.
     std::optional<QString> string() const;
     void *raw() const { return m_node; }
 
@@ -37,7 +38,11 @@ private:
 
 class PropertyList {
 public:
+    enum class Format { Xml, Binary };
+
     PropertyList() = default;
+    // Nothing for malformed data, and for data beyond the bounds of PropertyListScan.h
+    // (too large, too deep, too many values), which libplist is never given.
     static PropertyList fromMemory(const QByteArray &data);
     // Nothing for a missing, unreadable or oversized file.
     static PropertyList fromFile(const std::filesystem::path &file);
@@ -49,20 +54,23 @@ public:
     // Sets `key` of the root dictionary to a new array holding copies of `items`
     // (nodes of this list), in order. False when the root is not a dictionary.
     bool setArray(const char *key, const std::vector<PlistNode> &items);
+    // The format the list was read in; XML for a list made in memory.
+    Format format() const { return m_format; }
     QByteArray toXml() const;
+    QByteArray toBinary() const;
+    // The list in the format it was read in. Empty when the XML form would not be
+    // well-formed (libplist writes control characters raw, and years before 1000 with
+    // fewer than four digits), so that no strict reader is handed a list it rejects.
+    QByteArray serialize() const;
+    // Both lists hold the same values, in the same order (the binary form says all).
+    bool sameContent(const PropertyList &other) const;
 
 private:
     struct Free {
         void operator()(void *node) const;
     };
     std::unique_ptr<void, Free> m_root;
+    Format m_format = Format::Xml;
 };
-
-// Reads a whole file, refusing anything over `maxBytes`; nothing on failure.
-std::optional<QByteArray> readSmallFile(const std::filesystem::path &file,
-                                        std::uint64_t maxBytes = 32u << 20);
-
-// Writes `data` to a temporary file in the same folder and renames it into place.
-bool writeFileAtomically(const std::filesystem::path &file, const QByteArray &data);
 
 } // namespace zembra::platform

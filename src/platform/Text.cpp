@@ -1,6 +1,7 @@
 #include "platform/Text.h"
 
 #include <QLocale>
+#include <QStringDecoder>
 
 namespace zembra::platform {
 
@@ -31,6 +32,13 @@ QString decomposeWithoutMarks(const QString &text)
 
 } // namespace
 
+QString decodeUtf8(std::string_view bytes)
+{
+    // A decoder per call: a QStringDecoder keeps state and is not shared across threads.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+}
+
 std::string foldForMatch(const QString &text)
 {
     bool ascii = true;
@@ -53,7 +61,7 @@ std::string foldForMatch(std::string_view bytes)
     for (char &ch : out) {
         const auto u = static_cast<unsigned char>(ch);
         if (u >= 0x80)
-            return foldForMatch(QString::fromUtf8(bytes.data(), qsizetype(bytes.size())));
+            return foldForMatch(decodeUtf8(bytes));
         if (u >= 'A' && u <= 'Z')
             ch = char(u + ('a' - 'A'));
     }

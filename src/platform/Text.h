@@ -16,6 +16,11 @@ std::string foldForMatch(const QString &text);
 // The same for a name as the OS gave it (bytes, usually UTF-8); ASCII takes a fast path.
 std::string foldForMatch(std::string_view bytes);
 
+// UTF-8 bytes (a name as the OS gave it, a property-list string) as text, keeping every
+// character: a leading U+FEFF stays, which QString::fromUtf8 and QFile::decodeName drop.
+// Bytes that are not UTF-8 become U+FFFD.
+QString decodeUtf8(std::string_view bytes);
+
 // Substring test on folded text; an empty needle matches nothing.
 inline bool containsFolded(std::string_view foldedHaystack, std::string_view foldedNeedle)
 {

@@ -2,6 +2,7 @@
 
 #include "platform/BundleInfo.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -15,7 +16,8 @@ namespace zembra::platform {
 namespace {
 Workspace *g_override = nullptr;
 
-QString qPath(const std::filesystem::path &p) { return QFile::decodeName(QByteArray::fromStdString(p.native())); }
+// Not QFile::decodeName: it drops a leading U+FEFF, so the name would lead to another file.
+QString qPath(const std::filesystem::path &p) { return decodeUtf8(p.native()); }
 } // namespace
 
 Workspace &Workspace::shared()

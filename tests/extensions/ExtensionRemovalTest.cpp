@@ -85,7 +85,7 @@ TEST_F(ExtensionRemoval, LeftoverThatCannotBeDeleted_WhileTheItemWent_NothingRep
     EXPECT_EQ(state.remainder_urls()[0].path(), "/earlier");
 }
 
-TEST_F(ExtensionRemoval, SafariExtension_ListRewrittenAsXml_OtherKeysKept)
+TEST_F(ExtensionRemoval, SafariExtension_BinaryListStaysBinary_OtherKeysKept)
 {
     t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFixture("plists/safari/synthetic_Extensions_binary.plist"));
     const auto archive = t.file("home/Library/Safari/Extensions/Blocker-3.1.safariextz");
@@ -100,10 +100,11 @@ TEST_F(ExtensionRemoval, SafariExtension_ListRewrittenAsXml_OtherKeysKept)
     EXPECT_TRUE(done);
     EXPECT_FALSE(platform::itemExists(archive));
     EXPECT_FALSE(platform::itemExists(cache));
-    const std::string text = test::readFile(list());
-    EXPECT_EQ(text.rfind("<?xml", 0), 0u);
-    EXPECT_EQ(text.find("com.example.blocker-ABCDE"), std::string::npos);
-    EXPECT_NE(text.find("Some Future Key"), std::string::npos);
+    const std::string bytes = test::readFile(list());
+    EXPECT_EQ(bytes.rfind("bplist00", 0), 0u);
+    EXPECT_EQ(bytes.find("com.example.blocker-ABCDE"), std::string::npos);
+    const auto plist = platform::PropertyList::fromFile(list());
+    EXPECT_TRUE(plist.root().item("Some Future Key").isDictionary());
     const auto remaining = safari::readInstalledExtensions(list());
     EXPECT_EQ(remaining.size(), 5u);
     EXPECT_EQ(remaining[0].archiveFileName, QStringLiteral("Ghostery-7.3.safariextz"));
@@ -111,14 +112,15 @@ TEST_F(ExtensionRemoval, SafariExtension_ListRewrittenAsXml_OtherKeysKept)
 
 TEST_F(ExtensionRemoval, SafariList_BothEntriesOfOneIdentifierDropped_UnusableEntriesKept)
 {
-    const auto file = t.file("list.plist", test::xmlPlist(
+    const auto file = t.file("home/Library/Safari/Extensions/Extensions.plist", test::xmlPlist(
         "<key>Installed Extensions</key><array>"
         "<dict><key>Archive File Name</key><string>A.safariextz</string><key>Bundle Identifier</key><string>id.a</string></dict>"
         "<dict><key>Archive File Name</key><string>B.safariextz</string><key>Bundle Identifier</key><string>id.b</string></dict>"
         "<dict><key>Archive File Name</key><string>A2.safariextz</string><key>Bundle Identifier</key><string>id.a</string></dict>"
         "<dict><key>Bundle Identifier</key><string>id.noarchive</string></dict>"
         "</array><key>Version</key><integer>3</integer>"));
-    EXPECT_EQ(safari::removeFromList(file, QStringLiteral("id.a")), safari::RewriteResult::Rewritten);
+    EXPECT_EQ(safari::removeFromList(t / "home", QStringLiteral("id.a")), safari::RewriteResult::Rewritten);
+    EXPECT_EQ(test::readFile(file).rfind("<?xml", 0), 0u);
     const auto plist = platform::PropertyList::fromFile(file);
     const auto array = plist.root().item("Installed Extensions");
     ASSERT_EQ(array.count(), 2u);
@@ -129,8 +131,8 @@ TEST_F(ExtensionRemoval, SafariList_BothEntriesOfOneIdentifierDropped_UnusableEn
 
 TEST_F(ExtensionRemoval, SafariList_UnreadableAtRewriteTime_LeftAlone)
 {
-    const auto file = t.file("list.plist", "not a property list");
-    EXPECT_EQ(safari::removeFromList(file, QStringLiteral("id.a")), safari::RewriteResult::LeftUnreadable);
+    const auto file = t.file("home/Library/Safari/Extensions/Extensions.plist", "not a property list");
+    EXPECT_EQ(safari::removeFromList(t / "home", QStringLiteral("id.a")), safari::RewriteResult::LeftUnreadable);
     EXPECT_EQ(test::readFile(file), "not a property list");
 }
 

@@ -138,14 +138,3 @@ TEST(BundleInfo, ImageResourceWithOrWithoutExtension)
     EXPECT_FALSE(info->imageResource(QStringLiteral("Missing")));
     EXPECT_FALSE(info->imageResource(QStringLiteral("../../../etc/passwd")));
 }
-
-TEST(PropertyList, AtomicWriteReplacesWholeFileAndKeepsMode)
-{
-    TreeBuilder t;
-    const auto f = t.file("list.plist", "old contents that are longer");
-    fs::permissions(f, fs::perms(0600));
-    ASSERT_TRUE(writeFileAtomically(f, QByteArray("new")));
-    EXPECT_EQ(readFile(f), "new");
-    EXPECT_EQ(fs::status(f).permissions() & fs::perms::all, fs::perms(0600));
-    EXPECT_EQ(std::distance(fs::directory_iterator(t.root()), fs::directory_iterator()), 1);
-}

@@ -1,0 +1,55 @@
+#pragma once
+// A folder held open by handle, for reading and replacing a file in it without following
+// any link: the folder is reached from a granted folder one component at a time, so a
+// component swapped for a link (also mid-way) cannot lead the write elsewhere, and the
+// temporary file of a replacement is made and renamed in that very folder.
+// Owns its handle; movable, not copyable. Any thread may use its own instance.
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace zembra::platform {
+
+class FolderHandle {
+public:
+    FolderHandle() = default;
+    ~FolderHandle();
+    FolderHandle(FolderHandle &&other) noexcept;
+    FolderHandle &operator=(FolderHandle &&other) noexcept;
+    FolderHandle(const FolderHandle &) = delete;
+    FolderHandle &operator=(const FolderHandle &) = delete;
+
+    // Opens `base` (a granted folder: its own path may pass through links), then each
+    // component of `relative` without following links. Invalid when a component is
+    // missing, a link or not a folder, or when `relative` is absolute or holds "..".
+    static FolderHandle open(const std::filesystem::path &base, const std::filesystem::path &relative);
+
+    bool isValid() const { return m_fd >= 0; }
+
+    // The regular file `name` of this folder, not through a link; nothing when it is
+    // missing, not a regular file, larger than `maxBytes` or unreadable.
+    std::optional<QByteArray> readFile(const std::string &name, std::uint64_t maxBytes) const;
+
+    // Replaces the file `name` of this folder by `data`: writes a new temporary file in
+    // this folder, reads it back, lets `accept` judge what was read (when given), and
+    // renames it over `name`, keeping the replaced file's permissions. False, with the
+    // folder as it was, when anything failed or `accept` refused; the temporary file
+    // never stays behind.
+    bool replaceFile(const std::string &name, const QByteArray &data,
+                     const std::function<bool(const QByteArray &written)> &accept = {}) const;
+
+private:
+    explicit FolderHandle(int fd) : m_fd(fd) {}
+    int m_fd = -1;
+};
+
+// Reads a whole regular file by path (links followed, as a reader of bundles does),
+// refusing anything over `maxBytes`; nothing on failure. A FIFO does not block it.
+std::optional<QByteArray> readSmallFile(const std::filesystem::path &file, std::uint64_t maxBytes);
+
+} // namespace zembra::platform

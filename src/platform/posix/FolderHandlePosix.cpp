@@ -1,0 +1,168 @@
+// POSIX implementation of FolderHandle: openat/renameat relative to a held folder.
+#include "platform/FolderHandle.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zembra::platform {
+
+namespace {
+
+bool isPlainName(const std::string &name)
+{
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+}
+
+// Reads an open file whole; nothing when it is not a regular file or is too large.
+std::optional<QByteArray> readOpenFile(int fd, std::uint64_t maxBytes)
+{
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || std::uint64_t(st.st_size) > maxBytes)
+        return std::nullopt;
+    QByteArray data;
+    data.resize(qsizetype(st.st_size));
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n = pread(fd, data.data() + done, size_t(data.size() - done), off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            break;
+        done += n;
+    }
+    data.resize(done);
+    return data;
+}
+
+bool writeAll(int fd, const QByteArray &data)
+{
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n = write(fd, data.constData() + done, size_t(data.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+// A new file of our own next to `name`: created exclusively, never through a link.
+int createTemporary(int folder, const std::string &name, std::string &tempName)
+{
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        tempName = "." + name + ".";
+        for (int k = 0; k < 8; ++k)
+            tempName += kLetters[QRandomGenerator::global()->bounded(int(sizeof(kLetters) - 1))];
+        const int fd = openat(folder, tempName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+} // namespace
+
+FolderHandle::~FolderHandle()
+{
+    if (m_fd >= 0)
+        close(m_fd);
+}
+
+FolderHandle::FolderHandle(FolderHandle &&other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+
+FolderHandle &FolderHandle::operator=(FolderHandle &&other) noexcept
+{
+    if (this != &other) {
+        if (m_fd >= 0)
+            close(m_fd);
+        m_fd = other.m_fd;
+        other.m_fd = -1;
+    }
+    return *this;
+}
+
+FolderHandle FolderHandle::open(const std::filesystem::path &base, const std::filesystem::path &relative)
+{
+    if (relative.is_absolute())
+        return FolderHandle();
+    int fd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const auto &component : relative) {
+        if (fd < 0)
+            return FolderHandle();
+        const std::string name = component.native();
+        if (name.empty() || name == ".") // a trailing separator
+            continue;
+        int next = -1;
+        if (name != "..")
+            next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        close(fd);
+        fd = next;
+    }
+    return FolderHandle(fd);
+}
+
+std::optional<QByteArray> FolderHandle::readFile(const std::string &name, std::uint64_t maxBytes) const
+{
+    if (m_fd < 0 || !isPlainName(name))
+        return std::nullopt;
+    const int fd = openat(m_fd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<QByteArray> data = readOpenFile(fd, maxBytes);
+    close(fd);
+    return data;
+}
+
+bool FolderHandle::replaceFile(const std::string &name, const QByteArray &data,
+                               const std::function<bool(const QByteArray &)> &accept) const
+{
+    if (m_fd < 0 || !isPlainName(name))
+        return false;
+    struct stat original;
+    mode_t mode = 0644;
+    if (fstatat(m_fd, name.c_str(), &original, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (!S_ISREG(original.st_mode))
+            return false;
+        mode = original.st_mode & 07777;
+    }
+    std::string tempName;
+    const int fd = createTemporary(m_fd, name, tempName);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, data) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
+    if (ok) {
+        const std::optional<QByteArray> written = readOpenFile(fd, std::uint64_t(data.size()));
+        ok = written && *written == data && (!accept || accept(*written));
+    }
+    ok = close(fd) == 0 && ok;
+    if (ok)
+        ok = renameat(m_fd, tempName.c_str(), m_fd, name.c_str()) == 0;
+    if (!ok) {
+        unlinkat(m_fd, tempName.c_str(), 0);
+        return false;
+    }
+    (void)fsync(m_fd); // the rename itself; a failure here leaves the new list in place all the same
+    return true;
+}
+
+std::optional<QByteArray> readSmallFile(const std::filesystem::path &file, std::uint64_t maxBytes)
+{
+    // Non-blocking, so that a FIFO in place of a property list cannot hang the caller.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<QByteArray> data = readOpenFile(fd, maxBytes);
+    close(fd);
+    return data;
+}
+
+} // namespace zembra::platform

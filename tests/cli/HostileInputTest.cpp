@@ -1,0 +1,132 @@
+// The command line against hostile input: property lists nested far too deep, and
+// Safari's list reached through symbolic links.
+#include "support/HostilePlists.h"
+#include "support/TreeBuilder.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using zembra::test::TreeBuilder;
+namespace test = zembra::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CliResult {
+    int status = -1; // -1 also when the program died of a signal
+    std::string out, err;
+    QJsonArray items() const { return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object()["items"].toArray(); }
+};
+
+// Runs the command line with stdin from /dev/null and a settings folder of its own.
+CliResult runCli(const TreeBuilder &t, std::vector<std::string> args)
+{
+    const fs::path out = t / ".out", err = t / ".err";
+    args.insert(args.begin(), ZEMBRA_CLI_PATH);
+    for (const std::string &g : {std::string("--applications"), (t / "Applications").native(), std::string("--home"),
+                                 (t / "Users/me").native()})
+        args.push_back(g);
+    std::vector<char *> argv;
+    for (auto &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::string config = "XDG_CONFIG_HOME=" + (t / ".config").native();
+    std::string home = "HOME=" + (t / ".home").native();
+    char *env[] = {config.data(), home.data(), nullptr};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int in = open("/dev/null", O_RDONLY);
+        const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (in < 0 || o < 0 || e < 0 || dup2(in, 0) < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0)
+            _exit(120);
+        execve(ZEMBRA_CLI_PATH, argv.data(), env);
+        _exit(122);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    CliResult r;
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = test::readFile(out);
+    r.err = test::readFile(err);
+    return r;
+}
+
+std::vector<std::string> namesIn(const fs::path &folder)
+{
+    std::vector<std::string> names;
+    for (const auto &e : fs::directory_iterator(folder))
+        names.push_back(e.path().filename().native());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class HostileInput : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        t.app("Applications/Editor.app", "com.vendor.editor", "Editor", "Editor");
+        t.dir("Users/me/Library");
+    }
+    TreeBuilder t;
+};
+
+const char *kBlocker = "com.example.blocker-ABCDE";
+
+} // namespace
+
+TEST_F(HostileInput, Apps_OneBundleNestedTooDeep_TheOthersListedExitZero)
+{
+    t.bundleWithPlist("Applications/Deep.app", test::deepBinary(100000));
+    t.bundleWithPlist("Applications/DeepXml.app", test::deepXml(200000));
+    const CliResult r = runCli(t, {"apps", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // Listed by name, as any application whose information cannot be read.
+    ASSERT_EQ(r.items().size(), 3);
+    for (const auto &value : r.items()) {
+        const QJsonObject item = value.toObject();
+        if (item["label"].toString() == QStringLiteral("Editor"))
+            EXPECT_EQ(item["bundle"].toString(), QStringLiteral("com.vendor.editor"));
+        else
+            EXPECT_TRUE(item["bundle"].isNull()) << item["label"].toString().toStdString();
+    }
+}
+
+TEST_F(HostileInput, SafariList_NestedTooDeep_ListsNothingRemovesNothing)
+{
+    const auto list = t.file("Users/me/Library/Safari/Extensions/Extensions.plist", test::deepBinary(100000));
+    const CliResult listed = runCli(t, {"safari-extensions", "--json"});
+    EXPECT_EQ(listed.status, 0) << listed.err;
+    EXPECT_TRUE(listed.items().isEmpty());
+    EXPECT_EQ(runCli(t, {"remove-safari-extension", kBlocker, "--yes"}).status, 1);
+    EXPECT_EQ(test::readFile(list), test::deepBinary(100000));
+}
+
+// Safari's folder, or its Extensions folder, is a link to a folder elsewhere: the list
+// there is neither rewritten nor joined by a temporary file, and the removal says so.
+TEST_F(HostileInput, RemoveSafariExtension_ListFolderThroughLink_ListUntouchedExitOne)
+{
+    const std::string original = test::readFixture("plists/safari/synthetic_Extensions_binary.plist");
+    for (const std::string linked : {"Users/me/Library/Safari", "Users/me/Library/Safari/Extensions"}) {
+        SCOPED_TRACE(linked);
+        TreeBuilder tree;
+        tree.app("Applications/Editor.app", "com.vendor.editor", "Editor", "Editor");
+        tree.dir("Users/me/Library");
+        if (linked.ends_with("Extensions"))
+            tree.dir("Users/me/Library/Safari");
+        const auto foreign = tree.file("elsewhere/Extensions/Extensions.plist", original).parent_path();
+        tree.link(linked, linked.ends_with("Safari") ? tree / "elsewhere" : foreign);
+        const CliResult r = runCli(tree, {"remove-safari-extension", kBlocker, "--yes"});
+        EXPECT_EQ(r.status, 1) << r.out;
+        EXPECT_NE(r.err.find("left untouched"), std::string::npos) << r.err;
+        EXPECT_EQ(test::readFile(foreign / "Extensions.plist"), original);
+        EXPECT_EQ(namesIn(foreign), std::vector<std::string>{"Extensions.plist"});
+    }
+}
