@@ -205,7 +205,6 @@ int commandRemove(const Options &o, platform::SettingsStore &settings)
     return reportRemainder(o, outcome.remainder_urls, outcome.common_remove_size, true);
 }
 
-
 void useSettingsFolder(const Options &o)
 {
     if (o.settingsDir.empty())
