@@ -20,7 +20,7 @@ else
 fi
 
 if [ $# -gt 0 ]; then
-  exec build/src/zembra "$@" "${grants[@]}"
+  exec build/src/zembra "${grants[@]}" "$@"
 fi
 build/src/zembra apps "${grants[@]}"
 if [ -n "$example" ]; then

@@ -1,13 +1,12 @@
 #include "cli/Cli.h"
 
 #include "catalogue/Application.h"
+#include "cli/CommandSupport.h"
+#include "cli/ExtensionCommands.h"
 #include "cli/Options.h"
 #include "cli/Output.h"
 #include "extensions/Bundle.h"
-#include "extensions/ExtensionRemoval.h"
-#include "extensions/SafariExtension.h"
 #include "grants/GrantKeys.h"
-#include "grants/GrantStore.h"
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/Removal.h"
@@ -19,20 +18,17 @@
 #include "platform/Text.h"
 #include "preferences/PreferenceKeys.h"
 
-#include <cstdio>
-#include <iostream>
+#include <QFile>
+
 #include <map>
 #include <set>
 #include <string>
-#include <unistd.h>
 
 namespace zembra::cli {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-enum Exit { kDone = 0, kRemained = 1, kUsage = 2, kRunning = 3 };
 
 const char *kUsageText = R"(Usage: zembra COMMAND [OPTIONS]
 
@@ -55,15 +51,23 @@ Options:
   --root DIR                    grant the whole disk, rooted at DIR
   --include-default-apps        list Apple's applications too (apps)
   --include-utilities           list the Utilities folder too (apps)
-  --keep PATH                   keep this entry (remove; may be repeated)
+  --keep PATH                   keep this entry, what is inside it, and every listed
+                                folder holding it (remove; may be repeated)
   --dry-run                     show what would be deleted; delete nothing
   --yes                         do not ask for confirmation
   --json                        print JSON
+  --settings-dir DIR            keep the application's settings in DIR, not in the
+                                user's configuration folder
+  --                            end of options: what follows is an argument even if it
+                                starts with "-"
   -h, --help                    show this help
 
 Without --applications, --home and --root the grants stored by the application are
-used. Exit status: 0 done, 1 something could not be removed, 2 usage error,
-3 the application is running.
+used. Control characters in names are shown escaped ("\r", "\x1b", "\u202e"; a
+backslash as "\\"). Exit status: 0 done; 1 something could not be removed, a granted
+folder could not be read (a removal then deletes nothing), or the output could not be
+written (also after a removal that was carried out); 2 usage error; 3 the application
+is running.
 )";
 
 void applyGrants(const Options &o, platform::SettingsStore &settings)
@@ -80,70 +84,11 @@ void applyGrants(const Options &o, platform::SettingsStore &settings)
     }
 }
 
-void warn(const std::string &message) { print("zembra: " + message + "\n", stderr); }
-
-bool hasGrant(platform::SettingsStore &settings, const QString &key)
-{
-    return grants::GrantStore(settings).resolve(key).folder.has_value();
-}
-
-void warnWithoutHome(platform::SettingsStore &settings)
-{
-    if (!hasGrant(settings, grants::kHome))
-        warn("no home folder is granted: leftovers in the home Library are not searched (pass --home DIR)");
-}
-
-// The item a command names: it must exist and be a bundle of the kind the command takes,
-// so that a mistyped path (a home folder, "/") can never become the item that is deleted.
-fs::path existingItem(const std::string &given, const char *what, bool (*acceptsExtension)(const QString &))
-{
-    const fs::path path = platform::absolutePath(given);
-    if (!platform::itemExists(path))
-        throw UsageError{std::string("no ") + what + " at " + given};
-    if (!acceptsExtension(platform::pathExtension(path)))
-        throw UsageError{given + " is not " + (std::string_view(what) == "application" ? "an " : "a ") + what +
-                         " bundle"};
-    return path;
-}
+// Messages quote paths and words given by the user or found on disk: shown escaped.
 
 bool isApplicationOrPane(const QString &extension)
 {
     return extension == QLatin1String("app") || Bundle::isPrefPaneExtension(extension);
-}
-
-// Asks on the terminal; without one, only --yes lets a removal go on.
-bool confirmed(const Options &o, const std::string &question)
-{
-    if (o.yes)
-        return true;
-    if (!isatty(STDIN_FILENO))
-        throw UsageError{"no terminal to confirm the removal: pass --yes to remove without asking"};
-    print(question + " [y/N] ", stderr);
-    std::string answer;
-    std::getline(std::cin, answer);
-    return answer == "y" || answer == "Y" || answer == "yes";
-}
-
-int reportRemainder(const Options &o, const std::vector<FileEntry> &remainder, std::uint64_t freed, bool withSize)
-{
-    if (o.json) {
-        std::string out = "{\"remainder_urls\": " + jsonEntries(remainder, {}, false);
-        if (withSize)
-            out += ", \"freed\": " + std::to_string(freed);
-        print(out + "}\n");
-    } else {
-        if (withSize)
-            print("Freed " + platform::formatByteCount(freed).toStdString() + ".\n");
-        if (!remainder.empty()) {
-            print("Could not remove:\n");
-            for (const FileEntry &e : remainder)
-                if (e.isFileURL())
-                    print("  " + platform::displayPath(e.path()).toStdString() + "\n");
-        } else {
-            print("Removed.\n");
-        }
-    }
-    return remainder.empty() ? kDone : kRemained;
 }
 
 int commandApps(const Options &o, platform::SettingsStore &settings)
@@ -161,25 +106,27 @@ int commandApps(const Options &o, platform::SettingsStore &settings)
     return kDone;
 }
 
-std::shared_ptr<ApplicationItem> searchedApplication(const Options &o, platform::SettingsStore &settings)
+std::shared_ptr<ApplicationItem> searchedApplication(const Options &o, platform::SettingsStore &settings,
+                                                     bool &incomplete)
 {
     const fs::path path = existingItem(o.positional.at(0), "application", isApplicationOrPane);
     // A preference pane goes through the same review, labelled as the pane list shows it.
     auto item = Bundle::isPrefPaneExtension(platform::pathExtension(path)) ? Bundle(settings).prefPane(path)
                                                                             : Application(settings).application(path);
     warnWithoutHome(settings);
-    leftovers::getfiles(*item, settings, nullptr);
+    incomplete = reportUnreadable(leftovers::searchLeftovers(*item, settings, leftovers::SearchMode::Review));
     return item;
 }
 
 int commandLeftovers(const Options &o, platform::SettingsStore &settings)
 {
     requireArguments(o, 1, "one APP_PATH");
-    const auto item = searchedApplication(o, settings);
+    bool incomplete = false;
+    const auto item = searchedApplication(o, settings, incomplete);
     const auto files = item->files();
     const auto sizes = item->sizes();
     print(o.json ? jsonLeftovers(*item, files, sizes, true) : leftoverText(*item, files, sizes, true));
-    return kDone;
+    return incomplete ? kRemained : kDone;
 }
 
 // The rows that stay selected, with their sizes, for showing them.
@@ -205,17 +152,31 @@ int refuseRunning(const ItemRecord &item)
 int commandRemove(const Options &o, platform::SettingsStore &settings)
 {
     requireArguments(o, 1, "one APP_PATH");
-    const auto item = searchedApplication(o, settings);
+    bool incomplete = false;
+    const auto item = searchedApplication(o, settings, incomplete);
     leftovers::Selection selection(item->files(), item->sizes());
-    for (const std::string &keep : o.keep)
+    std::set<fs::path> named;
+    for (const std::string &keep : o.keep) {
+        named.insert(platform::absolutePath(keep));
         if (selection.deselect(platform::absolutePath(keep)) == 0)
             throw UsageError{"--keep " + keep + ": not in the list of entries to remove"};
+    }
+    // Deleting a folder would take the kept entries inside it along.
+    for (size_t i = 0; i < selection.files().size(); ++i) {
+        const auto kept = selection.keptRowsBelow(i);
+        if (kept.empty() || !named.insert(selection.files()[i].path()).second)
+            continue;
+        warn("keeping " + selection.files()[i].path().native() + ", which holds the kept entry " +
+             selection.files()[kept.front()].path().native());
+    }
 
     const auto [files, sizes] = selectedRows(selection);
     if (o.dryRun) {
         print(o.json ? jsonLeftovers(*item, files, sizes, true) : leftoverText(*item, files, sizes, true));
-        return kDone;
+        return incomplete ? kRemained : kDone;
     }
+    if (incomplete)
+        return refuseIncomplete("the search could not read every granted folder");
     if (!selection.anySelected()) {
         print("Nothing selected to remove.\n");
         return kDone;
@@ -230,8 +191,11 @@ int commandRemove(const Options &o, platform::SettingsStore &settings)
         print("Nothing removed.\n");
         return kDone;
     }
+    if (stdoutError())
+        return refuseIncomplete("the list of entries to remove could not be written");
     // Naming the bundle on the command line grants it, as dropping it on the window does.
     platform::FolderAccess::grantItem(*item->url());
+    noteRemovalStarts();
     // A command line reports in text; it does not chime (and would exit mid-sound).
     leftovers::RemovalServices services;
     services.playCompletionSound = nullptr;
@@ -242,86 +206,18 @@ int commandRemove(const Options &o, platform::SettingsStore &settings)
     return reportRemainder(o, outcome.remainder_urls, outcome.common_remove_size, true);
 }
 
-int commandList(const Options &o, platform::SettingsStore &settings)
+void useSettingsFolder(const Options &o)
 {
-    requireArguments(o, 0, "");
-    if (!hasGrant(settings, grants::kHome))
-        warn("no home folder is granted: the home Library is not listed (pass --home DIR)");
-    std::string out;
-    if (o.command == "plugins") {
-        const auto items = Bundle(settings).installedPlugins();
-        out = o.json ? jsonItems(items) : itemTable(asRecords(items), QStringLiteral("No plug-ins found."));
-    } else if (o.command == "prefpanes") {
-        const auto items = Bundle(settings).installedPrefPanes();
-        out = o.json ? jsonItems(items) : itemTable(asRecords(items), QStringLiteral("No preference panes found."));
-    } else {
-        const auto items = SafariExtension(settings).installedSafariExtensions();
-        out = o.json ? jsonItems(items)
-                     : itemTable(asRecords(items), QStringLiteral("No Safari extensions found."));
-    }
-    print(out);
-    return kDone;
+    if (o.settingsDir.empty())
+        return;
+    const fs::path dir = platform::absolutePath(o.settingsDir);
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec))
+        throw UsageError{"--settings-dir: no folder at " + o.settingsDir};
+    platform::SettingsStore::setFolder(QFile::decodeName(QByteArray::fromStdString(dir.native())));
 }
 
-// Shows what a removal without review found; true when the user goes on to delete it.
-bool previewAndConfirm(const Options &o, const ItemRecord &item)
-{
-    const auto files = item.files();
-    if (o.dryRun || !o.json)
-        print(o.json ? jsonLeftovers(item, files, {}, false) : leftoverText(item, files, {}, false));
-    if (o.dryRun)
-        return false;
-    if (!confirmed(o, "Remove these entries?")) {
-        print("Nothing removed.\n");
-        return false;
-    }
-    return true;
-}
-
-int commandRemovePlugin(const Options &o, platform::SettingsStore &settings)
-{
-    requireArguments(o, 1, "one PATH");
-    const fs::path path = existingItem(o.positional[0], "plug-in", Bundle::isPluginExtension);
-    warnWithoutHome(settings);
-    const auto item = Bundle(settings).plugin(path);
-    findFilesWithoutReview(*item, settings);
-    if (!previewAndConfirm(o, *item))
-        return kDone;
-    // Naming the plug-in grants it, as for an application; what is deleted is what was shown.
-    platform::FolderAccess::grantItem(path);
-    SharedState state;
-    removeFoundFiles(*item, state);
-    return reportRemainder(o, state.remainder_urls(), 0, false);
-}
-
-int commandRemoveSafariExtension(const Options &o, platform::SettingsStore &settings)
-{
-    requireArguments(o, 1, "one BUNDLE_ID");
-    const QString id = platform::decodeUtf8(o.positional[0]);
-    std::shared_ptr<SafariItem> item;
-    for (const auto &candidate : SafariExtension(settings).extensionsInListOrder())
-        if (candidate->bundle() == id) {
-            item = candidate;
-            break;
-        }
-    if (!item) {
-        warn("no Safari extension with the identifier " + o.positional[0]);
-        return kRemained;
-    }
-    const auto home = findFilesWithoutReview(*item, settings);
-    if (!previewAndConfirm(o, *item))
-        return kDone;
-    SharedState state;
-    removeFoundFiles(*item, state);
-    const bool listRewritten = dropFromSafariList(*item, home);
-    if (!listRewritten)
-        warn("Safari's extensions list was left untouched: the entry could not be dropped from it");
-    return std::max(reportRemainder(o, state.remainder_urls(), 0, false), listRewritten ? int(kDone) : int(kRemained));
-}
-
-} // namespace
-
-int run(int argc, char **argv)
+int runCommand(int argc, char **argv)
 {
     try {
         const Options o = parse(argc, argv);
@@ -331,6 +227,7 @@ int run(int argc, char **argv)
         }
         if (o.command.empty())
             throw UsageError{"no command given"};
+        useSettingsFolder(o);
         platform::SettingsStore &settings = platform::SettingsStore::standard();
         applyGrants(o, settings);
         if (o.command == "apps") {
@@ -364,5 +261,9 @@ int run(int argc, char **argv)
         return kUsage;
     }
 }
+
+} // namespace
+
+int run(int argc, char **argv) { return finishOutput(runCommand(argc, argv)); }
 
 } // namespace zembra::cli

@@ -5,14 +5,24 @@ namespace zembra::cli {
 Options parse(int argc, char **argv)
 {
     Options o;
+    bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
+        if (a == "--" && !optionsEnded) {
+            optionsEnded = true;
+            continue;
+        }
         auto value = [&]() -> std::string {
             if (i + 1 >= argc || std::string(argv[i + 1]).empty())
                 throw UsageError{a + " needs a value"};
             return argv[++i];
         };
-        if (a == "-h" || a == "--help")
+        if (optionsEnded || a == "-" || a.empty() || a[0] != '-') {
+            if (o.command.empty())
+                o.command = a;
+            else
+                o.positional.push_back(a);
+        } else if (a == "-h" || a == "--help")
             o.help = true;
         else if (a == "--json")
             o.json = true;
@@ -28,12 +38,10 @@ Options parse(int argc, char **argv)
             o.grants[a] = value();
         else if (a == "--keep")
             o.keep.push_back(value());
-        else if (a.size() > 1 && a[0] == '-')
-            throw UsageError{"unknown option " + a};
-        else if (o.command.empty())
-            o.command = a;
+        else if (a == "--settings-dir")
+            o.settingsDir = value();
         else
-            o.positional.push_back(a);
+            throw UsageError{"unknown option " + a};
     }
     return o;
 }

@@ -18,11 +18,13 @@ struct Options {
     std::vector<std::string> positional;
     std::map<std::string, std::string> grants; // option name -> folder
     std::vector<std::string> keep;
+    std::string settingsDir; // --settings-dir: where the settings stores are kept
     bool json = false, dryRun = false, yes = false, help = false;
     bool includeDefaultApps = false, includeUtilities = false;
 };
 
-// Reads argv; throws UsageError on an unknown option or a missing value.
+// Reads argv; throws UsageError on an unknown option or a missing value. "--" ends the
+// options: every word after it is a command or an argument, even one starting with "-".
 Options parse(int argc, char **argv);
 // Throws unless exactly `count` arguments follow the command.
 void requireArguments(const Options &o, size_t count, const char *what);

@@ -3,6 +3,12 @@
 #include "leftovers/LeftoverKeys.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
+#include "platform/VisibleText.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <cerrno>
 
 namespace zembra::cli {
 
@@ -10,7 +16,30 @@ namespace {
 
 std::string jsonOpt(const OptString &s) { return s ? jsonString(*s) : "null"; }
 
-std::string pathText(const std::filesystem::path &p) { return platform::displayPath(p).toStdString(); }
+std::string pathText(const std::filesystem::path &p) { return platform::visiblyEscaped(p.native()).toStdString(); }
+
+std::string visible(const QString &text) { return platform::visiblyEscaped(text).toStdString(); }
+
+int g_stdoutError = 0;
+
+void appendUtf8(std::string &out, char32_t c)
+{
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xc0 | (c >> 6));
+        out += char(0x80 | (c & 0x3f));
+    } else if (c < 0x10000) {
+        out += char(0xe0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3f));
+        out += char(0x80 | (c & 0x3f));
+    } else {
+        out += char(0xf0 | (c >> 18));
+        out += char(0x80 | ((c >> 12) & 0x3f));
+        out += char(0x80 | ((c >> 6) & 0x3f));
+        out += char(0x80 | (c & 0x3f));
+    }
+}
 
 std::string padded(const QString &s, qsizetype width)
 {
@@ -21,23 +50,24 @@ std::string padded(const QString &s, qsizetype width)
 
 std::string jsonString(const QString &text)
 {
+    // Beyond what JSON requires (quote, backslash, C0), DEL, C1, the line separators and
+    // the bidirectional controls are escaped too: JSON shown on a terminal stays honest.
     std::string out = "\"";
-    for (char c : text.toStdString()) {
-        const auto u = static_cast<unsigned char>(c);
+    for (char32_t c : text.toUcs4()) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (u < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", u);
-                out += buf;
-            } else {
-                out += c;
-            }
+        case '"': out += "\\\""; continue;
+        case '\\': out += "\\\\"; continue;
+        case '\n': out += "\\n"; continue;
+        case '\r': out += "\\r"; continue;
+        case '\t': out += "\\t"; continue;
+        default: break;
+        }
+        if (platform::isInvisibleControl(c)) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", unsigned(c));
+            out += buf;
+        } else {
+            appendUtf8(out, c);
         }
     }
     return out + "\"";
@@ -64,7 +94,11 @@ std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<S
             out += "{\"marker\": " + jsonString(f.absoluteString()) + "}";
             continue;
         }
+        const std::string &bytes = f.path().native();
         out += "{\"path\": " + jsonString(platform::displayPath(f.path()));
+        if (!platform::isUtf8(bytes)) // the text above lost bytes: give them exactly
+            out += ", \"path_bytes\": \"" +
+                   QByteArray(bytes.data(), qsizetype(bytes.size())).toBase64().toStdString() + "\"";
         if (withSizes)
             out += ", \"size\": " + std::to_string(i < sizes.size() ? sizes[i].byteCount() : 0);
         out += "}";
@@ -85,14 +119,14 @@ std::string itemTable(const std::vector<const ItemRecord *> &items, const QStrin
     const QString labelTitle = QStringLiteral("NAME"), idTitle = QStringLiteral("IDENTIFIER");
     qsizetype labelWidth = labelTitle.size(), idWidth = idTitle.size();
     for (const ItemRecord *i : items) {
-        labelWidth = std::max(labelWidth, i->label().value_or(QString()).size());
-        idWidth = std::max(idWidth, i->bundle().value_or(QStringLiteral("-")).size());
+        labelWidth = std::max(labelWidth, platform::visiblyEscaped(i->label().value_or(QString())).size());
+        idWidth = std::max(idWidth, platform::visiblyEscaped(i->bundle().value_or(QStringLiteral("-"))).size());
     }
     std::string out = padded(labelTitle, labelWidth) + "  " + padded(idTitle, idWidth) + "  FOLDER\n";
     for (const ItemRecord *i : items) {
         const auto url = i->url();
-        out += padded(i->label().value_or(QString()), labelWidth) + "  " +
-               padded(i->bundle().value_or(QStringLiteral("-")), idWidth) + "  " +
+        out += padded(platform::visiblyEscaped(i->label().value_or(QString())), labelWidth) + "  " +
+               padded(platform::visiblyEscaped(i->bundle().value_or(QStringLiteral("-"))), idWidth) + "  " +
                (url ? pathText(url->parent_path()) : std::string()) + "\n";
     }
     return out;
@@ -101,9 +135,9 @@ std::string itemTable(const std::vector<const ItemRecord *> &items, const QStrin
 std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &files,
                          const std::vector<SizeEntry> &sizes, bool withSizes)
 {
-    std::string out = item.label().value_or(QString()).toStdString();
+    std::string out = visible(item.label().value_or(QString()));
     if (const auto bundle = item.bundle())
-        out += " (" + bundle->toStdString() + ")";
+        out += " (" + visible(*bundle) + ")";
     out += "\n";
     std::uint64_t total = 0;
     size_t count = 0;
@@ -133,8 +167,11 @@ std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &f
 
 void print(const std::string &text, FILE *to)
 {
-    std::fwrite(text.data(), 1, text.size(), to);
-    std::fflush(to);
+    const bool written = std::fwrite(text.data(), 1, text.size(), to) == text.size() && std::fflush(to) == 0;
+    if (!written && to == stdout && g_stdoutError == 0)
+        g_stdoutError = errno ? errno : EIO;
 }
+
+int stdoutError() { return g_stdoutError; }
 
 } // namespace zembra::cli

@@ -45,6 +45,10 @@ std::string itemTable(const std::vector<const ItemRecord *> &items, const QStrin
 std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &files,
                          const std::vector<SizeEntry> &sizes, bool withSizes);
 
+// Human output shows names through platform::visiblyEscaped; JSON escapes the same
+// characters, and an ENTRY whose path is not UTF-8 also carries "path_bytes" (base64).
 void print(const std::string &text, FILE *to = stdout);
+// The first error (errno) met writing standard output; 0 when every write went through.
+int stdoutError();
 
 } // namespace zembra::cli

@@ -6,9 +6,9 @@
 
 namespace zembra {
 
-std::optional<std::filesystem::path> findFilesWithoutReview(ItemRecord &item, platform::SettingsStore &settings)
+leftovers::SearchResult findFilesWithoutReview(ItemRecord &item, platform::SettingsStore &settings)
 {
-    return leftovers::searchLeftovers(item, settings, leftovers::SearchMode::WithoutReview).home.folder;
+    return leftovers::searchLeftovers(item, settings, leftovers::SearchMode::WithoutReview);
 }
 
 // Once a deletion has failed, every later entry is recorded while the item itself still
@@ -40,8 +40,8 @@ bool dropFromSafariList(const SafariItem &item, const std::optional<std::filesys
 void remove_files(BundleItem &item, platform::SettingsStore &settings, SharedState &state,
                   const std::function<void(bool)> &completion, const ExtensionRemovalServices &services)
 {
-    findFilesWithoutReview(item, settings);
-    removeFoundFiles(item, state, services);
+    if (findFilesWithoutReview(item, settings).unreadable.empty())
+        removeFoundFiles(item, state, services);
     if (completion)
         completion(true);
 }
@@ -49,9 +49,11 @@ void remove_files(BundleItem &item, platform::SettingsStore &settings, SharedSta
 void remove_safari_extension(SafariItem &item, platform::SettingsStore &settings, SharedState &state,
                              const std::function<void(bool)> &completion, const ExtensionRemovalServices &services)
 {
-    const auto home = findFilesWithoutReview(item, settings);
-    removeFoundFiles(item, state, services);
-    dropFromSafariList(item, home);
+    const auto found = findFilesWithoutReview(item, settings);
+    if (found.unreadable.empty()) {
+        removeFoundFiles(item, state, services);
+        dropFromSafariList(item, found.home.folder);
+    }
     if (completion)
         completion(true);
 }

@@ -9,6 +9,7 @@
 // exactly that.
 
 #include "catalogue/ItemRecord.h"
+#include "leftovers/LeftoverSearch.h"
 #include "platform/SettingsStore.h"
 #include "shell/SharedState.h"
 
@@ -30,8 +31,10 @@ void remove_safari_extension(SafariItem &item, platform::SettingsStore &settings
                              const std::function<void(bool)> &completion,
                              const ExtensionRemovalServices &services = {});
 
-// Step 1: the reduced search fills the record's `files`; returns the home folder it used.
-std::optional<std::filesystem::path> findFilesWithoutReview(ItemRecord &item, platform::SettingsStore &settings);
+// Step 1: the reduced search fills the record's `files`; returns what the search reports
+// (the home folder it used, the granted folders it could not read). Nothing should be
+// deleted when `unreadable` is not empty: the list may be incomplete.
+leftovers::SearchResult findFilesWithoutReview(ItemRecord &item, platform::SettingsStore &settings);
 // Step 2: deletes every file entry of `files`; what remained goes to `state` when the
 // item itself could not be deleted.
 void removeFoundFiles(const ItemRecord &item, SharedState &state, const ExtensionRemovalServices &services = {});

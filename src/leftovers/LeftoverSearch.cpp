@@ -4,6 +4,7 @@
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/NameKeys.h"
 #include "leftovers/SearchPasses.h"
+#include "leftovers/StandardFolders.h"
 #include "grants/GrantKeys.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -65,6 +66,14 @@ public:
         m_systemAllowed = m_root && store.systemFoldersAllowed(root);
         m_applications = store.resolve(grants::kApplications).folder;
 
+        SearchResult result{home, {}};
+        for (const auto &granted : {m_home, m_systemAllowed ? m_root : std::nullopt})
+            if (granted)
+                for (const fs::path &folder : {*granted, *granted / "Library"})
+                    if (platform::isUnreadableFolder(folder))
+                        result.unreadable.push_back(folder);
+        noteFoldersReadBySearch();
+
         deriveKeys();
         m_files.push_back(FileEntry::word(kExecutables));
         if (const auto url = m_record.url())
@@ -73,10 +82,43 @@ public:
         for (const Pass &pass : passes::all())
             runPass(pass);
         m_record.setFiles(m_files);
-        return {home};
+        return result;
     }
 
 private:
+    // The folders the passes list or enumerate, and the grants: none of them, nor a folder
+    // holding one, is ever a leftover.
+    void noteFoldersReadBySearch()
+    {
+        for (const auto &granted : {m_home, m_root, m_applications})
+            if (granted)
+                for (const fs::path &form : {*granted, platform::absolutePath(*granted)})
+                    m_readFolders.push_back(form.native());
+        for (const Pass &pass : passes::all())
+            if (pass.special == Special::None && (pass.root == Root::Home || m_systemAllowed))
+                if (const auto folder = folderOf(pass))
+                    m_readFolders.push_back(folder->native());
+        for (const auto &base : {m_home, m_root})
+            if (base)
+                m_libraries.push_back((*base / "Library").native());
+    }
+
+    // A standard folder standing directly in a home or system Library folder, or a folder
+    // the search reads (or one above it): every application keeps data there.
+    bool neverALeftover(std::string_view path, std::string_view name) const
+    {
+        const std::string_view parent = path.substr(0, path.size() - std::min(path.size(), name.size() + 1));
+        if (isStandardLibraryFolder(name))
+            for (const std::string &library : m_libraries)
+                if (parent == library)
+                    return true;
+        for (const std::string &folder : m_readFolders)
+            if (folder == path || (folder.size() > path.size() && folder.compare(0, path.size(), path) == 0 &&
+                                   (folder[path.size()] == '/' || path.back() == '/')))
+                return true;
+        return false;
+    }
+
     void deriveKeys()
     {
         const int minLength = m_mode == SearchMode::WithoutReview ? 3 : 0;
@@ -143,7 +185,7 @@ private:
         const Key &label = key(KeyId::Label);
         if (!label.usable || !containsFolded(folded, label.folded))
             return true;
-        const QString name = QString::fromUtf8(nameBytes.data(), qsizetype(nameBytes.size()));
+        const QString name = platform::decodeUtf8(nameBytes);
         const qsizetype n = name.size();
         const qsizetype k = label.text.size();
         const bool haveAB = k >= 2 && n >= 2;
@@ -162,7 +204,9 @@ private:
     {
         if (!matches(pass, name, folded))
             return;
-        // These two drop an entry before it can bring in its group's marker.
+        // These drop an entry before it can bring in its group's marker.
+        if (neverALeftover(path, name))
+            return;
         if (pass.extra == Extra::CsxsExclusion && pathContains(path, "csxs"))
             return;
         if (pass.extra == Extra::ExtensionRule && !platform::nameExtension(name).empty())
@@ -262,7 +306,7 @@ private:
             return;
         if (!platform::localizedStandardContains(platform::displayPath(parent), QStringLiteral("Applications")))
             return;
-        if (holdsAGrant(parent))
+        if (holdsAGrant(parent) || neverALeftover(parent.native(), parent.filename().native()))
             return;
         if (holdsAnotherApplication(parent, *url))
             return;
@@ -320,6 +364,8 @@ private:
     std::array<bool, size_t(Group::Count)> m_flagCleared{};
     std::vector<FileEntry> m_files;
     std::map<fs::path, std::vector<ListedName>> m_listings;
+    std::vector<std::string> m_readFolders;
+    std::vector<std::string> m_libraries;
 };
 
 } // namespace

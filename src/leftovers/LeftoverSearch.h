@@ -10,7 +10,9 @@
 #include "grants/GrantStore.h"
 #include "platform/SettingsStore.h"
 
+#include <filesystem>
 #include <functional>
+#include <vector>
 
 namespace zembra::leftovers {
 
@@ -26,6 +28,10 @@ enum class SearchMode {
 
 struct SearchResult {
     grants::Resolution home; // the home folder the search used
+    // The granted folders the search reads (home, and the whole disk when its passes ran)
+    // and their Library folders that are there but could not be read. Their leftovers
+    // were not searched: the list is incomplete, and no removal should rely on it.
+    std::vector<std::filesystem::path> unreadable;
 };
 
 // Fills `files` (and, for a review, `sizes`) of `record`.

@@ -4,6 +4,17 @@
 
 namespace zembra::leftovers {
 
+namespace {
+
+// `path` lies strictly inside `folder`: whole components, byte for byte.
+bool holds(const std::string &folder, const std::string &path)
+{
+    return !folder.empty() && path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+           (path[folder.size()] == '/' || folder.back() == '/');
+}
+
+} // namespace
+
 Selection::Selection(std::vector<FileEntry> files, std::vector<SizeEntry> sizes)
     : m_files(std::move(files)), m_prepare(m_files), m_clean_size(std::move(sizes))
 {
@@ -19,7 +30,33 @@ bool Selection::isSelected(size_t index) const { return isFileRow(index) && m_pr
 
 void Selection::setSelected(size_t index, bool selected)
 {
-    if (!isFileRow(index) || isSelected(index) == selected)
+    if (!isFileRow(index))
+        return;
+    const std::string &path = m_files[index].path().native();
+    for (size_t i = 0; i < m_files.size(); ++i) {
+        if (!isFileRow(i))
+            continue;
+        const std::string &other = m_files[i].path().native();
+        if (other == path || (selected ? holds(path, other) : holds(other, path)))
+            setOne(i, selected);
+    }
+}
+
+std::vector<size_t> Selection::keptRowsBelow(size_t index) const
+{
+    std::vector<size_t> rows;
+    if (!isFileRow(index))
+        return rows;
+    const std::string &folder = m_files[index].path().native();
+    for (size_t i = 0; i < m_files.size(); ++i)
+        if (isFileRow(i) && !isSelected(i) && holds(folder, m_files[i].path().native()))
+            rows.push_back(i);
+    return rows;
+}
+
+void Selection::setOne(size_t index, bool selected)
+{
+    if (isSelected(index) == selected)
         return;
     const std::uint64_t size = m_clean_size[index].byteCount();
     if (selected) {
@@ -39,6 +76,9 @@ size_t Selection::deselect(const std::filesystem::path &path)
             setSelected(i, false);
             ++rows;
         }
+    for (size_t i = 0; rows && i < m_files.size(); ++i)
+        if (isFileRow(i) && holds(path.native(), m_files[i].path().native()))
+            setOne(i, false);
     return rows;
 }
 

@@ -3,6 +3,12 @@
 // selected index and the "Empty" placeholder at a deselected one (markers stay as they
 // are); `clean_size` is the sizes list. The total is the sum of the selected file rows,
 // each index counted once, so deselecting everything gives 0 and it never wraps.
+//
+// Kept entries win: the list may hold a folder and entries inside it, and deleting the
+// folder would take a kept entry with it. So no selected row ever holds (or is) the path
+// of a deselected row: deselecting a row also deselects the other rows of its path and
+// every listed folder holding it; selecting a row also selects the rows of its path and
+// every row inside it. Paths are compared by whole components, byte for byte.
 // Owned by one thread (the review screen's, or the command line's).
 
 #include "catalogue/FileEntry.h"
@@ -25,16 +31,24 @@ public:
 
     bool isFileRow(size_t index) const;
     bool isSelected(size_t index) const;
-    // Selects or deselects a file row; markers and repeated calls change nothing.
+    // Selects or deselects a file row and the rows tied to it (see above); markers and
+    // repeated calls change nothing. Afterwards any row's isSelected() may have changed:
+    // a screen re-reads every row.
     void setSelected(size_t index, bool selected);
-    // Deselects every row of `path`; returns how many rows that was.
+    // Keeps `path` whole: deselects its rows, every row inside it and the folders holding
+    // it (the command line's --keep). Returns how many rows have that path.
     size_t deselect(const std::filesystem::path &path);
+    // The deselected file rows inside the folder of row `index`: why that row is kept.
+    // Empty for a row that holds no kept entry.
+    std::vector<size_t> keptRowsBelow(size_t index) const;
 
     std::uint64_t common_remove_size() const { return m_total; }
     // At least one entry of `prepare` is a file URL: the Remove button is enabled.
     bool anySelected() const;
 
 private:
+    void setOne(size_t index, bool selected);
+
     std::vector<FileEntry> m_files;
     std::vector<FileEntry> m_prepare;
     std::vector<SizeEntry> m_clean_size;

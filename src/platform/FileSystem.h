@@ -70,6 +70,9 @@ bool itemExists(const fs::path &path);
 // A real folder (a link to a folder is not one).
 bool isRealDirectory(const fs::path &path);
 bool isRegularFile(const fs::path &path);
+// A folder is there (links followed) but its entries cannot be listed or reached: a
+// listing of it would read as empty. False when nothing or a file is there.
+bool isUnreadableFolder(const fs::path &path);
 
 // A file its size, a link its own size, a folder the sum over its deep enumeration
 // (hidden skipped, packages entered, folders adding 0), a vanished entry 0.

@@ -1,4 +1,6 @@
+#include "grants/GrantKeys.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderAccess.h"
 #include "support/TreeBuilder.h"
 
 #include <QJsonArray>
@@ -8,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <set>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,9 +30,10 @@ std::string slurp(const fs::path &p) { return zembra::test::readFile(p); }
 
 // Runs the command line with stdin from /dev/null (no terminal) and a settings folder
 // of its own.
-CliRun runCli(const TreeBuilder &t, std::vector<std::string> args, bool asTestUser = false)
+CliRun runCli(const TreeBuilder &t, std::vector<std::string> args, bool asTestUser = false,
+              const char *stdoutTo = nullptr)
 {
-    const fs::path out = t / ".out", err = t / ".err";
+    const fs::path out = stdoutTo ? fs::path(stdoutTo) : t / ".out", err = t / ".err";
     args.insert(args.begin(), ZEMBRA_CLI_PATH);
     std::vector<char *> argv;
     for (auto &a : args)
@@ -54,7 +58,7 @@ CliRun runCli(const TreeBuilder &t, std::vector<std::string> args, bool asTestUs
     int status = 0;
     waitpid(pid, &status, 0);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = slurp(out);
+    r.out = stdoutTo ? std::string() : slurp(out);
     r.err = slurp(err);
     return r;
 }
@@ -115,6 +119,15 @@ TEST_F(Cli, UsageErrors)
     EXPECT_EQ(runCli(t, grants({"remove-plugin", (t / "Users/me/Library").native(), "--yes"})).status, 2);
     EXPECT_TRUE(fs::exists(t / "Users/me/Library/Preferences"));
     EXPECT_EQ(runCli(t, {"apps", "--applications", (t / "missing").native()}).status, 2);
+    // A bundle is a folder: a file named like one is not taken.
+    EXPECT_EQ(runCli(t, grants({"leftovers", t.file("Applications/Fake.app").native()})).status, 2);
+    const CliRun file = runCli(t, grants({"remove-plugin", t.file("Users/me/Library/Fake.bundle").native(), "--yes"}));
+    EXPECT_EQ(file.status, 2);
+    EXPECT_NE(file.err.find("a bundle is a folder"), std::string::npos) << file.err;
+    // A message quoting a name shows its control characters escaped.
+    const CliRun forged = runCli(t, grants({"leftovers", "/x\r\x1b[2Kfake.app"}));
+    EXPECT_EQ(forged.status, 2);
+    EXPECT_NE(forged.err.find("/x\\r\\x1b[2Kfake.app"), std::string::npos) << forged.err;
     const CliRun help = runCli(t, {"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("leftovers APP_PATH"), std::string::npos);
@@ -226,4 +239,132 @@ TEST_F(Cli, RemoveSafariExtension_UnknownIdentifierExitsOne)
     const CliRun done = runCli(t, grants({"remove-safari-extension", "com.betafish.adblockforsafari-UAMUU4S2D9", "--yes"}));
     EXPECT_EQ(done.status, 0) << done.err;
     EXPECT_EQ(runCli(t, grants({"safari-extensions", "--json"})).json()["items"].toArray().size(), 4);
+}
+
+TEST_F(Cli, SettingsDir_ReadsTheGrantsStoredThere)
+{
+    const fs::path dir = t.dir("settings");
+    {
+        zembra::platform::SettingsStore store(QString::fromStdString((dir / "Uninstaller zembra.conf").native()));
+        store.setData(zembra::grants::kApplications, zembra::platform::bookmarkData(t / "Applications"));
+    }
+    EXPECT_EQ(runCli(t, {"apps", "--json"}).status, 2); // the default store has no grant
+    const CliRun r = runCli(t, {"apps", "--json", "--settings-dir", dir.native()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.json()["items"].toArray().size(), 1);
+    EXPECT_EQ(runCli(t, {"apps", "--settings-dir", (t / "missing").native()}).status, 2);
+}
+
+TEST_F(Cli, RemoveKeepingAFileInsideAListedFolder_KeepsTheFolder)
+{
+    const auto app = (t / "Applications/Editor.app").native();
+    const auto folder = t / "Users/me/Library/Logs/Editor", log = folder / "Editor.log";
+    const CliRun dry = runCli(t, grants({"remove", app, "--keep", log.native(), "--dry-run", "--json"}));
+    ASSERT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(dry.json()["files"].toArray().size(), 5); // Logs marker only, no folder, no log
+    const CliRun r = runCli(t, grants({"remove", app, "--keep", log.native(), "--yes"}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(fs::exists(app));
+    EXPECT_TRUE(fs::exists(log));
+    EXPECT_NE(r.err.find("keeping " + folder.native() + ", which holds the kept entry " + log.native()),
+              std::string::npos)
+        << r.err;
+}
+
+TEST_F(Cli, ForgingNames_EscapedForPeople_ExactInJson)
+{
+    const auto app = (t / "Applications/Editor.app").native();
+    const std::string logs = "Users/me/Library/Logs/";
+    t.file(logs + "Editor\r\x1b[2K.log");
+    t.file(logs + "Editor\n  1 KB      fake\xe2\x80\xae.log");
+    t.file(logs + "Editor-\xff.log");
+    t.file(logs + "Editor-\xfe.log");
+    for (const auto &args : {std::vector<std::string>{"leftovers", app}, {"remove", app, "--dry-run"}}) {
+        const CliRun human = runCli(t, grants(args));
+        ASSERT_EQ(human.status, 0) << human.err;
+        EXPECT_EQ(human.out.find_first_of("\r\x1b"), std::string::npos);
+        EXPECT_EQ(human.out.find("\xe2\x80\xae"), std::string::npos);
+        EXPECT_NE(human.out.find("Editor\\r\\x1b[2K.log"), std::string::npos) << human.out;
+        EXPECT_NE(human.out.find("Editor\\n  1 KB      fake\\u202e.log"), std::string::npos);
+        EXPECT_NE(human.out.find("Editor-\\xff.log"), std::string::npos);
+    }
+    const CliRun r = runCli(t, grants({"leftovers", app, "--json"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.find_first_of("\r\x1b\x7f"), std::string::npos);
+    EXPECT_EQ(r.out.find("\xe2\x80\xae"), std::string::npos);
+    std::set<std::string> exact;
+    for (const auto &v : r.json()["files"].toArray()) {
+        const QJsonObject e = v.toObject();
+        const std::string path = e["path"].toString().toStdString();
+        const QByteArray bytes = QByteArray::fromBase64(e["path_bytes"].toString().toLatin1());
+        EXPECT_EQ(e.contains("path_bytes"), path.find("\xef\xbf\xbd") != std::string::npos) << path;
+        exact.insert(e.contains("path_bytes") ? bytes.toStdString() : path);
+    }
+    for (const char *name : {"Editor\r\x1b[2K.log", "Editor\n  1 KB      fake\xe2\x80\xae.log", "Editor-\xff.log",
+                             "Editor-\xfe.log"})
+        EXPECT_TRUE(exact.count((t / logs).native() + name)) << name;
+}
+
+TEST_F(Cli, OutputThatCannotBeWritten_FailsAndSaysSo)
+{
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full to write to";
+    const auto app = (t / "Applications/Editor.app").native();
+    const CliRun apps = runCli(t, grants({"apps"}), false, "/dev/full");
+    EXPECT_EQ(apps.status, 1);
+    EXPECT_NE(apps.err.find("could not write"), std::string::npos) << apps.err;
+    // The list to confirm was lost: nothing is deleted.
+    const CliRun listLost = runCli(t, grants({"remove", app, "--yes"}), false, "/dev/full");
+    EXPECT_EQ(listLost.status, 1);
+    EXPECT_TRUE(fs::exists(app));
+    // Removed, but the report was lost.
+    const CliRun reportLost = runCli(t, grants({"remove", app, "--yes", "--json"}), false, "/dev/full");
+    EXPECT_EQ(reportLost.status, 1);
+    EXPECT_FALSE(fs::exists(app));
+    EXPECT_NE(reportLost.err.find("removal was carried out"), std::string::npos) << reportLost.err;
+}
+
+TEST_F(Cli, UnreadableHomeLibrary_ReportedAndNothingRemoved)
+{
+    const auto app = (t / "Applications/Editor.app").native();
+    const auto library = t / "Users/me/Library";
+    if (!test::handToTestUser(t.root()))
+        GTEST_SKIP() << "the unprivileged test user cannot reach the temporary folder";
+    test::makeUnreadableForTestUser(library);
+    const CliRun list = runCli(t, grants({"leftovers", app}), true);
+    EXPECT_EQ(list.status, 1);
+    EXPECT_NE(list.err.find("could not read " + library.native()), std::string::npos) << list.err;
+    EXPECT_EQ(runCli(t, grants({"remove", app, "--yes"}), true).status, 1);
+    EXPECT_TRUE(fs::exists(app));
+    fs::permissions(library, fs::perms(0755));
+}
+
+TEST_F(Cli, SafariExtensionNamedSafari_LeavesSafarisFolder_DashIdentifierAfterDoubleDash)
+{
+    auto entry = [](const std::string &archive, const std::string &id) {
+        return "<dict><key>Archive File Name</key><string>" + archive +
+               "</string><key>Bundle Identifier</key><string>" + id + "</string></dict>";
+    };
+    const std::string safari = "Users/me/Library/Safari/";
+    t.file(safari + "Extensions/Extensions.plist",
+           test::xmlPlist("<key>Installed Extensions</key><array>" + entry("Evil.safariextz", "com.evil.Safari") +
+                          entry("Weird.safariextz", "-weird.id") + "</array>"));
+    t.file(safari + "Extensions/Evil.safariextz");
+    t.file(safari + "Extensions/Weird.safariextz");
+    t.file(safari + "Bookmarks.plist");
+    const CliRun dry = runCli(t, grants({"remove-safari-extension", "com.evil.Safari", "--dry-run", "--json"}));
+    ASSERT_EQ(dry.status, 0) << dry.err;
+    for (const auto &v : dry.json()["files"].toArray())
+        EXPECT_NE(v.toObject()["path"].toString().toStdString(), (t / "Users/me/Library/Safari").native());
+    const CliRun done = runCli(t, grants({"remove-safari-extension", "com.evil.Safari", "--yes"}));
+    EXPECT_EQ(done.status, 0) << done.err;
+    EXPECT_FALSE(fs::exists(t / (safari + "Extensions/Evil.safariextz")));
+    EXPECT_TRUE(fs::exists(t / (safari + "Bookmarks.plist")));
+
+    EXPECT_EQ(runCli(t, grants({"remove-safari-extension", "-weird.id", "--yes"})).status, 2);
+    std::vector<std::string> args = grants({"remove-safari-extension", "--yes"});
+    args.insert(args.end(), {"--", "-weird.id"});
+    const CliRun dashed = runCli(t, args);
+    EXPECT_EQ(dashed.status, 0) << dashed.err;
+    EXPECT_FALSE(fs::exists(t / (safari + "Extensions/Weird.safariextz")));
 }

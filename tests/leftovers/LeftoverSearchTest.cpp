@@ -266,3 +266,39 @@ TEST_F(LeftoverSearch, UnicodeNames)
                                                "Users/me/Library/Application Support/Resume", "#Logs",
                                                "Users/me/Library/Logs/caf\xe9-Resume.log"}));
 }
+
+TEST_F(LeftoverSearch, StandardFoldersAndFoldersItReads_NeverListed_NorBringAMarker)
+{
+    // A one-letter name matches nearly every folder of the Library by the contains test.
+    const auto c = Application(s).application(t.app("Applications/C.app", "com.x.c", "C"));
+    for (const char *d : {"Caches", "Containers", "Cookies", "Application Scripts", "Group Containers",
+                          "Services", "Safari", "PreferencePanes", "Application Support/CrashReporter"})
+        t.dir(std::string("Users/me/Library/") + d);
+    EXPECT_EQ(search(c), (std::vector<std::string>{"#Executables", "Applications/C.app"}));
+    t.dir("Users/me/Library/Coda"); // an ordinary entry of the Library still counts
+    t.file("Users/me/Library/Caches/C");
+    EXPECT_EQ(search(c), (std::vector<std::string>{"#Executables", "Applications/C.app", "#Supportfiles",
+                                                   "Users/me/Library/Caches/C", "Users/me/Library/Coda"}));
+    // The system Library's standard folders, when the whole disk is granted.
+    s.grant(grants::kMacOS, t.root());
+    t.dir("Library/Application Support/Caches");
+    t.dir("Library/Caches");
+    EXPECT_EQ(search(c), (std::vector<std::string>{"#Executables", "Applications/C.app", "#Supportfiles",
+                                                   "Library/Application Support/Caches", "Users/me/Library/Caches/C",
+                                                   "Users/me/Library/Coda"}));
+}
+
+TEST_F(LeftoverSearch, UnreadableHomeOrLibrary_Reported)
+{
+    const auto app = editor();
+    t.file("Users/me/Library/Preferences/com.vendor.editor.plist");
+    EXPECT_TRUE(searchLeftovers(*app, s, SearchMode::Review).unreadable.empty());
+    if (!test::handToTestUser(t.root()))
+        GTEST_SKIP() << "the unprivileged test user cannot reach the temporary folder";
+    test::makeUnreadableForTestUser(t / "Users/me/Library");
+    EXPECT_TRUE(test::runAsTestUser([&] {
+        const SearchResult r = searchLeftovers(*app, s, SearchMode::WithoutReview);
+        return r.unreadable == std::vector<std::filesystem::path>{t / "Users/me/Library"} && app->files().size() == 2;
+    }));
+    std::filesystem::permissions(t / "Users/me/Library", std::filesystem::perms(0755));
+}

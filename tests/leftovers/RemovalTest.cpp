@@ -144,3 +144,34 @@ TEST(Selection, TotalFollowsEveryRowOnceAndNeverWraps)
     EXPECT_EQ(s.prepare()[2], FileEntry::word(kLogs));
     EXPECT_EQ(s.deselect("/nowhere"), 0u);
 }
+
+TEST(Selection, KeptEntryKeepsTheFoldersHoldingIt_SelectingAFolderTakesItsRowsBack)
+{
+    const std::vector<FileEntry> files = {FileEntry::word(kLogs),          FileEntry::file("/L/Victim"),
+                                          FileEntry::file("/L/Victim/a"),  FileEntry::file("/L/Victim/sub/V.log"),
+                                          FileEntry::file("/L/VictimToo"), FileEntry::file("/L/Victim/sub/V.log"),
+                                          FileEntry::file("/L")};
+    std::vector<SizeEntry> sizes = {SizeEntry::marker(kLogs)};
+    for (std::uint64_t n : {100, 10, 20, 1, 20, 1000})
+        sizes.push_back(SizeEntry::bytes(n));
+    Selection s(files, sizes);
+    const auto selected = [&] {
+        std::string out;
+        for (size_t i = 0; i < files.size(); ++i)
+            out += s.isSelected(i) ? '1' : '0';
+        return out;
+    };
+    s.setSelected(3, false); // the log, listed twice, inside Victim, inside /L
+    EXPECT_EQ(selected(), "0010100");
+    EXPECT_EQ(s.common_remove_size(), 11u);
+    EXPECT_EQ(s.keptRowsBelow(1), (std::vector<size_t>{3, 5}));
+    EXPECT_EQ(s.keptRowsBelow(6), (std::vector<size_t>{1, 3, 5}));
+    EXPECT_TRUE(s.keptRowsBelow(4).empty()); // "VictimToo" is not inside "Victim"
+    s.setSelected(1, true); // the folder again: what is inside it goes with it
+    EXPECT_EQ(selected(), "0111110");
+    EXPECT_EQ(s.common_remove_size(), 151u);
+    EXPECT_EQ(s.deselect("/L/Victim/a"), 1u);
+    EXPECT_EQ(selected(), "0001110");
+    EXPECT_EQ(s.deselect("/L/Victim"), 1u); // kept whole, with what is inside it
+    EXPECT_EQ(selected(), "0000100");
+}

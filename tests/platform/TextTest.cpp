@@ -1,6 +1,7 @@
 #include "catalogue/ItemRecord.h"
 #include "catalogue/SortByLabel.h"
 #include "platform/Text.h"
+#include "platform/VisibleText.h"
 
 #include <gtest/gtest.h>
 
@@ -45,4 +46,26 @@ TEST(SortByLabel, CaseDoesNotGroup_EqualLabelsKeepOrder)
     for (const auto &i : items)
         labels.push_back(i->label()->toStdString());
     EXPECT_EQ(labels, (std::vector<std::string>{"alpha", "Alpha", "Beta", "Émile", "gamma", "zeta"}));
+}
+
+TEST(VisiblyEscaped, ControlsBidiAndBadBytesShown_BackslashDoubled_RestKept)
+{
+    const auto esc = [](const char *utf8) { return visiblyEscaped(QString::fromUtf8(utf8)).toStdString(); };
+    EXPECT_EQ(esc("a\rb\n\t"), "a\\rb\\n\\t");
+    EXPECT_EQ(esc("\x1b[2K\x7f\\"), "\\x1b[2K\\x7f\\\\");
+    EXPECT_EQ(esc("x\u0085\u2028\u2029\u202e\u2066\u200f"), "x\\u0085\\u2028\\u2029\\u202e\\u2066\\u200f");
+    EXPECT_EQ(esc("Résumé \xf0\x9f\x93\x84 \xef\xbb\xbf"), "Résumé \xf0\x9f\x93\x84 \xef\xbb\xbf");
+    EXPECT_EQ(esc(""), "");
+    // Bytes: what is not UTF-8 shows as \xHH, controls as above.
+    EXPECT_EQ(visiblyEscaped(std::string_view("caf\xe9\r\xc3\xa9\xc0\xaf")).toStdString(),
+              "caf\\xe9\\r\xc3\xa9\\xc0\\xaf");
+    EXPECT_EQ(visiblyEscaped(std::string_view("a\0b", 3)).toStdString(), "a\\x00b");
+}
+
+TEST(VisiblyEscaped, Utf8Validity)
+{
+    EXPECT_TRUE(isUtf8("plain") && isUtf8("caf\xc3\xa9") && isUtf8("\xf4\x8f\xbf\xbf") && isUtf8(""));
+    for (const char *bad : {"caf\xe9", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xc3",
+                            "\x80", "\xff"})
+        EXPECT_FALSE(isUtf8(bad)) << bad;
 }

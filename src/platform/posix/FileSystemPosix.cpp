@@ -202,6 +202,22 @@ bool isRegularFile(const fs::path &path)
     return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool isUnreadableFolder(const fs::path &path)
+{
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0)
+        return errno != ENOENT && errno != ENOTDIR; // a folder above it is closed to us
+    if (!S_ISDIR(st.st_mode))
+        return false;
+    const int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    // Listing needs read permission, reaching the entries search permission.
+    const bool unreadable = faccessat(fd, ".", X_OK, AT_EACCESS) != 0;
+    close(fd);
+    return unreadable;
+}
+
 std::uint64_t itemSize(const fs::path &path)
 {
     struct stat st;

@@ -1,0 +1,119 @@
+#include "cli/ExtensionCommands.h"
+
+#include "cli/CommandSupport.h"
+#include "cli/Output.h"
+#include "extensions/Bundle.h"
+#include "extensions/ExtensionRemoval.h"
+#include "extensions/SafariExtension.h"
+#include "grants/GrantKeys.h"
+#include "leftovers/LeftoverSearch.h"
+#include "platform/FolderAccess.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+
+namespace zembra::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Shows what a removal without review found; true when the user goes on to delete it.
+bool previewAndConfirm(const Options &o, const ItemRecord &item)
+{
+    const auto files = item.files();
+    if (o.dryRun || !o.json)
+        print(o.json ? jsonLeftovers(item, files, {}, false) : leftoverText(item, files, {}, false));
+    if (o.dryRun)
+        return false;
+    if (!confirmed(o, "Remove these entries?")) {
+        print("Nothing removed.\n");
+        return false;
+    }
+    if (stdoutError()) {
+        refuseIncomplete("the list of entries to remove could not be written");
+        return false;
+    }
+    noteRemovalStarts();
+    return true;
+}
+
+// A removal without review on an incomplete search: shown with --dry-run, never run.
+int refuseWhenIncomplete(const Options &o, const ItemRecord &item, const leftovers::SearchResult &found)
+{
+    if (!reportUnreadable(found))
+        return kDone;
+    if (o.dryRun)
+        print(o.json ? jsonLeftovers(item, item.files(), {}, false) : leftoverText(item, item.files(), {}, false));
+    return o.dryRun ? kRemained : refuseIncomplete("the search could not read every granted folder");
+}
+
+} // namespace
+
+int commandList(const Options &o, platform::SettingsStore &settings)
+{
+    requireArguments(o, 0, "");
+    if (!hasGrant(settings, grants::kHome))
+        warn("no home folder is granted: the home Library is not listed (pass --home DIR)");
+    std::string out;
+    if (o.command == "plugins") {
+        const auto items = Bundle(settings).installedPlugins();
+        out = o.json ? jsonItems(items) : itemTable(asRecords(items), QStringLiteral("No plug-ins found."));
+    } else if (o.command == "prefpanes") {
+        const auto items = Bundle(settings).installedPrefPanes();
+        out = o.json ? jsonItems(items) : itemTable(asRecords(items), QStringLiteral("No preference panes found."));
+    } else {
+        const auto items = SafariExtension(settings).installedSafariExtensions();
+        out = o.json ? jsonItems(items)
+                     : itemTable(asRecords(items), QStringLiteral("No Safari extensions found."));
+    }
+    print(out);
+    return kDone;
+}
+
+int commandRemovePlugin(const Options &o, platform::SettingsStore &settings)
+{
+    requireArguments(o, 1, "one PATH");
+    const fs::path path = existingItem(o.positional[0], "plug-in", Bundle::isPluginExtension);
+    warnWithoutHome(settings);
+    const auto item = Bundle(settings).plugin(path);
+    const auto found = findFilesWithoutReview(*item, settings);
+    if (const int refused = refuseWhenIncomplete(o, *item, found))
+        return refused;
+    if (!previewAndConfirm(o, *item))
+        return stdoutError() ? kRemained : kDone;
+    // Naming the plug-in grants it, as for an application; what is deleted is what was shown.
+    platform::FolderAccess::grantItem(path);
+    SharedState state;
+    removeFoundFiles(*item, state);
+    return reportRemainder(o, state.remainder_urls(), 0, false);
+}
+
+int commandRemoveSafariExtension(const Options &o, platform::SettingsStore &settings)
+{
+    requireArguments(o, 1, "one BUNDLE_ID");
+    const QString id = platform::decodeUtf8(o.positional[0]);
+    std::shared_ptr<SafariItem> item;
+    for (const auto &candidate : SafariExtension(settings).extensionsInListOrder())
+        if (candidate->bundle() == id) {
+            item = candidate;
+            break;
+        }
+    if (!item) {
+        warn("no Safari extension with the identifier " + o.positional[0]);
+        return kRemained;
+    }
+    const auto found = findFilesWithoutReview(*item, settings);
+    if (const int refused = refuseWhenIncomplete(o, *item, found))
+        return refused;
+    if (!previewAndConfirm(o, *item))
+        return stdoutError() ? kRemained : kDone;
+    SharedState state;
+    removeFoundFiles(*item, state);
+    const bool listRewritten = dropFromSafariList(*item, found.home.folder);
+    if (!listRewritten)
+        warn("Safari's extensions list was left untouched: the entry could not be dropped from it");
+    const int removal = reportRemainder(o, state.remainder_urls(), 0, false);
+    return std::max(removal, listRewritten ? int(kDone) : int(kRemained));
+}
+} // namespace zembra::cli
