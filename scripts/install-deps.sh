@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when any is missing.
+# Installs the Debian packages the build, the tests and the package need, when any is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libplist-dev libgtest-dev)
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libplist-dev libgtest-dev
+          # the icons, rendered at build time
+          librsvg2-bin
+          # the install and package check: the Debian package and what validates it
+          dpkg-dev lintian desktop-file-utils appstream man-db bash-completion zsh)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
