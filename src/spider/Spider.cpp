@@ -70,9 +70,8 @@ void Spider::reloadSwitches()
     m_disableRemoveNotification = m_suite.integerForKey(preferences::kDisabelRemoveNotification) == 1;
 }
 
-ApplicationList Spider::trashArrivals(const std::optional<fs::path> &home)
+ApplicationList Spider::trashArrivals()
 {
-    m_trash = home ? std::optional<fs::path>(platform::trashFilesFolder(*home)) : std::nullopt;
     std::set<std::string> names;
     ApplicationList arrivals;
     const Application enumerator(m_settings);
@@ -88,25 +87,27 @@ ApplicationList Spider::trashArrivals(const std::optional<fs::path> &home)
 void Spider::scan()
 {
     m_settings.synchronize();
+    const grants::GrantStore grants(m_settings);
+    m_applications = grants.resolve(grants::kApplications).folder;
+    const auto home = grants.resolve(grants::kHome).folder;
+    m_trash = home ? std::optional<fs::path>(platform::trashFilesFolder(*home)) : std::nullopt;
+    // Watch before listing, so that nothing happening during the listing goes unseen.
+    watchFolders();
+
     Application enumerator(m_settings);
     const ApplicationList installed = enumerator.installedApplications();
-    m_applications = enumerator.url_applications();
-    const auto home = grants::GrantStore(m_settings).resolve(grants::kHome).folder;
-    const ApplicationList trashed = trashArrivals(home);
-
-    if (m_applications) {
-        const SnapshotChange change =
-            refreshSnapshot(m_snapshot, *m_applications, installed, trashed, [this](const QString &key) {
-                return leftovers::takeRemovalMark(key, m_settingsFolder);
-            });
-        m_snapshot = change.snapshot;
-        const QByteArray json = snapshotJson(m_snapshot);
-        if (json != m_written && writeSnapshot(snapshotFile(m_settingsFolder), m_snapshot))
-            m_written = json;
-        for (const auto &item : change.gone)
-            announce(*item);
-    }
-    watchFolders();
+    const ApplicationList trashed = trashArrivals();
+    if (!m_applications)
+        return;
+    const SnapshotChange change =
+        refreshSnapshot(m_snapshot, *m_applications, installed, trashed,
+                        [this](const QString &key) { return leftovers::takeRemovalMark(key, m_settingsFolder); });
+    m_snapshot = change.snapshot;
+    const QByteArray json = snapshotJson(m_snapshot);
+    if (json != m_written && writeSnapshot(snapshotFile(m_settingsFolder), m_snapshot))
+        m_written = json;
+    for (const auto &item : change.gone)
+        announce(*item);
 }
 
 void Spider::watchFolders()

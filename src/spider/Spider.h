@@ -42,7 +42,7 @@ private:
     void scan();
     void watchFolders();
     void reloadSwitches();
-    ApplicationList trashArrivals(const std::optional<std::filesystem::path> &home);
+    ApplicationList trashArrivals();
     void announce(const ApplicationItem &item);
     void openReview(const QString &key);
 
