@@ -3,6 +3,7 @@
 
 #include "platform/LoginItem.h"
 #include "platform/PidFile.h"
+#include "platform/Trash.h"
 #include "platform/linux/AutostartLoginItem.h"
 #include "spider/SpiderProcess.h"
 
@@ -103,4 +104,20 @@ TEST(PidFile, LeftBehindByAProcessThatDied_IsNotARunningWatcher)
         EXPECT_FALSE(platform::PidFile::acquire(file)) << "one holder at a time";
     }
     EXPECT_FALSE(fs::exists(file));
+}
+
+TEST(TrashFolder, GivenHome_KeepsItsOwnTrash_TheUsersHomeFollowsXdgDataHome)
+{
+    TreeBuilder tree;
+    ConfigHome config(tree); // $HOME is the tree's home
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((tree / "data").native()));
+    EXPECT_EQ(platform::trashFilesFolder(tree / "demo-home"), tree / "demo-home/.local/share/Trash/files");
+    EXPECT_EQ(platform::trashFilesFolder(tree / "home"), tree / "data/Trash/files");
+    qputenv("XDG_DATA_HOME", "relative/ignored");
+    EXPECT_EQ(platform::trashFilesFolder(tree / "home"), tree / "home/.local/share/Trash/files");
+    if (oldData.isEmpty())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", oldData);
 }

@@ -31,7 +31,6 @@ QProcessEnvironment isolatedEnvironment(const TreeBuilder &tree)
     env.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH", QStringLiteral("/usr/bin:/bin")));
     env.insert(QStringLiteral("HOME"), QString::fromStdString((tree / "home").native()));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString((tree / "xdg-config").native()));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString((tree / "xdg-data").native()));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(tree.root().native()));
     return env;
 }

@@ -166,3 +166,24 @@ TEST(Watcher, SecondCopyForOneSettingsFolder_Refuses)
     EXPECT_EQ(second.process().exitCode(), 1);
     EXPECT_TRUE(first.running());
 }
+
+TEST(Watcher, DownloadedApplicationThrownIntoATrashMadeLater_Notified)
+{
+    WatchedTree t;
+    t.appWithLeftovers("Viewer", "com.vendor.viewer");
+    // Run from the Downloads folder, never installed; the Trash does not exist yet.
+    t.tree.file("home/Library/Preferences/com.web.tool.plist", std::string(2000, 'x'));
+    t.tree.app("home/Downloads/Tool.app", "com.web.tool", "Tool", "Tool");
+    fs::remove_all(t.home / ".local");
+    PrivateBus bus(t.tree);
+    ASSERT_TRUE(bus.ready());
+    WatcherProcess watcher(t, &bus);
+    ASSERT_TRUE(watcher.started());
+
+    fs::create_directories(t.trash);
+    fs::rename(t.home / "Downloads/Tool.app", t.trash / "Tool.app");
+    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); })) << "no notice within five seconds";
+    EXPECT_EQ(bus.notices()[0].value("summary").toString(), QStringLiteral("Tool was removed"));
+    EXPECT_EQ(bus.notices()[0].value("body").toString(), QStringLiteral("It left one item behind (2 KB)."));
+    EXPECT_EQ(t.goneKeys(), std::vector<std::string>{"com.web.tool"});
+}
