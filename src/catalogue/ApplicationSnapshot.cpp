@@ -168,7 +168,9 @@ SnapshotChange refreshSnapshot(const ApplicationSnapshot &previous, const std::f
 
     // A listing of another folder says nothing about what left this one.
     const bool sameFolder = previous.applicationsFolder == applicationsFolder;
-    std::vector<RememberedApplication> gone;
+    // Gone records stay in the order they were noticed: those remembered before, then
+    // those that left now.
+    std::vector<RememberedApplication> gone, leftNow;
     for (const RememberedApplication &r : previous.applications) {
         const QString key = rememberedKey(*r.item);
         if (keys.count(key))
@@ -177,7 +179,7 @@ SnapshotChange refreshSnapshot(const ApplicationSnapshot &previous, const std::f
             gone.push_back(r);
             keys.insert(key);
         } else if (sameFolder && !removedByZembra(key)) {
-            gone.push_back({copyOf(*r.item), false, now});
+            leftNow.push_back({copyOf(*r.item), false, now});
             change.gone.push_back(copyOf(*r.item));
             keys.insert(key);
         }
@@ -189,17 +191,15 @@ SnapshotChange refreshSnapshot(const ApplicationSnapshot &previous, const std::f
         const QString key = rememberedKey(*item);
         if (!id || id->isEmpty() || keys.count(key) || removedByZembra(key))
             continue;
-        gone.push_back({copyOf(*item), false, now});
+        leftNow.push_back({copyOf(*item), false, now});
         change.gone.push_back(copyOf(*item));
         keys.insert(key);
     }
 
-    // Newest first when trimming; the kept ones stay in the order they were noticed.
-    if (gone.size() > kRememberedGoneLimit) {
-        std::stable_sort(gone.begin(), gone.end(), [](const auto &a, const auto &b) { return a.goneSince > b.goneSince; });
-        gone.resize(kRememberedGoneLimit);
-        std::stable_sort(gone.begin(), gone.end(), [](const auto &a, const auto &b) { return a.goneSince < b.goneSince; });
-    }
+    gone.insert(gone.end(), leftNow.begin(), leftNow.end());
+    // The oldest are forgotten first.
+    if (gone.size() > kRememberedGoneLimit)
+        gone.erase(gone.begin(), gone.begin() + static_cast<std::ptrdiff_t>(gone.size() - kRememberedGoneLimit));
     change.snapshot.applications.insert(change.snapshot.applications.end(), gone.begin(), gone.end());
     return change;
 }

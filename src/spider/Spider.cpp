@@ -75,7 +75,8 @@ ApplicationList Spider::trashArrivals()
     std::set<std::string> names;
     ApplicationList arrivals;
     const Application enumerator(m_settings);
-    for (const platform::DirEntry &e : m_trash ? platform::listDirectory(*m_trash) : std::vector<platform::DirEntry>{}) {
+    const auto listing = m_trash ? platform::listDirectory(*m_trash) : std::vector<platform::DirEntry>{};
+    for (const platform::DirEntry &e : listing) {
         names.insert(e.name());
         if (m_trashNames && !m_trashNames->count(e.name()) && isAppName(e.name()) && platform::isRealDirectory(e.path))
             arrivals.push_back(enumerator.application(e.path));
@@ -122,8 +123,10 @@ void Spider::watchFolders()
                 continue;
             wanted << text(e.path);
             for (const platform::DirEntry &f : platform::listDirectory(e.path))
-                if (f.type == platform::EntryType::Directory && !isAppName(f.name()) && wanted.size() < kMaxWatchedFolders)
+                if (f.type == platform::EntryType::Directory && !isAppName(f.name()))
                     wanted << text(f.path);
+            if (wanted.size() >= kMaxWatchedFolders)
+                break;
         }
     }
     if (m_trash) {
@@ -171,14 +174,16 @@ void Spider::announce(const ApplicationItem &item)
         return;
     const QString name = item.label().value_or(item.bundle_name().value_or(tr("An application")));
     const QString summary = tr("%1 was removed").arg(name);
-    const QString body = count == 1 ? tr("It left one item behind (%1).").arg(platform::formatByteCount(bytes))
-                                    : tr("It left %1 items behind (%2).").arg(count).arg(platform::formatByteCount(bytes));
+    const QString weight = platform::formatByteCount(bytes);
+    const QString body = count == 1 ? tr("It left one item behind (%1).").arg(weight)
+                                    : tr("It left %1 items behind (%2).").arg(count).arg(weight);
     m_notifier.notify(summary, body, tr("Review leftovers"), rememberedKey(item));
 }
 
 void Spider::openReview(const QString &key)
 {
-    QProcess::startDetached(platform::guiProgram(), QStringList{QStringLiteral("--review-remembered"), key} + m_guiArguments);
+    const QStringList arguments = QStringList{QStringLiteral("--review-remembered"), key} + m_guiArguments;
+    QProcess::startDetached(platform::guiProgram(), arguments);
 }
 
 } // namespace zembra::spider

@@ -55,14 +55,15 @@ int main(int argc, char **argv)
             std::fputs(kUsage, stdout);
             return 0;
         }
+        const bool known = grants::isGrantOption(a) || a == "--settings-dir";
+        if (!known)
+            return usage("unknown option " + a);
         if (i + 1 >= argc || !*argv[i + 1])
-            return usage(grants::isGrantOption(a) || a == "--settings-dir" ? a + " needs a value" : "unknown option " + a);
+            return usage(a + " needs a value");
         if (grants::isGrantOption(a))
             grantOptions[a] = argv[++i];
-        else if (a == "--settings-dir")
-            settingsDir = QDir(QString::fromLocal8Bit(argv[++i])).absolutePath();
         else
-            return usage("unknown option " + a);
+            settingsDir = QDir(QString::fromLocal8Bit(argv[++i])).absolutePath();
         // The application may start in another folder: hand it absolute paths.
         guiArguments << QString::fromStdString(a)
                      << QString::fromStdString(platform::absolutePath(argv[i]).native());

@@ -189,3 +189,18 @@ TEST(GrantOverrides, GivenFolders_ShadowTheStoreAndAreNotWritten_AMissingOneIsNa
     QFile file(settings.store().fileName());
     EXPECT_FALSE(file.open(QIODevice::ReadOnly) && file.readAll().contains("Applications"));
 }
+
+TEST(ApplicationSnapshot, ManyGone_OldestForgottenFirst)
+{
+    ApplicationList all;
+    for (size_t i = 0; i <= kRememberedGoneLimit; ++i)
+        all.push_back(app(QStringLiteral("App %1").arg(i), QStringLiteral("com.many.app%1").arg(i)));
+    SnapshotChange change = refreshSnapshot({}, kApps, all, {}, kNever);
+    // They leave one by one, the first one first.
+    for (size_t i = 0; i < all.size(); ++i)
+        change = refreshSnapshot(change.snapshot, kApps, ApplicationList(all.begin() + i + 1, all.end()), {}, kNever);
+    EXPECT_EQ(change.snapshot.applications.size(), kRememberedGoneLimit);
+    EXPECT_FALSE(rememberedApplication(change.snapshot, QStringLiteral("com.many.app0")));
+    EXPECT_TRUE(rememberedApplication(change.snapshot, QStringLiteral("com.many.app1")));
+    EXPECT_TRUE(rememberedApplication(change.snapshot, QStringLiteral("com.many.app%1").arg(kRememberedGoneLimit)));
+}

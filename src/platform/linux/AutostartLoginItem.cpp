@@ -15,8 +15,8 @@ QString autostartFolder()
 {
     // The base directory specification ignores a relative $XDG_CONFIG_HOME.
     const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    const QString base = !config.isEmpty() && QDir::isAbsolutePath(config) ? config
-                                                                           : QDir::homePath() + QLatin1String("/.config");
+    const bool usable = !config.isEmpty() && QDir::isAbsolutePath(config);
+    const QString base = usable ? config : QDir::homePath() + QLatin1String("/.config");
     return base + QLatin1String("/autostart");
 }
 
