@@ -59,7 +59,8 @@ sleep "$idle"
 after=$(ticks)
 rss=$(awk '/^VmRSS/ {print $2}' "/proc/$watcher/status")
 echo "applications watched:      $apps"
-echo "idle resident memory:      $((rss / 1024)) MB ($rss kB)"
+anon=$(awk '/^RssAnon/ {print $2}' "/proc/$watcher/status")
+echo "idle resident memory:      $((rss / 1024)) MB ($rss kB; $anon kB of it private, the rest shared libraries)"
 echo "CPU over ${idle} s idle:       $(( (after - before) * 1000 / hz )) ms"
 
 times=()
@@ -76,4 +77,5 @@ done
 sorted=($(printf '%s\n' "${times[@]}" | sort -n))
 echo "removal noticed (ms):      ${times[*]}  median ${sorted[$((runs / 2))]}"
 rss=$(awk '/^VmRSS/ {print $2}' "/proc/$watcher/status")
-echo "resident memory after:     $((rss / 1024)) MB ($rss kB)"
+anon=$(awk '/^RssAnon/ {print $2}' "/proc/$watcher/status")
+echo "resident memory after:     $((rss / 1024)) MB ($rss kB; $anon kB of it private)"

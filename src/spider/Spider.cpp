@@ -11,6 +11,7 @@
 #include "platform/Trash.h"
 #include "preferences/PreferenceKeys.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QProcess>
 
@@ -104,9 +105,9 @@ void Spider::scan()
         refreshSnapshot(m_snapshot, *m_applications, installed, trashed,
                         [this](const QString &key) { return leftovers::takeRemovalMark(key, m_settingsFolder); });
     m_snapshot = change.snapshot;
-    const QByteArray json = snapshotJson(m_snapshot);
-    if (json != m_written && writeSnapshot(snapshotFile(m_settingsFolder), m_snapshot))
-        m_written = json;
+    const QByteArray digest = QCryptographicHash::hash(snapshotJson(m_snapshot), QCryptographicHash::Sha256);
+    if (digest != m_written && writeSnapshot(snapshotFile(m_settingsFolder), m_snapshot))
+        m_written = digest;
     for (const auto &item : change.gone)
         announce(*item);
 }

@@ -55,7 +55,7 @@ private:
     QFileSystemWatcher m_watcher;
     QTimer m_settle;
     ApplicationSnapshot m_snapshot;
-    QByteArray m_written; // the snapshot as last written, to skip writing it unchanged
+    QByteArray m_written; // digest of the snapshot as last written, to skip writing it unchanged
     std::optional<std::filesystem::path> m_applications;
     std::optional<std::filesystem::path> m_trash;
     std::optional<std::set<std::string>> m_trashNames; // nothing before the first look
