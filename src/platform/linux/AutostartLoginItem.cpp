@@ -13,7 +13,7 @@ namespace {
 
 QString autostartFolder()
 {
-    // The base directory specification ignores a relative $XDG_CONFIG_HOME.
+    // The XDG base directory rules ignore a relative $XDG_CONFIG_HOME.
     const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     const bool usable = !config.isEmpty() && QDir::isAbsolutePath(config);
     const QString base = usable ? config : QDir::homePath() + QLatin1String("/.config");
