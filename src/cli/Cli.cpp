@@ -7,6 +7,7 @@
 #include "cli/Output.h"
 #include "extensions/Bundle.h"
 #include "grants/GrantKeys.h"
+#include "grants/GrantOverrides.h"
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/Removal.h"
@@ -72,16 +73,8 @@ is running.
 
 void applyGrants(const Options &o, platform::SettingsStore &settings)
 {
-    static const std::map<std::string, QString> kKeys = {
-        {"--applications", grants::kApplications}, {"--home", grants::kHome}, {"--root", grants::kMacOS}};
-    for (const auto &[option, folder] : o.grants) {
-        const fs::path dir = platform::absolutePath(folder);
-        if (!platform::isRealDirectory(dir))
-            throw UsageError{option + ": no folder at " + folder};
-        settings.setOverride(kKeys.at(option), platform::bookmarkData(dir));
-        if (option == "--root")
-            settings.setOverride(grants::kAllowAny, 1);
-    }
+    if (const auto error = grants::applyGrantOverrides(o.grants, settings))
+        throw UsageError{*error};
 }
 
 // Messages quote paths and words given by the user or found on disk: shown escaped.

@@ -1,5 +1,7 @@
 #include "cli/Options.h"
 
+#include "grants/GrantOverrides.h"
+
 namespace zembra::cli {
 
 Options parse(int argc, char **argv)
@@ -34,7 +36,7 @@ Options parse(int argc, char **argv)
             o.includeDefaultApps = true;
         else if (a == "--include-utilities")
             o.includeUtilities = true;
-        else if (a == "--applications" || a == "--home" || a == "--root")
+        else if (grants::isGrantOption(a))
             o.grants[a] = value();
         else if (a == "--keep")
             o.keep.push_back(value());

@@ -1,6 +1,8 @@
 #include "leftovers/Removal.h"
 
+#include "leftovers/RemovalMarks.h"
 #include "platform/FileSystem.h"
+#include "platform/SettingsStore.h"
 #include "platform/Sound.h"
 
 namespace zembra::leftovers {
@@ -9,6 +11,11 @@ void playCompletionSoundFile()
 {
     if (!platform::playSoundFile(kCompletionSoundPath))
         platform::playCompletionEventSound();
+}
+
+void markRemovalInSettingsFolder(const ItemRecord &item)
+{
+    markRemoval(item, platform::SettingsStore::folder());
 }
 
 bool isRunning(const ItemRecord &item, const std::vector<platform::RunningApplication> &running)
@@ -38,6 +45,8 @@ RemovalOutcome removeSelection(const ItemRecord &item, const std::vector<FileEnt
         outcome.refusedRunning = true;
         return outcome;
     }
+    if (services.markRemoval)
+        services.markRemoval(item);
     const auto remove = services.removeItem ? services.removeItem : platform::removeItem;
     const auto exists = services.itemExists ? services.itemExists : platform::itemExists;
 

@@ -20,12 +20,18 @@ inline constexpr const char *kCompletionSoundPath =
 // Plays the completion sound file where it exists, else the desktop's "complete" sound.
 void playCompletionSoundFile();
 
+// Leaves the mark that tells the background watcher this removal went through us, in
+// the settings folder in use.
+void markRemovalInSettingsFolder(const ItemRecord &item);
+
 struct RemovalServices {
     std::function<std::vector<platform::RunningApplication>()> runningApplications = platform::runningApplications;
     std::function<bool(const std::filesystem::path &)> removeItem;   // default: the platform's
     std::function<bool(const std::filesystem::path &)> itemExists;   // default: the platform's
     // Default: the completion sound file, or the desktop's event sound where it is missing.
     std::function<void()> playCompletionSound = playCompletionSoundFile;
+    // Called before the first deletion; default: the watcher's removal mark.
+    std::function<void(const ItemRecord &)> markRemoval = markRemovalInSettingsFolder;
 };
 
 // The running check: a running process whose bundle identifier contains the item's

@@ -15,18 +15,23 @@ QString g_folder; // set by --settings-dir; empty: the user's configuration fold
 
 QString configFile(const QString &name)
 {
+    return SettingsStore::folder() + QLatin1Char('/') + name + QLatin1String(".conf");
+}
+
+} // namespace
+
+QString SettingsStore::folder()
+{
     {
         std::lock_guard lock(g_folderMutex);
         if (!g_folder.isEmpty())
-            return g_folder + QLatin1Char('/') + name + QLatin1String(".conf");
+            return g_folder;
     }
     QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     if (dir.isEmpty())
         dir = QDir::homePath() + QLatin1String("/.config");
-    return dir + QLatin1String("/zembra/") + name + QLatin1String(".conf");
+    return dir + QLatin1String("/zembra");
 }
-
-} // namespace
 
 SettingsStore::SettingsStore(const QString &filePath)
     : m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat))

@@ -30,6 +30,10 @@ public:
     // configuration folder (--settings-dir: the demo, tests, screenshots). Call it
     // before the first use of `standard()` or `suite()`.
     static void setFolder(const QString &folder);
+    // The folder that holds the stores: the one given to setFolder(), else the
+    // application's folder in the user's configuration folder. The watcher keeps its
+    // snapshot and pid file there too.
+    static QString folder();
     // The application's standard store, in the user's configuration folder.
     static SettingsStore &standard();
     // The shared suite of the application group, named after the suite.

@@ -1,5 +1,7 @@
 #pragma once
-// Keys of the catalogue settings in the standard settings store.
+// Keys of the settings of the preferences window: the catalogue settings and the
+// watcher's switch in the standard store, the notification switches in the shared suite
+// that the watcher reads too.
 
 #include <QString>
 
@@ -7,5 +9,11 @@ namespace zembra::preferences {
 
 inline const QString kIncludeDefaultApps = QStringLiteral("includeDefaultApps");
 inline const QString kIncludeUtilities = QStringLiteral("includeUtilities");
+inline const QString kEnableSpider = QStringLiteral("EnableSpider");
+
+// The shared suite (the application group of the application and the watcher).
+inline const QString kSharedSuiteName = QStringLiteral("TEAMID0000.com.Torvan.Belquist.Uninstaller-zembra");
+inline const QString kDisableNotification = QStringLiteral("DisableNotification");
+inline const QString kDisabelRemoveNotification = QStringLiteral("DisabelRemoveNotification");
 
 } // namespace zembra::preferences

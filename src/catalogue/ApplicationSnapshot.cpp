@@ -1,0 +1,207 @@
+#include "catalogue/ApplicationSnapshot.h"
+
+#include "platform/FileSystem.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <QFile>
+#include <set>
+
+namespace zembra {
+
+namespace {
+
+using Field = OptString (ItemRecord::*)() const;
+using Setter = void (ItemRecord::*)(OptString);
+
+struct TextField {
+    const char *name;
+    Field get;
+    Setter set;
+};
+
+const TextField kFields[] = {
+    {"label", &ItemRecord::label, &ItemRecord::setLabel},
+    {"label_name", &ItemRecord::label_name, &ItemRecord::setLabel_name},
+    {"bundle", &ItemRecord::bundle, &ItemRecord::setBundle},
+    {"bundle_name", &ItemRecord::bundle_name, &ItemRecord::setBundle_name},
+    {"bundle_name_info", &ItemRecord::bundle_name_info, &ItemRecord::setBundle_name_info},
+    {"executable_info", &ItemRecord::executable_info, &ItemRecord::setExecutable_info},
+    {"company_name", &ItemRecord::company_name, &ItemRecord::setCompany_name},
+};
+
+// A path as text, with its exact bytes beside it where they are not UTF-8.
+void putPath(QJsonObject &o, const char *name, const std::filesystem::path &path)
+{
+    const QByteArray bytes = QByteArray::fromStdString(path.native());
+    const QString text = QString::fromUtf8(bytes);
+    o.insert(QLatin1String(name), text);
+    if (text.toUtf8() != bytes)
+        o.insert(QLatin1String(name) + QLatin1String("_bytes"), QString::fromLatin1(bytes.toBase64()));
+}
+
+std::optional<std::filesystem::path> getPath(const QJsonObject &o, const char *name)
+{
+    const QJsonValue exact = o.value(QLatin1String(name) + QLatin1String("_bytes"));
+    if (exact.isString())
+        return std::filesystem::path(QByteArray::fromBase64(exact.toString().toLatin1()).toStdString());
+    const QJsonValue text = o.value(QLatin1String(name));
+    if (!text.isString() || text.toString().isEmpty())
+        return std::nullopt;
+    return std::filesystem::path(text.toString().toUtf8().toStdString());
+}
+
+QJsonObject toJson(const RememberedApplication &r)
+{
+    QJsonObject o;
+    for (const TextField &f : kFields) {
+        const OptString v = ((*r.item).*f.get)();
+        o.insert(QLatin1String(f.name), v ? QJsonValue(*v) : QJsonValue());
+    }
+    if (const auto url = r.item->url())
+        putPath(o, "url", *url);
+    else
+        o.insert(QLatin1String("url"), QJsonValue());
+    o.insert(QLatin1String("installed"), r.installed);
+    if (!r.installed && r.goneSince.isValid())
+        o.insert(QLatin1String("gone_since"), r.goneSince.toUTC().toString(Qt::ISODate));
+    return o;
+}
+
+RememberedApplication fromJson(const QJsonObject &o)
+{
+    RememberedApplication r;
+    r.item = std::make_shared<ApplicationItem>();
+    for (const TextField &f : kFields) {
+        const QJsonValue v = o.value(QLatin1String(f.name));
+        ((*r.item).*f.set)(v.isString() ? OptString(v.toString()) : std::nullopt);
+    }
+    r.item->setUrl(getPath(o, "url"));
+    r.installed = o.value(QLatin1String("installed")).toBool(true);
+    if (!r.installed)
+        r.goneSince = QDateTime::fromString(o.value(QLatin1String("gone_since")).toString(), Qt::ISODate);
+    return r;
+}
+
+std::shared_ptr<ApplicationItem> copyOf(const ApplicationItem &item) { return std::make_shared<ApplicationItem>(item); }
+
+} // namespace
+
+QString rememberedKey(const ItemRecord &item)
+{
+    const OptString bundle = item.bundle();
+    if (bundle && !bundle->isEmpty())
+        return *bundle;
+    const auto url = item.url();
+    return url ? platform::displayPath(*url) : QString();
+}
+
+std::filesystem::path snapshotFile(const QString &settingsFolder)
+{
+    return std::filesystem::path((settingsFolder + QLatin1String("/remembered-applications.json")).toStdString());
+}
+
+ApplicationSnapshot readSnapshot(const std::filesystem::path &file)
+{
+    ApplicationSnapshot snapshot;
+    QFile f(QString::fromStdString(file.native()));
+    if (!f.open(QIODevice::ReadOnly))
+        return snapshot;
+    const QJsonObject root = QJsonDocument::fromJson(f.readAll()).object();
+    snapshot.applicationsFolder = getPath(root, "applications_folder").value_or(std::filesystem::path());
+    for (const QJsonValue &v : root.value(QLatin1String("applications")).toArray()) {
+        if (!v.isObject())
+            continue;
+        RememberedApplication r = fromJson(v.toObject());
+        if (!rememberedKey(*r.item).isEmpty())
+            snapshot.applications.push_back(std::move(r));
+    }
+    return snapshot;
+}
+
+QByteArray snapshotJson(const ApplicationSnapshot &snapshot)
+{
+    QJsonObject root;
+    putPath(root, "applications_folder", snapshot.applicationsFolder);
+    QJsonArray apps;
+    for (const RememberedApplication &r : snapshot.applications)
+        apps.append(toJson(r));
+    root.insert(QLatin1String("applications"), apps);
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
+
+bool writeSnapshot(const std::filesystem::path &file, const ApplicationSnapshot &snapshot)
+{
+    // QSaveFile writes a temporary file beside the target and renames it into place.
+    QSaveFile out(QString::fromStdString(file.native()));
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    out.write(snapshotJson(snapshot));
+    return out.commit();
+}
+
+std::shared_ptr<ApplicationItem> rememberedApplication(const ApplicationSnapshot &snapshot, const QString &key)
+{
+    for (const RememberedApplication &r : snapshot.applications)
+        if (rememberedKey(*r.item) == key)
+            return copyOf(*r.item);
+    return nullptr;
+}
+
+SnapshotChange refreshSnapshot(const ApplicationSnapshot &previous, const std::filesystem::path &applicationsFolder,
+                               const ApplicationList &installed, const ApplicationList &trashArrivals,
+                               const std::function<bool(const QString &key)> &removedByZembra, const QDateTime &now)
+{
+    SnapshotChange change;
+    change.snapshot.applicationsFolder = applicationsFolder;
+    std::set<QString> keys; // every key already in the next snapshot
+
+    // Two copies of one application share a key: the first in list order stands for both.
+    for (const auto &item : installed) {
+        const QString key = rememberedKey(*item);
+        if (!key.isEmpty() && keys.insert(key).second)
+            change.snapshot.applications.push_back({copyOf(*item), true, {}});
+    }
+
+    // A listing of another folder says nothing about what left this one.
+    const bool sameFolder = previous.applicationsFolder == applicationsFolder;
+    // Gone records stay in the order they were noticed: those remembered before, then
+    // those that left now.
+    std::vector<RememberedApplication> gone, leftNow;
+    for (const RememberedApplication &r : previous.applications) {
+        const QString key = rememberedKey(*r.item);
+        if (keys.count(key))
+            continue;
+        if (!r.installed) {
+            gone.push_back(r);
+            keys.insert(key);
+        } else if (sameFolder && !removedByZembra(key)) {
+            leftNow.push_back({copyOf(*r.item), false, now});
+            change.gone.push_back(copyOf(*r.item));
+            keys.insert(key);
+        }
+    }
+    // A trashed bundle is tied to an application by its identifier only: without one its
+    // key would be its path in the Trash, which no installed application ever had.
+    for (const auto &item : trashArrivals) {
+        const OptString id = item->bundle();
+        const QString key = rememberedKey(*item);
+        if (!id || id->isEmpty() || keys.count(key) || removedByZembra(key))
+            continue;
+        leftNow.push_back({copyOf(*item), false, now});
+        change.gone.push_back(copyOf(*item));
+        keys.insert(key);
+    }
+
+    gone.insert(gone.end(), leftNow.begin(), leftNow.end());
+    // The oldest are forgotten first.
+    if (gone.size() > kRememberedGoneLimit)
+        gone.erase(gone.begin(), gone.begin() + static_cast<std::ptrdiff_t>(gone.size() - kRememberedGoneLimit));
+    change.snapshot.applications.insert(change.snapshot.applications.end(), gone.begin(), gone.end());
+    return change;
+}
+
+} // namespace zembra

@@ -1,0 +1,28 @@
+#pragma once
+// Desktop notifications for the background watcher (freedesktop Notifications over the
+// session bus on Linux). Without a session bus or a notification service a notice is
+// simply not shown. Main thread only.
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace zembra::platform {
+
+class DesktopNotifier : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    // Shows a notice with one action button; `token` comes back with actionInvoked when
+    // the user presses it (or clicks the notice). False when no service showed it.
+    virtual bool notify(const QString &summary, const QString &body, const QString &actionLabel,
+                        const QString &token) = 0;
+
+signals:
+    void actionInvoked(const QString &token);
+};
+
+std::unique_ptr<DesktopNotifier> makeDesktopNotifier();
+
+} // namespace zembra::platform

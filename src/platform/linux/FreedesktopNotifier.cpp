@@ -1,0 +1,65 @@
+#include "platform/linux/FreedesktopNotifier.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QVariantMap>
+
+namespace zembra::platform {
+
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.Notifications");
+const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
+const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
+const QString kActionKey = QStringLiteral("review");
+const QString kDefaultActionKey = QStringLiteral("default"); // a click on the notice itself
+constexpr int kCallTimeoutMs = 3000;
+
+} // namespace
+
+FreedesktopNotifier::FreedesktopNotifier()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
+                SLOT(onActionInvoked(uint, QString)));
+    bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
+                SLOT(onNotificationClosed(uint, uint)));
+}
+
+bool FreedesktopNotifier::notify(const QString &summary, const QString &body, const QString &actionLabel,
+                                 const QString &token)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
+    const QStringList actions{kDefaultActionKey, actionLabel, kActionKey, actionLabel};
+    QVariantMap hints;
+    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("uninstaller-zembra"));
+    call << QStringLiteral("Uninstaller zembra") << uint(0) << QStringLiteral("system-software-install") << summary
+         << body << actions << hints << int(-1);
+    // Activation of an absent service fails at once; a hung one is given a few seconds.
+    const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return false;
+    m_tokens.insert(reply.arguments().constFirst().toUInt(), token);
+    return true;
+}
+
+void FreedesktopNotifier::onActionInvoked(uint id, const QString &actionKey)
+{
+    const auto it = m_tokens.constFind(id);
+    if (it == m_tokens.constEnd() || (actionKey != kActionKey && actionKey != kDefaultActionKey))
+        return;
+    const QString token = *it;
+    m_tokens.erase(it);
+    emit actionInvoked(token);
+}
+
+void FreedesktopNotifier::onNotificationClosed(uint id, uint) { m_tokens.remove(id); }
+
+std::unique_ptr<DesktopNotifier> makeDesktopNotifier() { return std::make_unique<FreedesktopNotifier>(); }
+
+} // namespace zembra::platform

@@ -1,0 +1,74 @@
+#include "preferences/screens/PrefrencesSpider.h"
+
+#include "platform/LoginItem.h"
+#include "platform/SettingsStore.h"
+#include "preferences/PreferenceKeys.h"
+#include "ui_PrefrencesSpider.h"
+
+namespace zembra {
+
+PrefrencesSpider::PrefrencesSpider(platform::SettingsStore &app_settings, platform::SettingsStore &app_settings_shared,
+                                   platform::LoginItem &loginItem, QWidget *parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::PrefrencesSpider>()), m_app_settings(app_settings),
+      m_app_settings_shared(app_settings_shared), m_loginItem(loginItem)
+{
+    m_ui->setupUi(this);
+    connect(m_ui->enableSpiderButton, &QCheckBox::clicked, this, &PrefrencesSpider::EnableSpider);
+    connect(m_ui->enableNotificationsButton, &QCheckBox::clicked, this, &PrefrencesSpider::EnableNotifications);
+    connect(m_ui->removeNotifiactionsButton, &QCheckBox::clicked, this, &PrefrencesSpider::RemoveNotifications);
+    viewDidLoad();
+}
+
+PrefrencesSpider::~PrefrencesSpider() = default;
+
+QString PrefrencesSpider::identifier() const { return QStringLiteral("PreferencesSpider"); }
+
+QString PrefrencesSpider::toolbarItemLabel() const { return tr("Spider"); }
+
+QIcon PrefrencesSpider::toolbarItemImage() const
+{
+    static const QIcon image(QStringLiteral(":/images/SpiderPrefrences.png"));
+    return image;
+}
+
+void PrefrencesSpider::viewDidLoad()
+{
+    // The stored values; the form has both notification boxes disabled.
+    m_ui->enableSpiderButton->setChecked(m_app_settings.integerForKey(preferences::kEnableSpider) == 1);
+    m_ui->enableNotificationsButton->setChecked(
+        m_app_settings_shared.integerForKey(preferences::kDisableNotification) != 1);
+    m_ui->removeNotifiactionsButton->setChecked(
+        m_app_settings_shared.integerForKey(preferences::kDisabelRemoveNotification) != 1);
+
+    if (m_app_settings.integerForKey(preferences::kEnableSpider) == 1) {
+        m_ui->enableNotificationsButton->setEnabled(true);
+        m_ui->removeNotifiactionsButton->setEnabled(true);
+    }
+    if (m_app_settings_shared.integerForKey(preferences::kDisableNotification) == 1)
+        m_ui->removeNotifiactionsButton->setEnabled(false);
+}
+
+void PrefrencesSpider::EnableSpider(bool on)
+{
+    // Whether the registration worked is not looked at: the switch is stored as set.
+    m_loginItem.setEnabled(on);
+    m_app_settings.setInteger(preferences::kEnableSpider, on ? 1 : 0);
+    m_app_settings.synchronize();
+    m_ui->enableNotificationsButton->setEnabled(on);
+    m_ui->removeNotifiactionsButton->setEnabled(on);
+}
+
+void PrefrencesSpider::EnableNotifications(bool on)
+{
+    m_app_settings_shared.setInteger(preferences::kDisableNotification, on ? 0 : 1);
+    m_app_settings_shared.synchronize();
+    m_ui->removeNotifiactionsButton->setEnabled(on);
+}
+
+void PrefrencesSpider::RemoveNotifications(bool on)
+{
+    m_app_settings_shared.setInteger(preferences::kDisabelRemoveNotification, on ? 0 : 1);
+    m_app_settings_shared.synchronize();
+}
+
+} // namespace zembra

@@ -1,0 +1,194 @@
+// The preferences window driven offscreen: what each switch shows when its pane opens,
+// what it enables, and what lands in which store.
+
+#include "platform/LoginItem.h"
+#include "platform/SettingsStore.h"
+#include "preferences/PreferenceKeys.h"
+#include "preferences/screens/PreferencesViewController.h"
+#include "preferences/screens/PreferencesWindow.h"
+#include "preferences/screens/PrefrencesSpider.h"
+#include "shell/AppDelegate.h"
+#include "support/TreeBuilder.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+using namespace zembra;
+using zembra::test::TestSettings;
+namespace keys = zembra::preferences;
+
+namespace {
+
+class RecordingLoginItem : public platform::LoginItem {
+public:
+    bool setEnabled(bool enabled) override
+    {
+        calls.push_back(enabled);
+        return true;
+    }
+    std::vector<bool> calls;
+};
+
+QCheckBox *box(QWidget *pane, const char *name)
+{
+    auto *b = pane->findChild<QCheckBox *>(QLatin1String(name));
+    EXPECT_TRUE(b) << name;
+    return b;
+}
+
+struct SpiderPane : ::testing::Test {
+    TestSettings standard, suite;
+    RecordingLoginItem loginItem;
+    std::unique_ptr<PrefrencesSpider> open()
+    {
+        return std::make_unique<PrefrencesSpider>(standard.store(), suite.store(), loginItem);
+    }
+};
+
+} // namespace
+
+TEST(GeneralPane, StoredSwitches_ShownAndEachClickStoredInTheStandardStore)
+{
+    TestSettings standard;
+    standard.store().setInteger(keys::kIncludeDefaultApps, 1);
+    PreferencesViewController pane(standard.store());
+    QCheckBox *defaultApps = box(&pane, "defaultAppsButton");
+    QCheckBox *utilities = box(&pane, "utilitiesButton");
+    EXPECT_TRUE(defaultApps->isChecked());
+    EXPECT_FALSE(utilities->isChecked());
+
+    utilities->click();
+    EXPECT_EQ(standard.store().integerForKey(keys::kIncludeUtilities), 1);
+    defaultApps->click();
+    EXPECT_EQ(standard.store().integerForKey(keys::kIncludeDefaultApps), 0);
+    EXPECT_EQ(pane.identifier(), QStringLiteral("PreferencesMain"));
+    EXPECT_EQ(pane.toolbarItemLabel(), QStringLiteral("General"));
+    EXPECT_FALSE(pane.toolbarItemImage().isNull());
+}
+
+TEST_F(SpiderPane, NothingStored_WatcherOffAndNotificationBoxesDisabledButOn)
+{
+    const auto pane = open();
+    EXPECT_FALSE(box(pane.get(), "enableSpiderButton")->isChecked());
+    for (const char *name : {"enableNotificationsButton", "removeNotifiactionsButton"}) {
+        EXPECT_FALSE(box(pane.get(), name)->isEnabled()) << name;
+        EXPECT_TRUE(box(pane.get(), name)->isChecked()) << name << ": absent keys read 0, which is on";
+    }
+    EXPECT_TRUE(loginItem.calls.empty()) << "opening the pane registers nothing";
+}
+
+TEST_F(SpiderPane, WatcherOnWithNotificationsOff_RemoveBoxDisabled)
+{
+    standard.store().setInteger(keys::kEnableSpider, 1);
+    suite.store().setInteger(keys::kDisableNotification, 1);
+    suite.store().setInteger(keys::kDisabelRemoveNotification, 1);
+    const auto pane = open();
+    EXPECT_TRUE(box(pane.get(), "enableSpiderButton")->isChecked());
+    EXPECT_TRUE(box(pane.get(), "enableNotificationsButton")->isEnabled());
+    EXPECT_FALSE(box(pane.get(), "enableNotificationsButton")->isChecked());
+    EXPECT_FALSE(box(pane.get(), "removeNotifiactionsButton")->isEnabled());
+    EXPECT_FALSE(box(pane.get(), "removeNotifiactionsButton")->isChecked());
+}
+
+TEST_F(SpiderPane, WatcherSwitch_RegistersStoresAndEnablesBoth_EvenWithNotificationsOff)
+{
+    suite.store().setInteger(keys::kDisableNotification, 1);
+    {
+        const auto pane = open();
+        box(pane.get(), "enableSpiderButton")->click();
+        EXPECT_EQ(loginItem.calls, std::vector<bool>{true});
+        EXPECT_EQ(standard.store().integerForKey(keys::kEnableSpider), 1);
+        EXPECT_EQ(suite.store().integerForKey(keys::kEnableSpider), 0) << "the switch is not in the shared suite";
+        EXPECT_TRUE(box(pane.get(), "enableNotificationsButton")->isEnabled());
+        EXPECT_TRUE(box(pane.get(), "removeNotifiactionsButton")->isEnabled());
+    }
+    // The next start shows the remove notifications box disabled again.
+    const auto reopened = open();
+    EXPECT_FALSE(box(reopened.get(), "removeNotifiactionsButton")->isEnabled());
+
+    box(reopened.get(), "enableSpiderButton")->click();
+    EXPECT_EQ(loginItem.calls, (std::vector<bool>{true, false}));
+    EXPECT_EQ(standard.store().integerForKey(keys::kEnableSpider), 0);
+    EXPECT_FALSE(box(reopened.get(), "enableNotificationsButton")->isEnabled());
+    EXPECT_FALSE(box(reopened.get(), "removeNotifiactionsButton")->isEnabled());
+}
+
+TEST_F(SpiderPane, NotificationSwitches_StoredInTheSharedSuiteOnly)
+{
+    standard.store().setInteger(keys::kEnableSpider, 1);
+    const auto pane = open();
+    QCheckBox *notifications = box(pane.get(), "enableNotificationsButton");
+    QCheckBox *removals = box(pane.get(), "removeNotifiactionsButton");
+
+    notifications->click();
+    EXPECT_EQ(suite.store().integerForKey(keys::kDisableNotification), 1);
+    EXPECT_EQ(standard.store().integerForKey(keys::kDisableNotification), 0);
+    EXPECT_FALSE(removals->isEnabled());
+    notifications->click();
+    EXPECT_EQ(suite.store().integerForKey(keys::kDisableNotification), 0);
+    EXPECT_TRUE(removals->isEnabled());
+
+    removals->click();
+    EXPECT_EQ(suite.store().integerForKey(keys::kDisabelRemoveNotification), 1);
+    EXPECT_EQ(standard.store().integerForKey(keys::kDisabelRemoveNotification), 0);
+    removals->click();
+    EXPECT_EQ(suite.store().integerForKey(keys::kDisabelRemoveNotification), 0);
+    EXPECT_TRUE(loginItem.calls.empty());
+}
+
+TEST(PreferencesWindow, BuiltForTheDelegate_ToolbarOfTwoPanesOneShownAtATime)
+{
+    TestSettings standard, suite;
+    QTemporaryDir settingsFolder; // where the watcher's pid file would be looked for
+    platform::SettingsStore::setFolder(settingsFolder.path());
+    AppDelegate delegate(standard.store(), suite.store());
+    std::unique_ptr<PreferencesWindow> window(makePreferencesWindow(delegate));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Preferences"));
+    EXPECT_FALSE(window->isVisible()) << "built at start, shown on request";
+
+    const auto *toolbar = window->findChild<QToolBar *>();
+    ASSERT_TRUE(toolbar);
+    const QList<QAction *> items = toolbar->actions();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]->objectName(), QStringLiteral("PreferencesMain"));
+    EXPECT_EQ(items[0]->text(), QStringLiteral("General"));
+    EXPECT_EQ(items[1]->objectName(), QStringLiteral("PreferencesSpider"));
+    EXPECT_EQ(items[1]->text(), QStringLiteral("Spider"));
+    EXPECT_FALSE(items[0]->icon().isNull());
+    EXPECT_FALSE(items[1]->icon().pixmap(32, 32).isNull()) << "the drawn Spider image is in the resources";
+
+    const auto *stack = window->findChild<QStackedWidget *>();
+    ASSERT_TRUE(stack);
+    EXPECT_EQ(window->selectedPane(), QStringLiteral("PreferencesMain"));
+    items[1]->trigger();
+    EXPECT_EQ(window->selectedPane(), QStringLiteral("PreferencesSpider"));
+    EXPECT_TRUE(stack->currentWidget()->findChild<QCheckBox *>(QStringLiteral("enableSpiderButton")));
+    EXPECT_TRUE(items[1]->isChecked() && !items[0]->isChecked());
+
+    for (QCheckBox *b : window->findChildren<QCheckBox *>())
+        EXPECT_FALSE(b->accessibleName().isEmpty()) << b->objectName().toStdString();
+
+    QAction *show = makeShowPreferencesAction(window.get(), window.get());
+    EXPECT_EQ(show->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    show->trigger();
+    EXPECT_TRUE(window->isVisible());
+}
+
+int main(int argc, char **argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    // Test discovery runs without the test's environment: list before making the
+    // application.
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]) == "--gtest_list_tests")
+            return RUN_ALL_TESTS();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

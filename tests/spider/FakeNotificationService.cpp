@@ -1,0 +1,93 @@
+// A stand-in desktop notification service for the watcher's tests. Run it under
+// dbus-run-session: it takes the name org.freedesktop.Notifications on that private bus
+// (unless --no-service), appends one JSON line per Notify call to the log, and with
+// --invoke ACTION answers each notice by emitting ActionInvoked(id, ACTION). When it is
+// ready it writes the bus address to --ready FILE. It ends when its standard input closes
+// (or after a minute, so a failed test never leaves it behind).
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <unistd.h>
+
+class FakeNotifications : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    FakeNotifications(QString log, QString invoke) : m_log(std::move(log)), m_invoke(std::move(invoke)) {}
+
+public slots:
+    uint Notify(const QString &appName, uint, const QString &, const QString &summary, const QString &body,
+                const QStringList &actions, const QVariantMap &, int)
+    {
+        const uint id = ++m_last;
+        QFile file(m_log);
+        if (file.open(QIODevice::Append)) {
+            const QJsonObject line{{"app", appName},
+                                   {"summary", summary},
+                                   {"body", body},
+                                   {"actions", QJsonArray::fromStringList(actions)}};
+            file.write(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n');
+        }
+        if (!m_invoke.isEmpty())
+            QTimer::singleShot(0, this, [this, id] {
+                QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                                                 QStringLiteral("org.freedesktop.Notifications"),
+                                                                 QStringLiteral("ActionInvoked"));
+                signal << id << m_invoke;
+                QDBusConnection::sessionBus().send(signal);
+            });
+        return id;
+    }
+    QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body")}; }
+    void CloseNotification(uint) {}
+
+private:
+    QString m_log, m_invoke;
+    uint m_last = 0;
+};
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    auto option = [&](const QString &name) {
+        const int i = args.indexOf(name);
+        return i >= 0 && i + 1 < args.size() ? args[i + 1] : QString();
+    };
+    FakeNotifications service(option(QStringLiteral("--log")), option(QStringLiteral("--invoke")));
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return 3;
+    if (!args.contains(QStringLiteral("--no-service"))) {
+        if (!bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
+                                QDBusConnection::ExportAllSlots) ||
+            !bus.registerService(QStringLiteral("org.freedesktop.Notifications")))
+            return 4;
+    }
+    QSaveFile ready(option(QStringLiteral("--ready")));
+    if (!ready.open(QIODevice::WriteOnly))
+        return 5;
+    ready.write(qgetenv("DBUS_SESSION_BUS_ADDRESS"));
+    if (!ready.commit())
+        return 5;
+
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
+        char buffer[64];
+        if (read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
+            app.quit();
+    });
+    QTimer::singleShot(60000, &app, &QCoreApplication::quit);
+    return app.exec();
+}
+
+#include "FakeNotificationService.moc"

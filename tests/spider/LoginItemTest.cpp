@@ -1,0 +1,123 @@
+// The watcher's login item on Linux: the XDG autostart entry, and the watcher it starts
+// and stops through the pid file.
+
+#include "platform/LoginItem.h"
+#include "platform/PidFile.h"
+#include "platform/Trash.h"
+#include "platform/linux/AutostartLoginItem.h"
+#include "spider/SpiderProcess.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <unistd.h>
+
+using namespace zembra;
+using namespace zembra::test;
+
+namespace {
+
+// Points $XDG_CONFIG_HOME (and $HOME) at the tree for the test's lifetime.
+class ConfigHome {
+public:
+    explicit ConfigHome(const TreeBuilder &tree)
+        : m_config(qgetenv("XDG_CONFIG_HOME")), m_home(qgetenv("HOME")), m_hadConfig(qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
+    {
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((tree / "xdg-config").native()));
+        qputenv("HOME", QByteArray::fromStdString((tree / "home").native()));
+    }
+    ~ConfigHome()
+    {
+        if (m_hadConfig)
+            qputenv("XDG_CONFIG_HOME", m_config);
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", m_home);
+    }
+
+private:
+    QByteArray m_config, m_home;
+    bool m_hadConfig;
+};
+
+} // namespace
+
+TEST(AutostartEntry, ExecLine_QuotesWhatTheDesktopFormatReserves)
+{
+    EXPECT_EQ(platform::execLine(QStringLiteral("/opt/z/zembra-spider"), {QStringLiteral("--home"), QStringLiteral("/h/u")}),
+              QStringLiteral("/opt/z/zembra-spider --home /h/u"));
+    // Quoted, with " ` $ \ escaped inside, the backslashes doubled again for the key
+    // file, and a percent sign doubled.
+    EXPECT_EQ(platform::execLine(QStringLiteral("/a b/spider"), {QStringLiteral("$x\"y\\z"), QStringLiteral("50%")}),
+              QStringLiteral("\"/a b/spider\" \"\\\\$x\\\\\"y\\\\\\\\z\" 50%%"));
+    EXPECT_EQ(platform::execLine(QStringLiteral("/s"), {QString()}), QStringLiteral("/s \"\""));
+    // A newline would start a key of its own: such a command is not written at all.
+    EXPECT_FALSE(platform::execLine(QStringLiteral("/s"), {QStringLiteral("a\nHidden=true")}));
+}
+
+TEST(AutostartEntry, SwitchedOnAndOff_EntryAndWatcherComeAndGo)
+{
+    WatchedTree t;
+    t.appWithLeftovers("Editor", "com.vendor.editor");
+    ConfigHome config(t.tree);
+    const QString settings = QString::fromStdString(t.settings.native());
+    const fs::path pidFile = platform::watcherPidFile(settings);
+    const QStringList arguments{QStringLiteral("--applications"), QString::fromStdString(t.applications.native()),
+                                QStringLiteral("--home"), QString::fromStdString(t.home.native()),
+                                QStringLiteral("--settings-dir"), settings};
+    auto item = platform::makeWatcherLoginItem({QStringLiteral(ZEMBRA_SPIDER_PATH), arguments, pidFile});
+    const fs::path entry = t.tree / "xdg-config/autostart/com.Torvan.Belquist.Uninstaller-zembra-Spider.desktop";
+    EXPECT_EQ(platform::autostartEntryFile(platform::kWatcherIdentifier).toStdString(), entry.native());
+
+    ASSERT_TRUE(item->setEnabled(true));
+    const std::string text = readFile(entry);
+    EXPECT_NE(text.find("[Desktop Entry]\nType=Application\n"), std::string::npos);
+    EXPECT_NE(text.find("\nExec=" ZEMBRA_SPIDER_PATH " --applications " + t.applications.native()), std::string::npos);
+    ASSERT_TRUE(waitUntil([&] { return platform::PidFile::holder(pidFile).has_value(); })) << "the watcher did not start";
+    const long pid = *platform::PidFile::holder(pidFile);
+
+    // Switched on again: still one watcher, the same one.
+    ASSERT_TRUE(item->setEnabled(true));
+    EXPECT_EQ(platform::PidFile::holder(pidFile), pid);
+
+    ASSERT_TRUE(item->setEnabled(false));
+    EXPECT_FALSE(fs::exists(entry));
+    EXPECT_FALSE(platform::PidFile::holder(pidFile));
+    EXPECT_FALSE(fs::exists(pidFile)) << "the watcher ended cleanly and took its pid file along";
+    EXPECT_TRUE(item->setEnabled(false)) << "switching off twice is fine";
+}
+
+TEST(PidFile, LeftBehindByAProcessThatDied_IsNotARunningWatcher)
+{
+    TreeBuilder tree;
+    const fs::path file = tree / "w.pid";
+    // A dead process's file: our own pid in it, but nobody holds the lock.
+    tree.file("w.pid", std::to_string(getpid()) + "\n");
+    EXPECT_FALSE(platform::PidFile::holder(file));
+    EXPECT_TRUE(platform::PidFile::stopHolder(file, 100)) << "nothing to stop, and nothing signalled";
+    {
+        const auto held = platform::PidFile::acquire(file);
+        ASSERT_TRUE(held);
+        EXPECT_EQ(platform::PidFile::holder(file), std::optional<long>(getpid()));
+        EXPECT_FALSE(platform::PidFile::acquire(file)) << "one holder at a time";
+    }
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST(TrashFolder, GivenHome_KeepsItsOwnTrash_TheUsersHomeFollowsXdgDataHome)
+{
+    TreeBuilder tree;
+    ConfigHome config(tree); // $HOME is the tree's home
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((tree / "data").native()));
+    EXPECT_EQ(platform::trashFilesFolder(tree / "demo-home"), tree / "demo-home/.local/share/Trash/files");
+    EXPECT_EQ(platform::trashFilesFolder(tree / "home"), tree / "data/Trash/files");
+    qputenv("XDG_DATA_HOME", "relative/ignored");
+    EXPECT_EQ(platform::trashFilesFolder(tree / "home"), tree / "home/.local/share/Trash/files");
+    if (oldData.isEmpty())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", oldData);
+}

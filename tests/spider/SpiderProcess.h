@@ -1,0 +1,67 @@
+#pragma once
+// Runs the watcher as a real process on a temporary tree, with a private session bus and
+// a stand-in notification service when asked. Every wait polls with a time limit.
+
+#include "support/TreeBuilder.h"
+
+#include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace zembra::test {
+
+// Polls `done` every 20 ms until it holds or `timeoutMs` passed; its last answer.
+bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000);
+
+// A minimal environment: the tree's home and configuration folder, nothing of the
+// developer's.
+QProcessEnvironment isolatedEnvironment(const TreeBuilder &tree);
+
+// dbus-run-session with the stand-in notification service.
+class PrivateBus {
+public:
+    // `serviceArguments`: "--invoke", "review" or "--no-service".
+    PrivateBus(const TreeBuilder &tree, const QStringList &serviceArguments = {});
+    ~PrivateBus();
+    bool ready() const { return !m_address.isEmpty(); }
+    const QString &address() const { return m_address; }
+    // Every notice the service received, oldest first.
+    std::vector<QJsonObject> notices() const;
+
+private:
+    QProcess m_process;
+    QString m_address;
+    fs::path m_log;
+};
+
+// A tree with Applications/, home/ (its Library and Trash) and settings/.
+struct WatchedTree {
+    TreeBuilder tree;
+    fs::path applications, home, trash, settings;
+    WatchedTree();
+    // An application with a preferences file of its own, so that it leaves something.
+    fs::path appWithLeftovers(const std::string &name, const std::string &identifier);
+    // Sets a switch in the shared suite, as the preferences do.
+    void setSuiteSwitch(const QString &key, int value);
+    std::vector<std::string> goneKeys() const;
+};
+
+class WatcherProcess {
+public:
+    WatcherProcess(const WatchedTree &t, const PrivateBus *bus, const QString &program = QString());
+    ~WatcherProcess();
+    // Started and its first look written.
+    bool started();
+    bool running() const { return m_process.state() == QProcess::Running; }
+    QProcess &process() { return m_process; }
+
+private:
+    const WatchedTree &m_tree;
+    QProcess m_process;
+};
+
+} // namespace zembra::test

@@ -1,0 +1,189 @@
+// The watcher as a real process on a temporary tree, with a private session bus and a
+// stand-in notification service.
+
+#include "preferences/PreferenceKeys.h"
+#include "spider/SpiderProcess.h"
+
+#include <QFile>
+#include <QJsonArray>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sys/stat.h>
+
+using namespace zembra::test;
+namespace preferences = zembra::preferences;
+
+namespace {
+
+bool contains(const std::vector<std::string> &v, const std::string &s) { return std::find(v.begin(), v.end(), s) != v.end(); }
+
+void moveToTrash(const WatchedTree &t, const std::string &name)
+{
+    fs::rename(t.applications / (name + ".app"), t.trash / (name + ".app"));
+}
+
+} // namespace
+
+TEST(Watcher, BundleMovedToTrash_NotifiesNameAndWeightWithReviewAction)
+{
+    WatchedTree t;
+    t.appWithLeftovers("Editor", "com.vendor.editor");
+    t.appWithLeftovers("Viewer", "com.vendor.viewer");
+    PrivateBus bus(t.tree);
+    ASSERT_TRUE(bus.ready());
+    WatcherProcess watcher(t, &bus);
+    ASSERT_TRUE(watcher.started());
+    EXPECT_TRUE(bus.notices().empty()) << "the first look announces nothing";
+
+    moveToTrash(t, "Editor");
+    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); })) << "no notice within five seconds";
+    const auto notices = bus.notices();
+    ASSERT_EQ(notices.size(), 1u) << "leaving the folder and arriving in the Trash is one removal";
+    EXPECT_EQ(notices[0].value("summary").toString(), QStringLiteral("Editor was removed"));
+    EXPECT_EQ(notices[0].value("body").toString(), QStringLiteral("It left one item behind (3 KB)."));
+    EXPECT_TRUE(notices[0].value("actions").toArray().contains(QStringLiteral("Review leftovers")));
+    EXPECT_EQ(t.goneKeys(), std::vector<std::string>{"com.vendor.editor"});
+    EXPECT_TRUE(watcher.running());
+}
+
+TEST(Watcher, NotificationSwitches_SilenceNoticesAndAreReadAgainWhenChanged)
+{
+    WatchedTree t;
+    t.appWithLeftovers("Editor", "com.vendor.editor");
+    t.appWithLeftovers("Viewer", "com.vendor.viewer");
+    t.appWithLeftovers("Player", "com.vendor.player");
+    t.setSuiteSwitch(preferences::kDisabelRemoveNotification, 1);
+    PrivateBus bus(t.tree);
+    ASSERT_TRUE(bus.ready());
+    WatcherProcess watcher(t, &bus);
+    ASSERT_TRUE(watcher.started());
+
+    // Silenced: the removal is remembered, but nothing is shown.
+    moveToTrash(t, "Editor");
+    ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.vendor.editor"); }));
+
+    // Every notification off, the removal notices on again: still silent.
+    t.setSuiteSwitch(preferences::kDisableNotification, 1);
+    t.setSuiteSwitch(preferences::kDisabelRemoveNotification, 0);
+    fs::remove_all(t.applications / "Viewer.app");
+    ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.vendor.viewer"); }));
+
+    t.setSuiteSwitch(preferences::kDisableNotification, 0);
+    moveToTrash(t, "Player");
+    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
+    const auto notices = bus.notices();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].value("summary").toString(), QStringLiteral("Player was removed"));
+}
+
+TEST(Watcher, RemovedThroughTheCommandLine_StaysSilentAndForgetsIt)
+{
+    WatchedTree t;
+    t.appWithLeftovers("Editor", "com.vendor.editor");
+    t.appWithLeftovers("Viewer", "com.vendor.viewer");
+    PrivateBus bus(t.tree);
+    ASSERT_TRUE(bus.ready());
+    // The command line keeps its settings in $XDG_CONFIG_HOME/zembra: the same folder.
+    fs::create_directories(t.tree / "xdg-config");
+    fs::create_directory_symlink(t.settings, t.tree / "xdg-config/zembra");
+    WatcherProcess watcher(t, &bus);
+    ASSERT_TRUE(watcher.started());
+
+    QProcess cli;
+    cli.setProcessEnvironment(isolatedEnvironment(t.tree));
+    cli.start(QStringLiteral(ZEMBRA_CLI_PATH),
+              {QStringLiteral("remove"), QString::fromStdString((t.applications / "Editor.app").native()),
+               QStringLiteral("--yes"), QStringLiteral("--applications"), QString::fromStdString(t.applications.native()),
+               QStringLiteral("--home"), QString::fromStdString(t.home.native())});
+    ASSERT_TRUE(cli.waitForFinished(10000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    ASSERT_FALSE(fs::exists(t.applications / "Editor.app"));
+
+    // A removal by hand afterwards is seen, so the watcher did look at the first one.
+    moveToTrash(t, "Viewer");
+    ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.vendor.viewer"); }));
+    EXPECT_EQ(t.goneKeys(), std::vector<std::string>{"com.vendor.viewer"});
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 1; }));
+    EXPECT_EQ(bus.notices()[0].value("summary").toString(), QStringLiteral("Viewer was removed"));
+}
+
+TEST(Watcher, ReviewAction_OpensTheApplicationOnTheRememberedRecord)
+{
+    WatchedTree t;
+    t.appWithLeftovers("Editor", "com.vendor.editor");
+    // The watcher finds the application beside itself: a copy with a recording stand-in.
+    const fs::path bin = t.tree.dir("bin");
+    fs::copy_file(ZEMBRA_SPIDER_PATH, bin / "zembra-spider");
+    const fs::path record = t.tree / "review-arguments";
+    {
+        std::ofstream gui(bin / "uninstaller-zembra");
+        gui << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << record.native() << ".tmp' && mv '" << record.native()
+            << ".tmp' '" << record.native() << "'\n";
+    }
+    fs::permissions(bin / "uninstaller-zembra", fs::perms::owner_all);
+    PrivateBus bus(t.tree, {QStringLiteral("--invoke"), QStringLiteral("review")});
+    ASSERT_TRUE(bus.ready());
+    WatcherProcess watcher(t, &bus, QString::fromStdString((bin / "zembra-spider").native()));
+    ASSERT_TRUE(watcher.started());
+
+    moveToTrash(t, "Editor");
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(record); })) << "the review was not opened";
+    const std::string expected = "--review-remembered\ncom.vendor.editor\n--applications\n" + t.applications.native() +
+                                 "\n--home\n" + t.home.native() + "\n--settings-dir\n" + t.settings.native() + "\n";
+    EXPECT_EQ(readFile(record), expected);
+}
+
+TEST(Watcher, WithoutNotificationServiceOrBus_KeepsWatchingSilently)
+{
+    WatchedTree t;
+    t.appWithLeftovers("Editor", "com.vendor.editor");
+    t.appWithLeftovers("Viewer", "com.vendor.viewer");
+    {
+        PrivateBus bus(t.tree, {QStringLiteral("--no-service")});
+        ASSERT_TRUE(bus.ready());
+        WatcherProcess watcher(t, &bus);
+        ASSERT_TRUE(watcher.started());
+        moveToTrash(t, "Editor");
+        ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.vendor.editor"); }));
+        EXPECT_TRUE(watcher.running());
+    }
+    WatcherProcess watcher(t, nullptr);
+    ASSERT_TRUE(watcher.started());
+    moveToTrash(t, "Viewer");
+    ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.vendor.viewer"); }));
+    EXPECT_TRUE(watcher.running());
+}
+
+TEST(Watcher, SecondCopyForOneSettingsFolder_Refuses)
+{
+    WatchedTree t;
+    WatcherProcess first(t, nullptr);
+    ASSERT_TRUE(first.started());
+    WatcherProcess second(t, nullptr);
+    ASSERT_TRUE(second.process().waitForFinished(5000));
+    EXPECT_EQ(second.process().exitCode(), 1);
+    EXPECT_TRUE(first.running());
+}
+
+TEST(Watcher, DownloadedApplicationThrownIntoATrashMadeLater_Notified)
+{
+    WatchedTree t;
+    t.appWithLeftovers("Viewer", "com.vendor.viewer");
+    // Run from the Downloads folder, never installed; the Trash does not exist yet.
+    t.tree.file("home/Library/Preferences/com.web.tool.plist", std::string(2000, 'x'));
+    t.tree.app("home/Downloads/Tool.app", "com.web.tool", "Tool", "Tool");
+    fs::remove_all(t.home / ".local");
+    PrivateBus bus(t.tree);
+    ASSERT_TRUE(bus.ready());
+    WatcherProcess watcher(t, &bus);
+    ASSERT_TRUE(watcher.started());
+
+    fs::create_directories(t.trash);
+    fs::rename(t.home / "Downloads/Tool.app", t.trash / "Tool.app");
+    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); })) << "no notice within five seconds";
+    EXPECT_EQ(bus.notices()[0].value("summary").toString(), QStringLiteral("Tool was removed"));
+    EXPECT_EQ(bus.notices()[0].value("body").toString(), QStringLiteral("It left one item behind (2 KB)."));
+    EXPECT_EQ(t.goneKeys(), std::vector<std::string>{"com.web.tool"});
+}
