@@ -7,6 +7,7 @@
 #include "extensions/ExtensionRemoval.h"
 #include "extensions/SafariExtension.h"
 #include "grants/GrantKeys.h"
+#include "grants/GrantOverrides.h"
 #include "grants/GrantStore.h"
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/LeftoverSearch.h"
@@ -67,16 +68,8 @@ used. Exit status: 0 done, 1 something could not be removed, 2 usage error,
 
 void applyGrants(const Options &o, platform::SettingsStore &settings)
 {
-    static const std::map<std::string, QString> kKeys = {
-        {"--applications", grants::kApplications}, {"--home", grants::kHome}, {"--root", grants::kMacOS}};
-    for (const auto &[option, folder] : o.grants) {
-        const fs::path dir = platform::absolutePath(folder);
-        if (!platform::isRealDirectory(dir))
-            throw UsageError{option + ": no folder at " + folder};
-        settings.setOverride(kKeys.at(option), platform::bookmarkData(dir));
-        if (option == "--root")
-            settings.setOverride(grants::kAllowAny, 1);
-    }
+    if (const std::string error = grants::applyGrantOptions(settings, o.grants); !error.empty())
+        throw UsageError{error};
 }
 
 void warn(const std::string &message) { print("zembra: " + message + "\n", stderr); }
