@@ -1,5 +1,6 @@
 #pragma once
-// Keys of the catalogue settings in the standard settings store.
+// Keys of the catalogue settings in the standard settings store, and the name of the
+// shared suite (the application group the background watcher reads too).
 
 #include <QString>
 
@@ -7,5 +8,7 @@ namespace zembra::preferences {
 
 inline const QString kIncludeDefaultApps = QStringLiteral("includeDefaultApps");
 inline const QString kIncludeUtilities = QStringLiteral("includeUtilities");
+
+inline const QString kSharedSuiteName = QStringLiteral("TEAMID0000.com.Torvan.Belquist.Uninstaller-zembra");
 
 } // namespace zembra::preferences
