@@ -17,7 +17,9 @@ WindowController::WindowController(AppDelegate &delegate, QWidget *parent)
     setCentralWidget(m_viewController);
     m_viewController->setFixedSize(kContentSize);
 
+    menuBar()->setAccessibleName(tr("Menu bar"));
     QMenu *menu = menuBar()->addMenu(tr("&Uninstaller zembra"));
+    menu->setAccessibleName(tr("Uninstaller zembra menu"));
     QAction *quit = menu->addAction(tr("&Quit Uninstaller zembra"));
     quit->setShortcut(QKeySequence::Quit);
     quit->setShortcutContext(Qt::ApplicationShortcut);

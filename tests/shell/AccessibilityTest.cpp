@@ -1,5 +1,6 @@
 #include "GuiFixture.h"
 
+#include "platform/Workspace.h"
 #include "shell/Presentation.h"
 #include "shell/ScreenNames.h"
 #include "shell/ViewController.h"
@@ -77,4 +78,12 @@ TEST_F(Accessibility, EveryControl_HasAUniqueName)
         sheet->close();
         settle();
     }
+}
+
+TEST(OwnImages, NoIconTheme_EveryFileTypeAndReviewImageHasAPicture)
+{
+    for (const char *type : {"", "plist", "log", "bundle", "plugin", "app", "inode/directory", "xyz"})
+        EXPECT_FALSE(platform::Workspace::shared().iconForFileType(QString::fromLatin1(type)).isNull()) << type;
+    for (const char *image : {":/images/preferences.png", ":/images/launch_agent.png"})
+        EXPECT_FALSE(QIcon(QString::fromLatin1(image)).pixmap(32).isNull()) << image;
 }
