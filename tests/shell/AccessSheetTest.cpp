@@ -7,6 +7,7 @@
 #include "shell/ViewController.h"
 #include "shell/WindowController.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QPushButton>
 
@@ -160,4 +161,28 @@ TEST_F(AccessSheet, WholeDiskOtherFolder_SwitchesTheSearchOnButStaysEnabled)
     EXPECT_TRUE(find<QPushButton>(wholeDisk, "macOSButton")->isEnabled());
     EXPECT_EQ(settings.store().integerForKey(grants::kAllowAny), 1);
     EXPECT_EQ(panel.requests.back().directory, fs::path("/"));
+}
+
+TEST_F(AccessSheet, QuitButton_EndsTheProcessWithStatusZero)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            window();
+            button("exitButton")->click();
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(AccessSheet, QuitShortcutWhileTheSheetIsUp_EndsTheProcess)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            window();
+            for (QAction *action : window().actions())
+                if (action->shortcut() == QKeySequence(QKeySequence::Quit))
+                    action->trigger();
+        },
+        ::testing::ExitedWithCode(0), "");
 }
