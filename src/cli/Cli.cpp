@@ -19,6 +19,8 @@
 #include "platform/SettingsStore.h"
 #include "preferences/PreferenceKeys.h"
 
+#include <QFile>
+
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -53,6 +55,7 @@ Options:
   --applications DIR            use DIR as the granted Applications folder
   --home DIR                    use DIR as the granted home folder
   --root DIR                    grant the whole disk, rooted at DIR
+  --settings-dir DIR            keep the settings in DIR instead of the user's
   --include-default-apps        list Apple's applications too (apps)
   --include-utilities           list the Utilities folder too (apps)
   --keep PATH                   keep this entry (remove; may be repeated)
@@ -321,6 +324,8 @@ int run(int argc, char **argv)
         }
         if (o.command.empty())
             throw UsageError{"no command given"};
+        if (!o.settingsDir.empty())
+            platform::SettingsStore::setFolder(QFile::decodeName(QByteArray::fromStdString(o.settingsDir)));
         platform::SettingsStore &settings = platform::SettingsStore::standard();
         applyGrants(o, settings);
         if (o.command == "apps") {

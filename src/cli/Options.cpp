@@ -26,6 +26,8 @@ Options parse(int argc, char **argv)
             o.includeUtilities = true;
         else if (a == "--applications" || a == "--home" || a == "--root")
             o.grants[a] = value();
+        else if (a == "--settings-dir")
+            o.settingsDir = value();
         else if (a == "--keep")
             o.keep.push_back(value());
         else if (a.size() > 1 && a[0] == '-')

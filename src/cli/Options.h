@@ -18,6 +18,7 @@ struct Options {
     std::vector<std::string> positional;
     std::map<std::string, std::string> grants; // option name -> folder
     std::vector<std::string> keep;
+    std::string settingsDir;
     bool json = false, dryRun = false, yes = false, help = false;
     bool includeDefaultApps = false, includeUtilities = false;
 };

@@ -1,3 +1,5 @@
+#include "grants/GrantKeys.h"
+#include "grants/GrantStore.h"
 #include "platform/FileSystem.h"
 #include "support/TreeBuilder.h"
 
@@ -100,6 +102,20 @@ TEST_F(Cli, AppsJson_ListOrderAndFields)
     ASSERT_EQ(everything.size(), 3);
     EXPECT_EQ(everything[2].toObject()["label"].toString(), QStringLiteral("Tool"));
     EXPECT_TRUE(everything[2].toObject()["label_name"].toString() == QStringLiteral("empty_string"));
+}
+
+TEST_F(Cli, SettingsDir_TheGrantsStoredThereAreUsed)
+{
+    const fs::path dir = t / "settings";
+    fs::create_directories(dir);
+    {
+        zembra::platform::SettingsStore store(QString::fromStdString((dir / "Uninstaller zembra.conf").native()));
+        zembra::grants::GrantStore(store).createGrant(zembra::grants::kApplications, t / "Applications");
+    }
+    const CliRun r = runCli(t, {"apps", "--json", "--settings-dir", dir.native()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.json()["items"].toArray().size(), 1);
+    EXPECT_TRUE(runCli(t, {"apps", "--json"}).json()["items"].toArray().isEmpty()) << "elsewhere nothing is granted";
 }
 
 TEST_F(Cli, UsageErrors)
