@@ -82,7 +82,7 @@ QIcon iconFromImageFile(const std::filesystem::path &file)
     const int count = std::max(1, reader.imageCount());
     for (int k = 0; k < count; ++k) {
         // The .icns reader gives each picture only after a jump to it.
-        if (k > 0 && !reader.jumpToImage(k))
+        if (!reader.jumpToImage(k) && k > 0)
             break;
         const QSize size = reader.size();
         if (size.isValid() && std::max(size.width(), size.height()) > 256 && !icon.isNull())

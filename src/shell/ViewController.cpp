@@ -110,8 +110,14 @@ void ViewController::viewWillAppear()
 
 void ViewController::presentOptionalPreferences()
 {
-    if (QWidget *screen = m_delegate.storyboard().instantiate(screens::kOptionalPreferences, nullptr))
+    if (m_wholeDisk) { // pressed again while it is up: one sheet, not a stack of them
+        m_wholeDisk->window()->raise();
+        return;
+    }
+    if (QWidget *screen = m_delegate.storyboard().instantiate(screens::kOptionalPreferences, nullptr)) {
+        m_wholeDisk = screen;
         presentAsSheet(screen, this);
+    }
 }
 
 void ViewController::mousePressEvent(QMouseEvent *event)

@@ -55,6 +55,7 @@ private:
     AppDelegate &m_delegate;
     QPointer<QWidget> m_current;
     QPointer<QWidget> m_sandbox;
+    QPointer<QWidget> m_wholeDisk;
     bool m_appeared = false;
 };
 

@@ -1,6 +1,8 @@
 #include "GuiFixture.h"
 
 #include "periphery/ApplicationsRowView.h"
+#include "platform/Workspace.h"
+#include "shell/WindowController.h"
 #include "shell/ScreenNames.h"
 
 #include <QAbstractButton>
@@ -171,4 +173,36 @@ TEST_F(ApplicationsList, BundleIcon_ComesFromItsIcnsFile)
     EXPECT_EQ(icon.pixmap(32).toImage().pixelColor(16, 16), QColor(Qt::red));
     // A bundle without an icon resource still shows an application icon.
     EXPECT_FALSE(list->model()->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+}
+
+namespace {
+class CountingWorkspace : public platform::Workspace {
+public:
+    QIcon iconForFile(const std::filesystem::path &path) override
+    {
+        ++calls;
+        return platform::Workspace::iconForFile(path);
+    }
+    int calls = 0;
+};
+} // namespace
+
+TEST_F(ApplicationsList, LongList_DecodesIconsOfTheRowsOnScreenOnly)
+{
+    for (int i = 0; i < 200; ++i)
+        tree.app("Applications/More/App " + std::to_string(i) + ".app", "com.x.app" + std::to_string(i));
+    CountingWorkspace counting;
+    platform::Workspace::setShared(&counting);
+    open();
+    window().grab();
+    const int onScreen = list->viewport()->height() / ApplicationsRowView::kRowHeight + 2;
+    EXPECT_GT(counting.calls, 0);
+    EXPECT_LE(counting.calls, onScreen);
+    list->scrollToBottom();
+    window().grab();
+    const int afterScroll = counting.calls;
+    list->scrollToTop();
+    window().grab();
+    EXPECT_EQ(counting.calls, afterScroll) << "icons already decoded are kept";
+    platform::Workspace::setShared(nullptr);
 }

@@ -87,4 +87,7 @@ TEST_F(Navigation, CtrlAltU_PresentsTheWholeDiskSheet)
     settle();
     EXPECT_NE(openScene("zembra::OptionalPurpose"), nullptr);
     EXPECT_EQ(openScene("zembra::SandboxViewController"), nullptr);
+    QTest::keyClick(screen(), Qt::Key_U, Qt::ControlModifier | Qt::AltModifier);
+    settle();
+    EXPECT_EQ(openScenes().size(), 1u) << "pressed again, the sheet is not stacked";
 }
