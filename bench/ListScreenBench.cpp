@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -110,6 +111,10 @@ int main(int argc, char **argv)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     std::sort(ms.begin(), ms.end());
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            std::printf("resident memory with the list shown:%s\n", line.substr(6).c_str());
     std::printf("applications list screen, 500 applications, made and first painted: median %.1f ms, "
                 "worst %.1f ms (target < 150 ms)\n",
                 ms[ms.size() / 2], ms.back());

@@ -54,9 +54,15 @@ void ScreenshotTour::plan()
         QWidget *screen = m_window.viewController()->viewcontrollerC();
         if (!screen || m_tries * kPollMs < 1000)
             return false;
-        for (QProgressBar *bar : screen->findChildren<QProgressBar *>())
-            if (bar->isVisible() && bar->maximum() == 0)
+        for (QWidget *w : screen->findChildren<QWidget *>()) {
+            if (!w->isVisible())
+                continue;
+            const auto *bar = qobject_cast<QProgressBar *>(w);
+            const QString name = w->objectName().toLower();
+            if ((bar && bar->maximum() == 0) || name.contains(QLatin1String("busy")) ||
+                name.contains(QLatin1String("spinner")))
                 return false;
+        }
         return true;
     });
     addScreen(screens::kRemoveViewController, screens::kRemove);
