@@ -1,5 +1,6 @@
 #include "periphery/ApplicationsRowView.h"
 
+#include <QFontMetrics>
 #include <QIcon>
 #include <QLinearGradient>
 #include <QPainter>
@@ -21,14 +22,16 @@ void ApplicationsRowView::paint(QPainter *painter, const QStyleOptionViewItem &o
 
     const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
     const int iconSize = 36;
-    icon.paint(painter, QRect(r.x() + (kIconColumn - iconSize) / 2, r.y() + (r.height() - iconSize) / 2, iconSize, iconSize));
+    const QPoint iconAt(r.x() + (kIconColumn - iconSize) / 2, r.y() + (r.height() - iconSize) / 2);
+    icon.paint(painter, QRect(iconAt, QSize(iconSize, iconSize)));
 
     QFont font = option.font;
     font.setPointSizeF(font.pointSizeF() * 1.1);
     painter->setFont(font);
     painter->setPen(selected ? kSelectedTextColor : kTextColor);
     const QRect text(r.x() + kIconColumn, r.y(), kBarX - kIconColumn - 8, r.height());
-    const QString label = option.fontMetrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, text.width());
+    const QString label =
+        QFontMetrics(font).elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, text.width());
     painter->drawText(text, Qt::AlignVCenter | Qt::AlignLeft, label);
 
     painter->fillRect(QRect(r.x() + kIconColumn, r.bottom(), r.width() - kIconColumn, 1), kSeparatorColor);

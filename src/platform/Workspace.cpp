@@ -110,7 +110,8 @@ QIcon Workspace::iconForFile(const std::filesystem::path &path)
         return icon.isNull() ? iconForFileType(QStringLiteral("app")) : icon;
     }
     if (isRealDirectory(path))
-        return iconForFileType(isPackageExtension(extension.toStdString()) ? extension : QStringLiteral("inode/directory"));
+        return iconForFileType(isPackageExtension(extension.toStdString()) ? extension
+                                                                           : QStringLiteral("inode/directory"));
     static QMimeDatabase db;
     const QMimeType mime = db.mimeTypeForFile(qPath(path), QMimeDatabase::MatchExtension);
     const QIcon icon = themeIcon(mime);

@@ -33,7 +33,8 @@ ViewController::ViewController(AppDelegate &delegate, QWidget *parent)
         {screens::kSafariExtensionsViewController, &ViewController::safari_extensions_view_controller},
     };
     for (const auto &[name, operation] : observers)
-        NotificationCenter::defaultCenter().addObserver(this, name, [this, operation = operation] { (this->*operation)(); });
+        NotificationCenter::defaultCenter().addObserver(this, name,
+                                                        [this, operation = operation] { (this->*operation)(); });
 
     // No system-wide hot keys on every desktop: an application-wide shortcut instead.
     auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_U), this);
