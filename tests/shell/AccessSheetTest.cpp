@@ -24,6 +24,8 @@ struct GrantCase {
     bool sheetShown;
 };
 
+void PrintTo(const GrantCase &c, std::ostream *os) { *os << c.name; }
+
 class AccessSheet : public GuiTest {
 protected:
     void grant(const QString &key, const std::string &relative)

@@ -49,6 +49,8 @@ struct DragCase {
     bool accepted;
 };
 
+void PrintTo(const DragCase &c, std::ostream *os) { *os << c.name; }
+
 class DragAcceptance : public DropTarget, public ::testing::WithParamInterface<DragCase> {};
 
 } // namespace
