@@ -58,6 +58,7 @@ TEST_F(Accessibility, EveryControl_HasAUniqueName)
     grantBoth();
     expectNamedAndUnique(&window(), "Home");
     post(screens::kApplicationsViewController);
+    find<QLineEdit>(screen(), "search_field")->setText(QStringLiteral("o")); // shows its clear button
     expectNamedAndUnique(&window(), "Applications");
 
     const auto names = spokenNames(&window());

@@ -10,6 +10,7 @@
 #include "shell/ScreenNames.h"
 
 #include <QItemSelectionModel>
+#include <QToolButton>
 
 namespace zembra {
 
@@ -23,6 +24,9 @@ ApplicationsViewController::ApplicationsViewController(AppDelegate &delegate, QW
     ui->setupUi(this);
     ui->tableviewA->setModel(m_model);
     ui->tableviewA->setItemDelegate(new ApplicationsRowView(ui->tableviewA));
+    // The field's own clear button is an icon only: a screen reader needs its name.
+    for (QToolButton *clear : ui->search_field->findChildren<QToolButton *>())
+        clear->setAccessibleName(tr("Clear Search"));
     connect(ui->search_field, &QLineEdit::textChanged, this, &ApplicationsViewController::controlTextDidChange);
     connect(ui->tableviewA->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ApplicationsViewController::tableViewSelectionDidChange);
