@@ -120,12 +120,20 @@ QIcon Workspace::iconForFile(const std::filesystem::path &path)
 
 QIcon Workspace::iconForFileType(const QString &type)
 {
+    // Bundles have no MIME type of their own on Linux: the theme's nearest names.
+    const QString own = ownIconForType(type);
+    if (own == QLatin1String("application") || own == QLatin1String("bundle")) {
+        const QString themeName = own == QLatin1String("application") ? QStringLiteral("application-x-executable")
+                                                                       : QStringLiteral("application-x-addon");
+        const QIcon icon = QIcon::fromTheme(themeName);
+        return icon.isNull() ? ownIcon(own) : icon;
+    }
     static QMimeDatabase db;
     QMimeType mime = db.mimeTypeForName(type);
     if (!mime.isValid() && !type.isEmpty())
         mime = db.mimeTypeForFile(QStringLiteral("x.") + type, QMimeDatabase::MatchExtension);
     const QIcon icon = themeIcon(mime);
-    return icon.isNull() ? ownIcon(ownIconForType(type)) : icon;
+    return icon.isNull() ? ownIcon(own) : icon;
 }
 
 bool Workspace::activateFileViewerSelectingURLs(const std::vector<std::filesystem::path> &paths)
