@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the package need, when any is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libplist-dev libgtest-dev dbus
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libplist-dev libgtest-dev dbus qt6-image-formats-plugins
           # the icons, rendered at build time
           librsvg2-bin
           # the install and package check: the Debian package and what validates it

@@ -38,10 +38,10 @@ Options parse(int argc, char **argv)
             o.includeUtilities = true;
         else if (grants::isGrantOption(a))
             o.grants[a] = value();
-        else if (a == "--keep")
-            o.keep.push_back(value());
         else if (a == "--settings-dir")
             o.settingsDir = value();
+        else if (a == "--keep")
+            o.keep.push_back(value());
         else
             throw UsageError{"unknown option " + a};
     }

@@ -1,7 +1,6 @@
 #pragma once
-// Keys of the settings of the preferences window: the catalogue settings and the
-// watcher's switch in the standard store, the notification switches in the shared suite
-// that the watcher reads too.
+// Keys of the catalogue settings in the standard settings store, and the name of the
+// shared suite (the application group the background watcher reads too).
 
 #include <QString>
 

@@ -159,6 +159,10 @@ fs::path TreeBuilder::link(const std::string &relative, const fs::path &target)
 TestSettings::TestSettings()
     : m_store(std::make_unique<platform::SettingsStore>(m_dir.path() + QStringLiteral("/settings.conf")))
 {
+    // What the code under test keeps beside the stores (removal marks, the watcher's
+    // snapshot) goes to a folder of this test process, never the user's settings.
+    static QTemporaryDir processSettings;
+    platform::SettingsStore::setFolder(processSettings.path());
 }
 
 void TestSettings::grant(const QString &key, const fs::path &folder)

@@ -1,0 +1,48 @@
+// The desktop program: the delegate, the screens of each subsystem, the main window.
+#include "catalogue/screens/CatalogueScreens.h"
+#include "grants/GrantOverrides.h"
+#include "grants/screens/GrantScreens.h"
+#include "platform/SettingsStore.h"
+#include "preferences/PreferenceKeys.h"
+#include "shell/AppDelegate.h"
+#include "shell/ProgramOptions.h"
+#include "shell/ScreenshotTour.h"
+#include "shell/WindowController.h"
+#include "shell/screens/ShellScreens.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    using namespace zembra;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Uninstaller zembra"));
+    QApplication::setApplicationVersion(QStringLiteral(ZEMBRA_VERSION));
+
+    const ProgramOptions options = parseProgramOptions(QApplication::arguments());
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "uninstaller-zembra: %s\nTry 'uninstaller-zembra --help'.\n", qPrintable(options.error));
+        return 2;
+    }
+    if (!options.settingsDir.isEmpty())
+        platform::SettingsStore::setFolder(options.settingsDir);
+    platform::SettingsStore &settings = platform::SettingsStore::standard();
+    if (const auto error = grants::applyGrantOverrides(options.grants, settings)) {
+        std::fprintf(stderr, "uninstaller-zembra: %s\n", error->c_str());
+        return 2;
+    }
+
+    AppDelegate delegate(settings, platform::SettingsStore::suite(preferences::kSharedSuiteName));
+    delegate.applicationDidFinishLaunching();
+    registerShellScreens(delegate.storyboard(), delegate);
+    registerGrantScreens(delegate.storyboard(), delegate);
+    registerCatalogueScreens(delegate.storyboard(), delegate);
+
+    WindowController window(delegate);
+    window.show();
+    if (!options.screenshotsDir.isEmpty())
+        ScreenshotTour::start(window, delegate, options.screenshotsDir);
+    return app.exec();
+}

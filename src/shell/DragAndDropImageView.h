@@ -1,0 +1,33 @@
+#pragma once
+// The drop target of the home screen: accepts a drag whose first file has the extension
+// "app" (exactly), and on the drop makes that bundle the shared item, grants it for the
+// session as a drag and drop grants it on macOS, and asks for the leftover review,
+// whatever folder the bundle lies in. The "sheet" setting is left alone, so the review's
+// Back returns to the list screen last shown. Drags the window like `WhiteImageView`.
+// GUI thread only.
+
+#include "shell/WhiteImageView.h"
+
+#include <filesystem>
+#include <optional>
+
+class QMimeData;
+
+namespace zembra {
+
+class DragAndDropImageView : public WhiteImageView {
+    Q_OBJECT
+public:
+    explicit DragAndDropImageView(QWidget *parent = nullptr);
+
+    // The bundle a drag carries when it is acceptable: the first file, when its
+    // extension is exactly "app".
+    static std::optional<std::filesystem::path> draggedApplication(const QMimeData *data);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+};
+
+} // namespace zembra

@@ -1,0 +1,57 @@
+#include "shell/ProgramOptions.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+
+namespace zembra {
+
+ProgramOptions parseProgramOptions(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Removes applications together with the files they left behind, after you review them."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption applications(QStringLiteral("applications"),
+                                          QStringLiteral("Use DIR as the Applications folder for this run."),
+                                          QStringLiteral("DIR"));
+    const QCommandLineOption home(QStringLiteral("home"), QStringLiteral("Use DIR as the home folder for this run."),
+                                  QStringLiteral("DIR"));
+    const QCommandLineOption root(QStringLiteral("root"),
+                                  QStringLiteral("Grant the whole disk, rooted at DIR, for this run."),
+                                  QStringLiteral("DIR"));
+    const QCommandLineOption settingsDir(QStringLiteral("settings-dir"),
+                                         QStringLiteral("Keep the settings in DIR instead of the user's."),
+                                         QStringLiteral("DIR"));
+    QCommandLineOption screenshots(QStringLiteral("screenshots"),
+                                   QStringLiteral("Render every screen into DIR as PNG files and quit."),
+                                   QStringLiteral("DIR"));
+    screenshots.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions({applications, home, root, settingsDir, screenshots});
+
+    ProgramOptions options;
+    if (!parser.parse(arguments)) {
+        options.error = parser.errorText();
+        return options;
+    }
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version"))) {
+        options.helpShown = true;
+        if (parser.isSet(QStringLiteral("help")))
+            parser.showHelp(0);
+        parser.showVersion();
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        options.error = QStringLiteral("unexpected argument: ") + parser.positionalArguments().front();
+        return options;
+    }
+    const std::pair<const QCommandLineOption *, const char *> folders[] = {
+        {&applications, "--applications"}, {&home, "--home"}, {&root, "--root"}};
+    for (const auto &[option, name] : folders)
+        if (parser.isSet(*option))
+            options.grants[name] = QFile::encodeName(parser.value(*option)).toStdString();
+    options.settingsDir = parser.value(settingsDir);
+    options.screenshotsDir = parser.value(screenshots);
+    return options;
+}
+
+} // namespace zembra

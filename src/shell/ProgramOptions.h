@@ -1,0 +1,25 @@
+#pragma once
+// The GUI program's options: the command line's folder grants for this run
+// (--applications, --home, --root), --settings-dir DIR for both settings stores, and the
+// hidden --screenshots DIR that renders every screen into DIR and quits.
+
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <string>
+
+namespace zembra {
+
+struct ProgramOptions {
+    std::map<std::string, std::string> grants; // "--home" -> folder, as the command line takes them
+    QString settingsDir;
+    QString screenshotsDir;
+    QString error; // a usage error, to print before exiting with status 2
+    bool helpShown = false;
+};
+
+// Parses `arguments` (the program's name first); prints --help and --version itself.
+ProgramOptions parseProgramOptions(const QStringList &arguments);
+
+} // namespace zembra

@@ -1,0 +1,183 @@
+#include "shell/ScreenshotTour.h"
+
+#include "shell/AppDelegate.h"
+#include "shell/NotificationCenter.h"
+#include "shell/Presentation.h"
+#include "shell/ScreenNames.h"
+#include "shell/ViewController.h"
+#include "shell/WindowController.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QPainter>
+#include <QProgressBar>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace zembra {
+
+namespace {
+constexpr int kSettleMs = 400;
+constexpr int kPollMs = 100;
+constexpr int kMaxPolls = 60; // a screen gets six seconds to be ready
+
+bool isScene(QWidget *w) { return qobject_cast<QDialog *>(w) || w->windowType() == Qt::Popup; }
+} // namespace
+
+void ScreenshotTour::start(WindowController &window, AppDelegate &delegate, const QString &folder)
+{
+    auto *tour = new ScreenshotTour(window, delegate, folder);
+    tour->plan();
+    QTimer::singleShot(kSettleMs, tour, &ScreenshotTour::next);
+}
+
+ScreenshotTour::ScreenshotTour(WindowController &window, AppDelegate &delegate, const QString &folder)
+    : QObject(&window), m_window(window), m_delegate(delegate), m_folder(folder)
+{
+    QDir().mkpath(folder);
+}
+
+void ScreenshotTour::plan()
+{
+    m_steps.push_back({[this] { closeScenes(); return true; }, kSettleMs});
+    m_steps.push_back({[this] { shoot(screens::kHome); return true; }, 0});
+    addSheet(screens::kSandbox);
+    addSheet(screens::kOptionalPreferences);
+    addScreen(screens::kApplicationsViewController, screens::kApplications,
+              [this] { return selectApplication(QStringLiteral("Sketchpad")); });
+    addSheet(screens::kInstalledapps);
+    // The review is ready when its search has finished: no busy indicator left showing.
+    addScreen(screens::kRemainderViewController, screens::kRemainder, [this] {
+        QWidget *screen = m_window.viewController()->viewcontrollerC();
+        if (!screen || m_tries * kPollMs < 1000)
+            return false;
+        for (QWidget *w : screen->findChildren<QWidget *>()) {
+            if (!w->isVisible())
+                continue;
+            const auto *bar = qobject_cast<QProgressBar *>(w);
+            const QString name = w->objectName().toLower();
+            if ((bar && bar->maximum() == 0) || name.contains(QLatin1String("busy")) ||
+                name.contains(QLatin1String("spinner")))
+                return false;
+        }
+        return true;
+    });
+    addScreen(screens::kRemoveViewController, screens::kRemove);
+    // The outcome screen's popovers, at the rectangles it uses.
+    addPopover(screens::kCantRemove, QRectF(230, 0, 340, 188));
+    addPopover(screens::kRateApp, QRectF(230, 46, 311, 140));
+    addSheet(screens::kLaunched);
+    addSheet(screens::kRateAppCount);
+    m_steps.push_back({[] { QApplication::quit(); return true; }, 0});
+}
+
+void ScreenshotTour::addScreen(const QString &notification, const QString &identifier, std::function<bool()> ready)
+{
+    if (!m_delegate.storyboard().contains(identifier))
+        return;
+    m_steps.push_back({[notification] { NotificationCenter::defaultCenter().post(notification); return true; },
+                       kSettleMs});
+    m_steps.push_back({[this, identifier, ready] {
+                           if (ready && !ready() && m_tries < kMaxPolls)
+                               return false;
+                           shoot(identifier);
+                           return true;
+                       },
+                       0});
+}
+
+void ScreenshotTour::addSheet(const QString &identifier)
+{
+    if (!m_delegate.storyboard().contains(identifier))
+        return;
+    m_steps.push_back({[this, identifier] {
+                           closeScenes();
+                           if (QWidget *content = m_delegate.storyboard().instantiate(identifier, nullptr))
+                               presentAsSheet(content, &m_window);
+                           return true;
+                       },
+                       kSettleMs});
+    m_steps.push_back({[this, identifier] { shoot(identifier); closeScenes(); return true; }, kSettleMs / 2});
+}
+
+void ScreenshotTour::addPopover(const QString &identifier, const QRectF &appKitRect)
+{
+    if (!m_delegate.storyboard().contains(identifier))
+        return;
+    m_steps.push_back({[this, identifier, appKitRect] {
+                           closeScenes();
+                           QWidget *view = m_window.viewController()->viewcontrollerC();
+                           if (QWidget *content = m_delegate.storyboard().instantiate(identifier, nullptr))
+                               showPopover(content, view ? view : m_window.viewController(), appKitRect);
+                           return true;
+                       },
+                       kSettleMs});
+    m_steps.push_back({[this, identifier] { shoot(identifier); closeScenes(); return true; }, kSettleMs / 2});
+}
+
+void ScreenshotTour::next()
+{
+    if (m_next >= m_steps.size())
+        return;
+    const Step &step = m_steps[m_next];
+    if (!step.run()) {
+        ++m_tries;
+        QTimer::singleShot(kPollMs, this, &ScreenshotTour::next);
+        return;
+    }
+    m_tries = 0;
+    ++m_next;
+    QTimer::singleShot(step.delayAfterMs, this, &ScreenshotTour::next);
+}
+
+void ScreenshotTour::closeScenes()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != &m_window && w->isVisible() && isScene(w))
+            w->close();
+}
+
+bool ScreenshotTour::selectApplication(const QString &label)
+{
+    QWidget *screen = m_window.viewController()->viewcontrollerC();
+    auto *list = screen ? screen->findChild<QAbstractItemView *>(QStringLiteral("tableviewA")) : nullptr;
+    if (!list || !list->model())
+        return false;
+    const QModelIndexList found =
+        list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, label, 1, Qt::MatchExactly);
+    if (found.isEmpty())
+        return true; // not in this tree: the list is shown unselected
+    list->setCurrentIndex(found.front());
+    return true;
+}
+
+void ScreenshotTour::shoot(const QString &name)
+{
+    QPixmap picture = m_window.grab();
+    QPainter painter(&picture);
+    const QPoint origin = m_window.mapToGlobal(QPoint(0, 0));
+    // Sheets first (dimming the window under them), popovers above them.
+    for (const bool popups : {false, true}) {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w == &m_window || !w->isVisible() || !isScene(w) || (w->windowType() == Qt::Popup) != popups)
+                continue;
+            if (!popups)
+                painter.fillRect(picture.rect(), QColor(0, 0, 0, 50));
+            const QRect where(w->mapToGlobal(QPoint(0, 0)) - origin, w->size());
+            painter.drawPixmap(where.topLeft(), w->grab());
+            painter.setPen(QColor(150, 150, 150));
+            painter.drawRect(where.adjusted(0, 0, -1, -1));
+        }
+    }
+    painter.end();
+    const QString file = m_folder + QLatin1Char('/') + name + QLatin1String(".png");
+    if (!picture.save(file))
+        std::fprintf(stderr, "screenshots: could not write %s\n", qPrintable(file));
+    else
+        std::printf("%s\n", qPrintable(file));
+}
+
+} // namespace zembra

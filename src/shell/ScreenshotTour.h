@@ -1,0 +1,50 @@
+#pragma once
+// Renders every registered screen, sheet and popover of the real main window into PNG
+// files (the README's pictures), driving it as a user would: by posting the screen names
+// and presenting scenes by identifier. Identifiers not registered in this build are
+// skipped. Each picture is the whole window with its open sheet or popover drawn on top.
+// Runs from the event loop with timers; quits the application when done.
+
+#include <QObject>
+#include <QRectF>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace zembra {
+
+class AppDelegate;
+class WindowController;
+
+class ScreenshotTour : public QObject {
+    Q_OBJECT
+public:
+    static void start(WindowController &window, AppDelegate &delegate, const QString &folder);
+
+private:
+    // A step returns false while what it waits for is not ready; it is then tried again.
+    struct Step {
+        std::function<bool()> run;
+        int delayAfterMs;
+    };
+
+    ScreenshotTour(WindowController &window, AppDelegate &delegate, const QString &folder);
+    void plan();
+    void next();
+    void shoot(const QString &name);
+    void addSheet(const QString &identifier);
+    void addPopover(const QString &identifier, const QRectF &appKitRect);
+    void addScreen(const QString &notification, const QString &identifier, std::function<bool()> ready = {});
+    void closeScenes();
+    bool selectApplication(const QString &label);
+
+    WindowController &m_window;
+    AppDelegate &m_delegate;
+    QString m_folder;
+    std::vector<Step> m_steps;
+    std::size_t m_next = 0;
+    int m_tries = 0;
+};
+
+} // namespace zembra

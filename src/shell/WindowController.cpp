@@ -1,0 +1,54 @@
+#include "shell/WindowController.h"
+
+#include "shell/AppDelegate.h"
+#include "shell/ViewController.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLayout>
+#include <QMenuBar>
+
+namespace zembra {
+
+WindowController::WindowController(AppDelegate &delegate, QWidget *parent)
+    : QMainWindow(parent), m_delegate(delegate), m_viewController(new ViewController(delegate, this))
+{
+    setCentralWidget(m_viewController);
+    m_viewController->setFixedSize(kContentSize);
+
+    menuBar()->setAccessibleName(tr("Menu bar"));
+    QMenu *menu = menuBar()->addMenu(tr("&Uninstaller zembra"));
+    menu->setAccessibleName(tr("Uninstaller zembra menu"));
+    QAction *quit = menu->addAction(tr("&Quit Uninstaller zembra"));
+    quit->setShortcut(QKeySequence::Quit);
+    quit->setShortcutContext(Qt::ApplicationShortcut);
+    quit->setMenuRole(QAction::QuitRole);
+    connect(quit, &QAction::triggered, this, [this] { m_delegate.terminateApp(); });
+    // The window's own shortcut also works while a sheet has the focus.
+    addAction(quit);
+
+    windowDidLoad();
+}
+
+void WindowController::windowDidLoad()
+{
+    setWindowTitle(tr("Uninstaller zembra"));
+    // Where the frame cannot be made transparent the platform's frame stays; the
+    // content is white and dragging its background moves the window.
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::Base, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void WindowController::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    // The application ends with its main window, whatever sheet was still open.
+    QCoreApplication::quit();
+}
+
+} // namespace zembra

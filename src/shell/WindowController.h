@@ -1,0 +1,35 @@
+#pragma once
+// The single main window: a fixed size that holds every screen, a white background that
+// drags the window, a menu with Quit (Ctrl+Q) bound to the delegate's terminateApp, and
+// the rule that closing it quits the application. Its content is the `ViewController`.
+// GUI thread only.
+
+#include <QMainWindow>
+
+namespace zembra {
+
+class AppDelegate;
+class ViewController;
+
+class WindowController : public QMainWindow {
+    Q_OBJECT
+public:
+    // The content area's size: the outcome popovers reach x 570 and y 188 of a screen,
+    // the applications list and its side column fit beside each other.
+    static constexpr QSize kContentSize{600, 420};
+
+    explicit WindowController(AppDelegate &delegate, QWidget *parent = nullptr);
+
+    ViewController *viewController() const { return m_viewController; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void windowDidLoad();
+
+    AppDelegate &m_delegate;
+    ViewController *m_viewController;
+};
+
+} // namespace zembra

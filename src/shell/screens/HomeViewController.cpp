@@ -1,0 +1,28 @@
+#include "shell/screens/HomeViewController.h"
+
+#include "ui_HomeViewController.h"
+
+#include "shell/NotificationCenter.h"
+#include "shell/ScreenNames.h"
+
+#include <QPixmap>
+
+namespace zembra {
+
+HomeViewController::HomeViewController(QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::HomeViewController>())
+{
+    ui->setupUi(this);
+    ui->white_image->setPixmap(QPixmap(QStringLiteral(":/images/brand.png")));
+    ui->drop_image->setPixmap(QPixmap(QStringLiteral(":/images/drop_target.png")));
+    connect(ui->applications, &QPushButton::clicked, this, &HomeViewController::applications);
+}
+
+HomeViewController::~HomeViewController() = default;
+
+void HomeViewController::applications()
+{
+    NotificationCenter::defaultCenter().post(screens::kApplicationsViewController);
+}
+
+} // namespace zembra

@@ -1,0 +1,190 @@
+#include "GuiFixture.h"
+
+#include "grants/GrantKeys.h"
+#include "platform/FolderAccess.h"
+#include "platform/SettingsStore.h"
+#include "shell/ScreenNames.h"
+#include "shell/ViewController.h"
+#include "shell/WindowController.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QPushButton>
+
+using namespace zembra;
+using zembra::test::GuiTest;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct GrantCase {
+    const char *name;
+    const char *applications; // relative folder granted, "" none
+    const char *home;         // "~" the home folder
+    bool sheetShown;
+};
+
+void PrintTo(const GrantCase &c, std::ostream *os) { *os << c.name; }
+
+class AccessSheet : public GuiTest {
+protected:
+    void grant(const QString &key, const std::string &relative)
+    {
+        if (relative == "~")
+            settings.grant(key, home());
+        else if (!relative.empty())
+            settings.grant(key, tree / relative);
+    }
+    QWidget *sheet() { return openScene("zembra::SandboxViewController"); }
+    QPushButton *button(const char *name) { return find<QPushButton>(sheet(), name); }
+};
+
+class AccessSheetByGrants : public AccessSheet, public ::testing::WithParamInterface<GrantCase> {};
+
+} // namespace
+
+TEST_P(AccessSheetByGrants, ShownUnlessBothAreValid)
+{
+    tree.dir("Applications/Utilities");
+    grant(grants::kApplications, GetParam().applications);
+    grant(grants::kHome, GetParam().home);
+    window();
+    EXPECT_EQ(sheet() != nullptr, GetParam().sheetShown);
+    EXPECT_EQ(settings.store().integerForKey(screens::kPresentAsSheet), GetParam().sheetShown ? 1 : 0);
+    EXPECT_EQ(screenName(), QStringLiteral("zembra::HomeViewController/HomeViewController"))
+        << "the home screen stays underneath";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Grants, AccessSheetByGrants,
+    ::testing::Values(GrantCase{"BothValid", "Applications", "~", false}, GrantCase{"None", "", "", true},
+                      GrantCase{"OnlyApplications", "Applications", "", true}, GrantCase{"OnlyHome", "", "~", true},
+                      GrantCase{"HomeParent", "Applications", "Users", true},
+                      GrantCase{"Utilities", "Applications/Utilities", "~", true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(AccessSheet, OneGrantInPlace_DisablesExactlyItsButton)
+{
+    settings.grant(grants::kHome, home());
+    window();
+    EXPECT_FALSE(button("switchAllowHome")->isEnabled());
+    EXPECT_TRUE(button("switchAllowApplications")->isEnabled());
+}
+
+TEST_F(AccessSheet, ApplicationsThenHome_ClosesAfterTheSecond)
+{
+    window();
+    panel.answers = {tree / "Applications"};
+    button("switchAllowApplications")->click();
+    settle();
+    ASSERT_NE(sheet(), nullptr) << "one grant is not enough";
+    EXPECT_FALSE(button("switchAllowApplications")->isEnabled());
+    EXPECT_TRUE(button("switchAllowHome")->isEnabled());
+
+    panel.answers = {home()};
+    button("switchAllowHome")->click();
+    settle();
+    EXPECT_EQ(sheet(), nullptr);
+    ASSERT_EQ(panel.requests.size(), 2u);
+    for (const auto &r : panel.requests) {
+        EXPECT_EQ(r.title, QStringLiteral("Allow access"));
+        EXPECT_EQ(r.prompt, QStringLiteral("Allow"));
+    }
+}
+
+TEST_F(AccessSheet, HomeThenApplications_ClosesAfterTheSecond)
+{
+    window();
+    panel.answers = {home()};
+    button("switchAllowHome")->click();
+    settle();
+    ASSERT_NE(sheet(), nullptr);
+    EXPECT_FALSE(button("switchAllowHome")->isEnabled());
+
+    panel.answers = {tree / "Applications"};
+    button("switchAllowApplications")->click();
+    settle();
+    EXPECT_EQ(sheet(), nullptr);
+}
+
+TEST_F(AccessSheet, WrongFolders_AreStoredAndLeaveTheButtonsEnabled)
+{
+    tree.dir("Applications/Utilities");
+    window();
+    panel.answers = {tree / "Applications/Utilities", tree / "Users"};
+    button("switchAllowApplications")->click();
+    button("switchAllowHome")->click();
+    settle();
+    ASSERT_NE(sheet(), nullptr);
+    EXPECT_TRUE(button("switchAllowApplications")->isEnabled());
+    EXPECT_TRUE(button("switchAllowHome")->isEnabled());
+    EXPECT_EQ(settings.store().dataForKey(grants::kApplications),
+              platform::bookmarkData(tree / "Applications/Utilities"));
+    EXPECT_EQ(settings.store().dataForKey(grants::kHome), platform::bookmarkData(tree / "Users"));
+}
+
+TEST_F(AccessSheet, CancelledPanel_StoresNothing)
+{
+    window();
+    panel.answers = {std::nullopt};
+    button("switchAllowApplications")->click();
+    settle();
+    EXPECT_NE(sheet(), nullptr);
+    EXPECT_TRUE(button("switchAllowApplications")->isEnabled());
+    EXPECT_TRUE(settings.store().dataForKey(grants::kApplications).isEmpty());
+}
+
+TEST_F(AccessSheet, WholeDiskRoot_DisablesItsButtonAlsoWhenReopened)
+{
+    grantBoth();
+    window().viewController()->presentOptionalPreferences();
+    QWidget *wholeDisk = openScene("zembra::OptionalPurpose");
+    ASSERT_NE(wholeDisk, nullptr);
+    panel.answers = {fs::path("/")};
+    find<QPushButton>(wholeDisk, "macOSButton")->click();
+    EXPECT_FALSE(find<QPushButton>(wholeDisk, "macOSButton")->isEnabled());
+    EXPECT_EQ(settings.store().integerForKey(grants::kAllowAny), 1);
+    wholeDisk->close();
+    settle();
+    platform::FolderAccess::reset(); // "/" was granted to the whole process
+
+    window().viewController()->presentOptionalPreferences();
+    EXPECT_FALSE(find<QPushButton>(openScene("zembra::OptionalPurpose"), "macOSButton")->isEnabled());
+    platform::FolderAccess::reset();
+}
+
+TEST_F(AccessSheet, WholeDiskOtherFolder_SwitchesTheSearchOnButStaysEnabled)
+{
+    grantBoth();
+    window().viewController()->presentOptionalPreferences();
+    QWidget *wholeDisk = openScene("zembra::OptionalPurpose");
+    panel.answers = {tree.root()};
+    find<QPushButton>(wholeDisk, "macOSButton")->click();
+    EXPECT_TRUE(find<QPushButton>(wholeDisk, "macOSButton")->isEnabled());
+    EXPECT_EQ(settings.store().integerForKey(grants::kAllowAny), 1);
+    EXPECT_EQ(panel.requests.back().directory, fs::path("/"));
+}
+
+TEST_F(AccessSheet, QuitButton_EndsTheProcessWithStatusZero)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            window();
+            button("exitButton")->click();
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(AccessSheet, QuitShortcutWhileTheSheetIsUp_EndsTheProcess)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            window();
+            for (QAction *action : window().actions())
+                if (action->shortcut() == QKeySequence(QKeySequence::Quit))
+                    action->trigger();
+        },
+        ::testing::ExitedWithCode(0), "");
+}

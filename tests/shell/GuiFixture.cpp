@@ -1,0 +1,120 @@
+#include "GuiFixture.h"
+
+#include "catalogue/screens/CatalogueScreens.h"
+#include "grants/GrantKeys.h"
+#include "grants/screens/GrantScreens.h"
+#include "platform/FolderAccess.h"
+#include "platform/RunningApplications.h"
+#include "shell/NotificationCenter.h"
+#include "shell/ScreenNames.h"
+#include "shell/ViewController.h"
+#include "shell/WindowController.h"
+#include "shell/screens/ShellScreens.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+
+namespace zembra::test {
+
+void AnsweringOpenPanel::beginModal(const Request &request, QWidget *, QObject *, Done done)
+{
+    requests.push_back(request);
+    std::optional<fs::path> answer;
+    if (!answers.empty()) {
+        answer = answers.front();
+        answers.pop_front();
+    }
+    done(answer);
+}
+
+GuiTest::GuiTest()
+{
+    platform::FolderAccess::reset();
+    platform::OpenPanel::setShared(&panel);
+    tree.dir("Applications");
+    tree.dir("Users/" + platform::userName().toStdString());
+    delegate = std::make_unique<AppDelegate>(settings.store(), suite.store());
+    ScreenRegistry &registry = delegate->storyboard();
+    registerShellScreens(registry, *delegate);
+    registerGrantScreens(registry, *delegate);
+    registerCatalogueScreens(registry, *delegate);
+    // The leftover review is not part of this suite: a probe that counts its visits.
+    registry.add(screens::kRemainder, [this](QWidget *parent) {
+        ++reviewsShown;
+        auto *probe = new QLabel(QStringLiteral("review"), parent);
+        probe->setObjectName(QStringLiteral("ReviewProbe"));
+        return probe;
+    });
+}
+
+GuiTest::~GuiTest()
+{
+    for (QWidget *scene : openScenes())
+        scene->close();
+    m_window.reset();
+    settle();
+    delegate.reset();
+    platform::OpenPanel::setShared(nullptr);
+    platform::FolderAccess::reset();
+}
+
+fs::path GuiTest::home() const { return tree / ("Users/" + platform::userName().toStdString()); }
+
+void GuiTest::grantBoth()
+{
+    settings.grant(grants::kApplications, tree / "Applications");
+    settings.grant(grants::kHome, home());
+}
+
+WindowController &GuiTest::window()
+{
+    if (!m_window) {
+        m_window = std::make_unique<WindowController>(*delegate);
+        m_window->show();
+        settle();
+    }
+    return *m_window;
+}
+
+QWidget *GuiTest::screen() { return window().viewController()->viewcontrollerC(); }
+
+QString GuiTest::screenName()
+{
+    QWidget *s = screen();
+    return s ? QString::fromLatin1(s->metaObject()->className()) + QLatin1Char('/') + s->objectName() : QString();
+}
+
+void GuiTest::post(const QString &name)
+{
+    window();
+    NotificationCenter::defaultCenter().post(name);
+    settle();
+}
+
+void GuiTest::settle()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+std::vector<QWidget *> GuiTest::openScenes()
+{
+    std::vector<QWidget *> out;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && (qobject_cast<QDialog *>(w) || w->windowType() == Qt::Popup))
+            out.push_back(w);
+    return out;
+}
+
+QWidget *GuiTest::openScene(const char *className)
+{
+    for (QWidget *scene : openScenes())
+        for (QWidget *child : scene->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (child->inherits(className))
+                return scene;
+    return nullptr;
+}
+
+} // namespace zembra::test

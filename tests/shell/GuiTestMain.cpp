@@ -1,0 +1,20 @@
+// The GUI suites run in an offscreen QApplication. Test discovery runs this binary
+// without the test's environment, so listing the tests must not need a display.
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+int main(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--gtest_list_tests") == 0) {
+            ::testing::InitGoogleTest(&argc, argv);
+            return RUN_ALL_TESTS();
+        }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,93 @@
+#include "GuiFixture.h"
+
+#include "platform/SettingsStore.h"
+#include "shell/ScreenNames.h"
+#include "shell/ViewController.h"
+#include "shell/WindowController.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QListView>
+#include <QTest>
+
+using namespace zembra;
+using zembra::test::GuiTest;
+
+namespace {
+
+class Navigation : public GuiTest {
+protected:
+    Navigation() { grantBoth(); }
+    int rows()
+    {
+        auto *list = find<QListView>(screen(), "tableviewA");
+        return list ? list->model()->rowCount() : -1;
+    }
+};
+
+} // namespace
+
+TEST_F(Navigation, Launch_EachStart_CountsOneMore)
+{
+    for (int i = 0; i < 5; ++i)
+        delegate->applicationDidFinishLaunching();
+    EXPECT_EQ(delegate->appLaunchCount(), 5);
+    EXPECT_EQ(settings.store().integerForKey(screens::kAppLaunchCount), 5);
+}
+
+TEST_F(Navigation, Start_ShowsHomeInAWindowThatHoldsEveryScreen)
+{
+    EXPECT_EQ(screenName(), QStringLiteral("zembra::HomeViewController/HomeViewController"));
+    EXPECT_EQ(settings.store().integerForKey(screens::kSheet), 0);
+    // The outcome popovers reach x 570 and y 188; an applications row ends at x 349.
+    const QSize content = window().viewController()->size();
+    EXPECT_GE(content.width(), 570);
+    EXPECT_GE(content.height(), 188);
+    EXPECT_EQ(window().minimumSize(), window().maximumSize()) << "the window has a fixed size";
+}
+
+TEST_F(Navigation, ApplicationsTwice_MakesTheListAfreshFromDisk)
+{
+    tree.app("Applications/One.app", "com.x.one");
+    post(screens::kApplicationsViewController);
+    QPointer<QWidget> first = screen();
+    EXPECT_EQ(rows(), 1);
+    EXPECT_EQ(settings.store().integerForKey(screens::kSheet), 1);
+
+    tree.app("Applications/Two.app", "com.x.two");
+    post(screens::kApplicationsViewController);
+    EXPECT_TRUE(first.isNull()) << "the replaced screen is released";
+    EXPECT_EQ(rows(), 2);
+}
+
+TEST_F(Navigation, BackPressedOnTheList_ReplacesTheScreenThatPosted)
+{
+    post(screens::kApplicationsViewController);
+    QPointer<QWidget> list = screen();
+    find<QAbstractButton>(list, "home_back")->click(); // the list's own slot posts
+    settle();
+    EXPECT_TRUE(list.isNull());
+    EXPECT_EQ(screenName(), QStringLiteral("zembra::HomeViewController/HomeViewController"));
+    EXPECT_EQ(settings.store().integerForKey(screens::kSheet), 0);
+}
+
+TEST_F(Navigation, ScreenNotInThisBuild_KeepsTheCurrentScreen)
+{
+    QWidget *home = screen();
+    post(screens::kRemoveViewController);
+    post(screens::kExtensionsViewController);
+    EXPECT_EQ(screen(), home);
+    EXPECT_TRUE(home->isVisible());
+}
+
+TEST_F(Navigation, CtrlAltU_PresentsTheWholeDiskSheet)
+{
+    QApplication::setActiveWindow(&window());
+    QTest::keyClick(screen(), Qt::Key_U, Qt::ControlModifier | Qt::AltModifier);
+    settle();
+    EXPECT_NE(openScene("zembra::OptionalPurpose"), nullptr);
+    EXPECT_EQ(openScene("zembra::SandboxViewController"), nullptr);
+    QTest::keyClick(screen(), Qt::Key_U, Qt::ControlModifier | Qt::AltModifier);
+    settle();
+    EXPECT_EQ(openScenes().size(), 1u) << "pressed again, the sheet is not stacked";
+}
