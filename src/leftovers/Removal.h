@@ -26,6 +26,9 @@ struct RemovalServices {
     std::function<bool(const std::filesystem::path &)> itemExists;   // default: the platform's
     // Default: the completion sound file, or the desktop's event sound where it is missing.
     std::function<void()> playCompletionSound = playCompletionSoundFile;
+    // Called after each position of the list with how many are done and how many there
+    // are (a progress bar); from the thread that runs the removal. Optional.
+    std::function<void(size_t done, size_t total)> progress;
 };
 
 // The running check: a running process whose bundle identifier contains the item's
