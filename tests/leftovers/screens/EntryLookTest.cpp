@@ -14,6 +14,8 @@ struct LookCase {
     const char *name;
 };
 
+void PrintTo(const LookCase &c, std::ostream *os) { *os << c.path; }
+
 class EntryLookRules : public ::testing::TestWithParam<LookCase> {};
 
 } // namespace

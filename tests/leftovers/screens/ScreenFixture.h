@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -73,6 +74,7 @@ protected:
     void TearDown() override
     {
         delete screen;
+        QThreadPool::globalInstance()->waitForDone(); // no search outlives the settings
         NotificationCenter::defaultCenter().removeObservers(&observer);
         platform::Workspace::setShared(nullptr);
         platform::FolderAccess::reset();
