@@ -13,7 +13,9 @@
 #include <QTableView>
 #include <QTest>
 
+#include <atomic>
 #include <csignal>
+#include <thread>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -216,4 +218,52 @@ TEST_F(ReviewScreen, UnreadableFolders_NoticeNamesThem)
     EXPECT_TRUE(notice->text().contains(platform::displayPath(t / "Users/me/Library/Containers")));
     review->showUnreadableNotice({});
     EXPECT_FALSE(notice->isVisible());
+}
+
+TEST_F(ReviewScreen, RemovalInProgress_ButtonsDisabledProgressShown_WindowResponds)
+{
+    // A deletion that waits for the test: the screen must stay responsive meanwhile.
+    std::atomic<bool> release{false};
+    std::atomic<int> deleted{0};
+    struct Release {
+        std::atomic<bool> &flag;
+        ~Release() { flag = true; } // a failed assertion must not leave the worker waiting
+    } guard{release};
+    leftovers::RemovalServices services;
+    services.playCompletionSound = [] {};
+    services.removeItem = [&](const fs::path &p) {
+        while (!release.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ++deleted;
+        return platform::removeItem(p);
+    };
+    delete screen;
+    screen = new RemainderViewController(*app, services, &window);
+    screen->show();
+    ASSERT_TRUE(waitUntil([this] { return !child<QProgressBar>("progress")->isVisible(); }));
+    table = child<QTableView>("tableviewR");
+
+    QTest::mouseClick(removeButton(), Qt::LeftButton);
+    auto *progress = child<QProgressBar>("removalProgress");
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_EQ(progress->maximum(), table->model()->rowCount());
+    EXPECT_FALSE(removeButton()->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("backButton")->isEnabled());
+    EXPECT_FALSE(table->isEnabled());
+    QApplication::processEvents();
+    EXPECT_EQ(deleted.load(), 0);
+    EXPECT_TRUE(posted.empty());
+
+    release = true;
+    ASSERT_TRUE(waitUntil([this] { return !posted.empty(); }));
+    EXPECT_EQ(deleted.load(), 4); // the application and three leftovers
+    EXPECT_FALSE(platform::itemExists(bundle));
+}
+
+TEST_F(ReviewScreen, NoItem_EmptyReviewNothingToRemove)
+{
+    app->state().setItem(nullptr);
+    review();
+    EXPECT_EQ(table->model()->rowCount(), 0);
+    EXPECT_FALSE(removeButton()->isEnabled());
 }
