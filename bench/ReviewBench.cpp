@@ -4,6 +4,7 @@
 //     a large tree (bench/MakeTree.cpp output, when given) and while a removal of over
 //     10,000 files runs;
 //  3. resident memory with the 5,000-row review shown.
+// On a loaded machine the probe also sees the scheduler: compare with the idle baseline.
 //
 //   zembra-bench-review [MAKETREE_DIR]
 #include "catalogue/Application.h"
@@ -160,6 +161,12 @@ int main(int argc, char **argv)
                 t.nsecsElapsed() / 1e6 / frames, worstFrame);
     std::printf("resident memory with the 5,000-row review: %ld MB (process peak %ld MB; %ld MB before the review)\n",
                 statusKb("VmRSS:") / 1024, statusKb("VmHWM:") / 1024, rssBefore / 1024);
+
+    // What the machine's own load does to the probe, with nothing of ours running.
+    QElapsedTimer idle;
+    idle.start();
+    std::printf("idle baseline: longest gap of the probe in 3 s with nothing running %.1f ms\n",
+                probeStall([&] { return idle.elapsed() < 3000; }));
 
     // 2b. The removal of the application (10,000 files inside) and the 5,000 rows.
     bool removed = false;
