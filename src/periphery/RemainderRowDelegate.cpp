@@ -2,7 +2,6 @@
 
 #include "leftovers/screens/LeftoverTableModel.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,6 +12,32 @@ namespace {
 constexpr int kCheckSize = 16;
 constexpr int kIconSize = 32;
 constexpr int kRevealSize = 18;
+
+// Drawn here rather than by the style: a style sheet on the window or the table would
+// otherwise turn the style's indicator into a plain square.
+void paintCheckBox(QPainter *p, const QRect &box, bool on, const QColor &accent)
+{
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing);
+    const QRectF r = QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5);
+    if (on) {
+        p->setPen(Qt::NoPen);
+        p->setBrush(accent);
+        p->drawRoundedRect(r, 3.5, 3.5);
+        QPen tick(Qt::white, 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        p->setPen(tick);
+        p->setBrush(Qt::NoBrush);
+        const QPointF o = r.topLeft();
+        const double w = r.width();
+        p->drawPolyline(QPolygonF{o + QPointF(w * 0.24, w * 0.52), o + QPointF(w * 0.43, w * 0.70),
+                                  o + QPointF(w * 0.76, w * 0.32)});
+    } else {
+        p->setPen(QPen(QColor(150, 150, 156), 1.0));
+        p->setBrush(Qt::white);
+        p->drawRoundedRect(r, 3.5, 3.5);
+    }
+    p->restore();
+}
 
 void toggle(QAbstractItemModel *model, const QModelIndex &index)
 {
@@ -71,21 +96,15 @@ void RemainderRowDelegate::paintFile(QPainter *painter, const QStyleOptionViewIt
                                      const QModelIndex &index) const
 {
     const QRect r = option.rect;
-    const QWidget *widget = option.widget;
-    QStyle *style = widget ? widget->style() : QApplication::style();
     painter->setFont(option.font);
     const QFontMetrics fm(option.font);
 
     switch (index.column()) {
     case LeftoverTableModel::NameColumn: {
         const QVariant check = index.data(Qt::CheckStateRole);
-        if (check.isValid()) {
-            QStyleOptionViewItem box(option);
-            box.rect = checkRect(r);
-            box.state = (option.state & QStyle::State_Enabled) | QStyle::State_Enabled;
-            box.state |= check.value<Qt::CheckState>() == Qt::Checked ? QStyle::State_On : QStyle::State_Off;
-            style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, painter, widget);
-        }
+        if (check.isValid())
+            paintCheckBox(painter, checkRect(r), check.value<Qt::CheckState>() == Qt::Checked,
+                          option.palette.color(QPalette::Highlight));
         const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
         const QRect iconRect(r.left() + 30, r.center().y() - kIconSize / 2 + 1, kIconSize, kIconSize);
         if (!icon.isNull())
