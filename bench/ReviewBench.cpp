@@ -35,29 +35,26 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void file(const fs::path &p, size_t bytes)
-{
+void file(const fs::path &p, size_t bytes) {
     fs::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << std::string(bytes, 'x');
 }
 
-void app(const fs::path &bundle, const char *identifier)
-{
+void app(const fs::path &bundle, const char *identifier) {
     file(bundle / "Contents/Info.plist", 0);
     std::ofstream(bundle / "Contents/Info.plist")
-        << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>" << identifier
-        << "</string><key>CFBundleName</key><string>Bench</string></dict></plist>";
+        << "<?xml version=\"1.0\"?><plist "
+           "version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>"
+        << identifier << "</string><key>CFBundleName</key><string>Bench</string></dict></plist>";
 }
 
-template <typename Pred> void waitUntil(Pred done)
-{
+template <typename Pred> void waitUntil(Pred done) {
     while (!done())
         QApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 // The longest gap between ticks of a 5 ms timer while `running` holds.
-template <typename Pred> double probeStall(Pred running)
-{
+template <typename Pred> double probeStall(Pred running) {
     QElapsedTimer clock;
     clock.start();
     qint64 last = clock.nsecsElapsed(), worst = 0;
@@ -75,8 +72,7 @@ template <typename Pred> double probeStall(Pred running)
     return worst / 1e6;
 }
 
-long statusKb(const char *field)
-{
+long statusKb(const char *field) {
     std::ifstream in("/proc/self/status");
     std::string line;
     while (std::getline(in, line))
@@ -86,18 +82,18 @@ long statusKb(const char *field)
 }
 
 struct Session {
-    explicit Session(const QString &settingsFile) : settings(settingsFile), suite(settingsFile + ".suite"), app(settings, suite)
-    {
+    explicit Session(const QString &settingsFile)
+        : settings(settingsFile), suite(settingsFile + ".suite"), app(settings, suite) {
         leftovers::RemovalServices services;
         services.playCompletionSound = [] {};
         registerLeftoverScreens(app.storyboard(), app, services);
         window.resize(600, 420);
         window.show();
     }
-    RemainderViewController *review(const fs::path &bundle)
-    {
+    RemainderViewController *review(const fs::path &bundle) {
         app.state().setItem(Application(settings).application(bundle));
-        auto *r = static_cast<RemainderViewController *>(app.storyboard().instantiate(screens::kRemainder, &window));
+        auto *r = static_cast<RemainderViewController *>(
+            app.storyboard().instantiate(screens::kRemainder, &window));
         r->resize(window.size());
         r->show();
         return r;
@@ -110,8 +106,7 @@ struct Session {
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qapp(argc, argv);
     QTemporaryDir tmp;
@@ -122,12 +117,16 @@ int main(int argc, char **argv)
     const fs::path bundle = root / "Applications/Bench.app";
     app(bundle, "com.benchvendor.review");
     for (int i = 0; i < 2500; ++i) {
-        file(home / "Library/Preferences" / ("com.benchvendor.review." + std::to_string(i) + ".plist"), 300);
+        file(home / "Library/Preferences" /
+                 ("com.benchvendor.review." + std::to_string(i) + ".plist"),
+             300);
         file(home / "Library/Caches" / ("com.benchvendor.review." + std::to_string(i)) / "c", 300);
     }
     // The application itself holds 10,000 files more, for the removal.
     for (int i = 0; i < 10000; ++i)
-        file(bundle / "Contents/Resources" / ("r" + std::to_string(i / 100)) / ("f" + std::to_string(i)), 10);
+        file(bundle / "Contents/Resources" / ("r" + std::to_string(i / 100)) /
+                 ("f" + std::to_string(i)),
+             10);
 
     Session s(tmp.filePath(QStringLiteral("settings.ini")));
     s.settings.setData(grants::kHome, platform::bookmarkData(home));
@@ -143,8 +142,9 @@ int main(int argc, char **argv)
     review->remainder_timer_proc();
     (void)s.window.grab();
     const double takeOver = t.nsecsElapsed() / 1e6;
-    std::printf("5,000-row review: %d rows taken over and first painted in %.1f ms (target < 100 ms)\n",
-                table->model()->rowCount(), takeOver);
+    std::printf(
+        "5,000-row review: %d rows taken over and first painted in %.1f ms (target < 100 ms)\n",
+        table->model()->rowCount(), takeOver);
 
     QScrollBar *bar = table->verticalScrollBar();
     int frames = 0;
@@ -159,7 +159,8 @@ int main(int argc, char **argv)
     }
     std::printf("scrolling: %d pages painted, %.2f ms per page on average, worst %.2f ms\n", frames,
                 t.nsecsElapsed() / 1e6 / frames, worstFrame);
-    std::printf("resident memory with the 5,000-row review: %ld MB (process peak %ld MB; %ld MB before the review)\n",
+    std::printf("resident memory with the 5,000-row review: %ld MB (process peak %ld MB; %ld MB "
+                "before the review)\n",
                 statusKb("VmRSS:") / 1024, statusKb("VmHWM:") / 1024, rssBefore / 1024);
 
     // What the machine's own load does to the probe, with nothing of ours running.
@@ -171,11 +172,13 @@ int main(int argc, char **argv)
     // 2b. The removal of the application (10,000 files inside) and the 5,000 rows.
     bool removed = false;
     QObject ctx;
-    NotificationCenter::defaultCenter().addObserver(&ctx, screens::kRemoveViewController, [&] { removed = true; });
+    NotificationCenter::defaultCenter().addObserver(&ctx, screens::kRemoveViewController,
+                                                    [&] { removed = true; });
     t.restart();
     review->findChild<QPushButton *>(QStringLiteral("switch_remove"))->click();
     const double removalStall = probeStall([&] { return !removed; });
-    std::printf("removal of %d rows (over 15,000 files) in %.0f ms; longest GUI stall %.1f ms (target <= 50 ms)\n",
+    std::printf("removal of %d rows (over 15,000 files) in %.0f ms; longest GUI stall %.1f ms "
+                "(target <= 50 ms)\n",
                 table->model()->rowCount(), t.nsecsElapsed() / 1e6, removalStall);
     delete review;
 
@@ -191,10 +194,11 @@ int main(int argc, char **argv)
         RemainderViewController *r = big.review(tree / "Applications/Benchmark Editor.app");
         auto *progress = r->findChild<QWidget *>(QStringLiteral("progress"));
         const double searchStall = probeStall([&] { return progress->isVisible(); });
-        std::printf("search on the generated tree: %d rows shown after %.0f ms; longest GUI stall %.1f ms "
-                    "(target <= 50 ms)\n",
-                    r->findChild<QTableView *>(QStringLiteral("tableviewR"))->model()->rowCount(),
-                    t.nsecsElapsed() / 1e6, searchStall);
+        std::printf(
+            "search on the generated tree: %d rows shown after %.0f ms; longest GUI stall %.1f ms "
+            "(target <= 50 ms)\n",
+            r->findChild<QTableView *>(QStringLiteral("tableviewR"))->model()->rowCount(),
+            t.nsecsElapsed() / 1e6, searchStall);
         delete r;
     }
     return 0;

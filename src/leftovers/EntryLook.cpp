@@ -6,14 +6,16 @@
 
 namespace zembra::leftovers {
 
-EntryLook entryLook(const std::filesystem::path &path, bool isFolder)
-{
+EntryLook entryLook(const std::filesystem::path &path, bool isFolder) {
     // The words are ASCII, so testing the path's bytes is the same as testing its text
     // and also holds for names that are not UTF-8.
     const std::string_view bytes = path.native();
-    const auto contains = [bytes](std::string_view word) { return bytes.find(word) != std::string_view::npos; };
+    const auto contains = [bytes](std::string_view word) {
+        return bytes.find(word) != std::string_view::npos;
+    };
 
-    EntryLook look{isFolder ? EntryIcon::Folder : EntryIcon::Document, platform::lastComponent(path)};
+    EntryLook look{isFolder ? EntryIcon::Folder : EntryIcon::Document,
+                   platform::lastComponent(path)};
     const QString extension = platform::pathExtension(path);
     if (extension == QLatin1String("app") || extension == QLatin1String("prefPane"))
         look.icon = EntryIcon::ItemBundle;

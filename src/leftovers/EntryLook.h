@@ -10,17 +10,17 @@
 namespace zembra::leftovers {
 
 enum class EntryIcon {
-    Folder,       // a folder keeps the row's folder image
-    Document,     // the plain document icon of the empty file type
-    ItemBundle,   // the icon of the item's own bundle (second entry of the list)
-    Preferences,  // the application's "preferences" image
-    WebLocation,  // file type "webloc"
-    CrashReport,  // file type "crash"
-    LaunchAgent,  // the application's "launch_agent" image
-    BundleType,   // file type "bundle"
-    Help,         // file type "help"
-    Workflow,     // file type "workflow"
-    OwnIcon,      // the workspace icon of the entry itself
+    Folder,      // a folder keeps the row's folder image
+    Document,    // the plain document icon of the empty file type
+    ItemBundle,  // the icon of the item's own bundle (second entry of the list)
+    Preferences, // the application's "preferences" image
+    WebLocation, // file type "webloc"
+    CrashReport, // file type "crash"
+    LaunchAgent, // the application's "launch_agent" image
+    BundleType,  // file type "bundle"
+    Help,        // file type "help"
+    Workflow,    // file type "workflow"
+    OwnIcon,     // the workspace icon of the entry itself
 };
 
 struct EntryLook {

@@ -12,8 +12,7 @@ namespace zembra {
 
 namespace {
 
-QPixmap draw(int size, const std::function<void(QPainter &, double)> &paint)
-{
+QPixmap draw(int size, const std::function<void(QPainter &, double)> &paint) {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -22,8 +21,7 @@ QPixmap draw(int size, const std::function<void(QPainter &, double)> &paint)
     return pixmap;
 }
 
-void gear(QPainter &p, double s)
-{
+void gear(QPainter &p, double s) {
     p.scale(s, s);
     QLinearGradient face(0, 4, 0, 60);
     face.setColorAt(0, QColor(150, 156, 166));
@@ -48,8 +46,7 @@ void gear(QPainter &p, double s)
     p.drawPath(teeth.united(body).subtracted(hole));
 }
 
-void rocket(QPainter &p, double s)
-{
+void rocket(QPainter &p, double s) {
     p.scale(s, s);
     QLinearGradient badge(0, 2, 0, 62);
     badge.setColorAt(0, QColor(255, 170, 60));
@@ -79,8 +76,7 @@ void rocket(QPainter &p, double s)
     p.drawPolygon(flame);
 }
 
-void magnifier(QPainter &p, double s)
-{
+void magnifier(QPainter &p, double s) {
     p.scale(s, s);
     QPen pen(QColor(90, 96, 106), 6, Qt::SolidLine, Qt::RoundCap);
     p.setPen(pen);
@@ -91,8 +87,7 @@ void magnifier(QPainter &p, double s)
     p.drawLine(QPointF(39, 39), QPointF(54, 54));
 }
 
-QIcon makeIcon(const std::function<void(QPainter &, double)> &paint)
-{
+QIcon makeIcon(const std::function<void(QPainter &, double)> &paint) {
     QIcon icon;
     for (int size : {16, 32, 64, 128})
         icon.addPixmap(draw(size, paint));
@@ -101,8 +96,7 @@ QIcon makeIcon(const std::function<void(QPainter &, double)> &paint)
 
 } // namespace
 
-QIcon applicationImage(const QString &name)
-{
+QIcon applicationImage(const QString &name) {
     static QHash<QString, QIcon> cache;
     auto it = cache.constFind(name);
     if (it != cache.constEnd())

@@ -5,8 +5,7 @@
 
 namespace zembra {
 
-QIcon iconOf(const std::optional<ImageRef> &ref)
-{
+QIcon iconOf(const std::optional<ImageRef> &ref) {
     if (!ref)
         return {};
     if (ref->kind == ImageRef::Kind::WorkspaceIcon)

@@ -15,8 +15,7 @@ constexpr int kRevealSize = 18;
 
 // Drawn here rather than by the style: a style sheet on the window or the table would
 // otherwise turn the style's indicator into a plain square.
-void paintCheckBox(QPainter *p, const QRect &box, bool on, const QColor &accent)
-{
+void paintCheckBox(QPainter *p, const QRect &box, bool on, const QColor &accent) {
     p->save();
     p->setRenderHint(QPainter::Antialiasing);
     const QRectF r = QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5);
@@ -39,8 +38,7 @@ void paintCheckBox(QPainter *p, const QRect &box, bool on, const QColor &accent)
     p->restore();
 }
 
-void toggle(QAbstractItemModel *model, const QModelIndex &index)
-{
+void toggle(QAbstractItemModel *model, const QModelIndex &index) {
     const QModelIndex name = index.siblingAtColumn(LeftoverTableModel::NameColumn);
     if (!(model->flags(name) & Qt::ItemIsUserCheckable))
         return;
@@ -51,24 +49,21 @@ void toggle(QAbstractItemModel *model, const QModelIndex &index)
 
 RemainderRowDelegate::RemainderRowDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
 
-QRect RemainderRowDelegate::checkRect(const QRect &cell)
-{
+QRect RemainderRowDelegate::checkRect(const QRect &cell) {
     return QRect(cell.left() + 6, cell.center().y() - kCheckSize / 2 + 1, kCheckSize, kCheckSize);
 }
 
-QRect RemainderRowDelegate::revealRect(const QRect &cell)
-{
-    return QRect(cell.center().x() - kRevealSize / 2 - 4, cell.center().y() - kRevealSize / 2 - 4, kRevealSize + 8,
-                 kRevealSize + 8);
+QRect RemainderRowDelegate::revealRect(const QRect &cell) {
+    return QRect(cell.center().x() - kRevealSize / 2 - 4, cell.center().y() - kRevealSize / 2 - 4,
+                 kRevealSize + 8, kRevealSize + 8);
 }
 
-QSize RemainderRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const
-{
+QSize RemainderRowDelegate::sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const {
     return QSize(120, index.data(LeftoverTableModel::GroupRowRole).toBool() ? 20 : 40);
 }
 
-void RemainderRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
-{
+void RemainderRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                                 const QModelIndex &index) const {
     painter->save();
     painter->setClipRect(option.rect);
     if (index.data(LeftoverTableModel::GroupRowRole).toBool())
@@ -79,8 +74,7 @@ void RemainderRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
 }
 
 void RemainderRowDelegate::paintGroup(QPainter *painter, const QStyleOptionViewItem &option,
-                                      const QModelIndex &index) const
-{
+                                      const QModelIndex &index) const {
     if (index.column() != LeftoverTableModel::NameColumn)
         return;
     QFont f = option.font;
@@ -93,8 +87,7 @@ void RemainderRowDelegate::paintGroup(QPainter *painter, const QStyleOptionViewI
 }
 
 void RemainderRowDelegate::paintFile(QPainter *painter, const QStyleOptionViewItem &option,
-                                     const QModelIndex &index) const
-{
+                                     const QModelIndex &index) const {
     const QRect r = option.rect;
     painter->setFont(option.font);
     const QFontMetrics fm(option.font);
@@ -106,13 +99,16 @@ void RemainderRowDelegate::paintFile(QPainter *painter, const QStyleOptionViewIt
             paintCheckBox(painter, checkRect(r), check.value<Qt::CheckState>() == Qt::Checked,
                           option.palette.color(QPalette::Highlight));
         const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
-        const QRect iconRect(r.left() + 30, r.center().y() - kIconSize / 2 + 1, kIconSize, kIconSize);
+        const QRect iconRect(r.left() + 30, r.center().y() - kIconSize / 2 + 1, kIconSize,
+                             kIconSize);
         if (!icon.isNull())
             icon.paint(painter, iconRect);
-        const QRect text(iconRect.right() + 8, r.top(), r.right() - iconRect.right() - 12, r.height());
+        const QRect text(iconRect.right() + 8, r.top(), r.right() - iconRect.right() - 12,
+                         r.height());
         painter->setPen(option.palette.color(QPalette::Text));
-        painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
-                          fm.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, text.width()));
+        painter->drawText(
+            text, Qt::AlignLeft | Qt::AlignVCenter,
+            fm.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, text.width()));
         break;
     }
     case LeftoverTableModel::FolderColumn:
@@ -120,8 +116,9 @@ void RemainderRowDelegate::paintFile(QPainter *painter, const QStyleOptionViewIt
         const QRect text = r.adjusted(6, 0, -8, 0);
         painter->setPen(QColor(120, 120, 126));
         const bool right = index.column() == LeftoverTableModel::SizeColumn;
-        painter->drawText(text, (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
-                          fm.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, text.width()));
+        painter->drawText(
+            text, (right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
+            fm.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, text.width()));
         break;
     }
     case LeftoverTableModel::RevealColumn: {
@@ -147,9 +144,9 @@ void RemainderRowDelegate::paintFile(QPainter *painter, const QStyleOptionViewIt
     }
 }
 
-bool RemainderRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
-                                       const QModelIndex &index)
-{
+bool RemainderRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *model,
+                                       const QStyleOptionViewItem &option,
+                                       const QModelIndex &index) {
     if (index.data(LeftoverTableModel::GroupRowRole).toBool())
         return false;
     switch (event->type()) {
@@ -160,19 +157,23 @@ bool RemainderRowDelegate::editorEvent(QEvent *event, QAbstractItemModel *model,
         if (me->button() != Qt::LeftButton)
             return false;
         const QPoint pos = me->position().toPoint();
-        return (index.column() == LeftoverTableModel::NameColumn && checkRect(option.rect).contains(pos)) ||
-               (index.column() == LeftoverTableModel::RevealColumn && revealRect(option.rect).contains(pos));
+        return (index.column() == LeftoverTableModel::NameColumn &&
+                checkRect(option.rect).contains(pos)) ||
+               (index.column() == LeftoverTableModel::RevealColumn &&
+                revealRect(option.rect).contains(pos));
     }
     case QEvent::MouseButtonRelease: {
         const auto *me = static_cast<QMouseEvent *>(event);
         if (me->button() != Qt::LeftButton)
             return false;
         const QPoint pos = me->position().toPoint();
-        if (index.column() == LeftoverTableModel::NameColumn && checkRect(option.rect).contains(pos)) {
+        if (index.column() == LeftoverTableModel::NameColumn &&
+            checkRect(option.rect).contains(pos)) {
             toggle(model, index);
             return true;
         }
-        if (index.column() == LeftoverTableModel::RevealColumn && revealRect(option.rect).contains(pos)) {
+        if (index.column() == LeftoverTableModel::RevealColumn &&
+            revealRect(option.rect).contains(pos)) {
             emit revealRequested(index);
             return true;
         }

@@ -14,7 +14,8 @@ class RemainderRowDelegate : public QStyledItemDelegate {
 public:
     explicit RemainderRowDelegate(QObject *parent = nullptr);
 
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
     // Where the check box of a name cell in `cell` lies.
@@ -30,8 +31,10 @@ protected:
                      const QModelIndex &index) override;
 
 private:
-    void paintGroup(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const;
-    void paintFile(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const;
+    void paintGroup(QPainter *painter, const QStyleOptionViewItem &option,
+                    const QModelIndex &index) const;
+    void paintFile(QPainter *painter, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) const;
 };
 
 } // namespace zembra

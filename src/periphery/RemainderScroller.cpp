@@ -5,16 +5,15 @@
 
 namespace zembra {
 
-RemainderScroller::RemainderScroller(QWidget *parent) : QScrollBar(Qt::Vertical, parent)
-{
+RemainderScroller::RemainderScroller(QWidget *parent) : QScrollBar(Qt::Vertical, parent) {
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
-void RemainderScroller::paintEvent(QPaintEvent *)
-{
+void RemainderScroller::paintEvent(QPaintEvent *) {
     QStyleOptionSlider opt;
     initStyleOption(&opt);
-    const QRect knob = style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, this);
+    const QRect knob =
+        style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, this);
     if (knob.isEmpty() || maximum() == minimum())
         return;
     QPainter p(this);

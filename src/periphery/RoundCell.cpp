@@ -6,14 +6,12 @@
 
 namespace zembra {
 
-RoundCell::RoundCell(QWidget *parent) : QPushButton(parent)
-{
+RoundCell::RoundCell(QWidget *parent) : QPushButton(parent) {
     setCursor(Qt::PointingHandCursor);
     setMinimumHeight(28);
 }
 
-QColor RoundCell::bezelColor(bool highlighted, bool enabled)
-{
+QColor RoundCell::bezelColor(bool highlighted, bool enabled) {
     QColor c;
     if (highlighted)
         c.setRgbF(0.5f, 0.5f, 0.5f, 0.4f);
@@ -24,8 +22,7 @@ QColor RoundCell::bezelColor(bool highlighted, bool enabled)
     return c;
 }
 
-void RoundCell::paintEvent(QPaintEvent *)
-{
+void RoundCell::paintEvent(QPaintEvent *) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath bezel;
@@ -38,7 +35,8 @@ void RoundCell::paintEvent(QPaintEvent *)
     if (!icon().isNull()) {
         const QSize is = iconSize();
         const int left = text().isEmpty() ? (width() - is.width()) / 2 : content.left();
-        p.drawPixmap(left, (height() - is.height()) / 2, icon().pixmap(is, isEnabled() ? QIcon::Normal : QIcon::Disabled));
+        p.drawPixmap(left, (height() - is.height()) / 2,
+                     icon().pixmap(is, isEnabled() ? QIcon::Normal : QIcon::Disabled));
         if (!text().isEmpty())
             content.setLeft(left + is.width() + 6);
     }

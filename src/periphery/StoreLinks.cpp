@@ -5,9 +5,9 @@
 
 namespace zembra {
 
-void openAppStorePage()
-{
-    platform::Workspace::shared().openURL(platform::storeSchemeHandled() ? kAppStorePage : kProductWebPage);
+void openAppStorePage() {
+    platform::Workspace::shared().openURL(platform::storeSchemeHandled() ? kAppStorePage
+                                                                         : kProductWebPage);
 }
 
 } // namespace zembra

@@ -9,8 +9,10 @@
 
 namespace zembra {
 
-inline const QUrl kAppStorePage = QUrl(QStringLiteral("macappstore://apps.apple.com/app/uninstaller-zembra"));
-inline const QUrl kPelloriaStorePage = QUrl(QStringLiteral("macappstore://apps.apple.com/app/pelloria"));
+inline const QUrl kAppStorePage =
+    QUrl(QStringLiteral("macappstore://apps.apple.com/app/uninstaller-zembra"));
+inline const QUrl kPelloriaStorePage =
+    QUrl(QStringLiteral("macappstore://apps.apple.com/app/pelloria"));
 inline const QUrl kProductWebPage = QUrl(QStringLiteral("https://zembra.app/uninstaller/"));
 
 // Opens the application's store page, or the product's web page where store links

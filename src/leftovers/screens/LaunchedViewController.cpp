@@ -8,8 +8,7 @@
 namespace zembra {
 
 LaunchedViewController::LaunchedViewController(AppDelegate &app, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::LaunchedViewController>())
-{
+    : QWidget(parent), ui(std::make_unique<Ui::LaunchedViewController>()) {
     ui->setupUi(this);
     if (const auto item = app.state().item()) {
         const QIcon icon = iconOf(item->icon());

@@ -12,6 +12,7 @@ class ScreenRegistry;
 
 // `removal`: the services the review's removal runs on (the platform's by default; tests
 // and benchmarks pass their own sound or deletion).
-void registerLeftoverScreens(ScreenRegistry &registry, AppDelegate &app, leftovers::RemovalServices removal = {});
+void registerLeftoverScreens(ScreenRegistry &registry, AppDelegate &app,
+                             leftovers::RemovalServices removal = {});
 
 } // namespace zembra

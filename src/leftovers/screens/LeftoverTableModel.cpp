@@ -12,11 +12,10 @@ using leftovers::EntryIcon;
 
 namespace {
 
-bool isMarkerWord(const QString &word)
-{
+bool isMarkerWord(const QString &word) {
     using namespace leftovers;
-    for (const QString *m : {&kExecutables, &kPreferences, &kSupportfiles, &kLauchAgents, &kLogs, &kPlugins,
-                             &kDesktop, &kOther})
+    for (const QString *m : {&kExecutables, &kPreferences, &kSupportfiles, &kLauchAgents, &kLogs,
+                             &kPlugins, &kDesktop, &kOther})
         if (word == *m)
             return true;
     return false;
@@ -24,8 +23,7 @@ bool isMarkerWord(const QString &word)
 
 } // namespace
 
-ReviewContents makeReviewContents(std::vector<FileEntry> files, std::vector<SizeEntry> sizes)
-{
+ReviewContents makeReviewContents(std::vector<FileEntry> files, std::vector<SizeEntry> sizes) {
     ReviewContents c;
     c.rows.reserve(files.size());
     for (size_t i = 0; i < files.size(); ++i) {
@@ -37,7 +35,8 @@ ReviewContents makeReviewContents(std::vector<FileEntry> files, std::vector<Size
             row.group = isMarkerWord(e.absoluteString());
             row.text = row.group ? leftovers::groupTitle(e.absoluteString()) : QString();
         } else {
-            const leftovers::EntryLook look = leftovers::entryLook(e.path(), platform::isRealDirectory(e.path()));
+            const leftovers::EntryLook look =
+                leftovers::entryLook(e.path(), platform::isRealDirectory(e.path()));
             row.text = look.name;
             row.icon = look.icon;
             row.folder = platform::displayPath(e.path().parent_path());
@@ -52,8 +51,7 @@ ReviewContents makeReviewContents(std::vector<FileEntry> files, std::vector<Size
 
 LeftoverTableModel::LeftoverTableModel(QObject *parent) : QAbstractTableModel(parent) {}
 
-void LeftoverTableModel::setContents(ReviewContents contents)
-{
+void LeftoverTableModel::setContents(ReviewContents contents) {
     beginResetModel();
     m_rows = std::move(contents.rows);
     m_selection = leftovers::Selection(std::move(contents.files), std::move(contents.sizes));
@@ -62,14 +60,19 @@ void LeftoverTableModel::setContents(ReviewContents contents)
 
     platform::Workspace &ws = platform::Workspace::shared();
     const auto &files = m_selection.files();
-    m_kindIcons.insert(int(EntryIcon::Folder), ws.iconForFileType(QStringLiteral("inode/directory")));
-    m_kindIcons.insert(int(EntryIcon::Document), ws.iconForFileType(QStringLiteral("application/octet-stream")));
-    m_kindIcons.insert(int(EntryIcon::ItemBundle),
-                       files.size() > 1 && files[1].isFileURL() ? ws.iconForFile(files[1].path()) : QIcon());
-    m_kindIcons.insert(int(EntryIcon::Preferences), applicationImage(QStringLiteral("preferences")));
+    m_kindIcons.insert(int(EntryIcon::Folder),
+                       ws.iconForFileType(QStringLiteral("inode/directory")));
+    m_kindIcons.insert(int(EntryIcon::Document),
+                       ws.iconForFileType(QStringLiteral("application/octet-stream")));
+    m_kindIcons.insert(int(EntryIcon::ItemBundle), files.size() > 1 && files[1].isFileURL()
+                                                       ? ws.iconForFile(files[1].path())
+                                                       : QIcon());
+    m_kindIcons.insert(int(EntryIcon::Preferences),
+                       applicationImage(QStringLiteral("preferences")));
     m_kindIcons.insert(int(EntryIcon::WebLocation), ws.iconForFileType(QStringLiteral("webloc")));
     m_kindIcons.insert(int(EntryIcon::CrashReport), ws.iconForFileType(QStringLiteral("crash")));
-    m_kindIcons.insert(int(EntryIcon::LaunchAgent), applicationImage(QStringLiteral("launch_agent")));
+    m_kindIcons.insert(int(EntryIcon::LaunchAgent),
+                       applicationImage(QStringLiteral("launch_agent")));
     m_kindIcons.insert(int(EntryIcon::BundleType), ws.iconForFileType(QStringLiteral("bundle")));
     m_kindIcons.insert(int(EntryIcon::Help), ws.iconForFileType(QStringLiteral("help")));
     m_kindIcons.insert(int(EntryIcon::Workflow), ws.iconForFileType(QStringLiteral("workflow")));
@@ -79,34 +82,39 @@ void LeftoverTableModel::setContents(ReviewContents contents)
     endResetModel();
 }
 
-bool LeftoverTableModel::isGroupRow(int row) const { return row >= 0 && size_t(row) < m_rows.size() && m_rows[row].group; }
-
-std::filesystem::path LeftoverTableModel::entryPath(int row) const
-{
-    return m_selection.isFileRow(size_t(row)) ? m_selection.files()[size_t(row)].path() : std::filesystem::path();
+bool LeftoverTableModel::isGroupRow(int row) const {
+    return row >= 0 && size_t(row) < m_rows.size() && m_rows[row].group;
 }
 
-int LeftoverTableModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
+std::filesystem::path LeftoverTableModel::entryPath(int row) const {
+    return m_selection.isFileRow(size_t(row)) ? m_selection.files()[size_t(row)].path()
+                                              : std::filesystem::path();
+}
 
-int LeftoverTableModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int LeftoverTableModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
 
-QIcon LeftoverTableModel::iconFor(int row) const
-{
+int LeftoverTableModel::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QIcon LeftoverTableModel::iconFor(int row) const {
     const EntryIcon kind = m_rows[size_t(row)].icon;
     if (kind == EntryIcon::OwnIcon)
         return m_ownIcons.value(row);
     return m_kindIcons.value(int(kind));
 }
 
-QVariant LeftoverTableModel::data(const QModelIndex &index, int role) const
-{
+QVariant LeftoverTableModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || size_t(index.row()) >= m_rows.size())
         return {};
     const ReviewRow &row = m_rows[size_t(index.row())];
     if (role == GroupRowRole)
         return row.group;
     if (row.group || !m_selection.isFileRow(size_t(index.row())))
-        return (index.column() == NameColumn && (role == Qt::DisplayRole || role == Qt::AccessibleTextRole))
+        return (index.column() == NameColumn &&
+                (role == Qt::DisplayRole || role == Qt::AccessibleTextRole))
                    ? QVariant(row.text)
                    : QVariant();
     switch (index.column()) {
@@ -142,9 +150,9 @@ QVariant LeftoverTableModel::data(const QModelIndex &index, int role) const
     return {};
 }
 
-bool LeftoverTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
-{
-    if (role != Qt::CheckStateRole || index.column() != NameColumn || !m_selection.isFileRow(size_t(index.row())))
+bool LeftoverTableModel::setData(const QModelIndex &index, const QVariant &value, int role) {
+    if (role != Qt::CheckStateRole || index.column() != NameColumn ||
+        !m_selection.isFileRow(size_t(index.row())))
         return false;
     // One change can tick or untick other rows too (a kept entry keeps the folders that
     // hold it), so every row is compared before and after.
@@ -160,13 +168,13 @@ bool LeftoverTableModel::setData(const QModelIndex &index, const QVariant &value
             last = int(i);
         }
     if (first >= 0)
-        emit dataChanged(this->index(first, NameColumn), this->index(last, NameColumn), {Qt::CheckStateRole});
+        emit dataChanged(this->index(first, NameColumn), this->index(last, NameColumn),
+                         {Qt::CheckStateRole});
     emit selectionChanged();
     return true;
 }
 
-Qt::ItemFlags LeftoverTableModel::flags(const QModelIndex &index) const
-{
+Qt::ItemFlags LeftoverTableModel::flags(const QModelIndex &index) const {
     if (!index.isValid() || isGroupRow(index.row()))
         return Qt::ItemIsEnabled;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
@@ -175,8 +183,7 @@ Qt::ItemFlags LeftoverTableModel::flags(const QModelIndex &index) const
     return f;
 }
 
-QVariant LeftoverTableModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
+QVariant LeftoverTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     switch (section) {

@@ -22,9 +22,9 @@ namespace zembra {
 // What one table row shows, prepared on the search's worker.
 struct ReviewRow {
     bool group = false;
-    QString text;      // the group title, or the entry's name
-    QString folder;    // the entry's path without its last component
-    QString sizeText;  // the byte count as the file browser writes it
+    QString text;     // the group title, or the entry's name
+    QString folder;   // the entry's path without its last component
+    QString sizeText; // the byte count as the file browser writes it
     leftovers::EntryIcon icon = leftovers::EntryIcon::Document;
 };
 

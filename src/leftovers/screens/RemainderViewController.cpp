@@ -45,12 +45,12 @@ void runReviewSearch(const std::shared_ptr<RemainderViewController::SearchJob> &
 
 } // namespace
 
-RemainderViewController::RemainderViewController(AppDelegate &app, leftovers::RemovalServices removal,
+RemainderViewController::RemainderViewController(AppDelegate &app,
+                                                 leftovers::RemovalServices removal,
                                                  QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::RemainderViewController>()), m_app(app),
       m_item(app.state().item()), m_timer(new QTimer(this)), m_model(new LeftoverTableModel(this)),
-      m_removal(new RemovalRunner(std::move(removal), this))
-{
+      m_removal(new RemovalRunner(std::move(removal), this)) {
     ui->setupUi(this);
     ui->titleLabel->setText(m_item && m_item->label() ? *m_item->label() : tr("Leftovers"));
 
@@ -78,8 +78,10 @@ RemainderViewController::RemainderViewController(AppDelegate &app, leftovers::Re
 
     connect(delegate, &RemainderRowDelegate::revealRequested, this,
             [this](const QModelIndex &index) { show_in_finder(index.row()); });
-    connect(table, &QTableView::activated, this, [this](const QModelIndex &index) { show_in_finder(index.row()); });
-    connect(m_model, &LeftoverTableModel::selectionChanged, this, &RemainderViewController::updateSelectionControls);
+    connect(table, &QTableView::activated, this,
+            [this](const QModelIndex &index) { show_in_finder(index.row()); });
+    connect(m_model, &LeftoverTableModel::selectionChanged, this,
+            &RemainderViewController::updateSelectionControls);
     connect(ui->backButton, &QPushButton::clicked, this, &RemainderViewController::back);
     connect(ui->switch_remove, &QPushButton::clicked, this, &RemainderViewController::remove);
     connect(m_removal, &RemovalRunner::progressed, this, [this](int done, int total) {
@@ -103,8 +105,7 @@ RemainderViewController::~RemainderViewController() = default;
 namespace {
 
 void runReviewSearch(const std::shared_ptr<RemainderViewController::SearchJob> &job,
-                     platform::SettingsStore &settings)
-{
+                     platform::SettingsStore &settings) {
     const leftovers::SearchResult result =
         leftovers::searchLeftovers(job->record, settings, leftovers::SearchMode::Review);
     (void)result; // its folders that could not be read go to job->unreadable once it reports them
@@ -114,8 +115,7 @@ void runReviewSearch(const std::shared_ptr<RemainderViewController::SearchJob> &
 
 } // namespace
 
-void RemainderViewController::startSearch()
-{
+void RemainderViewController::startSearch() {
     m_job = std::make_shared<SearchJob>();
     if (!m_item) {
         // No item (nothing chosen): nothing to search, an empty review.
@@ -124,13 +124,15 @@ void RemainderViewController::startSearch()
     }
     m_job->record = *m_item;
     platform::SettingsStore &settings = m_app.app_settings();
-    QThreadPool::globalInstance()->start([job = m_job, &settings] { runReviewSearch(job, settings); });
+    QThreadPool::globalInstance()->start(
+        [job = m_job, &settings] { runReviewSearch(job, settings); });
 }
 
-bool RemainderViewController::searchFinished() const { return m_job && m_job->done.load(std::memory_order_acquire); }
+bool RemainderViewController::searchFinished() const {
+    return m_job && m_job->done.load(std::memory_order_acquire);
+}
 
-void RemainderViewController::remainder_timer_proc()
-{
+void RemainderViewController::remainder_timer_proc() {
     if (!m_timer->isActive() || !searchFinished())
         return;
     m_timer->stop();
@@ -156,8 +158,8 @@ void RemainderViewController::remainder_timer_proc()
     updateSelectionControls();
 }
 
-void RemainderViewController::showUnreadableNotice(const std::vector<std::filesystem::path> &folders)
-{
+void RemainderViewController::showUnreadableNotice(
+    const std::vector<std::filesystem::path> &folders) {
     if (folders.empty()) {
         ui->unreadableNotice->hide();
         return;
@@ -166,20 +168,20 @@ void RemainderViewController::showUnreadableNotice(const std::vector<std::filesy
     for (const auto &f : folders)
         names << platform::displayPath(f);
     ui->unreadableNotice->setText(
-        tr("These folders could not be read, so leftovers inside them are not listed: %1").arg(names.join(QStringLiteral(", "))));
+        tr("These folders could not be read, so leftovers inside them are not listed: %1")
+            .arg(names.join(QStringLiteral(", "))));
     ui->unreadableNotice->show();
 }
 
-void RemainderViewController::updateSelectionControls()
-{
+void RemainderViewController::updateSelectionControls() {
     const leftovers::Selection &selection = m_model->selection();
     m_app.state().setCommon_remove_size(selection.common_remove_size());
-    ui->totalLabel->setText(tr("Selected: %1").arg(platform::formatByteCount(selection.common_remove_size())));
+    ui->totalLabel->setText(
+        tr("Selected: %1").arg(platform::formatByteCount(selection.common_remove_size())));
     ui->switch_remove->setEnabled(!m_removal->isRunning() && selection.anySelected());
 }
 
-void RemainderViewController::back()
-{
+void RemainderViewController::back() {
     const int sheet = m_app.app_settings().integerForKey(screens::kSheet);
     if (sheet == 1)
         NotificationCenter::defaultCenter().post(screens::kApplicationsViewController);
@@ -187,24 +189,22 @@ void RemainderViewController::back()
         NotificationCenter::defaultCenter().post(screens::kHomeViewController);
 }
 
-void RemainderViewController::show_in_finder(int row)
-{
+void RemainderViewController::show_in_finder(int row) {
     const std::filesystem::path path = m_model->entryPath(row);
     if (!path.empty())
         platform::Workspace::shared().activateFileViewerSelectingURLs({path});
 }
 
-void RemainderViewController::remove()
-{
+void RemainderViewController::remove() {
     const leftovers::Selection &selection = m_model->selection();
     if (!m_item || m_removal->isRunning() || !selection.anySelected())
         return;
     setRemoving(true);
-    m_removal->start(*m_item, selection.prepare(), selection.clean_size(), selection.common_remove_size());
+    m_removal->start(*m_item, selection.prepare(), selection.clean_size(),
+                     selection.common_remove_size());
 }
 
-void RemainderViewController::setRemoving(bool removing)
-{
+void RemainderViewController::setRemoving(bool removing) {
     ui->removalProgress->setVisible(removing);
     ui->tableviewR->setEnabled(!removing);
     ui->backButton->setEnabled(!removing);
@@ -214,8 +214,7 @@ void RemainderViewController::setRemoving(bool removing)
         updateSelectionControls();
 }
 
-void RemainderViewController::removalFinished(const leftovers::RemovalOutcome &outcome)
-{
+void RemainderViewController::removalFinished(const leftovers::RemovalOutcome &outcome) {
     if (outcome.refusedRunning) {
         // Nothing was deleted: the review stays, with the notice over it.
         setRemoving(false);

@@ -23,8 +23,7 @@ struct RemovalRunner::Job {
 };
 
 RemovalRunner::RemovalRunner(leftovers::RemovalServices services, QObject *parent)
-    : QObject(parent), m_services(std::move(services)), m_timer(new QTimer(this))
-{
+    : QObject(parent), m_services(std::move(services)), m_timer(new QTimer(this)) {
     m_timer->setInterval(kPollMilliseconds);
     connect(m_timer, &QTimer::timeout, this, &RemovalRunner::poll);
 }
@@ -32,8 +31,7 @@ RemovalRunner::RemovalRunner(leftovers::RemovalServices services, QObject *paren
 RemovalRunner::~RemovalRunner() = default;
 
 bool RemovalRunner::start(const ApplicationItem &item, std::vector<FileEntry> prepare,
-                          std::vector<SizeEntry> clean_size, std::uint64_t common_remove_size)
-{
+                          std::vector<SizeEntry> clean_size, std::uint64_t common_remove_size) {
     if (m_job)
         return false;
     auto job = std::make_shared<Job>();
@@ -44,8 +42,11 @@ bool RemovalRunner::start(const ApplicationItem &item, std::vector<FileEntry> pr
     m_job = job;
     leftovers::RemovalServices services = m_services;
     QThreadPool::globalInstance()->start([job, services]() mutable {
-        services.progress = [job](size_t done, size_t) { job->done.store(done, std::memory_order_relaxed); };
-        job->outcome = leftovers::removeSelection(job->item, job->prepare, job->clean_size, job->total, services);
+        services.progress = [job](size_t done, size_t) {
+            job->done.store(done, std::memory_order_relaxed);
+        };
+        job->outcome = leftovers::removeSelection(job->item, job->prepare, job->clean_size,
+                                                  job->total, services);
         job->finished.store(true, std::memory_order_release);
     });
     emit progressed(0, int(m_job->prepare.size()));
@@ -53,8 +54,7 @@ bool RemovalRunner::start(const ApplicationItem &item, std::vector<FileEntry> pr
     return true;
 }
 
-void RemovalRunner::poll()
-{
+void RemovalRunner::poll() {
     if (!m_job)
         return;
     emit progressed(int(m_job->done.load(std::memory_order_relaxed)), int(m_job->prepare.size()));

@@ -24,8 +24,8 @@ public:
     ~RemovalRunner() override;
 
     // Starts one removal; false (nothing started) while one is running.
-    bool start(const ApplicationItem &item, std::vector<FileEntry> prepare, std::vector<SizeEntry> clean_size,
-               std::uint64_t common_remove_size);
+    bool start(const ApplicationItem &item, std::vector<FileEntry> prepare,
+               std::vector<SizeEntry> clean_size, std::uint64_t common_remove_size);
     bool isRunning() const { return m_job != nullptr; }
 
 signals:

@@ -22,8 +22,7 @@ const QRectF kRateAppRect(230, 46, 311, 140);
 } // namespace
 
 RemoveViewController::RemoveViewController(AppDelegate &app, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::RemoveViewController>()), m_app(app)
-{
+    : QWidget(parent), ui(std::make_unique<Ui::RemoveViewController>()), m_app(app) {
     ui->setupUi(this);
     ui->size->setText(platform::formatByteCount(app.state().common_remove_size()));
     if (const auto item = app.state().item()) {
@@ -32,32 +31,32 @@ RemoveViewController::RemoveViewController(AppDelegate &app, QWidget *parent)
         if (!icon.isNull())
             ui->image->setPixmap(icon.pixmap(128, 128));
     }
-    connect(ui->back_applications, &QPushButton::clicked, this, &RemoveViewController::back_applications);
+    connect(ui->back_applications, &QPushButton::clicked, this,
+            &RemoveViewController::back_applications);
     connect(ui->back_home, &QPushButton::clicked, this, &RemoveViewController::back_home);
-    NotificationCenter::defaultCenter().addObserver(this, screens::kCloseRateApp, [this] { close_rate_app(); });
+    NotificationCenter::defaultCenter().addObserver(this, screens::kCloseRateApp,
+                                                    [this] { close_rate_app(); });
 }
 
-RemoveViewController::~RemoveViewController()
-{
+RemoveViewController::~RemoveViewController() {
     if (m_popover)
         m_popover->close();
 }
 
-void RemoveViewController::back_applications()
-{
+void RemoveViewController::back_applications() {
     NotificationCenter::defaultCenter().post(screens::kApplicationsViewController);
 }
 
-void RemoveViewController::back_home() { NotificationCenter::defaultCenter().post(screens::kHomeViewController); }
+void RemoveViewController::back_home() {
+    NotificationCenter::defaultCenter().post(screens::kHomeViewController);
+}
 
-void RemoveViewController::close_rate_app()
-{
+void RemoveViewController::close_rate_app() {
     if (m_popover)
         m_popover->close();
 }
 
-void RemoveViewController::showEvent(QShowEvent *event)
-{
+void RemoveViewController::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
     if (!m_appeared) {
         m_appeared = true;
@@ -65,8 +64,7 @@ void RemoveViewController::showEvent(QShowEvent *event)
     }
 }
 
-void RemoveViewController::viewDidAppear()
-{
+void RemoveViewController::viewDidAppear() {
     platform::SettingsStore &settings = m_app.app_settings();
     const int removals = settings.integerForKey(screens::kRemoveAppCount) + 1;
     settings.setInteger(screens::kRemoveAppCount, removals);
@@ -76,7 +74,8 @@ void RemoveViewController::viewDidAppear()
 
     // Only the first entry left behind decides; the popover's button reveals them all.
     const std::vector<FileEntry> remainder = m_app.state().remainder_urls();
-    if (!remainder.empty() && remainder.front().isFileURL() && platform::itemExists(remainder.front().path())) {
+    if (!remainder.empty() && remainder.front().isFileURL() &&
+        platform::itemExists(remainder.front().path())) {
         if (m_popover)
             m_popover->close();
         if (QWidget *content = m_app.storyboard().instantiate(screens::kCantRemove, nullptr))

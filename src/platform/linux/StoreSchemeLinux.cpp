@@ -3,6 +3,8 @@
 namespace zembra::platform {
 
 // The Mac App Store has no client on Linux desktops; xdg-open would only fail later.
-bool storeSchemeHandled() { return false; }
+bool storeSchemeHandled() {
+    return false;
+}
 
 } // namespace zembra::platform

@@ -13,8 +13,7 @@ namespace {
 
 // The names a screen reader would speak for the controls of one window; a control
 // without a name is listed as "".
-void controlNames(QAccessibleInterface *node, QStringList &names)
-{
+void controlNames(QAccessibleInterface *node, QStringList &names) {
     if (!node || node->state().invisible)
         return;
     switch (node->role()) {
@@ -35,8 +34,7 @@ void controlNames(QAccessibleInterface *node, QStringList &names)
         controlNames(node->child(i), names);
 }
 
-void expectNamedUniquely(QWidget *window)
-{
+void expectNamedUniquely(QWidget *window) {
     QStringList names;
     controlNames(QAccessible::queryAccessibleInterface(window), names);
     EXPECT_FALSE(names.isEmpty());
@@ -49,19 +47,21 @@ class Accessibility : public ScreenFixture {};
 
 } // namespace
 
-TEST_F(Accessibility, ReviewAndOutcome_EveryControlNamedOnce_RowsReadAsEntryNames)
-{
+TEST_F(Accessibility, ReviewAndOutcome_EveryControlNamedOnce_RowsReadAsEntryNames) {
     choose(t.app("Applications/Foo.app", "com.vendor.foo", "Foo"));
     t.file("Users/me/Library/Preferences/com.vendor.foo.plist");
     open(screens::kRemainder);
     ASSERT_TRUE(waitUntil([this] { return !child<QProgressBar>("progress")->isVisible(); }));
     expectNamedUniquely(&window);
 
-    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(child<QWidget>("tableviewR"));
+    QAccessibleInterface *table =
+        QAccessible::queryAccessibleInterface(child<QWidget>("tableviewR"));
     ASSERT_TRUE(table && table->tableInterface());
     EXPECT_EQ(table->text(QAccessible::Name), QStringLiteral("Leftovers"));
-    EXPECT_EQ(table->tableInterface()->cellAt(1, 0)->text(QAccessible::Name), QStringLiteral("Foo.app"));
-    EXPECT_EQ(table->tableInterface()->cellAt(3, 0)->text(QAccessible::Name), QStringLiteral("com.vendor.foo.plist"));
+    EXPECT_EQ(table->tableInterface()->cellAt(1, 0)->text(QAccessible::Name),
+              QStringLiteral("Foo.app"));
+    EXPECT_EQ(table->tableInterface()->cellAt(3, 0)->text(QAccessible::Name),
+              QStringLiteral("com.vendor.foo.plist"));
     EXPECT_TRUE(table->tableInterface()->cellAt(3, 0)->state().checkable);
 
     // The outcome, and its rating popover (a window of its own).

@@ -20,23 +20,20 @@ namespace {
 
 class OutcomeScreen : public ScreenFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ScreenFixture::SetUp();
         auto item = std::make_shared<ApplicationItem>();
         item->setLabel(QStringLiteral("Foo"));
         app->state().setItem(item);
     }
     // One completed removal: the counters as given, then the outcome screen appears.
-    RemoveViewController *outcome(int removalsBefore, int launches, int rated = 0)
-    {
+    RemoveViewController *outcome(int removalsBefore, int launches, int rated = 0) {
         settings.store().setInteger(screens::kRemoveAppCount, removalsBefore);
         settings.store().setInteger(screens::kAppLaunchCount, launches);
         settings.store().setInteger(screens::kAppIsRate, rated);
         return static_cast<RemoveViewController *>(open(screens::kRemove));
     }
-    template <typename T> T *popoverContent(RemoveViewController *s) const
-    {
+    template <typename T> T *popoverContent(RemoveViewController *s) const {
         return s->popover() && s->popover()->isVisible() ? s->popover()->findChild<T *>() : nullptr;
     }
     int setting(const QString &key) { return settings.store().integerForKey(key); }
@@ -44,13 +41,13 @@ protected:
 
 } // namespace
 
-TEST_F(OutcomeScreen, TenthRemoval_RateAppPopoverWithCount_EleventhNothing)
-{
+TEST_F(OutcomeScreen, TenthRemoval_RateAppPopoverWithCount_EleventhNothing) {
     auto *s = outcome(9, 3);
     EXPECT_EQ(setting(screens::kRemoveAppCount), 10);
     auto *rate = popoverContent<RateAppViewController>(s);
     ASSERT_TRUE(rate);
-    EXPECT_EQ(rate->findChild<QLabel *>("label")->text(), QStringLiteral("You are removed 10 apps.You enjoyed this app?"));
+    EXPECT_EQ(rate->findChild<QLabel *>("label")->text(),
+              QStringLiteral("You are removed 10 apps.You enjoyed this app?"));
     EXPECT_EQ(child<QLabel>("name")->text(), QStringLiteral("Foo"));
 
     s = outcome(10, 3);
@@ -59,8 +56,7 @@ TEST_F(OutcomeScreen, TenthRemoval_RateAppPopoverWithCount_EleventhNothing)
     EXPECT_FALSE(sheetContent<ReateAppCount>());
 }
 
-TEST_F(OutcomeScreen, EntryLeftBehind_OnlyCantRemove_RatingWaitsForTwentieth)
-{
+TEST_F(OutcomeScreen, EntryLeftBehind_OnlyCantRemove_RatingWaitsForTwentieth) {
     const fs::path left = t.file("Users/me/Library/Logs/stuck.log");
     app->state().setRemainder_urls({FileEntry::file(left), FileEntry::file(t / "Users/me/gone")});
     auto *s = outcome(9, 10);
@@ -73,8 +69,7 @@ TEST_F(OutcomeScreen, EntryLeftBehind_OnlyCantRemove_RatingWaitsForTwentieth)
     EXPECT_TRUE(popoverContent<RateAppViewController>(s));
 }
 
-TEST_F(OutcomeScreen, LaunchCountMultipleOfTen_SheetUnlessTenthRemoval)
-{
+TEST_F(OutcomeScreen, LaunchCountMultipleOfTen_SheetUnlessTenthRemoval) {
     outcome(4, 20);
     auto *sheet = sheetContent<ReateAppCount>();
     ASSERT_TRUE(sheet);
@@ -87,8 +82,7 @@ TEST_F(OutcomeScreen, LaunchCountMultipleOfTen_SheetUnlessTenthRemoval)
     EXPECT_FALSE(sheetContent<ReateAppCount>());
 }
 
-TEST_F(OutcomeScreen, RatedOrNeverCountedLaunches_NoPrompt_CounterStillGrows)
-{
+TEST_F(OutcomeScreen, RatedOrNeverCountedLaunches_NoPrompt_CounterStillGrows) {
     auto *s = outcome(9, 20, 1);
     EXPECT_EQ(setting(screens::kRemoveAppCount), 10);
     EXPECT_FALSE(s->popover());
@@ -98,8 +92,7 @@ TEST_F(OutcomeScreen, RatedOrNeverCountedLaunches_NoPrompt_CounterStillGrows)
     EXPECT_FALSE(sheetContent<ReateAppCount>());
 }
 
-TEST_F(OutcomeScreen, StoreButtons_OpenTheWebPageAndSilence_LaterOnlyCloses)
-{
+TEST_F(OutcomeScreen, StoreButtons_OpenTheWebPageAndSilence_LaterOnlyCloses) {
     auto *s = outcome(9, 3);
     auto *rate = popoverContent<RateAppViewController>(s);
     ASSERT_TRUE(rate);
@@ -127,12 +120,12 @@ TEST_F(OutcomeScreen, StoreButtons_OpenTheWebPageAndSilence_LaterOnlyCloses)
     EXPECT_TRUE(sheet->isVisible()); // the sheet stays
 }
 
-TEST_F(OutcomeScreen, NothingFreedAndBackButtons)
-{
+TEST_F(OutcomeScreen, NothingFreedAndBackButtons) {
     app->state().setCommon_remove_size(0);
     auto *s = outcome(0, 1);
     EXPECT_EQ(child<QLabel>("size")->text(), QStringLiteral("Zero KB"));
     s->back_applications();
     s->back_home();
-    EXPECT_EQ(posted, (std::vector<QString>{screens::kApplicationsViewController, screens::kHomeViewController}));
+    EXPECT_EQ(posted, (std::vector<QString>{screens::kApplicationsViewController,
+                                            screens::kHomeViewController}));
 }

@@ -15,9 +15,9 @@
 
 #include <atomic>
 #include <csignal>
-#include <thread>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <thread>
 
 extern char **environ;
 
@@ -29,34 +29,34 @@ namespace {
 
 class ReviewScreen : public ScreenFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ScreenFixture::SetUp();
         bundle = t.app("Applications/Foo.app", "com.vendor.foo", "Foo", "Foo");
         prefs = t.file("Users/me/Library/Preferences/com.vendor.foo.plist", std::string(1000, 'p'));
         caches = t.file("Users/me/Library/Caches/com.vendor.foo/cache.db", std::string(500, 'c'));
-        cookies = t.file("Users/me/Library/Cookies/com.vendor.foo.binarycookies", std::string(20, 'k'));
+        cookies =
+            t.file("Users/me/Library/Cookies/com.vendor.foo.binarycookies", std::string(20, 'k'));
         t.file("Users/me/Library/Preferences/com.other.bar.plist");
         choose(bundle);
     }
 
     // Opens the review and waits until the results are shown.
-    RemainderViewController *review()
-    {
+    RemainderViewController *review() {
         auto *r = static_cast<RemainderViewController *>(open(screens::kRemainder));
         EXPECT_TRUE(waitUntil([this] { return !child<QProgressBar>("progress")->isVisible(); }));
         table = child<QTableView>("tableviewR");
         return r;
     }
-    QStringList firstColumn() const
-    {
+    QStringList firstColumn() const {
         QStringList texts;
         for (int row = 0; row < table->model()->rowCount(); ++row)
             texts << table->model()->index(row, 0).data().toString();
         return texts;
     }
     int rowOf(const QString &text) const { return int(firstColumn().indexOf(text)); }
-    bool checked(int row) const { return table->model()->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked; }
+    bool checked(int row) const {
+        return table->model()->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
+    }
     QPushButton *removeButton() const { return child<QPushButton>("switch_remove"); }
     QString total() const { return child<QLabel>("totalLabel")->text(); }
 
@@ -66,16 +66,16 @@ protected:
 
 } // namespace
 
-TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection)
-{
+TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection) {
     auto *review = static_cast<RemainderViewController *>(open(screens::kRemainder));
     EXPECT_FALSE(removeButton()->isEnabled()); // until the results are taken over
     EXPECT_EQ(app->state().common_remove_size(), 0u);
     ASSERT_TRUE(waitUntil([review] { return review->searchFinished(); }));
     review = this->review();
 
-    EXPECT_EQ(firstColumn(), (QStringList{"Executables", "Foo.app", "Preferences", "com.vendor.foo.plist",
-                                          "Support files", "com.vendor.foo", "Cookie files"}));
+    EXPECT_EQ(firstColumn(),
+              (QStringList{"Executables", "Foo.app", "Preferences", "com.vendor.foo.plist",
+                           "Support files", "com.vendor.foo", "Cookie files"}));
     for (int row : {1, 3, 5, 6})
         EXPECT_TRUE(checked(row)) << row;
     EXPECT_EQ(table->rowHeight(0), 20);
@@ -88,7 +88,8 @@ TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection)
     EXPECT_EQ(total(), QStringLiteral("Selected: %1").arg(platform::formatByteCount(all)));
 
     // The reveal button of the cookies row shows that entry.
-    const QRect reveal = RemainderRowDelegate::revealRect(table->visualRect(table->model()->index(rowOf("Cookie files"), 3)));
+    const QRect reveal = RemainderRowDelegate::revealRect(
+        table->visualRect(table->model()->index(rowOf("Cookie files"), 3)));
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, reveal.center());
     ASSERT_EQ(workspace.revealed.size(), 1u);
     EXPECT_EQ(workspace.revealed[0], std::vector<fs::path>{cookies});
@@ -117,12 +118,12 @@ TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection)
     EXPECT_EQ(child<QLabel>("size")->text(), platform::formatByteCount(all - 500));
 }
 
-TEST_F(ReviewScreen, Selection_ClickAndSpaceToggle_TotalAndRemoveFollow)
-{
+TEST_F(ReviewScreen, Selection_ClickAndSpaceToggle_TotalAndRemoveFollow) {
     review();
     const std::uint64_t all = app->state().common_remove_size();
     const int prefsRow = rowOf("com.vendor.foo.plist");
-    const QRect box = RemainderRowDelegate::checkRect(table->visualRect(table->model()->index(prefsRow, 0)));
+    const QRect box =
+        RemainderRowDelegate::checkRect(table->visualRect(table->model()->index(prefsRow, 0)));
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, box.center());
     EXPECT_FALSE(checked(prefsRow));
     EXPECT_EQ(app->state().common_remove_size(), all - 1000);
@@ -142,18 +143,17 @@ TEST_F(ReviewScreen, Selection_ClickAndSpaceToggle_TotalAndRemoveFollow)
     EXPECT_EQ(app->state().common_remove_size(), platform::itemSize(bundle));
 }
 
-TEST_F(ReviewScreen, Back_FollowsSheet)
-{
+TEST_F(ReviewScreen, Back_FollowsSheet) {
     auto *review = this->review();
     for (int sheet : {1, 0, 2}) {
         settings.store().setInteger(screens::kSheet, sheet);
         review->back();
     }
-    EXPECT_EQ(posted, (std::vector<QString>{screens::kApplicationsViewController, screens::kHomeViewController}));
+    EXPECT_EQ(posted, (std::vector<QString>{screens::kApplicationsViewController,
+                                            screens::kHomeViewController}));
 }
 
-TEST_F(ReviewScreen, RunningApplication_RefusedWithNoticeAndNothingDeleted)
-{
+TEST_F(ReviewScreen, RunningApplication_RefusedWithNoticeAndNothingDeleted) {
     const fs::path exe = bundle / "Contents/MacOS/Foo";
     fs::create_directories(exe.parent_path());
     fs::copy_file("/bin/sleep", exe);
@@ -166,12 +166,14 @@ TEST_F(ReviewScreen, RunningApplication_RefusedWithNoticeAndNothingDeleted)
 
     review();
     QTest::mouseClick(removeButton(), Qt::LeftButton);
-    const bool shown = waitUntil([this] { return sheetContent<LaunchedViewController>() != nullptr; });
+    const bool shown =
+        waitUntil([this] { return sheetContent<LaunchedViewController>() != nullptr; });
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
 
     ASSERT_TRUE(shown);
-    EXPECT_EQ(sheetContent<LaunchedViewController>()->findChild<QLabel *>("label")->text(), QStringLiteral("Foo"));
+    EXPECT_EQ(sheetContent<LaunchedViewController>()->findChild<QLabel *>("label")->text(),
+              QStringLiteral("Foo"));
     EXPECT_TRUE(posted.empty());
     for (const fs::path &p : {bundle, prefs, caches, cookies})
         EXPECT_TRUE(platform::itemExists(p)) << p;
@@ -180,8 +182,7 @@ TEST_F(ReviewScreen, RunningApplication_RefusedWithNoticeAndNothingDeleted)
     EXPECT_TRUE(removeButton()->isEnabled());
 }
 
-TEST_F(ReviewScreen, UndeletableEntries_ReportedAndTakenOffTheFreedSize)
-{
+TEST_F(ReviewScreen, UndeletableEntries_ReportedAndTakenOffTheFreedSize) {
     review();
     const std::uint64_t appSize = platform::itemSize(bundle);
     // The home grant is lost before the removal: the emulated sandbox refuses the
@@ -192,8 +193,8 @@ TEST_F(ReviewScreen, UndeletableEntries_ReportedAndTakenOffTheFreedSize)
     QTest::mouseClick(removeButton(), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([this] { return !posted.empty(); }));
     EXPECT_FALSE(platform::itemExists(bundle));
-    const std::vector<FileEntry> expected{FileEntry::file(prefs), FileEntry::file(caches.parent_path()),
-                                          FileEntry::file(cookies)};
+    const std::vector<FileEntry> expected{
+        FileEntry::file(prefs), FileEntry::file(caches.parent_path()), FileEntry::file(cookies)};
     EXPECT_EQ(app->state().remainder_urls(), expected);
     EXPECT_EQ(app->state().common_remove_size(), appSize);
 
@@ -208,8 +209,7 @@ TEST_F(ReviewScreen, UndeletableEntries_ReportedAndTakenOffTheFreedSize)
     EXPECT_EQ(workspace.revealed[0], (std::vector<fs::path>{prefs, caches.parent_path(), cookies}));
 }
 
-TEST_F(ReviewScreen, UnreadableFolders_NoticeNamesThem)
-{
+TEST_F(ReviewScreen, UnreadableFolders_NoticeNamesThem) {
     auto *review = this->review();
     auto *notice = child<QLabel>("unreadableNotice");
     EXPECT_FALSE(notice->isVisible());
@@ -220,8 +220,7 @@ TEST_F(ReviewScreen, UnreadableFolders_NoticeNamesThem)
     EXPECT_FALSE(notice->isVisible());
 }
 
-TEST_F(ReviewScreen, RemovalInProgress_ButtonsDisabledProgressShown_WindowResponds)
-{
+TEST_F(ReviewScreen, RemovalInProgress_ButtonsDisabledProgressShown_WindowResponds) {
     // A deletion that waits for the test: the screen must stay responsive meanwhile.
     std::atomic<bool> release{false};
     std::atomic<int> deleted{0};
@@ -260,8 +259,7 @@ TEST_F(ReviewScreen, RemovalInProgress_ButtonsDisabledProgressShown_WindowRespon
     EXPECT_FALSE(platform::itemExists(bundle));
 }
 
-TEST_F(ReviewScreen, NoItem_EmptyReviewNothingToRemove)
-{
+TEST_F(ReviewScreen, NoItem_EmptyReviewNothingToRemove) {
     app->state().setItem(nullptr);
     review();
     EXPECT_EQ(table->model()->rowCount(), 0);

@@ -25,13 +25,11 @@ namespace zembra::test {
 
 class RecordingWorkspace : public platform::Workspace {
 public:
-    bool activateFileViewerSelectingURLs(const std::vector<std::filesystem::path> &paths) override
-    {
+    bool activateFileViewerSelectingURLs(const std::vector<std::filesystem::path> &paths) override {
         revealed.push_back(paths);
         return true;
     }
-    bool openURL(const QUrl &url) override
-    {
+    bool openURL(const QUrl &url) override {
         opened.push_back(url);
         return true;
     }
@@ -40,8 +38,7 @@ public:
 };
 
 // Runs the event loop until `done` holds or `ms` passed; true when it held.
-template <typename Pred> bool waitUntil(Pred done, int ms = 10000)
-{
+template <typename Pred> bool waitUntil(Pred done, int ms = 10000) {
     QElapsedTimer timer;
     timer.start();
     while (!done()) {
@@ -54,8 +51,7 @@ template <typename Pred> bool waitUntil(Pred done, int ms = 10000)
 
 class ScreenFixture : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         platform::FolderAccess::reset();
         settings.grantTree(t, "Users/me", false);
         // The applications list starts access on the Applications grant before a review.
@@ -65,14 +61,15 @@ protected:
         services.playCompletionSound = [this] { ++sounds; };
         registerLeftoverScreens(app->storyboard(), *app, services);
         platform::Workspace::setShared(&workspace);
-        for (const QString &name : {screens::kHomeViewController, screens::kApplicationsViewController,
-                                    screens::kRemoveViewController})
-            NotificationCenter::defaultCenter().addObserver(&observer, name, [this, name] { posted.push_back(name); });
+        for (const QString &name :
+             {screens::kHomeViewController, screens::kApplicationsViewController,
+              screens::kRemoveViewController})
+            NotificationCenter::defaultCenter().addObserver(
+                &observer, name, [this, name] { posted.push_back(name); });
         window.resize(600, 420);
         window.show();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         delete screen;
         QThreadPool::globalInstance()->waitForDone(); // no search outlives the settings
         NotificationCenter::defaultCenter().removeObservers(&observer);
@@ -81,25 +78,24 @@ protected:
     }
 
     // Makes the record of a bundle of the tree the shared item, as the list does.
-    std::shared_ptr<ApplicationItem> choose(const std::filesystem::path &bundle)
-    {
+    std::shared_ptr<ApplicationItem> choose(const std::filesystem::path &bundle) {
         auto item = Application(settings.store()).application(bundle);
         app->state().setItem(item);
         return item;
     }
     // Shows the screen `identifier` in the window, replacing the one shown.
-    QWidget *open(const QString &identifier)
-    {
+    QWidget *open(const QString &identifier) {
         delete screen;
         screen = app->storyboard().instantiate(identifier, &window);
         screen->resize(window.size());
         screen->show();
         return screen;
     }
-    template <typename T> T *child(const char *name) const { return screen->findChild<T *>(QString::fromLatin1(name)); }
+    template <typename T> T *child(const char *name) const {
+        return screen->findChild<T *>(QString::fromLatin1(name));
+    }
     // The sheet (window-modal dialog) that holds a `T`, if one is open.
-    template <typename T> T *sheetContent() const
-    {
+    template <typename T> T *sheetContent() const {
         for (QDialog *d : window.findChildren<QDialog *>())
             if (d->isVisible())
                 if (T *content = d->findChild<T *>())

@@ -6,8 +6,7 @@
 
 #include <string_view>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     for (int i = 1; i < argc; ++i)
         if (std::string_view(argv[i]).starts_with("--gtest_list_tests")) {
             ::testing::InitGoogleTest(&argc, argv);
