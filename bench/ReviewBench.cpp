@@ -29,6 +29,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 using namespace zembra;
 namespace fs = std::filesystem;
@@ -135,7 +136,9 @@ int main(int argc, char **argv) {
 
     const long rssBefore = statusKb("VmRSS:");
     RemainderViewController *review = s.review(bundle);
-    waitUntil([review] { return review->searchFinished(); });
+    // Wait without running the event loop, so the poll cannot take the results over first.
+    while (!review->searchFinished())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     auto *table = review->findChild<QTableView *>(QStringLiteral("tableviewR"));
     QElapsedTimer t;
     t.start();
