@@ -2,6 +2,7 @@
 #include "catalogue/screens/CatalogueScreens.h"
 #include "grants/GrantOverrides.h"
 #include "grants/screens/GrantScreens.h"
+#include "leftovers/screens/LeftoverScreens.h"
 #include "platform/SettingsStore.h"
 #include "preferences/PreferenceKeys.h"
 #include "shell/AppDelegate.h"
@@ -39,6 +40,7 @@ int main(int argc, char **argv)
     registerShellScreens(delegate.storyboard(), delegate);
     registerGrantScreens(delegate.storyboard(), delegate);
     registerCatalogueScreens(delegate.storyboard(), delegate);
+    registerLeftoverScreens(delegate.storyboard(), delegate);
 
     WindowController window(delegate);
     window.show();

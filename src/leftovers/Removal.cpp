@@ -56,15 +56,17 @@ RemovalOutcome removeSelection(const ItemRecord &item, const std::vector<FileEnt
     bool errorSet = false;
     for (size_t i = 0; i < prepare.size(); ++i) {
         const FileEntry &entry = prepare[i];
-        if (!entry.isFileURL())
-            continue;
-        if (!remove(entry.path()))
-            errorSet = true;
-        if (errorSet && exists(entry.path())) {
-            outcome.remainder_urls.push_back(entry);
-            const std::uint64_t size = i < clean_size.size() ? clean_size[i].byteCount() : 0;
-            outcome.common_remove_size -= std::min(size, outcome.common_remove_size);
+        if (entry.isFileURL()) {
+            if (!remove(entry.path()))
+                errorSet = true;
+            if (errorSet && exists(entry.path())) {
+                outcome.remainder_urls.push_back(entry);
+                const std::uint64_t size = i < clean_size.size() ? clean_size[i].byteCount() : 0;
+                outcome.common_remove_size -= std::min(size, outcome.common_remove_size);
+            }
         }
+        if (services.progress)
+            services.progress(i + 1, prepare.size());
     }
     if (services.playCompletionSound)
         services.playCompletionSound();

@@ -32,6 +32,9 @@ struct RemovalServices {
     std::function<void()> playCompletionSound = playCompletionSoundFile;
     // Called before the first deletion; default: the watcher's removal mark.
     std::function<void(const ItemRecord &)> markRemoval = markRemovalInSettingsFolder;
+    // Called after each position of the list with how many are done and how many there
+    // are (a progress bar); from the thread that runs the removal. Optional.
+    std::function<void(size_t done, size_t total)> progress;
 };
 
 // The running check: a running process whose bundle identifier contains the item's

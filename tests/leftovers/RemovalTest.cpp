@@ -88,9 +88,16 @@ TEST_F(Removal, FolderThenFileInside_FileNotReported_BothFreed)
 {
     const auto logs = t.dir("granted/Logs/Editor");
     const auto log = t.file("granted/Logs/Editor/Editor.log");
+    // Progress comes after each position, in list order, the entry already handled.
+    std::vector<std::pair<size_t, bool>> progress;
+    services.progress = [&](size_t done, size_t total) {
+        EXPECT_EQ(total, 3u);
+        progress.emplace_back(done, platform::itemExists(log));
+    };
     const auto outcome = remove({marker(kLogs), FileEntry::file(logs), FileEntry::file(log)}, {0, 50, 50});
     EXPECT_TRUE(outcome.remainder_urls.empty());
     EXPECT_EQ(outcome.common_remove_size, 100u);
+    EXPECT_EQ(progress, (std::vector<std::pair<size_t, bool>>{{1, true}, {2, false}, {3, false}}));
 }
 
 TEST_F(Removal, FailureThenSuccesses_OnlyWhatRemainsIsReported)

@@ -1,0 +1,23 @@
+#include "leftovers/screens/LaunchedViewController.h"
+
+#include "ui_LaunchedViewController.h"
+
+#include "periphery/ImageRefIcon.h"
+#include "shell/AppDelegate.h"
+
+namespace zembra {
+
+LaunchedViewController::LaunchedViewController(AppDelegate &app, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::LaunchedViewController>()) {
+    ui->setupUi(this);
+    if (const auto item = app.state().item()) {
+        const QIcon icon = iconOf(item->icon());
+        if (!icon.isNull())
+            ui->image->setPixmap(icon.pixmap(64, 64));
+        ui->label->setText(item->label().value_or(QString()));
+    }
+}
+
+LaunchedViewController::~LaunchedViewController() = default;
+
+} // namespace zembra

@@ -1,0 +1,33 @@
+#include "leftovers/screens/LeftoverScreens.h"
+
+#include "leftovers/screens/CantRemoveViewController.h"
+#include "leftovers/screens/LaunchedViewController.h"
+#include "leftovers/screens/RemainderViewController.h"
+#include "leftovers/screens/RemoveViewController.h"
+#include "periphery/RateAppViewController.h"
+#include "periphery/ReateAppCount.h"
+#include "shell/AppDelegate.h"
+#include "shell/ScreenNames.h"
+#include "shell/ScreenRegistry.h"
+
+namespace zembra {
+
+void registerLeftoverScreens(ScreenRegistry &registry, AppDelegate &app,
+                             leftovers::RemovalServices removal) {
+    AppDelegate *a = &app;
+    registry.add(screens::kRemainder, [a, removal](QWidget *parent) {
+        return new RemainderViewController(*a, removal, parent);
+    });
+    registry.add(screens::kRemove,
+                 [a](QWidget *parent) { return new RemoveViewController(*a, parent); });
+    registry.add(screens::kLaunched,
+                 [a](QWidget *parent) { return new LaunchedViewController(*a, parent); });
+    registry.add(screens::kCantRemove,
+                 [a](QWidget *parent) { return new CantRemoveViewController(*a, parent); });
+    registry.add(screens::kRateApp,
+                 [a](QWidget *parent) { return new RateAppViewController(*a, parent); });
+    registry.add(screens::kRateAppCount,
+                 [a](QWidget *parent) { return new ReateAppCount(*a, parent); });
+}
+
+} // namespace zembra

@@ -1,0 +1,203 @@
+#include "leftovers/screens/LeftoverTableModel.h"
+
+#include "leftovers/LeftoverKeys.h"
+#include "periphery/ApplicationImages.h"
+#include "platform/ByteCountFormatter.h"
+#include "platform/FileSystem.h"
+#include "platform/Workspace.h"
+
+namespace zembra {
+
+using leftovers::EntryIcon;
+
+namespace {
+
+bool isMarkerWord(const QString &word) {
+    using namespace leftovers;
+    for (const QString *m : {&kExecutables, &kPreferences, &kSupportfiles, &kLauchAgents, &kLogs,
+                             &kPlugins, &kDesktop, &kOther})
+        if (word == *m)
+            return true;
+    return false;
+}
+
+} // namespace
+
+ReviewContents makeReviewContents(std::vector<FileEntry> files, std::vector<SizeEntry> sizes) {
+    ReviewContents c;
+    c.rows.reserve(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        const FileEntry &e = files[i];
+        ReviewRow row;
+        if (!e.isFileURL()) {
+            // Only the eight marker words make group rows; any other word (there is
+            // none in a search result) shows as an empty row.
+            row.group = isMarkerWord(e.absoluteString());
+            row.text = row.group ? leftovers::groupTitle(e.absoluteString()) : QString();
+        } else {
+            const leftovers::EntryLook look =
+                leftovers::entryLook(e.path(), platform::isRealDirectory(e.path()));
+            row.text = look.name;
+            row.icon = look.icon;
+            row.folder = platform::displayPath(e.path().parent_path());
+            row.sizeText = platform::formatByteCount(i < sizes.size() ? sizes[i].byteCount() : 0);
+        }
+        c.rows.push_back(std::move(row));
+    }
+    c.files = std::move(files);
+    c.sizes = std::move(sizes);
+    return c;
+}
+
+LeftoverTableModel::LeftoverTableModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+void LeftoverTableModel::setContents(ReviewContents contents) {
+    beginResetModel();
+    m_rows = std::move(contents.rows);
+    m_selection = leftovers::Selection(std::move(contents.files), std::move(contents.sizes));
+    m_kindIcons.clear();
+    m_ownIcons.clear();
+
+    platform::Workspace &ws = platform::Workspace::shared();
+    const auto &files = m_selection.files();
+    m_kindIcons.insert(int(EntryIcon::Folder),
+                       ws.iconForFileType(QStringLiteral("inode/directory")));
+    m_kindIcons.insert(int(EntryIcon::Document),
+                       ws.iconForFileType(QStringLiteral("application/octet-stream")));
+    m_kindIcons.insert(int(EntryIcon::ItemBundle), files.size() > 1 && files[1].isFileURL()
+                                                       ? ws.iconForFile(files[1].path())
+                                                       : QIcon());
+    m_kindIcons.insert(int(EntryIcon::Preferences),
+                       applicationImage(QStringLiteral("preferences")));
+    m_kindIcons.insert(int(EntryIcon::WebLocation), ws.iconForFileType(QStringLiteral("webloc")));
+    m_kindIcons.insert(int(EntryIcon::CrashReport), ws.iconForFileType(QStringLiteral("crash")));
+    m_kindIcons.insert(int(EntryIcon::LaunchAgent),
+                       applicationImage(QStringLiteral("launch_agent")));
+    m_kindIcons.insert(int(EntryIcon::BundleType), ws.iconForFileType(QStringLiteral("bundle")));
+    m_kindIcons.insert(int(EntryIcon::Help), ws.iconForFileType(QStringLiteral("help")));
+    m_kindIcons.insert(int(EntryIcon::Workflow), ws.iconForFileType(QStringLiteral("workflow")));
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        if (!m_rows[i].group && m_rows[i].icon == EntryIcon::OwnIcon && i < files.size())
+            m_ownIcons.insert(int(i), ws.iconForFile(files[i].path()));
+    endResetModel();
+}
+
+bool LeftoverTableModel::isGroupRow(int row) const {
+    return row >= 0 && size_t(row) < m_rows.size() && m_rows[row].group;
+}
+
+std::filesystem::path LeftoverTableModel::entryPath(int row) const {
+    return m_selection.isFileRow(size_t(row)) ? m_selection.files()[size_t(row)].path()
+                                              : std::filesystem::path();
+}
+
+int LeftoverTableModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int LeftoverTableModel::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QIcon LeftoverTableModel::iconFor(int row) const {
+    const EntryIcon kind = m_rows[size_t(row)].icon;
+    if (kind == EntryIcon::OwnIcon)
+        return m_ownIcons.value(row);
+    return m_kindIcons.value(int(kind));
+}
+
+QVariant LeftoverTableModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || size_t(index.row()) >= m_rows.size())
+        return {};
+    const ReviewRow &row = m_rows[size_t(index.row())];
+    if (role == GroupRowRole)
+        return row.group;
+    if (row.group || !m_selection.isFileRow(size_t(index.row())))
+        return (index.column() == NameColumn &&
+                (role == Qt::DisplayRole || role == Qt::AccessibleTextRole))
+                   ? QVariant(row.text)
+                   : QVariant();
+    switch (index.column()) {
+    case NameColumn:
+        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+            return row.text;
+        if (role == Qt::DecorationRole)
+            return iconFor(index.row());
+        if (role == Qt::CheckStateRole)
+            return m_selection.isSelected(size_t(index.row())) ? Qt::Checked : Qt::Unchecked;
+        if (role == Qt::ToolTipRole)
+            return platform::displayPath(m_selection.files()[size_t(index.row())].path());
+        break;
+    case FolderColumn:
+        if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::AccessibleTextRole)
+            return row.folder;
+        break;
+    case SizeColumn:
+        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+            return row.sizeText;
+        if (role == Qt::TextAlignmentRole)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        break;
+    case RevealColumn:
+        if (role == Qt::DecorationRole)
+            return applicationImage(QStringLiteral("reveal"));
+        if (role == Qt::ToolTipRole || role == Qt::AccessibleTextRole)
+            return tr("Show %1 in the file manager").arg(row.text);
+        break;
+    default:
+        break;
+    }
+    return {};
+}
+
+bool LeftoverTableModel::setData(const QModelIndex &index, const QVariant &value, int role) {
+    if (role != Qt::CheckStateRole || index.column() != NameColumn ||
+        !m_selection.isFileRow(size_t(index.row())))
+        return false;
+    // One change can tick or untick other rows too (a kept entry keeps the folders that
+    // hold it), so every row is compared before and after.
+    std::vector<bool> before(m_rows.size());
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        before[i] = m_selection.isSelected(i);
+    m_selection.setSelected(size_t(index.row()), value.value<Qt::CheckState>() == Qt::Checked);
+    int first = -1, last = -1;
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        if (before[i] != m_selection.isSelected(i)) {
+            if (first < 0)
+                first = int(i);
+            last = int(i);
+        }
+    if (first >= 0)
+        emit dataChanged(this->index(first, NameColumn), this->index(last, NameColumn),
+                         {Qt::CheckStateRole});
+    emit selectionChanged();
+    return true;
+}
+
+Qt::ItemFlags LeftoverTableModel::flags(const QModelIndex &index) const {
+    if (!index.isValid() || isGroupRow(index.row()))
+        return Qt::ItemIsEnabled;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() == NameColumn && m_selection.isFileRow(size_t(index.row())))
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+QVariant LeftoverTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case NameColumn:
+        return tr("Name");
+    case FolderColumn:
+        return tr("Folder");
+    case SizeColumn:
+        return tr("Size");
+    case RevealColumn:
+        return tr("Show");
+    default:
+        return {};
+    }
+}
+
+} // namespace zembra

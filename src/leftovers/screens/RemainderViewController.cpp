@@ -1,0 +1,234 @@
+#include "leftovers/screens/RemainderViewController.h"
+
+#include "ui_RemainderViewController.h"
+
+#include "leftovers/LeftoverSearch.h"
+#include "leftovers/screens/LeftoverTableModel.h"
+#include "leftovers/screens/RemovalRunner.h"
+#include "periphery/RemainderRowDelegate.h"
+#include "periphery/RemainderScroller.h"
+#include "platform/ByteCountFormatter.h"
+#include "platform/FileSystem.h"
+#include "platform/SettingsStore.h"
+#include "platform/Workspace.h"
+#include "shell/AppDelegate.h"
+#include "shell/NotificationCenter.h"
+#include "shell/Presentation.h"
+#include "shell/ScreenNames.h"
+
+#include <QHeaderView>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <atomic>
+
+namespace zembra {
+
+namespace {
+constexpr int kPollMilliseconds = 300;
+constexpr int kGroupRowHeight = 20;
+constexpr int kFileRowHeight = 40;
+} // namespace
+
+struct RemainderViewController::SearchJob {
+    ApplicationItem record; // a fresh copy of the shared item, searched by this visit only
+    ReviewContents contents;
+    std::vector<std::filesystem::path> unreadable;
+    std::atomic<bool> done{false};
+};
+
+namespace {
+
+// The search of one visit, on a worker: the record's lists, then the rows the table shows.
+void runReviewSearch(const std::shared_ptr<RemainderViewController::SearchJob> &job,
+                     platform::SettingsStore &settings);
+
+} // namespace
+
+RemainderViewController::RemainderViewController(AppDelegate &app,
+                                                 leftovers::RemovalServices removal,
+                                                 QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::RemainderViewController>()), m_app(app),
+      m_item(app.state().item()), m_timer(new QTimer(this)), m_model(new LeftoverTableModel(this)),
+      m_removal(new RemovalRunner(std::move(removal), this)) {
+    ui->setupUi(this);
+    ui->titleLabel->setText(m_item && m_item->label() ? *m_item->label() : tr("Leftovers"));
+
+    QTableView *table = ui->tableviewR;
+    table->setModel(m_model);
+    auto *delegate = new RemainderRowDelegate(table);
+    table->setItemDelegate(delegate);
+    table->setVerticalScrollBar(new RemainderScroller(table));
+    table->setMouseTracking(true);
+    QPalette pal = table->palette();
+    pal.setColor(QPalette::Base, Qt::transparent);
+    table->setPalette(pal);
+    table->viewport()->setAutoFillBackground(false);
+    QHeaderView *rows = table->verticalHeader();
+    rows->setMinimumSectionSize(kGroupRowHeight);
+    rows->setDefaultSectionSize(kFileRowHeight);
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    QHeaderView *columns = table->horizontalHeader();
+    columns->setMinimumSectionSize(20);
+    columns->setSectionResizeMode(QHeaderView::Fixed);
+    columns->setSectionResizeMode(LeftoverTableModel::FolderColumn, QHeaderView::Stretch);
+    columns->resizeSection(LeftoverTableModel::NameColumn, 250);
+    columns->resizeSection(LeftoverTableModel::SizeColumn, 80);
+    columns->resizeSection(LeftoverTableModel::RevealColumn, 40);
+
+    connect(delegate, &RemainderRowDelegate::revealRequested, this,
+            [this](const QModelIndex &index) { show_in_finder(index.row()); });
+    connect(table, &QTableView::activated, this,
+            [this](const QModelIndex &index) { show_in_finder(index.row()); });
+    connect(m_model, &LeftoverTableModel::selectionChanged, this,
+            &RemainderViewController::updateSelectionControls);
+    connect(ui->backButton, &QPushButton::clicked, this, &RemainderViewController::back);
+    connect(ui->switch_remove, &QPushButton::clicked, this, &RemainderViewController::remove);
+    connect(m_removal, &RemovalRunner::progressed, this, [this](int done, int total) {
+        ui->removalProgress->setMaximum(std::max(total, 1));
+        ui->removalProgress->setValue(done);
+    });
+    connect(m_removal, &RemovalRunner::finished, this, &RemainderViewController::removalFinished);
+
+    // Until the results arrive: an empty table, the busy indicator, Remove disabled.
+    m_app.state().setCommon_remove_size(0);
+    ui->switch_remove->setEnabled(false);
+    ui->totalLabel->clear();
+    startSearch();
+    m_timer->setInterval(kPollMilliseconds);
+    connect(m_timer, &QTimer::timeout, this, &RemainderViewController::remainder_timer_proc);
+    m_timer->start();
+}
+
+RemainderViewController::~RemainderViewController() = default;
+
+namespace {
+
+void runReviewSearch(const std::shared_ptr<RemainderViewController::SearchJob> &job,
+                     platform::SettingsStore &settings) {
+    const leftovers::SearchResult result =
+        leftovers::searchLeftovers(job->record, settings, leftovers::SearchMode::Review);
+    job->unreadable = result.unreadable;
+    job->contents = makeReviewContents(job->record.files(), job->record.sizes());
+    job->done.store(true, std::memory_order_release);
+}
+
+} // namespace
+
+void RemainderViewController::startSearch() {
+    m_job = std::make_shared<SearchJob>();
+    if (!m_item) {
+        // No item (nothing chosen): nothing to search, an empty review.
+        m_job->done.store(true);
+        return;
+    }
+    m_job->record = *m_item;
+    platform::SettingsStore &settings = m_app.app_settings();
+    QThreadPool::globalInstance()->start(
+        [job = m_job, &settings] { runReviewSearch(job, settings); });
+}
+
+bool RemainderViewController::searchFinished() const {
+    return m_job && m_job->done.load(std::memory_order_acquire);
+}
+
+void RemainderViewController::remainder_timer_proc() {
+    if (!m_timer->isActive() || !searchFinished())
+        return;
+    m_timer->stop();
+    ui->progress->hide();
+
+    // The search's results belong to the item: hand them (and the company name it may
+    // have rewritten) back to the shared record.
+    if (m_item) {
+        m_item->setFiles(m_job->record.files());
+        m_item->setSizes(m_job->record.sizes());
+        m_item->setCompany_name(m_job->record.company_name());
+    }
+    m_model->setContents(std::move(m_job->contents));
+    showUnreadableNotice(m_job->unreadable);
+
+    QTableView *table = ui->tableviewR;
+    table->clearSpans();
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        if (m_model->isGroupRow(row)) {
+            table->verticalHeader()->resizeSection(row, kGroupRowHeight);
+            table->setSpan(row, 0, 1, LeftoverTableModel::ColumnCount);
+        }
+    updateSelectionControls();
+}
+
+void RemainderViewController::showUnreadableNotice(
+    const std::vector<std::filesystem::path> &folders) {
+    if (folders.empty()) {
+        ui->unreadableNotice->hide();
+        return;
+    }
+    QStringList names;
+    for (const auto &f : folders)
+        names << platform::displayPath(f);
+    ui->unreadableNotice->setText(
+        tr("These folders could not be read, so leftovers inside them are not listed: %1")
+            .arg(names.join(QStringLiteral(", "))));
+    ui->unreadableNotice->show();
+}
+
+void RemainderViewController::updateSelectionControls() {
+    const leftovers::Selection &selection = m_model->selection();
+    m_app.state().setCommon_remove_size(selection.common_remove_size());
+    ui->totalLabel->setText(
+        tr("Selected: %1").arg(platform::formatByteCount(selection.common_remove_size())));
+    ui->switch_remove->setEnabled(!m_removal->isRunning() && selection.anySelected());
+}
+
+void RemainderViewController::back() {
+    const int sheet = m_app.app_settings().integerForKey(screens::kSheet);
+    if (sheet == 1)
+        NotificationCenter::defaultCenter().post(screens::kApplicationsViewController);
+    else if (sheet == 0)
+        NotificationCenter::defaultCenter().post(screens::kHomeViewController);
+}
+
+void RemainderViewController::show_in_finder(int row) {
+    const std::filesystem::path path = m_model->entryPath(row);
+    if (!path.empty())
+        platform::Workspace::shared().activateFileViewerSelectingURLs({path});
+}
+
+void RemainderViewController::remove() {
+    const leftovers::Selection &selection = m_model->selection();
+    if (!m_item || m_removal->isRunning() || !selection.anySelected())
+        return;
+    setRemoving(true);
+    m_removal->start(*m_item, selection.prepare(), selection.clean_size(),
+                     selection.common_remove_size());
+}
+
+void RemainderViewController::setRemoving(bool removing) {
+    ui->removalProgress->setVisible(removing);
+    ui->tableviewR->setEnabled(!removing);
+    ui->backButton->setEnabled(!removing);
+    if (removing)
+        ui->switch_remove->setEnabled(false);
+    else
+        updateSelectionControls();
+}
+
+void RemainderViewController::removalFinished(const leftovers::RemovalOutcome &outcome) {
+    if (outcome.refusedRunning) {
+        // Nothing was deleted: the review stays, with the notice over it.
+        setRemoving(false);
+        if (m_viewcontrollerL)
+            dismiss(m_viewcontrollerL);
+        if (QWidget *notice = m_app.storyboard().instantiate(screens::kLaunched, this)) {
+            m_viewcontrollerL = notice;
+            presentAsSheet(notice, this);
+        }
+        return;
+    }
+    m_app.state().setRemainder_urls(outcome.remainder_urls);
+    m_app.state().setCommon_remove_size(outcome.common_remove_size);
+    NotificationCenter::defaultCenter().post(screens::kRemoveViewController);
+}
+
+} // namespace zembra

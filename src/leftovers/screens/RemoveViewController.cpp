@@ -1,0 +1,100 @@
+#include "leftovers/screens/RemoveViewController.h"
+
+#include "ui_RemoveViewController.h"
+
+#include "leftovers/screens/OutcomeKeys.h"
+#include "periphery/ImageRefIcon.h"
+#include "periphery/RatingKeys.h"
+#include "platform/ByteCountFormatter.h"
+#include "platform/FileSystem.h"
+#include "platform/SettingsStore.h"
+#include "shell/AppDelegate.h"
+#include "shell/NotificationCenter.h"
+#include "shell/Presentation.h"
+#include "shell/ScreenNames.h"
+
+namespace zembra {
+
+namespace {
+// Where the popovers point, in the view's AppKit coordinates (origin at the bottom left).
+const QRectF kCantRemoveRect(230, 0, 340, 188);
+const QRectF kRateAppRect(230, 46, 311, 140);
+} // namespace
+
+RemoveViewController::RemoveViewController(AppDelegate &app, QWidget *parent)
+    : QWidget(parent), ui(std::make_unique<Ui::RemoveViewController>()), m_app(app) {
+    ui->setupUi(this);
+    ui->size->setText(platform::formatByteCount(app.state().common_remove_size()));
+    if (const auto item = app.state().item()) {
+        ui->name->setText(item->label().value_or(QString()));
+        const QIcon icon = iconOf(item->app_icon());
+        if (!icon.isNull())
+            ui->image->setPixmap(icon.pixmap(128, 128));
+    }
+    connect(ui->back_applications, &QPushButton::clicked, this,
+            &RemoveViewController::back_applications);
+    connect(ui->back_home, &QPushButton::clicked, this, &RemoveViewController::back_home);
+    NotificationCenter::defaultCenter().addObserver(this, screens::kCloseRateApp,
+                                                    [this] { close_rate_app(); });
+}
+
+RemoveViewController::~RemoveViewController() {
+    if (m_popover)
+        m_popover->close();
+}
+
+void RemoveViewController::back_applications() {
+    NotificationCenter::defaultCenter().post(screens::kApplicationsViewController);
+}
+
+void RemoveViewController::back_home() {
+    NotificationCenter::defaultCenter().post(screens::kHomeViewController);
+}
+
+void RemoveViewController::close_rate_app() {
+    if (m_popover)
+        m_popover->close();
+}
+
+void RemoveViewController::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    if (!m_appeared) {
+        m_appeared = true;
+        viewDidAppear();
+    }
+}
+
+void RemoveViewController::viewDidAppear() {
+    platform::SettingsStore &settings = m_app.app_settings();
+    const int removals = settings.integerForKey(screens::kRemoveAppCount) + 1;
+    settings.setInteger(screens::kRemoveAppCount, removals);
+    settings.synchronize();
+    const int rated = settings.integerForKey(screens::kAppIsRate);
+    const int launches = settings.integerForKey(screens::kAppLaunchCount);
+
+    // Only the first entry left behind decides; the popover's button reveals them all.
+    const std::vector<FileEntry> remainder = m_app.state().remainder_urls();
+    if (!remainder.empty() && remainder.front().isFileURL() &&
+        platform::itemExists(remainder.front().path())) {
+        if (m_popover)
+            m_popover->close();
+        if (QWidget *content = m_app.storyboard().instantiate(screens::kCantRemove, nullptr))
+            m_popover = showPopover(content, this, kCantRemoveRect);
+        return;
+    }
+    if (removals % 10 == 0 && rated != 1) {
+        if (m_popover)
+            m_popover->close();
+        if (QWidget *content = m_app.storyboard().instantiate(screens::kRateApp, nullptr))
+            m_popover = showPopover(content, this, kRateAppRect);
+        return;
+    }
+    if (rated == 1)
+        return;
+    // A launch count that was never counted (0) is no tenth launch.
+    if (launches > 0 && launches % 10 == 0)
+        if (QWidget *content = m_app.storyboard().instantiate(screens::kRateAppCount, nullptr))
+            presentAsSheet(content, this);
+}
+
+} // namespace zembra

@@ -1,0 +1,131 @@
+#include "ScreenFixture.h"
+
+#include "leftovers/screens/CantRemoveViewController.h"
+#include "leftovers/screens/OutcomeKeys.h"
+#include "leftovers/screens/RemoveViewController.h"
+#include "periphery/RateAppViewController.h"
+#include "periphery/RatingKeys.h"
+#include "periphery/ReateAppCount.h"
+#include "periphery/StoreLinks.h"
+#include "platform/SettingsStore.h"
+
+#include <QTest>
+#include <QToolButton>
+
+using namespace zembra;
+using namespace zembra::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+class OutcomeScreen : public ScreenFixture {
+protected:
+    void SetUp() override {
+        ScreenFixture::SetUp();
+        auto item = std::make_shared<ApplicationItem>();
+        item->setLabel(QStringLiteral("Foo"));
+        app->state().setItem(item);
+    }
+    // One completed removal: the counters as given, then the outcome screen appears.
+    RemoveViewController *outcome(int removalsBefore, int launches, int rated = 0) {
+        settings.store().setInteger(screens::kRemoveAppCount, removalsBefore);
+        settings.store().setInteger(screens::kAppLaunchCount, launches);
+        settings.store().setInteger(screens::kAppIsRate, rated);
+        return static_cast<RemoveViewController *>(open(screens::kRemove));
+    }
+    template <typename T> T *popoverContent(RemoveViewController *s) const {
+        return s->popover() && s->popover()->isVisible() ? s->popover()->findChild<T *>() : nullptr;
+    }
+    int setting(const QString &key) { return settings.store().integerForKey(key); }
+};
+
+} // namespace
+
+TEST_F(OutcomeScreen, TenthRemoval_RateAppPopoverWithCount_EleventhNothing) {
+    auto *s = outcome(9, 3);
+    EXPECT_EQ(setting(screens::kRemoveAppCount), 10);
+    auto *rate = popoverContent<RateAppViewController>(s);
+    ASSERT_TRUE(rate);
+    EXPECT_EQ(rate->findChild<QLabel *>("label")->text(),
+              QStringLiteral("You are removed 10 apps.You enjoyed this app?"));
+    EXPECT_EQ(child<QLabel>("name")->text(), QStringLiteral("Foo"));
+
+    s = outcome(10, 3);
+    EXPECT_EQ(setting(screens::kRemoveAppCount), 11);
+    EXPECT_FALSE(s->popover());
+    EXPECT_FALSE(sheetContent<ReateAppCount>());
+}
+
+TEST_F(OutcomeScreen, EntryLeftBehind_OnlyCantRemove_RatingWaitsForTwentieth) {
+    const fs::path left = t.file("Users/me/Library/Logs/stuck.log");
+    app->state().setRemainder_urls({FileEntry::file(left), FileEntry::file(t / "Users/me/gone")});
+    auto *s = outcome(9, 10);
+    EXPECT_TRUE(popoverContent<CantRemoveViewController>(s));
+    EXPECT_FALSE(sheetContent<ReateAppCount>());
+
+    // The first entry decides: once it is gone, no popover for what remains.
+    fs::remove(left);
+    s = outcome(19, 3);
+    EXPECT_TRUE(popoverContent<RateAppViewController>(s));
+}
+
+TEST_F(OutcomeScreen, LaunchCountMultipleOfTen_SheetUnlessTenthRemoval) {
+    outcome(4, 20);
+    auto *sheet = sheetContent<ReateAppCount>();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->findChild<QLabel *>("text")->text(),
+              QStringLiteral("You use app 20 times.Do you like Uninstaller zembra?"));
+    sheet->window()->close();
+
+    auto *s = outcome(9, 20);
+    EXPECT_TRUE(popoverContent<RateAppViewController>(s));
+    EXPECT_FALSE(sheetContent<ReateAppCount>());
+}
+
+TEST_F(OutcomeScreen, RatedOrNeverCountedLaunches_NoPrompt_CounterStillGrows) {
+    auto *s = outcome(9, 20, 1);
+    EXPECT_EQ(setting(screens::kRemoveAppCount), 10);
+    EXPECT_FALSE(s->popover());
+    EXPECT_FALSE(sheetContent<ReateAppCount>());
+    // No launch counted at all is not a tenth launch.
+    outcome(0, 0);
+    EXPECT_FALSE(sheetContent<ReateAppCount>());
+}
+
+TEST_F(OutcomeScreen, StoreButtons_OpenTheWebPageAndSilence_LaterOnlyCloses) {
+    auto *s = outcome(9, 3);
+    auto *rate = popoverContent<RateAppViewController>(s);
+    ASSERT_TRUE(rate);
+    QTest::mouseClick(rate->findChild<QPushButton *>("no"), Qt::LeftButton);
+    EXPECT_FALSE(s->popover() && s->popover()->isVisible());
+    EXPECT_EQ(setting(screens::kAppIsRate), 0);
+    EXPECT_TRUE(workspace.opened.empty());
+
+    s = outcome(19, 3);
+    rate = popoverContent<RateAppViewController>(s);
+    ASSERT_TRUE(rate);
+    QTest::mouseClick(rate->findChild<QPushButton *>("Dislike"), Qt::LeftButton);
+    EXPECT_FALSE(s->popover() && s->popover()->isVisible());
+    EXPECT_EQ(setting(screens::kAppIsRate), 1);
+    // No handler for the store's scheme here: the product's web page instead.
+    EXPECT_EQ(workspace.opened, std::vector<QUrl>{kProductWebPage});
+
+    outcome(4, 30);
+    settings.store().setInteger(screens::kAppIsRate, 0);
+    outcome(4, 30);
+    auto *sheet = sheetContent<ReateAppCount>();
+    ASSERT_TRUE(sheet);
+    QTest::mouseClick(sheet->findChild<QPushButton *>("yesApp"), Qt::LeftButton);
+    EXPECT_EQ(setting(screens::kAppIsRate), 1);
+    EXPECT_TRUE(sheet->isVisible()); // the sheet stays
+}
+
+TEST_F(OutcomeScreen, NothingFreedAndBackButtons) {
+    app->state().setCommon_remove_size(0);
+    auto *s = outcome(0, 1);
+    EXPECT_EQ(child<QLabel>("size")->text(), QStringLiteral("Zero KB"));
+    s->back_applications();
+    s->back_home();
+    EXPECT_EQ(posted, (std::vector<QString>{screens::kApplicationsViewController,
+                                            screens::kHomeViewController}));
+}

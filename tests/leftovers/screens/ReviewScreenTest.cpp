@@ -1,0 +1,267 @@
+#include "ScreenFixture.h"
+
+#include "leftovers/screens/CantRemoveViewController.h"
+#include "leftovers/screens/LaunchedViewController.h"
+#include "leftovers/screens/RemainderViewController.h"
+#include "leftovers/screens/RemoveViewController.h"
+#include "periphery/RemainderRowDelegate.h"
+#include "platform/ByteCountFormatter.h"
+#include "platform/FileSystem.h"
+#include "platform/SettingsStore.h"
+
+#include <QProgressBar>
+#include <QTableView>
+#include <QTest>
+
+#include <atomic>
+#include <csignal>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+extern char **environ;
+
+using namespace zembra;
+using namespace zembra::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ReviewScreen : public ScreenFixture {
+protected:
+    void SetUp() override {
+        ScreenFixture::SetUp();
+        bundle = t.app("Applications/Foo.app", "com.vendor.foo", "Foo", "Foo");
+        prefs = t.file("Users/me/Library/Preferences/com.vendor.foo.plist", std::string(1000, 'p'));
+        caches = t.file("Users/me/Library/Caches/com.vendor.foo/cache.db", std::string(500, 'c'));
+        cookies =
+            t.file("Users/me/Library/Cookies/com.vendor.foo.binarycookies", std::string(20, 'k'));
+        t.file("Users/me/Library/Preferences/com.other.bar.plist");
+        choose(bundle);
+    }
+
+    // Opens the review and waits until the results are shown.
+    RemainderViewController *review() {
+        auto *r = static_cast<RemainderViewController *>(open(screens::kRemainder));
+        EXPECT_TRUE(waitUntil([this] { return !child<QProgressBar>("progress")->isVisible(); }));
+        table = child<QTableView>("tableviewR");
+        return r;
+    }
+    QStringList firstColumn() const {
+        QStringList texts;
+        for (int row = 0; row < table->model()->rowCount(); ++row)
+            texts << table->model()->index(row, 0).data().toString();
+        return texts;
+    }
+    int rowOf(const QString &text) const { return int(firstColumn().indexOf(text)); }
+    bool checked(int row) const {
+        return table->model()->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
+    }
+    QPushButton *removeButton() const { return child<QPushButton>("switch_remove"); }
+    QString total() const { return child<QLabel>("totalLabel")->text(); }
+
+    fs::path bundle, prefs, caches, cookies;
+    QTableView *table = nullptr;
+};
+
+} // namespace
+
+TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection) {
+    auto *review = static_cast<RemainderViewController *>(open(screens::kRemainder));
+    EXPECT_FALSE(removeButton()->isEnabled()); // until the results are taken over
+    EXPECT_EQ(app->state().common_remove_size(), 0u);
+    ASSERT_TRUE(waitUntil([review] { return review->searchFinished(); }));
+    review = this->review();
+
+    EXPECT_EQ(firstColumn(),
+              (QStringList{"Executables", "Foo.app", "Preferences", "com.vendor.foo.plist",
+                           "Support files", "com.vendor.foo", "Cookie files"}));
+    for (int row : {1, 3, 5, 6})
+        EXPECT_TRUE(checked(row)) << row;
+    EXPECT_EQ(table->rowHeight(0), 20);
+    EXPECT_EQ(table->rowHeight(1), 40);
+    EXPECT_EQ(table->model()->index(rowOf("Cookie files"), 1).data().toString(),
+              platform::displayPath(cookies.parent_path()));
+    EXPECT_TRUE(removeButton()->isEnabled());
+    const std::uint64_t all = platform::itemSize(bundle) + 1000 + 500 + 20;
+    EXPECT_EQ(app->state().common_remove_size(), all);
+    EXPECT_EQ(total(), QStringLiteral("Selected: %1").arg(platform::formatByteCount(all)));
+
+    // The reveal button of the cookies row shows that entry.
+    const QRect reveal = RemainderRowDelegate::revealRect(
+        table->visualRect(table->model()->index(rowOf("Cookie files"), 3)));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, reveal.center());
+    ASSERT_EQ(workspace.revealed.size(), 1u);
+    EXPECT_EQ(workspace.revealed[0], std::vector<fs::path>{cookies});
+
+    // Keep the caches folder (Space on its row), remove the rest.
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(rowOf("com.vendor.foo"), 1));
+    QTest::keyClick(table, Qt::Key_Space);
+    EXPECT_FALSE(checked(rowOf("com.vendor.foo")));
+    EXPECT_EQ(app->state().common_remove_size(), all - 500);
+
+    QTest::mouseClick(removeButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([this] { return !posted.empty(); }));
+    EXPECT_EQ(posted, std::vector<QString>{screens::kRemoveViewController});
+    EXPECT_FALSE(platform::itemExists(bundle));
+    EXPECT_FALSE(platform::itemExists(prefs));
+    EXPECT_FALSE(platform::itemExists(cookies));
+    EXPECT_TRUE(platform::itemExists(caches));
+    EXPECT_TRUE(app->state().remainder_urls().empty());
+    EXPECT_EQ(app->state().common_remove_size(), all - 500);
+    EXPECT_EQ(sounds, 1);
+
+    // The outcome screen shows the item and the freed size.
+    open(screens::kRemove);
+    EXPECT_EQ(child<QLabel>("name")->text(), QStringLiteral("Foo"));
+    EXPECT_EQ(child<QLabel>("size")->text(), platform::formatByteCount(all - 500));
+}
+
+TEST_F(ReviewScreen, Selection_ClickAndSpaceToggle_TotalAndRemoveFollow) {
+    review();
+    const std::uint64_t all = app->state().common_remove_size();
+    const int prefsRow = rowOf("com.vendor.foo.plist");
+    const QRect box =
+        RemainderRowDelegate::checkRect(table->visualRect(table->model()->index(prefsRow, 0)));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, box.center());
+    EXPECT_FALSE(checked(prefsRow));
+    EXPECT_EQ(app->state().common_remove_size(), all - 1000);
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, box.center());
+    EXPECT_TRUE(checked(prefsRow));
+    EXPECT_EQ(app->state().common_remove_size(), all);
+
+    // Every row off: nothing to remove.
+    for (int row = 0; row < table->model()->rowCount(); ++row)
+        table->model()->setData(table->model()->index(row, 0), Qt::Unchecked, Qt::CheckStateRole);
+    EXPECT_FALSE(removeButton()->isEnabled());
+    EXPECT_EQ(total(), QStringLiteral("Selected: Zero KB"));
+    // Group rows have no check box.
+    EXPECT_FALSE(table->model()->flags(table->model()->index(0, 0)) & Qt::ItemIsUserCheckable);
+    table->model()->setData(table->model()->index(1, 0), Qt::Checked, Qt::CheckStateRole);
+    EXPECT_TRUE(removeButton()->isEnabled());
+    EXPECT_EQ(app->state().common_remove_size(), platform::itemSize(bundle));
+}
+
+TEST_F(ReviewScreen, Back_FollowsSheet) {
+    auto *review = this->review();
+    for (int sheet : {1, 0, 2}) {
+        settings.store().setInteger(screens::kSheet, sheet);
+        review->back();
+    }
+    EXPECT_EQ(posted, (std::vector<QString>{screens::kApplicationsViewController,
+                                            screens::kHomeViewController}));
+}
+
+TEST_F(ReviewScreen, RunningApplication_RefusedWithNoticeAndNothingDeleted) {
+    const fs::path exe = bundle / "Contents/MacOS/Foo";
+    fs::create_directories(exe.parent_path());
+    fs::copy_file("/bin/sleep", exe);
+    fs::permissions(exe, fs::perms(0755));
+    pid_t pid = 0;
+    char arg0[] = "Foo", arg1[] = "30";
+    char *argv[] = {arg0, arg1, nullptr};
+    ASSERT_EQ(posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, environ), 0);
+    app->state().setRemainder_urls({FileEntry::file("/earlier")});
+
+    review();
+    QTest::mouseClick(removeButton(), Qt::LeftButton);
+    const bool shown =
+        waitUntil([this] { return sheetContent<LaunchedViewController>() != nullptr; });
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(sheetContent<LaunchedViewController>()->findChild<QLabel *>("label")->text(),
+              QStringLiteral("Foo"));
+    EXPECT_TRUE(posted.empty());
+    for (const fs::path &p : {bundle, prefs, caches, cookies})
+        EXPECT_TRUE(platform::itemExists(p)) << p;
+    EXPECT_EQ(app->state().remainder_urls(), std::vector<FileEntry>{FileEntry::file("/earlier")});
+    EXPECT_EQ(sounds, 0);
+    EXPECT_TRUE(removeButton()->isEnabled());
+}
+
+TEST_F(ReviewScreen, UndeletableEntries_ReportedAndTakenOffTheFreedSize) {
+    review();
+    const std::uint64_t appSize = platform::itemSize(bundle);
+    // The home grant is lost before the removal: the emulated sandbox refuses the
+    // leftovers, the application itself goes.
+    platform::FolderAccess::reset();
+    platform::FolderAccess::startAccessing(t / "Applications");
+
+    QTest::mouseClick(removeButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([this] { return !posted.empty(); }));
+    EXPECT_FALSE(platform::itemExists(bundle));
+    const std::vector<FileEntry> expected{
+        FileEntry::file(prefs), FileEntry::file(caches.parent_path()), FileEntry::file(cookies)};
+    EXPECT_EQ(app->state().remainder_urls(), expected);
+    EXPECT_EQ(app->state().common_remove_size(), appSize);
+
+    // The outcome offers to reveal what remained: every entry, not only the first.
+    auto *outcome = static_cast<RemoveViewController *>(open(screens::kRemove));
+    EXPECT_EQ(child<QLabel>("size")->text(), platform::formatByteCount(appSize));
+    ASSERT_TRUE(outcome->popover() && outcome->popover()->isVisible());
+    auto *cant = outcome->popover()->findChild<CantRemoveViewController *>();
+    ASSERT_TRUE(cant);
+    QTest::mouseClick(cant->findChild<QPushButton *>("show_in_finder"), Qt::LeftButton);
+    ASSERT_EQ(workspace.revealed.size(), 1u);
+    EXPECT_EQ(workspace.revealed[0], (std::vector<fs::path>{prefs, caches.parent_path(), cookies}));
+}
+
+TEST_F(ReviewScreen, UnreadableFolders_NoticeNamesThem) {
+    auto *review = this->review();
+    auto *notice = child<QLabel>("unreadableNotice");
+    EXPECT_FALSE(notice->isVisible());
+    review->showUnreadableNotice({t / "Users/me/Library/Containers"});
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().contains(platform::displayPath(t / "Users/me/Library/Containers")));
+    review->showUnreadableNotice({});
+    EXPECT_FALSE(notice->isVisible());
+}
+
+TEST_F(ReviewScreen, RemovalInProgress_ButtonsDisabledProgressShown_WindowResponds) {
+    // A deletion that waits for the test: the screen must stay responsive meanwhile.
+    std::atomic<bool> release{false};
+    std::atomic<int> deleted{0};
+    struct Release {
+        std::atomic<bool> &flag;
+        ~Release() { flag = true; } // a failed assertion must not leave the worker waiting
+    } guard{release};
+    leftovers::RemovalServices services;
+    services.playCompletionSound = [] {};
+    services.removeItem = [&](const fs::path &p) {
+        while (!release.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ++deleted;
+        return platform::removeItem(p);
+    };
+    delete screen;
+    screen = new RemainderViewController(*app, services, &window);
+    screen->show();
+    ASSERT_TRUE(waitUntil([this] { return !child<QProgressBar>("progress")->isVisible(); }));
+    table = child<QTableView>("tableviewR");
+
+    QTest::mouseClick(removeButton(), Qt::LeftButton);
+    auto *progress = child<QProgressBar>("removalProgress");
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_EQ(progress->maximum(), table->model()->rowCount());
+    EXPECT_FALSE(removeButton()->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("backButton")->isEnabled());
+    EXPECT_FALSE(table->isEnabled());
+    QApplication::processEvents();
+    EXPECT_EQ(deleted.load(), 0);
+    EXPECT_TRUE(posted.empty());
+
+    release = true;
+    ASSERT_TRUE(waitUntil([this] { return !posted.empty(); }));
+    EXPECT_EQ(deleted.load(), 4); // the application and three leftovers
+    EXPECT_FALSE(platform::itemExists(bundle));
+}
+
+TEST_F(ReviewScreen, NoItem_EmptyReviewNothingToRemove) {
+    app->state().setItem(nullptr);
+    review();
+    EXPECT_EQ(table->model()->rowCount(), 0);
+    EXPECT_FALSE(removeButton()->isEnabled());
+}
