@@ -8,18 +8,22 @@
 
 namespace zembra {
 
-ExtensionListModel::ExtensionListModel(QObject *parent) : QAbstractListModel(parent) {}
+ExtensionListModel::ExtensionListModel(QObject *parent) : QAbstractListModel(parent)
+{
+    m_sizeTimer.setInterval(kSizePollMilliseconds);
+    connect(&m_sizeTimer, &QTimer::timeout, this, &ExtensionListModel::takeOverSizes);
+}
 
 ExtensionListModel::~ExtensionListModel()
 {
-    if (m_cancel)
-        m_cancel->store(true);
+    if (m_box)
+        m_box->cancel.store(true);
 }
 
 void ExtensionListModel::setRecords(Records records, IconOf icon)
 {
-    if (m_cancel)
-        m_cancel->store(true);
+    if (m_box)
+        m_box->cancel.store(true);
     beginResetModel();
     m_shadow_copy = std::move(records);
     m_install_items = m_shadow_copy;
@@ -29,38 +33,46 @@ void ExtensionListModel::setRecords(Records records, IconOf icon)
     m_loadedCount = m_shadow_copy.size();
     endResetModel();
 
-    auto cancel = std::make_shared<std::atomic<bool>>(false);
-    m_cancel = cancel;
-    if (m_shadow_copy.empty()) {
-        emit sizesFinished();
-        return;
-    }
-    // The worker keeps the records alive through its own copy of the list; results come
-    // back as queued calls, which Qt drops once the model is gone.
-    QThreadPool::globalInstance()->start([this, cancel, records = m_shadow_copy] {
+    auto box = std::make_shared<SizeBox>();
+    m_box = box;
+    // The worker keeps the records alive through its own copy of the list.
+    QThreadPool::globalInstance()->start([box, records = m_shadow_copy] {
         for (const Record &record : records) {
-            if (cancel->load())
+            if (box->cancel.load())
                 return;
             const auto url = record->url();
             const std::uint64_t bytes = url ? platform::itemSize(*url) : 0;
-            QMetaObject::invokeMethod(
-                this, [this, cancel, r = record.get(), bytes] {
-                    if (!cancel->load())
-                        sizeArrived(r, bytes);
-                },
-                Qt::QueuedConnection);
+            std::lock_guard lock(box->mutex);
+            box->ready.emplace_back(record.get(), bytes);
         }
+        box->done.store(true);
     });
+    m_sizeTimer.start();
 }
 
-void ExtensionListModel::sizeArrived(const ItemRecord *record, std::uint64_t bytes)
+void ExtensionListModel::takeOverSizes()
 {
-    m_sizes[record] = bytes;
-    const int row = rowOf(record);
-    if (row >= 0)
-        emit dataChanged(index(row), index(row), {SizeRole});
-    if (m_sizes.size() == m_loadedCount)
+    const bool done = m_box->done.load();
+    std::vector<std::pair<const ItemRecord *, std::uint64_t>> ready;
+    {
+        std::lock_guard lock(m_box->mutex);
+        ready.swap(m_box->ready);
+    }
+    int first = rowCount(), last = -1;
+    for (const auto &[record, bytes] : ready) {
+        m_sizes[record] = bytes;
+        const int row = rowOf(record);
+        if (row >= 0) {
+            first = std::min(first, row);
+            last = std::max(last, row);
+        }
+    }
+    if (last >= 0)
+        emit dataChanged(index(first), index(last), {SizeRole});
+    if (done) {
+        m_sizeTimer.stop();
         emit sizesFinished();
+    }
 }
 
 int ExtensionListModel::rowCount(const QModelIndex &parent) const

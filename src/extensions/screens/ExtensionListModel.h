@@ -1,19 +1,22 @@
 #pragma once
 // The rows of an extension list: the loaded records (`shadow_copy`), the rows shown
 // (`install_items`, the loaded list or the part that passes the search), and each row's
-// size on disk. Sizes are computed once per load on a worker and shown as each arrives,
-// so the list opens at once; until its size arrives a row shows none. GUI thread only;
-// the worker touches nothing but its own copy of the list and a cancel flag.
+// size on disk. Sizes are computed once per load on a worker and shown as they arrive
+// (a short timer takes over what the worker has finished), so the list opens at once;
+// until its size arrives a row shows none. GUI thread only; the worker touches nothing
+// but its own copy of the list and the shared result box, never the model.
 
 #include "catalogue/ItemRecord.h"
 
 #include <QAbstractListModel>
 #include <QIcon>
+#include <QTimer>
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -26,6 +29,9 @@ public:
     using Record = std::shared_ptr<ItemRecord>;
     using Records = std::vector<Record>;
     using IconOf = std::function<QIcon(const ItemRecord &)>;
+
+    // How often finished sizes are taken over from the worker.
+    static constexpr int kSizePollMilliseconds = 40;
 
     explicit ExtensionListModel(QObject *parent = nullptr);
     ~ExtensionListModel() override;
@@ -53,7 +59,14 @@ signals:
     void sizesFinished();
 
 private:
-    void sizeArrived(const ItemRecord *record, std::uint64_t bytes);
+    // What the worker hands over: sizes finished since the last take-over.
+    struct SizeBox {
+        std::mutex mutex;
+        std::vector<std::pair<const ItemRecord *, std::uint64_t>> ready;
+        std::atomic<bool> cancel{false};
+        std::atomic<bool> done{false};
+    };
+    void takeOverSizes();
 
     Records m_shadow_copy;
     Records m_install_items;
@@ -61,7 +74,8 @@ private:
     mutable std::unordered_map<const ItemRecord *, QIcon> m_icons;
     std::unordered_map<const ItemRecord *, std::uint64_t> m_sizes;
     size_t m_loadedCount = 0;
-    std::shared_ptr<std::atomic<bool>> m_cancel;
+    std::shared_ptr<SizeBox> m_box;
+    QTimer m_sizeTimer;
 };
 
 } // namespace zembra
