@@ -47,7 +47,8 @@ void ExtensionRemovalFlow::showConfirmation()
     auto *sheet = new ConfirmRemovalSheet(record->label().value_or(QString()), found.files, found.sizes,
                                           found.otherApplication, record->url().value_or(std::filesystem::path()));
     connect(sheet, &ConfirmRemovalSheet::decided, this, [this](bool remove, std::vector<FileEntry> ticked) {
-        if (remove) {
+        // Checked again: Safari may have been started while the sheet was open.
+        if (remove && (!m_mayStart || m_mayStart())) {
             m_remover.remove(std::move(ticked));
             return;
         }

@@ -36,7 +36,8 @@ public:
     ExtensionRemovalFlow(ExtensionRemover::Kind kind, AppDelegate &delegate, ExtensionListModel &model,
                          Controls controls, QObject *parent = nullptr);
 
-    // Checked before a removal starts; false stops it (Safari running). Optional.
+    // Checked before a removal starts and again when it is confirmed; false stops it
+    // (Safari running), and nothing is deleted. Optional.
     void setMayStart(std::function<bool()> mayStart) { m_mayStart = std::move(mayStart); }
 
     // The remove button's action.

@@ -289,6 +289,22 @@ TEST_F(ExtensionScreenTest, SafariRemoval_BlockedWhileSafariRuns_LowerCaseIdenti
         return (sheet = qobject_cast<ConfirmRemovalSheet *>(visibleScene(QStringLiteral("ConfirmRemovalSheet"))));
     }));
     EXPECT_EQ(visibleScene(screens::kLaunchedSafariExtensions), nullptr);
+    {
+        // Safari started while the confirmation was open: still nothing is deleted.
+        BundledProcess lateSafari(t, "Late", "com.apple.Safari");
+        ASSERT_TRUE(lateSafari.running());
+        button(sheet, "removeButton")->click();
+        ASSERT_TRUE(waitFor([] { return visibleScene(screens::kLaunchedSafariExtensions) != nullptr; }));
+        settle();
+        EXPECT_TRUE(platform::itemExists(archive));
+        EXPECT_EQ(labels(list->model()).size(), 2);
+        visibleScene(screens::kLaunchedSafariExtensions)->window()->close();
+        settle();
+    }
+    remove->click();
+    ASSERT_TRUE(waitFor([&] {
+        return (sheet = qobject_cast<ConfirmRemovalSheet *>(visibleScene(QStringLiteral("ConfirmRemovalSheet"))));
+    }));
     button(sheet, "removeButton")->click();
     ASSERT_TRUE(waitFor([&] { return list->model()->rowCount() == 1; }));
     EXPECT_FALSE(platform::itemExists(archive));
