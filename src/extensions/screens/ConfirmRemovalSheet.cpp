@@ -1,6 +1,7 @@
 #include "extensions/screens/ConfirmRemovalSheet.h"
 
 #include "extensions/screens/RemovalListModel.h"
+#include "extensions/screens/VisibleText.h"
 #include "platform/ByteCountFormatter.h"
 #include "shell/Presentation.h"
 
@@ -34,7 +35,7 @@ ConfirmRemovalSheet::ConfirmRemovalSheet(const QString &label, const std::vector
 
     m_ui->message->setText(tr("Removing “%1” deletes the entries ticked below, outright. Untick what should stay; "
                               "entries that seem to belong to another application start unticked.")
-                               .arg(label));
+                               .arg(visibleText(label)));
     connect(m_model, &RemovalListModel::tickedChanged, this, &ConfirmRemovalSheet::updateTotal);
     connect(m_ui->removeButton, &QPushButton::clicked, this, &ConfirmRemovalSheet::confirm);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &ConfirmRemovalSheet::reject);

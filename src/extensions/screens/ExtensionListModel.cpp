@@ -1,5 +1,7 @@
 #include "extensions/screens/ExtensionListModel.h"
 
+#include "extensions/screens/VisibleText.h"
+
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -87,11 +89,11 @@ QVariant ExtensionListModel::data(const QModelIndex &index, int role) const
     const ItemRecord &record = *m_install_items[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        return record.label().value_or(QString());
+        return visibleText(record.label().value_or(QString()));
     case Qt::AccessibleDescriptionRole:
     case PathRole:
         // The folder that holds the item.
-        return record.url() ? platform::displayPath(record.url()->parent_path()) : QString();
+        return record.url() ? visibleText(platform::displayPath(record.url()->parent_path())) : QString();
     case SizeRole: {
         const auto it = m_sizes.find(&record);
         return it == m_sizes.end() ? QVariant() : QVariant(platform::formatByteCount(it->second));

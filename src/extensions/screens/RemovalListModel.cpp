@@ -1,5 +1,7 @@
 #include "extensions/screens/RemovalListModel.h"
 
+#include "extensions/screens/VisibleText.h"
+
 #include "leftovers/LeftoverKeys.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
@@ -74,8 +76,10 @@ QVariant RemovalListModel::data(const QModelIndex &index, int role) const
         }
         return {};
     }
+    if (role == Qt::ToolTipRole && index.column() == 0 && row.fixed)
+        return tr("%1\nThe item itself: Cancel keeps it.").arg(visibleText(platform::displayPath(row.entry.path())));
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return index.column() == 0 ? platform::displayPath(row.entry.path()) : platform::formatByteCount(row.bytes);
+        return index.column() == 0 ? visibleText(platform::displayPath(row.entry.path())) : platform::formatByteCount(row.bytes);
     if (role == Qt::CheckStateRole && index.column() == 0)
         return row.ticked ? Qt::Checked : Qt::Unchecked;
     if (role == Qt::TextAlignmentRole && index.column() == 1)

@@ -40,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(Screens, EmptyList,
                                            ListCase{screens::kSafariExtensions, "tableviewS",
                                                     screens::kInstalledSafariExtensions}));
 
-TEST_F(ExtensionScreenTest, PluginList_OpensWithRows_SizesArriveAfterwards)
+TEST_F(ExtensionScreenTest, PluginList_SortedRowsWithFolder_SizesArriveFromTheWorker)
 {
     plugin("Zeta Cards", "com.z.cards");
     plugin("alpha Sync", "com.a.sync");

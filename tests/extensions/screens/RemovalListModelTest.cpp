@@ -77,3 +77,16 @@ TEST_F(RemovalList, EntryStartingUnticked_KeepsItsFolderFromTheStart)
     EXPECT_FALSE(ticked(m, 3));
     EXPECT_TRUE(ticked(m, 6));
 }
+
+TEST_F(RemovalList, ForgedNames_ShownWithVisibleEscapes)
+{
+    const fs::path forged = "/h/Library/Logs/a\r\x1b[2Kb\nFake.log";
+    const fs::path bidi = "/h/Library/Logs/x\u202egol.exe";
+    const std::vector<FileEntry> entries{FileEntry::word(QStringLiteral("Logs")), FileEntry::file(forged),
+                                         FileEntry::file(bidi)};
+    RemovalListModel m(entries, {}, item, {});
+    EXPECT_EQ(m.index(1, 0).data().toString(), QStringLiteral("/h/Library/Logs/a\\x0d\\x1b[2Kb\\x0aFake.log"));
+    EXPECT_EQ(m.index(2, 0).data().toString(), QStringLiteral("/h/Library/Logs/x\\u202egol.exe"));
+    // What is deleted is the path as it is on disk.
+    EXPECT_EQ(m.tickedFiles()[1].path(), forged);
+}
