@@ -3,6 +3,7 @@
 #include "extensions/screens/ConfirmRemovalSheet.h"
 #include "extensions/screens/ExtensionListModel.h"
 #include "extensions/screens/ExtensionScreenNames.h"
+#include "extensions/screens/ExtensionScreenSupport.h"
 #include "platform/FileSystem.h"
 #include "shell/AppDelegate.h"
 #include "shell/Presentation.h"
@@ -29,10 +30,8 @@ void ExtensionRemovalFlow::removeSelected()
 {
     if (m_remover.isBusy())
         return; // one removal at a time: the press is ignored until the poll has finished
-    const QModelIndex current = m_controls.table->selectionModel()->currentIndex();
-    const auto selected = m_controls.table->selectionModel()->selectedRows();
-    const int row = !selected.isEmpty() ? selected.first().row() : (current.isValid() ? current.row() : -1);
-    const auto record = m_model.recordAt(row);
+    // Without a selected row there is nothing to remove.
+    const auto record = m_model.recordAt(extensionscreens::selectedRow(m_controls.table));
     if (!record || (m_mayStart && !m_mayStart()))
         return;
     m_remover.start(record);

@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 #include "shell/ScreenNames.h"
 
+#include <QLineEdit>
 #include <QListView>
 #include <QProgressBar>
 #include <QSet>
@@ -172,6 +173,21 @@ TEST_F(PluginRemoval, Cancel_DeletesNothing_AndTheScreenStaysUsable)
     settle();
     EXPECT_TRUE(platform::itemExists(item));
     EXPECT_TRUE(idle());
+}
+
+TEST_F(PluginRemoval, SelectionGoneAfterSearch_PressRemovesNothing)
+{
+    const auto item = plugin("Card Sync", "com.x.cardsync");
+    openPlugins();
+    select(QStringLiteral("Card Sync"));
+    ASSERT_TRUE(remove->isEnabled());
+    // A new search text shows a new list without a selection.
+    screen->findChild<QLineEdit *>(QStringLiteral("search_field"))->setText(QStringLiteral("card"));
+    remove->click();
+    EXPECT_TRUE(idle());
+    settle();
+    EXPECT_EQ(sheetCount(), 0);
+    EXPECT_TRUE(platform::itemExists(item));
 }
 
 TEST_F(PluginRemoval, UntickedRows_StayOnDisk_ItemItselfCannotBeUnticked)
