@@ -1,0 +1,96 @@
+#include "extensions/screens/ExtensionRemovalFlow.h"
+
+#include "extensions/screens/ConfirmRemovalSheet.h"
+#include "extensions/screens/ExtensionListModel.h"
+#include "extensions/screens/ExtensionScreenNames.h"
+#include "extensions/screens/ExtensionScreenSupport.h"
+#include "platform/FileSystem.h"
+#include "platform/VisibleText.h"
+#include "shell/AppDelegate.h"
+#include "shell/Presentation.h"
+
+#include <QAbstractItemView>
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace zembra {
+
+ExtensionRemovalFlow::ExtensionRemovalFlow(ExtensionRemover::Kind kind, AppDelegate &delegate,
+                                           ExtensionListModel &model, Controls controls, QObject *parent)
+    : QObject(parent), m_delegate(delegate), m_model(model), m_controls(controls),
+      m_remover(kind, delegate.app_settings(), delegate.state())
+{
+    connect(&m_remover, &ExtensionRemover::foundReady, this, &ExtensionRemovalFlow::showConfirmation);
+    connect(&m_remover, &ExtensionRemover::finished, this, &ExtensionRemovalFlow::finish);
+    if (m_controls.progress)
+        m_controls.progress->hide();
+}
+
+void ExtensionRemovalFlow::removeSelected()
+{
+    if (m_remover.isBusy())
+        return; // one removal at a time: the press is ignored until the poll has finished
+    // Without a selected row there is nothing to remove.
+    const auto record = m_model.recordAt(extensionscreens::selectedRow(m_controls.table));
+    if (!record || (m_mayStart && !m_mayStart()))
+        return;
+    m_remover.start(record);
+    if (m_controls.progress)
+        m_controls.progress->show();
+}
+
+void ExtensionRemovalFlow::showConfirmation()
+{
+    const auto &found = m_remover.found();
+    const auto record = m_remover.record();
+    if (!found.unreadable.empty()) {
+        // An incomplete list is not offered for deletion: say which folder and stop.
+        m_remover.cancel();
+        if (m_controls.progress)
+            m_controls.progress->hide();
+        auto *notice = new QLabel(tr("Nothing was removed: %1 could not be read, so what the removal would "
+                                     "delete is not known.")
+                                      .arg(platform::visiblyEscaped(platform::displayPath(found.unreadable.front()))));
+        notice->setWordWrap(true);
+        notice->setAccessibleName(tr("Folder could not be read"));
+        notice->setWindowTitle(tr("Cannot remove"));
+        presentAsSheet(notice, m_controls.screen);
+        return;
+    }
+    auto *sheet = new ConfirmRemovalSheet(record->label().value_or(QString()), found.files, found.sizes,
+                                          found.otherApplication, record->url().value_or(std::filesystem::path()));
+    connect(sheet, &ConfirmRemovalSheet::decided, this, [this](bool remove, std::vector<FileEntry> ticked) {
+        // Checked again: Safari may have been started while the sheet was open.
+        if (remove && (!m_mayStart || m_mayStart())) {
+            m_remover.remove(std::move(ticked));
+            return;
+        }
+        m_remover.cancel();
+        if (m_controls.progress)
+            m_controls.progress->hide();
+    });
+    presentAsSheet(sheet, m_controls.screen);
+}
+
+void ExtensionRemovalFlow::finish()
+{
+    const auto record = m_remover.record();
+    if (m_controls.progress)
+        m_controls.progress->hide();
+    if (record)
+        m_model.removeRecord(record.get());
+    m_controls.removeButton->setEnabled(false);
+
+    const auto remainder = m_delegate.state().remainder_urls();
+    if (!remainder.empty() && remainder.front().isFileURL() && platform::itemExists(remainder.front().path())) {
+        if (QWidget *scene = m_delegate.storyboard().instantiate(screens::kBundleCantRemove, nullptr)) {
+            const QRectF bounds(0, 0, m_controls.removeButton->width(), m_controls.removeButton->height());
+            showPopover(scene, m_controls.removeButton, bounds);
+        }
+    }
+    emit removalFinished();
+}
+
+} // namespace zembra

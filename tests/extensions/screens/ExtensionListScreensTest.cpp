@@ -1,0 +1,191 @@
+#include "ScreenTestSupport.h"
+
+#include "extensions/screens/ExtensionListModel.h"
+#include "extensions/screens/ExtensionScreenNames.h"
+#include "shell/ScreenNames.h"
+#include "shell/SharedState.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+
+using namespace zembra;
+using namespace zembra::test;
+
+namespace {
+
+struct ListCase {
+    QString screen;
+    const char *list;
+    QString emptySheet;
+};
+
+class EmptyList : public ExtensionScreenTest, public ::testing::WithParamInterface<ListCase> {};
+
+} // namespace
+
+TEST_P(EmptyList, NothingInstalled_EmptyListSheetShown)
+{
+    QWidget *screen = open(GetParam().screen);
+    auto *list = screen->findChild<QListView *>(QString::fromLatin1(GetParam().list));
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->model()->rowCount(), 0);
+    EXPECT_TRUE(waitFor([&] { return visibleScene(GetParam().emptySheet) != nullptr; }));
+    EXPECT_TRUE(button(screen, "back_to_extensions")->isEnabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(Screens, EmptyList,
+                         ::testing::Values(ListCase{screens::kPlugins, "tableviewB", screens::kInstalledBundles},
+                                           ListCase{screens::kPrefPanes, "tableviewP", screens::kInstalledPrefpanes},
+                                           ListCase{screens::kSafariExtensions, "tableviewS",
+                                                    screens::kInstalledSafariExtensions}));
+
+TEST_F(ExtensionScreenTest, PluginList_SortedRowsWithFolder_SizesArriveFromTheWorker)
+{
+    plugin("Zeta Cards", "com.z.cards");
+    plugin("alpha Sync", "com.a.sync");
+    t.file("home/Library/Address Book Plug-Ins/alpha Sync.bundle/Contents/MacOS/alpha", std::string(1500, 'x'));
+    QWidget *screen = open(screens::kPlugins);
+    auto *list = screen->findChild<QListView *>(QStringLiteral("tableviewB"));
+    EXPECT_EQ(labels(list->model()), (QStringList{QStringLiteral("alpha Sync"), QStringLiteral("Zeta Cards")}));
+    EXPECT_EQ(list->accessibleName(), QStringLiteral("Plug-ins"));
+    EXPECT_EQ(list->model()->index(0, 0).data(ExtensionListModel::PathRole).toString().toStdString(),
+              (t / "home/Library/Address Book Plug-Ins").string());
+    ASSERT_TRUE(waitFor([&] { return !list->model()->index(1, 0).data(ExtensionListModel::SizeRole).isNull(); }));
+    // 1500 bytes of executable plus the Info.plist.
+    EXPECT_TRUE(list->model()->index(0, 0).data(ExtensionListModel::SizeRole).toString().endsWith(QStringLiteral("KB")));
+    EXPECT_EQ(visibleScene(screens::kInstalledBundles), nullptr);
+}
+
+namespace {
+
+struct HintCase {
+    QString screen;
+    QString hint;
+    int launches;
+    bool allowAny;
+    bool shown;
+};
+
+class LaunchHint : public ExtensionScreenTest, public ::testing::WithParamInterface<HintCase> {};
+
+} // namespace
+
+TEST_P(LaunchHint, LaunchCountAndWholeDisk_DecideTheHint)
+{
+    const HintCase &c = GetParam();
+    setLaunchCount(c.launches, c.allowAny);
+    open(c.screen);
+    // The empty-list sheet comes from the same appearance step as the hint.
+    ASSERT_TRUE(waitFor([&] {
+        return visibleScene(screens::kInstalledBundles) || visibleScene(screens::kInstalledPrefpanes);
+    }));
+    settle();
+    EXPECT_EQ(visibleScene(c.hint) != nullptr, c.shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LaunchHint,
+    ::testing::Values(HintCase{screens::kPlugins, screens::kMorePlugins, 6, false, false},
+                      HintCase{screens::kPlugins, screens::kMorePlugins, 7, false, true},
+                      HintCase{screens::kPlugins, screens::kMorePlugins, 7, true, false},
+                      HintCase{screens::kPlugins, screens::kMorePlugins, 6, true, false},
+                      HintCase{screens::kPrefPanes, screens::kMorePrefpanes, 6, false, false},
+                      HintCase{screens::kPrefPanes, screens::kMorePrefpanes, 7, false, true},
+                      HintCase{screens::kPrefPanes, screens::kMorePrefpanes, 7, true, false},
+                      HintCase{screens::kPrefPanes, screens::kMorePrefpanes, 6, true, false}));
+
+TEST_F(ExtensionScreenTest, HintPopover_Visit_OpensTheProductPage)
+{
+    setLaunchCount(9, false);
+    open(screens::kPlugins);
+    QWidget *hint = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (hint = visibleScene(screens::kMorePlugins)) != nullptr; }));
+    button(hint, "visit")->click();
+    ASSERT_EQ(workspace.opened.size(), 1u);
+    EXPECT_TRUE(workspace.opened[0].toString().endsWith(QStringLiteral("/more/")));
+}
+
+TEST_F(ExtensionScreenTest, PluginSearch_Media_KeepsMatchesIgnoringCaseAndAccents_ClearRestoresOrder)
+{
+    plugin("Media Player", "com.m.player");
+    plugin("Card Sync", "com.c.sync");
+    plugin("Mèdia Tools", "com.m.tools");
+    plugin("Remedial", "com.r.remedial");
+    QWidget *screen = open(screens::kPlugins);
+    auto *list = screen->findChild<QListView *>(QStringLiteral("tableviewB"));
+    const QStringList all = labels(list->model());
+    auto *search = screen->findChild<QLineEdit *>(QStringLiteral("search_field"));
+    search->setText(QStringLiteral("MEDIA"));
+    // A contains test: "Remedial" holds "media" too.
+    EXPECT_EQ(labels(list->model()), (QStringList{QStringLiteral("Media Player"), QStringLiteral("Mèdia Tools"),
+                                                  QStringLiteral("Remedial")}));
+    search->setText(QStringLiteral("zzz"));
+    EXPECT_EQ(list->model()->rowCount(), 0);
+    search->clear();
+    EXPECT_EQ(labels(list->model()), all);
+    EXPECT_EQ(all.size(), 4);
+}
+
+TEST_F(ExtensionScreenTest, PrefPaneRemove_SelectedPane_BecomesTheItemAndOpensTheReview)
+{
+    t.app("home/Library/PreferencePanes/Growl.prefPane", "com.growl.pane", "Growl");
+    QWidget *screen = open(screens::kPrefPanes);
+    auto *list = screen->findChild<QListView *>(QStringLiteral("tableviewP"));
+    QPushButton *remove = button(screen, "removeButton");
+    EXPECT_FALSE(remove->isEnabled());
+    remove->click();
+    EXPECT_FALSE(posted.contains(screens::kRemainderViewController));
+    list->setCurrentIndex(list->model()->index(0, 0));
+    ASSERT_TRUE(remove->isEnabled());
+    ASSERT_TRUE(delegate->state().item());
+    EXPECT_EQ(delegate->state().item()->label(), QStringLiteral("Growl"));
+    remove->click();
+    EXPECT_EQ(posted, QStringList{screens::kRemainderViewController});
+}
+
+TEST_F(ExtensionScreenTest, Reveal_SelectedPlugin_ShownInTheFileManager)
+{
+    const auto url = plugin("Card Sync", "com.c.sync");
+    QWidget *screen = open(screens::kPlugins);
+    auto *list = screen->findChild<QListView *>(QStringLiteral("tableviewB"));
+    list->setCurrentIndex(list->model()->index(0, 0));
+    button(screen, "show_in_finder")->click();
+    ASSERT_EQ(workspace.revealed.size(), 1u);
+    EXPECT_EQ(workspace.revealed[0], std::vector<fs::path>{url});
+}
+
+TEST_F(ExtensionScreenTest, Hub_ImagesAndActions)
+{
+    t.app("Applications/Safari.app", "com.apple.Safari", "Safari");
+    QImage compass(16, 16, QImage::Format_ARGB32);
+    compass.fill(Qt::blue);
+    t.dir("Applications/Safari.app/Contents/Resources");
+    ASSERT_TRUE(compass.save(QString::fromStdString((t / "Applications/Safari.app/Contents/Resources/compass.png").string())));
+    QWidget *hub = open(screens::kExtensions);
+    // /Applications/Safari.app does not exist here: the granted folder's Safari stands in.
+    EXPECT_FALSE(hub->findChild<QLabel *>(QStringLiteral("safari_image"))->pixmap().isNull());
+    EXPECT_FALSE(hub->findChild<QLabel *>(QStringLiteral("plugins_image"))->pixmap().isNull());
+    for (const char *name : {"plugins", "preference_panes", "sfari_extensions", "back_to_home_viewcontroller"})
+        button(hub, name)->click();
+    EXPECT_EQ(posted, (QStringList{screens::kPluginsViewController, screens::kPrefpanesViewController,
+                                   screens::kSafariExtensionsViewController, screens::kHomeViewController}));
+}
+
+TEST_F(ExtensionScreenTest, Accessibility_ControlsNamedUniquelyPerScreen)
+{
+    for (const QString &id : {screens::kExtensions, screens::kPlugins, screens::kPrefPanes, screens::kSafariExtensions}) {
+        QWidget *screen = open(id);
+        QStringList names;
+        for (QWidget *w : screen->findChildren<QWidget *>()) {
+            const bool control = qobject_cast<QAbstractButton *>(w) || qobject_cast<QAbstractItemView *>(w) ||
+                                 qobject_cast<QLineEdit *>(w);
+            if (!control || w->objectName().isEmpty()) // the parts Qt makes inside a control
+                continue;
+            EXPECT_FALSE(w->accessibleName().isEmpty()) << id.toStdString() << " " << w->objectName().toStdString();
+            EXPECT_FALSE(names.contains(w->accessibleName())) << w->accessibleName().toStdString();
+            names << w->accessibleName();
+        }
+        closeAllWindows();
+    }
+}

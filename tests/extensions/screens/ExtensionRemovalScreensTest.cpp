@@ -1,0 +1,330 @@
+#include "ScreenTestSupport.h"
+
+#include "extensions/screens/ConfirmRemovalSheet.h"
+#include "extensions/screens/ExtensionScreenNames.h"
+#include "extensions/screens/RemovalListModel.h"
+#include "extensions/SafariExtensionsList.h"
+#include "platform/FileSystem.h"
+#include "shell/ScreenNames.h"
+
+#include <QLineEdit>
+#include <QListView>
+#include <QProgressBar>
+#include <QSet>
+#include <QTreeView>
+
+#include <csignal>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char **environ;
+
+using namespace zembra;
+using namespace zembra::test;
+
+namespace {
+
+class PluginRemoval : public ExtensionScreenTest {
+protected:
+    QWidget *openPlugins()
+    {
+        screen = open(screens::kPlugins);
+        list = screen->findChild<QListView *>(QStringLiteral("tableviewB"));
+        remove = button(screen, "removePluginButton");
+        return screen;
+    }
+    void select(const QString &label)
+    {
+        const int row = int(labels(list->model()).indexOf(label));
+        ASSERT_GE(row, 0) << label.toStdString();
+        list->setCurrentIndex(list->model()->index(row, 0));
+    }
+    ConfirmRemovalSheet *waitForSheet()
+    {
+        ConfirmRemovalSheet *sheet = nullptr;
+        waitFor([&] { return (sheet = qobject_cast<ConfirmRemovalSheet *>(visibleScene(kSheet))) != nullptr; });
+        return sheet;
+    }
+    int sheetCount() const
+    {
+        QSet<ConfirmRemovalSheet *> sheets; // a dialog is a child of its window: seen twice
+        for (QWidget *top : QApplication::topLevelWidgets())
+            for (auto *sheet : top->findChildren<ConfirmRemovalSheet *>())
+                sheets.insert(sheet);
+        return int(sheets.size());
+    }
+    // The row of the sheet that shows `path`; -1 when it is not listed.
+    static int rowOf(const RemovalListModel *model, const fs::path &path)
+    {
+        for (int row = 0; row < model->rowCount(); ++row)
+            if (!model->isGroupRow(row) && model->index(row, 0).data().toString() == platform::displayPath(path))
+                return row;
+        return -1;
+    }
+    static Qt::CheckState tick(const RemovalListModel *model, int row)
+    {
+        return model->index(row, 0).data(Qt::CheckStateRole).value<Qt::CheckState>();
+    }
+    bool idle() const { return !screen->findChild<QProgressBar *>(QStringLiteral("progress"))->isVisible(); }
+
+    inline static const QString kSheet = QStringLiteral("ConfirmRemovalSheet");
+    QWidget *screen = nullptr;
+    QListView *list = nullptr;
+    QPushButton *remove = nullptr;
+};
+
+} // namespace
+
+TEST_F(PluginRemoval, Confirmed_PluginAndLeftoversGone_RowDroppedButtonDisabled)
+{
+    const auto item = plugin("Card Sync", "com.x.cardsync");
+    plugin("Other", "com.y.other");
+    const auto pref = t.file("home/Library/Preferences/com.x.cardsync.plist");
+    openPlugins();
+    EXPECT_FALSE(remove->isEnabled());
+    select(QStringLiteral("Card Sync"));
+    ASSERT_TRUE(remove->isEnabled());
+    remove->click();
+    ConfirmRemovalSheet *sheet = waitForSheet();
+    ASSERT_TRUE(sheet);
+    // Nothing is deleted before the user confirms.
+    EXPECT_TRUE(platform::itemExists(item));
+    EXPECT_GE(rowOf(sheet->model(), item), 0);
+    EXPECT_GE(rowOf(sheet->model(), pref), 0);
+    button(sheet, "removeButton")->click();
+    ASSERT_TRUE(waitFor([&] { return labels(list->model()) == QStringList{QStringLiteral("Other")}; }));
+    EXPECT_FALSE(platform::itemExists(item));
+    EXPECT_FALSE(platform::itemExists(pref));
+    EXPECT_FALSE(remove->isEnabled());
+    EXPECT_TRUE(idle());
+    settle();
+    EXPECT_EQ(visibleScene(screens::kBundleCantRemove), nullptr);
+}
+
+TEST_F(PluginRemoval, BundleRemains_RowDroppedAndBundleCantRemoveShown)
+{
+    // The home's Library is a link to a folder elsewhere: the plug-in is listed through
+    // it, but deletion never follows a link, so the bundle stays.
+    fs::remove_all(t / "home/Library");
+    const auto real = t.app("elsewhere/Library/Address Book Plug-Ins/Stuck.bundle", "com.s.stuck", "Stuck");
+    t.link("home/Library", t / "elsewhere/Library");
+    openPlugins();
+    select(QStringLiteral("Stuck"));
+    remove->click();
+    ConfirmRemovalSheet *sheet = waitForSheet();
+    ASSERT_TRUE(sheet);
+    button(sheet, "removeButton")->click();
+    QWidget *popover = nullptr;
+    ASSERT_TRUE(waitFor([&] { return (popover = visibleScene(screens::kBundleCantRemove)) != nullptr; }));
+    EXPECT_TRUE(platform::itemExists(real));
+    EXPECT_EQ(list->model()->rowCount(), 0);
+    EXPECT_FALSE(remove->isEnabled());
+    button(popover, "show_in_finder")->click();
+    ASSERT_EQ(workspace.revealed.size(), 1u);
+    ASSERT_FALSE(workspace.revealed[0].empty());
+    EXPECT_EQ(workspace.revealed[0].front(), t / "home/Library/Address Book Plug-Ins/Stuck.bundle");
+}
+
+TEST_F(PluginRemoval, SecondPressWhileRemoving_Ignored)
+{
+    const auto first = plugin("Alpha", "com.a.alpha");
+    const auto second = plugin("Beta", "com.b.beta");
+    openPlugins();
+    select(QStringLiteral("Alpha"));
+    remove->click();
+    select(QStringLiteral("Beta"));
+    remove->click(); // while the search runs
+    ConfirmRemovalSheet *sheet = waitForSheet();
+    ASSERT_TRUE(sheet);
+    settle();
+    EXPECT_EQ(sheetCount(), 1);
+    remove->click(); // while the sheet is open
+    EXPECT_EQ(sheetCount(), 1);
+    button(sheet, "removeButton")->click();
+    remove->click(); // while the deletion runs
+    ASSERT_TRUE(waitFor([&] { return !platform::itemExists(first) && idle(); }));
+    settle();
+    EXPECT_TRUE(platform::itemExists(second));
+    // The row removed is the plug-in that was removed, not the one selected since.
+    EXPECT_EQ(labels(list->model()), QStringList{QStringLiteral("Beta")});
+    EXPECT_EQ(sheetCount(), 0);
+}
+
+TEST_F(PluginRemoval, Cancel_DeletesNothing_AndTheScreenStaysUsable)
+{
+    const auto item = plugin("Card Sync", "com.x.cardsync");
+    const auto pref = t.file("home/Library/Preferences/com.x.cardsync.plist");
+    openPlugins();
+    select(QStringLiteral("Card Sync"));
+    remove->click();
+    ConfirmRemovalSheet *sheet = waitForSheet();
+    ASSERT_TRUE(sheet);
+    button(sheet, "cancelButton")->click();
+    settle();
+    EXPECT_TRUE(platform::itemExists(item));
+    EXPECT_TRUE(platform::itemExists(pref));
+    EXPECT_EQ(labels(list->model()), QStringList{QStringLiteral("Card Sync")});
+    EXPECT_TRUE(idle());
+    // Closing the sheet by its window control cancels the same way.
+    remove->click();
+    sheet = waitForSheet();
+    ASSERT_TRUE(sheet);
+    sheet->window()->close();
+    settle();
+    EXPECT_TRUE(platform::itemExists(item));
+    EXPECT_TRUE(idle());
+}
+
+TEST_F(PluginRemoval, SelectionGoneAfterSearch_PressRemovesNothing)
+{
+    const auto item = plugin("Card Sync", "com.x.cardsync");
+    openPlugins();
+    select(QStringLiteral("Card Sync"));
+    ASSERT_TRUE(remove->isEnabled());
+    // A new search text shows a new list without a selection.
+    screen->findChild<QLineEdit *>(QStringLiteral("search_field"))->setText(QStringLiteral("card"));
+    remove->click();
+    EXPECT_TRUE(idle());
+    settle();
+    EXPECT_EQ(sheetCount(), 0);
+    EXPECT_TRUE(platform::itemExists(item));
+}
+
+TEST_F(PluginRemoval, UntickedRows_StayOnDisk_ItemItselfCannotBeUnticked)
+{
+    const auto item = plugin("Card Sync", "com.x.cardsync");
+    const auto pref = t.file("home/Library/Preferences/com.x.cardsync.plist");
+    const auto support = t.file("home/Library/Application Support/Card Sync/state.db");
+    openPlugins();
+    select(QStringLiteral("Card Sync"));
+    remove->click();
+    ConfirmRemovalSheet *sheet = waitForSheet();
+    ASSERT_TRUE(sheet);
+    RemovalListModel *model = sheet->model();
+    const int supportRow = rowOf(model, support.parent_path());
+    ASSERT_GE(supportRow, 0);
+    EXPECT_FALSE(model->flags(model->index(rowOf(model, item), 0)) & Qt::ItemIsUserCheckable);
+    ASSERT_TRUE(model->setData(model->index(supportRow, 0), Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_EQ(tick(model, supportRow), Qt::Unchecked);
+    button(sheet, "removeButton")->click();
+    ASSERT_TRUE(waitFor([&] { return list->model()->rowCount() == 0 && idle(); }));
+    EXPECT_FALSE(platform::itemExists(item));
+    EXPECT_FALSE(platform::itemExists(pref));
+    EXPECT_TRUE(platform::itemExists(support));
+}
+
+TEST_F(PluginRemoval, OtherApplicationsRows_StartUnticked_AndStay)
+{
+    t.app("Applications/Dropbox.app", "com.dropbox.client", "Dropbox");
+    t.app("Applications/SyncMate.app", "com.mate.syncmate", "SyncMate");
+    const auto item = plugin("Sync", "com.cards.sync");
+    const auto own = t.file("home/Library/Logs/Sync.log");
+    const auto dropbox = t.dir("home/Library/Application Support/com.dropbox.client.Sync");
+    const auto mate = t.dir("home/Library/Application Support/SyncMate");
+    openPlugins();
+    select(QStringLiteral("Sync"));
+    remove->click();
+    ConfirmRemovalSheet *sheet = waitForSheet();
+    ASSERT_TRUE(sheet);
+    const RemovalListModel *model = sheet->model();
+    ASSERT_GE(rowOf(model, dropbox), 0);
+    ASSERT_GE(rowOf(model, mate), 0);
+    ASSERT_GE(rowOf(model, own), 0);
+    EXPECT_EQ(tick(model, rowOf(model, dropbox)), Qt::Unchecked);
+    EXPECT_EQ(tick(model, rowOf(model, mate)), Qt::Unchecked);
+    EXPECT_EQ(tick(model, rowOf(model, own)), Qt::Checked);
+    EXPECT_EQ(tick(model, rowOf(model, item)), Qt::Checked);
+    button(sheet, "removeButton")->click();
+    ASSERT_TRUE(waitFor([&] { return list->model()->rowCount() == 0 && idle(); }));
+    EXPECT_FALSE(platform::itemExists(own));
+    EXPECT_TRUE(platform::itemExists(dropbox));
+    EXPECT_TRUE(platform::itemExists(mate));
+}
+
+namespace {
+
+// A process whose executable lies in a bundle with the identifier `identifier`.
+class BundledProcess {
+public:
+    BundledProcess(TreeBuilder &t, const std::string &name, const std::string &identifier)
+    {
+        const auto app = t.app(name + ".app", identifier, name);
+        const fs::path exe = app / "Contents/MacOS" / name;
+        fs::create_directories(exe.parent_path());
+        fs::copy_file("/bin/sleep", exe);
+        fs::permissions(exe, fs::perms(0755));
+        std::string arg0 = name, arg1 = "60";
+        char *argv[] = {arg0.data(), arg1.data(), nullptr};
+        if (posix_spawn(&m_pid, exe.c_str(), nullptr, nullptr, argv, environ) != 0)
+            m_pid = 0;
+    }
+    ~BundledProcess()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    bool running() const { return m_pid > 0; }
+
+private:
+    pid_t m_pid = 0;
+};
+
+} // namespace
+
+// One test for both cases: a second test running at the same time would see this one's
+// "Safari".
+TEST_F(ExtensionScreenTest, SafariRemoval_BlockedWhileSafariRuns_LowerCaseIdentifierDoesNotBlock)
+{
+    safariExtensions({{"Blocker-3.1.safariextz", "com.example.blocker"}, {"Other.safariextz", "com.example.other"}});
+    const auto archive = t / "home/Library/Safari/Extensions/Blocker-3.1.safariextz";
+    QWidget *screen = open(screens::kSafariExtensions);
+    auto *list = screen->findChild<QListView *>(QStringLiteral("tableviewS"));
+    EXPECT_EQ(list->accessibleName(), QStringLiteral("Safari extensions"));
+    ASSERT_EQ(labels(list->model()), (QStringList{QStringLiteral("Blocker-3"), QStringLiteral("Other")}));
+    list->setCurrentIndex(list->model()->index(0, 0));
+    QPushButton *remove = button(screen, "removeButton");
+    {
+        BundledProcess safari(t, "Preview", "com.apple.SafariTechnologyPreview");
+        ASSERT_TRUE(safari.running());
+        remove->click();
+        ASSERT_TRUE(waitFor([] { return visibleScene(screens::kLaunchedSafariExtensions) != nullptr; }));
+        settle();
+        EXPECT_EQ(visibleScene(QStringLiteral("ConfirmRemovalSheet")), nullptr);
+        EXPECT_TRUE(platform::itemExists(archive));
+        EXPECT_EQ(labels(list->model()).size(), 2);
+        visibleScene(screens::kLaunchedSafariExtensions)->window()->close();
+        settle();
+    }
+    BundledProcess notSafari(t, "Lower", "com.apple.safari.lower");
+    ASSERT_TRUE(notSafari.running());
+    remove->click();
+    ConfirmRemovalSheet *sheet = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        return (sheet = qobject_cast<ConfirmRemovalSheet *>(visibleScene(QStringLiteral("ConfirmRemovalSheet"))));
+    }));
+    EXPECT_EQ(visibleScene(screens::kLaunchedSafariExtensions), nullptr);
+    {
+        // Safari started while the confirmation was open: still nothing is deleted.
+        BundledProcess lateSafari(t, "Late", "com.apple.Safari");
+        ASSERT_TRUE(lateSafari.running());
+        button(sheet, "removeButton")->click();
+        ASSERT_TRUE(waitFor([] { return visibleScene(screens::kLaunchedSafariExtensions) != nullptr; }));
+        settle();
+        EXPECT_TRUE(platform::itemExists(archive));
+        EXPECT_EQ(labels(list->model()).size(), 2);
+        visibleScene(screens::kLaunchedSafariExtensions)->window()->close();
+        settle();
+    }
+    remove->click();
+    ASSERT_TRUE(waitFor([&] {
+        return (sheet = qobject_cast<ConfirmRemovalSheet *>(visibleScene(QStringLiteral("ConfirmRemovalSheet"))));
+    }));
+    button(sheet, "removeButton")->click();
+    ASSERT_TRUE(waitFor([&] { return list->model()->rowCount() == 1; }));
+    EXPECT_FALSE(platform::itemExists(archive));
+    const auto left = safari::readInstalledExtensions(t / "home/Library/Safari/Extensions/Extensions.plist");
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].bundleIdentifier, QStringLiteral("com.example.other"));
+}

@@ -1,0 +1,150 @@
+#include "ScreenTestSupport.h"
+
+#include "extensions/screens/ExtensionScreens.h"
+#include "grants/GrantKeys.h"
+#include "platform/FolderAccess.h"
+#include "shell/NotificationCenter.h"
+#include "shell/ScreenNames.h"
+
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QThread>
+#include <QThreadPool>
+
+namespace zembra::test {
+
+QIcon RecordingWorkspace::iconForFile(const std::filesystem::path &) { return iconForFileType({}); }
+
+QIcon RecordingWorkspace::iconForFileType(const QString &)
+{
+    QPixmap p(32, 32);
+    p.fill(Qt::darkCyan);
+    return QIcon(p);
+}
+
+bool RecordingWorkspace::activateFileViewerSelectingURLs(const std::vector<std::filesystem::path> &paths)
+{
+    revealed.push_back(paths);
+    return true;
+}
+
+bool RecordingWorkspace::openURL(const QUrl &url)
+{
+    opened.push_back(url);
+    return true;
+}
+
+void ExtensionScreenTest::SetUp()
+{
+    platform::FolderAccess::reset();
+    platform::Workspace::setShared(&workspace);
+    t.dir("home/Library");
+    t.dir("Applications");
+    settings.grant(grants::kHome, t / "home");
+    settings.grant(grants::kApplications, t / "Applications");
+    delegate = std::make_unique<AppDelegate>(settings.store(), suite.store());
+    registerExtensionScreens(delegate->storyboard(), *delegate);
+    for (const QString &name : {screens::kHomeViewController, screens::kExtensionsViewController,
+                                screens::kPluginsViewController, screens::kPrefpanesViewController,
+                                screens::kSafariExtensionsViewController, screens::kRemainderViewController})
+        NotificationCenter::defaultCenter().addObserver(delegate.get(), name, [this, name] { posted << name; });
+}
+
+void ExtensionScreenTest::TearDown()
+{
+    closeAllWindows();
+    // Workers hold only their own data, but let them end before the tree goes.
+    QThreadPool::globalInstance()->waitForDone();
+    settle();
+    NotificationCenter::defaultCenter().removeObservers(delegate.get());
+    delegate.reset();
+    platform::Workspace::setShared(nullptr);
+    platform::FolderAccess::reset();
+}
+
+QWidget *ExtensionScreenTest::open(const QString &identifier)
+{
+    auto *window = new QWidget;
+    window->resize(720, 520);
+    QWidget *screen = delegate->storyboard().instantiate(identifier, window);
+    screen->setGeometry(window->rect());
+    window->show();
+    settle();
+    return screen;
+}
+
+fs::path ExtensionScreenTest::plugin(const std::string &name, const std::string &identifier)
+{
+    return t.app("home/Library/Address Book Plug-Ins/" + name + ".bundle", identifier, name);
+}
+
+void ExtensionScreenTest::safariExtensions(const std::vector<std::pair<std::string, std::string>> &entries)
+{
+    std::string body;
+    for (const auto &[archive, id] : entries) {
+        body += "<dict><key>Archive File Name</key><string>" + archive +
+                "</string><key>Bundle Identifier</key><string>" + id + "</string></dict>";
+        t.file("home/Library/Safari/Extensions/" + archive, std::string(2500, 'x'));
+    }
+    t.file("home/Library/Safari/Extensions/Extensions.plist",
+           xmlPlist("<key>Installed Extensions</key><array>" + body + "</array>"));
+}
+
+void ExtensionScreenTest::setLaunchCount(int count, bool allowAny)
+{
+    settings.store().setInteger(screens::kAppLaunchCount, count);
+    settings.store().setInteger(grants::kAllowAny, allowAny ? 1 : 0);
+}
+
+void closeAllWindows()
+{
+    // Sheets and popovers belong to their window and go with it.
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (!w->parentWidget())
+            w->deleteLater();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QWidget *visibleScene(const QString &identifier)
+{
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (!top->isVisible())
+            continue;
+        if (top->objectName() == identifier)
+            return top;
+        if (auto *scene = top->findChild<QWidget *>(identifier); scene && scene->isVisible())
+            return scene;
+    }
+    return nullptr;
+}
+
+bool waitFor(const std::function<bool()> &condition)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition()) {
+        if (clock.elapsed() > 20000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+QStringList labels(const QAbstractItemModel *model)
+{
+    QStringList out;
+    for (int row = 0; row < model->rowCount(); ++row)
+        out << model->index(row, 0).data().toString();
+    return out;
+}
+
+QPushButton *button(QWidget *in, const char *name) { return in->findChild<QPushButton *>(QString::fromLatin1(name)); }
+
+} // namespace zembra::test

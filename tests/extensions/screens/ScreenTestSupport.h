@@ -1,0 +1,68 @@
+#pragma once
+// What the extension screen tests share: an offscreen application delegate on a test
+// tree with the screens registered, a workspace double that records what it was asked
+// to show, and helpers to find what is on screen and to wait for the 0.3-second polls.
+
+#include "platform/Workspace.h"
+#include "shell/AppDelegate.h"
+#include "support/TreeBuilder.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QPushButton>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace zembra::test {
+
+class RecordingWorkspace : public platform::Workspace {
+public:
+    QIcon iconForFile(const std::filesystem::path &) override;
+    QIcon iconForFileType(const QString &type) override;
+    bool activateFileViewerSelectingURLs(const std::vector<std::filesystem::path> &paths) override;
+    bool openURL(const QUrl &url) override;
+
+    std::vector<std::vector<std::filesystem::path>> revealed;
+    std::vector<QUrl> opened;
+};
+
+class ExtensionScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The screen `identifier` in a window of its own, shown.
+    QWidget *open(const QString &identifier);
+    // A plug-in in the home Library's Address Book folder.
+    fs::path plugin(const std::string &name, const std::string &identifier);
+    // Safari's list with one extension per (archive, identifier), the archives on disk.
+    void safariExtensions(const std::vector<std::pair<std::string, std::string>> &entries);
+    void setLaunchCount(int count, bool allowAny);
+
+    TreeBuilder t;
+    TestSettings settings;
+    TestSettings suite;
+    RecordingWorkspace workspace;
+    std::unique_ptr<AppDelegate> delegate;
+    QStringList posted;
+};
+
+// The visible scene (sheet or popover content) with the object name `identifier`.
+QWidget *visibleScene(const QString &identifier);
+// Runs the event loop until `condition` holds or 20 seconds have passed.
+bool waitFor(const std::function<bool()> &condition);
+// Deletes every window with its sheets and popovers.
+void closeAllWindows();
+// Lets queued calls and zero timers run.
+void settle();
+QStringList labels(const QAbstractItemModel *model);
+QPushButton *button(QWidget *in, const char *name);
+
+} // namespace zembra::test
