@@ -1,10 +1,12 @@
 // The desktop program: the delegate, the screens of each subsystem, the main window.
 #include "catalogue/screens/CatalogueScreens.h"
+#include "extensions/screens/ExtensionScreens.h"
 #include "grants/GrantOverrides.h"
 #include "grants/screens/GrantScreens.h"
 #include "leftovers/screens/LeftoverScreens.h"
 #include "platform/SettingsStore.h"
 #include "preferences/PreferenceKeys.h"
+#include "preferences/screens/PreferencesWindow.h"
 #include "shell/AppDelegate.h"
 #include "shell/ProgramOptions.h"
 #include "shell/ScreenshotTour.h"
@@ -12,6 +14,7 @@
 #include "shell/screens/ShellScreens.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <cstdio>
 
@@ -28,7 +31,7 @@ int main(int argc, char **argv)
         return 2;
     }
     if (!options.settingsDir.isEmpty())
-        platform::SettingsStore::setFolder(options.settingsDir);
+        platform::SettingsStore::setFolder(QDir(options.settingsDir).absolutePath());
     platform::SettingsStore &settings = platform::SettingsStore::standard();
     if (const auto error = grants::applyGrantOverrides(options.grants, settings)) {
         std::fprintf(stderr, "uninstaller-zembra: %s\n", error->c_str());
@@ -41,8 +44,19 @@ int main(int argc, char **argv)
     registerGrantScreens(delegate.storyboard(), delegate);
     registerCatalogueScreens(delegate.storyboard(), delegate);
     registerLeftoverScreens(delegate.storyboard(), delegate);
+    registerExtensionScreens(delegate.storyboard(), delegate);
+
+    // The watcher started from the preferences works on the same folders as this run.
+    QStringList watcherArguments;
+    for (const auto &[option, folder] : options.grants)
+        watcherArguments << QString::fromStdString(option) << QDir(QFile::decodeName(QByteArray::fromStdString(folder))).absolutePath();
+    if (!options.settingsDir.isEmpty())
+        watcherArguments << QStringLiteral("--settings-dir") << QDir(options.settingsDir).absolutePath();
+    // Built once at start, shown from the menu.
+    std::unique_ptr<PreferencesWindow> preferencesWindow(makePreferencesWindow(delegate, watcherArguments));
 
     WindowController window(delegate);
+    window.addApplicationAction(makeShowPreferencesAction(preferencesWindow.get(), &window));
     window.show();
     if (!options.screenshotsDir.isEmpty())
         ScreenshotTour::start(window, delegate, options.screenshotsDir);

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLayout>
+#include <QMenu>
 #include <QMenuBar>
 
 namespace zembra {
@@ -18,9 +19,9 @@ WindowController::WindowController(AppDelegate &delegate, QWidget *parent)
     m_viewController->setFixedSize(kContentSize);
 
     menuBar()->setAccessibleName(tr("Menu bar"));
-    QMenu *menu = menuBar()->addMenu(tr("&Uninstaller zembra"));
-    menu->setAccessibleName(tr("Uninstaller zembra menu"));
-    QAction *quit = menu->addAction(tr("&Quit Uninstaller zembra"));
+    m_menu = menuBar()->addMenu(tr("&Uninstaller zembra"));
+    m_menu->setAccessibleName(tr("Uninstaller zembra menu"));
+    QAction *quit = m_quit = m_menu->addAction(tr("&Quit Uninstaller zembra"));
     quit->setShortcut(QKeySequence::Quit);
     quit->setShortcutContext(Qt::ApplicationShortcut);
     quit->setMenuRole(QAction::QuitRole);
@@ -29,6 +30,13 @@ WindowController::WindowController(AppDelegate &delegate, QWidget *parent)
     addAction(quit);
 
     windowDidLoad();
+}
+
+void WindowController::addApplicationAction(QAction *action)
+{
+    action->setShortcutContext(Qt::ApplicationShortcut);
+    m_menu->insertAction(m_quit, action);
+    addAction(action);
 }
 
 void WindowController::windowDidLoad()

@@ -6,6 +6,9 @@
 
 #include <QMainWindow>
 
+class QAction;
+class QMenu;
+
 namespace zembra {
 
 class AppDelegate;
@@ -21,6 +24,9 @@ public:
     explicit WindowController(AppDelegate &delegate, QWidget *parent = nullptr);
 
     ViewController *viewController() const { return m_viewController; }
+    // Adds `action` to the application menu, above Quit, with its shortcut working in
+    // every window of the application.
+    void addApplicationAction(QAction *action);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -30,6 +36,8 @@ private:
 
     AppDelegate &m_delegate;
     ViewController *m_viewController;
+    QMenu *m_menu = nullptr;
+    QAction *m_quit = nullptr;
 };
 
 } // namespace zembra

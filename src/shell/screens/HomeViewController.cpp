@@ -16,6 +16,7 @@ HomeViewController::HomeViewController(QWidget *parent)
     ui->white_image->setPixmap(QPixmap(QStringLiteral(":/images/brand.png")));
     ui->drop_image->setPixmap(QPixmap(QStringLiteral(":/images/drop_target.png")));
     connect(ui->applications, &QPushButton::clicked, this, &HomeViewController::applications);
+    connect(ui->extensions, &QPushButton::clicked, this, &HomeViewController::Extensions);
 }
 
 HomeViewController::~HomeViewController() = default;
@@ -23,6 +24,11 @@ HomeViewController::~HomeViewController() = default;
 void HomeViewController::applications()
 {
     NotificationCenter::defaultCenter().post(screens::kApplicationsViewController);
+}
+
+void HomeViewController::Extensions()
+{
+    NotificationCenter::defaultCenter().post(screens::kExtensionsViewController);
 }
 
 } // namespace zembra

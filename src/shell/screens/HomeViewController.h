@@ -1,6 +1,7 @@
 #pragma once
-// The home screen ("Home"): the way to the applications list and the drop target for an
-// application bundle. Posts "applications_view_controller"; nothing else. GUI thread only.
+// The home screen ("Home"): the ways to the applications list and the extensions hub,
+// and the drop target for an application bundle. Posts "applications_view_controller" or
+// "extensions_view_controller"; nothing else. GUI thread only.
 
 #include <QWidget>
 
@@ -20,6 +21,7 @@ public:
 
 private:
     void applications();
+    void Extensions();
 
     std::unique_ptr<Ui::HomeViewController> ui;
 };
