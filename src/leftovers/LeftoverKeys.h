@@ -15,6 +15,8 @@ inline const QString kLogs = QStringLiteral("Logs");
 inline const QString kPlugins = QStringLiteral("Plugins");
 inline const QString kDesktop = QStringLiteral("Desktop");
 inline const QString kOther = QStringLiteral("Other");
+// Heads the "Possibly related" group, which the review appends after the search's own.
+inline const QString kRelated = QStringLiteral("Related");
 
 inline const QString kEmpty = QStringLiteral("Empty");
 

@@ -261,7 +261,12 @@ TEST_F(Cli, RemoveKeepingAFileInsideAListedFolder_KeepsTheFolder)
     const auto folder = t / "Users/me/Library/Logs/Editor", log = folder / "Editor.log";
     const CliRun dry = runCli(t, grants({"remove", app, "--keep", log.native(), "--dry-run", "--json"}));
     ASSERT_EQ(dry.status, 0) << dry.err;
-    EXPECT_EQ(dry.json()["files"].toArray().size(), 5); // Logs marker only, no folder, no log
+    // Every row found, in order; the two a removal keeps say why.
+    const QJsonArray files = dry.json()["files"].toArray();
+    ASSERT_EQ(files.size(), 7);
+    EXPECT_EQ(files[5].toObject()["kept"].toString(), QStringLiteral("holds a kept entry"));
+    EXPECT_EQ(files[6].toObject()["kept"].toString(), QStringLiteral("--keep"));
+    EXPECT_FALSE(files[3].toObject().contains("kept"));
     const CliRun r = runCli(t, grants({"remove", app, "--keep", log.native(), "--yes"}));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(fs::exists(app));
