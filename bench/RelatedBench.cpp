@@ -5,9 +5,12 @@
 //       folder, reviews every application on it and prints the recall of the whole
 //       review (ticked + flagged + related) and of the ticked rows alone, and the count
 //       of other applications' entries that start ticked (must be 0), with the misses.
-//   zembra-bench-related cost TREE_DIR [RUNS]
+//   zembra-bench-related cost TREE_DIR [RUNS] [APPS]
 //       on the tree of zembra-bench-make-tree: the search alone, then the extra step
 //       (every installed application, flags, related search and sizes), median of RUNS.
+//       The shared-entry check weighs every row against every installed application:
+//       APPS (default 300) more bundles are installed in an Applications folder of the
+//       bench's own, named like the tree's vendors (com.vendorN.productM).
 #include "catalogue/Application.h"
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/Review.h"
@@ -20,6 +23,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -48,25 +52,43 @@ int realistic()
     std::printf("recall of the ticked rows alone:                         %zu/%zu = %.1f %%\n", f.preselected, f.own,
                 100.0 * double(f.preselected) / double(f.own));
     std::printf("other applications' entries that start ticked: %zu (must be 0)\n", f.othersSelected);
+    std::printf("before, the search's list alone, all ticked: recall %zu/%zu = %.1f %%, other applications' "
+                "entries ticked: %zu\n",
+                f.searchOnlyFound, f.own, 100.0 * double(f.searchOnlyFound) / double(f.own),
+                f.searchOnlyOthersSelected);
     for (const std::string &m : f.misses)
         std::printf("  not found: %s\n", m.c_str());
+    for (const std::string &u : f.nowUnticked)
+        std::printf("  listed by the search, now unticked: %s\n", u.c_str());
     for (const std::string &w : f.wronglySelected)
         std::printf("  ticked but another's: %s\n", w.c_str());
     return f.othersSelected == 0 ? 0 : 1;
 }
 
-int cost(const fs::path &tree, int runs)
+int cost(const fs::path &tree, int runs, int apps)
 {
     QTemporaryDir dir;
     platform::SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
-    settings.setOverride(grants::kApplications, platform::bookmarkData(tree / "Applications"));
+    const fs::path applications = fs::path(dir.path().toStdString()) / "Applications";
+    fs::create_directories(applications);
+    for (int i = 0; i < apps; ++i) {
+        const std::string name = "Product " + std::to_string(i);
+        const fs::path contents = applications / (name + ".app") / "Contents";
+        fs::create_directories(contents);
+        std::ofstream(contents / "Info.plist")
+            << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
+               "<key>CFBundleIdentifier</key><string>com.vendor" << i % 97 << ".product" << i << "</string>\n"
+               "<key>CFBundleName</key><string>" << name << "</string>\n"
+               "<key>CFBundleExecutable</key><string>" << name << "</string>\n</dict>\n</plist>\n";
+    }
+    settings.setOverride(grants::kApplications, platform::bookmarkData(applications));
     settings.setOverride(grants::kHome, platform::bookmarkData(tree / "Users/bench"));
     settings.setOverride(grants::kMacOS, platform::bookmarkData(tree));
     settings.setOverride(grants::kAllowAny, 1);
     const fs::path app = tree / "Applications/Benchmark Editor.app";
     using Clock = std::chrono::steady_clock;
     std::vector<double> search, extra;
-    size_t rows = 0, related = 0;
+    size_t rows = 0, related = 0, flagged = 0;
     for (int i = 0; i <= runs; ++i) { // the first run warms the cache
         const auto item = Application(settings).application(app);
         const auto t0 = Clock::now();
@@ -77,14 +99,17 @@ int cost(const fs::path &tree, int runs)
         const auto t2 = Clock::now();
         rows = review.searchRows;
         related = review.files.size() - review.searchRows;
+        flagged = size_t(std::count_if(review.flags.begin(), review.flags.end(),
+                                       [](const leftovers::SharedFlag &f) { return f.flagged(); }));
         if (i > 0) {
             search.push_back(std::chrono::duration<double>(t1 - t0).count());
             extra.push_back(std::chrono::duration<double>(t2 - t1).count());
         }
     }
     const double s = median(search), e = median(extra);
-    std::printf("search: %.3f s, %zu rows; extra step: %.4f s, %zu related rows (median of %d)\n", s, rows, e,
-                related, runs);
+    std::printf("search: %.3f s, %zu rows; extra step: %.4f s, %zu related rows, %zu flagged; %d other "
+                "applications installed (median of %d)\n",
+                s, rows, e, related, flagged, apps, runs);
     std::printf("extra step: %.1f %% of the search (target: at most 15 %%)\n", 100.0 * e / s);
     return 0;
 }
@@ -97,7 +122,8 @@ int main(int argc, char **argv)
     if (mode == "realistic")
         return realistic();
     if (mode == "cost" && argc > 2)
-        return cost(fs::absolute(argv[2]), argc > 3 ? std::max(1, std::atoi(argv[3])) : 7);
-    std::fprintf(stderr, "usage: zembra-bench-related realistic | cost TREE_DIR [RUNS]\n");
+        return cost(fs::absolute(argv[2]), argc > 3 ? std::max(1, std::atoi(argv[3])) : 7,
+                    argc > 4 ? std::max(0, std::atoi(argv[4])) : 300);
+    std::fprintf(stderr, "usage: zembra-bench-related realistic | cost TREE_DIR [RUNS] [APPS]\n");
     return 2;
 }

@@ -182,20 +182,27 @@ ReviewFigures scoreReviews(const fs::path &root, platform::SettingsStore &settin
         leftovers::searchLeftovers(*item, settings, leftovers::SearchMode::Review);
         const leftovers::Review review = leftovers::buildReview(*item, settings, installed, true);
         const leftovers::Selection selection = review.selection();
+        auto ticked = [&](const leftovers::Selection &sel, size_t i, bool searchOnly) {
+            return searchOnly ? i < review.searchRows && review.files[i].isFileURL() : sel.isSelected(i);
+        };
 
         std::vector<fs::path> own;
         for (const std::string &e : app.own)
             own.push_back(resolve(root, e));
         for (const fs::path &entry : own) {
             ++f.own;
-            bool listed = false, ticked = false;
+            bool listed = false, preselected = false, bySearch = false;
             for (size_t i = 0; i < review.files.size(); ++i)
                 if (review.files[i].isFileURL() && covers(review.files[i].path(), entry)) {
                     listed = true;
-                    ticked = ticked || selection.isSelected(i);
+                    preselected = preselected || selection.isSelected(i);
+                    bySearch = bySearch || i < review.searchRows;
                 }
             f.inReview += listed;
-            f.preselected += ticked;
+            f.preselected += preselected;
+            f.searchOnlyFound += bySearch;
+            if (bySearch && !preselected)
+                f.nowUnticked.push_back(app.name + ": " + entry.lexically_relative(root).native());
             if (!listed)
                 f.misses.push_back(app.name + ": " + entry.lexically_relative(root).native());
         }
@@ -208,22 +215,25 @@ ReviewFigures scoreReviews(const fs::path &root, platform::SettingsStore &settin
                     others.push_back(resolve(root, e));
         for (const SharedFixtureEntry &s : realisticSharedEntries())
             others.push_back(resolve(root, s.path));
-        for (const fs::path &entry : others) {
-            bool hit = false;
-            for (size_t i = 0; !hit && i < review.files.size(); ++i) {
-                if (!selection.isSelected(i))
-                    continue;
-                const fs::path &row = review.files[i].path();
-                bool insideOwn = false;
-                for (const fs::path &o : own)
-                    insideOwn = insideOwn || covers(o, row);
-                hit = covers(row, entry) || (platform::isWithin(row, entry) && !insideOwn);
+        for (const bool searchOnly : {false, true})
+            for (const fs::path &entry : others) {
+                bool hit = false;
+                for (size_t i = 0; !hit && i < review.files.size(); ++i) {
+                    if (!ticked(selection, i, searchOnly))
+                        continue;
+                    const fs::path &row = review.files[i].path();
+                    bool insideOwn = false;
+                    for (const fs::path &o : own)
+                        insideOwn = insideOwn || covers(o, row);
+                    hit = covers(row, entry) || (platform::isWithin(row, entry) && !insideOwn);
+                }
+                if (hit && searchOnly) {
+                    ++f.searchOnlyOthersSelected;
+                } else if (hit) {
+                    ++f.othersSelected;
+                    f.wronglySelected.push_back(app.name + ": " + entry.lexically_relative(root).native());
+                }
             }
-            if (hit) {
-                ++f.othersSelected;
-                f.wronglySelected.push_back(app.name + ": " + entry.lexically_relative(root).native());
-            }
-        }
     }
     return f;
 }

@@ -48,8 +48,12 @@ struct ReviewFigures {
     size_t inReview = 0;          // ... listed by the review (ticked, flagged or related)
     size_t preselected = 0;       // ... covered by a row that starts ticked
     size_t othersSelected = 0;    // other applications' entries a ticked row would delete
+    // The same two counts for the search's list alone, every row ticked (as before).
+    size_t searchOnlyFound = 0;
+    size_t searchOnlyOthersSelected = 0;
     std::vector<std::string> misses;          // "item: entry" not in the review
     std::vector<std::string> wronglySelected; // "item: entry" of another application
+    std::vector<std::string> nowUnticked;     // "item: entry" the search listed, now unticked
 };
 
 // Searches, reviews (with the related group) and scores every application in turn.
