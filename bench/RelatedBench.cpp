@@ -5,6 +5,9 @@
 //       folder, reviews every application on it and prints the recall of the whole
 //       review (ticked + flagged + related) and of the ticked rows alone, and the count
 //       of other applications' entries that start ticked (must be 0), with the misses.
+//   zembra-bench-related build DIR
+//       only builds the realistic fixture Mac in DIR (home DIR/Users/me), to try the
+//       command line on it.
 //   zembra-bench-related cost TREE_DIR [RUNS] [APPS]
 //       on the tree of zembra-bench-make-tree: the search alone, then the extra step
 //       (every installed application, flags, related search and sizes), median of RUNS.
@@ -121,9 +124,13 @@ int main(int argc, char **argv)
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "realistic")
         return realistic();
+    if (mode == "build" && argc > 2) {
+        fixtures::buildRealisticMac(fs::absolute(argv[2]));
+        return 0;
+    }
     if (mode == "cost" && argc > 2)
         return cost(fs::absolute(argv[2]), argc > 3 ? std::max(1, std::atoi(argv[3])) : 7,
                     argc > 4 ? std::max(0, std::atoi(argv[4])) : 300);
-    std::fprintf(stderr, "usage: zembra-bench-related realistic | cost TREE_DIR [RUNS] [APPS]\n");
+    std::fprintf(stderr, "usage: zembra-bench-related realistic | build DIR | cost TREE_DIR [RUNS] [APPS]\n");
     return 2;
 }
