@@ -102,8 +102,9 @@ QString identifierRelation(const std::string &nameBytes, const QString &identifi
         p = folded(p);
     if (parts == own)
         return prefix.isEmpty() ? QStringLiteral("same identifier") : prefix;
+    // Below a two-component identifier (com.vendor) lies the whole vendor, not one product.
     const bool sameVendor = own.size() >= 3 && parts.size() >= 3 && parts[0] == own[0] && parts[1] == own[1];
-    bool sameProduct = parts.size() > own.size() && parts.mid(0, own.size()) == own;
+    bool sameProduct = sameVendor && parts.size() > own.size() && parts.mid(0, own.size()) == own;
     if (!sameProduct && sameVendor) {
         const QString component = squeezed(parts[2]);
         for (const QString &product : products) {
@@ -168,9 +169,14 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
                                       "Application Support"}}}) {
         if (!base || !platform::isRealDirectory(*base / "Library"))
             continue;
-        for (const QString &name : names)
+        for (const QString &name : names) {
+            // ByHost is reached through Preferences: only when that is a real folder too.
+            if (name.contains(QLatin1Char('/')) &&
+                !platform::isRealDirectory(*base / "Library" / name.section(QLatin1Char('/'), 0, 0).toStdString()))
+                continue;
             folders.push_back({*base / "Library" / name.toStdString(), name.section(QLatin1Char('/'), -1),
                                name == QLatin1String("Preferences/ByHost")});
+        }
         for (const char *v : {"Caches", "Application Support", "Logs"})
             vendorParents.push_back(*base / "Library" / v);
         for (const char *r : {"Caches/com.apple.helpd", "Application Support/CrashReporter", "Logs/CSXS"})
@@ -216,12 +222,19 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
         }
     }
 
-    // ~/.product
+    // ~/.product, by the product's own names: an identifier's last component can be a
+    // word such as "desktop" or "mac", and the home's shared dot folders are nobody's.
+    static const QStringList kHomeDotFolders = {QStringLiteral("trash"), QStringLiteral("config"),
+                                                QStringLiteral("local"), QStringLiteral("cache"),
+                                                QStringLiteral("ssh"),   QStringLiteral("gnupg")};
     if (home)
         for (const platform::DirEntry &e : platform::listHiddenEntries(*home)) {
             const QString name = squeezed(platform::decodeUtf8(e.name()).mid(1));
-            for (const QString &product : products)
-                if (name == squeezed(product)) {
+            if (kHomeDotFolders.contains(name))
+                continue;
+            for (const OptString &product : {item.label(), item.bundle_name_info(), item.executable_info()})
+                if (product && *product != kPlaceholder && squeezed(*product).size() >= 3 &&
+                    name == squeezed(*product)) {
                     add(e.path, QStringLiteral("named after the product, in the home folder"));
                     break;
                 }

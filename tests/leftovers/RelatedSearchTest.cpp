@@ -50,6 +50,8 @@ TEST(IdentifierRelation, WholeComponentsTeamIdsAndHelpers)
         {"com.beaconhq.Beaconator", "com.beaconhq.beacon-mac", beacon, ""},
         {"com.other.sketchpad", "com.lumina.sketchpad", sketchpad, ""},
         {"com.lumina", "com.lumina.sketchpad", sketchpad, ""},
+        {"com.lumina.anything", "com.lumina", sketchpad, ""}, // a vendor, not a product
+        {"com.lumina", "com.lumina", sketchpad, "same identifier"},
         {"sketchpad", "com.lumina.sketchpad", sketchpad, ""},
     };
     for (const Case &c : cases)
@@ -120,6 +122,7 @@ TEST_F(RelatedSearch, ConservativeLimits_NothingListedTwiceNothingBehindLinks)
     t.link(lib + "Application Support/Lumina", t / "outside");          // never entered
     t.dir(lib + "HTTPStorages/com.lumina.sketchpad2");                  // another product
     t.dir("Users/me/.sketchpad2");
+    t.dir("Users/me/.config");
     const auto item = searched();
     EXPECT_TRUE(related(*item).empty());
 }
