@@ -25,5 +25,5 @@ fi
 build/src/zembra apps "${grants[@]}"
 if [ -n "$example" ]; then
   echo
-  build/src/zembra leftovers "$example" "${grants[@]}"
+  build/src/zembra leftovers "$example" --related "${grants[@]}"
 fi
