@@ -1,7 +1,9 @@
 #include "leftovers/RelatedSearch.h"
 
+#include "catalogue/BundleFields.h"
 #include "grants/GrantKeys.h"
 #include "grants/GrantStore.h"
+#include "leftovers/LeftoverKeys.h"
 #include "leftovers/StandardFolders.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -17,8 +19,6 @@ namespace zembra::leftovers {
 namespace fs = std::filesystem;
 
 namespace {
-
-const QString kPlaceholder = QStringLiteral("empty_string");
 
 // What helpers, updaters and crash reporters add to a product's name in their
 // identifiers (com.vendor.AppUpdater, com.vendor.app-helper), folded.
@@ -90,10 +90,10 @@ QString identifierRelation(const std::string &nameBytes, const QString &identifi
     QStringList parts = withoutSuffix(platform::decodeUtf8(nameBytes)).split(QLatin1Char('.'));
     QString prefix;
     if (parts.size() > 2 && isTeamId(parts.front())) {
-        prefix = QStringLiteral("team-ID prefix");
+        prefix = kTeamIdPrefix;
         parts.removeFirst();
     } else if (parts.size() > 2 && parts.front().compare(QLatin1String("group"), Qt::CaseInsensitive) == 0) {
-        prefix = QStringLiteral("group identifier");
+        prefix = kGroupIdentifier;
         parts.removeFirst();
     }
     if (parts.size() > own.size() && isHostId(parts.back()))
@@ -101,7 +101,7 @@ QString identifierRelation(const std::string &nameBytes, const QString &identifi
     for (QString &p : parts)
         p = folded(p);
     if (parts == own)
-        return prefix.isEmpty() ? QStringLiteral("same identifier") : prefix;
+        return prefix.isEmpty() ? kSameIdentifier : prefix;
     // Below a two-component identifier (com.vendor) lies the whole vendor, not one product.
     const bool sameVendor = own.size() >= 3 && parts.size() >= 3 && parts[0] == own[0] && parts[1] == own[1];
     bool sameProduct = sameVendor && parts.size() > own.size() && parts.mid(0, own.size()) == own;
@@ -118,7 +118,7 @@ QString identifierRelation(const std::string &nameBytes, const QString &identifi
     }
     if (!sameProduct)
         return {};
-    return prefix.isEmpty() ? QStringLiteral("identifier of the same product") : prefix;
+    return prefix.isEmpty() ? kSameProduct : prefix;
 }
 
 std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::SettingsStore &settings,
@@ -133,7 +133,7 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
     const QString identifier = item.bundle().value_or(QString());
     QStringList products;
     for (const OptString &v : {item.bundle_name(), item.label(), item.bundle_name_info(), item.executable_info()})
-        if (v && *v != kPlaceholder && squeezed(*v).size() >= 3 && !products.contains(*v))
+        if (v && *v != fields::kPlaceholder && squeezed(*v).size() >= 3 && !products.contains(*v))
             products.push_back(*v);
     const QStringList idParts = identifier.split(QLatin1Char('.'));
     const QString vendor = idParts.size() >= 3 ? folded(idParts[1]) : QString();
@@ -193,8 +193,8 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
             if (relation.isEmpty())
                 continue;
             if (folder.byHost)
-                add(e.path, QStringLiteral("ByHost preferences"));
-            else if (relation == QLatin1String("same identifier"))
+                add(e.path, kByHostPreferences);
+            else if (relation == kSameIdentifier)
                 add(e.path, relation + QStringLiteral(" in ") + folder.shownName);
             else
                 add(e.path, relation);
@@ -215,7 +215,7 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
                 const QString stem = p.type == platform::EntryType::Directory ? entry : entry.section(QLatin1Char('.'), 0, 0);
                 for (const QString &product : products)
                     if (folded(stem) == folded(product)) {
-                        add(p.path, QStringLiteral("vendor folder"));
+                        add(p.path, kVendorFolder);
                         break;
                     }
             }
@@ -233,9 +233,9 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
             if (kHomeDotFolders.contains(name))
                 continue;
             for (const OptString &product : {item.label(), item.bundle_name_info(), item.executable_info()})
-                if (product && *product != kPlaceholder && squeezed(*product).size() >= 3 &&
+                if (product && *product != fields::kPlaceholder && squeezed(*product).size() >= 3 &&
                     name == squeezed(*product)) {
-                    add(e.path, QStringLiteral("named after the product, in the home folder"));
+                    add(e.path, kNamedInHome);
                     break;
                 }
         }

@@ -28,11 +28,11 @@ std::vector<QString> Review::keptReasons(const Selection &selection) const
         if (i < flags.size() && flags[i].flagged())
             out[i] = flags[i].keptReason();
         else if (isRelated(i))
-            out[i] = QStringLiteral("possibly related: ") + reasons[i];
+            out[i] = kKeptPossiblyRelated + reasons[i];
         else if (!selection.keptRowsBelow(i).empty())
-            out[i] = QStringLiteral("holds a kept entry");
+            out[i] = kKeptHoldsKept;
         else
-            out[i] = QStringLiteral("kept");
+            out[i] = kKeptByUser;
     }
     return out;
 }

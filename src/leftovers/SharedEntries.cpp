@@ -11,8 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const QString kPlaceholder = QStringLiteral("empty_string");
-
 // The vendor component of an identifier (com.lumina.sketchpad: lumina); the search may
 // have rewritten the record's company_name, so it is derived afresh.
 QString vendorOf(const ItemRecord &r)
@@ -26,7 +24,7 @@ QString vendorOf(const ItemRecord &r)
 
 void addKey(std::vector<SharedEntries::Key> &keys, const OptString &value, bool equals, qsizetype minLength)
 {
-    if (!value || value->size() < minLength || *value == kPlaceholder || *value == kSmallLabel)
+    if (!value || value->size() < minLength || *value == fields::kPlaceholder || *value == kSmallLabel)
         return;
     std::string text = equals ? value->toStdString() : platform::foldForMatch(*value);
     if (!text.empty())
@@ -64,12 +62,12 @@ size_t tie(const SharedEntries::Owner &o, const std::string &name, const std::st
 
 QString SharedFlag::text() const
 {
-    return shared ? QStringLiteral("shared") : others.join(QStringLiteral(", "));
+    return shared ? kShared : others.join(QStringLiteral(", "));
 }
 
 QString SharedFlag::keptReason() const
 {
-    return (shared ? QStringLiteral("shared with ") : QStringLiteral("also used by ")) +
+    return (shared ? kKeptSharedWith : kKeptAlsoUsedBy) +
            others.join(QStringLiteral(", "));
 }
 

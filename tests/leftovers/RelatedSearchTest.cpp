@@ -19,7 +19,7 @@ using namespace zembra::leftovers;
 using zembra::test::TestSettings;
 using zembra::test::TreeBuilder;
 
-TEST(IdentifierRelation, WholeComponentsTeamIdsAndHelpers)
+TEST(IdentifierRelation, Names_ByWholeComponents_TeamIdsGroupsAndHelpers)
 {
     const QStringList sketchpad = {QStringLiteral("sketchpad"), QStringLiteral("Sketchpad")};
     const QStringList beacon = {QStringLiteral("beacon-mac"), QStringLiteral("Beacon")};
