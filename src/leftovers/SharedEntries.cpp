@@ -5,6 +5,8 @@
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
+#include <algorithm>
+
 namespace zembra::leftovers {
 
 namespace fs = std::filesystem;
@@ -46,16 +48,18 @@ SharedEntries::Owner ownerOf(const ItemRecord &r, bool isItem)
             addKey(o.keys, shortLabel(*label), false, min);
         addKey(o.keys, vendor, false, min);
     }
+    // Longest first: the first key that matches is the tie.
+    std::stable_sort(o.keys.begin(), o.keys.end(),
+                     [](const SharedEntries::Key &a, const SharedEntries::Key &b) { return a.text.size() > b.text.size(); });
     return o;
 }
 
 size_t tie(const SharedEntries::Owner &o, const std::string &name, const std::string &folded)
 {
-    size_t best = 0;
     for (const SharedEntries::Key &k : o.keys)
-        if (k.text.size() > best && (k.equals ? name == k.text : platform::containsFolded(folded, k.text)))
-            best = k.text.size();
-    return best;
+        if (k.equals ? name == k.text : platform::containsFolded(folded, k.text))
+            return k.text.size();
+    return 0;
 }
 
 } // namespace
@@ -90,6 +94,8 @@ SharedFlag SharedEntries::flagOf(const fs::path &entry) const
     const size_t own = tie(m_item, name, folded);
     size_t best = 0;
     for (const Owner &o : m_others) {
+        if (o.keys.empty() || o.keys.front().text.size() < std::max(own, best))
+            continue; // cannot tie as much as the item or the best so far
         const size_t t = tie(o, name, folded);
         if (t == 0 || t < best)
             continue;
