@@ -124,6 +124,10 @@ file "$lib/Saved Application State/com.photonsoft.photonpro.savedState/windows.p
 blob "$lib/Caches/com.lumina.sketchpad/Cache.db" 300
 blob "$lib/Caches/com.photonsoft.photonpro/previews/1.jpg" 900
 file "$lib/Caches/Lumina/update.json"
+blob "$lib/Caches/Lumina/Sketchpad/brushes.cache" 200
+blob "$lib/HTTPStorages/com.lumina.sketchpad/httpstorages.sqlite" 160
+file "$lib/HTTPStorages/com.lumina.sketchpad.binarycookies"
+file "$lib/Preferences/ByHost/com.lumina.sketchpad.6F1C2A3B-9D4E-4F50-8A61-7B2C3D4E5F60.plist"
 file "$lib/Caches/com.apple.helpd/Generated/com.photonsoft.photonpro.help/index.json"
 file "$lib/Cookies/com.nimbuslabs.NimbusNotes.binarycookies"
 file "$lib/Application Scripts/com.clipstack.launcher/hook.scpt"

@@ -35,5 +35,5 @@ echo >&2
 build/src/zembra apps "${grants[@]}"
 if [ -n "$example" ]; then
   echo
-  build/src/zembra leftovers "$example" "${grants[@]}"
+  build/src/zembra leftovers "$example" --related "${grants[@]}"
 fi

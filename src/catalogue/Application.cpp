@@ -49,13 +49,24 @@ std::shared_ptr<ApplicationItem> Application::application(const fs::path &url) c
 
 ApplicationList Application::installedApplications()
 {
-    std::vector<fs::path> candidates;
     m_items.clear();
     m_url_applications = grants::GrantStore(m_settings).resolve(grants::kApplications).folder;
+    m_items = collect(m_url_applications, m_settings.integerForKey(preferences::kIncludeUtilities) == 1,
+                      m_settings.integerForKey(preferences::kIncludeDefaultApps) == 1);
+    return m_items;
+}
 
-    if (m_url_applications) {
-        const bool includeUtilities = m_settings.integerForKey(preferences::kIncludeUtilities) == 1;
-        for (const platform::DirEntry &e : platform::listDirectory(*m_url_applications)) {
+ApplicationList Application::everyInstalledApplication() const
+{
+    return collect(grants::GrantStore(m_settings).resolve(grants::kApplications).folder, true, true);
+}
+
+ApplicationList Application::collect(const std::optional<fs::path> &folder, bool includeUtilities,
+                                     bool includeDefaultApps) const
+{
+    std::vector<fs::path> candidates;
+    if (folder) {
+        for (const platform::DirEntry &e : platform::listDirectory(*folder)) {
             if (isApp(e)) {
                 candidates.push_back(e.path);
             } else if (e.name() == "Utilities") {
@@ -73,7 +84,6 @@ ApplicationList Application::installedApplications()
         }
     }
 
-    const bool includeDefaultApps = m_settings.integerForKey(preferences::kIncludeDefaultApps) == 1;
     ApplicationList result;
     for (const fs::path &candidate : candidates) {
         const auto info = platform::BundleInfo::read(candidate);
@@ -82,7 +92,6 @@ ApplicationList Application::installedApplications()
         result.push_back(makeRecord<ApplicationItem>(candidate, info));
     }
     sortByLabel(result);
-    m_items = result;
     return result;
 }
 

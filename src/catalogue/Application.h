@@ -25,6 +25,10 @@ public:
     // Utilities when "includeUtilities" is 1), Apple's own left out unless
     // "includeDefaultApps" is 1, sorted by label. Also kept in items().
     ApplicationList installedApplications();
+    // Every application bundle of the granted folder, Apple's and the Utilities folder's
+    // too, whatever the two settings say (they choose what the list offers, not what is
+    // installed). Sorted by label; items() is left alone.
+    ApplicationList everyInstalledApplication() const;
 
     // The record of one application bundle; reads no grant, setting or listing.
     std::shared_ptr<ApplicationItem> application(const fs::path &url) const;
@@ -35,6 +39,9 @@ public:
     void setItems(ApplicationList items) { m_items = std::move(items); }
 
 private:
+    ApplicationList collect(const std::optional<fs::path> &folder, bool includeUtilities,
+                            bool includeDefaultApps) const;
+
     platform::SettingsStore &m_settings;
     std::optional<fs::path> m_url_applications;
     ApplicationList m_items;

@@ -21,12 +21,12 @@ namespace fields {
 QString labelName(const OptString &bundleName)
 {
     if (!bundleName)
-        return QStringLiteral("empty_string");
+        return kPlaceholder;
     QString s = *bundleName;
     return s.replace(QLatin1Char(' '), QLatin1Char('_'));
 }
 
-QString infoOrPlaceholder(const OptString &value) { return value ? *value : QStringLiteral("empty_string"); }
+QString infoOrPlaceholder(const OptString &value) { return value ? *value : kPlaceholder; }
 
 OptString bundleName(const OptString &identifier)
 {

@@ -51,6 +51,8 @@ public:
 
 // Derivations on plain values, shared with the Safari extension enumerator.
 namespace fields {
+// What stands for an absent "CFBundleName" or "CFBundleExecutable".
+inline const QString kPlaceholder = QStringLiteral("empty_string");
 // "CFBundleName" with every blank turned into "_"; "empty_string" when absent.
 QString labelName(const OptString &bundleName);
 // "CFBundleName" / "CFBundleExecutable" as stored; "empty_string" when absent.

@@ -11,6 +11,7 @@
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/Removal.h"
+#include "leftovers/Review.h"
 #include "leftovers/Selection.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
@@ -38,7 +39,9 @@ removes plug-ins, preference panes and Safari extensions.
 
 Commands:
   apps                          list the installed applications
-  leftovers APP_PATH            list what APP_PATH left behind, grouped, with sizes
+  leftovers APP_PATH            list what APP_PATH left behind, grouped, with sizes;
+                                entries another installed application uses are marked
+                                "! also NAME" (or "! shared with NAME")
   remove APP_PATH               remove APP_PATH and its leftovers (after confirming)
   plugins                       list the plug-ins
   prefpanes                     list the preference panes
@@ -54,7 +57,13 @@ Options:
   --include-utilities           list the Utilities folder too (apps)
   --keep PATH                   keep this entry, what is inside it, and every listed
                                 folder holding it (remove; may be repeated)
-  --dry-run                     show what would be deleted; delete nothing
+  --related                     append the "Possibly related" group: entries found
+                                where the search does not look, each with its reason
+                                (leftovers, remove)
+  --include PATH                remove this marked or related entry too; remove keeps
+                                them otherwise (remove; may be repeated)
+  --dry-run                     show every entry found, marking those that would be
+                                kept and why ("- kept: REASON"); delete nothing
   --yes                         do not ask for confirmation
   --json                        print JSON
   --settings-dir DIR            keep the application's settings in DIR, not in the
@@ -64,7 +73,9 @@ Options:
   -h, --help                    show this help
 
 Without --applications, --home and --root the grants stored by the application are
-used. Control characters in names are shown escaped ("\r", "\x1b", "\u202e"; a
+used. In --json, an entry another installed application uses carries "also": [NAMES],
+a related one "related": true and "reason", and in a dry run a kept one "kept": REASON.
+Control characters in names are shown escaped ("\r", "\x1b", "\u202e"; a
 backslash as "\\"). Exit status: 0 done; 1 something could not be removed, a granted
 folder could not be read (a removal then deletes nothing), or the output could not be
 written (also after a removal that was carried out); 2 usage error; 3 the application
@@ -111,29 +122,34 @@ std::shared_ptr<ApplicationItem> searchedApplication(const Options &o, platform:
     return item;
 }
 
+leftovers::Review reviewOf(const ItemRecord &item, platform::SettingsStore &settings, bool related)
+{
+    return leftovers::buildReview(item, settings, Application(settings).everyInstalledApplication(), related);
+}
+
 int commandLeftovers(const Options &o, platform::SettingsStore &settings)
 {
     requireArguments(o, 1, "one APP_PATH");
     bool incomplete = false;
     const auto item = searchedApplication(o, settings, incomplete);
-    const auto files = item->files();
-    const auto sizes = item->sizes();
-    print(o.json ? jsonLeftovers(*item, files, sizes, true) : leftoverText(*item, files, sizes, true));
+    const leftovers::Review review = reviewOf(*item, settings, o.related);
+    const auto notes = rowNotes(review, {});
+    print(o.json ? jsonLeftovers(*item, review.files, review.sizes, true, notes)
+                 : leftoverText(*item, review.files, review.sizes, true, notes));
     return incomplete ? kRemained : kDone;
 }
 
-// The rows that stay selected, with their sizes, for showing them.
-std::pair<std::vector<FileEntry>, std::vector<SizeEntry>> selectedRows(const leftovers::Selection &selection)
+// The rows of `path` in the review; a usage error naming `option` when there are none.
+std::vector<size_t> rowsOf(const leftovers::Review &review, const std::string &given, const char *option)
 {
-    std::pair<std::vector<FileEntry>, std::vector<SizeEntry>> out;
-    for (size_t i = 0; i < selection.prepare().size(); ++i) {
-        const FileEntry &e = selection.prepare()[i];
-        if (!e.isFileURL() && e.absoluteString() == leftovers::kEmpty)
-            continue;
-        out.first.push_back(e);
-        out.second.push_back(selection.clean_size()[i]);
-    }
-    return out;
+    const fs::path path = platform::absolutePath(given);
+    std::vector<size_t> rows;
+    for (size_t i = 0; i < review.files.size(); ++i)
+        if (review.files[i].isFileURL() && review.files[i].path() == path)
+            rows.push_back(i);
+    if (rows.empty())
+        throw UsageError{std::string(option) + " " + given + ": not in the list of entries to remove"};
+    return rows;
 }
 
 int refuseRunning(const ItemRecord &item)
@@ -147,25 +163,35 @@ int commandRemove(const Options &o, platform::SettingsStore &settings)
     requireArguments(o, 1, "one APP_PATH");
     bool incomplete = false;
     const auto item = searchedApplication(o, settings, incomplete);
-    leftovers::Selection selection(item->files(), item->sizes());
+    const leftovers::Review review = reviewOf(*item, settings, o.related);
+    leftovers::Selection selection = review.selection();
+    for (const std::string &include : o.include)
+        for (size_t row : rowsOf(review, include, "--include"))
+            selection.setSelected(row, true);
     std::set<fs::path> named;
     for (const std::string &keep : o.keep) {
         named.insert(platform::absolutePath(keep));
-        if (selection.deselect(platform::absolutePath(keep)) == 0)
-            throw UsageError{"--keep " + keep + ": not in the list of entries to remove"};
+        rowsOf(review, keep, "--keep");
+        selection.deselect(platform::absolutePath(keep));
     }
+    std::vector<QString> kept = review.keptReasons(selection);
+    for (size_t i = 0; i < kept.size(); ++i)
+        if (!kept[i].isEmpty() && named.count(review.files[i].path()))
+            kept[i] = QStringLiteral("--keep");
     // Deleting a folder would take the kept entries inside it along.
     for (size_t i = 0; i < selection.files().size(); ++i) {
-        const auto kept = selection.keptRowsBelow(i);
-        if (kept.empty() || !named.insert(selection.files()[i].path()).second)
+        const auto below = selection.keptRowsBelow(i);
+        if (below.empty() || !named.insert(selection.files()[i].path()).second)
             continue;
         warn("keeping " + selection.files()[i].path().native() + ", which holds the kept entry " +
-             selection.files()[kept.front()].path().native());
+             selection.files()[below.front()].path().native());
     }
 
-    const auto [files, sizes] = selectedRows(selection);
+    const auto notes = rowNotes(review, kept);
+    const std::string listing = o.json ? jsonLeftovers(*item, review.files, review.sizes, true, notes)
+                                       : leftoverText(*item, review.files, review.sizes, true, notes);
     if (o.dryRun) {
-        print(o.json ? jsonLeftovers(*item, files, sizes, true) : leftoverText(*item, files, sizes, true));
+        print(listing);
         return incomplete ? kRemained : kDone;
     }
     if (incomplete)
@@ -178,7 +204,7 @@ int commandRemove(const Options &o, platform::SettingsStore &settings)
     if (leftovers::isRunning(*item, platform::runningApplications()))
         return refuseRunning(*item);
     if (!o.json)
-        print(leftoverText(*item, files, sizes, true));
+        print(listing);
     if (!confirmed(o, "Remove these entries (" +
                           platform::formatByteCount(selection.common_remove_size()).toStdString() + ")?")) {
         print("Nothing removed.\n");
@@ -228,11 +254,11 @@ int runCommand(int argc, char **argv)
             return commandApps(o, settings);
         }
         if (o.command == "leftovers") {
-            allowOnly(o, {});
+            allowOnly(o, {"--related"});
             return commandLeftovers(o, settings);
         }
         if (o.command == "remove") {
-            allowOnly(o, {"--keep", "--dry-run", "--yes"});
+            allowOnly(o, {"--keep", "--include", "--related", "--dry-run", "--yes"});
             return commandRemove(o, settings);
         }
         if (o.command == "plugins" || o.command == "prefpanes" || o.command == "safari-extensions") {

@@ -18,12 +18,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Shows what a removal without review found; true when the user goes on to delete it.
-bool previewAndConfirm(const Options &o, const ItemRecord &item)
+// Every row found, those a removal keeps marked with the reason.
+std::string listing(const Options &o, const ItemRecord &item, const std::vector<QString> &kept)
 {
     const auto files = item.files();
+    std::vector<RowNote> notes(files.size());
+    for (size_t i = 0; i < notes.size() && i < kept.size(); ++i)
+        notes[i].kept = kept[i];
+    return o.json ? jsonLeftovers(item, files, {}, false, notes) : leftoverText(item, files, {}, false, notes);
+}
+
+// Shows what a removal without review found; true when the user goes on to delete it.
+bool previewAndConfirm(const Options &o, const ItemRecord &item, const std::vector<QString> &kept)
+{
     if (o.dryRun || !o.json)
-        print(o.json ? jsonLeftovers(item, files, {}, false) : leftoverText(item, files, {}, false));
+        print(listing(o, item, kept));
     if (o.dryRun)
         return false;
     if (!confirmed(o, "Remove these entries?")) {
@@ -39,12 +48,13 @@ bool previewAndConfirm(const Options &o, const ItemRecord &item)
 }
 
 // A removal without review on an incomplete search: shown with --dry-run, never run.
-int refuseWhenIncomplete(const Options &o, const ItemRecord &item, const leftovers::SearchResult &found)
+int refuseWhenIncomplete(const Options &o, const ItemRecord &item, const leftovers::SearchResult &found,
+                         const std::vector<QString> &kept)
 {
     if (!reportUnreadable(found))
         return kDone;
     if (o.dryRun)
-        print(o.json ? jsonLeftovers(item, item.files(), {}, false) : leftoverText(item, item.files(), {}, false));
+        print(listing(o, item, kept));
     return o.dryRun ? kRemained : refuseIncomplete("the search could not read every granted folder");
 }
 
@@ -78,14 +88,15 @@ int commandRemovePlugin(const Options &o, platform::SettingsStore &settings)
     warnWithoutHome(settings);
     const auto item = Bundle(settings).plugin(path);
     const auto found = findFilesWithoutReview(*item, settings);
-    if (const int refused = refuseWhenIncomplete(o, *item, found))
+    const std::vector<QString> kept = keptWithoutReview(*item, settings);
+    if (const int refused = refuseWhenIncomplete(o, *item, found, kept))
         return refused;
-    if (!previewAndConfirm(o, *item))
+    if (!previewAndConfirm(o, *item, kept))
         return stdoutError() ? kRemained : kDone;
     // Naming the plug-in grants it, as for an application; what is deleted is what was shown.
     platform::FolderAccess::grantItem(path);
     SharedState state;
-    removeFoundFiles(*item, state);
+    removeFoundFiles(*item, state, kept);
     return reportRemainder(o, state.remainder_urls(), 0, false);
 }
 
@@ -104,12 +115,13 @@ int commandRemoveSafariExtension(const Options &o, platform::SettingsStore &sett
         return kRemained;
     }
     const auto found = findFilesWithoutReview(*item, settings);
-    if (const int refused = refuseWhenIncomplete(o, *item, found))
+    const std::vector<QString> kept = keptWithoutReview(*item, settings);
+    if (const int refused = refuseWhenIncomplete(o, *item, found, kept))
         return refused;
-    if (!previewAndConfirm(o, *item))
+    if (!previewAndConfirm(o, *item, kept))
         return stdoutError() ? kRemained : kDone;
     SharedState state;
-    removeFoundFiles(*item, state);
+    removeFoundFiles(*item, state, kept);
     const bool listRewritten = dropFromSafariList(*item, found.home.folder);
     if (!listRewritten)
         warn("Safari's extensions list was left untouched: the entry could not be dropped from it");

@@ -38,6 +38,10 @@ Options parse(int argc, char **argv)
             o.includeUtilities = true;
         else if (grants::isGrantOption(a))
             o.grants[a] = value();
+        else if (a == "--include")
+            o.include.push_back(value());
+        else if (a == "--related")
+            o.related = true;
         else if (a == "--settings-dir")
             o.settingsDir = value();
         else if (a == "--keep")
@@ -61,6 +65,8 @@ void allowOnly(const Options &o, const std::set<std::string> &allowed)
             throw UsageError{std::string(name) + " does not apply to " + o.command};
     };
     check(!o.keep.empty(), "--keep");
+    check(!o.include.empty(), "--include");
+    check(o.related, "--related");
     check(o.dryRun, "--dry-run");
     check(o.yes, "--yes");
     check(o.includeDefaultApps, "--include-default-apps");

@@ -18,9 +18,11 @@ struct Options {
     std::vector<std::string> positional;
     std::map<std::string, std::string> grants; // option name -> folder
     std::vector<std::string> keep;
+    std::vector<std::string> include; // --include: flagged or related rows to remove after all
     std::string settingsDir; // --settings-dir: where the settings stores are kept
     bool json = false, dryRun = false, yes = false, help = false;
     bool includeDefaultApps = false, includeUtilities = false;
+    bool related = false; // --related: append the "Possibly related" group
 };
 
 // Reads argv; throws UsageError on an unknown option or a missing value. "--" ends the

@@ -84,7 +84,25 @@ std::string jsonItem(const ItemRecord &item)
            ", \"company_name\": " + jsonOpt(item.company_name()) + "}";
 }
 
-std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes, bool withSizes)
+std::vector<RowNote> rowNotes(const leftovers::Review &review, const std::vector<QString> &kept)
+{
+    std::vector<RowNote> notes(review.files.size());
+    for (size_t i = 0; i < notes.size(); ++i) {
+        if (i < review.flags.size()) {
+            notes[i].also = review.flags[i].others;
+            notes[i].shared = review.flags[i].shared;
+        }
+        notes[i].related = review.isRelated(i);
+        if (notes[i].related)
+            notes[i].reason = review.reasons[i];
+        if (i < kept.size())
+            notes[i].kept = kept[i];
+    }
+    return notes;
+}
+
+std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes, bool withSizes,
+                        const std::vector<RowNote> &notes)
 {
     std::string out = "[";
     for (size_t i = 0; i < files.size(); ++i) {
@@ -101,15 +119,28 @@ std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<S
                    QByteArray(bytes.data(), qsizetype(bytes.size())).toBase64().toStdString() + "\"";
         if (withSizes)
             out += ", \"size\": " + std::to_string(i < sizes.size() ? sizes[i].byteCount() : 0);
+        if (i < notes.size()) {
+            const RowNote &n = notes[i];
+            if (!n.also.isEmpty()) {
+                out += ", \"also\": [";
+                for (qsizetype k = 0; k < n.also.size(); ++k)
+                    out += (k ? ", " : "") + jsonString(n.also[k]);
+                out += "]";
+            }
+            if (n.related)
+                out += ", \"related\": true, \"reason\": " + jsonString(n.reason);
+            if (!n.kept.isEmpty())
+                out += ", \"kept\": " + jsonString(n.kept);
+        }
         out += "}";
     }
     return out + "]";
 }
 
 std::string jsonLeftovers(const ItemRecord &item, const std::vector<FileEntry> &files,
-                          const std::vector<SizeEntry> &sizes, bool withSizes)
+                          const std::vector<SizeEntry> &sizes, bool withSizes, const std::vector<RowNote> &notes)
 {
-    return "{\"item\": " + jsonItem(item) + ", \"files\": " + jsonEntries(files, sizes, withSizes) + "}\n";
+    return "{\"item\": " + jsonItem(item) + ", \"files\": " + jsonEntries(files, sizes, withSizes, notes) + "}\n";
 }
 
 std::string itemTable(const std::vector<const ItemRecord *> &items, const QString &emptyText)
@@ -133,14 +164,14 @@ std::string itemTable(const std::vector<const ItemRecord *> &items, const QStrin
 }
 
 std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &files,
-                         const std::vector<SizeEntry> &sizes, bool withSizes)
+                         const std::vector<SizeEntry> &sizes, bool withSizes, const std::vector<RowNote> &notes)
 {
     std::string out = visible(item.label().value_or(QString()));
     if (const auto bundle = item.bundle())
         out += " (" + visible(*bundle) + ")";
     out += "\n";
     std::uint64_t total = 0;
-    size_t count = 0;
+    size_t count = 0, kept = 0, unticked = 0;
     for (size_t i = 0; i < files.size(); ++i) {
         const FileEntry &f = files[i];
         if (!f.isFileURL()) {
@@ -149,19 +180,35 @@ std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &f
             out += '\n';
             continue;
         }
-        ++count;
-        if (withSizes) {
-            const std::uint64_t size = i < sizes.size() ? sizes[i].byteCount() : 0;
-            total += size;
+        const std::uint64_t size = withSizes && i < sizes.size() ? sizes[i].byteCount() : 0;
+        if (withSizes)
             out += padded(platform::formatByteCount(size), 10) + "  ";
+        out += "  " + pathText(f.path());
+        const RowNote note = i < notes.size() ? notes[i] : RowNote{};
+        if (!note.kept.isEmpty()) {
+            out += "  - kept: " + visible(note.kept);
+            ++kept;
+        } else if (!note.also.isEmpty() || note.related) {
+            out += note.related ? "  ? " + visible(note.reason) : std::string();
+            if (!note.also.isEmpty())
+                out += std::string("  ! ") + (note.shared ? "shared with " : "also ") +
+                       visible(note.also.join(QStringLiteral(", ")));
+            ++unticked;
+        } else {
+            ++count;
+            total += size;
         }
-        out += "  " + pathText(f.path()) + "\n";
+        out += "\n";
     }
     out += '\n';
     out += std::to_string(count);
     out += count == 1 ? " entry" : " entries";
     if (withSizes)
         out += ", " + platform::formatByteCount(total).toStdString();
+    if (kept)
+        out += "; " + std::to_string(kept) + " kept";
+    if (unticked)
+        out += "; " + std::to_string(unticked) + " more marked (another application's, or possibly related), not counted";
     return out + "\n";
 }
 

@@ -3,6 +3,7 @@
 // text for people.
 
 #include "catalogue/ItemRecord.h"
+#include "leftovers/Review.h"
 
 #include <QString>
 
@@ -13,10 +14,25 @@
 
 namespace zembra::cli {
 
+// What a row of a list carries beside its path: the other applications that use it
+// (flagged rows), the reason of a related row, and why a removal would keep it.
+struct RowNote {
+    QStringList also;
+    bool shared = false;
+    bool related = false;
+    QString reason;
+    QString kept; // "" : the row would be removed (or nothing is being removed)
+};
+// One note per row of `review`; `kept` (one per row, or empty) from Review::keptReasons.
+std::vector<RowNote> rowNotes(const leftovers::Review &review, const std::vector<QString> &kept);
+
 std::string jsonString(const QString &text);
 std::string jsonItem(const ItemRecord &item);
 // ENTRY objects; `withSizes` false leaves the sizes out (nothing computed them).
-std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes, bool withSizes);
+// With `notes`, an ENTRY also gets "also": [NAMES], "related": true and "reason", and
+// "kept": REASON, each only where it applies.
+std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes, bool withSizes,
+                        const std::vector<RowNote> &notes = {});
 
 template <typename Record>
 std::string jsonItems(const std::vector<std::shared_ptr<Record>> &items)
@@ -28,7 +44,7 @@ std::string jsonItems(const std::vector<std::shared_ptr<Record>> &items)
 }
 
 std::string jsonLeftovers(const ItemRecord &item, const std::vector<FileEntry> &files,
-                          const std::vector<SizeEntry> &sizes, bool withSizes);
+                          const std::vector<SizeEntry> &sizes, bool withSizes, const std::vector<RowNote> &notes = {});
 
 // A table of label, identifier and folder.
 template <typename Record>
@@ -41,9 +57,11 @@ std::vector<const ItemRecord *> asRecords(const std::vector<std::shared_ptr<Reco
 }
 std::string itemTable(const std::vector<const ItemRecord *> &items, const QString &emptyText);
 
-// The grouped list with group titles and formatted sizes.
+// The grouped list with group titles and formatted sizes. A row with a note shows a mark
+// after its path: "! also NAME" / "! shared with NAME", "? REASON" for a related row,
+// "- kept: REASON" for a row a removal keeps. The total counts the other rows.
 std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &files,
-                         const std::vector<SizeEntry> &sizes, bool withSizes);
+                         const std::vector<SizeEntry> &sizes, bool withSizes, const std::vector<RowNote> &notes = {});
 
 // Human output shows names through platform::visiblyEscaped; JSON escapes the same
 // characters, and an ENTRY whose path is not UTF-8 also carries "path_bytes" (base64).

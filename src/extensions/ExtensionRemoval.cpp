@@ -1,7 +1,9 @@
 #include "extensions/ExtensionRemoval.h"
 
 #include "extensions/SafariExtensionsList.h"
+#include "catalogue/Application.h"
 #include "leftovers/LeftoverSearch.h"
+#include "leftovers/Review.h"
 #include "platform/FileSystem.h"
 
 namespace zembra {
@@ -11,10 +13,18 @@ leftovers::SearchResult findFilesWithoutReview(ItemRecord &item, platform::Setti
     return leftovers::searchLeftovers(item, settings, leftovers::SearchMode::WithoutReview);
 }
 
+std::vector<QString> keptWithoutReview(const ItemRecord &item, platform::SettingsStore &settings)
+{
+    const leftovers::Review review =
+        leftovers::buildReview(item, settings, Application(settings).everyInstalledApplication(), false);
+    return review.keptReasons(review.selection());
+}
+
 // Once a deletion has failed, every later entry is recorded while the item itself still
 // exists; the list reaches the shared state only when it starts with an entry that is
 // still there.
-void removeFoundFiles(const ItemRecord &item, SharedState &state, const ExtensionRemovalServices &services)
+void removeFoundFiles(const ItemRecord &item, SharedState &state, const std::vector<QString> &kept,
+                      const ExtensionRemovalServices &services)
 {
     const auto remove = services.removeItem ? services.removeItem : platform::removeItem;
     const auto exists = services.itemExists ? services.itemExists : platform::itemExists;
@@ -22,7 +32,11 @@ void removeFoundFiles(const ItemRecord &item, SharedState &state, const Extensio
 
     std::vector<FileEntry> failures;
     bool errorSet = false;
-    for (const FileEntry &entry : item.files()) {
+    const std::vector<FileEntry> files = item.files();
+    for (size_t i = 0; i < files.size(); ++i) {
+        const FileEntry &entry = files[i];
+        if (i < kept.size() && !kept[i].isEmpty())
+            continue; // never deleted, so never a failure either
         if (entry.isFileURL() && !remove(entry.path()))
             errorSet = true;
         if (errorSet && !itself.empty() && exists(itself))
@@ -41,7 +55,7 @@ void remove_files(BundleItem &item, platform::SettingsStore &settings, SharedSta
                   const std::function<void(bool)> &completion, const ExtensionRemovalServices &services)
 {
     if (findFilesWithoutReview(item, settings).unreadable.empty())
-        removeFoundFiles(item, state, services);
+        removeFoundFiles(item, state, keptWithoutReview(item, settings), services);
     if (completion)
         completion(true);
 }
@@ -51,7 +65,7 @@ void remove_safari_extension(SafariItem &item, platform::SettingsStore &settings
 {
     const auto found = findFilesWithoutReview(item, settings);
     if (found.unreadable.empty()) {
-        removeFoundFiles(item, state, services);
+        removeFoundFiles(item, state, keptWithoutReview(item, settings), services);
         dropFromSafariList(item, found.home.folder);
     }
     if (completion)

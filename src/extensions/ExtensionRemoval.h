@@ -1,11 +1,11 @@
 #pragma once
 // Removal of a plug-in or a Safari extension without review: the leftover search runs on
 // the item's own record (reduced, see SearchMode::WithoutReview), everything it found is
-// deleted, and what remained goes to the shared state. The Safari variant then rewrites
+// deleted except the entries another installed application uses, and what remained goes to the shared state. The Safari variant then rewrites
 // Safari's extensions list without the extension. Both run synchronously on the calling
 // thread (the screens use a worker) and call their completion once with true.
 //
-// The three steps are public too, so that a caller can show what was found and delete
+// The steps are public too, so that a caller can show what was found and delete
 // exactly that.
 
 #include "catalogue/ItemRecord.h"
@@ -35,10 +35,16 @@ void remove_safari_extension(SafariItem &item, platform::SettingsStore &settings
 // (the home folder it used, the granted folders it could not read). Nothing should be
 // deleted when `unreadable` is not empty: the list may be incomplete.
 leftovers::SearchResult findFilesWithoutReview(ItemRecord &item, platform::SettingsStore &settings);
-// Step 2: deletes every file entry of `files`; what remained goes to `state` when the
-// item itself could not be deleted.
-void removeFoundFiles(const ItemRecord &item, SharedState &state, const ExtensionRemovalServices &services = {});
-// Step 3 (Safari): Safari's list below `home` without the item's entries. True when the
+// Step 2: why each row of `files` must stay ("" for a row to delete): an entry another
+// installed application uses (flagged, see leftovers/SharedEntries) and every listed
+// folder holding one. A removal without review never deletes them.
+std::vector<QString> keptWithoutReview(const ItemRecord &item, platform::SettingsStore &settings);
+// Step 3: deletes every file entry of `files` whose reason in `kept` is "" (a missing
+// reason counts as ""); what remained goes to `state` when the item itself could not be
+// deleted.
+void removeFoundFiles(const ItemRecord &item, SharedState &state, const std::vector<QString> &kept,
+                      const ExtensionRemovalServices &services = {});
+// Step 4 (Safari): Safari's list below `home` without the item's entries. True when the
 // list no longer holds them; false when it was left untouched (not reachable through
 // real folders, unreadable, or a rewrite that would not read back equal) or there is no
 // home folder.

@@ -10,6 +10,8 @@ QString groupTitle(const QString &markerWord)
         return QStringLiteral("Lauch Agents");
     if (markerWord == kDesktop)
         return QStringLiteral("Desktop Alias");
+    if (markerWord == kRelated)
+        return QStringLiteral("Possibly related");
     return markerWord;
 }
 

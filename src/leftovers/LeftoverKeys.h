@@ -15,8 +15,27 @@ inline const QString kLogs = QStringLiteral("Logs");
 inline const QString kPlugins = QStringLiteral("Plugins");
 inline const QString kDesktop = QStringLiteral("Desktop");
 inline const QString kOther = QStringLiteral("Other");
+// Heads the "Possibly related" group, which the review appends after the search's own.
+inline const QString kRelated = QStringLiteral("Related");
 
 inline const QString kEmpty = QStringLiteral("Empty");
+
+// What a flagged row shows when the item and another application tie to it as much.
+inline const QString kShared = QStringLiteral("shared");
+// Why a related entry is offered.
+inline const QString kSameIdentifier = QStringLiteral("same identifier");
+inline const QString kTeamIdPrefix = QStringLiteral("team-ID prefix");
+inline const QString kGroupIdentifier = QStringLiteral("group identifier");
+inline const QString kSameProduct = QStringLiteral("identifier of the same product");
+inline const QString kByHostPreferences = QStringLiteral("ByHost preferences");
+inline const QString kVendorFolder = QStringLiteral("vendor folder");
+inline const QString kNamedInHome = QStringLiteral("named after the product, in the home folder");
+// Why a removal keeps a row (each followed by names or a reason where it ends in a blank).
+inline const QString kKeptAlsoUsedBy = QStringLiteral("also used by ");
+inline const QString kKeptSharedWith = QStringLiteral("shared with ");
+inline const QString kKeptPossiblyRelated = QStringLiteral("possibly related: ");
+inline const QString kKeptHoldsKept = QStringLiteral("holds a kept entry");
+inline const QString kKeptByUser = QStringLiteral("kept");
 
 // The short label that stands in when too little of the label is left.
 inline const QString kSmallLabel = QStringLiteral("label_name_ad_is_small");

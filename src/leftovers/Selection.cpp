@@ -24,6 +24,14 @@ Selection::Selection(std::vector<FileEntry> files, std::vector<SizeEntry> sizes)
             m_total += m_clean_size[i].byteCount();
 }
 
+Selection::Selection(std::vector<FileEntry> files, std::vector<SizeEntry> sizes, const std::vector<bool> &startUnticked)
+    : Selection(std::move(files), std::move(sizes))
+{
+    for (size_t i = 0; i < startUnticked.size() && i < m_files.size(); ++i)
+        if (startUnticked[i])
+            setSelected(i, false);
+}
+
 bool Selection::isFileRow(size_t index) const { return index < m_files.size() && m_files[index].isFileURL(); }
 
 bool Selection::isSelected(size_t index) const { return isFileRow(index) && m_prepare[index].isFileURL(); }

@@ -24,6 +24,9 @@ public:
     Selection() = default;
     // Everything selected.
     Selection(std::vector<FileEntry> files, std::vector<SizeEntry> sizes);
+    // Everything selected except the rows marked in `startUnticked` (and, by the rule
+    // above, the folders holding them).
+    Selection(std::vector<FileEntry> files, std::vector<SizeEntry> sizes, const std::vector<bool> &startUnticked);
 
     const std::vector<FileEntry> &files() const { return m_files; }
     const std::vector<FileEntry> &prepare() const { return m_prepare; }

@@ -34,6 +34,9 @@ enum class EnumerationOptions { SkipHidden = 4, SkipHiddenAndPackageDescendants 
 // name's bytes. Missing, unreadable, a plain file, or a path whose last component is a
 // symbolic link: nothing.
 std::vector<DirEntry> listDirectory(const fs::path &folder);
+// Only the hidden entries of a folder (names starting with "."; not "." and ".."), in
+// the same order, on the same terms.
+std::vector<DirEntry> listHiddenEntries(const fs::path &folder);
 
 // What a deep enumeration hands its visitor. `path` and `name` are views into a buffer
 // that changes after the call returns; copy what you keep.

@@ -106,3 +106,13 @@ TEST_F(InstalledApplications, NameThatIsNotUtf8_KeptByteForByte)
     EXPECT_EQ(items[0]->url()->filename().native(), odd);
     EXPECT_EQ(items[0]->bundle(), QStringLiteral("com.x.cafe"));
 }
+
+TEST_F(InstalledApplications, EveryInstalledApplication_IgnoresTheListSettings)
+{
+    t.app("Applications/Editor.app", "com.x.editor");
+    t.app("Applications/Safari.app", "com.apple.Safari");
+    t.app("Applications/Utilities/Tool.app", "com.x.tool");
+    const auto every = Application(s).everyInstalledApplication();
+    EXPECT_EQ(relativeUrls(every, t), (std::vector<std::string>{"Editor.app", "Safari.app", "Utilities/Tool.app"}));
+    EXPECT_EQ(list().size(), 1u); // the list the user removes from stays as set
+}

@@ -1,6 +1,7 @@
 #include "grants/GrantKeys.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderAccess.h"
+#include "support/CliRunner.h"
 #include "support/TreeBuilder.h"
 
 #include <QJsonArray>
@@ -14,54 +15,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using zembra::test::CliRun;
+using zembra::test::runCli;
 using zembra::test::TreeBuilder;
 namespace test = zembra::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-    QJsonObject json() const { return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object(); }
-};
-
-std::string slurp(const fs::path &p) { return zembra::test::readFile(p); }
-
-// Runs the command line with stdin from /dev/null (no terminal) and a settings folder
-// of its own.
-CliRun runCli(const TreeBuilder &t, std::vector<std::string> args, bool asTestUser = false,
-              const char *stdoutTo = nullptr)
-{
-    const fs::path out = stdoutTo ? fs::path(stdoutTo) : t / ".out", err = t / ".err";
-    args.insert(args.begin(), ZEMBRA_CLI_PATH);
-    std::vector<char *> argv;
-    for (auto &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::string config = "XDG_CONFIG_HOME=" + (t / ".config").native();
-    std::string home = "HOME=" + (t / ".home").native();
-    char *env[] = {config.data(), home.data(), nullptr};
-    CliRun r;
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int in = open("/dev/null", O_RDONLY);
-        const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        if (in < 0 || o < 0 || e < 0 || dup2(in, 0) < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0)
-            _exit(120);
-        if (asTestUser && !zembra::test::becomeTestUser())
-            _exit(121);
-        execve(ZEMBRA_CLI_PATH, argv.data(), env);
-        _exit(122);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = stdoutTo ? std::string() : slurp(out);
-    r.err = slurp(err);
-    return r;
-}
 
 class Cli : public ::testing::Test {
 protected:
@@ -261,7 +221,12 @@ TEST_F(Cli, RemoveKeepingAFileInsideAListedFolder_KeepsTheFolder)
     const auto folder = t / "Users/me/Library/Logs/Editor", log = folder / "Editor.log";
     const CliRun dry = runCli(t, grants({"remove", app, "--keep", log.native(), "--dry-run", "--json"}));
     ASSERT_EQ(dry.status, 0) << dry.err;
-    EXPECT_EQ(dry.json()["files"].toArray().size(), 5); // Logs marker only, no folder, no log
+    // Every row found, in order; the two a removal keeps say why.
+    const QJsonArray files = dry.json()["files"].toArray();
+    ASSERT_EQ(files.size(), 7);
+    EXPECT_EQ(files[5].toObject()["kept"].toString(), QStringLiteral("holds a kept entry"));
+    EXPECT_EQ(files[6].toObject()["kept"].toString(), QStringLiteral("--keep"));
+    EXPECT_FALSE(files[3].toObject().contains("kept"));
     const CliRun r = runCli(t, grants({"remove", app, "--keep", log.native(), "--yes"}));
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(fs::exists(app));

@@ -147,3 +147,46 @@ TEST_F(ExtensionRemoval, ArchiveThatCannotBeDeleted_EntryDroppedAllTheSame)
     remove_safari_extension(item, s, state, nullptr, refuse);
     EXPECT_EQ(safari::readInstalledExtensions(list()).size(), items.size() - 1);
 }
+
+TEST_F(ExtensionRemoval, FlaggedRows_NeverDeleted_NorTheFoldersHoldingThem)
+{
+    s.grant(grants::kApplications, t / "Applications");
+    t.app("Applications/Card Sync Pro.app", "com.x.cardsyncpro", "Card Sync Pro");
+    const auto item = plugin();
+    const auto mine = t.file("home/Library/Preferences/com.x.cardsync.plist");
+    const auto theirs = t.file("home/Library/Preferences/com.x.cardsyncpro.plist");
+    const auto logs = t.dir("home/Library/Logs/Card Sync");
+    const auto theirLog = t.file("home/Library/Logs/Card Sync/Card Sync Pro.log");
+    findFilesWithoutReview(*item, s);
+    const auto kept = keptWithoutReview(*item, s);
+    const auto files = item->files();
+    ASSERT_EQ(kept.size(), files.size());
+    for (size_t i = 0; i < files.size(); ++i)
+        if (files[i].isFileURL() && (files[i].path() == theirs || files[i].path() == theirLog)) {
+            EXPECT_EQ(kept[i], QStringLiteral("also used by Card Sync Pro"));
+        }
+    remove_files(*item, s, state, nullptr);
+    EXPECT_FALSE(platform::itemExists(*item->url()));
+    EXPECT_FALSE(platform::itemExists(mine));
+    EXPECT_TRUE(platform::itemExists(theirs));
+    EXPECT_TRUE(platform::itemExists(theirLog)); // and so the Logs folder holding it
+    EXPECT_TRUE(state.remainder_urls().empty()); // kept rows are no failures
+}
+
+TEST_F(ExtensionRemoval, SafariExtension_FlaggedRowKept)
+{
+    s.grant(grants::kApplications, t / "Applications");
+    t.app("Applications/Blocker Studio.app", "com.example.blocker-ABCDE.studio", "Blocker Studio");
+    t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFixture("plists/safari/synthetic_Extensions_binary.plist"));
+    t.file("home/Library/Safari/Extensions/Blocker-3.1.safariextz");
+    const auto mine = t.dir("home/Library/Caches/com.example.blocker-ABCDE");
+    const auto theirs = t.dir("home/Library/Caches/com.example.blocker-ABCDE.studio");
+    SafariItem item;
+    for (const auto &i : SafariExtension(s).extensionsInListOrder())
+        if (i->bundle() == QStringLiteral("com.example.blocker-ABCDE"))
+            item = *i;
+    ASSERT_TRUE(item.bundle());
+    remove_safari_extension(item, s, state, nullptr);
+    EXPECT_FALSE(platform::itemExists(mine));
+    EXPECT_TRUE(platform::itemExists(theirs));
+}

@@ -1,7 +1,6 @@
 #include "extensions/screens/ExtensionRemover.h"
 
 #include "extensions/ExtensionRemoval.h"
-#include "extensions/OtherApplications.h"
 #include "leftovers/LeftoverSearch.h"
 
 #include <QThreadPool>
@@ -46,9 +45,10 @@ bool ExtensionRemover::start(std::shared_ptr<ItemRecord> record)
         found->unreadable = result.unreadable;
         found->files = work->files();
         found->sizes = leftovers::sizesOf(found->files);
-        const OtherApplications others = OtherApplications::installed(settings);
-        for (const FileEntry &entry : found->files)
-            found->otherApplication.push_back(entry.isFileURL() && others.belongsToAnother(entry.path(), *work));
+        // Rows another installed application uses (and the folders holding them) start unticked.
+        for (const QString &reason : keptWithoutReview(*work, settings))
+            found->otherApplication.push_back(!reason.isEmpty());
+        found->otherApplication.resize(found->files.size(), false);
         done->store(true, std::memory_order_release);
     });
     m_timer.start();
@@ -66,7 +66,7 @@ void ExtensionRemover::remove(std::vector<FileEntry> files)
     work->setFiles(std::move(files));
     QThreadPool::globalInstance()->start(
         [done, work, home = m_found->home, &state = m_state] {
-            removeFoundFiles(*work, state);
+            removeFoundFiles(*work, state, {}); // the ticked rows, as the user chose them
             // Safari's entry goes whatever remained of the archive.
             if (auto *safari = dynamic_cast<const SafariItem *>(work.get()))
                 dropFromSafariList(*safari, home);

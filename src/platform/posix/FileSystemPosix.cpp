@@ -171,6 +171,18 @@ std::vector<DirEntry> listDirectory(const fs::path &folder)
     return out;
 }
 
+std::vector<DirEntry> listHiddenEntries(const fs::path &folder)
+{
+    std::vector<DirEntry> out;
+    const int fd = openFolder(folder);
+    if (fd < 0)
+        return out;
+    for (RawEntry &e : readEntries(fd, true))
+        if (!e.name.empty() && e.name[0] == '.')
+            out.push_back({folder / e.name, e.type});
+    return out;
+}
+
 void enumerateDeep(const fs::path &folder, EnumerationOptions options,
                    const std::function<void(const VisitedEntry &)> &visit)
 {

@@ -1,0 +1,42 @@
+#pragma once
+// "Possibly related": a step after the leftover search that looks where its passes do
+// not — HTTPStorages, ByHost preferences, team-ID and group prefixes, the identifiers of
+// an application's helpers and updaters, vendor sub-folders (Caches/Vendor/Product),
+// and folders in the home named after the product (~/.product). It never changes the
+// search's own list; the review and the command line append its entries as a group of
+// their own, each with the reason it matched, unticked.
+//
+// Matching is conservative: identifiers compare by whole "."-separated components
+// (ASCII case ignored), a team ID is exactly ten upper-case letters or digits, a vendor
+// sub-folder counts only when the product's name is a whole entry below the vendor's
+// folder. Never listed: an entry the search listed or one inside it, a standard folder,
+// a folder a pass reads, anything behind a symbolic link or outside the granted folders.
+// Reads only; any thread.
+
+#include "catalogue/ItemRecord.h"
+#include "leftovers/SharedEntries.h"
+#include "platform/SettingsStore.h"
+
+#include <QString>
+
+#include <filesystem>
+#include <vector>
+
+namespace zembra::leftovers {
+
+struct RelatedEntry {
+    std::filesystem::path path;
+    QString reason; // "same identifier in HTTPStorages", "team-ID prefix", "vendor folder", ...
+};
+
+// `item` as the search left it: its `files` are what is already listed. `flags`, one per
+// row of `files` when given: a flagged folder starts unticked, so what lies inside it may
+// still be offered (Caches/Lumina shared, Caches/Lumina/Sketchpad the item's own).
+std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::SettingsStore &settings,
+                                      const std::vector<SharedFlag> &flags = {});
+
+// How an entry's name ties to the item's identifier, or "" (exposed for the tests).
+// `identifier` is the item's bundle identifier, `products` its product names.
+QString identifierRelation(const std::string &name, const QString &identifier, const QStringList &products);
+
+} // namespace zembra::leftovers

@@ -1,0 +1,70 @@
+#include "leftovers/Review.h"
+
+#include "leftovers/LeftoverKeys.h"
+#include "leftovers/LeftoverSearch.h"
+#include "leftovers/RelatedSearch.h"
+
+namespace zembra::leftovers {
+
+bool Review::startsUnticked(size_t row) const
+{
+    return isRelated(row) || (row < flags.size() && flags[row].flagged());
+}
+
+Selection Review::selection() const
+{
+    std::vector<bool> unticked(files.size());
+    for (size_t i = 0; i < files.size(); ++i)
+        unticked[i] = startsUnticked(i);
+    return Selection(files, sizes, unticked);
+}
+
+std::vector<QString> Review::keptReasons(const Selection &selection) const
+{
+    std::vector<QString> out(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (!selection.isFileRow(i) || selection.isSelected(i))
+            continue;
+        if (i < flags.size() && flags[i].flagged())
+            out[i] = flags[i].keptReason();
+        else if (isRelated(i))
+            out[i] = kKeptPossiblyRelated + reasons[i];
+        else if (!selection.keptRowsBelow(i).empty())
+            out[i] = kKeptHoldsKept;
+        else
+            out[i] = kKeptByUser;
+    }
+    return out;
+}
+
+Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings, const ApplicationList &installed,
+                   bool withRelated)
+{
+    Review review;
+    review.files = searched.files();
+    review.sizes = searched.sizes();
+    review.sizes.resize(review.files.size(), SizeEntry::bytes(0));
+    review.searchRows = review.files.size();
+    const SharedEntries shared(searched, installed);
+    review.flags = shared.flagsOf(review.files);
+    review.reasons.resize(review.files.size());
+    if (!withRelated)
+        return review;
+
+    const std::vector<RelatedEntry> related = findRelated(searched, settings, review.flags);
+    if (related.empty())
+        return review;
+    std::vector<FileEntry> group{FileEntry::word(kRelated)};
+    for (const RelatedEntry &r : related)
+        group.push_back(FileEntry::file(r.path));
+    const std::vector<SizeEntry> sizes = sizesOf(group);
+    for (size_t i = 0; i < group.size(); ++i) {
+        review.files.push_back(group[i]);
+        review.sizes.push_back(sizes[i]);
+        review.flags.push_back(group[i].isFileURL() ? shared.flagOf(group[i].path()) : SharedFlag{});
+        review.reasons.push_back(i == 0 ? QString() : related[i - 1].reason);
+    }
+    return review;
+}
+
+} // namespace zembra::leftovers

@@ -1,0 +1,139 @@
+#include "leftovers/SharedEntries.h"
+
+#include "leftovers/LeftoverKeys.h"
+#include "leftovers/NameKeys.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+
+namespace zembra::leftovers {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The vendor component of an identifier (com.lumina.sketchpad: lumina); the search may
+// have rewritten the record's company_name, so it is derived afresh.
+QString vendorOf(const ItemRecord &r)
+{
+    const OptString bundle = r.bundle();
+    if (!bundle)
+        return r.company_name().value_or(QString());
+    const QStringList parts = bundle->split(QLatin1Char('.'));
+    return parts.size() > 1 ? parts[1] : *bundle;
+}
+
+void addKey(std::vector<SharedEntries::Key> &keys, const OptString &value, bool equals, qsizetype minLength)
+{
+    if (!value || value->size() < minLength || *value == fields::kPlaceholder || *value == kSmallLabel)
+        return;
+    std::string text = equals ? value->toStdString() : platform::foldForMatch(*value);
+    if (!text.empty())
+        keys.push_back({std::move(text), equals});
+}
+
+SharedEntries::Owner ownerOf(const ItemRecord &r, bool isItem)
+{
+    SharedEntries::Owner o;
+    o.label = r.label().value_or(QString());
+    const qsizetype min = isItem ? 1 : 3;
+    for (const OptString &v : {r.bundle(), r.bundle_name_info(), r.label(), r.label_name(), r.executable_info()})
+        addKey(o.keys, v, false, min);
+    addKey(o.keys, r.bundle_name(), true, min);
+    const QString vendor = vendorOf(r);
+    addKey(o.keys, companyCapitalized(vendor), true, min);
+    if (isItem) {
+        if (const OptString label = r.label())
+            addKey(o.keys, shortLabel(*label), false, min);
+        addKey(o.keys, vendor, false, min);
+    }
+    // Longest first: the first key that matches is the tie.
+    std::stable_sort(o.keys.begin(), o.keys.end(),
+                     [](const SharedEntries::Key &a, const SharedEntries::Key &b) { return a.text.size() > b.text.size(); });
+    return o;
+}
+
+size_t tie(const SharedEntries::Owner &o, const std::string &name, const std::string &folded)
+{
+    for (const SharedEntries::Key &k : o.keys)
+        if (k.equals ? name == k.text : platform::containsFolded(folded, k.text))
+            return k.text.size();
+    return 0;
+}
+
+} // namespace
+
+QString SharedFlag::text() const
+{
+    return shared ? kShared : others.join(QStringLiteral(", "));
+}
+
+QString SharedFlag::keptReason() const
+{
+    return (shared ? kKeptSharedWith : kKeptAlsoUsedBy) +
+           others.join(QStringLiteral(", "));
+}
+
+SharedEntries::SharedEntries(const ItemRecord &item, const ApplicationList &installed)
+    : m_item(ownerOf(item, true)), m_itemPath(item.url().value_or(fs::path()))
+{
+    const fs::path self = platform::absolutePath(m_itemPath);
+    for (const auto &app : installed)
+        if (const auto url = app->url(); url && platform::absolutePath(*url) != self)
+            m_others.push_back(ownerOf(*app, false));
+}
+
+SharedFlag SharedEntries::flagOf(const fs::path &entry) const
+{
+    SharedFlag flag;
+    if (!m_itemPath.empty() && platform::isWithin(platform::absolutePath(entry), platform::absolutePath(m_itemPath), true))
+        return flag;
+    const std::string name = entry.filename().native();
+    const std::string folded = platform::foldForMatch(std::string_view(name));
+    const size_t own = tie(m_item, name, folded);
+    size_t best = 0;
+    for (const Owner &o : m_others) {
+        if (o.keys.empty() || o.keys.front().text.size() < std::max(own, best))
+            continue; // cannot tie as much as the item or the best so far
+        const size_t t = tie(o, name, folded);
+        if (t == 0 || t < best)
+            continue;
+        if (t > best)
+            flag.others.clear();
+        best = t;
+        if (!flag.others.contains(o.label))
+            flag.others.push_back(o.label);
+    }
+    if (best < own || best == 0)
+        flag.others.clear();
+    flag.shared = flag.flagged() && best == own;
+    return flag;
+}
+
+std::vector<SharedFlag> SharedEntries::flagsOf(const std::vector<FileEntry> &files) const
+{
+    std::vector<SharedFlag> flags(files.size());
+    for (size_t i = 0; i < files.size(); ++i)
+        if (files[i].isFileURL())
+            flags[i] = flagOf(files[i].path());
+    // A row inside a flagged folder belongs where the folder does.
+    std::vector<size_t> flagged;
+    for (size_t i = 0; i < files.size(); ++i)
+        if (flags[i].flagged())
+            flagged.push_back(i);
+    const fs::path self = platform::absolutePath(m_itemPath);
+    for (size_t i = 0; !flagged.empty() && i < files.size(); ++i) {
+        if (!files[i].isFileURL() || flags[i].flagged() ||
+            (!m_itemPath.empty() && platform::isWithin(platform::absolutePath(files[i].path()), self, true)))
+            continue;
+        for (size_t j : flagged)
+            if (platform::isWithin(files[i].path(), files[j].path())) {
+                flags[i] = flags[j];
+                break;
+            }
+    }
+    return flags;
+}
+
+} // namespace zembra::leftovers

@@ -1,0 +1,74 @@
+#pragma once
+// Entries that another installed application uses too. The leftover search matches
+// names by substrings, so it also lists what belongs to a sibling application
+// (com.lumina.sketchpad2.plist when removing Sketchpad) or to a whole vendor
+// (Caches/Lumina). Such rows are flagged, and start unticked.
+//
+// "More specifically" — the rule, in one place:
+//   An application's *tie* to a name is the length of the longest of its keys that the
+//   name holds, by the tests the search uses: contained (folded, as the contains test)
+//   for the identifier, the bundle name, the label, the label with "_" for blanks and
+//   the executable; equal (byte for byte, as the equals test) for the identifier's last
+//   component and for the capitalised vendor ("Lumina" for com.lumina.*). The item also
+//   ties by the short label and by its vendor contained in the name, the keys some
+//   passes list with; another application's keys shorter than three characters and the
+//   "empty_string" placeholder tie nothing.
+//   - Another application whose tie is longer than the item's takes the row: flagged
+//     with its label (all such applications with the longest tie, in catalogue order).
+//     A name equal to the other's label, or holding its longer identifier, is such a row.
+//   - Applications (the item among them) tying equally, the item's tie not zero: the row
+//     is "shared" (the vendor folder both use, a name both use whole).
+//   - A row inside a listed folder that is flagged carries that folder's flag.
+//   - The item's own bundle, and anything inside it, is never flagged; a second copy of
+//     the item elsewhere (same bundle path) is not "another" application.
+// Lengths count the folded text's bytes. Thread: any; the object only reads.
+
+#include "catalogue/Application.h"
+#include "catalogue/ItemRecord.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zembra::leftovers {
+
+struct SharedFlag {
+    bool shared = false; // tied as much to the item as to the others
+    QStringList others;  // the other applications' labels; empty: not flagged
+    bool flagged() const { return !others.isEmpty(); }
+    // What a row shows: the other application's name, or "shared".
+    QString text() const;
+    // Why a removal keeps the row: "also used by Sketchpad 2", "shared with Sketchpad 2".
+    QString keptReason() const;
+};
+
+class SharedEntries {
+public:
+    // `installed`: every installed application (Application::everyInstalledApplication);
+    // the item itself (same bundle path) is left out.
+    SharedEntries(const ItemRecord &item, const ApplicationList &installed);
+
+    // The flag of one entry, by its name alone.
+    SharedFlag flagOf(const std::filesystem::path &entry) const;
+    // One flag per row of `files` (markers unflagged), with the folder rule above.
+    std::vector<SharedFlag> flagsOf(const std::vector<FileEntry> &files) const;
+
+    struct Key {
+        std::string text; // folded for a contained key, as given for an equal key
+        bool equals = false;
+    };
+    struct Owner {
+        QString label;
+        std::vector<Key> keys;
+    };
+
+private:
+    Owner m_item;
+    std::vector<Owner> m_others;
+    std::filesystem::path m_itemPath;
+};
+
+} // namespace zembra::leftovers

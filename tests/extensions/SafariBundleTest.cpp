@@ -1,0 +1,35 @@
+#include "extensions/SafariBundle.h"
+#include "grants/GrantKeys.h"
+#include "support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+using namespace zembra;
+using zembra::test::TestSettings;
+using zembra::test::TreeBuilder;
+
+TEST(SafariBundle, SystemSafariMissing_GrantedApplicationsFolderStandsIn)
+{
+    TreeBuilder t;
+    TestSettings s;
+    const auto granted = t.app("Applications/Safari.app", "com.apple.Safari", "Safari");
+    const auto image = t.file("Applications/Safari.app/Contents/Resources/compass.icns", "icns");
+    s.grant(grants::kApplications, t / "Applications");
+
+    EXPECT_EQ(safariBundle(s, t / "missing/Safari.app"), granted);
+    EXPECT_EQ(safariCompassImage(s, t / "missing/Safari.app"), image);
+
+    // The system's Safari comes first where it exists.
+    const auto system = t.app("System/Safari.app", "com.apple.Safari", "Safari");
+    EXPECT_EQ(safariBundle(s, system), system);
+    EXPECT_FALSE(safariCompassImage(s, system)); // it has no compass image
+}
+
+TEST(SafariBundle, NoSafariAnywhere_NoImage)
+{
+    TreeBuilder t;
+    TestSettings s;
+    s.grant(grants::kApplications, t.dir("Applications"));
+    EXPECT_FALSE(safariBundle(s, t / "missing/Safari.app"));
+    EXPECT_FALSE(safariCompassImage(s, t / "missing/Safari.app"));
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Runs the built `zembra` command line on a test tree, as a separate process.
+
+#include "support/TreeBuilder.h"
+
+#include <QJsonObject>
+
+#include <string>
+#include <vector>
+
+namespace zembra::test {
+
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+    QJsonObject json() const;
+};
+
+// Stdin from /dev/null (no terminal), a settings folder and HOME of its own inside the
+// tree; as the unprivileged test user when asked; stdout to `stdoutTo` when given.
+CliRun runCli(const TreeBuilder &t, std::vector<std::string> args, bool asTestUser = false,
+              const char *stdoutTo = nullptr);
+
+} // namespace zembra::test
