@@ -1,5 +1,6 @@
 // The command line against hostile input: property lists nested far too deep, and
 // Safari's list reached through symbolic links.
+#include "support/CliRunner.h"
 #include "support/HostilePlists.h"
 #include "support/TreeBuilder.h"
 
@@ -9,9 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using zembra::test::TreeBuilder;
 namespace test = zembra::test;
@@ -19,45 +17,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct CliResult {
-    int status = -1; // -1 also when the program died of a signal
-    std::string out, err;
-    QJsonArray items() const { return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object()["items"].toArray(); }
-};
-
-// Runs the command line with stdin from /dev/null and a settings folder of its own.
-CliResult runCli(const TreeBuilder &t, std::vector<std::string> args)
+// The hostile trees hold an Applications folder and a home "Users/me".
+test::CliRun runOnTree(const TreeBuilder &t, std::vector<std::string> args)
 {
-    const fs::path out = t / ".out", err = t / ".err";
-    args.insert(args.begin(), ZEMBRA_CLI_PATH);
     for (const std::string &g : {std::string("--applications"), (t / "Applications").native(), std::string("--home"),
                                  (t / "Users/me").native()})
         args.push_back(g);
-    std::vector<char *> argv;
-    for (auto &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::string config = "XDG_CONFIG_HOME=" + (t / ".config").native();
-    std::string home = "HOME=" + (t / ".home").native();
-    char *env[] = {config.data(), home.data(), nullptr};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int in = open("/dev/null", O_RDONLY);
-        const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        if (in < 0 || o < 0 || e < 0 || dup2(in, 0) < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0)
-            _exit(120);
-        execve(ZEMBRA_CLI_PATH, argv.data(), env);
-        _exit(122);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    CliResult r;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = test::readFile(out);
-    r.err = test::readFile(err);
-    return r;
+    return test::runCli(t, std::move(args));
 }
+
+QJsonArray items(const test::CliRun &r) { return r.json()["items"].toArray(); }
 
 std::vector<std::string> namesIn(const fs::path &folder)
 {
@@ -86,11 +55,11 @@ TEST_F(HostileInput, Apps_OneBundleNestedTooDeep_TheOthersListedExitZero)
 {
     t.bundleWithPlist("Applications/Deep.app", test::deepBinary(100000));
     t.bundleWithPlist("Applications/DeepXml.app", test::deepXml(200000));
-    const CliResult r = runCli(t, {"apps", "--json"});
+    const test::CliRun r = runOnTree(t, {"apps", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     // Listed by name, as any application whose information cannot be read.
-    ASSERT_EQ(r.items().size(), 3);
-    for (const auto &value : r.items()) {
+    ASSERT_EQ(items(r).size(), 3);
+    for (const auto &value : items(r)) {
         const QJsonObject item = value.toObject();
         if (item["label"].toString() == QStringLiteral("Editor"))
             EXPECT_EQ(item["bundle"].toString(), QStringLiteral("com.vendor.editor"));
@@ -102,10 +71,10 @@ TEST_F(HostileInput, Apps_OneBundleNestedTooDeep_TheOthersListedExitZero)
 TEST_F(HostileInput, SafariList_NestedTooDeep_ListsNothingRemovesNothing)
 {
     const auto list = t.file("Users/me/Library/Safari/Extensions/Extensions.plist", test::deepBinary(100000));
-    const CliResult listed = runCli(t, {"safari-extensions", "--json"});
+    const test::CliRun listed = runOnTree(t, {"safari-extensions", "--json"});
     EXPECT_EQ(listed.status, 0) << listed.err;
-    EXPECT_TRUE(listed.items().isEmpty());
-    EXPECT_EQ(runCli(t, {"remove-safari-extension", kBlocker, "--yes"}).status, 1);
+    EXPECT_TRUE(items(listed).isEmpty());
+    EXPECT_EQ(runOnTree(t, {"remove-safari-extension", kBlocker, "--yes"}).status, 1);
     EXPECT_EQ(test::readFile(list), test::deepBinary(100000));
 }
 
@@ -123,7 +92,7 @@ TEST_F(HostileInput, RemoveSafariExtension_ListFolderThroughLink_ListUntouchedEx
             tree.dir("Users/me/Library/Safari");
         const auto foreign = tree.file("elsewhere/Extensions/Extensions.plist", original).parent_path();
         tree.link(linked, linked.ends_with("Safari") ? tree / "elsewhere" : foreign);
-        const CliResult r = runCli(tree, {"remove-safari-extension", kBlocker, "--yes"});
+        const test::CliRun r = runOnTree(tree, {"remove-safari-extension", kBlocker, "--yes"});
         EXPECT_EQ(r.status, 1) << r.out;
         EXPECT_NE(r.err.find("left untouched"), std::string::npos) << r.err;
         EXPECT_EQ(test::readFile(foreign / "Extensions.plist"), original);
