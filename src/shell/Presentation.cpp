@@ -17,7 +17,7 @@ namespace {
 const char *kSceneHost = "zembraSceneHost";
 }
 
-QDialog *presentAsSheet(QWidget *content, QWidget *over)
+QDialog *presentAsSheet(QWidget *content, QWidget *over, bool withCloseButton)
 {
     QWidget *window = over ? over->window() : nullptr;
     auto *dialog = new QDialog(window, Qt::Sheet);
@@ -26,10 +26,12 @@ QDialog *presentAsSheet(QWidget *content, QWidget *over)
     dialog->setWindowTitle(content->windowTitle());
     auto *layout = new QVBoxLayout(dialog);
     layout->addWidget(content);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
-    buttons->button(QDialogButtonBox::Close)->setAccessibleName(QObject::tr("Close"));
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    layout->addWidget(buttons);
+    if (withCloseButton) {
+        auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+        buttons->button(QDialogButtonBox::Close)->setAccessibleName(QObject::tr("Close"));
+        QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+        layout->addWidget(buttons);
+    }
     content->setProperty(kSceneHost, QVariant::fromValue<QObject *>(dialog));
     dialog->open();
     return dialog;

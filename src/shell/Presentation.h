@@ -13,8 +13,9 @@ class QWidget;
 namespace zembra {
 
 // Wraps `content` in a window-modal dialog over the window of `over` and shows it. The
-// dialog owns `content` and deletes itself when closed. Returns the dialog.
-QDialog *presentAsSheet(QWidget *content, QWidget *over);
+// dialog owns `content` and deletes itself when closed. A Close button is added unless
+// the content brings its own way out (`withCloseButton` false). Returns the dialog.
+QDialog *presentAsSheet(QWidget *content, QWidget *over, bool withCloseButton = true);
 
 // Shows `content` as a popup whose arrow side touches the upper edge of `appKitRect`,
 // a rectangle in the AppKit coordinates of `view`. The popup owns `content` and deletes

@@ -71,7 +71,7 @@ void ExtensionRemovalFlow::showConfirmation()
         if (m_controls.progress)
             m_controls.progress->hide();
     });
-    presentAsSheet(sheet, m_controls.screen);
+    presentAsSheet(sheet, m_controls.screen, false); // Cancel is its way out
 }
 
 void ExtensionRemovalFlow::finish()
