@@ -4,6 +4,7 @@
 #include "grants/GrantOverrides.h"
 #include "grants/screens/GrantScreens.h"
 #include "leftovers/screens/LeftoverScreens.h"
+#include "periphery/AboutWindowController.h"
 #include "platform/SettingsStore.h"
 #include "preferences/PreferenceKeys.h"
 #include "preferences/screens/PreferencesWindow.h"
@@ -56,6 +57,7 @@ int main(int argc, char **argv)
     std::unique_ptr<PreferencesWindow> preferencesWindow(makePreferencesWindow(delegate, watcherArguments));
 
     WindowController window(delegate);
+    window.addApplicationAction(makeShowAboutAction(&window));
     window.addApplicationAction(makeShowPreferencesAction(preferencesWindow.get(), &window));
     window.show();
     if (!options.screenshotsDir.isEmpty())
