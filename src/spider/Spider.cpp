@@ -183,7 +183,8 @@ void Spider::announce(const ApplicationItem &item)
 
 void Spider::openReview(const QString &key)
 {
-    const QStringList arguments = QStringList{QStringLiteral("--review-remembered"), key} + m_guiArguments;
+    // One argument: an identifier read from a bundle may itself look like an option.
+    const QStringList arguments = QStringList{QStringLiteral("--review-remembered=") + key} + m_guiArguments;
     QProcess::startDetached(platform::guiProgram(), arguments);
 }
 
