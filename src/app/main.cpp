@@ -4,11 +4,13 @@
 #include "grants/GrantOverrides.h"
 #include "grants/screens/GrantScreens.h"
 #include "leftovers/screens/LeftoverScreens.h"
+#include "periphery/AboutWindowController.h"
 #include "platform/SettingsStore.h"
 #include "preferences/PreferenceKeys.h"
 #include "preferences/screens/PreferencesWindow.h"
 #include "shell/AppDelegate.h"
 #include "shell/ProgramOptions.h"
+#include "shell/RememberedReview.h"
 #include "shell/ScreenshotTour.h"
 #include "shell/WindowController.h"
 #include "shell/screens/ShellScreens.h"
@@ -56,8 +58,14 @@ int main(int argc, char **argv)
     std::unique_ptr<PreferencesWindow> preferencesWindow(makePreferencesWindow(delegate, watcherArguments));
 
     WindowController window(delegate);
+    window.addApplicationAction(makeShowAboutAction(&window));
     window.addApplicationAction(makeShowPreferencesAction(preferencesWindow.get(), &window));
     window.show();
+    // The background watcher's notice asks for the review of an application it remembers.
+    if (!options.reviewRemembered.isEmpty() &&
+        !reviewRememberedApplication(delegate, platform::SettingsStore::folder(), options.reviewRemembered))
+        std::fprintf(stderr, "uninstaller-zembra: no remembered application %s\n",
+                     qPrintable(options.reviewRemembered));
     if (!options.screenshotsDir.isEmpty())
         ScreenshotTour::start(window, delegate, options.screenshotsDir);
     return app.exec();

@@ -5,9 +5,16 @@
 
 namespace zembra {
 
-void openAppStorePage() {
-    platform::Workspace::shared().openURL(platform::storeSchemeHandled() ? kAppStorePage
-                                                                         : kProductWebPage);
+void openAppStorePage()
+{
+    platform::Workspace::shared().openURL(platform::storeSchemeHandled() ? kAppStorePage : kProductWebPage);
 }
+
+void openPelloriaStorePage()
+{
+    platform::Workspace::shared().openURL(platform::storeSchemeHandled() ? kPelloriaStorePage : kPelloriaWebPage);
+}
+
+void openProductWebPage() { platform::Workspace::shared().openURL(kProductWebPage); }
 
 } // namespace zembra

@@ -23,11 +23,15 @@ ProgramOptions parseProgramOptions(const QStringList &arguments)
     const QCommandLineOption settingsDir(QStringLiteral("settings-dir"),
                                          QStringLiteral("Keep the settings in DIR instead of the user's."),
                                          QStringLiteral("DIR"));
+    const QCommandLineOption reviewRemembered(
+        QStringLiteral("review-remembered"),
+        QStringLiteral("Open the review of the leftovers of the application the background watcher remembers as KEY."),
+        QStringLiteral("KEY"));
     QCommandLineOption screenshots(QStringLiteral("screenshots"),
                                    QStringLiteral("Render every screen into DIR as PNG files and quit."),
                                    QStringLiteral("DIR"));
     screenshots.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({applications, home, root, settingsDir, screenshots});
+    parser.addOptions({applications, home, root, settingsDir, reviewRemembered, screenshots});
 
     ProgramOptions options;
     if (!parser.parse(arguments)) {
@@ -51,6 +55,9 @@ ProgramOptions parseProgramOptions(const QStringList &arguments)
             options.grants[name] = QFile::encodeName(parser.value(*option)).toStdString();
     options.settingsDir = parser.value(settingsDir);
     options.screenshotsDir = parser.value(screenshots);
+    options.reviewRemembered = parser.value(reviewRemembered);
+    if (parser.isSet(reviewRemembered) && options.reviewRemembered.isEmpty())
+        options.error = QStringLiteral("--review-remembered needs a key");
     return options;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The GUI program's options: the command line's folder grants for this run
-// (--applications, --home, --root), --settings-dir DIR for both settings stores, and the
-// hidden --screenshots DIR that renders every screen into DIR and quits.
+// (--applications, --home, --root), --settings-dir DIR for both settings stores,
+// --review-remembered KEY that opens the review of an application the background watcher
+// remembers (its notices start the program so), and the hidden --screenshots DIR that
+// renders every screen into DIR and quits.
 
 #include <QString>
 #include <QStringList>
@@ -15,6 +17,7 @@ struct ProgramOptions {
     std::map<std::string, std::string> grants; // "--home" -> folder, as the command line takes them
     QString settingsDir;
     QString screenshotsDir;
+    QString reviewRemembered; // the remembered key (a bundle identifier or a bundle's path)
     QString error; // a usage error, to print before exiting with status 2
     bool helpShown = false;
 };

@@ -16,6 +16,7 @@ inline const QString kExtensionsViewController = QStringLiteral("extensions_view
 inline const QString kPluginsViewController = QStringLiteral("plugins_view_controller");
 inline const QString kPrefpanesViewController = QStringLiteral("prefpanes_view_controller");
 inline const QString kSafariExtensionsViewController = QStringLiteral("safari_extensions_view_controller");
+inline const QString kRemovedApplicationsViewController = QStringLiteral("removed_applications_view_controller");
 
 // Screen identifiers.
 inline const QString kHome = QStringLiteral("Home");
@@ -26,6 +27,7 @@ inline const QString kExtensions = QStringLiteral("Extensions");
 inline const QString kPlugins = QStringLiteral("Plugins");
 inline const QString kPrefPanes = QStringLiteral("PrefPanes");
 inline const QString kSafariExtensions = QStringLiteral("SafariExtensions");
+inline const QString kRemovedApplications = QStringLiteral("RemovedApplications");
 // Sheets and popovers.
 inline const QString kSandbox = QStringLiteral("Sandbox");
 inline const QString kOptionalPreferences = QStringLiteral("OptionalPreferences");

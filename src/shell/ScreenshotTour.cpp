@@ -8,6 +8,7 @@
 #include "shell/WindowController.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
@@ -46,32 +47,61 @@ void ScreenshotTour::plan()
     m_steps.push_back({[this] { shoot(screens::kHome); return true; }, 0});
     addSheet(screens::kSandbox);
     addSheet(screens::kOptionalPreferences);
+    addScreen(screens::kRemovedApplicationsViewController, screens::kRemovedApplications,
+              [this] { return searchesFinished(); });
     addScreen(screens::kApplicationsViewController, screens::kApplications,
               [this] { return selectApplication(QStringLiteral("Sketchpad")); });
     addSheet(screens::kInstalledapps);
-    // The review is ready when its search has finished: no busy indicator left showing.
-    addScreen(screens::kRemainderViewController, screens::kRemainder, [this] {
-        QWidget *screen = m_window.viewController()->viewcontrollerC();
-        if (!screen || m_tries * kPollMs < 1000)
-            return false;
-        for (QWidget *w : screen->findChildren<QWidget *>()) {
-            if (!w->isVisible())
-                continue;
-            const auto *bar = qobject_cast<QProgressBar *>(w);
-            const QString name = w->objectName().toLower();
-            if ((bar && bar->maximum() == 0) || name.contains(QLatin1String("busy")) ||
-                name.contains(QLatin1String("spinner")))
-                return false;
-        }
-        return true;
-    });
+    addScreen(screens::kRemainderViewController, screens::kRemainder, [this] { return searchesFinished(); });
     addScreen(screens::kRemoveViewController, screens::kRemove);
     // The outcome screen's popovers, at the rectangles it uses.
     addPopover(screens::kCantRemove, QRectF(230, 0, 340, 188));
     addPopover(screens::kRateApp, QRectF(230, 46, 311, 140));
     addSheet(screens::kLaunched);
     addSheet(screens::kRateAppCount);
+    addAboutWindow();
     m_steps.push_back({[] { QApplication::quit(); return true; }, 0});
+}
+
+bool ScreenshotTour::searchesFinished()
+{
+    // A screen that searches is ready when no busy indicator is left showing.
+    QWidget *screen = m_window.viewController()->viewcontrollerC();
+    if (!screen || m_tries * kPollMs < 1000)
+        return false;
+    for (QWidget *w : screen->findChildren<QWidget *>()) {
+        if (!w->isVisible())
+            continue;
+        const auto *bar = qobject_cast<QProgressBar *>(w);
+        const QString name = w->objectName().toLower();
+        if ((bar && bar->maximum() == 0) || name.contains(QLatin1String("busy")) ||
+            name.contains(QLatin1String("spinner")))
+            return false;
+    }
+    return true;
+}
+
+void ScreenshotTour::addAboutWindow()
+{
+    // The About window is a window of its own, opened from the application menu.
+    QAction *about = m_window.findChild<QAction *>(QStringLiteral("showAbout"));
+    if (!about)
+        return;
+    m_steps.push_back({[this, about] {
+                           closeScenes();
+                           about->trigger();
+                           return true;
+                       },
+                       kSettleMs});
+    m_steps.push_back({[this] {
+                           for (QWidget *w : QApplication::topLevelWidgets())
+                               if (w->objectName() == QLatin1String("AboutWindow") && w->isVisible()) {
+                                   save(w->grab(), QStringLiteral("About"));
+                                   w->close();
+                               }
+                           return true;
+                       },
+                       0});
 }
 
 void ScreenshotTour::addScreen(const QString &notification, const QString &identifier, std::function<bool()> ready)
@@ -173,6 +203,11 @@ void ScreenshotTour::shoot(const QString &name)
         }
     }
     painter.end();
+    save(picture, name);
+}
+
+void ScreenshotTour::save(const QPixmap &picture, const QString &name)
+{
     const QString file = m_folder + QLatin1Char('/') + name + QLatin1String(".png");
     if (!picture.save(file))
         std::fprintf(stderr, "screenshots: could not write %s\n", qPrintable(file));

@@ -2,10 +2,12 @@
 // Renders every registered screen, sheet and popover of the real main window into PNG
 // files (the README's pictures), driving it as a user would: by posting the screen names
 // and presenting scenes by identifier. Identifiers not registered in this build are
-// skipped. Each picture is the whole window with its open sheet or popover drawn on top.
+// skipped. Each picture is the whole window with its open sheet or popover drawn on top;
+// the About window, a window of its own, is pictured alone.
 // Runs from the event loop with timers; quits the application when done.
 
 #include <QObject>
+#include <QPixmap>
 #include <QRectF>
 #include <QString>
 
@@ -33,6 +35,9 @@ private:
     void plan();
     void next();
     void shoot(const QString &name);
+    void save(const QPixmap &picture, const QString &name);
+    void addAboutWindow();
+    bool searchesFinished();
     void addSheet(const QString &identifier);
     void addPopover(const QString &identifier, const QRectF &appKitRect);
     void addScreen(const QString &notification, const QString &identifier, std::function<bool()> ready = {});

@@ -31,6 +31,7 @@ ViewController::ViewController(AppDelegate &delegate, QWidget *parent)
         {screens::kPluginsViewController, &ViewController::plugins_view_controller},
         {screens::kPrefpanesViewController, &ViewController::prefpanes_view_controller},
         {screens::kSafariExtensionsViewController, &ViewController::safari_extensions_view_controller},
+        {screens::kRemovedApplicationsViewController, &ViewController::removed_applications_view_controller},
     };
     for (const auto &[name, operation] : observers)
         NotificationCenter::defaultCenter().addObserver(this, name,
@@ -64,6 +65,7 @@ void ViewController::extensions_view_controller() { switchTo(screens::kExtension
 void ViewController::plugins_view_controller() { switchTo(screens::kPlugins); }
 void ViewController::prefpanes_view_controller() { switchTo(screens::kPrefPanes); }
 void ViewController::safari_extensions_view_controller() { switchTo(screens::kSafariExtensions); }
+void ViewController::removed_applications_view_controller() { switchTo(screens::kRemovedApplications); }
 
 void ViewController::switchTo(const QString &identifier)
 {

@@ -1,6 +1,6 @@
 #pragma once
 // The main window's content: one screen at a time in `containerView`, switched when a
-// screen posts one of the eight screen names. Each switch makes the screen afresh from
+// screen posts one of the nine screen names. Each switch makes the screen afresh from
 // the delegate's registry, so every visit reloads its data; the screen it replaces is
 // released once control has returned to the event loop, since it may be the one whose
 // slot posted the name. Before the window first appears it checks the Applications and
@@ -39,6 +39,7 @@ public:
     void plugins_view_controller();
     void prefpanes_view_controller();
     void safari_extensions_view_controller();
+    void removed_applications_view_controller();
 
     // The shortcut's action: the whole-disk screen as a sheet.
     void presentOptionalPreferences();

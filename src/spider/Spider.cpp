@@ -3,7 +3,7 @@
 #include "catalogue/Application.h"
 #include "grants/GrantKeys.h"
 #include "grants/GrantStore.h"
-#include "leftovers/LeftoverSearch.h"
+#include "leftovers/LeftoverWeight.h"
 #include "leftovers/RemovalMarks.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
@@ -156,34 +156,21 @@ void Spider::announce(const ApplicationItem &item)
 {
     if (m_disableNotification || m_disableRemoveNotification)
         return;
-    // The search runs on a copy; the bundle itself is not a leftover (it is gone, or in
-    // the Trash).
-    ApplicationItem searched(item);
-    leftovers::searchLeftovers(searched, m_settings, leftovers::SearchMode::Review);
-    const auto url = item.url();
-    const auto files = searched.files();
-    const auto sizes = searched.sizes();
-    std::uint64_t bytes = 0;
-    int count = 0;
-    for (size_t i = 0; i < files.size(); ++i) {
-        if (!files[i].isFileURL() || (url && files[i].path() == *url) || !platform::itemExists(files[i].path()))
-            continue;
-        ++count;
-        bytes += i < sizes.size() ? sizes[i].byteCount() : 0;
-    }
-    if (count == 0)
+    const leftovers::LeftoverWeight left = leftovers::weighLeftovers(item, m_settings);
+    if (left.empty())
         return;
     const QString name = item.label().value_or(item.bundle_name().value_or(tr("An application")));
     const QString summary = tr("%1 was removed").arg(name);
-    const QString weight = platform::formatByteCount(bytes);
-    const QString body = count == 1 ? tr("It left one item behind (%1).").arg(weight)
-                                    : tr("It left %1 items behind (%2).").arg(count).arg(weight);
+    const QString weight = platform::formatByteCount(left.bytes);
+    const QString body = left.count == 1 ? tr("It left one item behind (%1).").arg(weight)
+                                         : tr("It left %1 items behind (%2).").arg(left.count).arg(weight);
     m_notifier.notify(summary, body, tr("Review leftovers"), rememberedKey(item));
 }
 
 void Spider::openReview(const QString &key)
 {
-    const QStringList arguments = QStringList{QStringLiteral("--review-remembered"), key} + m_guiArguments;
+    // One argument: an identifier read from a bundle may itself look like an option.
+    const QStringList arguments = QStringList{QStringLiteral("--review-remembered=") + key} + m_guiArguments;
     QProcess::startDetached(platform::guiProgram(), arguments);
 }
 

@@ -1,5 +1,8 @@
 #include "GuiFixture.h"
 
+#include "catalogue/screens/RemovedApplicationsViewController.h"
+#include "periphery/AboutWindowController.h"
+#include "platform/SettingsStore.h"
 #include "platform/Workspace.h"
 #include "shell/Presentation.h"
 #include "shell/ScreenNames.h"
@@ -12,6 +15,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include <map>
 
@@ -79,6 +84,24 @@ TEST_F(Accessibility, EveryControl_HasAUniqueName)
         sheet->close();
         settle();
     }
+}
+
+TEST_F(Accessibility, RemovedApplicationsAndAbout_EveryControlHasAUniqueName)
+{
+    grantBoth();
+    QTemporaryDir settingsFolder; // no remembered applications: the list is empty
+    platform::SettingsStore::setFolder(settingsFolder.path());
+    post(screens::kRemovedApplicationsViewController);
+    auto *list = qobject_cast<RemovedApplicationsViewController *>(screen());
+    ASSERT_NE(list, nullptr);
+    expectNamedAndUnique(&window(), "RemovedApplications, searching");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list->searchFinished(); }, 20000));
+    platform::SettingsStore::setFolder(QString());
+
+    AboutWindowController about;
+    about.show();
+    settle();
+    expectNamedAndUnique(&about, "About");
 }
 
 TEST(OwnImages, NoIconTheme_EveryFileTypeAndReviewImageHasAPicture)

@@ -18,6 +18,13 @@ TEST(ProgramOptions, FolderOptions_TakenAsTheCommandLineTakesThem)
     EXPECT_EQ(o.grants.at("--root"), "/");
     EXPECT_EQ(o.settingsDir, QStringLiteral("S"));
     EXPECT_TRUE(o.screenshotsDir.isEmpty());
+    EXPECT_TRUE(o.reviewRemembered.isEmpty());
+
+    // The watcher's key is one argument, even one that looks like an option.
+    const auto review = parseProgramOptions({"uninstaller-zembra", "--review-remembered=--root"});
+    EXPECT_EQ(review.reviewRemembered, QStringLiteral("--root"));
+    EXPECT_TRUE(review.grants.empty());
+    EXPECT_FALSE(parseProgramOptions({"uninstaller-zembra", "--review-remembered="}).error.isEmpty());
 
     EXPECT_FALSE(parseProgramOptions({"uninstaller-zembra", "--bogus"}).error.isEmpty());
     EXPECT_FALSE(parseProgramOptions({"uninstaller-zembra", "--home"}).error.isEmpty());

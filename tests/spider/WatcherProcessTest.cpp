@@ -130,7 +130,7 @@ TEST(Watcher, ReviewAction_OpensTheApplicationOnTheRememberedRecord)
 
     moveToTrash(t, "Editor");
     ASSERT_TRUE(waitUntil([&] { return fs::exists(record); })) << "the review was not opened";
-    const std::string expected = "--review-remembered\ncom.vendor.editor\n--applications\n" + t.applications.native() +
+    const std::string expected = "--review-remembered=com.vendor.editor\n--applications\n" + t.applications.native() +
                                  "\n--home\n" + t.home.native() + "\n--settings-dir\n" + t.settings.native() + "\n";
     EXPECT_EQ(readFile(record), expected);
 }

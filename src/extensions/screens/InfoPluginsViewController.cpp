@@ -1,6 +1,6 @@
 #include "extensions/screens/InfoPluginsViewController.h"
 
-#include "extensions/screens/ProductLinks.h"
+#include "periphery/StoreLinks.h"
 #include "platform/Workspace.h"
 
 #include "ui_MorePlugins.h"
@@ -15,6 +15,6 @@ InfoPluginsViewController::InfoPluginsViewController(QWidget *parent) : QWidget(
 
 InfoPluginsViewController::~InfoPluginsViewController() = default;
 
-void InfoPluginsViewController::visit() { platform::Workspace::shared().openURL(links::kProductMorePage); }
+void InfoPluginsViewController::visit() { platform::Workspace::shared().openURL(kProductMorePage); }
 
 } // namespace zembra

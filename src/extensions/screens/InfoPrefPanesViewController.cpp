@@ -1,6 +1,6 @@
 #include "extensions/screens/InfoPrefPanesViewController.h"
 
-#include "extensions/screens/ProductLinks.h"
+#include "periphery/StoreLinks.h"
 #include "platform/Workspace.h"
 
 #include "ui_MorePrefpanes.h"
@@ -15,6 +15,6 @@ InfoPrefPanesViewController::InfoPrefPanesViewController(QWidget *parent) : QWid
 
 InfoPrefPanesViewController::~InfoPrefPanesViewController() = default;
 
-void InfoPrefPanesViewController::visit() { platform::Workspace::shared().openURL(links::kProductMorePage); }
+void InfoPrefPanesViewController::visit() { platform::Workspace::shared().openURL(kProductMorePage); }
 
 } // namespace zembra

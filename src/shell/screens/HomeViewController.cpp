@@ -17,6 +17,7 @@ HomeViewController::HomeViewController(QWidget *parent)
     ui->drop_image->setPixmap(QPixmap(QStringLiteral(":/images/drop_target.png")));
     connect(ui->applications, &QPushButton::clicked, this, &HomeViewController::applications);
     connect(ui->extensions, &QPushButton::clicked, this, &HomeViewController::Extensions);
+    connect(ui->removed, &QPushButton::clicked, this, &HomeViewController::removed_applications);
 }
 
 HomeViewController::~HomeViewController() = default;
@@ -29,6 +30,11 @@ void HomeViewController::applications()
 void HomeViewController::Extensions()
 {
     NotificationCenter::defaultCenter().post(screens::kExtensionsViewController);
+}
+
+void HomeViewController::removed_applications()
+{
+    NotificationCenter::defaultCenter().post(screens::kRemovedApplicationsViewController);
 }
 
 } // namespace zembra

@@ -1,7 +1,8 @@
 #pragma once
-// The home screen ("Home"): the ways to the applications list and the extensions hub,
-// and the drop target for an application bundle. Posts "applications_view_controller" or
-// "extensions_view_controller"; nothing else. GUI thread only.
+// The home screen ("Home"): the ways to the applications list, the extensions hub and the
+// applications removed without Uninstaller zembra, and the drop target for an application
+// bundle. Posts "applications_view_controller", "extensions_view_controller" or
+// "removed_applications_view_controller"; nothing else. GUI thread only.
 
 #include <QWidget>
 
@@ -22,6 +23,7 @@ public:
 private:
     void applications();
     void Extensions();
+    void removed_applications();
 
     std::unique_ptr<Ui::HomeViewController> ui;
 };
