@@ -149,8 +149,15 @@ QVariant LeftoverTableModel::data(const QModelIndex &index, int role) const {
             return iconFor(index.row());
         if (role == Qt::CheckStateRole)
             return m_selection.isSelected(size_t(index.row())) ? Qt::Checked : Qt::Unchecked;
-        if (role == Qt::ToolTipRole)
+        if (role == Qt::ToolTipRole) {
+            // A folder the user did not untick may be unticked because an entry inside it
+            // is kept (deleting the folder would take it along): say so.
+            const size_t i = size_t(index.row());
+            if (row.note.isEmpty() && !m_selection.isSelected(i) &&
+                !m_selection.keptRowsBelow(i).empty())
+                return row.toolTip + QLatin1Char('\n') + sentence(leftovers::kKeptHoldsKept);
             return row.toolTip;
+        }
         if (role == Qt::AccessibleDescriptionRole)
             return row.note;
         break;

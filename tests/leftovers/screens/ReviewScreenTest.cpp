@@ -279,13 +279,16 @@ TEST_F(ReviewScreen, OtherApplicationsAndRelated_StartUntickedWithWhy_OnlyTicked
     const fs::path storage = t.dir("Users/me/Library/HTTPStorages/com.lumina.sketchpad");
     t.file("Users/me/Library/HTTPStorages/com.lumina.sketchpad/httpstorages.sqlite",
            std::string(300, 'h'));
+    const fs::path log = t.file("Users/me/Library/Logs/Sketchpad/Sketchpad.log");
     choose(sketchpad);
+    window.resize(700, 600); // every row in view, for the picture below
     review();
 
     EXPECT_EQ(
         firstColumn(),
         (QStringList{"Executables", "Sketchpad.app", "Preferences", "com.lumina.sketchpad.plist",
-                     "com.lumina.sketchpad2.plist", "Possibly related", "com.lumina.sketchpad"}));
+                     "com.lumina.sketchpad2.plist", "Logs", "Sketchpad", "Sketchpad.log",
+                     "Possibly related", "com.lumina.sketchpad"}));
     const QAbstractItemModel *model = table->model();
     auto note = [model](int row) {
         return model->index(row, 0).data(LeftoverTableModel::NoteRole).toString();
@@ -327,7 +330,7 @@ TEST_F(ReviewScreen, OtherApplicationsAndRelated_StartUntickedWithWhy_OnlyTicked
     // The badge is drawn on the flagged row's icon only: its amber shows in that cell.
     const QImage shot = table->viewport()->grab().toImage();
     auto amberPixels = [&](int row) {
-        const QRect cell = table->visualRect(model->index(row, 0));
+        const QRect cell = table->visualRect(model->index(row, 0)) & shot.rect();
         int n = 0;
         for (int y = cell.top(); y <= cell.bottom(); ++y)
             for (int x = cell.left(); x <= cell.right(); ++x) {
@@ -340,8 +343,20 @@ TEST_F(ReviewScreen, OtherApplicationsAndRelated_StartUntickedWithWhy_OnlyTicked
     EXPECT_EQ(amberPixels(ownRow), 0);
     EXPECT_EQ(amberPixels(relatedRow), 0);
 
+    // A folder unticked because an entry inside it is kept says so.
+    const int logsRow = rowOf("Sketchpad"), logRow = rowOf("Sketchpad.log");
+    table->model()->setData(model->index(logRow, 0), Qt::Unchecked, Qt::CheckStateRole);
+    EXPECT_FALSE(checked(logsRow));
+    EXPECT_EQ(model->index(logsRow, 0).data(Qt::ToolTipRole).toString(),
+              platform::displayPath(log.parent_path()) + QStringLiteral("\nHolds a kept entry"));
+    table->model()->setData(model->index(logsRow, 0), Qt::Checked, Qt::CheckStateRole);
+    EXPECT_TRUE(checked(logRow));
+    EXPECT_EQ(model->index(logsRow, 0).data(Qt::ToolTipRole).toString(),
+              platform::displayPath(log.parent_path()));
+
     // Only ticked rows count: the flagged row by a click, the related row by Space.
-    const std::uint64_t start = platform::itemSize(sketchpad) + 100;
+    const std::uint64_t start = platform::itemSize(sketchpad) + 100 +
+                                platform::itemSize(log.parent_path()) + platform::itemSize(log);
     EXPECT_EQ(app->state().common_remove_size(), start);
     const QRect box = RemainderRowDelegate::checkRect(table->visualRect(model->index(otherRow, 0)));
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, box.center());
