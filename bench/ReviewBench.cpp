@@ -1,5 +1,6 @@
 // The leftover review under load, in an offscreen window:
-//  1. a 5,000-row result taken over and first painted, and scrolled page by page;
+//  1. a 5,000-row result (flagged rows and a related group among them) taken over and
+//     first painted, and scrolled page by page;
 //  2. the GUI thread's longest stall (a 5 ms timer-drift probe) while the search runs on
 //     a large tree (bench/MakeTree.cpp output, when given) and while a removal of over
 //     10,000 files runs;
@@ -10,6 +11,7 @@
 #include "catalogue/Application.h"
 #include "grants/GrantKeys.h"
 #include "leftovers/screens/LeftoverScreens.h"
+#include "leftovers/screens/LeftoverTableModel.h"
 #include "leftovers/screens/RemainderViewController.h"
 #include "platform/FolderAccess.h"
 #include "platform/SettingsStore.h"
@@ -41,12 +43,13 @@ void file(const fs::path &p, size_t bytes) {
     std::ofstream(p, std::ios::binary) << std::string(bytes, 'x');
 }
 
-void app(const fs::path &bundle, const char *identifier) {
+void app(const fs::path &bundle, const char *identifier, const char *name = "Bench") {
     file(bundle / "Contents/Info.plist", 0);
     std::ofstream(bundle / "Contents/Info.plist")
         << "<?xml version=\"1.0\"?><plist "
            "version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>"
-        << identifier << "</string><key>CFBundleName</key><string>Bench</string></dict></plist>";
+        << identifier << "</string><key>CFBundleName</key><string>" << name
+        << "</string></dict></plist>";
 }
 
 template <typename Pred> void waitUntil(Pred done) {
@@ -123,6 +126,11 @@ int main(int argc, char **argv) {
              300);
         file(home / "Library/Caches" / ("com.benchvendor.review." + std::to_string(i)) / "c", 300);
     }
+    // A second installed application whose identifier extends the first: the rows named
+    // after it (one in nine) are flagged, and a few entries come in the related group.
+    app(root / "Applications/Bench Two.app", "com.benchvendor.review.1", "Bench Two");
+    for (const char *folder : {"HTTPStorages", "WebKit", "Containers"})
+        file(home / "Library" / folder / "com.benchvendor.review/data", 300);
     // The application itself holds 10,000 files more, for the removal.
     for (int i = 0; i < 10000; ++i)
         file(bundle / "Contents/Resources" / ("r" + std::to_string(i / 100)) /
@@ -145,9 +153,16 @@ int main(int argc, char **argv) {
     review->remainder_timer_proc();
     (void)s.window.grab();
     const double takeOver = t.nsecsElapsed() / 1e6;
-    std::printf(
-        "5,000-row review: %d rows taken over and first painted in %.1f ms (target < 100 ms)\n",
-        table->model()->rowCount(), takeOver);
+    int flagged = 0, related = 0;
+    for (int row = 0; row < table->model()->rowCount(); ++row) {
+        const QModelIndex name = table->model()->index(row, 0);
+        flagged += name.data(LeftoverTableModel::FlaggedRole).toBool();
+        related += !name.data(LeftoverTableModel::FlaggedRole).toBool() &&
+                   !name.data(LeftoverTableModel::NoteRole).toString().isEmpty();
+    }
+    std::printf("5,000-row review: %d rows (%d flagged, %d related) taken over and first painted "
+                "in %.1f ms (target < 100 ms)\n",
+                table->model()->rowCount(), flagged, related, takeOver);
 
     QScrollBar *bar = table->verticalScrollBar();
     int frames = 0;

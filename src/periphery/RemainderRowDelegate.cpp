@@ -12,6 +12,10 @@ namespace {
 constexpr int kCheckSize = 16;
 constexpr int kIconSize = 32;
 constexpr int kRevealSize = 18;
+constexpr int kBadgeSize = 14;
+const QColor kFlagColour(214, 122, 0);
+const QColor kFlagText(160, 88, 0);
+const QColor kRelatedText(80, 100, 135);
 
 // Drawn here rather than by the style: a style sheet on the window or the table would
 // otherwise turn the style's indicator into a plain square.
@@ -35,6 +39,25 @@ void paintCheckBox(QPainter *p, const QRect &box, bool on, const QColor &accent)
         p->setBrush(Qt::white);
         p->drawRoundedRect(r, 3.5, 3.5);
     }
+    p->restore();
+}
+
+// The mark of a row another application uses too: a small amber disc with two linked
+// rings, on the lower right corner of the entry's icon.
+void paintSharedBadge(QPainter *p, const QRect &icon) {
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing);
+    const QRectF disc(icon.right() - kBadgeSize + 3, icon.bottom() - kBadgeSize + 3, kBadgeSize,
+                      kBadgeSize);
+    p->setPen(QPen(Qt::white, 1.5));
+    p->setBrush(kFlagColour);
+    p->drawEllipse(disc);
+    p->setPen(QPen(Qt::white, 1.3));
+    p->setBrush(Qt::NoBrush);
+    const double r = kBadgeSize * 0.2;
+    const QPointF c = disc.center();
+    p->drawEllipse(c + QPointF(-r * 0.7, 0), r, r);
+    p->drawEllipse(c + QPointF(r * 0.7, 0), r, r);
     p->restore();
 }
 
@@ -103,12 +126,32 @@ void RemainderRowDelegate::paintFile(QPainter *painter, const QStyleOptionViewIt
                              kIconSize);
         if (!icon.isNull())
             icon.paint(painter, iconRect);
+        if (index.data(LeftoverTableModel::FlaggedRole).toBool())
+            paintSharedBadge(painter, iconRect);
         const QRect text(iconRect.right() + 8, r.top(), r.right() - iconRect.right() - 12,
                          r.height());
+        const QString name =
+            fm.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, text.width());
+        const QString note = index.data(LeftoverTableModel::NoteRole).toString();
         painter->setPen(option.palette.color(QPalette::Text));
-        painter->drawText(
-            text, Qt::AlignLeft | Qt::AlignVCenter,
-            fm.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, text.width()));
+        if (note.isEmpty()) {
+            painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter, name);
+            break;
+        }
+        // Two lines: the name, and below it why the row starts unticked.
+        QFont small = option.font;
+        small.setPointSizeF(small.pointSizeF() * 0.85);
+        const QFontMetrics sfm(small);
+        const int top = r.center().y() - (fm.height() + sfm.height()) / 2 + 1;
+        painter->drawText(QRect(text.left(), top, text.width(), fm.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter, name);
+        painter->setFont(small);
+        painter->setPen(index.data(LeftoverTableModel::FlaggedRole).toBool() ? kFlagText
+                                                                             : kRelatedText);
+        painter->drawText(QRect(text.left(), top + fm.height(), text.width(), sfm.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter,
+                          sfm.elidedText(note, Qt::ElideRight, text.width()));
+        painter->setFont(option.font);
         break;
     }
     case LeftoverTableModel::FolderColumn:

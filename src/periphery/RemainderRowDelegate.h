@@ -1,9 +1,10 @@
 #pragma once
 // Draws the review table's rows: group rows as a small grey title without background,
-// file rows with check box, icon and name, folder, size and a reveal button, and no
-// selection colour (a selected file row looks unselected; the keyboard focus shows as a
-// thin frame). Also turns clicks on the check box and Space into check-state changes and
-// a click on the reveal button into `revealRequested`. Owned by the table view.
+// file rows with check box, icon and name (with a second line for a row's note, and a
+// badge on the icon of a row another application uses too), folder, size and a reveal
+// button, and no selection colour (a selected file row looks unselected; the keyboard
+// focus shows as a thin frame). Also turns clicks on the check box and Space into check-state
+// changes and a click on the reveal button into `revealRequested`. Owned by the table view.
 
 #include <QStyledItemDelegate>
 

@@ -15,23 +15,30 @@ namespace {
 bool isMarkerWord(const QString &word) {
     using namespace leftovers;
     for (const QString *m : {&kExecutables, &kPreferences, &kSupportfiles, &kLauchAgents, &kLogs,
-                             &kPlugins, &kDesktop, &kOther})
+                             &kPlugins, &kDesktop, &kOther, &kRelated})
         if (word == *m)
             return true;
     return false;
 }
 
+QString sentence(QString text) {
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text;
+}
+
 } // namespace
 
-ReviewContents makeReviewContents(std::vector<FileEntry> files, std::vector<SizeEntry> sizes) {
+ReviewContents makeReviewContents(const leftovers::Review &review) {
     ReviewContents c;
+    const std::vector<FileEntry> &files = review.files;
     c.rows.reserve(files.size());
     for (size_t i = 0; i < files.size(); ++i) {
         const FileEntry &e = files[i];
         ReviewRow row;
         if (!e.isFileURL()) {
-            // Only the eight marker words make group rows; any other word (there is
-            // none in a search result) shows as an empty row.
+            // Only the marker words make group rows; any other word (there is none in a
+            // review) shows as an empty row.
             row.group = isMarkerWord(e.absoluteString());
             row.text = row.group ? leftovers::groupTitle(e.absoluteString()) : QString();
         } else {
@@ -40,12 +47,25 @@ ReviewContents makeReviewContents(std::vector<FileEntry> files, std::vector<Size
             row.text = look.name;
             row.icon = look.icon;
             row.folder = platform::displayPath(e.path().parent_path());
-            row.sizeText = platform::formatByteCount(i < sizes.size() ? sizes[i].byteCount() : 0);
+            row.sizeText = platform::formatByteCount(
+                i < review.sizes.size() ? review.sizes[i].byteCount() : 0);
+            row.flagged = i < review.flags.size() && review.flags[i].flagged();
+            QString why;
+            if (row.flagged) {
+                row.note = why = sentence(review.flags[i].keptReason());
+            } else if (review.isRelated(i) && i < review.reasons.size()) {
+                // The group's title already says "Possibly related": the row's line keeps
+                // the narrow column for the reason itself.
+                row.note = sentence(review.reasons[i]);
+                why = sentence(leftovers::kKeptPossiblyRelated + review.reasons[i]);
+            }
+            row.toolTip = platform::displayPath(e.path());
+            if (!why.isEmpty())
+                row.toolTip += QLatin1Char('\n') + why;
         }
         c.rows.push_back(std::move(row));
     }
-    c.files = std::move(files);
-    c.sizes = std::move(sizes);
+    c.selection = review.selection();
     return c;
 }
 
@@ -54,7 +74,7 @@ LeftoverTableModel::LeftoverTableModel(QObject *parent) : QAbstractTableModel(pa
 void LeftoverTableModel::setContents(ReviewContents contents) {
     beginResetModel();
     m_rows = std::move(contents.rows);
-    m_selection = leftovers::Selection(std::move(contents.files), std::move(contents.sizes));
+    m_selection = std::move(contents.selection);
     m_kindIcons.clear();
     m_ownIcons.clear();
 
@@ -112,6 +132,10 @@ QVariant LeftoverTableModel::data(const QModelIndex &index, int role) const {
     const ReviewRow &row = m_rows[size_t(index.row())];
     if (role == GroupRowRole)
         return row.group;
+    if (role == FlaggedRole)
+        return row.flagged;
+    if (role == NoteRole)
+        return row.note;
     if (row.group || !m_selection.isFileRow(size_t(index.row())))
         return (index.column() == NameColumn &&
                 (role == Qt::DisplayRole || role == Qt::AccessibleTextRole))
@@ -125,8 +149,17 @@ QVariant LeftoverTableModel::data(const QModelIndex &index, int role) const {
             return iconFor(index.row());
         if (role == Qt::CheckStateRole)
             return m_selection.isSelected(size_t(index.row())) ? Qt::Checked : Qt::Unchecked;
-        if (role == Qt::ToolTipRole)
-            return platform::displayPath(m_selection.files()[size_t(index.row())].path());
+        if (role == Qt::ToolTipRole) {
+            // A folder the user did not untick may be unticked because an entry inside it
+            // is kept (deleting the folder would take it along): say so.
+            const size_t i = size_t(index.row());
+            if (row.note.isEmpty() && !m_selection.isSelected(i) &&
+                !m_selection.keptRowsBelow(i).empty())
+                return row.toolTip + QLatin1Char('\n') + sentence(leftovers::kKeptHoldsKept);
+            return row.toolTip;
+        }
+        if (role == Qt::AccessibleDescriptionRole)
+            return row.note;
         break;
     case FolderColumn:
         if (role == Qt::DisplayRole || role == Qt::ToolTipRole || role == Qt::AccessibleTextRole)

@@ -1,13 +1,16 @@
 #pragma once
-// The review table's model: one row per entry of the search result (group rows for the
-// category markers, file rows for the entries), four columns (name with check box and
-// icon, folder, size, reveal). The check states are the `leftovers::Selection`.
+// The review table's model: one row per row of the review (group rows for the category
+// markers and the "Possibly related" group, file rows for the entries), four columns
+// (name with check box and icon, folder, size, reveal). The check states are the
+// `leftovers::Selection`. A file row another application uses too is flagged (NoteRole
+// says why, FlaggedRole draws the badge); a related row's note is its reason.
 //
-// Everything a row shows is prepared off the GUI thread (`makeReviewRows`), so data()
-// never touches the disk. Owned by the review screen; GUI thread only.
+// Everything a row shows is prepared off the GUI thread (`makeReviewContents`), so
+// data() never touches the disk. Owned by the review screen; GUI thread only.
 
 #include "catalogue/FileEntry.h"
 #include "leftovers/EntryLook.h"
+#include "leftovers/Review.h"
 #include "leftovers/Selection.h"
 
 #include <QAbstractTableModel>
@@ -25,28 +28,36 @@ struct ReviewRow {
     QString text;     // the group title, or the entry's name
     QString folder;   // the entry's path without its last component
     QString sizeText; // the byte count as the file browser writes it
+    QString note;     // why a flagged row is another's, or a related row's reason; "" elsewhere
+    QString toolTip;  // the entry's path, and why the row starts unticked
+    bool flagged = false;
     leftovers::EntryIcon icon = leftovers::EntryIcon::Document;
 };
 
-// The search result with its rows.
+// The review with its rows, and the selection it starts with (flagged and related rows
+// unticked).
 struct ReviewContents {
-    std::vector<FileEntry> files;
-    std::vector<SizeEntry> sizes;
+    leftovers::Selection selection;
     std::vector<ReviewRow> rows;
 };
 
-// Builds the rows of `files` and `sizes` (looks at the disk: run it off the GUI thread).
-ReviewContents makeReviewContents(std::vector<FileEntry> files, std::vector<SizeEntry> sizes);
+// Builds the rows of `review` and its starting selection (looks at the disk: run it off
+// the GUI thread).
+ReviewContents makeReviewContents(const leftovers::Review &review);
 
 class LeftoverTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { NameColumn, FolderColumn, SizeColumn, RevealColumn, ColumnCount };
-    enum Role { GroupRowRole = Qt::UserRole + 1 };
+    enum Role {
+        GroupRowRole = Qt::UserRole + 1,
+        NoteRole,    // the row's note (see ReviewRow::note)
+        FlaggedRole, // true for a row another application uses too
+    };
 
     explicit LeftoverTableModel(QObject *parent = nullptr);
 
-    // Takes a result over: every file row selected.
+    // Takes a review over, with its starting selection.
     void setContents(ReviewContents contents);
 
     const leftovers::Selection &selection() const { return m_selection; }

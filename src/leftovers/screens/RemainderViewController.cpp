@@ -2,7 +2,9 @@
 
 #include "ui_RemainderViewController.h"
 
+#include "catalogue/Application.h"
 #include "leftovers/LeftoverSearch.h"
+#include "leftovers/Review.h"
 #include "leftovers/screens/LeftoverTableModel.h"
 #include "leftovers/screens/RemovalRunner.h"
 #include "periphery/RemainderRowDelegate.h"
@@ -39,7 +41,8 @@ struct RemainderViewController::SearchJob {
 
 namespace {
 
-// The search of one visit, on a worker: the record's lists, then the rows the table shows.
+// The search of one visit, on a worker: the record's lists, the review built on them (flags
+// and the related group), then the rows the table shows.
 void runReviewSearch(const std::shared_ptr<RemainderViewController::SearchJob> &job,
                      platform::SettingsStore &settings);
 
@@ -109,7 +112,9 @@ void runReviewSearch(const std::shared_ptr<RemainderViewController::SearchJob> &
     const leftovers::SearchResult result =
         leftovers::searchLeftovers(job->record, settings, leftovers::SearchMode::Review);
     job->unreadable = result.unreadable;
-    job->contents = makeReviewContents(job->record.files(), job->record.sizes());
+    const leftovers::Review review = leftovers::buildReview(
+        job->record, settings, Application(settings).everyInstalledApplication(), true);
+    job->contents = makeReviewContents(review);
     job->done.store(true, std::memory_order_release);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The leftover review: runs the leftover search of the current item on a worker, shows
-// the result as a grouped table with check boxes, and hands the selection to the removal.
+// the review (the search's rows, flagged where another installed application uses them,
+// and the "Possibly related" group) as a grouped table with check boxes, and hands the
+// selection to the removal. Flagged and related rows start unticked.
 //
 // Every visit makes a new screen and a new search. The search works on a fresh copy of
 // the shared item, so two visits never search one record at once; the worker writes only

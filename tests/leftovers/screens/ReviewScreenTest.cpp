@@ -2,6 +2,7 @@
 
 #include "leftovers/screens/CantRemoveViewController.h"
 #include "leftovers/screens/LaunchedViewController.h"
+#include "leftovers/screens/LeftoverTableModel.h"
 #include "leftovers/screens/RemainderViewController.h"
 #include "leftovers/screens/RemoveViewController.h"
 #include "periphery/RemainderRowDelegate.h"
@@ -9,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
 
+#include <QAccessible>
 #include <QProgressBar>
 #include <QTableView>
 #include <QTest>
@@ -264,4 +266,119 @@ TEST_F(ReviewScreen, NoItem_EmptyReviewNothingToRemove) {
     review();
     EXPECT_EQ(table->model()->rowCount(), 0);
     EXPECT_FALSE(removeButton()->isEnabled());
+}
+
+TEST_F(ReviewScreen, OtherApplicationsAndRelated_StartUntickedWithWhy_OnlyTickedRowsRemoved) {
+    const fs::path sketchpad =
+        t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
+    t.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2", "Sketchpad 2");
+    const fs::path own =
+        t.file("Users/me/Library/Preferences/com.lumina.sketchpad.plist", std::string(100, 'o'));
+    const fs::path other =
+        t.file("Users/me/Library/Preferences/com.lumina.sketchpad2.plist", std::string(200, 't'));
+    const fs::path storage = t.dir("Users/me/Library/HTTPStorages/com.lumina.sketchpad");
+    t.file("Users/me/Library/HTTPStorages/com.lumina.sketchpad/httpstorages.sqlite",
+           std::string(300, 'h'));
+    const fs::path log = t.file("Users/me/Library/Logs/Sketchpad/Sketchpad.log");
+    choose(sketchpad);
+    window.resize(700, 600); // every row in view, for the picture below
+    review();
+
+    EXPECT_EQ(
+        firstColumn(),
+        (QStringList{"Executables", "Sketchpad.app", "Preferences", "com.lumina.sketchpad.plist",
+                     "com.lumina.sketchpad2.plist", "Logs", "Sketchpad", "Sketchpad.log",
+                     "Possibly related", "com.lumina.sketchpad"}));
+    const QAbstractItemModel *model = table->model();
+    auto note = [model](int row) {
+        return model->index(row, 0).data(LeftoverTableModel::NoteRole).toString();
+    };
+    auto flagged = [model](int row) {
+        return model->index(row, 0).data(LeftoverTableModel::FlaggedRole).toBool();
+    };
+    const int bundleRow = rowOf("Sketchpad.app"), ownRow = rowOf("com.lumina.sketchpad.plist"),
+              otherRow = rowOf("com.lumina.sketchpad2.plist"),
+              relatedRow = rowOf("com.lumina.sketchpad");
+    EXPECT_EQ(table->rowHeight(rowOf("Possibly related")), 20);
+    EXPECT_EQ(table->columnSpan(rowOf("Possibly related"), 0), LeftoverTableModel::ColumnCount);
+
+    // The item's own rows: ticked, no badge, no note.
+    for (int row : {bundleRow, ownRow}) {
+        EXPECT_TRUE(checked(row)) << row;
+        EXPECT_FALSE(flagged(row)) << row;
+        EXPECT_EQ(note(row), QString()) << row;
+    }
+    // Sketchpad 2's preferences: unticked, badge, and why in the second line and tooltip.
+    EXPECT_FALSE(checked(otherRow));
+    EXPECT_TRUE(flagged(otherRow));
+    EXPECT_EQ(note(otherRow), QStringLiteral("Also used by Sketchpad 2"));
+    EXPECT_EQ(model->index(otherRow, 0).data(Qt::ToolTipRole).toString(),
+              platform::displayPath(other) + QStringLiteral("\nAlso used by Sketchpad 2"));
+    // A screen reader hears the same reason.
+    QAccessibleInterface *cells = QAccessible::queryAccessibleInterface(table);
+    ASSERT_TRUE(cells && cells->tableInterface());
+    EXPECT_EQ(cells->tableInterface()->cellAt(otherRow, 0)->text(QAccessible::Description),
+              QStringLiteral("Also used by Sketchpad 2"));
+    // The related folder: unticked, not flagged, with its reason.
+    EXPECT_FALSE(checked(relatedRow));
+    EXPECT_FALSE(flagged(relatedRow));
+    EXPECT_EQ(note(relatedRow), QStringLiteral("Same identifier in HTTPStorages"));
+    EXPECT_EQ(model->index(relatedRow, 0).data(Qt::ToolTipRole).toString(),
+              platform::displayPath(storage) +
+                  QStringLiteral("\nPossibly related: same identifier in HTTPStorages"));
+
+    // The badge is drawn on the flagged row's icon only: its amber shows in that cell.
+    const QImage shot = table->viewport()->grab().toImage();
+    auto amberPixels = [&](int row) {
+        const QRect cell = table->visualRect(model->index(row, 0)) & shot.rect();
+        int n = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                n += c.red() > 190 && c.green() > 100 && c.green() < 150 && c.blue() < 40;
+            }
+        return n;
+    };
+    EXPECT_GT(amberPixels(otherRow), 10);
+    EXPECT_EQ(amberPixels(ownRow), 0);
+    EXPECT_EQ(amberPixels(relatedRow), 0);
+
+    // A folder unticked because an entry inside it is kept says so.
+    const int logsRow = rowOf("Sketchpad"), logRow = rowOf("Sketchpad.log");
+    table->model()->setData(model->index(logRow, 0), Qt::Unchecked, Qt::CheckStateRole);
+    EXPECT_FALSE(checked(logsRow));
+    EXPECT_EQ(model->index(logsRow, 0).data(Qt::ToolTipRole).toString(),
+              platform::displayPath(log.parent_path()) + QStringLiteral("\nHolds a kept entry"));
+    table->model()->setData(model->index(logsRow, 0), Qt::Checked, Qt::CheckStateRole);
+    EXPECT_TRUE(checked(logRow));
+    EXPECT_EQ(model->index(logsRow, 0).data(Qt::ToolTipRole).toString(),
+              platform::displayPath(log.parent_path()));
+
+    // Only ticked rows count: the flagged row by a click, the related row by Space.
+    const std::uint64_t start = platform::itemSize(sketchpad) + 100 +
+                                platform::itemSize(log.parent_path()) + platform::itemSize(log);
+    EXPECT_EQ(app->state().common_remove_size(), start);
+    const QRect box = RemainderRowDelegate::checkRect(table->visualRect(model->index(otherRow, 0)));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, box.center());
+    EXPECT_TRUE(checked(otherRow));
+    EXPECT_EQ(app->state().common_remove_size(), start + 200);
+    table->setFocus();
+    table->setCurrentIndex(model->index(relatedRow, 2));
+    QTest::keyClick(table, Qt::Key_Space);
+    EXPECT_TRUE(checked(relatedRow));
+    const std::uint64_t withRelated = start + 200 + platform::itemSize(storage);
+    EXPECT_EQ(app->state().common_remove_size(), withRelated);
+    EXPECT_EQ(total(), QStringLiteral("Selected: %1").arg(platform::formatByteCount(withRelated)));
+
+    // Sketchpad 2's row unticked again: it survives the removal; the ticked related goes.
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, box.center());
+    EXPECT_EQ(app->state().common_remove_size(), withRelated - 200);
+    QTest::mouseClick(removeButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([this] { return !posted.empty(); }));
+    EXPECT_FALSE(platform::itemExists(sketchpad));
+    EXPECT_FALSE(platform::itemExists(own));
+    EXPECT_FALSE(platform::itemExists(storage));
+    EXPECT_TRUE(platform::itemExists(other));
+    EXPECT_TRUE(platform::itemExists(bundle)); // Foo, another application, untouched
+    EXPECT_EQ(app->state().common_remove_size(), withRelated - 200);
 }
