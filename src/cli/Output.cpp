@@ -1,6 +1,7 @@
 #include "cli/Output.h"
 
 #include "leftovers/LeftoverKeys.h"
+#include "leftovers/Selection.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
 #include "platform/VisibleText.h"
@@ -170,7 +171,7 @@ std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &f
     if (const auto bundle = item.bundle())
         out += " (" + visible(*bundle) + ")";
     out += "\n";
-    std::uint64_t total = 0;
+    std::vector<bool> counted(files.size(), false);
     size_t count = 0, kept = 0, unticked = 0;
     for (size_t i = 0; i < files.size(); ++i) {
         const FileEntry &f = files[i];
@@ -196,15 +197,17 @@ std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &f
             ++unticked;
         } else {
             ++count;
-            total += size;
+            counted[i] = true;
         }
         out += "\n";
     }
     out += '\n';
     out += std::to_string(count);
     out += count == 1 ? " entry" : " entries";
-    if (withSizes)
+    if (withSizes) {
+        const std::uint64_t total = leftovers::freedBytes(files, sizes, [&](size_t i) { return counted[i]; });
         out += ", " + platform::formatByteCount(total).toStdString();
+    }
     if (kept)
         out += "; " + std::to_string(kept) + " kept";
     if (unticked)

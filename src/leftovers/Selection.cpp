@@ -2,6 +2,9 @@
 
 #include "leftovers/LeftoverKeys.h"
 
+#include <string_view>
+#include <unordered_set>
+
 namespace zembra::leftovers {
 
 namespace {
@@ -15,13 +18,36 @@ bool holds(const std::string &folder, const std::string &path)
 
 } // namespace
 
+std::uint64_t freedBytes(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes,
+                         const std::function<bool(size_t)> &chosen)
+{
+    std::unordered_set<std::string_view> paths;
+    for (size_t i = 0; i < files.size(); ++i)
+        if (files[i].isFileURL() && chosen(i))
+            paths.insert(files[i].path().native());
+    std::uint64_t total = 0;
+    std::unordered_set<std::string_view> counted;
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (!files[i].isFileURL() || !chosen(i))
+            continue;
+        const std::string_view path = files[i].path().native();
+        if (!counted.insert(path).second)
+            continue;
+        bool insideChosen = false;
+        for (size_t slash = path.find('/', 1); slash != std::string_view::npos && !insideChosen;
+             slash = path.find('/', slash + 1))
+            insideChosen = paths.count(path.substr(0, slash)) != 0;
+        if (!insideChosen && i < sizes.size())
+            total += sizes[i].byteCount();
+    }
+    return total;
+}
+
 Selection::Selection(std::vector<FileEntry> files, std::vector<SizeEntry> sizes)
     : m_files(std::move(files)), m_prepare(m_files), m_clean_size(std::move(sizes))
 {
     m_clean_size.resize(m_files.size(), SizeEntry::bytes(0));
-    for (size_t i = 0; i < m_files.size(); ++i)
-        if (m_files[i].isFileURL())
-            m_total += m_clean_size[i].byteCount();
+    recomputeTotal();
 }
 
 Selection::Selection(std::vector<FileEntry> files, std::vector<SizeEntry> sizes, const std::vector<bool> &startUnticked)
@@ -48,6 +74,12 @@ void Selection::setSelected(size_t index, bool selected)
         if (other == path || (selected ? holds(path, other) : holds(other, path)))
             setOne(i, selected);
     }
+    recomputeTotal();
+}
+
+void Selection::recomputeTotal()
+{
+    m_total = freedBytes(m_files, m_clean_size, [this](size_t i) { return isSelected(i); });
 }
 
 std::vector<size_t> Selection::keptRowsBelow(size_t index) const
@@ -66,14 +98,7 @@ void Selection::setOne(size_t index, bool selected)
 {
     if (isSelected(index) == selected)
         return;
-    const std::uint64_t size = m_clean_size[index].byteCount();
-    if (selected) {
-        m_prepare[index] = m_files[index];
-        m_total += size;
-    } else {
-        m_prepare[index] = FileEntry::word(kEmpty);
-        m_total -= size;
-    }
+    m_prepare[index] = selected ? m_files[index] : FileEntry::word(kEmpty);
 }
 
 size_t Selection::deselect(const std::filesystem::path &path)
@@ -87,6 +112,7 @@ size_t Selection::deselect(const std::filesystem::path &path)
     for (size_t i = 0; rows && i < m_files.size(); ++i)
         if (isFileRow(i) && holds(path.native(), m_files[i].path().native()))
             setOne(i, false);
+    recomputeTotal();
     return rows;
 }
 

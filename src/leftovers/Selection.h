@@ -1,8 +1,9 @@
 #pragma once
 // What the user chose to remove from a search result: `prepare` holds the entry at a
 // selected index and the "Empty" placeholder at a deselected one (markers stay as they
-// are); `clean_size` is the sizes list. The total is the sum of the selected file rows,
-// each index counted once, so deselecting everything gives 0 and it never wraps.
+// are); `clean_size` is the sizes list. The total is what deleting the selection frees:
+// the selected file rows, less those inside a selected folder (and second rows of one
+// path), so deselecting everything gives 0 and it never wraps.
 //
 // Kept entries win: the list may hold a folder and entries inside it, and deleting the
 // folder would take a kept entry with it. So no selected row ever holds (or is) the path
@@ -15,9 +16,15 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 namespace zembra::leftovers {
+
+// What deleting the `chosen` file rows frees: each path once, and nothing for a row that
+// lies inside another chosen row (its folder's size holds it).
+std::uint64_t freedBytes(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes,
+                         const std::function<bool(size_t)> &chosen);
 
 class Selection {
 public:
@@ -51,6 +58,7 @@ public:
 
 private:
     void setOne(size_t index, bool selected);
+    void recomputeTotal();
 
     std::vector<FileEntry> m_files;
     std::vector<FileEntry> m_prepare;

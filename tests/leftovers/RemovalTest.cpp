@@ -84,7 +84,7 @@ TEST_F(Removal, EverythingDeleted_NothingRemains_FullSizeFreed)
     EXPECT_EQ(sounds, 1);
 }
 
-TEST_F(Removal, FolderThenFileInside_FileNotReported_BothFreed)
+TEST_F(Removal, FolderThenFileInside_FileNotReported_FreedOnceWithItsFolder)
 {
     const auto logs = t.dir("granted/Logs/Editor");
     const auto log = t.file("granted/Logs/Editor/Editor.log");
@@ -96,7 +96,7 @@ TEST_F(Removal, FolderThenFileInside_FileNotReported_BothFreed)
     };
     const auto outcome = remove({marker(kLogs), FileEntry::file(logs), FileEntry::file(log)}, {0, 50, 50});
     EXPECT_TRUE(outcome.remainder_urls.empty());
-    EXPECT_EQ(outcome.common_remove_size, 100u);
+    EXPECT_EQ(outcome.common_remove_size, 50u); // the folder's size holds the file's
     EXPECT_EQ(progress, (std::vector<std::pair<size_t, bool>>{{1, true}, {2, false}, {3, false}}));
 }
 
@@ -132,7 +132,7 @@ TEST_F(Removal, DeselectedAndMarkersUntouched)
 TEST(Selection, TotalFollowsEveryRowOnceAndNeverWraps)
 {
     const std::vector<FileEntry> files = {FileEntry::word(kExecutables), FileEntry::file("/a"),
-                                          FileEntry::word(kLogs), FileEntry::file("/l"), FileEntry::file("/l/x")};
+                                          FileEntry::word(kLogs), FileEntry::file("/l"), FileEntry::file("/m")};
     const std::vector<SizeEntry> sizes = {SizeEntry::marker(kExecutables), SizeEntry::bytes(7),
                                           SizeEntry::marker(kLogs), SizeEntry::bytes(5), SizeEntry::bytes(5)};
     Selection s(files, sizes);
@@ -176,7 +176,7 @@ TEST(Selection, KeptEntryKeepsTheFoldersHoldingIt_SelectingAFolderTakesItsRowsBa
     EXPECT_TRUE(s.keptRowsBelow(4).empty()); // "VictimToo" is not inside "Victim"
     s.setSelected(1, true); // the folder again: what is inside it goes with it
     EXPECT_EQ(selected(), "0111110");
-    EXPECT_EQ(s.common_remove_size(), 151u);
+    EXPECT_EQ(s.common_remove_size(), 101u); // Victim and VictimToo: what lies inside Victim goes with it
     EXPECT_EQ(s.deselect("/L/Victim/a"), 1u);
     EXPECT_EQ(selected(), "0001110");
     EXPECT_EQ(s.deselect("/L/Victim"), 1u); // kept whole, with what is inside it
