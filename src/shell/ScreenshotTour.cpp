@@ -1,5 +1,6 @@
 #include "shell/ScreenshotTour.h"
 
+#include "extensions/screens/ExtensionScreenNames.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotificationCenter.h"
 #include "shell/Presentation.h"
@@ -59,7 +60,20 @@ void ScreenshotTour::plan()
     addPopover(screens::kRateApp, QRectF(230, 46, 311, 140));
     addSheet(screens::kLaunched);
     addSheet(screens::kRateAppCount);
-    addAboutWindow();
+    // The extensions hub and its lists; sizes arrive from a worker, so each gets a moment.
+    addScreen(screens::kExtensionsViewController, screens::kExtensions);
+    addScreen(screens::kPluginsViewController, screens::kPlugins, [this] { return m_tries * kPollMs >= 800; });
+    addPopoverAt(screens::kMorePlugins, QStringLiteral("removePluginButton"));
+    addPopoverAt(screens::kBundleCantRemove, QStringLiteral("removePluginButton"));
+    addSheet(screens::kInstalledBundles);
+    addScreen(screens::kPrefpanesViewController, screens::kPrefPanes, [this] { return m_tries * kPollMs >= 800; });
+    addScreen(screens::kSafariExtensionsViewController, screens::kSafariExtensions,
+              [this] { return m_tries * kPollMs >= 800; });
+    addSheet(screens::kLaunchedSafariExtensions);
+    addWindow(QStringLiteral("showAbout"), QStringLiteral("AboutWindow"), {{QString(), QStringLiteral("About")}});
+    addWindow(QStringLiteral("showPreferences"), QStringLiteral("Preferences"),
+              {{QStringLiteral("PreferencesMain"), QStringLiteral("PreferencesMain")},
+               {QStringLiteral("PreferencesSpider"), QStringLiteral("PreferencesSpider")}});
     m_steps.push_back({[] { QApplication::quit(); return true; }, 0});
 }
 
@@ -81,27 +95,62 @@ bool ScreenshotTour::searchesFinished()
     return true;
 }
 
-void ScreenshotTour::addAboutWindow()
+void ScreenshotTour::addWindow(const QString &action, const QString &window,
+                               const std::vector<std::pair<QString, QString>> &shots)
 {
-    // The About window is a window of its own, opened from the application menu.
-    QAction *about = m_window.findChild<QAction *>(QStringLiteral("showAbout"));
-    if (!about)
+    // Windows of their own (About, Preferences), opened from the application menu; each
+    // shot may first trigger an action of that window (a toolbar pane).
+    QAction *open = m_window.findChild<QAction *>(action);
+    if (!open)
         return;
-    m_steps.push_back({[this, about] {
+    m_steps.push_back({[this, open] {
                            closeScenes();
-                           about->trigger();
+                           open->trigger();
                            return true;
                        },
                        kSettleMs});
-    m_steps.push_back({[this] {
+    for (const auto &[paneAction, shot] : shots) {
+        m_steps.push_back({[window, paneAction] {
+                               for (QWidget *w : QApplication::topLevelWidgets())
+                                   if (w->objectName() == window && w->isVisible() && !paneAction.isEmpty())
+                                       if (auto *pane = w->findChild<QAction *>(paneAction))
+                                           pane->trigger();
+                               return true;
+                           },
+                           kSettleMs / 2});
+        m_steps.push_back({[this, window, shot] {
+                               for (QWidget *w : QApplication::topLevelWidgets())
+                                   if (w->objectName() == window && w->isVisible())
+                                       save(w->grab(), shot);
+                               return true;
+                           },
+                           0});
+    }
+    m_steps.push_back({[window] {
                            for (QWidget *w : QApplication::topLevelWidgets())
-                               if (w->objectName() == QLatin1String("AboutWindow") && w->isVisible()) {
-                                   save(w->grab(), QStringLiteral("About"));
+                               if (w->objectName() == window)
                                    w->close();
-                               }
                            return true;
                        },
                        0});
+}
+
+void ScreenshotTour::addPopoverAt(const QString &identifier, const QString &control)
+{
+    if (!m_delegate.storyboard().contains(identifier))
+        return;
+    m_steps.push_back({[this, identifier, control] {
+                           closeScenes();
+                           QWidget *screen = m_window.viewController()->viewcontrollerC();
+                           QWidget *anchor = screen ? screen->findChild<QWidget *>(control) : nullptr;
+                           if (!anchor)
+                               return true;
+                           if (QWidget *content = m_delegate.storyboard().instantiate(identifier, nullptr))
+                               showPopover(content, anchor, QRectF(0, 0, anchor->width(), anchor->height()));
+                           return true;
+                       },
+                       kSettleMs});
+    m_steps.push_back({[this, identifier] { shoot(identifier); closeScenes(); return true; }, kSettleMs / 2});
 }
 
 void ScreenshotTour::addScreen(const QString &notification, const QString &identifier, std::function<bool()> ready)

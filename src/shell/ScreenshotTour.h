@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace zembra {
@@ -36,7 +37,9 @@ private:
     void next();
     void shoot(const QString &name);
     void save(const QPixmap &picture, const QString &name);
-    void addAboutWindow();
+    void addWindow(const QString &action, const QString &window,
+                   const std::vector<std::pair<QString, QString>> &shots);
+    void addPopoverAt(const QString &identifier, const QString &control);
     bool searchesFinished();
     void addSheet(const QString &identifier);
     void addPopover(const QString &identifier, const QRectF &appKitRect);

@@ -1,5 +1,6 @@
 #include "extensions/screens/PrefpanesViewController.h"
 
+#include "catalogue/screens/ItemImage.h"
 #include "extensions/Bundle.h"
 #include "extensions/screens/ExtensionListModel.h"
 #include "extensions/screens/ExtensionScreenNames.h"
@@ -17,20 +18,6 @@
 
 namespace zembra {
 
-namespace {
-
-QIcon iconOf(const ItemRecord &record)
-{
-    const auto icon = record.icon();
-    if (!icon)
-        return {};
-    if (icon->kind == ImageRef::Kind::ImageFile)
-        return QIcon(platform::decodeUtf8(icon->path.native()));
-    return platform::Workspace::shared().iconForFile(icon->path);
-}
-
-} // namespace
-
 PrefpanesViewController::PrefpanesViewController(AppDelegate &delegate, QWidget *parent)
     : QWidget(parent), m_appDelegate(delegate), m_ui(std::make_unique<Ui::PrefpanesViewController>()),
       m_model(new ExtensionListModel(this))
@@ -42,7 +29,7 @@ PrefpanesViewController::PrefpanesViewController(AppDelegate &delegate, QWidget 
     ExtensionListModel::Records records;
     for (auto &pane : Bundle(delegate.app_settings()).installedPrefPanes())
         records.push_back(pane);
-    m_model->setRecords(std::move(records), iconOf);
+    m_model->setRecords(std::move(records), [](const ItemRecord &record) { return itemImage(record.icon()); });
 
     connect(m_ui->back_to_extensions, &QPushButton::clicked, this, &PrefpanesViewController::back_to_extensions);
     connect(m_ui->removeButton, &QPushButton::clicked, this, &PrefpanesViewController::removePrefPane);

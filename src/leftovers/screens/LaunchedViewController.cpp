@@ -2,7 +2,7 @@
 
 #include "ui_LaunchedViewController.h"
 
-#include "periphery/ImageRefIcon.h"
+#include "catalogue/screens/ItemImage.h"
 #include "shell/AppDelegate.h"
 
 namespace zembra {
@@ -11,7 +11,7 @@ LaunchedViewController::LaunchedViewController(AppDelegate &app, QWidget *parent
     : QWidget(parent), ui(std::make_unique<Ui::LaunchedViewController>()) {
     ui->setupUi(this);
     if (const auto item = app.state().item()) {
-        const QIcon icon = iconOf(item->icon());
+        const QIcon icon = itemImage(item->icon());
         if (!icon.isNull())
             ui->image->setPixmap(icon.pixmap(64, 64));
         ui->label->setText(item->label().value_or(QString()));

@@ -3,6 +3,7 @@
 #include "ui_RemainderViewController.h"
 
 #include "catalogue/Application.h"
+#include "catalogue/screens/ItemImage.h"
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/Review.h"
 #include "leftovers/screens/LeftoverTableModel.h"
@@ -205,6 +206,7 @@ void RemainderViewController::remove() {
     if (!m_item || m_removal->isRunning() || !selection.anySelected())
         return;
     setRemoving(true);
+    keepItemImage(m_item->app_icon()); // the outcome shows it after its file is gone
     m_removal->start(*m_item, selection.prepare(), selection.clean_size(),
                      selection.common_remove_size());
 }

@@ -3,7 +3,7 @@
 #include "ui_RemoveViewController.h"
 
 #include "leftovers/screens/OutcomeKeys.h"
-#include "periphery/ImageRefIcon.h"
+#include "catalogue/screens/ItemImage.h"
 #include "periphery/RatingKeys.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
@@ -27,7 +27,7 @@ RemoveViewController::RemoveViewController(AppDelegate &app, QWidget *parent)
     ui->size->setText(platform::formatByteCount(app.state().common_remove_size()));
     if (const auto item = app.state().item()) {
         ui->name->setText(item->label().value_or(QString()));
-        const QIcon icon = iconOf(item->app_icon());
+        const QIcon icon = itemImage(item->app_icon());
         if (!icon.isNull())
             ui->image->setPixmap(icon.pixmap(128, 128));
     }

@@ -11,6 +11,7 @@
 #include "platform/SettingsStore.h"
 
 #include <QAccessible>
+#include <QImage>
 #include <QProgressBar>
 #include <QTableView>
 #include <QTest>
@@ -69,6 +70,13 @@ protected:
 } // namespace
 
 TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection) {
+    // The application's own icon, which the outcome shows after the bundle is gone.
+    const fs::path icon = bundle / "Contents/Resources/Foo.png";
+    fs::create_directories(icon.parent_path());
+    QImage picture(32, 32, QImage::Format_ARGB32);
+    picture.fill(Qt::darkCyan);
+    ASSERT_TRUE(picture.save(QString::fromStdString(icon.native())));
+    app->state().item()->setApp_icon(ImageRef::imageFile(icon));
     auto *review = static_cast<RemainderViewController *>(open(screens::kRemainder));
     EXPECT_FALSE(removeButton()->isEnabled()); // until the results are taken over
     EXPECT_EQ(app->state().common_remove_size(), 0u);
@@ -114,9 +122,10 @@ TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection)
     EXPECT_EQ(app->state().common_remove_size(), all - 500);
     EXPECT_EQ(sounds, 1);
 
-    // The outcome screen shows the item and the freed size.
+    // The outcome screen shows the item, its icon and the freed size.
     open(screens::kRemove);
     EXPECT_EQ(child<QLabel>("name")->text(), QStringLiteral("Foo"));
+    EXPECT_FALSE(child<QLabel>("image")->pixmap().isNull());
     EXPECT_EQ(child<QLabel>("size")->text(), platform::formatByteCount(all - 500));
 }
 
