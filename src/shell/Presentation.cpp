@@ -58,6 +58,12 @@ QWidget *showPopover(QWidget *content, QWidget *view, const QRectF &appKitRect)
     const QRect anchor = view ? fromAppKit(appKitRect, view->height()) : QRect();
     const QPoint topCentre = view ? view->mapToGlobal(QPoint(anchor.center().x(), anchor.top())) : QPoint();
     QPoint pos(topCentre.x() - popup->width() / 2, topCentre.y() - popup->height());
+    // Inside the window where it fits, as a popover stays over its window.
+    if (QWidget *window = view ? view->window() : nullptr) {
+        const QRect frame(window->mapToGlobal(QPoint(0, 0)), window->size());
+        if (popup->width() <= frame.width())
+            pos.setX(std::clamp(pos.x(), frame.left(), frame.right() + 1 - popup->width()));
+    }
     if (QScreen *screen = view ? view->screen() : QGuiApplication::primaryScreen()) {
         const QRect avail = screen->availableGeometry();
         pos.setX(std::clamp(pos.x(), avail.left(), std::max(avail.left(), avail.right() - popup->width())));
