@@ -180,15 +180,3 @@ TEST(PreferencesWindow, BuiltForTheDelegate_ToolbarOfTwoPanesOneShownAtATime)
     EXPECT_TRUE(window->isVisible());
 }
 
-int main(int argc, char **argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    // Test discovery runs without the test's environment: list before making the
-    // application.
-    for (int i = 1; i < argc; ++i)
-        if (std::string_view(argv[i]) == "--gtest_list_tests")
-            return RUN_ALL_TESTS();
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
-}

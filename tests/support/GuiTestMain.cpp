@@ -1,0 +1,18 @@
+// The main of every GUI test program: an offscreen QApplication. Test discovery runs the
+// program without the test's environment, so listing the tests needs no application.
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+int main(int argc, char **argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    for (int i = 1; i < argc; ++i)
+        if (std::string_view(argv[i]).starts_with("--gtest_list_tests"))
+            return RUN_ALL_TESTS();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
