@@ -109,13 +109,13 @@ void gear(QPainter &p, const QPointF &c, double outer, double inner, const QColo
     for (int i = 0; i < teeth * 2; ++i) {
         const double a0 = (i - 0.5) * M_PI / teeth, a1 = (i + 0.5) * M_PI / teeth;
         const double r = i % 2 ? inner : outer;
-        const QPointF p0 = c + QPointF(std::cos(a0) * r, std::sin(a0) * r);
-        const QPointF p1 = c + QPointF(std::cos(a1) * r, std::sin(a1) * r);
+        const QPointF toothStart = c + QPointF(std::cos(a0) * r, std::sin(a0) * r);
+        const QPointF toothEnd = c + QPointF(std::cos(a1) * r, std::sin(a1) * r);
         if (i == 0)
-            path.moveTo(p0);
+            path.moveTo(toothStart);
         else
-            path.lineTo(p0);
-        path.lineTo(p1);
+            path.lineTo(toothStart);
+        path.lineTo(toothEnd);
     }
     path.closeSubpath();
     path.addEllipse(c, inner * 0.45, inner * 0.45);
