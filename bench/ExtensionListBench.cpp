@@ -40,7 +40,7 @@ void makePlugin(const fs::path &folder, int n)
            "  <key>CFBundleIdentifier</key><string>com.vendor" << n % 50 << ".plugin" << n << "</string>\n"
            "  <key>CFBundleName</key><string>" << name << "</string>\n</dict>\n</plist>\n";
     for (int f = 0; f < 20; ++f)
-        std::ofstream(bundle / "Contents/Resources" / ("r" + std::to_string(f))) << std::string(100 + f * 10, 'x');
+        std::ofstream(bundle / "Contents/Resources" / std::string("r").append(std::to_string(f))) << std::string(100 + f * 10, 'x');
 }
 
 class PaintWatch : public QObject {

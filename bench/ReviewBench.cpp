@@ -133,8 +133,8 @@ int main(int argc, char **argv) {
         file(home / "Library" / folder / "com.benchvendor.review/data", 300);
     // The application itself holds 10,000 files more, for the removal.
     for (int i = 0; i < 10000; ++i)
-        file(bundle / "Contents/Resources" / ("r" + std::to_string(i / 100)) /
-                 ("f" + std::to_string(i)),
+        file(bundle / "Contents/Resources" / std::string("r").append(std::to_string(i / 100)) /
+                 std::string("f").append(std::to_string(i)),
              10);
 
     Session s(tmp.filePath(QStringLiteral("settings.ini")));

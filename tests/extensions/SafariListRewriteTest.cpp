@@ -50,7 +50,7 @@ std::string binaryListWithOddValues()
     plist_array_append_item(installed, entry("Gone.safariextz", "id.gone"));
     plist_dict_set_item(root, "Installed Extensions", installed);
     std::string bytes = platform::PropertyList::adopt(root).toBinary().toStdString();
-    const size_t at = bytes.find("\x33" + bigEndianDouble(1000.0));
+    const size_t at = bytes.find(std::string("\x33").append(bigEndianDouble(1000.0)));
     bytes.replace(at + 1, 8, bigEndianDouble(-63000000000.0));
     return bytes;
 }
@@ -71,7 +71,7 @@ TEST(SafariListRewrite, BinaryListWithControlCharactersAndOldDate_StaysBinaryKee
     EXPECT_EQ(safari::removeFromList(t / "home", QStringLiteral("id.gone")), safari::RewriteResult::Rewritten);
     const std::string rewritten = test::readFile(file);
     EXPECT_EQ(rewritten.rfind("bplist00", 0), 0u);
-    EXPECT_NE(rewritten.find("\x33" + bigEndianDouble(-63000000000.0)), std::string::npos);
+    EXPECT_NE(rewritten.find(std::string("\x33").append(bigEndianDouble(-63000000000.0))), std::string::npos);
     const auto list = platform::PropertyList::fromFile(file);
     const auto installed = list.root().item("Installed Extensions");
     ASSERT_EQ(installed.count(), 1u);
