@@ -101,14 +101,10 @@ TEST_F(Cli, LeftoversJson_MarkersPathsAndSizes)
     EXPECT_NE(human.out.find("5 bytes"), std::string::npos);
 }
 
-TEST_F(Cli, Remove_DryRunDeletesNothing_NoTerminalNeedsYes)
+// A dry run deleting nothing is checked with the shared rows.
+TEST_F(Cli, Remove_NoTerminalNeedsYes_KeepMustNameAListedRow)
 {
     const auto app = (t / "Applications/Editor.app").native();
-    const CliRun dry = runGranted(t, {"remove", app, "--dry-run", "--json"});
-    ASSERT_EQ(dry.status, 0) << dry.err;
-    EXPECT_EQ(dry.json()["files"].toArray().size(), 7);
-    EXPECT_TRUE(fs::exists(app));
-
     const CliRun refused = runGranted(t, {"remove", app});
     EXPECT_EQ(refused.status, 2);
     EXPECT_NE(refused.err.find("--yes"), std::string::npos);
