@@ -11,10 +11,12 @@ using zembra::test::TreeBuilder;
 
 namespace {
 struct IdentifierCase {
+    const char *name; // of the test case
     const char *identifier;
     OptString bundleName;
     OptString companyName;
 };
+void PrintTo(const IdentifierCase &c, std::ostream *os) { *os << c.name; } // a stable test name
 } // namespace
 
 class IdentifierSplit : public ::testing::TestWithParam<IdentifierCase> {};
@@ -29,14 +31,16 @@ TEST_P(IdentifierSplit, BundleAndCompanyName)
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, IdentifierSplit,
-    ::testing::Values(IdentifierCase{"com.example.FooBar", QStringLiteral("FooBar"), QStringLiteral("example")},
-                      IdentifierCase{"foobar", QStringLiteral("foobar"), QStringLiteral("foobar")},
-                      IdentifierCase{"com.example", QStringLiteral("example"), QStringLiteral("example")},
-                      IdentifierCase{"com.", QStringLiteral(""), QStringLiteral("")},
-                      IdentifierCase{".x", QStringLiteral("x"), QStringLiteral("x")},
-                      IdentifierCase{"com..x", QStringLiteral("x"), QStringLiteral("")},
-                      IdentifierCase{"", QStringLiteral(""), QStringLiteral("")},
-                      IdentifierCase{nullptr, std::nullopt, std::nullopt}));
+    ::testing::Values(
+        IdentifierCase{"ThreeComponents", "com.example.FooBar", QStringLiteral("FooBar"), QStringLiteral("example")},
+        IdentifierCase{"OneComponent", "foobar", QStringLiteral("foobar"), QStringLiteral("foobar")},
+        IdentifierCase{"TwoComponents", "com.example", QStringLiteral("example"), QStringLiteral("example")},
+        IdentifierCase{"TrailingDot", "com.", QStringLiteral(""), QStringLiteral("")},
+        IdentifierCase{"LeadingDot", ".x", QStringLiteral("x"), QStringLiteral("x")},
+        IdentifierCase{"EmptyMiddleComponent", "com..x", QStringLiteral("x"), QStringLiteral("")},
+        IdentifierCase{"Empty", "", QStringLiteral(""), QStringLiteral("")},
+        IdentifierCase{"Missing", nullptr, std::nullopt, std::nullopt}),
+    [](const ::testing::TestParamInfo<IdentifierCase> &info) { return std::string(info.param.name); });
 
 TEST(Fields, WorkedExample)
 {

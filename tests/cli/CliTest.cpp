@@ -5,18 +5,15 @@
 #include "support/TreeBuilder.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <set>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using zembra::test::CliRun;
 using zembra::test::runCli;
+using zembra::test::runGranted;
 using zembra::test::TreeBuilder;
 namespace test = zembra::test;
 namespace fs = std::filesystem;
@@ -35,13 +32,6 @@ protected:
         t.app("Users/me/Library/Address Book Plug-Ins/Cards.bundle", "com.cards.plugin", "Cards");
         t.file("Users/me/Library/Preferences/com.cards.plugin.plist");
     }
-    std::vector<std::string> grants(std::vector<std::string> args) const
-    {
-        for (const std::string &g : {std::string("--applications"), (t / "Applications").native(),
-                                     std::string("--home"), (t / "Users/me").native()})
-            args.push_back(g);
-        return args;
-    }
     TreeBuilder t;
 };
 
@@ -49,7 +39,7 @@ protected:
 
 TEST_F(Cli, AppsJson_ListOrderAndFields)
 {
-    const CliRun r = runCli(t, grants({"apps", "--json"}));
+    const CliRun r = runGranted(t, {"apps", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     const QJsonArray items = r.json()["items"].toArray();
     ASSERT_EQ(items.size(), 1);
@@ -59,7 +49,7 @@ TEST_F(Cli, AppsJson_ListOrderAndFields)
     EXPECT_EQ(editor["company_name"].toString(), QStringLiteral("vendor"));
     EXPECT_EQ(editor.keys().size(), 8);
 
-    const CliRun all = runCli(t, grants({"apps", "--json", "--include-default-apps", "--include-utilities"}));
+    const CliRun all = runGranted(t, {"apps", "--json", "--include-default-apps", "--include-utilities"});
     const QJsonArray everything = all.json()["items"].toArray();
     ASSERT_EQ(everything.size(), 3);
     EXPECT_EQ(everything[2].toObject()["label"].toString(), QStringLiteral("Tool"));
@@ -69,23 +59,23 @@ TEST_F(Cli, AppsJson_ListOrderAndFields)
 TEST_F(Cli, UsageErrors)
 {
     EXPECT_EQ(runCli(t, {"apps"}).status, 2); // no Applications grant stored
-    EXPECT_EQ(runCli(t, grants({"frobnicate"})).status, 2);
-    EXPECT_EQ(runCli(t, grants({"apps", "--bogus"})).status, 2);
-    EXPECT_EQ(runCli(t, grants({"leftovers"})).status, 2);
-    EXPECT_EQ(runCli(t, grants({"leftovers", (t / "nothing.app").native()})).status, 2);
-    EXPECT_EQ(runCli(t, grants({"apps", "--keep", "/x"})).status, 2);
+    EXPECT_EQ(runGranted(t, {"frobnicate"}).status, 2);
+    EXPECT_EQ(runGranted(t, {"apps", "--bogus"}).status, 2);
+    EXPECT_EQ(runGranted(t, {"leftovers"}).status, 2);
+    EXPECT_EQ(runGranted(t, {"leftovers", (t / "nothing.app").native()}).status, 2);
+    EXPECT_EQ(runGranted(t, {"apps", "--keep", "/x"}).status, 2);
     // Only a bundle can be the item that is removed, never a folder such as home.
-    EXPECT_EQ(runCli(t, grants({"remove", (t / "Users/me").native(), "--yes"})).status, 2);
-    EXPECT_EQ(runCli(t, grants({"remove-plugin", (t / "Users/me/Library").native(), "--yes"})).status, 2);
+    EXPECT_EQ(runGranted(t, {"remove", (t / "Users/me").native(), "--yes"}).status, 2);
+    EXPECT_EQ(runGranted(t, {"remove-plugin", (t / "Users/me/Library").native(), "--yes"}).status, 2);
     EXPECT_TRUE(fs::exists(t / "Users/me/Library/Preferences"));
     EXPECT_EQ(runCli(t, {"apps", "--applications", (t / "missing").native()}).status, 2);
     // A bundle is a folder: a file named like one is not taken.
-    EXPECT_EQ(runCli(t, grants({"leftovers", t.file("Applications/Fake.app").native()})).status, 2);
-    const CliRun file = runCli(t, grants({"remove-plugin", t.file("Users/me/Library/Fake.bundle").native(), "--yes"}));
+    EXPECT_EQ(runGranted(t, {"leftovers", t.file("Applications/Fake.app").native()}).status, 2);
+    const CliRun file = runGranted(t, {"remove-plugin", t.file("Users/me/Library/Fake.bundle").native(), "--yes"});
     EXPECT_EQ(file.status, 2);
     EXPECT_NE(file.err.find("a bundle is a folder"), std::string::npos) << file.err;
     // A message quoting a name shows its control characters escaped.
-    const CliRun forged = runCli(t, grants({"leftovers", "/x\r\x1b[2Kfake.app"}));
+    const CliRun forged = runGranted(t, {"leftovers", "/x\r\x1b[2Kfake.app"});
     EXPECT_EQ(forged.status, 2);
     EXPECT_NE(forged.err.find("/x\\r\\x1b[2Kfake.app"), std::string::npos) << forged.err;
     const CliRun help = runCli(t, {"--help"});
@@ -95,7 +85,7 @@ TEST_F(Cli, UsageErrors)
 
 TEST_F(Cli, LeftoversJson_MarkersPathsAndSizes)
 {
-    const CliRun r = runCli(t, grants({"leftovers", (t / "Applications/Editor.app").native(), "--json"}));
+    const CliRun r = runGranted(t, {"leftovers", (t / "Applications/Editor.app").native(), "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     const QJsonObject o = r.json();
     EXPECT_EQ(o["item"].toObject()["bundle"].toString(), QStringLiteral("com.vendor.editor"));
@@ -106,27 +96,23 @@ TEST_F(Cli, LeftoversJson_MarkersPathsAndSizes)
               (t / "Users/me/Library/Preferences/com.vendor.editor.plist").native());
     EXPECT_EQ(files[3].toObject()["size"].toInteger(), 5);
     EXPECT_EQ(files[4].toObject()["marker"].toString(), QStringLiteral("Logs"));
-    const CliRun human = runCli(t, grants({"leftovers", (t / "Applications/Editor.app").native()}));
+    const CliRun human = runGranted(t, {"leftovers", (t / "Applications/Editor.app").native()});
     EXPECT_NE(human.out.find("Preferences"), std::string::npos);
     EXPECT_NE(human.out.find("5 bytes"), std::string::npos);
 }
 
-TEST_F(Cli, Remove_DryRunDeletesNothing_NoTerminalNeedsYes)
+// A dry run deleting nothing is checked with the shared rows.
+TEST_F(Cli, Remove_NoTerminalNeedsYes_KeepMustNameAListedRow)
 {
     const auto app = (t / "Applications/Editor.app").native();
-    const CliRun dry = runCli(t, grants({"remove", app, "--dry-run", "--json"}));
-    ASSERT_EQ(dry.status, 0) << dry.err;
-    EXPECT_EQ(dry.json()["files"].toArray().size(), 7);
-    EXPECT_TRUE(fs::exists(app));
-
-    const CliRun refused = runCli(t, grants({"remove", app}));
+    const CliRun refused = runGranted(t, {"remove", app});
     EXPECT_EQ(refused.status, 2);
     EXPECT_NE(refused.err.find("--yes"), std::string::npos);
     EXPECT_TRUE(fs::exists(app));
 
     const auto pref = t / "Users/me/Library/Preferences/com.vendor.editor.plist";
-    EXPECT_EQ(runCli(t, grants({"remove", app, "--keep", "/not/listed", "--yes"})).status, 2);
-    const CliRun done = runCli(t, grants({"remove", app, "--keep", pref.native(), "--yes"}));
+    EXPECT_EQ(runGranted(t, {"remove", app, "--keep", "/not/listed", "--yes"}).status, 2);
+    const CliRun done = runGranted(t, {"remove", app, "--keep", pref.native(), "--yes"});
     EXPECT_EQ(done.status, 0) << done.err;
     EXPECT_FALSE(fs::exists(app));
     EXPECT_TRUE(fs::exists(pref));
@@ -138,10 +124,9 @@ TEST_F(Cli, RemoveWhatCannotBeDeleted_ReportsItAndExitsOne)
 {
     const auto app = (t / "Applications/Editor.app").native();
     const auto logs = t / "Users/me/Library/Logs/Editor";
-    if (!test::handToTestUser(t.root()))
-        GTEST_SKIP() << "the unprivileged test user cannot reach the temporary folder";
+    ZEMBRA_HAND_TO_TEST_USER_OR_SKIP(t.root());
     test::makeReadOnlyForTestUser(logs);
-    const CliRun r = runCli(t, grants({"remove", app, "--yes", "--json"}), true);
+    const CliRun r = runGranted(t, {"remove", app, "--yes", "--json"}, true);
     EXPECT_EQ(r.status, 1) << r.err;
     const QJsonArray remainder = r.json()["remainder_urls"].toArray();
     ASSERT_EQ(remainder.size(), 2); // the folder, and the log inside it
@@ -165,7 +150,7 @@ TEST_F(Cli, PreferencePaneLeftovers_LabelledAsThePaneList)
 {
     const auto pane = t.app("Users/me/Library/PreferencePanes/Sync Tool 2.0.prefPane", "com.sync.tool", "Sync Tool");
     t.file("Users/me/Library/Preferences/com.sync.tool.plist");
-    const CliRun r = runCli(t, grants({"leftovers", pane.native(), "--json"}));
+    const CliRun r = runGranted(t, {"leftovers", pane.native(), "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.json()["item"].toObject()["label"].toString(), QStringLiteral("Sync Tool 2"));
     EXPECT_EQ(r.json()["files"].toArray().size(), 4);
@@ -173,17 +158,17 @@ TEST_F(Cli, PreferencePaneLeftovers_LabelledAsThePaneList)
 
 TEST_F(Cli, PluginsAndRemovePlugin)
 {
-    const CliRun list = runCli(t, grants({"plugins", "--json"}));
+    const CliRun list = runGranted(t, {"plugins", "--json"});
     ASSERT_EQ(list.status, 0) << list.err;
     ASSERT_EQ(list.json()["items"].toArray().size(), 1);
     const auto plugin = t / "Users/me/Library/Address Book Plug-Ins/Cards.bundle";
-    const CliRun dry = runCli(t, grants({"remove-plugin", plugin.native(), "--dry-run", "--json"}));
+    const CliRun dry = runGranted(t, {"remove-plugin", plugin.native(), "--dry-run", "--json"});
     ASSERT_EQ(dry.status, 0) << dry.err;
     const QJsonArray files = dry.json()["files"].toArray();
     ASSERT_GE(files.size(), 4);
     EXPECT_FALSE(files[1].toObject().contains("size"));
     EXPECT_TRUE(fs::exists(plugin));
-    const CliRun done = runCli(t, grants({"remove-plugin", plugin.native(), "--yes"}));
+    const CliRun done = runGranted(t, {"remove-plugin", plugin.native(), "--yes"});
     EXPECT_EQ(done.status, 0) << done.err;
     EXPECT_FALSE(fs::exists(plugin));
     EXPECT_FALSE(fs::exists(t / "Users/me/Library/Preferences/com.cards.plugin.plist"));
@@ -193,12 +178,12 @@ TEST_F(Cli, RemoveSafariExtension_UnknownIdentifierExitsOne)
 {
     t.file("Users/me/Library/Safari/Extensions/Extensions.plist",
            zembra::test::readFixture("plists/safari/synthetic_Extensions_xml.plist"));
-    const CliRun list = runCli(t, grants({"safari-extensions", "--json"}));
+    const CliRun list = runGranted(t, {"safari-extensions", "--json"});
     EXPECT_EQ(list.json()["items"].toArray().size(), 5);
-    EXPECT_EQ(runCli(t, grants({"remove-safari-extension", "com.nobody.here", "--yes"})).status, 1);
-    const CliRun done = runCli(t, grants({"remove-safari-extension", "com.betafish.adblockforsafari-UAMUU4S2D9", "--yes"}));
+    EXPECT_EQ(runGranted(t, {"remove-safari-extension", "com.nobody.here", "--yes"}).status, 1);
+    const CliRun done = runGranted(t, {"remove-safari-extension", "com.betafish.adblockforsafari-UAMUU4S2D9", "--yes"});
     EXPECT_EQ(done.status, 0) << done.err;
-    EXPECT_EQ(runCli(t, grants({"safari-extensions", "--json"})).json()["items"].toArray().size(), 4);
+    EXPECT_EQ(runGranted(t, {"safari-extensions", "--json"}).json()["items"].toArray().size(), 4);
 }
 
 TEST_F(Cli, SettingsDir_ReadsTheGrantsStoredThere)
@@ -219,7 +204,7 @@ TEST_F(Cli, RemoveKeepingAFileInsideAListedFolder_KeepsTheFolder)
 {
     const auto app = (t / "Applications/Editor.app").native();
     const auto folder = t / "Users/me/Library/Logs/Editor", log = folder / "Editor.log";
-    const CliRun dry = runCli(t, grants({"remove", app, "--keep", log.native(), "--dry-run", "--json"}));
+    const CliRun dry = runGranted(t, {"remove", app, "--keep", log.native(), "--dry-run", "--json"});
     ASSERT_EQ(dry.status, 0) << dry.err;
     // Every row found, in order; the two a removal keeps say why.
     const QJsonArray files = dry.json()["files"].toArray();
@@ -227,7 +212,7 @@ TEST_F(Cli, RemoveKeepingAFileInsideAListedFolder_KeepsTheFolder)
     EXPECT_EQ(files[5].toObject()["kept"].toString(), QStringLiteral("holds a kept entry"));
     EXPECT_EQ(files[6].toObject()["kept"].toString(), QStringLiteral("--keep"));
     EXPECT_FALSE(files[3].toObject().contains("kept"));
-    const CliRun r = runCli(t, grants({"remove", app, "--keep", log.native(), "--yes"}));
+    const CliRun r = runGranted(t, {"remove", app, "--keep", log.native(), "--yes"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(fs::exists(app));
     EXPECT_TRUE(fs::exists(log));
@@ -245,7 +230,7 @@ TEST_F(Cli, ForgingNames_EscapedForPeople_ExactInJson)
     t.file(logs + "Editor-\xff.log");
     t.file(logs + "Editor-\xfe.log");
     for (const auto &args : {std::vector<std::string>{"leftovers", app}, {"remove", app, "--dry-run"}}) {
-        const CliRun human = runCli(t, grants(args));
+        const CliRun human = runGranted(t, args);
         ASSERT_EQ(human.status, 0) << human.err;
         EXPECT_EQ(human.out.find_first_of("\r\x1b"), std::string::npos);
         EXPECT_EQ(human.out.find("\xe2\x80\xae"), std::string::npos);
@@ -253,7 +238,7 @@ TEST_F(Cli, ForgingNames_EscapedForPeople_ExactInJson)
         EXPECT_NE(human.out.find("Editor\\n  1 KB      fake\\u202e.log"), std::string::npos);
         EXPECT_NE(human.out.find("Editor-\\xff.log"), std::string::npos);
     }
-    const CliRun r = runCli(t, grants({"leftovers", app, "--json"}));
+    const CliRun r = runGranted(t, {"leftovers", app, "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out.find_first_of("\r\x1b\x7f"), std::string::npos);
     EXPECT_EQ(r.out.find("\xe2\x80\xae"), std::string::npos);
@@ -275,15 +260,15 @@ TEST_F(Cli, OutputThatCannotBeWritten_FailsAndSaysSo)
     if (!fs::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full to write to";
     const auto app = (t / "Applications/Editor.app").native();
-    const CliRun apps = runCli(t, grants({"apps"}), false, "/dev/full");
+    const CliRun apps = runGranted(t, {"apps"}, false, "/dev/full");
     EXPECT_EQ(apps.status, 1);
     EXPECT_NE(apps.err.find("could not write"), std::string::npos) << apps.err;
     // The list to confirm was lost: nothing is deleted.
-    const CliRun listLost = runCli(t, grants({"remove", app, "--yes"}), false, "/dev/full");
+    const CliRun listLost = runGranted(t, {"remove", app, "--yes"}, false, "/dev/full");
     EXPECT_EQ(listLost.status, 1);
     EXPECT_TRUE(fs::exists(app));
     // Removed, but the report was lost.
-    const CliRun reportLost = runCli(t, grants({"remove", app, "--yes", "--json"}), false, "/dev/full");
+    const CliRun reportLost = runGranted(t, {"remove", app, "--yes", "--json"}, false, "/dev/full");
     EXPECT_EQ(reportLost.status, 1);
     EXPECT_FALSE(fs::exists(app));
     EXPECT_NE(reportLost.err.find("removal was carried out"), std::string::npos) << reportLost.err;
@@ -293,43 +278,37 @@ TEST_F(Cli, UnreadableHomeLibrary_ReportedAndNothingRemoved)
 {
     const auto app = (t / "Applications/Editor.app").native();
     const auto library = t / "Users/me/Library";
-    if (!test::handToTestUser(t.root()))
-        GTEST_SKIP() << "the unprivileged test user cannot reach the temporary folder";
+    ZEMBRA_HAND_TO_TEST_USER_OR_SKIP(t.root());
     test::makeUnreadableForTestUser(library);
-    const CliRun list = runCli(t, grants({"leftovers", app}), true);
+    const CliRun list = runGranted(t, {"leftovers", app}, true);
     EXPECT_EQ(list.status, 1);
     EXPECT_NE(list.err.find("could not read " + library.native()), std::string::npos) << list.err;
-    EXPECT_EQ(runCli(t, grants({"remove", app, "--yes"}), true).status, 1);
+    EXPECT_EQ(runGranted(t, {"remove", app, "--yes"}, true).status, 1);
     EXPECT_TRUE(fs::exists(app));
     fs::permissions(library, fs::perms(0755));
 }
 
 TEST_F(Cli, SafariExtensionNamedSafari_LeavesSafarisFolder_DashIdentifierAfterDoubleDash)
 {
-    auto entry = [](const std::string &archive, const std::string &id) {
-        return "<dict><key>Archive File Name</key><string>" + archive +
-               "</string><key>Bundle Identifier</key><string>" + id + "</string></dict>";
-    };
     const std::string safari = "Users/me/Library/Safari/";
-    t.file(safari + "Extensions/Extensions.plist",
-           test::xmlPlist("<key>Installed Extensions</key><array>" + entry("Evil.safariextz", "com.evil.Safari") +
-                          entry("Weird.safariextz", "-weird.id") + "</array>"));
+    t.file(safari + "Extensions/Extensions.plist", test::safariList(test::safariEntry("Evil.safariextz", "com.evil.Safari") +
+                                                                    test::safariEntry("Weird.safariextz", "-weird.id")));
     t.file(safari + "Extensions/Evil.safariextz");
     t.file(safari + "Extensions/Weird.safariextz");
     t.file(safari + "Bookmarks.plist");
-    const CliRun dry = runCli(t, grants({"remove-safari-extension", "com.evil.Safari", "--dry-run", "--json"}));
+    const CliRun dry = runGranted(t, {"remove-safari-extension", "com.evil.Safari", "--dry-run", "--json"});
     ASSERT_EQ(dry.status, 0) << dry.err;
     for (const auto &v : dry.json()["files"].toArray())
         EXPECT_NE(v.toObject()["path"].toString().toStdString(), (t / "Users/me/Library/Safari").native());
-    const CliRun done = runCli(t, grants({"remove-safari-extension", "com.evil.Safari", "--yes"}));
+    const CliRun done = runGranted(t, {"remove-safari-extension", "com.evil.Safari", "--yes"});
     EXPECT_EQ(done.status, 0) << done.err;
     EXPECT_FALSE(fs::exists(t / (safari + "Extensions/Evil.safariextz")));
     EXPECT_TRUE(fs::exists(t / (safari + "Bookmarks.plist")));
 
-    EXPECT_EQ(runCli(t, grants({"remove-safari-extension", "-weird.id", "--yes"})).status, 2);
-    std::vector<std::string> args = grants({"remove-safari-extension", "--yes"});
-    args.insert(args.end(), {"--", "-weird.id"});
-    const CliRun dashed = runCli(t, args);
+    EXPECT_EQ(runGranted(t, {"remove-safari-extension", "-weird.id", "--yes"}).status, 2);
+    // Grants given first: after "--" every argument is an operand.
+    const CliRun dashed = runCli(t, {"remove-safari-extension", "--applications", (t / "Applications").native(), "--home",
+                                     (t / "Users/me").native(), "--yes", "--", "-weird.id"});
     EXPECT_EQ(dashed.status, 0) << dashed.err;
     EXPECT_FALSE(fs::exists(t / (safari + "Extensions/Weird.safariextz")));
 }

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 using zembra::test::CliRun;
-using zembra::test::runCli;
+using zembra::test::runGranted;
 using zembra::test::TreeBuilder;
 namespace fs = std::filesystem;
 
@@ -22,13 +22,6 @@ protected:
         sibling = t.file(lib + "Preferences/com.lumina.sketchpad2.plist", "1234567");
         vendor = t.file(lib + "Caches/Lumina/Sketchpad/c.db").parent_path().parent_path();
         http = t.file(lib + "HTTPStorages/com.lumina.sketchpad/store.db").parent_path();
-    }
-    std::vector<std::string> grants(std::vector<std::string> args) const
-    {
-        for (const std::string &g : {std::string("--applications"), (t / "Applications").native(),
-                                     std::string("--home"), (t / "Users/me").native()})
-            args.push_back(g);
-        return args;
     }
     // The entry of `path` in a JSON list; an empty object when it is not there.
     static QJsonObject entryOf(const QJsonArray &files, const fs::path &path)
@@ -49,7 +42,7 @@ protected:
 
 TEST_F(SharedRowsCli, Leftovers_MarksFlaggedRows_AlsoOnlyWhereItApplies)
 {
-    const CliRun r = runCli(t, grants({"leftovers", app, "--json"}));
+    const CliRun r = runGranted(t, {"leftovers", app, "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     const QJsonArray files = r.json()["files"].toArray();
     EXPECT_EQ(entryOf(files, sibling)["also"].toArray(), QJsonArray{QStringLiteral("Sketchpad 2")});
@@ -59,15 +52,15 @@ TEST_F(SharedRowsCli, Leftovers_MarksFlaggedRows_AlsoOnlyWhereItApplies)
     for (const auto &v : files)
         EXPECT_FALSE(v.toObject().contains("related"));
 
-    const CliRun human = runCli(t, grants({"leftovers", app}));
+    const CliRun human = runGranted(t, {"leftovers", app});
     EXPECT_NE(human.out.find("com.lumina.sketchpad2.plist  ! also Sketchpad 2"), std::string::npos) << human.out;
     EXPECT_NE(human.out.find("Lumina  ! shared with Sketchpad 2"), std::string::npos) << human.out;
 }
 
 TEST_F(SharedRowsCli, LeftoversRelated_AppendsTheGroup_SearchRowsUnchanged)
 {
-    const QJsonArray plain = runCli(t, grants({"leftovers", app, "--json"})).json()["files"].toArray();
-    const CliRun r = runCli(t, grants({"leftovers", app, "--json", "--related"}));
+    const QJsonArray plain = runGranted(t, {"leftovers", app, "--json"}).json()["files"].toArray();
+    const CliRun r = runGranted(t, {"leftovers", app, "--json", "--related"});
     ASSERT_EQ(r.status, 0) << r.err;
     const QJsonArray files = r.json()["files"].toArray();
     ASSERT_GT(files.size(), plain.size() + 1);
@@ -79,7 +72,7 @@ TEST_F(SharedRowsCli, LeftoversRelated_AppendsTheGroup_SearchRowsUnchanged)
     EXPECT_EQ(h["reason"].toString(), QStringLiteral("same identifier in HTTPStorages"));
     EXPECT_EQ(h["size"].toInteger(), 4);
     EXPECT_EQ(entryOf(files, vendor / "Sketchpad")["reason"].toString(), QStringLiteral("vendor folder"));
-    const CliRun human = runCli(t, grants({"leftovers", app, "--related"}));
+    const CliRun human = runGranted(t, {"leftovers", app, "--related"});
     EXPECT_NE(human.out.find("Possibly related"), std::string::npos);
     EXPECT_NE(human.out.find("com.lumina.sketchpad  ? same identifier in HTTPStorages"), std::string::npos)
         << human.out;
@@ -87,8 +80,8 @@ TEST_F(SharedRowsCli, LeftoversRelated_AppendsTheGroup_SearchRowsUnchanged)
 
 TEST_F(SharedRowsCli, DryRun_ListsEveryRowInOrder_MarksWhatItKeeps)
 {
-    const QJsonArray listed = runCli(t, grants({"leftovers", app, "--json", "--related"})).json()["files"].toArray();
-    const CliRun dry = runCli(t, grants({"remove", app, "--dry-run", "--json", "--related"}));
+    const QJsonArray listed = runGranted(t, {"leftovers", app, "--json", "--related"}).json()["files"].toArray();
+    const CliRun dry = runGranted(t, {"remove", app, "--dry-run", "--json", "--related"});
     ASSERT_EQ(dry.status, 0) << dry.err;
     const QJsonArray files = dry.json()["files"].toArray();
     ASSERT_EQ(files.size(), listed.size());
@@ -99,7 +92,7 @@ TEST_F(SharedRowsCli, DryRun_ListsEveryRowInOrder_MarksWhatItKeeps)
     EXPECT_EQ(entryOf(files, http)["kept"].toString(),
               QStringLiteral("possibly related: same identifier in HTTPStorages"));
     EXPECT_FALSE(entryOf(files, own).contains("kept"));
-    const CliRun human = runCli(t, grants({"remove", app, "--dry-run"}));
+    const CliRun human = runGranted(t, {"remove", app, "--dry-run"});
     EXPECT_NE(human.out.find("com.lumina.sketchpad2.plist  - kept: also used by Sketchpad 2"), std::string::npos)
         << human.out;
     EXPECT_TRUE(fs::exists(app));
@@ -107,8 +100,8 @@ TEST_F(SharedRowsCli, DryRun_ListsEveryRowInOrder_MarksWhatItKeeps)
 
 TEST_F(SharedRowsCli, Remove_KeepsFlaggedAndRelatedRows_UnlessIncluded)
 {
-    EXPECT_EQ(runCli(t, grants({"remove", app, "--include", (t / "not/listed").native(), "--yes"})).status, 2);
-    const CliRun r = runCli(t, grants({"remove", app, "--related", "--include", http.native(), "--yes"}));
+    EXPECT_EQ(runGranted(t, {"remove", app, "--include", (t / "not/listed").native(), "--yes"}).status, 2);
+    const CliRun r = runGranted(t, {"remove", app, "--related", "--include", http.native(), "--yes"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(fs::exists(app));
     EXPECT_FALSE(fs::exists(own));
@@ -121,13 +114,13 @@ TEST_F(SharedRowsCli, RemovePlugin_NeverDeletesAnotherApplicationsEntry)
 {
     const auto plugin = t.app(lib + "Address Book Plug-Ins/Sketch Cards.bundle", "com.lumina.sketch", "Sketch Cards");
     const auto pluginPref = t.file(lib + "Preferences/com.lumina.sketch.plist");
-    const CliRun dry = runCli(t, grants({"remove-plugin", plugin.native(), "--dry-run", "--json"}));
+    const CliRun dry = runGranted(t, {"remove-plugin", plugin.native(), "--dry-run", "--json"});
     ASSERT_EQ(dry.status, 0) << dry.err;
     const QJsonArray files = dry.json()["files"].toArray();
     EXPECT_EQ(entryOf(files, own)["kept"].toString(), QStringLiteral("also used by Sketchpad"));
     EXPECT_EQ(entryOf(files, sibling)["kept"].toString(), QStringLiteral("also used by Sketchpad 2"));
     EXPECT_FALSE(entryOf(files, pluginPref).contains("kept"));
-    const CliRun r = runCli(t, grants({"remove-plugin", plugin.native(), "--yes"}));
+    const CliRun r = runGranted(t, {"remove-plugin", plugin.native(), "--yes"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(fs::exists(plugin));
     EXPECT_FALSE(fs::exists(pluginPref));

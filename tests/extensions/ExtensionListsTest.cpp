@@ -21,7 +21,6 @@ std::vector<std::string> labels(const List &items)
     return out;
 }
 
-
 class ExtensionLists : public ::testing::Test {
 protected:
     void SetUp() override
@@ -92,10 +91,9 @@ TEST_F(ExtensionLists, SafariList_UntrustedArchiveNamesGiveNoRecord)
 {
     std::string entries;
     for (const char *name : {"", ".", "..", "../../Documents", "ok.safariextz", "a/b.safariextz"})
-        entries += std::string("<dict><key>Archive File Name</key><string>") + name +
-                   "</string><key>Bundle Identifier</key><string>com.x.y</string></dict>";
+        entries += test::safariEntry(name, "com.x.y");
     entries += "<string>not a dict</string><dict><key>Archive File Name</key><integer>3</integer></dict>";
-    const auto list = t.file("list.plist", test::xmlPlist("<key>Installed Extensions</key><array>" + entries + "</array>"));
+    const auto list = t.file("list.plist", test::safariList(entries));
     const auto read = safari::readInstalledExtensions(list);
     ASSERT_EQ(read.size(), 1u);
     EXPECT_EQ(read[0].archiveFileName, QStringLiteral("ok.safariextz"));

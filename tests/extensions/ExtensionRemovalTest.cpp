@@ -16,7 +16,6 @@ using zembra::test::TreeBuilder;
 
 namespace {
 
-
 class ExtensionRemoval : public ::testing::Test {
 protected:
     void SetUp() override
@@ -33,6 +32,14 @@ protected:
     }
 
     fs::path list() const { return t / "home/Library/Safari/Extensions/Extensions.plist"; }
+    SafariItem safariItem(const QString &identifier)
+    {
+        for (const auto &i : SafariExtension(s).extensionsInListOrder())
+            if (i->bundle() == identifier)
+                return *i;
+        ADD_FAILURE() << "no " << identifier.toStdString() << " in the list";
+        return {};
+    }
 
     TreeBuilder t;
     TestSettings s;
@@ -90,11 +97,8 @@ TEST_F(ExtensionRemoval, SafariExtension_BinaryListStaysBinary_OtherKeysKept)
     t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFixture("plists/safari/synthetic_Extensions_binary.plist"));
     const auto archive = t.file("home/Library/Safari/Extensions/Blocker-3.1.safariextz");
     const auto cache = t.dir("home/Library/Caches/com.example.blocker-ABCDE");
-    SafariItem item;
-    for (const auto &i : SafariExtension(s).extensionsInListOrder())
-        if (i->bundle() == QStringLiteral("com.example.blocker-ABCDE"))
-            item = *i;
-    ASSERT_TRUE(item.bundle()) << "the blocker extension is not in the fixture's list";
+    SafariItem item = safariItem(QStringLiteral("com.example.blocker-ABCDE"));
+    ASSERT_TRUE(item.bundle());
     bool done = false;
     remove_safari_extension(item, s, state, [&](bool ok) { done = ok; });
     EXPECT_TRUE(done);
@@ -112,13 +116,12 @@ TEST_F(ExtensionRemoval, SafariExtension_BinaryListStaysBinary_OtherKeysKept)
 
 TEST_F(ExtensionRemoval, SafariList_BothEntriesOfOneIdentifierDropped_UnusableEntriesKept)
 {
-    const auto file = t.file("home/Library/Safari/Extensions/Extensions.plist", test::xmlPlist(
-        "<key>Installed Extensions</key><array>"
-        "<dict><key>Archive File Name</key><string>A.safariextz</string><key>Bundle Identifier</key><string>id.a</string></dict>"
-        "<dict><key>Archive File Name</key><string>B.safariextz</string><key>Bundle Identifier</key><string>id.b</string></dict>"
-        "<dict><key>Archive File Name</key><string>A2.safariextz</string><key>Bundle Identifier</key><string>id.a</string></dict>"
-        "<dict><key>Bundle Identifier</key><string>id.noarchive</string></dict>"
-        "</array><key>Version</key><integer>3</integer>"));
+    const auto file = t.file("home/Library/Safari/Extensions/Extensions.plist",
+                             test::safariList(test::safariEntry("A.safariextz", "id.a") +
+                                                  test::safariEntry("B.safariextz", "id.b") +
+                                                  test::safariEntry("A2.safariextz", "id.a") +
+                                                  "<dict><key>Bundle Identifier</key><string>id.noarchive</string></dict>",
+                                              "<key>Version</key><integer>3</integer>"));
     EXPECT_EQ(safari::removeFromList(t / "home", QStringLiteral("id.a")), safari::RewriteResult::Rewritten);
     EXPECT_EQ(test::readFile(file).rfind("<?xml", 0), 0u);
     const auto plist = platform::PropertyList::fromFile(file);
@@ -127,13 +130,6 @@ TEST_F(ExtensionRemoval, SafariList_BothEntriesOfOneIdentifierDropped_UnusableEn
     EXPECT_EQ(array.at(0).item("Bundle Identifier").string(), QStringLiteral("id.b"));
     EXPECT_EQ(array.at(1).item("Bundle Identifier").string(), QStringLiteral("id.noarchive"));
     EXPECT_FALSE(plist.root().item("Version").isNull());
-}
-
-TEST_F(ExtensionRemoval, SafariList_UnreadableAtRewriteTime_LeftAlone)
-{
-    const auto file = t.file("home/Library/Safari/Extensions/Extensions.plist", "not a property list");
-    EXPECT_EQ(safari::removeFromList(t / "home", QStringLiteral("id.a")), safari::RewriteResult::LeftUnreadable);
-    EXPECT_EQ(test::readFile(file), "not a property list");
 }
 
 TEST_F(ExtensionRemoval, ArchiveThatCannotBeDeleted_EntryDroppedAllTheSame)
@@ -181,10 +177,7 @@ TEST_F(ExtensionRemoval, SafariExtension_FlaggedRowKept)
     t.file("home/Library/Safari/Extensions/Blocker-3.1.safariextz");
     const auto mine = t.dir("home/Library/Caches/com.example.blocker-ABCDE");
     const auto theirs = t.dir("home/Library/Caches/com.example.blocker-ABCDE.studio");
-    SafariItem item;
-    for (const auto &i : SafariExtension(s).extensionsInListOrder())
-        if (i->bundle() == QStringLiteral("com.example.blocker-ABCDE"))
-            item = *i;
+    SafariItem item = safariItem(QStringLiteral("com.example.blocker-ABCDE"));
     ASSERT_TRUE(item.bundle());
     remove_safari_extension(item, s, state, nullptr);
     EXPECT_FALSE(platform::itemExists(mine));

@@ -8,14 +8,16 @@ using namespace zembra;
 using zembra::test::TestSettings;
 using zembra::test::TreeBuilder;
 
-TEST(SafariBundle, SystemSafariMissing_GrantedApplicationsFolderStandsIn)
+TEST(SafariBundle, SystemSafariMissing_GrantedApplicationsFolderStandsIn_NoneAnywhereNoImage)
 {
     TreeBuilder t;
     TestSettings s;
+    s.grant(grants::kApplications, t.dir("Applications"));
+    EXPECT_FALSE(safariBundle(s, t / "missing/Safari.app"));
+    EXPECT_FALSE(safariCompassImage(s, t / "missing/Safari.app"));
+
     const auto granted = t.app("Applications/Safari.app", "com.apple.Safari", "Safari");
     const auto image = t.file("Applications/Safari.app/Contents/Resources/compass.icns", "icns");
-    s.grant(grants::kApplications, t / "Applications");
-
     EXPECT_EQ(safariBundle(s, t / "missing/Safari.app"), granted);
     EXPECT_EQ(safariCompassImage(s, t / "missing/Safari.app"), image);
 
@@ -23,13 +25,4 @@ TEST(SafariBundle, SystemSafariMissing_GrantedApplicationsFolderStandsIn)
     const auto system = t.app("System/Safari.app", "com.apple.Safari", "Safari");
     EXPECT_EQ(safariBundle(s, system), system);
     EXPECT_FALSE(safariCompassImage(s, system)); // it has no compass image
-}
-
-TEST(SafariBundle, NoSafariAnywhere_NoImage)
-{
-    TreeBuilder t;
-    TestSettings s;
-    s.grant(grants::kApplications, t.dir("Applications"));
-    EXPECT_FALSE(safariBundle(s, t / "missing/Safari.app"));
-    EXPECT_FALSE(safariCompassImage(s, t / "missing/Safari.app"));
 }

@@ -4,12 +4,15 @@
 #include "extensions/SafariExtensionsList.h"
 #include "grants/GrantKeys.h"
 #include "platform/PropertyList.h"
+#include "support/HostilePlists.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
-#include <cstring>
+#include <bit>
+#include <functional>
+#include <optional>
 
 using namespace zembra;
 using zembra::test::TreeBuilder;
@@ -27,15 +30,7 @@ plist_t entry(const char *archive, const char *identifier)
     return e;
 }
 
-std::string bigEndianDouble(double value)
-{
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    std::string out;
-    for (int k = 7; k >= 0; --k)
-        out += char((bits >> (8 * k)) & 0xFF);
-    return out;
-}
+std::string bigEndianDouble(double value) { return test::bigEndian(std::bit_cast<std::uint64_t>(value), 8); }
 
 // A binary list whose kept entry holds control characters and a date in the year 4,
 // which libplist's XML writer cannot write (raw control characters, a one-digit year).
@@ -55,11 +50,6 @@ std::string binaryListWithOddValues()
     return bytes;
 }
 
-size_t entriesIn(const fs::path &folder)
-{
-    return size_t(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
-}
-
 } // namespace
 
 TEST(SafariListRewrite, BinaryListWithControlCharactersAndOldDate_StaysBinaryKeepsThem)
@@ -76,60 +66,81 @@ TEST(SafariListRewrite, BinaryListWithControlCharactersAndOldDate_StaysBinaryKee
     const auto installed = list.root().item("Installed Extensions");
     ASSERT_EQ(installed.count(), 1u);
     EXPECT_EQ(installed.at(0).item("Note").string(), QStringLiteral("tab\tbell\x07" "escape\x1b"));
-    EXPECT_EQ(entriesIn(file.parent_path()), 1u);
+    EXPECT_EQ(test::entryCount(file.parent_path()), 1u);
 }
 
-TEST(SafariListRewrite, XmlListWhoseRewriteWouldNotReadBack_LeftUntouched)
+namespace {
+
+// Each case lays out a list that must be left byte for byte as it was, and returns the file
+// that holds it (elsewhere when the list is reached through a link).
+struct UntouchedCase {
+    const char *name;
+    std::function<fs::path(TreeBuilder &)> build;
+    std::optional<QString> identifier;
+    safari::RewriteResult expected;
+};
+void PrintTo(const UntouchedCase &c, std::ostream *os) { *os << c.name; } // a stable test name
+
+fs::path xmlListWith(TreeBuilder &t, const std::string &odd)
 {
-    // libplist reads these, but would write a raw control character and a three-digit year.
-    for (const std::string odd : {"<key>Note</key><string>a&#1;b</string>",
-                                  "<key>Installed</key><date>0999-01-01T00:00:00Z</date>"}) {
-        SCOPED_TRACE(odd);
-        TreeBuilder t;
-        const std::string original = test::xmlPlist(
-            "<key>Installed Extensions</key><array>"
-            "<dict><key>Archive File Name</key><string>A.safariextz</string><key>Bundle Identifier</key>"
-            "<string>id.a</string></dict>"
-            "<dict><key>Archive File Name</key><string>B.safariextz</string><key>Bundle Identifier</key>"
-            "<string>id.b</string>" + odd + "</dict></array>");
-        const auto file = t.file(kList, original);
-        ASSERT_TRUE(platform::PropertyList::fromFile(file).isValid());
-        EXPECT_EQ(safari::removeFromList(t / "home", QStringLiteral("id.a")), safari::RewriteResult::WouldNotReadBack);
-        EXPECT_EQ(test::readFile(file), original);
-        EXPECT_EQ(entriesIn(file.parent_path()), 1u);
-    }
+    return t.file(kList, test::safariList(test::safariEntry("A.safariextz", "id.a") +
+                                          test::safariEntry("B.safariextz", "id.b", odd)));
 }
 
-TEST(SafariListRewrite, ListNotReachableThroughRealFolders_LeftUntouched)
-{
-    TreeBuilder t;
-    const std::string original = binaryListWithOddValues();
-    const auto foreign = t.file("elsewhere/Extensions.plist", original);
-    t.dir("home/Library/Safari");
-    t.link("home/Library/Safari/Extensions", foreign.parent_path());
-    EXPECT_EQ(safari::removeFromList(t / "home", QStringLiteral("id.gone")), safari::RewriteResult::NotPlainFolder);
+class SafariListUntouched : public ::testing::TestWithParam<UntouchedCase> {};
 
-    TreeBuilder u; // the list itself a link
-    const auto outside = u.file("elsewhere/Extensions.plist", original);
-    u.dir("home/Library/Safari/Extensions");
-    u.link(kList, outside);
-    EXPECT_EQ(safari::removeFromList(u / "home", QStringLiteral("id.gone")), safari::RewriteResult::LeftUnreadable);
-    EXPECT_TRUE(fs::is_symlink(u / kList));
+} // namespace
 
-    EXPECT_EQ(test::readFile(foreign), original);
-    EXPECT_EQ(test::readFile(outside), original);
-    EXPECT_EQ(entriesIn(foreign.parent_path()), 1u);
-}
-
-TEST(SafariListRewrite, NoEntryWithTheIdentifier_FileNotRewritten)
+TEST_P(SafariListUntouched, FileAndFolderAsTheyWere)
 {
     TreeBuilder t;
-    const std::string original = binaryListWithOddValues();
-    const auto file = t.file(kList, original);
-    EXPECT_EQ(safari::removeFromList(t / "home", QStringLiteral("id.other")), safari::RewriteResult::NothingToRemove);
-    EXPECT_EQ(safari::removeFromList(t / "home", std::nullopt), safari::RewriteResult::NothingToRemove);
+    const fs::path file = GetParam().build(t);
+    const std::string original = test::readFile(file);
+    const bool listWasLink = fs::is_symlink(t / kList);
+    EXPECT_EQ(safari::removeFromList(t / "home", GetParam().identifier), GetParam().expected);
     EXPECT_EQ(test::readFile(file), original);
+    EXPECT_EQ(test::entryCount(file.parent_path()), 1u);
+    EXPECT_EQ(fs::is_symlink(t / kList), listWasLink);
 }
+
+// libplist reads the first two, but would write a raw control character and a three-digit year.
+INSTANTIATE_TEST_SUITE_P(
+    SafariListRewrite, SafariListUntouched,
+    ::testing::Values(
+        UntouchedCase{"XmlWithControlCharacter_WouldNotReadBack",
+                      [](TreeBuilder &t) { return xmlListWith(t, "<key>Note</key><string>a&#1;b</string>"); },
+                      QStringLiteral("id.a"), safari::RewriteResult::WouldNotReadBack},
+        UntouchedCase{"XmlWithThreeDigitYear_WouldNotReadBack",
+                      [](TreeBuilder &t) {
+                          return xmlListWith(t, "<key>Installed</key><date>0999-01-01T00:00:00Z</date>");
+                      },
+                      QStringLiteral("id.a"), safari::RewriteResult::WouldNotReadBack},
+        UntouchedCase{"ExtensionsFolderIsALink_NotPlainFolder",
+                      [](TreeBuilder &t) {
+                          const auto foreign = t.file("elsewhere/Extensions.plist", binaryListWithOddValues());
+                          t.dir("home/Library/Safari");
+                          t.link("home/Library/Safari/Extensions", foreign.parent_path());
+                          return foreign;
+                      },
+                      QStringLiteral("id.gone"), safari::RewriteResult::NotPlainFolder},
+        UntouchedCase{"ListIsALink_LeftUnreadable",
+                      [](TreeBuilder &t) {
+                          const auto outside = t.file("elsewhere/Extensions.plist", binaryListWithOddValues());
+                          t.dir("home/Library/Safari/Extensions");
+                          t.link(kList, outside);
+                          return outside;
+                      },
+                      QStringLiteral("id.gone"), safari::RewriteResult::LeftUnreadable},
+        UntouchedCase{"NotAPropertyList_LeftUnreadable",
+                      [](TreeBuilder &t) { return t.file(kList, "not a property list"); }, QStringLiteral("id.a"),
+                      safari::RewriteResult::LeftUnreadable},
+        UntouchedCase{"NoEntryWithTheIdentifier_NothingToRemove",
+                      [](TreeBuilder &t) { return t.file(kList, binaryListWithOddValues()); },
+                      QStringLiteral("id.other"), safari::RewriteResult::NothingToRemove},
+        UntouchedCase{"NoIdentifier_NothingToRemove",
+                      [](TreeBuilder &t) { return t.file(kList, binaryListWithOddValues()); }, std::nullopt,
+                      safari::RewriteResult::NothingToRemove}),
+    [](const ::testing::TestParamInfo<UntouchedCase> &info) { return std::string(info.param.name); });
 
 TEST(SafariListRewrite, ByteOrderMarkInNames_KeptListedAndMatchedExactly)
 {
@@ -137,11 +148,8 @@ TEST(SafariListRewrite, ByteOrderMarkInNames_KeptListedAndMatchedExactly)
     test::TestSettings s;
     s.grant(grants::kHome, t / "home");
     const std::string bom = "\xEF\xBB\xBF";
-    t.file(kList, test::xmlPlist("<key>Installed Extensions</key><array>"
-                                 "<dict><key>Archive File Name</key><string>" + bom + "</string>"
-                                 "<key>Bundle Identifier</key><string>" + bom + "com.v.victim</string></dict>"
-                                 "<dict><key>Archive File Name</key><string>V.safariextz</string>"
-                                 "<key>Bundle Identifier</key><string>com.v.victim</string></dict></array>"));
+    t.file(kList, test::safariList(test::safariEntry(bom, bom + "com.v.victim") +
+                                   test::safariEntry("V.safariextz", "com.v.victim")));
     const auto items = SafariExtension(s).extensionsInListOrder();
     ASSERT_EQ(items.size(), 2u);
     EXPECT_EQ(items[0]->bundle(), QStringLiteral("\ufeffcom.v.victim"));

@@ -11,20 +11,14 @@ using namespace zembra::grants;
 using zembra::test::TestSettings;
 using zembra::test::TreeBuilder;
 
-TEST(GrantStore, NothingStored_NothingResolves)
+TEST(GrantStore, NothingStoredResolvesNothing_ValidityLooksAtTheFolderName)
 {
+    TreeBuilder t;
     TestSettings s;
     GrantStore g(s);
     EXPECT_FALSE(g.resolve(kHome).folder);
     EXPECT_FALSE(g.isValid(kApplications));
     EXPECT_FALSE(g.isValid(kHome));
-}
-
-TEST(GrantStore, ValidityTestsLookAtTheFolderName)
-{
-    TreeBuilder t;
-    TestSettings s;
-    GrantStore g(s);
     const std::string user = platform::userName().toStdString();
     g.createGrant(kApplications, t.dir("Applications"));
     g.createGrant(kHome, t.dir("Users/" + user));

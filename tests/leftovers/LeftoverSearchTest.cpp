@@ -293,8 +293,7 @@ TEST_F(LeftoverSearch, UnreadableHomeOrLibrary_Reported)
     const auto app = editor();
     t.file("Users/me/Library/Preferences/com.vendor.editor.plist");
     EXPECT_TRUE(searchLeftovers(*app, s, SearchMode::Review).unreadable.empty());
-    if (!test::handToTestUser(t.root()))
-        GTEST_SKIP() << "the unprivileged test user cannot reach the temporary folder";
+    ZEMBRA_HAND_TO_TEST_USER_OR_SKIP(t.root());
     test::makeUnreadableForTestUser(t / "Users/me/Library");
     EXPECT_TRUE(test::runAsTestUser([&] {
         const SearchResult r = searchLeftovers(*app, s, SearchMode::WithoutReview);

@@ -33,7 +33,7 @@ std::vector<std::string> walk(const fs::path &folder, EnumerationOptions options
 
 } // namespace
 
-TEST(Listing, SortedByBytes_HiddenLeftOut_LinksAreEntries)
+TEST(Listing, SortedByBytes_HiddenLeftOut_LinksAreEntries_NothingForWhatIsNoFolder)
 {
     TreeBuilder t;
     t.file("F/b");
@@ -42,12 +42,7 @@ TEST(Listing, SortedByBytes_HiddenLeftOut_LinksAreEntries)
     t.file("F/a");
     t.link("F/link", "/nonexistent");
     EXPECT_EQ(names(listDirectory(t / "F")), (std::vector<std::string>{"B", "a", "b", "link"}));
-}
-
-TEST(Listing, MissingFileOrLinkedFolder_ListsNothing)
-{
-    TreeBuilder t;
-    t.file("F/x");
+    // A missing entry, a file, or a folder reached through a link: nothing.
     t.file("plain");
     t.link("L", t / "F");
     EXPECT_TRUE(listDirectory(t / "missing").empty());
@@ -67,7 +62,7 @@ TEST(DeepEnumeration, PreOrder_SortedChildren_HiddenNotEntered_LinksNotFollowed)
               (std::vector<std::string>{"a", "a/y", "b", "b/x", "c", "loop"}));
 }
 
-TEST(DeepEnumeration, PackagesAreDeliveredButNotEnteredWithOption6)
+TEST(DeepEnumeration, PackagesAreDeliveredButNotEnteredWhenAsked)
 {
     TreeBuilder t;
     t.file("R/Foo.app/Contents/Info.plist");
@@ -82,8 +77,7 @@ TEST(DeepEnumeration, UnreadableSubtreeIsSkipped)
     TreeBuilder t;
     t.file("R/locked/secret");
     t.file("R/open/file");
-    if (!test::handToTestUser(t.root()))
-        GTEST_SKIP() << "the unprivileged test user cannot reach the temporary folder";
+    ZEMBRA_HAND_TO_TEST_USER_OR_SKIP(t.root());
     test::makeUnreadableForTestUser(t / "R/locked");
     EXPECT_TRUE(test::runAsTestUser([&] {
         return walk(t / "R", EnumerationOptions::SkipHidden) ==

@@ -10,15 +10,6 @@ using zembra::test::readFile;
 using zembra::test::TreeBuilder;
 namespace fs = std::filesystem;
 
-namespace {
-
-size_t entriesIn(const fs::path &folder)
-{
-    return size_t(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
-}
-
-} // namespace
-
 TEST(FolderHandle, ReplaceFile_WholeFileReplacedModeKeptNoTemporaryLeft)
 {
     TreeBuilder t;
@@ -34,7 +25,7 @@ TEST(FolderHandle, ReplaceFile_WholeFileReplacedModeKeptNoTemporaryLeft)
     EXPECT_EQ(seen, QByteArray("new")); // what was read back from the disk
     EXPECT_EQ(readFile(f), "new");
     EXPECT_EQ(fs::status(f).permissions() & fs::perms::all, fs::perms(0600));
-    EXPECT_EQ(entriesIn(t / "home/Library"), 1u);
+    EXPECT_EQ(zembra::test::entryCount(t / "home/Library"), 1u);
 }
 
 TEST(FolderHandle, ReplaceFile_Refused_FileUntouchedNoTemporaryLeft)
@@ -46,7 +37,7 @@ TEST(FolderHandle, ReplaceFile_Refused_FileUntouchedNoTemporaryLeft)
     EXPECT_FALSE(folder.replaceFile("list.plist", "new", [](const QByteArray &) { return false; }));
     EXPECT_FALSE(folder.replaceFile("../list.plist", "new"));
     EXPECT_EQ(readFile(f), "old");
-    EXPECT_EQ(entriesIn(t / "home"), 1u);
+    EXPECT_EQ(zembra::test::entryCount(t / "home"), 1u);
 }
 
 TEST(FolderHandle, LinkOrUpwardStepInPath_NotOpened)

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
-#include <cstdlib>
 #include <sys/stat.h>
 
 using namespace zembra::platform;
@@ -21,13 +20,23 @@ std::string binaryPlist(const char *identifier, const char *name)
     plist_dict_set_item(dict, "CFBundleIdentifier", plist_new_string(identifier));
     plist_dict_set_item(dict, "CFBundleName", plist_new_string(name));
     plist_dict_set_item(dict, "CFBundleExecutable", plist_new_uint(7)); // wrong type
-    char *bin = nullptr;
-    uint32_t length = 0;
-    plist_to_bin(dict, &bin, &length);
-    std::string out(bin, length);
-    plist_to_bin_free(bin);
-    plist_free(dict);
-    return out;
+    return PropertyList::adopt(dict).toBinary().toStdString();
+}
+
+// Walks what is there the way the readers do (malformed input gives no value); true when valid.
+bool walk(const PropertyList &list)
+{
+    const PlistNode root = list.root();
+    (void)root.item("CFBundleIdentifier").string();
+    (void)root.item("CFBundleName").string();
+    const PlistNode installed = root.item("Installed Extensions");
+    for (std::uint32_t i = 0; i < installed.count(); ++i) {
+        (void)installed.at(i).item("Bundle Identifier").string();
+        (void)installed.at(i).item("Archive File Name").string();
+    }
+    if (list.isValid())
+        (void)list.toXml(); // what the Safari list rewrite writes
+    return list.isValid();
 }
 } // namespace
 
@@ -36,14 +45,7 @@ TEST(PropertyList, EverySampleAndFuzzInput_ReadsWithoutCrashing)
     int files = 0;
     for (const char *folder : {"binary", "edge", "fuzz", "info", "safari"})
         for (const auto &e : fs::directory_iterator(zembra::test::fixturePath(std::string("plists/") + folder))) {
-            const PropertyList list = PropertyList::fromFile(e.path());
-            const PlistNode root = list.root();
-            // Walk what is there the way the readers do; malformed input gives no value.
-            (void)root.item("CFBundleIdentifier").string();
-            for (std::uint32_t i = 0; i < root.item("Installed Extensions").count(); ++i)
-                (void)root.item("Installed Extensions").at(i).item("Bundle Identifier").string();
-            if (list.isValid())
-                (void)list.toXml();
+            walk(PropertyList::fromFile(e.path()));
             ++files;
         }
     EXPECT_GT(files, 80);
@@ -65,21 +67,13 @@ TEST(PropertyList, MutatedSamples_ReadWithoutCrashing)
                     bytes[next() % bytes.size()] = char(next() >> 16);
                 if (next() % 3 == 0)
                     bytes.resize(next() % bytes.size());
-                const PropertyList list = PropertyList::fromMemory(QByteArray::fromStdString(bytes));
-                const PlistNode root = list.root();
-                (void)root.item("CFBundleName").string();
-                const PlistNode installed = root.item("Installed Extensions");
-                for (std::uint32_t i = 0; i < installed.count(); ++i)
-                    (void)installed.at(i).item("Archive File Name").string();
-                if (list.isValid())
-                    (void)list.toXml(); // what the Safari list rewrite writes
-                parsed += list.isValid();
+                parsed += walk(PropertyList::fromMemory(QByteArray::fromStdString(bytes)));
             }
         }
     EXPECT_GT(parsed, 0);
 }
 
-TEST(BundleInfo, RealInfoPlists)
+TEST(BundleInfo, RealAndBinaryInfoPlists_WrongTypeCountsAsAbsent)
 {
     TreeBuilder t;
     const auto tb = t.bundleWithPlist("Tunnelblick.app", zembra::test::readFixture("plists/info/Tunnelblick_Tunnelblick_Info.plist"));
@@ -94,16 +88,12 @@ TEST(BundleInfo, RealInfoPlists)
     ASSERT_TRUE(kya); // a dictionary without the keys is still a bundle
     EXPECT_FALSE(kya->identifier());
     EXPECT_FALSE(kya->name());
-}
 
-TEST(BundleInfo, BinaryPlist_WrongTypeCountsAsAbsent)
-{
-    TreeBuilder t;
-    const auto info = BundleInfo::read(t.bundleWithPlist("Bin.app", binaryPlist("com.example.bin", "Bin App")));
-    ASSERT_TRUE(info);
-    EXPECT_EQ(info->identifier(), QStringLiteral("com.example.bin"));
-    EXPECT_EQ(info->name(), QStringLiteral("Bin App"));
-    EXPECT_FALSE(info->executable());
+    const auto bin = BundleInfo::read(t.bundleWithPlist("Bin.app", binaryPlist("com.example.bin", "Bin App")));
+    ASSERT_TRUE(bin);
+    EXPECT_EQ(bin->identifier(), QStringLiteral("com.example.bin"));
+    EXPECT_EQ(bin->name(), QStringLiteral("Bin App"));
+    EXPECT_FALSE(bin->executable()); // a value of the wrong type counts as absent
 }
 
 TEST(BundleInfo, NotABundle)

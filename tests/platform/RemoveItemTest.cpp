@@ -83,8 +83,7 @@ TEST_F(RemoveItem, PartlyDeletableFolder_ReportsFailureAndDeletesTheRest)
 {
     t.file("granted/App/locked/file");
     t.file("granted/App/free");
-    if (!zembra::test::handToTestUser(t.root()))
-        GTEST_SKIP() << "the unprivileged test user cannot reach the temporary folder";
+    ZEMBRA_HAND_TO_TEST_USER_OR_SKIP(t.root());
     zembra::test::makeReadOnlyForTestUser(t / "granted/App/locked");
     EXPECT_TRUE(zembra::test::runAsTestUser([&] {
         return !removeItem(t / "granted/App") && itemExists(t / "granted/App/locked/file") &&

@@ -42,4 +42,10 @@ CliRun runCli(const TreeBuilder &t, std::vector<std::string> args, bool asTestUs
     return r;
 }
 
+CliRun runGranted(const TreeBuilder &t, std::vector<std::string> args, bool asTestUser, const char *stdoutTo)
+{
+    args.insert(args.end(), {"--applications", (t / "Applications").native(), "--home", (t / "Users/me").native()});
+    return runCli(t, std::move(args), asTestUser, stdoutTo);
+}
+
 } // namespace zembra::test

@@ -20,5 +20,8 @@ struct CliRun {
 // tree; as the unprivileged test user when asked; stdout to `stdoutTo` when given.
 CliRun runCli(const TreeBuilder &t, std::vector<std::string> args, bool asTestUser = false,
               const char *stdoutTo = nullptr);
+// The same, granted the tree's "Applications" folder and its home "Users/me".
+CliRun runGranted(const TreeBuilder &t, std::vector<std::string> args, bool asTestUser = false,
+                  const char *stdoutTo = nullptr);
 
 } // namespace zembra::test

@@ -2,13 +2,13 @@
 
 namespace zembra::test {
 
-namespace {
-void appendBigEndian(std::string &out, std::uint64_t value, int bytes)
+std::string bigEndian(std::uint64_t value, int bytes)
 {
+    std::string out;
     for (int k = bytes - 1; k >= 0; --k)
         out += char((value >> (8 * k)) & 0xFF);
+    return out;
 }
-} // namespace
 
 std::string binaryArrays(const std::vector<std::vector<std::uint32_t>> &arrays)
 {
@@ -21,20 +21,20 @@ std::string binaryArrays(const std::vector<std::vector<std::uint32_t>> &arrays)
         } else {
             out += char(0xAF);
             out += char(0x12); // a four-byte count follows
-            appendBigEndian(out, refs.size(), 4);
+            out += bigEndian(refs.size(), 4);
         }
         for (std::uint32_t ref : refs)
-            appendBigEndian(out, ref, 4);
+            out += bigEndian(ref, 4);
     }
     const std::uint64_t table = out.size();
     for (std::uint64_t offset : offsets)
-        appendBigEndian(out, offset, 4);
+        out += bigEndian(offset, 4);
     out += std::string(6, '\0');
     out += char(4); // offset size
     out += char(4); // reference size
-    appendBigEndian(out, arrays.size(), 8);
-    appendBigEndian(out, 0, 8);
-    appendBigEndian(out, table, 8);
+    out += bigEndian(arrays.size(), 8);
+    out += bigEndian(0, 8);
+    out += bigEndian(table, 8);
     return out;
 }
 

@@ -8,6 +8,8 @@
 
 namespace zembra::test {
 
+// `value` as `bytes` big-endian bytes, as binary property lists store numbers.
+std::string bigEndian(std::uint64_t value, int bytes);
 // A binary property list whose object i is an array of the objects `arrays[i]`; the
 // root is object 0.
 std::string binaryArrays(const std::vector<std::vector<std::uint32_t>> &arrays);

@@ -29,6 +29,22 @@ std::string xmlPlist(const std::string &dictBody)
            dictBody + "</dict>\n</plist>\n";
 }
 
+std::string safariList(const std::string &entries, const std::string &rest)
+{
+    return xmlPlist("<key>Installed Extensions</key><array>" + entries + "</array>" + rest);
+}
+
+std::string safariEntry(const std::string &archive, const std::string &identifier, const std::string &extra)
+{
+    return "<dict><key>Archive File Name</key><string>" + archive + "</string><key>Bundle Identifier</key><string>" +
+           identifier + "</string>" + extra + "</dict>";
+}
+
+size_t entryCount(const fs::path &folder)
+{
+    return size_t(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
 std::string readFile(const fs::path &file)
 {
     std::ifstream in(file, std::ios::binary);

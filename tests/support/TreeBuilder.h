@@ -54,6 +54,11 @@ private:
 };
 
 std::string xmlPlist(const std::string &dictBody);
+// Safari's list of extensions in XML: entries made by safariEntry, then `rest` of the dictionary.
+std::string safariList(const std::string &entries, const std::string &rest = {});
+std::string safariEntry(const std::string &archive, const std::string &identifier, const std::string &extra = {});
+// How many entries a folder holds (to see that no temporary file was left).
+size_t entryCount(const fs::path &folder);
 
 // Permissions do not stop root, so tests of unreadable and undeletable entries run as an
 // unprivileged "test user": as root, "nobody" in a child process; otherwise ourselves.
@@ -66,6 +71,11 @@ void makeReadOnlyForTestUser(const fs::path &folder);
 bool runAsTestUser(const std::function<bool()> &check);
 // Drops to the test user in a child process after fork(); false when that failed.
 bool becomeTestUser();
+// Skips the test when the test user cannot reach `tree`; hands the tree over otherwise.
+#define ZEMBRA_HAND_TO_TEST_USER_OR_SKIP(tree)                                                                 \
+    if (zembra::test::handToTestUser(tree)) {                                                                  \
+    } else                                                                                                     \
+        GTEST_SKIP() << "the unprivileged test user cannot reach the temporary folder"
 std::string readFile(const fs::path &file);
 // The repository's test data folder (tests/data), and one file of it; a missing file is
 // reported as a test failure naming it, and reads as "".
