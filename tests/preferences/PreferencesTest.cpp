@@ -67,9 +67,6 @@ TEST(GeneralPane, StoredSwitches_ShownAndEachClickStoredInTheStandardStore)
     EXPECT_EQ(standard.store().integerForKey(keys::kIncludeUtilities), 1);
     defaultApps->click();
     EXPECT_EQ(standard.store().integerForKey(keys::kIncludeDefaultApps), 0);
-    EXPECT_EQ(pane.identifier(), QStringLiteral("PreferencesMain"));
-    EXPECT_EQ(pane.toolbarItemLabel(), QStringLiteral("General"));
-    EXPECT_FALSE(pane.toolbarItemImage().isNull());
 }
 
 TEST_F(SpiderPane, NothingStored_WatcherOffAndNotificationBoxesDisabledButOn)

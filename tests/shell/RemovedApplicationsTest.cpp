@@ -10,7 +10,6 @@
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QProcess>
 #include <QProgressBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -136,27 +135,4 @@ TEST_F(RemovedApplications, ReviewRemembered_KnownKeyOpensItsReview_UnknownKeyLe
     EXPECT_EQ(reviewsShown, 1);
     ASSERT_NE(delegate->state().item(), nullptr);
     EXPECT_EQ(delegate->state().item()->label(), OptString(QStringLiteral("Gone")));
-}
-
-TEST(ReviewRememberedOption, UnknownKey_SaysSoAndKeepsRunning)
-{
-    QTemporaryDir settings;
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(ZEMBRA_GUI_PATH), {QStringLiteral("--settings-dir"), settings.path(),
-                                                    QStringLiteral("--review-remembered=com.x.none")});
-    ASSERT_TRUE(program.waitForStarted(20000));
-    QByteArray err;
-    const bool said = QTest::qWaitFor(
-        [&] {
-            err += program.readAllStandardError();
-            return err.contains("uninstaller-zembra: no remembered application com.x.none\n");
-        },
-        20000);
-    EXPECT_TRUE(said) << err.toStdString();
-    EXPECT_EQ(program.state(), QProcess::Running) << "home is shown instead";
-    program.kill();
-    program.waitForFinished(5000);
 }
