@@ -72,6 +72,7 @@ TEST_F(AboutWindow, MenuAction_OpensOneWindowWhoseLinksLeadToTheProductsAddresse
     const auto windows = aboutWindows();
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_EQ(windows[0]->windowTitle(), QStringLiteral("About Uninstaller zembra"));
+    zembra::test::expectControlsNamedOnce(windows[0], "About");
 
     QWidget *content = windows[0]->contentViewController();
     find<QAbstractButton>(content, "HomePage")->click();

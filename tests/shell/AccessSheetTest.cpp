@@ -124,16 +124,20 @@ TEST_F(AccessSheet, CancelledPanel_StoresNothing)
     EXPECT_TRUE(settings.store().dataForKey(grants::kApplications).isEmpty());
 }
 
-TEST_F(AccessSheet, WholeDiskRoot_DisablesItsButtonAlsoWhenReopened)
+TEST_F(AccessSheet, WholeDisk_OtherFolderSwitchesTheSearchOn_RootAlsoDisablesTheButtonWhenReopened)
 {
     grantBoth();
     window().viewController()->presentOptionalPreferences();
     QWidget *wholeDisk = openScene("zembra::OptionalPurpose");
     ASSERT_NE(wholeDisk, nullptr);
-    panel.answers = {fs::path("/")};
-    find<QPushButton>(wholeDisk, "macOSButton")->click();
-    EXPECT_FALSE(find<QPushButton>(wholeDisk, "macOSButton")->isEnabled());
+    auto *macOS = find<QPushButton>(wholeDisk, "macOSButton");
+    panel.answers = {tree.root(), fs::path("/")};
+    macOS->click();
+    EXPECT_TRUE(macOS->isEnabled()) << "another folder than the root";
     EXPECT_EQ(settings.store().integerForKey(grants::kAllowAny), 1);
+    EXPECT_EQ(panel.requests.back().directory, fs::path("/"));
+    macOS->click();
+    EXPECT_FALSE(macOS->isEnabled());
     wholeDisk->close();
     settle();
     platform::FolderAccess::reset(); // "/" was granted to the whole process
@@ -141,18 +145,6 @@ TEST_F(AccessSheet, WholeDiskRoot_DisablesItsButtonAlsoWhenReopened)
     window().viewController()->presentOptionalPreferences();
     EXPECT_FALSE(find<QPushButton>(openScene("zembra::OptionalPurpose"), "macOSButton")->isEnabled());
     platform::FolderAccess::reset();
-}
-
-TEST_F(AccessSheet, WholeDiskOtherFolder_SwitchesTheSearchOnButStaysEnabled)
-{
-    grantBoth();
-    window().viewController()->presentOptionalPreferences();
-    QWidget *wholeDisk = openScene("zembra::OptionalPurpose");
-    panel.answers = {tree.root()};
-    find<QPushButton>(wholeDisk, "macOSButton")->click();
-    EXPECT_TRUE(find<QPushButton>(wholeDisk, "macOSButton")->isEnabled());
-    EXPECT_EQ(settings.store().integerForKey(grants::kAllowAny), 1);
-    EXPECT_EQ(panel.requests.back().directory, fs::path("/"));
 }
 
 TEST_F(AccessSheet, QuitButton_EndsTheProcessWithStatusZero)

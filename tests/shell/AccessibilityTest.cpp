@@ -1,9 +1,6 @@
 #include "GuiFixture.h"
 #include "ScreenProbes.h"
 
-#include "catalogue/screens/RemovedApplicationsViewController.h"
-#include "periphery/AboutWindowController.h"
-#include "platform/SettingsStore.h"
 #include "platform/Workspace.h"
 #include "shell/Presentation.h"
 #include "shell/ScreenNames.h"
@@ -13,8 +10,6 @@
 #include <QAccessible>
 #include <QDialog>
 #include <QLabel>
-#include <QTemporaryDir>
-#include <QTest>
 
 using namespace zembra;
 using zembra::test::GuiTest;
@@ -49,24 +44,6 @@ TEST_F(Accessibility, EveryControl_HasAUniqueName)
         sheet->close();
         settle();
     }
-}
-
-TEST_F(Accessibility, RemovedApplicationsAndAbout_EveryControlHasAUniqueName)
-{
-    grantBoth();
-    QTemporaryDir settingsFolder; // no remembered applications: the list is empty
-    platform::SettingsStore::setFolder(settingsFolder.path());
-    post(screens::kRemovedApplicationsViewController);
-    auto *list = qobject_cast<RemovedApplicationsViewController *>(screen());
-    ASSERT_NE(list, nullptr);
-    expectControlsNamedOnce(&window(), "RemovedApplications, searching");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return list->searchFinished(); }, 20000));
-    platform::SettingsStore::setFolder(QString());
-
-    AboutWindowController about;
-    about.show();
-    settle();
-    expectControlsNamedOnce(&about, "About");
 }
 
 TEST(OwnImages, NoIconTheme_EveryFileTypeAndReviewImageHasAPicture)

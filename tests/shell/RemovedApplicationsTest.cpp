@@ -1,4 +1,5 @@
 #include "GuiFixture.h"
+#include "ScreenProbes.h"
 
 #include "catalogue/Application.h"
 #include "catalogue/ApplicationSnapshot.h"
@@ -7,6 +8,7 @@
 #include "platform/SettingsStore.h"
 #include "shell/RememberedReview.h"
 #include "shell/ScreenNames.h"
+#include "shell/WindowController.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -17,6 +19,7 @@
 
 using namespace zembra;
 using zembra::test::GuiTest;
+using zembra::test::expectControlsNamedOnce;
 
 namespace {
 
@@ -91,7 +94,9 @@ TEST_F(RemovedApplications, List_ShowsOnlyGoneApplicationsWithLeftovers_AndRevie
     auto *list = qobject_cast<RemovedApplicationsViewController *>(screen());
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(find<QProgressBar>(list, "progress")->isVisible()) << "busy while searching";
+    expectControlsNamedOnce(&window(), "removed applications, searching");
     ASSERT_TRUE(QTest::qWaitFor([&] { return list->searchFinished(); }, 20000));
+    expectControlsNamedOnce(&window(), "removed applications");
     EXPECT_FALSE(find<QProgressBar>(list, "progress")->isVisible());
     EXPECT_FALSE(find<QLabel>(list, "empty_notice")->isVisible());
 

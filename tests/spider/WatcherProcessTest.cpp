@@ -135,7 +135,7 @@ TEST(Watcher, ReviewAction_OpensTheApplicationOnTheRememberedRecord)
     EXPECT_EQ(readFile(record), expected);
 }
 
-TEST(Watcher, WithoutNotificationServiceOrBus_KeepsWatchingSilently_ASecondCopyRefuses)
+TEST(Watcher, WithoutNotificationServiceOrBus_KeepsWatchingSilently)
 {
     WatchedTree t;
     t.appWithLeftovers("Editor", "com.vendor.editor");
@@ -151,13 +151,20 @@ TEST(Watcher, WithoutNotificationServiceOrBus_KeepsWatchingSilently_ASecondCopyR
     }
     WatcherProcess watcher(t, nullptr);
     ASSERT_TRUE(watcher.started());
-    // One watcher per settings folder.
-    WatcherProcess second(t, nullptr);
-    ASSERT_TRUE(second.process().waitForFinished(5000));
-    EXPECT_EQ(second.process().exitCode(), 1);
     moveToTrash(t, "Viewer");
     ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.vendor.viewer"); }));
     EXPECT_TRUE(watcher.running());
+}
+
+TEST(Watcher, SecondCopyForOneSettingsFolder_Refuses)
+{
+    WatchedTree t;
+    WatcherProcess first(t, nullptr);
+    ASSERT_TRUE(first.started());
+    WatcherProcess second(t, nullptr);
+    ASSERT_TRUE(second.process().waitForFinished(5000));
+    EXPECT_EQ(second.process().exitCode(), 1);
+    EXPECT_TRUE(first.running());
 }
 
 TEST(Watcher, DownloadedApplicationThrownIntoATrashMadeLater_Notified)
