@@ -1,10 +1,10 @@
 #include "GuiFixture.h"
+#include "ScreenProbes.h"
 
 #include "periphery/AboutViewController.h"
 #include "periphery/AboutWindowController.h"
 #include "periphery/Acknowledgements.h"
 #include "periphery/StoreLinks.h"
-#include "platform/Workspace.h"
 #include "shell/WindowController.h"
 
 #include <QAbstractButton>
@@ -17,16 +17,6 @@ using namespace zembra;
 using zembra::test::GuiTest;
 
 namespace {
-
-class OpenedUrls : public platform::Workspace {
-public:
-    bool openURL(const QUrl &url) override
-    {
-        opened.push_back(url);
-        return true;
-    }
-    std::vector<QUrl> opened;
-};
 
 QByteArray readAll(const QString &file)
 {
@@ -62,7 +52,7 @@ protected:
         return out;
     }
 
-    OpenedUrls workspace;
+    zembra::test::RecordingWorkspace workspace;
     QTemporaryDir cache;
 
 private:
@@ -82,6 +72,7 @@ TEST_F(AboutWindow, MenuAction_OpensOneWindowWhoseLinksLeadToTheProductsAddresse
     const auto windows = aboutWindows();
     ASSERT_EQ(windows.size(), 1u);
     EXPECT_EQ(windows[0]->windowTitle(), QStringLiteral("About Uninstaller zembra"));
+    zembra::test::expectControlsNamedOnce(windows[0], "About");
 
     QWidget *content = windows[0]->contentViewController();
     find<QAbstractButton>(content, "HomePage")->click();

@@ -53,6 +53,10 @@ TEST_P(AccessSheetByGrants, ShownUnlessBothAreValid)
     EXPECT_EQ(settings.store().integerForKey(screens::kPresentAsSheet), GetParam().sheetShown ? 1 : 0);
     EXPECT_EQ(screenName(), QStringLiteral("zembra::HomeViewController/HomeViewController"))
         << "the home screen stays underneath";
+    if (GetParam().sheetShown) { // a grant in place disables exactly its button
+        EXPECT_EQ(button("switchAllowApplications")->isEnabled(), GetParam().applications != std::string("Applications"));
+        EXPECT_EQ(button("switchAllowHome")->isEnabled(), GetParam().home != std::string("~"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -63,26 +67,24 @@ INSTANTIATE_TEST_SUITE_P(
                       GrantCase{"Utilities", "Applications/Utilities", "~", true}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(AccessSheet, OneGrantInPlace_DisablesExactlyItsButton)
-{
-    settings.grant(grants::kHome, home());
-    window();
-    EXPECT_FALSE(button("switchAllowHome")->isEnabled());
-    EXPECT_TRUE(button("switchAllowApplications")->isEnabled());
-}
+class AccessSheetGrantOrder : public AccessSheet, public ::testing::WithParamInterface<bool> {};
 
-TEST_F(AccessSheet, ApplicationsThenHome_ClosesAfterTheSecond)
+TEST_P(AccessSheetGrantOrder, ClosesAfterTheSecondGrant)
 {
+    std::pair<const char *, fs::path> first{"switchAllowApplications", tree / "Applications"},
+        second{"switchAllowHome", home()};
+    if (!GetParam())
+        std::swap(first, second);
     window();
-    panel.answers = {tree / "Applications"};
-    button("switchAllowApplications")->click();
+    panel.answers = {first.second};
+    button(first.first)->click();
     settle();
     ASSERT_NE(sheet(), nullptr) << "one grant is not enough";
-    EXPECT_FALSE(button("switchAllowApplications")->isEnabled());
-    EXPECT_TRUE(button("switchAllowHome")->isEnabled());
+    EXPECT_FALSE(button(first.first)->isEnabled());
+    EXPECT_TRUE(button(second.first)->isEnabled());
 
-    panel.answers = {home()};
-    button("switchAllowHome")->click();
+    panel.answers = {second.second};
+    button(second.first)->click();
     settle();
     EXPECT_EQ(sheet(), nullptr);
     ASSERT_EQ(panel.requests.size(), 2u);
@@ -92,20 +94,8 @@ TEST_F(AccessSheet, ApplicationsThenHome_ClosesAfterTheSecond)
     }
 }
 
-TEST_F(AccessSheet, HomeThenApplications_ClosesAfterTheSecond)
-{
-    window();
-    panel.answers = {home()};
-    button("switchAllowHome")->click();
-    settle();
-    ASSERT_NE(sheet(), nullptr);
-    EXPECT_FALSE(button("switchAllowHome")->isEnabled());
-
-    panel.answers = {tree / "Applications"};
-    button("switchAllowApplications")->click();
-    settle();
-    EXPECT_EQ(sheet(), nullptr);
-}
+INSTANTIATE_TEST_SUITE_P(Orders, AccessSheetGrantOrder, ::testing::Bool(),
+                         [](const auto &info) { return info.param ? "ApplicationsFirst" : "HomeFirst"; });
 
 TEST_F(AccessSheet, WrongFolders_AreStoredAndLeaveTheButtonsEnabled)
 {
@@ -134,16 +124,20 @@ TEST_F(AccessSheet, CancelledPanel_StoresNothing)
     EXPECT_TRUE(settings.store().dataForKey(grants::kApplications).isEmpty());
 }
 
-TEST_F(AccessSheet, WholeDiskRoot_DisablesItsButtonAlsoWhenReopened)
+TEST_F(AccessSheet, WholeDisk_OtherFolderSwitchesTheSearchOn_RootAlsoDisablesTheButtonWhenReopened)
 {
     grantBoth();
     window().viewController()->presentOptionalPreferences();
     QWidget *wholeDisk = openScene("zembra::OptionalPurpose");
     ASSERT_NE(wholeDisk, nullptr);
-    panel.answers = {fs::path("/")};
-    find<QPushButton>(wholeDisk, "macOSButton")->click();
-    EXPECT_FALSE(find<QPushButton>(wholeDisk, "macOSButton")->isEnabled());
+    auto *macOS = find<QPushButton>(wholeDisk, "macOSButton");
+    panel.answers = {tree.root(), fs::path("/")};
+    macOS->click();
+    EXPECT_TRUE(macOS->isEnabled()) << "another folder than the root";
     EXPECT_EQ(settings.store().integerForKey(grants::kAllowAny), 1);
+    EXPECT_EQ(panel.requests.back().directory, fs::path("/"));
+    macOS->click();
+    EXPECT_FALSE(macOS->isEnabled());
     wholeDisk->close();
     settle();
     platform::FolderAccess::reset(); // "/" was granted to the whole process
@@ -151,18 +145,6 @@ TEST_F(AccessSheet, WholeDiskRoot_DisablesItsButtonAlsoWhenReopened)
     window().viewController()->presentOptionalPreferences();
     EXPECT_FALSE(find<QPushButton>(openScene("zembra::OptionalPurpose"), "macOSButton")->isEnabled());
     platform::FolderAccess::reset();
-}
-
-TEST_F(AccessSheet, WholeDiskOtherFolder_SwitchesTheSearchOnButStaysEnabled)
-{
-    grantBoth();
-    window().viewController()->presentOptionalPreferences();
-    QWidget *wholeDisk = openScene("zembra::OptionalPurpose");
-    panel.answers = {tree.root()};
-    find<QPushButton>(wholeDisk, "macOSButton")->click();
-    EXPECT_TRUE(find<QPushButton>(wholeDisk, "macOSButton")->isEnabled());
-    EXPECT_EQ(settings.store().integerForKey(grants::kAllowAny), 1);
-    EXPECT_EQ(panel.requests.back().directory, fs::path("/"));
 }
 
 TEST_F(AccessSheet, QuitButton_EndsTheProcessWithStatusZero)

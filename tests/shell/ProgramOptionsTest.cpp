@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -31,17 +32,44 @@ TEST(ProgramOptions, FolderOptions_TakenAsTheCommandLineTakesThem)
     EXPECT_FALSE(parseProgramOptions({"uninstaller-zembra", "stray"}).error.isEmpty());
 }
 
+namespace {
+
+// The desktop program, offscreen, on its own settings folder, with `arguments`.
+void start(QProcess &program, const QTemporaryDir &settings, QStringList arguments)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(ZEMBRA_GUI_PATH), QStringList{QStringLiteral("--settings-dir"), settings.path()} + arguments);
+}
+
+} // namespace
+
 TEST(ProgramOptions, MissingFolder_RefusesToStartWithStatusTwo)
 {
     QTemporaryDir settings;
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(ZEMBRA_GUI_PATH),
-                  {QStringLiteral("--settings-dir"), settings.path(), QStringLiteral("--home"),
-                   settings.path() + QStringLiteral("/no such folder")});
+    start(program, settings, {QStringLiteral("--home"), settings.path() + QStringLiteral("/no such folder")});
     ASSERT_TRUE(program.waitForFinished(20000));
     EXPECT_EQ(program.exitCode(), 2);
     EXPECT_TRUE(program.readAllStandardError().contains("--home: no folder at"));
+}
+
+TEST(ProgramOptions, ReviewRememberedUnknownKey_SaysSoAndKeepsRunning)
+{
+    QTemporaryDir settings;
+    QProcess program;
+    start(program, settings, {QStringLiteral("--review-remembered=com.x.none")});
+    ASSERT_TRUE(program.waitForStarted(20000));
+    QByteArray err;
+    const bool said = QTest::qWaitFor(
+        [&] {
+            err += program.readAllStandardError();
+            return err.contains("uninstaller-zembra: no remembered application com.x.none\n");
+        },
+        20000);
+    EXPECT_TRUE(said) << err.toStdString();
+    EXPECT_EQ(program.state(), QProcess::Running) << "home is shown instead";
+    program.kill();
+    program.waitForFinished(5000);
 }

@@ -1,4 +1,5 @@
 #include "GuiFixture.h"
+#include "ScreenProbes.h"
 
 #include "catalogue/Application.h"
 #include "catalogue/ApplicationSnapshot.h"
@@ -7,10 +8,10 @@
 #include "platform/SettingsStore.h"
 #include "shell/RememberedReview.h"
 #include "shell/ScreenNames.h"
+#include "shell/WindowController.h"
 
 #include <QAbstractButton>
 #include <QLabel>
-#include <QProcess>
 #include <QProgressBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -18,6 +19,7 @@
 
 using namespace zembra;
 using zembra::test::GuiTest;
+using zembra::test::expectControlsNamedOnce;
 
 namespace {
 
@@ -92,7 +94,9 @@ TEST_F(RemovedApplications, List_ShowsOnlyGoneApplicationsWithLeftovers_AndRevie
     auto *list = qobject_cast<RemovedApplicationsViewController *>(screen());
     ASSERT_NE(list, nullptr);
     EXPECT_TRUE(find<QProgressBar>(list, "progress")->isVisible()) << "busy while searching";
+    expectControlsNamedOnce(&window(), "removed applications, searching");
     ASSERT_TRUE(QTest::qWaitFor([&] { return list->searchFinished(); }, 20000));
+    expectControlsNamedOnce(&window(), "removed applications");
     EXPECT_FALSE(find<QProgressBar>(list, "progress")->isVisible());
     EXPECT_FALSE(find<QLabel>(list, "empty_notice")->isVisible());
 
@@ -136,27 +140,4 @@ TEST_F(RemovedApplications, ReviewRemembered_KnownKeyOpensItsReview_UnknownKeyLe
     EXPECT_EQ(reviewsShown, 1);
     ASSERT_NE(delegate->state().item(), nullptr);
     EXPECT_EQ(delegate->state().item()->label(), OptString(QStringLiteral("Gone")));
-}
-
-TEST(ReviewRememberedOption, UnknownKey_SaysSoAndKeepsRunning)
-{
-    QTemporaryDir settings;
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    program.setProcessEnvironment(env);
-    program.start(QStringLiteral(ZEMBRA_GUI_PATH), {QStringLiteral("--settings-dir"), settings.path(),
-                                                    QStringLiteral("--review-remembered=com.x.none")});
-    ASSERT_TRUE(program.waitForStarted(20000));
-    QByteArray err;
-    const bool said = QTest::qWaitFor(
-        [&] {
-            err += program.readAllStandardError();
-            return err.contains("uninstaller-zembra: no remembered application com.x.none\n");
-        },
-        20000);
-    EXPECT_TRUE(said) << err.toStdString();
-    EXPECT_EQ(program.state(), QProcess::Running) << "home is shown instead";
-    program.kill();
-    program.waitForFinished(5000);
 }

@@ -19,27 +19,20 @@ using namespace zembra::test;
 
 namespace {
 
-// Points $XDG_CONFIG_HOME (and $HOME) at the tree for the test's lifetime.
-class ConfigHome {
+// Sets an environment variable for the guard's lifetime.
+class ScopedEnv {
 public:
-    explicit ConfigHome(const TreeBuilder &tree)
-        : m_config(qgetenv("XDG_CONFIG_HOME")), m_home(qgetenv("HOME")), m_hadConfig(qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
+    ScopedEnv(const char *name, const fs::path &value)
+        : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name))
     {
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((tree / "xdg-config").native()));
-        qputenv("HOME", QByteArray::fromStdString((tree / "home").native()));
+        qputenv(name, QByteArray::fromStdString(value.native()));
     }
-    ~ConfigHome()
-    {
-        if (m_hadConfig)
-            qputenv("XDG_CONFIG_HOME", m_config);
-        else
-            qunsetenv("XDG_CONFIG_HOME");
-        qputenv("HOME", m_home);
-    }
+    ~ScopedEnv() { m_had ? qputenv(m_name, m_old) : qunsetenv(m_name); }
 
 private:
-    QByteArray m_config, m_home;
-    bool m_hadConfig;
+    const char *m_name;
+    QByteArray m_old;
+    bool m_had;
 };
 
 } // namespace
@@ -61,7 +54,7 @@ TEST(AutostartEntry, SwitchedOnAndOff_EntryAndWatcherComeAndGo)
 {
     WatchedTree t;
     t.appWithLeftovers("Editor", "com.vendor.editor");
-    ConfigHome config(t.tree);
+    ScopedEnv config("XDG_CONFIG_HOME", t.tree / "xdg-config"), home("HOME", t.tree / "home");
     const QString settings = QString::fromStdString(t.settings.native());
     const fs::path pidFile = platform::watcherPidFile(settings);
     const QStringList arguments{QStringLiteral("--applications"), QString::fromStdString(t.applications.native()),
@@ -109,15 +102,9 @@ TEST(PidFile, LeftBehindByAProcessThatDied_IsNotARunningWatcher)
 TEST(TrashFolder, GivenHome_KeepsItsOwnTrash_TheUsersHomeFollowsXdgDataHome)
 {
     TreeBuilder tree;
-    ConfigHome config(tree); // $HOME is the tree's home
-    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((tree / "data").native()));
+    ScopedEnv home("HOME", tree / "home"), data("XDG_DATA_HOME", tree / "data");
     EXPECT_EQ(platform::trashFilesFolder(tree / "demo-home"), tree / "demo-home/.local/share/Trash/files");
     EXPECT_EQ(platform::trashFilesFolder(tree / "home"), tree / "data/Trash/files");
     qputenv("XDG_DATA_HOME", "relative/ignored");
     EXPECT_EQ(platform::trashFilesFolder(tree / "home"), tree / "home/.local/share/Trash/files");
-    if (oldData.isEmpty())
-        qunsetenv("XDG_DATA_HOME");
-    else
-        qputenv("XDG_DATA_HOME", oldData);
 }

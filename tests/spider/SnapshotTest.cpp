@@ -41,7 +41,7 @@ std::vector<QString> labels(const std::vector<std::shared_ptr<ApplicationItem>> 
 
 } // namespace
 
-TEST(ApplicationSnapshot, RoundTrip_KeepsNullEmptyAndExactPathBytes)
+TEST(ApplicationSnapshot, RoundTrip_KeepsNullEmptyAndExactPathBytes_MissingOrGarbledReadsAsNothing)
 {
     TreeBuilder tree;
     auto named = app(QStringLiteral("Editor"), QStringLiteral("com.vendor.editor"));
@@ -72,11 +72,8 @@ TEST(ApplicationSnapshot, RoundTrip_KeepsNullEmptyAndExactPathBytes)
     ASSERT_TRUE(found);
     EXPECT_EQ(found->label(), OptString(QStringLiteral("Odd")));
     EXPECT_FALSE(rememberedApplication(back, QStringLiteral("com.other")));
-}
 
-TEST(ApplicationSnapshot, MissingOrGarbledFile_ReadsAsNothing)
-{
-    TreeBuilder tree;
+    // A missing or garbled file reads as nothing remembered.
     EXPECT_TRUE(readSnapshot(tree / "none.json").applications.empty());
     const fs::path garbled = tree.file("garbled.json", "{\"applications\": [1, {\"label\": 2}, \"x\"");
     EXPECT_TRUE(readSnapshot(garbled).applications.empty());

@@ -40,9 +40,9 @@ INSTANTIATE_TEST_SUITE_P(Screens, EmptyList,
                                            ListCase{screens::kSafariExtensions, "tableviewS",
                                                     screens::kInstalledSafariExtensions}));
 
-TEST_F(ExtensionScreenTest, PluginList_SortedRowsWithFolder_SizesArriveFromTheWorker)
+TEST_F(ExtensionScreenTest, PluginList_SortedRowsWithFolder_SizesArriveFromTheWorker_RevealShowsTheSelected)
 {
-    plugin("Zeta Cards", "com.z.cards");
+    const auto zeta = plugin("Zeta Cards", "com.z.cards");
     plugin("alpha Sync", "com.a.sync");
     t.file("home/Library/Address Book Plug-Ins/alpha Sync.bundle/Contents/MacOS/alpha", std::string(1500, 'x'));
     QWidget *screen = open(screens::kPlugins);
@@ -55,6 +55,12 @@ TEST_F(ExtensionScreenTest, PluginList_SortedRowsWithFolder_SizesArriveFromTheWo
     // 1500 bytes of executable plus the Info.plist.
     EXPECT_TRUE(list->model()->index(0, 0).data(ExtensionListModel::SizeRole).toString().endsWith(QStringLiteral("KB")));
     EXPECT_EQ(visibleScene(screens::kInstalledBundles), nullptr);
+
+    // The selected plug-in is shown in the file manager.
+    list->setCurrentIndex(list->model()->index(1, 0));
+    button(screen, "show_in_finder")->click();
+    ASSERT_EQ(workspace.revealed.size(), 1u);
+    EXPECT_EQ(workspace.revealed[0], std::vector<fs::path>{zeta});
 }
 
 namespace {
@@ -89,11 +95,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(HintCase{screens::kPlugins, screens::kMorePlugins, 6, false, false},
                       HintCase{screens::kPlugins, screens::kMorePlugins, 7, false, true},
                       HintCase{screens::kPlugins, screens::kMorePlugins, 7, true, false},
-                      HintCase{screens::kPlugins, screens::kMorePlugins, 6, true, false},
                       HintCase{screens::kPrefPanes, screens::kMorePrefpanes, 6, false, false},
                       HintCase{screens::kPrefPanes, screens::kMorePrefpanes, 7, false, true},
-                      HintCase{screens::kPrefPanes, screens::kMorePrefpanes, 7, true, false},
-                      HintCase{screens::kPrefPanes, screens::kMorePrefpanes, 6, true, false}));
+                      HintCase{screens::kPrefPanes, screens::kMorePrefpanes, 7, true, false}));
 
 TEST_F(ExtensionScreenTest, HintPopover_Visit_OpensTheProductPage)
 {
@@ -144,17 +148,6 @@ TEST_F(ExtensionScreenTest, PrefPaneRemove_SelectedPane_BecomesTheItemAndOpensTh
     EXPECT_EQ(posted, QStringList{screens::kRemainderViewController});
 }
 
-TEST_F(ExtensionScreenTest, Reveal_SelectedPlugin_ShownInTheFileManager)
-{
-    const auto url = plugin("Card Sync", "com.c.sync");
-    QWidget *screen = open(screens::kPlugins);
-    auto *list = screen->findChild<QListView *>(QStringLiteral("tableviewB"));
-    list->setCurrentIndex(list->model()->index(0, 0));
-    button(screen, "show_in_finder")->click();
-    ASSERT_EQ(workspace.revealed.size(), 1u);
-    EXPECT_EQ(workspace.revealed[0], std::vector<fs::path>{url});
-}
-
 TEST_F(ExtensionScreenTest, Hub_ImagesAndActions)
 {
     t.app("Applications/Safari.app", "com.apple.Safari", "Safari");
@@ -175,17 +168,7 @@ TEST_F(ExtensionScreenTest, Hub_ImagesAndActions)
 TEST_F(ExtensionScreenTest, Accessibility_ControlsNamedUniquelyPerScreen)
 {
     for (const QString &id : {screens::kExtensions, screens::kPlugins, screens::kPrefPanes, screens::kSafariExtensions}) {
-        QWidget *screen = open(id);
-        QStringList names;
-        for (QWidget *w : screen->findChildren<QWidget *>()) {
-            const bool control = qobject_cast<QAbstractButton *>(w) || qobject_cast<QAbstractItemView *>(w) ||
-                                 qobject_cast<QLineEdit *>(w);
-            if (!control || w->objectName().isEmpty()) // the parts Qt makes inside a control
-                continue;
-            EXPECT_FALSE(w->accessibleName().isEmpty()) << id.toStdString() << " " << w->objectName().toStdString();
-            EXPECT_FALSE(names.contains(w->accessibleName())) << w->accessibleName().toStdString();
-            names << w->accessibleName();
-        }
+        expectControlsNamedOnce(open(id), id.toStdString());
         closeAllWindows();
     }
 }

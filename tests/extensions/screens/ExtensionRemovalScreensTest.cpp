@@ -13,12 +13,6 @@
 #include <QSet>
 #include <QTreeView>
 
-#include <csignal>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char **environ;
-
 using namespace zembra;
 using namespace zembra::test;
 
@@ -38,6 +32,14 @@ protected:
         const int row = int(labels(list->model()).indexOf(label));
         ASSERT_GE(row, 0) << label.toStdString();
         list->setCurrentIndex(list->model()->index(row, 0));
+    }
+    // Selects `label` in the list just opened, presses Remove, waits for the confirmation.
+    ConfirmRemovalSheet *confirm(const QString &label)
+    {
+        openPlugins();
+        select(label);
+        remove->click();
+        return waitForSheet();
     }
     ConfirmRemovalSheet *waitForSheet()
     {
@@ -108,10 +110,7 @@ TEST_F(PluginRemoval, BundleRemains_RowDroppedAndBundleCantRemoveShown)
     fs::remove_all(t / "home/Library");
     const auto real = t.app("elsewhere/Library/Address Book Plug-Ins/Stuck.bundle", "com.s.stuck", "Stuck");
     t.link("home/Library", t / "elsewhere/Library");
-    openPlugins();
-    select(QStringLiteral("Stuck"));
-    remove->click();
-    ConfirmRemovalSheet *sheet = waitForSheet();
+    ConfirmRemovalSheet *sheet = confirm(QStringLiteral("Stuck"));
     ASSERT_TRUE(sheet);
     button(sheet, "removeButton")->click();
     QWidget *popover = nullptr;
@@ -154,10 +153,7 @@ TEST_F(PluginRemoval, Cancel_DeletesNothing_AndTheScreenStaysUsable)
 {
     const auto item = plugin("Card Sync", "com.x.cardsync");
     const auto pref = t.file("home/Library/Preferences/com.x.cardsync.plist");
-    openPlugins();
-    select(QStringLiteral("Card Sync"));
-    remove->click();
-    ConfirmRemovalSheet *sheet = waitForSheet();
+    ConfirmRemovalSheet *sheet = confirm(QStringLiteral("Card Sync"));
     ASSERT_TRUE(sheet);
     button(sheet, "cancelButton")->click();
     settle();
@@ -195,10 +191,7 @@ TEST_F(PluginRemoval, UntickedRows_StayOnDisk_ItemItselfCannotBeUnticked)
     const auto item = plugin("Card Sync", "com.x.cardsync");
     const auto pref = t.file("home/Library/Preferences/com.x.cardsync.plist");
     const auto support = t.file("home/Library/Application Support/Card Sync/state.db");
-    openPlugins();
-    select(QStringLiteral("Card Sync"));
-    remove->click();
-    ConfirmRemovalSheet *sheet = waitForSheet();
+    ConfirmRemovalSheet *sheet = confirm(QStringLiteral("Card Sync"));
     ASSERT_TRUE(sheet);
     RemovalListModel *model = sheet->model();
     const int supportRow = rowOf(model, support.parent_path());
@@ -221,10 +214,7 @@ TEST_F(PluginRemoval, OtherApplicationsRows_StartUnticked_AndStay)
     const auto own = t.file("home/Library/Logs/Sync.log");
     const auto dropbox = t.dir("home/Library/Application Support/com.dropbox.client.Sync");
     const auto mate = t.dir("home/Library/Application Support/SyncMate");
-    openPlugins();
-    select(QStringLiteral("Sync"));
-    remove->click();
-    ConfirmRemovalSheet *sheet = waitForSheet();
+    ConfirmRemovalSheet *sheet = confirm(QStringLiteral("Sync"));
     ASSERT_TRUE(sheet);
     const RemovalListModel *model = sheet->model();
     ASSERT_GE(rowOf(model, dropbox), 0);
@@ -241,37 +231,7 @@ TEST_F(PluginRemoval, OtherApplicationsRows_StartUnticked_AndStay)
     EXPECT_TRUE(platform::itemExists(mate));
 }
 
-namespace {
-
-// A process whose executable lies in a bundle with the identifier `identifier`.
-class BundledProcess {
-public:
-    BundledProcess(TreeBuilder &t, const std::string &name, const std::string &identifier)
-    {
-        const auto app = t.app(name + ".app", identifier, name);
-        const fs::path exe = app / "Contents/MacOS" / name;
-        fs::create_directories(exe.parent_path());
-        fs::copy_file("/bin/sleep", exe);
-        fs::permissions(exe, fs::perms(0755));
-        std::string arg0 = name, arg1 = "60";
-        char *argv[] = {arg0.data(), arg1.data(), nullptr};
-        if (posix_spawn(&m_pid, exe.c_str(), nullptr, nullptr, argv, environ) != 0)
-            m_pid = 0;
-    }
-    ~BundledProcess()
-    {
-        if (m_pid > 0) {
-            kill(m_pid, SIGKILL);
-            waitpid(m_pid, nullptr, 0);
-        }
-    }
-    bool running() const { return m_pid > 0; }
-
-private:
-    pid_t m_pid = 0;
-};
-
-} // namespace
+const QString kConfirmSheet = QStringLiteral("ConfirmRemovalSheet"); // the sheet's object name
 
 // One test for both cases: a second test running at the same time would see this one's
 // "Safari".
@@ -285,42 +245,40 @@ TEST_F(ExtensionScreenTest, SafariRemoval_BlockedWhileSafariRuns_LowerCaseIdenti
     ASSERT_EQ(labels(list->model()), (QStringList{QStringLiteral("Blocker-3"), QStringLiteral("Other")}));
     list->setCurrentIndex(list->model()->index(0, 0));
     QPushButton *remove = button(screen, "removeButton");
-    {
-        BundledProcess safari(t, "Preview", "com.apple.SafariTechnologyPreview");
-        ASSERT_TRUE(safari.running());
-        remove->click();
+    // The notice that Safari runs is shown, and nothing is deleted.
+    auto expectRefused = [&] {
         ASSERT_TRUE(waitFor([] { return visibleScene(screens::kLaunchedSafariExtensions) != nullptr; }));
         settle();
-        EXPECT_EQ(visibleScene(QStringLiteral("ConfirmRemovalSheet")), nullptr);
+        EXPECT_EQ(visibleScene(kConfirmSheet), nullptr);
         EXPECT_TRUE(platform::itemExists(archive));
         EXPECT_EQ(labels(list->model()).size(), 2);
         visibleScene(screens::kLaunchedSafariExtensions)->window()->close();
         settle();
+    };
+    ConfirmRemovalSheet *sheet = nullptr;
+    auto sheetShown = [&] {
+        return waitFor([&] { return (sheet = qobject_cast<ConfirmRemovalSheet *>(visibleScene(kConfirmSheet))); });
+    };
+    {
+        BundledProcess safari(t.app("Preview.app", "com.apple.SafariTechnologyPreview", "Preview"), "Preview");
+        ASSERT_TRUE(safari.running());
+        remove->click();
+        expectRefused();
     }
-    BundledProcess notSafari(t, "Lower", "com.apple.safari.lower");
+    BundledProcess notSafari(t.app("Lower.app", "com.apple.safari.lower", "Lower"), "Lower");
     ASSERT_TRUE(notSafari.running());
     remove->click();
-    ConfirmRemovalSheet *sheet = nullptr;
-    ASSERT_TRUE(waitFor([&] {
-        return (sheet = qobject_cast<ConfirmRemovalSheet *>(visibleScene(QStringLiteral("ConfirmRemovalSheet"))));
-    }));
+    ASSERT_TRUE(sheetShown());
     EXPECT_EQ(visibleScene(screens::kLaunchedSafariExtensions), nullptr);
     {
         // Safari started while the confirmation was open: still nothing is deleted.
-        BundledProcess lateSafari(t, "Late", "com.apple.Safari");
+        BundledProcess lateSafari(t.app("Late.app", "com.apple.Safari", "Late"), "Late");
         ASSERT_TRUE(lateSafari.running());
         button(sheet, "removeButton")->click();
-        ASSERT_TRUE(waitFor([] { return visibleScene(screens::kLaunchedSafariExtensions) != nullptr; }));
-        settle();
-        EXPECT_TRUE(platform::itemExists(archive));
-        EXPECT_EQ(labels(list->model()).size(), 2);
-        visibleScene(screens::kLaunchedSafariExtensions)->window()->close();
-        settle();
+        expectRefused();
     }
     remove->click();
-    ASSERT_TRUE(waitFor([&] {
-        return (sheet = qobject_cast<ConfirmRemovalSheet *>(visibleScene(QStringLiteral("ConfirmRemovalSheet"))));
-    }));
+    ASSERT_TRUE(sheetShown());
     button(sheet, "removeButton")->click();
     ASSERT_TRUE(waitFor([&] { return list->model()->rowCount() == 1; }));
     EXPECT_FALSE(platform::itemExists(archive));

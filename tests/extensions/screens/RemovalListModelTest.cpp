@@ -47,7 +47,7 @@ TEST_F(RemovalList, AllTicked_EveryPathOnce_SizesCountedOnce)
                                                        files[6]}));
 }
 
-TEST_F(RemovalList, KeptEntry_KeepsTheListedFolderHoldingIt_EmptyGroupsLeftOut)
+TEST_F(RemovalList, KeptEntry_KeepsTheListedFolderHoldingIt_FromTheStartToo_EmptyGroupsLeftOut)
 {
     RemovalListModel m(files, sizes, item, {});
     setTick(m, 4, false); // keep.db
@@ -58,6 +58,12 @@ TEST_F(RemovalList, KeptEntry_KeepsTheListedFolderHoldingIt_EmptyGroupsLeftOut)
     // Ticking the folder again takes what lies inside with it.
     setTick(m, 3, true);
     EXPECT_TRUE(ticked(m, 4));
+
+    // An entry that starts unticked keeps its folder from the start.
+    RemovalListModel fresh(files, sizes, item, [&](const fs::path &p) { return p != inside; });
+    EXPECT_FALSE(ticked(fresh, 4));
+    EXPECT_FALSE(ticked(fresh, 3));
+    EXPECT_TRUE(ticked(fresh, 6));
 }
 
 TEST_F(RemovalList, ItemItself_AlwaysTicked_NotCheckable)
@@ -68,14 +74,6 @@ TEST_F(RemovalList, ItemItself_AlwaysTicked_NotCheckable)
     EXPECT_FALSE(m.flags(m.index(1, 0)) & Qt::ItemIsUserCheckable);
     EXPECT_FALSE(m.setData(m.index(1, 0), Qt::Unchecked, Qt::CheckStateRole));
     EXPECT_EQ(m.tickedFiles(), (std::vector<FileEntry>{files[0], files[1]}));
-}
-
-TEST_F(RemovalList, EntryStartingUnticked_KeepsItsFolderFromTheStart)
-{
-    RemovalListModel m(files, sizes, item, [&](const fs::path &p) { return p != inside; });
-    EXPECT_FALSE(ticked(m, 4));
-    EXPECT_FALSE(ticked(m, 3));
-    EXPECT_TRUE(ticked(m, 6));
 }
 
 TEST_F(RemovalList, ForgedNames_ShownWithVisibleEscapes)

@@ -6,33 +6,9 @@
 #include "shell/NotificationCenter.h"
 #include "shell/ScreenNames.h"
 
-#include <QElapsedTimer>
-#include <QPixmap>
-#include <QThread>
 #include <QThreadPool>
 
 namespace zembra::test {
-
-QIcon RecordingWorkspace::iconForFile(const std::filesystem::path &) { return iconForFileType({}); }
-
-QIcon RecordingWorkspace::iconForFileType(const QString &)
-{
-    QPixmap p(32, 32);
-    p.fill(Qt::darkCyan);
-    return QIcon(p);
-}
-
-bool RecordingWorkspace::activateFileViewerSelectingURLs(const std::vector<std::filesystem::path> &paths)
-{
-    revealed.push_back(paths);
-    return true;
-}
-
-bool RecordingWorkspace::openURL(const QUrl &url)
-{
-    opened.push_back(url);
-    return true;
-}
 
 void ExtensionScreenTest::SetUp()
 {
@@ -118,31 +94,10 @@ QWidget *visibleScene(const QString &identifier)
     return nullptr;
 }
 
-bool waitFor(const std::function<bool()> &condition)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > 20000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 void settle()
 {
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
-}
-
-QStringList labels(const QAbstractItemModel *model)
-{
-    QStringList out;
-    for (int row = 0; row < model->rowCount(); ++row)
-        out << model->index(row, 0).data().toString();
-    return out;
 }
 
 QPushButton *button(QWidget *in, const char *name) { return in->findChild<QPushButton *>(QString::fromLatin1(name)); }

@@ -3,8 +3,8 @@
 // tree with the screens registered, a workspace double that records what it was asked
 // to show, and helpers to find what is on screen and to wait for the 0.3-second polls.
 
-#include "platform/Workspace.h"
 #include "shell/AppDelegate.h"
+#include "shell/ScreenProbes.h"
 #include "support/TreeBuilder.h"
 
 #include <QAbstractItemModel>
@@ -16,22 +16,10 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
 namespace zembra::test {
-
-class RecordingWorkspace : public platform::Workspace {
-public:
-    QIcon iconForFile(const std::filesystem::path &) override;
-    QIcon iconForFileType(const QString &type) override;
-    bool activateFileViewerSelectingURLs(const std::vector<std::filesystem::path> &paths) override;
-    bool openURL(const QUrl &url) override;
-
-    std::vector<std::vector<std::filesystem::path>> revealed;
-    std::vector<QUrl> opened;
-};
 
 class ExtensionScreenTest : public ::testing::Test {
 protected:
@@ -49,20 +37,17 @@ protected:
     TreeBuilder t;
     TestSettings settings;
     TestSettings suite;
-    RecordingWorkspace workspace;
+    RecordingWorkspace workspace{true};
     std::unique_ptr<AppDelegate> delegate;
     QStringList posted;
 };
 
 // The visible scene (sheet or popover content) with the object name `identifier`.
 QWidget *visibleScene(const QString &identifier);
-// Runs the event loop until `condition` holds or 20 seconds have passed.
-bool waitFor(const std::function<bool()> &condition);
 // Deletes every window with its sheets and popovers.
 void closeAllWindows();
 // Lets queued calls and zero timers run.
 void settle();
-QStringList labels(const QAbstractItemModel *model);
 QPushButton *button(QWidget *in, const char *name);
 
 } // namespace zembra::test

@@ -17,12 +17,7 @@
 #include <QTest>
 
 #include <atomic>
-#include <csignal>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <thread>
-
-extern char **environ;
 
 using namespace zembra;
 using namespace zembra::test;
@@ -46,16 +41,11 @@ protected:
     // Opens the review and waits until the results are shown.
     RemainderViewController *review() {
         auto *r = static_cast<RemainderViewController *>(open(screens::kRemainder));
-        EXPECT_TRUE(waitUntil([this] { return !child<QProgressBar>("progress")->isVisible(); }));
+        EXPECT_TRUE(waitFor([this] { return !child<QProgressBar>("progress")->isVisible(); }));
         table = child<QTableView>("tableviewR");
         return r;
     }
-    QStringList firstColumn() const {
-        QStringList texts;
-        for (int row = 0; row < table->model()->rowCount(); ++row)
-            texts << table->model()->index(row, 0).data().toString();
-        return texts;
-    }
+    QStringList firstColumn() const { return labels(table->model()); }
     int rowOf(const QString &text) const { return int(firstColumn().indexOf(text)); }
     bool checked(int row) const {
         return table->model()->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
@@ -80,7 +70,7 @@ TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection)
     auto *review = static_cast<RemainderViewController *>(open(screens::kRemainder));
     EXPECT_FALSE(removeButton()->isEnabled()); // until the results are taken over
     EXPECT_EQ(app->state().common_remove_size(), 0u);
-    ASSERT_TRUE(waitUntil([review] { return review->searchFinished(); }));
+    ASSERT_TRUE(waitFor([review] { return review->searchFinished(); }));
     review = this->review();
 
     EXPECT_EQ(firstColumn(),
@@ -112,7 +102,7 @@ TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection)
     EXPECT_EQ(app->state().common_remove_size(), all - 500);
 
     QTest::mouseClick(removeButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([this] { return !posted.empty(); }));
+    ASSERT_TRUE(waitFor([this] { return !posted.empty(); }));
     EXPECT_EQ(posted, std::vector<QString>{screens::kRemoveViewController});
     EXPECT_FALSE(platform::itemExists(bundle));
     EXPECT_FALSE(platform::itemExists(prefs));
@@ -165,24 +155,13 @@ TEST_F(ReviewScreen, Back_FollowsSheet) {
 }
 
 TEST_F(ReviewScreen, RunningApplication_RefusedWithNoticeAndNothingDeleted) {
-    const fs::path exe = bundle / "Contents/MacOS/Foo";
-    fs::create_directories(exe.parent_path());
-    fs::copy_file("/bin/sleep", exe);
-    fs::permissions(exe, fs::perms(0755));
-    pid_t pid = 0;
-    char arg0[] = "Foo", arg1[] = "30";
-    char *argv[] = {arg0, arg1, nullptr};
-    ASSERT_EQ(posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, environ), 0);
+    BundledProcess foo(bundle, "Foo");
+    ASSERT_TRUE(foo.running());
     app->state().setRemainder_urls({FileEntry::file("/earlier")});
 
     review();
     QTest::mouseClick(removeButton(), Qt::LeftButton);
-    const bool shown =
-        waitUntil([this] { return sheetContent<LaunchedViewController>() != nullptr; });
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-
-    ASSERT_TRUE(shown);
+    ASSERT_TRUE(waitFor([this] { return sheetContent<LaunchedViewController>() != nullptr; }));
     EXPECT_EQ(sheetContent<LaunchedViewController>()->findChild<QLabel *>("label")->text(),
               QStringLiteral("Foo"));
     EXPECT_TRUE(posted.empty());
@@ -202,7 +181,7 @@ TEST_F(ReviewScreen, UndeletableEntries_ReportedAndTakenOffTheFreedSize) {
     platform::FolderAccess::startAccessing(t / "Applications");
 
     QTest::mouseClick(removeButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([this] { return !posted.empty(); }));
+    ASSERT_TRUE(waitFor([this] { return !posted.empty(); }));
     EXPECT_FALSE(platform::itemExists(bundle));
     const std::vector<FileEntry> expected{
         FileEntry::file(prefs), FileEntry::file(caches.parent_path()), FileEntry::file(cookies)};
@@ -218,6 +197,25 @@ TEST_F(ReviewScreen, UndeletableEntries_ReportedAndTakenOffTheFreedSize) {
     QTest::mouseClick(cant->findChild<QPushButton *>("show_in_finder"), Qt::LeftButton);
     ASSERT_EQ(workspace.revealed.size(), 1u);
     EXPECT_EQ(workspace.revealed[0], (std::vector<fs::path>{prefs, caches.parent_path(), cookies}));
+}
+
+TEST_F(ReviewScreen, ReviewAndOutcome_EveryControlNamedOnce_RowsReadAsEntryNames) {
+    review();
+    expectControlsNamedOnce(&window, "review");
+    QAccessibleInterface *cells = QAccessible::queryAccessibleInterface(table);
+    ASSERT_TRUE(cells && cells->tableInterface());
+    EXPECT_EQ(cells->text(QAccessible::Name), QStringLiteral("Leftovers"));
+    EXPECT_EQ(cells->tableInterface()->cellAt(1, 0)->text(QAccessible::Name), QStringLiteral("Foo.app"));
+    EXPECT_EQ(cells->tableInterface()->cellAt(3, 0)->text(QAccessible::Name),
+              QStringLiteral("com.vendor.foo.plist"));
+    EXPECT_TRUE(cells->tableInterface()->cellAt(3, 0)->state().checkable);
+
+    // The outcome, and its rating popover (a window of its own).
+    settings.store().setInteger(QStringLiteral("remove_app_count"), 9);
+    auto *outcome = static_cast<RemoveViewController *>(open(screens::kRemove));
+    expectControlsNamedOnce(&window, "outcome");
+    ASSERT_TRUE(outcome->popover());
+    expectControlsNamedOnce(outcome->popover(), "rating popover");
 }
 
 TEST_F(ReviewScreen, UnreadableFolders_NoticeNamesThem) {
@@ -250,7 +248,7 @@ TEST_F(ReviewScreen, RemovalInProgress_ButtonsDisabledProgressShown_WindowRespon
     delete screen;
     screen = new RemainderViewController(*app, services, &window);
     screen->show();
-    ASSERT_TRUE(waitUntil([this] { return !child<QProgressBar>("progress")->isVisible(); }));
+    ASSERT_TRUE(waitFor([this] { return !child<QProgressBar>("progress")->isVisible(); }));
     table = child<QTableView>("tableviewR");
 
     QTest::mouseClick(removeButton(), Qt::LeftButton);
@@ -265,7 +263,7 @@ TEST_F(ReviewScreen, RemovalInProgress_ButtonsDisabledProgressShown_WindowRespon
     EXPECT_TRUE(posted.empty());
 
     release = true;
-    ASSERT_TRUE(waitUntil([this] { return !posted.empty(); }));
+    ASSERT_TRUE(waitFor([this] { return !posted.empty(); }));
     EXPECT_EQ(deleted.load(), 4); // the application and three leftovers
     EXPECT_FALSE(platform::itemExists(bundle));
 }
@@ -383,7 +381,7 @@ TEST_F(ReviewScreen, OtherApplicationsAndRelated_StartUntickedWithWhy_OnlyTicked
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, box.center());
     EXPECT_EQ(app->state().common_remove_size(), withRelated - 200);
     QTest::mouseClick(removeButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitUntil([this] { return !posted.empty(); }));
+    ASSERT_TRUE(waitFor([this] { return !posted.empty(); }));
     EXPECT_FALSE(platform::itemExists(sketchpad));
     EXPECT_FALSE(platform::itemExists(own));
     EXPECT_FALSE(platform::itemExists(storage));

@@ -10,11 +10,11 @@
 #include "shell/AppDelegate.h"
 #include "shell/NotificationCenter.h"
 #include "shell/ScreenNames.h"
+#include "shell/ScreenProbes.h"
 #include "support/TreeBuilder.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QThreadPool>
@@ -22,32 +22,6 @@
 #include <gtest/gtest.h>
 
 namespace zembra::test {
-
-class RecordingWorkspace : public platform::Workspace {
-public:
-    bool activateFileViewerSelectingURLs(const std::vector<std::filesystem::path> &paths) override {
-        revealed.push_back(paths);
-        return true;
-    }
-    bool openURL(const QUrl &url) override {
-        opened.push_back(url);
-        return true;
-    }
-    std::vector<std::vector<std::filesystem::path>> revealed;
-    std::vector<QUrl> opened;
-};
-
-// Runs the event loop until `done` holds or `ms` passed; true when it held.
-template <typename Pred> bool waitUntil(Pred done, int ms = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 class ScreenFixture : public ::testing::Test {
 protected:
