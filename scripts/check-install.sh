@@ -65,6 +65,7 @@ if has_program uninstaller-zembra; then
   expected+=("$bindir/uninstaller-zembra"
              "$datadir/applications/$app_id.desktop"
              "$datadir/metainfo/$app_id.metainfo.xml"
+             "$datadir/dbus-1/services/$app_id.service"
              "$mandir/man1/uninstaller-zembra.1.gz")
 fi
 if has_program zembra-spider; then
@@ -119,6 +120,19 @@ grep -qx "Icon=$app_id" "$desktop" || fail "the desktop entry's icon is not $app
 grep -qx 'Name=Uninstaller zembra' "$desktop" || fail "the desktop entry's name is not 'Uninstaller zembra'"
 grep -qx 'Categories=System;Utility;' "$desktop" || fail "the desktop entry's categories are not System;Utility;"
 grep -qx 'Exec=uninstaller-zembra.*' "$desktop" || fail "the desktop entry does not start uninstaller-zembra"
+if has_program uninstaller-zembra; then
+  # D-Bus activation: the entry says so, and the bus finds a service of the entry's name
+  # that starts the installed program.
+  grep -qx 'DBusActivatable=true' "$desktop" || fail "the desktop entry is not DBusActivatable"
+  service="$root/$datadir/dbus-1/services/$app_id.service"
+  if [ -f "$service" ]; then
+    [ "$(head -1 "$service")" = "[D-BUS Service]" ] || fail "$app_id.service does not start with [D-BUS Service]"
+    grep -qx "Name=$app_id" "$service" || fail "$app_id.service does not name $app_id"
+    grep -qx "Exec=$prefix/$bindir/uninstaller-zembra" "$service" \
+      || fail "$app_id.service does not start $prefix/$bindir/uninstaller-zembra: $(grep '^Exec=' "$service")"
+    pass "D-Bus activation: DBusActivatable=true and $app_id.service"
+  fi
+fi
 
 metainfo="$build/packaging/$app_id.metainfo.xml"
 if out=$(appstreamcli validate --no-net "$metainfo" 2>&1); then

@@ -5,12 +5,14 @@
 #include "grants/screens/GrantScreens.h"
 #include "leftovers/screens/LeftoverScreens.h"
 #include "periphery/AboutWindowController.h"
+#include "platform/InstanceChannel.h"
 #include "platform/SettingsStore.h"
+#include "platform/VisibleText.h"
 #include "preferences/PreferenceKeys.h"
 #include "preferences/screens/PreferencesWindow.h"
 #include "shell/AppDelegate.h"
+#include "shell/InstanceRequests.h"
 #include "shell/ProgramOptions.h"
-#include "shell/RememberedReview.h"
 #include "shell/ScreenshotTour.h"
 #include "shell/WindowController.h"
 #include "shell/screens/ShellScreens.h"
@@ -40,6 +42,24 @@ int main(int argc, char **argv)
         return 2;
     }
 
+    // One window per settings folder: a later launch hands its request to the running one
+    // and ends. The screenshot tour renders on its own and quits.
+    std::unique_ptr<platform::InstanceChannel> channel;
+    if (options.screenshotsDir.isEmpty()) {
+        channel = platform::InstanceChannel::open(platform::SettingsStore::folder(), options.settingsDir.isEmpty());
+        if (channel->role() == platform::InstanceChannel::Role::Forwarding) {
+            if (const auto refusal = channel->forward(requestOf(options))) {
+                std::fprintf(stderr, "uninstaller-zembra: %s\n",
+                             qPrintable(platform::visiblyEscaped(refusal->left(1000))));
+                return 1;
+            }
+            return 0;
+        }
+        if (channel->role() == platform::InstanceChannel::Role::Unguarded)
+            std::fprintf(stderr, "uninstaller-zembra: a later start on these settings opens another window: %s\n",
+                         qPrintable(platform::visiblyEscaped(channel->problem())));
+    }
+
     AppDelegate delegate(settings, platform::SettingsStore::suite(preferences::kSharedSuiteName));
     delegate.applicationDidFinishLaunching();
     registerShellScreens(delegate.storyboard(), delegate);
@@ -60,12 +80,17 @@ int main(int argc, char **argv)
     WindowController window(delegate);
     window.addApplicationAction(makeShowAboutAction(&window));
     window.addApplicationAction(makeShowPreferencesAction(preferencesWindow.get(), &window));
+    if (!options.recordScreens.isEmpty())
+        recordScreens(window, options.recordScreens);
     window.show();
-    // The background watcher's notice asks for the review of an application it remembers.
-    if (!options.reviewRemembered.isEmpty() &&
-        !reviewRememberedApplication(delegate, platform::SettingsStore::folder(), options.reviewRemembered))
-        std::fprintf(stderr, "uninstaller-zembra: no remembered application %s\n",
-                     qPrintable(options.reviewRemembered));
+    InstanceRequests requests(delegate, window, platform::SettingsStore::folder(), absoluteGrants(options.grants));
+    if (channel)
+        channel->setHandler([&requests](const platform::ActivationRequest &request) { return requests.answer(request); });
+    // The background watcher's notices ask for the review of an application it remembers,
+    // or for the list of the applications removed.
+    const QString problem = openRequestedScreen(delegate, platform::SettingsStore::folder(), requestOf(options));
+    if (!problem.isEmpty())
+        std::fprintf(stderr, "uninstaller-zembra: %s\n", qPrintable(platform::visiblyEscaped(problem)));
     if (!options.screenshotsDir.isEmpty())
         ScreenshotTour::start(window, delegate, options.screenshotsDir);
     return app.exec();

@@ -27,11 +27,20 @@ ProgramOptions parseProgramOptions(const QStringList &arguments)
         QStringLiteral("review-remembered"),
         QStringLiteral("Open the review of the leftovers of the application the background watcher remembers as KEY."),
         QStringLiteral("KEY"));
+    const QCommandLineOption removedApplications(
+        QStringLiteral("removed-applications"),
+        QStringLiteral("Open the list of applications that were removed without Uninstaller zembra."));
     QCommandLineOption screenshots(QStringLiteral("screenshots"),
                                    QStringLiteral("Render every screen into DIR as PNG files and quit."),
                                    QStringLiteral("DIR"));
     screenshots.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions({applications, home, root, settingsDir, reviewRemembered, screenshots});
+    QCommandLineOption recordScreens(QStringLiteral("record-screens"),
+                                     QStringLiteral("Append every screen shown, and every time the window is "
+                                                    "brought forward, to FILE."),
+                                     QStringLiteral("FILE"));
+    recordScreens.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOptions(
+        {applications, home, root, settingsDir, reviewRemembered, removedApplications, screenshots, recordScreens});
 
     ProgramOptions options;
     if (!parser.parse(arguments)) {
@@ -56,8 +65,12 @@ ProgramOptions parseProgramOptions(const QStringList &arguments)
     options.settingsDir = parser.value(settingsDir);
     options.screenshotsDir = parser.value(screenshots);
     options.reviewRemembered = parser.value(reviewRemembered);
+    options.removedApplications = parser.isSet(removedApplications);
+    options.recordScreens = parser.value(recordScreens);
     if (parser.isSet(reviewRemembered) && options.reviewRemembered.isEmpty())
         options.error = QStringLiteral("--review-remembered needs a key");
+    else if (parser.isSet(reviewRemembered) && options.removedApplications)
+        options.error = QStringLiteral("--review-remembered and --removed-applications open different screens");
     return options;
 }
 

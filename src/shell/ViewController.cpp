@@ -80,6 +80,8 @@ void ViewController::switchTo(const QString &identifier)
     ui->containerLayout->addWidget(screen);
     screen->show();
     m_current = screen;
+    m_currentIdentifier = identifier;
+    emit screenShown(identifier);
 }
 
 void ViewController::showEvent(QShowEvent *event)

@@ -30,6 +30,8 @@ public:
     QWidget *viewcontrollerC() const { return m_current; }
     // The access sheet's content while it is presented.
     QWidget *viewcontrollerS() const { return m_sandbox; }
+    // The identifier of the screen shown now.
+    QString currentIdentifier() const { return m_currentIdentifier; }
 
     void home_view_controller();
     void applications_view_controller();
@@ -44,6 +46,10 @@ public:
     // The shortcut's action: the whole-disk screen as a sheet.
     void presentOptionalPreferences();
 
+signals:
+    // A screen was made and shown, by its identifier.
+    void screenShown(const QString &identifier);
+
 protected:
     void showEvent(QShowEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -55,6 +61,7 @@ private:
     std::unique_ptr<Ui::ViewController> ui;
     AppDelegate &m_delegate;
     QPointer<QWidget> m_current;
+    QString m_currentIdentifier;
     QPointer<QWidget> m_sandbox;
     QPointer<QWidget> m_wholeDisk;
     bool m_appeared = false;

@@ -39,6 +39,16 @@ void WindowController::addApplicationAction(QAction *action)
     addAction(action);
 }
 
+void WindowController::bringForward()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+    emit broughtForward();
+}
+
 void WindowController::windowDidLoad()
 {
     setWindowTitle(tr("Uninstaller zembra"));

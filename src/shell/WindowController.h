@@ -27,6 +27,12 @@ public:
     // Adds `action` to the application menu, above Quit, with its shortcut working in
     // every window of the application.
     void addApplicationAction(QAction *action);
+    // Shows the window, restored if minimised, above the others and active, as a later
+    // launch of the program asks.
+    void bringForward();
+
+signals:
+    void broughtForward();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

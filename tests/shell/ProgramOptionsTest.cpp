@@ -27,6 +27,14 @@ TEST(ProgramOptions, FolderOptions_TakenAsTheCommandLineTakesThem)
     EXPECT_TRUE(review.grants.empty());
     EXPECT_FALSE(parseProgramOptions({"uninstaller-zembra", "--review-remembered="}).error.isEmpty());
 
+    const auto removed = parseProgramOptions({"uninstaller-zembra", "--removed-applications"});
+    EXPECT_TRUE(removed.error.isEmpty());
+    EXPECT_TRUE(removed.removedApplications);
+    EXPECT_FALSE(o.removedApplications);
+    // Two screens cannot both be opened.
+    EXPECT_FALSE(
+        parseProgramOptions({"uninstaller-zembra", "--removed-applications", "--review-remembered=com.x"}).error.isEmpty());
+
     EXPECT_FALSE(parseProgramOptions({"uninstaller-zembra", "--bogus"}).error.isEmpty());
     EXPECT_FALSE(parseProgramOptions({"uninstaller-zembra", "--home"}).error.isEmpty());
     EXPECT_FALSE(parseProgramOptions({"uninstaller-zembra", "stray"}).error.isEmpty());
@@ -39,6 +47,8 @@ void start(QProcess &program, const QTemporaryDir &settings, QStringList argumen
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // The lock and socket of the running program go to this test's own folder.
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), settings.path());
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(ZEMBRA_GUI_PATH), QStringList{QStringLiteral("--settings-dir"), settings.path()} + arguments);
 }

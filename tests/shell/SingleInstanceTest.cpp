@@ -1,0 +1,442 @@
+// One window per settings folder: the desktop program run twice as real processes,
+// offscreen, on a temporary tree, with a private session bus or without any. The running
+// program records what its window shows (--record-screens), which is what these tests read.
+
+#include "catalogue/Application.h"
+#include "catalogue/ApplicationSnapshot.h"
+#include "platform/SettingsStore.h"
+#include "support/TreeBuilder.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace zembra;
+using namespace zembra::test;
+
+namespace {
+
+const QString kBusName = QStringLiteral("com.torvan.belquist.UninstallerZembra");
+const QString kObjectPath = QStringLiteral("/com/torvan/belquist/UninstallerZembra");
+
+QString q(const fs::path &p) {
+    return QString::fromStdString(p.native());
+}
+
+// A session bus of the test's own, up while the object lives.
+class PrivateBus {
+public:
+    explicit PrivateBus(const fs::path &readyFile) {
+        m_process.start(
+            QStringLiteral("dbus-run-session"),
+            {QStringLiteral("--"), QStringLiteral("sh"), QStringLiteral("-c"),
+             QStringLiteral(
+                 "printf %s \"$DBUS_SESSION_BUS_ADDRESS\" > \"$0.tmp\" && mv \"$0.tmp\" \"$0\" "
+                 "&& exec cat"),
+             q(readyFile)});
+        if (m_process.waitForStarted(5000) &&
+            QTest::qWaitFor([&] { return fs::exists(readyFile); }, 10000)) {
+            QFile file(q(readyFile));
+            if (file.open(QIODevice::ReadOnly))
+                m_address = QString::fromUtf8(file.readAll());
+        }
+    }
+    ~PrivateBus() {
+        QDBusConnection::disconnectFromBus(QStringLiteral("single-instance-test"));
+        m_process.closeWriteChannel();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+        m_process.waitForFinished(1000);
+    }
+    const QString &address() const { return m_address; }
+    QDBusConnection connection() const {
+        return QDBusConnection::connectToBus(m_address, QStringLiteral("single-instance-test"));
+    }
+
+private:
+    QProcess m_process;
+    QString m_address;
+};
+
+// Applications/, home/, settings/ and a private runtime folder; the programs see only these.
+struct InstanceTree {
+    TreeBuilder tree;
+    fs::path applications = tree.dir("Applications"), home = tree.dir("home"),
+             settings = tree.dir("settings"), runtime = tree.dir("run"), tmp = tree.dir("tmp");
+    InstanceTree() { fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace); }
+
+    QProcessEnvironment environment(const QString &busAddress = {}) const {
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("PATH"),
+                   qEnvironmentVariable("PATH", QStringLiteral("/usr/bin:/bin")));
+        env.insert(QStringLiteral("HOME"), q(home));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), q(tree / "xdg-config"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), q(runtime));
+        env.insert(QStringLiteral("TMPDIR"), q(tmp));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (!busAddress.isEmpty())
+            env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
+        return env;
+    }
+    QStringList folders() const {
+        return {QStringLiteral("--applications"), q(applications), QStringLiteral("--home"),
+                q(home)};
+    }
+    // Where the program keeps its settings: --settings-dir, or the user's own.
+    fs::path settingsFolder(bool userSettings) const {
+        return userSettings ? tree / "xdg-config/zembra" : settings;
+    }
+
+    // An application the watcher remembers as gone, under its identifier.
+    void rememberGone(bool userSettings) {
+        const fs::path bundle =
+            tree.app("Applications/Editor.app", "com.vendor.editor", "Editor", "Editor");
+        TestSettings store;
+        store.grantTree(tree, "home", false);
+        ApplicationSnapshot snapshot{
+            applications,
+            {{Application(store).application(bundle), false, QDateTime::currentDateTimeUtc()}}};
+        fs::create_directories(settingsFolder(userSettings));
+        ASSERT_TRUE(writeSnapshot(snapshotFile(q(settingsFolder(userSettings))), snapshot));
+        fs::remove_all(bundle);
+    }
+    int launchCount(bool userSettings) const {
+        platform::SettingsStore store(q(settingsFolder(userSettings)) +
+                                      QStringLiteral("/Uninstaller zembra.conf"));
+        return store.integerForKey(QStringLiteral("appLaunchCount"));
+    }
+};
+
+// One run of the desktop program, ended when the object goes.
+class Program {
+public:
+    Program(const QProcessEnvironment &env, const QStringList &arguments) {
+        m_process.setProcessEnvironment(env);
+        m_process.start(QStringLiteral(ZEMBRA_GUI_PATH), arguments);
+    }
+    ~Program() {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    QProcess &process() { return m_process; }
+    bool running() const { return m_process.state() == QProcess::Running; }
+    // Finished within `ms`, with its status.
+    std::optional<int> exitCode(int ms = 15000) {
+        if (!m_process.waitForFinished(ms) || m_process.exitStatus() != QProcess::NormalExit)
+            return std::nullopt;
+        return m_process.exitCode();
+    }
+
+private:
+    QProcess m_process;
+};
+
+QStringList recorded(const fs::path &record) {
+    QFile file(q(record));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+bool waitForLine(const fs::path &record, const QString &line, int ms = 15000) {
+    return QTest::qWaitFor([&] { return recorded(record).contains(line); }, ms);
+}
+
+QStringList withRecord(const fs::path &record, QStringList arguments) {
+    return QStringList{QStringLiteral("--record-screens"), q(record)} + arguments;
+}
+
+bool ownsBusName(const PrivateBus &bus) {
+    return QTest::qWaitFor(
+        [&] { return bus.connection().interface()->isServiceRegistered(kBusName).value(); }, 15000);
+}
+
+} // namespace
+
+// --- A later launch on the same settings -------------------------------------------------
+
+struct LaterLaunchCase {
+    const char *name;
+    bool bus;         // a session bus and the user's own settings, else --settings-dir and no bus
+    bool sameFolders; // the later launch repeats the running window's folders (as the watcher does)
+    QStringList arguments;
+    QString shown; // what the running window records
+};
+
+void PrintTo(const LaterLaunchCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class LaterLaunch : public testing::TestWithParam<LaterLaunchCase> {};
+
+TEST_P(LaterLaunch, SameSettings_RunningWindowShowsItAndTheLaunchEndsWithStatusZero) {
+    const LaterLaunchCase &c = GetParam();
+    InstanceTree t;
+    t.rememberGone(c.bus);
+    std::unique_ptr<PrivateBus> bus;
+    if (c.bus) {
+        bus = std::make_unique<PrivateBus>(t.tree / "bus.address");
+        ASSERT_FALSE(bus->address().isEmpty());
+    }
+    const QProcessEnvironment env = t.environment(bus ? bus->address() : QString());
+    const QStringList settings =
+        c.bus ? QStringList{} : QStringList{QStringLiteral("--settings-dir"), q(t.settings)};
+    const fs::path first = t.tree / "first.record", second = t.tree / "second.record";
+
+    Program running(env, withRecord(first, t.folders() + settings));
+    ASSERT_TRUE(waitForLine(first, QStringLiteral("screen Home")));
+    if (bus) {
+        ASSERT_TRUE(ownsBusName(*bus)) << "the running window does not answer on the bus";
+    }
+
+    Program later(env, withRecord(second, (c.sameFolders ? t.folders() : QStringList{}) + settings +
+                                              c.arguments));
+    const auto status = later.exitCode();
+    ASSERT_TRUE(status.has_value())
+        << "the later launch is still running: it opened a window of its own";
+    EXPECT_EQ(*status, 0) << later.process().readAllStandardError().toStdString();
+    EXPECT_TRUE(waitForLine(first, c.shown))
+        << recorded(first).join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(recorded(first).contains(QStringLiteral("raise")));
+    EXPECT_FALSE(fs::exists(second)) << "the later launch showed a window";
+    EXPECT_TRUE(running.running());
+    EXPECT_EQ(t.launchCount(c.bus), 1) << "the later launch counted as a start";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Launches, LaterLaunch,
+    testing::Values(LaterLaunchCase{"Plain_Socket", false, true, {}, QStringLiteral("raise")},
+                    LaterLaunchCase{
+                        "PlainWithoutFolders_Socket", false, false, {}, QStringLiteral("raise")},
+                    LaterLaunchCase{"Review_Socket",
+                                    false,
+                                    true,
+                                    {QStringLiteral("--review-remembered=com.vendor.editor")},
+                                    QStringLiteral("screen Remainder")},
+                    LaterLaunchCase{"Removed_Socket",
+                                    false,
+                                    true,
+                                    {QStringLiteral("--removed-applications")},
+                                    QStringLiteral("screen RemovedApplications")},
+                    LaterLaunchCase{"Plain_Bus", true, true, {}, QStringLiteral("raise")},
+                    LaterLaunchCase{"Review_Bus",
+                                    true,
+                                    true,
+                                    {QStringLiteral("--review-remembered=com.vendor.editor")},
+                                    QStringLiteral("screen Remainder")},
+                    LaterLaunchCase{"Removed_Bus",
+                                    true,
+                                    false,
+                                    {QStringLiteral("--removed-applications")},
+                                    QStringLiteral("screen RemovedApplications")}),
+    [](const testing::TestParamInfo<LaterLaunchCase> &info) {
+        return std::string(info.param.name);
+    });
+
+// --- What a later launch may not do ------------------------------------------------------
+
+struct RefusedCase {
+    const char *name;
+    bool bus;
+    std::function<QStringList(const InstanceTree &)> arguments;
+    const char *said;
+};
+
+void PrintTo(const RefusedCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class RefusedLaunch : public testing::TestWithParam<RefusedCase> {};
+
+TEST_P(RefusedLaunch, RunningWindowKeepsItsFoldersAndScreen_LaunchSaysWhyWithStatusOne) {
+    const RefusedCase &c = GetParam();
+    InstanceTree t;
+    const fs::path other = t.tree.dir("other");
+    std::unique_ptr<PrivateBus> bus;
+    if (c.bus)
+        bus = std::make_unique<PrivateBus>(t.tree / "bus.address");
+    const QProcessEnvironment env = t.environment(bus ? bus->address() : QString());
+    const QStringList settings =
+        c.bus ? QStringList{} : QStringList{QStringLiteral("--settings-dir"), q(t.settings)};
+    const fs::path first = t.tree / "first.record";
+    Program running(env, withRecord(first, t.folders() + settings));
+    ASSERT_TRUE(waitForLine(first, QStringLiteral("screen Home")));
+    if (bus) {
+        ASSERT_TRUE(ownsBusName(*bus));
+    }
+
+    Program later(env, settings + c.arguments(t));
+    const auto status = later.exitCode();
+    ASSERT_TRUE(status.has_value()) << "the later launch opened a window of its own";
+    EXPECT_EQ(*status, 1);
+    EXPECT_TRUE(later.process().readAllStandardError().contains(c.said));
+    EXPECT_EQ(recorded(first).filter(QStringLiteral("screen ")),
+              QStringList{QStringLiteral("screen Home")})
+        << "the running window moved";
+    EXPECT_TRUE(running.running());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, RefusedLaunch,
+    testing::Values(
+        RefusedCase{"OtherHome_Socket", false,
+                    [](const InstanceTree &t) {
+                        return QStringList{QStringLiteral("--applications"), q(t.applications),
+                                           QStringLiteral("--home"), q(t.tree / "other"),
+                                           QStringLiteral("--removed-applications")};
+                    },
+                    "works on other folders"},
+        RefusedCase{
+            "WholeDiskAdded_Socket", false,
+            [](const InstanceTree &t) {
+                return t.folders() + QStringList{QStringLiteral("--root"), q(t.tree.root())};
+            },
+            "works on other folders"},
+        RefusedCase{"OtherApplications_Bus", true,
+                    [](const InstanceTree &t) {
+                        return QStringList{QStringLiteral("--applications"), q(t.tree / "other"),
+                                           QStringLiteral("--home"), q(t.home)};
+                    },
+                    "works on other folders"},
+        RefusedCase{"UnknownRememberedKey_Bus", true,
+                    [](const InstanceTree &t) {
+                        return t.folders() +
+                               QStringList{QStringLiteral("--review-remembered=com.x.\x1b[2Jnone")};
+                    },
+                    "no remembered application com.x.\\x1b[2Jnone"}),
+    [](const testing::TestParamInfo<RefusedCase> &info) { return std::string(info.param.name); });
+
+TEST(SingleInstance, OtherSettingsFolder_OpensAWindowOfItsOwn) {
+    InstanceTree t;
+    const fs::path otherSettings = t.tree.dir("other-settings");
+    const fs::path first = t.tree / "first.record", second = t.tree / "second.record";
+    Program running(t.environment(),
+                    withRecord(first, t.folders() + QStringList{QStringLiteral("--settings-dir"),
+                                                                q(t.settings)}));
+    ASSERT_TRUE(waitForLine(first, QStringLiteral("screen Home")));
+    Program other(
+        t.environment(),
+        withRecord(second,
+                   t.folders() + QStringList{QStringLiteral("--settings-dir"), q(otherSettings),
+                                             QStringLiteral("--removed-applications")}));
+    EXPECT_TRUE(waitForLine(second, QStringLiteral("screen RemovedApplications")));
+    EXPECT_TRUE(other.running());
+    EXPECT_EQ(recorded(first), QStringList{QStringLiteral("screen Home")});
+}
+
+TEST(SingleInstance, RunThatWasKilled_NextStartRunsAndAnswersLaterLaunches) {
+    InstanceTree t;
+    const QStringList arguments =
+        t.folders() + QStringList{QStringLiteral("--settings-dir"), q(t.settings)};
+    const fs::path crashed = t.tree / "crashed.record", next = t.tree / "next.record";
+    {
+        Program killed(t.environment(), withRecord(crashed, arguments));
+        ASSERT_TRUE(waitForLine(crashed, QStringLiteral("screen Home")));
+        killed.process().kill(); // no clean-up: its socket file stays behind
+        killed.process().waitForFinished(5000);
+    }
+    Program running(t.environment(), withRecord(next, arguments));
+    ASSERT_TRUE(waitForLine(next, QStringLiteral("screen Home")))
+        << "a stale socket kept the program from starting";
+    Program later(t.environment(),
+                  arguments + QStringList{QStringLiteral("--removed-applications")});
+    EXPECT_EQ(later.exitCode(), 0);
+    EXPECT_TRUE(waitForLine(next, QStringLiteral("screen RemovedApplications")));
+}
+
+TEST(SingleInstance, RuntimeFolderOthersCanWrite_SocketGoesToAPrivateFolderInstead) {
+    InstanceTree t;
+    fs::permissions(t.runtime, fs::perms::all, fs::perm_options::replace);
+    const QStringList arguments =
+        t.folders() + QStringList{QStringLiteral("--settings-dir"), q(t.settings)};
+    const fs::path record = t.tree / "first.record";
+    Program running(t.environment(), withRecord(record, arguments));
+    ASSERT_TRUE(waitForLine(record, QStringLiteral("screen Home")));
+    EXPECT_TRUE(fs::is_empty(t.runtime)) << "something was put in a folder others can write";
+    const fs::path own = t.tmp / ("uninstaller-zembra-" + std::to_string(geteuid()));
+    struct stat st {};
+    ASSERT_EQ(lstat(own.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    Program later(t.environment(), arguments);
+    EXPECT_EQ(later.exitCode(), 0);
+}
+
+TEST(SingleInstance, PrivateFolderNameTakenByALink_NeverFollowedAndTheProgramStillRuns) {
+    InstanceTree t;
+    fs::permissions(t.runtime, fs::perms::all, fs::perm_options::replace);
+    const fs::path elsewhere = t.tree.dir("elsewhere");
+    t.tree.link("tmp/uninstaller-zembra-" + std::to_string(geteuid()), elsewhere);
+    const fs::path record = t.tree / "first.record";
+    Program running(t.environment(),
+                    withRecord(record, t.folders() + QStringList{QStringLiteral("--settings-dir"),
+                                                                 q(t.settings)}));
+    ASSERT_TRUE(waitForLine(record, QStringLiteral("screen Home")));
+    EXPECT_TRUE(fs::is_empty(elsewhere));
+    EXPECT_TRUE(
+        running.process().readAllStandardError().contains("is not a private folder of this user"));
+}
+
+TEST(SingleInstance, DesktopCallsOnTheBus_OpenKnownActionsAndRefuseTheRest) {
+    InstanceTree t;
+    PrivateBus bus(t.tree / "bus.address");
+    const fs::path record = t.tree / "first.record";
+    Program running(t.environment(bus.address()), withRecord(record, t.folders()));
+    ASSERT_TRUE(waitForLine(record, QStringLiteral("screen Home")));
+    ASSERT_TRUE(ownsBusName(bus));
+    const auto call = [&](const QString &method, const QVariantList &arguments) {
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            kBusName, kObjectPath, QStringLiteral("org.freedesktop.Application"), method);
+        message.setArguments(arguments);
+        return bus.connection().call(message, QDBus::Block, 10000);
+    };
+    const QVariantMap launcher{
+        {QStringLiteral("desktop-startup-id"), QStringLiteral("launcher-1")}};
+
+    // Refused: an unknown action, a key where none belongs, a key too long, a parameter
+    // that is no text, another home folder, a document to open.
+    const std::pair<QString, QVariantList> refused[] = {
+        {QStringLiteral("ActivateAction"),
+         {QStringLiteral("delete-everything"), QVariantList{}, launcher}},
+        {QStringLiteral("ActivateAction"),
+         {QStringLiteral("removed-applications"), QVariantList{QStringLiteral("com.x")}, launcher}},
+        {QStringLiteral("ActivateAction"),
+         {QStringLiteral("review-remembered"), QVariantList{QString(5000, QLatin1Char('a'))},
+          launcher}},
+        {QStringLiteral("ActivateAction"),
+         {QStringLiteral("review-remembered"), QVariantList{42}, launcher}},
+        {QStringLiteral("Activate"),
+         {QVariantMap{{QStringLiteral("zembra-home"), QByteArray("/")}}}},
+        {QStringLiteral("Open"), {QStringList{QStringLiteral("file:///")}, launcher}},
+    };
+    for (const auto &[method, arguments] : refused)
+        EXPECT_EQ(call(method, arguments).type(), QDBusMessage::ErrorMessage)
+            << method.toStdString();
+    EXPECT_EQ(recorded(record), QStringList{QStringLiteral("screen Home")});
+
+    EXPECT_EQ(call(QStringLiteral("Activate"), {launcher}).type(), QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(waitForLine(record, QStringLiteral("raise")));
+    EXPECT_EQ(call(QStringLiteral("ActivateAction"),
+                   {QStringLiteral("removed-applications"), QVariantList{}, launcher})
+                  .type(),
+              QDBusMessage::ReplyMessage);
+    EXPECT_TRUE(waitForLine(record, QStringLiteral("screen RemovedApplications")));
+}
+
+TEST(SingleInstance, RemovedApplicationsOption_FirstLaunchOpensTheList) {
+    InstanceTree t;
+    const fs::path record = t.tree / "first.record";
+    Program running(
+        t.environment(),
+        withRecord(record,
+                   t.folders() + QStringList{QStringLiteral("--settings-dir"), q(t.settings),
+                                             QStringLiteral("--removed-applications")}));
+    EXPECT_TRUE(waitForLine(record, QStringLiteral("screen RemovedApplications")));
+}
