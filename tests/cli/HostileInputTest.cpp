@@ -96,3 +96,15 @@ TEST_F(HostileInput, RemoveSafariExtension_ListThroughLink_NothingRemovedExitOne
         EXPECT_EQ(test::entryCount(foreign), 2u); // the list and the archive: no temporary file joined them
     }
 }
+
+// The command line's settings folder is a link to a folder elsewhere: said once, and
+// nothing is written there.
+TEST_F(HostileInput, SettingsFolderIsALink_SaidSo_NothingWrittenThere)
+{
+    const auto elsewhere = t.dir("elsewhere");
+    t.link(".config/zembra", elsewhere);
+    const test::CliRun r = test::runGranted(t, {"apps", "--json"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("is a symbolic link: settings are kept for this run only"), std::string::npos) << r.err;
+    EXPECT_EQ(test::entryCount(elsewhere), 0u);
+}
