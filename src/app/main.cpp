@@ -36,6 +36,8 @@ int main(int argc, char **argv)
     }
     if (!options.settingsDir.isEmpty())
         platform::SettingsStore::setFolder(QDir(options.settingsDir).absolutePath());
+    if (const auto problem = platform::SettingsStore::folderProblem())
+        std::fprintf(stderr, "uninstaller-zembra: %s: settings are kept for this run only\n", qPrintable(*problem));
     platform::SettingsStore &settings = platform::SettingsStore::standard();
     if (const auto error = grants::applyGrantOverrides(options.grants, settings)) {
         std::fprintf(stderr, "uninstaller-zembra: %s\n", error->c_str());
@@ -68,14 +70,17 @@ int main(int argc, char **argv)
     registerLeftoverScreens(delegate.storyboard(), delegate);
     registerExtensionScreens(delegate.storyboard(), delegate);
 
-    // The watcher started from the preferences works on the same folders as this run.
-    QStringList watcherArguments;
+    // The watcher started from the preferences works on the same folders as this run; the
+    // folders granted for this run only are not registered for the next login.
+    QStringList runOnlyArguments;
     for (const auto &[option, folder] : options.grants)
-        watcherArguments << QString::fromStdString(option) << QDir(QFile::decodeName(QByteArray::fromStdString(folder))).absolutePath();
+        runOnlyArguments << QString::fromStdString(option) << QDir(QFile::decodeName(QByteArray::fromStdString(folder))).absolutePath();
+    QStringList watcherArguments;
     if (!options.settingsDir.isEmpty())
         watcherArguments << QStringLiteral("--settings-dir") << QDir(options.settingsDir).absolutePath();
     // Built once at start, shown from the menu.
-    std::unique_ptr<PreferencesWindow> preferencesWindow(makePreferencesWindow(delegate, watcherArguments));
+    std::unique_ptr<PreferencesWindow> preferencesWindow(
+        makePreferencesWindow(delegate, watcherArguments, runOnlyArguments));
 
     WindowController window(delegate);
     window.addApplicationAction(makeShowAboutAction(&window));

@@ -1,13 +1,12 @@
 #include "catalogue/ApplicationSnapshot.h"
 
 #include "platform/FileSystem.h"
+#include "platform/FolderHandle.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
-#include <QFile>
 #include <set>
 
 namespace zembra {
@@ -99,6 +98,11 @@ QString rememberedKey(const ItemRecord &item)
     return url ? platform::displayPath(*url) : QString();
 }
 
+namespace {
+// Far beyond kRememberedGoneLimit records and a large Applications folder.
+constexpr std::uint64_t kMaxSnapshotBytes = 64u << 20;
+} // namespace
+
 std::filesystem::path snapshotFile(const QString &settingsFolder)
 {
     return std::filesystem::path((settingsFolder + QLatin1String("/remembered-applications.json")).toStdString());
@@ -107,10 +111,12 @@ std::filesystem::path snapshotFile(const QString &settingsFolder)
 ApplicationSnapshot readSnapshot(const std::filesystem::path &file)
 {
     ApplicationSnapshot snapshot;
-    QFile f(QString::fromStdString(file.native()));
-    if (!f.open(QIODevice::ReadOnly))
+    // Never through a link, never blocked by a FIFO in its place.
+    const platform::FolderHandle folder = platform::FolderHandle::openFolder(file.parent_path(), false);
+    const std::optional<QByteArray> bytes = folder.readFile(file.filename().native(), kMaxSnapshotBytes);
+    if (!bytes)
         return snapshot;
-    const QJsonObject root = QJsonDocument::fromJson(f.readAll()).object();
+    const QJsonObject root = QJsonDocument::fromJson(*bytes).object();
     snapshot.applicationsFolder = getPath(root, "applications_folder").value_or(std::filesystem::path());
     for (const QJsonValue &v : root.value(QLatin1String("applications")).toArray()) {
         if (!v.isObject())
@@ -135,12 +141,10 @@ QByteArray snapshotJson(const ApplicationSnapshot &snapshot)
 
 bool writeSnapshot(const std::filesystem::path &file, const ApplicationSnapshot &snapshot)
 {
-    // QSaveFile writes a temporary file beside the target and renames it into place.
-    QSaveFile out(QString::fromStdString(file.native()));
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    out.write(snapshotJson(snapshot));
-    return out.commit();
+    // A temporary file beside it, renamed into place; a link or a FIFO in its place is
+    // refused, never written through.
+    const platform::FolderHandle folder = platform::FolderHandle::openFolder(file.parent_path(), false);
+    return folder.replaceFile(file.filename().native(), snapshotJson(snapshot));
 }
 
 std::shared_ptr<ApplicationItem> rememberedApplication(const ApplicationSnapshot &snapshot, const QString &key)

@@ -41,11 +41,13 @@ QString rememberedKey(const ItemRecord &item);
 // The snapshot file below a settings folder.
 std::filesystem::path snapshotFile(const QString &settingsFolder);
 
-// Nothing (no folder, no records) when the file is missing or unreadable.
+// Nothing (no folder, no records) when the file is missing, unreadable, or not a regular
+// file (a link, a FIFO).
 ApplicationSnapshot readSnapshot(const std::filesystem::path &file);
 // The file's bytes for a snapshot.
 QByteArray snapshotJson(const ApplicationSnapshot &snapshot);
-// Temporary file and rename; false when it could not be written.
+// Temporary file and rename; false when it could not be written, and when the file or
+// its folder is a link or not a regular file (nothing is written through a link).
 bool writeSnapshot(const std::filesystem::path &file, const ApplicationSnapshot &snapshot);
 
 // A fresh copy of the remembered record with `key`, installed or gone; null when none.

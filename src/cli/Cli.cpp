@@ -247,6 +247,8 @@ int runCommand(int argc, char **argv)
         if (o.command.empty())
             throw UsageError{"no command given"};
         useSettingsFolder(o);
+        if (const auto problem = platform::SettingsStore::folderProblem())
+            warn(problem->toStdString() + ": settings are kept for this run only");
         platform::SettingsStore &settings = platform::SettingsStore::standard();
         applyGrants(o, settings);
         if (o.command == "apps") {

@@ -5,6 +5,7 @@
 #include "extensions/Bundle.h"
 #include "extensions/ExtensionRemoval.h"
 #include "extensions/SafariExtension.h"
+#include "extensions/SafariExtensionsList.h"
 #include "grants/GrantKeys.h"
 #include "leftovers/LeftoverSearch.h"
 #include "platform/FolderAccess.h"
@@ -118,14 +119,23 @@ int commandRemoveSafariExtension(const Options &o, platform::SettingsStore &sett
     const std::vector<QString> kept = keptWithoutReview(*item, settings);
     if (const int refused = refuseWhenIncomplete(o, *item, found, kept))
         return refused;
+    // The archive goes only with its entry in Safari's list: decided before anything is shown.
+    const safari::RewriteResult verdict = found.home.folder ? safari::planRemoval(*found.home.folder, id).verdict
+                                                            : safari::RewriteResult::NotPlainFolder;
+    if (!safari::isGone(verdict)) {
+        if (o.dryRun)
+            print(listing(o, *item, kept));
+        warn("Safari's extensions list cannot be rewritten without this extension (" +
+             safari::whyNotRewritable(verdict) + "): nothing " + (o.dryRun ? "would be" : "was") + " removed");
+        return kRemained;
+    }
     if (!previewAndConfirm(o, *item, kept))
         return stdoutError() ? kRemained : kDone;
     SharedState state;
-    removeFoundFiles(*item, state, kept);
-    const bool listRewritten = dropFromSafariList(*item, found.home.folder);
-    if (!listRewritten)
-        warn("Safari's extensions list was left untouched: the entry could not be dropped from it");
+    const safari::RewriteResult result = removeSafariFiles(*item, state, kept, found.home.folder);
+    if (!safari::isGone(result))
+        warn("Safari's extensions list was left untouched: " + safari::whyNotRewritable(result));
     const int removal = reportRemainder(o, state.remainder_urls(), 0, false);
-    return std::max(removal, listRewritten ? int(kDone) : int(kRemained));
+    return std::max(removal, safari::isGone(result) ? int(kDone) : int(kRemained));
 }
 } // namespace zembra::cli

@@ -51,6 +51,31 @@ bool dropFromSafariList(const SafariItem &item, const std::optional<std::filesys
     return home && safari::isGone(safari::removeFromList(*home, item.bundle()));
 }
 
+safari::RewriteResult removeSafariFiles(const SafariItem &item, SharedState &state, const std::vector<QString> &kept,
+                                        const std::optional<std::filesystem::path> &home,
+                                        const ExtensionRemovalServices &services)
+{
+    const safari::ListRewrite plan =
+        home ? safari::planRemoval(*home, item.bundle()) : safari::ListRewrite{safari::RewriteResult::NotPlainFolder, {}, {}};
+    if (!safari::isGone(plan.verdict)) {
+        // Nothing is deleted, so everything from the item on remained.
+        const auto exists = services.itemExists ? services.itemExists : platform::itemExists;
+        std::vector<FileEntry> remained;
+        const std::vector<FileEntry> files = item.files();
+        bool started = false;
+        for (size_t i = 0; i < files.size(); ++i) {
+            started = started || files[i].isFileURL();
+            if (started && (i >= kept.size() || kept[i].isEmpty()))
+                remained.push_back(files[i]);
+        }
+        if (!remained.empty() && exists(remained.front().path()))
+            state.setRemainder_urls(std::move(remained));
+        return plan.verdict;
+    }
+    removeFoundFiles(item, state, kept, services);
+    return home ? safari::applyRewrite(*home, item.bundle(), plan) : plan.verdict;
+}
+
 void remove_files(BundleItem &item, platform::SettingsStore &settings, SharedState &state,
                   const std::function<void(bool)> &completion, const ExtensionRemovalServices &services)
 {
@@ -65,8 +90,7 @@ void remove_safari_extension(SafariItem &item, platform::SettingsStore &settings
 {
     const auto found = findFilesWithoutReview(item, settings);
     if (found.unreadable.empty()) {
-        removeFoundFiles(item, state, keptWithoutReview(item, settings), services);
-        dropFromSafariList(item, found.home.folder);
+        removeSafariFiles(item, state, keptWithoutReview(item, settings), found.home.folder, services);
     }
     if (completion)
         completion(true);

@@ -1,14 +1,16 @@
 #pragma once
 // Removal of a plug-in or a Safari extension without review: the leftover search runs on
 // the item's own record (reduced, see SearchMode::WithoutReview), everything it found is
-// deleted except the entries another installed application uses, and what remained goes to the shared state. The Safari variant then rewrites
-// Safari's extensions list without the extension. Both run synchronously on the calling
+// deleted except the entries another installed application uses, and what remained goes to the shared state. The Safari variant
+// deletes only once Safari's extensions list is known to be rewritable without the
+// extension, and then rewrites it. Both run synchronously on the calling
 // thread (the screens use a worker) and call their completion once with true.
 //
 // The steps are public too, so that a caller can show what was found and delete
 // exactly that.
 
 #include "catalogue/ItemRecord.h"
+#include "extensions/SafariExtensionsList.h"
 #include "leftovers/LeftoverSearch.h"
 #include "platform/SettingsStore.h"
 #include "shell/SharedState.h"
@@ -49,5 +51,14 @@ void removeFoundFiles(const ItemRecord &item, SharedState &state, const std::vec
 // real folders, unreadable, or a rewrite that would not read back equal) or there is no
 // home folder.
 bool dropFromSafariList(const SafariItem &item, const std::optional<std::filesystem::path> &home);
+// Steps 3 and 4 for a Safari extension, in the order that keeps Safari's list and the
+// disk in agreement: first decides whether the list below `home` can be rewritten
+// without the extension; only then deletes as removeFoundFiles does and rewrites the
+// list. When it cannot, nothing is deleted and `state` gets every entry from the item on
+// as remained (when the item exists). Returns the list's verdict (see
+// safari::whyNotRewritable).
+safari::RewriteResult removeSafariFiles(const SafariItem &item, SharedState &state, const std::vector<QString> &kept,
+                                        const std::optional<std::filesystem::path> &home,
+                                        const ExtensionRemovalServices &services = {});
 
 } // namespace zembra

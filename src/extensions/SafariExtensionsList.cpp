@@ -3,6 +3,7 @@
 #include "platform/FolderHandle.h"
 #include "platform/PropertyList.h"
 #include "platform/PropertyListScan.h"
+#include "platform/PropertyListXml.h"
 
 namespace zembra::safari {
 
@@ -37,39 +38,99 @@ std::vector<ListEntry> readInstalledExtensions(const fs::path &listFile)
     return out;
 }
 
-RewriteResult removeFromList(const fs::path &home, const std::optional<QString> &identifier)
+ListRewrite rewriteWithout(const QByteArray &original, const std::optional<QString> &identifier)
 {
-    const platform::FolderHandle folder = platform::FolderHandle::open(home, "Library/Safari/Extensions");
-    if (!folder.isValid())
-        return RewriteResult::NotPlainFolder;
-    const std::optional<QByteArray> bytes = folder.readFile(kListName, platform::kMaxPropertyListBytes);
-    platform::PropertyList list = platform::PropertyList::fromMemory(bytes.value_or(QByteArray()));
+    ListRewrite plan;
+    plan.original = original;
+    platform::PropertyList list = platform::PropertyList::fromMemory(original);
     const platform::PlistNode installed = list.root().item(kInstalledExtensions);
-    if (!list.root().isDictionary() || !installed.isArray())
-        return RewriteResult::LeftUnreadable;
+    if (!list.root().isDictionary() || !installed.isArray()) {
+        plan.verdict = RewriteResult::LeftUnreadable;
+        return plan;
+    }
     std::vector<platform::PlistNode> kept;
+    std::vector<std::uint32_t> dropped;
     for (std::uint32_t i = 0; i < installed.count(); ++i) {
         const platform::PlistNode entry = installed.at(i);
         const std::optional<QString> id = entry.item(kBundleIdentifier).string();
         if (identifier && id && *id == *identifier)
-            continue;
-        kept.push_back(entry);
+            dropped.push_back(i);
+        else
+            kept.push_back(entry);
     }
-    if (kept.size() == installed.count())
-        return RewriteResult::NothingToRemove;
+    if (dropped.empty()) {
+        plan.verdict = RewriteResult::NothingToRemove;
+        return plan;
+    }
     list.setArray(kInstalledExtensions, kept);
-    const QByteArray out = list.serialize();
-    if (out.isEmpty())
-        return RewriteResult::WouldNotReadBack;
-    bool readBack = true;
-    const bool replaced = folder.replaceFile(kListName, out, [&](const QByteArray &written) {
-        const platform::PropertyList again = platform::PropertyList::fromMemory(written);
-        readBack = again.isValid() && again.format() == list.format() && again.sameContent(list);
-        return readBack;
-    });
-    if (replaced)
-        return RewriteResult::Rewritten;
-    return readBack ? RewriteResult::WriteFailed : RewriteResult::WouldNotReadBack;
+    // A binary list is written anew; an XML list loses just the entries' elements, so that
+    // values libplist's writer would change (old dates, -0.0, control characters) stay.
+    std::optional<QByteArray> bytes;
+    if (list.format() == platform::PropertyList::Format::Binary)
+        bytes = list.serialize();
+    else
+        bytes = platform::withoutArrayItems(std::string_view(original.constData(), size_t(original.size())),
+                                            kInstalledExtensions, dropped);
+    const platform::PropertyList again =
+        bytes && !bytes->isEmpty() ? platform::PropertyList::fromMemory(*bytes) : platform::PropertyList();
+    if (!again.isValid() || again.format() != list.format() || !again.sameContent(list)) {
+        plan.verdict = RewriteResult::WouldNotReadBack;
+        return plan;
+    }
+    plan.verdict = RewriteResult::Rewritten;
+    plan.bytes = *bytes;
+    return plan;
+}
+
+ListRewrite planRemoval(const fs::path &home, const std::optional<QString> &identifier)
+{
+    const platform::FolderHandle folder = platform::FolderHandle::open(home, "Library/Safari/Extensions");
+    if (!folder.isValid())
+        return {RewriteResult::NotPlainFolder, {}, {}};
+    const std::optional<QByteArray> bytes = folder.readFile(kListName, platform::kMaxPropertyListBytes);
+    if (!bytes)
+        return {RewriteResult::LeftUnreadable, {}, {}};
+    return rewriteWithout(*bytes, identifier);
+}
+
+RewriteResult applyRewrite(const fs::path &home, const std::optional<QString> &identifier, const ListRewrite &plan)
+{
+    if (plan.verdict != RewriteResult::Rewritten)
+        return plan.verdict;
+    const platform::FolderHandle folder = platform::FolderHandle::open(home, "Library/Safari/Extensions");
+    if (!folder.isValid())
+        return RewriteResult::NotPlainFolder;
+    const std::optional<QByteArray> current = folder.readFile(kListName, platform::kMaxPropertyListBytes);
+    if (!current)
+        return RewriteResult::LeftUnreadable;
+    // Safari may have written the list since the plan was made: decide on what is there.
+    const ListRewrite now = *current == plan.original ? plan : rewriteWithout(*current, identifier);
+    if (now.verdict != RewriteResult::Rewritten)
+        return now.verdict;
+    return folder.replaceFile(kListName, now.bytes) ? RewriteResult::Rewritten : RewriteResult::WriteFailed;
+}
+
+RewriteResult removeFromList(const fs::path &home, const std::optional<QString> &identifier)
+{
+    return applyRewrite(home, identifier, planRemoval(home, identifier));
+}
+
+std::string whyNotRewritable(RewriteResult r)
+{
+    switch (r) {
+    case RewriteResult::NotPlainFolder:
+        return "Library/Safari/Extensions is not a plain folder of the home folder";
+    case RewriteResult::LeftUnreadable:
+        return "the list is missing, not a regular file (a link, say) or not a property list";
+    case RewriteResult::WouldNotReadBack:
+        return "the list without the entry would not read back the same";
+    case RewriteResult::WriteFailed:
+        return "the new list could not be written";
+    case RewriteResult::Rewritten:
+    case RewriteResult::NothingToRemove:
+        break;
+    }
+    return {};
 }
 
 } // namespace zembra::safari

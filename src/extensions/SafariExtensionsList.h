@@ -4,10 +4,12 @@
 // untrusted input: an entry whose archive name would lead out of the extensions folder
 // gives nothing.
 
+#include <QByteArray>
 #include <QString>
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace zembra::safari {
@@ -46,11 +48,33 @@ enum class RewriteResult {
 // The list no longer holds the identifier (rewritten, or it had none).
 inline bool isGone(RewriteResult r) { return r == RewriteResult::Rewritten || r == RewriteResult::NothingToRemove; }
 
-// Writes the list of the home folder `home` back without every entry whose identifier
-// equals `identifier`; other keys and entries stay as they were, and the list keeps its
-// format (binary or XML). The folders below `home` are reached without following links,
-// the new list is checked to read back equal but for the dropped entries, and it replaces
-// the old one in one step. On any failure the list is left untouched.
+// What dropping an identifier makes of the list, decided before anything is deleted.
+struct ListRewrite {
+    // Rewritten: `bytes` is the new list, checked to read back as the old one less the
+    // entries; NothingToRemove: no entry has the identifier; otherwise why it cannot be.
+    RewriteResult verdict = RewriteResult::LeftUnreadable;
+    QByteArray original; // the list as it was read
+    QByteArray bytes;
+};
+
+// The list `original` without every entry whose identifier equals `identifier`; other keys
+// and entries stay as they were, and the list keeps its format. A binary list is written
+// anew; an XML list keeps its own bytes but for the entries' elements.
+ListRewrite rewriteWithout(const QByteArray &original, const std::optional<QString> &identifier);
+
+// The plan for the list of the home folder `home`, reached from `home` through real
+// folders only, the list itself never through a link.
+ListRewrite planRemoval(const fs::path &home, const std::optional<QString> &identifier);
+
+// Carries out `plan`: the new list replaces the old one in one step (a temporary file
+// beside it, synced, with the old file's permissions, renamed over it). When the list
+// changed since the plan it is decided again. On any failure the list is left untouched.
+RewriteResult applyRewrite(const fs::path &home, const std::optional<QString> &identifier, const ListRewrite &plan);
+
+// planRemoval, then applyRewrite.
 RewriteResult removeFromList(const fs::path &home, const std::optional<QString> &identifier);
+
+// Why the list cannot be rewritten, for a message; "" when it can (or need not be).
+std::string whyNotRewritable(RewriteResult r);
 
 } // namespace zembra::safari

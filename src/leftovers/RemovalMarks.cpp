@@ -2,11 +2,9 @@
 
 #include "catalogue/ApplicationSnapshot.h"
 
+#include "platform/FolderHandle.h"
+
 #include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 namespace zembra::leftovers {
 
@@ -18,42 +16,57 @@ QString markName(const QString &key)
                                32) + QLatin1String(".mark");
 }
 
-QString folderText(const QString &settingsFolder) { return settingsFolder + QLatin1String("/removed-by-zembra"); }
+constexpr const char *kMarksFolderName = "removed-by-zembra";
 
 } // namespace
 
 std::filesystem::path removalMarksFolder(const QString &settingsFolder)
 {
-    return std::filesystem::path(folderText(settingsFolder).toStdString());
+    return std::filesystem::path(settingsFolder.toStdString()) / kMarksFolderName;
 }
+
+namespace {
+
+// The marks' folder, made when missing; invalid when it or the settings folder is a link
+// or not a folder.
+platform::FolderHandle marksFolder(const QString &settingsFolder, bool create)
+{
+    const platform::FolderHandle settings =
+        platform::FolderHandle::openFolder(std::filesystem::path(settingsFolder.toStdString()), create);
+    return settings.folder(kMarksFolderName, create);
+}
+
+} // namespace
 
 bool markRemoval(const ItemRecord &item, const QString &settingsFolder)
 {
     const QString key = rememberedKey(item);
-    if (key.isEmpty() || !QDir().mkpath(folderText(settingsFolder)))
+    if (key.isEmpty())
         return false;
-    QSaveFile file(folderText(settingsFolder) + QLatin1Char('/') + markName(key));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(key.toUtf8() + '\n');
-    return file.commit();
+    const platform::FolderHandle folder = marksFolder(settingsFolder, true);
+    return folder.isValid() && folder.replaceFile(markName(key).toStdString(), key.toUtf8() + '\n');
 }
 
 bool takeRemovalMark(const QString &key, const QString &settingsFolder, const QDateTime &now)
 {
-    const QDir dir(folderText(settingsFolder));
-    const QString wanted = markName(key);
-    const QDateTime oldest = now.addSecs(-std::chrono::seconds(kRemovalMarkLifetime).count());
+    const platform::FolderHandle folder = marksFolder(settingsFolder, false);
+    const std::string wanted = markName(key).toStdString();
+    const std::int64_t oldest = now.addSecs(-std::chrono::seconds(kRemovalMarkLifetime).count()).toSecsSinceEpoch();
     bool found = false;
-    for (const QFileInfo &info : dir.entryInfoList({QStringLiteral("*.mark")}, QDir::Files)) {
-        const bool fresh = info.lastModified() >= oldest;
-        if (info.fileName() == wanted) {
+    for (const std::string &name : folder.entryNames()) {
+        if (!name.ends_with(".mark"))
+            continue;
+        // A link or anything else that is not a mark of ours is left alone.
+        const std::optional<std::int64_t> modified = folder.modifiedAt(name);
+        if (!modified)
+            continue;
+        const bool fresh = *modified >= oldest;
+        if (name == wanted) {
             // The hash names the file; the content confirms the key against a collision.
-            QFile file(info.filePath());
-            found = fresh && file.open(QIODevice::ReadOnly) && file.readAll() == key.toUtf8() + '\n';
-            QFile::remove(info.filePath());
+            found = fresh && folder.readFile(name, 4096) == key.toUtf8() + '\n';
+            folder.removeFile(name);
         } else if (!fresh) {
-            QFile::remove(info.filePath());
+            folder.removeFile(name);
         }
     }
     return found;

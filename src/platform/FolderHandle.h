@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zembra::platform {
 
@@ -29,10 +30,29 @@ public:
     // missing, a link or not a folder, or when `relative` is absolute or holds "..".
     static FolderHandle open(const std::filesystem::path &base, const std::filesystem::path &relative);
 
+    // The folder `folder` itself, its last component never through a link (the path up to
+    // it may pass through links); with `create`, made (mode 0700, parents too) when missing.
+    static FolderHandle openFolder(const std::filesystem::path &folder, bool create);
+
     bool isValid() const { return m_fd >= 0; }
 
+    // The folder `name` of this folder, not through a link; with `create`, made (mode
+    // 0700) when missing. Invalid when it is anything but a real folder.
+    FolderHandle folder(const std::string &name, bool create) const;
+
+    enum class Kind { Missing, File, Folder, Link, Special };
+    // What `name` is, the entry itself (a link is a link, a FIFO is Special).
+    Kind kindOf(const std::string &name) const;
+    // The names of the entries, "." and ".." left out, in no particular order.
+    std::vector<std::string> entryNames() const;
+    // Seconds since the epoch of the last change of the regular file `name`.
+    std::optional<std::int64_t> modifiedAt(const std::string &name) const;
+    // Deletes the entry `name` when it is not a folder (a link goes, never its target).
+    bool removeFile(const std::string &name) const;
+
     // The regular file `name` of this folder, not through a link; nothing when it is
-    // missing, not a regular file, larger than `maxBytes` or unreadable.
+    // missing, not a regular file, larger than `maxBytes` or unreadable. A FIFO in its
+    // place never blocks the reader.
     std::optional<QByteArray> readFile(const std::string &name, std::uint64_t maxBytes) const;
 
     // Replaces the file `name` of this folder by `data`: writes a new temporary file in

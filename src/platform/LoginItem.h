@@ -21,6 +21,9 @@ struct WatcherCommand {
     QString program;
     QStringList arguments;
     std::filesystem::path pidFile;
+    // Given only to the watcher started now, never registered: folders granted for this
+    // run only must not outlive it.
+    QStringList runArguments;
 };
 
 class LoginItem {
@@ -30,6 +33,8 @@ public:
     // False when the registration could not be written or removed; the caller may
     // ignore it, as the preferences do.
     virtual bool setEnabled(bool enabled) = 0;
+    // Why the last setEnabled(true) failed, in words for the user; "" when it did not.
+    virtual QString problem() const { return {}; }
 };
 
 // The platform's login item for the watcher.

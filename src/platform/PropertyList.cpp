@@ -2,6 +2,7 @@
 
 #include "platform/FolderHandle.h"
 #include "platform/PropertyListScan.h"
+#include "platform/PropertyListXml.h"
 #include "platform/Text.h"
 
 #include <plist/plist.h>
@@ -127,10 +128,15 @@ PropertyList PropertyList::fromMemory(const QByteArray &data)
     const std::string_view bytes(data.constData(), size_t(data.size()));
     if (data.isEmpty() || !isWithinPropertyListBounds(bytes))
         return list;
+    const bool binary = plist_is_binary(data.constData(), uint32_t(data.size()));
+    // libplist decodes character references in quadratic time: hand it decoded text.
+    const std::optional<QByteArray> text = binary ? std::optional<QByteArray>(data) : withDecodedReferences(bytes);
+    if (!text)
+        return list;
     plist_t root = nullptr;
-    plist_from_memory(data.constData(), uint32_t(data.size()), &root);
+    plist_from_memory(text->constData(), uint32_t(text->size()), &root);
     list.m_root.reset(root);
-    list.m_format = plist_is_binary(data.constData(), uint32_t(data.size())) ? Format::Binary : Format::Xml;
+    list.m_format = binary ? Format::Binary : Format::Xml;
     return list;
 }
 

@@ -1,9 +1,13 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/VisibleText.h"
+
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <filesystem>
 #include <map>
 
 namespace zembra::platform {
@@ -18,7 +22,75 @@ QString configFile(const QString &name)
     return SettingsStore::folder() + QLatin1Char('/') + name + QLatin1String(".conf");
 }
 
+namespace fs = std::filesystem;
+
+fs::path pathOf(const QString &text) { return fs::path(QFile::encodeName(text).toStdString()); }
+
+QString shown(const fs::path &path) { return visiblyEscaped(std::string_view(path.native())); }
+
+// Why `entry`, seen as itself (a link is not followed), cannot be a file of the settings
+// folder; nothing for a regular file or a missing one.
+std::optional<QString> notRegular(const fs::path &entry, const fs::path &folder)
+{
+    std::error_code ec;
+    const fs::file_status st = fs::symlink_status(entry, ec);
+    if (st.type() == fs::file_type::not_found || fs::is_regular_file(st))
+        return std::nullopt;
+    const QString name = shown(entry.lexically_relative(folder));
+    if (fs::is_symlink(st))
+        return QStringLiteral("%1 in the settings folder %2 is a symbolic link").arg(name, shown(folder));
+    return QStringLiteral("%1 in the settings folder %2 is not a regular file").arg(name, shown(folder));
+}
+
+// Why `folder` cannot hold settings: a link, not a folder, or not to be made.
+std::optional<QString> notAFolder(const fs::path &folder)
+{
+    std::error_code ec;
+    if (fs::symlink_status(folder, ec).type() == fs::file_type::not_found)
+        fs::create_directories(folder, ec);
+    const fs::file_status st = fs::symlink_status(folder, ec);
+    if (st.type() == fs::file_type::not_found)
+        return QStringLiteral("the settings folder %1 cannot be made").arg(shown(folder));
+    if (fs::is_symlink(st))
+        return QStringLiteral("the settings folder %1 is a symbolic link").arg(shown(folder));
+    if (!fs::is_directory(st))
+        return QStringLiteral("the settings folder %1 is not a folder").arg(shown(folder));
+    return std::nullopt;
+}
+
+// Why QSettings must not be given `file`: its folder, the file or its lock file.
+std::optional<QString> storeFileProblem(const QString &file)
+{
+    const fs::path path = pathOf(file);
+    if (const auto problem = notAFolder(path.parent_path()))
+        return problem;
+    if (const auto problem = notRegular(path, path.parent_path()))
+        return problem;
+    return notRegular(pathOf(file + QLatin1String(".lock")), path.parent_path());
+}
+
 } // namespace
+
+std::optional<QString> SettingsStore::folderProblem()
+{
+    const fs::path folder = pathOf(SettingsStore::folder());
+    if (const auto problem = notAFolder(folder))
+        return problem;
+    std::error_code ec;
+    for (const fs::directory_entry &entry : fs::directory_iterator(folder, ec)) {
+        std::error_code inner;
+        if (fs::is_directory(entry.symlink_status(inner))) {
+            for (const fs::directory_entry &file : fs::directory_iterator(entry.path(), inner))
+                if (const auto problem = notRegular(file.path(), folder))
+                    return problem;
+        } else if (const auto problem = notRegular(entry.path(), folder)) {
+            return problem;
+        }
+    }
+    if (ec)
+        return QStringLiteral("the settings folder %1 cannot be read").arg(shown(folder));
+    return std::nullopt;
+}
 
 QString SettingsStore::folder()
 {
@@ -33,9 +105,10 @@ QString SettingsStore::folder()
     return dir + QLatin1String("/zembra");
 }
 
-SettingsStore::SettingsStore(const QString &filePath)
-    : m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
+SettingsStore::SettingsStore(const QString &filePath) : m_filePath(filePath), m_problem(storeFileProblem(filePath))
 {
+    if (!m_problem)
+        m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
 }
 
 SettingsStore::~SettingsStore() = default;
@@ -69,7 +142,37 @@ QVariant SettingsStore::value(const QString &key) const
     const auto it = m_overrides.constFind(key);
     if (it != m_overrides.constEnd())
         return *it;
-    return m_settings->value(key);
+    return m_settings ? m_settings->value(key) : m_memory.value(key);
+}
+
+bool SettingsStore::fileStillSafe()
+{
+    if (!m_settings)
+        return false;
+    m_problem = storeFileProblem(m_filePath);
+    if (!m_problem)
+        return true;
+    for (const QString &key : m_settings->allKeys())
+        m_memory.insert(key, m_settings->value(key));
+    m_settings.reset();
+    return false;
+}
+
+void SettingsStore::write(const QString &key, const QVariant &value)
+{
+    std::lock_guard lock(m_mutex);
+    if (fileStillSafe()) {
+        if (value.isValid())
+            m_settings->setValue(key, value);
+        else
+            m_settings->remove(key);
+        m_settings->sync();
+        fileStillSafe(); // what QSettings left behind is checked too
+    } else if (value.isValid()) {
+        m_memory.insert(key, value);
+    } else {
+        m_memory.remove(key);
+    }
 }
 
 int SettingsStore::integerForKey(const QString &key) const
@@ -85,31 +188,19 @@ QByteArray SettingsStore::dataForKey(const QString &key) const
     return v.isValid() ? v.toByteArray() : QByteArray();
 }
 
-void SettingsStore::setInteger(const QString &key, int value)
-{
-    std::lock_guard lock(m_mutex);
-    m_settings->setValue(key, value);
-    m_settings->sync();
-}
+void SettingsStore::setInteger(const QString &key, int value) { write(key, value); }
 
-void SettingsStore::setData(const QString &key, const QByteArray &value)
-{
-    std::lock_guard lock(m_mutex);
-    m_settings->setValue(key, value);
-    m_settings->sync();
-}
+void SettingsStore::setData(const QString &key, const QByteArray &value) { write(key, value); }
 
-void SettingsStore::remove(const QString &key)
-{
-    std::lock_guard lock(m_mutex);
-    m_settings->remove(key);
-    m_settings->sync();
-}
+void SettingsStore::remove(const QString &key) { write(key, QVariant()); }
 
 void SettingsStore::synchronize()
 {
     std::lock_guard lock(m_mutex);
-    m_settings->sync();
+    if (fileStillSafe()) {
+        m_settings->sync();
+        fileStillSafe();
+    }
 }
 
 void SettingsStore::setOverride(const QString &key, const QVariant &value)
@@ -118,10 +209,12 @@ void SettingsStore::setOverride(const QString &key, const QVariant &value)
     m_overrides.insert(key, value);
 }
 
-QString SettingsStore::fileName() const
+QString SettingsStore::fileName() const { return m_filePath; }
+
+std::optional<QString> SettingsStore::problem() const
 {
     std::lock_guard lock(m_mutex);
-    return m_settings->fileName();
+    return m_problem;
 }
 
 } // namespace zembra::platform

@@ -5,6 +5,12 @@
 // Integers read 0 when absent; every write goes to disk at once. Overrides shadow stored
 // values for this process only and are never written (the command line uses them for
 // the grants it is given). Tests make their own store on a temporary file.
+//
+// QSettings opens its file by path: it reads and writes through a symbolic link and
+// blocks for good on a FIFO. So the folder must be a real folder and the file and its
+// lock file regular files (or missing), checked before QSettings is made, before each
+// write and after it; a store that fails keeps its values in memory for the rest of the
+// run, and problem() says why.
 
 #include <QByteArray>
 #include <QHash>
@@ -12,6 +18,7 @@
 #include <QVariant>
 
 #include <memory>
+#include <optional>
 #include <mutex>
 
 class QSettings;
@@ -34,6 +41,10 @@ public:
     // application's folder in the user's configuration folder. The watcher keeps its
     // snapshot and pid file there too.
     static QString folder();
+    // Why the settings folder cannot be used, for a message; nothing when it can. It must
+    // be a real folder, not a link (it is made when missing), and nothing in it (nor in
+    // its folders) may be a link or a special file: every program reads or writes there.
+    static std::optional<QString> folderProblem();
     // The application's standard store, in the user's configuration folder.
     static SettingsStore &standard();
     // The shared suite of the application group, named after the suite.
@@ -50,12 +61,21 @@ public:
     void setOverride(const QString &key, const QVariant &value);
 
     QString fileName() const;
+    // Why this store keeps its values in memory only; nothing while it uses its file.
+    std::optional<QString> problem() const;
 
 private:
     QVariant value(const QString &key) const;
+    // Sets (or, with an invalid value, removes) `key` and writes the file when it is safe.
+    void write(const QString &key, const QVariant &value);
+    // Leaves the file for memory when it is no longer safe to use; true while it is.
+    bool fileStillSafe();
 
     mutable std::mutex m_mutex;
-    std::unique_ptr<QSettings> m_settings;
+    QString m_filePath;
+    std::unique_ptr<QSettings> m_settings; // null once the values are kept in memory
+    QHash<QString, QVariant> m_memory;
+    std::optional<QString> m_problem;
     QHash<QString, QVariant> m_overrides;
 };
 

@@ -8,6 +8,7 @@
 #include "platform/PidFile.h"
 #include "platform/SettingsStore.h"
 #include "platform/Termination.h"
+#include "platform/VisibleText.h"
 #include "preferences/PreferenceKeys.h"
 #include "spider/Spider.h"
 
@@ -73,16 +74,28 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("zembra-spider"));
     if (!settingsDir.isEmpty())
         platform::SettingsStore::setFolder(settingsDir);
+    // Without its folder the watcher could neither remember nor hold its pid file.
+    if (const auto problem = platform::SettingsStore::folderProblem()) {
+        std::fprintf(stderr, "zembra-spider: %s: the watcher does not run\n", qPrintable(*problem));
+        return 1;
+    }
     platform::SettingsStore &settings = platform::SettingsStore::standard();
     if (const auto error = grants::applyGrantOverrides(grantOptions, settings))
         return usage(*error);
 
     const QString folder = platform::SettingsStore::folder();
-    QDir().mkpath(folder);
-    const auto pidFile = platform::PidFile::acquire(platform::watcherPidFile(folder));
+    const QString shownFolder = platform::visiblyEscaped(std::string_view(platform::watcherPidFile(folder).parent_path().native()));
+    std::string problem;
+    const auto pidFile = platform::PidFile::acquire(platform::watcherPidFile(folder), &problem);
+    if (!pidFile && !problem.empty()) {
+        std::fprintf(stderr, "zembra-spider: %s in %s: the watcher does not run\n", problem.c_str(),
+                     qPrintable(shownFolder));
+        return 1;
+    }
     if (!pidFile) {
         const auto pid = platform::PidFile::holder(platform::watcherPidFile(folder));
-        std::fprintf(stderr, "zembra-spider: already running for %s (pid %ld)\n", qPrintable(folder), pid.value_or(0));
+        std::fprintf(stderr, "zembra-spider: already running for %s (pid %ld)\n", qPrintable(shownFolder),
+                     pid.value_or(0));
         return 1;
     }
     platform::quitOnTerminationRequest();

@@ -58,24 +58,53 @@ TEST_F(HostileInput, SafariList_NestedTooDeep_ListsNothingRemovesNothing)
     EXPECT_EQ(test::readFile(list), test::deepBinary(100000));
 }
 
-// Safari's folder, or its Extensions folder, is a link to a folder elsewhere: the list
-// there is neither rewritten nor joined by a temporary file, and the removal says so.
-TEST_F(HostileInput, RemoveSafariExtension_ListFolderThroughLink_ListUntouchedExitOne)
+// Safari's folder, its Extensions folder or the list itself is a link to one elsewhere:
+// the list cannot be rewritten, so nothing is removed (the archive stays with its entry),
+// the dry run says so too, and the list is neither rewritten nor joined by a temporary file.
+TEST_F(HostileInput, RemoveSafariExtension_ListThroughLink_NothingRemovedExitOne)
 {
     const std::string original = test::readFixture("plists/safari/synthetic_Extensions_binary.plist");
-    for (const std::string linked : {"Users/me/Library/Safari", "Users/me/Library/Safari/Extensions"}) {
+    for (const std::string linked : {"Users/me/Library/Safari", "Users/me/Library/Safari/Extensions",
+                                     "Users/me/Library/Safari/Extensions/Extensions.plist"}) {
         SCOPED_TRACE(linked);
         TreeBuilder tree;
         tree.app("Applications/Editor.app", "com.vendor.editor", "Editor", "Editor");
         tree.dir("Users/me/Library");
-        if (linked.ends_with("Extensions"))
-            tree.dir("Users/me/Library/Safari");
         const auto foreign = tree.file("elsewhere/Extensions/Extensions.plist", original).parent_path();
-        tree.link(linked, linked.ends_with("Safari") ? tree / "elsewhere" : foreign);
-        const test::CliRun r = test::runGranted(tree, {"remove-safari-extension", kBlocker, "--yes"});
-        EXPECT_EQ(r.status, 1) << r.out;
-        EXPECT_NE(r.err.find("left untouched"), std::string::npos) << r.err;
+        const auto archive = tree.file("elsewhere/Extensions/Blocker-3.1.safariextz");
+        if (linked.ends_with("Safari")) {
+            tree.link(linked, tree / "elsewhere");
+        } else if (linked.ends_with("Extensions")) {
+            tree.dir("Users/me/Library/Safari");
+            tree.link(linked, foreign);
+        } else {
+            tree.file("Users/me/Library/Safari/Extensions/Blocker-3.1.safariextz");
+            tree.link(linked, foreign / "Extensions.plist");
+        }
+        const auto mine = tree / "Users/me/Library/Safari/Extensions/Blocker-3.1.safariextz";
+        for (const char *mode : {"--dry-run", "--yes"}) {
+            const test::CliRun r = test::runGranted(tree, {"remove-safari-extension", kBlocker, mode});
+            EXPECT_EQ(r.status, 1) << r.out;
+            EXPECT_NE(r.err.find("cannot be rewritten"), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find(std::string(mode) == "--yes" ? "nothing was removed" : "nothing would be removed"),
+                      std::string::npos)
+                << r.err;
+        }
+        EXPECT_TRUE(fs::exists(mine));
+        EXPECT_TRUE(fs::exists(archive));
         EXPECT_EQ(test::readFile(foreign / "Extensions.plist"), original);
-        EXPECT_EQ(test::entryCount(foreign), 1u); // no temporary file joined it
+        EXPECT_EQ(test::entryCount(foreign), 2u); // the list and the archive: no temporary file joined them
     }
+}
+
+// The command line's settings folder is a link to a folder elsewhere: said once, and
+// nothing is written there.
+TEST_F(HostileInput, SettingsFolderIsALink_SaidSo_NothingWrittenThere)
+{
+    const auto elsewhere = t.dir("elsewhere");
+    t.link(".config/zembra", elsewhere);
+    const test::CliRun r = test::runGranted(t, {"apps", "--json"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("is a symbolic link: settings are kept for this run only"), std::string::npos) << r.err;
+    EXPECT_EQ(test::entryCount(elsewhere), 0u);
 }

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace zembra;
 using zembra::test::TestSettings;
 using zembra::test::TreeBuilder;
@@ -183,3 +185,54 @@ TEST_F(ExtensionRemoval, SafariExtension_FlaggedRowKept)
     EXPECT_FALSE(platform::itemExists(mine));
     EXPECT_TRUE(platform::itemExists(theirs));
 }
+
+namespace {
+
+// Safari's list that cannot lose the entry: the archive and the leftovers stay with it,
+// so that the list and the disk keep agreeing and a later try can still succeed.
+struct UnrewritableCase {
+    const char *name;
+    std::function<void(TreeBuilder &, const std::string &list)> build;
+};
+void PrintTo(const UnrewritableCase &c, std::ostream *os) { *os << c.name; }
+
+class SafariListNotRewritable : public ExtensionRemoval, public ::testing::WithParamInterface<UnrewritableCase> {};
+
+const std::string kSafariList = "home/Library/Safari/Extensions/Extensions.plist";
+
+} // namespace
+
+TEST_P(SafariListNotRewritable, NothingDeleted_ArchiveReportedAsRemained)
+{
+    const auto archive = t.file("home/Library/Safari/Extensions/A.safariextz", "archive");
+    const auto pref = t.file("home/Library/Preferences/id.vendor.blocker.plist");
+    GetParam().build(t, kSafariList);
+    const std::string before = test::readFile(t / kSafariList);
+    SafariItem item = safariItem(QStringLiteral("id.vendor.blocker"));
+    bool done = false;
+    remove_safari_extension(item, s, state, [&](bool ok) { done = ok; });
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(platform::itemExists(archive));
+    EXPECT_TRUE(platform::itemExists(pref));
+    EXPECT_EQ(test::readFile(t / kSafariList), before);
+    ASSERT_FALSE(state.remainder_urls().empty());
+    EXPECT_EQ(state.remainder_urls().front().path(), archive);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExtensionRemoval, SafariListNotRewritable,
+    ::testing::Values(
+        UnrewritableCase{"ListIsALink",
+                         [](TreeBuilder &t, const std::string &list) {
+                             const auto real = t.file("elsewhere/Extensions.plist",
+                                                      test::safariList(test::safariEntry("A.safariextz",
+                                                                                         "id.vendor.blocker")));
+                             t.link(list, real);
+                         }},
+        UnrewritableCase{"ListKeyTwice",
+                         [](TreeBuilder &t, const std::string &list) {
+                             const std::string entry = test::safariEntry("A.safariextz", "id.vendor.blocker");
+                             t.file(list, test::safariList(entry, "<key>Installed Extensions</key><array>" + entry +
+                                                                      "</array>"));
+                         }}),
+    [](const ::testing::TestParamInfo<UnrewritableCase> &info) { return std::string(info.param.name); });

@@ -81,12 +81,6 @@ struct UntouchedCase {
 };
 void PrintTo(const UntouchedCase &c, std::ostream *os) { *os << c.name; } // a stable test name
 
-fs::path xmlListWith(TreeBuilder &t, const std::string &odd)
-{
-    return t.file(kList, test::safariList(test::safariEntry("A.safariextz", "id.a") +
-                                          test::safariEntry("B.safariextz", "id.b", odd)));
-}
-
 class SafariListUntouched : public ::testing::TestWithParam<UntouchedCase> {};
 
 } // namespace
@@ -103,16 +97,16 @@ TEST_P(SafariListUntouched, FileAndFolderAsTheyWere)
     EXPECT_EQ(fs::is_symlink(t / kList), listWasLink);
 }
 
-// libplist reads the first two, but would write a raw control character and a three-digit year.
 INSTANTIATE_TEST_SUITE_P(
     SafariListRewrite, SafariListUntouched,
     ::testing::Values(
-        UntouchedCase{"XmlWithControlCharacter_WouldNotReadBack",
-                      [](TreeBuilder &t) { return xmlListWith(t, "<key>Note</key><string>a&#1;b</string>"); },
-                      QStringLiteral("id.a"), safari::RewriteResult::WouldNotReadBack},
-        UntouchedCase{"XmlWithThreeDigitYear_WouldNotReadBack",
+        // Which of the two arrays would Safari take? Neither is guessed at.
+        UntouchedCase{"ListKeyTwice_WouldNotReadBack",
                       [](TreeBuilder &t) {
-                          return xmlListWith(t, "<key>Installed</key><date>0999-01-01T00:00:00Z</date>");
+                          return t.file(kList, test::safariList(test::safariEntry("A.safariextz", "id.a"),
+                                                                "<key>Installed Extensions</key><array>" +
+                                                                    test::safariEntry("B.safariextz", "id.a") +
+                                                                    "</array>"));
                       },
                       QStringLiteral("id.a"), safari::RewriteResult::WouldNotReadBack},
         UntouchedCase{"ExtensionsFolderIsALink_NotPlainFolder",
@@ -161,3 +155,56 @@ TEST(SafariListRewrite, ByteOrderMarkInNames_KeptListedAndMatchedExactly)
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].bundleIdentifier, QStringLiteral("com.v.victim"));
 }
+
+namespace {
+
+// An XML list loses just the element of the dropped entry (and the blank space before
+// it); every other byte stays, values libplist's writer would change included.
+struct ExactCase {
+    const char *name;
+    std::string original;
+    const char *identifier;
+    std::string expected;
+};
+void PrintTo(const ExactCase &c, std::ostream *os) { *os << c.name; }
+
+class SafariXmlListEdited : public ::testing::TestWithParam<ExactCase> {};
+
+std::string a() { return test::safariEntry("A.safariextz", "id.a"); }
+std::string b(const std::string &extra) { return test::safariEntry("B.safariextz", "id.b", extra); }
+
+const std::string kControl = "<key>Note</key><string>a&#1;b&lt;</string>";
+const std::string kOldDate = "<key>Installed</key><date>0999-01-01T00:00:00Z</date>";
+const std::string kNegativeZero = "<key>Rating</key><real>-0.0</real>";
+const std::string kLaidOut = "<key>Installed Extensions</key>\n<array>\n\t<!-- Safari's -->\n\t";
+
+} // namespace
+
+TEST_P(SafariXmlListEdited, OnlyTheEntryElementGoes)
+{
+    TreeBuilder t;
+    const auto file = t.file(kList, GetParam().original);
+    const auto before = fs::status(file).permissions();
+    EXPECT_EQ(safari::removeFromList(t / "home", QString::fromUtf8(GetParam().identifier)),
+              safari::RewriteResult::Rewritten);
+    EXPECT_EQ(test::readFile(file), GetParam().expected);
+    EXPECT_EQ(fs::status(file).permissions(), before);
+    EXPECT_EQ(test::entryCount(file.parent_path()), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SafariListRewrite, SafariXmlListEdited,
+    ::testing::Values(
+        ExactCase{"ControlCharacterAndReference", test::safariList(a() + b(kControl)), "id.a",
+                  test::safariList(b(kControl))},
+        ExactCase{"YearBeforeOneThousand", test::safariList(a() + b(kOldDate)), "id.a", test::safariList(b(kOldDate))},
+        ExactCase{"NegativeZero", test::safariList(b(kNegativeZero) + a()), "id.a",
+                  test::safariList(b(kNegativeZero))},
+        ExactCase{"BothEntriesOfOneIdentifier", test::safariList(a() + b("") + a()), "id.a",
+                  test::safariList(b(""))},
+        ExactCase{"CommentAndLayout", test::xmlPlist(kLaidOut + a() + "\n\t" + b("") + "\n</array>\n"), "id.b",
+                  test::xmlPlist(kLaidOut + a() + "\n</array>\n")},
+        ExactCase{"ListKeyWrittenWithReferences",
+                  test::xmlPlist("<key>Installed&#32;Extension&#x73;</key><array>" + a() + b("") + "</array>"),
+                  "id.b", test::xmlPlist("<key>Installed&#32;Extension&#x73;</key><array>" + a() + "</array>")}),
+    [](const ::testing::TestParamInfo<ExactCase> &info) { return std::string(info.param.name); });

@@ -13,6 +13,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -113,6 +117,31 @@ TEST_F(SpiderPane, WatcherSwitch_RegistersStoresAndEnablesBoth_EvenWithNotificat
     EXPECT_EQ(standard.store().integerForKey(keys::kEnableSpider), 0);
     EXPECT_FALSE(box(reopened.get(), "enableNotificationsButton")->isEnabled());
     EXPECT_FALSE(box(reopened.get(), "removeNotifiactionsButton")->isEnabled());
+}
+
+// The watcher's settings folder has a line break in its path, which an autostart entry
+// cannot hold: no entry, no watcher, and the switch does not pretend otherwise.
+TEST_F(SpiderPane, WatcherThatCannotBeRegistered_SwitchStaysOff_PaneSaysWhy)
+{
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    const QString settings = config.path() + QStringLiteral("/settings\nfolder");
+    const auto item = platform::makeWatcherLoginItem({QStringLiteral("zembra-spider"),
+                                                      {QStringLiteral("--settings-dir"), settings},
+                                                      platform::watcherPidFile(settings),
+                                                      {}});
+    PrefrencesSpider pane(standard.store(), suite.store(), *item);
+    box(&pane, "enableSpiderButton")->click();
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_FALSE(box(&pane, "enableSpiderButton")->isChecked());
+    EXPECT_EQ(standard.store().integerForKey(keys::kEnableSpider), 0);
+    EXPECT_FALSE(box(&pane, "enableNotificationsButton")->isEnabled());
+    const auto *why = pane.findChild<QLabel *>(QStringLiteral("spiderProblemLabel"));
+    ASSERT_TRUE(why);
+    EXPECT_FALSE(why->isHidden());
+    EXPECT_TRUE(why->text().contains(QStringLiteral("line break"))) << why->text().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(config.path() + QStringLiteral("/autostart")) &&
+                 !QDir(config.path() + QStringLiteral("/autostart")).isEmpty());
 }
 
 TEST_F(SpiderPane, NotificationSwitches_StoredInTheSharedSuiteOnly)

@@ -1,5 +1,6 @@
 #include "shell/ProgramOptions.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -65,21 +66,44 @@ TEST(ProgramOptions, MissingFolder_RefusesToStartWithStatusTwo)
     EXPECT_TRUE(program.readAllStandardError().contains("--home: no folder at"));
 }
 
-TEST(ProgramOptions, ReviewRememberedUnknownKey_SaysSoAndKeepsRunning)
+// What the desktop program says on stderr while it goes on to show its window: an unknown
+// key of the watcher's (escaped as the command line escapes names), a settings folder it
+// cannot use.
+TEST(ProgramOptions, UnknownRememberedKeyOrUnusableSettingsFolder_SaidAndKeepsRunning)
 {
     QTemporaryDir settings;
-    QProcess program;
-    start(program, settings, {QStringLiteral("--review-remembered=com.x.none")});
-    ASSERT_TRUE(program.waitForStarted(20000));
-    QByteArray err;
-    const bool said = QTest::qWaitFor(
-        [&] {
-            err += program.readAllStandardError();
-            return err.contains("uninstaller-zembra: no remembered application com.x.none\n");
-        },
-        20000);
-    EXPECT_TRUE(said) << err.toStdString();
-    EXPECT_EQ(program.state(), QProcess::Running) << "home is shown instead";
-    program.kill();
-    program.waitForFinished(5000);
+    const QString linked = settings.path() + QStringLiteral("/linked");
+    QFile::link(settings.path(), linked);
+    const struct {
+        QString settingsDir;
+        QString argument;
+        QByteArray said;
+    } cases[] = {
+        {settings.path(), QStringLiteral("--review-remembered=com.x.none"),
+         "uninstaller-zembra: no remembered application com.x.none\n"},
+        {settings.path(), QStringLiteral("--review-remembered=a\x1b[2Jb\nc\u202e"),
+         "uninstaller-zembra: no remembered application a\\x1b[2Jb\\nc\\u202e\n"},
+        {linked, QStringLiteral("--review-remembered=com.x.none"),
+         "/linked is a symbolic link: settings are kept for this run only\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.said.toStdString());
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(ZEMBRA_GUI_PATH), {QStringLiteral("--settings-dir"), c.settingsDir, c.argument});
+        ASSERT_TRUE(program.waitForStarted(20000));
+        QByteArray err;
+        const bool said = QTest::qWaitFor(
+            [&] {
+                err += program.readAllStandardError();
+                return err.contains(c.said);
+            },
+            20000);
+        EXPECT_TRUE(said) << err.toStdString();
+        EXPECT_EQ(program.state(), QProcess::Running) << "home is shown instead";
+        program.kill();
+        program.waitForFinished(5000);
+    }
 }

@@ -57,17 +57,20 @@ TEST(AutostartEntry, SwitchedOnAndOff_EntryAndWatcherComeAndGo)
     ScopedEnv config("XDG_CONFIG_HOME", t.tree / "xdg-config"), home("HOME", t.tree / "home");
     const QString settings = QString::fromStdString(t.settings.native());
     const fs::path pidFile = platform::watcherPidFile(settings);
-    const QStringList arguments{QStringLiteral("--applications"), QString::fromStdString(t.applications.native()),
-                                QStringLiteral("--home"), QString::fromStdString(t.home.native()),
-                                QStringLiteral("--settings-dir"), settings};
-    auto item = platform::makeWatcherLoginItem({QStringLiteral(ZEMBRA_SPIDER_PATH), arguments, pidFile});
+    // The folders granted for this run only reach the watcher started now, never the entry.
+    const QStringList runOnly{QStringLiteral("--applications"), QString::fromStdString(t.applications.native()),
+                              QStringLiteral("--home"), QString::fromStdString(t.home.native())};
+    auto item = platform::makeWatcherLoginItem(
+        {QStringLiteral(ZEMBRA_SPIDER_PATH), {QStringLiteral("--settings-dir"), settings}, pidFile, runOnly});
     const fs::path entry = t.tree / "xdg-config/autostart/com.Torvan.Belquist.Uninstaller-zembra-Spider.desktop";
     EXPECT_EQ(platform::autostartEntryFile(platform::kWatcherIdentifier).toStdString(), entry.native());
 
     ASSERT_TRUE(item->setEnabled(true));
     const std::string text = readFile(entry);
     EXPECT_NE(text.find("[Desktop Entry]\nType=Application\n"), std::string::npos);
-    EXPECT_NE(text.find("\nExec=" ZEMBRA_SPIDER_PATH " --applications " + t.applications.native()), std::string::npos);
+    EXPECT_NE(text.find("\nExec=" ZEMBRA_SPIDER_PATH " --settings-dir " + t.settings.native() + "\n"), std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("--applications"), std::string::npos) << text;
     ASSERT_TRUE(waitUntil([&] { return platform::PidFile::holder(pidFile).has_value(); })) << "the watcher did not start";
     const long pid = *platform::PidFile::holder(pidFile);
 

@@ -85,9 +85,6 @@ TEST(Watcher, RemovedThroughTheCommandLine_StaysSilentAndForgetsIt)
     t.appWithLeftovers("Viewer", "com.vendor.viewer");
     PrivateBus bus(t.tree);
     ASSERT_TRUE(bus.ready());
-    // The command line keeps its settings in $XDG_CONFIG_HOME/zembra: the same folder.
-    fs::create_directories(t.tree / "xdg-config");
-    fs::create_directory_symlink(t.settings, t.tree / "xdg-config/zembra");
     WatcherProcess watcher(t, &bus);
     ASSERT_TRUE(watcher.started());
 
@@ -96,7 +93,8 @@ TEST(Watcher, RemovedThroughTheCommandLine_StaysSilentAndForgetsIt)
     cli.start(QStringLiteral(ZEMBRA_CLI_PATH),
               {QStringLiteral("remove"), QString::fromStdString((t.applications / "Editor.app").native()),
                QStringLiteral("--yes"), QStringLiteral("--applications"), QString::fromStdString(t.applications.native()),
-               QStringLiteral("--home"), QString::fromStdString(t.home.native())});
+               QStringLiteral("--home"), QString::fromStdString(t.home.native()), QStringLiteral("--settings-dir"),
+               QString::fromStdString(t.settings.native())});
     ASSERT_TRUE(cli.waitForFinished(10000));
     ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
     ASSERT_FALSE(fs::exists(t.applications / "Editor.app"));
@@ -186,4 +184,30 @@ TEST(Watcher, DownloadedApplicationThrownIntoATrashMadeLater_Notified)
     EXPECT_EQ(bus.notices()[0].value("summary").toString(), QStringLiteral("Tool was removed"));
     EXPECT_EQ(bus.notices()[0].value("body").toString(), QStringLiteral("It left one item behind (2 KB)."));
     EXPECT_EQ(t.goneKeys(), std::vector<std::string>{"com.web.tool"});
+}
+
+// A settings folder the watcher cannot use safely: it says why and does not run, never
+// "already running", and touches nothing a link points at.
+TEST(Watcher, SettingsFolderWithLinkOrAsLink_RefusesSayingWhy)
+{
+    for (const std::string linked : {"settings/zembra-spider.pid", "settings"}) {
+        SCOPED_TRACE(linked);
+        WatchedTree t;
+        const auto outside = t.tree.file("elsewhere/precious.txt", "precious");
+        if (linked == "settings")
+            fs::remove(t.settings);
+        fs::create_symlink(linked == "settings" ? outside.parent_path() : outside, t.tree / linked);
+        QProcess watcher;
+        watcher.setProcessEnvironment(isolatedEnvironment(t.tree));
+        watcher.start(QStringLiteral(ZEMBRA_SPIDER_PATH),
+                      {QStringLiteral("--applications"), QString::fromStdString(t.applications.native()),
+                       QStringLiteral("--settings-dir"), QString::fromStdString(t.settings.native())});
+        ASSERT_TRUE(watcher.waitForFinished(5000));
+        EXPECT_EQ(watcher.exitCode(), 1);
+        const QString err = QString::fromUtf8(watcher.readAllStandardError());
+        EXPECT_TRUE(err.contains(QStringLiteral("is a symbolic link: the watcher does not run"))) << err.toStdString();
+        EXPECT_FALSE(err.contains(QStringLiteral("already running"))) << err.toStdString();
+        EXPECT_EQ(readFile(outside), "precious");
+        EXPECT_EQ(entryCount(outside.parent_path()), 1u);
+    }
 }

@@ -66,10 +66,12 @@ void ExtensionRemover::remove(std::vector<FileEntry> files)
     work->setFiles(std::move(files));
     QThreadPool::globalInstance()->start(
         [done, work, home = m_found->home, &state = m_state] {
-            removeFoundFiles(*work, state, {}); // the ticked rows, as the user chose them
-            // Safari's entry goes whatever remained of the archive.
+            // The ticked rows, as the user chose them; a Safari extension only when its
+            // entry can be dropped from Safari's list too.
             if (auto *safari = dynamic_cast<const SafariItem *>(work.get()))
-                dropFromSafariList(*safari, home);
+                removeSafariFiles(*safari, state, {}, home);
+            else
+                removeFoundFiles(*work, state, {});
             done->store(true, std::memory_order_release);
         });
     m_timer.start();

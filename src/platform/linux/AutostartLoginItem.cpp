@@ -1,7 +1,9 @@
 #include "platform/linux/AutostartLoginItem.h"
 
 #include "platform/PidFile.h"
+#include "platform/VisibleText.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -89,16 +91,25 @@ bool AutostartLoginItem::setEnabled(bool enabled)
         PidFile::stopHolder(m_command.pidFile);
         return !QFile::exists(file) || QFile::remove(file);
     }
+    m_problem.clear();
     const auto text = autostartEntryText(m_command);
+    if (!text) {
+        m_problem = QObject::tr("the path of a folder or program it is given holds a line break or another control character");
+        return false;
+    }
     bool written = false;
-    if (text && QDir().mkpath(autostartFolder())) {
+    if (QDir().mkpath(autostartFolder())) {
         QSaveFile out(file);
         written = out.open(QIODevice::WriteOnly) && out.write(*text) == text->size() && out.commit();
     }
+    if (!written) {
+        m_problem = QObject::tr("its autostart entry could not be written in %1").arg(visiblyEscaped(autostartFolder()));
+        return false;
+    }
     // A watcher that already runs keeps running; it refuses a second copy itself too.
     if (!PidFile::holder(m_command.pidFile))
-        QProcess::startDetached(m_command.program, m_command.arguments);
-    return written;
+        QProcess::startDetached(m_command.program, m_command.arguments + m_command.runArguments);
+    return true;
 }
 
 std::unique_ptr<LoginItem> makeWatcherLoginItem(WatcherCommand command)

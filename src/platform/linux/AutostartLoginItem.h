@@ -24,11 +24,14 @@ std::optional<QByteArray> autostartEntryText(const WatcherCommand &command);
 class AutostartLoginItem : public LoginItem {
 public:
     AutostartLoginItem(QString identifier, WatcherCommand command);
+    // Switched on, the watcher is started only when its entry was written.
     bool setEnabled(bool enabled) override;
+    QString problem() const override { return m_problem; }
 
 private:
     QString m_identifier;
     WatcherCommand m_command;
+    QString m_problem;
 };
 
 } // namespace zembra::platform

@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -108,6 +109,76 @@ FolderHandle FolderHandle::open(const std::filesystem::path &base, const std::fi
         fd = next;
     }
     return FolderHandle(fd);
+}
+
+FolderHandle FolderHandle::openFolder(const std::filesystem::path &folder, bool create)
+{
+    const std::filesystem::path parent = folder.parent_path();
+    const std::string name = folder.filename().native();
+    if (parent.empty() || !isPlainName(name))
+        return FolderHandle();
+    std::error_code ec;
+    if (create)
+        std::filesystem::create_directories(parent, ec);
+    FolderHandle above(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return above.folder(name, create);
+}
+
+FolderHandle FolderHandle::folder(const std::string &name, bool create) const
+{
+    if (m_fd < 0 || !isPlainName(name))
+        return FolderHandle();
+    if (create && mkdirat(m_fd, name.c_str(), 0700) != 0 && errno != EEXIST)
+        return FolderHandle();
+    return FolderHandle(openat(m_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+}
+
+FolderHandle::Kind FolderHandle::kindOf(const std::string &name) const
+{
+    struct stat st;
+    if (m_fd < 0 || !isPlainName(name) || fstatat(m_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return Kind::Missing;
+    if (S_ISREG(st.st_mode))
+        return Kind::File;
+    if (S_ISDIR(st.st_mode))
+        return Kind::Folder;
+    return S_ISLNK(st.st_mode) ? Kind::Link : Kind::Special;
+}
+
+std::vector<std::string> FolderHandle::entryNames() const
+{
+    std::vector<std::string> names;
+    if (m_fd < 0)
+        return names;
+    // fdopendir takes over the descriptor it is given: hand it a copy.
+    const int copy = openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR *dir = copy >= 0 ? fdopendir(copy) : nullptr;
+    if (!dir) {
+        if (copy >= 0)
+            close(copy);
+        return names;
+    }
+    while (const dirent *entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    closedir(dir);
+    return names;
+}
+
+std::optional<std::int64_t> FolderHandle::modifiedAt(const std::string &name) const
+{
+    struct stat st;
+    if (m_fd < 0 || !isPlainName(name) || fstatat(m_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return std::int64_t(st.st_mtim.tv_sec);
+}
+
+bool FolderHandle::removeFile(const std::string &name) const
+{
+    return m_fd >= 0 && isPlainName(name) && unlinkat(m_fd, name.c_str(), 0) == 0;
 }
 
 std::optional<QByteArray> FolderHandle::readFile(const std::string &name, std::uint64_t maxBytes) const

@@ -38,17 +38,39 @@ std::optional<long> readPid(int fd)
     }
 }
 
+// The regular file `file`, never through a link and never blocked by a FIFO; -1 otherwise.
+int openRegular(const std::filesystem::path &file, int flags)
+{
+    const int fd = open(file.c_str(), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
+    struct stat st {};
+    if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
-std::unique_ptr<PidFile> PidFile::acquire(const std::filesystem::path &file)
+std::unique_ptr<PidFile> PidFile::acquire(const std::filesystem::path &file, std::string *problem)
 {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        const int fd = lockedFile(file);
-        if (fd == -1)
-            return nullptr;
-        if (fd >= 0)
-            return std::unique_ptr<PidFile>(new PidFile(file, fd));
+    std::string why;
+    struct stat st {};
+    if (lstat(file.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        why = S_ISLNK(st.st_mode) ? "its pid file is a symbolic link" : "its pid file is not a regular file";
+    } else {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const int fd = lockedFile(file);
+            if (fd >= 0)
+                return std::unique_ptr<PidFile>(new PidFile(file, fd));
+            if (fd == -1)
+                break;
+        }
+        if (!holder(file))
+            why = "its pid file cannot be made";
     }
+    if (problem)
+        *problem = why;
     return nullptr;
 }
 
@@ -56,7 +78,7 @@ std::unique_ptr<PidFile> PidFile::acquire(const std::filesystem::path &file)
 // cannot be made; -2 to try again.
 int PidFile::lockedFile(const std::filesystem::path &file)
 {
-    const int fd = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    const int fd = openRegular(file, O_RDWR | O_CREAT);
     if (fd < 0)
         return -1;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -88,7 +110,7 @@ PidFile::~PidFile()
 
 std::optional<long> PidFile::holder(const std::filesystem::path &file)
 {
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = openRegular(file, O_RDONLY);
     if (fd < 0)
         return std::nullopt;
     std::optional<long> pid;
@@ -100,7 +122,7 @@ std::optional<long> PidFile::holder(const std::filesystem::path &file)
 
 bool PidFile::stopHolder(const std::filesystem::path &file, int timeoutMs)
 {
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = openRegular(file, O_RDONLY);
     if (fd < 0)
         return true;
     bool stopped = !locked(fd);

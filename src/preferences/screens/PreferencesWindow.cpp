@@ -92,11 +92,13 @@ void PreferencesWindow::showWindow()
     activateWindow();
 }
 
-PreferencesWindow *makePreferencesWindow(AppDelegate &delegate, const QStringList &watcherArguments, QWidget *parent)
+PreferencesWindow *makePreferencesWindow(AppDelegate &delegate, const QStringList &watcherArguments,
+                                         const QStringList &runOnlyArguments, QWidget *parent)
 {
     initPreferencesResources();
-    auto loginItem = platform::makeWatcherLoginItem(
-        {platform::watcherProgram(), watcherArguments, platform::watcherPidFile(platform::SettingsStore::folder())});
+    auto loginItem = platform::makeWatcherLoginItem({platform::watcherProgram(), watcherArguments,
+                                                     platform::watcherPidFile(platform::SettingsStore::folder()),
+                                                     runOnlyArguments});
     auto *general = new PreferencesViewController(delegate.app_settings());
     auto *spider = new PrefrencesSpider(delegate.app_settings(), delegate.suite(), *loginItem);
     auto *window = new PreferencesWindow({general, spider}, QObject::tr("Preferences"), parent);

@@ -49,9 +49,10 @@ private:
 // The window of the application: "Preferences" with "PreferencesMain" and
 // "PreferencesSpider", reading and writing the delegate's standard store and shared
 // suite. `watcherArguments` are given to the watcher the Spider pane starts and written
-// into its login item: this run's --applications/--home/--root and --settings-dir.
+// into its login item (this run's --settings-dir); `runOnlyArguments` only to the watcher
+// started now (this run's --applications/--home/--root, granted for this run only).
 PreferencesWindow *makePreferencesWindow(AppDelegate &delegate, const QStringList &watcherArguments = {},
-                                         QWidget *parent = nullptr);
+                                         const QStringList &runOnlyArguments = {}, QWidget *parent = nullptr);
 
 // A "Preferences…" action with Ctrl+, (Cmd+, on macOS) that shows `window`.
 QAction *makeShowPreferencesAction(PreferencesWindow *window, QObject *parent);

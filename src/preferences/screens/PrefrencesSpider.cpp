@@ -13,6 +13,7 @@ PrefrencesSpider::PrefrencesSpider(platform::SettingsStore &app_settings, platfo
       m_app_settings_shared(app_settings_shared), m_loginItem(loginItem)
 {
     m_ui->setupUi(this);
+    m_ui->spiderProblemLabel->hide();
     connect(m_ui->enableSpiderButton, &QCheckBox::clicked, this, &PrefrencesSpider::EnableSpider);
     connect(m_ui->enableNotificationsButton, &QCheckBox::clicked, this, &PrefrencesSpider::EnableNotifications);
     connect(m_ui->removeNotifiactionsButton, &QCheckBox::clicked, this, &PrefrencesSpider::RemoveNotifications);
@@ -50,8 +51,16 @@ void PrefrencesSpider::viewDidLoad()
 
 void PrefrencesSpider::EnableSpider(bool on)
 {
-    // Whether the registration worked is not looked at: the switch is stored as set.
-    m_loginItem.setEnabled(on);
+    // A watcher that cannot be registered is not shown as on: the switch goes back off
+    // and the pane says why. Switching off is stored whatever the registration says.
+    m_ui->spiderProblemLabel->hide();
+    if (!m_loginItem.setEnabled(on) && on) {
+        on = false;
+        m_ui->enableSpiderButton->setChecked(false);
+        m_ui->spiderProblemLabel->setText(
+            tr("The Spider was not switched on: %1.").arg(m_loginItem.problem()));
+        m_ui->spiderProblemLabel->show();
+    }
     m_app_settings.setInteger(preferences::kEnableSpider, on ? 1 : 0);
     m_app_settings.synchronize();
     m_ui->enableNotificationsButton->setEnabled(on);
