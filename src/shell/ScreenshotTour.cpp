@@ -241,7 +241,7 @@ void ScreenshotTour::shoot(const QString &name)
     // Sheets first (dimming the window under them), popovers above them.
     for (const bool popups : {false, true}) {
         for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (w == &m_window || !w->isVisible() || !isScene(w) || (w->windowType() == Qt::Popup) != popups)
+            if (w == &m_window || !w->isVisible() || !isScene(w) || isPopover(w) != popups)
                 continue;
             if (!popups)
                 painter.fillRect(picture.rect(), QColor(0, 0, 0, 50));
