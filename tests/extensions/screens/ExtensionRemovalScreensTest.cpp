@@ -78,7 +78,7 @@ protected:
 
 } // namespace
 
-TEST_F(PluginRemoval, Confirmed_PluginAndLeftoversGone_RowDroppedButtonDisabled)
+TEST_F(PluginRemoval, Confirmed_PluginAndLeftoversGone_RowDroppedNeighbourSelected)
 {
     const auto item = plugin("Card Sync", "com.x.cardsync");
     plugin("Other", "com.y.other");
