@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Renders every screen, sheet and popover of the desktop program into docs/screenshots/
-# (the README's pictures): offscreen, on a fresh demo tree, with settings of its own.
+# (the README's pictures), or into the folder given: offscreen, on a fresh demo tree, with
+# settings of its own.
 set -euo pipefail
+out=$(realpath -m "${1:-docs/screenshots}")
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 ZEMBRA_BUILD_TESTS=OFF ZEMBRA_BUILD_BENCH=OFF scripts/build.sh > /dev/null
@@ -22,7 +24,7 @@ cat > "$work/settings/remembered-applications.json" <<EOF
   "executable_info": "Driftwood", "company_name": "driftwood", "installed": false,
   "gone_since": "2026-12-01T10:00:00Z"}]}
 EOF
-mkdir -p docs/screenshots
+mkdir -p "$out"
 QT_QPA_PLATFORM=offscreen build/src/uninstaller-zembra \
   --applications "$work/tree/Applications" --home "$work/tree/Users/$(id -un)" --root "$work/tree" \
-  --settings-dir "$work/settings" --screenshots docs/screenshots
+  --settings-dir "$work/settings" --screenshots "$out"

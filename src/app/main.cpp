@@ -25,9 +25,16 @@
 int main(int argc, char **argv)
 {
     using namespace zembra;
+    QCoreApplication::setApplicationName(QStringLiteral("Uninstaller zembra"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZEMBRA_VERSION));
+    // Answered before the GUI starts: a terminal without a display gets them too.
+    if (asksForHelpOrVersion(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        const ProgramOptions answered = parseProgramOptions(QCoreApplication::arguments()); // exits when answered
+        std::fprintf(stderr, "uninstaller-zembra: %s\nTry 'uninstaller-zembra --help'.\n", qPrintable(answered.error));
+        return 2;
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Uninstaller zembra"));
-    QApplication::setApplicationVersion(QStringLiteral(ZEMBRA_VERSION));
 
     const ProgramOptions options = parseProgramOptions(QApplication::arguments());
     if (!options.error.isEmpty()) {

@@ -10,7 +10,11 @@ namespace zembra {
 
 namespace {
 
-bool isApp(const platform::DirEntry &e) { return platform::nameExtension(e.name()) == "app"; }
+// A bundle is a folder: a file, FIFO or link named "X.app" is not an application.
+bool isApp(const platform::DirEntry &e)
+{
+    return e.type == platform::EntryType::Directory && platform::nameExtension(e.name()) == "app";
+}
 
 // Appends the applications of `folder` and of its subfolders; an "app" entry is never
 // looked into and nothing deeper is read.

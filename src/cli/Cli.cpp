@@ -71,6 +71,7 @@ Options:
   --                            end of options: what follows is an argument even if it
                                 starts with "-"
   -h, --help                    show this help
+  --version                     show the version
 
 Without --applications, --home and --root the grants stored by the application are
 used. In --json, an entry another installed application uses carries "also": [NAMES],
@@ -242,6 +243,10 @@ int runCommand(int argc, char **argv)
         const Options o = parse(argc, argv);
         if (o.help) {
             print(kUsageText);
+            return kDone;
+        }
+        if (o.version) {
+            print(std::string("zembra ") + ZEMBRA_VERSION + "\n");
             return kDone;
         }
         if (o.command.empty())

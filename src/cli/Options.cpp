@@ -26,6 +26,8 @@ Options parse(int argc, char **argv)
                 o.positional.push_back(a);
         } else if (a == "-h" || a == "--help")
             o.help = true;
+        else if (a == "--version")
+            o.version = true;
         else if (a == "--json")
             o.json = true;
         else if (a == "--dry-run")

@@ -20,7 +20,7 @@ struct Options {
     std::vector<std::string> keep;
     std::vector<std::string> include; // --include: flagged or related rows to remove after all
     std::string settingsDir; // --settings-dir: where the settings stores are kept
-    bool json = false, dryRun = false, yes = false, help = false;
+    bool json = false, dryRun = false, yes = false, help = false, version = false;
     bool includeDefaultApps = false, includeUtilities = false;
     bool related = false; // --related: append the "Possibly related" group
 };

@@ -31,8 +31,9 @@ void collect(const std::optional<fs::path> &root, const char *folder, bool (*acc
 {
     if (!root)
         return;
+    // A bundle is a folder: a file, FIFO or link that carries the extension is left out.
     for (const platform::DirEntry &e : platform::listDirectory(*root / "Library" / folder))
-        if (accept(platform::pathExtension(e.path)))
+        if (e.type == platform::EntryType::Directory && accept(platform::pathExtension(e.path)))
             candidates.push_back(e.path);
 }
 

@@ -3,13 +3,16 @@
 #include "catalogue/Application.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderAccess.h"
+#include "platform/VisibleText.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotificationCenter.h"
+#include "shell/Presentation.h"
 #include "shell/ScreenNames.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QLabel>
 #include <QMimeData>
 
 namespace zembra {
@@ -56,12 +59,32 @@ void DragAndDropImageView::dragMoveEvent(QDragMoveEvent *event)
     }
 }
 
+QString DragAndDropImageView::refusal(const std::filesystem::path &bundle)
+{
+    if (platform::isRealDirectory(bundle))
+        return {};
+    return tr("%1 is not an application bundle: a bundle is a folder")
+        .arg(platform::visiblyEscaped(bundle.filename().native()));
+}
+
 void DragAndDropImageView::dropEvent(QDropEvent *event)
 {
     AppDelegate *appDelegate = AppDelegate::shared();
     const auto bundle = draggedApplication(event->mimeData());
     if (!appDelegate || !bundle) {
         event->ignore();
+        return;
+    }
+    // A file, FIFO or link named "X.app" is no application: nothing is granted or searched.
+    if (const QString why = refusal(*bundle); !why.isEmpty()) {
+        event->ignore();
+        auto *notice = new QLabel(why);
+        notice->setWordWrap(true);
+        notice->setTextFormat(Qt::PlainText);
+        notice->setObjectName(QStringLiteral("DropRefused"));
+        notice->setAccessibleName(why);
+        notice->setWindowTitle(tr("Not an application"));
+        presentAsSheet(notice, this);
         return;
     }
     event->setDropAction(Qt::CopyAction);

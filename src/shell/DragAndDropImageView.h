@@ -2,7 +2,8 @@
 // The drop target of the home screen: accepts a drag whose first file has the extension
 // "app" (exactly), and on the drop makes that bundle the shared item, grants it for the
 // session as a drag and drop grants it on macOS, and asks for the leftover review,
-// whatever folder the bundle lies in. The "sheet" setting is left alone, so the review's
+// whatever folder the bundle lies in. A bundle is a folder: a drop of anything else named
+// so is refused, with a sheet that says why. The "sheet" setting is left alone, so the review's
 // Back returns to the list screen last shown. Drags the window like `WhiteImageView`.
 // GUI thread only.
 
@@ -10,6 +11,8 @@
 
 #include <filesystem>
 #include <optional>
+
+#include <QString>
 
 class QMimeData;
 
@@ -23,6 +26,9 @@ public:
     // The bundle a drag carries when it is acceptable: the first file, when its
     // extension is exactly "app".
     static std::optional<std::filesystem::path> draggedApplication(const QMimeData *data);
+    // Why a dragged "X.app" is refused on the drop (it is not a real folder); "" when it
+    // is a bundle.
+    static QString refusal(const std::filesystem::path &bundle);
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;

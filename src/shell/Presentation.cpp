@@ -1,5 +1,7 @@
 #include "shell/Presentation.h"
 
+#include <QAction>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFrame>
@@ -15,15 +17,83 @@ namespace zembra {
 
 namespace {
 const char *kSceneHost = "zembraSceneHost";
+const char *kPopover = "zembraPopover";
+
+// A sheet's window. A lasting sheet ignores Escape and the close control until its
+// content dismisses it.
+class SheetDialog : public QDialog {
+public:
+    SheetDialog(QWidget *parent, bool lasting) : QDialog(parent, Qt::Sheet), m_lasting(lasting) {}
+    void reject() override
+    {
+        if (!m_lasting || m_dismissed)
+            QDialog::reject();
+    }
+    void dismissNow()
+    {
+        m_dismissed = true;
+        close();
+    }
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (m_lasting && !m_dismissed)
+            event->ignore();
+        else
+            QDialog::closeEvent(event);
+    }
+
+private:
+    bool m_lasting;
+    bool m_dismissed = false;
+};
+
+// A popover's window: closes on Escape and once it has lost the focus to another window.
+class PopoverWindow : public QDialog {
+public:
+    explicit PopoverWindow(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::FramelessWindowHint)
+    {
+        setProperty(kPopover, true);
+    }
+
+protected:
+    void changeEvent(QEvent *event) override
+    {
+        QDialog::changeEvent(event);
+        if (event->type() != QEvent::ActivationChange)
+            return;
+        if (isActiveWindow())
+            m_wasActive = true;
+        else if (m_wasActive && isVisible())
+            close();
+    }
+
+private:
+    bool m_wasActive = false;
+};
+
+// The main window's application-wide shortcuts, carried by `scene` too: a window-modal
+// sheet blocks the window, and with it every shortcut the window carries.
+void carryApplicationShortcuts(QWidget *window, QWidget *scene)
+{
+    if (!window)
+        return;
+    for (QAction *action : window->findChildren<QAction *>())
+        if (action->shortcutContext() == Qt::ApplicationShortcut && !action->shortcut().isEmpty())
+            scene->addAction(action);
 }
 
-QDialog *presentAsSheet(QWidget *content, QWidget *over, bool withCloseButton)
+QString sceneTitle(const QWidget *content)
 {
-    QWidget *window = over ? over->window() : nullptr;
-    auto *dialog = new QDialog(window, Qt::Sheet);
+    return !content->windowTitle().isEmpty() ? content->windowTitle() : content->accessibleName();
+}
+
+QDialog *showSheet(SheetDialog *dialog, QWidget *content, QWidget *window, bool withCloseButton)
+{
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
-    dialog->setWindowTitle(content->windowTitle());
+    dialog->setWindowTitle(sceneTitle(content));
     auto *layout = new QVBoxLayout(dialog);
     layout->addWidget(content);
     if (withCloseButton) {
@@ -33,8 +103,23 @@ QDialog *presentAsSheet(QWidget *content, QWidget *over, bool withCloseButton)
         layout->addWidget(buttons);
     }
     content->setProperty(kSceneHost, QVariant::fromValue<QObject *>(dialog));
+    carryApplicationShortcuts(window, dialog);
     dialog->open();
+    focusFirstControl(content);
     return dialog;
+}
+} // namespace
+
+QDialog *presentAsSheet(QWidget *content, QWidget *over, bool withCloseButton)
+{
+    QWidget *window = over ? over->window() : nullptr;
+    return showSheet(new SheetDialog(window, false), content, window, withCloseButton);
+}
+
+QDialog *presentAsLastingSheet(QWidget *content, QWidget *over)
+{
+    QWidget *window = over ? over->window() : nullptr;
+    return showSheet(new SheetDialog(window, true), content, window, false);
 }
 
 QRect fromAppKit(const QRectF &r, int viewHeight)
@@ -46,12 +131,18 @@ QRect fromAppKit(const QRectF &r, int viewHeight)
 
 QWidget *showPopover(QWidget *content, QWidget *view, const QRectF &appKitRect)
 {
-    auto *popup = new QFrame(view ? view->window() : nullptr, Qt::Popup);
+    auto *popup = new PopoverWindow(view ? view->window() : nullptr);
     popup->setAttribute(Qt::WA_DeleteOnClose);
-    popup->setFrameShape(QFrame::StyledPanel);
-    auto *layout = new QVBoxLayout(popup);
+    popup->setWindowTitle(sceneTitle(content));
+    auto *frame = new QFrame(popup);
+    frame->setFrameShape(QFrame::StyledPanel);
+    auto *outer = new QVBoxLayout(popup);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(frame);
+    auto *layout = new QVBoxLayout(frame);
     layout->addWidget(content);
     content->setProperty(kSceneHost, QVariant::fromValue<QObject *>(popup));
+    carryApplicationShortcuts(view ? view->window() : nullptr, popup);
     popup->adjustSize();
 
     // Above the rectangle, centred on it (NSMaxYEdge: the upper edge in AppKit terms).
@@ -72,6 +163,9 @@ QWidget *showPopover(QWidget *content, QWidget *view, const QRectF &appKitRect)
     }
     popup->move(pos);
     popup->show();
+    popup->raise();
+    popup->activateWindow();
+    focusFirstControl(content);
     return popup;
 }
 
@@ -79,8 +173,32 @@ void dismiss(QWidget *content)
 {
     if (!content)
         return;
-    if (auto *host = qobject_cast<QWidget *>(content->property(kSceneHost).value<QObject *>()))
-        host->close();
+    QObject *host = content->property(kSceneHost).value<QObject *>();
+    if (auto *sheet = dynamic_cast<SheetDialog *>(host))
+        sheet->dismissNow();
+    else if (auto *window = qobject_cast<QWidget *>(host))
+        window->close();
+}
+
+bool isPopover(const QWidget *window) { return window && window->property(kPopover).toBool(); }
+
+void focusFirstControl(QWidget *screen)
+{
+    if (!screen)
+        return;
+    if (QWidget *proxy = screen->focusProxy()) {
+        proxy->setFocus(Qt::TabFocusReason);
+        return;
+    }
+    // The focus chain runs in Tab order through every widget of the window.
+    for (QWidget *w = screen->nextInFocusChain(); w && w != screen; w = w->nextInFocusChain()) {
+        if (!screen->isAncestorOf(w))
+            continue;
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(screen) && w->isEnabled()) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 } // namespace zembra

@@ -1,6 +1,7 @@
 #include "shell/ProgramOptions.h"
 
 #include <QCommandLineParser>
+#include <QByteArray>
 #include <QFile>
 
 namespace zembra {
@@ -72,6 +73,19 @@ ProgramOptions parseProgramOptions(const QStringList &arguments)
     else if (parser.isSet(reviewRemembered) && options.removedApplications)
         options.error = QStringLiteral("--review-remembered and --removed-applications open different screens");
     return options;
+}
+
+bool asksForHelpOrVersion(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray word(argv[i]);
+        if (word == "--")
+            return false;
+        if (word == "-h" || word == "--help" || word == "-?" || word == "--help-all" || word == "-v" ||
+            word == "--version")
+            return true;
+    }
+    return false;
 }
 
 } // namespace zembra

@@ -30,4 +30,8 @@ struct ProgramOptions {
 // Parses `arguments` (the program's name first); prints --help and --version itself.
 ProgramOptions parseProgramOptions(const QStringList &arguments);
 
+// True when the words ask for --help or --version: they are answered before any window
+// (or display) is needed, so that they work in a terminal without one.
+bool asksForHelpOrVersion(int argc, char **argv);
+
 } // namespace zembra

@@ -14,10 +14,12 @@
 #include <QDialog>
 #include <QDir>
 #include <QPainter>
+#include <QPointer>
 #include <QProgressBar>
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace zembra {
 
@@ -46,7 +48,7 @@ void ScreenshotTour::plan()
 {
     m_steps.push_back({[this] { closeScenes(); return true; }, kSettleMs});
     m_steps.push_back({[this] { shoot(screens::kHome); return true; }, 0});
-    addSheet(screens::kSandbox);
+    addSheet(screens::kSandbox, true);
     addSheet(screens::kOptionalPreferences);
     addScreen(screens::kRemovedApplicationsViewController, screens::kRemovedApplications,
               [this] { return searchesFinished(); });
@@ -168,18 +170,26 @@ void ScreenshotTour::addScreen(const QString &notification, const QString &ident
                        0});
 }
 
-void ScreenshotTour::addSheet(const QString &identifier)
+void ScreenshotTour::addSheet(const QString &identifier, bool lasting)
 {
     if (!m_delegate.storyboard().contains(identifier))
         return;
-    m_steps.push_back({[this, identifier] {
+    auto content = std::make_shared<QPointer<QWidget>>();
+    m_steps.push_back({[this, identifier, lasting, content] {
                            closeScenes();
-                           if (QWidget *content = m_delegate.storyboard().instantiate(identifier, nullptr))
-                               presentAsSheet(content, &m_window);
+                           *content = m_delegate.storyboard().instantiate(identifier, nullptr);
+                           if (*content)
+                               lasting ? presentAsLastingSheet(*content, &m_window) : presentAsSheet(*content, &m_window);
                            return true;
                        },
                        kSettleMs});
-    m_steps.push_back({[this, identifier] { shoot(identifier); closeScenes(); return true; }, kSettleMs / 2});
+    m_steps.push_back({[this, identifier, content] {
+                           shoot(identifier);
+                           dismiss(*content); // a lasting sheet closes only so
+                           closeScenes();
+                           return true;
+                       },
+                       kSettleMs / 2});
 }
 
 void ScreenshotTour::addPopover(const QString &identifier, const QRectF &appKitRect)
@@ -241,7 +251,7 @@ void ScreenshotTour::shoot(const QString &name)
     // Sheets first (dimming the window under them), popovers above them.
     for (const bool popups : {false, true}) {
         for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (w == &m_window || !w->isVisible() || !isScene(w) || (w->windowType() == Qt::Popup) != popups)
+            if (w == &m_window || !w->isVisible() || !isScene(w) || isPopover(w) != popups)
                 continue;
             if (!popups)
                 painter.fillRect(picture.rect(), QColor(0, 0, 0, 50));

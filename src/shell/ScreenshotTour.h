@@ -41,7 +41,8 @@ private:
                    const std::vector<std::pair<QString, QString>> &shots);
     void addPopoverAt(const QString &identifier, const QString &control);
     bool searchesFinished();
-    void addSheet(const QString &identifier);
+    // `lasting`: shown as the product shows the access sheet, without a Close button.
+    void addSheet(const QString &identifier, bool lasting = false);
     void addPopover(const QString &identifier, const QRectF &appKitRect);
     void addScreen(const QString &notification, const QString &identifier, std::function<bool()> ready = {});
     void closeScenes();

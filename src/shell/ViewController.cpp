@@ -11,7 +11,7 @@
 #include "shell/ScreenNames.h"
 
 #include <QMouseEvent>
-#include <QShortcut>
+#include <QAction>
 #include <QWindow>
 
 namespace zembra {
@@ -37,10 +37,14 @@ ViewController::ViewController(AppDelegate &delegate, QWidget *parent)
         NotificationCenter::defaultCenter().addObserver(this, name,
                                                         [this, operation = operation] { (this->*operation)(); });
 
-    // No system-wide hot keys on every desktop: an application-wide shortcut instead.
-    auto *shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_U), this);
-    shortcut->setContext(Qt::ApplicationShortcut);
-    connect(shortcut, &QShortcut::activated, this, &ViewController::presentOptionalPreferences);
+    // No system-wide hot keys on every desktop: an application-wide shortcut instead. An
+    // action, so that the sheets over the window carry it too.
+    auto *wholeDisk = new QAction(tr("Allow the Whole Disk…"), this);
+    wholeDisk->setObjectName(QStringLiteral("showWholeDisk"));
+    wholeDisk->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_U));
+    wholeDisk->setShortcutContext(Qt::ApplicationShortcut);
+    addAction(wholeDisk);
+    connect(wholeDisk, &QAction::triggered, this, &ViewController::presentOptionalPreferences);
 }
 
 ViewController::~ViewController() { NotificationCenter::defaultCenter().removeObservers(this); }
@@ -80,6 +84,8 @@ void ViewController::switchTo(const QString &identifier)
     ui->containerLayout->addWidget(screen);
     screen->show();
     m_current = screen;
+    // The keyboard starts on the new screen, not nowhere (the old one had the focus).
+    focusFirstControl(screen);
     m_currentIdentifier = identifier;
     emit screenShown(identifier);
 }
@@ -89,6 +95,7 @@ void ViewController::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!m_appeared) {
         m_appeared = true;
+        focusFirstControl(m_current);
         viewWillAppear();
     }
 }
@@ -110,7 +117,8 @@ void ViewController::viewWillAppear()
     settings.setInteger(screens::kPresentAsSheet, 1);
     settings.synchronize();
     m_sandbox = sandbox;
-    presentAsSheet(sandbox, this);
+    // Only both grants close it; its Quit button is the way out.
+    presentAsLastingSheet(sandbox, this);
 }
 
 void ViewController::presentOptionalPreferences()

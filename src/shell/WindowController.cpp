@@ -22,7 +22,9 @@ WindowController::WindowController(AppDelegate &delegate, QWidget *parent)
     m_menu = menuBar()->addMenu(tr("&Uninstaller zembra"));
     m_menu->setAccessibleName(tr("Uninstaller zembra menu"));
     QAction *quit = m_quit = m_menu->addAction(tr("&Quit Uninstaller zembra"));
-    quit->setShortcut(QKeySequence::Quit);
+    // Ctrl+Q (Command-Q on macOS) whatever key scheme the platform's theme follows: the
+    // standard Quit key is empty under some of them.
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     quit->setShortcutContext(Qt::ApplicationShortcut);
     quit->setMenuRole(QAction::QuitRole);
     connect(quit, &QAction::triggered, this, [this] { m_delegate.terminateApp(); });

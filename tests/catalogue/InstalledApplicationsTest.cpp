@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sys/stat.h>
 
 using namespace zembra;
 using zembra::test::TestSettings;
@@ -115,4 +116,15 @@ TEST_F(InstalledApplications, EveryInstalledApplication_IgnoresTheListSettings)
     const auto every = Application(s).everyInstalledApplication();
     EXPECT_EQ(relativeUrls(every, t), (std::vector<std::string>{"Editor.app", "Safari.app", "Utilities/Tool.app"}));
     EXPECT_EQ(list().size(), 1u); // the list the user removes from stays as set
+}
+
+TEST_F(InstalledApplications, NamedLikeAnApplicationButNoFolder_LeftOut)
+{
+    t.app("Applications/Real.app", "com.x.real");
+    t.file("Applications/File.app");
+    t.file("Applications/Games/Nested.app");
+    ASSERT_EQ(mkfifo((t / "Applications/Fifo.app").c_str(), 0644), 0);
+    t.link("Applications/Link.app", t / "Applications/Real.app");
+    t.link("Applications/Dangling.app", t / "nowhere.app");
+    EXPECT_EQ(relativeUrls(list(), t), std::vector<std::string>{"Real.app"});
 }

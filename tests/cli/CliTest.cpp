@@ -81,6 +81,9 @@ TEST_F(Cli, UsageErrors)
     const CliRun help = runCli(t, {"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("leftovers APP_PATH"), std::string::npos);
+    const CliRun version = runCli(t, {"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "zembra " ZEMBRA_VERSION "\n");
 }
 
 TEST_F(Cli, LeftoversJson_MarkersPathsAndSizes)

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sys/stat.h>
+
 using namespace zembra;
 using zembra::test::TestSettings;
 using zembra::test::TreeBuilder;
@@ -105,4 +108,21 @@ TEST_F(ExtensionLists, SafariList_MissingOrWithoutInstalledExtensions_Empty)
     t.file("home/Library/Safari/Extensions/Extensions.plist",
            test::readFixture("plists/safari/synthetic_Extensions_no_installed.plist"));
     EXPECT_TRUE(SafariExtension(s).installedSafariExtensions().empty());
+}
+
+TEST_F(ExtensionLists, NamedLikeABundleButNoFolder_LeftOut)
+{
+    s.grant(grants::kMacOS, t.root());
+    s.store().setInteger(grants::kAllowAny, 1);
+    const std::vector<std::string> odd = {"home/Library/Address Book Plug-Ins/File.bundle",
+                                          "Library/Internet Plug-Ins/Fifo.plugin",
+                                          "home/Library/PreferencePanes/Link.prefPane",
+                                          "home/Library/PreferencePanes/Dangling.prefPane"};
+    t.file(odd[0]);
+    ASSERT_EQ(mkfifo((t / odd[1]).c_str(), 0644), 0);
+    t.link(odd[2], t / "home/Library/PreferencePanes/beta.prefPane");
+    t.link(odd[3], t / "nowhere.prefPane");
+    for (const auto &list : {labels(Bundle(s).installedPlugins()), labels(Bundle(s).installedPrefPanes())})
+        for (const char *name : {"File", "Fifo", "Link", "Dangling"})
+            EXPECT_EQ(std::count(list.begin(), list.end(), name), 0) << name;
 }

@@ -9,11 +9,13 @@
 
 #include <QAccessible>
 #include <QDialog>
+#include <QImage>
 #include <QLabel>
 
 using namespace zembra;
 using zembra::test::GuiTest;
 using zembra::test::expectControlsNamedOnce;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -52,4 +54,31 @@ TEST(OwnImages, NoIconTheme_EveryFileTypeAndReviewImageHasAPicture)
         EXPECT_FALSE(platform::Workspace::shared().iconForFileType(QString::fromLatin1(type)).isNull()) << type;
     for (const char *image : {":/images/preferences.png", ":/images/launch_agent.png"})
         EXPECT_FALSE(QIcon(QString::fromLatin1(image)).pixmap(32).isNull()) << image;
+}
+
+namespace {
+
+QImage picture(const QIcon &icon) { return icon.pixmap(32).toImage().convertToFormat(QImage::Format_ARGB32); }
+
+} // namespace
+
+TEST(OwnImages, BundlesShowTheirOwnIcon_TypesTheirOwnPicture)
+{
+    zembra::test::TreeBuilder t;
+    auto &ws = platform::Workspace::shared();
+    const fs::path pane = t.app("Library/PreferencePanes/Dock.prefPane", "com.x.dock", "Dock", "Dock", "Dock.png");
+    fs::create_directories(pane / "Contents/Resources");
+    QImage own(32, 32, QImage::Format_ARGB32);
+    own.fill(Qt::magenta);
+    ASSERT_TRUE(own.save(QString::fromStdString((pane / "Contents/Resources/Dock.png").native())));
+    EXPECT_EQ(picture(ws.iconForFile(pane)), own) << "a preference pane shows its own icon";
+
+    // Without an icon of its own, a pane still is not shown as a plug-in.
+    const fs::path plain = t.app("Library/PreferencePanes/Plain.prefPane", "com.x.plain");
+    const QImage plugin = picture(ws.iconForFileType(QStringLiteral("bundle")));
+    EXPECT_NE(picture(ws.iconForFile(plain)), plugin);
+    EXPECT_NE(picture(ws.iconForFileType(QStringLiteral("safariextz"))), plugin);
+    const QImage document = picture(ws.iconForFileType(QString()));
+    for (const char *type : {"crash", "webloc"})
+        EXPECT_NE(picture(ws.iconForFileType(QString::fromLatin1(type))), document) << type;
 }

@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QListView>
+#include <QScrollBar>
 #include <QTest>
 
 #include <fstream>
@@ -195,4 +196,25 @@ TEST_F(ApplicationsList, LongList_DecodesIconsOfTheRowsOnScreenOnly)
     window().grab();
     EXPECT_EQ(counting.calls, afterScroll) << "icons already decoded are kept";
     platform::Workspace::setShared(nullptr);
+}
+
+TEST_F(ApplicationsList, ScrollBar_OnlyWhenTheListScrolls_HostileNamesEscaped)
+{
+    tree.app("Applications/Evil\nName\u202egnp.exe.app", "com.x.evil");
+    open();
+    settle();
+    EXPECT_FALSE(list->verticalScrollBar()->isVisible()) << "five rows fit";
+    const QString evil = QStringLiteral("Evil\\nName\\u202egnp.exe");
+    ASSERT_TRUE(rows().contains(evil)) << rows().join('|').toStdString();
+    const QModelIndex row = list->model()->index(int(rows().indexOf(evil)), 0);
+    EXPECT_EQ(row.data(Qt::ToolTipRole).toString(), evil);
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(list);
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->child(row.row())->text(QAccessible::Name), evil);
+
+    for (int i = 0; i < 20; ++i)
+        tree.app("Applications/More/App " + std::to_string(i) + ".app", "com.x.app" + std::to_string(i));
+    open();
+    settle();
+    EXPECT_TRUE(list->verticalScrollBar()->isVisible());
 }

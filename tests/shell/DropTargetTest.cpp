@@ -9,7 +9,10 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QLabel>
 #include <QMimeData>
+
+#include <sys/stat.h>
 
 using namespace zembra;
 using zembra::test::GuiTest;
@@ -98,3 +101,38 @@ TEST_F(DropTarget, RefusedDrag_DropChangesNothing)
     EXPECT_EQ(reviewsShown, 0);
     EXPECT_EQ(delegate->state().item(), nullptr);
 }
+
+namespace {
+
+class DropNoFolder : public DropTarget, public ::testing::WithParamInterface<const char *> {};
+
+} // namespace
+
+TEST_P(DropNoFolder, RefusedWithTheReason_NothingGrantedOrReviewed)
+{
+    const fs::path real = tree.app("Downloads/Real.app", "com.x.real");
+    const fs::path notes = tree / "Downloads/Notes.app";
+    const std::string kind = GetParam();
+    if (kind == "file")
+        tree.file("Downloads/Notes.app");
+    else if (kind == "fifo")
+        ASSERT_EQ(mkfifo(notes.c_str(), 0644), 0);
+    else if (kind == "link")
+        tree.link("Downloads/Notes.app", real);
+    else
+        tree.link("Downloads/Notes.app", tree / "nowhere.app");
+    window();
+    drop({fileUrl(notes)});
+    EXPECT_EQ(reviewsShown, 0);
+    EXPECT_EQ(delegate->state().item(), nullptr);
+    EXPECT_FALSE(platform::FolderAccess::mayDelete(notes));
+    QWidget *sheet = nullptr;
+    for (QWidget *scene : openScenes())
+        if (scene->findChild<QWidget *>(QStringLiteral("DropRefused")))
+            sheet = scene;
+    ASSERT_NE(sheet, nullptr) << "the refusal is said";
+    EXPECT_EQ(sheet->findChild<QLabel *>(QStringLiteral("DropRefused"))->text(),
+              QStringLiteral("Notes.app is not an application bundle: a bundle is a folder"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DropNoFolder, ::testing::Values("file", "fifo", "link", "dangling"));

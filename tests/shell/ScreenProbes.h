@@ -131,4 +131,38 @@ inline void expectControlsNamedOnce(QWidget *window, const std::string &where)
     EXPECT_FALSE(seen.empty()) << where;
 }
 
+// The popover or sheet window `scene` is one of the application's windows a screen reader
+// lists, and every text of `spoken` is said somewhere inside it; the keyboard starts on
+// one of its buttons.
+inline void expectInAccessibilityTree(QWidget *scene, const QStringList &spoken, const std::string &where)
+{
+    ASSERT_NE(scene, nullptr) << where;
+    QAccessibleInterface *application = QAccessible::queryAccessibleInterface(QCoreApplication::instance());
+    ASSERT_NE(application, nullptr);
+    QAccessibleInterface *window = nullptr;
+    for (int i = 0; i < application->childCount(); ++i)
+        if (application->child(i) && application->child(i)->object() == scene->window())
+            window = application->child(i);
+    ASSERT_NE(window, nullptr) << where << ": not among the application's windows";
+    EXPECT_FALSE(window->text(QAccessible::Name).isEmpty()) << where << ": the window has no name";
+    QStringList said;
+    int buttons = 0;
+    std::vector<QAccessibleInterface *> todo{window};
+    while (!todo.empty()) {
+        QAccessibleInterface *a = todo.back();
+        todo.pop_back();
+        said << a->text(QAccessible::Name) << a->text(QAccessible::Description);
+        if (a->role() == QAccessible::PushButton && !a->state().invisible)
+            ++buttons;
+        for (int i = 0; i < a->childCount(); ++i)
+            if (QAccessibleInterface *c = a->child(i))
+                todo.push_back(c);
+    }
+    for (const QString &text : spoken)
+        EXPECT_TRUE(said.join(QLatin1Char('\n')).contains(text)) << where << ": nothing says " << text.toStdString();
+    EXPECT_GT(buttons, 0) << where;
+    QWidget *focus = scene->window()->focusWidget();
+    EXPECT_TRUE(focus && qobject_cast<QAbstractButton *>(focus)) << where << ": the keyboard does not start on it";
+}
+
 } // namespace zembra::test

@@ -2,6 +2,7 @@
 
 #include "catalogue/screens/ItemImage.h"
 #include "platform/Text.h"
+#include "platform/VisibleText.h"
 
 #include <numeric>
 
@@ -51,7 +52,9 @@ QVariant ApplicationsModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
     case Qt::ToolTipRole:
-        return item.label().value_or(QString());
+        // A name may hold a line break or a direction override: shown escaped, whole in
+        // the tooltip and the spoken name while the row cuts it to fit.
+        return platform::visiblyEscaped(item.label().value_or(QString()));
     case Qt::DecorationRole: {
         auto it = m_icons.find(i);
         if (it == m_icons.end()) {

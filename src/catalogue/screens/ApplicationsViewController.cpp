@@ -7,6 +7,7 @@
 #include "shell/AppDelegate.h"
 #include "shell/NotificationCenter.h"
 #include "shell/Presentation.h"
+#include "shell/ScreenKeys.h"
 #include "shell/ScreenNames.h"
 
 #include <QItemSelectionModel>
@@ -32,6 +33,7 @@ ApplicationsViewController::ApplicationsViewController(AppDelegate &delegate, QW
             &ApplicationsViewController::tableViewSelectionDidChange);
     connect(ui->home_back, &QPushButton::clicked, this, &ApplicationsViewController::home_back);
     connect(ui->switch_next, &QPushButton::clicked, this, &ApplicationsViewController::remainder_next);
+    bindScreenKeys(this, ui->switch_next, ui->home_back);
     viewDidLoad();
 }
 

@@ -1,6 +1,7 @@
 #include "catalogue/screens/RemovedApplicationsModel.h"
 
 #include "platform/ByteCountFormatter.h"
+#include "platform/VisibleText.h"
 #include "platform/Workspace.h"
 
 namespace zembra {
@@ -37,9 +38,9 @@ QString RemovedApplicationsModel::text(const Row &row, int column) const
 {
     switch (column) {
     case NameColumn:
-        return row.item->label().value_or(row.item->bundle_name().value_or(QString()));
+        return platform::visiblyEscaped(row.item->label().value_or(row.item->bundle_name().value_or(QString())));
     case IdentifierColumn:
-        return row.item->bundle().value_or(QString());
+        return platform::visiblyEscaped(row.item->bundle().value_or(QString()));
     case LeftoversColumn:
         return platform::formatByteCount(row.weight.bytes);
     default:

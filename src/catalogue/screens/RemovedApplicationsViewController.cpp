@@ -7,6 +7,7 @@
 #include "catalogue/screens/RemovedApplicationsModel.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotificationCenter.h"
+#include "shell/ScreenKeys.h"
 #include "shell/ScreenNames.h"
 
 #include <QAbstractButton>
@@ -76,6 +77,7 @@ RemovedApplicationsViewController::RemovedApplicationsViewController(AppDelegate
     connect(table, &QTableView::activated, this, &RemovedApplicationsViewController::review);
     connect(ui->switch_review, &QPushButton::clicked, this, &RemovedApplicationsViewController::review);
     connect(ui->home_back, &QPushButton::clicked, this, &RemovedApplicationsViewController::home_back);
+    bindScreenKeys(this, ui->switch_review, ui->home_back);
 
     showState();
     platform::SettingsStore &settings = delegate.app_settings();

@@ -89,11 +89,13 @@ QVariant ExtensionListModel::data(const QModelIndex &index, int role) const
     const ItemRecord &record = *m_install_items[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+    case Qt::AccessibleTextRole:
         return platform::visiblyEscaped(record.label().value_or(QString()));
     case Qt::AccessibleDescriptionRole:
     case PathRole:
         // The folder that holds the item.
-        return record.url() ? platform::visiblyEscaped(platform::displayPath(record.url()->parent_path())) : QString();
+        return record.url() ? shownPath(record.url()->parent_path(), m_paths) : QString();
     case SizeRole: {
         const auto it = m_sizes.find(&record);
         return it == m_sizes.end() ? QVariant() : QVariant(platform::formatByteCount(it->second));

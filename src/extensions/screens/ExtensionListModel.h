@@ -7,6 +7,7 @@
 // but its own copy of the list and the shared result box, never the model.
 
 #include "catalogue/ItemRecord.h"
+#include "shell/ShownPath.h"
 
 #include <QAbstractListModel>
 #include <QIcon>
@@ -36,6 +37,8 @@ public:
     explicit ExtensionListModel(QObject *parent = nullptr);
     ~ExtensionListModel() override;
 
+    // How the rows write the folders that hold the items.
+    void setPathStyle(PathStyle paths) { m_paths = std::move(paths); }
     // Takes the loaded list, shows all of it and starts the size worker.
     void setRecords(Records records, IconOf icon);
 
@@ -71,6 +74,7 @@ private:
     Records m_shadow_copy;
     Records m_install_items;
     IconOf m_icon;
+    PathStyle m_paths;
     mutable std::unordered_map<const ItemRecord *, QIcon> m_icons;
     std::unordered_map<const ItemRecord *, std::uint64_t> m_sizes;
     size_t m_loadedCount = 0;

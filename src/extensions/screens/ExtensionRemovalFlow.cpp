@@ -11,6 +11,7 @@
 
 #include <QAbstractItemView>
 #include <QDialog>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -37,8 +38,6 @@ void ExtensionRemovalFlow::removeSelected()
     if (!record || (m_mayStart && !m_mayStart()))
         return;
     m_remover.start(record);
-    if (m_controls.progress)
-        m_controls.progress->show();
 }
 
 void ExtensionRemovalFlow::showConfirmation()
@@ -64,6 +63,9 @@ void ExtensionRemovalFlow::showConfirmation()
     connect(sheet, &ConfirmRemovalSheet::decided, this, [this](bool remove, std::vector<FileEntry> ticked) {
         // Checked again: Safari may have been started while the sheet was open.
         if (remove && (!m_mayStart || m_mayStart())) {
+            // Busy from the confirmation on: the deletion is what takes the time.
+            if (m_controls.progress)
+                m_controls.progress->show();
             m_remover.remove(std::move(ticked));
             return;
         }
@@ -79,9 +81,19 @@ void ExtensionRemovalFlow::finish()
     const auto record = m_remover.record();
     if (m_controls.progress)
         m_controls.progress->hide();
+    // Disabled first: dropping the row may already move the selection to its neighbour.
+    m_controls.removeButton->setEnabled(false);
     if (record)
         m_model.removeRecord(record.get());
-    m_controls.removeButton->setEnabled(false);
+    // The row the list highlights now (the removed one's neighbour) is the selected one,
+    // so Remove and the reveal act on what the user sees.
+    if (QItemSelectionModel *selection = m_controls.table->selectionModel()) {
+        const QModelIndex current = m_controls.table->currentIndex();
+        if (current.isValid())
+            selection->select(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        else
+            selection->clearSelection();
+    }
 
     const auto remainder = m_delegate.state().remainder_urls();
     if (!remainder.empty() && remainder.front().isFileURL() && platform::itemExists(remainder.front().path())) {

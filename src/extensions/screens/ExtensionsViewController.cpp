@@ -5,6 +5,7 @@
 #include "platform/Workspace.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotificationCenter.h"
+#include "shell/ScreenKeys.h"
 #include "shell/ScreenNames.h"
 
 #include "ui_ExtensionsViewController.h"
@@ -26,6 +27,7 @@ ExtensionsViewController::ExtensionsViewController(AppDelegate &delegate, QWidge
     connect(m_ui->sfari_extensions, &QPushButton::clicked, this, &ExtensionsViewController::sfari_extensions);
     connect(m_ui->back_to_home_viewcontroller, &QPushButton::clicked, this,
             &ExtensionsViewController::back_to_home_viewcontroller);
+    bindScreenKeys(this, m_ui->plugins, m_ui->back_to_home_viewcontroller);
 }
 
 ExtensionsViewController::~ExtensionsViewController() = default;

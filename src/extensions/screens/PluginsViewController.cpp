@@ -8,7 +8,9 @@
 #include "platform/Workspace.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotificationCenter.h"
+#include "shell/ScreenKeys.h"
 #include "shell/ScreenNames.h"
+#include "shell/ShownPath.h"
 
 #include "ui_PluginsViewController.h"
 
@@ -30,6 +32,7 @@ PluginsViewController::PluginsViewController(AppDelegate &delegate, QWidget *par
     ExtensionListModel::Records records;
     for (auto &plugin : Bundle(delegate.app_settings()).installedPlugins())
         records.push_back(plugin);
+    m_model->setPathStyle(pathStyle(delegate.app_settings()));
     m_model->setRecords(std::move(records), [bundleIcon](const ItemRecord &) { return bundleIcon; });
 
     m_flow = new ExtensionRemovalFlow(ExtensionRemover::Kind::Plugin, delegate, *m_model,
@@ -39,6 +42,7 @@ PluginsViewController::PluginsViewController(AppDelegate &delegate, QWidget *par
     connect(m_ui->removePluginButton, &QPushButton::clicked, this, &PluginsViewController::remove_plugin);
     connect(m_ui->show_in_finder, &QPushButton::clicked, this, &PluginsViewController::show_in_finder);
     connect(m_ui->search_field, &QLineEdit::textChanged, this, &PluginsViewController::controlTextDidChange);
+    bindScreenKeys(this, m_ui->removePluginButton, m_ui->back_to_extensions);
     connect(m_ui->tableviewB->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &PluginsViewController::tableViewSelectionDidChange);
 }

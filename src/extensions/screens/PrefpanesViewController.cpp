@@ -9,7 +9,9 @@
 #include "platform/Workspace.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotificationCenter.h"
+#include "shell/ScreenKeys.h"
 #include "shell/ScreenNames.h"
+#include "shell/ShownPath.h"
 
 #include "ui_PrefpanesViewController.h"
 
@@ -29,11 +31,13 @@ PrefpanesViewController::PrefpanesViewController(AppDelegate &delegate, QWidget 
     ExtensionListModel::Records records;
     for (auto &pane : Bundle(delegate.app_settings()).installedPrefPanes())
         records.push_back(pane);
+    m_model->setPathStyle(pathStyle(delegate.app_settings()));
     m_model->setRecords(std::move(records), [](const ItemRecord &record) { return itemImage(record.icon()); });
 
     connect(m_ui->back_to_extensions, &QPushButton::clicked, this, &PrefpanesViewController::back_to_extensions);
     connect(m_ui->removeButton, &QPushButton::clicked, this, &PrefpanesViewController::removePrefPane);
     connect(m_ui->show_in_finder, &QPushButton::clicked, this, &PrefpanesViewController::show_in_finder);
+    bindScreenKeys(this, m_ui->removeButton, m_ui->back_to_extensions);
     connect(m_ui->tableviewP->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &PrefpanesViewController::tableViewSelectionDidChange);
 }

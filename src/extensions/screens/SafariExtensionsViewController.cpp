@@ -8,7 +8,9 @@
 #include "platform/Workspace.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotificationCenter.h"
+#include "shell/ScreenKeys.h"
 #include "shell/ScreenNames.h"
+#include "shell/ShownPath.h"
 
 #include "ui_SafariExtensionsViewController.h"
 
@@ -37,6 +39,7 @@ SafariExtensionsViewController::SafariExtensionsViewController(AppDelegate &dele
     ExtensionListModel::Records records;
     for (auto &extension : SafariExtension(delegate.app_settings()).installedSafariExtensions())
         records.push_back(extension);
+    m_model->setPathStyle(pathStyle(delegate.app_settings()));
     m_model->setRecords(std::move(records), [archiveIcon](const ItemRecord &) { return archiveIcon; });
 
     m_flow = new ExtensionRemovalFlow(ExtensionRemover::Kind::SafariExtension, delegate, *m_model,
@@ -51,6 +54,7 @@ SafariExtensionsViewController::SafariExtensionsViewController(AppDelegate &dele
     connect(m_ui->back_to_extensions, &QPushButton::clicked, this, &SafariExtensionsViewController::back_to_extensions);
     connect(m_ui->removeButton, &QPushButton::clicked, this, &SafariExtensionsViewController::removeExtension);
     connect(m_ui->show_in_finder, &QPushButton::clicked, this, &SafariExtensionsViewController::show_in_finder);
+    bindScreenKeys(this, m_ui->removeButton, m_ui->back_to_extensions);
     connect(m_ui->tableviewS->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &SafariExtensionsViewController::tableViewSelectionDidChange);
 }

@@ -25,7 +25,10 @@ bool showImageFile(QLabel *label, const std::optional<std::filesystem::path> &fi
     }
     if (best.isNull())
         return false;
-    label->setPixmap(QPixmap::fromImage(best.scaled(side, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    // Scaled down to fit, never up: a small picture blown up only blurs.
+    if (best.width() > side.width() || best.height() > side.height())
+        best = best.scaled(side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    label->setPixmap(QPixmap::fromImage(best));
     return true;
 }
 

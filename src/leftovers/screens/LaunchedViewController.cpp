@@ -3,7 +3,9 @@
 #include "ui_LaunchedViewController.h"
 
 #include "catalogue/screens/ItemImage.h"
+#include "platform/VisibleText.h"
 #include "shell/AppDelegate.h"
+#include "shell/ElidedText.h"
 
 namespace zembra {
 
@@ -14,7 +16,7 @@ LaunchedViewController::LaunchedViewController(AppDelegate &app, QWidget *parent
         const QIcon icon = itemImage(item->icon());
         if (!icon.isNull())
             ui->image->setPixmap(icon.pixmap(64, 64));
-        ui->label->setText(item->label().value_or(QString()));
+        setElidedText(ui->label, platform::visiblyEscaped(item->label().value_or(QString())));
     }
 }
 

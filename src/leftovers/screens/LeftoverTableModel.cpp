@@ -4,6 +4,7 @@
 #include "periphery/ApplicationImages.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
+#include "platform/VisibleText.h"
 #include "platform/Workspace.h"
 
 namespace zembra {
@@ -29,7 +30,7 @@ QString sentence(QString text) {
 
 } // namespace
 
-ReviewContents makeReviewContents(const leftovers::Review &review) {
+ReviewContents makeReviewContents(const leftovers::Review &review, const PathStyle &paths) {
     ReviewContents c;
     const std::vector<FileEntry> &files = review.files;
     c.rows.reserve(files.size());
@@ -44,9 +45,12 @@ ReviewContents makeReviewContents(const leftovers::Review &review) {
         } else {
             const leftovers::EntryLook look =
                 leftovers::entryLook(e.path(), platform::isRealDirectory(e.path()));
-            row.text = look.name;
+            // The name from its bytes, so that one that is not UTF-8 shows which bytes.
+            row.text = look.name == platform::lastComponent(e.path())
+                           ? platform::visiblyEscaped(e.path().filename().native())
+                           : look.name;
             row.icon = look.icon;
-            row.folder = platform::displayPath(e.path().parent_path());
+            row.folder = shownPath(e.path().parent_path(), paths);
             row.sizeText = platform::formatByteCount(
                 i < review.sizes.size() ? review.sizes[i].byteCount() : 0);
             row.flagged = i < review.flags.size() && review.flags[i].flagged();
@@ -59,7 +63,7 @@ ReviewContents makeReviewContents(const leftovers::Review &review) {
                 row.note = sentence(review.reasons[i]);
                 why = sentence(leftovers::kKeptPossiblyRelated + review.reasons[i]);
             }
-            row.toolTip = platform::displayPath(e.path());
+            row.toolTip = fullPath(e.path());
             if (!why.isEmpty())
                 row.toolTip += QLatin1Char('\n') + why;
         }

@@ -12,6 +12,7 @@
 #include "leftovers/EntryLook.h"
 #include "leftovers/Review.h"
 #include "leftovers/Selection.h"
+#include "shell/ShownPath.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -42,8 +43,8 @@ struct ReviewContents {
 };
 
 // Builds the rows of `review` and its starting selection (looks at the disk: run it off
-// the GUI thread).
-ReviewContents makeReviewContents(const leftovers::Review &review);
+// the GUI thread). Names and folders are escaped; folders are written in `paths`' style.
+ReviewContents makeReviewContents(const leftovers::Review &review, const PathStyle &paths = {});
 
 class LeftoverTableModel : public QAbstractTableModel {
     Q_OBJECT

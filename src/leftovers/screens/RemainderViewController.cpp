@@ -13,10 +13,13 @@
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
+#include "platform/VisibleText.h"
 #include "platform/Workspace.h"
 #include "shell/AppDelegate.h"
+#include "shell/ElidedText.h"
 #include "shell/NotificationCenter.h"
 #include "shell/Presentation.h"
+#include "shell/ScreenKeys.h"
 #include "shell/ScreenNames.h"
 
 #include <QHeaderView>
@@ -35,6 +38,7 @@ constexpr int kFileRowHeight = 40;
 
 struct RemainderViewController::SearchJob {
     ApplicationItem record; // a fresh copy of the shared item, searched by this visit only
+    PathStyle paths; // made on the GUI thread, from the grants
     ReviewContents contents;
     std::vector<std::filesystem::path> unreadable;
     std::atomic<bool> done{false};
@@ -56,7 +60,7 @@ RemainderViewController::RemainderViewController(AppDelegate &app,
       m_item(app.state().item()), m_timer(new QTimer(this)), m_model(new LeftoverTableModel(this)),
       m_removal(new RemovalRunner(std::move(removal), this)) {
     ui->setupUi(this);
-    ui->titleLabel->setText(m_item && m_item->label() ? *m_item->label() : tr("Leftovers"));
+    setElidedText(ui->titleLabel, m_item && m_item->label() ? platform::visiblyEscaped(*m_item->label()) : tr("Leftovers"));
 
     QTableView *table = ui->tableviewR;
     table->setModel(m_model);
@@ -88,6 +92,7 @@ RemainderViewController::RemainderViewController(AppDelegate &app,
             &RemainderViewController::updateSelectionControls);
     connect(ui->backButton, &QPushButton::clicked, this, &RemainderViewController::back);
     connect(ui->switch_remove, &QPushButton::clicked, this, &RemainderViewController::remove);
+    bindScreenKeys(this, ui->switch_remove, ui->backButton);
     connect(m_removal, &RemovalRunner::progressed, this, [this](int done, int total) {
         ui->removalProgress->setMaximum(std::max(total, 1));
         ui->removalProgress->setValue(done);
@@ -115,7 +120,7 @@ void runReviewSearch(const std::shared_ptr<RemainderViewController::SearchJob> &
     job->unreadable = result.unreadable;
     const leftovers::Review review = leftovers::buildReview(
         job->record, settings, Application(settings).everyInstalledApplication(), true);
-    job->contents = makeReviewContents(review);
+    job->contents = makeReviewContents(review, job->paths);
     job->done.store(true, std::memory_order_release);
 }
 
@@ -130,6 +135,7 @@ void RemainderViewController::startSearch() {
     }
     m_job->record = *m_item;
     platform::SettingsStore &settings = m_app.app_settings();
+    m_job->paths = pathStyle(settings);
     QThreadPool::globalInstance()->start(
         [job = m_job, &settings] { runReviewSearch(job, settings); });
 }
@@ -172,7 +178,7 @@ void RemainderViewController::showUnreadableNotice(
     }
     QStringList names;
     for (const auto &f : folders)
-        names << platform::displayPath(f);
+        names << shownPath(f, pathStyle(m_app.app_settings()));
     ui->unreadableNotice->setText(
         tr("These folders could not be read, so leftovers inside them are not listed: %1")
             .arg(names.join(QStringLiteral(", "))));

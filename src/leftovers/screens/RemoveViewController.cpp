@@ -8,9 +8,12 @@
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
+#include "platform/VisibleText.h"
 #include "shell/AppDelegate.h"
+#include "shell/ElidedText.h"
 #include "shell/NotificationCenter.h"
 #include "shell/Presentation.h"
+#include "shell/ScreenKeys.h"
 #include "shell/ScreenNames.h"
 
 namespace zembra {
@@ -26,7 +29,7 @@ RemoveViewController::RemoveViewController(AppDelegate &app, QWidget *parent)
     ui->setupUi(this);
     ui->size->setText(platform::formatByteCount(app.state().common_remove_size()));
     if (const auto item = app.state().item()) {
-        ui->name->setText(item->label().value_or(QString()));
+        setElidedText(ui->name, platform::visiblyEscaped(item->label().value_or(QString())));
         const QIcon icon = itemImage(item->app_icon());
         if (!icon.isNull())
             ui->image->setPixmap(icon.pixmap(128, 128));
@@ -34,6 +37,7 @@ RemoveViewController::RemoveViewController(AppDelegate &app, QWidget *parent)
     connect(ui->back_applications, &QPushButton::clicked, this,
             &RemoveViewController::back_applications);
     connect(ui->back_home, &QPushButton::clicked, this, &RemoveViewController::back_home);
+    bindScreenKeys(this, ui->back_applications, ui->back_home);
     NotificationCenter::defaultCenter().addObserver(this, screens::kCloseRateApp,
                                                     [this] { close_rate_app(); });
 }

@@ -3,6 +3,7 @@
 #include "ui_HomeViewController.h"
 
 #include "shell/NotificationCenter.h"
+#include "shell/ScreenKeys.h"
 #include "shell/ScreenNames.h"
 
 #include <QPixmap>
@@ -18,6 +19,7 @@ HomeViewController::HomeViewController(QWidget *parent)
     connect(ui->applications, &QPushButton::clicked, this, &HomeViewController::applications);
     connect(ui->extensions, &QPushButton::clicked, this, &HomeViewController::Extensions);
     connect(ui->removed, &QPushButton::clicked, this, &HomeViewController::removed_applications);
+    bindScreenKeys(this, ui->applications, nullptr);
 }
 
 HomeViewController::~HomeViewController() = default;

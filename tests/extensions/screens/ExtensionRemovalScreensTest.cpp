@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 #include "shell/ScreenNames.h"
 
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListView>
 #include <QProgressBar>
@@ -77,7 +78,7 @@ protected:
 
 } // namespace
 
-TEST_F(PluginRemoval, Confirmed_PluginAndLeftoversGone_RowDroppedButtonDisabled)
+TEST_F(PluginRemoval, Confirmed_PluginAndLeftoversGone_RowDroppedNeighbourSelected)
 {
     const auto item = plugin("Card Sync", "com.x.cardsync");
     plugin("Other", "com.y.other");
@@ -93,11 +94,16 @@ TEST_F(PluginRemoval, Confirmed_PluginAndLeftoversGone_RowDroppedButtonDisabled)
     EXPECT_TRUE(platform::itemExists(item));
     EXPECT_GE(rowOf(sheet->model(), item), 0);
     EXPECT_GE(rowOf(sheet->model(), pref), 0);
+    EXPECT_TRUE(idle()) << "no busy bar behind the confirmation";
     button(sheet, "removeButton")->click();
+    EXPECT_FALSE(idle()) << "busy once confirmed";
     ASSERT_TRUE(waitFor([&] { return labels(list->model()) == QStringList{QStringLiteral("Other")}; }));
     EXPECT_FALSE(platform::itemExists(item));
     EXPECT_FALSE(platform::itemExists(pref));
-    EXPECT_FALSE(remove->isEnabled());
+    // The row the list highlights now is the selected one, ready for the next removal.
+    EXPECT_EQ(list->selectionModel()->selectedRows(), QModelIndexList{list->model()->index(0, 0)});
+    EXPECT_EQ(list->currentIndex(), list->model()->index(0, 0));
+    EXPECT_TRUE(remove->isEnabled());
     EXPECT_TRUE(idle());
     settle();
     EXPECT_EQ(visibleScene(screens::kBundleCantRemove), nullptr);
@@ -115,6 +121,7 @@ TEST_F(PluginRemoval, BundleRemains_RowDroppedAndBundleCantRemoveShown)
     button(sheet, "removeButton")->click();
     QWidget *popover = nullptr;
     ASSERT_TRUE(waitFor([&] { return (popover = visibleScene(screens::kBundleCantRemove)) != nullptr; }));
+    expectInAccessibilityTree(popover, {QStringLiteral("The item could not be removed")}, "BundleCantRemove");
     EXPECT_TRUE(platform::itemExists(real));
     EXPECT_EQ(list->model()->rowCount(), 0);
     EXPECT_FALSE(remove->isEnabled());

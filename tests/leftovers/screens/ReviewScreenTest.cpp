@@ -81,7 +81,7 @@ TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection)
     EXPECT_EQ(table->rowHeight(0), 20);
     EXPECT_EQ(table->rowHeight(1), 40);
     EXPECT_EQ(table->model()->index(rowOf("Cookie files"), 1).data().toString(),
-              platform::displayPath(cookies.parent_path()));
+              QStringLiteral("~/Library/Cookies"));
     EXPECT_TRUE(removeButton()->isEnabled());
     const std::uint64_t all = platform::itemSize(bundle) + 1000 + 500 + 20;
     EXPECT_EQ(app->state().common_remove_size(), all);
@@ -224,7 +224,7 @@ TEST_F(ReviewScreen, UnreadableFolders_NoticeNamesThem) {
     EXPECT_FALSE(notice->isVisible());
     review->showUnreadableNotice({t / "Users/me/Library/Containers"});
     EXPECT_TRUE(notice->isVisible());
-    EXPECT_TRUE(notice->text().contains(platform::displayPath(t / "Users/me/Library/Containers")));
+    EXPECT_TRUE(notice->text().contains(QStringLiteral("~/Library/Containers"))) << notice->text().toStdString();
     review->showUnreadableNotice({});
     EXPECT_FALSE(notice->isVisible());
 }
@@ -388,4 +388,77 @@ TEST_F(ReviewScreen, OtherApplicationsAndRelated_StartUntickedWithWhy_OnlyTicked
     EXPECT_TRUE(platform::itemExists(other));
     EXPECT_TRUE(platform::itemExists(bundle)); // Foo, another application, untouched
     EXPECT_EQ(app->state().common_remove_size(), withRelated - 200);
+}
+
+TEST_F(ReviewScreen, KeyboardOnly_TabLeavesTheTable_SpaceUnticks_EnterRemovesTheRest) {
+    review();
+    QApplication::setActiveWindow(&window);
+    table->setFocus(Qt::TabFocusReason);
+    auto focused = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); };
+    auto press = [](int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), mods);
+        QCoreApplication::processEvents();
+    };
+    press(Qt::Key_Tab);
+    EXPECT_EQ(focused(), QStringLiteral("backButton"));
+    press(Qt::Key_Tab);
+    EXPECT_EQ(focused(), QStringLiteral("switch_remove"));
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focused(), QStringLiteral("tableviewR"));
+    press(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(focused(), QStringLiteral("backButton")) << "Ctrl+Tab leaves the table too";
+
+    // Back into the table, down to the preference file, untick it, remove the rest.
+    press(Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_EQ(focused(), QStringLiteral("tableviewR"));
+    const int prefsRow = rowOf("com.vendor.foo.plist");
+    table->setCurrentIndex(table->model()->index(0, 0));
+    for (int row = 0; row < prefsRow; ++row)
+        press(Qt::Key_Down);
+    ASSERT_EQ(table->currentIndex().row(), prefsRow);
+    press(Qt::Key_Space);
+    EXPECT_FALSE(checked(prefsRow));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(waitFor([this] { return !posted.empty(); }));
+    EXPECT_EQ(posted.back(), screens::kRemoveViewController);
+    EXPECT_TRUE(fs::exists(prefs)) << "the unticked row stays";
+    EXPECT_FALSE(fs::exists(bundle));
+}
+
+TEST_F(ReviewScreen, ClickedRow_NoFocusFrame_KeyboardFocusShowsOne) {
+    review();
+    QApplication::setActiveWindow(&window);
+    const QModelIndex folder = table->model()->index(rowOf("com.vendor.foo.plist"), 1);
+    const QRect cell = table->visualRect(folder);
+    const QColor frame = table->palette().color(QPalette::Highlight);
+    auto framed = [&] {
+        const QImage picture = table->viewport()->grab().toImage();
+        return picture.pixelColor(cell.left() + cell.width() / 2, cell.top()) == frame;
+    };
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    ASSERT_TRUE(table->hasFocus());
+    EXPECT_FALSE(framed()) << "a click draws no focus frame";
+    QTest::keyClick(table, Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_TRUE(table->hasFocus());
+    EXPECT_TRUE(framed()) << "the keyboard's focus is shown";
+}
+
+TEST_F(ReviewScreen, HostileName_EscapedInTitleAndRows_LongNameElidedWhole) {
+    const fs::path odd = t.app("Applications/Evil\nName\u202e.app", "com.vendor.evil", "Evil", "Evil");
+    t.file("Users/me/Library/Preferences/com.vendor.evil\x1b[2J.plist");
+    choose(odd)->setLabel(QStringLiteral("Evil\nName\u202egnp.exe") + QString(200, QLatin1Char('x')));
+    review();
+    auto *title = child<QLabel>("titleLabel");
+    EXPECT_FALSE(title->text().contains(QLatin1Char('\n')));
+    EXPECT_TRUE(title->text().contains(QStringLiteral("\\n")));
+    EXPECT_TRUE(title->text().contains(QChar(0x2026))) << "cut with an ellipsis: " << title->text().toStdString();
+    EXPECT_TRUE(title->toolTip().startsWith(QStringLiteral("Evil\\nName\\u202egnp.exe")));
+    EXPECT_EQ(title->accessibleName(), title->toolTip());
+    EXPECT_NE(rowOf(QStringLiteral("Evil\\nName\\u202e.app")), -1) << firstColumn().join('|').toStdString();
+    EXPECT_NE(rowOf(QStringLiteral("com.vendor.evil\\x1b[2J.plist")), -1) << firstColumn().join('|').toStdString();
+    for (const QString &text : firstColumn())
+        for (const QChar c : text)
+            EXPECT_FALSE(c.category() == QChar::Other_Control || c.unicode() == 0x202e) << text.toStdString();
 }
