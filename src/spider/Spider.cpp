@@ -156,7 +156,8 @@ void Spider::announce(const ApplicationItem &item)
 {
     if (m_disableNotification || m_disableRemoveNotification)
         return;
-    const leftovers::LeftoverWeight left = leftovers::weighLeftovers(item, m_settings);
+    const leftovers::LeftoverWeight left =
+        leftovers::weighLeftovers(item, m_settings, Application(m_settings).everyInstalledApplication());
     if (left.empty())
         return;
     const QString name = item.label().value_or(item.bundle_name().value_or(tr("An application")));

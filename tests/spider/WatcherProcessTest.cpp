@@ -187,3 +187,29 @@ TEST(Watcher, DownloadedApplicationThrownIntoATrashMadeLater_Notified)
     EXPECT_EQ(bus.notices()[0].value("body").toString(), QStringLiteral("It left one item behind (2 KB)."));
     EXPECT_EQ(t.goneKeys(), std::vector<std::string>{"com.web.tool"});
 }
+
+TEST(Watcher, LeftoversTheReviewWouldKeep_AreNotAnnounced)
+{
+    WatchedTree t;
+    // Sketchpad's only leftover is the vendor folder that Sketchpad 2 uses too.
+    t.tree.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
+    t.tree.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2", "Sketchpad 2");
+    t.tree.file("home/Library/Caches/Lumina/cache.db", std::string(205000, 'x'));
+    // Editor left its own preferences and a file in that folder.
+    t.appWithLeftovers("Editor", "com.vendor.editor");
+    t.tree.file("home/Library/Caches/Lumina/com.lumina.sketchpad2.plist", std::string(4000, 'x'));
+    PrivateBus bus(t.tree);
+    ASSERT_TRUE(bus.ready());
+    WatcherProcess watcher(t, &bus);
+    ASSERT_TRUE(watcher.started());
+
+    fs::remove_all(t.applications / "Sketchpad.app");
+    ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.lumina.sketchpad"); }));
+    fs::remove_all(t.applications / "Editor.app");
+    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.vendor.editor"); }));
+    const auto notices = bus.notices();
+    ASSERT_EQ(notices.size(), 1u) << "nothing of Sketchpad's would go";
+    EXPECT_EQ(notices[0].value("summary").toString(), QStringLiteral("Editor was removed"));
+    EXPECT_EQ(notices[0].value("body").toString(), QStringLiteral("It left one item behind (3 KB)."));
+}
