@@ -96,8 +96,9 @@ void Spider::scan()
     // Watch before listing, so that nothing happening during the listing goes unseen.
     watchFolders();
 
-    Application enumerator(m_settings);
-    const ApplicationList installed = enumerator.installedApplications();
+    // Removed means gone from the disk: what the list's settings leave out (Apple's own
+    // applications, the Utilities folder) is installed all the same.
+    const ApplicationList installed = Application(m_settings).everyInstalledApplication();
     const ApplicationList trashed = trashArrivals();
     if (!m_applications)
         return;

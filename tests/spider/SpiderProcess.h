@@ -45,8 +45,10 @@ struct WatchedTree {
     WatchedTree();
     // An application with a preferences file of its own, so that it leaves something.
     fs::path appWithLeftovers(const std::string &name, const std::string &identifier);
-    // Sets a switch in the shared suite, as the preferences do.
+    // Sets a switch in the shared suite, or a setting in the standard store, as the
+    // preferences do.
     void setSuiteSwitch(const QString &key, int value);
+    void setSetting(const QString &key, int value);
     std::vector<std::string> goneKeys() const;
 };
 

@@ -188,6 +188,38 @@ TEST(Watcher, DownloadedApplicationThrownIntoATrashMadeLater_Notified)
     EXPECT_EQ(t.goneKeys(), std::vector<std::string>{"com.web.tool"});
 }
 
+TEST(Watcher, ListSettingsSwitchedOff_AnnounceNothing_LeftOutApplicationsWatchedAlike)
+{
+    WatchedTree t;
+    t.appWithLeftovers("Editor", "com.vendor.editor");
+    t.tree.file("home/Library/Preferences/com.vendor.disksight.plist", std::string(3000, 'x'));
+    t.tree.app("Applications/Utilities/DiskSight.app", "com.vendor.disksight", "DiskSight", "DiskSight");
+    t.appWithLeftovers("Notes", "com.apple.Notes");
+    t.setSetting(preferences::kIncludeUtilities, 1);
+    t.setSetting(preferences::kIncludeDefaultApps, 1);
+    PrivateBus bus(t.tree);
+    ASSERT_TRUE(bus.ready());
+    WatcherProcess watcher(t, &bus);
+    ASSERT_TRUE(watcher.started());
+
+    // The list leaves them out now; they are still on the disk.
+    t.setSetting(preferences::kIncludeUtilities, 0);
+    t.setSetting(preferences::kIncludeDefaultApps, 0);
+    fs::remove_all(t.applications / "Editor.app");
+    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
+    ASSERT_EQ(bus.notices().size(), 1u);
+    EXPECT_EQ(bus.notices()[0].value("summary").toString(), QStringLiteral("Editor was removed"));
+    EXPECT_EQ(t.goneKeys(), std::vector<std::string>{"com.vendor.editor"});
+
+    // Gone from the disk while the list leaves them out: announced like any other.
+    fs::rename(t.applications / "Utilities/DiskSight.app", t.tree.dir("Elsewhere") / "DiskSight.app");
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 2; }));
+    EXPECT_EQ(bus.notices()[1].value("summary").toString(), QStringLiteral("DiskSight was removed"));
+    fs::remove_all(t.applications / "Notes.app");
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 3; }));
+    EXPECT_EQ(bus.notices()[2].value("summary").toString(), QStringLiteral("Notes was removed"));
+}
+
 TEST(Watcher, LeftoversTheReviewWouldKeep_AreNotAnnounced)
 {
     WatchedTree t;
