@@ -24,7 +24,7 @@ QProcessEnvironment isolatedEnvironment(const TreeBuilder &tree);
 // dbus-run-session with the stand-in notification service.
 class PrivateBus {
 public:
-    // `serviceArguments`: "--invoke", "review" or "--no-service".
+    // `serviceArguments`: "--invoke", "review", "--markup" or "--no-service".
     PrivateBus(const TreeBuilder &tree, const QStringList &serviceArguments = {});
     ~PrivateBus();
     bool ready() const { return !m_address.isEmpty(); }
