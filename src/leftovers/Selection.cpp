@@ -18,14 +18,13 @@ bool holds(const std::string &folder, const std::string &path)
 
 } // namespace
 
-std::uint64_t freedBytes(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes,
-                         const std::function<bool(size_t)> &chosen)
+std::vector<size_t> freedRows(const std::vector<FileEntry> &files, const std::function<bool(size_t)> &chosen)
 {
     std::unordered_set<std::string_view> paths;
     for (size_t i = 0; i < files.size(); ++i)
         if (files[i].isFileURL() && chosen(i))
             paths.insert(files[i].path().native());
-    std::uint64_t total = 0;
+    std::vector<size_t> rows;
     std::unordered_set<std::string_view> counted;
     for (size_t i = 0; i < files.size(); ++i) {
         if (!files[i].isFileURL() || !chosen(i))
@@ -37,9 +36,19 @@ std::uint64_t freedBytes(const std::vector<FileEntry> &files, const std::vector<
         for (size_t slash = path.find('/', 1); slash != std::string_view::npos && !insideChosen;
              slash = path.find('/', slash + 1))
             insideChosen = paths.count(path.substr(0, slash)) != 0;
-        if (!insideChosen && i < sizes.size())
-            total += sizes[i].byteCount();
+        if (!insideChosen)
+            rows.push_back(i);
     }
+    return rows;
+}
+
+std::uint64_t freedBytes(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes,
+                         const std::function<bool(size_t)> &chosen)
+{
+    std::uint64_t total = 0;
+    for (const size_t i : freedRows(files, chosen))
+        if (i < sizes.size())
+            total += sizes[i].byteCount();
     return total;
 }
 

@@ -21,8 +21,10 @@
 
 namespace zembra::leftovers {
 
-// What deleting the `chosen` file rows frees: each path once, and nothing for a row that
-// lies inside another chosen row (its folder's size holds it).
+// The chosen file rows that deleting them frees by itself: each path once (its first
+// row), and no row that lies inside another chosen row (its folder goes with it).
+std::vector<size_t> freedRows(const std::vector<FileEntry> &files, const std::function<bool(size_t)> &chosen);
+// What deleting the `chosen` file rows frees: the sizes of their freedRows.
 std::uint64_t freedBytes(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes,
                          const std::function<bool(size_t)> &chosen);
 

@@ -16,6 +16,8 @@ public:
     using QObject::QObject;
     // Shows a notice with one action button; `token` comes back with actionInvoked when
     // the user presses it (or clicks the notice). False when no service showed it.
+    // `summary` and `body` are plain text, shown as they are (never read as markup);
+    // controls in them are the caller's to make visible.
     virtual bool notify(const QString &summary, const QString &body, const QString &actionLabel,
                         const QString &token) = 0;
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +74,15 @@ bool itemExists(const fs::path &path);
 // A real folder (a link to a folder is not one).
 bool isRealDirectory(const fs::path &path);
 bool isRegularFile(const fs::path &path);
+// What tells one file from another at the same path: its device and inode, as the path
+// names them (a link is not followed). Nothing when nothing is there. A folder that was
+// deleted and made again, or renamed away and replaced, has another identity.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FileIdentity &) const = default;
+};
+std::optional<FileIdentity> fileIdentity(const fs::path &path);
 // A folder is there (links followed) but its entries cannot be listed or reached: a
 // listing of it would read as empty. False when nothing or a file is there.
 bool isUnreadableFolder(const fs::path &path);

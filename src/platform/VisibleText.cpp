@@ -82,6 +82,8 @@ QString visiblyEscaped(const QString &text)
     return out;
 }
 
+QString markupEscaped(const QString &text) { return text.toHtmlEscaped(); }
+
 QString visiblyEscaped(std::string_view bytes)
 {
     QString out;

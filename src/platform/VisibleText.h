@@ -21,6 +21,11 @@ bool isInvisibleControl(char32_t c);
 // always means an escaped character.
 QString visiblyEscaped(const QString &text);
 
+// `text` for a place that reads markup (a desktop notification's body): "&", "<", ">"
+// and quotes as entities, so that a name is shown, never read as a tag. Apply it after
+// visiblyEscaped where controls must show too.
+QString markupEscaped(const QString &text);
+
 // The same for bytes as the OS gave them (a path, a name): a byte that is not part of
 // well-formed UTF-8 shows as "\xHH" (always 80 to ff, so never confused with a control).
 QString visiblyEscaped(std::string_view bytes);

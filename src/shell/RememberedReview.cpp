@@ -1,6 +1,7 @@
 #include "shell/RememberedReview.h"
 
-#include "catalogue/ApplicationSnapshot.h"
+#include "catalogue/Application.h"
+#include "catalogue/RemovedApplications.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotificationCenter.h"
 #include "shell/ScreenNames.h"
@@ -11,7 +12,8 @@ namespace zembra {
 
 bool reviewRememberedApplication(AppDelegate &delegate, const QString &settingsFolder, const QString &key)
 {
-    auto item = rememberedApplication(readSnapshot(snapshotFile(settingsFolder)), key);
+    auto item = removedApplication(readSnapshot(snapshotFile(settingsFolder)),
+                                   Application(delegate.app_settings()).everyInstalledApplication(), key);
     if (!item)
         return false;
     delegate.state().setItem(std::move(item));

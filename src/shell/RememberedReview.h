@@ -10,10 +10,10 @@ namespace zembra {
 
 class AppDelegate;
 
-// Makes a fresh copy of the record remembered as `key`, in the snapshot kept in
-// `settingsFolder`, the shared item, and posts "remainder_view_controller" once control
+// Makes a fresh copy of the record remembered as gone under `key`, in the snapshot kept
+// in `settingsFolder`, the shared item, and posts "remainder_view_controller" once control
 // is back in the event loop (so after the main window is shown). False, and nothing
-// changed, when no record has that key.
+// changed, when no gone record has that key or an installed application has it.
 bool reviewRememberedApplication(AppDelegate &delegate, const QString &settingsFolder, const QString &key);
 
 } // namespace zembra

@@ -1,6 +1,7 @@
 #include "spider/Spider.h"
 
 #include "catalogue/Application.h"
+#include "catalogue/SortByLabel.h"
 #include "grants/GrantKeys.h"
 #include "grants/GrantStore.h"
 #include "leftovers/LeftoverWeight.h"
@@ -9,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Programs.h"
 #include "platform/Trash.h"
+#include "platform/VisibleText.h"
 #include "preferences/PreferenceKeys.h"
 
 #include <QCryptographicHash>
@@ -23,12 +25,53 @@ namespace {
 
 // Long enough for a move or a copy of a bundle to settle, well inside two seconds.
 constexpr int kSettleMs = 250;
+// Removals closer together than this are one burst, told in one notice; a burst that goes
+// on is told after the longest wait all the same.
+constexpr int kNoticeQuietMs = 1000;
+constexpr qint64 kLongestNoticeWaitMs = 10000;
 // inotify watches are cheap, but a huge Applications tree should not use them all up.
 constexpr int kMaxWatchedFolders = 512;
+// How many names a notice of several removals spells out.
+constexpr int kNamesInNotice = 3;
+
+// Notice tokens: a review of one remembered key, or the list of removed applications.
+// Prefixed, so that no identifier can pass for the other kind.
+const QString kReviewToken = QStringLiteral("review:");
+const QString kRemovedListToken = QStringLiteral("removed-applications");
 
 bool isAppName(const std::string &name) { return platform::nameExtension(name) == "app"; }
 
 QString text(const fs::path &p) { return QString::fromStdString(p.native()); }
+
+// The name a notice shows: a bundle's name may hold line breaks, escapes or bidirectional
+// overrides, shown escaped as the command line shows them.
+QString noticeName(const ApplicationItem &item)
+{
+    const OptString name = item.label() ? item.label() : item.bundle_name();
+    return name && !name->isEmpty() ? platform::visiblyEscaped(*name) : Spider::tr("An application");
+}
+
+// "A and B", "A, B and C", "A, B, C and 2 others".
+QString nameList(const ApplicationList &items)
+{
+    QStringList names;
+    for (size_t i = 0; i < items.size() && i < size_t(kNamesInNotice); ++i)
+        names << noticeName(*items[i]);
+    const int others = int(items.size()) - int(names.size());
+    const QString last = others == 1  ? Spider::tr("one other")
+                         : others > 1 ? Spider::tr("%1 others").arg(others)
+                                      : names.takeLast();
+    // One pass over the arguments: a "%1" inside a name stays as it is.
+    return Spider::tr("%1 and %2").arg(names.join(QLatin1String(", ")), last);
+}
+
+// The nearest folder at or above `path` that is there.
+fs::path nearestFolder(fs::path path)
+{
+    while (!platform::isRealDirectory(path) && path.has_relative_path() && path != path.parent_path())
+        path = path.parent_path();
+    return path;
+}
 
 } // namespace
 
@@ -45,7 +88,10 @@ Spider::Spider(platform::SettingsStore &settings, platform::SettingsStore &suite
             reloadSwitches();
         scheduleScan();
     });
-    connect(&m_notifier, &platform::DesktopNotifier::actionInvoked, this, &Spider::openReview);
+    m_noticeDelay.setSingleShot(true);
+    m_noticeDelay.setInterval(kNoticeQuietMs);
+    connect(&m_noticeDelay, &QTimer::timeout, this, &Spider::announcePending);
+    connect(&m_notifier, &platform::DesktopNotifier::actionInvoked, this, &Spider::actionInvoked);
 }
 
 void Spider::start()
@@ -96,8 +142,9 @@ void Spider::scan()
     // Watch before listing, so that nothing happening during the listing goes unseen.
     watchFolders();
 
-    Application enumerator(m_settings);
-    const ApplicationList installed = enumerator.installedApplications();
+    // Removed means gone from the disk: what the list's settings leave out (Apple's own
+    // applications, the Utilities folder) is installed all the same.
+    const ApplicationList installed = Application(m_settings).everyInstalledApplication();
     const ApplicationList trashed = trashArrivals();
     if (!m_applications)
         return;
@@ -108,69 +155,149 @@ void Spider::scan()
     const QByteArray digest = QCryptographicHash::hash(snapshotJson(m_snapshot), QCryptographicHash::Sha256);
     if (digest != m_written && writeSnapshot(snapshotFile(m_settingsFolder), m_snapshot))
         m_written = digest;
-    for (const auto &item : change.gone)
-        announce(*item);
+    // A removal seen while its notices are off is remembered, never told later.
+    if (change.gone.empty() || !removeNoticesOn())
+        return;
+    if (m_pending.empty())
+        m_pendingSince.start();
+    m_pending.insert(m_pending.end(), change.gone.begin(), change.gone.end());
+    if (m_pendingSince.elapsed() < kLongestNoticeWaitMs)
+        m_noticeDelay.start();
 }
 
 void Spider::watchFolders()
 {
-    QStringList wanted{m_settingsFolder};
+    // A watch ends with the folder it was set on: the folder above the Applications folder
+    // and above the Trash is watched too, so that the scan after a folder was deleted,
+    // renamed away, made again or replaced sets a watch on the one that is there now.
+    std::map<QString, fs::path> wanted{{m_settingsFolder, fs::path(m_settingsFolder.toStdString())}};
+    const auto want = [&](const fs::path &p) { wanted.emplace(text(p), p); };
     if (m_applications) {
+        want(*m_applications);
+        want(nearestFolder(m_applications->parent_path()));
         // The folders the application list reads: the Applications folder, its subfolders
         // and theirs (Utilities/Sub/Foo.app), never the inside of a bundle.
-        wanted << text(*m_applications);
+        int folders = 0;
         for (const platform::DirEntry &e : platform::listDirectory(*m_applications)) {
             if (e.type != platform::EntryType::Directory || isAppName(e.name()))
                 continue;
-            wanted << text(e.path);
+            want(e.path);
+            ++folders;
             for (const platform::DirEntry &f : platform::listDirectory(e.path))
-                if (f.type == platform::EntryType::Directory && !isAppName(f.name()))
-                    wanted << text(f.path);
-            if (wanted.size() >= kMaxWatchedFolders)
+                if (f.type == platform::EntryType::Directory && !isAppName(f.name())) {
+                    want(f.path);
+                    ++folders;
+                }
+            if (folders >= kMaxWatchedFolders)
                 break;
         }
     }
     if (m_trash) {
-        // Until the Trash exists, watch the nearest folder above it that does.
-        fs::path trash = *m_trash;
-        while (!platform::isRealDirectory(trash) && trash.has_relative_path() && trash != trash.parent_path())
-            trash = trash.parent_path();
-        wanted << text(trash);
+        want(*m_trash);
+        want(nearestFolder(m_trash->parent_path()));
     }
-    const QStringList watched = m_watcher.directories();
+
+    // A path still watched may name another folder by now (the watch may still be on the
+    // one renamed away): its identity tells, and the watch is set again.
     QStringList gone;
-    for (const QString &dir : watched)
-        if (!wanted.contains(dir))
+    for (const QString &dir : m_watcher.directories()) {
+        const auto it = wanted.find(dir);
+        const auto set = m_watchedIdentity.find(dir);
+        if (it == wanted.end() || set == m_watchedIdentity.end() ||
+            platform::fileIdentity(it->second) != set->second)
             gone << dir;
+    }
     if (!gone.isEmpty())
         m_watcher.removePaths(gone);
+    for (const QString &dir : gone)
+        m_watchedIdentity.erase(dir);
+    const QStringList watched = m_watcher.directories();
     QStringList added;
-    for (const QString &dir : wanted)
-        if (!watched.contains(dir) && !added.contains(dir) && QDir(dir).exists())
-            added << dir;
+    std::vector<fs::path> missing;
+    for (const auto &[dir, path] : wanted) {
+        if (watched.contains(dir))
+            continue;
+        if (!platform::isRealDirectory(path)) {
+            missing.push_back(path);
+            continue;
+        }
+        m_watchedIdentity[dir] = platform::fileIdentity(path);
+        added << dir;
+    }
     if (!added.isEmpty())
         m_watcher.addPaths(added);
+    // Made between the look above and the watch on the folder above it: look again.
+    for (const fs::path &path : missing)
+        if (platform::isRealDirectory(path)) {
+            scheduleScan();
+            break;
+        }
 }
 
-void Spider::announce(const ApplicationItem &item)
+void Spider::announcePending()
 {
-    if (m_disableNotification || m_disableRemoveNotification)
+    ApplicationList pending;
+    pending.swap(m_pending);
+    if (!removeNoticesOn())
         return;
-    const leftovers::LeftoverWeight left = leftovers::weighLeftovers(item, m_settings);
-    if (left.empty())
+    m_settings.synchronize();
+    const ApplicationList installed = Application(m_settings).everyInstalledApplication();
+    // Back already (an update that replaced the bundle), or seen twice: not told.
+    std::set<QString> keys;
+    for (const auto &item : installed)
+        keys.insert(rememberedKey(*item));
+    sortByLabel(pending);
+    ApplicationList told;
+    std::vector<leftovers::LeftoverWeight> weights;
+    for (const auto &item : pending) {
+        if (!keys.insert(rememberedKey(*item)).second)
+            continue;
+        leftovers::LeftoverWeight weight = leftovers::weighLeftovers(*item, m_settings, installed);
+        if (weight.empty())
+            continue;
+        told.push_back(item);
+        weights.push_back(std::move(weight));
+    }
+    if (told.empty())
         return;
-    const QString name = item.label().value_or(item.bundle_name().value_or(tr("An application")));
-    const QString summary = tr("%1 was removed").arg(name);
+
+    if (told.size() == 1) {
+        const leftovers::LeftoverWeight &left = weights.front();
+        const QString weight = platform::formatByteCount(left.bytes);
+        const QString body = left.count == 1 ? tr("It left one item behind (%1).").arg(weight)
+                                             : tr("It left %1 items behind (%2).").arg(left.count).arg(weight);
+        m_notifier.notify(tr("%1 was removed").arg(noticeName(*told.front())), body, tr("Review leftovers"),
+                          kReviewToken + rememberedKey(*told.front()));
+        return;
+    }
+    const leftovers::LeftoverWeight left = leftovers::combinedWeight(weights);
     const QString weight = platform::formatByteCount(left.bytes);
-    const QString body = left.count == 1 ? tr("It left one item behind (%1).").arg(weight)
-                                         : tr("It left %1 items behind (%2).").arg(left.count).arg(weight);
-    m_notifier.notify(summary, body, tr("Review leftovers"), rememberedKey(item));
+    const QString names = nameList(told);
+    const QString body = left.count == 1
+                             ? tr("%1 left one item behind (%2).").arg(names, weight)
+                             : tr("%1 left %2 items behind (%3).").arg(names, QString::number(left.count), weight);
+    m_notifier.notify(tr("%1 applications were removed").arg(told.size()), body, tr("Show removed applications"),
+                      kRemovedListToken);
+}
+
+void Spider::actionInvoked(const QString &token)
+{
+    if (token == kRemovedListToken)
+        openRemovedApplications();
+    else if (token.startsWith(kReviewToken))
+        openReview(token.mid(kReviewToken.size()));
 }
 
 void Spider::openReview(const QString &key)
 {
     // One argument: an identifier read from a bundle may itself look like an option.
     const QStringList arguments = QStringList{QStringLiteral("--review-remembered=") + key} + m_guiArguments;
+    QProcess::startDetached(platform::guiProgram(), arguments);
+}
+
+void Spider::openRemovedApplications()
+{
+    const QStringList arguments = QStringList{QStringLiteral("--removed-applications")} + m_guiArguments;
     QProcess::startDetached(platform::guiProgram(), arguments);
 }
 

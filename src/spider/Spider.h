@@ -5,20 +5,28 @@
 // Uninstaller zembra, it remembers the application as gone and shows a notice naming it
 // and what its leftovers weigh, with an action that opens their review.
 //
+// Removed means gone from the disk: every bundle of the Applications folder and its
+// subfolders is watched, whatever the application list's settings leave out. Removals
+// seen close together are told in one notice, whose action opens the list of removed
+// applications. Only what the review would start ticked is counted.
+//
 // Event-driven: file-system notifications start a short settle timer and one scan; idle,
 // it does nothing. Owned by main(); main thread only.
 
 #include "catalogue/ApplicationSnapshot.h"
 #include "platform/DesktopNotifier.h"
+#include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QStringList>
 #include <QTimer>
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -42,9 +50,12 @@ private:
     void scan();
     void watchFolders();
     void reloadSwitches();
+    bool removeNoticesOn() const { return !m_disableNotification && !m_disableRemoveNotification; }
     ApplicationList trashArrivals();
-    void announce(const ApplicationItem &item);
+    void announcePending();
+    void actionInvoked(const QString &token);
     void openReview(const QString &key);
+    void openRemovedApplications();
 
     platform::SettingsStore &m_settings;
     platform::SettingsStore &m_suite;
@@ -53,7 +64,11 @@ private:
     QStringList m_guiArguments;
 
     QFileSystemWatcher m_watcher;
+    std::map<QString, std::optional<platform::FileIdentity>> m_watchedIdentity; // as each watch was set
     QTimer m_settle;
+    ApplicationList m_pending; // removals seen but not told yet
+    QTimer m_noticeDelay;
+    QElapsedTimer m_pendingSince;
     ApplicationSnapshot m_snapshot;
     QByteArray m_written; // digest of the snapshot as last written, to skip writing it unchanged
     std::optional<std::filesystem::path> m_applications;

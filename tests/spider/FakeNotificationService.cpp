@@ -1,7 +1,8 @@
 // A stand-in desktop notification service for the watcher's tests. Run it under
 // dbus-run-session: it takes the name org.freedesktop.Notifications on that private bus
 // (unless --no-service), appends one JSON line per Notify call to the log, and with
-// --invoke ACTION answers each notice by emitting ActionInvoked(id, ACTION). When it is
+// --invoke ACTION answers each notice by emitting ActionInvoked(id, ACTION); with --markup
+// it says that it reads markup in bodies ("body-markup"). When it is
 // ready it writes the bus address to --ready FILE. It ends when its standard input closes
 // (or after a minute, so a failed test never leaves it behind).
 
@@ -22,7 +23,10 @@ class FakeNotifications : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
-    FakeNotifications(QString log, QString invoke) : m_log(std::move(log)), m_invoke(std::move(invoke)) {}
+    FakeNotifications(QString log, QString invoke, bool markup)
+        : m_log(std::move(log)), m_invoke(std::move(invoke)), m_markup(markup)
+    {
+    }
 
 public slots:
     uint Notify(const QString &appName, uint, const QString &, const QString &summary, const QString &body,
@@ -47,11 +51,18 @@ public slots:
             });
         return id;
     }
-    QStringList GetCapabilities() { return {QStringLiteral("actions"), QStringLiteral("body")}; }
+    QStringList GetCapabilities()
+    {
+        QStringList capabilities{QStringLiteral("actions"), QStringLiteral("body")};
+        if (m_markup)
+            capabilities << QStringLiteral("body-markup");
+        return capabilities;
+    }
     void CloseNotification(uint) {}
 
 private:
     QString m_log, m_invoke;
+    bool m_markup = false;
     uint m_last = 0;
 };
 
@@ -63,7 +74,8 @@ int main(int argc, char **argv)
         const int i = args.indexOf(name);
         return i >= 0 && i + 1 < args.size() ? args[i + 1] : QString();
     };
-    FakeNotifications service(option(QStringLiteral("--log")), option(QStringLiteral("--invoke")));
+    FakeNotifications service(option(QStringLiteral("--log")), option(QStringLiteral("--invoke")),
+                              args.contains(QStringLiteral("--markup")));
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return 3;

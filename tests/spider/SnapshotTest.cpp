@@ -2,6 +2,7 @@
 // and the marks that a removal through Uninstaller zembra leaves for it.
 
 #include "catalogue/ApplicationSnapshot.h"
+#include "catalogue/RemovedApplications.h"
 #include "grants/GrantKeys.h"
 #include "grants/GrantOverrides.h"
 #include "leftovers/RemovalMarks.h"
@@ -200,4 +201,25 @@ TEST(ApplicationSnapshot, ManyGone_OldestForgottenFirst)
     EXPECT_FALSE(rememberedApplication(change.snapshot, QStringLiteral("com.many.app0")));
     EXPECT_TRUE(rememberedApplication(change.snapshot, QStringLiteral("com.many.app1")));
     EXPECT_TRUE(rememberedApplication(change.snapshot, QStringLiteral("com.many.app%1").arg(kRememberedGoneLimit)));
+}
+
+TEST(RemovedApplication, OnlyAGoneRecordThatIsNotInstalledNow_OpensAReview)
+{
+    const auto editor = app(QStringLiteral("Editor"), QStringLiteral("com.vendor.editor"));
+    const auto viewer = app(QStringLiteral("Viewer"), QStringLiteral("com.vendor.viewer"));
+    const auto back = app(QStringLiteral("Back"), QStringLiteral("com.vendor.back"));
+    const ApplicationSnapshot snapshot{kApps, {{viewer, true, {}}, {editor, false, {}}, {back, false, {}}}};
+    const ApplicationList installedNow{viewer, back};
+    struct Case {
+        const char *key;
+        bool opens;
+    };
+    for (const Case &c : {Case{"com.vendor.editor", true}, Case{"com.vendor.viewer", false},
+                          Case{"com.vendor.back", false}, Case{"com.vendor.none", false}}) {
+        const auto found = removedApplication(snapshot, installedNow, QString::fromLatin1(c.key));
+        EXPECT_EQ(found != nullptr, c.opens) << c.key;
+        if (found) {
+            EXPECT_EQ(found->label(), OptString(QStringLiteral("Editor")));
+        }
+    }
 }

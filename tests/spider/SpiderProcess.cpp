@@ -91,6 +91,13 @@ void WatchedTree::setSuiteSwitch(const QString &key, int value)
     suite.setInteger(key, value);
 }
 
+void WatchedTree::setSetting(const QString &key, int value)
+{
+    platform::SettingsStore store(QString::fromStdString(settings.native()) +
+                                  QLatin1String("/Uninstaller zembra.conf"));
+    store.setInteger(key, value);
+}
+
 std::vector<std::string> WatchedTree::goneKeys() const
 {
     std::vector<std::string> out;

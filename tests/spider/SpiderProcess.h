@@ -24,7 +24,7 @@ QProcessEnvironment isolatedEnvironment(const TreeBuilder &tree);
 // dbus-run-session with the stand-in notification service.
 class PrivateBus {
 public:
-    // `serviceArguments`: "--invoke", "review" or "--no-service".
+    // `serviceArguments`: "--invoke", "review", "--markup" or "--no-service".
     PrivateBus(const TreeBuilder &tree, const QStringList &serviceArguments = {});
     ~PrivateBus();
     bool ready() const { return !m_address.isEmpty(); }
@@ -45,8 +45,10 @@ struct WatchedTree {
     WatchedTree();
     // An application with a preferences file of its own, so that it leaves something.
     fs::path appWithLeftovers(const std::string &name, const std::string &identifier);
-    // Sets a switch in the shared suite, as the preferences do.
+    // Sets a switch in the shared suite, or a setting in the standard store, as the
+    // preferences do.
     void setSuiteSwitch(const QString &key, int value);
+    void setSetting(const QString &key, int value);
     std::vector<std::string> goneKeys() const;
 };
 

@@ -1,14 +1,17 @@
 // The watcher as a real process on a temporary tree, with a private session bus and a
 // stand-in notification service.
 
+#include "catalogue/ApplicationSnapshot.h"
 #include "preferences/PreferenceKeys.h"
 #include "spider/SpiderProcess.h"
 
 #include <QFile>
 #include <QJsonArray>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sys/stat.h>
 
@@ -210,4 +213,180 @@ TEST(Watcher, SettingsFolderWithLinkOrAsLink_RefusesSayingWhy)
         EXPECT_EQ(readFile(outside), "precious");
         EXPECT_EQ(entryCount(outside.parent_path()), 1u);
     }
+}
+
+TEST(Watcher, ListSettingsSwitchedOff_AnnounceNothing_LeftOutApplicationsWatchedAlike)
+{
+    WatchedTree t;
+    t.appWithLeftovers("Editor", "com.vendor.editor");
+    t.tree.file("home/Library/Preferences/com.vendor.disksight.plist", std::string(3000, 'x'));
+    t.tree.app("Applications/Utilities/DiskSight.app", "com.vendor.disksight", "DiskSight", "DiskSight");
+    t.appWithLeftovers("Notes", "com.apple.Notes");
+    t.setSetting(preferences::kIncludeUtilities, 1);
+    t.setSetting(preferences::kIncludeDefaultApps, 1);
+    PrivateBus bus(t.tree);
+    ASSERT_TRUE(bus.ready());
+    WatcherProcess watcher(t, &bus);
+    ASSERT_TRUE(watcher.started());
+
+    // The list leaves them out now; they are still on the disk.
+    t.setSetting(preferences::kIncludeUtilities, 0);
+    t.setSetting(preferences::kIncludeDefaultApps, 0);
+    fs::remove_all(t.applications / "Editor.app");
+    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
+    ASSERT_EQ(bus.notices().size(), 1u);
+    EXPECT_EQ(bus.notices()[0].value("summary").toString(), QStringLiteral("Editor was removed"));
+    EXPECT_EQ(t.goneKeys(), std::vector<std::string>{"com.vendor.editor"});
+
+    // Gone from the disk while the list leaves them out: announced like any other.
+    fs::rename(t.applications / "Utilities/DiskSight.app", t.tree.dir("Elsewhere") / "DiskSight.app");
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 2; }));
+    EXPECT_EQ(bus.notices()[1].value("summary").toString(), QStringLiteral("DiskSight was removed"));
+    fs::remove_all(t.applications / "Notes.app");
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 3; }));
+    EXPECT_EQ(bus.notices()[2].value("summary").toString(), QStringLiteral("Notes was removed"));
+}
+
+TEST(Watcher, LeftoversTheReviewWouldKeep_AreNotAnnounced)
+{
+    WatchedTree t;
+    // Sketchpad's only leftover is the vendor folder that Sketchpad 2 uses too.
+    t.tree.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
+    t.tree.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2", "Sketchpad 2");
+    t.tree.file("home/Library/Caches/Lumina/cache.db", std::string(205000, 'x'));
+    // Editor left its own preferences and a file in that folder.
+    t.appWithLeftovers("Editor", "com.vendor.editor");
+    t.tree.file("home/Library/Caches/Lumina/com.lumina.sketchpad2.plist", std::string(4000, 'x'));
+    PrivateBus bus(t.tree);
+    ASSERT_TRUE(bus.ready());
+    WatcherProcess watcher(t, &bus);
+    ASSERT_TRUE(watcher.started());
+
+    fs::remove_all(t.applications / "Sketchpad.app");
+    ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.lumina.sketchpad"); }));
+    fs::remove_all(t.applications / "Editor.app");
+    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.vendor.editor"); }));
+    const auto notices = bus.notices();
+    ASSERT_EQ(notices.size(), 1u) << "nothing of Sketchpad's would go";
+    EXPECT_EQ(notices[0].value("summary").toString(), QStringLiteral("Editor was removed"));
+    EXPECT_EQ(notices[0].value("body").toString(), QStringLiteral("It left one item behind (3 KB)."));
+}
+
+class ApplicationsFolderReplaced : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ApplicationsFolderReplaced, WatchedAgain)
+{
+    const bool renamedAway = GetParam();
+    WatchedTree t;
+    t.tree.app("Applications/Plain.app", "com.vendor.plain", "Plain", "Plain"); // leaves nothing
+    t.tree.file("home/Library/Preferences/com.web.tool.plist", std::string(2000, 'x'));
+    t.tree.app("home/Downloads/Tool.app", "com.web.tool", "Tool", "Tool");
+    PrivateBus bus(t.tree);
+    ASSERT_TRUE(bus.ready());
+    WatcherProcess watcher(t, &bus);
+    ASSERT_TRUE(watcher.started());
+
+    if (renamedAway)
+        fs::rename(t.applications, t.tree / "Applications.old");
+    else
+        fs::remove_all(t.applications);
+    // The watcher looks while the folder is missing, tells of something else, and has
+    // gone quiet (its writes make it look once more, a quarter second later) before the
+    // folder comes back. Only a watcher that goes deaf needs the pause to show it.
+    ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.vendor.plain"); }));
+    fs::rename(t.home / "Downloads/Tool.app", t.trash / "Tool.app");
+    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
+    QThread::msleep(1000);
+    fs::create_directory(t.applications);
+    t.appWithLeftovers("Editor", "com.vendor.editor");
+    const QString settings = QString::fromStdString(t.settings.native());
+    ASSERT_TRUE(waitUntil([&] {
+        const auto snapshot = zembra::readSnapshot(zembra::snapshotFile(settings));
+        return std::any_of(snapshot.applications.begin(), snapshot.applications.end(), [](const auto &r) {
+            return r.installed && r.item->bundle() == QStringLiteral("com.vendor.editor");
+        });
+    })) << "the new folder's application was never seen";
+
+    fs::remove_all(t.applications / "Editor.app");
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 2; })) << "deaf after the folder was replaced";
+    EXPECT_EQ(bus.notices()[1].value("summary").toString(), QStringLiteral("Editor was removed"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Watcher, ApplicationsFolderReplaced, ::testing::Bool(),
+                         [](const auto &info) {
+                             return info.param ? "RenamedAwayAndMadeAgain" : "DeletedAndMadeAgain";
+                         });
+
+TEST(Watcher, BurstOfRemovals_OneNoticeThatOpensTheRemovedApplications)
+{
+    WatchedTree t;
+    constexpr int kBurst = 30;
+    for (int i = 0; i < kBurst; ++i)
+        t.appWithLeftovers(QStringLiteral("App %1").arg(i, 2, 10, QLatin1Char('0')).toStdString(),
+                           "com.burst.app" + std::to_string(i));
+    t.appWithLeftovers("Zed", "com.vendor.zed");
+    const fs::path bin = t.tree.dir("bin");
+    fs::copy_file(ZEMBRA_SPIDER_PATH, bin / "zembra-spider");
+    const fs::path record = t.tree / "opened";
+    {
+        std::ofstream gui(bin / "uninstaller-zembra");
+        gui << "#!/bin/sh\n{ printf '%s\\n' \"$@\"; echo ==; } >> '" << record.native() << "'\n";
+    }
+    fs::permissions(bin / "uninstaller-zembra", fs::perms::owner_all);
+    PrivateBus bus(t.tree, {QStringLiteral("--invoke"), QStringLiteral("review")});
+    ASSERT_TRUE(bus.ready());
+    WatcherProcess watcher(t, &bus, QString::fromStdString((bin / "zembra-spider").native()));
+    ASSERT_TRUE(watcher.started());
+
+    for (int i = 0; i < kBurst; ++i) {
+        const std::string name = QStringLiteral("App %1.app").arg(i, 2, 10, QLatin1Char('0')).toStdString();
+        fs::rename(t.applications / name, t.trash / name);
+    }
+    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
+    // One more removal afterwards: its notice comes after anything the burst still gave.
+    moveToTrash(t, "Zed");
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() >= 2; }));
+    const auto notices = bus.notices();
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices[0].value("summary").toString(), QStringLiteral("30 applications were removed"));
+    EXPECT_EQ(notices[0].value("body").toString(),
+              QStringLiteral("App 00, App 01, App 02 and 27 others left 30 items behind (90 KB)."));
+    EXPECT_TRUE(notices[0].value("actions").toArray().contains(QStringLiteral("Show removed applications")));
+    EXPECT_EQ(notices[1].value("summary").toString(), QStringLiteral("Zed was removed"));
+
+    const std::string grants = "--applications\n" + t.applications.native() + "\n--home\n" + t.home.native() +
+                               "\n--settings-dir\n" + t.settings.native() + "\n";
+    ASSERT_TRUE(waitUntil([&] { return readFile(record).find("==\n") != readFile(record).rfind("==\n"); }));
+    EXPECT_EQ(readFile(record),
+              "--removed-applications\n" + grants + "==\n--review-remembered=com.vendor.zed\n" + grants + "==\n");
+}
+
+TEST(Watcher, OddNames_ShownEscapedAndNeverReadAsMarkup)
+{
+    WatchedTree t;
+    const std::string odd = "A<i>d\x1b[2J\n\u202e%1 & Co";
+    // The label is the bundle's name on the disk; the property lists stay plain.
+    for (const auto &[name, word] : {std::pair{odd, "alpha"}, std::pair{std::string("B<b>x"), "beta"}}) {
+        const std::string id = "com." + std::string(word) + "soft." + word;
+        t.tree.file("home/Library/Preferences/" + id + ".plist", std::string(3000, 'x'));
+        t.tree.app("Applications/" + name + ".app", id, word, word);
+    }
+    t.appWithLeftovers("Zed", "com.vendor.zed");
+    PrivateBus bus(t.tree, {QStringLiteral("--markup")});
+    ASSERT_TRUE(bus.ready());
+    WatcherProcess watcher(t, &bus);
+    ASSERT_TRUE(watcher.started());
+
+    moveToTrash(t, odd);
+    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
+    // The summary is plain text to the notification service; the body may be markup.
+    EXPECT_EQ(bus.notices()[0].value("summary").toString(),
+              QStringLiteral("A<i>d\\x1b[2J\\n\\u202e%1 & Co was removed"));
+
+    moveToTrash(t, "B<b>x");
+    moveToTrash(t, "Zed");
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 2; }));
+    EXPECT_EQ(bus.notices()[1].value("body").toString(),
+              QStringLiteral("B&lt;b&gt;x and Zed left 2 items behind (6 KB)."));
 }

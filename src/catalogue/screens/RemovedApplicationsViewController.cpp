@@ -37,12 +37,12 @@ namespace {
 void findRemovedApplications(const std::shared_ptr<RemovedApplicationsViewController::SearchJob> &job,
                              platform::SettingsStore &settings, const QString &settingsFolder)
 {
-    const ApplicationList gone = removedApplications(readSnapshot(snapshotFile(settingsFolder)),
-                                                     Application(settings).everyInstalledApplication());
+    const ApplicationList installed = Application(settings).everyInstalledApplication();
+    const ApplicationList gone = removedApplications(readSnapshot(snapshotFile(settingsFolder)), installed);
     for (const auto &item : gone) {
         if (job->cancelled.load(std::memory_order_relaxed))
             break;
-        const leftovers::LeftoverWeight weight = leftovers::weighLeftovers(*item, settings);
+        const leftovers::LeftoverWeight weight = leftovers::weighLeftovers(*item, settings, installed);
         if (weight.empty())
             continue;
         std::lock_guard lock(job->mutex);

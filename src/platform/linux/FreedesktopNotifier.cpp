@@ -1,5 +1,7 @@
 #include "platform/linux/FreedesktopNotifier.h"
 
+#include "platform/VisibleText.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QVariantMap>
@@ -34,12 +36,18 @@ bool FreedesktopNotifier::notify(const QString &summary, const QString &body, co
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return false;
+    // A service that reads markup in bodies would take "<b>" in a name for a tag.
+    const QDBusMessage capabilities = bus.call(
+        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetCapabilities")), QDBus::Block,
+        kCallTimeoutMs);
+    const bool markup = capabilities.type() == QDBusMessage::ReplyMessage && !capabilities.arguments().isEmpty() &&
+                        capabilities.arguments().constFirst().toStringList().contains(QStringLiteral("body-markup"));
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     const QStringList actions{kDefaultActionKey, actionLabel, kActionKey, actionLabel};
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("uninstaller-zembra"));
     call << QStringLiteral("Uninstaller zembra") << uint(0) << QStringLiteral("system-software-install") << summary
-         << body << actions << hints << int(-1);
+         << (markup ? markupEscaped(body) : body) << actions << hints << int(-1);
     // Activation of an absent service fails at once; a hung one is given a few seconds.
     const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())

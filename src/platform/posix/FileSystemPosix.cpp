@@ -208,6 +208,14 @@ bool isRealDirectory(const fs::path &path)
     return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+std::optional<FileIdentity> fileIdentity(const fs::path &path)
+{
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return FileIdentity{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)};
+}
+
 bool isRegularFile(const fs::path &path)
 {
     struct stat st;

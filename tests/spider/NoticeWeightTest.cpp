@@ -1,0 +1,88 @@
+// What the watcher's notices and the list of removed applications count: only the
+// leftovers the review would start ticked, each byte once.
+
+#include "catalogue/Application.h"
+#include "leftovers/LeftoverWeight.h"
+#include "support/TreeBuilder.h"
+
+#include <gtest/gtest.h>
+
+using namespace zembra;
+using zembra::test::TestSettings;
+using zembra::test::TreeBuilder;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct WeightCase {
+    const char *name;
+    std::vector<std::pair<std::string, size_t>> files; // below the home Library: path, bytes
+    int count;
+    std::uint64_t bytes;
+};
+
+void PrintTo(const WeightCase &c, std::ostream *out) {
+    *out << c.name;
+}
+
+class NoticeWeight : public ::testing::TestWithParam<WeightCase> {};
+
+} // namespace
+
+TEST_P(NoticeWeight, CountsWhatTheReviewWouldTick) {
+    TreeBuilder t;
+    TestSettings s;
+    s.grantTree(t, "Users/me", false);
+    t.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2", "Sketchpad 2");
+    // Sketchpad is gone; only its record is left.
+    const auto gone = Application(s).application(
+        t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad"));
+    fs::remove_all(t / "Applications/Sketchpad.app");
+    for (const auto &[path, bytes] : GetParam().files)
+        t.file("Users/me/Library/" + path, std::string(bytes, 'x'));
+
+    const leftovers::LeftoverWeight weight =
+        leftovers::weighLeftovers(*gone, s, Application(s).everyInstalledApplication());
+    EXPECT_EQ(weight.count, GetParam().count);
+    EXPECT_EQ(weight.bytes, GetParam().bytes);
+    EXPECT_EQ(weight.empty(), GetParam().count == 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Leftovers, NoticeWeight,
+    ::testing::Values(WeightCase{"OnlyTheVendorFolderAnotherApplicationUses",
+                                 {{"Caches/Lumina/cache.db", 205000}},
+                                 0,
+                                 0},
+                      WeightCase{"OwnPreferencesBesideAnotherApplicationsOnes",
+                                 {{"Preferences/com.lumina.sketchpad.plist", 1000},
+                                  {"Preferences/com.lumina.sketchpad2.plist", 500}},
+                                 1,
+                                 1000},
+                      WeightCase{"OwnEntriesBesideASharedFolder",
+                                 {{"Preferences/com.lumina.sketchpad.plist", 1000},
+                                  {"Caches/com.lumina.sketchpad/a", 300},
+                                  {"Caches/Lumina/cache.db", 205000}},
+                                 2,
+                                 1300}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(NoticeWeight, SeveralApplications_AnEntryInsideAnotherOrListedTwiceCountsOnce) {
+    const auto weightOf = [](std::vector<std::pair<const char *, std::uint64_t>> rows) {
+        leftovers::LeftoverWeight w;
+        for (const auto &[path, bytes] : rows) {
+            w.files.push_back(FileEntry::file(path));
+            w.sizes.push_back(SizeEntry::bytes(bytes));
+        }
+        w.count = int(rows.size());
+        return w;
+    };
+    const leftovers::LeftoverWeight total = leftovers::combinedWeight({
+        weightOf({{"/h/Library/Caches/Lumina", 3000}}),
+        weightOf({{"/h/Library/Caches/Lumina/a", 1000}, {"/h/Library/Logs/Lumina", 200}}),
+        weightOf({{"/h/Library/Logs/Lumina", 200}, {"/h/Library/Caches/Lumina2", 50}}),
+    });
+    EXPECT_EQ(total.count, 3);
+    EXPECT_EQ(total.bytes, 3250u);
+    EXPECT_TRUE(leftovers::combinedWeight({}).empty());
+}
