@@ -53,6 +53,8 @@ ReviewContents makeReviewContents(const leftovers::Review &review) {
             QString why;
             if (row.flagged) {
                 row.note = why = sentence(review.flags[i].keptReason());
+            } else if (review.isWeak(i)) {
+                row.note = why = sentence(leftovers::kKeptWeakMatch);
             } else if (review.isRelated(i) && i < review.reasons.size()) {
                 // The group's title already says "Possibly related": the row's line keeps
                 // the narrow column for the reason itself.
