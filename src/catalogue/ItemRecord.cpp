@@ -26,6 +26,34 @@ void ItemRecord::copyFrom(const ItemRecord &other)
     m_company_name = other.m_company_name;
     m_files = other.m_files;
     m_sizes = other.m_sizes;
+    m_weakRows = other.m_weakRows;
+}
+
+std::vector<FileEntry> ItemRecord::files() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_files;
+}
+
+void ItemRecord::setFiles(std::vector<FileEntry> value)
+{
+    std::lock_guard lock(m_mutex);
+    m_files = std::move(value);
+    m_weakRows.clear();
+}
+
+void ItemRecord::setFiles(std::vector<FileEntry> value, std::vector<bool> weakRows)
+{
+    std::lock_guard lock(m_mutex);
+    m_files = std::move(value);
+    m_weakRows = std::move(weakRows);
+    m_weakRows.resize(m_files.size(), false);
+}
+
+std::vector<bool> ItemRecord::weakRows() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_weakRows;
 }
 
 } // namespace zembra

@@ -49,9 +49,18 @@ public:
     ZEMBRA_FIELD(OptString, bundle_name_info, setBundle_name_info)
     ZEMBRA_FIELD(OptString, executable_info, setExecutable_info)
     ZEMBRA_FIELD(OptString, company_name, setCompany_name)
-    ZEMBRA_FIELD(std::vector<FileEntry>, files, setFiles)
     ZEMBRA_FIELD(std::vector<SizeEntry>, sizes, setSizes)
 #undef ZEMBRA_FIELD
+
+    std::vector<FileEntry> files() const;
+    // Replaces `files`; the weak rows of an earlier search no longer apply.
+    void setFiles(std::vector<FileEntry> value);
+    // What the leftover search found, with one flag per row: true where only weak name
+    // keys found the row (such a row starts unticked).
+    void setFiles(std::vector<FileEntry> value, std::vector<bool> weakRows);
+    // One flag per row of `files` as the search set them; empty when `files` was set
+    // otherwise.
+    std::vector<bool> weakRows() const;
 
 private:
     void copyFrom(const ItemRecord &other);
@@ -69,6 +78,7 @@ private:
     OptString m_company_name;
     std::vector<FileEntry> m_files;
     std::vector<SizeEntry> m_sizes;
+    std::vector<bool> m_weakRows;
 };
 
 // An installed application, or a preference pane (it goes through the same review).

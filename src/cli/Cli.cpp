@@ -41,7 +41,8 @@ Commands:
   apps                          list the installed applications
   leftovers APP_PATH            list what APP_PATH left behind, grouped, with sizes;
                                 entries another installed application uses are marked
-                                "! also NAME" (or "! shared with NAME")
+                                "! also NAME" (or "! shared with NAME"), entries only
+                                a short or generic name found "~ weak match"
   remove APP_PATH               remove APP_PATH and its leftovers (after confirming)
   plugins                       list the plug-ins
   prefpanes                     list the preference panes
@@ -60,7 +61,7 @@ Options:
   --related                     append the "Possibly related" group: entries found
                                 where the search does not look, each with its reason
                                 (leftovers, remove)
-  --include PATH                remove this marked or related entry too; remove keeps
+  --include PATH                remove this marked, weak or related entry too; remove keeps
                                 them otherwise (remove; may be repeated)
   --dry-run                     show every entry found, marking those that would be
                                 kept and why ("- kept: REASON"); delete nothing
@@ -75,7 +76,8 @@ Options:
 
 Without --applications, --home and --root the grants stored by the application are
 used. In --json, an entry another installed application uses carries "also": [NAMES],
-a related one "related": true and "reason", and in a dry run a kept one "kept": REASON.
+a weak match "weak": true, a related one "related": true and "reason", and in a dry
+run a kept one "kept": REASON ("weak match" for a weak one).
 Control characters in names are shown escaped ("\r", "\x1b", "\u202e"; a
 backslash as "\\"). Exit status: 0 done; 1 something could not be removed, a granted
 folder could not be read (a removal then deletes nothing), or the output could not be

@@ -93,6 +93,7 @@ std::vector<RowNote> rowNotes(const leftovers::Review &review, const std::vector
             notes[i].also = review.flags[i].others;
             notes[i].shared = review.flags[i].shared;
         }
+        notes[i].weak = review.isWeak(i);
         notes[i].related = review.isRelated(i);
         if (notes[i].related)
             notes[i].reason = review.reasons[i];
@@ -128,6 +129,8 @@ std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<S
                     out += (k ? ", " : "") + jsonString(n.also[k]);
                 out += "]";
             }
+            if (n.weak)
+                out += ", \"weak\": true";
             if (n.related)
                 out += ", \"related\": true, \"reason\": " + jsonString(n.reason);
             if (!n.kept.isEmpty())
@@ -189,8 +192,9 @@ std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &f
         if (!note.kept.isEmpty()) {
             out += "  - kept: " + visible(note.kept);
             ++kept;
-        } else if (!note.also.isEmpty() || note.related) {
+        } else if (!note.also.isEmpty() || note.related || note.weak) {
             out += note.related ? "  ? " + visible(note.reason) : std::string();
+            out += note.weak ? "  ~ " + leftovers::kKeptWeakMatch.toStdString() : std::string();
             if (!note.also.isEmpty())
                 out += std::string("  ! ") + (note.shared ? "shared with " : "also ") +
                        visible(note.also.join(QStringLiteral(", ")));
@@ -211,7 +215,8 @@ std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &f
     if (kept)
         out += "; " + std::to_string(kept) + " kept";
     if (unticked)
-        out += "; " + std::to_string(unticked) + " more marked (another application's, or possibly related), not counted";
+        out += "; " + std::to_string(unticked) +
+               " more marked (another application's, a weak match, or possibly related), not counted";
     return out + "\n";
 }
 

@@ -20,6 +20,7 @@ struct RowNote {
     QStringList also;
     bool shared = false;
     bool related = false;
+    bool weak = false; // found only by weak name keys
     QString reason;
     QString kept; // "" : the row would be removed (or nothing is being removed)
 };
@@ -29,8 +30,8 @@ std::vector<RowNote> rowNotes(const leftovers::Review &review, const std::vector
 std::string jsonString(const QString &text);
 std::string jsonItem(const ItemRecord &item);
 // ENTRY objects; `withSizes` false leaves the sizes out (nothing computed them).
-// With `notes`, an ENTRY also gets "also": [NAMES], "related": true and "reason", and
-// "kept": REASON, each only where it applies.
+// With `notes`, an ENTRY also gets "also": [NAMES], "weak": true, "related": true and
+// "reason", and "kept": REASON, each only where it applies.
 std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes, bool withSizes,
                         const std::vector<RowNote> &notes = {});
 
@@ -58,8 +59,9 @@ std::vector<const ItemRecord *> asRecords(const std::vector<std::shared_ptr<Reco
 std::string itemTable(const std::vector<const ItemRecord *> &items, const QString &emptyText);
 
 // The grouped list with group titles and formatted sizes. A row with a note shows a mark
-// after its path: "! also NAME" / "! shared with NAME", "? REASON" for a related row,
-// "- kept: REASON" for a row a removal keeps. The total counts the other rows.
+// after its path: "! also NAME" / "! shared with NAME", "~ weak match" for a row only
+// weak name keys found, "? REASON" for a related row, "- kept: REASON" for a row a
+// removal keeps. The total counts the other rows.
 std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &files,
                          const std::vector<SizeEntry> &sizes, bool withSizes, const std::vector<RowNote> &notes = {});
 

@@ -1,9 +1,10 @@
 #pragma once
 // Removal of a plug-in or a Safari extension without review: the leftover search runs on
 // the item's own record (reduced, see SearchMode::WithoutReview), everything it found is
-// deleted except the entries another installed application uses, and what remained goes to the shared state. The Safari variant
-// deletes only once Safari's extensions list is known to be rewritable without the
-// extension, and then rewrites it. Both run synchronously on the calling
+// deleted except the entries another installed application uses and those only weak name
+// keys found, and what remained goes to the shared state. The Safari variant deletes only
+// once Safari's extensions list is known to be rewritable without the extension, and then
+// rewrites it. Both run synchronously on the calling
 // thread (the screens use a worker) and call their completion once with true.
 //
 // The steps are public too, so that a caller can show what was found and delete
@@ -38,8 +39,9 @@ void remove_safari_extension(SafariItem &item, platform::SettingsStore &settings
 // deleted when `unreadable` is not empty: the list may be incomplete.
 leftovers::SearchResult findFilesWithoutReview(ItemRecord &item, platform::SettingsStore &settings);
 // Step 2: why each row of `files` must stay ("" for a row to delete): an entry another
-// installed application uses (flagged, see leftovers/SharedEntries) and every listed
-// folder holding one. A removal without review never deletes them.
+// installed application uses (flagged, see leftovers/SharedEntries), one only weak name
+// keys found ("weak match"), and every listed folder holding one. A removal without
+// review never deletes them.
 std::vector<QString> keptWithoutReview(const ItemRecord &item, platform::SettingsStore &settings);
 // Step 3: deletes every file entry of `files` whose reason in `kept` is "" (a missing
 // reason counts as ""); what remained goes to `state` when the item itself could not be

@@ -33,6 +33,7 @@ inline const QString kNamedInHome = QStringLiteral("named after the product, in 
 // Why a removal keeps a row (each followed by names or a reason where it ends in a blank).
 inline const QString kKeptAlsoUsedBy = QStringLiteral("also used by ");
 inline const QString kKeptSharedWith = QStringLiteral("shared with ");
+inline const QString kKeptWeakMatch = QStringLiteral("weak match");
 inline const QString kKeptPossiblyRelated = QStringLiteral("possibly related: ");
 inline const QString kKeptHoldsKept = QStringLiteral("holds a kept entry");
 inline const QString kKeptByUser = QStringLiteral("kept");

@@ -27,6 +27,7 @@ struct Key {
     std::string utf8;   // for the equals test
     std::string folded; // for the contains test
     bool usable = false;
+    bool weak = false;  // too common to tie an entry to the item alone
 };
 
 Key makeKey(const OptString &value, int minLength)
@@ -38,7 +39,16 @@ Key makeKey(const OptString &value, int minLength)
     k.utf8 = value->toStdString();
     k.folded = platform::foldForMatch(*value);
     k.usable = !k.folded.empty() && value->size() >= minLength;
+    k.weak = isWeakKey(*value);
     return k;
+}
+
+// How an entry's name met a pass's tests.
+enum class Match { None, WeakOnly, Strong };
+
+Match matchOf(const Key &k, bool matched)
+{
+    return !matched ? Match::None : k.weak ? Match::WeakOnly : Match::Strong;
 }
 
 // A listed name, folded once for every test against it.
@@ -75,13 +85,13 @@ public:
         noteFoldersReadBySearch();
 
         deriveKeys();
-        m_files.push_back(FileEntry::word(kExecutables));
+        append(FileEntry::word(kExecutables));
         if (const auto url = m_record.url())
-            m_files.push_back(FileEntry::file(*url));
+            append(FileEntry::file(*url));
 
         for (const Pass &pass : passes::all())
             runPass(pass);
-        m_record.setFiles(m_files);
+        m_record.setFiles(m_files, m_weakRows);
         return result;
     }
 
@@ -100,18 +110,16 @@ private:
                     m_readFolders.push_back(folder->native());
         for (const auto &base : {m_home, m_root})
             if (base)
-                m_libraries.push_back((*base / "Library").native());
+                m_roots.push_back(*base);
     }
 
-    // A standard folder standing directly in a home or system Library folder, or a folder
-    // the search reads (or one above it): every application keeps data there.
-    bool neverALeftover(std::string_view path, std::string_view name) const
+    // A standard or shared folder of a home or system Library folder, a per-user root of
+    // var/folders, or a folder the search reads (or one above it): every application
+    // keeps data there.
+    bool neverALeftover(std::string_view path) const
     {
-        const std::string_view parent = path.substr(0, path.size() - std::min(path.size(), name.size() + 1));
-        if (isStandardLibraryFolder(name))
-            for (const std::string &library : m_libraries)
-                if (parent == library)
-                    return true;
+        if (isProtectedFolder(fs::path(std::string(path)), m_roots))
+            return true;
         for (const std::string &folder : m_readFolders)
             if (folder == path || (folder.size() > path.size() && folder.compare(0, path.size(), path) == 0 &&
                                    (folder[path.size()] == '/' || path.back() == '/')))
@@ -142,18 +150,22 @@ private:
 
     const Key &key(KeyId id) const { return m_keys[size_t(id)]; }
 
-    bool matches(const Pass &pass, std::string_view name, std::string_view folded) const
+    // Strong as soon as one strong key matches; weak only when nothing else did.
+    Match matches(const Pass &pass, std::string_view name, std::string_view folded) const
     {
+        Match found = Match::None;
         for (const Test &t : pass.tests) {
             if (t.reviewOnly && m_mode == SearchMode::WithoutReview)
                 continue;
             const Key &k = key(t.key);
             if (!k.usable)
                 continue;
-            if (t.equals ? name == k.utf8 : containsFolded(folded, k.folded))
-                return true;
+            const Match m = matchOf(k, t.equals ? name == k.utf8 : containsFolded(folded, k.folded));
+            if (m == Match::Strong)
+                return m;
+            found = std::max(found, m);
         }
-        return false;
+        return found;
     }
 
     std::optional<fs::path> folderOf(const Pass &pass) const
@@ -164,12 +176,18 @@ private:
         return *base / pass.folder;
     }
 
+    void append(FileEntry entry, bool weakOnly = false)
+    {
+        m_files.push_back(std::move(entry));
+        m_weakRows.push_back(weakOnly);
+    }
+
     void appendMarkerOnce(Group g)
     {
         if (m_flagCleared[size_t(g)])
             return;
         m_flagCleared[size_t(g)] = true;
-        m_files.push_back(FileEntry::word(markerOf(g)));
+        append(FileEntry::word(markerOf(g)));
     }
 
     static bool pathContains(std::string_view path, std::string_view foldedWord)
@@ -202,10 +220,11 @@ private:
 
     void consider(const Pass &pass, std::string_view path, std::string_view name, std::string_view folded)
     {
-        if (!matches(pass, name, folded))
+        const Match match = matches(pass, name, folded);
+        if (match == Match::None)
             return;
         // These drop an entry before it can bring in its group's marker.
-        if (neverALeftover(path, name))
+        if (neverALeftover(path))
             return;
         if (pass.extra == Extra::CsxsExclusion && pathContains(path, "csxs"))
             return;
@@ -217,7 +236,7 @@ private:
         if (pass.extra == Extra::CrashReporterThenLabelDigit &&
             (pathContains(path, "crashreporter") || !labelDigitRule(name, folded)))
             return;
-        m_files.push_back(FileEntry::file(fs::path(std::string(path))));
+        append(FileEntry::file(fs::path(std::string(path))), match == Match::WeakOnly);
     }
 
     const std::vector<ListedName> &listing(const fs::path &folder)
@@ -245,7 +264,7 @@ private:
             return enclosingFolder();
         case Special::DeveloperFolder:
             if (m_home && m_record.bundle() == kXcodeIdentifier)
-                m_files.push_back(FileEntry::file(*folderOf(pass)));
+                append(FileEntry::file(*folderOf(pass)));
             return;
         case Special::LoginItems:
             return loginItems();
@@ -306,12 +325,12 @@ private:
             return;
         if (!platform::localizedStandardContains(platform::displayPath(parent), QStringLiteral("Applications")))
             return;
-        if (holdsAGrant(parent) || neverALeftover(parent.native(), parent.filename().native()))
+        if (holdsAGrant(parent) || neverALeftover(parent.native()))
             return;
         if (holdsAnotherApplication(parent, *url))
             return;
         appendMarkerOnce(Group::Supportfiles);
-        m_files.push_back(FileEntry::file(parent));
+        append(FileEntry::file(parent));
     }
 
     // Helper applications in the bundle's LoginItems folder have containers and scripts
@@ -338,15 +357,16 @@ private:
             const bool namePlus = containsFolded(helperName.folded, "plus");
             for (const char *where : {"Library/Containers", "Library/Application Scripts"}) {
                 for (const ListedName &entry : listing(*m_home / where)) {
-                    const bool match = (helperBundle.usable && containsFolded(entry.folded, helperBundle.folded)) ||
-                                       (helperName.usable && containsFolded(entry.folded, helperName.folded));
-                    if (!match)
+                    const Match match = std::max(
+                        matchOf(helperBundle, helperBundle.usable && containsFolded(entry.folded, helperBundle.folded)),
+                        matchOf(helperName, helperName.usable && containsFolded(entry.folded, helperName.folded)));
+                    if (match == Match::None || neverALeftover(entry.path.native()))
                         continue;
                     appendMarkerOnce(Group::Supportfiles);
                     const bool pro = containsFolded(entry.folded, "pro");
                     const bool plus = containsFolded(entry.folded, "plus");
                     if ((!pro && !plus) || (pro && namePro) || (plus && namePlus))
-                        m_files.push_back(FileEntry::file(entry.path));
+                        append(FileEntry::file(entry.path), match == Match::WeakOnly);
                 }
             }
         }
@@ -363,9 +383,10 @@ private:
     bool m_proInBundleName = false;
     std::array<bool, size_t(Group::Count)> m_flagCleared{};
     std::vector<FileEntry> m_files;
+    std::vector<bool> m_weakRows; // one per row of m_files
     std::map<fs::path, std::vector<ListedName>> m_listings;
     std::vector<std::string> m_readFolders;
-    std::vector<std::string> m_libraries;
+    std::vector<fs::path> m_roots; // the home and the disk's root, as granted
 };
 
 } // namespace

@@ -1,6 +1,11 @@
 #include "leftovers/NameKeys.h"
 
 #include "leftovers/LeftoverKeys.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
 
 namespace zembra::leftovers {
 
@@ -19,6 +24,25 @@ QString shortLabel(const QString &label)
         if (c.unicode() >= 0x41 && c.unicode() <= 0x7A)
             out.append(c);
     return out.size() < 2 ? kSmallLabel : out;
+}
+
+bool isWeakKey(const QString &key)
+{
+    const QString trimmed = key.trimmed();
+    if (trimmed.size() < 3)
+        return true;
+    const bool letter = std::any_of(trimmed.begin(), trimmed.end(), [](QChar c) {
+        return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+    });
+    if (!letter)
+        return true;
+    static constexpr std::array<std::string_view, 30> kGenericWords = {
+        "com",      "org",     "net",     "io",      "co",     "app",     "apps",   "mac",
+        "macos",    "osx",     "ios",     "desktop", "client", "helper",  "launcher", "agent",
+        "daemon",   "service", "services", "plugin", "extension", "the",  "inc",    "ltd",
+        "update",   "updater", "pro",     "lite",    "free",   "beta"};
+    const std::string folded = platform::foldForMatch(trimmed);
+    return std::find(kGenericWords.begin(), kGenericWords.end(), folded) != kGenericWords.end();
 }
 
 } // namespace zembra::leftovers

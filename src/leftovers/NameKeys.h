@@ -12,4 +12,9 @@ QString companyCapitalized(const QString &companyName);
 // Z and a stay); "label_name_ad_is_small" when fewer than two characters are left.
 QString shortLabel(const QString &label);
 
+// A key too common to tie an entry to one item: trimmed, shorter than three characters,
+// without an ASCII letter, or a word every vendor uses ("com", "app", "helper", ...).
+// What only weak keys found starts unticked, and removals without review keep it.
+bool isWeakKey(const QString &key);
+
 } // namespace zembra::leftovers

@@ -149,8 +149,12 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
                 listedRows.push_back(files[i].path());
         }
     std::set<std::string> seen;
+    std::vector<fs::path> roots;
+    for (const auto &granted : {home, rootGrant.folder})
+        if (granted)
+            roots.push_back(*granted);
     auto add = [&](const fs::path &path, const QString &reason) {
-        if (listed.count(path.native()) || !seen.insert(path.native()).second)
+        if (listed.count(path.native()) || isProtectedFolder(path, roots) || !seen.insert(path.native()).second)
             return;
         for (const fs::path &row : listedRows)
             if (platform::isWithin(path, row))

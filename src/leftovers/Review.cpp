@@ -3,12 +3,13 @@
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/RelatedSearch.h"
+#include "platform/FileSystem.h"
 
 namespace zembra::leftovers {
 
 bool Review::startsUnticked(size_t row) const
 {
-    return isRelated(row) || (row < flags.size() && flags[row].flagged());
+    return isRelated(row) || isWeak(row) || (row < flags.size() && flags[row].flagged());
 }
 
 Selection Review::selection() const
@@ -27,6 +28,8 @@ std::vector<QString> Review::keptReasons(const Selection &selection) const
             continue;
         if (i < flags.size() && flags[i].flagged())
             out[i] = flags[i].keptReason();
+        else if (isWeak(i))
+            out[i] = kKeptWeakMatch;
         else if (isRelated(i))
             out[i] = kKeptPossiblyRelated + reasons[i];
         else if (!selection.keptRowsBelow(i).empty())
@@ -48,6 +51,14 @@ Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings
     const SharedEntries shared(searched, installed);
     review.flags = shared.flagsOf(review.files);
     review.reasons.resize(review.files.size());
+    review.weak = searched.weakRows();
+    review.weak.resize(review.files.size(), false);
+    // A row inside a listed folder that a strong key found goes with that folder.
+    for (size_t i = 0; i < review.files.size(); ++i)
+        for (size_t j = 0; review.weak[i] && j < review.files.size(); ++j)
+            if (!review.weak[j] && review.files[j].isFileURL() &&
+                platform::isWithin(review.files[i].path(), review.files[j].path()))
+                review.weak[i] = false;
     if (!withRelated)
         return review;
 
@@ -63,6 +74,7 @@ Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings
         review.sizes.push_back(sizes[i]);
         review.flags.push_back(group[i].isFileURL() ? shared.flagOf(group[i].path()) : SharedFlag{});
         review.reasons.push_back(i == 0 ? QString() : related[i - 1].reason);
+        review.weak.push_back(false);
     }
     return review;
 }

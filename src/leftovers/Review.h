@@ -1,8 +1,8 @@
 #pragma once
 // What the review shows for one searched item: the search's own rows, unchanged and in
-// their order, each with its flag (another installed application's entry, or shared),
-// then — when asked for — the "Possibly related" group: the marker "Related" and the
-// related entries, each with its reason and size. Flagged and related rows start
+// their order, each with its flag (another installed application's entry, or shared)
+// and whether only weak name keys found it, then — when asked for — the "Possibly related" group: the marker "Related" and the
+// related entries, each with its reason and size. Flagged, weak and related rows start
 // unticked, so they count into the total only when the user ticks them.
 //
 // The review screen and the command line build it after the search (on the search's
@@ -24,16 +24,19 @@ struct Review {
     std::vector<SizeEntry> sizes;    // one per row, as the search's sizes
     std::vector<SharedFlag> flags;   // one per row; unflagged for markers
     std::vector<QString> reasons;    // one per row: the related reason, "" elsewhere
+    std::vector<bool> weak;          // one per row: found only by weak name keys
     size_t searchRows = 0;           // rows [0, searchRows) are the search's own
 
     bool isRelated(size_t row) const { return row >= searchRows && row < files.size() && files[row].isFileURL(); }
+    bool isWeak(size_t row) const { return row < weak.size() && weak[row]; }
     bool startsUnticked(size_t row) const;
-    // Every row; flagged and related ones (and, by the kept-entries rule, the listed
+    // Every row; flagged, weak and related ones (and, by the kept-entries rule, the listed
     // folders holding them) unticked.
     Selection selection() const;
     // Why each row would stay if `selection` (made from this review) were removed: "" for
-    // a ticked row and a marker; "also used by X", "shared with X", "possibly related:
-    // REASON", "holds a kept entry", or "kept" for a row the user unticked.
+    // a ticked row and a marker; "also used by X", "shared with X", "weak match",
+    // "possibly related: REASON", "holds a kept entry", or "kept" for a row the user
+    // unticked.
     std::vector<QString> keptReasons(const Selection &selection) const;
 };
 

@@ -33,11 +33,79 @@ void addKey(std::vector<SharedEntries::Key> &keys, const OptString &value, bool 
         keys.push_back({std::move(text), equals});
 }
 
+// Folded text without blanks, "-" and "_": "Nimbus Notes" and "NimbusNotes" meet.
+std::string squeezed(std::string_view folded)
+{
+    std::string out;
+    for (char c : folded)
+        if (c != ' ' && c != '-' && c != '_')
+            out += c;
+    return out;
+}
+
+std::vector<std::string> componentsOf(std::string_view text)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t dot = text.find('.'); ; dot = text.find('.', start)) {
+        parts.emplace_back(text.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start));
+        if (dot == std::string_view::npos)
+            return parts;
+        start = dot + 1;
+    }
+}
+
+bool isTeamIdPrefix(std::string_view name)
+{
+    if (name.size() < 12 || name[10] != '.')
+        return false;
+    for (size_t i = 0; i < 10; ++i)
+        if (!((name[i] >= 'A' && name[i] <= 'Z') || (name[i] >= '0' && name[i] <= '9')))
+            return false;
+    return true;
+}
+
+// The part of a name after its team-ID prefix, its "group." prefix or both (folded);
+// empty when the name has neither.
+std::string_view prefixedRest(std::string_view name, std::string_view folded)
+{
+    size_t skip = 0;
+    // Both prefixes are ASCII, which folding leaves in place: offsets in the name hold
+    // in the folded text.
+    if (isTeamIdPrefix(name))
+        skip = 11;
+    if (folded.substr(skip).starts_with("group.") && folded.size() > skip + 6)
+        skip += 6;
+    return skip ? folded.substr(skip) : std::string_view();
+}
+
+// How much a prefixed name's rest ties to `o`: its whole length when it names `o`.
+size_t namingTie(const SharedEntries::Owner &o, std::string_view rest)
+{
+    if (rest.empty())
+        return 0;
+    const std::vector<std::string> parts = componentsOf(rest);
+    const bool byIdentifier = !o.identifier.empty() && parts.size() >= o.identifier.size() &&
+                              std::equal(o.identifier.begin(), o.identifier.end(), parts.begin());
+    const bool byName = std::find(o.names.begin(), o.names.end(), squeezed(parts.front())) != o.names.end();
+    return byIdentifier || byName ? rest.size() : 0;
+}
+
 SharedEntries::Owner ownerOf(const ItemRecord &r, bool isItem)
 {
     SharedEntries::Owner o;
     o.label = r.label().value_or(QString());
     const qsizetype min = isItem ? 1 : 3;
+    if (const OptString bundle = r.bundle()) {
+        o.identifier = componentsOf(platform::foldForMatch(*bundle));
+        if (o.identifier.size() < 2 || std::find(o.identifier.begin(), o.identifier.end(), std::string()) !=
+                                           o.identifier.end())
+            o.identifier.clear();
+    }
+    for (const OptString &v : {r.label(), r.bundle_name_info(), r.executable_info()})
+        if (v && *v != fields::kPlaceholder)
+            if (std::string name = squeezed(platform::foldForMatch(*v)); qsizetype(name.size()) >= min)
+                o.names.push_back(std::move(name));
     for (const OptString &v : {r.bundle(), r.bundle_name_info(), r.label(), r.label_name(), r.executable_info()})
         addKey(o.keys, v, false, min);
     addKey(o.keys, r.bundle_name(), true, min);
@@ -91,12 +159,14 @@ SharedFlag SharedEntries::flagOf(const fs::path &entry) const
         return flag;
     const std::string name = entry.filename().native();
     const std::string folded = platform::foldForMatch(std::string_view(name));
-    const size_t own = tie(m_item, name, folded);
+    const std::string_view rest = prefixedRest(name, folded);
+    const size_t own = std::max(tie(m_item, name, folded), namingTie(m_item, rest));
     size_t best = 0;
     for (const Owner &o : m_others) {
-        if (o.keys.empty() || o.keys.front().text.size() < std::max(own, best))
+        const size_t named = namingTie(o, rest);
+        if (named < std::max(own, best) && (o.keys.empty() || o.keys.front().text.size() < std::max(own, best)))
             continue; // cannot tie as much as the item or the best so far
-        const size_t t = tie(o, name, folded);
+        const size_t t = std::max(named, tie(o, name, folded));
         if (t == 0 || t < best)
             continue;
         if (t > best)

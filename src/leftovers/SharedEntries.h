@@ -13,6 +13,11 @@
 //   ties by the short label and by its vendor contained in the name, the keys some
 //   passes list with; another application's keys shorter than three characters and the
 //   "empty_string" placeholder tie nothing.
+//   A name behind a team ID (ten upper-case letters or digits, then ".") or "group."
+//   ties to the application that the rest names — the rest starts with its identifier
+//   (whole components, folded) or its first component, without blanks, "-" and "_", is
+//   its label, CFBundleName or executable — by the length of that rest (folded):
+//   Group Containers/7Y3Q5XK2AB.NimbusNotes is Nimbus Notes's, not a Notes app's.
 //   - Another application whose tie is longer than the item's takes the row: flagged
 //     with its label (all such applications with the longest tie, in catalogue order).
 //     A name equal to the other's label, or holding its longer identifier, is such a row.
@@ -63,6 +68,8 @@ public:
     struct Owner {
         QString label;
         std::vector<Key> keys;
+        std::vector<std::string> identifier; // folded components; empty when it has fewer than two
+        std::vector<std::string> names;      // label, CFBundleName, executable: folded, squeezed
     };
 
 private:

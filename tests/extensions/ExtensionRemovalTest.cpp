@@ -236,3 +236,30 @@ INSTANTIATE_TEST_SUITE_P(
                                                                       "</array>"));
                          }}),
     [](const ::testing::TestParamInfo<UnrewritableCase> &info) { return std::string(info.param.name); });
+
+TEST_F(ExtensionRemoval, RowsOnlyAGenericNameFound_KeptAsWeakMatches)
+{
+    const auto url = t.app("home/Library/Address Book Plug-Ins/Card Tools.bundle", "com.cardtools.helper", "Card Tools");
+    const auto item = Bundle(s).plugin(url);
+    const auto mine = t.file("home/Library/Logs/Card Tools.log");
+    const auto theirs = t.file("home/Library/LaunchAgents/com.vendor.helper.plist");
+    const auto groupFolder = t.dir("home/Library/Group Containers/group.helper.shared");
+    const auto inside = t.file("home/Library/Group Containers/group.helper.shared/Card Tools.db");
+    findFilesWithoutReview(*item, s);
+    const auto kept = keptWithoutReview(*item, s);
+    const auto files = item->files();
+    ASSERT_EQ(kept.size(), files.size());
+    size_t weakRows = 0;
+    for (size_t i = 0; i < files.size(); ++i)
+        if (files[i].isFileURL() && (files[i].path() == theirs || files[i].path() == groupFolder)) {
+            EXPECT_EQ(kept[i], QStringLiteral("weak match")) << files[i].path();
+            ++weakRows;
+        }
+    EXPECT_EQ(weakRows, 2u);
+    remove_files(*item, s, state, nullptr);
+    EXPECT_FALSE(platform::itemExists(*item->url()));
+    EXPECT_FALSE(platform::itemExists(mine));
+    EXPECT_TRUE(platform::itemExists(theirs));
+    EXPECT_TRUE(platform::itemExists(inside));
+    EXPECT_TRUE(state.remainder_urls().empty());
+}

@@ -27,6 +27,8 @@ protected:
         t.app("Applications/Letterbox Mail.app", "com.letterbox.mail", "Letterbox Mail", "Letterbox Mail");
         t.app("Applications/Mail.app", "com.apple.mail", "Mail", "Mail");
         t.app("Applications/Utilities/Ink Monitor.app", "com.quillworks.inkmonitor", "Ink Monitor", "Ink Monitor");
+        t.app("Applications/Notes.app", "com.example.notes", "Notes", "Notes");
+        t.app("Applications/Nimbus Notes.app", "com.nimbusweb.notes", "Nimbus Notes", "Nimbus Notes");
         installed = Application(s).everyInstalledApplication();
     }
     std::shared_ptr<ApplicationItem> app(const std::string &bundle)
@@ -69,6 +71,17 @@ TEST_F(SharedEntriesTable, RealLookingCases_FlaggedWithTheApplicationThatTiesMor
         // An Apple application's group container, matched by a generic last component.
         {"Letterbox Mail.app", lib + "Group Containers/group.com.apple.mail", "Mail"},
         {"Letterbox Mail.app", lib + "Group Containers/group.com.letterbox.mail", ""},
+        // Behind a team ID or "group.", the rest names the application it belongs to.
+        {"Notes.app", lib + "Group Containers/7Y3Q5XK2AB.NimbusNotes", "Nimbus Notes"},
+        {"Notes.app", lib + "Group Containers/7Y3Q5XK2AB.group.nimbus-notes", "Nimbus Notes"},
+        {"Notes.app", lib + "Group Containers/group.Nimbus_Notes.shared", "Nimbus Notes"},
+        {"Notes.app", lib + "Preferences/7Y3Q5XK2AB.NimbusNotes.plist", "Nimbus Notes"},
+        {"Nimbus Notes.app", lib + "Group Containers/7Y3Q5XK2AB.NimbusNotes", ""},
+        {"Nimbus Notes.app", lib + "Group Containers/ABCDEFGHIJ.Notes", "Notes"},
+        {"Notes.app", lib + "Group Containers/ABCDEFGHIJ.Notes", ""},
+        {"Notes.app", lib + "Group Containers/7Y3Q5XK2AB.com.example.notes", ""},
+        {"Notes.app", lib + "Group Containers/group.com.example.notes", ""},
+        {"Notes.app", lib + "Group Containers/7Y3Q5XK2AB.group.com.example.notes.shared", ""},
         // The item's own rows.
         {"Sketchpad.app", "Applications/Sketchpad.app", ""},
         {"Ink.app", "Applications/Ink.app/Contents/Library/LoginItems/Inkwell.app", ""},

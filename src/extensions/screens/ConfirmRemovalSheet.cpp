@@ -34,7 +34,8 @@ ConfirmRemovalSheet::ConfirmRemovalSheet(const QString &label, const std::vector
     m_ui->listView->header()->setStretchLastSection(false);
 
     m_ui->message->setText(tr("Removing “%1” deletes the entries ticked below, outright. Untick what should stay; "
-                              "entries that seem to belong to another application start unticked.")
+                              "entries that seem to belong to another application, or that only a short or common "
+                              "name matched, start unticked.")
                                .arg(platform::visiblyEscaped(label)));
     connect(m_model, &RemovalListModel::tickedChanged, this, &ConfirmRemovalSheet::updateTotal);
     connect(m_ui->removeButton, &QPushButton::clicked, this, &ConfirmRemovalSheet::confirm);

@@ -45,7 +45,8 @@ bool ExtensionRemover::start(std::shared_ptr<ItemRecord> record)
         found->unreadable = result.unreadable;
         found->files = work->files();
         found->sizes = leftovers::sizesOf(found->files);
-        // Rows another installed application uses (and the folders holding them) start unticked.
+        // Rows another installed application uses, those only weak keys found, and the
+        // folders holding them start unticked.
         for (const QString &reason : keptWithoutReview(*work, settings))
             found->otherApplication.push_back(!reason.isEmpty());
         found->otherApplication.resize(found->files.size(), false);

@@ -41,7 +41,7 @@ public:
     struct Found {
         std::vector<FileEntry> files;
         std::vector<SizeEntry> sizes;
-        std::vector<bool> otherApplication; // per index: the entry names another application
+        std::vector<bool> otherApplication; // per index: another application's entry, or a weak match
         std::optional<std::filesystem::path> home;
         // Granted folders the search could not read: the list may be incomplete.
         std::vector<std::filesystem::path> unreadable;

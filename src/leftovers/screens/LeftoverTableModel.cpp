@@ -57,6 +57,8 @@ ReviewContents makeReviewContents(const leftovers::Review &review, const PathSty
             QString why;
             if (row.flagged) {
                 row.note = why = sentence(review.flags[i].keptReason());
+            } else if (review.isWeak(i)) {
+                row.note = why = sentence(leftovers::kKeptWeakMatch);
             } else if (review.isRelated(i) && i < review.reasons.size()) {
                 // The group's title already says "Possibly related": the row's line keeps
                 // the narrow column for the reason itself.

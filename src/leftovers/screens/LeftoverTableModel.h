@@ -3,7 +3,8 @@
 // markers and the "Possibly related" group, file rows for the entries), four columns
 // (name with check box and icon, folder, size, reveal). The check states are the
 // `leftovers::Selection`. A file row another application uses too is flagged (NoteRole
-// says why, FlaggedRole draws the badge); a related row's note is its reason.
+// says why, FlaggedRole draws the badge); a row only weak name keys found notes "Weak
+// match"; a related row's note is its reason.
 //
 // Everything a row shows is prepared off the GUI thread (`makeReviewContents`), so
 // data() never touches the disk. Owned by the review screen; GUI thread only.
@@ -29,14 +30,14 @@ struct ReviewRow {
     QString text;     // the group title, or the entry's name
     QString folder;   // the entry's path without its last component
     QString sizeText; // the byte count as the file browser writes it
-    QString note;     // why a flagged row is another's, or a related row's reason; "" elsewhere
+    QString note;     // why a flagged or weak row starts unticked, a related row's reason; "" elsewhere
     QString toolTip;  // the entry's path, and why the row starts unticked
     bool flagged = false;
     leftovers::EntryIcon icon = leftovers::EntryIcon::Document;
 };
 
-// The review with its rows, and the selection it starts with (flagged and related rows
-// unticked).
+// The review with its rows, and the selection it starts with (flagged, weak and related
+// rows unticked).
 struct ReviewContents {
     leftovers::Selection selection;
     std::vector<ReviewRow> rows;

@@ -153,7 +153,7 @@ void RemainderViewController::remainder_timer_proc() {
     // The search's results belong to the item: hand them (and the company name it may
     // have rewritten) back to the shared record.
     if (m_item) {
-        m_item->setFiles(m_job->record.files());
+        m_item->setFiles(m_job->record.files(), m_job->record.weakRows());
         m_item->setSizes(m_job->record.sizes());
         m_item->setCompany_name(m_job->record.company_name());
     }

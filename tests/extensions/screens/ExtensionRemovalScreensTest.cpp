@@ -238,6 +238,24 @@ TEST_F(PluginRemoval, OtherApplicationsRows_StartUnticked_AndStay)
     EXPECT_TRUE(platform::itemExists(mate));
 }
 
+TEST_F(PluginRemoval, WeakMatches_StartUnticked_AndStay)
+{
+    const auto item = plugin("Card Tools", "com.cardtools.helper");
+    const auto own = t.file("home/Library/Logs/Card Tools.log");
+    const auto weak = t.file("home/Library/LaunchAgents/com.vendor.helper.plist");
+    ConfirmRemovalSheet *sheet = confirm(QStringLiteral("Card Tools"));
+    ASSERT_TRUE(sheet);
+    const RemovalListModel *model = sheet->model();
+    ASSERT_GE(rowOf(model, weak), 0);
+    EXPECT_EQ(tick(model, rowOf(model, weak)), Qt::Unchecked);
+    EXPECT_EQ(tick(model, rowOf(model, own)), Qt::Checked);
+    EXPECT_EQ(tick(model, rowOf(model, item)), Qt::Checked);
+    button(sheet, "removeButton")->click();
+    ASSERT_TRUE(waitFor([&] { return list->model()->rowCount() == 0 && idle(); }));
+    EXPECT_FALSE(platform::itemExists(own));
+    EXPECT_TRUE(platform::itemExists(weak));
+}
+
 const QString kConfirmSheet = QStringLiteral("ConfirmRemovalSheet"); // the sheet's object name
 
 // One test for both cases: a second test running at the same time would see this one's

@@ -462,3 +462,29 @@ TEST_F(ReviewScreen, HostileName_EscapedInTitleAndRows_LongNameElidedWhole) {
         for (const QChar c : text)
             EXPECT_FALSE(c.category() == QChar::Other_Control || c.unicode() == 0x202e) << text.toStdString();
 }
+
+TEST_F(ReviewScreen, WeakMatch_StartsUntickedWithWhy_AClickTicksIt) {
+    const fs::path go = t.app("Applications/Go.app", "com.gosoft.go", "Go", "Go");
+    t.file("Users/me/Library/Preferences/com.gosoft.go.plist", std::string(100, 'g'));
+    const fs::path google =
+        t.file("Users/me/Library/Application Support/Google/Chrome/Local State", std::string(300, 'c'))
+            .parent_path()
+            .parent_path();
+    choose(go);
+    review();
+    const QAbstractItemModel *model = table->model();
+    const int ownRow = rowOf("com.gosoft.go.plist"), weakRow = rowOf("Google");
+    ASSERT_GE(weakRow, 0);
+    EXPECT_TRUE(checked(ownRow));
+    EXPECT_FALSE(checked(weakRow));
+    EXPECT_FALSE(model->index(weakRow, 0).data(LeftoverTableModel::FlaggedRole).toBool());
+    EXPECT_EQ(model->index(weakRow, 0).data(LeftoverTableModel::NoteRole).toString(),
+              QStringLiteral("Weak match"));
+    EXPECT_EQ(model->index(weakRow, 0).data(Qt::ToolTipRole).toString(),
+              platform::displayPath(google) + QStringLiteral("\nWeak match"));
+    const std::uint64_t start = app->state().common_remove_size();
+    const QRect box = RemainderRowDelegate::checkRect(table->visualRect(model->index(weakRow, 0)));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, box.center());
+    EXPECT_TRUE(checked(weakRow));
+    EXPECT_EQ(app->state().common_remove_size(), start + 300);
+}
