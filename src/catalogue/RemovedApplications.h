@@ -9,7 +9,7 @@
 namespace zembra {
 
 // Fresh copies of the snapshot's gone records whose key no application of `installedNow`
-// has, sorted by label.
+// has, made for their review (reviewableCopy), sorted by label.
 ApplicationList removedApplications(const ApplicationSnapshot &snapshot, const ApplicationList &installedNow);
 
 } // namespace zembra

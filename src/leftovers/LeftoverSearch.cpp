@@ -3,6 +3,7 @@
 #include "catalogue/Application.h"
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/NameKeys.h"
+#include "leftovers/ProtectedFolders.h"
 #include "leftovers/SearchPasses.h"
 #include "leftovers/StandardFolders.h"
 #include "grants/GrantKeys.h"
@@ -81,7 +82,13 @@ public:
 
         for (const Pass &pass : passes::all())
             runPass(pass);
-        m_record.setFiles(m_files);
+        // Whatever a record or a pass names, a granted folder, a Library folder or a
+        // standard folder is never listed (a record's path may be the home itself).
+        std::vector<fs::path> granted;
+        for (const auto &folder : {m_home, m_root, m_applications})
+            if (folder)
+                granted.push_back(*folder);
+        m_record.setFiles(withoutProtected(m_files, ProtectedFolders(granted)));
         return result;
     }
 
