@@ -1,5 +1,6 @@
 #include "catalogue/ApplicationSnapshot.h"
 
+#include "catalogue/BundleIdentity.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderHandle.h"
 
@@ -151,8 +152,16 @@ std::shared_ptr<ApplicationItem> rememberedApplication(const ApplicationSnapshot
 {
     for (const RememberedApplication &r : snapshot.applications)
         if (rememberedKey(*r.item) == key)
-            return copyOf(*r.item);
+            return reviewableCopy(*r.item);
     return nullptr;
+}
+
+std::shared_ptr<ApplicationItem> reviewableCopy(const ApplicationItem &remembered)
+{
+    auto copy = copyOf(remembered);
+    if (const auto url = copy->url(); url && !isSameApplication(remembered, *url))
+        copy->setUrl(std::nullopt);
+    return copy;
 }
 
 SnapshotChange refreshSnapshot(const ApplicationSnapshot &previous, const std::filesystem::path &applicationsFolder,

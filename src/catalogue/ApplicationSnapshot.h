@@ -50,8 +50,15 @@ QByteArray snapshotJson(const ApplicationSnapshot &snapshot);
 // its folder is a link or not a regular file (nothing is written through a link).
 bool writeSnapshot(const std::filesystem::path &file, const ApplicationSnapshot &snapshot);
 
-// A fresh copy of the remembered record with `key`, installed or gone; null when none.
+// A fresh copy of the remembered record with `key`, installed or gone, ready for a
+// review (see reviewableCopy); null when none.
 std::shared_ptr<ApplicationItem> rememberedApplication(const ApplicationSnapshot &snapshot, const QString &key);
+
+// A fresh copy of a remembered record for its review. Its path keeps pointing at a bundle
+// only while the remembered application itself is there: when nothing is, or another
+// application was installed at that path since, the copy has no path, so the review
+// lists no bundle of its own (and nothing at the old path is ever deleted for it).
+std::shared_ptr<ApplicationItem> reviewableCopy(const ApplicationItem &remembered);
 
 struct SnapshotChange {
     ApplicationSnapshot snapshot;

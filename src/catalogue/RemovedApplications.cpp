@@ -25,7 +25,7 @@ ApplicationList removedApplications(const ApplicationSnapshot &snapshot, const A
     ApplicationList gone;
     for (const RememberedApplication &r : snapshot.applications)
         if (!r.installed && !installed.count(rememberedKey(*r.item)))
-            gone.push_back(std::make_shared<ApplicationItem>(*r.item));
+            gone.push_back(reviewableCopy(*r.item));
     sortByLabel(gone);
     return gone;
 }

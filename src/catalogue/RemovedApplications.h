@@ -9,7 +9,7 @@
 namespace zembra {
 
 // Fresh copies of the snapshot's gone records whose key no application of `installedNow`
-// has, sorted by label.
+// has, made for their review (reviewableCopy), sorted by label.
 ApplicationList removedApplications(const ApplicationSnapshot &snapshot, const ApplicationList &installedNow);
 
 // A fresh copy of the gone record with `key`; null when there is none, or when an

@@ -204,7 +204,7 @@ int commandRemove(const Options &o, platform::SettingsStore &settings)
         return kDone;
     }
     // Checked before asking, and again by the removal itself.
-    if (leftovers::isRunning(*item, platform::runningApplications()))
+    if (leftovers::isRunning(*item, platform::runningApplications(), selection.prepare()))
         return refuseRunning(*item);
     if (!o.json)
         print(listing);

@@ -10,6 +10,8 @@
 #include <QList>
 
 #include <cerrno>
+#include <filesystem>
+#include <set>
 
 namespace zembra::cli {
 
@@ -97,8 +99,10 @@ std::vector<RowNote> rowNotes(const leftovers::Review &review, const std::vector
         notes[i].related = review.isRelated(i);
         if (notes[i].related)
             notes[i].reason = review.reasons[i];
-        if (i < kept.size())
+        if (i < kept.size()) {
             notes[i].kept = kept[i];
+            notes[i].removing = kept[i].isEmpty() && review.files[i].isFileURL();
+        }
     }
     return notes;
 }
@@ -107,9 +111,12 @@ std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<S
                         const std::vector<RowNote> &notes)
 {
     std::string out = "[";
+    std::set<std::filesystem::path> listed;
     for (size_t i = 0; i < files.size(); ++i) {
-        out += i ? ", " : "";
         const FileEntry &f = files[i];
+        if (f.isFileURL() && !listed.insert(f.path()).second)
+            continue; // one entry, found twice
+        out += out.size() > 1 ? ", " : "";
         if (!f.isFileURL()) {
             out += "{\"marker\": " + jsonString(f.absoluteString()) + "}";
             continue;
@@ -176,6 +183,7 @@ std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &f
     out += "\n";
     std::vector<bool> counted(files.size(), false);
     size_t count = 0, kept = 0, unticked = 0;
+    std::set<std::filesystem::path> listed;
     for (size_t i = 0; i < files.size(); ++i) {
         const FileEntry &f = files[i];
         if (!f.isFileURL()) {
@@ -184,20 +192,29 @@ std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &f
             out += '\n';
             continue;
         }
+        if (!listed.insert(f.path()).second)
+            continue; // one entry, found twice: listed and counted once
         const std::uint64_t size = withSizes && i < sizes.size() ? sizes[i].byteCount() : 0;
         if (withSizes)
             out += padded(platform::formatByteCount(size), 10) + "  ";
         out += "  " + pathText(f.path());
         const RowNote note = i < notes.size() ? notes[i] : RowNote{};
-        if (!note.kept.isEmpty()) {
-            out += "  - kept: " + visible(note.kept);
-            ++kept;
-        } else if (!note.also.isEmpty() || note.related || note.weak) {
+        const auto marks = [&] {
             out += note.related ? "  ? " + visible(note.reason) : std::string();
             out += note.weak ? "  ~ " + leftovers::kKeptWeakMatch.toStdString() : std::string();
             if (!note.also.isEmpty())
                 out += std::string("  ! ") + (note.shared ? "shared with " : "also ") +
                        visible(note.also.join(QStringLiteral(", ")));
+        };
+        if (!note.kept.isEmpty()) {
+            out += "  - kept: " + visible(note.kept);
+            ++kept;
+        } else if (note.removing) {
+            marks(); // marked, but --include'd: it goes, so it counts
+            ++count;
+            counted[i] = true;
+        } else if (!note.also.isEmpty() || note.related || note.weak) {
+            marks();
             ++unticked;
         } else {
             ++count;

@@ -23,13 +23,15 @@ struct RowNote {
     bool weak = false; // found only by weak name keys
     QString reason;
     QString kept; // "" : the row would be removed (or nothing is being removed)
+    bool removing = false; // a removal deletes this row (an unmarked row, or one --include'd)
 };
-// One note per row of `review`; `kept` (one per row, or empty) from Review::keptReasons.
+// One note per row of `review`; `kept` (one per row, or empty) from Review::keptReasons:
+// given, every file row it does not keep is one the removal deletes.
 std::vector<RowNote> rowNotes(const leftovers::Review &review, const std::vector<QString> &kept);
 
 std::string jsonString(const QString &text);
 std::string jsonItem(const ItemRecord &item);
-// ENTRY objects; `withSizes` false leaves the sizes out (nothing computed them).
+// ENTRY objects, a path once; `withSizes` false leaves the sizes out (nothing computed them).
 // With `notes`, an ENTRY also gets "also": [NAMES], "weak": true, "related": true and
 // "reason", and "kept": REASON, each only where it applies.
 std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes, bool withSizes,
@@ -61,7 +63,8 @@ std::string itemTable(const std::vector<const ItemRecord *> &items, const QStrin
 // The grouped list with group titles and formatted sizes. A row with a note shows a mark
 // after its path: "! also NAME" / "! shared with NAME", "~ weak match" for a row only
 // weak name keys found, "? REASON" for a related row, "- kept: REASON" for a row a
-// removal keeps. The total counts the other rows.
+// removal keeps. The total counts the rows a removal deletes (or, outside a removal, the
+// unmarked ones). A path is listed once, however many rows (keys, groups) found it.
 std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &files,
                          const std::vector<SizeEntry> &sizes, bool withSizes, const std::vector<RowNote> &notes = {});
 

@@ -3,6 +3,7 @@
 #include "catalogue/Application.h"
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/NameKeys.h"
+#include "leftovers/ProtectedFolders.h"
 #include "leftovers/SearchPasses.h"
 #include "leftovers/StandardFolders.h"
 #include "grants/GrantKeys.h"
@@ -91,7 +92,15 @@ public:
 
         for (const Pass &pass : passes::all())
             runPass(pass);
-        m_record.setFiles(m_files, m_weakRows);
+        // Whatever a record or a pass names, a granted folder, a Library folder or a
+        // standard folder is never listed (a record's path may be the home itself).
+        std::vector<fs::path> granted;
+        for (const auto &folder : {m_home, m_root, m_applications})
+            if (folder)
+                granted.push_back(*folder);
+        const ProtectedFolders guard(granted);
+        std::vector<FileEntry> kept = withoutProtected(m_files, guard, &m_weakRows);
+        m_record.setFiles(std::move(kept), m_weakRows);
         return result;
     }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The removal of a reviewed selection: refuses while the application runs; otherwise
 // deletes every selected entry in list order, records what could not be deleted and
-// corrects the freed total. A plain function: the review screen and the command line
+// corrects the freed total, and tells what became of the bundle and how many entries went. A plain function: the review screen and the command line
 // both call it and take the outcome over (and switch screens / print) themselves.
 
 #include "catalogue/ItemRecord.h"
@@ -35,20 +35,44 @@ struct RemovalServices {
     // Called after each position of the list with how many are done and how many there
     // are (a progress bar); from the thread that runs the removal. Optional.
     std::function<void(size_t done, size_t total)> progress;
+    // Asked before each entry and, with the platform's deletion, before each file of a
+    // folder being emptied: once it says yes, the pass stops there and what was not
+    // deleted stays. From the thread that runs the removal. Optional.
+    std::function<bool()> stopRequested;
 };
 
 // The running check: a running process whose bundle identifier contains the item's
-// (case-sensitive); for an item without an identifier, a process whose executable lies
-// inside the item's bundle. Every process is looked at.
-bool isRunning(const ItemRecord &item, const std::vector<platform::RunningApplication> &running);
+// (case-sensitive), or whose executable lies inside the item's bundle or inside any of
+// `deleting` (a helper or login item with an identifier of its own runs from there).
+// Paths compare by whole components, byte for byte, as given and with links above them
+// resolved. Every process is looked at.
+bool isRunning(const ItemRecord &item, const std::vector<platform::RunningApplication> &running,
+               const std::vector<FileEntry> &deleting = {});
+
+// What became of the item's own bundle.
+enum class BundleFate {
+    Removed,   // selected and deleted
+    Remained,  // selected, but it is still there (refused, failed, or the pass stopped)
+    Kept,      // not selected: the user kept it
+    NotListed, // not on the list (gone already, or the record names no bundle of its own)
+};
 
 struct RemovalOutcome {
     bool refusedRunning = false;
     std::vector<FileEntry> remainder_urls;  // what could not be deleted, in list order
     std::uint64_t common_remove_size = 0;   // the bytes freed
+    BundleFate bundle = BundleFate::NotListed;
+    size_t removedEntries = 0;              // entries other than the bundle that are gone, each path once
+    bool stopped = false;                   // the pass was asked to stop before its end
 };
 
 // `prepare`, `clean_size` and `common_remove_size` as the selection holds them.
+//
+// Guards no caller can skip: an entry that is a granted folder, holds one, or is a
+// Library folder or a standard folder in one (ProtectedFolders of the folders granted in
+// this process) is never deleted, and the item's own bundle is deleted only while it is
+// still the item's application (isSameApplication). Such an entry stays and is reported
+// like one that could not be deleted.
 RemovalOutcome removeSelection(const ItemRecord &item, const std::vector<FileEntry> &prepare,
                                const std::vector<SizeEntry> &clean_size, std::uint64_t common_remove_size,
                                const RemovalServices &services = {});

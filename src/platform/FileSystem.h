@@ -95,6 +95,9 @@ std::uint64_t itemSize(const fs::path &path);
 // following links, working relative to directory handles. Refused (false, nothing
 // touched) outside the granted folders. False when anything could not be deleted.
 bool removeItem(const fs::path &path);
+// The same, asking `stopRequested` before each entry of a folder it empties: once it says
+// yes the walk ends there, the rest stays and the result is false.
+bool removeItemStopping(const fs::path &path, const std::function<bool()> &stopRequested);
 
 // Absolute and lexically normal, without resolving links.
 fs::path absolutePath(const fs::path &path);

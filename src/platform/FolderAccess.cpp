@@ -67,6 +67,16 @@ void FolderAccess::startAccessing(const fs::path &folder) { addGrant(folder, fal
 
 void FolderAccess::grantItem(const fs::path &item) { addGrant(item, true); }
 
+std::vector<fs::path> FolderAccess::grantedFolders()
+{
+    std::vector<fs::path> out;
+    std::lock_guard lock(grantsMutex());
+    for (const Grant &g : grants())
+        if (!g.includesSelf)
+            out.push_back(g.root);
+    return out;
+}
+
 bool FolderAccess::mayDelete(const fs::path &path) { return deletionBase(path).has_value(); }
 
 std::optional<fs::path> FolderAccess::deletionBase(const fs::path &path)

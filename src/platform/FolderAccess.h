@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 namespace zembra::platform {
 
@@ -34,6 +35,8 @@ public:
     // granted folder that holds it (the granted path itself may pass through links), or
     // the parent of an item granted by itself. Nothing when the deletion is not allowed.
     static std::optional<fs::path> deletionBase(const fs::path &path);
+    // The folders access was started on (not the items granted by themselves), absolute.
+    static std::vector<fs::path> grantedFolders();
     // Forget every grant; tests use it to start from a closed sandbox.
     static void reset();
 };

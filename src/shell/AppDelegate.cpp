@@ -4,6 +4,7 @@
 #include "shell/ScreenNames.h"
 
 #include <QCoreApplication>
+#include <QThreadPool>
 
 #include <cstdlib>
 
@@ -21,6 +22,7 @@ AppDelegate::AppDelegate(platform::SettingsStore &settings, platform::SettingsSt
 
 AppDelegate::~AppDelegate()
 {
+    QThreadPool::globalInstance()->waitForDone();
     if (g_shared == this)
         g_shared = nullptr;
 }
@@ -35,8 +37,32 @@ void AppDelegate::applicationDidFinishLaunching()
 
 int AppDelegate::appLaunchCount() const { return m_settings.integerForKey(screens::kAppLaunchCount); }
 
+void AppDelegate::setQuitGuard(QObject *owner, std::function<void()> ask)
+{
+    m_quitGuardOwner = owner;
+    m_quitGuard = std::move(ask);
+}
+
+void AppDelegate::clearQuitGuard(QObject *owner)
+{
+    if (m_quitGuardOwner == owner) {
+        m_quitGuardOwner = nullptr;
+        m_quitGuard = nullptr;
+    }
+}
+
+bool AppDelegate::askQuitGuard()
+{
+    if (!m_quitGuardOwner || !m_quitGuard)
+        return false;
+    m_quitGuard();
+    return true;
+}
+
 void AppDelegate::terminateApp()
 {
+    if (askQuitGuard())
+        return;
     if (m_settings.integerForKey(screens::kPresentAsSheet) == 1) {
         m_settings.synchronize();
         std::exit(0);

@@ -3,12 +3,17 @@
 // that the screens hand to each other, and the quit action. Made once by the program's
 // main() before the main window; every screen reaches it through `AppDelegate::shared()`
 // or is handed it. GUI thread only, except `state()`, whose fields are replaced whole
-// under a lock (extension removals write `remainder_urls` from a worker).
+// under a lock (extension removals write `remainder_urls` from a worker). Its destructor
+// waits for the background work still running, so no worker outlives the state and the
+// settings it was handed.
 
 #include "shell/ScreenRegistry.h"
 #include "shell/SharedState.h"
 
 #include <QObject>
+#include <QPointer>
+
+#include <functional>
 
 namespace zembra {
 
@@ -38,14 +43,26 @@ public:
     int appLaunchCount() const;
 
     // Asks the application to quit; while the access sheet is presented ("PresentAsSheet"
-    // 1) the process ends at once with status 0.
+    // 1) the process ends at once with status 0. While work that must not be cut short
+    // runs (a removal), its screen is asked instead and nothing quits.
     void terminateApp();
+
+    // A screen whose work must not end unseen (a removal) registers while it works:
+    // quitting, from the menu or by closing the window, then calls `ask` (which puts the
+    // question to the user) instead of quitting. Cleared by clearQuitGuard or when
+    // `owner` is destroyed.
+    void setQuitGuard(QObject *owner, std::function<void()> ask);
+    void clearQuitGuard(QObject *owner);
+    // Something registered above is working: the caller asks it and does not quit.
+    bool askQuitGuard();
 
 private:
     platform::SettingsStore &m_settings;
     platform::SettingsStore &m_suite;
     SharedState m_state;
     ScreenRegistry m_storyboard;
+    QPointer<QObject> m_quitGuardOwner;
+    std::function<void()> m_quitGuard;
 };
 
 } // namespace zembra

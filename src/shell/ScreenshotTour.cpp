@@ -56,6 +56,16 @@ void ScreenshotTour::plan()
               [this] { return selectApplication(QStringLiteral("Sketchpad")); });
     addSheet(screens::kInstalledapps);
     addScreen(screens::kRemainderViewController, screens::kRemainder, [this] { return searchesFinished(); });
+    // The tour deletes nothing: the outcome shows the reviewed selection as if it went.
+    m_steps.push_back({[this] {
+        leftovers::RemovalOutcome shown;
+        shown.bundle = leftovers::BundleFate::Removed;
+        if (const auto item = m_delegate.state().item())
+            for (const FileEntry &f : item->files())
+                shown.removedEntries += f.isFileURL() && f.path() != item->url() ? 1 : 0;
+        m_delegate.state().setLast_removal(shown);
+        return true;
+    }, 0});
     addScreen(screens::kRemoveViewController, screens::kRemove);
     // The outcome screen's popovers, at the rectangles it uses.
     addPopover(screens::kCantRemove, QRectF(230, 0, 340, 188));

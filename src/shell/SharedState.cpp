@@ -38,4 +38,16 @@ void SharedState::setRemainder_urls(std::vector<FileEntry> urls)
     m_remainder_urls = std::move(urls);
 }
 
+leftovers::RemovalOutcome SharedState::last_removal() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_last_removal;
+}
+
+void SharedState::setLast_removal(leftovers::RemovalOutcome outcome)
+{
+    std::lock_guard lock(m_mutex);
+    m_last_removal = std::move(outcome);
+}
+
 } // namespace zembra

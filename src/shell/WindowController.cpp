@@ -66,6 +66,11 @@ void WindowController::windowDidLoad()
 
 void WindowController::closeEvent(QCloseEvent *event)
 {
+    // A removal under way is not hidden: the window stays and asks what to do.
+    if (m_delegate.askQuitGuard()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     // The application ends with its main window, whatever sheet was still open.
     QCoreApplication::quit();

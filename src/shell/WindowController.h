@@ -1,7 +1,8 @@
 #pragma once
 // The single main window: a fixed size that holds every screen, a white background that
 // drags the window, a menu with Quit (Ctrl+Q) bound to the delegate's terminateApp, and
-// the rule that closing it quits the application. Its content is the `ViewController`.
+// the rule that closing it quits the application (while a removal runs, both ask first).
+// Its content is the `ViewController`.
 // GUI thread only.
 
 #include <QMainWindow>

@@ -127,3 +127,56 @@ TEST_F(SharedRowsCli, RemovePlugin_NeverDeletesAnotherApplicationsEntry)
     EXPECT_TRUE(fs::exists(own));
     EXPECT_TRUE(fs::exists(sibling));
 }
+
+namespace {
+
+// "N entries, SIZE" of a human list's last lines.
+std::pair<int, std::string> summaryOf(const std::string &out)
+{
+    const auto at = out.rfind(" entr");
+    const auto start = out.rfind('\n', at) + 1;
+    const auto comma = out.find(", ", at);
+    const auto end = out.find_first_of(";\n", comma);
+    return {std::stoi(out.substr(start, at - start)), out.substr(comma + 2, end - comma - 2)};
+}
+
+size_t occurrences(const std::string &text, const std::string &what)
+{
+    size_t n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+TEST_F(SharedRowsCli, Remove_IncludedEntryIsCounted_TheListTotalIsWhatIsFreed)
+{
+    const auto plain = summaryOf(runGranted(t, {"remove", app, "--related", "--dry-run"}).out);
+    const CliRun dry = runGranted(t, {"remove", app, "--related", "--include", http.native(), "--dry-run"});
+    ASSERT_EQ(dry.status, 0) << dry.err;
+    EXPECT_EQ(occurrences(dry.out, "com.lumina.sketchpad  ? same identifier in HTTPStorages\n"), 1u) << dry.out;
+    const auto included = summaryOf(dry.out);
+    EXPECT_EQ(included.first, plain.first + 1) << dry.out;
+
+    const CliRun r = runGranted(t, {"remove", app, "--related", "--include", http.native(), "--yes"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(summaryOf(r.out), included);
+    EXPECT_NE(r.out.find("Freed " + included.second + "."), std::string::npos) << r.out;
+}
+
+TEST_F(SharedRowsCli, EntryFoundTwice_ListedAndCountedOnce)
+{
+    // A login item with an identifier of its own: its container is found by the
+    // application's identifier and again by the helper's name.
+    t.app("Applications/Sketchpad.app/Contents/Library/LoginItems/Launcher.app", "com.other.launcher", "Launcher");
+    const fs::path container = t.dir(lib + "Containers/com.lumina.sketchpad.Launcher");
+    const CliRun human = runGranted(t, {"leftovers", app});
+    ASSERT_EQ(human.status, 0) << human.err;
+    EXPECT_EQ(occurrences(human.out, "Containers/com.lumina.sketchpad.Launcher\n"), 1u) << human.out;
+    const CliRun json = runGranted(t, {"remove", app, "--dry-run", "--json"});
+    int listed = 0;
+    for (const auto &v : json.json()["files"].toArray())
+        listed += v.toObject()["path"].toString().toStdString() == container.native() ? 1 : 0;
+    EXPECT_EQ(listed, 1);
+}

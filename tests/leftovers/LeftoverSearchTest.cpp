@@ -301,3 +301,20 @@ TEST_F(LeftoverSearch, UnreadableHomeOrLibrary_Reported)
     }));
     std::filesystem::permissions(t / "Users/me/Library", std::filesystem::perms(0755));
 }
+
+TEST_F(LeftoverSearch, RecordNamingAGrantedOrStandardFolder_NeverListsIt)
+{
+    // A record may come from a stored memory rather than a bundle just read: its path is
+    // not trusted to be a bundle.
+    t.file("Users/me/Library/Preferences/com.lumina.sketchpad.plist");
+    for (const std::string where : {"Users/me", "Users/me/Library", "Users/me/Library/Preferences", "Applications",
+                                     "Users"}) {
+        ApplicationItem record;
+        record.setLabel(QStringLiteral("Sketchpad"));
+        record.setBundle(QStringLiteral("com.lumina.sketchpad"));
+        record.setUrl(t / where);
+        EXPECT_EQ(search(record), (std::vector<std::string>{"#Executables", "#Preferences",
+                                                            "Users/me/Library/Preferences/com.lumina.sketchpad.plist"}))
+            << where;
+    }
+}

@@ -1,4 +1,5 @@
 #include "leftovers/LeftoverKeys.h"
+#include "leftovers/ProtectedFolders.h"
 #include "leftovers/Removal.h"
 #include "leftovers/Selection.h"
 #include "platform/FileSystem.h"
@@ -7,10 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace zembra;
 using namespace zembra::leftovers;
 using zembra::platform::RunningApplication;
 using zembra::test::TreeBuilder;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -71,6 +75,7 @@ TEST_F(Removal, RunningCheck_CaseSensitive_AndByExecutableWithoutIdentifier)
 
 TEST_F(Removal, EverythingDeleted_NothingRemains_FullSizeFreed)
 {
+    t.app("granted/Editor.app", "com.vendor.editor");
     const auto app = t.file("granted/Editor.app/Contents/x");
     const auto pref = t.file("granted/Library/Preferences/com.vendor.editor.plist");
     const auto outcome = remove({marker(kExecutables), FileEntry::file(t / "granted/Editor.app"), marker(kPreferences),
@@ -181,4 +186,185 @@ TEST(Selection, KeptEntryKeepsTheFoldersHoldingIt_SelectingAFolderTakesItsRowsBa
     EXPECT_EQ(selected(), "0001110");
     EXPECT_EQ(s.deselect("/L/Victim"), 1u); // kept whole, with what is inside it
     EXPECT_EQ(selected(), "0000100");
+}
+
+namespace {
+
+// A disk root granted whole, a home inside it, and an application folder: the guards see
+// these grants as the application's own run would.
+class RemovalGuards : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::FolderAccess::reset();
+        for (const char *granted : {"disk", "disk/Users/me", "disk/Applications"})
+            platform::FolderAccess::startAccessing(t.dir(granted));
+        services.runningApplications = [this] { return running; };
+        services.playCompletionSound = nullptr;
+        services.markRemoval = nullptr;
+    }
+    void TearDown() override { platform::FolderAccess::reset(); }
+
+    RemovalOutcome removeAll(const ItemRecord &record, const std::vector<fs::path> &paths)
+    {
+        std::vector<FileEntry> files{FileEntry::word(kSupportfiles)};
+        std::vector<SizeEntry> sizes{SizeEntry::marker(kSupportfiles)};
+        for (const fs::path &p : paths) {
+            files.push_back(FileEntry::file(p));
+            sizes.push_back(SizeEntry::bytes(10));
+        }
+        Selection selection(files, sizes);
+        return removeSelection(record, selection.prepare(), selection.clean_size(), selection.common_remove_size(),
+                               services);
+    }
+
+    TreeBuilder t;
+    std::vector<RunningApplication> running;
+    RemovalServices services;
+};
+
+struct GuardCase {
+    const char *name;
+    std::function<fs::path(TreeBuilder &)> entry;
+};
+
+void PrintTo(const GuardCase &c, std::ostream *os) { *os << c.name; }
+
+class ProtectedEntry : public RemovalGuards, public ::testing::WithParamInterface<GuardCase> {};
+
+} // namespace
+
+TEST_P(ProtectedEntry, NeverDeleted_ReportedAsRemaining)
+{
+    t.file("disk/Users/me/Library/Preferences/com.x.plist");
+    t.file("disk/Library/LaunchDaemons/com.x.plist");
+    const fs::path entry = GetParam().entry(t);
+    ApplicationItem record;
+    record.setBundle(QStringLiteral("com.x"));
+    const auto outcome = removeAll(record, {entry});
+    EXPECT_TRUE(platform::itemExists(entry)) << entry;
+    ASSERT_EQ(outcome.remainder_urls.size(), 1u);
+    EXPECT_EQ(outcome.common_remove_size, 0u);
+    EXPECT_EQ(outcome.removedEntries, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Removal, ProtectedEntry,
+    ::testing::Values(
+        GuardCase{"Home", [](TreeBuilder &t) { return t / "disk/Users/me"; }},
+        GuardCase{"HomeWithTrailingSlash", [](TreeBuilder &t) { return fs::path((t / "disk/Users/me").native() + "/"); }},
+        GuardCase{"FolderHoldingTheHome", [](TreeBuilder &t) { return t / "disk/Users"; }},
+        GuardCase{"ApplicationsFolder", [](TreeBuilder &t) { return t / "disk/Applications"; }},
+        GuardCase{"HomeLibrary", [](TreeBuilder &t) { return t / "disk/Users/me/Library"; }},
+        GuardCase{"SystemLibrary", [](TreeBuilder &t) { return t / "disk/Library"; }},
+        GuardCase{"StandardFolder", [](TreeBuilder &t) { return t / "disk/Users/me/Library/Preferences"; }},
+        GuardCase{"StandardFolderOtherCase", [](TreeBuilder &t) { return t.dir("disk/Users/me/Library/caches"); }},
+        GuardCase{"SystemStandardFolder", [](TreeBuilder &t) { return t / "disk/Library/LaunchDaemons"; }},
+        GuardCase{"FolderTheSearchReads", [](TreeBuilder &t) { return t.dir("disk/Users/me/Desktop"); }}),
+    [](const ::testing::TestParamInfo<GuardCase> &info) { return std::string(info.param.name); });
+
+TEST_F(RemovalGuards, AnotherApplicationAtTheOldPath_KeptAndTold)
+{
+    // Sketchpad was removed; a different application now sits where it was.
+    const fs::path paint = t.app("disk/Applications/Sketchpad.app", "com.other.paint", "Paint", "Paint");
+    const fs::path pref = t.file("disk/Users/me/Library/Preferences/com.lumina.sketchpad.plist");
+    ApplicationItem sketchpad;
+    sketchpad.setBundle(QStringLiteral("com.lumina.sketchpad"));
+    sketchpad.setUrl(paint);
+    const auto outcome = removeAll(sketchpad, {paint, pref});
+    EXPECT_TRUE(platform::itemExists(paint / "Contents/Info.plist"));
+    EXPECT_FALSE(platform::itemExists(pref));
+    EXPECT_EQ(outcome.bundle, BundleFate::Remained);
+    EXPECT_EQ(outcome.removedEntries, 1u);
+    ASSERT_EQ(outcome.remainder_urls.size(), 1u);
+    EXPECT_EQ(outcome.remainder_urls[0].path(), paint);
+}
+
+TEST_F(RemovalGuards, WhatBecameOfTheBundle_RemovedKeptOrNotListed)
+{
+    const fs::path chess = t.app("disk/Applications/Chess.app", "com.vendor.chess", "Chess", "Chess");
+    const fs::path a = t.file("disk/Users/me/Library/Caches/com.vendor.chess/a");
+    const fs::path b = t.file("disk/Users/me/Library/Logs/Chess.log");
+    ApplicationItem item;
+    item.setBundle(QStringLiteral("com.vendor.chess"));
+    item.setUrl(chess);
+
+    // The bundle's row unticked: the application stays, its leftovers go.
+    auto kept = removeAll(item, {a.parent_path()});
+    EXPECT_EQ(kept.bundle, BundleFate::Kept);
+    EXPECT_EQ(kept.removedEntries, 1u);
+    EXPECT_TRUE(platform::itemExists(chess));
+
+    auto removed = removeAll(item, {chess, b});
+    EXPECT_EQ(removed.bundle, BundleFate::Removed);
+    EXPECT_EQ(removed.removedEntries, 1u);
+    EXPECT_FALSE(platform::itemExists(chess));
+
+    item.setUrl(std::nullopt); // a remembered application whose bundle is gone
+    EXPECT_EQ(removeAll(item, {}).bundle, BundleFate::NotListed);
+}
+
+TEST_F(RemovalGuards, StopRequested_BetweenEntriesAndInsideAFolder_RestStaysAndIsReported)
+{
+    const fs::path big = t.dir("disk/Users/me/Library/Caches/com.vendor.big");
+    for (int i = 0; i < 20; ++i)
+        t.file("disk/Users/me/Library/Caches/com.vendor.big/f" + std::to_string(i));
+    const fs::path after = t.file("disk/Users/me/Library/Logs/big.log");
+    ApplicationItem item;
+    item.setBundle(QStringLiteral("com.vendor.big"));
+    int asked = 0;
+    services.stopRequested = [&] { return ++asked > 5; }; // a few files into the folder
+    const auto outcome = removeAll(item, {big, after});
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_TRUE(platform::itemExists(big));
+    EXPECT_LT(zembra::test::entryCount(big), 20u);
+    EXPECT_TRUE(platform::itemExists(after));
+    ASSERT_EQ(outcome.remainder_urls.size(), 2u);
+    EXPECT_EQ(outcome.common_remove_size, 0u);
+    EXPECT_EQ(outcome.removedEntries, 0u);
+}
+
+TEST_F(RemovalGuards, HelperRunningInsideTheBundleOrALeftover_Refuses)
+{
+    const fs::path clipper = t.app("disk/Applications/Clipper.app", "com.vendor.clipper", "Clipper", "Clipper");
+    const fs::path launcher = t.app("disk/Applications/Clipper.app/Contents/Library/LoginItems/Clipper Launcher.app",
+                                    "com.vendor.launcher", "Clipper Launcher", "Clipper Launcher");
+    const fs::path support = t.dir("disk/Users/me/Library/Application Support/Clipper");
+    ApplicationItem item;
+    item.setBundle(QStringLiteral("com.vendor.clipper"));
+    item.setUrl(clipper);
+    const std::vector<FileEntry> deleting{FileEntry::file(clipper), FileEntry::file(support)};
+    const auto runs = [&](const fs::path &exe, const OptString &id) {
+        return isRunning(item, {{7, exe, id}}, deleting);
+    };
+    EXPECT_TRUE(runs(launcher / "Contents/MacOS/Clipper Launcher", QStringLiteral("com.vendor.launcher")));
+    EXPECT_TRUE(runs(support / "Agent.app/Contents/MacOS/agent", std::nullopt));
+    // Whole components, byte for byte.
+    EXPECT_FALSE(runs(t / "disk/Applications/Clipper.apple/x", std::nullopt));
+    EXPECT_FALSE(runs(t / "disk/Applications/clipper.app/x", std::nullopt));
+    EXPECT_FALSE(runs(t / "disk/Users/me/Library/Application Support/Clipper 2/x", std::nullopt));
+    // The bundle reached through a link is the same bundle.
+    t.link("disk/Apps", t / "disk/Applications");
+    item.setUrl(t / "disk/Apps/Clipper.app");
+    EXPECT_TRUE(isRunning(item, {{7, clipper / "Contents/MacOS/Clipper", std::nullopt}}));
+
+    running = {{7, launcher / "Contents/MacOS/Clipper Launcher", QStringLiteral("com.vendor.launcher")}};
+    item.setUrl(clipper);
+    const auto outcome = removeAll(item, {clipper});
+    EXPECT_TRUE(outcome.refusedRunning);
+    EXPECT_TRUE(platform::itemExists(launcher));
+}
+
+TEST_F(RemovalGuards, ProtectedFolders_SecondWayToTheHome_LinksThemselvesAreNot)
+{
+    t.link("disk/alias", t / "disk/Users");
+    const ProtectedFolders guard = ProtectedFolders::ofGrantedFolders();
+    EXPECT_TRUE(guard.contains(t / "disk/alias/me"));
+    EXPECT_TRUE(guard.contains(t / "disk/alias/me/Library/Caches"));
+    EXPECT_FALSE(guard.contains(t / "disk/alias")); // deleting a link deletes only the link
+    EXPECT_FALSE(guard.contains(t / "disk/alias/me/Library/Caches/com.x"));
+    EXPECT_FALSE(guard.contains(t / "disk/Users/me/Library/Preferences/com.x.plist"));
+    EXPECT_FALSE(guard.contains(t / "disk/Applications/Foo.app"));
+    EXPECT_TRUE(guard.contains("/"));
+    EXPECT_TRUE(guard.contains(""));
 }

@@ -6,6 +6,7 @@
 #include "shell/WindowController.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QListView>
 #include <QTest>
@@ -90,4 +91,24 @@ TEST_F(Navigation, CtrlAltU_PresentsTheWholeDiskSheet)
     QTest::keyClick(screen(), Qt::Key_U, Qt::ControlModifier | Qt::AltModifier);
     settle();
     EXPECT_EQ(openScenes().size(), 1u) << "pressed again, the sheet is not stacked";
+}
+
+TEST_F(Navigation, QuitOrCloseWhileARemovalRuns_AsksTheRemovalAndTheWindowStays)
+{
+    QObject removal; // stands for the screen whose removal is under way
+    int asked = 0;
+    delegate->setQuitGuard(&removal, [&] { ++asked; });
+    // Quit from the application menu (the item that carries Ctrl+Q).
+    QAction *quit = nullptr;
+    for (QAction *a : window().findChildren<QAction *>())
+        if (a->text() == QStringLiteral("&Quit Uninstaller zembra"))
+            quit = a;
+    ASSERT_NE(quit, nullptr);
+    quit->trigger();
+    settle();
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(window().close()) << "closing is refused while the removal runs";
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(window().isVisible());
+    delegate->clearQuitGuard(&removal);
 }

@@ -223,3 +223,34 @@ TEST(RemovedApplication, OnlyAGoneRecordThatIsNotInstalledNow_OpensAReview)
         }
     }
 }
+
+TEST(ApplicationSnapshot, ReviewOfARememberedApplication_KeepsItsPathOnlyWhileItIsThere)
+{
+    TreeBuilder tree;
+    TestSettings settings;
+    const fs::path path = tree / "Applications/Sketchpad.app";
+    const auto record = Application(settings).application(
+        tree.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad"));
+    const ApplicationSnapshot snapshot{tree / "Applications", {{record, false, {}}}};
+    const auto reviewedPath = [&] {
+        const auto viaNotice = rememberedApplication(snapshot, QStringLiteral("com.lumina.sketchpad"));
+        const ApplicationList viaList = removedApplications(snapshot, {});
+        EXPECT_EQ(viaList.size(), 1u);
+        EXPECT_EQ(viaNotice->url(), viaList.empty() ? std::nullopt : viaList[0]->url());
+        return viaNotice->url();
+    };
+    EXPECT_EQ(reviewedPath(), path); // still installed there: its bundle is its own
+
+    fs::remove_all(path);
+    EXPECT_EQ(reviewedPath(), std::nullopt);
+    tree.app("Applications/Sketchpad.app", "com.other.paint", "Sketchpad", "Sketchpad");
+    EXPECT_EQ(reviewedPath(), std::nullopt);
+
+    // Without an identifier, the identity fields decide.
+    fs::remove_all(path);
+    const auto anonymous = Application(settings).application(tree.app("Applications/Sketchpad.app", "", "Sketchpad", "Sketchpad"));
+    EXPECT_EQ(reviewableCopy(*anonymous)->url(), path);
+    fs::remove_all(path);
+    tree.app("Applications/Sketchpad.app", "", "Sketchpad", "Other");
+    EXPECT_EQ(reviewableCopy(*anonymous)->url(), std::nullopt);
+}

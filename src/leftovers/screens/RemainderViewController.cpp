@@ -23,6 +23,7 @@
 #include "shell/ScreenNames.h"
 
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QThreadPool>
 #include <QTimer>
 
@@ -213,8 +214,41 @@ void RemainderViewController::remove() {
         return;
     setRemoving(true);
     keepItemImage(m_item->app_icon()); // the outcome shows it after its file is gone
+    m_app.setQuitGuard(this, [this] { askAboutQuitting(); });
     m_removal->start(*m_item, selection.prepare(), selection.clean_size(),
                      selection.common_remove_size());
+}
+
+void RemainderViewController::askAboutQuitting() {
+    if (!m_removal->isRunning())
+        return;
+    if (m_quitQuestion) {
+        m_quitQuestion->raise();
+        m_quitQuestion->activateWindow();
+        return;
+    }
+    auto *question = new QMessageBox(QMessageBox::Question, tr("Removal in progress"),
+                                     tr("Entries are still being removed. Stop after the current "
+                                        "entry, or keep removing?"),
+                                     QMessageBox::NoButton, window());
+    question->setObjectName(QStringLiteral("quitQuestion"));
+    question->setInformativeText(
+        tr("When it stops, what was not removed yet stays where it is and is listed."));
+    question->setAttribute(Qt::WA_DeleteOnClose);
+    question->setWindowModality(Qt::WindowModal);
+    QPushButton *stop =
+        question->addButton(tr("Stop After the Current Entry"), QMessageBox::DestructiveRole);
+    stop->setObjectName(QStringLiteral("stopRemoval"));
+    QPushButton *keep = question->addButton(tr("Keep Removing"), QMessageBox::RejectRole);
+    keep->setObjectName(QStringLiteral("keepRemoving"));
+    question->setDefaultButton(keep);
+    question->setEscapeButton(keep);
+    connect(stop, &QPushButton::clicked, this, [this] {
+        m_removal->requestStop();
+        ui->totalLabel->setText(tr("Stopping after the current entry…"));
+    });
+    m_quitQuestion = question;
+    question->open();
 }
 
 void RemainderViewController::setRemoving(bool removing) {
@@ -228,6 +262,9 @@ void RemainderViewController::setRemoving(bool removing) {
 }
 
 void RemainderViewController::removalFinished(const leftovers::RemovalOutcome &outcome) {
+    m_app.clearQuitGuard(this);
+    if (m_quitQuestion)
+        m_quitQuestion->close(); // the question is moot: the removal is over
     if (outcome.refusedRunning) {
         // Nothing was deleted: the review stays, with the notice over it.
         setRemoving(false);
@@ -241,6 +278,7 @@ void RemainderViewController::removalFinished(const leftovers::RemovalOutcome &o
     }
     m_app.state().setRemainder_urls(outcome.remainder_urls);
     m_app.state().setCommon_remove_size(outcome.common_remove_size);
+    m_app.state().setLast_removal(outcome);
     NotificationCenter::defaultCenter().post(screens::kRemoveViewController);
 }
 

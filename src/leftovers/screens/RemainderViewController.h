@@ -8,7 +8,8 @@
 // the shared item, so two visits never search one record at once; the worker writes only
 // its own job (the lists, the prepared rows, an atomic done flag) and a 0.3 s timer on the
 // GUI thread takes the results over. Leaving the screen does not stop the search; the job
-// outlives the screen. GUI thread only.
+// outlives the screen. While a removal runs, quitting asks this screen first (the
+// removal is never left to go on unseen). GUI thread only.
 
 #include "leftovers/Removal.h"
 
@@ -52,6 +53,9 @@ public:
     void back();
     void remove();
     void show_in_finder(int row);
+    // Quitting while the removal runs: asks whether to stop after the current entry or
+    // to keep removing (a window-modal question; the window stays open either way).
+    void askAboutQuitting();
 
     // What one search hands over (defined in the source file).
     struct SearchJob;
@@ -70,6 +74,7 @@ private:
     LeftoverTableModel *m_model;
     RemovalRunner *m_removal;
     QPointer<QWidget> m_viewcontrollerL;
+    QPointer<QWidget> m_quitQuestion;
 };
 
 } // namespace zembra

@@ -19,6 +19,7 @@ struct RemovalRunner::Job {
     std::uint64_t total = 0;
     std::atomic<size_t> done{0};
     std::atomic<bool> finished{false};
+    std::atomic<bool> stop{false};
     leftovers::RemovalOutcome outcome; // written by the worker before `finished`
 };
 
@@ -45,6 +46,7 @@ bool RemovalRunner::start(const ApplicationItem &item, std::vector<FileEntry> pr
         services.progress = [job](size_t done, size_t) {
             job->done.store(done, std::memory_order_relaxed);
         };
+        services.stopRequested = [job] { return job->stop.load(std::memory_order_relaxed); };
         job->outcome = leftovers::removeSelection(job->item, job->prepare, job->clean_size,
                                                   job->total, services);
         job->finished.store(true, std::memory_order_release);
@@ -52,6 +54,15 @@ bool RemovalRunner::start(const ApplicationItem &item, std::vector<FileEntry> pr
     emit progressed(0, int(m_job->prepare.size()));
     m_timer->start();
     return true;
+}
+
+void RemovalRunner::requestStop() {
+    if (m_job)
+        m_job->stop.store(true, std::memory_order_relaxed);
+}
+
+bool RemovalRunner::stopRequested() const {
+    return m_job && m_job->stop.load(std::memory_order_relaxed);
 }
 
 void RemovalRunner::poll() {

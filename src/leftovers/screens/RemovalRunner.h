@@ -2,8 +2,9 @@
 // Runs the removal of a reviewed selection on a worker so the window keeps responding
 // while large folders are deleted. The worker runs the core's removal unchanged (running
 // check, deletion pass in list order, completion sound) and writes only its own job
-// record: progress counters and, at the end, the outcome and an atomic done flag. A
-// timer on the GUI thread polls them and reports `progressed` and `finished` there.
+// record, which it owns a share of: progress counters and, at the end, the outcome and an
+// atomic done flag; it reads the job's stop flag. A timer on the GUI thread polls them
+// and reports `progressed` and `finished` there.
 // Owned by the review screen; GUI thread only.
 
 #include "catalogue/ItemRecord.h"
@@ -27,6 +28,10 @@ public:
     bool start(const ApplicationItem &item, std::vector<FileEntry> prepare,
                std::vector<SizeEntry> clean_size, std::uint64_t common_remove_size);
     bool isRunning() const { return m_job != nullptr; }
+    // Asks the running removal to stop after the entry (or the file of a folder) it is
+    // deleting; it then ends as usual, with what it did not delete reported as remaining.
+    void requestStop();
+    bool stopRequested() const;
 
 signals:
     void progressed(int done, int total);

@@ -28,6 +28,7 @@ RemoveViewController::RemoveViewController(AppDelegate &app, QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::RemoveViewController>()), m_app(app) {
     ui->setupUi(this);
     ui->size->setText(platform::formatByteCount(app.state().common_remove_size()));
+    describeOutcome();
     if (const auto item = app.state().item()) {
         setElidedText(ui->name, platform::visiblyEscaped(item->label().value_or(QString())));
         const QIcon icon = itemImage(item->app_icon());
@@ -45,6 +46,44 @@ RemoveViewController::RemoveViewController(AppDelegate &app, QWidget *parent)
 RemoveViewController::~RemoveViewController() {
     if (m_popover)
         m_popover->close();
+}
+
+void RemoveViewController::describeOutcome() {
+    const leftovers::RemovalOutcome last = m_app.state().last_removal();
+    size_t remained = 0;
+    for (const FileEntry &e : m_app.state().remainder_urls())
+        remained += e.isFileURL() ? 1 : 0;
+    const bool nothingRemoved =
+        last.bundle != leftovers::BundleFate::Removed && last.removedEntries == 0;
+    switch (last.bundle) {
+    case leftovers::BundleFate::Removed:
+        ui->caption->setText(tr("has been removed. Space freed:"));
+        break;
+    case leftovers::BundleFate::Remained:
+        ui->caption->setText(tr("could not be removed. Space freed:"));
+        break;
+    case leftovers::BundleFate::Kept:
+        ui->caption->setText(tr("was kept. Space freed:"));
+        break;
+    case leftovers::BundleFate::NotListed:
+        ui->caption->setText(nothingRemoved ? tr("Nothing was removed. Space freed:")
+                                            : tr("Leftovers removed. Space freed:"));
+        break;
+    }
+    QStringList details;
+    if (last.removedEntries > 0)
+        details << (last.removedEntries == 1
+                        ? tr("1 leftover entry removed.")
+                        : tr("%1 leftover entries removed.").arg(last.removedEntries));
+    else if (last.bundle != leftovers::BundleFate::NotListed)
+        details << tr("No leftover entries removed.");
+    if (remained > 0)
+        details << (remained == 1 ? tr("1 entry could not be removed.")
+                                  : tr("%1 entries could not be removed.").arg(remained));
+    if (last.stopped)
+        details << tr("The removal was stopped before its end; what was not removed stays.");
+    ui->details->setText(details.join(QLatin1Char(' ')));
+    ui->details->setVisible(!details.isEmpty());
 }
 
 void RemoveViewController::back_applications() {

@@ -1,5 +1,7 @@
 #pragma once
-// The outcome of a removal: the item's icon and label and the bytes freed. When it
+// The outcome of a removal: the item's icon and label, what became of its bundle (removed,
+// kept, or still there), the bytes freed, and how many entries went, could not be removed
+// or were not reached because the removal was stopped. When it
 // appears it counts the removal and offers, by the first rule that applies: the popover
 // that reveals what was left behind, the rating popover at every tenth removal, or the
 // rating sheet at every tenth launch (no prompt once the user has rated).
@@ -37,6 +39,7 @@ protected:
 
 private:
     void viewDidAppear();
+    void describeOutcome();
 
     std::unique_ptr<Ui::RemoveViewController> ui;
     AppDelegate &m_app;

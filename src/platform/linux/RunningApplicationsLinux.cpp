@@ -14,6 +14,25 @@
 
 namespace zembra::platform {
 
+namespace {
+
+// The link of a process whose executable was deleted reads "PATH (deleted)"; a name
+// that really ends so is kept whole: the path names the very file the process runs.
+std::string executablePath(const std::string &procDir, std::string linkText)
+{
+    static const std::string kDeleted = " (deleted)";
+    struct stat running, named;
+    if (stat((procDir + "/exe").c_str(), &running) == 0 && stat(linkText.c_str(), &named) == 0 &&
+        running.st_dev == named.st_dev && running.st_ino == named.st_ino)
+        return linkText;
+    if (linkText.size() > kDeleted.size() &&
+        linkText.compare(linkText.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0)
+        linkText.resize(linkText.size() - kDeleted.size());
+    return linkText;
+}
+
+} // namespace
+
 std::vector<RunningApplication> runningApplications()
 {
     std::vector<RunningApplication> out;
@@ -34,11 +53,7 @@ std::vector<RunningApplication> runningApplications()
         char buf[4096];
         const ssize_t n = readlink((dir + "/exe").c_str(), buf, sizeof buf - 1);
         if (n > 0) {
-            std::string exe(buf, size_t(n));
-            const std::string deleted = " (deleted)";
-            if (exe.size() > deleted.size() && exe.compare(exe.size() - deleted.size(), deleted.size(), deleted) == 0)
-                exe.resize(exe.size() - deleted.size());
-            app.executable = exe;
+            app.executable = executablePath(dir, std::string(buf, size_t(n)));
             if (const auto bundle = enclosingApplicationBundle(app.executable)) {
                 auto it = identifiers.find(*bundle);
                 if (it == identifiers.end()) {

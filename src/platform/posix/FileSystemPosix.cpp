@@ -117,20 +117,22 @@ void walk(int fd, std::string &pathBuf, EnumerationOptions options, int depth,
 }
 
 // Deletes everything inside the folder open at `fd`. False when anything stayed.
-bool emptyFolder(int fd, int depth)
+bool emptyFolder(int fd, int depth, const std::function<bool()> &stopRequested)
 {
     const int listFd = dup(fd);
     if (listFd < 0)
         return false;
     bool ok = true;
     for (const RawEntry &e : readEntries(listFd, true)) {
+        if (stopRequested && stopRequested())
+            return false;
         if (e.type == EntryType::Directory) {
             const int child = openChildFolder(fd, e.name);
             if (child < 0) {
                 ok = false;
                 continue;
             }
-            const bool emptied = depth < kMaxDepth && emptyFolder(child, depth + 1);
+            const bool emptied = depth < kMaxDepth && emptyFolder(child, depth + 1, stopRequested);
             close(child);
             if (!emptied || unlinkat(fd, e.name.c_str(), AT_REMOVEDIR) != 0)
                 ok = false;
@@ -262,7 +264,9 @@ std::uint64_t itemSize(const fs::path &path)
     return total;
 }
 
-bool removeItem(const fs::path &given)
+bool removeItem(const fs::path &given) { return removeItemStopping(given, {}); }
+
+bool removeItemStopping(const fs::path &given, const std::function<bool()> &stopRequested)
 {
     const std::optional<fs::path> base = FolderAccess::deletionBase(given);
     if (!base)
@@ -280,7 +284,7 @@ bool removeItem(const fs::path &given)
         if (S_ISDIR(st.st_mode)) {
             const int fd = openChildFolder(parent, name);
             if (fd >= 0) {
-                const bool emptied = emptyFolder(fd, 0);
+                const bool emptied = emptyFolder(fd, 0, stopRequested);
                 close(fd);
                 ok = unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0 && emptied;
             }

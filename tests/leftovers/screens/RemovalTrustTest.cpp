@@ -1,0 +1,227 @@
+// The review and removal as a user meets them when something is not what it was: a
+// remembered application whose path now holds something else, entries unticked or not
+// deletable (and the outcome that tells it), and quitting while a removal runs.
+
+#include "ScreenFixture.h"
+
+#include "catalogue/ApplicationSnapshot.h"
+#include "leftovers/screens/RemainderViewController.h"
+#include "platform/ByteCountFormatter.h"
+#include "platform/FileSystem.h"
+#include "shell/RememberedReview.h"
+
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <thread>
+
+using namespace zembra;
+using namespace zembra::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+class RemovalTrust : public ScreenFixture {
+protected:
+    void SetUp() override {
+        ScreenFixture::SetUp();
+        t.dir("Users/me/Library/Preferences");
+    }
+    // Shows the review (of the shared item, on `services`) once its results are in.
+    void review(leftovers::RemovalServices services = {}) {
+        services.playCompletionSound = [] {};
+        delete screen;
+        screen = new RemainderViewController(*app, services, &window);
+        screen->resize(window.size());
+        screen->show();
+        ASSERT_TRUE(waitFor([this] { return !child<QProgressBar>("progress")->isVisible(); }));
+        table = child<QTableView>("tableviewR");
+    }
+    QStringList rows() const { return labels(table->model()); }
+    // Space on a row: the user unticks (or ticks) it.
+    void toggle(const QString &row) {
+        table->setFocus();
+        table->setCurrentIndex(table->model()->index(int(rows().indexOf(row)), 1));
+        QTest::keyClick(table, Qt::Key_Space);
+    }
+    // Presses Remove and waits for the outcome screen, which it then shows.
+    void removeAndShowOutcome() {
+        QTest::mouseClick(child<QPushButton>("switch_remove"), Qt::LeftButton);
+        ASSERT_TRUE(waitFor([this] { return !posted.empty(); }));
+        open(screens::kRemove);
+    }
+    std::string caption() const { return child<QLabel>("caption")->text().toStdString(); }
+    std::string details() const { return child<QLabel>("details")->text().toStdString(); }
+
+    QTableView *table = nullptr;
+};
+
+struct OldPathCase {
+    const char *name;
+    std::function<fs::path(TreeBuilder &)> makeOldPath; // what sits where Sketchpad was
+};
+
+void PrintTo(const OldPathCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class RememberedReview : public RemovalTrust, public ::testing::WithParamInterface<OldPathCase> {};
+
+} // namespace
+
+TEST_P(RememberedReview, OldPathHoldsSomethingElse_NotListedNotDeleted_OutcomeSaysLeftovers) {
+    // Sketchpad is remembered, then moved away; something else takes its path.
+    const fs::path sketchpad =
+        t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
+    auto remembered = Application(settings.store()).application(sketchpad);
+    fs::remove_all(sketchpad);
+    const fs::path oldPath = GetParam().makeOldPath(t);
+    const bool somethingThere = platform::itemExists(oldPath);
+    remembered->setUrl(oldPath);
+    const fs::path pref =
+        t.file("Users/me/Library/Preferences/com.lumina.sketchpad.plist", std::string(100, 'p'));
+    QTemporaryDir settingsFolder;
+    ASSERT_TRUE(writeSnapshot(snapshotFile(settingsFolder.path()),
+                              {t / "Applications", {{remembered, false, {}}}}));
+
+    // The notice's action: the review of the remembered application.
+    ASSERT_TRUE(reviewRememberedApplication(*app, settingsFolder.path(),
+                                            QStringLiteral("com.lumina.sketchpad")));
+    review();
+    EXPECT_EQ(rows(), (QStringList{"Executables", "Preferences", "com.lumina.sketchpad.plist"}));
+    removeAndShowOutcome();
+    EXPECT_FALSE(platform::itemExists(pref));
+    EXPECT_EQ(platform::itemExists(oldPath), somethingThere);
+    EXPECT_EQ(caption(), "Leftovers removed. Space freed:");
+    EXPECT_EQ(details(), "1 leftover entry removed.");
+    EXPECT_EQ(child<QLabel>("size")->text(), platform::formatByteCount(100));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Trust, RememberedReview,
+    ::testing::Values(OldPathCase{"AnotherApplication",
+                                  [](TreeBuilder &t) {
+                                      return t.app("Applications/Sketchpad.app", "com.other.paint",
+                                                   "Paint", "Paint");
+                                  }},
+                      OldPathCase{"SameNamesNoIdentifier",
+                                  [](TreeBuilder &t) {
+                                      return t.app("Applications/Sketchpad.app", "", "Sketchpad",
+                                                   "Sketchpad");
+                                  }},
+                      OldPathCase{"Nothing",
+                                  [](TreeBuilder &t) { return t / "Applications/Sketchpad.app"; }},
+                      OldPathCase{"TheHomeFolder", [](TreeBuilder &t) { return t / "Users/me"; }}),
+    [](const ::testing::TestParamInfo<OldPathCase> &info) { return std::string(info.param.name); });
+
+TEST_F(RemovalTrust, Outcome_SaysWhatHappened_KeptBundleOrNothingRemoved) {
+    const fs::path chess = t.app("Applications/Chess.app", "com.vendor.chess", "Chess", "Chess");
+    const fs::path pref =
+        t.file("Users/me/Library/Preferences/com.vendor.chess.plist", std::string(300, 'c'));
+    const fs::path log = t.file("Users/me/Library/Logs/Chess/Chess.log", std::string(50, 'l'));
+    app->state().setItem(Application(settings.store()).application(chess));
+
+    // The application unticked: it stays, and the outcome says so.
+    review();
+    toggle(QStringLiteral("Chess.app"));
+    removeAndShowOutcome();
+    EXPECT_TRUE(platform::itemExists(chess));
+    EXPECT_EQ(child<QLabel>("name")->text(), QStringLiteral("Chess"));
+    EXPECT_EQ(caption(), "was kept. Space freed:");
+    EXPECT_EQ(details(), "3 leftover entries removed."); // the log folder, and the log in it
+
+    // Only an entry that cannot be deleted ticked: nothing is said to be removed.
+    const fs::path stuck = t.file("Users/me/Library/Preferences/com.vendor.chess.plist", "x");
+    posted.clear();
+    leftovers::RemovalServices refusing;
+    refusing.removeItem = [stuck](const fs::path &p) {
+        return p != stuck && platform::removeItem(p);
+    };
+    review(refusing);
+    EXPECT_EQ(rows(),
+              (QStringList{"Executables", "Chess.app", "Preferences", "com.vendor.chess.plist"}));
+    toggle(QStringLiteral("Chess.app"));
+    removeAndShowOutcome();
+    EXPECT_TRUE(platform::itemExists(stuck));
+    EXPECT_EQ(caption(), "was kept. Space freed:");
+    EXPECT_EQ(details(), "No leftover entries removed. 1 entry could not be removed.");
+    EXPECT_EQ(child<QLabel>("size")->text(), QStringLiteral("Zero KB"));
+    (void)log;
+}
+
+namespace {
+
+struct QuitCase {
+    const char *name;
+    const char *answer; // the button of the question the user presses
+    bool stopped;
+};
+
+void PrintTo(const QuitCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class QuitDuringRemoval : public RemovalTrust, public ::testing::WithParamInterface<QuitCase> {};
+
+} // namespace
+
+TEST_P(QuitDuringRemoval, AsksThenStopsOrKeepsGoing_WindowStays_OutcomeTellsWhatRemains) {
+    const fs::path bundle =
+        t.app("Applications/Clipper.app", "com.vendor.clipper", "Clipper", "Clipper");
+    const fs::path pref = t.file("Users/me/Library/Preferences/com.vendor.clipper.plist");
+    const fs::path log = t.file("Users/me/Library/Logs/Clipper/Clipper.log");
+    app->state().setItem(Application(settings.store()).application(bundle));
+
+    // The first deletion waits for the test: the removal is under way meanwhile.
+    std::atomic<bool> release{false};
+    struct Release {
+        std::atomic<bool> &flag;
+        ~Release() { flag = true; } // a failed assertion must not leave the worker waiting
+    } guard{release};
+    leftovers::RemovalServices slow;
+    slow.removeItem = [&](const fs::path &p) {
+        while (!release.load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return platform::removeItem(p);
+    };
+    review(slow);
+    QTest::mouseClick(child<QPushButton>("switch_remove"), Qt::LeftButton);
+
+    app->terminateApp(); // Quit, from the menu or Ctrl+Q
+    QMessageBox *question = window.findChild<QMessageBox *>(QStringLiteral("quitQuestion"));
+    ASSERT_TRUE(question);
+    ASSERT_TRUE(waitFor([question] { return question->isVisible(); }));
+    EXPECT_TRUE(question->text().contains(QStringLiteral("Stop after the current entry")));
+    QTest::mouseClick(question->findChild<QPushButton *>(QString::fromLatin1(GetParam().answer)),
+                      Qt::LeftButton);
+    EXPECT_TRUE(window.isVisible());
+
+    release = true;
+    ASSERT_TRUE(waitFor([this] { return !posted.empty(); }));
+    open(screens::kRemove);
+    EXPECT_FALSE(platform::itemExists(bundle)); // the entry under way was finished
+    EXPECT_EQ(platform::itemExists(pref), GetParam().stopped);
+    EXPECT_EQ(platform::itemExists(log.parent_path()), GetParam().stopped);
+    EXPECT_EQ(caption(), "has been removed. Space freed:");
+    // The leftovers: the preference file, the log folder and the log in it.
+    if (GetParam().stopped) {
+        EXPECT_EQ(app->state().remainder_urls().size(), 3u);
+        EXPECT_EQ(details(), "No leftover entries removed. 3 entries could not be removed. The "
+                             "removal was stopped before its end; what was not removed stays.");
+    } else {
+        EXPECT_TRUE(app->state().remainder_urls().empty());
+        EXPECT_EQ(details(), "3 leftover entries removed.");
+    }
+    EXPECT_EQ(settings.store().integerForKey(QStringLiteral("remove_app_count")), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Trust, QuitDuringRemoval,
+                         ::testing::Values(QuitCase{"Stop", "stopRemoval", true},
+                                           QuitCase{"KeepRemoving", "keepRemoving", false}),
+                         [](const ::testing::TestParamInfo<QuitCase> &info) {
+                             return std::string(info.param.name);
+                         });
