@@ -37,7 +37,7 @@ std::shared_ptr<ApplicationItem> removedApplication(const ApplicationSnapshot &s
         return nullptr;
     for (const RememberedApplication &r : snapshot.applications)
         if (!r.installed && rememberedKey(*r.item) == key)
-            return std::make_shared<ApplicationItem>(*r.item);
+            return reviewableCopy(*r.item);
     return nullptr;
 }
 

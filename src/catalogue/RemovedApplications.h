@@ -12,7 +12,7 @@ namespace zembra {
 // has, made for their review (reviewableCopy), sorted by label.
 ApplicationList removedApplications(const ApplicationSnapshot &snapshot, const ApplicationList &installedNow);
 
-// A fresh copy of the gone record with `key`; null when there is none, or when an
+// A copy of the gone record with `key`, made for its review (reviewableCopy); null when there is none, or when an
 // application of `installedNow` has that key (its review would offer the installed
 // bundle for removal).
 std::shared_ptr<ApplicationItem> removedApplication(const ApplicationSnapshot &snapshot,

@@ -159,7 +159,7 @@ inline void expectInAccessibilityTree(QWidget *scene, const QStringList &spoken,
                 todo.push_back(c);
     }
     for (const QString &text : spoken)
-        EXPECT_TRUE(said.join(QLatin1Char('\n')).contains(text)) << where << ": nothing says " << text.toStdString();
+        EXPECT_TRUE(said.join(QLatin1Char('\n')).contains(text)) << where << ": nothing says " << text.toStdString() << " in: " << said.join(QLatin1Char('|')).toStdString();
     EXPECT_GT(buttons, 0) << where;
     QWidget *focus = scene->window()->focusWidget();
     EXPECT_TRUE(focus && qobject_cast<QAbstractButton *>(focus)) << where << ": the keyboard does not start on it";

@@ -233,7 +233,7 @@ TEST(ApplicationSnapshot, ReviewOfARememberedApplication_KeepsItsPathOnlyWhileIt
         tree.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad"));
     const ApplicationSnapshot snapshot{tree / "Applications", {{record, false, {}}}};
     const auto reviewedPath = [&] {
-        const auto viaNotice = rememberedApplication(snapshot, QStringLiteral("com.lumina.sketchpad"));
+        const auto viaNotice = removedApplication(snapshot, {}, QStringLiteral("com.lumina.sketchpad"));
         const ApplicationList viaList = removedApplications(snapshot, {});
         EXPECT_EQ(viaList.size(), 1u);
         EXPECT_EQ(viaNotice->url(), viaList.empty() ? std::nullopt : viaList[0]->url());
