@@ -44,6 +44,13 @@ void ApplicationsRowView::paint(QPainter *painter, const QStyleOptionViewItem &o
         gradient.setColorAt(1, kBarBottom);
         painter->fillRect(bar, gradient);
     }
+    // The keyboard's current row gets a thin frame, so a Tab into the list shows where
+    // Down and Enter will act; a clicked row looks as it did.
+    if ((option.state & QStyle::State_HasFocus) && (option.state & QStyle::State_KeyboardFocusChange)) {
+        painter->setPen(QPen(option.palette.color(QPalette::Highlight), 1));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRect(r.x() + kIconColumn - 4, r.y() + 1, kBarX - kIconColumn + 2, r.height() - 3));
+    }
     painter->restore();
 }
 

@@ -1,5 +1,6 @@
 #include "GuiFixture.h"
 
+#include "periphery/ApplicationsRowView.h"
 #include "platform/SettingsStore.h"
 #include "shell/ScreenNames.h"
 #include "shell/ViewController.h"
@@ -89,6 +90,13 @@ TEST_F(Keyboard, ApplicationsList_TabReachesEveryControl_EnterReviewsEscapeGoesH
 
     press(Qt::Key_Tab); // the field
     press(Qt::Key_Tab); // the list
+    // Its current row is framed, so the user sees where Down and Enter will act.
+    auto *list = find<QListView>(screen(), "tableviewA");
+    const QRect current = list->visualRect(list->currentIndex());
+    ASSERT_TRUE(current.isValid());
+    const QImage picture = list->viewport()->grab().toImage();
+    EXPECT_EQ(picture.pixelColor(ApplicationsRowView::kIconColumn - 4, current.center().y()),
+              list->palette().color(QPalette::Highlight));
     press(Qt::Key_Down);
     press(Qt::Key_Space);
     ASSERT_TRUE(find<QPushButton>(screen(), "switch_next")->isEnabled());
