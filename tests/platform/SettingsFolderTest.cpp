@@ -7,6 +7,8 @@
 #include "platform/SettingsStore.h"
 #include "support/TreeBuilder.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -220,4 +222,31 @@ TEST(SettingsFolder, PidFileALinkOrFifo_SaidSo_NeverWaitedOn) {
         EXPECT_FALSE(platform::PidFile::acquire(pipe, &problem));
     }));
     EXPECT_EQ(problem, "its pid file is not a regular file");
+}
+
+// Nothing syncs after a write: another process (the watcher, the preferences) must find
+// every change on disk as soon as the call returns.
+TEST(SettingsStore, EveryWriteIsOnDiskWhenItReturns) {
+    TreeBuilder t;
+    const QString file = QString::fromStdString((t / "settings.ini").native());
+    platform::SettingsStore writer(file);
+    writer.setInteger(QStringLiteral("count"), 3);
+    writer.setData(QStringLiteral("grant"), QByteArray("/Applications"));
+    {
+        platform::SettingsStore reader(file);
+        EXPECT_EQ(reader.integerForKey(QStringLiteral("count")), 3);
+        EXPECT_EQ(reader.dataForKey(QStringLiteral("grant")), QByteArray("/Applications"));
+    }
+    writer.remove(QStringLiteral("count"));
+    EXPECT_EQ(platform::SettingsStore(file).integerForKey(QStringLiteral("count")), 0);
+}
+
+// Every test program runs in a temporary home: the stores and marks of code that is
+// given no folder land there, never in the user's configuration folder.
+TEST(SettingsFolder, TestsRunInATemporaryHome) {
+    platform::SettingsStore::setFolder({});
+    const QString home = qEnvironmentVariable("HOME");
+    EXPECT_TRUE(home.startsWith(QDir::tempPath() + QLatin1Char('/'))) << home.toStdString();
+    EXPECT_TRUE(platform::SettingsStore::folder().startsWith(home + QLatin1Char('/')))
+        << platform::SettingsStore::folder().toStdString();
 }
