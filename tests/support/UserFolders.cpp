@@ -59,9 +59,10 @@ public:
     }
 
     void TearDown() override {
-        if (!m_real.empty())
-            EXPECT_EQ(fingerprint(m_real), m_before)
-                << "the tests changed the user's settings folder " << m_real;
+        if (m_real.empty())
+            return;
+        EXPECT_EQ(fingerprint(m_real), m_before)
+            << "the tests changed the user's settings folder " << m_real;
     }
 
 private:
