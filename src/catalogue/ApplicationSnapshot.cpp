@@ -3,6 +3,7 @@
 #include "catalogue/BundleIdentity.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderHandle.h"
+#include "platform/Utf8.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -36,11 +37,10 @@ const TextField kFields[] = {
 // A path as text, with its exact bytes beside it where they are not UTF-8.
 void putPath(QJsonObject &o, const char *name, const std::filesystem::path &path)
 {
-    const QByteArray bytes = QByteArray::fromStdString(path.native());
-    const QString text = QString::fromUtf8(bytes);
-    o.insert(QLatin1String(name), text);
-    if (text.toUtf8() != bytes)
-        o.insert(QLatin1String(name) + QLatin1String("_bytes"), QString::fromLatin1(bytes.toBase64()));
+    o.insert(QLatin1String(name), platform::displayPath(path));
+    if (!platform::isUtf8(path.native()))
+        o.insert(QLatin1String(name) + QLatin1String("_bytes"),
+                 QString::fromLatin1(QByteArray::fromStdString(path.native()).toBase64()));
 }
 
 std::optional<std::filesystem::path> getPath(const QJsonObject &o, const char *name)
@@ -51,7 +51,7 @@ std::optional<std::filesystem::path> getPath(const QJsonObject &o, const char *n
     const QJsonValue text = o.value(QLatin1String(name));
     if (!text.isString() || text.toString().isEmpty())
         return std::nullopt;
-    return std::filesystem::path(text.toString().toUtf8().toStdString());
+    return platform::pathFromText(text.toString());
 }
 
 QJsonObject toJson(const RememberedApplication &r)
@@ -106,7 +106,7 @@ constexpr std::uint64_t kMaxSnapshotBytes = 64u << 20;
 
 std::filesystem::path snapshotFile(const QString &settingsFolder)
 {
-    return std::filesystem::path((settingsFolder + QLatin1String("/remembered-applications.json")).toStdString());
+    return platform::pathFromText(settingsFolder + QLatin1String("/remembered-applications.json"));
 }
 
 ApplicationSnapshot readSnapshot(const std::filesystem::path &file)

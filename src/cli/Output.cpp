@@ -4,6 +4,7 @@
 #include "leftovers/Selection.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
+#include "platform/Utf8.h"
 #include "platform/VisibleText.h"
 
 #include <QByteArray>
@@ -24,25 +25,6 @@ std::string pathText(const std::filesystem::path &p) { return platform::visiblyE
 std::string visible(const QString &text) { return platform::visiblyEscaped(text).toStdString(); }
 
 int g_stdoutError = 0;
-
-void appendUtf8(std::string &out, char32_t c)
-{
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xc0 | (c >> 6));
-        out += char(0x80 | (c & 0x3f));
-    } else if (c < 0x10000) {
-        out += char(0xe0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3f));
-        out += char(0x80 | (c & 0x3f));
-    } else {
-        out += char(0xf0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3f));
-        out += char(0x80 | ((c >> 6) & 0x3f));
-        out += char(0x80 | (c & 0x3f));
-    }
-}
 
 std::string padded(const QString &s, qsizetype width)
 {
@@ -70,7 +52,7 @@ std::string jsonString(const QString &text)
             std::snprintf(buf, sizeof buf, "\\u%04x", unsigned(c));
             out += buf;
         } else {
-            appendUtf8(out, c);
+            platform::appendUtf8(out, c);
         }
     }
     return out + "\"";

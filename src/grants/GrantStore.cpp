@@ -12,7 +12,6 @@ void GrantStore::createGrant(const QString &key, const std::filesystem::path &fo
     m_settings.setData(key, platform::bookmarkData(folder));
     if (key == kMacOS)
         m_settings.setInteger(kAllowAny, 1);
-    m_settings.synchronize();
 }
 
 Resolution GrantStore::resolve(const QString &key) const

@@ -14,7 +14,6 @@ namespace zembra {
 void rateInStore(AppDelegate &app) {
     openAppStorePage();
     app.app_settings().setInteger(screens::kAppIsRate, 1);
-    app.app_settings().synchronize();
 }
 
 RateAppViewController::RateAppViewController(AppDelegate &app, QWidget *parent)

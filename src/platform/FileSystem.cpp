@@ -55,6 +55,8 @@ QString displayPath(const fs::path &path)
     return decodeUtf8(n);
 }
 
+fs::path pathFromText(const QString &text) { return fs::path(text.toStdString()); }
+
 fs::path absolutePath(const fs::path &path)
 {
     if (path.empty())

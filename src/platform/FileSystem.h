@@ -66,8 +66,12 @@ QString pathExtension(const fs::path &path);
 QString lastComponent(const fs::path &path);
 // The name the user sees: the last component, with a trailing ".app" hidden.
 QString displayName(const fs::path &path);
-// A whole path decoded for matching and display.
+// A whole path decoded for matching and display. Every path that is shown, stored as
+// text or used as a key goes through this one decoding; where the bytes are not UTF-8
+// (isUtf8) the text has lost some and the bytes must be kept beside it.
 QString displayPath(const fs::path &path);
+// The path whose bytes are `text` as UTF-8: the inverse of displayPath for UTF-8 paths.
+fs::path pathFromText(const QString &text);
 
 // Something exists at the path (a dangling link counts: it is something to delete).
 bool itemExists(const fs::path &path);

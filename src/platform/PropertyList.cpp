@@ -4,6 +4,7 @@
 #include "platform/PropertyListScan.h"
 #include "platform/PropertyListXml.h"
 #include "platform/Text.h"
+#include "platform/Utf8.h"
 
 #include <plist/plist.h>
 
@@ -13,38 +14,7 @@ namespace zembra::platform {
 
 namespace {
 
-// One UTF-8 sequence at `i`: its code point, or -1 when the bytes are not UTF-8.
-long nextCodePoint(std::string_view s, size_t &i)
-{
-    const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char lead = b(i);
-    int extra = 0;
-    long cp = 0;
-    long min = 0;
-    if (lead < 0x80) {
-        ++i;
-        return lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-        extra = 1, cp = lead & 0x1F, min = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2, cp = lead & 0x0F, min = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3, cp = lead & 0x07, min = 0x10000;
-    } else {
-        return -1;
-    }
-    if (i + size_t(extra) >= s.size())
-        return -1;
-    for (int k = 1; k <= extra; ++k) {
-        if ((b(i + size_t(k)) & 0xC0) != 0x80)
-            return -1;
-        cp = (cp << 6) | (b(i + size_t(k)) & 0x3F);
-    }
-    i += size_t(extra) + 1;
-    return cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) ? -1 : cp;
-}
-
-bool isXmlChar(long cp)
+bool isXmlChar(char32_t cp)
 {
     return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) || (cp >= 0xE000 && cp <= 0xFFFD) ||
            (cp >= 0x10000 && cp <= 0x10FFFF);
@@ -70,9 +40,13 @@ bool datesAreWellFormed(std::string_view xml)
 // UTF-8 of characters XML allows, and dates in their one form.
 bool isWellFormedXmlOutput(std::string_view xml)
 {
-    for (size_t i = 0; i < xml.size();)
-        if (!isXmlChar(nextCodePoint(xml, i)))
+    for (size_t i = 0; i < xml.size();) {
+        char32_t cp;
+        const size_t length = decodeUtf8Sequence(xml, i, cp);
+        if (length == 0 || !isXmlChar(cp))
             return false;
+        i += length;
+    }
     return datesAreWellFormed(xml);
 }
 

@@ -1,5 +1,7 @@
 #include "platform/PropertyListXml.h"
 
+#include "platform/Utf8.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -189,25 +191,6 @@ bool isTextElement(std::string_view name) {
            name == "date" || name == "data" || name == "true" || name == "false";
 }
 
-void appendUtf8(std::string &out, unsigned long long cp) {
-    // As libplist writes a reference: surrogates included.
-    if (cp >= 0x10000) {
-        out += char(0xF0 + ((cp >> 18) & 0x7));
-        out += char(0x80 + ((cp >> 12) & 0x3F));
-        out += char(0x80 + ((cp >> 6) & 0x3F));
-        out += char(0x80 + (cp & 0x3F));
-    } else if (cp >= 0x800) {
-        out += char(0xE0 + ((cp >> 12) & 0xF));
-        out += char(0x80 + ((cp >> 6) & 0x3F));
-        out += char(0x80 + (cp & 0x3F));
-    } else if (cp >= 0x80) {
-        out += char(0xC0 + ((cp >> 6) & 0x1F));
-        out += char(0x80 + (cp & 0x3F));
-    } else {
-        out += char(cp);
-    }
-}
-
 // A numeric reference's body ("#65", "#x41"): its code point, 0 when libplist refuses it.
 unsigned long long numericReference(std::string_view body) {
     if (body.size() > 8)
@@ -252,7 +235,7 @@ std::optional<std::string> decodeReferences(std::string_view text) {
         else if (body.starts_with("gt"))
             out += '>';
         else if (const unsigned long long cp = body.front() == '#' ? numericReference(body) : 0)
-            appendUtf8(out, cp);
+            appendUtf8(out, char32_t(cp));
         else
             return std::nullopt;
         i = semicolon + 1;

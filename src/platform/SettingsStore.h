@@ -56,6 +56,8 @@ public:
     void setInteger(const QString &key, int value);
     void setData(const QString &key, const QByteArray &value);
     void remove(const QString &key);
+    // Reads again what another process wrote. Never needed after a write: every write
+    // is on disk when it returns.
     void synchronize();
 
     void setOverride(const QString &key, const QVariant &value);

@@ -1,5 +1,7 @@
 #include "platform/VisibleText.h"
 
+#include "platform/Utf8.h"
+
 #include <QList>
 
 #include <cstdio>
@@ -7,39 +9,6 @@
 namespace zembra::platform {
 
 namespace {
-
-// Decodes the UTF-8 sequence at `s[i]`; its length, or 0 when it is not well formed.
-size_t decodeUtf8(std::string_view s, size_t i, char32_t &out)
-{
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char b0 = byte(i);
-    if (b0 < 0x80) {
-        out = b0;
-        return 1;
-    }
-    size_t len;
-    char32_t cp, min;
-    if ((b0 & 0xe0) == 0xc0) {
-        len = 2, cp = b0 & 0x1f, min = 0x80;
-    } else if ((b0 & 0xf0) == 0xe0) {
-        len = 3, cp = b0 & 0x0f, min = 0x800;
-    } else if ((b0 & 0xf8) == 0xf0) {
-        len = 4, cp = b0 & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + len > s.size())
-        return 0;
-    for (size_t k = 1; k < len; ++k) {
-        if ((byte(i + k) & 0xc0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3f);
-    }
-    if (cp < min || cp > 0x10ffff || (cp >= 0xd800 && cp <= 0xdfff))
-        return 0;
-    out = cp;
-    return len;
-}
 
 void appendEscaped(QString &out, char32_t c)
 {
@@ -90,7 +59,7 @@ QString visiblyEscaped(std::string_view bytes)
     out.reserve(qsizetype(bytes.size()));
     for (size_t i = 0; i < bytes.size();) {
         char32_t c = 0;
-        const size_t len = decodeUtf8(bytes, i, c);
+        const size_t len = decodeUtf8Sequence(bytes, i, c);
         if (len == 0) {
             char buf[8];
             std::snprintf(buf, sizeof buf, "\\x%02x", unsigned(static_cast<unsigned char>(bytes[i])));
@@ -102,18 +71,6 @@ QString visiblyEscaped(std::string_view bytes)
         i += len;
     }
     return out;
-}
-
-bool isUtf8(std::string_view bytes)
-{
-    for (size_t i = 0; i < bytes.size();) {
-        char32_t c = 0;
-        const size_t len = decodeUtf8(bytes, i, c);
-        if (len == 0)
-            return false;
-        i += len;
-    }
-    return true;
 }
 
 } // namespace zembra::platform

@@ -30,8 +30,4 @@ QString markupEscaped(const QString &text);
 // well-formed UTF-8 shows as "\xHH" (always 80 to ff, so never confused with a control).
 QString visiblyEscaped(std::string_view bytes);
 
-// Well-formed UTF-8: no stray or missing continuation bytes, overlong forms, surrogates
-// or values past U+10FFFF.
-bool isUtf8(std::string_view bytes);
-
 } // namespace zembra::platform

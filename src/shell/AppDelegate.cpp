@@ -32,7 +32,6 @@ AppDelegate *AppDelegate::shared() { return g_shared; }
 void AppDelegate::applicationDidFinishLaunching()
 {
     m_settings.setInteger(screens::kAppLaunchCount, m_settings.integerForKey(screens::kAppLaunchCount) + 1);
-    m_settings.synchronize();
 }
 
 int AppDelegate::appLaunchCount() const { return m_settings.integerForKey(screens::kAppLaunchCount); }

@@ -53,14 +53,12 @@ void ViewController::home_view_controller()
 {
     switchTo(screens::kHome);
     m_delegate.app_settings().setInteger(screens::kSheet, 0);
-    m_delegate.app_settings().synchronize();
 }
 
 void ViewController::applications_view_controller()
 {
     switchTo(screens::kApplications);
     m_delegate.app_settings().setInteger(screens::kSheet, 1);
-    m_delegate.app_settings().synchronize();
 }
 
 void ViewController::remainder_view_controller() { switchTo(screens::kRemainder); }
@@ -104,7 +102,6 @@ void ViewController::viewWillAppear()
 {
     auto &settings = m_delegate.app_settings();
     settings.setInteger(screens::kPresentAsSheet, 0);
-    settings.synchronize();
     const grants::GrantStore store(settings);
     // Both are resolved (which starts access) before either is judged.
     const bool homeValid = store.isValid(grants::kHome);
@@ -115,7 +112,6 @@ void ViewController::viewWillAppear()
     if (!sandbox)
         return;
     settings.setInteger(screens::kPresentAsSheet, 1);
-    settings.synchronize();
     m_sandbox = sandbox;
     // Only both grants close it; its Quit button is the way out.
     presentAsLastingSheet(sandbox, this);

@@ -41,8 +41,6 @@ const QString kRemovedListToken = QStringLiteral("removed-applications");
 
 bool isAppName(const std::string &name) { return platform::nameExtension(name) == "app"; }
 
-QString text(const fs::path &p) { return QString::fromStdString(p.native()); }
-
 // The name a notice shows: a bundle's name may hold line breaks, escapes or bidirectional
 // overrides, shown escaped as the command line shows them.
 QString noticeName(const ApplicationItem &item)
@@ -170,8 +168,8 @@ void Spider::watchFolders()
     // A watch ends with the folder it was set on: the folder above the Applications folder
     // and above the Trash is watched too, so that the scan after a folder was deleted,
     // renamed away, made again or replaced sets a watch on the one that is there now.
-    std::map<QString, fs::path> wanted{{m_settingsFolder, fs::path(m_settingsFolder.toStdString())}};
-    const auto want = [&](const fs::path &p) { wanted.emplace(text(p), p); };
+    std::map<QString, fs::path> wanted{{m_settingsFolder, platform::pathFromText(m_settingsFolder)}};
+    const auto want = [&](const fs::path &p) { wanted.emplace(platform::displayPath(p), p); };
     if (m_applications) {
         want(*m_applications);
         want(nearestFolder(m_applications->parent_path()));

@@ -13,7 +13,6 @@
 #include "spider/Spider.h"
 
 #include <QCoreApplication>
-#include <QDir>
 
 #include <cstdio>
 #include <map>
@@ -61,13 +60,13 @@ int main(int argc, char **argv)
             return usage("unknown option " + a);
         if (i + 1 >= argc || !*argv[i + 1])
             return usage(a + " needs a value");
-        if (grants::isGrantOption(a))
-            grantOptions[a] = argv[++i];
-        else
-            settingsDir = QDir(QString::fromLocal8Bit(argv[++i])).absolutePath();
         // The application may start in another folder: hand it absolute paths.
-        guiArguments << QString::fromStdString(a)
-                     << QString::fromStdString(platform::absolutePath(argv[i]).native());
+        const QString value = platform::displayPath(platform::absolutePath(argv[++i]));
+        if (grants::isGrantOption(a))
+            grantOptions[a] = argv[i];
+        else
+            settingsDir = value;
+        guiArguments << QString::fromStdString(a) << value;
     }
 
     QCoreApplication app(argc, argv);

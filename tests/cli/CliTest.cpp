@@ -125,6 +125,7 @@ TEST_F(Cli, Remove_NoTerminalNeedsYes_KeepMustNameAListedRow)
 
 TEST_F(Cli, RemoveWhatCannotBeDeleted_ReportsItAndExitsOne)
 {
+    ZEMBRA_TEST_USER_RUNS_CLI_OR_SKIP();
     const auto app = (t / "Applications/Editor.app").native();
     const auto logs = t / "Users/me/Library/Logs/Editor";
     ZEMBRA_HAND_TO_TEST_USER_OR_SKIP(t.root());
@@ -279,6 +280,7 @@ TEST_F(Cli, OutputThatCannotBeWritten_FailsAndSaysSo)
 
 TEST_F(Cli, UnreadableHomeLibrary_ReportedAndNothingRemoved)
 {
+    ZEMBRA_TEST_USER_RUNS_CLI_OR_SKIP();
     const auto app = (t / "Applications/Editor.app").native();
     const auto library = t / "Users/me/Library";
     ZEMBRA_HAND_TO_TEST_USER_OR_SKIP(t.root());

@@ -1,6 +1,7 @@
 #include "catalogue/ItemRecord.h"
 #include "catalogue/SortByLabel.h"
 #include "platform/Text.h"
+#include "platform/Utf8.h"
 #include "platform/VisibleText.h"
 
 #include <gtest/gtest.h>
@@ -62,10 +63,19 @@ TEST(VisiblyEscaped, ControlsBidiAndBadBytesShown_BackslashDoubled_RestKept)
     EXPECT_EQ(visiblyEscaped(std::string_view("a\0b", 3)).toStdString(), "a\\x00b");
 }
 
-TEST(VisiblyEscaped, Utf8Validity)
+TEST(Utf8, OneStrictReaderAndItsWriterAgree)
 {
     EXPECT_TRUE(isUtf8("plain") && isUtf8("caf\xc3\xa9") && isUtf8("\xf4\x8f\xbf\xbf") && isUtf8(""));
+    // Latin-1, overlong, surrogate, past U+10FFFF, cut short at the end, lone continuation.
     for (const char *bad : {"caf\xe9", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xc3",
-                            "\x80", "\xff"})
+                            "ab\xe2\x82", "\x80", "\xff"})
         EXPECT_FALSE(isUtf8(bad)) << bad;
+    for (const char32_t cp : {U'\0', U'A', char32_t(0x7f), char32_t(0x80), char32_t(0x7ff), char32_t(0x800),
+                              char32_t(0xfeff), char32_t(0xffff), char32_t(0x10000), char32_t(0x10ffff)}) {
+        std::string bytes;
+        appendUtf8(bytes, cp);
+        char32_t back = 0;
+        EXPECT_EQ(decodeUtf8Sequence(bytes, 0, back), bytes.size()) << unsigned(cp);
+        EXPECT_EQ(back, cp);
+    }
 }

@@ -48,4 +48,9 @@ CliRun runGranted(const TreeBuilder &t, std::vector<std::string> args, bool asTe
     return runCli(t, std::move(args), asTestUser, stdoutTo);
 }
 
+bool testUserCanRunCli()
+{
+    return runAsTestUser([] { return access(ZEMBRA_CLI_PATH, X_OK) == 0; });
+}
+
 } // namespace zembra::test

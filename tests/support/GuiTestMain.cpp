@@ -1,5 +1,8 @@
 // The main of every GUI test program: an offscreen QApplication. Test discovery runs the
 // program without the test's environment, so listing the tests needs no application.
+// The tests run in their own home.
+#include "support/UserFolders.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -9,6 +12,7 @@
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    zembra::test::isolateUserFolders();
     for (int i = 1; i < argc; ++i)
         if (std::string_view(argv[i]).starts_with("--gtest_list_tests"))
             return RUN_ALL_TESTS();

@@ -111,7 +111,6 @@ void RemoveViewController::viewDidAppear() {
     platform::SettingsStore &settings = m_app.app_settings();
     const int removals = settings.integerForKey(screens::kRemoveAppCount) + 1;
     settings.setInteger(screens::kRemoveAppCount, removals);
-    settings.synchronize();
     const int rated = settings.integerForKey(screens::kAppIsRate);
     const int launches = settings.integerForKey(screens::kAppLaunchCount);
 

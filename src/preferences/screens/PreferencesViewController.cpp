@@ -72,13 +72,11 @@ void PreferencesViewController::viewDidLoad()
 void PreferencesViewController::includeDefaultApps(bool on)
 {
     m_app_settings.setInteger(preferences::kIncludeDefaultApps, on ? 1 : 0);
-    m_app_settings.synchronize();
 }
 
 void PreferencesViewController::IncludeUtilities(bool on)
 {
     m_app_settings.setInteger(preferences::kIncludeUtilities, on ? 1 : 0);
-    m_app_settings.synchronize();
 }
 
 } // namespace zembra

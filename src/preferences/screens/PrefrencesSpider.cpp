@@ -62,7 +62,6 @@ void PrefrencesSpider::EnableSpider(bool on)
         m_ui->spiderProblemLabel->show();
     }
     m_app_settings.setInteger(preferences::kEnableSpider, on ? 1 : 0);
-    m_app_settings.synchronize();
     m_ui->enableNotificationsButton->setEnabled(on);
     m_ui->removeNotifiactionsButton->setEnabled(on);
 }
@@ -70,14 +69,12 @@ void PrefrencesSpider::EnableSpider(bool on)
 void PrefrencesSpider::EnableNotifications(bool on)
 {
     m_app_settings_shared.setInteger(preferences::kDisableNotification, on ? 0 : 1);
-    m_app_settings_shared.synchronize();
     m_ui->removeNotifiactionsButton->setEnabled(on);
 }
 
 void PrefrencesSpider::RemoveNotifications(bool on)
 {
     m_app_settings_shared.setInteger(preferences::kDisabelRemoveNotification, on ? 0 : 1);
-    m_app_settings_shared.synchronize();
 }
 
 } // namespace zembra

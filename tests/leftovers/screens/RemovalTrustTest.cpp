@@ -182,14 +182,18 @@ TEST_P(QuitDuringRemoval, AsksThenStopsOrKeepsGoing_WindowStays_OutcomeTellsWhat
         std::atomic<bool> &flag;
         ~Release() { flag = true; } // a failed assertion must not leave the worker waiting
     } guard{release};
+    std::atomic<bool> entered{false};
     leftovers::RemovalServices slow;
     slow.removeItem = [&](const fs::path &p) {
+        entered = true;
         while (!release.load())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return platform::removeItem(p);
     };
     review(slow);
     QTest::mouseClick(child<QPushButton>("switch_remove"), Qt::LeftButton);
+    // The quit comes while the first entry is under way, not before the worker began.
+    ASSERT_TRUE(waitFor([&] { return entered.load(); }));
 
     app->terminateApp(); // Quit, from the menu or Ctrl+Q
     QMessageBox *question = window.findChild<QMessageBox *>(QStringLiteral("quitQuestion"));
