@@ -48,6 +48,9 @@ TEST_F(SharedRowsCli, Leftovers_MarksFlaggedRows_AlsoOnlyWhereItApplies)
     EXPECT_EQ(entryOf(files, sibling)["also"].toArray(), QJsonArray{QStringLiteral("Sketchpad 2")});
     EXPECT_EQ(entryOf(files, vendor)["also"].toArray(), QJsonArray{QStringLiteral("Sketchpad 2")});
     EXPECT_EQ(entryOf(files, own).keys(), (QStringList{"path", "size"}));
+    // Every row that starts unticked says why.
+    EXPECT_EQ(entryOf(files, sibling)["reason"].toString(), QStringLiteral("also used by Sketchpad 2"));
+    EXPECT_EQ(entryOf(files, vendor)["reason"].toString(), QStringLiteral("shared with Sketchpad 2"));
     EXPECT_TRUE(entryOf(files, http).isEmpty()); // the related group is off by default
     for (const auto &v : files)
         EXPECT_FALSE(v.toObject().contains("related"));
@@ -59,6 +62,7 @@ TEST_F(SharedRowsCli, Leftovers_MarksFlaggedRows_AlsoOnlyWhereItApplies)
 
 TEST_F(SharedRowsCli, LeftoversRelated_AppendsTheGroup_SearchRowsUnchanged)
 {
+    const fs::path storage = t.dir(lib + "HTTPStorages/com.lumina.sketchpad");
     const QJsonArray plain = runGranted(t, {"leftovers", app, "--json"}).json()["files"].toArray();
     const CliRun r = runGranted(t, {"leftovers", app, "--json", "--related"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -72,6 +76,9 @@ TEST_F(SharedRowsCli, LeftoversRelated_AppendsTheGroup_SearchRowsUnchanged)
     EXPECT_EQ(h["reason"].toString(), QStringLiteral("identifier of the same product"));
     EXPECT_EQ(h["size"].toInteger(), 4);
     EXPECT_EQ(entryOf(files, vendor / "Sketchpad")["reason"].toString(), QStringLiteral("vendor folder"));
+    // Its own identifier: offered in the group, but ticked.
+    EXPECT_TRUE(entryOf(files, storage)["tied"].toBool());
+    EXPECT_FALSE(h["tied"].toBool());
     const CliRun human = runGranted(t, {"leftovers", app, "--related"});
     EXPECT_NE(human.out.find("Possibly related"), std::string::npos);
     EXPECT_NE(human.out.find("com.lumina.sketchpad.ShipIt  ? identifier of the same product"), std::string::npos)
