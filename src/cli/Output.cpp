@@ -79,8 +79,13 @@ std::vector<RowNote> rowNotes(const leftovers::Review &review, const std::vector
         }
         notes[i].weak = review.isWeak(i);
         notes[i].related = review.isRelated(i);
+        notes[i].tied = review.isTied(i);
         if (notes[i].related)
             notes[i].reason = review.reasons[i];
+        else if (i < review.flags.size() && review.flags[i].flagged())
+            notes[i].reason = review.flags[i].keptReason();
+        else if (notes[i].weak)
+            notes[i].reason = leftovers::kKeptWeakMatch;
         if (i < kept.size()) {
             notes[i].kept = kept[i];
             notes[i].removing = kept[i].isEmpty() && review.files[i].isFileURL();
@@ -121,7 +126,11 @@ std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<S
             if (n.weak)
                 out += ", \"weak\": true";
             if (n.related)
-                out += ", \"related\": true, \"reason\": " + jsonString(n.reason);
+                out += ", \"related\": true";
+            if (n.tied)
+                out += ", \"tied\": true";
+            if (!n.reason.isEmpty())
+                out += ", \"reason\": " + jsonString(n.reason);
             if (!n.kept.isEmpty())
                 out += ", \"kept\": " + jsonString(n.kept);
         }

@@ -21,7 +21,8 @@ struct RowNote {
     bool shared = false;
     bool related = false;
     bool weak = false; // found only by weak name keys
-    QString reason;
+    bool tied = false; // a related row tied to the application itself: ticked
+    QString reason;    // why the row starts unticked (or why a related row is offered)
     QString kept; // "" : the row would be removed (or nothing is being removed)
     bool removing = false; // a removal deletes this row (an unmarked row, or one --include'd)
 };

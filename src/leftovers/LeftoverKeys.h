@@ -29,6 +29,10 @@ inline const QString kGroupIdentifier = QStringLiteral("group identifier");
 inline const QString kSameProduct = QStringLiteral("identifier of the same product");
 inline const QString kByHostPreferences = QStringLiteral("ByHost preferences");
 inline const QString kVendorFolder = QStringLiteral("vendor folder");
+inline const QString kInnerIdentifier = QStringLiteral("identifier of a bundle inside the application");
+inline const QString kApplicationGroup = QStringLiteral("application group of its signature");
+inline const QString kSameVendor = QStringLiteral("same vendor");
+inline const QString kLinkIntoBundle = QStringLiteral("link into the application");
 inline const QString kNamedInHome = QStringLiteral("named after the product, in the home folder");
 // Why a removal keeps a row (each followed by names or a reason where it ends in a blank).
 inline const QString kKeptAlsoUsedBy = QStringLiteral("also used by ");

@@ -52,6 +52,34 @@ Match matchOf(const Key &k, bool matched)
     return !matched ? Match::None : k.weak ? Match::WeakOnly : Match::Strong;
 }
 
+bool isWordByte(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    return u >= 0x80 || (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z');
+}
+
+// `key` occurs in `folded` as whole words: no letter or digit right before or after it
+// ("com.vendor.app.plist", "App Data"; not "com.vendor.app2" or "Appster").
+bool containsAsWords(std::string_view folded, std::string_view key)
+{
+    for (size_t at = folded.find(key); at != std::string_view::npos; at = folded.find(key, at + 1)) {
+        const size_t end = at + key.size();
+        if ((at == 0 || !isWordByte(folded[at - 1]) || !isWordByte(key.front())) &&
+            (end == folded.size() || !isWordByte(folded[end]) || !isWordByte(key.back())))
+            return true;
+    }
+    return false;
+}
+
+// A name that holds a key only inside a longer word ("BSQQRLSYCE" for "ce", "Appster" for
+// "app") ties weakly: only whole words tie strongly.
+Match containsMatch(const Key &k, std::string_view folded)
+{
+    if (!containsFolded(folded, k.folded))
+        return Match::None;
+    return !k.weak && containsAsWords(folded, k.folded) ? Match::Strong : Match::WeakOnly;
+}
+
 // A listed name, folded once for every test against it.
 struct ListedName {
     fs::path path;
@@ -154,6 +182,13 @@ private:
         if (company && *company == kAppleCompany)
             m_record.setCompany_name(kAppleCompanyReplacement);
         set(KeyId::CompanyName, m_record.company_name());
+        // A vendor's name is not the application's: every product of the vendor shares its
+        // folders (Caches/Vendor), so a match by it alone ties weakly, unless the
+        // application is named like its vendor.
+        const std::string labelFolded = label ? platform::foldForMatch(*label) : std::string();
+        for (KeyId id : {KeyId::CompanyName, KeyId::CompanyCapitalized})
+            if (m_keys[size_t(id)].folded != labelFolded)
+                m_keys[size_t(id)].weak = true;
         m_proInBundleName = containsFolded(key(KeyId::BundleName).folded, "pro");
     }
 
@@ -169,7 +204,7 @@ private:
             const Key &k = key(t.key);
             if (!k.usable)
                 continue;
-            const Match m = matchOf(k, t.equals ? name == k.utf8 : containsFolded(folded, k.folded));
+            const Match m = t.equals ? matchOf(k, name == k.utf8) : containsMatch(k, folded);
             if (m == Match::Strong)
                 return m;
             found = std::max(found, m);

@@ -45,4 +45,20 @@ bool isWeakKey(const QString &key)
     return std::find(kGenericWords.begin(), kGenericWords.end(), folded) != kGenericWords.end();
 }
 
+size_t teamIdPrefixLength(std::string_view name)
+{
+    const size_t dot = name.find('.');
+    if (dot == std::string_view::npos || dot < 6 || dot > 10 || dot + 1 >= name.size())
+        return 0;
+    bool digit = false;
+    for (size_t i = 0; i < dot; ++i) {
+        const char c = name[i];
+        if (c >= '0' && c <= '9')
+            digit = true;
+        else if (c < 'A' || c > 'Z')
+            return 0;
+    }
+    return dot == 10 || digit ? dot : 0;
+}
+
 } // namespace zembra::leftovers

@@ -3,6 +3,9 @@
 
 #include <QString>
 
+#include <cstddef>
+#include <string_view>
+
 namespace zembra::leftovers {
 
 // Lower case, then the first character title-cased: vendor, VENDOR and Vendor give Vendor.
@@ -16,5 +19,10 @@ QString shortLabel(const QString &label);
 // without an ASCII letter, or a word every vendor uses ("com", "app", "helper", ...).
 // What only weak keys found starts unticked, and removals without review keep it.
 bool isWeakKey(const QString &key);
+
+// Length of a team-ID prefix at the start of `name` ("7Y3Q5XK2.Product" gives 8), 0 when
+// there is none: 6 to 10 upper-case letters and digits, followed by "." and more. Shorter
+// than ten it must hold a digit, so an upper-case word ("NOTES.app") is not taken for one.
+size_t teamIdPrefixLength(std::string_view name);
 
 } // namespace zembra::leftovers

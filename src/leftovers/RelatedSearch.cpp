@@ -1,9 +1,12 @@
 #include "leftovers/RelatedSearch.h"
 
 #include "catalogue/BundleFields.h"
+#include "catalogue/BundleIdentities.h"
+#include "catalogue/CodeSignature.h"
 #include "grants/GrantKeys.h"
 #include "grants/GrantStore.h"
 #include "leftovers/LeftoverKeys.h"
+#include "leftovers/NameKeys.h"
 #include "leftovers/StandardFolders.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -12,6 +15,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <set>
 
 namespace zembra::leftovers {
@@ -44,9 +48,8 @@ QString squeezed(const QString &s)
 
 bool isTeamId(const QString &c)
 {
-    return c.size() == 10 && std::all_of(c.begin(), c.end(), [](QChar ch) {
-               return (ch >= QLatin1Char('A') && ch <= QLatin1Char('Z')) || (ch >= QLatin1Char('0') && ch <= QLatin1Char('9'));
-           });
+    const std::string dotted = c.toStdString() + ".x";
+    return teamIdPrefixLength(dotted) == size_t(c.size());
 }
 
 bool isHex(const QString &s) { return std::all_of(s.begin(), s.end(), [](QChar c) { return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f')); }); }
@@ -79,6 +82,121 @@ struct Folder {
     QString shownName; // for "same identifier in ..."
     bool byHost = false;
 };
+
+// The first two components, folded ("com.vendor"): "" for a shorter identifier.
+QString domainOf(const QString &identifier)
+{
+    const QStringList parts = folded(identifier).split(QLatin1Char('.'));
+    return parts.size() >= 3 && !parts[0].isEmpty() && !parts[1].isEmpty() ? parts[0] + QLatin1Char('.') + parts[1]
+                                                                             : QString();
+}
+
+// What the bundle names besides the record: its inner bundles' identifiers (folded, with
+// whether each ties strongly) and its signature's groups that it owns.
+struct OwnIdentities {
+    std::map<QString, bool> inner; // folded identifier -> shares the application's domain
+    QStringList names;             // the inner bundles' names, for vendor folders
+    std::set<QString> groups;      // exact names of owned application groups
+    QStringList otherGroups;       // groups it claims but does not own
+};
+
+OwnIdentities ownIdentities(const ItemRecord &item, const QString &identifier)
+{
+    OwnIdentities own;
+    const auto url = item.url();
+    if (!url || !platform::isRealDirectory(*url))
+        return own;
+    const QString domain = domainOf(identifier);
+    const BundleIdentities bundles = collectBundleIdentities(*url);
+    std::vector<fs::path> foreignFrameworks;
+    QStringList ownIds{identifier};
+    for (const InnerBundle &b : bundles.bundles) {
+        if (b.depth == 0 || b.identifier.isEmpty())
+            continue;
+        const QString d = domainOf(b.identifier);
+        const bool sameDomain = !domain.isEmpty() && d == domain;
+        // Sparkle, Electron, Squirrel: shared by every application that embeds them.
+        bool insideForeign = false;
+        for (const fs::path &f : foreignFrameworks)
+            insideForeign = insideForeign || platform::isWithin(b.path, f);
+        if (!sameDomain && (b.kind == InnerBundle::Kind::Framework || insideForeign)) {
+            if (b.kind == InnerBundle::Kind::Framework)
+                foreignFrameworks.push_back(b.path);
+            continue;
+        }
+        if (folded(b.identifier).split(QLatin1Char('.')).size() < 2 || isWeakKey(b.identifier))
+            continue;
+        own.inner.emplace(folded(b.identifier), sameDomain);
+        if (sameDomain)
+            ownIds.push_back(b.identifier);
+        if (!b.name.isEmpty() && !own.names.contains(b.name))
+            own.names.push_back(b.name);
+    }
+    const QString executable = item.executable_info().value_or(QString());
+    if (executable.isEmpty() || executable.contains(QLatin1Char('/')) || executable == fields::kPlaceholder)
+        return own;
+    const auto signature = readCodeSignature(*url / "Contents/MacOS" / executable.toStdString());
+    if (!signature)
+        return own;
+    const QString team = signature->teamIdentifier;
+    for (const QString &group : signature->applicationGroups) {
+        // A vendor's team signs all its products, and they share some groups
+        // ("TEAM.Office"): behind the team ID, the group must name this application too.
+        const QString rest = group.startsWith(team + QLatin1Char('.')) && !team.isEmpty()
+                                 ? folded(group.mid(team.size() + 1))
+                                 : QString();
+        bool owned = false;
+        for (const QString &id : ownIds) {
+            const QString f = folded(id);
+            if (id.isEmpty())
+                continue;
+            owned = owned || group.compare(QStringLiteral("group.") + id, Qt::CaseInsensitive) == 0 ||
+                    (!rest.isEmpty() && (rest == f || rest.startsWith(f + QLatin1Char('.'))));
+        }
+        if (owned)
+            own.groups.insert(group);
+        else
+            own.otherGroups.push_back(group);
+    }
+    return own;
+}
+
+// The inner identifier `name` (suffix, team or "group." prefix and host dropped) is, or
+// lies below; with whether it equals it.
+std::pair<QString, bool> innerRelation(const std::string &nameBytes, const OwnIdentities &own)
+{
+    if (own.inner.empty())
+        return {};
+    QStringList parts = folded(withoutSuffix(platform::decodeUtf8(nameBytes))).split(QLatin1Char('.'));
+    if (parts.size() > 2 && (teamIdPrefixLength(nameBytes) > 0 || parts.front() == QLatin1String("group")))
+        parts.removeFirst();
+    for (qsizetype n = parts.size(); n >= 2; --n) {
+        const auto it = own.inner.find(parts.mid(0, n).join(QLatin1Char('.')));
+        if (it != own.inner.end())
+            return {it->first, n == parts.size() || (n + 1 == parts.size() && isHostId(parts.back()))};
+    }
+    return {};
+}
+
+// `name` begins with `word` (folded) as the first word of a camel-case name: an
+// upper-case letter or a digit follows ("ZoomChat", "ZoomClient3rd"; not "Zoomer", and
+// not the vendor's own folder "Zoom" or "Zoom Video", which other products share).
+bool startsWithWord(const QString &name, const QString &word)
+{
+    if (word.size() < 4 || name.size() <= word.size() || !name.startsWith(word, Qt::CaseInsensitive))
+        return false;
+    const QChar next = name.at(word.size());
+    return next.isUpper() || next.isDigit();
+}
+
+// A sibling product's identifier: its product component extends the item's
+// (com.vendor.product2 beside com.vendor.product). Another application: not offered.
+bool isSibling(const QString &name, const QString &identifier)
+{
+    const QStringList own = folded(identifier).split(QLatin1Char('.'));
+    const QStringList parts = folded(name).split(QLatin1Char('.'));
+    return own.size() >= 3 && parts.size() >= 3 && parts[2] != own[2] && parts[2].startsWith(own[2]);
+}
 
 } // namespace
 
@@ -142,10 +260,12 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
     std::set<std::string> listed;
     std::vector<fs::path> listedRows;
     const std::vector<FileEntry> files = item.files();
+    const std::vector<bool> weakRows = item.weakRows();
     for (size_t i = 0; i < files.size(); ++i)
         if (files[i].isFileURL()) {
             listed.insert(files[i].path().native());
-            if (i >= flags.size() || !flags[i].flagged())
+            // A flagged or weak folder starts unticked: what is the item's inside it is offered.
+            if ((i >= flags.size() || !flags[i].flagged()) && (i >= weakRows.size() || !weakRows[i]))
                 listedRows.push_back(files[i].path());
         }
     std::set<std::string> seen;
@@ -153,14 +273,15 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
     for (const auto &granted : {home, rootGrant.folder})
         if (granted)
             roots.push_back(*granted);
-    auto add = [&](const fs::path &path, const QString &reason) {
+    auto add = [&](const fs::path &path, const QString &reason, bool strong = false) {
         if (listed.count(path.native()) || isProtectedFolder(path, roots) || !seen.insert(path.native()).second)
             return;
         for (const fs::path &row : listedRows)
             if (platform::isWithin(path, row))
                 return;
-        found.push_back({path, reason});
+        found.push_back({path, reason, strong});
     };
+    const OwnIdentities own = ownIdentities(item, identifier);
 
     std::vector<Folder> folders;
     std::vector<fs::path> vendorParents;
@@ -170,7 +291,7 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
                                       "Application Scripts", "Preferences", "Caches", "Cookies",
                                       "Saved Application State", "LaunchAgents", "Application Support", "Logs"}},
           std::pair{root, QStringList{"LaunchAgents", "LaunchDaemons", "PrivilegedHelperTools", "Preferences",
-                                      "Application Support"}}}) {
+                                      "Application Support", "Internet Plug-Ins"}}}) {
         if (!base || !platform::isRealDirectory(*base / "Library"))
             continue;
         for (const QString &name : names) {
@@ -187,41 +308,96 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
             readByPasses.insert((*base / "Library" / r).native());
     }
 
+    // Installer receipts are named after the vendor's package identifiers.
+    if (root && platform::isRealDirectory(*root / "var/db/receipts"))
+        folders.push_back({*root / "var/db/receipts", QStringLiteral("receipts"), false});
+    const QString domain = domainOf(identifier);
+    const bool vendorWord = vendor.size() >= 3 && !isWeakKey(vendor);
     for (const Folder &folder : folders) {
         if (identifier.isEmpty())
             break;
+        const bool groupFolder =
+            folder.shownName == QLatin1String("Group Containers") || folder.shownName == QLatin1String("Application Scripts");
         for (const platform::DirEntry &e : platform::listDirectory(folder.path)) {
             if (readByPasses.count(e.path.native()) || isStandardLibraryFolder(e.name()))
                 continue;
-            const QString relation = identifierRelation(e.name(), identifier, products);
-            if (relation.isEmpty())
+            const QString name = platform::decodeUtf8(e.name());
+            if (groupFolder && own.groups.count(name)) {
+                add(e.path, kApplicationGroup, true);
                 continue;
+            }
+            if (groupFolder && own.otherGroups.contains(name)) {
+                add(e.path, kApplicationGroup);
+                continue;
+            }
+            const QString relation = identifierRelation(e.name(), identifier, products);
+            const auto [inner, exact] = innerRelation(e.name(), own);
+            if (relation != kSameIdentifier && exact && own.inner.at(inner) && !folder.byHost &&
+                folded(withoutSuffix(name)) == inner) {
+                add(e.path, kInnerIdentifier, true);
+                continue;
+            }
+            if (relation.isEmpty()) {
+                if (!inner.isEmpty())
+                    add(e.path, folder.byHost ? kByHostPreferences : kInnerIdentifier,
+                        exact && own.inner.at(inner) && !folder.byHost && folded(withoutSuffix(name)) == inner);
+                else if (vendorWord && !folder.byHost &&
+                         ((domainOf(withoutSuffix(name)) == domain && !isSibling(name, identifier)) ||
+                          startsWithWord(name, vendor)))
+                    add(e.path, kSameVendor);
+                continue;
+            }
             if (folder.byHost)
                 add(e.path, kByHostPreferences);
             else if (relation == kSameIdentifier)
-                add(e.path, relation + QStringLiteral(" in ") + folder.shownName);
+                add(e.path, relation + QStringLiteral(" in ") + folder.shownName,
+                    folded(withoutSuffix(name)) == folded(identifier));
             else
                 add(e.path, relation);
         }
     }
 
-    // Caches/Vendor/Product: a whole entry named after the product below the vendor's folder.
+    // Caches/Vendor/Product: a whole entry named after the product below the vendor's
+    // folder ("BraveSoftware/Brave-Browser"), or the product and its version
+    // ("JetBrains/IntelliJIdea2024.1"). Named after the application itself, it ties
+    // strongly; after one of its inner bundles, it is only offered.
+    static const QStringList kCompanyWords = {QStringLiteral("software"), QStringLiteral("inc"),
+                                              QStringLiteral("labs"), QStringLiteral("corp"),
+                                              QStringLiteral("ltd"), QStringLiteral("llc")};
+    auto productTie = [](const QString &entry, const QString &product) {
+        const QString e = squeezed(entry), p = squeezed(product);
+        if (p.size() < 3 || !e.startsWith(p))
+            return false;
+        const QString rest = e.mid(p.size());
+        return rest.isEmpty() || (rest.front().isDigit() && std::all_of(rest.begin(), rest.end(), [](QChar c) {
+                                      return c.isDigit() || c == QLatin1Char('.');
+                                  }));
+    };
     for (const fs::path &parent : vendorParents) {
         if (vendor.size() < 3)
             break;
         for (const platform::DirEntry &v : platform::listDirectory(parent)) {
             const QString name = folded(platform::decodeUtf8(v.name()));
-            if (v.type != platform::EntryType::Directory || readByPasses.count(v.path.native()) ||
-                !(squeezed(name) == vendor || name.startsWith(vendor + QLatin1Char(' '))))
+            const QString squeezedName = squeezed(name);
+            bool isVendor = squeezedName == vendor || name.startsWith(vendor + QLatin1Char(' '));
+            for (const QString &word : kCompanyWords)
+                isVendor = isVendor || squeezedName == vendor + word;
+            if (v.type != platform::EntryType::Directory || readByPasses.count(v.path.native()) || !isVendor)
                 continue;
             for (const platform::DirEntry &p : platform::listDirectory(v.path)) {
                 const QString entry = platform::decodeUtf8(p.name());
                 const QString stem = p.type == platform::EntryType::Directory ? entry : entry.section(QLatin1Char('.'), 0, 0);
+                bool tied = false;
                 for (const QString &product : products)
-                    if (folded(stem) == folded(product)) {
-                        add(p.path, kVendorFolder);
-                        break;
-                    }
+                    if (folded(stem) == folded(product) || (p.type == platform::EntryType::Directory && productTie(entry, product)))
+                        tied = true;
+                bool inner = false;
+                for (const QString &n : own.names)
+                    inner = inner || folded(stem) == folded(n);
+                // The system's vendor folders hold other vendors' files (native
+                // messaging hosts): only offered.
+                if (tied || inner)
+                    add(p.path, kVendorFolder, tied && home && platform::isWithin(p.path, *home));
             }
         }
     }
@@ -231,18 +407,49 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
     static const QStringList kHomeDotFolders = {QStringLiteral("trash"), QStringLiteral("config"),
                                                 QStringLiteral("local"), QStringLiteral("cache"),
                                                 QStringLiteral("ssh"),   QStringLiteral("gnupg")};
+    // The identifier's own words after the vendor also name dot folders (~/.vscode for
+    // com.microsoft.VSCode), when they are not generic.
+    QStringList dotNames;
+    for (const OptString &product : {item.label(), item.bundle_name_info(), item.executable_info()})
+        if (product && *product != fields::kPlaceholder && squeezed(*product).size() >= 3)
+            dotNames.push_back(squeezed(*product).remove(QLatin1Char('.')));
+    for (qsizetype i = 2; i < idParts.size(); ++i)
+        if (idParts[i].size() >= 4 && !isWeakKey(idParts[i]))
+            dotNames.push_back(squeezed(idParts[i]));
     if (home)
         for (const platform::DirEntry &e : platform::listHiddenEntries(*home)) {
-            const QString name = squeezed(platform::decodeUtf8(e.name()).mid(1));
+            const QString name = squeezed(platform::decodeUtf8(e.name()).mid(1)).remove(QLatin1Char('.'));
             if (kHomeDotFolders.contains(name))
                 continue;
-            for (const OptString &product : {item.label(), item.bundle_name_info(), item.executable_info()})
-                if (product && *product != fields::kPlaceholder && squeezed(*product).size() >= 3 &&
-                    name == squeezed(*product)) {
-                    add(e.path, kNamedInHome);
-                    break;
-                }
+            if (dotNames.contains(name))
+                add(e.path, kNamedInHome);
         }
+
+    // Command-line links the application installed (usr/local/bin/tool -> inside the bundle).
+    const auto url = item.url();
+    if (root && url && !url->empty()) {
+        const fs::path bin = *root / "usr/local/bin";
+        const fs::path bundle = platform::absolutePath(*url);
+        size_t looked = 0;
+        for (const platform::DirEntry &e : platform::listDirectory(bin)) {
+            if (++looked > 10000)
+                break;
+            if (e.type != platform::EntryType::Symlink)
+                continue;
+            std::error_code ec;
+            fs::path target = fs::read_symlink(e.path, ec);
+            if (ec || target.empty())
+                continue;
+            if (target.is_absolute()) {
+                // An absolute link names the real disk; the granted root stands for it.
+                target = (*root / target.relative_path()).lexically_normal();
+            } else {
+                target = (bin / target).lexically_normal();
+            }
+            if (platform::isWithin(platform::absolutePath(target), bundle))
+                add(e.path, kLinkIntoBundle);
+        }
+    }
     return found;
 }
 

@@ -11,6 +11,14 @@
 // sub-folder counts only when the product's name is a whole entry below the vendor's
 // folder. Never listed: an entry the search listed or one inside it, a standard folder,
 // a folder a pass reads, anything behind a symbolic link or outside the granted folders.
+//
+// Besides the record, it reads what the bundle itself names (bounded): the identifiers of
+// the bundles inside it (helpers, login items, XPC services, extensions, updaters; not
+// those of another vendor's framework) and the team and application groups of its main
+// executable's signature. What a bundle claims is not trusted blindly: a group ties
+// strongly only when it starts with the signature's team ID or is "group." + one of the
+// application's own identifiers, and an inner identifier only when it shares the
+// application's vendor domain.
 // Reads only; any thread.
 
 #include "catalogue/ItemRecord.h"
@@ -27,6 +35,10 @@ namespace zembra::leftovers {
 struct RelatedEntry {
     std::filesystem::path path;
     QString reason; // "same identifier in HTTPStorages", "team-ID prefix", "vendor folder", ...
+    // Tied to the application itself (its identifier or one of its own bundles' exactly,
+    // an application group its signature owns, its name below its vendor's folder): the
+    // review ticks it. Everything else starts unticked.
+    bool strong = false;
 };
 
 // `item` as the search left it: its `files` are what is already listed. `flags`, one per

@@ -9,7 +9,7 @@ namespace zembra::leftovers {
 
 bool Review::startsUnticked(size_t row) const
 {
-    return isRelated(row) || isWeak(row) || (row < flags.size() && flags[row].flagged());
+    return (isRelated(row) && !isTied(row)) || isWeak(row) || (row < flags.size() && flags[row].flagged());
 }
 
 Selection Review::selection() const
@@ -30,7 +30,7 @@ std::vector<QString> Review::keptReasons(const Selection &selection) const
             out[i] = flags[i].keptReason();
         else if (isWeak(i))
             out[i] = kKeptWeakMatch;
-        else if (isRelated(i))
+        else if (isRelated(i) && !isTied(i))
             out[i] = kKeptPossiblyRelated + reasons[i];
         else if (!selection.keptRowsBelow(i).empty())
             out[i] = kKeptHoldsKept;
@@ -53,6 +53,7 @@ Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings
     review.reasons.resize(review.files.size());
     review.weak = searched.weakRows();
     review.weak.resize(review.files.size(), false);
+    review.tied.resize(review.files.size(), false);
     // A row inside a listed folder that a strong key found goes with that folder.
     for (size_t i = 0; i < review.files.size(); ++i)
         for (size_t j = 0; review.weak[i] && j < review.files.size(); ++j)
@@ -75,6 +76,7 @@ Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings
         review.flags.push_back(group[i].isFileURL() ? shared.flagOf(group[i].path()) : SharedFlag{});
         review.reasons.push_back(i == 0 ? QString() : related[i - 1].reason);
         review.weak.push_back(false);
+        review.tied.push_back(i > 0 && related[i - 1].strong);
     }
     return review;
 }

@@ -3,7 +3,7 @@
 // their order, each with its flag (another installed application's entry, or shared)
 // and whether only weak name keys found it, then — when asked for — the "Possibly related" group: the marker "Related" and the
 // related entries, each with its reason and size. Flagged, weak and related rows start
-// unticked, so they count into the total only when the user ticks them.
+// unticked (a related row tied to the application itself starts ticked), so they count into the total only when the user ticks them.
 //
 // The review screen and the command line build it after the search (on the search's
 // worker: it reads the disk) and hand it to a Selection.
@@ -25,10 +25,13 @@ struct Review {
     std::vector<SharedFlag> flags;   // one per row; unflagged for markers
     std::vector<QString> reasons;    // one per row: the related reason, "" elsewhere
     std::vector<bool> weak;          // one per row: found only by weak name keys
+    std::vector<bool> tied;          // one per row: a related row tied to the application itself
     size_t searchRows = 0;           // rows [0, searchRows) are the search's own
 
     bool isRelated(size_t row) const { return row >= searchRows && row < files.size() && files[row].isFileURL(); }
     bool isWeak(size_t row) const { return row < weak.size() && weak[row]; }
+    // A related row tied strongly (its identifier, its own group): it starts ticked.
+    bool isTied(size_t row) const { return isRelated(row) && row < tied.size() && tied[row]; }
     bool startsUnticked(size_t row) const;
     // Every row; flagged, weak and related ones (and, by the kept-entries rule, the listed
     // folders holding them) unticked.

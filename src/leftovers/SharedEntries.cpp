@@ -55,16 +55,6 @@ std::vector<std::string> componentsOf(std::string_view text)
     }
 }
 
-bool isTeamIdPrefix(std::string_view name)
-{
-    if (name.size() < 12 || name[10] != '.')
-        return false;
-    for (size_t i = 0; i < 10; ++i)
-        if (!((name[i] >= 'A' && name[i] <= 'Z') || (name[i] >= '0' && name[i] <= '9')))
-            return false;
-    return true;
-}
-
 // The part of a name after its team-ID prefix, its "group." prefix or both (folded);
 // empty when the name has neither.
 std::string_view prefixedRest(std::string_view name, std::string_view folded)
@@ -72,8 +62,8 @@ std::string_view prefixedRest(std::string_view name, std::string_view folded)
     size_t skip = 0;
     // Both prefixes are ASCII, which folding leaves in place: offsets in the name hold
     // in the folded text.
-    if (isTeamIdPrefix(name))
-        skip = 11;
+    if (const size_t team = teamIdPrefixLength(name))
+        skip = team + 1;
     if (folded.substr(skip).starts_with("group.") && folded.size() > skip + 6)
         skip += 6;
     return skip ? folded.substr(skip) : std::string_view();

@@ -21,7 +21,7 @@ protected:
         own = t.file(lib + "Preferences/com.lumina.sketchpad.plist", "12345");
         sibling = t.file(lib + "Preferences/com.lumina.sketchpad2.plist", "1234567");
         vendor = t.file(lib + "Caches/Lumina/Sketchpad/c.db").parent_path().parent_path();
-        http = t.file(lib + "HTTPStorages/com.lumina.sketchpad/store.db").parent_path();
+        http = t.file(lib + "HTTPStorages/com.lumina.sketchpad.ShipIt/store.db").parent_path();
     }
     // The entry of `path` in a JSON list; an empty object when it is not there.
     static QJsonObject entryOf(const QJsonArray &files, const fs::path &path)
@@ -48,17 +48,21 @@ TEST_F(SharedRowsCli, Leftovers_MarksFlaggedRows_AlsoOnlyWhereItApplies)
     EXPECT_EQ(entryOf(files, sibling)["also"].toArray(), QJsonArray{QStringLiteral("Sketchpad 2")});
     EXPECT_EQ(entryOf(files, vendor)["also"].toArray(), QJsonArray{QStringLiteral("Sketchpad 2")});
     EXPECT_EQ(entryOf(files, own).keys(), (QStringList{"path", "size"}));
+    // Every row that starts unticked says why.
+    EXPECT_EQ(entryOf(files, sibling)["reason"].toString(), QStringLiteral("also used by Sketchpad 2"));
+    EXPECT_EQ(entryOf(files, vendor)["reason"].toString(), QStringLiteral("shared with Sketchpad 2"));
     EXPECT_TRUE(entryOf(files, http).isEmpty()); // the related group is off by default
     for (const auto &v : files)
         EXPECT_FALSE(v.toObject().contains("related"));
 
     const CliRun human = runGranted(t, {"leftovers", app});
-    EXPECT_NE(human.out.find("com.lumina.sketchpad2.plist  ! also Sketchpad 2"), std::string::npos) << human.out;
-    EXPECT_NE(human.out.find("Lumina  ! shared with Sketchpad 2"), std::string::npos) << human.out;
+    EXPECT_NE(human.out.find("com.lumina.sketchpad2.plist  ~ weak match  ! also Sketchpad 2"), std::string::npos) << human.out;
+    EXPECT_NE(human.out.find("Lumina  ~ weak match  ! shared with Sketchpad 2"), std::string::npos) << human.out;
 }
 
 TEST_F(SharedRowsCli, LeftoversRelated_AppendsTheGroup_SearchRowsUnchanged)
 {
+    const fs::path storage = t.dir(lib + "HTTPStorages/com.lumina.sketchpad");
     const QJsonArray plain = runGranted(t, {"leftovers", app, "--json"}).json()["files"].toArray();
     const CliRun r = runGranted(t, {"leftovers", app, "--json", "--related"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -69,12 +73,15 @@ TEST_F(SharedRowsCli, LeftoversRelated_AppendsTheGroup_SearchRowsUnchanged)
     EXPECT_EQ(files[plain.size()].toObject()["marker"].toString(), QStringLiteral("Related"));
     const QJsonObject h = entryOf(files, http);
     EXPECT_TRUE(h["related"].toBool());
-    EXPECT_EQ(h["reason"].toString(), QStringLiteral("same identifier in HTTPStorages"));
+    EXPECT_EQ(h["reason"].toString(), QStringLiteral("identifier of the same product"));
     EXPECT_EQ(h["size"].toInteger(), 4);
     EXPECT_EQ(entryOf(files, vendor / "Sketchpad")["reason"].toString(), QStringLiteral("vendor folder"));
+    // Its own identifier: offered in the group, but ticked.
+    EXPECT_TRUE(entryOf(files, storage)["tied"].toBool());
+    EXPECT_FALSE(h["tied"].toBool());
     const CliRun human = runGranted(t, {"leftovers", app, "--related"});
     EXPECT_NE(human.out.find("Possibly related"), std::string::npos);
-    EXPECT_NE(human.out.find("com.lumina.sketchpad  ? same identifier in HTTPStorages"), std::string::npos)
+    EXPECT_NE(human.out.find("com.lumina.sketchpad.ShipIt  ? identifier of the same product"), std::string::npos)
         << human.out;
 }
 
@@ -90,7 +97,7 @@ TEST_F(SharedRowsCli, DryRun_ListsEveryRowInOrder_MarksWhatItKeeps)
     EXPECT_EQ(entryOf(files, sibling)["kept"].toString(), QStringLiteral("also used by Sketchpad 2"));
     EXPECT_EQ(entryOf(files, vendor)["kept"].toString(), QStringLiteral("shared with Sketchpad 2"));
     EXPECT_EQ(entryOf(files, http)["kept"].toString(),
-              QStringLiteral("possibly related: same identifier in HTTPStorages"));
+              QStringLiteral("possibly related: identifier of the same product"));
     EXPECT_FALSE(entryOf(files, own).contains("kept"));
     const CliRun human = runGranted(t, {"remove", app, "--dry-run"});
     EXPECT_NE(human.out.find("com.lumina.sketchpad2.plist  - kept: also used by Sketchpad 2"), std::string::npos)
@@ -107,7 +114,8 @@ TEST_F(SharedRowsCli, Remove_KeepsFlaggedAndRelatedRows_UnlessIncluded)
     EXPECT_FALSE(fs::exists(own));
     EXPECT_FALSE(fs::exists(http));          // named by --include
     EXPECT_TRUE(fs::exists(sibling));        // Sketchpad 2's
-    EXPECT_TRUE(fs::exists(vendor / "Sketchpad/c.db")); // shared folder and related entry kept
+    EXPECT_TRUE(fs::exists(vendor));                     // the shared vendor folder kept
+    EXPECT_FALSE(fs::exists(vendor / "Sketchpad"));      // the item's own folder in it goes
 }
 
 TEST_F(SharedRowsCli, RemovePlugin_NeverDeletesAnotherApplicationsEntry)
@@ -155,7 +163,7 @@ TEST_F(SharedRowsCli, Remove_IncludedEntryIsCounted_TheListTotalIsWhatIsFreed)
     const auto plain = summaryOf(runGranted(t, {"remove", app, "--related", "--dry-run"}).out);
     const CliRun dry = runGranted(t, {"remove", app, "--related", "--include", http.native(), "--dry-run"});
     ASSERT_EQ(dry.status, 0) << dry.err;
-    EXPECT_EQ(occurrences(dry.out, "com.lumina.sketchpad  ? same identifier in HTTPStorages\n"), 1u) << dry.out;
+    EXPECT_EQ(occurrences(dry.out, "com.lumina.sketchpad.ShipIt  ? identifier of the same product\n"), 1u) << dry.out;
     const auto included = summaryOf(dry.out);
     EXPECT_EQ(included.first, plain.first + 1) << dry.out;
 

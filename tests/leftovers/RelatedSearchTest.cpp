@@ -37,7 +37,11 @@ TEST(IdentifierRelation, Names_ByWholeComponents_TeamIdsGroupsAndHelpers)
         {"Q8W2E4R6T1.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, "team-ID prefix"},
         {"Q8W2E4R6T1.com.lumina.sketchpad.share", "com.lumina.sketchpad", sketchpad, "team-ID prefix"},
         {"q8w2e4r6t1.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, ""},  // not upper case
-        {"Q8W2E4R6T.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, ""},   // nine characters
+        {"Q8W2E4R6T.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, "team-ID prefix"},
+        {"7Y3Q5XK2.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, "team-ID prefix"},
+        {"Q8W2E.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, ""},     // five characters
+        {"LUMINAPRO.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, ""}, // a word, no digit
+        {"Q8W2E4R6T1X.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, ""}, // eleven
         {"group.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, "group identifier"},
         {"com.lumina.sketchpad.ShipIt", "com.lumina.sketchpad", sketchpad, "identifier of the same product"},
         {"com.lumina.SketchpadUpdater.plist", "com.lumina.sketchpad", sketchpad, "identifier of the same product"},
@@ -124,10 +128,10 @@ TEST_F(RelatedSearch, ConservativeLimits_NothingListedTwiceNothingBehindLinks)
     t.dir("Users/me/.sketchpad2");
     t.dir("Users/me/.config");
     const auto item = searched();
-    EXPECT_TRUE(related(*item).empty());
+    EXPECT_EQ(related(*item), (std::map<std::string, std::string>{}));
 }
 
-TEST_F(RelatedSearch, Review_AppendsTheGroupAfterTheSearchsRows_Unticked)
+TEST_F(RelatedSearch, Review_AppendsTheGroupAfterTheSearchsRows_StrongTiesTicked)
 {
     const std::string lib = "Users/me/Library/";
     t.file(lib + "Preferences/com.lumina.sketchpad.plist", "12");
@@ -149,12 +153,14 @@ TEST_F(RelatedSearch, Review_AppendsTheGroupAfterTheSearchsRows_Unticked)
     // Caches/Lumina is listed by the search and shared with Sketchpad 2; its Sketchpad
     // folder is offered all the same.
     EXPECT_EQ(review.files[vendor], FileEntry::file(t / (lib + "Caches/Lumina/Sketchpad")));
+    // Both tie to the application itself (its identifier, its name below its vendor's
+    // folder in the home): they start ticked, with their reasons.
     const Selection selection = review.selection();
-    EXPECT_FALSE(selection.isSelected(http));
-    EXPECT_FALSE(selection.isSelected(vendor));
-    EXPECT_EQ(selection.common_remove_size(), review.sizes[1].byteCount() + 2);
-    const auto kept = review.keptReasons(selection);
-    EXPECT_EQ(kept[http], QStringLiteral("possibly related: same identifier in HTTPStorages"));
+    EXPECT_TRUE(selection.isSelected(http));
+    EXPECT_TRUE(selection.isSelected(vendor));
+    EXPECT_TRUE(review.isTied(http));
+    EXPECT_EQ(selection.common_remove_size(), review.sizes[1].byteCount() + 2 + 5 + 3);
+    EXPECT_EQ(review.reasons[http], QStringLiteral("same identifier in HTTPStorages"));
 }
 
 TEST(RealisticMac, EveryReview_NoOtherApplicationsEntryStartsTicked)

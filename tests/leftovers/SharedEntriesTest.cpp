@@ -73,6 +73,10 @@ TEST_F(SharedEntriesTable, RealLookingCases_FlaggedWithTheApplicationThatTiesMor
         {"Letterbox Mail.app", lib + "Group Containers/group.com.letterbox.mail", ""},
         // Behind a team ID or "group.", the rest names the application it belongs to.
         {"Notes.app", lib + "Group Containers/7Y3Q5XK2AB.NimbusNotes", "Nimbus Notes"},
+        // Team IDs of six to nine characters hold a digit; an upper-case word is no team.
+        {"Notes.app", lib + "Group Containers/7Y3Q5XK2.NimbusNotes", "Nimbus Notes"},
+        {"Notes.app", lib + "Group Containers/7Y3Q5X.NimbusNotes", "Nimbus Notes"},
+        {"Notes.app", lib + "Group Containers/NIMBUSES.Notes", ""},
         {"Notes.app", lib + "Group Containers/7Y3Q5XK2AB.group.nimbus-notes", "Nimbus Notes"},
         {"Notes.app", lib + "Group Containers/group.Nimbus_Notes.shared", "Nimbus Notes"},
         {"Notes.app", lib + "Preferences/7Y3Q5XK2AB.NimbusNotes.plist", "Nimbus Notes"},

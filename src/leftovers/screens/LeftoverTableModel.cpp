@@ -62,8 +62,10 @@ ReviewContents makeReviewContents(const leftovers::Review &review, const PathSty
             } else if (review.isRelated(i) && i < review.reasons.size()) {
                 // The group's title already says "Possibly related": the row's line keeps
                 // the narrow column for the reason itself.
+                // One tied to the application itself starts ticked: only its reason.
                 row.note = sentence(review.reasons[i]);
-                why = sentence(leftovers::kKeptPossiblyRelated + review.reasons[i]);
+                why = review.isTied(i) ? row.note
+                                       : sentence(leftovers::kKeptPossiblyRelated + review.reasons[i]);
             }
             row.toolTip = fullPath(e.path());
             if (!why.isEmpty())

@@ -283,8 +283,8 @@ TEST_F(ReviewScreen, OtherApplicationsAndRelated_StartUntickedWithWhy_OnlyTicked
         t.file("Users/me/Library/Preferences/com.lumina.sketchpad.plist", std::string(100, 'o'));
     const fs::path other =
         t.file("Users/me/Library/Preferences/com.lumina.sketchpad2.plist", std::string(200, 't'));
-    const fs::path storage = t.dir("Users/me/Library/HTTPStorages/com.lumina.sketchpad");
-    t.file("Users/me/Library/HTTPStorages/com.lumina.sketchpad/httpstorages.sqlite",
+    const fs::path storage = t.dir("Users/me/Library/HTTPStorages/com.lumina.sketchpad.ShipIt");
+    t.file("Users/me/Library/HTTPStorages/com.lumina.sketchpad.ShipIt/httpstorages.sqlite",
            std::string(300, 'h'));
     const fs::path log = t.file("Users/me/Library/Logs/Sketchpad/Sketchpad.log");
     choose(sketchpad);
@@ -295,7 +295,7 @@ TEST_F(ReviewScreen, OtherApplicationsAndRelated_StartUntickedWithWhy_OnlyTicked
         firstColumn(),
         (QStringList{"Executables", "Sketchpad.app", "Preferences", "com.lumina.sketchpad.plist",
                      "com.lumina.sketchpad2.plist", "Logs", "Sketchpad", "Sketchpad.log",
-                     "Possibly related", "com.lumina.sketchpad"}));
+                     "Possibly related", "com.lumina.sketchpad.ShipIt"}));
     const QAbstractItemModel *model = table->model();
     auto note = [model](int row) {
         return model->index(row, 0).data(LeftoverTableModel::NoteRole).toString();
@@ -305,7 +305,7 @@ TEST_F(ReviewScreen, OtherApplicationsAndRelated_StartUntickedWithWhy_OnlyTicked
     };
     const int bundleRow = rowOf("Sketchpad.app"), ownRow = rowOf("com.lumina.sketchpad.plist"),
               otherRow = rowOf("com.lumina.sketchpad2.plist"),
-              relatedRow = rowOf("com.lumina.sketchpad");
+              relatedRow = rowOf("com.lumina.sketchpad.ShipIt");
     EXPECT_EQ(table->rowHeight(rowOf("Possibly related")), 20);
     EXPECT_EQ(table->columnSpan(rowOf("Possibly related"), 0), LeftoverTableModel::ColumnCount);
 
@@ -329,10 +329,10 @@ TEST_F(ReviewScreen, OtherApplicationsAndRelated_StartUntickedWithWhy_OnlyTicked
     // The related folder: unticked, not flagged, with its reason.
     EXPECT_FALSE(checked(relatedRow));
     EXPECT_FALSE(flagged(relatedRow));
-    EXPECT_EQ(note(relatedRow), QStringLiteral("Same identifier in HTTPStorages"));
+    EXPECT_EQ(note(relatedRow), QStringLiteral("Identifier of the same product"));
     EXPECT_EQ(model->index(relatedRow, 0).data(Qt::ToolTipRole).toString(),
               platform::displayPath(storage) +
-                  QStringLiteral("\nPossibly related: same identifier in HTTPStorages"));
+                  QStringLiteral("\nPossibly related: identifier of the same product"));
 
     // The badge is drawn on the flagged row's icon only: its amber shows in that cell.
     const QImage shot = table->viewport()->grab().toImage();

@@ -1,0 +1,251 @@
+// What the review ticks and offers on bundles laid out as real applications lay them out:
+// inner bundles, a signed main executable with a team and groups, vendor folders,
+// command-line links. Small trees for each rule; the development set of bench/corpus as
+// a whole for the figures.
+#include "catalogue/Application.h"
+#include "grants/GrantKeys.h"
+#include "leftovers/LeftoverKeys.h"
+#include "leftovers/LeftoverSearch.h"
+#include "leftovers/Review.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderAccess.h"
+#include "support/Corpus.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+
+using namespace zembra;
+using namespace zembra::leftovers;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Built {
+    QTemporaryDir dir;
+    fs::path root;
+    std::unique_ptr<platform::SettingsStore> settings;
+    corpus::Corpus corpus;
+};
+
+// Builds the applications of `files` side by side below a fresh root, every folder granted.
+void build(Built &b, const std::vector<fs::path> &files) {
+    b.root = fs::path(b.dir.path().toStdString()) / "mac";
+    b.corpus = corpus::loadCorpus(files);
+    ASSERT_TRUE(b.corpus.errors.empty()) << b.corpus.errors.front();
+    corpus::buildCorpusTree(b.corpus, b.root);
+    b.settings =
+        std::make_unique<platform::SettingsStore>(b.dir.filePath(QStringLiteral("settings.ini")));
+    b.settings->setOverride(grants::kApplications, platform::bookmarkData(b.root / "Applications"));
+    b.settings->setOverride(grants::kHome, platform::bookmarkData(b.root / "Users/me"));
+    b.settings->setOverride(grants::kMacOS, platform::bookmarkData(b.root));
+    b.settings->setOverride(grants::kAllowAny, 1);
+}
+
+// Each row of the review below the root: "ticked", "flagged" or "offered: REASON".
+std::map<std::string, std::string> reviewOf(Built &b, const std::string &bundle) {
+    const ApplicationList installed = Application(*b.settings).everyInstalledApplication();
+    const auto item = Application(*b.settings).application(b.root / bundle);
+    searchLeftovers(*item, *b.settings, SearchMode::Review);
+    const Review review = buildReview(*item, *b.settings, installed, true);
+    const Selection selection = review.selection();
+    std::map<std::string, std::string> out;
+    for (size_t i = 0; i < review.files.size(); ++i) {
+        if (!review.files[i].isFileURL())
+            continue;
+        const std::string path = review.files[i].path().lexically_relative(b.root).native();
+        if (selection.isSelected(i))
+            out[path] =
+                review.isRelated(i) ? "ticked: " + review.reasons[i].toStdString() : "ticked";
+        else if (review.flags[i].flagged())
+            out[path] = "flagged";
+        else if (review.isRelated(i))
+            out[path] = "offered: " + review.reasons[i].toStdString();
+        else
+            out[path] = review.isWeak(i) ? "weak" : "unticked";
+    }
+    return out;
+}
+
+fs::path writeCorpus(const QTemporaryDir &dir, const std::string &text) {
+    const fs::path file = fs::path(dir.path().toStdString()) / "small.corpus";
+    std::ofstream(file) << text;
+    return file;
+}
+
+} // namespace
+
+TEST(RealLayouts, InnerBundlesAndSignature_TieTheirOwnStrongly_ClaimsOfOthersOnlyOffered) {
+    QTemporaryDir text;
+    Built b;
+    build(b, {writeCorpus(text, R"(
+app Applications/Beam.app
+id com.beamhq.beam
+name Beam
+team AB12CD34EF
+group AB12CD34EF.com.beamhq.beam.shared
+group AB12CD34EF.Suite
+group group.com.beamhq.beam
+group group.com.rival.notes
+inner Contents/Library/LoginItems/Beam Launcher.app = com.beamhq.BeamLauncher = Beam Launcher
+inner Contents/Resources/Updater.app = net.updatekit.BeamUpdate = BeamUpdate
+inner Contents/Frameworks/Sparkle.framework = org.sparkle-project.Sparkle = Sparkle
+inner Contents/Frameworks/Sparkle.framework/Versions/B/Updater.app = org.sparkle-project.Sparkle.Updater = Updater
+leaves ~/Library/Group Containers/AB12CD34EF.com.beamhq.beam.shared/
+leaves ~/Library/Group Containers/AB12CD34EF.Suite/
+leaves ~/Library/Group Containers/group.com.beamhq.beam/
+leaves ~/Library/Group Containers/group.com.rival.notes/
+leaves ~/Library/HTTPStorages/com.beamhq.beam/
+leaves ~/Library/HTTPStorages/com.beamhq.BeamLauncher/
+leaves ~/Library/HTTPStorages/net.updatekit.BeamUpdate/
+leaves ~/Library/Caches/org.sparkle-project.Sparkle/
+leaves ~/Library/Caches/Beamhq Software/Beam/
+leaves ~/Library/Application Support/Beamhq/Beam2025.2/
+leaves ~/Library/Application Support/Beamhq/Beamer/
+leaves ~/Library/Preferences/BeamhqChat.plist
+leaves ~/Library/Preferences/com.beamhq.beam2.plist
+leaves Library/Application Support/Beamhq/Beam/
+leaves usr/local/bin/beam -> ../../../Applications/Beam.app/Contents/MacOS/Beam
+leaves usr/local/bin/beamer -> ../../../opt/beamer
+)")});
+    const std::string lib = "Users/me/Library/";
+    const auto rows = reviewOf(b, "Applications/Beam.app");
+    const std::map<std::string, std::string> expected = {
+        // The team's group naming the application, "group." + its identifier (the search
+        // lists both itself).
+        {lib + "Group Containers/AB12CD34EF.com.beamhq.beam.shared", "ticked"},
+        {lib + "Group Containers/group.com.beamhq.beam", "ticked"},
+        // The team's group shared by the vendor's products, a group another vendor's
+        // identifier names: only offered.
+        {lib + "Group Containers/AB12CD34EF.Suite", "offered: application group of its signature"},
+        {lib + "Group Containers/group.com.rival.notes",
+         "offered: application group of its signature"},
+        // Its own identifier, an inner bundle of its own vendor: ticked; another vendor's
+        // updater inside it: offered; an embedded framework's: nothing.
+        {lib + "HTTPStorages/com.beamhq.beam", "ticked: same identifier in HTTPStorages"},
+        {lib + "HTTPStorages/com.beamhq.BeamLauncher",
+         "ticked: identifier of a bundle inside the application"},
+        {lib + "HTTPStorages/net.updatekit.BeamUpdate",
+         "offered: identifier of a bundle inside the application"},
+        // Its name, alone or with a version, below its vendor's folder in the home: ticked;
+        // in the system's: offered; another product's there: nothing.
+        {lib + "Caches/Beamhq Software/Beam", "ticked: vendor folder"},
+        {lib + "Application Support/Beamhq/Beam2025.2", "ticked: vendor folder"},
+        {"Library/Application Support/Beamhq/Beam", "offered: vendor folder"},
+        // The name inside a longer word: listed, unticked, as a weak match.
+        {lib + "Preferences/BeamhqChat.plist", "weak"},
+        // A link into the bundle: offered; one elsewhere: nothing.
+        {"usr/local/bin/beam", "offered: link into the application"},
+    };
+    for (const auto &[path, state] : expected) {
+        const auto it = rows.find(path);
+        EXPECT_TRUE(it != rows.end() && it->second == state)
+            << path << ": " << (it == rows.end() ? std::string("not in the review") : it->second);
+    }
+    for (const std::string never :
+         {"Users/me/Library/Caches/org.sparkle-project.Sparkle",
+          "Users/me/Library/Application Support/Beamhq/Beamer", "usr/local/bin/beamer"})
+        EXPECT_TRUE(rows.count(never) == 0 || rows.at(never).rfind("ticked", 0) != 0)
+            << never << ": " << rows.at(never);
+    // A sibling product's identifier is another application: never ticked.
+    const auto sibling = rows.find(lib + "Preferences/com.beamhq.beam2.plist");
+    EXPECT_TRUE(sibling == rows.end() || sibling->second.rfind("ticked", 0) != 0)
+        << sibling->second;
+}
+
+TEST(RealLayouts, HostileBundle_ClaimingAnotherVendorsIdentifiersAndGroups_TicksNothingOfTheirs) {
+    QTemporaryDir text;
+    Built b;
+    build(b, {writeCorpus(text, R"(
+app Applications/Notes Plus.app
+id com.rival.notes
+name Notes Plus
+team ZZ99ZZ99ZZ
+group ZZ99ZZ99ZZ.com.rival.notes
+leaves ~/Library/Group Containers/ZZ99ZZ99ZZ.com.rival.notes/
+leaves ~/Library/HTTPStorages/com.rival.notes/
+
+app Applications/Mimic.app
+id com.mimic.mimic
+name Mimic
+team MM11MM11MM
+group ZZ99ZZ99ZZ.com.rival.notes
+group group.com.rival.notes
+inner Contents/Library/LoginItems/Helper.app = com.rival.notes = Notes Plus
+leaves ~/Library/Caches/com.mimic.mimic/
+)")});
+    const auto rows = reviewOf(b, "Applications/Mimic.app");
+    for (const auto &[path, state] : rows)
+        if (path.find("rival") != std::string::npos ||
+            path.find("Notes Plus") != std::string::npos) {
+            EXPECT_NE(state.rfind("ticked", 0), 0u) << path << ": " << state;
+        }
+}
+
+// The figures the benchmark prints, on the development set only: nothing of another
+// application starts ticked, and the review holds what each application leaves.
+TEST(RealLayouts, DevelopmentSet_NothingOfOthersTicked_MostOfEachApplicationsLeftoversFound) {
+    const fs::path dir = ZEMBRA_CORPUS_DIR;
+    Built b;
+    build(b, {dir / "development.corpus", dir / "macos.corpus"});
+    const ApplicationList installed = Application(*b.settings).everyInstalledApplication();
+    std::vector<std::pair<fs::path, std::string>> everything;
+    for (const corpus::CorpusApp &app : b.corpus.apps) {
+        everything.push_back({b.root / app.bundle, app.name});
+        for (const std::string &e : app.leaves)
+            everything.push_back({corpus::entryPath(b.root, e), app.name});
+    }
+    for (const corpus::SharedSpec &s : b.corpus.shared)
+        everything.push_back({corpus::entryPath(b.root, s.path), "shared"});
+    for (const std::string &s : b.corpus.system)
+        everything.push_back({corpus::entryPath(b.root, s), "macOS"});
+    auto covers = [](const fs::path &row, const fs::path &entry) {
+        return row == entry || platform::isWithin(entry, row);
+    };
+
+    size_t own = 0, ticked = 0, inReview = 0;
+    std::vector<std::string> wronglyTicked;
+    for (const corpus::CorpusApp &app : b.corpus.apps) {
+        const auto item = Application(*b.settings).application(b.root / app.bundle);
+        searchLeftovers(*item, *b.settings, SearchMode::Review);
+        const Review review = buildReview(*item, *b.settings, installed, true);
+        const Selection selection = review.selection();
+        std::vector<fs::path> mine = {b.root / app.bundle};
+        for (const std::string &e : app.leaves)
+            mine.push_back(corpus::entryPath(b.root, e));
+        for (size_t k = 1; k < mine.size(); ++k) {
+            bool listed = false, tick = false;
+            for (size_t i = 0; i < review.files.size(); ++i)
+                if (review.files[i].isFileURL() && covers(review.files[i].path(), mine[k])) {
+                    listed = true;
+                    tick = tick || selection.isSelected(i);
+                }
+            ++own;
+            inReview += listed;
+            ticked += tick;
+        }
+        for (const auto &[path, owner] : everything) {
+            if (owner == app.name)
+                continue;
+            for (size_t i = 0; i < review.files.size(); ++i) {
+                if (!review.files[i].isFileURL() || !selection.isSelected(i))
+                    continue;
+                const fs::path &row = review.files[i].path();
+                bool insideOwn = false;
+                for (const fs::path &m : mine)
+                    insideOwn = insideOwn || covers(m, row);
+                if (covers(row, path) || (platform::isWithin(row, path) && !insideOwn)) {
+                    wronglyTicked.push_back(app.name + ": " + row.native());
+                    break;
+                }
+            }
+        }
+    }
+    ASSERT_GT(own, 200u);
+    EXPECT_TRUE(wronglyTicked.empty()) << testing::PrintToString(wronglyTicked);
+    EXPECT_GE(100 * inReview, 92 * own) << inReview << "/" << own;
+    EXPECT_GE(100 * ticked, 75 * own) << ticked << "/" << own;
+}
