@@ -177,19 +177,21 @@ TEST_P(QuitDuringRemoval, AsksThenStopsOrKeepsGoing_WindowStays_OutcomeTellsWhat
     app->state().setItem(Application(settings.store()).application(bundle));
 
     // The first deletion waits for the test: the removal is under way meanwhile.
-    std::atomic<bool> release{false};
+    std::atomic<bool> release{false}, deleting{false};
     struct Release {
         std::atomic<bool> &flag;
         ~Release() { flag = true; } // a failed assertion must not leave the worker waiting
     } guard{release};
     leftovers::RemovalServices slow;
     slow.removeItem = [&](const fs::path &p) {
+        deleting = true;
         while (!release.load())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return platform::removeItem(p);
     };
     review(slow);
     QTest::mouseClick(child<QPushButton>("switch_remove"), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([&] { return deleting.load(); })); // the first entry is under way
 
     app->terminateApp(); // Quit, from the menu or Ctrl+Q
     QMessageBox *question = window.findChild<QMessageBox *>(QStringLiteral("quitQuestion"));
