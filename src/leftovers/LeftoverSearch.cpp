@@ -89,8 +89,9 @@ struct ListedName {
 
 class Search {
 public:
-    Search(ItemRecord &record, platform::SettingsStore &settings, SearchMode mode)
-        : m_record(record), m_settings(settings), m_mode(mode)
+    Search(ItemRecord &record, platform::SettingsStore &settings, SearchMode mode,
+           const std::function<bool()> &cancelled)
+        : m_record(record), m_settings(settings), m_mode(mode), m_cancelled(cancelled)
     {
     }
 
@@ -118,8 +119,17 @@ public:
         if (const auto url = m_record.url())
             append(FileEntry::file(*url));
 
-        for (const Pass &pass : passes::all())
+        for (const Pass &pass : passes::all()) {
+            if (m_cancelled && m_cancelled()) {
+                result.cancelled = true;
+                return result;
+            }
             runPass(pass);
+        }
+        if (m_cancelled && m_cancelled()) {
+            result.cancelled = true;
+            return result;
+        }
         // Whatever a record or a pass names, a granted folder, a Library folder or a
         // standard folder is never listed (a record's path may be the home itself).
         std::vector<fs::path> granted;
@@ -329,7 +339,7 @@ private:
         platform::enumerateDeep(*folder, options, [&](const platform::VisitedEntry &e) {
             folded = platform::foldForMatch(e.name);
             consider(pass, e.path, e.name, folded);
-        });
+        }, m_cancelled);
     }
 
     // True when `folder` is a granted folder or holds one: never a leftover of one item.
@@ -419,6 +429,7 @@ private:
     ItemRecord &m_record;
     platform::SettingsStore &m_settings;
     const SearchMode m_mode;
+    const std::function<bool()> &m_cancelled;
     std::optional<fs::path> m_home;
     std::optional<fs::path> m_root;
     std::optional<fs::path> m_applications;
@@ -435,16 +446,19 @@ private:
 
 } // namespace
 
-SearchResult searchLeftovers(ItemRecord &record, platform::SettingsStore &settings, SearchMode mode)
+SearchResult searchLeftovers(ItemRecord &record, platform::SettingsStore &settings, SearchMode mode,
+                             const std::function<bool()> &cancelled)
 {
-    Search search(record, settings, mode);
+    Search search(record, settings, mode, cancelled);
     SearchResult result = search.run();
-    if (mode == SearchMode::Review)
-        record.setSizes(sizesOf(record.files()));
+    if (mode == SearchMode::Review && !result.cancelled) {
+        record.setSizes(sizesOf(record.files(), cancelled));
+        result.cancelled = cancelled && cancelled();
+    }
     return result;
 }
 
-std::vector<SizeEntry> sizesOf(const std::vector<FileEntry> &files)
+std::vector<SizeEntry> sizesOf(const std::vector<FileEntry> &files, const std::function<bool()> &cancelled)
 {
     std::vector<SizeEntry> sizes;
     sizes.reserve(files.size());
@@ -455,8 +469,10 @@ std::vector<SizeEntry> sizesOf(const std::vector<FileEntry> &files)
             continue;
         }
         auto it = known.find(f.path());
-        if (it == known.end())
-            it = known.emplace(f.path(), platform::itemSize(f.path())).first;
+        if (it == known.end()) {
+            const bool stop = cancelled && cancelled();
+            it = known.emplace(f.path(), stop ? 0 : platform::itemSize(f.path())).first;
+        }
         sizes.push_back(SizeEntry::bytes(it->second));
     }
     return sizes;

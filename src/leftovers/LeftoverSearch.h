@@ -32,14 +32,21 @@ struct SearchResult {
     // and their Library folders that are there but could not be read. Their leftovers
     // were not searched: the list is incomplete, and no removal should rely on it.
     std::vector<std::filesystem::path> unreadable;
+    // The search was cancelled before it ended: the record's lists are partial and must
+    // not be shown or acted on.
+    bool cancelled = false;
 };
 
-// Fills `files` (and, for a review, `sizes`) of `record`.
-SearchResult searchLeftovers(ItemRecord &record, platform::SettingsStore &settings, SearchMode mode);
+// Fills `files` (and, for a review, `sizes`) of `record`. `cancelled` is asked between
+// passes and inside every walk and size sum (from the worker's thread); once it answers
+// true the search ends early. Never asked, or never true, the result is the full one.
+SearchResult searchLeftovers(ItemRecord &record, platform::SettingsStore &settings, SearchMode mode,
+                             const std::function<bool()> &cancelled = {});
 
 // The sizes list that belongs to `files`: the marker at a marker's index, the entry's byte
-// count at a file's (0 for an entry that is gone).
-std::vector<SizeEntry> sizesOf(const std::vector<FileEntry> &files);
+// count at a file's (0 for an entry that is gone). Once `cancelled` answers true the
+// remaining entries count 0.
+std::vector<SizeEntry> sizesOf(const std::vector<FileEntry> &files, const std::function<bool()> &cancelled = {});
 
 // The leftover search of the review: `files`, `sizes`, then completion(true).
 void getfiles(ApplicationItem &item, platform::SettingsStore &settings,

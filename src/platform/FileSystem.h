@@ -50,9 +50,10 @@ struct VisitedEntry {
 
 // Pre-order walk below `folder` (the folder itself is not delivered): children sorted by
 // name bytes, hidden names neither delivered nor entered, links delivered but never
-// entered, unreadable subtrees skipped.
+// entered, unreadable subtrees skipped. A `stop` that turns true ends the walk before
+// the next entry.
 void enumerateDeep(const fs::path &folder, EnumerationOptions options,
-                   const std::function<void(const VisitedEntry &)> &visit);
+                   const std::function<void(const VisitedEntry &)> &visit, const std::function<bool()> &stop = {});
 
 // True for the package extensions that option 6 does not enter (exact case).
 bool isPackageExtension(std::string_view extension);

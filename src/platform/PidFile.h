@@ -24,8 +24,10 @@ public:
     // The pid of the live process that holds `file`; nothing when no process holds it.
     static std::optional<long> holder(const std::filesystem::path &file);
     // Asks the holder to end (SIGTERM) and waits up to `timeoutMs` for its lock to go;
-    // true when no process holds the file any more.
+    // true when no process holds the file any more. Blocks: never on the GUI thread.
     static bool stopHolder(const std::filesystem::path &file, int timeoutMs = 3000);
+    // Asks the holder to end (SIGTERM) and returns at once; false when none holds it.
+    static bool askHolderToStop(const std::filesystem::path &file);
 
 private:
     static int lockedFile(const std::filesystem::path &file);

@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace zembra;
@@ -35,7 +37,44 @@ private:
     bool m_had;
 };
 
+volatile sig_atomic_t g_askedToEnd = 0;
+
 } // namespace
+
+// Switching the watcher off must not keep the preferences waiting for it to end.
+TEST(AutostartEntry, SwitchedOff_ReturnsBeforeASlowWatcherEnds_WhichThenEnds)
+{
+    TreeBuilder tree;
+    ScopedEnv config("XDG_CONFIG_HOME", tree / "xdg-config");
+    const fs::path pidFile = tree / "w.pid";
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // A watcher that takes a second to end once asked.
+        signal(SIGTERM, [](int) { g_askedToEnd = 1; });
+        const auto held = platform::PidFile::acquire(pidFile);
+        const char answer = held ? 'y' : 'n';
+        if (write(ready[1], &answer, 1) != 1)
+            _exit(1);
+        while (!g_askedToEnd)
+            usleep(10 * 1000);
+        usleep(1000 * 1000);
+        _exit(0);
+    }
+    char answer = 0;
+    ASSERT_EQ(read(ready[0], &answer, 1), 1);
+    ASSERT_EQ(answer, 'y');
+    auto item = platform::makeWatcherLoginItem({QStringLiteral("/bin/false"), {}, pidFile, {}});
+
+    EXPECT_TRUE(item->setEnabled(false));
+    EXPECT_TRUE(platform::PidFile::holder(pidFile)) << "switching off waited for the watcher to end";
+    EXPECT_TRUE(waitUntil([&] { return !platform::PidFile::holder(pidFile); })) << "the watcher was not asked to end";
+    waitpid(child, nullptr, 0);
+    close(ready[0]);
+    close(ready[1]);
+}
 
 TEST(AutostartEntry, ExecLine_QuotesWhatTheDesktopFormatReserves)
 {
@@ -80,7 +119,7 @@ TEST(AutostartEntry, SwitchedOnAndOff_EntryAndWatcherComeAndGo)
 
     ASSERT_TRUE(item->setEnabled(false));
     EXPECT_FALSE(fs::exists(entry));
-    EXPECT_FALSE(platform::PidFile::holder(pidFile));
+    EXPECT_TRUE(waitUntil([&] { return !platform::PidFile::holder(pidFile); })) << "the watcher did not end";
     EXPECT_FALSE(fs::exists(pidFile)) << "the watcher ended cleanly and took its pid file along";
     EXPECT_TRUE(item->setEnabled(false)) << "switching off twice is fine";
 }

@@ -3,7 +3,6 @@
 #include "extensions/ExtensionRemoval.h"
 #include "leftovers/LeftoverSearch.h"
 
-#include <QThreadPool>
 
 namespace zembra {
 
@@ -21,11 +20,12 @@ std::shared_ptr<ItemRecord> copyOf(ExtensionRemover::Kind kind, const ItemRecord
 
 } // namespace
 
-ExtensionRemover::ExtensionRemover(Kind kind, platform::SettingsStore &settings, SharedState &state, QObject *parent)
-    : QObject(parent), m_kind(kind), m_settings(settings), m_state(state)
+ExtensionRemover::ExtensionRemover(Kind kind, platform::SettingsStore &settings, SharedState &state, QObject *parent,
+                                   ExtensionRemovalServices services)
+    : QObject(parent), m_kind(kind), m_settings(settings), m_state(state), m_services(std::move(services))
 {
-    m_timer.setInterval(kPollMilliseconds);
-    connect(&m_timer, &QTimer::timeout, this, &ExtensionRemover::poll);
+    connect(&m_search, &JobSignals::finished, this, &ExtensionRemover::searchEnded);
+    connect(&m_deletion, &JobSignals::finished, this, &ExtensionRemover::deletionEnded);
 }
 
 bool ExtensionRemover::start(std::shared_ptr<ItemRecord> record)
@@ -34,12 +34,11 @@ bool ExtensionRemover::start(std::shared_ptr<ItemRecord> record)
         return false;
     m_record = std::move(record);
     m_phase = Phase::Searching;
+    m_found.reset();
     m_state.setRemainder_urls({});
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    auto found = std::make_shared<Found>();
-    m_done = done;
-    m_found = found;
-    QThreadPool::globalInstance()->start([done, found, work = copyOf(m_kind, *m_record), &settings = m_settings] {
+    // The settings store belongs to the application, which outlives every worker.
+    m_search.start([work = copyOf(m_kind, *m_record), &settings = m_settings](const JobControl &) {
+        auto found = std::make_shared<Found>();
         const leftovers::SearchResult result = findFilesWithoutReview(*work, settings);
         found->home = result.home.folder;
         found->unreadable = result.unreadable;
@@ -50,9 +49,8 @@ bool ExtensionRemover::start(std::shared_ptr<ItemRecord> record)
         for (const QString &reason : keptWithoutReview(*work, settings))
             found->otherApplication.push_back(!reason.isEmpty());
         found->otherApplication.resize(found->files.size(), false);
-        done->store(true, std::memory_order_release);
+        return std::shared_ptr<const Found>(std::move(found));
     });
-    m_timer.start();
     return true;
 }
 
@@ -61,21 +59,19 @@ void ExtensionRemover::remove(std::vector<FileEntry> files)
     if (m_phase != Phase::Confirming)
         return;
     m_phase = Phase::Deleting;
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    m_done = done;
     auto work = copyOf(m_kind, *m_record);
     work->setFiles(std::move(files));
-    QThreadPool::globalInstance()->start(
-        [done, work, home = m_found->home, &state = m_state] {
-            // The ticked rows, as the user chose them; a Safari extension only when its
-            // entry can be dropped from Safari's list too.
-            if (auto *safari = dynamic_cast<const SafariItem *>(work.get()))
-                removeSafariFiles(*safari, state, {}, home);
-            else
-                removeFoundFiles(*work, state, {});
-            done->store(true, std::memory_order_release);
-        });
-    m_timer.start();
+    m_deletion.start([work, home = m_found->home, services = m_services](const JobControl &) {
+        // What remained goes into the worker's own state, handed back as a value.
+        SharedState remained;
+        // The ticked rows, as the user chose them; a Safari extension only when its
+        // entry can be dropped from Safari's list too.
+        if (auto *safari = dynamic_cast<const SafariItem *>(work.get()))
+            removeSafariFiles(*safari, remained, {}, home, services);
+        else
+            removeFoundFiles(*work, remained, {}, services);
+        return remained.remainder_urls();
+    });
 }
 
 void ExtensionRemover::cancel()
@@ -86,18 +82,24 @@ void ExtensionRemover::cancel()
     }
 }
 
-void ExtensionRemover::poll()
+void ExtensionRemover::searchEnded()
 {
-    if (!m_done || !m_done->load(std::memory_order_acquire))
+    if (m_phase != Phase::Searching)
         return;
-    m_timer.stop();
-    if (m_phase == Phase::Searching) {
-        m_phase = Phase::Confirming;
-        emit foundReady();
-    } else if (m_phase == Phase::Deleting) {
-        m_phase = Phase::Idle;
-        emit finished();
-    }
+    const auto found = m_search.takeResult();
+    m_found = found && *found ? *found : std::make_shared<const Found>();
+    m_phase = Phase::Confirming;
+    emit foundReady();
+}
+
+void ExtensionRemover::deletionEnded()
+{
+    if (m_phase != Phase::Deleting)
+        return;
+    if (auto remained = m_deletion.takeResult())
+        m_state.setRemainder_urls(std::move(*remained));
+    m_phase = Phase::Idle;
+    emit finished();
 }
 
 } // namespace zembra

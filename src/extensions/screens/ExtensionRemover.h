@@ -2,19 +2,21 @@
 // One removal at a time of a plug-in or a Safari extension, for a list screen: first the
 // search for what the removal would delete (on a worker), then, once the user has
 // confirmed the ticked entries, their deletion and, for a Safari extension, the rewrite
-// of Safari's list without it (on a worker too). A 0.3-second timer on the GUI thread
-// polls an atomic flag for each step's end. The worker works on its own copy of the
-// record and writes only its own result and the shared `remainder_urls`.
+// of Safari's list without it (on a worker too). Each step is a job (shell/Job.h) whose
+// end is signalled. The workers work on their own copies of the record and hand back
+// values only: what was found, and what remained of the item, which the GUI thread then
+// puts into the shared `remainder_urls`. A worker never writes into the shared state, so
+// destroying the remover (quitting) while a step runs leaves nothing to write into.
 // GUI thread only.
 
 #include "catalogue/ItemRecord.h"
+#include "extensions/ExtensionRemoval.h"
 #include "platform/SettingsStore.h"
+#include "shell/Job.h"
 #include "shell/SharedState.h"
 
 #include <QObject>
-#include <QTimer>
 
-#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -26,11 +28,11 @@ class ExtensionRemover : public QObject {
     Q_OBJECT
 public:
     enum class Kind { Plugin, SafariExtension };
-    static constexpr int kPollMilliseconds = 300;
+    // `services` are what the deletion runs on (the platform's by default).
+    ExtensionRemover(Kind kind, platform::SettingsStore &settings, SharedState &state, QObject *parent = nullptr,
+                     ExtensionRemovalServices services = {});
 
-    ExtensionRemover(Kind kind, platform::SettingsStore &settings, SharedState &state, QObject *parent = nullptr);
-
-    // From the first step's start to the last poll of the deletion (or a cancel).
+    // From the first step's start to the end of the deletion (or a cancel).
     bool isBusy() const { return m_phase != Phase::Idle; }
     std::shared_ptr<ItemRecord> record() const { return m_record; }
 
@@ -60,16 +62,19 @@ signals:
 
 private:
     enum class Phase { Idle, Searching, Confirming, Deleting };
-    void poll();
+    void searchEnded();
+    void deletionEnded();
 
     Kind m_kind;
     platform::SettingsStore &m_settings;
     SharedState &m_state;
+    ExtensionRemovalServices m_services;
     Phase m_phase = Phase::Idle;
     std::shared_ptr<ItemRecord> m_record;
-    std::shared_ptr<Found> m_found;
-    std::shared_ptr<std::atomic<bool>> m_done;
-    QTimer m_timer;
+    std::shared_ptr<const Found> m_found;
+    Job<std::shared_ptr<const Found>> m_search;
+    // What remained of the item (empty when it went).
+    Job<std::vector<FileEntry>> m_deletion;
 };
 
 } // namespace zembra

@@ -24,41 +24,35 @@
 
 #include <QHeaderView>
 #include <QMessageBox>
-#include <QThreadPool>
-#include <QTimer>
-
-#include <atomic>
-
 namespace zembra {
 
 namespace {
-constexpr int kPollMilliseconds = 300;
 constexpr int kGroupRowHeight = 20;
 constexpr int kFileRowHeight = 40;
 } // namespace
 
-struct RemainderViewController::SearchJob {
-    ApplicationItem record; // a fresh copy of the shared item, searched by this visit only
-    PathStyle paths; // made on the GUI thread, from the grants
+struct RemainderViewController::SearchResults {
+    ApplicationItem record; // the searched copy of the shared item
     ReviewContents contents;
     std::vector<std::filesystem::path> unreadable;
-    std::atomic<bool> done{false};
+    bool cancelled = false;
 };
 
 namespace {
 
 // The search of one visit, on a worker: the record's lists, the review built on them (flags
-// and the related group), then the rows the table shows.
-void runReviewSearch(const std::shared_ptr<RemainderViewController::SearchJob> &job,
-                     platform::SettingsStore &settings);
+// and the related group), then the rows the table shows. Stops early when cancelled.
+std::shared_ptr<RemainderViewController::SearchResults>
+runReviewSearch(ApplicationItem record, const PathStyle &paths, platform::SettingsStore &settings,
+                const RemainderViewController::Search &search, const JobControl &control);
 
 } // namespace
 
 RemainderViewController::RemainderViewController(AppDelegate &app,
                                                  leftovers::RemovalServices removal,
-                                                 QWidget *parent)
+                                                 QWidget *parent, Search search)
     : QWidget(parent), ui(std::make_unique<Ui::RemainderViewController>()), m_app(app),
-      m_item(app.state().item()), m_timer(new QTimer(this)), m_model(new LeftoverTableModel(this)),
+      m_item(app.state().item()), m_searchFunction(std::move(search)), m_search(new Job<std::shared_ptr<SearchResults>>(this)), m_model(new LeftoverTableModel(this)),
       m_removal(new RemovalRunner(std::move(removal), this)) {
     ui->setupUi(this);
     setElidedText(ui->titleLabel, m_item && m_item->label() ? platform::visiblyEscaped(*m_item->label()) : tr("Leftovers"));
@@ -104,62 +98,79 @@ RemainderViewController::RemainderViewController(AppDelegate &app,
     m_app.state().setCommon_remove_size(0);
     ui->switch_remove->setEnabled(false);
     ui->totalLabel->clear();
+    if (!m_searchFunction)
+        m_searchFunction = [](ApplicationItem &record, platform::SettingsStore &settings,
+                              const std::function<bool()> &cancelled) {
+            return leftovers::searchLeftovers(record, settings, leftovers::SearchMode::Review,
+                                              cancelled);
+        };
+    m_search->setObjectName(QStringLiteral("reviewSearch"));
+    connect(m_search, &JobSignals::finished, this, &RemainderViewController::remainder_timer_proc);
     startSearch();
-    m_timer->setInterval(kPollMilliseconds);
-    connect(m_timer, &QTimer::timeout, this, &RemainderViewController::remainder_timer_proc);
-    m_timer->start();
 }
 
 RemainderViewController::~RemainderViewController() = default;
 
 namespace {
 
-void runReviewSearch(const std::shared_ptr<RemainderViewController::SearchJob> &job,
-                     platform::SettingsStore &settings) {
-    const leftovers::SearchResult result =
-        leftovers::searchLeftovers(job->record, settings, leftovers::SearchMode::Review);
-    job->unreadable = result.unreadable;
+std::shared_ptr<RemainderViewController::SearchResults>
+runReviewSearch(ApplicationItem record, const PathStyle &paths, platform::SettingsStore &settings,
+                const RemainderViewController::Search &search, const JobControl &control) {
+    auto out = std::make_shared<RemainderViewController::SearchResults>();
+    out->record = std::move(record);
+    const std::function<bool()> cancelled = control.cancelFlag();
+    const leftovers::SearchResult result = search(out->record, settings, cancelled);
+    out->unreadable = result.unreadable;
+    if (result.cancelled || cancelled()) {
+        out->cancelled = true;
+        return out;
+    }
     const leftovers::Review review = leftovers::buildReview(
-        job->record, settings, Application(settings).everyInstalledApplication(), true);
-    job->contents = makeReviewContents(review, job->paths);
-    job->done.store(true, std::memory_order_release);
+        out->record, settings, Application(settings).everyInstalledApplication(), true);
+    out->contents = makeReviewContents(review, paths);
+    out->cancelled = cancelled();
+    return out;
 }
 
 } // namespace
 
 void RemainderViewController::startSearch() {
-    m_job = std::make_shared<SearchJob>();
     if (!m_item) {
         // No item (nothing chosen): nothing to search, an empty review.
-        m_job->done.store(true);
+        remainder_timer_proc();
         return;
     }
-    m_job->record = *m_item;
+    // The settings store belongs to the application, which outlives every worker (it
+    // waits for the pool when it ends).
     platform::SettingsStore &settings = m_app.app_settings();
-    m_job->paths = pathStyle(settings);
-    QThreadPool::globalInstance()->start(
-        [job = m_job, &settings] { runReviewSearch(job, settings); });
+    m_search->start([record = *m_item, paths = pathStyle(settings), &settings,
+                     search = m_searchFunction](const JobControl &control) mutable {
+        return runReviewSearch(std::move(record), paths, settings, search, control);
+    });
 }
 
-bool RemainderViewController::searchFinished() const {
-    return m_job && m_job->done.load(std::memory_order_acquire);
-}
+bool RemainderViewController::searchFinished() const { return m_searchShown; }
 
 void RemainderViewController::remainder_timer_proc() {
-    if (!m_timer->isActive() || !searchFinished())
+    if (m_searchShown)
         return;
-    m_timer->stop();
+    const auto taken = m_search->takeResult();
+    const std::shared_ptr<SearchResults> results =
+        taken && *taken ? *taken : std::make_shared<SearchResults>();
+    if (results->cancelled)
+        return; // a search this screen cancelled: nothing of it is shown
+    m_searchShown = true;
     ui->progress->hide();
 
     // The search's results belong to the item: hand them (and the company name it may
     // have rewritten) back to the shared record.
-    if (m_item) {
-        m_item->setFiles(m_job->record.files(), m_job->record.weakRows());
-        m_item->setSizes(m_job->record.sizes());
-        m_item->setCompany_name(m_job->record.company_name());
+    if (m_item && taken) {
+        m_item->setFiles(results->record.files(), results->record.weakRows());
+        m_item->setSizes(results->record.sizes());
+        m_item->setCompany_name(results->record.company_name());
     }
-    m_model->setContents(std::move(m_job->contents));
-    showUnreadableNotice(m_job->unreadable);
+    m_model->setContents(std::move(results->contents));
+    showUnreadableNotice(results->unreadable);
 
     QTableView *table = ui->tableviewR;
     table->clearSpans();
@@ -195,6 +206,7 @@ void RemainderViewController::updateSelectionControls() {
 }
 
 void RemainderViewController::back() {
+    m_search->cancel();
     const int sheet = m_app.app_settings().integerForKey(screens::kSheet);
     if (sheet == 1)
         NotificationCenter::defaultCenter().post(screens::kApplicationsViewController);

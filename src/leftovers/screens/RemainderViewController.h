@@ -4,23 +4,25 @@
 // and the "Possibly related" group) as a grouped table with check boxes, and hands the
 // selection to the removal. Flagged and related rows start unticked.
 //
-// Every visit makes a new screen and a new search. The search works on a fresh copy of
-// the shared item, so two visits never search one record at once; the worker writes only
-// its own job (the lists, the prepared rows, an atomic done flag) and a 0.3 s timer on the
-// GUI thread takes the results over. Leaving the screen does not stop the search; the job
-// outlives the screen. While a removal runs, quitting asks this screen first (the
-// removal is never left to go on unseen). GUI thread only.
+// Every visit makes a new screen and a new search. The search runs as this screen's job
+// (shell/Job.h) on a fresh copy of the shared item, so two visits never search one record
+// at once; the worker owns that copy and hands the lists and the prepared rows back as one
+// value, taken over on the GUI thread as soon as the job signals its end. Leaving the
+// screen (Back, quitting, another item) destroys it, which cancels the search: the worker
+// stops at its next check and its result is dropped. While a removal runs, quitting asks
+// this screen first (the removal is never left to go on unseen). GUI thread only.
 
+#include "leftovers/LeftoverSearch.h"
 #include "leftovers/Removal.h"
+#include "shell/Job.h"
 
 #include <QPointer>
 #include <QWidget>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <vector>
-
-class QTimer;
 
 namespace Ui {
 class RemainderViewController;
@@ -36,14 +38,19 @@ class RemovalRunner;
 class RemainderViewController : public QWidget {
     Q_OBJECT
 public:
+    // The leftover search the review runs on its worker (the core's by default; tests
+    // pass one that waits). It must stop early once `cancelled` answers true.
+    using Search = std::function<leftovers::SearchResult(
+        ApplicationItem &record, platform::SettingsStore &settings, const std::function<bool()> &cancelled)>;
+
     // `removal` are the services the removal runs on (the platform's by default).
     explicit RemainderViewController(AppDelegate &app, leftovers::RemovalServices removal = {},
-                                     QWidget *parent = nullptr);
+                                     QWidget *parent = nullptr, Search search = {});
     ~RemainderViewController() override;
 
-    // One tick of the poll: takes the results over once the search has called back.
+    // Takes the search's results over; called when its job has finished.
     void remainder_timer_proc();
-    // The search has called back (the results may not be taken over yet).
+    // The search has ended and its results are shown.
     bool searchFinished() const;
     // Shows the notice naming the granted folders the search could not read; hidden for
     // none.
@@ -58,7 +65,7 @@ public:
     void askAboutQuitting();
 
     // What one search hands over (defined in the source file).
-    struct SearchJob;
+    struct SearchResults;
 
 private:
     void startSearch();
@@ -69,8 +76,9 @@ private:
     std::unique_ptr<Ui::RemainderViewController> ui;
     AppDelegate &m_app;
     std::shared_ptr<ApplicationItem> m_item;
-    std::shared_ptr<SearchJob> m_job;
-    QTimer *m_timer;
+    Search m_searchFunction;
+    Job<std::shared_ptr<SearchResults>> *m_search;
+    bool m_searchShown = false;
     LeftoverTableModel *m_model;
     RemovalRunner *m_removal;
     QPointer<QWidget> m_viewcontrollerL;

@@ -1,20 +1,16 @@
 #pragma once
-// Runs the removal of a reviewed selection on a worker so the window keeps responding
-// while large folders are deleted. The worker runs the core's removal unchanged (running
-// check, deletion pass in list order, completion sound) and writes only its own job
-// record, which it owns a share of: progress counters and, at the end, the outcome and an
-// atomic done flag; it reads the job's stop flag. A timer on the GUI thread polls them
-// and reports `progressed` and `finished` there.
-// Owned by the review screen; GUI thread only.
+// Runs the removal of a reviewed selection as a job (shell/Job.h) so the window keeps
+// responding while large folders are deleted. The worker runs the core's removal
+// unchanged (running check, deletion pass in list order, completion sound) on its own
+// copies of the item and the selection, reads the job's cancel request as its stop
+// request, and hands the outcome back as a value; `progressed` and `finished` are
+// signalled on the GUI thread. Owned by the review screen; GUI thread only.
 
 #include "catalogue/ItemRecord.h"
 #include "leftovers/Removal.h"
+#include "shell/Job.h"
 
 #include <QObject>
-
-#include <memory>
-
-class QTimer;
 
 namespace zembra {
 
@@ -27,7 +23,7 @@ public:
     // Starts one removal; false (nothing started) while one is running.
     bool start(const ApplicationItem &item, std::vector<FileEntry> prepare,
                std::vector<SizeEntry> clean_size, std::uint64_t common_remove_size);
-    bool isRunning() const { return m_job != nullptr; }
+    bool isRunning() const { return m_job->isRunning(); }
     // Asks the running removal to stop after the entry (or the file of a folder) it is
     // deleting; it then ends as usual, with what it did not delete reported as remaining.
     void requestStop();
@@ -38,12 +34,10 @@ signals:
     void finished(const leftovers::RemovalOutcome &outcome);
 
 private:
-    struct Job;
-    void poll();
+    void ended();
 
     leftovers::RemovalServices m_services;
-    std::shared_ptr<Job> m_job;
-    QTimer *m_timer;
+    Job<leftovers::RemovalOutcome> *m_job;
 };
 
 } // namespace zembra

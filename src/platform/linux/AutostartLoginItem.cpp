@@ -8,10 +8,24 @@
 #include <QFile>
 #include <QProcess>
 #include <QSaveFile>
+#include <QThreadPool>
 
 namespace zembra::platform {
 
 namespace {
+
+// One worker, shared by every login item, starts and stops watcher processes in the
+// order they were asked for. It is never destroyed: a stop still waiting when the program
+// ends has already sent its signal, and nothing must wait for it at exit.
+QThreadPool &watcherControl()
+{
+    static QThreadPool *pool = [] {
+        auto *p = new QThreadPool;
+        p->setMaxThreadCount(1);
+        return p;
+    }();
+    return *pool;
+}
 
 QString autostartFolder()
 {
@@ -88,7 +102,10 @@ bool AutostartLoginItem::setEnabled(bool enabled)
 {
     const QString file = autostartEntryFile(m_identifier);
     if (!enabled) {
-        PidFile::stopHolder(m_command.pidFile);
+        // Asked at once; the worker then waits for the lock to go, so a start asked next
+        // does not meet the watcher that is ending.
+        if (PidFile::askHolderToStop(m_command.pidFile))
+            watcherControl().start([pidFile = m_command.pidFile] { PidFile::stopHolder(pidFile); });
         return !QFile::exists(file) || QFile::remove(file);
     }
     m_problem.clear();
@@ -107,8 +124,10 @@ bool AutostartLoginItem::setEnabled(bool enabled)
         return false;
     }
     // A watcher that already runs keeps running; it refuses a second copy itself too.
-    if (!PidFile::holder(m_command.pidFile))
-        QProcess::startDetached(m_command.program, m_command.arguments + m_command.runArguments);
+    watcherControl().start([command = m_command] {
+        if (!PidFile::holder(command.pidFile))
+            QProcess::startDetached(command.program, command.arguments + command.runArguments);
+    });
     return true;
 }
 

@@ -24,7 +24,11 @@ std::optional<QByteArray> autostartEntryText(const WatcherCommand &command);
 class AutostartLoginItem : public LoginItem {
 public:
     AutostartLoginItem(QString identifier, WatcherCommand command);
-    // Switched on, the watcher is started only when its entry was written.
+    // Switched on, the watcher is started only when its entry was written. The entry is
+    // written or removed before this returns; starting and stopping the watcher process
+    // happen on a worker, in the order asked, so the caller (the preferences, on the GUI
+    // thread) never waits for a watcher to end. A start asked after a stop waits there
+    // until the old watcher has let go of its pid file.
     bool setEnabled(bool enabled) override;
     QString problem() const override { return m_problem; }
 

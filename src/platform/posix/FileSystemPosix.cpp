@@ -87,7 +87,7 @@ int openChildFolder(int parentFd, const std::string &name)
 }
 
 void walk(int fd, std::string &pathBuf, EnumerationOptions options, int depth,
-          const std::function<void(const VisitedEntry &)> &visit)
+          const std::function<void(const VisitedEntry &)> &visit, const std::function<bool()> &stop = {})
 {
     // Keep our own handle for openat(); readEntries() consumes one.
     const int listFd = dup(fd);
@@ -96,6 +96,8 @@ void walk(int fd, std::string &pathBuf, EnumerationOptions options, int depth,
     const std::vector<RawEntry> entries = readEntries(listFd, false);
     const size_t baseLen = pathBuf.size();
     for (const RawEntry &e : entries) {
+        if (stop && stop())
+            break;
         pathBuf.resize(baseLen);
         if (pathBuf.empty() || pathBuf.back() != '/')
             pathBuf.push_back('/');
@@ -110,7 +112,7 @@ void walk(int fd, std::string &pathBuf, EnumerationOptions options, int depth,
         const int child = openChildFolder(fd, e.name);
         if (child < 0)
             continue;
-        walk(child, pathBuf, options, depth + 1, visit);
+        walk(child, pathBuf, options, depth + 1, visit, stop);
         close(child);
     }
     pathBuf.resize(baseLen);
@@ -186,7 +188,7 @@ std::vector<DirEntry> listHiddenEntries(const fs::path &folder)
 }
 
 void enumerateDeep(const fs::path &folder, EnumerationOptions options,
-                   const std::function<void(const VisitedEntry &)> &visit)
+                   const std::function<void(const VisitedEntry &)> &visit, const std::function<bool()> &stop)
 {
     const int fd = openFolder(folder);
     if (fd < 0)
@@ -194,7 +196,7 @@ void enumerateDeep(const fs::path &folder, EnumerationOptions options,
     std::string pathBuf = folder.native();
     while (pathBuf.size() > 1 && pathBuf.back() == '/')
         pathBuf.pop_back();
-    walk(fd, pathBuf, options, 0, visit);
+    walk(fd, pathBuf, options, 0, visit, stop);
     close(fd);
 }
 

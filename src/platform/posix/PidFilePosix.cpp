@@ -120,6 +120,19 @@ std::optional<long> PidFile::holder(const std::filesystem::path &file)
     return pid;
 }
 
+bool PidFile::askHolderToStop(const std::filesystem::path &file)
+{
+    const int fd = openRegular(file, O_RDONLY);
+    if (fd < 0)
+        return false;
+    bool asked = false;
+    if (locked(fd))
+        if (const auto pid = readPid(fd))
+            asked = kill(static_cast<pid_t>(*pid), SIGTERM) == 0;
+    close(fd);
+    return asked;
+}
+
 bool PidFile::stopHolder(const std::filesystem::path &file, int timeoutMs)
 {
     const int fd = openRegular(file, O_RDONLY);
