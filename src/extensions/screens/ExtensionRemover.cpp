@@ -1,6 +1,7 @@
 #include "extensions/screens/ExtensionRemover.h"
 
 #include "extensions/ExtensionRemoval.h"
+#include "grants/GrantStore.h"
 #include "leftovers/LeftoverSearch.h"
 
 #include <QThreadPool>
@@ -66,13 +67,14 @@ void ExtensionRemover::remove(std::vector<FileEntry> files)
     auto work = copyOf(m_kind, *m_record);
     work->setFiles(std::move(files));
     QThreadPool::globalInstance()->start(
-        [done, work, home = m_found->home, &state = m_state] {
+        [done, work, home = m_found->home, &state = m_state,
+         scope = grants::GrantStore(m_settings).deletionScope()] {
             // The ticked rows, as the user chose them; a Safari extension only when its
             // entry can be dropped from Safari's list too.
             if (auto *safari = dynamic_cast<const SafariItem *>(work.get()))
-                removeSafariFiles(*safari, state, {}, home);
+                removeSafariFiles(scope, *safari, state, {}, home);
             else
-                removeFoundFiles(*work, state, {});
+                removeFoundFiles(scope, *work, state, {});
             done->store(true, std::memory_order_release);
         });
     m_timer.start();

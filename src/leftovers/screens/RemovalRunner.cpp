@@ -13,6 +13,7 @@ constexpr int kPollMilliseconds = 100;
 } // namespace
 
 struct RemovalRunner::Job {
+    platform::DeletionScope scope;
     ApplicationItem item;
     std::vector<FileEntry> prepare;
     std::vector<SizeEntry> clean_size;
@@ -31,11 +32,12 @@ RemovalRunner::RemovalRunner(leftovers::RemovalServices services, QObject *paren
 
 RemovalRunner::~RemovalRunner() = default;
 
-bool RemovalRunner::start(const ApplicationItem &item, std::vector<FileEntry> prepare,
+bool RemovalRunner::start(platform::DeletionScope scope, const ApplicationItem &item, std::vector<FileEntry> prepare,
                           std::vector<SizeEntry> clean_size, std::uint64_t common_remove_size) {
     if (m_job)
         return false;
     auto job = std::make_shared<Job>();
+    job->scope = std::move(scope);
     job->item = item;
     job->prepare = std::move(prepare);
     job->clean_size = std::move(clean_size);
@@ -47,7 +49,7 @@ bool RemovalRunner::start(const ApplicationItem &item, std::vector<FileEntry> pr
             job->done.store(done, std::memory_order_relaxed);
         };
         services.stopRequested = [job] { return job->stop.load(std::memory_order_relaxed); };
-        job->outcome = leftovers::removeSelection(job->item, job->prepare, job->clean_size,
+        job->outcome = leftovers::removeSelection(job->scope, job->item, job->prepare, job->clean_size,
                                                   job->total, services);
         job->finished.store(true, std::memory_order_release);
     });

@@ -138,8 +138,8 @@ TEST_F(RemovalTrust, Outcome_SaysWhatHappened_KeptBundleOrNothingRemoved) {
     const fs::path stuck = t.file("Users/me/Library/Preferences/com.vendor.chess.plist", "x");
     posted.clear();
     leftovers::RemovalServices refusing;
-    refusing.removeItem = [stuck](const fs::path &p) {
-        return p != stuck && platform::removeItem(p);
+    refusing.removeItem = [this, stuck](const fs::path &p) {
+        return p != stuck && grants::GrantStore(settings.store()).deletionScope().remove(p);
     };
     review(refusing);
     EXPECT_EQ(rows(),
@@ -186,7 +186,7 @@ TEST_P(QuitDuringRemoval, AsksThenStopsOrKeepsGoing_WindowStays_OutcomeTellsWhat
     slow.removeItem = [&](const fs::path &p) {
         while (!release.load())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return platform::removeItem(p);
+        return grants::GrantStore(settings.store()).deletionScope().remove(p);
     };
     review(slow);
     QTest::mouseClick(child<QPushButton>("switch_remove"), Qt::LeftButton);
