@@ -240,11 +240,12 @@ TEST_F(ReviewScreen, RemovalInProgress_ButtonsDisabledProgressShown_WindowRespon
     } guard{release};
     leftovers::RemovalServices services;
     services.playCompletionSound = [] {};
+    const platform::DeletionScope scope = grants::GrantStore(settings.store()).deletionScope();
     services.removeItem = [&](const fs::path &p) {
         while (!release.load())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         ++deleted;
-        return grants::GrantStore(settings.store()).deletionScope().remove(p);
+        return scope.remove(p);
     };
     delete screen;
     screen = new RemainderViewController(*app, services, &window);
