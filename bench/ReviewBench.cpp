@@ -140,7 +140,6 @@ int main(int argc, char **argv) {
     Session s(tmp.filePath(QStringLiteral("settings.ini")));
     s.settings.setData(grants::kHome, platform::bookmarkData(home));
     s.settings.setData(grants::kApplications, platform::bookmarkData(root / "Applications"));
-    platform::FolderAccess::startAccessing(root / "Applications");
 
     const long rssBefore = statusKb("VmRSS:");
     RemainderViewController *review = s.review(bundle);

@@ -7,6 +7,7 @@
 #include "cli/Output.h"
 #include "extensions/Bundle.h"
 #include "grants/GrantKeys.h"
+#include "grants/GrantStore.h"
 #include "grants/GrantOverrides.h"
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/LeftoverSearch.h"
@@ -15,7 +16,6 @@
 #include "leftovers/Selection.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
-#include "platform/FolderAccess.h"
 #include "platform/SettingsStore.h"
 #include "platform/Text.h"
 #include "preferences/PreferenceKeys.h"
@@ -216,13 +216,14 @@ int commandRemove(const Options &o, platform::SettingsStore &settings)
     if (stdoutError())
         return refuseIncomplete("the list of entries to remove could not be written");
     // Naming the bundle on the command line grants it, as dropping it on the window does.
-    platform::FolderAccess::grantItem(*item->url());
+    platform::DeletionScope scope = grants::GrantStore(settings).deletionScope();
+    scope.addItem(*item->url());
     noteRemovalStarts();
     // A command line reports in text; it does not chime (and would exit mid-sound).
     leftovers::RemovalServices services;
     services.playCompletionSound = nullptr;
     const leftovers::RemovalOutcome outcome = leftovers::removeSelection(
-        *item, selection.prepare(), selection.clean_size(), selection.common_remove_size(), services);
+        scope, *item, selection.prepare(), selection.clean_size(), selection.common_remove_size(), services);
     if (outcome.refusedRunning)
         return refuseRunning(*item);
     return reportRemainder(o, outcome.remainder_urls, outcome.common_remove_size, true);

@@ -7,8 +7,8 @@
 #include "extensions/SafariExtension.h"
 #include "extensions/SafariExtensionsList.h"
 #include "grants/GrantKeys.h"
+#include "grants/GrantStore.h"
 #include "leftovers/LeftoverSearch.h"
-#include "platform/FolderAccess.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -95,9 +95,10 @@ int commandRemovePlugin(const Options &o, platform::SettingsStore &settings)
     if (!previewAndConfirm(o, *item, kept))
         return stdoutError() ? kRemained : kDone;
     // Naming the plug-in grants it, as for an application; what is deleted is what was shown.
-    platform::FolderAccess::grantItem(path);
+    platform::DeletionScope scope = grants::GrantStore(settings).deletionScope();
+    scope.addItem(path);
     SharedState state;
-    removeFoundFiles(*item, state, kept);
+    removeFoundFiles(scope, *item, state, kept);
     return reportRemainder(o, state.remainder_urls(), 0, false);
 }
 
@@ -132,7 +133,7 @@ int commandRemoveSafariExtension(const Options &o, platform::SettingsStore &sett
     if (!previewAndConfirm(o, *item, kept))
         return stdoutError() ? kRemained : kDone;
     SharedState state;
-    const safari::RewriteResult result = removeSafariFiles(*item, state, kept, found.home.folder);
+    const safari::RewriteResult result = removeSafariFiles(grants::GrantStore(settings).deletionScope(), *item, state, kept, found.home.folder);
     if (!safari::isGone(result))
         warn("Safari's extensions list was left untouched: " + safari::whyNotRewritable(result));
     const int removal = reportRemainder(o, state.remainder_urls(), 0, false);

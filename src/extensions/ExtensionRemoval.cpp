@@ -3,6 +3,8 @@
 #include "extensions/SafariExtensionsList.h"
 #include "catalogue/Application.h"
 #include "leftovers/LeftoverSearch.h"
+#include "leftovers/ProtectedFolders.h"
+#include "leftovers/RemovalOutcome.h"
 #include "leftovers/Review.h"
 #include "platform/FileSystem.h"
 
@@ -23,10 +25,15 @@ std::vector<QString> keptWithoutReview(const ItemRecord &item, platform::Setting
 // Once a deletion has failed, every later entry is recorded while the item itself still
 // exists; the list reaches the shared state only when it starts with an entry that is
 // still there.
-void removeFoundFiles(const ItemRecord &item, SharedState &state, const std::vector<QString> &kept,
-                      const ExtensionRemovalServices &services)
+void removeFoundFiles(const platform::DeletionScope &scope, const ItemRecord &item, SharedState &state,
+                      const std::vector<QString> &kept, const ExtensionRemovalServices &services)
 {
-    const auto remove = services.removeItem ? services.removeItem : platform::removeItem;
+    const leftovers::ProtectedFolders protectedFolders(scope.folders());
+    const auto remove = [&](const std::filesystem::path &p) {
+        if (!scope.allows(p) || protectedFolders.contains(p))
+            return false;
+        return services.removeItem ? services.removeItem(p) : scope.remove(p);
+    };
     const auto exists = services.itemExists ? services.itemExists : platform::itemExists;
     const std::filesystem::path itself = item.url().value_or(std::filesystem::path());
 
@@ -42,16 +49,18 @@ void removeFoundFiles(const ItemRecord &item, SharedState &state, const std::vec
         if (errorSet && !itself.empty() && exists(itself))
             failures.push_back(entry);
     }
-    if (!failures.empty() && failures.front().isFileURL() && exists(failures.front().path()))
+    if (leftovers::remainderStands(failures, exists))
         state.setRemainder_urls(std::move(failures));
 }
 
-bool dropFromSafariList(const SafariItem &item, const std::optional<std::filesystem::path> &home)
+bool dropFromSafariList(const platform::DeletionScope &scope, const SafariItem &item,
+                        const std::optional<std::filesystem::path> &home)
 {
-    return home && safari::isGone(safari::removeFromList(*home, item.bundle()));
+    return home && safari::isGone(safari::removeFromList(scope, *home, item.bundle()));
 }
 
-safari::RewriteResult removeSafariFiles(const SafariItem &item, SharedState &state, const std::vector<QString> &kept,
+safari::RewriteResult removeSafariFiles(const platform::DeletionScope &scope, const SafariItem &item,
+                                        SharedState &state, const std::vector<QString> &kept,
                                         const std::optional<std::filesystem::path> &home,
                                         const ExtensionRemovalServices &services)
 {
@@ -68,29 +77,29 @@ safari::RewriteResult removeSafariFiles(const SafariItem &item, SharedState &sta
             if (started && (i >= kept.size() || kept[i].isEmpty()))
                 remained.push_back(files[i]);
         }
-        if (!remained.empty() && exists(remained.front().path()))
+        if (leftovers::remainderStands(remained, exists))
             state.setRemainder_urls(std::move(remained));
         return plan.verdict;
     }
-    removeFoundFiles(item, state, kept, services);
-    return home ? safari::applyRewrite(*home, item.bundle(), plan) : plan.verdict;
+    removeFoundFiles(scope, item, state, kept, services);
+    return home ? safari::applyRewrite(scope, *home, item.bundle(), plan) : plan.verdict;
 }
 
-void remove_files(BundleItem &item, platform::SettingsStore &settings, SharedState &state,
+void remove_files(const platform::DeletionScope &scope, BundleItem &item, platform::SettingsStore &settings, SharedState &state,
                   const std::function<void(bool)> &completion, const ExtensionRemovalServices &services)
 {
     if (findFilesWithoutReview(item, settings).unreadable.empty())
-        removeFoundFiles(item, state, keptWithoutReview(item, settings), services);
+        removeFoundFiles(scope, item, state, keptWithoutReview(item, settings), services);
     if (completion)
         completion(true);
 }
 
-void remove_safari_extension(SafariItem &item, platform::SettingsStore &settings, SharedState &state,
+void remove_safari_extension(const platform::DeletionScope &scope, SafariItem &item, platform::SettingsStore &settings, SharedState &state,
                              const std::function<void(bool)> &completion, const ExtensionRemovalServices &services)
 {
     const auto found = findFilesWithoutReview(item, settings);
     if (found.unreadable.empty()) {
-        removeSafariFiles(item, state, keptWithoutReview(item, settings), found.home.folder, services);
+        removeSafariFiles(scope, item, state, keptWithoutReview(item, settings), found.home.folder, services);
     }
     if (completion)
         completion(true);

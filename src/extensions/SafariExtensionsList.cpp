@@ -1,5 +1,6 @@
 #include "extensions/SafariExtensionsList.h"
 
+#include "platform/FileSystem.h"
 #include "platform/FolderHandle.h"
 #include "platform/PropertyList.h"
 #include "platform/PropertyListScan.h"
@@ -93,11 +94,14 @@ ListRewrite planRemoval(const fs::path &home, const std::optional<QString> &iden
     return rewriteWithout(*bytes, identifier);
 }
 
-RewriteResult applyRewrite(const fs::path &home, const std::optional<QString> &identifier, const ListRewrite &plan)
+RewriteResult applyRewrite(const platform::DeletionScope &scope, const fs::path &home,
+                           const std::optional<QString> &identifier, const ListRewrite &plan)
 {
     if (plan.verdict != RewriteResult::Rewritten)
         return plan.verdict;
-    const platform::FolderHandle folder = platform::FolderHandle::open(home, "Library/Safari/Extensions");
+    if (!scope.allows(platform::absolutePath(home) / "Library"))
+        return RewriteResult::NotGranted;
+    const platform::FolderHandle folder = scope.folder(platform::absolutePath(home) / "Library/Safari/Extensions");
     if (!folder.isValid())
         return RewriteResult::NotPlainFolder;
     const std::optional<QByteArray> current = folder.readFile(kListName, platform::kMaxPropertyListBytes);
@@ -107,12 +111,22 @@ RewriteResult applyRewrite(const fs::path &home, const std::optional<QString> &i
     const ListRewrite now = *current == plan.original ? plan : rewriteWithout(*current, identifier);
     if (now.verdict != RewriteResult::Rewritten)
         return now.verdict;
-    return folder.replaceFile(kListName, now.bytes) ? RewriteResult::Rewritten : RewriteResult::WriteFailed;
+    // What the disk gives back must be the planned list again, entry for entry.
+    const auto readsBackAsPlanned = [&](const QByteArray &written) {
+        const ListRewrite again = rewriteWithout(written, identifier);
+        const platform::PropertyList expected = platform::PropertyList::fromMemory(now.bytes);
+        const platform::PropertyList read = platform::PropertyList::fromMemory(written);
+        return again.verdict == RewriteResult::NothingToRemove && read.isValid() &&
+               read.format() == expected.format() && read.sameContent(expected);
+    };
+    return folder.replaceFile(kListName, now.bytes, readsBackAsPlanned) ? RewriteResult::Rewritten
+                                                                        : RewriteResult::WriteFailed;
 }
 
-RewriteResult removeFromList(const fs::path &home, const std::optional<QString> &identifier)
+RewriteResult removeFromList(const platform::DeletionScope &scope, const fs::path &home,
+                             const std::optional<QString> &identifier)
 {
-    return applyRewrite(home, identifier, planRemoval(home, identifier));
+    return applyRewrite(scope, home, identifier, planRemoval(home, identifier));
 }
 
 std::string whyNotRewritable(RewriteResult r)
@@ -126,6 +140,8 @@ std::string whyNotRewritable(RewriteResult r)
         return "the list without the entry would not read back the same";
     case RewriteResult::WriteFailed:
         return "the new list could not be written";
+    case RewriteResult::NotGranted:
+        return "the home folder is not granted for changes";
     case RewriteResult::Rewritten:
     case RewriteResult::NothingToRemove:
         break;

@@ -4,6 +4,8 @@
 // untrusted input: an entry whose archive name would lead out of the extensions folder
 // gives nothing.
 
+#include "platform/DeletionScope.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -43,6 +45,7 @@ enum class RewriteResult {
     LeftUnreadable,   // the list cannot be read (again)
     WouldNotReadBack, // the new list would not read back equal: left as it was
     WriteFailed,
+    NotGranted, // the home folder is not granted for changes
 };
 
 // The list no longer holds the identifier (rewritten, or it had none).
@@ -66,13 +69,13 @@ ListRewrite rewriteWithout(const QByteArray &original, const std::optional<QStri
 // folders only, the list itself never through a link.
 ListRewrite planRemoval(const fs::path &home, const std::optional<QString> &identifier);
 
-// Carries out `plan`: the new list replaces the old one in one step (a temporary file
+// Carries out `plan` in the folder `scope` reaches: the new list replaces the old one in one step (a temporary file
 // beside it, synced, with the old file's permissions, renamed over it). When the list
 // changed since the plan it is decided again. On any failure the list is left untouched.
-RewriteResult applyRewrite(const fs::path &home, const std::optional<QString> &identifier, const ListRewrite &plan);
+RewriteResult applyRewrite(const platform::DeletionScope &scope, const fs::path &home, const std::optional<QString> &identifier, const ListRewrite &plan);
 
 // planRemoval, then applyRewrite.
-RewriteResult removeFromList(const fs::path &home, const std::optional<QString> &identifier);
+RewriteResult removeFromList(const platform::DeletionScope &scope, const fs::path &home, const std::optional<QString> &identifier);
 
 // Why the list cannot be rewritten, for a message; "" when it can (or need not be).
 std::string whyNotRewritable(RewriteResult r);

@@ -17,8 +17,6 @@ void GrantStore::createGrant(const QString &key, const std::filesystem::path &fo
 Resolution GrantStore::resolve(const QString &key) const
 {
     const platform::ResolvedBookmark r = platform::resolveBookmarkData(m_settings.dataForKey(key));
-    if (r.folder)
-        platform::FolderAccess::startAccessing(*r.folder);
     return {r.folder, r.stale};
 }
 
@@ -40,6 +38,24 @@ bool GrantStore::isValid(const QString &key) const
 bool GrantStore::systemFoldersAllowed(const Resolution &macOS) const
 {
     return m_settings.integerForKey(kAllowAny) == 1 && !macOS.stale;
+}
+
+} // namespace zembra::grants
+
+namespace zembra::grants {
+
+platform::DeletionScope GrantStore::deletionScope() const
+{
+    platform::DeletionScope scope;
+    for (const QString &key : {kApplications, kHome}) {
+        const Resolution r = resolve(key);
+        if (r.folder && !r.stale)
+            scope.addFolder(*r.folder);
+    }
+    const Resolution disk = resolve(kMacOS);
+    if (isValid(kMacOS) && systemFoldersAllowed(disk))
+        scope.addFolder(*disk.folder);
+    return scope;
 }
 
 } // namespace zembra::grants

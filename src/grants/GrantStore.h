@@ -1,8 +1,10 @@
 #pragma once
 // The stored folder grants: the Applications folder, the home folder and the root of the
 // startup disk. Every user resolves a grant itself, each time it needs the folder;
-// resolving starts access, which is never stopped. Safe from any thread.
+// resolving only reads. The right to delete is built from the valid grants, once for a
+// removal (deletionScope). Safe from any thread.
 
+#include "platform/DeletionScope.h"
 #include "platform/SettingsStore.h"
 
 #include <QString>
@@ -25,7 +27,7 @@ public:
     // also sets "AllowAny" to 1. Written to disk at once.
     void createGrant(const QString &key, const std::filesystem::path &folder);
 
-    // Reads and resolves the grant and starts access on the folder.
+    // Reads and resolves the grant; changes nothing.
     Resolution resolve(const QString &key) const;
 
     // The validity test of a grant: it resolves, is not stale and names the expected
@@ -35,6 +37,11 @@ public:
     // The system folders are searched when "AllowAny" is 1 and the whole-disk grant
     // did not resolve stale; the folder's name is not tested.
     bool systemFoldersAllowed(const Resolution &macOS) const;
+
+    // Where a removal may delete: below the Applications and home grants that resolve, not
+    // stale, to folders, and below the whole disk only when its grant is valid and
+    // "AllowAny" is 1. Never the granted folders themselves.
+    platform::DeletionScope deletionScope() const;
 
 private:
     platform::SettingsStore &m_settings;

@@ -4,7 +4,6 @@
 #include "leftovers/SearchPasses.h"
 #include "leftovers/StandardFolders.h"
 #include "platform/FileSystem.h"
-#include "platform/FolderAccess.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -51,10 +50,6 @@ ProtectedFolders::ProtectedFolders(const std::vector<fs::path> &granted) : Prote
             if (pass.special == passes::Special::None)
                 add(m_folders, g / pass.folder);
     }
-}
-
-ProtectedFolders ProtectedFolders::ofGrantedFolders() {
-    return ProtectedFolders(platform::FolderAccess::grantedFolders());
 }
 
 void ProtectedFolders::add(std::vector<std::string> &to, const fs::path &folder) {

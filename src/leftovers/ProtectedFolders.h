@@ -26,8 +26,6 @@ public:
     // `granted`: the granted folders (Applications, home, the whole disk). Each one is
     // read as a home and as a system root alike: more protection never harms.
     explicit ProtectedFolders(const std::vector<std::filesystem::path> &granted);
-    // The folders access was started on in this process: what a removal may reach.
-    static ProtectedFolders ofGrantedFolders();
 
     bool contains(const std::filesystem::path &entry) const;
 

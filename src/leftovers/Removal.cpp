@@ -66,7 +66,8 @@ bool isRunning(const ItemRecord &item, const std::vector<platform::RunningApplic
     return false;
 }
 
-RemovalOutcome removeSelection(const ItemRecord &item, const std::vector<FileEntry> &prepare,
+RemovalOutcome removeSelection(const platform::DeletionScope &scope, const ItemRecord &item,
+                               const std::vector<FileEntry> &prepare,
                                const std::vector<SizeEntry> &clean_size, std::uint64_t common_remove_size,
                                const RemovalServices &services)
 {
@@ -83,14 +84,14 @@ RemovalOutcome removeSelection(const ItemRecord &item, const std::vector<FileEnt
         services.markRemoval(item);
     const auto stop = [&] { return services.stopRequested && services.stopRequested(); };
     const auto remove = services.removeItem ? services.removeItem : [&](const fs::path &p) {
-        return platform::removeItemStopping(p, stop);
+        return scope.remove(p, stop);
     };
     const auto exists = services.itemExists ? services.itemExists : platform::itemExists;
-    const ProtectedFolders protectedFolders = ProtectedFolders::ofGrantedFolders();
+    const ProtectedFolders protectedFolders = ProtectedFolders(scope.folders());
     const std::optional<fs::path> bundle =
         item.url() ? std::optional<fs::path>(platform::absolutePath(*item.url())) : std::nullopt;
     const auto mayDelete = [&](const fs::path &path) {
-        if (protectedFolders.contains(path))
+        if (!scope.allows(path) || protectedFolders.contains(path))
             return false;
         return !bundle || platform::absolutePath(path) != *bundle || isSameApplication(item, path);
     };

@@ -5,6 +5,8 @@
 // both call it and take the outcome over (and switch screens / print) themselves.
 
 #include "catalogue/ItemRecord.h"
+#include "leftovers/RemovalOutcome.h"
+#include "platform/DeletionScope.h"
 #include "platform/RunningApplications.h"
 
 #include <cstdint>
@@ -26,7 +28,8 @@ void markRemovalInSettingsFolder(const ItemRecord &item);
 
 struct RemovalServices {
     std::function<std::vector<platform::RunningApplication>()> runningApplications = platform::runningApplications;
-    std::function<bool(const std::filesystem::path &)> removeItem;   // default: the platform's
+    // Default: the scope's deletion. A replacement is asked only for what the scope allows.
+    std::function<bool(const std::filesystem::path &)> removeItem;
     std::function<bool(const std::filesystem::path &)> itemExists;   // default: the platform's
     // Default: the completion sound file, or the desktop's event sound where it is missing.
     std::function<void()> playCompletionSound = playCompletionSoundFile;
@@ -49,31 +52,15 @@ struct RemovalServices {
 bool isRunning(const ItemRecord &item, const std::vector<platform::RunningApplication> &running,
                const std::vector<FileEntry> &deleting = {});
 
-// What became of the item's own bundle.
-enum class BundleFate {
-    Removed,   // selected and deleted
-    Remained,  // selected, but it is still there (refused, failed, or the pass stopped)
-    Kept,      // not selected: the user kept it
-    NotListed, // not on the list (gone already, or the record names no bundle of its own)
-};
-
-struct RemovalOutcome {
-    bool refusedRunning = false;
-    std::vector<FileEntry> remainder_urls;  // what could not be deleted, in list order
-    std::uint64_t common_remove_size = 0;   // the bytes freed
-    BundleFate bundle = BundleFate::NotListed;
-    size_t removedEntries = 0;              // entries other than the bundle that are gone, each path once
-    bool stopped = false;                   // the pass was asked to stop before its end
-};
-
 // `prepare`, `clean_size` and `common_remove_size` as the selection holds them.
 //
-// Guards no caller can skip: an entry that is a granted folder, holds one, or is a
-// Library folder or a standard folder in one (ProtectedFolders of the folders granted in
-// this process) is never deleted, and the item's own bundle is deleted only while it is
+// Guards no caller can skip: an entry `scope` does not allow, one that is a granted
+// folder, holds one, or is a Library folder or a standard folder in one (ProtectedFolders
+// of the scope's folders) is never deleted, and the item's own bundle is deleted only while it is
 // still the item's application (isSameApplication). Such an entry stays and is reported
 // like one that could not be deleted.
-RemovalOutcome removeSelection(const ItemRecord &item, const std::vector<FileEntry> &prepare,
+RemovalOutcome removeSelection(const platform::DeletionScope &scope, const ItemRecord &item,
+                               const std::vector<FileEntry> &prepare,
                                const std::vector<SizeEntry> &clean_size, std::uint64_t common_remove_size,
                                const RemovalServices &services = {});
 

@@ -96,14 +96,6 @@ bool isUnreadableFolder(const fs::path &path);
 // (hidden skipped, packages entered, folders adding 0), a vanished entry 0.
 std::uint64_t itemSize(const fs::path &path);
 
-// Deletes a file, a link (the link only) or a folder with all its contents, never
-// following links, working relative to directory handles. Refused (false, nothing
-// touched) outside the granted folders. False when anything could not be deleted.
-bool removeItem(const fs::path &path);
-// The same, asking `stopRequested` before each entry of a folder it empties: once it says
-// yes the walk ends there, the rest stays and the result is false.
-bool removeItemStopping(const fs::path &path, const std::function<bool()> &stopRequested);
-
 // Absolute and lexically normal, without resolving links.
 fs::path absolutePath(const fs::path &path);
 

@@ -25,10 +25,27 @@ public:
     FolderHandle(const FolderHandle &) = delete;
     FolderHandle &operator=(const FolderHandle &) = delete;
 
-    // Opens `base` (a granted folder: its own path may pass through links), then each
-    // component of `relative` without following links. Invalid when a component is
-    // missing, a link or not a folder, or when `relative` is absolute or holds "..".
+    // Opens `base` (a granted folder: its own path may pass through links), then walks
+    // down `relative` (see walkDown).
     static FolderHandle open(const std::filesystem::path &base, const std::filesystem::path &relative);
+
+    // A held folder by path, for walking down from it only (O_PATH where there is one):
+    // the path itself may pass through links. Invalid when it is no folder.
+    static FolderHandle openBase(const std::filesystem::path &folder);
+
+    // The one way down from a held folder, shared by every deletion and rewrite: each
+    // component of `relative` in turn, never through a link and never onto another
+    // mounted file system (the device must stay this folder's, or `device` when given).
+    // Invalid when `relative` is absolute, holds "..", "." or an empty component, or a
+    // component is missing, a link, not a folder or on another device. An empty
+    // `relative` gives this folder again.
+    FolderHandle walkDown(const std::filesystem::path &relative) const;
+    FolderHandle walkDown(const std::filesystem::path &relative, std::uint64_t device) const;
+
+    // The device the folder lies on; 0 when invalid.
+    std::uint64_t device() const;
+    // The raw descriptor, for *at() calls; owned by this handle.
+    int descriptor() const { return m_fd; }
 
     // The folder `folder` itself, its last component never through a link (the path up to
     // it may pass through links); with `create`, made (mode 0700, parents too) when missing.
@@ -49,6 +66,11 @@ public:
     std::optional<std::int64_t> modifiedAt(const std::string &name) const;
     // Deletes the entry `name` when it is not a folder (a link goes, never its target).
     bool removeFile(const std::string &name) const;
+    // Deletes the entry `name` whatever it is, a folder with everything inside it, never
+    // following a link and never entering another mounted file system (such a folder
+    // stays). `stopRequested` is asked before each entry of a folder being emptied: once
+    // it says yes, the rest stays. False when anything stayed.
+    bool removeEntry(const std::string &name, const std::function<bool()> &stopRequested = {}) const;
 
     // The regular file `name` of this folder, not through a link; nothing when it is
     // missing, not a regular file, larger than `maxBytes` or unreadable. A FIFO in its

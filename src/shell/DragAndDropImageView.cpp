@@ -2,7 +2,6 @@
 
 #include "catalogue/Application.h"
 #include "platform/FileSystem.h"
-#include "platform/FolderAccess.h"
 #include "platform/VisibleText.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotificationCenter.h"
@@ -89,7 +88,7 @@ void DragAndDropImageView::dropEvent(QDropEvent *event)
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    platform::FolderAccess::grantItem(*bundle);
+    appDelegate->state().grantItem(*bundle);
     appDelegate->state().setItem(Application(appDelegate->app_settings()).application(*bundle));
     NotificationCenter::defaultCenter().post(screens::kRemainderViewController);
 }

@@ -1,5 +1,7 @@
 #include "shell/SharedState.h"
 
+#include <algorithm>
+
 namespace zembra {
 
 std::shared_ptr<ApplicationItem> SharedState::item() const
@@ -48,6 +50,19 @@ void SharedState::setLast_removal(leftovers::RemovalOutcome outcome)
 {
     std::lock_guard lock(m_mutex);
     m_last_removal = std::move(outcome);
+}
+
+std::vector<std::filesystem::path> SharedState::granted_items() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_granted_items;
+}
+
+void SharedState::grantItem(const std::filesystem::path &item)
+{
+    std::lock_guard lock(m_mutex);
+    if (std::find(m_granted_items.begin(), m_granted_items.end(), item) == m_granted_items.end())
+        m_granted_items.push_back(item);
 }
 
 } // namespace zembra

@@ -8,6 +8,7 @@
 #include "leftovers/Removal.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -30,12 +31,18 @@ public:
     leftovers::RemovalOutcome last_removal() const;
     void setLast_removal(leftovers::RemovalOutcome outcome);
 
+    // The items granted by themselves in this run (a bundle dropped on the window): a
+    // removal's scope takes them in beside the folder grants.
+    std::vector<std::filesystem::path> granted_items() const;
+    void grantItem(const std::filesystem::path &item);
+
 private:
     mutable std::mutex m_mutex;
     std::shared_ptr<ApplicationItem> m_item;
     std::uint64_t m_common_remove_size = 0;
     std::vector<FileEntry> m_remainder_urls;
     leftovers::RemovalOutcome m_last_removal;
+    std::vector<std::filesystem::path> m_granted_items;
 };
 
 } // namespace zembra

@@ -3,8 +3,8 @@
 #include "extensions/SafariExtension.h"
 #include "extensions/SafariExtensionsList.h"
 #include "grants/GrantKeys.h"
+#include "grants/GrantStore.h"
 #include "platform/FileSystem.h"
-#include "platform/FolderAccess.h"
 #include "platform/PropertyList.h"
 #include "support/TreeBuilder.h"
 
@@ -22,10 +22,10 @@ class ExtensionRemoval : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        platform::FolderAccess::reset();
-        s.grant(grants::kHome, t / "home");
+        s.grant(grants::kHome, t.dir("home"));
     }
-    void TearDown() override { platform::FolderAccess::reset(); }
+    // What the removal may delete, built from the grants as they stand.
+    platform::DeletionScope scope() { return grants::GrantStore(s).deletionScope(); }
 
     std::shared_ptr<BundleItem> plugin()
     {
@@ -57,7 +57,7 @@ TEST_F(ExtensionRemoval, PluginWithLeftovers_AllGone_NothingRemains)
     const auto cache = t.file("home/Library/Caches/com.x.cardsync/c");
     const auto desktop = t.dir("home/Desktop/Card Sync"); // the user's own: no desktop pass here
     bool done = false;
-    remove_files(*item, s, state, [&](bool ok) { done = ok; });
+    remove_files(scope(), *item, s, state, [&](bool ok) { done = ok; });
     EXPECT_TRUE(done);
     EXPECT_FALSE(platform::itemExists(*item->url()));
     EXPECT_FALSE(platform::itemExists(pref));
@@ -72,8 +72,8 @@ TEST_F(ExtensionRemoval, ItemThatCannotBeDeleted_ReportsEveryLaterEntry)
     const auto item = plugin();
     t.file("home/Library/Preferences/com.x.cardsync.plist");
     ExtensionRemovalServices refuseItem;
-    refuseItem.removeItem = [&](const fs::path &p) { return p != *item->url() && platform::removeItem(p); };
-    remove_files(*item, s, state, nullptr, refuseItem);
+    refuseItem.removeItem = [&](const fs::path &p) { return p != *item->url() && scope().remove(p); };
+    remove_files(scope(), *item, s, state, nullptr, refuseItem);
     const auto remainder = state.remainder_urls();
     // Everything after the item: the "Preferences" marker and file, the "Plugins" marker and the
     // item found again by its own folder's pass.
@@ -87,9 +87,9 @@ TEST_F(ExtensionRemoval, LeftoverThatCannotBeDeleted_WhileTheItemWent_NothingRep
     const auto item = plugin();
     const auto outside = t.file("home/Library/Preferences/com.x.cardsync.plist");
     ExtensionRemovalServices refuseLeftover;
-    refuseLeftover.removeItem = [&](const fs::path &p) { return p != outside && platform::removeItem(p); };
+    refuseLeftover.removeItem = [&](const fs::path &p) { return p != outside && scope().remove(p); };
     state.setRemainder_urls({FileEntry::file("/earlier")});
-    remove_files(*item, s, state, nullptr, refuseLeftover);
+    remove_files(scope(), *item, s, state, nullptr, refuseLeftover);
     ASSERT_EQ(state.remainder_urls().size(), 1u); // left as it was
     EXPECT_EQ(state.remainder_urls()[0].path(), "/earlier");
 }
@@ -102,7 +102,7 @@ TEST_F(ExtensionRemoval, SafariExtension_BinaryListStaysBinary_OtherKeysKept)
     SafariItem item = safariItem(QStringLiteral("com.example.blocker-ABCDE"));
     ASSERT_TRUE(item.bundle());
     bool done = false;
-    remove_safari_extension(item, s, state, [&](bool ok) { done = ok; });
+    remove_safari_extension(scope(), item, s, state, [&](bool ok) { done = ok; });
     EXPECT_TRUE(done);
     EXPECT_FALSE(platform::itemExists(archive));
     EXPECT_FALSE(platform::itemExists(cache));
@@ -124,7 +124,7 @@ TEST_F(ExtensionRemoval, SafariList_BothEntriesOfOneIdentifierDropped_UnusableEn
                                                   test::safariEntry("A2.safariextz", "id.a") +
                                                   "<dict><key>Bundle Identifier</key><string>id.noarchive</string></dict>",
                                               "<key>Version</key><integer>3</integer>"));
-    EXPECT_EQ(safari::removeFromList(t / "home", QStringLiteral("id.a")), safari::RewriteResult::Rewritten);
+    EXPECT_EQ(safari::removeFromList(scope(), t / "home", QStringLiteral("id.a")), safari::RewriteResult::Rewritten);
     EXPECT_EQ(test::readFile(file).rfind("<?xml", 0), 0u);
     const auto plist = platform::PropertyList::fromFile(file);
     const auto array = plist.root().item("Installed Extensions");
@@ -142,13 +142,13 @@ TEST_F(ExtensionRemoval, ArchiveThatCannotBeDeleted_EntryDroppedAllTheSame)
     SafariItem item = *items[0];
     ExtensionRemovalServices refuse;
     refuse.removeItem = [](const fs::path &) { return false; };
-    remove_safari_extension(item, s, state, nullptr, refuse);
+    remove_safari_extension(scope(), item, s, state, nullptr, refuse);
     EXPECT_EQ(safari::readInstalledExtensions(list()).size(), items.size() - 1);
 }
 
 TEST_F(ExtensionRemoval, FlaggedRows_NeverDeleted_NorTheFoldersHoldingThem)
 {
-    s.grant(grants::kApplications, t / "Applications");
+    s.grant(grants::kApplications, t.dir("Applications"));
     t.app("Applications/Card Sync Pro.app", "com.x.cardsyncpro", "Card Sync Pro");
     const auto item = plugin();
     const auto mine = t.file("home/Library/Preferences/com.x.cardsync.plist");
@@ -163,7 +163,7 @@ TEST_F(ExtensionRemoval, FlaggedRows_NeverDeleted_NorTheFoldersHoldingThem)
         if (files[i].isFileURL() && (files[i].path() == theirs || files[i].path() == theirLog)) {
             EXPECT_EQ(kept[i], QStringLiteral("also used by Card Sync Pro"));
         }
-    remove_files(*item, s, state, nullptr);
+    remove_files(scope(), *item, s, state, nullptr);
     EXPECT_FALSE(platform::itemExists(*item->url()));
     EXPECT_FALSE(platform::itemExists(mine));
     EXPECT_TRUE(platform::itemExists(theirs));
@@ -173,7 +173,7 @@ TEST_F(ExtensionRemoval, FlaggedRows_NeverDeleted_NorTheFoldersHoldingThem)
 
 TEST_F(ExtensionRemoval, SafariExtension_FlaggedRowKept)
 {
-    s.grant(grants::kApplications, t / "Applications");
+    s.grant(grants::kApplications, t.dir("Applications"));
     t.app("Applications/Blocker Studio.app", "com.example.blocker-ABCDE.studio", "Blocker Studio");
     t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFixture("plists/safari/synthetic_Extensions_binary.plist"));
     t.file("home/Library/Safari/Extensions/Blocker-3.1.safariextz");
@@ -181,7 +181,7 @@ TEST_F(ExtensionRemoval, SafariExtension_FlaggedRowKept)
     const auto theirs = t.dir("home/Library/Caches/com.example.blocker-ABCDE.studio");
     SafariItem item = safariItem(QStringLiteral("com.example.blocker-ABCDE"));
     ASSERT_TRUE(item.bundle());
-    remove_safari_extension(item, s, state, nullptr);
+    remove_safari_extension(scope(), item, s, state, nullptr);
     EXPECT_FALSE(platform::itemExists(mine));
     EXPECT_TRUE(platform::itemExists(theirs));
 }
@@ -210,7 +210,7 @@ TEST_P(SafariListNotRewritable, NothingDeleted_ArchiveReportedAsRemained)
     const std::string before = test::readFile(t / kSafariList);
     SafariItem item = safariItem(QStringLiteral("id.vendor.blocker"));
     bool done = false;
-    remove_safari_extension(item, s, state, [&](bool ok) { done = ok; });
+    remove_safari_extension(scope(), item, s, state, [&](bool ok) { done = ok; });
     EXPECT_TRUE(done);
     EXPECT_TRUE(platform::itemExists(archive));
     EXPECT_TRUE(platform::itemExists(pref));
@@ -256,7 +256,7 @@ TEST_F(ExtensionRemoval, RowsOnlyAGenericNameFound_KeptAsWeakMatches)
             ++weakRows;
         }
     EXPECT_EQ(weakRows, 2u);
-    remove_files(*item, s, state, nullptr);
+    remove_files(scope(), *item, s, state, nullptr);
     EXPECT_FALSE(platform::itemExists(*item->url()));
     EXPECT_FALSE(platform::itemExists(mine));
     EXPECT_TRUE(platform::itemExists(theirs));

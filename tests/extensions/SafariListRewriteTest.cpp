@@ -2,6 +2,7 @@
 // read back equal, reached only through real folders, and never left half-written.
 #include "extensions/SafariExtension.h"
 #include "extensions/SafariExtensionsList.h"
+#include "platform/DeletionScope.h"
 #include "grants/GrantKeys.h"
 #include "platform/PropertyList.h"
 #include "support/HostilePlists.h"
@@ -21,6 +22,14 @@ namespace fs = std::filesystem;
 namespace {
 
 const char *kList = "home/Library/Safari/Extensions/Extensions.plist";
+
+// The home folder granted, as a removal's scope holds it.
+platform::DeletionScope homeScope(TreeBuilder &t)
+{
+    platform::DeletionScope scope;
+    scope.addFolder(t.dir("home"));
+    return scope;
+}
 
 plist_t entry(const char *archive, const char *identifier)
 {
@@ -58,7 +67,7 @@ TEST(SafariListRewrite, BinaryListWithControlCharactersAndOldDate_StaysBinaryKee
     const std::string original = binaryListWithOddValues();
     const auto file = t.file(kList, original);
     ASSERT_TRUE(platform::PropertyList::fromFile(file).isValid());
-    EXPECT_EQ(safari::removeFromList(t / "home", QStringLiteral("id.gone")), safari::RewriteResult::Rewritten);
+    EXPECT_EQ(safari::removeFromList(homeScope(t), t / "home", QStringLiteral("id.gone")), safari::RewriteResult::Rewritten);
     const std::string rewritten = test::readFile(file);
     EXPECT_EQ(rewritten.rfind("bplist00", 0), 0u);
     EXPECT_NE(rewritten.find(std::string("\x33").append(bigEndianDouble(-63000000000.0))), std::string::npos);
@@ -91,7 +100,7 @@ TEST_P(SafariListUntouched, FileAndFolderAsTheyWere)
     const fs::path file = GetParam().build(t);
     const std::string original = test::readFile(file);
     const bool listWasLink = fs::is_symlink(t / kList);
-    EXPECT_EQ(safari::removeFromList(t / "home", GetParam().identifier), GetParam().expected);
+    EXPECT_EQ(safari::removeFromList(homeScope(t), t / "home", GetParam().identifier), GetParam().expected);
     EXPECT_EQ(test::readFile(file), original);
     EXPECT_EQ(test::entryCount(file.parent_path()), 1u);
     EXPECT_EQ(fs::is_symlink(t / kList), listWasLink);
@@ -150,7 +159,7 @@ TEST(SafariListRewrite, ByteOrderMarkInNames_KeptListedAndMatchedExactly)
     EXPECT_EQ(items[0]->label(), QStringLiteral("\ufeff"));
     EXPECT_EQ(items[0]->url(), t / "home/Library/Safari/Extensions" / bom);
 
-    EXPECT_EQ(safari::removeFromList(t / "home", QStringLiteral("\ufeffcom.v.victim")), safari::RewriteResult::Rewritten);
+    EXPECT_EQ(safari::removeFromList(homeScope(t), t / "home", QStringLiteral("\ufeffcom.v.victim")), safari::RewriteResult::Rewritten);
     const auto left = safari::readInstalledExtensions(t / kList);
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].bundleIdentifier, QStringLiteral("com.v.victim"));
@@ -185,7 +194,7 @@ TEST_P(SafariXmlListEdited, OnlyTheEntryElementGoes)
     TreeBuilder t;
     const auto file = t.file(kList, GetParam().original);
     const auto before = fs::status(file).permissions();
-    EXPECT_EQ(safari::removeFromList(t / "home", QString::fromUtf8(GetParam().identifier)),
+    EXPECT_EQ(safari::removeFromList(homeScope(t), t / "home", QString::fromUtf8(GetParam().identifier)),
               safari::RewriteResult::Rewritten);
     EXPECT_EQ(test::readFile(file), GetParam().expected);
     EXPECT_EQ(fs::status(file).permissions(), before);
@@ -208,3 +217,50 @@ INSTANTIATE_TEST_SUITE_P(
                   test::xmlPlist("<key>Installed&#32;Extension&#x73;</key><array>" + a() + b("") + "</array>"),
                   "id.b", test::xmlPlist("<key>Installed&#32;Extension&#x73;</key><array>" + a() + "</array>")}),
     [](const ::testing::TestParamInfo<ExactCase> &info) { return std::string(info.param.name); });
+
+TEST(SafariListRewrite, HomeNotInTheScope_ListUntouched)
+{
+    TreeBuilder t;
+    const auto file = t.file(kList, test::safariList(test::safariEntry("A.safariextz", "id.a")));
+    const std::string before = test::readFile(file);
+    platform::DeletionScope elsewhere;
+    elsewhere.addFolder(t.dir("Applications"));
+    for (const platform::DeletionScope &scope : {platform::DeletionScope(), elsewhere})
+        EXPECT_EQ(safari::removeFromList(scope, t / "home", QStringLiteral("id.a")), safari::RewriteResult::NotGranted);
+    EXPECT_EQ(test::readFile(file), before);
+}
+
+TEST(SafariListRewrite, ListChangedBetweenPlanAndWrite_DecidedAgainOnWhatIsThere)
+{
+    TreeBuilder t;
+    const auto file = t.file(kList, test::safariList(test::safariEntry("A.safariextz", "id.a") +
+                                                     test::safariEntry("B.safariextz", "id.b")));
+    const safari::ListRewrite plan = safari::planRemoval(t / "home", QStringLiteral("id.a"));
+    ASSERT_EQ(plan.verdict, safari::RewriteResult::Rewritten);
+    // Safari added an extension meanwhile: it must survive the rewrite.
+    t.file(kList, test::safariList(test::safariEntry("A.safariextz", "id.a") + test::safariEntry("B.safariextz", "id.b") +
+                                   test::safariEntry("C.safariextz", "id.c")));
+    EXPECT_EQ(safari::applyRewrite(homeScope(t), t / "home", QStringLiteral("id.a"), plan),
+              safari::RewriteResult::Rewritten);
+    const auto left = safari::readInstalledExtensions(file);
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_EQ(left[0].bundleIdentifier, QStringLiteral("id.b"));
+    EXPECT_EQ(left[1].bundleIdentifier, QStringLiteral("id.c"));
+}
+
+TEST(SafariListRewrite, PlanThatWouldNotReadBack_NeverWritten)
+{
+    TreeBuilder t;
+    const auto file = t.file(kList, test::safariList(test::safariEntry("A.safariextz", "id.a")));
+    const std::string before = test::readFile(file);
+    // A plan whose bytes are not the list less the entry: the check before the rename refuses it.
+    safari::ListRewrite forged = safari::planRemoval(t / "home", QStringLiteral("id.a"));
+    ASSERT_EQ(forged.verdict, safari::RewriteResult::Rewritten);
+    for (const QByteArray &bytes : {QByteArray("not a list"), forged.original, QByteArray()}) {
+        forged.bytes = bytes;
+        EXPECT_EQ(safari::applyRewrite(homeScope(t), t / "home", QStringLiteral("id.a"), forged),
+                  safari::RewriteResult::WriteFailed);
+        EXPECT_EQ(test::readFile(file), before);
+        EXPECT_EQ(test::entryCount(file.parent_path()), 1u);
+    }
+}

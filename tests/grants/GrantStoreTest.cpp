@@ -1,6 +1,5 @@
 #include "grants/GrantKeys.h"
 #include "grants/GrantStore.h"
-#include "platform/FolderAccess.h"
 #include "platform/RunningApplications.h"
 #include "support/TreeBuilder.h"
 
@@ -47,15 +46,41 @@ TEST(GrantStore, WholeDisk_AllowAnyGatesTheSystemFolders)
     EXPECT_TRUE(g.resolve(kMacOS).folder);
 }
 
-TEST(GrantStore, ResolvingStartsAccess_AndGrantsSurviveARestart)
+TEST(GrantStore, DeletionScope_FromTheStoredGrants_AndGrantsSurviveARestart)
 {
     TreeBuilder t;
     TestSettings s;
-    platform::FolderAccess::reset();
     GrantStore(s).createGrant(kHome, t.dir("home"));
-    EXPECT_FALSE(platform::FolderAccess::mayDelete(t / "home/x"));
+    GrantStore(s).createGrant(kApplications, t.dir("Applications"));
     platform::SettingsStore reopened(s.store().fileName());
-    GrantStore(reopened).resolve(kHome);
-    EXPECT_TRUE(platform::FolderAccess::mayDelete(t / "home/x"));
-    platform::FolderAccess::reset();
+    const platform::DeletionScope scope = GrantStore(reopened).deletionScope();
+    EXPECT_TRUE(scope.allows(t / "home/x"));
+    EXPECT_TRUE(scope.allows(t / "Applications/A.app"));
+    EXPECT_FALSE(scope.allows(t / "home"));
+    EXPECT_FALSE(scope.allows(t / "elsewhere/x"));
+}
+
+TEST(GrantStore, WholeDisk_DeletableOnlyWhenAllowedAndValid)
+{
+    TreeBuilder t;
+    TestSettings s;
+    GrantStore g(s);
+    g.createGrant(kHome, t.dir("home"));
+    // The search reads every grant, the whole disk's too: that never makes deletion possible.
+    g.createGrant(kMacOS, "/");
+    s.store().remove(kAllowAny);
+    (void)g.resolve(kMacOS);
+    (void)g.isValid(kMacOS);
+    EXPECT_FALSE(g.deletionScope().allows("/etc/zembra-never"));
+    EXPECT_FALSE(g.deletionScope().remove(t / "system-file"));
+    EXPECT_TRUE(g.deletionScope().allows(t / "home/x"));
+
+    s.store().setInteger(kAllowAny, 1);
+    EXPECT_TRUE(g.deletionScope().allows("/etc/zembra-never"));
+    EXPECT_FALSE(g.deletionScope().allows("/"));
+
+    g.createGrant(kMacOS, t.root()); // allowed, but not the whole disk: not valid
+    const platform::DeletionScope scope = g.deletionScope();
+    EXPECT_FALSE(scope.allows("/etc/zembra-never"));
+    EXPECT_FALSE(scope.allows(t / "Library/x"));
 }

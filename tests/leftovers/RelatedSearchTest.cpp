@@ -4,7 +4,6 @@
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/RelatedSearch.h"
 #include "leftovers/Review.h"
-#include "platform/FolderAccess.h"
 #include "support/RealisticApps.h"
 #include "support/TreeBuilder.h"
 

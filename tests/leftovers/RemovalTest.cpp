@@ -3,7 +3,6 @@
 #include "leftovers/Removal.h"
 #include "leftovers/Selection.h"
 #include "platform/FileSystem.h"
-#include "platform/FolderAccess.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
@@ -24,26 +23,24 @@ class Removal : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        platform::FolderAccess::reset();
-        platform::FolderAccess::startAccessing(t / "granted");
+        scope.addFolder(t.dir("granted"));
         item.setBundle(QStringLiteral("com.vendor.editor"));
         item.setUrl(t / "granted/Editor.app");
         services.runningApplications = [this] { return running; };
         services.playCompletionSound = [this] { ++sounds; };
     }
-    void TearDown() override { platform::FolderAccess::reset(); }
-
     RemovalOutcome remove(const std::vector<FileEntry> &files, const std::vector<std::uint64_t> &bytes)
     {
         std::vector<SizeEntry> sizes;
         for (size_t i = 0; i < files.size(); ++i)
             sizes.push_back(files[i].isFileURL() ? SizeEntry::bytes(bytes[i]) : SizeEntry::marker(files[i].absoluteString()));
         Selection selection(files, sizes);
-        return removeSelection(item, selection.prepare(), selection.clean_size(), selection.common_remove_size(),
+        return removeSelection(scope, item, selection.prepare(), selection.clean_size(), selection.common_remove_size(),
                                services);
     }
 
     TreeBuilder t;
+    platform::DeletionScope scope;
     ApplicationItem item;
     std::vector<RunningApplication> running;
     RemovalServices services;
@@ -127,7 +124,7 @@ TEST_F(Removal, DeselectedAndMarkersUntouched)
     std::vector<FileEntry> files = {marker(kSupportfiles), FileEntry::file(keep), FileEntry::file(go)};
     Selection selection(files, {SizeEntry::marker(kSupportfiles), SizeEntry::bytes(4), SizeEntry::bytes(6)});
     selection.setSelected(1, false);
-    const auto outcome = removeSelection(item, selection.prepare(), selection.clean_size(),
+    const auto outcome = removeSelection(scope, item, selection.prepare(), selection.clean_size(),
                                          selection.common_remove_size(), services);
     EXPECT_TRUE(platform::itemExists(keep));
     EXPECT_FALSE(platform::itemExists(go));
@@ -196,15 +193,12 @@ class RemovalGuards : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        platform::FolderAccess::reset();
         for (const char *granted : {"disk", "disk/Users/me", "disk/Applications"})
-            platform::FolderAccess::startAccessing(t.dir(granted));
+            scope.addFolder(t.dir(granted));
         services.runningApplications = [this] { return running; };
         services.playCompletionSound = nullptr;
         services.markRemoval = nullptr;
     }
-    void TearDown() override { platform::FolderAccess::reset(); }
-
     RemovalOutcome removeAll(const ItemRecord &record, const std::vector<fs::path> &paths)
     {
         std::vector<FileEntry> files{FileEntry::word(kSupportfiles)};
@@ -214,11 +208,12 @@ protected:
             sizes.push_back(SizeEntry::bytes(10));
         }
         Selection selection(files, sizes);
-        return removeSelection(record, selection.prepare(), selection.clean_size(), selection.common_remove_size(),
+        return removeSelection(scope, record, selection.prepare(), selection.clean_size(), selection.common_remove_size(),
                                services);
     }
 
     TreeBuilder t;
+    platform::DeletionScope scope;
     std::vector<RunningApplication> running;
     RemovalServices services;
 };
@@ -358,7 +353,7 @@ TEST_F(RemovalGuards, HelperRunningInsideTheBundleOrALeftover_Refuses)
 TEST_F(RemovalGuards, ProtectedFolders_SecondWayToTheHome_LinksThemselvesAreNot)
 {
     t.link("disk/alias", t / "disk/Users");
-    const ProtectedFolders guard = ProtectedFolders::ofGrantedFolders();
+    const ProtectedFolders guard = ProtectedFolders(scope.folders());
     EXPECT_TRUE(guard.contains(t / "disk/alias/me"));
     EXPECT_TRUE(guard.contains(t / "disk/alias/me/Library/Caches"));
     EXPECT_FALSE(guard.contains(t / "disk/alias")); // deleting a link deletes only the link
@@ -367,4 +362,45 @@ TEST_F(RemovalGuards, ProtectedFolders_SecondWayToTheHome_LinksThemselvesAreNot)
     EXPECT_FALSE(guard.contains(t / "disk/Applications/Foo.app"));
     EXPECT_TRUE(guard.contains("/"));
     EXPECT_TRUE(guard.contains(""));
+}
+
+TEST_F(Removal, EntryOutsideTheScope_StaysAndIsReported)
+{
+    const auto outside = t.file("elsewhere/com.vendor.editor.plist");
+    const auto inside = t.file("granted/com.vendor.editor.cache");
+    bool asked = false;
+    services.removeItem = [&](const fs::path &p) { // a replacement never sees what the scope refuses
+        asked = asked || p == outside;
+        return scope.remove(p);
+    };
+    const auto outcome = remove({marker(kSupportfiles), FileEntry::file(outside), FileEntry::file(inside)}, {0, 5, 7});
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(platform::itemExists(outside));
+    EXPECT_FALSE(platform::itemExists(inside));
+    ASSERT_EQ(outcome.remainder_urls.size(), 1u);
+    EXPECT_EQ(outcome.remainder_urls[0].path(), outside);
+    EXPECT_EQ(outcome.common_remove_size, 7u);
+}
+
+TEST(RemovalOutcomeRule, RemainderStandsOnlyWhileItsFirstEntryExists)
+{
+    TreeBuilder t;
+    const auto there = t.file("there");
+    const auto gone = t / "gone";
+    struct Case {
+        std::vector<FileEntry> remainder;
+        bool stands;
+    };
+    const Case cases[] = {
+        {{}, false},
+        {{FileEntry::file(there)}, true},
+        {{FileEntry::file(gone), FileEntry::file(there)}, false},
+        {{marker(kSupportfiles), FileEntry::file(there)}, false},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(remainderStands(c.remainder), c.stands) << c.remainder.size();
+        RemovalOutcome outcome;
+        outcome.remainder_urls = c.remainder;
+        EXPECT_EQ(outcome.standingRemainder().size(), c.stands ? c.remainder.size() : 0u);
+    }
 }

@@ -12,20 +12,23 @@ namespace fs = std::filesystem;
 
 TEST(FolderHandle, ReplaceFile_WholeFileReplacedModeKeptNoTemporaryLeft)
 {
-    TreeBuilder t;
-    const auto f = t.file("home/Library/list.plist", "old contents that are longer");
-    fs::permissions(f, fs::perms(0600));
-    const FolderHandle folder = FolderHandle::open(t / "home", "Library");
-    ASSERT_TRUE(folder.isValid());
-    QByteArray seen;
-    ASSERT_TRUE(folder.replaceFile("list.plist", "new", [&](const QByteArray &written) {
-        seen = written;
-        return true;
-    }));
-    EXPECT_EQ(seen, QByteArray("new")); // what was read back from the disk
-    EXPECT_EQ(readFile(f), "new");
-    EXPECT_EQ(fs::status(f).permissions() & fs::perms::all, fs::perms(0600));
-    EXPECT_EQ(zembra::test::entryCount(t / "home/Library"), 1u);
+    // The new file starts as the temporary's 0600: every other mode must be set anew.
+    for (const auto mode : {fs::perms(0600), fs::perms(0644), fs::perms(0640), fs::perms(0604), fs::perms(0444)}) {
+        TreeBuilder t;
+        const auto f = t.file("home/Library/list.plist", "old contents that are longer");
+        fs::permissions(f, mode);
+        const FolderHandle folder = FolderHandle::open(t / "home", "Library");
+        ASSERT_TRUE(folder.isValid());
+        QByteArray seen;
+        ASSERT_TRUE(folder.replaceFile("list.plist", "new", [&](const QByteArray &written) {
+            seen = written;
+            return true;
+        }));
+        EXPECT_EQ(seen, QByteArray("new")); // what was read back from the disk
+        EXPECT_EQ(readFile(f), "new");
+        EXPECT_EQ(fs::status(f).permissions() & fs::perms::all, mode) << int(mode);
+        EXPECT_EQ(zembra::test::entryCount(t / "home/Library"), 1u);
+    }
 }
 
 TEST(FolderHandle, ReplaceFile_Refused_FileUntouchedNoTemporaryLeft)

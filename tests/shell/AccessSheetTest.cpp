@@ -140,11 +140,9 @@ TEST_F(AccessSheet, WholeDisk_OtherFolderSwitchesTheSearchOn_RootAlsoDisablesThe
     EXPECT_FALSE(macOS->isEnabled());
     wholeDisk->close();
     settle();
-    platform::FolderAccess::reset(); // "/" was granted to the whole process
 
     window().viewController()->presentOptionalPreferences();
     EXPECT_FALSE(find<QPushButton>(openScene("zembra::OptionalPurpose"), "macOSButton")->isEnabled());
-    platform::FolderAccess::reset();
 }
 
 TEST_F(AccessSheet, QuitButton_EndsTheProcessWithStatusZero)

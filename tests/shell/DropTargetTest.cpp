@@ -1,6 +1,5 @@
 #include "GuiFixture.h"
 
-#include "platform/FolderAccess.h"
 #include "platform/SettingsStore.h"
 #include "shell/DragAndDropImageView.h"
 #include "shell/ScreenNames.h"
@@ -90,8 +89,7 @@ TEST_F(DropTarget, BundleOutsideApplications_GoesToItsReviewAndIsGranted)
     EXPECT_EQ(item->url(), bundle);
     EXPECT_EQ(item->bundle(), QStringLiteral("com.apple.Safari"));
     EXPECT_EQ(settings.store().integerForKey(screens::kSheet), 1) << "the drop leaves the Back target alone";
-    EXPECT_TRUE(platform::FolderAccess::mayDelete(bundle));
-    EXPECT_FALSE(platform::FolderAccess::mayDelete(tree / "Downloads/other.txt"));
+    EXPECT_EQ(delegate->state().granted_items(), std::vector<fs::path>{bundle}); // the bundle, nothing else
 }
 
 TEST_F(DropTarget, RefusedDrag_DropChangesNothing)
@@ -125,7 +123,7 @@ TEST_P(DropNoFolder, RefusedWithTheReason_NothingGrantedOrReviewed)
     drop({fileUrl(notes)});
     EXPECT_EQ(reviewsShown, 0);
     EXPECT_EQ(delegate->state().item(), nullptr);
-    EXPECT_FALSE(platform::FolderAccess::mayDelete(notes));
+    EXPECT_TRUE(delegate->state().granted_items().empty());
     QWidget *sheet = nullptr;
     for (QWidget *scene : openScenes())
         if (scene->findChild<QWidget *>(QStringLiteral("DropRefused")))

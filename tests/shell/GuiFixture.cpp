@@ -3,7 +3,6 @@
 #include "catalogue/screens/CatalogueScreens.h"
 #include "grants/GrantKeys.h"
 #include "grants/screens/GrantScreens.h"
-#include "platform/FolderAccess.h"
 #include "platform/RunningApplications.h"
 #include "shell/NotificationCenter.h"
 #include "shell/ScreenNames.h"
@@ -30,7 +29,6 @@ void AnsweringOpenPanel::beginModal(const Request &request, QWidget *, QObject *
 
 GuiTest::GuiTest()
 {
-    platform::FolderAccess::reset();
     platform::OpenPanel::setShared(&panel);
     tree.dir("Applications");
     tree.dir("Users/" + platform::userName().toStdString());
@@ -56,7 +54,6 @@ GuiTest::~GuiTest()
     settle();
     delegate.reset();
     platform::OpenPanel::setShared(nullptr);
-    platform::FolderAccess::reset();
 }
 
 fs::path GuiTest::home() const { return tree / ("Users/" + platform::userName().toStdString()); }

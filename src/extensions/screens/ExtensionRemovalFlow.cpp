@@ -4,6 +4,7 @@
 #include "extensions/screens/ExtensionListModel.h"
 #include "extensions/screens/ExtensionScreenNames.h"
 #include "extensions/screens/ExtensionScreenSupport.h"
+#include "leftovers/RemovalOutcome.h"
 #include "platform/FileSystem.h"
 #include "platform/VisibleText.h"
 #include "shell/AppDelegate.h"
@@ -95,8 +96,7 @@ void ExtensionRemovalFlow::finish()
             selection->clearSelection();
     }
 
-    const auto remainder = m_delegate.state().remainder_urls();
-    if (!remainder.empty() && remainder.front().isFileURL() && platform::itemExists(remainder.front().path())) {
+    if (leftovers::remainderStands(m_delegate.state().remainder_urls())) {
         if (QWidget *scene = m_delegate.storyboard().instantiate(screens::kBundleCantRemove, nullptr)) {
             const QRectF bounds(0, 0, m_controls.removeButton->width(), m_controls.removeButton->height());
             showPopover(scene, m_controls.removeButton, bounds);

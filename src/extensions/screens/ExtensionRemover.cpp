@@ -1,6 +1,7 @@
 #include "extensions/screens/ExtensionRemover.h"
 
 #include "extensions/ExtensionRemoval.h"
+#include "grants/GrantStore.h"
 #include "leftovers/LeftoverSearch.h"
 
 
@@ -61,15 +62,16 @@ void ExtensionRemover::remove(std::vector<FileEntry> files)
     m_phase = Phase::Deleting;
     auto work = copyOf(m_kind, *m_record);
     work->setFiles(std::move(files));
-    m_deletion.start([work, home = m_found->home, services = m_services](const JobControl &) {
+    m_deletion.start([work, home = m_found->home, services = m_services,
+                      scope = grants::GrantStore(m_settings).deletionScope()](const JobControl &) {
         // What remained goes into the worker's own state, handed back as a value.
         SharedState remained;
         // The ticked rows, as the user chose them; a Safari extension only when its
         // entry can be dropped from Safari's list too.
         if (auto *safari = dynamic_cast<const SafariItem *>(work.get()))
-            removeSafariFiles(*safari, remained, {}, home, services);
+            removeSafariFiles(scope, *safari, remained, {}, home, services);
         else
-            removeFoundFiles(*work, remained, {}, services);
+            removeFoundFiles(scope, *work, remained, {}, services);
         return remained.remainder_urls();
     });
 }

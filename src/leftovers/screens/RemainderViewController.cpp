@@ -4,6 +4,7 @@
 
 #include "catalogue/Application.h"
 #include "catalogue/screens/ItemImage.h"
+#include "grants/GrantStore.h"
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/Review.h"
 #include "leftovers/screens/LeftoverTableModel.h"
@@ -227,7 +228,11 @@ void RemainderViewController::remove() {
     setRemoving(true);
     keepItemImage(m_item->app_icon()); // the outcome shows it after its file is gone
     m_app.setQuitGuard(this, [this] { askAboutQuitting(); });
-    m_removal->start(*m_item, selection.prepare(), selection.clean_size(),
+    // The right to delete, built from the grants as they stand now and the dropped bundle.
+    platform::DeletionScope scope = grants::GrantStore(m_app.app_settings()).deletionScope();
+    for (const std::filesystem::path &item : m_app.state().granted_items())
+        scope.addItem(item);
+    m_removal->start(std::move(scope), *m_item, selection.prepare(), selection.clean_size(),
                      selection.common_remove_size());
 }
 

@@ -11,17 +11,17 @@ RemovalRunner::RemovalRunner(leftovers::RemovalServices services, QObject *paren
 
 RemovalRunner::~RemovalRunner() = default;
 
-bool RemovalRunner::start(const ApplicationItem &item, std::vector<FileEntry> prepare,
+bool RemovalRunner::start(platform::DeletionScope scope, const ApplicationItem &item, std::vector<FileEntry> prepare,
                           std::vector<SizeEntry> clean_size, std::uint64_t common_remove_size)
 {
     if (m_job->isRunning())
         return false;
     const int entries = int(prepare.size());
-    m_job->start([item, prepare = std::move(prepare), clean_size = std::move(clean_size), common_remove_size,
+    m_job->start([scope = std::move(scope), item, prepare = std::move(prepare), clean_size = std::move(clean_size), common_remove_size,
                   services = m_services](const JobControl &control) mutable {
         services.progress = [&control](size_t done, size_t total) { control.setProgress(int(done), int(total)); };
         services.stopRequested = control.cancelFlag();
-        return leftovers::removeSelection(item, prepare, clean_size, common_remove_size, services);
+        return leftovers::removeSelection(scope, item, prepare, clean_size, common_remove_size, services);
     });
     emit progressed(0, entries);
     return true;

@@ -2,6 +2,7 @@
 
 #include "ui_RemoveViewController.h"
 
+#include "leftovers/RemovalOutcome.h"
 #include "leftovers/screens/OutcomeKeys.h"
 #include "catalogue/screens/ItemImage.h"
 #include "periphery/RatingKeys.h"
@@ -115,9 +116,7 @@ void RemoveViewController::viewDidAppear() {
     const int launches = settings.integerForKey(screens::kAppLaunchCount);
 
     // Only the first entry left behind decides; the popover's button reveals them all.
-    const std::vector<FileEntry> remainder = m_app.state().remainder_urls();
-    if (!remainder.empty() && remainder.front().isFileURL() &&
-        platform::itemExists(remainder.front().path())) {
+    if (leftovers::remainderStands(m_app.state().remainder_urls())) {
         if (m_popover)
             m_popover->close();
         if (QWidget *content = m_app.storyboard().instantiate(screens::kCantRemove, nullptr))

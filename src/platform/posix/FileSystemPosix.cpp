@@ -1,7 +1,6 @@
 // POSIX implementation of the file-system services: directory handles, no link is ever
 // followed below the path the caller names.
 #include "platform/FileSystem.h"
-#include "platform/FolderAccess.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -118,50 +117,6 @@ void walk(int fd, std::string &pathBuf, EnumerationOptions options, int depth,
     pathBuf.resize(baseLen);
 }
 
-// Deletes everything inside the folder open at `fd`. False when anything stayed.
-bool emptyFolder(int fd, int depth, const std::function<bool()> &stopRequested)
-{
-    const int listFd = dup(fd);
-    if (listFd < 0)
-        return false;
-    bool ok = true;
-    for (const RawEntry &e : readEntries(listFd, true)) {
-        if (stopRequested && stopRequested())
-            return false;
-        if (e.type == EntryType::Directory) {
-            const int child = openChildFolder(fd, e.name);
-            if (child < 0) {
-                ok = false;
-                continue;
-            }
-            const bool emptied = depth < kMaxDepth && emptyFolder(child, depth + 1, stopRequested);
-            close(child);
-            if (!emptied || unlinkat(fd, e.name.c_str(), AT_REMOVEDIR) != 0)
-                ok = false;
-        } else if (unlinkat(fd, e.name.c_str(), 0) != 0) {
-            ok = false;
-        }
-    }
-    return ok;
-}
-
-// Opens the parent folder of `path`, walking down from `base` without following any link
-// on the way, so that a folder swapped for a link cannot lead the deletion elsewhere.
-int openParentNoFollow(const fs::path &base, const fs::path &path)
-{
-    int fd = open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    for (const auto &component : path.parent_path().lexically_relative(base)) {
-        if (fd < 0)
-            return -1;
-        if (component.empty() || component == ".")
-            continue;
-        const int next = openChildFolder(fd, component.native());
-        close(fd);
-        fd = next;
-    }
-    return fd;
-}
-
 } // namespace
 
 std::vector<DirEntry> listDirectory(const fs::path &folder)
@@ -264,38 +219,6 @@ std::uint64_t itemSize(const fs::path &path)
     });
     close(fd);
     return total;
-}
-
-bool removeItem(const fs::path &given) { return removeItemStopping(given, {}); }
-
-bool removeItemStopping(const fs::path &given, const std::function<bool()> &stopRequested)
-{
-    const std::optional<fs::path> base = FolderAccess::deletionBase(given);
-    if (!base)
-        return false;
-    const fs::path path = given.lexically_normal();
-    const std::string name = path.filename().native();
-    if (name.empty() || name == "." || name == "..")
-        return false;
-    const int parent = openParentNoFollow(*base, path);
-    if (parent < 0)
-        return false;
-    bool ok = false;
-    struct stat st;
-    if (fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        if (S_ISDIR(st.st_mode)) {
-            const int fd = openChildFolder(parent, name);
-            if (fd >= 0) {
-                const bool emptied = emptyFolder(fd, 0, stopRequested);
-                close(fd);
-                ok = unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0 && emptied;
-            }
-        } else {
-            ok = unlinkat(parent, name.c_str(), 0) == 0;
-        }
-    }
-    close(parent);
-    return ok;
 }
 
 } // namespace zembra::platform

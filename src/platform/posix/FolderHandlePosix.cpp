@@ -3,6 +3,7 @@
 
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -70,6 +71,55 @@ int createTemporary(int folder, const std::string &name, std::string &tempName)
     return -1;
 }
 
+constexpr int kMaxDepth = 512;
+
+// The names in the folder open at `fd` (dot-names too, "." and ".." never), sorted by bytes.
+std::vector<std::string> sortedNames(int fd)
+{
+    std::vector<std::string> names;
+    const int copy = openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR *dir = copy >= 0 ? fdopendir(copy) : nullptr;
+    if (!dir) {
+        if (copy >= 0)
+            close(copy);
+        return names;
+    }
+    while (const dirent *d = readdir(dir)) {
+        const char *n = d->d_name;
+        if (!(n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))))
+            names.emplace_back(n);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Deletes the entry `name` of the folder open at `parent`, which lies on `device`.
+bool removeAt(int parent, const std::string &name, std::uint64_t device, int depth,
+              const std::function<bool()> &stopRequested)
+{
+    struct stat st;
+    if (fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    if (!S_ISDIR(st.st_mode))
+        return unlinkat(parent, name.c_str(), 0) == 0;
+    if (std::uint64_t(st.st_dev) != device || depth >= kMaxDepth)
+        return false; // a mount point: what lies on the other file system is not ours to empty
+    const int fd = openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    for (const std::string &child : sortedNames(fd)) {
+        if (stopRequested && stopRequested()) {
+            ok = false;
+            break;
+        }
+        ok = removeAt(fd, child, device, depth + 1, stopRequested) && ok;
+    }
+    close(fd);
+    return unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0 && ok;
+}
+
 } // namespace
 
 FolderHandle::~FolderHandle()
@@ -93,22 +143,41 @@ FolderHandle &FolderHandle::operator=(FolderHandle &&other) noexcept
 
 FolderHandle FolderHandle::open(const std::filesystem::path &base, const std::filesystem::path &relative)
 {
-    if (relative.is_absolute())
+    return openBase(base).walkDown(relative);
+}
+
+FolderHandle FolderHandle::openBase(const std::filesystem::path &folder)
+{
+    return FolderHandle(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+}
+
+std::uint64_t FolderHandle::device() const
+{
+    struct stat st;
+    return m_fd >= 0 && fstat(m_fd, &st) == 0 ? std::uint64_t(st.st_dev) : 0;
+}
+
+FolderHandle FolderHandle::walkDown(const std::filesystem::path &relative) const
+{
+    return walkDown(relative, device());
+}
+
+FolderHandle FolderHandle::walkDown(const std::filesystem::path &relative, std::uint64_t device) const
+{
+    if (m_fd < 0 || relative.is_absolute())
         return FolderHandle();
-    int fd = ::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    FolderHandle at(fcntl(m_fd, F_DUPFD_CLOEXEC, 0));
     for (const auto &component : relative) {
-        if (fd < 0)
+        const std::string &name = component.native();
+        if (!at.isValid() || !isPlainName(name))
             return FolderHandle();
-        const std::string name = component.native();
-        if (name.empty() || name == ".") // a trailing separator
-            continue;
-        int next = -1;
-        if (name != "..")
-            next = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        close(fd);
-        fd = next;
+        FolderHandle next(openat(at.m_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        // A mount point below the held folder leads onto another file system: not entered.
+        if (next.device() != device)
+            return FolderHandle();
+        at = std::move(next);
     }
-    return FolderHandle(fd);
+    return at;
 }
 
 FolderHandle FolderHandle::openFolder(const std::filesystem::path &folder, bool create)
@@ -179,6 +248,11 @@ std::optional<std::int64_t> FolderHandle::modifiedAt(const std::string &name) co
 bool FolderHandle::removeFile(const std::string &name) const
 {
     return m_fd >= 0 && isPlainName(name) && unlinkat(m_fd, name.c_str(), 0) == 0;
+}
+
+bool FolderHandle::removeEntry(const std::string &name, const std::function<bool()> &stopRequested) const
+{
+    return m_fd >= 0 && isPlainName(name) && removeAt(m_fd, name, device(), 0, stopRequested);
 }
 
 std::optional<QByteArray> FolderHandle::readFile(const std::string &name, std::uint64_t maxBytes) const

@@ -5,6 +5,7 @@
 
 #include "extensions/Bundle.h"
 #include "extensions/screens/ExtensionRemover.h"
+#include "grants/GrantStore.h"
 #include "platform/FileSystem.h"
 
 #include <QThreadPool>
@@ -30,11 +31,12 @@ protected:
     // remains are reported) and deletes the rest.
     ExtensionRemovalServices gatedDeletion() {
         ExtensionRemovalServices services;
-        services.removeItem = [gate = gate, bundle = bundle](const fs::path &path) {
+        services.removeItem = [gate = gate, bundle = bundle,
+                               scope = grants::GrantStore(settings.store()).deletionScope()](const fs::path &path) {
             gate->entered = true;
             while (!gate->released)
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            return path != bundle && platform::removeItem(path);
+            return path != bundle && scope.remove(path);
         };
         return services;
     }

@@ -2,7 +2,6 @@
 
 #include "extensions/screens/ExtensionScreens.h"
 #include "grants/GrantKeys.h"
-#include "platform/FolderAccess.h"
 #include "shell/NotificationCenter.h"
 #include "shell/ScreenNames.h"
 
@@ -12,7 +11,6 @@ namespace zembra::test {
 
 void ExtensionScreenTest::SetUp()
 {
-    platform::FolderAccess::reset();
     platform::Workspace::setShared(&workspace);
     t.dir("home/Library");
     t.dir("Applications");
@@ -35,7 +33,6 @@ void ExtensionScreenTest::TearDown()
     NotificationCenter::defaultCenter().removeObservers(delegate.get());
     delegate.reset();
     platform::Workspace::setShared(nullptr);
-    platform::FolderAccess::reset();
 }
 
 QWidget *ExtensionScreenTest::open(const QString &identifier)

@@ -138,8 +138,8 @@ TEST_F(RemovalTrust, Outcome_SaysWhatHappened_KeptBundleOrNothingRemoved) {
     const fs::path stuck = t.file("Users/me/Library/Preferences/com.vendor.chess.plist", "x");
     posted.clear();
     leftovers::RemovalServices refusing;
-    refusing.removeItem = [stuck](const fs::path &p) {
-        return p != stuck && platform::removeItem(p);
+    refusing.removeItem = [stuck, scope = grants::GrantStore(settings.store()).deletionScope()](const fs::path &p) {
+        return p != stuck && scope.remove(p);
     };
     review(refusing);
     EXPECT_EQ(rows(),
@@ -182,13 +182,14 @@ TEST_P(QuitDuringRemoval, AsksThenStopsOrKeepsGoing_WindowStays_OutcomeTellsWhat
         std::atomic<bool> &flag;
         ~Release() { flag = true; } // a failed assertion must not leave the worker waiting
     } guard{release};
-    std::atomic<bool> entered{false};
     leftovers::RemovalServices slow;
+    const platform::DeletionScope scope = grants::GrantStore(settings.store()).deletionScope();
+    std::atomic<bool> entered{false};
     slow.removeItem = [&](const fs::path &p) {
         entered = true;
         while (!release.load())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        return platform::removeItem(p);
+        return scope.remove(p);
     };
     review(slow);
     QTest::mouseClick(child<QPushButton>("switch_remove"), Qt::LeftButton);

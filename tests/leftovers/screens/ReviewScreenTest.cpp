@@ -1,5 +1,7 @@
 #include "ScreenFixture.h"
 
+#include "grants/GrantKeys.h"
+
 #include "leftovers/screens/CantRemoveViewController.h"
 #include "leftovers/screens/LaunchedViewController.h"
 #include "leftovers/screens/LeftoverTableModel.h"
@@ -175,10 +177,9 @@ TEST_F(ReviewScreen, RunningApplication_RefusedWithNoticeAndNothingDeleted) {
 TEST_F(ReviewScreen, UndeletableEntries_ReportedAndTakenOffTheFreedSize) {
     review();
     const std::uint64_t appSize = platform::itemSize(bundle);
-    // The home grant is lost before the removal: the emulated sandbox refuses the
-    // leftovers, the application itself goes.
-    platform::FolderAccess::reset();
-    platform::FolderAccess::startAccessing(t / "Applications");
+    // The home grant is lost before the removal: the scope refuses the leftovers, the
+    // application itself goes.
+    settings.store().remove(grants::kHome);
 
     QTest::mouseClick(removeButton(), Qt::LeftButton);
     ASSERT_TRUE(waitFor([this] { return !posted.empty(); }));
@@ -239,11 +240,12 @@ TEST_F(ReviewScreen, RemovalInProgress_ButtonsDisabledProgressShown_WindowRespon
     } guard{release};
     leftovers::RemovalServices services;
     services.playCompletionSound = [] {};
+    const platform::DeletionScope scope = grants::GrantStore(settings.store()).deletionScope();
     services.removeItem = [&](const fs::path &p) {
         while (!release.load())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         ++deleted;
-        return platform::removeItem(p);
+        return scope.remove(p);
     };
     delete screen;
     screen = new RemainderViewController(*app, services, &window);

@@ -4,8 +4,8 @@
 // that records what it was asked, and the names posted to the notification centre.
 
 #include "catalogue/Application.h"
+#include "grants/GrantStore.h"
 #include "leftovers/screens/LeftoverScreens.h"
-#include "platform/FolderAccess.h"
 #include "platform/Workspace.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotificationCenter.h"
@@ -26,10 +26,7 @@ namespace zembra::test {
 class ScreenFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::FolderAccess::reset();
         settings.grantTree(t, "Users/me", false);
-        // The applications list starts access on the Applications grant before a review.
-        platform::FolderAccess::startAccessing(t / "Applications");
         app = std::make_unique<AppDelegate>(settings.store(), suite.store());
         leftovers::RemovalServices services;
         services.playCompletionSound = [this] { ++sounds; };
@@ -48,7 +45,6 @@ protected:
         QThreadPool::globalInstance()->waitForDone(); // no search outlives the settings
         NotificationCenter::defaultCenter().removeObservers(&observer);
         platform::Workspace::setShared(nullptr);
-        platform::FolderAccess::reset();
     }
 
     // Makes the record of a bundle of the tree the shared item, as the list does.

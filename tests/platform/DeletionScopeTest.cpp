@@ -1,0 +1,164 @@
+#include "platform/DeletionScope.h"
+#include "platform/FileSystem.h"
+#include "support/TreeBuilder.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+using namespace zembra::platform;
+using zembra::test::TreeBuilder;
+namespace fs = std::filesystem;
+
+class RemoveItem : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(scope.addFolder(t.dir("granted"))); }
+    bool removeItem(const fs::path &p) const { return scope.remove(p); }
+    TreeBuilder t;
+    DeletionScope scope;
+};
+
+TEST_F(RemoveItem, OutsideGrantedFolders_RefusedAndKept) {
+    const auto outside = t.file("elsewhere/file");
+    EXPECT_FALSE(removeItem(outside));
+    EXPECT_TRUE(itemExists(outside));
+    EXPECT_FALSE(removeItem(t / "granted/../elsewhere/file"));
+    EXPECT_FALSE(removeItem(fs::path("granted/x")));
+    EXPECT_TRUE(itemExists(outside));
+    EXPECT_FALSE(DeletionScope().remove(t / "granted/x")); // an empty scope allows nothing
+}
+
+TEST_F(RemoveItem, TheGrantedFolderItself_NeverDeleted) {
+    t.file("granted/leftover");
+    for (const fs::path &given : {t / "granted", fs::path((t / "granted").native() + "/"),
+                                  t / "granted/.", t / "granted/sub/.."}) {
+        EXPECT_FALSE(scope.allows(given)) << given;
+        EXPECT_FALSE(removeItem(given)) << given;
+    }
+    EXPECT_TRUE(itemExists(t / "granted/leftover"));
+}
+
+TEST_F(RemoveItem, FolderSwappedForLinkMidPathAfterTheScopeWasBuilt_NotFollowed) {
+    const auto precious = t.file("elsewhere/A/B/precious");
+    t.file("granted/A/B/precious");
+    fs::remove_all(t / "granted/A");
+    t.link("granted/A", t / "elsewhere/A"); // swapped after the grant was taken
+    EXPECT_TRUE(scope.allows(t / "granted/A/B/precious"));
+    EXPECT_FALSE(removeItem(t / "granted/A/B/precious"));
+    EXPECT_FALSE(removeItem(t / "granted/A/B"));
+    EXPECT_TRUE(itemExists(precious));
+    EXPECT_TRUE(removeItem(t / "granted/A")); // the link itself may go, never its target
+    EXPECT_TRUE(itemExists(precious));
+}
+
+TEST_F(RemoveItem, WalkDownRefusesParentsDotsAndEmptyComponents) {
+    t.file("granted/a/b/file");
+    const FolderHandle root = FolderHandle::openBase(t / "granted");
+    ASSERT_TRUE(root.isValid());
+    EXPECT_TRUE(root.walkDown("a/b").isValid());
+    for (const char *bad : {"a/../a", "a/./b", "a/b/", "..", "/a", "a/b/file"})
+        EXPECT_FALSE(root.walkDown(bad).isValid()) << bad;
+}
+
+TEST_F(RemoveItem, WalkDownNeverLeavesTheRootsDevice) {
+    t.file("granted/a/b/file");
+    const FolderHandle root = FolderHandle::openBase(t / "granted");
+    // Another device than the root's stands for a mount point on the way.
+    EXPECT_FALSE(root.walkDown("a/b", root.device() + 1).isValid());
+    EXPECT_TRUE(root.walkDown("a/b", root.device()).isValid());
+}
+
+TEST(DeletionScopeDevice, FolderOfAnotherFileSystemBelowARoot_NotEntered) {
+    // /dev/shm is a file system of its own below /dev wherever it is mounted as tmpfs.
+    struct stat devSt, shmSt;
+    if (stat("/dev", &devSt) != 0 || stat("/dev/shm", &shmSt) != 0 || devSt.st_dev == shmSt.st_dev)
+        GTEST_SKIP() << "no second file system below /dev here";
+    QTemporaryDir dir(QStringLiteral("/dev/shm/zembra-scope-XXXXXX"));
+    if (!dir.isValid())
+        GTEST_SKIP() << "cannot write to /dev/shm";
+    const fs::path folder = dir.path().toStdString();
+    fs::create_directories(folder / "sub");
+    DeletionScope scope;
+    ASSERT_TRUE(scope.addFolder("/dev"));
+    EXPECT_TRUE(scope.allows(folder / "sub"));
+    EXPECT_FALSE(scope.remove(folder / "sub"));
+    EXPECT_FALSE(scope.remove(folder));
+    EXPECT_TRUE(itemExists(folder / "sub"));
+    // From a root on its own file system the same folder goes.
+    DeletionScope above;
+    ASSERT_TRUE(above.addFolder(folder));
+    EXPECT_TRUE(above.remove(folder / "sub"));
+}
+
+TEST_F(RemoveItem, FolderWithEverythingInside_HiddenIncluded) {
+    t.file("granted/App/a/b/c");
+    t.file("granted/App/.DS_Store");
+    EXPECT_TRUE(removeItem(t / "granted/App"));
+    EXPECT_FALSE(itemExists(t / "granted/App"));
+}
+
+TEST_F(RemoveItem, LinkInsideLeftoverFolder_OnlyTheLinkGoes) {
+    const auto precious = t.file("elsewhere/precious");
+    t.dir("elsewhere/dir");
+    t.link("granted/Leftover/to-file", precious);
+    t.link("granted/Leftover/to-dir", t / "elsewhere");
+    EXPECT_TRUE(removeItem(t / "granted/Leftover"));
+    EXPECT_TRUE(itemExists(precious));
+    EXPECT_TRUE(itemExists(t / "elsewhere/dir"));
+    const auto direct = t.link("granted/direct-link", t / "elsewhere");
+    EXPECT_TRUE(removeItem(direct));
+    EXPECT_TRUE(itemExists(precious));
+}
+
+TEST_F(RemoveItem, FolderSwappedForLinkOnTheWay_DoesNotLeadElsewhere) {
+    const auto precious = t.file("elsewhere/Sub/precious");
+    t.link("granted/Sub", t / "elsewhere/Sub"); // a component on the way is a link
+    EXPECT_FALSE(removeItem(t / "granted/Sub/precious"));
+    EXPECT_TRUE(itemExists(precious));
+}
+
+TEST_F(RemoveItem, GrantedFolderReachedThroughALink_DeletesBelowIt) {
+    const auto file = t.file("real/folder/leftover");
+    const auto viaLink = t.link("linked", t / "real") / "folder";
+    ASSERT_TRUE(scope.addFolder(viaLink));
+    EXPECT_TRUE(removeItem(viaLink / "leftover"));
+    EXPECT_FALSE(itemExists(file));
+}
+
+TEST_F(RemoveItem, NameThatIsNotUtf8_ExactlyThatFileGoes) {
+    const std::string latin1 = "caf\xe9";
+    const auto odd = t.file("granted/" + latin1);
+    const auto similar = t.file("granted/caf\xc3\xa9");
+    EXPECT_TRUE(removeItem(odd));
+    EXPECT_FALSE(itemExists(odd));
+    EXPECT_TRUE(itemExists(similar));
+}
+
+TEST_F(RemoveItem, PartlyDeletableFolder_ReportsFailureAndDeletesTheRest) {
+    t.file("granted/App/locked/file");
+    t.file("granted/App/free");
+    ZEMBRA_HAND_TO_TEST_USER_OR_SKIP(t.root());
+    zembra::test::makeReadOnlyForTestUser(t / "granted/App/locked");
+    EXPECT_TRUE(zembra::test::runAsTestUser([&] {
+        return !removeItem(t / "granted/App") && itemExists(t / "granted/App/locked/file") &&
+               !itemExists(t / "granted/App/free");
+    }));
+    fs::permissions(t / "granted/App/locked", fs::perms(0755));
+}
+
+TEST_F(RemoveItem, DroppedItemGrant_CoversTheItemItselfOnly) {
+    const auto app = t.file("dropped/Foo.app/Contents/Info.plist").parent_path().parent_path();
+    t.file("dropped/Foo.app.other");
+    EXPECT_FALSE(removeItem(app));
+    ASSERT_TRUE(scope.addItem(app));
+    EXPECT_FALSE(scope.allows(t / "dropped"));
+    EXPECT_FALSE(scope.allows(t / "dropped/Foo.app.other"));
+    EXPECT_FALSE(removeItem(t / "dropped/Foo.app.other"));
+    EXPECT_TRUE(removeItem(app / "Contents/Info.plist"));
+    EXPECT_TRUE(removeItem(app));
+    EXPECT_FALSE(itemExists(app));
+    EXPECT_TRUE(itemExists(t / "dropped"));
+    EXPECT_FALSE(scope.addItem(t / "dropped/Missing.app"));
+}
