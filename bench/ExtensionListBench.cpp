@@ -30,24 +30,26 @@ using namespace zembra;
 
 namespace {
 
-void makePlugin(const fs::path &folder, int n)
-{
+void makePlugin(const fs::path &folder, int n) {
     const std::string name = "Plugin " + std::to_string(n);
     const fs::path bundle = folder / (name + ".bundle");
     fs::create_directories(bundle / "Contents/Resources");
     std::ofstream(bundle / "Contents/Info.plist")
         << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
-           "  <key>CFBundleIdentifier</key><string>com.vendor" << n % 50 << ".plugin" << n << "</string>\n"
-           "  <key>CFBundleName</key><string>" << name << "</string>\n</dict>\n</plist>\n";
+           "  <key>CFBundleIdentifier</key><string>com.vendor"
+        << n % 50 << ".plugin" << n
+        << "</string>\n"
+           "  <key>CFBundleName</key><string>"
+        << name << "</string>\n</dict>\n</plist>\n";
     for (int f = 0; f < 20; ++f)
-        std::ofstream(bundle / "Contents/Resources" / std::string("r").append(std::to_string(f))) << std::string(100 + f * 10, 'x');
+        std::ofstream(bundle / "Contents/Resources" / std::string("r").append(std::to_string(f)))
+            << std::string(100 + f * 10, 'x');
 }
 
 class PaintWatch : public QObject {
 public:
     bool painted = false;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
+    bool eventFilter(QObject *, QEvent *event) override {
         if (event->type() == QEvent::Paint)
             painted = true;
         return false;
@@ -56,8 +58,7 @@ public:
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     int runs = 5;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--runs") == 0)
@@ -109,6 +110,7 @@ int main(int argc, char **argv)
     std::sort(sizes.begin(), sizes.end());
     std::printf("1000 plug-ins, %d runs: listed and first painted in %.1f ms (median, best %.1f), "
                 "all sizes shown after %.1f ms (median); at most %d sizes known at first paint\n",
-                runs, paint[paint.size() / 2], paint.front(), sizes[sizes.size() / 2], knownAtPaint);
+                runs, paint[paint.size() / 2], paint.front(), sizes[sizes.size() / 2],
+                knownAtPaint);
     return 0;
 }

@@ -16,43 +16,45 @@ namespace fs = std::filesystem;
 namespace {
 
 std::uint64_t g_state = 0x9E3779B97F4A7C15ull;
-std::uint64_t next()
-{
+std::uint64_t next() {
     g_state ^= g_state << 13;
     g_state ^= g_state >> 7;
     g_state ^= g_state << 17;
     return g_state;
 }
-unsigned pick(unsigned n) { return unsigned(next() % n); }
+unsigned pick(unsigned n) {
+    return unsigned(next() % n);
+}
 
 long g_entries = 0;
 
-void dir(const fs::path &p)
-{
+void dir(const fs::path &p) {
     if (fs::create_directories(p))
         ++g_entries;
 }
 
-void file(const fs::path &p, unsigned maxBytes = 600)
-{
+void file(const fs::path &p, unsigned maxBytes = 600) {
     dir(p.parent_path());
     std::ofstream out(p, std::ios::binary);
     out << std::string(pick(maxBytes + 1), 'x');
     ++g_entries;
 }
 
-std::string vendor(unsigned i) { return "com.vendor" + std::to_string(i % 97) + ".product" + std::to_string(i); }
+std::string vendor(unsigned i) {
+    return "com.vendor" + std::to_string(i % 97) + ".product" + std::to_string(i);
+}
 
-const char *kWords[] = {"Cache", "Data", "Index", "State", "Assets", "Thumbnails", "Sync", "Media", "Store", "Backups"};
+const char *kWords[] = {"Cache",      "Data", "Index", "State", "Assets",
+                        "Thumbnails", "Sync", "Media", "Store", "Backups"};
 
 // A nested subtree of about `count` entries below `root`.
-void subtree(const fs::path &root, int count, int depth = 0)
-{
+void subtree(const fs::path &root, int count, int depth = 0) {
     int made = 0;
     while (made < count) {
         if (depth < 3 && pick(4) == 0 && count - made > 8) {
             const int part = std::min(count - made, 4 + int(pick(40)));
-            const fs::path d = root / (std::string(kWords[pick(10)]) + " " + std::to_string(pick(1000)));
+            const fs::path d =
+                root / (std::string(kWords[pick(10)]) + " " + std::to_string(pick(1000)));
             dir(d);
             subtree(d, part - 1, depth + 1);
             made += part;
@@ -63,22 +65,25 @@ void subtree(const fs::path &root, int count, int depth = 0)
     }
 }
 
-void bundle(const fs::path &b, const std::string &id, const std::string &name)
-{
+void bundle(const fs::path &b, const std::string &id, const std::string &name) {
     dir(b / "Contents/MacOS");
     std::ofstream(b / "Contents/Info.plist")
         << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
-           "<key>CFBundleIdentifier</key><string>" << id << "</string>\n"
-           "<key>CFBundleName</key><string>" << name << "</string>\n"
-           "<key>CFBundleExecutable</key><string>" << name << "</string>\n</dict>\n</plist>\n";
+           "<key>CFBundleIdentifier</key><string>"
+        << id
+        << "</string>\n"
+           "<key>CFBundleName</key><string>"
+        << name
+        << "</string>\n"
+           "<key>CFBundleExecutable</key><string>"
+        << name << "</string>\n</dict>\n</plist>\n";
     file(b / "Contents/MacOS" / name, 4096);
     g_entries += 1;
 }
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: zembra-bench-make-tree DIR [USER]\n");
         return 2;
@@ -92,7 +97,8 @@ int main(int argc, char **argv)
     const std::string label = "Benchmark Editor";
 
     bundle(root / "Applications" / (label + ".app"), id, label);
-    bundle(root / "Applications" / (label + ".app") / "Contents/Library/LoginItems/Editor Launcher.app",
+    bundle(root / "Applications" / (label + ".app") /
+               "Contents/Library/LoginItems/Editor Launcher.app",
            "com.benchvendor.launcher", "Editor Launcher");
 
     // Home Library: listing folders.
@@ -111,7 +117,8 @@ int main(int argc, char **argv)
     for (unsigned i = 0; i < 400; ++i)
         file(lib / "Application Scripts" / vendor(i) / "hook.scpt");
     for (unsigned i = 0; i < 300; ++i)
-        file(lib / "Group Containers" / ("TEAM" + std::to_string(i) + "." + vendor(i)) / "shared.db");
+        file(lib / "Group Containers" / ("TEAM" + std::to_string(i) + "." + vendor(i)) /
+             "shared.db");
     for (unsigned i = 0; i < 200; ++i)
         file(lib / "LaunchAgents" / (vendor(i) + ".agent.plist"));
     for (unsigned i = 0; i < 300; ++i)
@@ -130,7 +137,8 @@ int main(int argc, char **argv)
             bundle(d / "Helper.app", vendor(i) + ".helper", "Helper");
     }
     for (unsigned i = 0; i < 200; ++i)
-        file(lib / "Application Support/CrashReporter" / ("Product " + std::to_string(i) + "_ABCDEF.plist"));
+        file(lib / "Application Support/CrashReporter" /
+             ("Product " + std::to_string(i) + "_ABCDEF.plist"));
     for (unsigned i = 0; i < 400; ++i)
         subtree(lib / "Logs" / ("Product " + std::to_string(i)), 30);
     for (unsigned i = 0; i < 50; ++i)
@@ -162,14 +170,17 @@ int main(int argc, char **argv)
                 subtree(user / kind / vendor(a + u), 14);
     }
     for (unsigned i = 0; i < 5000; ++i)
-        subtree(root / "var/db" / (i % 2 ? "receipts" : "diagnostics") / ("entry" + std::to_string(i)), 15);
+        subtree(root / "var/db" / (i % 2 ? "receipts" : "diagnostics") /
+                    ("entry" + std::to_string(i)),
+                15);
 
     // The leftovers of the benchmark application: a few hundred matches.
     file(lib / "Preferences" / (id + ".plist"));
     file(lib / "Preferences" / (id + ".helper.plist"));
     subtree(lib / "Application Support" / label, 150);
     for (int i = 0; i < 20; ++i)
-        file(lib / "Application Support" / label / ("Benchmark Editor Backup " + std::to_string(i) + ".json"));
+        file(lib / "Application Support" / label /
+             ("Benchmark Editor Backup " + std::to_string(i) + ".json"));
     subtree(lib / "Containers" / id, 40);
     subtree(lib / "Containers/com.benchvendor.launcher", 10);
     subtree(lib / "Caches" / id, 100);
@@ -181,7 +192,9 @@ int main(int argc, char **argv)
     file(sys / "LaunchDaemons" / (id + ".helper.plist"));
     file(sys / "PrivilegedHelperTools" / (id + ".helper"), 4096);
     for (int i = 0; i < 30; ++i)
-        subtree(root / "var/folders/z3/zyxvpxvq6csfxvn_n1000003gn/C" / (id + "." + std::to_string(i)), 5);
+        subtree(root / "var/folders/z3/zyxvpxvq6csfxvn_n1000003gn/C" /
+                    (id + "." + std::to_string(i)),
+                5);
     for (int i = 0; i < 140; ++i)
         file(root / "var/db/receipts" / (id + ".pkg" + std::to_string(i) + ".bom"));
 

@@ -15,10 +15,10 @@
 //       APPS (default 300) more bundles are installed in an Applications folder of the
 //       bench's own, named like the tree's vendors (com.vendorN.productM).
 #include "catalogue/Application.h"
+#include "grants/GrantKeys.h"
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/Review.h"
 #include "platform/FolderAccess.h"
-#include "grants/GrantKeys.h"
 #include "support/RealisticApps.h"
 
 #include <QTemporaryDir>
@@ -35,14 +35,12 @@ using namespace zembra;
 
 namespace {
 
-double median(std::vector<double> v)
-{
+double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
-int realistic()
-{
+int realistic() {
     QTemporaryDir dir;
     const fs::path root = fs::path(dir.path().toStdString()) / "mac";
     platform::SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
@@ -50,12 +48,14 @@ int realistic()
     fixtures::grantRealisticMac(settings, root);
     const fixtures::ReviewFigures f = fixtures::scoreReviews(root, settings);
     std::printf("applications: %zu, own entries: %zu\n", fixtures::realisticApps().size(), f.own);
-    std::printf("recall of the whole review (ticked + flagged + related): %zu/%zu = %.1f %%\n", f.inReview, f.own,
-                100.0 * double(f.inReview) / double(f.own));
-    std::printf("recall of the ticked rows alone:                         %zu/%zu = %.1f %%\n", f.preselected, f.own,
-                100.0 * double(f.preselected) / double(f.own));
-    std::printf("other applications' entries that start ticked: %zu (must be 0)\n", f.othersSelected);
-    std::printf("before, the search's list alone, all ticked: recall %zu/%zu = %.1f %%, other applications' "
+    std::printf("recall of the whole review (ticked + flagged + related): %zu/%zu = %.1f %%\n",
+                f.inReview, f.own, 100.0 * double(f.inReview) / double(f.own));
+    std::printf("recall of the ticked rows alone:                         %zu/%zu = %.1f %%\n",
+                f.preselected, f.own, 100.0 * double(f.preselected) / double(f.own));
+    std::printf("other applications' entries that start ticked: %zu (must be 0)\n",
+                f.othersSelected);
+    std::printf("before, the search's list alone, all ticked: recall %zu/%zu = %.1f %%, other "
+                "applications' "
                 "entries ticked: %zu\n",
                 f.searchOnlyFound, f.own, 100.0 * double(f.searchOnlyFound) / double(f.own),
                 f.searchOnlyOthersSelected);
@@ -68,8 +68,7 @@ int realistic()
     return f.othersSelected == 0 ? 0 : 1;
 }
 
-int cost(const fs::path &tree, int runs, int apps)
-{
+int cost(const fs::path &tree, int runs, int apps) {
     QTemporaryDir dir;
     platform::SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
     const fs::path applications = fs::path(dir.path().toStdString()) / "Applications";
@@ -80,9 +79,14 @@ int cost(const fs::path &tree, int runs, int apps)
         fs::create_directories(contents);
         std::ofstream(contents / "Info.plist")
             << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
-               "<key>CFBundleIdentifier</key><string>com.vendor" << i % 97 << ".product" << i << "</string>\n"
-               "<key>CFBundleName</key><string>" << name << "</string>\n"
-               "<key>CFBundleExecutable</key><string>" << name << "</string>\n</dict>\n</plist>\n";
+               "<key>CFBundleIdentifier</key><string>com.vendor"
+            << i % 97 << ".product" << i
+            << "</string>\n"
+               "<key>CFBundleName</key><string>"
+            << name
+            << "</string>\n"
+               "<key>CFBundleExecutable</key><string>"
+            << name << "</string>\n</dict>\n</plist>\n";
     }
     settings.setOverride(grants::kApplications, platform::bookmarkData(applications));
     settings.setOverride(grants::kHome, platform::bookmarkData(tree / "Users/bench"));
@@ -97,8 +101,8 @@ int cost(const fs::path &tree, int runs, int apps)
         const auto t0 = Clock::now();
         leftovers::searchLeftovers(*item, settings, leftovers::SearchMode::Review);
         const auto t1 = Clock::now();
-        const leftovers::Review review =
-            leftovers::buildReview(*item, settings, Application(settings).everyInstalledApplication(), true);
+        const leftovers::Review review = leftovers::buildReview(
+            *item, settings, Application(settings).everyInstalledApplication(), true);
         const auto t2 = Clock::now();
         rows = review.searchRows;
         related = review.files.size() - review.searchRows;
@@ -110,17 +114,17 @@ int cost(const fs::path &tree, int runs, int apps)
         }
     }
     const double s = median(search), e = median(extra);
-    std::printf("search: %.3f s, %zu rows; extra step: %.4f s, %zu related rows, %zu flagged; %d other "
-                "applications installed (median of %d)\n",
-                s, rows, e, related, flagged, apps, runs);
+    std::printf(
+        "search: %.3f s, %zu rows; extra step: %.4f s, %zu related rows, %zu flagged; %d other "
+        "applications installed (median of %d)\n",
+        s, rows, e, related, flagged, apps, runs);
     std::printf("extra step: %.1f %% of the search (target: at most 15 %%)\n", 100.0 * e / s);
     return 0;
 }
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "realistic")
         return realistic();
@@ -131,6 +135,8 @@ int main(int argc, char **argv)
     if (mode == "cost" && argc > 2)
         return cost(fs::absolute(argv[2]), argc > 3 ? std::max(1, std::atoi(argv[3])) : 7,
                     argc > 4 ? std::max(0, std::atoi(argv[4])) : 300);
-    std::fprintf(stderr, "usage: zembra-bench-related realistic | build DIR | cost TREE_DIR [RUNS] [APPS]\n");
+    std::fprintf(
+        stderr,
+        "usage: zembra-bench-related realistic | build DIR | cost TREE_DIR [RUNS] [APPS]\n");
     return 2;
 }

@@ -22,29 +22,32 @@
 
 #include <cstdio>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     using namespace zembra;
     QCoreApplication::setApplicationName(QStringLiteral("Uninstaller zembra"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZEMBRA_VERSION));
     // Answered before the GUI starts: a terminal without a display gets them too.
     if (asksForHelpOrVersion(argc, argv)) {
         QCoreApplication core(argc, argv);
-        const ProgramOptions answered = parseProgramOptions(QCoreApplication::arguments()); // exits when answered
-        std::fprintf(stderr, "uninstaller-zembra: %s\nTry 'uninstaller-zembra --help'.\n", qPrintable(answered.error));
+        const ProgramOptions answered =
+            parseProgramOptions(QCoreApplication::arguments()); // exits when answered
+        std::fprintf(stderr, "uninstaller-zembra: %s\nTry 'uninstaller-zembra --help'.\n",
+                     qPrintable(answered.error));
         return 2;
     }
     QApplication app(argc, argv);
 
     const ProgramOptions options = parseProgramOptions(QApplication::arguments());
     if (!options.error.isEmpty()) {
-        std::fprintf(stderr, "uninstaller-zembra: %s\nTry 'uninstaller-zembra --help'.\n", qPrintable(options.error));
+        std::fprintf(stderr, "uninstaller-zembra: %s\nTry 'uninstaller-zembra --help'.\n",
+                     qPrintable(options.error));
         return 2;
     }
     if (!options.settingsDir.isEmpty())
         platform::SettingsStore::setFolder(QDir(options.settingsDir).absolutePath());
     if (const auto problem = platform::SettingsStore::folderProblem())
-        std::fprintf(stderr, "uninstaller-zembra: %s: settings are kept for this run only\n", qPrintable(*problem));
+        std::fprintf(stderr, "uninstaller-zembra: %s: settings are kept for this run only\n",
+                     qPrintable(*problem));
     platform::SettingsStore &settings = platform::SettingsStore::standard();
     if (const auto error = grants::applyGrantOverrides(options.grants, settings)) {
         std::fprintf(stderr, "uninstaller-zembra: %s\n", error->c_str());
@@ -55,7 +58,8 @@ int main(int argc, char **argv)
     // and ends. The screenshot tour renders on its own and quits.
     std::unique_ptr<platform::InstanceChannel> channel;
     if (options.screenshotsDir.isEmpty()) {
-        channel = platform::InstanceChannel::open(platform::SettingsStore::folder(), options.settingsDir.isEmpty());
+        channel = platform::InstanceChannel::open(platform::SettingsStore::folder(),
+                                                  options.settingsDir.isEmpty());
         if (channel->role() == platform::InstanceChannel::Role::Forwarding) {
             if (const auto refusal = channel->forward(requestOf(options))) {
                 std::fprintf(stderr, "uninstaller-zembra: %s\n",
@@ -65,8 +69,10 @@ int main(int argc, char **argv)
             return 0;
         }
         if (channel->role() == platform::InstanceChannel::Role::Unguarded)
-            std::fprintf(stderr, "uninstaller-zembra: a later start on these settings opens another window: %s\n",
-                         qPrintable(platform::visiblyEscaped(channel->problem())));
+            std::fprintf(
+                stderr,
+                "uninstaller-zembra: a later start on these settings opens another window: %s\n",
+                qPrintable(platform::visiblyEscaped(channel->problem())));
     }
 
     AppDelegate delegate(settings, platform::SettingsStore::suite(preferences::kSharedSuiteName));
@@ -81,10 +87,13 @@ int main(int argc, char **argv)
     // folders granted for this run only are not registered for the next login.
     QStringList runOnlyArguments;
     for (const auto &[option, folder] : options.grants)
-        runOnlyArguments << QString::fromStdString(option) << QDir(QFile::decodeName(QByteArray::fromStdString(folder))).absolutePath();
+        runOnlyArguments
+            << QString::fromStdString(option)
+            << QDir(QFile::decodeName(QByteArray::fromStdString(folder))).absolutePath();
     QStringList watcherArguments;
     if (!options.settingsDir.isEmpty())
-        watcherArguments << QStringLiteral("--settings-dir") << QDir(options.settingsDir).absolutePath();
+        watcherArguments << QStringLiteral("--settings-dir")
+                         << QDir(options.settingsDir).absolutePath();
     // Built once at start, shown from the menu.
     std::unique_ptr<PreferencesWindow> preferencesWindow(
         makePreferencesWindow(delegate, watcherArguments, runOnlyArguments));
@@ -95,14 +104,19 @@ int main(int argc, char **argv)
     if (!options.recordScreens.isEmpty())
         recordScreens(window, options.recordScreens);
     window.show();
-    InstanceRequests requests(delegate, window, platform::SettingsStore::folder(), absoluteGrants(options.grants));
+    InstanceRequests requests(delegate, window, platform::SettingsStore::folder(),
+                              absoluteGrants(options.grants));
     if (channel)
-        channel->setHandler([&requests](const platform::ActivationRequest &request) { return requests.answer(request); });
+        channel->setHandler([&requests](const platform::ActivationRequest &request) {
+            return requests.answer(request);
+        });
     // The background watcher's notices ask for the review of an application it remembers,
     // or for the list of the applications removed.
-    const QString problem = openRequestedScreen(delegate, platform::SettingsStore::folder(), requestOf(options));
+    const QString problem =
+        openRequestedScreen(delegate, platform::SettingsStore::folder(), requestOf(options));
     if (!problem.isEmpty())
-        std::fprintf(stderr, "uninstaller-zembra: %s\n", qPrintable(platform::visiblyEscaped(problem)));
+        std::fprintf(stderr, "uninstaller-zembra: %s\n",
+                     qPrintable(platform::visiblyEscaped(problem)));
     if (!options.screenshotsDir.isEmpty())
         ScreenshotTour::start(window, delegate, options.screenshotsDir);
     return app.exec();

@@ -11,15 +11,13 @@ namespace zembra {
 namespace {
 
 // A bundle is a folder: a file, FIFO or link named "X.app" is not an application.
-bool isApp(const platform::DirEntry &e)
-{
+bool isApp(const platform::DirEntry &e) {
     return e.type == platform::EntryType::Directory && platform::nameExtension(e.name()) == "app";
 }
 
 // Appends the applications of `folder` and of its subfolders; an "app" entry is never
 // looked into and nothing deeper is read.
-void collectFrom(const fs::path &folder, std::vector<fs::path> &candidates)
-{
+void collectFrom(const fs::path &folder, std::vector<fs::path> &candidates) {
     for (const platform::DirEntry &f : platform::listDirectory(folder)) {
         if (isApp(f)) {
             candidates.push_back(f.path);
@@ -33,8 +31,7 @@ void collectFrom(const fs::path &folder, std::vector<fs::path> &candidates)
 
 } // namespace
 
-bool passesIdentifierRule(const OptString &identifier)
-{
+bool passesIdentifierRule(const OptString &identifier) {
     if (!identifier)
         return true;
     if (identifier->contains(QLatin1String("com.apple.iTunes")))
@@ -44,30 +41,30 @@ bool passesIdentifierRule(const OptString &identifier)
     return identifier->contains(QLatin1String("com.apple.dt"));
 }
 
-QString Application::setLabel(const fs::path &path) const { return platform::displayName(path); }
+QString Application::setLabel(const fs::path &path) const {
+    return platform::displayName(path);
+}
 
-std::shared_ptr<ApplicationItem> Application::application(const fs::path &url) const
-{
+std::shared_ptr<ApplicationItem> Application::application(const fs::path &url) const {
     return makeRecord<ApplicationItem>(url, platform::BundleInfo::read(url));
 }
 
-ApplicationList Application::installedApplications()
-{
+ApplicationList Application::installedApplications() {
     m_items.clear();
     m_url_applications = grants::GrantStore(m_settings).resolve(grants::kApplications).folder;
-    m_items = collect(m_url_applications, m_settings.integerForKey(preferences::kIncludeUtilities) == 1,
-                      m_settings.integerForKey(preferences::kIncludeDefaultApps) == 1);
+    m_items =
+        collect(m_url_applications, m_settings.integerForKey(preferences::kIncludeUtilities) == 1,
+                m_settings.integerForKey(preferences::kIncludeDefaultApps) == 1);
     return m_items;
 }
 
-ApplicationList Application::everyInstalledApplication() const
-{
-    return collect(grants::GrantStore(m_settings).resolve(grants::kApplications).folder, true, true);
+ApplicationList Application::everyInstalledApplication() const {
+    return collect(grants::GrantStore(m_settings).resolve(grants::kApplications).folder, true,
+                   true);
 }
 
 ApplicationList Application::collect(const std::optional<fs::path> &folder, bool includeUtilities,
-                                     bool includeDefaultApps) const
-{
+                                     bool includeDefaultApps) const {
     std::vector<fs::path> candidates;
     if (folder) {
         for (const platform::DirEntry &e : platform::listDirectory(*folder)) {

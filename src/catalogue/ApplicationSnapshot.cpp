@@ -35,27 +35,25 @@ const TextField kFields[] = {
 };
 
 // A path as text, with its exact bytes beside it where they are not UTF-8.
-void putPath(QJsonObject &o, const char *name, const std::filesystem::path &path)
-{
+void putPath(QJsonObject &o, const char *name, const std::filesystem::path &path) {
     o.insert(QLatin1String(name), platform::displayPath(path));
     if (!platform::isUtf8(path.native()))
         o.insert(QLatin1String(name) + QLatin1String("_bytes"),
                  QString::fromLatin1(QByteArray::fromStdString(path.native()).toBase64()));
 }
 
-std::optional<std::filesystem::path> getPath(const QJsonObject &o, const char *name)
-{
+std::optional<std::filesystem::path> getPath(const QJsonObject &o, const char *name) {
     const QJsonValue exact = o.value(QLatin1String(name) + QLatin1String("_bytes"));
     if (exact.isString())
-        return std::filesystem::path(QByteArray::fromBase64(exact.toString().toLatin1()).toStdString());
+        return std::filesystem::path(
+            QByteArray::fromBase64(exact.toString().toLatin1()).toStdString());
     const QJsonValue text = o.value(QLatin1String(name));
     if (!text.isString() || text.toString().isEmpty())
         return std::nullopt;
     return platform::pathFromText(text.toString());
 }
 
-QJsonObject toJson(const RememberedApplication &r)
-{
+QJsonObject toJson(const RememberedApplication &r) {
     QJsonObject o;
     for (const TextField &f : kFields) {
         const OptString v = ((*r.item).*f.get)();
@@ -71,8 +69,7 @@ QJsonObject toJson(const RememberedApplication &r)
     return o;
 }
 
-RememberedApplication fromJson(const QJsonObject &o)
-{
+RememberedApplication fromJson(const QJsonObject &o) {
     RememberedApplication r;
     r.item = std::make_shared<ApplicationItem>();
     for (const TextField &f : kFields) {
@@ -82,16 +79,18 @@ RememberedApplication fromJson(const QJsonObject &o)
     r.item->setUrl(getPath(o, "url"));
     r.installed = o.value(QLatin1String("installed")).toBool(true);
     if (!r.installed)
-        r.goneSince = QDateTime::fromString(o.value(QLatin1String("gone_since")).toString(), Qt::ISODate);
+        r.goneSince =
+            QDateTime::fromString(o.value(QLatin1String("gone_since")).toString(), Qt::ISODate);
     return r;
 }
 
-std::shared_ptr<ApplicationItem> copyOf(const ApplicationItem &item) { return std::make_shared<ApplicationItem>(item); }
+std::shared_ptr<ApplicationItem> copyOf(const ApplicationItem &item) {
+    return std::make_shared<ApplicationItem>(item);
+}
 
 } // namespace
 
-QString rememberedKey(const ItemRecord &item)
-{
+QString rememberedKey(const ItemRecord &item) {
     const OptString bundle = item.bundle();
     if (bundle && !bundle->isEmpty())
         return *bundle;
@@ -104,21 +103,22 @@ namespace {
 constexpr std::uint64_t kMaxSnapshotBytes = 64u << 20;
 } // namespace
 
-std::filesystem::path snapshotFile(const QString &settingsFolder)
-{
+std::filesystem::path snapshotFile(const QString &settingsFolder) {
     return platform::pathFromText(settingsFolder + QLatin1String("/remembered-applications.json"));
 }
 
-ApplicationSnapshot readSnapshot(const std::filesystem::path &file)
-{
+ApplicationSnapshot readSnapshot(const std::filesystem::path &file) {
     ApplicationSnapshot snapshot;
     // Never through a link, never blocked by a FIFO in its place.
-    const platform::FolderHandle folder = platform::FolderHandle::openFolder(file.parent_path(), false);
-    const std::optional<QByteArray> bytes = folder.readFile(file.filename().native(), kMaxSnapshotBytes);
+    const platform::FolderHandle folder =
+        platform::FolderHandle::openFolder(file.parent_path(), false);
+    const std::optional<QByteArray> bytes =
+        folder.readFile(file.filename().native(), kMaxSnapshotBytes);
     if (!bytes)
         return snapshot;
     const QJsonObject root = QJsonDocument::fromJson(*bytes).object();
-    snapshot.applicationsFolder = getPath(root, "applications_folder").value_or(std::filesystem::path());
+    snapshot.applicationsFolder =
+        getPath(root, "applications_folder").value_or(std::filesystem::path());
     for (const QJsonValue &v : root.value(QLatin1String("applications")).toArray()) {
         if (!v.isObject())
             continue;
@@ -129,8 +129,7 @@ ApplicationSnapshot readSnapshot(const std::filesystem::path &file)
     return snapshot;
 }
 
-QByteArray snapshotJson(const ApplicationSnapshot &snapshot)
-{
+QByteArray snapshotJson(const ApplicationSnapshot &snapshot) {
     QJsonObject root;
     putPath(root, "applications_folder", snapshot.applicationsFolder);
     QJsonArray apps;
@@ -140,34 +139,35 @@ QByteArray snapshotJson(const ApplicationSnapshot &snapshot)
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-bool writeSnapshot(const std::filesystem::path &file, const ApplicationSnapshot &snapshot)
-{
+bool writeSnapshot(const std::filesystem::path &file, const ApplicationSnapshot &snapshot) {
     // A temporary file beside it, renamed into place; a link or a FIFO in its place is
     // refused, never written through.
-    const platform::FolderHandle folder = platform::FolderHandle::openFolder(file.parent_path(), false);
+    const platform::FolderHandle folder =
+        platform::FolderHandle::openFolder(file.parent_path(), false);
     return folder.replaceFile(file.filename().native(), snapshotJson(snapshot));
 }
 
-std::shared_ptr<ApplicationItem> rememberedApplication(const ApplicationSnapshot &snapshot, const QString &key)
-{
+std::shared_ptr<ApplicationItem> rememberedApplication(const ApplicationSnapshot &snapshot,
+                                                       const QString &key) {
     for (const RememberedApplication &r : snapshot.applications)
         if (rememberedKey(*r.item) == key)
             return reviewableCopy(*r.item);
     return nullptr;
 }
 
-std::shared_ptr<ApplicationItem> reviewableCopy(const ApplicationItem &remembered)
-{
+std::shared_ptr<ApplicationItem> reviewableCopy(const ApplicationItem &remembered) {
     auto copy = copyOf(remembered);
     if (const auto url = copy->url(); url && !isSameApplication(remembered, *url))
         copy->setUrl(std::nullopt);
     return copy;
 }
 
-SnapshotChange refreshSnapshot(const ApplicationSnapshot &previous, const std::filesystem::path &applicationsFolder,
-                               const ApplicationList &installed, const ApplicationList &trashArrivals,
-                               const std::function<bool(const QString &key)> &removedByZembra, const QDateTime &now)
-{
+SnapshotChange refreshSnapshot(const ApplicationSnapshot &previous,
+                               const std::filesystem::path &applicationsFolder,
+                               const ApplicationList &installed,
+                               const ApplicationList &trashArrivals,
+                               const std::function<bool(const QString &key)> &removedByZembra,
+                               const QDateTime &now) {
     SnapshotChange change;
     change.snapshot.applicationsFolder = applicationsFolder;
     std::set<QString> keys; // every key already in the next snapshot
@@ -212,8 +212,10 @@ SnapshotChange refreshSnapshot(const ApplicationSnapshot &previous, const std::f
     gone.insert(gone.end(), leftNow.begin(), leftNow.end());
     // The oldest are forgotten first.
     if (gone.size() > kRememberedGoneLimit)
-        gone.erase(gone.begin(), gone.begin() + static_cast<std::ptrdiff_t>(gone.size() - kRememberedGoneLimit));
-    change.snapshot.applications.insert(change.snapshot.applications.end(), gone.begin(), gone.end());
+        gone.erase(gone.begin(),
+                   gone.begin() + static_cast<std::ptrdiff_t>(gone.size() - kRememberedGoneLimit));
+    change.snapshot.applications.insert(change.snapshot.applications.end(), gone.begin(),
+                                        gone.end());
     return change;
 }
 

@@ -52,7 +52,8 @@ bool writeSnapshot(const std::filesystem::path &file, const ApplicationSnapshot 
 
 // A fresh copy of the remembered record with `key`, installed or gone, ready for a
 // review (see reviewableCopy); null when none.
-std::shared_ptr<ApplicationItem> rememberedApplication(const ApplicationSnapshot &snapshot, const QString &key);
+std::shared_ptr<ApplicationItem> rememberedApplication(const ApplicationSnapshot &snapshot,
+                                                       const QString &key);
 
 // A fresh copy of a remembered record for its review. Its path keeps pointing at a bundle
 // only while the remembered application itself is there: when nothing is, or another
@@ -73,8 +74,10 @@ struct SnapshotChange {
 // `trashArrivals` are application bundles that just arrived in the Trash: one with a
 // bundle identifier that is neither installed nor remembered (and not removed by us) is
 // remembered as gone and announced too. Gone records stay until their key is installed again.
-SnapshotChange refreshSnapshot(const ApplicationSnapshot &previous, const std::filesystem::path &applicationsFolder,
-                               const ApplicationList &installed, const ApplicationList &trashArrivals,
+SnapshotChange refreshSnapshot(const ApplicationSnapshot &previous,
+                               const std::filesystem::path &applicationsFolder,
+                               const ApplicationList &installed,
+                               const ApplicationList &trashArrivals,
                                const std::function<bool(const QString &key)> &removedByZembra,
                                const QDateTime &now = QDateTime::currentDateTimeUtc());
 

@@ -5,39 +5,46 @@
 namespace zembra {
 
 namespace {
-std::optional<platform::BundleInfo> open(const fs::path &url) { return platform::BundleInfo::read(url); }
+std::optional<platform::BundleInfo> open(const fs::path &url) {
+    return platform::BundleInfo::read(url);
+}
 
-OptString value(const std::optional<platform::BundleInfo> &info, OptString (*get)(const platform::BundleInfo &))
-{
+OptString value(const std::optional<platform::BundleInfo> &info,
+                OptString (*get)(const platform::BundleInfo &)) {
     return info ? get(*info) : std::nullopt;
 }
-OptString identifierOf(const platform::BundleInfo &i) { return i.identifier(); }
-OptString nameOf(const platform::BundleInfo &i) { return i.name(); }
-OptString executableOf(const platform::BundleInfo &i) { return i.executable(); }
+OptString identifierOf(const platform::BundleInfo &i) {
+    return i.identifier();
+}
+OptString nameOf(const platform::BundleInfo &i) {
+    return i.name();
+}
+OptString executableOf(const platform::BundleInfo &i) {
+    return i.executable();
+}
 } // namespace
 
 namespace fields {
 
-QString labelName(const OptString &bundleName)
-{
+QString labelName(const OptString &bundleName) {
     if (!bundleName)
         return kPlaceholder;
     QString s = *bundleName;
     return s.replace(QLatin1Char(' '), QLatin1Char('_'));
 }
 
-QString infoOrPlaceholder(const OptString &value) { return value ? *value : kPlaceholder; }
+QString infoOrPlaceholder(const OptString &value) {
+    return value ? *value : kPlaceholder;
+}
 
-OptString bundleName(const OptString &identifier)
-{
+OptString bundleName(const OptString &identifier) {
     if (!identifier)
         return std::nullopt;
     const qsizetype dot = identifier->lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? *identifier : identifier->mid(dot + 1);
 }
 
-OptString companyName(const OptString &identifier)
-{
+OptString companyName(const OptString &identifier) {
     if (!identifier)
         return std::nullopt;
     if (!identifier->contains(QLatin1Char('.')))
@@ -45,14 +52,12 @@ OptString companyName(const OptString &identifier)
     return identifier->split(QLatin1Char('.')).at(1);
 }
 
-QString beforeFirstDot(const QString &text)
-{
+QString beforeFirstDot(const QString &text) {
     const qsizetype dot = text.indexOf(QLatin1Char('.'));
     return dot < 0 ? text : text.left(dot);
 }
 
-std::optional<ImageRef> appIcon(const std::optional<platform::BundleInfo> &info)
-{
+std::optional<ImageRef> appIcon(const std::optional<platform::BundleInfo> &info) {
     if (!info || !info->iconFile())
         return std::nullopt;
     QString name = *info->iconFile();
@@ -66,40 +71,40 @@ std::optional<ImageRef> appIcon(const std::optional<platform::BundleInfo> &info)
 
 } // namespace fields
 
-OptString BundleFields::setLabelName(const fs::path &url) const
-{
+OptString BundleFields::setLabelName(const fs::path &url) const {
     return fields::labelName(value(open(url), nameOf));
 }
 
-ImageRef BundleFields::setIcon(const fs::path &path) const { return ImageRef::workspaceIcon(path); }
+ImageRef BundleFields::setIcon(const fs::path &path) const {
+    return ImageRef::workspaceIcon(path);
+}
 
-std::optional<ImageRef> BundleFields::setAppIcon(const fs::path &url) const { return fields::appIcon(open(url)); }
+std::optional<ImageRef> BundleFields::setAppIcon(const fs::path &url) const {
+    return fields::appIcon(open(url));
+}
 
-OptString BundleFields::setBundle(const fs::path &url) const { return value(open(url), identifierOf); }
+OptString BundleFields::setBundle(const fs::path &url) const {
+    return value(open(url), identifierOf);
+}
 
-OptString BundleFields::setBundleName(const fs::path &url) const
-{
+OptString BundleFields::setBundleName(const fs::path &url) const {
     return fields::bundleName(value(open(url), identifierOf));
 }
 
-OptString BundleFields::setBundleNameInfo(const fs::path &url) const
-{
+OptString BundleFields::setBundleNameInfo(const fs::path &url) const {
     return fields::infoOrPlaceholder(value(open(url), nameOf));
 }
 
-OptString BundleFields::setExecutableInfo(const fs::path &url) const
-{
+OptString BundleFields::setExecutableInfo(const fs::path &url) const {
     return fields::infoOrPlaceholder(value(open(url), executableOf));
 }
 
-OptString BundleFields::setCompanyName(const fs::path &url) const
-{
+OptString BundleFields::setCompanyName(const fs::path &url) const {
     return fields::companyName(value(open(url), identifierOf));
 }
 
 void BundleFields::fill(ItemRecord &record, const fs::path &url,
-                        const std::optional<platform::BundleInfo> &info, bool withAppIcon) const
-{
+                        const std::optional<platform::BundleInfo> &info, bool withAppIcon) const {
     const OptString identifier = value(info, identifierOf);
     record.setLabel(setLabel(url));
     record.setLabel_name(fields::labelName(value(info, nameOf)));

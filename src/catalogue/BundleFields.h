@@ -40,9 +40,9 @@ public:
 
     // A new record of the bundle at `url`, filled as above.
     template <typename Record>
-    std::shared_ptr<Record> makeRecord(const fs::path &url, const std::optional<platform::BundleInfo> &info,
-                                       bool withAppIcon = true) const
-    {
+    std::shared_ptr<Record> makeRecord(const fs::path &url,
+                                       const std::optional<platform::BundleInfo> &info,
+                                       bool withAppIcon = true) const {
         auto record = std::make_shared<Record>();
         fill(*record, url, info, withAppIcon);
         return record;

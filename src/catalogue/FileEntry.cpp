@@ -4,14 +4,12 @@
 
 namespace zembra {
 
-const std::filesystem::path &FileEntry::path() const
-{
+const std::filesystem::path &FileEntry::path() const {
     static const std::filesystem::path kNone;
     return isFileURL() ? std::get<std::filesystem::path>(m_value) : kNone;
 }
 
-QString FileEntry::absoluteString() const
-{
+QString FileEntry::absoluteString() const {
     return isFileURL() ? platform::displayPath(std::get<std::filesystem::path>(m_value))
                        : std::get<QString>(m_value);
 }

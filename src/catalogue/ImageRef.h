@@ -11,7 +11,9 @@ struct ImageRef {
     Kind kind = Kind::WorkspaceIcon;
     std::filesystem::path path;
 
-    static ImageRef workspaceIcon(std::filesystem::path p) { return {Kind::WorkspaceIcon, std::move(p)}; }
+    static ImageRef workspaceIcon(std::filesystem::path p) {
+        return {Kind::WorkspaceIcon, std::move(p)};
+    }
     static ImageRef imageFile(std::filesystem::path p) { return {Kind::ImageFile, std::move(p)}; }
     bool operator==(const ImageRef &) const = default;
 };

@@ -2,17 +2,17 @@
 
 namespace zembra {
 
-ItemRecord::ItemRecord(const ItemRecord &other) { copyFrom(other); }
+ItemRecord::ItemRecord(const ItemRecord &other) {
+    copyFrom(other);
+}
 
-ItemRecord &ItemRecord::operator=(const ItemRecord &other)
-{
+ItemRecord &ItemRecord::operator=(const ItemRecord &other) {
     if (this != &other)
         copyFrom(other);
     return *this;
 }
 
-void ItemRecord::copyFrom(const ItemRecord &other)
-{
+void ItemRecord::copyFrom(const ItemRecord &other) {
     std::scoped_lock lock(m_mutex, other.m_mutex);
     m_label = other.m_label;
     m_label_name = other.m_label_name;
@@ -29,29 +29,25 @@ void ItemRecord::copyFrom(const ItemRecord &other)
     m_weakRows = other.m_weakRows;
 }
 
-std::vector<FileEntry> ItemRecord::files() const
-{
+std::vector<FileEntry> ItemRecord::files() const {
     std::lock_guard lock(m_mutex);
     return m_files;
 }
 
-void ItemRecord::setFiles(std::vector<FileEntry> value)
-{
+void ItemRecord::setFiles(std::vector<FileEntry> value) {
     std::lock_guard lock(m_mutex);
     m_files = std::move(value);
     m_weakRows.clear();
 }
 
-void ItemRecord::setFiles(std::vector<FileEntry> value, std::vector<bool> weakRows)
-{
+void ItemRecord::setFiles(std::vector<FileEntry> value, std::vector<bool> weakRows) {
     std::lock_guard lock(m_mutex);
     m_files = std::move(value);
     m_weakRows = std::move(weakRows);
     m_weakRows.resize(m_files.size(), false);
 }
 
-std::vector<bool> ItemRecord::weakRows() const
-{
+std::vector<bool> ItemRecord::weakRows() const {
     std::lock_guard lock(m_mutex);
     return m_weakRows;
 }

@@ -28,13 +28,11 @@ public:
     virtual ~ItemRecord() = default;
 
 #define ZEMBRA_FIELD(Type, name, Setter)                                                           \
-    Type name() const                                                                              \
-    {                                                                                              \
+    Type name() const {                                                                            \
         std::lock_guard lock(m_mutex);                                                             \
         return m_##name;                                                                           \
     }                                                                                              \
-    void Setter(Type value)                                                                        \
-    {                                                                                              \
+    void Setter(Type value) {                                                                      \
         std::lock_guard lock(m_mutex);                                                             \
         m_##name = std::move(value);                                                               \
     }
@@ -82,15 +80,12 @@ private:
 };
 
 // An installed application, or a preference pane (it goes through the same review).
-class ApplicationItem : public ItemRecord {
-};
+class ApplicationItem : public ItemRecord {};
 
 // A plug-in: removed without review.
-class BundleItem : public ItemRecord {
-};
+class BundleItem : public ItemRecord {};
 
 // A Safari extension: its `url` is the archive file in Safari's extensions folder.
-class SafariItem : public ApplicationItem {
-};
+class SafariItem : public ApplicationItem {};
 
 } // namespace zembra

@@ -8,8 +8,7 @@ namespace zembra {
 
 namespace {
 
-std::set<QString> keysOf(const ApplicationList &items)
-{
+std::set<QString> keysOf(const ApplicationList &items) {
     std::set<QString> keys;
     for (const auto &item : items)
         keys.insert(rememberedKey(*item));
@@ -18,8 +17,8 @@ std::set<QString> keysOf(const ApplicationList &items)
 
 } // namespace
 
-ApplicationList removedApplications(const ApplicationSnapshot &snapshot, const ApplicationList &installedNow)
-{
+ApplicationList removedApplications(const ApplicationSnapshot &snapshot,
+                                    const ApplicationList &installedNow) {
     // The watcher may not have looked since the application came back.
     const std::set<QString> installed = keysOf(installedNow);
     ApplicationList gone;
@@ -31,8 +30,8 @@ ApplicationList removedApplications(const ApplicationSnapshot &snapshot, const A
 }
 
 std::shared_ptr<ApplicationItem> removedApplication(const ApplicationSnapshot &snapshot,
-                                                    const ApplicationList &installedNow, const QString &key)
-{
+                                                    const ApplicationList &installedNow,
+                                                    const QString &key) {
     if (keysOf(installedNow).count(key))
         return nullptr;
     for (const RememberedApplication &r : snapshot.applications)

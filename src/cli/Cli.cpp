@@ -7,8 +7,8 @@
 #include "cli/Output.h"
 #include "extensions/Bundle.h"
 #include "grants/GrantKeys.h"
-#include "grants/GrantStore.h"
 #include "grants/GrantOverrides.h"
+#include "grants/GrantStore.h"
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/Removal.h"
@@ -85,21 +85,18 @@ written (also after a removal that was carried out); 2 usage error; 3 the applic
 is running.
 )";
 
-void applyGrants(const Options &o, platform::SettingsStore &settings)
-{
+void applyGrants(const Options &o, platform::SettingsStore &settings) {
     if (const auto error = grants::applyGrantOverrides(o.grants, settings))
         throw UsageError{*error};
 }
 
 // Messages quote paths and words given by the user or found on disk: shown escaped.
 
-bool isApplicationOrPane(const QString &extension)
-{
+bool isApplicationOrPane(const QString &extension) {
     return extension == QLatin1String("app") || Bundle::isPrefPaneExtension(extension);
 }
 
-int commandApps(const Options &o, platform::SettingsStore &settings)
-{
+int commandApps(const Options &o, platform::SettingsStore &settings) {
     requireArguments(o, 0, "");
     if (o.includeDefaultApps)
         settings.setOverride(preferences::kIncludeDefaultApps, 1);
@@ -109,29 +106,31 @@ int commandApps(const Options &o, platform::SettingsStore &settings)
         throw UsageError{"no Applications folder is granted: pass --applications DIR"};
     Application enumerator(settings);
     const ApplicationList apps = enumerator.installedApplications();
-    print(o.json ? jsonItems(apps) : itemTable(asRecords(apps), QStringLiteral("No applications found.")));
+    print(o.json ? jsonItems(apps)
+                 : itemTable(asRecords(apps), QStringLiteral("No applications found.")));
     return kDone;
 }
 
-std::shared_ptr<ApplicationItem> searchedApplication(const Options &o, platform::SettingsStore &settings,
-                                                     bool &incomplete)
-{
+std::shared_ptr<ApplicationItem>
+searchedApplication(const Options &o, platform::SettingsStore &settings, bool &incomplete) {
     const fs::path path = existingItem(o.positional.at(0), "application", isApplicationOrPane);
     // A preference pane goes through the same review, labelled as the pane list shows it.
-    auto item = Bundle::isPrefPaneExtension(platform::pathExtension(path)) ? Bundle(settings).prefPane(path)
-                                                                            : Application(settings).application(path);
+    auto item = Bundle::isPrefPaneExtension(platform::pathExtension(path))
+                    ? Bundle(settings).prefPane(path)
+                    : Application(settings).application(path);
     warnWithoutHome(settings);
-    incomplete = reportUnreadable(leftovers::searchLeftovers(*item, settings, leftovers::SearchMode::Review));
+    incomplete = reportUnreadable(
+        leftovers::searchLeftovers(*item, settings, leftovers::SearchMode::Review));
     return item;
 }
 
-leftovers::Review reviewOf(const ItemRecord &item, platform::SettingsStore &settings, bool related)
-{
-    return leftovers::buildReview(item, settings, Application(settings).everyInstalledApplication(), related);
+leftovers::Review reviewOf(const ItemRecord &item, platform::SettingsStore &settings,
+                           bool related) {
+    return leftovers::buildReview(item, settings, Application(settings).everyInstalledApplication(),
+                                  related);
 }
 
-int commandLeftovers(const Options &o, platform::SettingsStore &settings)
-{
+int commandLeftovers(const Options &o, platform::SettingsStore &settings) {
     requireArguments(o, 1, "one APP_PATH");
     bool incomplete = false;
     const auto item = searchedApplication(o, settings, incomplete);
@@ -143,26 +142,26 @@ int commandLeftovers(const Options &o, platform::SettingsStore &settings)
 }
 
 // The rows of `path` in the review; a usage error naming `option` when there are none.
-std::vector<size_t> rowsOf(const leftovers::Review &review, const std::string &given, const char *option)
-{
+std::vector<size_t> rowsOf(const leftovers::Review &review, const std::string &given,
+                           const char *option) {
     const fs::path path = platform::absolutePath(given);
     std::vector<size_t> rows;
     for (size_t i = 0; i < review.files.size(); ++i)
         if (review.files[i].isFileURL() && review.files[i].path() == path)
             rows.push_back(i);
     if (rows.empty())
-        throw UsageError{std::string(option) + " " + given + ": not in the list of entries to remove"};
+        throw UsageError{std::string(option) + " " + given +
+                         ": not in the list of entries to remove"};
     return rows;
 }
 
-int refuseRunning(const ItemRecord &item)
-{
-    warn(item.label().value_or(QString()).toStdString() + " is running: quit it before removing it");
+int refuseRunning(const ItemRecord &item) {
+    warn(item.label().value_or(QString()).toStdString() +
+         " is running: quit it before removing it");
     return kRunning;
 }
 
-int commandRemove(const Options &o, platform::SettingsStore &settings)
-{
+int commandRemove(const Options &o, platform::SettingsStore &settings) {
     requireArguments(o, 1, "one APP_PATH");
     bool incomplete = false;
     const auto item = searchedApplication(o, settings, incomplete);
@@ -191,8 +190,9 @@ int commandRemove(const Options &o, platform::SettingsStore &settings)
     }
 
     const auto notes = rowNotes(review, kept);
-    const std::string listing = o.json ? jsonLeftovers(*item, review.files, review.sizes, true, notes)
-                                       : leftoverText(*item, review.files, review.sizes, true, notes);
+    const std::string listing = o.json
+                                    ? jsonLeftovers(*item, review.files, review.sizes, true, notes)
+                                    : leftoverText(*item, review.files, review.sizes, true, notes);
     if (o.dryRun) {
         print(listing);
         return incomplete ? kRemained : kDone;
@@ -209,7 +209,8 @@ int commandRemove(const Options &o, platform::SettingsStore &settings)
     if (!o.json)
         print(listing);
     if (!confirmed(o, "Remove these entries (" +
-                          platform::formatByteCount(selection.common_remove_size()).toStdString() + ")?")) {
+                          platform::formatByteCount(selection.common_remove_size()).toStdString() +
+                          ")?")) {
         print("Nothing removed.\n");
         return kDone;
     }
@@ -222,15 +223,15 @@ int commandRemove(const Options &o, platform::SettingsStore &settings)
     // A command line reports in text; it does not chime (and would exit mid-sound).
     leftovers::RemovalServices services;
     services.playCompletionSound = nullptr;
-    const leftovers::RemovalOutcome outcome = leftovers::removeSelection(
-        scope, *item, selection.prepare(), selection.clean_size(), selection.common_remove_size(), services);
+    const leftovers::RemovalOutcome outcome =
+        leftovers::removeSelection(scope, *item, selection.prepare(), selection.clean_size(),
+                                   selection.common_remove_size(), services);
     if (outcome.refusedRunning)
         return refuseRunning(*item);
     return reportRemainder(o, outcome.remainder_urls, outcome.common_remove_size, true);
 }
 
-void useSettingsFolder(const Options &o)
-{
+void useSettingsFolder(const Options &o) {
     if (o.settingsDir.empty())
         return;
     const fs::path dir = platform::absolutePath(o.settingsDir);
@@ -240,8 +241,7 @@ void useSettingsFolder(const Options &o)
     platform::SettingsStore::setFolder(QFile::decodeName(QByteArray::fromStdString(dir.native())));
 }
 
-int runCommand(int argc, char **argv)
-{
+int runCommand(int argc, char **argv) {
     try {
         const Options o = parse(argc, argv);
         if (o.help) {
@@ -271,7 +271,8 @@ int runCommand(int argc, char **argv)
             allowOnly(o, {"--keep", "--include", "--related", "--dry-run", "--yes"});
             return commandRemove(o, settings);
         }
-        if (o.command == "plugins" || o.command == "prefpanes" || o.command == "safari-extensions") {
+        if (o.command == "plugins" || o.command == "prefpanes" ||
+            o.command == "safari-extensions") {
             allowOnly(o, {});
             return commandList(o, settings);
         }
@@ -293,6 +294,8 @@ int runCommand(int argc, char **argv)
 
 } // namespace
 
-int run(int argc, char **argv) { return finishOutput(runCommand(argc, argv)); }
+int run(int argc, char **argv) {
+    return finishOutput(runCommand(argc, argv));
+}
 
 } // namespace zembra::cli

@@ -23,38 +23,34 @@ bool g_removalRan = false; // for the message when its report could not be writt
 
 } // namespace
 
-void warn(const std::string &message)
-{
-    print("zembra: " + platform::visiblyEscaped(std::string_view(message)).toStdString() + "\n", stderr);
+void warn(const std::string &message) {
+    print("zembra: " + platform::visiblyEscaped(std::string_view(message)).toStdString() + "\n",
+          stderr);
 }
 
-
-bool reportUnreadable(const leftovers::SearchResult &result)
-{
+bool reportUnreadable(const leftovers::SearchResult &result) {
     for (const fs::path &folder : result.unreadable)
         warn("could not read " + folder.native() + ": the leftovers in it were not searched");
     return !result.unreadable.empty();
 }
 
-int refuseIncomplete(const char *why)
-{
+int refuseIncomplete(const char *why) {
     warn(std::string(why) + ": nothing removed");
     return kRemained;
 }
 
-bool hasGrant(platform::SettingsStore &settings, const QString &key)
-{
+bool hasGrant(platform::SettingsStore &settings, const QString &key) {
     return grants::GrantStore(settings).resolve(key).folder.has_value();
 }
 
-void warnWithoutHome(platform::SettingsStore &settings)
-{
+void warnWithoutHome(platform::SettingsStore &settings) {
     if (!hasGrant(settings, grants::kHome))
-        warn("no home folder is granted: leftovers in the home Library are not searched (pass --home DIR)");
+        warn("no home folder is granted: leftovers in the home Library are not searched (pass "
+             "--home DIR)");
 }
 
-fs::path existingItem(const std::string &given, const char *what, bool (*acceptsExtension)(const QString &))
-{
+fs::path existingItem(const std::string &given, const char *what,
+                      bool (*acceptsExtension)(const QString &)) {
     const fs::path path = platform::absolutePath(given);
     if (!platform::itemExists(path))
         throw UsageError{std::string("no ") + what + " at " + given};
@@ -66,8 +62,7 @@ fs::path existingItem(const std::string &given, const char *what, bool (*accepts
     return path;
 }
 
-bool confirmed(const Options &o, const std::string &question)
-{
+bool confirmed(const Options &o, const std::string &question) {
     if (o.yes)
         return true;
     if (!isatty(STDIN_FILENO))
@@ -78,8 +73,8 @@ bool confirmed(const Options &o, const std::string &question)
     return answer == "y" || answer == "Y" || answer == "yes";
 }
 
-int reportRemainder(const Options &o, const std::vector<FileEntry> &remainder, std::uint64_t freed, bool withSize)
-{
+int reportRemainder(const Options &o, const std::vector<FileEntry> &remainder, std::uint64_t freed,
+                    bool withSize) {
     if (o.json) {
         std::string out = "{\"remainder_urls\": " + jsonEntries(remainder, {}, false);
         if (withSize)
@@ -99,10 +94,11 @@ int reportRemainder(const Options &o, const std::vector<FileEntry> &remainder, s
     }
     return remainder.empty() ? kDone : kRemained;
 }
-void noteRemovalStarts() { g_removalRan = true; }
+void noteRemovalStarts() {
+    g_removalRan = true;
+}
 
-int finishOutput(int status)
-{
+int finishOutput(int status) {
     int error = stdoutError();
     if (std::fflush(stdout) != 0 && !error)
         error = errno ? errno : EIO;

@@ -44,7 +44,8 @@ bool confirmed(const Options &o, const std::string &question);
 // Call just before deleting anything: a report lost afterwards says the removal ran.
 void noteRemovalStarts();
 // Prints what could not be removed (and the bytes freed); kDone or kRemained.
-int reportRemainder(const Options &o, const std::vector<FileEntry> &remainder, std::uint64_t freed, bool withSize);
+int reportRemainder(const Options &o, const std::vector<FileEntry> &remainder, std::uint64_t freed,
+                    bool withSize);
 
 // Every write to standard output must have gone through: flushes and closes it; a report
 // that was lost is a failure (status 1 unless the command failed already), also after a

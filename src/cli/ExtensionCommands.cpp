@@ -20,18 +20,17 @@ namespace {
 namespace fs = std::filesystem;
 
 // Every row found, those a removal keeps marked with the reason.
-std::string listing(const Options &o, const ItemRecord &item, const std::vector<QString> &kept)
-{
+std::string listing(const Options &o, const ItemRecord &item, const std::vector<QString> &kept) {
     const auto files = item.files();
     std::vector<RowNote> notes(files.size());
     for (size_t i = 0; i < notes.size() && i < kept.size(); ++i)
         notes[i].kept = kept[i];
-    return o.json ? jsonLeftovers(item, files, {}, false, notes) : leftoverText(item, files, {}, false, notes);
+    return o.json ? jsonLeftovers(item, files, {}, false, notes)
+                  : leftoverText(item, files, {}, false, notes);
 }
 
 // Shows what a removal without review found; true when the user goes on to delete it.
-bool previewAndConfirm(const Options &o, const ItemRecord &item, const std::vector<QString> &kept)
-{
+bool previewAndConfirm(const Options &o, const ItemRecord &item, const std::vector<QString> &kept) {
     if (o.dryRun || !o.json)
         print(listing(o, item, kept));
     if (o.dryRun)
@@ -49,30 +48,31 @@ bool previewAndConfirm(const Options &o, const ItemRecord &item, const std::vect
 }
 
 // A removal without review on an incomplete search: shown with --dry-run, never run.
-int refuseWhenIncomplete(const Options &o, const ItemRecord &item, const leftovers::SearchResult &found,
-                         const std::vector<QString> &kept)
-{
+int refuseWhenIncomplete(const Options &o, const ItemRecord &item,
+                         const leftovers::SearchResult &found, const std::vector<QString> &kept) {
     if (!reportUnreadable(found))
         return kDone;
     if (o.dryRun)
         print(listing(o, item, kept));
-    return o.dryRun ? kRemained : refuseIncomplete("the search could not read every granted folder");
+    return o.dryRun ? kRemained
+                    : refuseIncomplete("the search could not read every granted folder");
 }
 
 } // namespace
 
-int commandList(const Options &o, platform::SettingsStore &settings)
-{
+int commandList(const Options &o, platform::SettingsStore &settings) {
     requireArguments(o, 0, "");
     if (!hasGrant(settings, grants::kHome))
         warn("no home folder is granted: the home Library is not listed (pass --home DIR)");
     std::string out;
     if (o.command == "plugins") {
         const auto items = Bundle(settings).installedPlugins();
-        out = o.json ? jsonItems(items) : itemTable(asRecords(items), QStringLiteral("No plug-ins found."));
+        out = o.json ? jsonItems(items)
+                     : itemTable(asRecords(items), QStringLiteral("No plug-ins found."));
     } else if (o.command == "prefpanes") {
         const auto items = Bundle(settings).installedPrefPanes();
-        out = o.json ? jsonItems(items) : itemTable(asRecords(items), QStringLiteral("No preference panes found."));
+        out = o.json ? jsonItems(items)
+                     : itemTable(asRecords(items), QStringLiteral("No preference panes found."));
     } else {
         const auto items = SafariExtension(settings).installedSafariExtensions();
         out = o.json ? jsonItems(items)
@@ -82,8 +82,7 @@ int commandList(const Options &o, platform::SettingsStore &settings)
     return kDone;
 }
 
-int commandRemovePlugin(const Options &o, platform::SettingsStore &settings)
-{
+int commandRemovePlugin(const Options &o, platform::SettingsStore &settings) {
     requireArguments(o, 1, "one PATH");
     const fs::path path = existingItem(o.positional[0], "plug-in", Bundle::isPluginExtension);
     warnWithoutHome(settings);
@@ -102,8 +101,7 @@ int commandRemovePlugin(const Options &o, platform::SettingsStore &settings)
     return reportRemainder(o, state.remainder_urls(), 0, false);
 }
 
-int commandRemoveSafariExtension(const Options &o, platform::SettingsStore &settings)
-{
+int commandRemoveSafariExtension(const Options &o, platform::SettingsStore &settings) {
     requireArguments(o, 1, "one BUNDLE_ID");
     const QString id = platform::decodeUtf8(o.positional[0]);
     std::shared_ptr<SafariItem> item;
@@ -121,19 +119,22 @@ int commandRemoveSafariExtension(const Options &o, platform::SettingsStore &sett
     if (const int refused = refuseWhenIncomplete(o, *item, found, kept))
         return refused;
     // The archive goes only with its entry in Safari's list: decided before anything is shown.
-    const safari::RewriteResult verdict = found.home.folder ? safari::planRemoval(*found.home.folder, id).verdict
-                                                            : safari::RewriteResult::NotPlainFolder;
+    const safari::RewriteResult verdict = found.home.folder
+                                              ? safari::planRemoval(*found.home.folder, id).verdict
+                                              : safari::RewriteResult::NotPlainFolder;
     if (!safari::isGone(verdict)) {
         if (o.dryRun)
             print(listing(o, *item, kept));
         warn("Safari's extensions list cannot be rewritten without this extension (" +
-             safari::whyNotRewritable(verdict) + "): nothing " + (o.dryRun ? "would be" : "was") + " removed");
+             safari::whyNotRewritable(verdict) + "): nothing " + (o.dryRun ? "would be" : "was") +
+             " removed");
         return kRemained;
     }
     if (!previewAndConfirm(o, *item, kept))
         return stdoutError() ? kRemained : kDone;
     SharedState state;
-    const safari::RewriteResult result = removeSafariFiles(grants::GrantStore(settings).deletionScope(), *item, state, kept, found.home.folder);
+    const safari::RewriteResult result = removeSafariFiles(
+        grants::GrantStore(settings).deletionScope(), *item, state, kept, found.home.folder);
     if (!safari::isGone(result))
         warn("Safari's extensions list was left untouched: " + safari::whyNotRewritable(result));
     const int removal = reportRemainder(o, state.remainder_urls(), 0, false);

@@ -4,8 +4,7 @@
 
 namespace zembra::cli {
 
-Options parse(int argc, char **argv)
-{
+Options parse(int argc, char **argv) {
     Options o;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
@@ -54,14 +53,13 @@ Options parse(int argc, char **argv)
     return o;
 }
 
-void requireArguments(const Options &o, size_t count, const char *what)
-{
+void requireArguments(const Options &o, size_t count, const char *what) {
     if (o.positional.size() != count)
-        throw UsageError{o.command + (count ? std::string(" takes ") + what : " takes no arguments")};
+        throw UsageError{o.command +
+                         (count ? std::string(" takes ") + what : " takes no arguments")};
 }
 
-void allowOnly(const Options &o, const std::set<std::string> &allowed)
-{
+void allowOnly(const Options &o, const std::set<std::string> &allowed) {
     auto check = [&](bool given, const char *name) {
         if (given && !allowed.count(name))
             throw UsageError{std::string(name) + " does not apply to " + o.command};

@@ -19,7 +19,7 @@ struct Options {
     std::map<std::string, std::string> grants; // option name -> folder
     std::vector<std::string> keep;
     std::vector<std::string> include; // --include: flagged or related rows to remove after all
-    std::string settingsDir; // --settings-dir: where the settings stores are kept
+    std::string settingsDir;          // --settings-dir: where the settings stores are kept
     bool json = false, dryRun = false, yes = false, help = false, version = false;
     bool includeDefaultApps = false, includeUtilities = false;
     bool related = false; // --related: append the "Possibly related" group

@@ -18,34 +18,49 @@ namespace zembra::cli {
 
 namespace {
 
-std::string jsonOpt(const OptString &s) { return s ? jsonString(*s) : "null"; }
+std::string jsonOpt(const OptString &s) {
+    return s ? jsonString(*s) : "null";
+}
 
-std::string pathText(const std::filesystem::path &p) { return platform::visiblyEscaped(p.native()).toStdString(); }
+std::string pathText(const std::filesystem::path &p) {
+    return platform::visiblyEscaped(p.native()).toStdString();
+}
 
-std::string visible(const QString &text) { return platform::visiblyEscaped(text).toStdString(); }
+std::string visible(const QString &text) {
+    return platform::visiblyEscaped(text).toStdString();
+}
 
 int g_stdoutError = 0;
 
-std::string padded(const QString &s, qsizetype width)
-{
+std::string padded(const QString &s, qsizetype width) {
     return (s + QString(std::max<qsizetype>(0, width - s.size()), QLatin1Char(' '))).toStdString();
 }
 
 } // namespace
 
-std::string jsonString(const QString &text)
-{
+std::string jsonString(const QString &text) {
     // Beyond what JSON requires (quote, backslash, C0), DEL, C1, the line separators and
     // the bidirectional controls are escaped too: JSON shown on a terminal stays honest.
     std::string out = "\"";
     for (char32_t c : text.toUcs4()) {
         switch (c) {
-        case '"': out += "\\\""; continue;
-        case '\\': out += "\\\\"; continue;
-        case '\n': out += "\\n"; continue;
-        case '\r': out += "\\r"; continue;
-        case '\t': out += "\\t"; continue;
-        default: break;
+        case '"':
+            out += "\\\"";
+            continue;
+        case '\\':
+            out += "\\\\";
+            continue;
+        case '\n':
+            out += "\\n";
+            continue;
+        case '\r':
+            out += "\\r";
+            continue;
+        case '\t':
+            out += "\\t";
+            continue;
+        default:
+            break;
         }
         if (platform::isInvisibleControl(c)) {
             char buf[8];
@@ -58,19 +73,19 @@ std::string jsonString(const QString &text)
     return out + "\"";
 }
 
-std::string jsonItem(const ItemRecord &item)
-{
+std::string jsonItem(const ItemRecord &item) {
     const auto url = item.url();
-    return "{\"label\": " + jsonOpt(item.label()) + ", \"label_name\": " + jsonOpt(item.label_name()) +
+    return "{\"label\": " + jsonOpt(item.label()) +
+           ", \"label_name\": " + jsonOpt(item.label_name()) +
            ", \"url\": " + (url ? jsonString(platform::displayPath(*url)) : std::string("null")) +
-           ", \"bundle\": " + jsonOpt(item.bundle()) + ", \"bundle_name\": " + jsonOpt(item.bundle_name()) +
+           ", \"bundle\": " + jsonOpt(item.bundle()) +
+           ", \"bundle_name\": " + jsonOpt(item.bundle_name()) +
            ", \"bundle_name_info\": " + jsonOpt(item.bundle_name_info()) +
            ", \"executable_info\": " + jsonOpt(item.executable_info()) +
            ", \"company_name\": " + jsonOpt(item.company_name()) + "}";
 }
 
-std::vector<RowNote> rowNotes(const leftovers::Review &review, const std::vector<QString> &kept)
-{
+std::vector<RowNote> rowNotes(const leftovers::Review &review, const std::vector<QString> &kept) {
     std::vector<RowNote> notes(review.files.size());
     for (size_t i = 0; i < notes.size(); ++i) {
         if (i < review.flags.size()) {
@@ -94,9 +109,8 @@ std::vector<RowNote> rowNotes(const leftovers::Review &review, const std::vector
     return notes;
 }
 
-std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes, bool withSizes,
-                        const std::vector<RowNote> &notes)
-{
+std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes,
+                        bool withSizes, const std::vector<RowNote> &notes) {
     std::string out = "[";
     std::set<std::filesystem::path> listed;
     for (size_t i = 0; i < files.size(); ++i) {
@@ -112,7 +126,8 @@ std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<S
         out += "{\"path\": " + jsonString(platform::displayPath(f.path()));
         if (!platform::isUtf8(bytes)) // the text above lost bytes: give them exactly
             out += ", \"path_bytes\": \"" +
-                   QByteArray(bytes.data(), qsizetype(bytes.size())).toBase64().toStdString() + "\"";
+                   QByteArray(bytes.data(), qsizetype(bytes.size())).toBase64().toStdString() +
+                   "\"";
         if (withSizes)
             out += ", \"size\": " + std::to_string(i < sizes.size() ? sizes[i].byteCount() : 0);
         if (i < notes.size()) {
@@ -140,34 +155,38 @@ std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<S
 }
 
 std::string jsonLeftovers(const ItemRecord &item, const std::vector<FileEntry> &files,
-                          const std::vector<SizeEntry> &sizes, bool withSizes, const std::vector<RowNote> &notes)
-{
-    return "{\"item\": " + jsonItem(item) + ", \"files\": " + jsonEntries(files, sizes, withSizes, notes) + "}\n";
+                          const std::vector<SizeEntry> &sizes, bool withSizes,
+                          const std::vector<RowNote> &notes) {
+    return "{\"item\": " + jsonItem(item) +
+           ", \"files\": " + jsonEntries(files, sizes, withSizes, notes) + "}\n";
 }
 
-std::string itemTable(const std::vector<const ItemRecord *> &items, const QString &emptyText)
-{
+std::string itemTable(const std::vector<const ItemRecord *> &items, const QString &emptyText) {
     if (items.empty())
         return emptyText.toStdString() + "\n";
     const QString labelTitle = QStringLiteral("NAME"), idTitle = QStringLiteral("IDENTIFIER");
     qsizetype labelWidth = labelTitle.size(), idWidth = idTitle.size();
     for (const ItemRecord *i : items) {
-        labelWidth = std::max(labelWidth, platform::visiblyEscaped(i->label().value_or(QString())).size());
-        idWidth = std::max(idWidth, platform::visiblyEscaped(i->bundle().value_or(QStringLiteral("-"))).size());
+        labelWidth =
+            std::max(labelWidth, platform::visiblyEscaped(i->label().value_or(QString())).size());
+        idWidth = std::max(
+            idWidth, platform::visiblyEscaped(i->bundle().value_or(QStringLiteral("-"))).size());
     }
-    std::string out = padded(labelTitle, labelWidth) + "  " + padded(idTitle, idWidth) + "  FOLDER\n";
+    std::string out =
+        padded(labelTitle, labelWidth) + "  " + padded(idTitle, idWidth) + "  FOLDER\n";
     for (const ItemRecord *i : items) {
         const auto url = i->url();
-        out += padded(platform::visiblyEscaped(i->label().value_or(QString())), labelWidth) + "  " +
-               padded(platform::visiblyEscaped(i->bundle().value_or(QStringLiteral("-"))), idWidth) + "  " +
-               (url ? pathText(url->parent_path()) : std::string()) + "\n";
+        out +=
+            padded(platform::visiblyEscaped(i->label().value_or(QString())), labelWidth) + "  " +
+            padded(platform::visiblyEscaped(i->bundle().value_or(QStringLiteral("-"))), idWidth) +
+            "  " + (url ? pathText(url->parent_path()) : std::string()) + "\n";
     }
     return out;
 }
 
 std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &files,
-                         const std::vector<SizeEntry> &sizes, bool withSizes, const std::vector<RowNote> &notes)
-{
+                         const std::vector<SizeEntry> &sizes, bool withSizes,
+                         const std::vector<RowNote> &notes) {
     std::string out = visible(item.label().value_or(QString()));
     if (const auto bundle = item.bundle())
         out += " (" + visible(*bundle) + ")";
@@ -217,24 +236,28 @@ std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &f
     out += std::to_string(count);
     out += count == 1 ? " entry" : " entries";
     if (withSizes) {
-        const std::uint64_t total = leftovers::freedBytes(files, sizes, [&](size_t i) { return counted[i]; });
+        const std::uint64_t total =
+            leftovers::freedBytes(files, sizes, [&](size_t i) { return counted[i]; });
         out += ", " + platform::formatByteCount(total).toStdString();
     }
     if (kept)
         out += "; " + std::to_string(kept) + " kept";
     if (unticked)
-        out += "; " + std::to_string(unticked) +
-               " more marked (another application's, a weak match, or possibly related), not counted";
+        out +=
+            "; " + std::to_string(unticked) +
+            " more marked (another application's, a weak match, or possibly related), not counted";
     return out + "\n";
 }
 
-void print(const std::string &text, FILE *to)
-{
-    const bool written = std::fwrite(text.data(), 1, text.size(), to) == text.size() && std::fflush(to) == 0;
+void print(const std::string &text, FILE *to) {
+    const bool written =
+        std::fwrite(text.data(), 1, text.size(), to) == text.size() && std::fflush(to) == 0;
     if (!written && to == stdout && g_stdoutError == 0)
         g_stdoutError = errno ? errno : EIO;
 }
 
-int stdoutError() { return g_stdoutError; }
+int stdoutError() {
+    return g_stdoutError;
+}
 
 } // namespace zembra::cli

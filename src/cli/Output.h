@@ -20,10 +20,10 @@ struct RowNote {
     QStringList also;
     bool shared = false;
     bool related = false;
-    bool weak = false; // found only by weak name keys
-    bool tied = false; // a related row tied to the application itself: ticked
-    QString reason;    // why the row starts unticked (or why a related row is offered)
-    QString kept; // "" : the row would be removed (or nothing is being removed)
+    bool weak = false;     // found only by weak name keys
+    bool tied = false;     // a related row tied to the application itself: ticked
+    QString reason;        // why the row starts unticked (or why a related row is offered)
+    QString kept;          // "" : the row would be removed (or nothing is being removed)
     bool removing = false; // a removal deletes this row (an unmarked row, or one --include'd)
 };
 // One note per row of `review`; `kept` (one per row, or empty) from Review::keptReasons:
@@ -35,12 +35,11 @@ std::string jsonItem(const ItemRecord &item);
 // ENTRY objects, a path once; `withSizes` false leaves the sizes out (nothing computed them).
 // With `notes`, an ENTRY also gets "also": [NAMES], "weak": true, "related": true and
 // "reason", and "kept": REASON, each only where it applies.
-std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes, bool withSizes,
-                        const std::vector<RowNote> &notes = {});
+std::string jsonEntries(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes,
+                        bool withSizes, const std::vector<RowNote> &notes = {});
 
 template <typename Record>
-std::string jsonItems(const std::vector<std::shared_ptr<Record>> &items)
-{
+std::string jsonItems(const std::vector<std::shared_ptr<Record>> &items) {
     std::string out = "{\"items\": [";
     for (size_t i = 0; i < items.size(); ++i)
         out += (i ? ", " : "") + jsonItem(*items[i]);
@@ -48,12 +47,12 @@ std::string jsonItems(const std::vector<std::shared_ptr<Record>> &items)
 }
 
 std::string jsonLeftovers(const ItemRecord &item, const std::vector<FileEntry> &files,
-                          const std::vector<SizeEntry> &sizes, bool withSizes, const std::vector<RowNote> &notes = {});
+                          const std::vector<SizeEntry> &sizes, bool withSizes,
+                          const std::vector<RowNote> &notes = {});
 
 // A table of label, identifier and folder.
 template <typename Record>
-std::vector<const ItemRecord *> asRecords(const std::vector<std::shared_ptr<Record>> &items)
-{
+std::vector<const ItemRecord *> asRecords(const std::vector<std::shared_ptr<Record>> &items) {
     std::vector<const ItemRecord *> out;
     for (const auto &i : items)
         out.push_back(i.get());
@@ -67,7 +66,8 @@ std::string itemTable(const std::vector<const ItemRecord *> &items, const QStrin
 // removal keeps. The total counts the rows a removal deletes (or, outside a removal, the
 // unmarked ones). A path is listed once, however many rows (keys, groups) found it.
 std::string leftoverText(const ItemRecord &item, const std::vector<FileEntry> &files,
-                         const std::vector<SizeEntry> &sizes, bool withSizes, const std::vector<RowNote> &notes = {});
+                         const std::vector<SizeEntry> &sizes, bool withSizes,
+                         const std::vector<RowNote> &notes = {});
 
 // Human output shows names through platform::visiblyEscaped; JSON escapes the same
 // characters, and an ENTRY whose path is not UTF-8 also carries "path_bytes" (base64).

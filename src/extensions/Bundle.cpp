@@ -15,8 +15,7 @@ struct Roots {
     std::optional<fs::path> system; // set only when the system folders are allowed
 };
 
-Roots resolveRoots(platform::SettingsStore &settings)
-{
+Roots resolveRoots(platform::SettingsStore &settings) {
     grants::GrantStore store(settings);
     Roots roots;
     roots.home = store.resolve(grants::kHome).folder;
@@ -26,9 +25,8 @@ Roots resolveRoots(platform::SettingsStore &settings)
     return roots;
 }
 
-void collect(const std::optional<fs::path> &root, const char *folder, bool (*accept)(const QString &),
-             std::vector<fs::path> &candidates)
-{
+void collect(const std::optional<fs::path> &root, const char *folder,
+             bool (*accept)(const QString &), std::vector<fs::path> &candidates) {
     if (!root)
         return;
     // A bundle is a folder: a file, FIFO or link that carries the extension is left out.
@@ -37,15 +35,24 @@ void collect(const std::optional<fs::path> &root, const char *folder, bool (*acc
             candidates.push_back(e.path);
 }
 
-bool isBundle(const QString &ext) { return ext == QLatin1String("bundle"); }
-bool isImporter(const QString &ext) { return ext == QLatin1String("mdimporter"); }
-bool isGenerator(const QString &ext) { return ext == QLatin1String("qlgenerator"); }
-bool isInternetPlugin(const QString &ext) { return platform::localizedStandardContains(ext, QStringLiteral("plugin")); }
-bool isPrefPane(const QString &ext) { return ext == QLatin1String("prefPane"); }
+bool isBundle(const QString &ext) {
+    return ext == QLatin1String("bundle");
+}
+bool isImporter(const QString &ext) {
+    return ext == QLatin1String("mdimporter");
+}
+bool isGenerator(const QString &ext) {
+    return ext == QLatin1String("qlgenerator");
+}
+bool isInternetPlugin(const QString &ext) {
+    return platform::localizedStandardContains(ext, QStringLiteral("plugin"));
+}
+bool isPrefPane(const QString &ext) {
+    return ext == QLatin1String("prefPane");
+}
 
 template <typename List, typename Make>
-List sortedRecords(const std::vector<fs::path> &candidates, Make make)
-{
+List sortedRecords(const std::vector<fs::path> &candidates, Make make) {
     List result;
     for (const fs::path &c : candidates)
         result.push_back(make(c));
@@ -55,27 +62,28 @@ List sortedRecords(const std::vector<fs::path> &candidates, Make make)
 
 } // namespace
 
-QString Bundle::setLabel(const fs::path &path) const { return fields::beforeFirstDot(platform::displayName(path)); }
-
-bool Bundle::isPluginExtension(const QString &extension)
-{
-    return isBundle(extension) || isImporter(extension) || isGenerator(extension) || isInternetPlugin(extension);
+QString Bundle::setLabel(const fs::path &path) const {
+    return fields::beforeFirstDot(platform::displayName(path));
 }
 
-bool Bundle::isPrefPaneExtension(const QString &extension) { return isPrefPane(extension); }
+bool Bundle::isPluginExtension(const QString &extension) {
+    return isBundle(extension) || isImporter(extension) || isGenerator(extension) ||
+           isInternetPlugin(extension);
+}
 
-std::shared_ptr<BundleItem> Bundle::plugin(const fs::path &url) const
-{
+bool Bundle::isPrefPaneExtension(const QString &extension) {
+    return isPrefPane(extension);
+}
+
+std::shared_ptr<BundleItem> Bundle::plugin(const fs::path &url) const {
     return makeRecord<BundleItem>(url, platform::BundleInfo::read(url), false);
 }
 
-std::shared_ptr<ApplicationItem> Bundle::prefPane(const fs::path &url) const
-{
+std::shared_ptr<ApplicationItem> Bundle::prefPane(const fs::path &url) const {
     return makeRecord<ApplicationItem>(url, platform::BundleInfo::read(url));
 }
 
-PluginList Bundle::installedPlugins() const
-{
+PluginList Bundle::installedPlugins() const {
     const Roots roots = resolveRoots(m_settings);
     std::vector<fs::path> candidates;
     collect(roots.home, "Address Book Plug-Ins", isBundle, candidates);
@@ -85,13 +93,13 @@ PluginList Bundle::installedPlugins() const
     return sortedRecords<PluginList>(candidates, [this](const fs::path &c) { return plugin(c); });
 }
 
-ApplicationList Bundle::installedPrefPanes() const
-{
+ApplicationList Bundle::installedPrefPanes() const {
     const Roots roots = resolveRoots(m_settings);
     std::vector<fs::path> candidates;
     collect(roots.home, "PreferencePanes", isPrefPane, candidates);
     collect(roots.system, "PreferencePanes", isPrefPane, candidates);
-    return sortedRecords<ApplicationList>(candidates, [this](const fs::path &c) { return prefPane(c); });
+    return sortedRecords<ApplicationList>(candidates,
+                                          [this](const fs::path &c) { return prefPane(c); });
 }
 
 } // namespace zembra

@@ -1,7 +1,7 @@
 #include "extensions/ExtensionRemoval.h"
 
-#include "extensions/SafariExtensionsList.h"
 #include "catalogue/Application.h"
+#include "extensions/SafariExtensionsList.h"
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/ProtectedFolders.h"
 #include "leftovers/RemovalOutcome.h"
@@ -10,24 +10,23 @@
 
 namespace zembra {
 
-leftovers::SearchResult findFilesWithoutReview(ItemRecord &item, platform::SettingsStore &settings)
-{
+leftovers::SearchResult findFilesWithoutReview(ItemRecord &item,
+                                               platform::SettingsStore &settings) {
     return leftovers::searchLeftovers(item, settings, leftovers::SearchMode::WithoutReview);
 }
 
-std::vector<QString> keptWithoutReview(const ItemRecord &item, platform::SettingsStore &settings)
-{
-    const leftovers::Review review =
-        leftovers::buildReview(item, settings, Application(settings).everyInstalledApplication(), false);
+std::vector<QString> keptWithoutReview(const ItemRecord &item, platform::SettingsStore &settings) {
+    const leftovers::Review review = leftovers::buildReview(
+        item, settings, Application(settings).everyInstalledApplication(), false);
     return review.keptReasons(review.selection());
 }
 
 // Once a deletion has failed, every later entry is recorded while the item itself still
 // exists; the list reaches the shared state only when it starts with an entry that is
 // still there.
-void removeFoundFiles(const platform::DeletionScope &scope, const ItemRecord &item, SharedState &state,
-                      const std::vector<QString> &kept, const ExtensionRemovalServices &services)
-{
+void removeFoundFiles(const platform::DeletionScope &scope, const ItemRecord &item,
+                      SharedState &state, const std::vector<QString> &kept,
+                      const ExtensionRemovalServices &services) {
     const leftovers::ProtectedFolders protectedFolders(scope.folders());
     const auto remove = [&](const std::filesystem::path &p) {
         if (!scope.allows(p) || protectedFolders.contains(p))
@@ -54,18 +53,18 @@ void removeFoundFiles(const platform::DeletionScope &scope, const ItemRecord &it
 }
 
 bool dropFromSafariList(const platform::DeletionScope &scope, const SafariItem &item,
-                        const std::optional<std::filesystem::path> &home)
-{
+                        const std::optional<std::filesystem::path> &home) {
     return home && safari::isGone(safari::removeFromList(scope, *home, item.bundle()));
 }
 
-safari::RewriteResult removeSafariFiles(const platform::DeletionScope &scope, const SafariItem &item,
-                                        SharedState &state, const std::vector<QString> &kept,
+safari::RewriteResult removeSafariFiles(const platform::DeletionScope &scope,
+                                        const SafariItem &item, SharedState &state,
+                                        const std::vector<QString> &kept,
                                         const std::optional<std::filesystem::path> &home,
-                                        const ExtensionRemovalServices &services)
-{
+                                        const ExtensionRemovalServices &services) {
     const safari::ListRewrite plan =
-        home ? safari::planRemoval(*home, item.bundle()) : safari::ListRewrite{safari::RewriteResult::NotPlainFolder, {}, {}};
+        home ? safari::planRemoval(*home, item.bundle())
+             : safari::ListRewrite{safari::RewriteResult::NotPlainFolder, {}, {}};
     if (!safari::isGone(plan.verdict)) {
         // Nothing is deleted, so everything from the item on remained.
         const auto exists = services.itemExists ? services.itemExists : platform::itemExists;
@@ -85,21 +84,24 @@ safari::RewriteResult removeSafariFiles(const platform::DeletionScope &scope, co
     return home ? safari::applyRewrite(scope, *home, item.bundle(), plan) : plan.verdict;
 }
 
-void remove_files(const platform::DeletionScope &scope, BundleItem &item, platform::SettingsStore &settings, SharedState &state,
-                  const std::function<void(bool)> &completion, const ExtensionRemovalServices &services)
-{
+void remove_files(const platform::DeletionScope &scope, BundleItem &item,
+                  platform::SettingsStore &settings, SharedState &state,
+                  const std::function<void(bool)> &completion,
+                  const ExtensionRemovalServices &services) {
     if (findFilesWithoutReview(item, settings).unreadable.empty())
         removeFoundFiles(scope, item, state, keptWithoutReview(item, settings), services);
     if (completion)
         completion(true);
 }
 
-void remove_safari_extension(const platform::DeletionScope &scope, SafariItem &item, platform::SettingsStore &settings, SharedState &state,
-                             const std::function<void(bool)> &completion, const ExtensionRemovalServices &services)
-{
+void remove_safari_extension(const platform::DeletionScope &scope, SafariItem &item,
+                             platform::SettingsStore &settings, SharedState &state,
+                             const std::function<void(bool)> &completion,
+                             const ExtensionRemovalServices &services) {
     const auto found = findFilesWithoutReview(item, settings);
     if (found.unreadable.empty()) {
-        removeSafariFiles(scope, item, state, keptWithoutReview(item, settings), found.home.folder, services);
+        removeSafariFiles(scope, item, state, keptWithoutReview(item, settings), found.home.folder,
+                          services);
     }
     if (completion)
         completion(true);

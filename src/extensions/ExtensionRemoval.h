@@ -28,10 +28,13 @@ struct ExtensionRemovalServices {
     std::function<bool(const std::filesystem::path &)> itemExists; // default: the platform's
 };
 
-void remove_files(const platform::DeletionScope &scope, BundleItem &item, platform::SettingsStore &settings, SharedState &state,
-                  const std::function<void(bool)> &completion, const ExtensionRemovalServices &services = {});
+void remove_files(const platform::DeletionScope &scope, BundleItem &item,
+                  platform::SettingsStore &settings, SharedState &state,
+                  const std::function<void(bool)> &completion,
+                  const ExtensionRemovalServices &services = {});
 
-void remove_safari_extension(const platform::DeletionScope &scope, SafariItem &item, platform::SettingsStore &settings, SharedState &state,
+void remove_safari_extension(const platform::DeletionScope &scope, SafariItem &item,
+                             platform::SettingsStore &settings, SharedState &state,
                              const std::function<void(bool)> &completion,
                              const ExtensionRemovalServices &services = {});
 
@@ -48,20 +51,24 @@ std::vector<QString> keptWithoutReview(const ItemRecord &item, platform::Setting
 // reason counts as ""), as far as `scope` allows and never a protected folder (see
 // leftovers/ProtectedFolders); what remained goes to `state` when it stands (see
 // leftovers/RemovalOutcome).
-void removeFoundFiles(const platform::DeletionScope &scope, const ItemRecord &item, SharedState &state, const std::vector<QString> &kept,
+void removeFoundFiles(const platform::DeletionScope &scope, const ItemRecord &item,
+                      SharedState &state, const std::vector<QString> &kept,
                       const ExtensionRemovalServices &services = {});
 // Step 4 (Safari): Safari's list below `home` without the item's entries. True when the
 // list no longer holds them; false when it was left untouched (not reachable through
 // real folders, unreadable, or a rewrite that would not read back equal) or there is no
 // home folder.
-bool dropFromSafariList(const platform::DeletionScope &scope, const SafariItem &item, const std::optional<std::filesystem::path> &home);
+bool dropFromSafariList(const platform::DeletionScope &scope, const SafariItem &item,
+                        const std::optional<std::filesystem::path> &home);
 // Steps 3 and 4 for a Safari extension, in the order that keeps Safari's list and the
 // disk in agreement: first decides whether the list below `home` can be rewritten
 // without the extension; only then deletes as removeFoundFiles does and rewrites the
 // list. When it cannot, nothing is deleted and `state` gets every entry from the item on
 // as remained (when the item exists). Returns the list's verdict (see
 // safari::whyNotRewritable).
-safari::RewriteResult removeSafariFiles(const platform::DeletionScope &scope, const SafariItem &item, SharedState &state, const std::vector<QString> &kept,
+safari::RewriteResult removeSafariFiles(const platform::DeletionScope &scope,
+                                        const SafariItem &item, SharedState &state,
+                                        const std::vector<QString> &kept,
                                         const std::optional<std::filesystem::path> &home,
                                         const ExtensionRemovalServices &services = {});
 

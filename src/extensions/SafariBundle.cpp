@@ -8,8 +8,7 @@
 namespace zembra {
 
 std::optional<std::filesystem::path> safariBundle(platform::SettingsStore &settings,
-                                                  const std::filesystem::path &systemSafari)
-{
+                                                  const std::filesystem::path &systemSafari) {
     if (platform::itemExists(systemSafari))
         return systemSafari;
     const auto applications = grants::GrantStore(settings).resolve(grants::kApplications).folder;
@@ -20,8 +19,7 @@ std::optional<std::filesystem::path> safariBundle(platform::SettingsStore &setti
 }
 
 std::optional<std::filesystem::path> safariCompassImage(platform::SettingsStore &settings,
-                                                        const std::filesystem::path &systemSafari)
-{
+                                                        const std::filesystem::path &systemSafari) {
     const auto bundle = safariBundle(settings, systemSafari);
     if (!bundle)
         return std::nullopt;

@@ -14,10 +14,12 @@ namespace zembra {
 inline constexpr const char *kSystemSafari = "/Applications/Safari.app";
 inline constexpr const char *kCompassImage = "compass";
 
-std::optional<std::filesystem::path> safariBundle(platform::SettingsStore &settings,
-                                                  const std::filesystem::path &systemSafari = kSystemSafari);
+std::optional<std::filesystem::path>
+safariBundle(platform::SettingsStore &settings,
+             const std::filesystem::path &systemSafari = kSystemSafari);
 // The file of Safari's "compass" image; nothing when the bundle or the resource is missing.
-std::optional<std::filesystem::path> safariCompassImage(platform::SettingsStore &settings,
-                                                        const std::filesystem::path &systemSafari = kSystemSafari);
+std::optional<std::filesystem::path>
+safariCompassImage(platform::SettingsStore &settings,
+                   const std::filesystem::path &systemSafari = kSystemSafari);
 
 } // namespace zembra

@@ -8,22 +8,25 @@
 
 namespace zembra {
 
-QString SafariExtension::setLabel(const QString &archiveFileName) const
-{
+QString SafariExtension::setLabel(const QString &archiveFileName) const {
     return fields::beforeFirstDot(archiveFileName);
 }
 
-OptString SafariExtension::setBundleName(const OptString &identifier) const { return fields::bundleName(identifier); }
+OptString SafariExtension::setBundleName(const OptString &identifier) const {
+    return fields::bundleName(identifier);
+}
 
-OptString SafariExtension::setCompanyName(const OptString &identifier) const { return fields::companyName(identifier); }
+OptString SafariExtension::setCompanyName(const OptString &identifier) const {
+    return fields::companyName(identifier);
+}
 
-SafariList SafariExtension::extensionsInListOrder() const
-{
+SafariList SafariExtension::extensionsInListOrder() const {
     SafariList result;
     const auto home = grants::GrantStore(m_settings).resolve(grants::kHome).folder;
     if (!home)
         return result;
-    for (const safari::ListEntry &entry : safari::readInstalledExtensions(safari::extensionsList(*home))) {
+    for (const safari::ListEntry &entry :
+         safari::readInstalledExtensions(safari::extensionsList(*home))) {
         auto item = std::make_shared<SafariItem>();
         item->setLabel(setLabel(entry.archiveFileName));
         item->setBundle(entry.bundleIdentifier);
@@ -38,8 +41,7 @@ SafariList SafariExtension::extensionsInListOrder() const
     return result;
 }
 
-SafariList SafariExtension::installedSafariExtensions() const
-{
+SafariList SafariExtension::installedSafariExtensions() const {
     SafariList result = extensionsInListOrder();
     sortByLabel(result);
     return result;

@@ -12,18 +12,20 @@ namespace {
 constexpr const char *kListName = "Extensions.plist";
 } // namespace
 
-fs::path extensionsFolder(const fs::path &home) { return home / "Library" / "Safari/Extensions/"; }
+fs::path extensionsFolder(const fs::path &home) {
+    return home / "Library" / "Safari/Extensions/";
+}
 
-fs::path extensionsList(const fs::path &home) { return home / "Library" / "Safari/Extensions/Extensions.plist"; }
+fs::path extensionsList(const fs::path &home) {
+    return home / "Library" / "Safari/Extensions/Extensions.plist";
+}
 
-bool isUsableArchiveName(const QString &name)
-{
+bool isUsableArchiveName(const QString &name) {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
            !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
 }
 
-std::vector<ListEntry> readInstalledExtensions(const fs::path &listFile)
-{
+std::vector<ListEntry> readInstalledExtensions(const fs::path &listFile) {
     std::vector<ListEntry> out;
     const platform::PropertyList list = platform::PropertyList::fromFile(listFile);
     const platform::PlistNode installed = list.root().item(kInstalledExtensions);
@@ -39,8 +41,7 @@ std::vector<ListEntry> readInstalledExtensions(const fs::path &listFile)
     return out;
 }
 
-ListRewrite rewriteWithout(const QByteArray &original, const std::optional<QString> &identifier)
-{
+ListRewrite rewriteWithout(const QByteArray &original, const std::optional<QString> &identifier) {
     ListRewrite plan;
     plan.original = original;
     platform::PropertyList list = platform::PropertyList::fromMemory(original);
@@ -70,10 +71,12 @@ ListRewrite rewriteWithout(const QByteArray &original, const std::optional<QStri
     if (list.format() == platform::PropertyList::Format::Binary)
         bytes = list.serialize();
     else
-        bytes = platform::withoutArrayItems(std::string_view(original.constData(), size_t(original.size())),
-                                            kInstalledExtensions, dropped);
-    const platform::PropertyList again =
-        bytes && !bytes->isEmpty() ? platform::PropertyList::fromMemory(*bytes) : platform::PropertyList();
+        bytes = platform::withoutArrayItems(
+            std::string_view(original.constData(), size_t(original.size())), kInstalledExtensions,
+            dropped);
+    const platform::PropertyList again = bytes && !bytes->isEmpty()
+                                             ? platform::PropertyList::fromMemory(*bytes)
+                                             : platform::PropertyList();
     if (!again.isValid() || again.format() != list.format() || !again.sameContent(list)) {
         plan.verdict = RewriteResult::WouldNotReadBack;
         return plan;
@@ -83,28 +86,30 @@ ListRewrite rewriteWithout(const QByteArray &original, const std::optional<QStri
     return plan;
 }
 
-ListRewrite planRemoval(const fs::path &home, const std::optional<QString> &identifier)
-{
-    const platform::FolderHandle folder = platform::FolderHandle::open(home, "Library/Safari/Extensions");
+ListRewrite planRemoval(const fs::path &home, const std::optional<QString> &identifier) {
+    const platform::FolderHandle folder =
+        platform::FolderHandle::open(home, "Library/Safari/Extensions");
     if (!folder.isValid())
         return {RewriteResult::NotPlainFolder, {}, {}};
-    const std::optional<QByteArray> bytes = folder.readFile(kListName, platform::kMaxPropertyListBytes);
+    const std::optional<QByteArray> bytes =
+        folder.readFile(kListName, platform::kMaxPropertyListBytes);
     if (!bytes)
         return {RewriteResult::LeftUnreadable, {}, {}};
     return rewriteWithout(*bytes, identifier);
 }
 
 RewriteResult applyRewrite(const platform::DeletionScope &scope, const fs::path &home,
-                           const std::optional<QString> &identifier, const ListRewrite &plan)
-{
+                           const std::optional<QString> &identifier, const ListRewrite &plan) {
     if (plan.verdict != RewriteResult::Rewritten)
         return plan.verdict;
     if (!scope.allows(platform::absolutePath(home) / "Library"))
         return RewriteResult::NotGranted;
-    const platform::FolderHandle folder = scope.folder(platform::absolutePath(home) / "Library/Safari/Extensions");
+    const platform::FolderHandle folder =
+        scope.folder(platform::absolutePath(home) / "Library/Safari/Extensions");
     if (!folder.isValid())
         return RewriteResult::NotPlainFolder;
-    const std::optional<QByteArray> current = folder.readFile(kListName, platform::kMaxPropertyListBytes);
+    const std::optional<QByteArray> current =
+        folder.readFile(kListName, platform::kMaxPropertyListBytes);
     if (!current)
         return RewriteResult::LeftUnreadable;
     // Safari may have written the list since the plan was made: decide on what is there.
@@ -119,18 +124,17 @@ RewriteResult applyRewrite(const platform::DeletionScope &scope, const fs::path 
         return again.verdict == RewriteResult::NothingToRemove && read.isValid() &&
                read.format() == expected.format() && read.sameContent(expected);
     };
-    return folder.replaceFile(kListName, now.bytes, readsBackAsPlanned) ? RewriteResult::Rewritten
-                                                                        : RewriteResult::WriteFailed;
+    return folder.replaceFile(kListName, now.bytes, readsBackAsPlanned)
+               ? RewriteResult::Rewritten
+               : RewriteResult::WriteFailed;
 }
 
 RewriteResult removeFromList(const platform::DeletionScope &scope, const fs::path &home,
-                             const std::optional<QString> &identifier)
-{
+                             const std::optional<QString> &identifier) {
     return applyRewrite(scope, home, identifier, planRemoval(home, identifier));
 }
 
-std::string whyNotRewritable(RewriteResult r)
-{
+std::string whyNotRewritable(RewriteResult r) {
     switch (r) {
     case RewriteResult::NotPlainFolder:
         return "Library/Safari/Extensions is not a plain folder of the home folder";

@@ -49,7 +49,9 @@ enum class RewriteResult {
 };
 
 // The list no longer holds the identifier (rewritten, or it had none).
-inline bool isGone(RewriteResult r) { return r == RewriteResult::Rewritten || r == RewriteResult::NothingToRemove; }
+inline bool isGone(RewriteResult r) {
+    return r == RewriteResult::Rewritten || r == RewriteResult::NothingToRemove;
+}
 
 // What dropping an identifier makes of the list, decided before anything is deleted.
 struct ListRewrite {
@@ -69,13 +71,15 @@ ListRewrite rewriteWithout(const QByteArray &original, const std::optional<QStri
 // folders only, the list itself never through a link.
 ListRewrite planRemoval(const fs::path &home, const std::optional<QString> &identifier);
 
-// Carries out `plan` in the folder `scope` reaches: the new list replaces the old one in one step (a temporary file
-// beside it, synced, with the old file's permissions, renamed over it). When the list
-// changed since the plan it is decided again. On any failure the list is left untouched.
-RewriteResult applyRewrite(const platform::DeletionScope &scope, const fs::path &home, const std::optional<QString> &identifier, const ListRewrite &plan);
+// Carries out `plan` in the folder `scope` reaches: the new list replaces the old one in one step
+// (a temporary file beside it, synced, with the old file's permissions, renamed over it). When the
+// list changed since the plan it is decided again. On any failure the list is left untouched.
+RewriteResult applyRewrite(const platform::DeletionScope &scope, const fs::path &home,
+                           const std::optional<QString> &identifier, const ListRewrite &plan);
 
 // planRemoval, then applyRewrite.
-RewriteResult removeFromList(const platform::DeletionScope &scope, const fs::path &home, const std::optional<QString> &identifier);
+RewriteResult removeFromList(const platform::DeletionScope &scope, const fs::path &home,
+                             const std::optional<QString> &identifier);
 
 // Why the list cannot be rewritten, for a message; "" when it can (or need not be).
 std::string whyNotRewritable(RewriteResult r);

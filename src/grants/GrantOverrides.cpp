@@ -8,8 +8,7 @@ namespace zembra::grants {
 
 namespace {
 
-const std::map<std::string, QString> &keys()
-{
+const std::map<std::string, QString> &keys() {
     static const std::map<std::string, QString> k = {
         {"--applications", kApplications}, {"--home", kHome}, {"--root", kMacOS}};
     return k;
@@ -17,11 +16,12 @@ const std::map<std::string, QString> &keys()
 
 } // namespace
 
-bool isGrantOption(const std::string &option) { return keys().count(option) != 0; }
+bool isGrantOption(const std::string &option) {
+    return keys().count(option) != 0;
+}
 
 std::optional<std::string> applyGrantOverrides(const std::map<std::string, std::string> &grants,
-                                               platform::SettingsStore &settings)
-{
+                                               platform::SettingsStore &settings) {
     for (const auto &[option, folder] : grants) {
         const auto key = keys().find(option);
         if (key == keys().end())

@@ -7,21 +7,18 @@
 
 namespace zembra::grants {
 
-void GrantStore::createGrant(const QString &key, const std::filesystem::path &folder)
-{
+void GrantStore::createGrant(const QString &key, const std::filesystem::path &folder) {
     m_settings.setData(key, platform::bookmarkData(folder));
     if (key == kMacOS)
         m_settings.setInteger(kAllowAny, 1);
 }
 
-Resolution GrantStore::resolve(const QString &key) const
-{
+Resolution GrantStore::resolve(const QString &key) const {
     const platform::ResolvedBookmark r = platform::resolveBookmarkData(m_settings.dataForKey(key));
     return {r.folder, r.stale};
 }
 
-bool GrantStore::isValid(const QString &key) const
-{
+bool GrantStore::isValid(const QString &key) const {
     const Resolution r = resolve(key);
     if (!r.folder || r.stale)
         return false;
@@ -35,8 +32,7 @@ bool GrantStore::isValid(const QString &key) const
     return false;
 }
 
-bool GrantStore::systemFoldersAllowed(const Resolution &macOS) const
-{
+bool GrantStore::systemFoldersAllowed(const Resolution &macOS) const {
     return m_settings.integerForKey(kAllowAny) == 1 && !macOS.stale;
 }
 
@@ -44,8 +40,7 @@ bool GrantStore::systemFoldersAllowed(const Resolution &macOS) const
 
 namespace zembra::grants {
 
-platform::DeletionScope GrantStore::deletionScope() const
-{
+platform::DeletionScope GrantStore::deletionScope() const {
     platform::DeletionScope scope;
     for (const QString &key : {kApplications, kHome}) {
         const Resolution r = resolve(key);

@@ -2,8 +2,7 @@
 
 namespace zembra::leftovers {
 
-QString groupTitle(const QString &markerWord)
-{
+QString groupTitle(const QString &markerWord) {
     if (markerWord == kSupportfiles)
         return QStringLiteral("Support files");
     if (markerWord == kLauchAgents)

@@ -4,7 +4,6 @@
 
 #include <QString>
 
-
 namespace zembra::leftovers {
 
 inline const QString kExecutables = QStringLiteral("Executables");
@@ -29,7 +28,8 @@ inline const QString kGroupIdentifier = QStringLiteral("group identifier");
 inline const QString kSameProduct = QStringLiteral("identifier of the same product");
 inline const QString kByHostPreferences = QStringLiteral("ByHost preferences");
 inline const QString kVendorFolder = QStringLiteral("vendor folder");
-inline const QString kInnerIdentifier = QStringLiteral("identifier of a bundle inside the application");
+inline const QString kInnerIdentifier =
+    QStringLiteral("identifier of a bundle inside the application");
 inline const QString kApplicationGroup = QStringLiteral("application group of its signature");
 inline const QString kSameVendor = QStringLiteral("same vendor");
 inline const QString kLinkIntoBundle = QStringLiteral("link into the application");

@@ -1,12 +1,12 @@
 #include "leftovers/LeftoverSearch.h"
 
 #include "catalogue/Application.h"
+#include "grants/GrantKeys.h"
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/NameKeys.h"
 #include "leftovers/ProtectedFolders.h"
 #include "leftovers/SearchPasses.h"
 #include "leftovers/StandardFolders.h"
-#include "grants/GrantKeys.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
@@ -28,11 +28,10 @@ struct Key {
     std::string utf8;   // for the equals test
     std::string folded; // for the contains test
     bool usable = false;
-    bool weak = false;  // too common to tie an entry to the item alone
+    bool weak = false; // too common to tie an entry to the item alone
 };
 
-Key makeKey(const OptString &value, int minLength)
-{
+Key makeKey(const OptString &value, int minLength) {
     Key k;
     if (!value)
         return k;
@@ -47,22 +46,20 @@ Key makeKey(const OptString &value, int minLength)
 // How an entry's name met a pass's tests.
 enum class Match { None, WeakOnly, Strong };
 
-Match matchOf(const Key &k, bool matched)
-{
+Match matchOf(const Key &k, bool matched) {
     return !matched ? Match::None : k.weak ? Match::WeakOnly : Match::Strong;
 }
 
-bool isWordByte(char c)
-{
+bool isWordByte(char c) {
     const auto u = static_cast<unsigned char>(c);
     return u >= 0x80 || (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z');
 }
 
 // `key` occurs in `folded` as whole words: no letter or digit right before or after it
 // ("com.vendor.app.plist", "App Data"; not "com.vendor.app2" or "Appster").
-bool containsAsWords(std::string_view folded, std::string_view key)
-{
-    for (size_t at = folded.find(key); at != std::string_view::npos; at = folded.find(key, at + 1)) {
+bool containsAsWords(std::string_view folded, std::string_view key) {
+    for (size_t at = folded.find(key); at != std::string_view::npos;
+         at = folded.find(key, at + 1)) {
         const size_t end = at + key.size();
         if ((at == 0 || !isWordByte(folded[at - 1]) || !isWordByte(key.front())) &&
             (end == folded.size() || !isWordByte(folded[end]) || !isWordByte(key.back())))
@@ -73,8 +70,7 @@ bool containsAsWords(std::string_view folded, std::string_view key)
 
 // A name that holds a key only inside a longer word ("BSQQRLSYCE" for "ce", "Appster" for
 // "app") ties weakly: only whole words tie strongly.
-Match containsMatch(const Key &k, std::string_view folded)
-{
+Match containsMatch(const Key &k, std::string_view folded) {
     if (!containsFolded(folded, k.folded))
         return Match::None;
     return !k.weak && containsAsWords(folded, k.folded) ? Match::Strong : Match::WeakOnly;
@@ -91,12 +87,9 @@ class Search {
 public:
     Search(ItemRecord &record, platform::SettingsStore &settings, SearchMode mode,
            const std::function<bool()> &cancelled)
-        : m_record(record), m_settings(settings), m_mode(mode), m_cancelled(cancelled)
-    {
-    }
+        : m_record(record), m_settings(settings), m_mode(mode), m_cancelled(cancelled) {}
 
-    SearchResult run()
-    {
+    SearchResult run() {
         m_record.setFiles({}); // a search starts afresh, never extends
         grants::GrantStore store(m_settings);
         const grants::Resolution home = store.resolve(grants::kHome);
@@ -145,8 +138,7 @@ public:
 private:
     // The folders the passes list or enumerate, and the grants: none of them, nor a folder
     // holding one, is ever a leftover.
-    void noteFoldersReadBySearch()
-    {
+    void noteFoldersReadBySearch() {
         for (const auto &granted : {m_home, m_root, m_applications})
             if (granted)
                 for (const fs::path &form : {*granted, platform::absolutePath(*granted)})
@@ -163,30 +155,32 @@ private:
     // A standard or shared folder of a home or system Library folder, a per-user root of
     // var/folders, or a folder the search reads (or one above it): every application
     // keeps data there.
-    bool neverALeftover(std::string_view path) const
-    {
+    bool neverALeftover(std::string_view path) const {
         if (isProtectedFolder(fs::path(std::string(path)), m_roots))
             return true;
         for (const std::string &folder : m_readFolders)
-            if (folder == path || (folder.size() > path.size() && folder.compare(0, path.size(), path) == 0 &&
-                                   (folder[path.size()] == '/' || path.back() == '/')))
+            if (folder == path ||
+                (folder.size() > path.size() && folder.compare(0, path.size(), path) == 0 &&
+                 (folder[path.size()] == '/' || path.back() == '/')))
                 return true;
         return false;
     }
 
-    void deriveKeys()
-    {
+    void deriveKeys() {
         const int minLength = m_mode == SearchMode::WithoutReview ? 3 : 0;
         const OptString company = m_record.company_name();
         const OptString label = m_record.label();
-        auto set = [&](KeyId id, const OptString &v) { m_keys[size_t(id)] = makeKey(v, minLength); };
+        auto set = [&](KeyId id, const OptString &v) {
+            m_keys[size_t(id)] = makeKey(v, minLength);
+        };
         set(KeyId::Bundle, m_record.bundle());
         set(KeyId::BundleName, m_record.bundle_name());
         set(KeyId::BundleNameInfo, m_record.bundle_name_info());
         set(KeyId::Label, label);
         set(KeyId::LabelName, m_record.label_name());
         set(KeyId::ExecutableInfo, m_record.executable_info());
-        set(KeyId::CompanyCapitalized, company ? OptString(companyCapitalized(*company)) : std::nullopt);
+        set(KeyId::CompanyCapitalized,
+            company ? OptString(companyCapitalized(*company)) : std::nullopt);
         set(KeyId::ShortLabel, label ? OptString(shortLabel(*label)) : std::nullopt);
         // The "apple" rule changes the record for good, after the capitalised key is made.
         if (company && *company == kAppleCompany)
@@ -205,8 +199,7 @@ private:
     const Key &key(KeyId id) const { return m_keys[size_t(id)]; }
 
     // Strong as soon as one strong key matches; weak only when nothing else did.
-    Match matches(const Pass &pass, std::string_view name, std::string_view folded) const
-    {
+    Match matches(const Pass &pass, std::string_view name, std::string_view folded) const {
         Match found = Match::None;
         for (const Test &t : pass.tests) {
             if (t.reviewOnly && m_mode == SearchMode::WithoutReview)
@@ -222,38 +215,33 @@ private:
         return found;
     }
 
-    std::optional<fs::path> folderOf(const Pass &pass) const
-    {
+    std::optional<fs::path> folderOf(const Pass &pass) const {
         const auto &base = pass.root == Root::Home ? m_home : m_root;
         if (!base)
             return std::nullopt;
         return *base / pass.folder;
     }
 
-    void append(FileEntry entry, bool weakOnly = false)
-    {
+    void append(FileEntry entry, bool weakOnly = false) {
         m_files.push_back(std::move(entry));
         m_weakRows.push_back(weakOnly);
     }
 
-    void appendMarkerOnce(Group g)
-    {
+    void appendMarkerOnce(Group g) {
         if (m_flagCleared[size_t(g)])
             return;
         m_flagCleared[size_t(g)] = true;
         append(FileEntry::word(markerOf(g)));
     }
 
-    static bool pathContains(std::string_view path, std::string_view foldedWord)
-    {
+    static bool pathContains(std::string_view path, std::string_view foldedWord) {
         return containsFolded(platform::foldForMatch(path), foldedWord);
     }
 
     // Keeps the entries of a numbered sibling application ("Product 2") out of the
     // Application Support pass. Indices count UTF-16 code units; an index that does not
     // exist lets the entry in.
-    bool labelDigitRule(std::string_view nameBytes, std::string_view folded) const
-    {
+    bool labelDigitRule(std::string_view nameBytes, std::string_view folded) const {
         const Key &label = key(KeyId::Label);
         if (!label.usable || !containsFolded(folded, label.folded))
             return true;
@@ -272,8 +260,8 @@ private:
         return !haveAB || abEqual;
     }
 
-    void consider(const Pass &pass, std::string_view path, std::string_view name, std::string_view folded)
-    {
+    void consider(const Pass &pass, std::string_view path, std::string_view name,
+                  std::string_view folded) {
         const Match match = matches(pass, name, folded);
         if (match == Match::None)
             return;
@@ -293,8 +281,7 @@ private:
         append(FileEntry::file(fs::path(std::string(path))), match == Match::WeakOnly);
     }
 
-    const std::vector<ListedName> &listing(const fs::path &folder)
-    {
+    const std::vector<ListedName> &listing(const fs::path &folder) {
         auto it = m_listings.find(folder);
         if (it != m_listings.end())
             return it->second;
@@ -307,8 +294,7 @@ private:
         return m_listings.emplace(folder, std::move(names)).first->second;
     }
 
-    void runPass(const Pass &pass)
-    {
+    void runPass(const Pass &pass) {
         if (m_mode == SearchMode::WithoutReview && !pass.runsWithoutReview)
             return;
         if (pass.root == Root::System && !m_systemAllowed)
@@ -333,18 +319,21 @@ private:
                 consider(pass, e.path.native(), e.name, e.folded);
             return;
         }
-        const auto options = pass.read == Read::Deep6 ? platform::EnumerationOptions::SkipHiddenAndPackageDescendants
-                                                       : platform::EnumerationOptions::SkipHidden;
+        const auto options = pass.read == Read::Deep6
+                                 ? platform::EnumerationOptions::SkipHiddenAndPackageDescendants
+                                 : platform::EnumerationOptions::SkipHidden;
         std::string folded;
-        platform::enumerateDeep(*folder, options, [&](const platform::VisitedEntry &e) {
-            folded = platform::foldForMatch(e.name);
-            consider(pass, e.path, e.name, folded);
-        }, m_cancelled);
+        platform::enumerateDeep(
+            *folder, options,
+            [&](const platform::VisitedEntry &e) {
+                folded = platform::foldForMatch(e.name);
+                consider(pass, e.path, e.name, folded);
+            },
+            m_cancelled);
     }
 
     // True when `folder` is a granted folder or holds one: never a leftover of one item.
-    bool holdsAGrant(const fs::path &folder) const
-    {
+    bool holdsAGrant(const fs::path &folder) const {
         const fs::path f = platform::absolutePath(folder);
         for (const auto &granted : {m_home, m_root, m_applications})
             if (granted && platform::isWithin(platform::absolutePath(*granted), f, true))
@@ -353,15 +342,15 @@ private:
     }
 
     // Any entry named *.app in the folder or below it, other than the item itself.
-    static bool holdsAnotherApplication(const fs::path &folder, const fs::path &item)
-    {
+    static bool holdsAnotherApplication(const fs::path &folder, const fs::path &item) {
         const std::string itself = platform::absolutePath(item).native();
         bool found = false;
-        platform::enumerateDeep(folder, platform::EnumerationOptions::SkipHiddenAndPackageDescendants,
-                                [&](const platform::VisitedEntry &e) {
-                                    if (!found && platform::nameExtension(e.name) == "app" && e.path != itself)
-                                        found = true;
-                                });
+        platform::enumerateDeep(
+            folder, platform::EnumerationOptions::SkipHiddenAndPackageDescendants,
+            [&](const platform::VisitedEntry &e) {
+                if (!found && platform::nameExtension(e.name) == "app" && e.path != itself)
+                    found = true;
+            });
         return found;
     }
 
@@ -369,15 +358,15 @@ private:
     // holds other applications, at any depth (Games/Chess.app would take every game with
     // it), not a
     // granted folder or one above it, and not because of the application's own name.
-    void enclosingFolder()
-    {
+    void enclosingFolder() {
         const auto url = m_record.url();
         if (!url)
             return;
         const fs::path parent = url->parent_path();
         if (parent.empty() || platform::lastComponent(parent) == QLatin1String("Applications"))
             return;
-        if (!platform::localizedStandardContains(platform::displayPath(parent), QStringLiteral("Applications")))
+        if (!platform::localizedStandardContains(platform::displayPath(parent),
+                                                 QStringLiteral("Applications")))
             return;
         if (holdsAGrant(parent) || neverALeftover(parent.native()))
             return;
@@ -389,8 +378,7 @@ private:
 
     // Helper applications in the bundle's LoginItems folder have containers and scripts
     // of their own.
-    void loginItems()
-    {
+    void loginItems() {
         const auto url = m_record.url();
         if (!url || !m_home)
             return;
@@ -405,15 +393,19 @@ private:
             const auto helper = enumerator.application(e.path);
             const Key helperBundle = makeKey(helper->bundle(), 0);
             const Key helperName = makeKey(helper->bundle_name(), 0);
-            if (mainBundle.usable && helperBundle.usable && containsFolded(helperBundle.folded, mainBundle.folded))
+            if (mainBundle.usable && helperBundle.usable &&
+                containsFolded(helperBundle.folded, mainBundle.folded))
                 continue;
             const bool namePro = containsFolded(helperName.folded, "pro");
             const bool namePlus = containsFolded(helperName.folded, "plus");
             for (const char *where : {"Library/Containers", "Library/Application Scripts"}) {
                 for (const ListedName &entry : listing(*m_home / where)) {
                     const Match match = std::max(
-                        matchOf(helperBundle, helperBundle.usable && containsFolded(entry.folded, helperBundle.folded)),
-                        matchOf(helperName, helperName.usable && containsFolded(entry.folded, helperName.folded)));
+                        matchOf(helperBundle,
+                                helperBundle.usable &&
+                                    containsFolded(entry.folded, helperBundle.folded)),
+                        matchOf(helperName, helperName.usable &&
+                                                containsFolded(entry.folded, helperName.folded)));
                     if (match == Match::None || neverALeftover(entry.path.native()))
                         continue;
                     appendMarkerOnce(Group::Supportfiles);
@@ -447,8 +439,7 @@ private:
 } // namespace
 
 SearchResult searchLeftovers(ItemRecord &record, platform::SettingsStore &settings, SearchMode mode,
-                             const std::function<bool()> &cancelled)
-{
+                             const std::function<bool()> &cancelled) {
     Search search(record, settings, mode, cancelled);
     SearchResult result = search.run();
     if (mode == SearchMode::Review && !result.cancelled) {
@@ -458,8 +449,8 @@ SearchResult searchLeftovers(ItemRecord &record, platform::SettingsStore &settin
     return result;
 }
 
-std::vector<SizeEntry> sizesOf(const std::vector<FileEntry> &files, const std::function<bool()> &cancelled)
-{
+std::vector<SizeEntry> sizesOf(const std::vector<FileEntry> &files,
+                               const std::function<bool()> &cancelled) {
     std::vector<SizeEntry> sizes;
     sizes.reserve(files.size());
     std::map<fs::path, std::uint64_t> known; // a deep pass may list an entry twice
@@ -478,8 +469,8 @@ std::vector<SizeEntry> sizesOf(const std::vector<FileEntry> &files, const std::f
     return sizes;
 }
 
-void getfiles(ApplicationItem &item, platform::SettingsStore &settings, const std::function<void(bool)> &completion)
-{
+void getfiles(ApplicationItem &item, platform::SettingsStore &settings,
+              const std::function<void(bool)> &completion) {
     searchLeftovers(item, settings, SearchMode::Review);
     if (completion)
         completion(true);

@@ -46,7 +46,8 @@ SearchResult searchLeftovers(ItemRecord &record, platform::SettingsStore &settin
 // The sizes list that belongs to `files`: the marker at a marker's index, the entry's byte
 // count at a file's (0 for an entry that is gone). Once `cancelled` answers true the
 // remaining entries count 0.
-std::vector<SizeEntry> sizesOf(const std::vector<FileEntry> &files, const std::function<bool()> &cancelled = {});
+std::vector<SizeEntry> sizesOf(const std::vector<FileEntry> &files,
+                               const std::function<bool()> &cancelled = {});
 
 // The leftover search of the review: `files`, `sizes`, then completion(true).
 void getfiles(ApplicationItem &item, platform::SettingsStore &settings,

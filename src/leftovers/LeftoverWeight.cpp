@@ -10,8 +10,7 @@ namespace {
 
 // The chosen rows that deleting them would free, with their count and weight.
 LeftoverWeight weightOf(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes,
-                        const std::function<bool(size_t)> &chosen)
-{
+                        const std::function<bool(size_t)> &chosen) {
     LeftoverWeight weight;
     for (const size_t i : freedRows(files, chosen)) {
         weight.files.push_back(files[i]);
@@ -25,8 +24,7 @@ LeftoverWeight weightOf(const std::vector<FileEntry> &files, const std::vector<S
 } // namespace
 
 LeftoverWeight weighLeftovers(const ItemRecord &item, platform::SettingsStore &settings,
-                              const ApplicationList &installed)
-{
+                              const ApplicationList &installed) {
     ItemRecord searched(item);
     searchLeftovers(searched, settings, SearchMode::Review);
     // Only what the review would start ticked: the related group starts unticked anyway.
@@ -40,8 +38,7 @@ LeftoverWeight weighLeftovers(const ItemRecord &item, platform::SettingsStore &s
     });
 }
 
-LeftoverWeight combinedWeight(const std::vector<LeftoverWeight> &weights)
-{
+LeftoverWeight combinedWeight(const std::vector<LeftoverWeight> &weights) {
     std::vector<FileEntry> files;
     std::vector<SizeEntry> sizes;
     for (const LeftoverWeight &w : weights) {

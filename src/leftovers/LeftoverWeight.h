@@ -19,8 +19,8 @@
 namespace zembra::leftovers {
 
 struct LeftoverWeight {
-    int count = 0;           // entries that would go, none counted inside another
-    std::uint64_t bytes = 0; // what deleting them frees, each byte once
+    int count = 0;                // entries that would go, none counted inside another
+    std::uint64_t bytes = 0;      // what deleting them frees, each byte once
     std::vector<FileEntry> files; // those entries, so that weights can be added up
     std::vector<SizeEntry> sizes; // one per entry of `files`
     bool empty() const { return count == 0; }

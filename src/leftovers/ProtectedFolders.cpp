@@ -104,7 +104,8 @@ bool ProtectedFolders::contains(const fs::path &entry) const {
     return false;
 }
 
-std::vector<FileEntry> withoutProtected(const std::vector<FileEntry> &files, const ProtectedFolders &protectedFolders,
+std::vector<FileEntry> withoutProtected(const std::vector<FileEntry> &files,
+                                        const ProtectedFolders &protectedFolders,
                                         std::vector<bool> *rowFlags) {
     std::vector<FileEntry> out;
     out.reserve(files.size());

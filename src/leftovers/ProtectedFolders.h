@@ -33,7 +33,8 @@ private:
     void add(std::vector<std::string> &to, const std::filesystem::path &folder);
     std::vector<std::string> formsOf(const std::filesystem::path &entry) const;
 
-    std::vector<std::filesystem::path> m_roots; // the granted folders, for the shared folders below them
+    std::vector<std::filesystem::path>
+        m_roots;                          // the granted folders, for the shared folders below them
     std::vector<std::string> m_folders;   // protected themselves, and every folder above them
     std::vector<std::string> m_libraries; // protected, and their standard folders
     mutable std::map<std::string, std::string> m_resolvedParents; // cache of resolved parents
@@ -43,7 +44,8 @@ private:
 // them goes too (an empty group is no leftover either), except the Executables marker,
 // which heads every list. `rowFlags`, when given, holds one flag per row of `files` and is
 // cut down to the rows kept, so it stays parallel to the result.
-std::vector<FileEntry> withoutProtected(const std::vector<FileEntry> &files, const ProtectedFolders &protectedFolders,
+std::vector<FileEntry> withoutProtected(const std::vector<FileEntry> &files,
+                                        const ProtectedFolders &protectedFolders,
                                         std::vector<bool> *rowFlags = nullptr);
 
 } // namespace zembra::leftovers

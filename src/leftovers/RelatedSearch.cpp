@@ -26,19 +26,19 @@ namespace {
 
 // What helpers, updaters and crash reporters add to a product's name in their
 // identifiers (com.vendor.AppUpdater, com.vendor.app-helper), folded.
-const QStringList kRoleWords = {QStringLiteral("helper"),        QStringLiteral("updater"),
-                                QStringLiteral("autoupdate"),    QStringLiteral("agent"),
-                                QStringLiteral("launcher"),      QStringLiteral("loginitem"),
-                                QStringLiteral("crashreporter"), QStringLiteral("shipit"),
-                                QStringLiteral("daemon"),        QStringLiteral("service"),
-                                QStringLiteral("notifier"),      QStringLiteral("installer"),
-                                QStringLiteral("uninstaller"),   QStringLiteral("extension")};
+const QStringList kRoleWords = {
+    QStringLiteral("helper"),        QStringLiteral("updater"),  QStringLiteral("autoupdate"),
+    QStringLiteral("agent"),         QStringLiteral("launcher"), QStringLiteral("loginitem"),
+    QStringLiteral("crashreporter"), QStringLiteral("shipit"),   QStringLiteral("daemon"),
+    QStringLiteral("service"),       QStringLiteral("notifier"), QStringLiteral("installer"),
+    QStringLiteral("uninstaller"),   QStringLiteral("extension")};
 
-QString folded(const QString &s) { return QString::fromStdString(platform::foldForMatch(s)); }
+QString folded(const QString &s) {
+    return QString::fromStdString(platform::foldForMatch(s));
+}
 
 // Blanks and joining punctuation dropped: "Sketch Pad", "sketch-pad" and "sketchpad" meet.
-QString squeezed(const QString &s)
-{
+QString squeezed(const QString &s) {
     QString out;
     for (const QChar c : folded(s))
         if (c != QLatin1Char(' ') && c != QLatin1Char('-') && c != QLatin1Char('_'))
@@ -46,17 +46,19 @@ QString squeezed(const QString &s)
     return out;
 }
 
-bool isTeamId(const QString &c)
-{
+bool isTeamId(const QString &c) {
     const std::string dotted = c.toStdString() + ".x";
     return teamIdPrefixLength(dotted) == size_t(c.size());
 }
 
-bool isHex(const QString &s) { return std::all_of(s.begin(), s.end(), [](QChar c) { return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f')); }); }
+bool isHex(const QString &s) {
+    return std::all_of(s.begin(), s.end(), [](QChar c) {
+        return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+    });
+}
 
 // A ByHost preference file's host part: a hardware UUID (8-4-4-4-12) or a 12-digit address.
-bool isHostId(const QString &c)
-{
+bool isHostId(const QString &c) {
     if (c.size() == 12)
         return isHex(c);
     const QStringList groups = c.split(QLatin1Char('-'));
@@ -69,8 +71,7 @@ bool isHostId(const QString &c)
     return true;
 }
 
-QString withoutSuffix(QString name)
-{
+QString withoutSuffix(QString name) {
     for (const char *suffix : {".plist", ".binarycookies", ".savedState"})
         if (name.endsWith(QLatin1String(suffix), Qt::CaseInsensitive))
             return name.chopped(qsizetype(std::strlen(suffix)));
@@ -84,11 +85,11 @@ struct Folder {
 };
 
 // The first two components, folded ("com.vendor"): "" for a shorter identifier.
-QString domainOf(const QString &identifier)
-{
+QString domainOf(const QString &identifier) {
     const QStringList parts = folded(identifier).split(QLatin1Char('.'));
-    return parts.size() >= 3 && !parts[0].isEmpty() && !parts[1].isEmpty() ? parts[0] + QLatin1Char('.') + parts[1]
-                                                                             : QString();
+    return parts.size() >= 3 && !parts[0].isEmpty() && !parts[1].isEmpty()
+               ? parts[0] + QLatin1Char('.') + parts[1]
+               : QString();
 }
 
 // What the bundle names besides the record: its inner bundles' identifiers (folded, with
@@ -100,8 +101,7 @@ struct OwnIdentities {
     QStringList otherGroups;       // groups it claims but does not own
 };
 
-OwnIdentities ownIdentities(const ItemRecord &item, const QString &identifier)
-{
+OwnIdentities ownIdentities(const ItemRecord &item, const QString &identifier) {
     OwnIdentities own;
     const auto url = item.url();
     if (!url || !platform::isRealDirectory(*url))
@@ -133,7 +133,8 @@ OwnIdentities ownIdentities(const ItemRecord &item, const QString &identifier)
             own.names.push_back(b.name);
     }
     const QString executable = item.executable_info().value_or(QString());
-    if (executable.isEmpty() || executable.contains(QLatin1Char('/')) || executable == fields::kPlaceholder)
+    if (executable.isEmpty() || executable.contains(QLatin1Char('/')) ||
+        executable == fields::kPlaceholder)
         return own;
     const auto signature = readCodeSignature(*url / "Contents/MacOS" / executable.toStdString());
     if (!signature)
@@ -150,7 +151,8 @@ OwnIdentities ownIdentities(const ItemRecord &item, const QString &identifier)
             const QString f = folded(id);
             if (id.isEmpty())
                 continue;
-            owned = owned || group.compare(QStringLiteral("group.") + id, Qt::CaseInsensitive) == 0 ||
+            owned = owned ||
+                    group.compare(QStringLiteral("group.") + id, Qt::CaseInsensitive) == 0 ||
                     (!rest.isEmpty() && (rest == f || rest.startsWith(f + QLatin1Char('.'))));
         }
         if (owned)
@@ -163,17 +165,19 @@ OwnIdentities ownIdentities(const ItemRecord &item, const QString &identifier)
 
 // The inner identifier `name` (suffix, team or "group." prefix and host dropped) is, or
 // lies below; with whether it equals it.
-std::pair<QString, bool> innerRelation(const std::string &nameBytes, const OwnIdentities &own)
-{
+std::pair<QString, bool> innerRelation(const std::string &nameBytes, const OwnIdentities &own) {
     if (own.inner.empty())
         return {};
-    QStringList parts = folded(withoutSuffix(platform::decodeUtf8(nameBytes))).split(QLatin1Char('.'));
-    if (parts.size() > 2 && (teamIdPrefixLength(nameBytes) > 0 || parts.front() == QLatin1String("group")))
+    QStringList parts =
+        folded(withoutSuffix(platform::decodeUtf8(nameBytes))).split(QLatin1Char('.'));
+    if (parts.size() > 2 &&
+        (teamIdPrefixLength(nameBytes) > 0 || parts.front() == QLatin1String("group")))
         parts.removeFirst();
     for (qsizetype n = parts.size(); n >= 2; --n) {
         const auto it = own.inner.find(parts.mid(0, n).join(QLatin1Char('.')));
         if (it != own.inner.end())
-            return {it->first, n == parts.size() || (n + 1 == parts.size() && isHostId(parts.back()))};
+            return {it->first,
+                    n == parts.size() || (n + 1 == parts.size() && isHostId(parts.back()))};
     }
     return {};
 }
@@ -181,9 +185,9 @@ std::pair<QString, bool> innerRelation(const std::string &nameBytes, const OwnId
 // `name` begins with `word` (folded) as the first word of a camel-case name: an
 // upper-case letter or a digit follows ("ZoomChat", "ZoomClient3rd"; not "Zoomer", and
 // not the vendor's own folder "Zoom" or "Zoom Video", which other products share).
-bool startsWithWord(const QString &name, const QString &word)
-{
-    if (word.size() < 4 || name.size() <= word.size() || !name.startsWith(word, Qt::CaseInsensitive))
+bool startsWithWord(const QString &name, const QString &word) {
+    if (word.size() < 4 || name.size() <= word.size() ||
+        !name.startsWith(word, Qt::CaseInsensitive))
         return false;
     const QChar next = name.at(word.size());
     return next.isUpper() || next.isDigit();
@@ -191,17 +195,17 @@ bool startsWithWord(const QString &name, const QString &word)
 
 // A sibling product's identifier: its product component extends the item's
 // (com.vendor.product2 beside com.vendor.product). Another application: not offered.
-bool isSibling(const QString &name, const QString &identifier)
-{
+bool isSibling(const QString &name, const QString &identifier) {
     const QStringList own = folded(identifier).split(QLatin1Char('.'));
     const QStringList parts = folded(name).split(QLatin1Char('.'));
-    return own.size() >= 3 && parts.size() >= 3 && parts[2] != own[2] && parts[2].startsWith(own[2]);
+    return own.size() >= 3 && parts.size() >= 3 && parts[2] != own[2] &&
+           parts[2].startsWith(own[2]);
 }
 
 } // namespace
 
-QString identifierRelation(const std::string &nameBytes, const QString &identifier, const QStringList &products)
-{
+QString identifierRelation(const std::string &nameBytes, const QString &identifier,
+                           const QStringList &products) {
     const QStringList own = folded(identifier).split(QLatin1Char('.'));
     if (own.size() < 2 || own.contains(QString()))
         return {};
@@ -210,7 +214,8 @@ QString identifierRelation(const std::string &nameBytes, const QString &identifi
     if (parts.size() > 2 && isTeamId(parts.front())) {
         prefix = kTeamIdPrefix;
         parts.removeFirst();
-    } else if (parts.size() > 2 && parts.front().compare(QLatin1String("group"), Qt::CaseInsensitive) == 0) {
+    } else if (parts.size() > 2 &&
+               parts.front().compare(QLatin1String("group"), Qt::CaseInsensitive) == 0) {
         prefix = kGroupIdentifier;
         parts.removeFirst();
     }
@@ -221,7 +226,8 @@ QString identifierRelation(const std::string &nameBytes, const QString &identifi
     if (parts == own)
         return prefix.isEmpty() ? kSameIdentifier : prefix;
     // Below a two-component identifier (com.vendor) lies the whole vendor, not one product.
-    const bool sameVendor = own.size() >= 3 && parts.size() >= 3 && parts[0] == own[0] && parts[1] == own[1];
+    const bool sameVendor =
+        own.size() >= 3 && parts.size() >= 3 && parts[0] == own[0] && parts[1] == own[1];
     bool sameProduct = sameVendor && parts.size() > own.size() && parts.mid(0, own.size()) == own;
     if (!sameProduct && sameVendor) {
         const QString component = squeezed(parts[2]);
@@ -240,17 +246,18 @@ QString identifierRelation(const std::string &nameBytes, const QString &identifi
 }
 
 std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::SettingsStore &settings,
-                                      const std::vector<SharedFlag> &flags)
-{
+                                      const std::vector<SharedFlag> &flags) {
     std::vector<RelatedEntry> found;
     const grants::GrantStore store(settings);
     const auto home = store.resolve(grants::kHome).folder;
     const grants::Resolution rootGrant = store.resolve(grants::kMacOS);
-    const auto root = rootGrant.folder && store.systemFoldersAllowed(rootGrant) ? rootGrant.folder : std::nullopt;
+    const auto root =
+        rootGrant.folder && store.systemFoldersAllowed(rootGrant) ? rootGrant.folder : std::nullopt;
 
     const QString identifier = item.bundle().value_or(QString());
     QStringList products;
-    for (const OptString &v : {item.bundle_name(), item.label(), item.bundle_name_info(), item.executable_info()})
+    for (const OptString &v :
+         {item.bundle_name(), item.label(), item.bundle_name_info(), item.executable_info()})
         if (v && *v != fields::kPlaceholder && squeezed(*v).size() >= 3 && !products.contains(*v))
             products.push_back(*v);
     const QStringList idParts = identifier.split(QLatin1Char('.'));
@@ -265,7 +272,8 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
         if (files[i].isFileURL()) {
             listed.insert(files[i].path().native());
             // A flagged or weak folder starts unticked: what is the item's inside it is offered.
-            if ((i >= flags.size() || !flags[i].flagged()) && (i >= weakRows.size() || !weakRows[i]))
+            if ((i >= flags.size() || !flags[i].flagged()) &&
+                (i >= weakRows.size() || !weakRows[i]))
                 listedRows.push_back(files[i].path());
         }
     std::set<std::string> seen;
@@ -274,7 +282,8 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
         if (granted)
             roots.push_back(*granted);
     auto add = [&](const fs::path &path, const QString &reason, bool strong = false) {
-        if (listed.count(path.native()) || isProtectedFolder(path, roots) || !seen.insert(path.native()).second)
+        if (listed.count(path.native()) || isProtectedFolder(path, roots) ||
+            !seen.insert(path.native()).second)
             return;
         for (const fs::path &row : listedRows)
             if (platform::isWithin(path, row))
@@ -287,24 +296,29 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
     std::vector<fs::path> vendorParents;
     std::set<std::string> readByPasses;
     for (const auto &[base, names] :
-         {std::pair{home, QStringList{"HTTPStorages", "WebKit", "Preferences/ByHost", "Group Containers", "Containers",
-                                      "Application Scripts", "Preferences", "Caches", "Cookies",
-                                      "Saved Application State", "LaunchAgents", "Application Support", "Logs"}},
-          std::pair{root, QStringList{"LaunchAgents", "LaunchDaemons", "PrivilegedHelperTools", "Preferences",
-                                      "Application Support", "Internet Plug-Ins"}}}) {
+         {std::pair{home, QStringList{"HTTPStorages", "WebKit", "Preferences/ByHost",
+                                      "Group Containers", "Containers", "Application Scripts",
+                                      "Preferences", "Caches", "Cookies", "Saved Application State",
+                                      "LaunchAgents", "Application Support", "Logs"}},
+          std::pair{root,
+                    QStringList{"LaunchAgents", "LaunchDaemons", "PrivilegedHelperTools",
+                                "Preferences", "Application Support", "Internet Plug-Ins"}}}) {
         if (!base || !platform::isRealDirectory(*base / "Library"))
             continue;
         for (const QString &name : names) {
             // ByHost is reached through Preferences: only when that is a real folder too.
             if (name.contains(QLatin1Char('/')) &&
-                !platform::isRealDirectory(*base / "Library" / name.section(QLatin1Char('/'), 0, 0).toStdString()))
+                !platform::isRealDirectory(*base / "Library" /
+                                           name.section(QLatin1Char('/'), 0, 0).toStdString()))
                 continue;
-            folders.push_back({*base / "Library" / name.toStdString(), name.section(QLatin1Char('/'), -1),
+            folders.push_back({*base / "Library" / name.toStdString(),
+                               name.section(QLatin1Char('/'), -1),
                                name == QLatin1String("Preferences/ByHost")});
         }
         for (const char *v : {"Caches", "Application Support", "Logs"})
             vendorParents.push_back(*base / "Library" / v);
-        for (const char *r : {"Caches/com.apple.helpd", "Application Support/CrashReporter", "Logs/CSXS"})
+        for (const char *r :
+             {"Caches/com.apple.helpd", "Application Support/CrashReporter", "Logs/CSXS"})
             readByPasses.insert((*base / "Library" / r).native());
     }
 
@@ -316,8 +330,8 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
     for (const Folder &folder : folders) {
         if (identifier.isEmpty())
             break;
-        const bool groupFolder =
-            folder.shownName == QLatin1String("Group Containers") || folder.shownName == QLatin1String("Application Scripts");
+        const bool groupFolder = folder.shownName == QLatin1String("Group Containers") ||
+                                 folder.shownName == QLatin1String("Application Scripts");
         for (const platform::DirEntry &e : platform::listDirectory(folder.path)) {
             if (readByPasses.count(e.path.native()) || isStandardLibraryFolder(e.name()))
                 continue;
@@ -340,9 +354,11 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
             if (relation.isEmpty()) {
                 if (!inner.isEmpty())
                     add(e.path, folder.byHost ? kByHostPreferences : kInnerIdentifier,
-                        exact && own.inner.at(inner) && !folder.byHost && folded(withoutSuffix(name)) == inner);
+                        exact && own.inner.at(inner) && !folder.byHost &&
+                            folded(withoutSuffix(name)) == inner);
                 else if (vendorWord && !folder.byHost &&
-                         ((domainOf(withoutSuffix(name)) == domain && !isSibling(name, identifier)) ||
+                         ((domainOf(withoutSuffix(name)) == domain &&
+                           !isSibling(name, identifier)) ||
                           startsWithWord(name, vendor)))
                     add(e.path, kSameVendor);
                 continue;
@@ -362,16 +378,17 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
     // ("JetBrains/IntelliJIdea2024.1"). Named after the application itself, it ties
     // strongly; after one of its inner bundles, it is only offered.
     static const QStringList kCompanyWords = {QStringLiteral("software"), QStringLiteral("inc"),
-                                              QStringLiteral("labs"), QStringLiteral("corp"),
-                                              QStringLiteral("ltd"), QStringLiteral("llc")};
+                                              QStringLiteral("labs"),     QStringLiteral("corp"),
+                                              QStringLiteral("ltd"),      QStringLiteral("llc")};
     auto productTie = [](const QString &entry, const QString &product) {
         const QString e = squeezed(entry), p = squeezed(product);
         if (p.size() < 3 || !e.startsWith(p))
             return false;
         const QString rest = e.mid(p.size());
-        return rest.isEmpty() || (rest.front().isDigit() && std::all_of(rest.begin(), rest.end(), [](QChar c) {
-                                      return c.isDigit() || c == QLatin1Char('.');
-                                  }));
+        return rest.isEmpty() ||
+               (rest.front().isDigit() && std::all_of(rest.begin(), rest.end(), [](QChar c) {
+                    return c.isDigit() || c == QLatin1Char('.');
+                }));
     };
     for (const fs::path &parent : vendorParents) {
         if (vendor.size() < 3)
@@ -382,14 +399,18 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
             bool isVendor = squeezedName == vendor || name.startsWith(vendor + QLatin1Char(' '));
             for (const QString &word : kCompanyWords)
                 isVendor = isVendor || squeezedName == vendor + word;
-            if (v.type != platform::EntryType::Directory || readByPasses.count(v.path.native()) || !isVendor)
+            if (v.type != platform::EntryType::Directory || readByPasses.count(v.path.native()) ||
+                !isVendor)
                 continue;
             for (const platform::DirEntry &p : platform::listDirectory(v.path)) {
                 const QString entry = platform::decodeUtf8(p.name());
-                const QString stem = p.type == platform::EntryType::Directory ? entry : entry.section(QLatin1Char('.'), 0, 0);
+                const QString stem = p.type == platform::EntryType::Directory
+                                         ? entry
+                                         : entry.section(QLatin1Char('.'), 0, 0);
                 bool tied = false;
                 for (const QString &product : products)
-                    if (folded(stem) == folded(product) || (p.type == platform::EntryType::Directory && productTie(entry, product)))
+                    if (folded(stem) == folded(product) ||
+                        (p.type == platform::EntryType::Directory && productTie(entry, product)))
                         tied = true;
                 bool inner = false;
                 for (const QString &n : own.names)
@@ -418,7 +439,8 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
             dotNames.push_back(squeezed(idParts[i]));
     if (home)
         for (const platform::DirEntry &e : platform::listHiddenEntries(*home)) {
-            const QString name = squeezed(platform::decodeUtf8(e.name()).mid(1)).remove(QLatin1Char('.'));
+            const QString name =
+                squeezed(platform::decodeUtf8(e.name()).mid(1)).remove(QLatin1Char('.'));
             if (kHomeDotFolders.contains(name))
                 continue;
             if (dotNames.contains(name))

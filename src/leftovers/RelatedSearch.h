@@ -49,6 +49,7 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
 
 // How an entry's name ties to the item's identifier, or "" (exposed for the tests).
 // `identifier` is the item's bundle identifier, `products` its product names.
-QString identifierRelation(const std::string &name, const QString &identifier, const QStringList &products);
+QString identifierRelation(const std::string &name, const QString &identifier,
+                           const QStringList &products);
 
 } // namespace zembra::leftovers

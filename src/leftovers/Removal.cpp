@@ -17,8 +17,7 @@ namespace fs = std::filesystem;
 
 // A path as given and, where links above it lead elsewhere, as the kernel names it (a
 // process's executable is named with every link resolved).
-std::vector<fs::path> formsOf(const fs::path &path)
-{
+std::vector<fs::path> formsOf(const fs::path &path) {
     std::vector<fs::path> forms{platform::absolutePath(path)};
     std::error_code ec;
     const fs::path resolved = fs::weakly_canonical(forms.front(), ec);
@@ -29,20 +28,17 @@ std::vector<fs::path> formsOf(const fs::path &path)
 
 } // namespace
 
-void playCompletionSoundFile()
-{
+void playCompletionSoundFile() {
     if (!platform::playSoundFile(kCompletionSoundPath))
         platform::playCompletionEventSound();
 }
 
-void markRemovalInSettingsFolder(const ItemRecord &item)
-{
+void markRemovalInSettingsFolder(const ItemRecord &item) {
     markRemoval(item, platform::SettingsStore::folder());
 }
 
 bool isRunning(const ItemRecord &item, const std::vector<platform::RunningApplication> &running,
-               const std::vector<FileEntry> &deleting)
-{
+               const std::vector<FileEntry> &deleting) {
     const OptString bundle = item.bundle();
     std::vector<fs::path> folders;
     if (const auto url = item.url())
@@ -68,9 +64,8 @@ bool isRunning(const ItemRecord &item, const std::vector<platform::RunningApplic
 
 RemovalOutcome removeSelection(const platform::DeletionScope &scope, const ItemRecord &item,
                                const std::vector<FileEntry> &prepare,
-                               const std::vector<SizeEntry> &clean_size, std::uint64_t common_remove_size,
-                               const RemovalServices &services)
-{
+                               const std::vector<SizeEntry> &clean_size,
+                               std::uint64_t common_remove_size, const RemovalServices &services) {
     RemovalOutcome outcome;
     outcome.common_remove_size = common_remove_size;
     if (isRunning(item,

@@ -1,8 +1,9 @@
 #pragma once
 // The removal of a reviewed selection: refuses while the application runs; otherwise
 // deletes every selected entry in list order, records what could not be deleted and
-// corrects the freed total, and tells what became of the bundle and how many entries went. A plain function: the review screen and the command line
-// both call it and take the outcome over (and switch screens / print) themselves.
+// corrects the freed total, and tells what became of the bundle and how many entries went. A plain
+// function: the review screen and the command line both call it and take the outcome over (and
+// switch screens / print) themselves.
 
 #include "catalogue/ItemRecord.h"
 #include "leftovers/RemovalOutcome.h"
@@ -17,7 +18,8 @@
 namespace zembra::leftovers {
 
 inline constexpr const char *kCompletionSoundPath =
-    "/System/Library/Components/CoreAudio.component/Contents/SharedSupport/SystemSounds/system/burn complete.aif";
+    "/System/Library/Components/CoreAudio.component/Contents/SharedSupport/SystemSounds/system/"
+    "burn complete.aif";
 
 // Plays the completion sound file where it exists, else the desktop's "complete" sound.
 void playCompletionSoundFile();
@@ -27,10 +29,11 @@ void playCompletionSoundFile();
 void markRemovalInSettingsFolder(const ItemRecord &item);
 
 struct RemovalServices {
-    std::function<std::vector<platform::RunningApplication>()> runningApplications = platform::runningApplications;
+    std::function<std::vector<platform::RunningApplication>()> runningApplications =
+        platform::runningApplications;
     // Default: the scope's deletion. A replacement is asked only for what the scope allows.
     std::function<bool(const std::filesystem::path &)> removeItem;
-    std::function<bool(const std::filesystem::path &)> itemExists;   // default: the platform's
+    std::function<bool(const std::filesystem::path &)> itemExists; // default: the platform's
     // Default: the completion sound file, or the desktop's event sound where it is missing.
     std::function<void()> playCompletionSound = playCompletionSoundFile;
     // Called before the first deletion; default: the watcher's removal mark.
@@ -61,7 +64,8 @@ bool isRunning(const ItemRecord &item, const std::vector<platform::RunningApplic
 // like one that could not be deleted.
 RemovalOutcome removeSelection(const platform::DeletionScope &scope, const ItemRecord &item,
                                const std::vector<FileEntry> &prepare,
-                               const std::vector<SizeEntry> &clean_size, std::uint64_t common_remove_size,
+                               const std::vector<SizeEntry> &clean_size,
+                               std::uint64_t common_remove_size,
                                const RemovalServices &services = {});
 
 } // namespace zembra::leftovers

@@ -10,18 +10,17 @@ namespace zembra::leftovers {
 
 namespace {
 
-QString markName(const QString &key)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex(),
-                               32) + QLatin1String(".mark");
+QString markName(const QString &key) {
+    return QString::fromLatin1(
+               QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha256).toHex(), 32) +
+           QLatin1String(".mark");
 }
 
 constexpr const char *kMarksFolderName = "removed-by-zembra";
 
 } // namespace
 
-std::filesystem::path removalMarksFolder(const QString &settingsFolder)
-{
+std::filesystem::path removalMarksFolder(const QString &settingsFolder) {
     return std::filesystem::path(settingsFolder.toStdString()) / kMarksFolderName;
 }
 
@@ -29,17 +28,15 @@ namespace {
 
 // The marks' folder, made when missing; invalid when it or the settings folder is a link
 // or not a folder.
-platform::FolderHandle marksFolder(const QString &settingsFolder, bool create)
-{
-    const platform::FolderHandle settings =
-        platform::FolderHandle::openFolder(std::filesystem::path(settingsFolder.toStdString()), create);
+platform::FolderHandle marksFolder(const QString &settingsFolder, bool create) {
+    const platform::FolderHandle settings = platform::FolderHandle::openFolder(
+        std::filesystem::path(settingsFolder.toStdString()), create);
     return settings.folder(kMarksFolderName, create);
 }
 
 } // namespace
 
-bool markRemoval(const ItemRecord &item, const QString &settingsFolder)
-{
+bool markRemoval(const ItemRecord &item, const QString &settingsFolder) {
     const QString key = rememberedKey(item);
     if (key.isEmpty())
         return false;
@@ -47,11 +44,11 @@ bool markRemoval(const ItemRecord &item, const QString &settingsFolder)
     return folder.isValid() && folder.replaceFile(markName(key).toStdString(), key.toUtf8() + '\n');
 }
 
-bool takeRemovalMark(const QString &key, const QString &settingsFolder, const QDateTime &now)
-{
+bool takeRemovalMark(const QString &key, const QString &settingsFolder, const QDateTime &now) {
     const platform::FolderHandle folder = marksFolder(settingsFolder, false);
     const std::string wanted = markName(key).toStdString();
-    const std::int64_t oldest = now.addSecs(-std::chrono::seconds(kRemovalMarkLifetime).count()).toSecsSinceEpoch();
+    const std::int64_t oldest =
+        now.addSecs(-std::chrono::seconds(kRemovalMarkLifetime).count()).toSecsSinceEpoch();
     bool found = false;
     for (const std::string &name : folder.entryNames()) {
         if (!name.ends_with(".mark"))

@@ -7,21 +7,19 @@
 
 namespace zembra::leftovers {
 
-bool Review::startsUnticked(size_t row) const
-{
-    return (isRelated(row) && !isTied(row)) || isWeak(row) || (row < flags.size() && flags[row].flagged());
+bool Review::startsUnticked(size_t row) const {
+    return (isRelated(row) && !isTied(row)) || isWeak(row) ||
+           (row < flags.size() && flags[row].flagged());
 }
 
-Selection Review::selection() const
-{
+Selection Review::selection() const {
     std::vector<bool> unticked(files.size());
     for (size_t i = 0; i < files.size(); ++i)
         unticked[i] = startsUnticked(i);
     return Selection(files, sizes, unticked);
 }
 
-std::vector<QString> Review::keptReasons(const Selection &selection) const
-{
+std::vector<QString> Review::keptReasons(const Selection &selection) const {
     std::vector<QString> out(files.size());
     for (size_t i = 0; i < files.size(); ++i) {
         if (!selection.isFileRow(i) || selection.isSelected(i))
@@ -40,9 +38,8 @@ std::vector<QString> Review::keptReasons(const Selection &selection) const
     return out;
 }
 
-Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings, const ApplicationList &installed,
-                   bool withRelated)
-{
+Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings,
+                   const ApplicationList &installed, bool withRelated) {
     Review review;
     review.files = searched.files();
     review.sizes = searched.sizes();
@@ -73,7 +70,8 @@ Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings
     for (size_t i = 0; i < group.size(); ++i) {
         review.files.push_back(group[i]);
         review.sizes.push_back(sizes[i]);
-        review.flags.push_back(group[i].isFileURL() ? shared.flagOf(group[i].path()) : SharedFlag{});
+        review.flags.push_back(group[i].isFileURL() ? shared.flagOf(group[i].path())
+                                                    : SharedFlag{});
         review.reasons.push_back(i == 0 ? QString() : related[i - 1].reason);
         review.weak.push_back(false);
         review.tied.push_back(i > 0 && related[i - 1].strong);

@@ -1,9 +1,10 @@
 #pragma once
 // What the review shows for one searched item: the search's own rows, unchanged and in
 // their order, each with its flag (another installed application's entry, or shared)
-// and whether only weak name keys found it, then — when asked for — the "Possibly related" group: the marker "Related" and the
-// related entries, each with its reason and size. Flagged, weak and related rows start
-// unticked (a related row tied to the application itself starts ticked), so they count into the total only when the user ticks them.
+// and whether only weak name keys found it, then — when asked for — the "Possibly related" group:
+// the marker "Related" and the related entries, each with its reason and size. Flagged, weak and
+// related rows start unticked (a related row tied to the application itself starts ticked), so they
+// count into the total only when the user ticks them.
 //
 // The review screen and the command line build it after the search (on the search's
 // worker: it reads the disk) and hand it to a Selection.
@@ -20,15 +21,17 @@
 namespace zembra::leftovers {
 
 struct Review {
-    std::vector<FileEntry> files;    // the search's files, then the related group
-    std::vector<SizeEntry> sizes;    // one per row, as the search's sizes
-    std::vector<SharedFlag> flags;   // one per row; unflagged for markers
-    std::vector<QString> reasons;    // one per row: the related reason, "" elsewhere
-    std::vector<bool> weak;          // one per row: found only by weak name keys
-    std::vector<bool> tied;          // one per row: a related row tied to the application itself
-    size_t searchRows = 0;           // rows [0, searchRows) are the search's own
+    std::vector<FileEntry> files;  // the search's files, then the related group
+    std::vector<SizeEntry> sizes;  // one per row, as the search's sizes
+    std::vector<SharedFlag> flags; // one per row; unflagged for markers
+    std::vector<QString> reasons;  // one per row: the related reason, "" elsewhere
+    std::vector<bool> weak;        // one per row: found only by weak name keys
+    std::vector<bool> tied;        // one per row: a related row tied to the application itself
+    size_t searchRows = 0;         // rows [0, searchRows) are the search's own
 
-    bool isRelated(size_t row) const { return row >= searchRows && row < files.size() && files[row].isFileURL(); }
+    bool isRelated(size_t row) const {
+        return row >= searchRows && row < files.size() && files[row].isFileURL();
+    }
     bool isWeak(size_t row) const { return row < weak.size() && weak[row]; }
     // A related row tied strongly (its identifier, its own group): it starts ticked.
     bool isTied(size_t row) const { return isRelated(row) && row < tied.size() && tied[row]; }
@@ -45,7 +48,7 @@ struct Review {
 
 // `searched`: the record after the search (files and sizes filled). `installed`: every
 // installed application (Application::everyInstalledApplication), to flag shared rows.
-Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings, const ApplicationList &installed,
-                   bool withRelated);
+Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings,
+                   const ApplicationList &installed, bool withRelated);
 
 } // namespace zembra::leftovers

@@ -23,7 +23,8 @@ namespace zembra::leftovers {
 
 // The chosen file rows that deleting them frees by itself: each path once (its first
 // row), and no row that lies inside another chosen row (its folder goes with it).
-std::vector<size_t> freedRows(const std::vector<FileEntry> &files, const std::function<bool(size_t)> &chosen);
+std::vector<size_t> freedRows(const std::vector<FileEntry> &files,
+                              const std::function<bool(size_t)> &chosen);
 // What deleting the `chosen` file rows frees: the sizes of their freedRows.
 std::uint64_t freedBytes(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes,
                          const std::function<bool(size_t)> &chosen);
@@ -35,7 +36,8 @@ public:
     Selection(std::vector<FileEntry> files, std::vector<SizeEntry> sizes);
     // Everything selected except the rows marked in `startUnticked` (and, by the rule
     // above, the folders holding them).
-    Selection(std::vector<FileEntry> files, std::vector<SizeEntry> sizes, const std::vector<bool> &startUnticked);
+    Selection(std::vector<FileEntry> files, std::vector<SizeEntry> sizes,
+              const std::vector<bool> &startUnticked);
 
     const std::vector<FileEntry> &files() const { return m_files; }
     const std::vector<FileEntry> &prepare() const { return m_prepare; }

@@ -15,8 +15,7 @@ namespace {
 
 // The vendor component of an identifier (com.lumina.sketchpad: lumina); the search may
 // have rewritten the record's company_name, so it is derived afresh.
-QString vendorOf(const ItemRecord &r)
-{
+QString vendorOf(const ItemRecord &r) {
     const OptString bundle = r.bundle();
     if (!bundle)
         return r.company_name().value_or(QString());
@@ -24,9 +23,10 @@ QString vendorOf(const ItemRecord &r)
     return parts.size() > 1 ? parts[1] : *bundle;
 }
 
-void addKey(std::vector<SharedEntries::Key> &keys, const OptString &value, bool equals, qsizetype minLength)
-{
-    if (!value || value->size() < minLength || *value == fields::kPlaceholder || *value == kSmallLabel)
+void addKey(std::vector<SharedEntries::Key> &keys, const OptString &value, bool equals,
+            qsizetype minLength) {
+    if (!value || value->size() < minLength || *value == fields::kPlaceholder ||
+        *value == kSmallLabel)
         return;
     std::string text = equals ? value->toStdString() : platform::foldForMatch(*value);
     if (!text.empty())
@@ -34,8 +34,7 @@ void addKey(std::vector<SharedEntries::Key> &keys, const OptString &value, bool 
 }
 
 // Folded text without blanks, "-" and "_": "Nimbus Notes" and "NimbusNotes" meet.
-std::string squeezed(std::string_view folded)
-{
+std::string squeezed(std::string_view folded) {
     std::string out;
     for (char c : folded)
         if (c != ' ' && c != '-' && c != '_')
@@ -43,12 +42,12 @@ std::string squeezed(std::string_view folded)
     return out;
 }
 
-std::vector<std::string> componentsOf(std::string_view text)
-{
+std::vector<std::string> componentsOf(std::string_view text) {
     std::vector<std::string> parts;
     size_t start = 0;
-    for (size_t dot = text.find('.'); ; dot = text.find('.', start)) {
-        parts.emplace_back(text.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start));
+    for (size_t dot = text.find('.');; dot = text.find('.', start)) {
+        parts.emplace_back(text.substr(start, dot == std::string_view::npos ? std::string_view::npos
+                                                                            : dot - start));
         if (dot == std::string_view::npos)
             return parts;
         start = dot + 1;
@@ -57,8 +56,7 @@ std::vector<std::string> componentsOf(std::string_view text)
 
 // The part of a name after its team-ID prefix, its "group." prefix or both (folded);
 // empty when the name has neither.
-std::string_view prefixedRest(std::string_view name, std::string_view folded)
-{
+std::string_view prefixedRest(std::string_view name, std::string_view folded) {
     size_t skip = 0;
     // Both prefixes are ASCII, which folding leaves in place: offsets in the name hold
     // in the folded text.
@@ -70,33 +68,34 @@ std::string_view prefixedRest(std::string_view name, std::string_view folded)
 }
 
 // How much a prefixed name's rest ties to `o`: its whole length when it names `o`.
-size_t namingTie(const SharedEntries::Owner &o, std::string_view rest)
-{
+size_t namingTie(const SharedEntries::Owner &o, std::string_view rest) {
     if (rest.empty())
         return 0;
     const std::vector<std::string> parts = componentsOf(rest);
     const bool byIdentifier = !o.identifier.empty() && parts.size() >= o.identifier.size() &&
                               std::equal(o.identifier.begin(), o.identifier.end(), parts.begin());
-    const bool byName = std::find(o.names.begin(), o.names.end(), squeezed(parts.front())) != o.names.end();
+    const bool byName =
+        std::find(o.names.begin(), o.names.end(), squeezed(parts.front())) != o.names.end();
     return byIdentifier || byName ? rest.size() : 0;
 }
 
-SharedEntries::Owner ownerOf(const ItemRecord &r, bool isItem)
-{
+SharedEntries::Owner ownerOf(const ItemRecord &r, bool isItem) {
     SharedEntries::Owner o;
     o.label = r.label().value_or(QString());
     const qsizetype min = isItem ? 1 : 3;
     if (const OptString bundle = r.bundle()) {
         o.identifier = componentsOf(platform::foldForMatch(*bundle));
-        if (o.identifier.size() < 2 || std::find(o.identifier.begin(), o.identifier.end(), std::string()) !=
-                                           o.identifier.end())
+        if (o.identifier.size() < 2 || std::find(o.identifier.begin(), o.identifier.end(),
+                                                 std::string()) != o.identifier.end())
             o.identifier.clear();
     }
     for (const OptString &v : {r.label(), r.bundle_name_info(), r.executable_info()})
         if (v && *v != fields::kPlaceholder)
-            if (std::string name = squeezed(platform::foldForMatch(*v)); qsizetype(name.size()) >= min)
+            if (std::string name = squeezed(platform::foldForMatch(*v));
+                qsizetype(name.size()) >= min)
                 o.names.push_back(std::move(name));
-    for (const OptString &v : {r.bundle(), r.bundle_name_info(), r.label(), r.label_name(), r.executable_info()})
+    for (const OptString &v :
+         {r.bundle(), r.bundle_name_info(), r.label(), r.label_name(), r.executable_info()})
         addKey(o.keys, v, false, min);
     addKey(o.keys, r.bundle_name(), true, min);
     const QString vendor = vendorOf(r);
@@ -108,12 +107,13 @@ SharedEntries::Owner ownerOf(const ItemRecord &r, bool isItem)
     }
     // Longest first: the first key that matches is the tie.
     std::stable_sort(o.keys.begin(), o.keys.end(),
-                     [](const SharedEntries::Key &a, const SharedEntries::Key &b) { return a.text.size() > b.text.size(); });
+                     [](const SharedEntries::Key &a, const SharedEntries::Key &b) {
+                         return a.text.size() > b.text.size();
+                     });
     return o;
 }
 
-size_t tie(const SharedEntries::Owner &o, const std::string &name, const std::string &folded)
-{
+size_t tie(const SharedEntries::Owner &o, const std::string &name, const std::string &folded) {
     for (const SharedEntries::Key &k : o.keys)
         if (k.equals ? name == k.text : platform::containsFolded(folded, k.text))
             return k.text.size();
@@ -122,30 +122,26 @@ size_t tie(const SharedEntries::Owner &o, const std::string &name, const std::st
 
 } // namespace
 
-QString SharedFlag::text() const
-{
+QString SharedFlag::text() const {
     return shared ? kShared : others.join(QStringLiteral(", "));
 }
 
-QString SharedFlag::keptReason() const
-{
-    return (shared ? kKeptSharedWith : kKeptAlsoUsedBy) +
-           others.join(QStringLiteral(", "));
+QString SharedFlag::keptReason() const {
+    return (shared ? kKeptSharedWith : kKeptAlsoUsedBy) + others.join(QStringLiteral(", "));
 }
 
 SharedEntries::SharedEntries(const ItemRecord &item, const ApplicationList &installed)
-    : m_item(ownerOf(item, true)), m_itemPath(item.url().value_or(fs::path()))
-{
+    : m_item(ownerOf(item, true)), m_itemPath(item.url().value_or(fs::path())) {
     const fs::path self = platform::absolutePath(m_itemPath);
     for (const auto &app : installed)
         if (const auto url = app->url(); url && platform::absolutePath(*url) != self)
             m_others.push_back(ownerOf(*app, false));
 }
 
-SharedFlag SharedEntries::flagOf(const fs::path &entry) const
-{
+SharedFlag SharedEntries::flagOf(const fs::path &entry) const {
     SharedFlag flag;
-    if (!m_itemPath.empty() && platform::isWithin(platform::absolutePath(entry), platform::absolutePath(m_itemPath), true))
+    if (!m_itemPath.empty() &&
+        platform::isWithin(platform::absolutePath(entry), platform::absolutePath(m_itemPath), true))
         return flag;
     const std::string name = entry.filename().native();
     const std::string folded = platform::foldForMatch(std::string_view(name));
@@ -154,7 +150,8 @@ SharedFlag SharedEntries::flagOf(const fs::path &entry) const
     size_t best = 0;
     for (const Owner &o : m_others) {
         const size_t named = namingTie(o, rest);
-        if (named < std::max(own, best) && (o.keys.empty() || o.keys.front().text.size() < std::max(own, best)))
+        if (named < std::max(own, best) &&
+            (o.keys.empty() || o.keys.front().text.size() < std::max(own, best)))
             continue; // cannot tie as much as the item or the best so far
         const size_t t = std::max(named, tie(o, name, folded));
         if (t == 0 || t < best)
@@ -171,8 +168,7 @@ SharedFlag SharedEntries::flagOf(const fs::path &entry) const
     return flag;
 }
 
-std::vector<SharedFlag> SharedEntries::flagsOf(const std::vector<FileEntry> &files) const
-{
+std::vector<SharedFlag> SharedEntries::flagsOf(const std::vector<FileEntry> &files) const {
     std::vector<SharedFlag> flags(files.size());
     for (size_t i = 0; i < files.size(); ++i)
         if (files[i].isFileURL())
@@ -185,7 +181,8 @@ std::vector<SharedFlag> SharedEntries::flagsOf(const std::vector<FileEntry> &fil
     const fs::path self = platform::absolutePath(m_itemPath);
     for (size_t i = 0; !flagged.empty() && i < files.size(); ++i) {
         if (!files[i].isFileURL() || flags[i].flagged() ||
-            (!m_itemPath.empty() && platform::isWithin(platform::absolutePath(files[i].path()), self, true)))
+            (!m_itemPath.empty() &&
+             platform::isWithin(platform::absolutePath(files[i].path()), self, true)))
             continue;
         for (size_t j : flagged)
             if (platform::isWithin(files[i].path(), files[j].path())) {

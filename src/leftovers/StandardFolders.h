@@ -25,6 +25,7 @@ bool isStandardLibraryFolder(std::string_view name);
 // roots below it (var/folders/X, var/folders/X/Y and X/Y/C, X/Y/T, X/Y/0). Paths compare
 // lexically (absolute, "." and ".." resolved by name, links not followed), so a link
 // standing where one of these folders should be counts as that folder.
-bool isProtectedFolder(const std::filesystem::path &path, const std::vector<std::filesystem::path> &roots);
+bool isProtectedFolder(const std::filesystem::path &path,
+                       const std::vector<std::filesystem::path> &roots);
 
 } // namespace zembra::leftovers

@@ -9,8 +9,7 @@
 namespace zembra {
 
 AboutWindowController::AboutWindowController(QWidget *parent)
-    : QWidget(parent, Qt::Window), m_content(new AboutViewController(this))
-{
+    : QWidget(parent, Qt::Window), m_content(new AboutViewController(this)) {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_content);
@@ -18,8 +17,7 @@ AboutWindowController::AboutWindowController(QWidget *parent)
     windowDidLoad();
 }
 
-void AboutWindowController::windowDidLoad()
-{
+void AboutWindowController::windowDidLoad() {
     setObjectName(QStringLiteral("AboutWindow"));
     // The title stays for the window manager and screen readers; the content is white to
     // the edges and dragging its background moves the window, as far as the platform's
@@ -33,23 +31,22 @@ void AboutWindowController::windowDidLoad()
     setAutoFillBackground(true);
 }
 
-void AboutWindowController::showWindow()
-{
+void AboutWindowController::showWindow() {
     show();
     raise();
     activateWindow();
 }
 
-QAction *makeShowAboutAction(QWidget *owner)
-{
+QAction *makeShowAboutAction(QWidget *owner) {
     auto *action = new QAction(QObject::tr("About Uninstaller zembra"), owner);
     action->setObjectName(QStringLiteral("showAbout"));
     action->setMenuRole(QAction::AboutRole);
-    QObject::connect(action, &QAction::triggered, owner, [owner, window = QPointer<AboutWindowController>()]() mutable {
-        if (!window)
-            window = new AboutWindowController(owner);
-        window->showWindow();
-    });
+    QObject::connect(action, &QAction::triggered, owner,
+                     [owner, window = QPointer<AboutWindowController>()]() mutable {
+                         if (!window)
+                             window = new AboutWindowController(owner);
+                         window->showWindow();
+                     });
     return action;
 }
 

@@ -15,12 +15,13 @@
 
 namespace zembra {
 
-std::optional<QString> acknowledgementsFile(const QString &installedFile, const QString &scratchFolder)
-{
+std::optional<QString> acknowledgementsFile(const QString &installedFile,
+                                            const QString &scratchFolder) {
     if (!installedFile.isEmpty() && QFileInfo(installedFile).isFile())
         return installedFile;
     QFile resource(kAcknowledgementsResource);
-    if (scratchFolder.isEmpty() || !resource.open(QIODevice::ReadOnly) || !QDir().mkpath(scratchFolder))
+    if (scratchFolder.isEmpty() || !resource.open(QIODevice::ReadOnly) ||
+        !QDir().mkpath(scratchFolder))
         return std::nullopt;
     const QString file = QDir(scratchFolder).filePath(QStringLiteral("Acknowledgements.rtf"));
     // Written beside and renamed into place: the handler never reads half a document,
@@ -31,12 +32,11 @@ std::optional<QString> acknowledgementsFile(const QString &installedFile, const 
     return file;
 }
 
-bool openAcknowledgements()
-{
+bool openAcknowledgements() {
     const QString installed = QCoreApplication::applicationDirPath() +
                               QStringLiteral("/" ZEMBRA_DOCDIR_FROM_BINDIR "/Acknowledgements.rtf");
-    const auto file =
-        acknowledgementsFile(installed, QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
+    const auto file = acknowledgementsFile(
+        installed, QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
     return file && platform::Workspace::shared().openURL(QUrl::fromLocalFile(*file));
 }
 

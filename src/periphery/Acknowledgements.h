@@ -16,7 +16,8 @@ inline const QString kAcknowledgementsResource = QStringLiteral(":/documents/Ack
 // A file holding the document: `installedFile` when it exists, else the resource written
 // (whole, by rename) to `scratchFolder`/Acknowledgements.rtf. Nothing when the resource is
 // missing or the file cannot be written.
-std::optional<QString> acknowledgementsFile(const QString &installedFile, const QString &scratchFolder);
+std::optional<QString> acknowledgementsFile(const QString &installedFile,
+                                            const QString &scratchFolder);
 
 // Opens the document with the system's handler; false when there was nothing to open
 // or nothing took it.

@@ -181,7 +181,8 @@ void RemainderRowDelegate::paintFile(QPainter *painter, const QStyleOptionViewIt
     }
     // No selection colour; the keyboard focus gets a thin frame so it can be followed, but
     // only when the keyboard moved it there: a clicked row looks as it did.
-    if ((option.state & QStyle::State_HasFocus) && (option.state & QStyle::State_KeyboardFocusChange)) {
+    if ((option.state & QStyle::State_HasFocus) &&
+        (option.state & QStyle::State_KeyboardFocusChange)) {
         painter->setPen(QPen(option.palette.color(QPalette::Highlight), 1));
         painter->setBrush(Qt::NoBrush);
         painter->drawRect(r.adjusted(0, 0, -1, -1));

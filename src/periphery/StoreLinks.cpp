@@ -5,16 +5,18 @@
 
 namespace zembra {
 
-void openAppStorePage()
-{
-    platform::Workspace::shared().openURL(platform::storeSchemeHandled() ? kAppStorePage : kProductWebPage);
+void openAppStorePage() {
+    platform::Workspace::shared().openURL(platform::storeSchemeHandled() ? kAppStorePage
+                                                                         : kProductWebPage);
 }
 
-void openPelloriaStorePage()
-{
-    platform::Workspace::shared().openURL(platform::storeSchemeHandled() ? kPelloriaStorePage : kPelloriaWebPage);
+void openPelloriaStorePage() {
+    platform::Workspace::shared().openURL(platform::storeSchemeHandled() ? kPelloriaStorePage
+                                                                         : kPelloriaWebPage);
 }
 
-void openProductWebPage() { platform::Workspace::shared().openURL(kProductWebPage); }
+void openProductWebPage() {
+    platform::Workspace::shared().openURL(kProductWebPage);
+}
 
 } // namespace zembra

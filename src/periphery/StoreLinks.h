@@ -12,12 +12,15 @@ namespace zembra {
 
 // The product's web page: the same address the package metadata and the AppStream entry
 // give as the home page (ZEMBRA_HOMEPAGE in the top-level CMakeLists.txt).
-inline const QUrl kProductWebPage = QUrl(QStringLiteral("https://github.com/torvan-belquist/uninstaller-zembra"));
+inline const QUrl kProductWebPage =
+    QUrl(QStringLiteral("https://github.com/torvan-belquist/uninstaller-zembra"));
 // The page about plug-ins and preference panes, "more/" below the product's web page.
 inline const QUrl kProductMorePage = QUrl(kProductWebPage.toString() + QStringLiteral("/more/"));
 
-inline const QUrl kAppStorePage = QUrl(QStringLiteral("macappstore://apps.apple.com/app/uninstaller-zembra"));
-inline const QUrl kPelloriaStorePage = QUrl(QStringLiteral("macappstore://apps.apple.com/app/pelloria"));
+inline const QUrl kAppStorePage =
+    QUrl(QStringLiteral("macappstore://apps.apple.com/app/uninstaller-zembra"));
+inline const QUrl kPelloriaStorePage =
+    QUrl(QStringLiteral("macappstore://apps.apple.com/app/pelloria"));
 // The store's own web preview of Pelloria's page, which any browser shows.
 inline const QUrl kPelloriaWebPage = QUrl(QStringLiteral("https://apps.apple.com/app/pelloria"));
 

@@ -7,8 +7,7 @@
 
 namespace zembra::platform {
 
-std::optional<BundleInfo> BundleInfo::read(const std::filesystem::path &bundle)
-{
+std::optional<BundleInfo> BundleInfo::read(const std::filesystem::path &bundle) {
     if (!isRealDirectory(bundle))
         return std::nullopt;
     const PropertyList plist = PropertyList::fromFile(bundle / "Contents" / "Info.plist");
@@ -24,17 +23,16 @@ std::optional<BundleInfo> BundleInfo::read(const std::filesystem::path &bundle)
     return info;
 }
 
-std::optional<std::filesystem::path> BundleInfo::imageResource(const QString &resource) const
-{
-    if (resource.isEmpty() || resource.contains(QLatin1Char('/')) || resource == QLatin1String("..") ||
-        resource == QLatin1String("."))
+std::optional<std::filesystem::path> BundleInfo::imageResource(const QString &resource) const {
+    if (resource.isEmpty() || resource.contains(QLatin1Char('/')) ||
+        resource == QLatin1String("..") || resource == QLatin1String("."))
         return std::nullopt;
     const std::filesystem::path resources = m_bundle / "Contents" / "Resources";
     const std::string name = resource.toStdString();
     if (isRegularFile(resources / name))
         return resources / name;
-    static constexpr std::array<const char *, 9> kImageTypes = {
-        "icns", "png", "tiff", "tif", "jpg", "jpeg", "gif", "bmp", "pdf"};
+    static constexpr std::array<const char *, 9> kImageTypes = {"icns", "png", "tiff", "tif", "jpg",
+                                                                "jpeg", "gif", "bmp",  "pdf"};
     for (const char *type : kImageTypes) {
         const std::filesystem::path candidate = resources / (name + "." + type);
         if (isRegularFile(candidate))

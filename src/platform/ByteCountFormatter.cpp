@@ -5,8 +5,7 @@
 
 namespace zembra::platform {
 
-QString formatByteCount(std::uint64_t bytes)
-{
+QString formatByteCount(std::uint64_t bytes) {
     if (bytes == 0)
         return QStringLiteral("Zero KB");
     if (bytes == 1)

@@ -53,7 +53,8 @@ struct VisitedEntry {
 // entered, unreadable subtrees skipped. A `stop` that turns true ends the walk before
 // the next entry.
 void enumerateDeep(const fs::path &folder, EnumerationOptions options,
-                   const std::function<void(const VisitedEntry &)> &visit, const std::function<bool()> &stop = {});
+                   const std::function<void(const VisitedEntry &)> &visit,
+                   const std::function<bool()> &stop = {});
 
 // True for the package extensions that option 6 does not enter (exact case).
 bool isPackageExtension(std::string_view extension);

@@ -27,7 +27,8 @@ public:
 
     // Opens `base` (a granted folder: its own path may pass through links), then walks
     // down `relative` (see walkDown).
-    static FolderHandle open(const std::filesystem::path &base, const std::filesystem::path &relative);
+    static FolderHandle open(const std::filesystem::path &base,
+                             const std::filesystem::path &relative);
 
     // A held folder by path, for walking down from it only (O_PATH where there is one):
     // the path itself may pass through links. Invalid when it is no folder.
@@ -70,7 +71,8 @@ public:
     // following a link and never entering another mounted file system (such a folder
     // stays). `stopRequested` is asked before each entry of a folder being emptied: once
     // it says yes, the rest stays. False when anything stayed.
-    bool removeEntry(const std::string &name, const std::function<bool()> &stopRequested = {}) const;
+    bool removeEntry(const std::string &name,
+                     const std::function<bool()> &stopRequested = {}) const;
 
     // The regular file `name` of this folder, not through a link; nothing when it is
     // missing, not a regular file, larger than `maxBytes` or unreadable. A FIFO in its

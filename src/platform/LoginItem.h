@@ -13,7 +13,8 @@
 namespace zembra::platform {
 
 // The watcher's bundle identifier: the name of its registration.
-inline const QString kWatcherIdentifier = QStringLiteral("com.Torvan.Belquist.Uninstaller-zembra-Spider");
+inline const QString kWatcherIdentifier =
+    QStringLiteral("com.Torvan.Belquist.Uninstaller-zembra-Spider");
 
 // How the watcher is started: its program, the arguments it gets (the grants and
 // settings folder of this run), and the pid file it holds while it runs.

@@ -10,16 +10,16 @@ namespace {
 OpenPanel *g_override = nullptr;
 }
 
-OpenPanel &OpenPanel::shared()
-{
+OpenPanel &OpenPanel::shared() {
     static OpenPanel platformPanel;
     return g_override ? *g_override : platformPanel;
 }
 
-void OpenPanel::setShared(OpenPanel *panel) { g_override = panel; }
+void OpenPanel::setShared(OpenPanel *panel) {
+    g_override = panel;
+}
 
-void OpenPanel::beginModal(const Request &request, QWidget *parent, QObject *context, Done done)
-{
+void OpenPanel::beginModal(const Request &request, QWidget *parent, QObject *context, Done done) {
     auto *dialog = new QFileDialog(parent);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);

@@ -16,7 +16,8 @@ public:
     // Takes the file for this process and writes its pid; null when another live process
     // holds it, or when it cannot be made: then `problem` says why ("" when held). A link
     // or a FIFO in its place is never opened through nor blocked on.
-    static std::unique_ptr<PidFile> acquire(const std::filesystem::path &file, std::string *problem = nullptr);
+    static std::unique_ptr<PidFile> acquire(const std::filesystem::path &file,
+                                            std::string *problem = nullptr);
     ~PidFile();
     PidFile(const PidFile &) = delete;
     PidFile &operator=(const PidFile &) = delete;

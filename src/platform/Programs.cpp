@@ -9,8 +9,7 @@
 
 namespace zembra::platform {
 
-QString companionProgram(const QString &name, const QString &installFolder)
-{
+QString companionProgram(const QString &name, const QString &installFolder) {
     const QString beside = QCoreApplication::applicationDirPath() + QLatin1Char('/') + name;
     const QFileInfo info(beside);
     if (!QCoreApplication::applicationDirPath().isEmpty() && info.isFile() && info.isExecutable())
@@ -18,13 +17,17 @@ QString companionProgram(const QString &name, const QString &installFolder)
     return installFolder + QLatin1Char('/') + name;
 }
 
-QString watcherProgram() { return companionProgram(kWatcherProgramName, QStringLiteral(ZEMBRA_LIBEXECDIR)); }
-
-std::filesystem::path watcherPidFile(const QString &settingsFolder)
-{
-    return std::filesystem::path((settingsFolder + QLatin1String("/zembra-spider.pid")).toStdString());
+QString watcherProgram() {
+    return companionProgram(kWatcherProgramName, QStringLiteral(ZEMBRA_LIBEXECDIR));
 }
 
-QString guiProgram() { return companionProgram(kGuiProgramName, QStringLiteral(ZEMBRA_BINDIR)); }
+std::filesystem::path watcherPidFile(const QString &settingsFolder) {
+    return std::filesystem::path(
+        (settingsFolder + QLatin1String("/zembra-spider.pid")).toStdString());
+}
+
+QString guiProgram() {
+    return companionProgram(kGuiProgramName, QStringLiteral(ZEMBRA_BINDIR));
+}
 
 } // namespace zembra::platform

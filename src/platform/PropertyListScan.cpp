@@ -16,12 +16,13 @@ constexpr size_t npos = std::string_view::npos;
 // section holding '<' or '>' (where a reader honouring quotes and one ignoring them
 // would disagree on where the construct ends) makes the file unreadable.
 
-bool isTagNameEnd(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '<' || c == '>'; }
+bool isTagNameEnd(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '<' || c == '>';
+}
 
 // The first of `stops` at or after `from` outside double quotes; npos when there is
 // none, a quote is never closed, or a quoted section holds '<' or '>'.
-size_t findOutsideQuotes(std::string_view d, size_t from, std::string_view stops)
-{
+size_t findOutsideQuotes(std::string_view d, size_t from, std::string_view stops) {
     for (size_t i = from; i < d.size(); ++i) {
         if (d[i] == '"') {
             const size_t close = d.find('"', i + 1);
@@ -36,22 +37,20 @@ size_t findOutsideQuotes(std::string_view d, size_t from, std::string_view stops
 }
 
 // Past the first "`before`>" at or after `from` outside double quotes; npos when none.
-size_t pastClosing(std::string_view d, size_t from, char before)
-{
-    for (size_t gt = findOutsideQuotes(d, from, ">"); gt != npos; gt = findOutsideQuotes(d, gt + 1, ">"))
+size_t pastClosing(std::string_view d, size_t from, char before) {
+    for (size_t gt = findOutsideQuotes(d, from, ">"); gt != npos;
+         gt = findOutsideQuotes(d, gt + 1, ">"))
         if (gt > from && d[gt - 1] == before)
             return gt + 1;
     return npos;
 }
 
-size_t pastText(std::string_view d, size_t from, std::string_view terminator)
-{
+size_t pastText(std::string_view d, size_t from, std::string_view terminator) {
     const size_t at = d.find(terminator, from);
     return at == npos ? npos : at + terminator.size();
 }
 
-bool xmlWithinBounds(std::string_view d)
-{
+bool xmlWithinBounds(std::string_view d) {
     if (d.find('\0') != npos) // libplist compares tag names as C strings
         return false;
     int depth = 0;
@@ -92,7 +91,8 @@ bool xmlWithinBounds(std::string_view d)
             } else if (!name.empty() && name.front() != '/' && name != "plist") {
                 if (++values > kMaxPropertyListValues)
                     return false;
-                if ((name == "dict" || name == "array") && !empty && ++depth > kMaxPropertyListDepth)
+                if ((name == "dict" || name == "array") && !empty &&
+                    ++depth > kMaxPropertyListDepth)
                     return false;
             }
         }
@@ -109,8 +109,7 @@ bool xmlWithinBounds(std::string_view d)
 // shared references cost nothing more and a cycle shows as an object met again while
 // it is still open.
 
-std::uint64_t bigEndian(const unsigned char *p, unsigned bytes)
-{
+std::uint64_t bigEndian(const unsigned char *p, unsigned bytes) {
     std::uint64_t v = 0;
     for (unsigned i = 0; i < bytes; ++i)
         v = (v << 8) | p[i];
@@ -119,14 +118,15 @@ std::uint64_t bigEndian(const unsigned char *p, unsigned bytes)
 
 class BinaryScan {
 public:
-    explicit BinaryScan(std::string_view d) : m_data(reinterpret_cast<const unsigned char *>(d.data())), m_size(d.size()) {}
+    explicit BinaryScan(std::string_view d)
+        : m_data(reinterpret_cast<const unsigned char *>(d.data())), m_size(d.size()) {}
 
     bool withinBounds();
 
 private:
     struct Container {
         std::uint64_t object;
-        size_t refs;        // position of the first reference
+        size_t refs;         // position of the first reference
         std::uint64_t count; // references in all
         std::uint64_t next = 0;
         int height = 0;
@@ -146,9 +146,9 @@ private:
     std::uint64_t m_tableOffset = 0;
 };
 
-bool BinaryScan::readObject(std::uint64_t index, bool &isContainer, Container &c) const
-{
-    const std::uint64_t offset = bigEndian(m_data + m_tableOffset + index * m_offsetSize, m_offsetSize);
+bool BinaryScan::readObject(std::uint64_t index, bool &isContainer, Container &c) const {
+    const std::uint64_t offset =
+        bigEndian(m_data + m_tableOffset + index * m_offsetSize, m_offsetSize);
     if (offset < 8 || offset >= m_tableOffset)
         return false;
     const unsigned char marker = m_data[offset];
@@ -180,8 +180,7 @@ bool BinaryScan::readObject(std::uint64_t index, bool &isContainer, Container &c
     return true;
 }
 
-bool BinaryScan::withinBounds()
-{
+bool BinaryScan::withinBounds() {
     if (m_size < 8 + 1 + 32)
         return false;
     const unsigned char *trailer = m_data + m_size - 32;
@@ -256,8 +255,7 @@ bool BinaryScan::withinBounds()
 
 } // namespace
 
-bool isWithinPropertyListBounds(std::string_view data)
-{
+bool isWithinPropertyListBounds(std::string_view data) {
     if (data.size() > kMaxPropertyListBytes)
         return false;
     // libplist takes a list that starts so for binary, anything else for XML.

@@ -11,7 +11,7 @@ namespace zembra::platform {
 
 struct RunningApplication {
     long pid = 0;
-    std::filesystem::path executable;     // empty when the OS does not tell
+    std::filesystem::path executable;        // empty when the OS does not tell
     std::optional<QString> bundleIdentifier; // of the bundle the executable lies in
 };
 
@@ -19,7 +19,8 @@ struct RunningApplication {
 std::vector<RunningApplication> runningApplications();
 
 // The bundle folder (innermost *.app that reads as a bundle) that holds `executable`.
-std::optional<std::filesystem::path> enclosingApplicationBundle(const std::filesystem::path &executable);
+std::optional<std::filesystem::path>
+enclosingApplicationBundle(const std::filesystem::path &executable);
 
 // The login name of the user running the process.
 QString userName();

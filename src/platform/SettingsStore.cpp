@@ -17,34 +17,37 @@ namespace {
 std::mutex g_folderMutex;
 QString g_folder; // set by --settings-dir; empty: the user's configuration folder
 
-QString configFile(const QString &name)
-{
+QString configFile(const QString &name) {
     return SettingsStore::folder() + QLatin1Char('/') + name + QLatin1String(".conf");
 }
 
 namespace fs = std::filesystem;
 
-fs::path pathOf(const QString &text) { return fs::path(QFile::encodeName(text).toStdString()); }
+fs::path pathOf(const QString &text) {
+    return fs::path(QFile::encodeName(text).toStdString());
+}
 
-QString shown(const fs::path &path) { return visiblyEscaped(std::string_view(path.native())); }
+QString shown(const fs::path &path) {
+    return visiblyEscaped(std::string_view(path.native()));
+}
 
 // Why `entry`, seen as itself (a link is not followed), cannot be a file of the settings
 // folder; nothing for a regular file or a missing one.
-std::optional<QString> notRegular(const fs::path &entry, const fs::path &folder)
-{
+std::optional<QString> notRegular(const fs::path &entry, const fs::path &folder) {
     std::error_code ec;
     const fs::file_status st = fs::symlink_status(entry, ec);
     if (st.type() == fs::file_type::not_found || fs::is_regular_file(st))
         return std::nullopt;
     const QString name = shown(entry.lexically_relative(folder));
     if (fs::is_symlink(st))
-        return QStringLiteral("%1 in the settings folder %2 is a symbolic link").arg(name, shown(folder));
-    return QStringLiteral("%1 in the settings folder %2 is not a regular file").arg(name, shown(folder));
+        return QStringLiteral("%1 in the settings folder %2 is a symbolic link")
+            .arg(name, shown(folder));
+    return QStringLiteral("%1 in the settings folder %2 is not a regular file")
+        .arg(name, shown(folder));
 }
 
 // Why `folder` cannot hold settings: a link, not a folder, or not to be made.
-std::optional<QString> notAFolder(const fs::path &folder)
-{
+std::optional<QString> notAFolder(const fs::path &folder) {
     std::error_code ec;
     if (fs::symlink_status(folder, ec).type() == fs::file_type::not_found)
         fs::create_directories(folder, ec);
@@ -59,8 +62,7 @@ std::optional<QString> notAFolder(const fs::path &folder)
 }
 
 // Why QSettings must not be given `file`: its folder, the file or its lock file.
-std::optional<QString> storeFileProblem(const QString &file)
-{
+std::optional<QString> storeFileProblem(const QString &file) {
     const fs::path path = pathOf(file);
     if (const auto problem = notAFolder(path.parent_path()))
         return problem;
@@ -71,8 +73,7 @@ std::optional<QString> storeFileProblem(const QString &file)
 
 } // namespace
 
-std::optional<QString> SettingsStore::folderProblem()
-{
+std::optional<QString> SettingsStore::folderProblem() {
     const fs::path folder = pathOf(SettingsStore::folder());
     if (const auto problem = notAFolder(folder))
         return problem;
@@ -92,8 +93,7 @@ std::optional<QString> SettingsStore::folderProblem()
     return std::nullopt;
 }
 
-QString SettingsStore::folder()
-{
+QString SettingsStore::folder() {
     {
         std::lock_guard lock(g_folderMutex);
         if (!g_folder.isEmpty())
@@ -105,28 +105,25 @@ QString SettingsStore::folder()
     return dir + QLatin1String("/zembra");
 }
 
-SettingsStore::SettingsStore(const QString &filePath) : m_filePath(filePath), m_problem(storeFileProblem(filePath))
-{
+SettingsStore::SettingsStore(const QString &filePath)
+    : m_filePath(filePath), m_problem(storeFileProblem(filePath)) {
     if (!m_problem)
         m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
 }
 
 SettingsStore::~SettingsStore() = default;
 
-void SettingsStore::setFolder(const QString &folder)
-{
+void SettingsStore::setFolder(const QString &folder) {
     std::lock_guard lock(g_folderMutex);
     g_folder = folder;
 }
 
-SettingsStore &SettingsStore::standard()
-{
+SettingsStore &SettingsStore::standard() {
     static SettingsStore store(configFile(QStringLiteral("Uninstaller zembra")));
     return store;
 }
 
-SettingsStore &SettingsStore::suite(const QString &suiteName)
-{
+SettingsStore &SettingsStore::suite(const QString &suiteName) {
     static std::mutex mutex;
     static std::map<QString, std::unique_ptr<SettingsStore>> suites;
     std::lock_guard lock(mutex);
@@ -136,8 +133,7 @@ SettingsStore &SettingsStore::suite(const QString &suiteName)
     return *slot;
 }
 
-QVariant SettingsStore::value(const QString &key) const
-{
+QVariant SettingsStore::value(const QString &key) const {
     std::lock_guard lock(m_mutex);
     const auto it = m_overrides.constFind(key);
     if (it != m_overrides.constEnd())
@@ -145,8 +141,7 @@ QVariant SettingsStore::value(const QString &key) const
     return m_settings ? m_settings->value(key) : m_memory.value(key);
 }
 
-bool SettingsStore::fileStillSafe()
-{
+bool SettingsStore::fileStillSafe() {
     if (!m_settings)
         return false;
     m_problem = storeFileProblem(m_filePath);
@@ -158,8 +153,7 @@ bool SettingsStore::fileStillSafe()
     return false;
 }
 
-void SettingsStore::write(const QString &key, const QVariant &value)
-{
+void SettingsStore::write(const QString &key, const QVariant &value) {
     std::lock_guard lock(m_mutex);
     if (fileStillSafe()) {
         if (value.isValid())
@@ -175,27 +169,30 @@ void SettingsStore::write(const QString &key, const QVariant &value)
     }
 }
 
-int SettingsStore::integerForKey(const QString &key) const
-{
+int SettingsStore::integerForKey(const QString &key) const {
     bool ok = false;
     const int v = value(key).toInt(&ok);
     return ok ? v : 0;
 }
 
-QByteArray SettingsStore::dataForKey(const QString &key) const
-{
+QByteArray SettingsStore::dataForKey(const QString &key) const {
     const QVariant v = value(key);
     return v.isValid() ? v.toByteArray() : QByteArray();
 }
 
-void SettingsStore::setInteger(const QString &key, int value) { write(key, value); }
+void SettingsStore::setInteger(const QString &key, int value) {
+    write(key, value);
+}
 
-void SettingsStore::setData(const QString &key, const QByteArray &value) { write(key, value); }
+void SettingsStore::setData(const QString &key, const QByteArray &value) {
+    write(key, value);
+}
 
-void SettingsStore::remove(const QString &key) { write(key, QVariant()); }
+void SettingsStore::remove(const QString &key) {
+    write(key, QVariant());
+}
 
-void SettingsStore::synchronize()
-{
+void SettingsStore::synchronize() {
     std::lock_guard lock(m_mutex);
     if (fileStillSafe()) {
         m_settings->sync();
@@ -203,16 +200,16 @@ void SettingsStore::synchronize()
     }
 }
 
-void SettingsStore::setOverride(const QString &key, const QVariant &value)
-{
+void SettingsStore::setOverride(const QString &key, const QVariant &value) {
     std::lock_guard lock(m_mutex);
     m_overrides.insert(key, value);
 }
 
-QString SettingsStore::fileName() const { return m_filePath; }
+QString SettingsStore::fileName() const {
+    return m_filePath;
+}
 
-std::optional<QString> SettingsStore::problem() const
-{
+std::optional<QString> SettingsStore::problem() const {
     std::lock_guard lock(m_mutex);
     return m_problem;
 }

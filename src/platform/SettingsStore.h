@@ -18,8 +18,8 @@
 #include <QVariant>
 
 #include <memory>
-#include <optional>
 #include <mutex>
+#include <optional>
 
 class QSettings;
 

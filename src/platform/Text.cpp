@@ -7,8 +7,7 @@ namespace zembra::platform {
 
 namespace {
 
-bool isMark(QChar c)
-{
+bool isMark(QChar c) {
     switch (c.category()) {
     case QChar::Mark_NonSpacing:
     case QChar::Mark_SpacingCombining:
@@ -19,8 +18,7 @@ bool isMark(QChar c)
     }
 }
 
-QString decomposeWithoutMarks(const QString &text)
-{
+QString decomposeWithoutMarks(const QString &text) {
     const QString decomposed = text.normalized(QString::NormalizationForm_KD);
     QString out;
     out.reserve(decomposed.size());
@@ -32,15 +30,13 @@ QString decomposeWithoutMarks(const QString &text)
 
 } // namespace
 
-QString decodeUtf8(std::string_view bytes)
-{
+QString decodeUtf8(std::string_view bytes) {
     // A decoder per call: a QStringDecoder keeps state and is not shared across threads.
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
     return decoder(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
 }
 
-std::string foldForMatch(const QString &text)
-{
+std::string foldForMatch(const QString &text) {
     bool ascii = true;
     for (QChar c : text)
         if (c.unicode() >= 0x80) {
@@ -55,8 +51,7 @@ std::string foldForMatch(const QString &text)
     return decomposeWithoutMarks(folded).toStdString();
 }
 
-std::string foldForMatch(std::string_view bytes)
-{
+std::string foldForMatch(std::string_view bytes) {
     std::string out(bytes);
     for (char &ch : out) {
         const auto u = static_cast<unsigned char>(ch);
@@ -68,15 +63,13 @@ std::string foldForMatch(std::string_view bytes)
     return out;
 }
 
-bool localizedStandardContains(const QString &haystack, const QString &key)
-{
+bool localizedStandardContains(const QString &haystack, const QString &key) {
     if (key.isEmpty())
         return false;
     return containsFolded(foldForMatch(haystack), foldForMatch(key));
 }
 
-LabelCollator::LabelCollator()
-{
+LabelCollator::LabelCollator() {
     QLocale locale = QLocale::system();
     if (locale.language() == QLocale::C)
         locale = QLocale(QLocale::English, QLocale::UnitedStates);

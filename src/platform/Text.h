@@ -22,8 +22,7 @@ std::string foldForMatch(std::string_view bytes);
 QString decodeUtf8(std::string_view bytes);
 
 // Substring test on folded text; an empty needle matches nothing.
-inline bool containsFolded(std::string_view foldedHaystack, std::string_view foldedNeedle)
-{
+inline bool containsFolded(std::string_view foldedHaystack, std::string_view foldedNeedle) {
     return !foldedNeedle.empty() && foldedHaystack.find(foldedNeedle) != std::string_view::npos;
 }
 

@@ -23,11 +23,12 @@ namespace {
 Workspace *g_override = nullptr;
 
 // Not QFile::decodeName: it drops a leading U+FEFF, so the name would lead to another file.
-QString qPath(const std::filesystem::path &p) { return decodeUtf8(p.native()); }
+QString qPath(const std::filesystem::path &p) {
+    return decodeUtf8(p.native());
+}
 
 // A sheet of paper with a folded corner, the common ground of the document pictures.
-void paintPage(QPainter &p, const QColor &paper)
-{
+void paintPage(QPainter &p, const QColor &paper) {
     QPainterPath page;
     page.moveTo(14, 4);
     page.lineTo(40, 4);
@@ -43,8 +44,7 @@ void paintPage(QPainter &p, const QColor &paper)
 }
 
 // Pictures for the file types that have none of their own on Linux, drawn at 64 points.
-void paintType(QPainter &p, const QString &name)
-{
+void paintType(QPainter &p, const QString &name) {
     if (name == QLatin1String("prefpane")) { // a grey panel of switches
         p.setPen(QPen(QColor(90, 96, 106), 1.5));
         p.setBrush(QColor(205, 208, 214));
@@ -84,16 +84,15 @@ void paintType(QPainter &p, const QString &name)
     }
 }
 
-const std::set<QString> &drawnTypes()
-{
-    static const std::set<QString> kDrawn = {QStringLiteral("prefpane"), QStringLiteral("safari_extension"),
+const std::set<QString> &drawnTypes() {
+    static const std::set<QString> kDrawn = {QStringLiteral("prefpane"),
+                                             QStringLiteral("safari_extension"),
                                              QStringLiteral("crash"), QStringLiteral("webloc")};
     return kDrawn;
 }
 
 // The application's own pictures, for desktops without an icon theme (and the tests).
-QIcon ownIcon(const QString &name)
-{
+QIcon ownIcon(const QString &name) {
     static std::map<QString, QIcon> cache;
     auto it = cache.find(name);
     if (it != cache.end())
@@ -116,13 +115,12 @@ QIcon ownIcon(const QString &name)
     return cache.emplace(name, icon).first->second;
 }
 
-QString ownIconForType(const QString &type)
-{
+QString ownIconForType(const QString &type) {
     static const std::set<QString> kBundles = {
-        QStringLiteral("bundle"), QStringLiteral("plugin"), QStringLiteral("component"), QStringLiteral("appex"),
-        QStringLiteral("framework"), QStringLiteral("kext"), QStringLiteral("xpc"),
-        QStringLiteral("qlgenerator"), QStringLiteral("mdimporter"), QStringLiteral("saver"),
-        QStringLiteral("webplugin")};
+        QStringLiteral("bundle"), QStringLiteral("plugin"),      QStringLiteral("component"),
+        QStringLiteral("appex"),  QStringLiteral("framework"),   QStringLiteral("kext"),
+        QStringLiteral("xpc"),    QStringLiteral("qlgenerator"), QStringLiteral("mdimporter"),
+        QStringLiteral("saver"),  QStringLiteral("webplugin")};
     if (type == QLatin1String("prefPane"))
         return QStringLiteral("prefpane");
     if (type == QLatin1String("safariextz") || type == QLatin1String("appex.safari"))
@@ -144,8 +142,7 @@ QString ownIconForType(const QString &type)
     return QStringLiteral("file");
 }
 
-QIcon themeIcon(const QMimeType &mime)
-{
+QIcon themeIcon(const QMimeType &mime) {
     if (!mime.isValid())
         return {};
     QIcon icon = QIcon::fromTheme(mime.iconName());
@@ -154,8 +151,7 @@ QIcon themeIcon(const QMimeType &mime)
     return icon;
 }
 
-QIcon bundleIcon(const std::filesystem::path &bundle)
-{
+QIcon bundleIcon(const std::filesystem::path &bundle) {
     const auto info = BundleInfo::read(bundle);
     if (!info || !info->iconFile())
         return {};
@@ -169,8 +165,7 @@ QIcon bundleIcon(const std::filesystem::path &bundle)
 }
 } // namespace
 
-QIcon iconFromImageFile(const std::filesystem::path &file)
-{
+QIcon iconFromImageFile(const std::filesystem::path &file) {
     QImageReader reader(qPath(file));
     QIcon icon;
     const int count = std::max(1, reader.imageCount());
@@ -188,16 +183,16 @@ QIcon iconFromImageFile(const std::filesystem::path &file)
     return icon;
 }
 
-Workspace &Workspace::shared()
-{
+Workspace &Workspace::shared() {
     static Workspace platformWorkspace;
     return g_override ? *g_override : platformWorkspace;
 }
 
-void Workspace::setShared(Workspace *workspace) { g_override = workspace; }
+void Workspace::setShared(Workspace *workspace) {
+    g_override = workspace;
+}
 
-QIcon Workspace::iconForFile(const std::filesystem::path &path)
-{
+QIcon Workspace::iconForFile(const std::filesystem::path &path) {
     const QString extension = pathExtension(path);
     if (extension == QLatin1String("app")) {
         const QIcon icon = bundleIcon(path);
@@ -216,16 +211,16 @@ QIcon Workspace::iconForFile(const std::filesystem::path &path)
     return icon.isNull() ? ownIcon(ownIconForType(extension)) : icon;
 }
 
-QIcon Workspace::iconForFileType(const QString &type)
-{
+QIcon Workspace::iconForFileType(const QString &type) {
     // Bundles have no MIME type of their own on Linux: the theme's nearest names; the
     // types drawn here have no theme picture at all.
     const QString own = ownIconForType(type);
     if (drawnTypes().count(own))
         return ownIcon(own);
     if (own == QLatin1String("application") || own == QLatin1String("bundle")) {
-        const QString themeName = own == QLatin1String("application") ? QStringLiteral("application-x-executable")
-                                                                       : QStringLiteral("application-x-addon");
+        const QString themeName = own == QLatin1String("application")
+                                      ? QStringLiteral("application-x-executable")
+                                      : QStringLiteral("application-x-addon");
         const QIcon icon = QIcon::fromTheme(themeName);
         return icon.isNull() ? ownIcon(own) : icon;
     }
@@ -237,8 +232,7 @@ QIcon Workspace::iconForFileType(const QString &type)
     return icon.isNull() ? ownIcon(own) : icon;
 }
 
-bool Workspace::activateFileViewerSelectingURLs(const std::vector<std::filesystem::path> &paths)
-{
+bool Workspace::activateFileViewerSelectingURLs(const std::vector<std::filesystem::path> &paths) {
     if (paths.empty())
         return false;
     QStringList uris;
@@ -247,7 +241,8 @@ bool Workspace::activateFileViewerSelectingURLs(const std::vector<std::filesyste
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
         QDBusMessage call = QDBusMessage::createMethodCall(
-            QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+            QStringLiteral("org.freedesktop.FileManager1"),
+            QStringLiteral("/org/freedesktop/FileManager1"),
             QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
         call << uris << QString();
         if (bus.call(call, QDBus::Block, 2000).type() == QDBusMessage::ReplyMessage)
@@ -257,6 +252,8 @@ bool Workspace::activateFileViewerSelectingURLs(const std::vector<std::filesyste
     return QDesktopServices::openUrl(QUrl::fromLocalFile(qPath(paths.front().parent_path())));
 }
 
-bool Workspace::openURL(const QUrl &url) { return QDesktopServices::openUrl(url); }
+bool Workspace::openURL(const QUrl &url) {
+    return QDesktopServices::openUrl(url);
+}
 
 } // namespace zembra::platform

@@ -11,7 +11,8 @@ inline const QString kIncludeUtilities = QStringLiteral("includeUtilities");
 inline const QString kEnableSpider = QStringLiteral("EnableSpider");
 
 // The shared suite (the application group of the application and the watcher).
-inline const QString kSharedSuiteName = QStringLiteral("TEAMID0000.com.Torvan.Belquist.Uninstaller-zembra");
+inline const QString kSharedSuiteName =
+    QStringLiteral("TEAMID0000.com.Torvan.Belquist.Uninstaller-zembra");
 inline const QString kDisableNotification = QStringLiteral("DisableNotification");
 inline const QString kDisabelRemoveNotification = QStringLiteral("DisabelRemoveNotification");
 

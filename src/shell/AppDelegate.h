@@ -25,7 +25,8 @@ class AppDelegate : public QObject {
     Q_OBJECT
 public:
     // `settings` is the standard store; `suite` the shared suite the watcher reads too.
-    AppDelegate(platform::SettingsStore &settings, platform::SettingsStore &suite, QObject *parent = nullptr);
+    AppDelegate(platform::SettingsStore &settings, platform::SettingsStore &suite,
+                QObject *parent = nullptr);
     ~AppDelegate() override;
 
     // The delegate of this process; null before one is made.

@@ -16,13 +16,12 @@
 
 namespace zembra {
 
-DragAndDropImageView::DragAndDropImageView(QWidget *parent) : WhiteImageView(parent)
-{
+DragAndDropImageView::DragAndDropImageView(QWidget *parent) : WhiteImageView(parent) {
     setAcceptDrops(true);
 }
 
-std::optional<std::filesystem::path> DragAndDropImageView::draggedApplication(const QMimeData *data)
-{
+std::optional<std::filesystem::path>
+DragAndDropImageView::draggedApplication(const QMimeData *data) {
     if (!data || !data->hasUrls())
         return std::nullopt;
     const QList<QUrl> urls = data->urls();
@@ -38,8 +37,7 @@ std::optional<std::filesystem::path> DragAndDropImageView::draggedApplication(co
     return platform::absolutePath(path);
 }
 
-void DragAndDropImageView::dragEnterEvent(QDragEnterEvent *event)
-{
+void DragAndDropImageView::dragEnterEvent(QDragEnterEvent *event) {
     if (draggedApplication(event->mimeData())) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
@@ -48,8 +46,7 @@ void DragAndDropImageView::dragEnterEvent(QDragEnterEvent *event)
     }
 }
 
-void DragAndDropImageView::dragMoveEvent(QDragMoveEvent *event)
-{
+void DragAndDropImageView::dragMoveEvent(QDragMoveEvent *event) {
     if (draggedApplication(event->mimeData())) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
@@ -58,16 +55,14 @@ void DragAndDropImageView::dragMoveEvent(QDragMoveEvent *event)
     }
 }
 
-QString DragAndDropImageView::refusal(const std::filesystem::path &bundle)
-{
+QString DragAndDropImageView::refusal(const std::filesystem::path &bundle) {
     if (platform::isRealDirectory(bundle))
         return {};
     return tr("%1 is not an application bundle: a bundle is a folder")
         .arg(platform::visiblyEscaped(bundle.filename().native()));
 }
 
-void DragAndDropImageView::dropEvent(QDropEvent *event)
-{
+void DragAndDropImageView::dropEvent(QDropEvent *event) {
     AppDelegate *appDelegate = AppDelegate::shared();
     const auto bundle = draggedApplication(event->mimeData());
     if (!appDelegate || !bundle) {

@@ -24,20 +24,17 @@ const char *kPopover = "zembraPopover";
 class SheetDialog : public QDialog {
 public:
     SheetDialog(QWidget *parent, bool lasting) : QDialog(parent, Qt::Sheet), m_lasting(lasting) {}
-    void reject() override
-    {
+    void reject() override {
         if (!m_lasting || m_dismissed)
             QDialog::reject();
     }
-    void dismissNow()
-    {
+    void dismissNow() {
         m_dismissed = true;
         close();
     }
 
 protected:
-    void closeEvent(QCloseEvent *event) override
-    {
+    void closeEvent(QCloseEvent *event) override {
         if (m_lasting && !m_dismissed)
             event->ignore();
         else
@@ -52,14 +49,12 @@ private:
 // A popover's window: closes on Escape and once it has lost the focus to another window.
 class PopoverWindow : public QDialog {
 public:
-    explicit PopoverWindow(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::FramelessWindowHint)
-    {
+    explicit PopoverWindow(QWidget *parent) : QDialog(parent, Qt::Tool | Qt::FramelessWindowHint) {
         setProperty(kPopover, true);
     }
 
 protected:
-    void changeEvent(QEvent *event) override
-    {
+    void changeEvent(QEvent *event) override {
         QDialog::changeEvent(event);
         if (event->type() != QEvent::ActivationChange)
             return;
@@ -75,8 +70,7 @@ private:
 
 // The main window's application-wide shortcuts, carried by `scene` too: a window-modal
 // sheet blocks the window, and with it every shortcut the window carries.
-void carryApplicationShortcuts(QWidget *window, QWidget *scene)
-{
+void carryApplicationShortcuts(QWidget *window, QWidget *scene) {
     if (!window)
         return;
     for (QAction *action : window->findChildren<QAction *>())
@@ -84,13 +78,11 @@ void carryApplicationShortcuts(QWidget *window, QWidget *scene)
             scene->addAction(action);
 }
 
-QString sceneTitle(const QWidget *content)
-{
+QString sceneTitle(const QWidget *content) {
     return !content->windowTitle().isEmpty() ? content->windowTitle() : content->accessibleName();
 }
 
-QDialog *showSheet(SheetDialog *dialog, QWidget *content, QWidget *window, bool withCloseButton)
-{
+QDialog *showSheet(SheetDialog *dialog, QWidget *content, QWidget *window, bool withCloseButton) {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setWindowTitle(sceneTitle(content));
@@ -110,27 +102,23 @@ QDialog *showSheet(SheetDialog *dialog, QWidget *content, QWidget *window, bool 
 }
 } // namespace
 
-QDialog *presentAsSheet(QWidget *content, QWidget *over, bool withCloseButton)
-{
+QDialog *presentAsSheet(QWidget *content, QWidget *over, bool withCloseButton) {
     QWidget *window = over ? over->window() : nullptr;
     return showSheet(new SheetDialog(window, false), content, window, withCloseButton);
 }
 
-QDialog *presentAsLastingSheet(QWidget *content, QWidget *over)
-{
+QDialog *presentAsLastingSheet(QWidget *content, QWidget *over) {
     QWidget *window = over ? over->window() : nullptr;
     return showSheet(new SheetDialog(window, true), content, window, false);
 }
 
-QRect fromAppKit(const QRectF &r, int viewHeight)
-{
+QRect fromAppKit(const QRectF &r, int viewHeight) {
     const double top = viewHeight - (r.y() + r.height());
     return QRect(int(std::lround(r.x())), int(std::lround(top)), int(std::lround(r.width())),
                  int(std::lround(r.height())));
 }
 
-QWidget *showPopover(QWidget *content, QWidget *view, const QRectF &appKitRect)
-{
+QWidget *showPopover(QWidget *content, QWidget *view, const QRectF &appKitRect) {
     auto *popup = new PopoverWindow(view ? view->window() : nullptr);
     popup->setAttribute(Qt::WA_DeleteOnClose);
     popup->setWindowTitle(sceneTitle(content));
@@ -147,7 +135,8 @@ QWidget *showPopover(QWidget *content, QWidget *view, const QRectF &appKitRect)
 
     // Above the rectangle, centred on it (NSMaxYEdge: the upper edge in AppKit terms).
     const QRect anchor = view ? fromAppKit(appKitRect, view->height()) : QRect();
-    const QPoint topCentre = view ? view->mapToGlobal(QPoint(anchor.center().x(), anchor.top())) : QPoint();
+    const QPoint topCentre =
+        view ? view->mapToGlobal(QPoint(anchor.center().x(), anchor.top())) : QPoint();
     QPoint pos(topCentre.x() - popup->width() / 2, topCentre.y() - popup->height());
     // Inside the window where it fits, as a popover stays over its window.
     if (QWidget *window = view ? view->window() : nullptr) {
@@ -157,7 +146,8 @@ QWidget *showPopover(QWidget *content, QWidget *view, const QRectF &appKitRect)
     }
     if (QScreen *screen = view ? view->screen() : QGuiApplication::primaryScreen()) {
         const QRect avail = screen->availableGeometry();
-        pos.setX(std::clamp(pos.x(), avail.left(), std::max(avail.left(), avail.right() - popup->width())));
+        pos.setX(std::clamp(pos.x(), avail.left(),
+                            std::max(avail.left(), avail.right() - popup->width())));
         if (pos.y() < avail.top()) // no room above: below the rectangle instead
             pos.setY(view ? view->mapToGlobal(QPoint(0, anchor.bottom())).y() : avail.top());
     }
@@ -169,8 +159,7 @@ QWidget *showPopover(QWidget *content, QWidget *view, const QRectF &appKitRect)
     return popup;
 }
 
-void dismiss(QWidget *content)
-{
+void dismiss(QWidget *content) {
     if (!content)
         return;
     QObject *host = content->property(kSceneHost).value<QObject *>();
@@ -180,10 +169,11 @@ void dismiss(QWidget *content)
         window->close();
 }
 
-bool isPopover(const QWidget *window) { return window && window->property(kPopover).toBool(); }
+bool isPopover(const QWidget *window) {
+    return window && window->property(kPopover).toBool();
+}
 
-void focusFirstControl(QWidget *screen)
-{
+void focusFirstControl(QWidget *screen) {
     if (!screen)
         return;
     if (QWidget *proxy = screen->focusProxy()) {

@@ -1,47 +1,52 @@
 #include "shell/ProgramOptions.h"
 
-#include <QCommandLineParser>
 #include <QByteArray>
+#include <QCommandLineParser>
 #include <QFile>
 
 namespace zembra {
 
-ProgramOptions parseProgramOptions(const QStringList &arguments)
-{
+ProgramOptions parseProgramOptions(const QStringList &arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Removes applications together with the files they left behind, after you review them."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption applications(QStringLiteral("applications"),
-                                          QStringLiteral("Use DIR as the Applications folder for this run."),
-                                          QStringLiteral("DIR"));
-    const QCommandLineOption home(QStringLiteral("home"), QStringLiteral("Use DIR as the home folder for this run."),
+    const QCommandLineOption applications(
+        QStringLiteral("applications"),
+        QStringLiteral("Use DIR as the Applications folder for this run."), QStringLiteral("DIR"));
+    const QCommandLineOption home(QStringLiteral("home"),
+                                  QStringLiteral("Use DIR as the home folder for this run."),
                                   QStringLiteral("DIR"));
-    const QCommandLineOption root(QStringLiteral("root"),
-                                  QStringLiteral("Grant the whole disk, rooted at DIR, for this run."),
-                                  QStringLiteral("DIR"));
-    const QCommandLineOption settingsDir(QStringLiteral("settings-dir"),
-                                         QStringLiteral("Keep the settings in DIR instead of the user's."),
-                                         QStringLiteral("DIR"));
+    const QCommandLineOption root(
+        QStringLiteral("root"),
+        QStringLiteral("Grant the whole disk, rooted at DIR, for this run."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption settingsDir(
+        QStringLiteral("settings-dir"),
+        QStringLiteral("Keep the settings in DIR instead of the user's."), QStringLiteral("DIR"));
     const QCommandLineOption reviewRemembered(
         QStringLiteral("review-remembered"),
-        QStringLiteral("Open the review of the leftovers of the application the background watcher remembers as KEY."),
+        QStringLiteral("Open the review of the leftovers of the application the background watcher "
+                       "remembers as KEY."),
         QStringLiteral("KEY"));
     const QCommandLineOption removedApplications(
         QStringLiteral("removed-applications"),
-        QStringLiteral("Open the list of applications that were removed without Uninstaller zembra."));
-    QCommandLineOption screenshots(QStringLiteral("screenshots"),
-                                   QStringLiteral("Render every screen into DIR as PNG files and quit."),
-                                   QStringLiteral("DIR"));
+        QStringLiteral(
+            "Open the list of applications that were removed without Uninstaller zembra."));
+    QCommandLineOption screenshots(
+        QStringLiteral("screenshots"),
+        QStringLiteral("Render every screen into DIR as PNG files and quit."),
+        QStringLiteral("DIR"));
     screenshots.setFlags(QCommandLineOption::HiddenFromHelp);
-    QCommandLineOption recordScreens(QStringLiteral("record-screens"),
-                                     QStringLiteral("Append every screen shown, and every time the window is "
-                                                    "brought forward, to FILE."),
-                                     QStringLiteral("FILE"));
+    QCommandLineOption recordScreens(
+        QStringLiteral("record-screens"),
+        QStringLiteral("Append every screen shown, and every time the window is "
+                       "brought forward, to FILE."),
+        QStringLiteral("FILE"));
     recordScreens.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOptions(
-        {applications, home, root, settingsDir, reviewRemembered, removedApplications, screenshots, recordScreens});
+    parser.addOptions({applications, home, root, settingsDir, reviewRemembered, removedApplications,
+                       screenshots, recordScreens});
 
     ProgramOptions options;
     if (!parser.parse(arguments)) {
@@ -55,7 +60,8 @@ ProgramOptions parseProgramOptions(const QStringList &arguments)
         parser.showVersion();
     }
     if (!parser.positionalArguments().isEmpty()) {
-        options.error = QStringLiteral("unexpected argument: ") + parser.positionalArguments().front();
+        options.error =
+            QStringLiteral("unexpected argument: ") + parser.positionalArguments().front();
         return options;
     }
     const std::pair<const QCommandLineOption *, const char *> folders[] = {
@@ -71,18 +77,18 @@ ProgramOptions parseProgramOptions(const QStringList &arguments)
     if (parser.isSet(reviewRemembered) && options.reviewRemembered.isEmpty())
         options.error = QStringLiteral("--review-remembered needs a key");
     else if (parser.isSet(reviewRemembered) && options.removedApplications)
-        options.error = QStringLiteral("--review-remembered and --removed-applications open different screens");
+        options.error =
+            QStringLiteral("--review-remembered and --removed-applications open different screens");
     return options;
 }
 
-bool asksForHelpOrVersion(int argc, char **argv)
-{
+bool asksForHelpOrVersion(int argc, char **argv) {
     for (int i = 1; i < argc; ++i) {
         const QByteArray word(argv[i]);
         if (word == "--")
             return false;
-        if (word == "-h" || word == "--help" || word == "-?" || word == "--help-all" || word == "-v" ||
-            word == "--version")
+        if (word == "-h" || word == "--help" || word == "-?" || word == "--help-all" ||
+            word == "-v" || word == "--version")
             return true;
     }
     return false;

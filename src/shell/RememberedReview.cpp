@@ -10,14 +10,17 @@
 
 namespace zembra {
 
-bool reviewRememberedApplication(AppDelegate &delegate, const QString &settingsFolder, const QString &key)
-{
-    auto item = removedApplication(readSnapshot(snapshotFile(settingsFolder)),
-                                   Application(delegate.app_settings()).everyInstalledApplication(), key);
+bool reviewRememberedApplication(AppDelegate &delegate, const QString &settingsFolder,
+                                 const QString &key) {
+    auto item =
+        removedApplication(readSnapshot(snapshotFile(settingsFolder)),
+                           Application(delegate.app_settings()).everyInstalledApplication(), key);
     if (!item)
         return false;
     delegate.state().setItem(std::move(item));
-    QTimer::singleShot(0, &delegate, [] { NotificationCenter::defaultCenter().post(screens::kRemainderViewController); });
+    QTimer::singleShot(0, &delegate, [] {
+        NotificationCenter::defaultCenter().post(screens::kRemainderViewController);
+    });
     return true;
 }
 

@@ -14,6 +14,7 @@ class AppDelegate;
 // in `settingsFolder`, the shared item, and posts "remainder_view_controller" once control
 // is back in the event loop (so after the main window is shown). False, and nothing
 // changed, when no gone record has that key or an installed application has it.
-bool reviewRememberedApplication(AppDelegate &delegate, const QString &settingsFolder, const QString &key);
+bool reviewRememberedApplication(AppDelegate &delegate, const QString &settingsFolder,
+                                 const QString &key);
 
 } // namespace zembra

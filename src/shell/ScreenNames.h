@@ -15,8 +15,10 @@ inline const QString kRemoveViewController = QStringLiteral("remove_view_control
 inline const QString kExtensionsViewController = QStringLiteral("extensions_view_controller");
 inline const QString kPluginsViewController = QStringLiteral("plugins_view_controller");
 inline const QString kPrefpanesViewController = QStringLiteral("prefpanes_view_controller");
-inline const QString kSafariExtensionsViewController = QStringLiteral("safari_extensions_view_controller");
-inline const QString kRemovedApplicationsViewController = QStringLiteral("removed_applications_view_controller");
+inline const QString kSafariExtensionsViewController =
+    QStringLiteral("safari_extensions_view_controller");
+inline const QString kRemovedApplicationsViewController =
+    QStringLiteral("removed_applications_view_controller");
 
 // Screen identifiers.
 inline const QString kHome = QStringLiteral("Home");

@@ -4,15 +4,15 @@
 
 namespace zembra {
 
-void ScreenRegistry::add(const QString &identifier, Factory factory)
-{
+void ScreenRegistry::add(const QString &identifier, Factory factory) {
     m_factories[identifier] = std::move(factory);
 }
 
-bool ScreenRegistry::contains(const QString &identifier) const { return m_factories.count(identifier) != 0; }
+bool ScreenRegistry::contains(const QString &identifier) const {
+    return m_factories.count(identifier) != 0;
+}
 
-QWidget *ScreenRegistry::instantiate(const QString &identifier, QWidget *parent) const
-{
+QWidget *ScreenRegistry::instantiate(const QString &identifier, QWidget *parent) const {
     const auto it = m_factories.find(identifier);
     return it == m_factories.end() ? nullptr : it->second(parent);
 }

@@ -28,26 +28,34 @@ constexpr int kSettleMs = 400;
 constexpr int kPollMs = 100;
 constexpr int kMaxPolls = 60; // a screen gets six seconds to be ready
 
-bool isScene(QWidget *w) { return qobject_cast<QDialog *>(w) || w->windowType() == Qt::Popup; }
+bool isScene(QWidget *w) {
+    return qobject_cast<QDialog *>(w) || w->windowType() == Qt::Popup;
+}
 } // namespace
 
-void ScreenshotTour::start(WindowController &window, AppDelegate &delegate, const QString &folder)
-{
+void ScreenshotTour::start(WindowController &window, AppDelegate &delegate, const QString &folder) {
     auto *tour = new ScreenshotTour(window, delegate, folder);
     tour->plan();
     QTimer::singleShot(kSettleMs, tour, &ScreenshotTour::next);
 }
 
-ScreenshotTour::ScreenshotTour(WindowController &window, AppDelegate &delegate, const QString &folder)
-    : QObject(&window), m_window(window), m_delegate(delegate), m_folder(folder)
-{
+ScreenshotTour::ScreenshotTour(WindowController &window, AppDelegate &delegate,
+                               const QString &folder)
+    : QObject(&window), m_window(window), m_delegate(delegate), m_folder(folder) {
     QDir().mkpath(folder);
 }
 
-void ScreenshotTour::plan()
-{
-    m_steps.push_back({[this] { closeScenes(); return true; }, kSettleMs});
-    m_steps.push_back({[this] { shoot(screens::kHome); return true; }, 0});
+void ScreenshotTour::plan() {
+    m_steps.push_back({[this] {
+                           closeScenes();
+                           return true;
+                       },
+                       kSettleMs});
+    m_steps.push_back({[this] {
+                           shoot(screens::kHome);
+                           return true;
+                       },
+                       0});
     addSheet(screens::kSandbox, true);
     addSheet(screens::kOptionalPreferences);
     addScreen(screens::kRemovedApplicationsViewController, screens::kRemovedApplications,
@@ -55,17 +63,20 @@ void ScreenshotTour::plan()
     addScreen(screens::kApplicationsViewController, screens::kApplications,
               [this] { return selectApplication(QStringLiteral("Sketchpad")); });
     addSheet(screens::kInstalledapps);
-    addScreen(screens::kRemainderViewController, screens::kRemainder, [this] { return searchesFinished(); });
+    addScreen(screens::kRemainderViewController, screens::kRemainder,
+              [this] { return searchesFinished(); });
     // The tour deletes nothing: the outcome shows the reviewed selection as if it went.
     m_steps.push_back({[this] {
-        leftovers::RemovalOutcome shown;
-        shown.bundle = leftovers::BundleFate::Removed;
-        if (const auto item = m_delegate.state().item())
-            for (const FileEntry &f : item->files())
-                shown.removedEntries += f.isFileURL() && f.path() != item->url() ? 1 : 0;
-        m_delegate.state().setLast_removal(shown);
-        return true;
-    }, 0});
+                           leftovers::RemovalOutcome shown;
+                           shown.bundle = leftovers::BundleFate::Removed;
+                           if (const auto item = m_delegate.state().item())
+                               for (const FileEntry &f : item->files())
+                                   shown.removedEntries +=
+                                       f.isFileURL() && f.path() != item->url() ? 1 : 0;
+                           m_delegate.state().setLast_removal(shown);
+                           return true;
+                       },
+                       0});
     addScreen(screens::kRemoveViewController, screens::kRemove);
     // The outcome screen's popovers, at the rectangles it uses.
     addPopover(screens::kCantRemove, QRectF(230, 0, 340, 188));
@@ -74,23 +85,29 @@ void ScreenshotTour::plan()
     addSheet(screens::kRateAppCount);
     // The extensions hub and its lists; sizes arrive from a worker, so each gets a moment.
     addScreen(screens::kExtensionsViewController, screens::kExtensions);
-    addScreen(screens::kPluginsViewController, screens::kPlugins, [this] { return m_tries * kPollMs >= 800; });
+    addScreen(screens::kPluginsViewController, screens::kPlugins,
+              [this] { return m_tries * kPollMs >= 800; });
     addPopoverAt(screens::kMorePlugins, QStringLiteral("removePluginButton"));
     addPopoverAt(screens::kBundleCantRemove, QStringLiteral("removePluginButton"));
     addSheet(screens::kInstalledBundles);
-    addScreen(screens::kPrefpanesViewController, screens::kPrefPanes, [this] { return m_tries * kPollMs >= 800; });
+    addScreen(screens::kPrefpanesViewController, screens::kPrefPanes,
+              [this] { return m_tries * kPollMs >= 800; });
     addScreen(screens::kSafariExtensionsViewController, screens::kSafariExtensions,
               [this] { return m_tries * kPollMs >= 800; });
     addSheet(screens::kLaunchedSafariExtensions);
-    addWindow(QStringLiteral("showAbout"), QStringLiteral("AboutWindow"), {{QString(), QStringLiteral("About")}});
+    addWindow(QStringLiteral("showAbout"), QStringLiteral("AboutWindow"),
+              {{QString(), QStringLiteral("About")}});
     addWindow(QStringLiteral("showPreferences"), QStringLiteral("Preferences"),
               {{QStringLiteral("PreferencesMain"), QStringLiteral("PreferencesMain")},
                {QStringLiteral("PreferencesSpider"), QStringLiteral("PreferencesSpider")}});
-    m_steps.push_back({[] { QApplication::quit(); return true; }, 0});
+    m_steps.push_back({[] {
+                           QApplication::quit();
+                           return true;
+                       },
+                       0});
 }
 
-bool ScreenshotTour::searchesFinished()
-{
+bool ScreenshotTour::searchesFinished() {
     // A screen that searches is ready when no busy indicator is left showing.
     QWidget *screen = m_window.viewController()->viewcontrollerC();
     if (!screen || m_tries * kPollMs < 1000)
@@ -108,8 +125,7 @@ bool ScreenshotTour::searchesFinished()
 }
 
 void ScreenshotTour::addWindow(const QString &action, const QString &window,
-                               const std::vector<std::pair<QString, QString>> &shots)
-{
+                               const std::vector<std::pair<QString, QString>> &shots) {
     // Windows of their own (About, Preferences), opened from the application menu; each
     // shot may first trigger an action of that window (a toolbar pane).
     QAction *open = m_window.findChild<QAction *>(action);
@@ -124,7 +140,8 @@ void ScreenshotTour::addWindow(const QString &action, const QString &window,
     for (const auto &[paneAction, shot] : shots) {
         m_steps.push_back({[window, paneAction] {
                                for (QWidget *w : QApplication::topLevelWidgets())
-                                   if (w->objectName() == window && w->isVisible() && !paneAction.isEmpty())
+                                   if (w->objectName() == window && w->isVisible() &&
+                                       !paneAction.isEmpty())
                                        if (auto *pane = w->findChild<QAction *>(paneAction))
                                            pane->trigger();
                                return true;
@@ -147,29 +164,37 @@ void ScreenshotTour::addWindow(const QString &action, const QString &window,
                        0});
 }
 
-void ScreenshotTour::addPopoverAt(const QString &identifier, const QString &control)
-{
+void ScreenshotTour::addPopoverAt(const QString &identifier, const QString &control) {
     if (!m_delegate.storyboard().contains(identifier))
         return;
-    m_steps.push_back({[this, identifier, control] {
+    m_steps.push_back(
+        {[this, identifier, control] {
+             closeScenes();
+             QWidget *screen = m_window.viewController()->viewcontrollerC();
+             QWidget *anchor = screen ? screen->findChild<QWidget *>(control) : nullptr;
+             if (!anchor)
+                 return true;
+             if (QWidget *content = m_delegate.storyboard().instantiate(identifier, nullptr))
+                 showPopover(content, anchor, QRectF(0, 0, anchor->width(), anchor->height()));
+             return true;
+         },
+         kSettleMs});
+    m_steps.push_back({[this, identifier] {
+                           shoot(identifier);
                            closeScenes();
-                           QWidget *screen = m_window.viewController()->viewcontrollerC();
-                           QWidget *anchor = screen ? screen->findChild<QWidget *>(control) : nullptr;
-                           if (!anchor)
-                               return true;
-                           if (QWidget *content = m_delegate.storyboard().instantiate(identifier, nullptr))
-                               showPopover(content, anchor, QRectF(0, 0, anchor->width(), anchor->height()));
                            return true;
                        },
-                       kSettleMs});
-    m_steps.push_back({[this, identifier] { shoot(identifier); closeScenes(); return true; }, kSettleMs / 2});
+                       kSettleMs / 2});
 }
 
-void ScreenshotTour::addScreen(const QString &notification, const QString &identifier, std::function<bool()> ready)
-{
+void ScreenshotTour::addScreen(const QString &notification, const QString &identifier,
+                               std::function<bool()> ready) {
     if (!m_delegate.storyboard().contains(identifier))
         return;
-    m_steps.push_back({[notification] { NotificationCenter::defaultCenter().post(notification); return true; },
+    m_steps.push_back({[notification] {
+                           NotificationCenter::defaultCenter().post(notification);
+                           return true;
+                       },
                        kSettleMs});
     m_steps.push_back({[this, identifier, ready] {
                            if (ready && !ready() && m_tries < kMaxPolls)
@@ -180,8 +205,7 @@ void ScreenshotTour::addScreen(const QString &notification, const QString &ident
                        0});
 }
 
-void ScreenshotTour::addSheet(const QString &identifier, bool lasting)
-{
+void ScreenshotTour::addSheet(const QString &identifier, bool lasting) {
     if (!m_delegate.storyboard().contains(identifier))
         return;
     auto content = std::make_shared<QPointer<QWidget>>();
@@ -189,7 +213,8 @@ void ScreenshotTour::addSheet(const QString &identifier, bool lasting)
                            closeScenes();
                            *content = m_delegate.storyboard().instantiate(identifier, nullptr);
                            if (*content)
-                               lasting ? presentAsLastingSheet(*content, &m_window) : presentAsSheet(*content, &m_window);
+                               lasting ? presentAsLastingSheet(*content, &m_window)
+                                       : presentAsSheet(*content, &m_window);
                            return true;
                        },
                        kSettleMs});
@@ -202,23 +227,27 @@ void ScreenshotTour::addSheet(const QString &identifier, bool lasting)
                        kSettleMs / 2});
 }
 
-void ScreenshotTour::addPopover(const QString &identifier, const QRectF &appKitRect)
-{
+void ScreenshotTour::addPopover(const QString &identifier, const QRectF &appKitRect) {
     if (!m_delegate.storyboard().contains(identifier))
         return;
-    m_steps.push_back({[this, identifier, appKitRect] {
+    m_steps.push_back(
+        {[this, identifier, appKitRect] {
+             closeScenes();
+             QWidget *view = m_window.viewController()->viewcontrollerC();
+             if (QWidget *content = m_delegate.storyboard().instantiate(identifier, nullptr))
+                 showPopover(content, view ? view : m_window.viewController(), appKitRect);
+             return true;
+         },
+         kSettleMs});
+    m_steps.push_back({[this, identifier] {
+                           shoot(identifier);
                            closeScenes();
-                           QWidget *view = m_window.viewController()->viewcontrollerC();
-                           if (QWidget *content = m_delegate.storyboard().instantiate(identifier, nullptr))
-                               showPopover(content, view ? view : m_window.viewController(), appKitRect);
                            return true;
                        },
-                       kSettleMs});
-    m_steps.push_back({[this, identifier] { shoot(identifier); closeScenes(); return true; }, kSettleMs / 2});
+                       kSettleMs / 2});
 }
 
-void ScreenshotTour::next()
-{
+void ScreenshotTour::next() {
     if (m_next >= m_steps.size())
         return;
     const Step &step = m_steps[m_next];
@@ -232,29 +261,27 @@ void ScreenshotTour::next()
     QTimer::singleShot(step.delayAfterMs, this, &ScreenshotTour::next);
 }
 
-void ScreenshotTour::closeScenes()
-{
+void ScreenshotTour::closeScenes() {
     for (QWidget *w : QApplication::topLevelWidgets())
         if (w != &m_window && w->isVisible() && isScene(w))
             w->close();
 }
 
-bool ScreenshotTour::selectApplication(const QString &label)
-{
+bool ScreenshotTour::selectApplication(const QString &label) {
     QWidget *screen = m_window.viewController()->viewcontrollerC();
-    auto *list = screen ? screen->findChild<QAbstractItemView *>(QStringLiteral("tableviewA")) : nullptr;
+    auto *list =
+        screen ? screen->findChild<QAbstractItemView *>(QStringLiteral("tableviewA")) : nullptr;
     if (!list || !list->model())
         return false;
-    const QModelIndexList found =
-        list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, label, 1, Qt::MatchExactly);
+    const QModelIndexList found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole,
+                                                       label, 1, Qt::MatchExactly);
     if (found.isEmpty())
         return true; // not in this tree: the list is shown unselected
     list->setCurrentIndex(found.front());
     return true;
 }
 
-void ScreenshotTour::shoot(const QString &name)
-{
+void ScreenshotTour::shoot(const QString &name) {
     QPixmap picture = m_window.grab();
     QPainter painter(&picture);
     const QPoint origin = m_window.mapToGlobal(QPoint(0, 0));
@@ -275,8 +302,7 @@ void ScreenshotTour::shoot(const QString &name)
     save(picture, name);
 }
 
-void ScreenshotTour::save(const QPixmap &picture, const QString &name)
-{
+void ScreenshotTour::save(const QPixmap &picture, const QString &name) {
     const QString file = m_folder + QLatin1Char('/') + name + QLatin1String(".png");
     if (!picture.save(file))
         std::fprintf(stderr, "screenshots: could not write %s\n", qPrintable(file));

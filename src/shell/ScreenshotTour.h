@@ -44,7 +44,8 @@ private:
     // `lasting`: shown as the product shows the access sheet, without a Close button.
     void addSheet(const QString &identifier, bool lasting = false);
     void addPopover(const QString &identifier, const QRectF &appKitRect);
-    void addScreen(const QString &notification, const QString &identifier, std::function<bool()> ready = {});
+    void addScreen(const QString &notification, const QString &identifier,
+                   std::function<bool()> ready = {});
     void closeScenes();
     bool selectApplication(const QString &label);
 

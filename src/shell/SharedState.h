@@ -1,8 +1,8 @@
 #pragma once
 // What one screen hands to the next: the item under review, the byte total chosen for
-// removal, what the last removal could not delete, and what it did (for its outcome). In memory only. Each field is
-// read or replaced whole under a lock: extension removals replace `remainder_urls` from
-// a worker while the GUI thread polls.
+// removal, what the last removal could not delete, and what it did (for its outcome). In memory
+// only. Each field is read or replaced whole under a lock: extension removals replace
+// `remainder_urls` from a worker while the GUI thread polls.
 
 #include "catalogue/ItemRecord.h"
 #include "leftovers/Removal.h"

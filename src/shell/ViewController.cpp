@@ -10,15 +10,14 @@
 #include "shell/Presentation.h"
 #include "shell/ScreenNames.h"
 
-#include <QMouseEvent>
 #include <QAction>
+#include <QMouseEvent>
 #include <QWindow>
 
 namespace zembra {
 
 ViewController::ViewController(AppDelegate &delegate, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::ViewController>()), m_delegate(delegate)
-{
+    : QWidget(parent), ui(std::make_unique<Ui::ViewController>()), m_delegate(delegate) {
     ui->setupUi(this);
     home_view_controller();
 
@@ -30,12 +29,14 @@ ViewController::ViewController(AppDelegate &delegate, QWidget *parent)
         {screens::kExtensionsViewController, &ViewController::extensions_view_controller},
         {screens::kPluginsViewController, &ViewController::plugins_view_controller},
         {screens::kPrefpanesViewController, &ViewController::prefpanes_view_controller},
-        {screens::kSafariExtensionsViewController, &ViewController::safari_extensions_view_controller},
-        {screens::kRemovedApplicationsViewController, &ViewController::removed_applications_view_controller},
+        {screens::kSafariExtensionsViewController,
+         &ViewController::safari_extensions_view_controller},
+        {screens::kRemovedApplicationsViewController,
+         &ViewController::removed_applications_view_controller},
     };
     for (const auto &[name, operation] : observers)
-        NotificationCenter::defaultCenter().addObserver(this, name,
-                                                        [this, operation = operation] { (this->*operation)(); });
+        NotificationCenter::defaultCenter().addObserver(
+            this, name, [this, operation = operation] { (this->*operation)(); });
 
     // No system-wide hot keys on every desktop: an application-wide shortcut instead. An
     // action, so that the sheets over the window carry it too.
@@ -47,30 +48,43 @@ ViewController::ViewController(AppDelegate &delegate, QWidget *parent)
     connect(wholeDisk, &QAction::triggered, this, &ViewController::presentOptionalPreferences);
 }
 
-ViewController::~ViewController() { NotificationCenter::defaultCenter().removeObservers(this); }
+ViewController::~ViewController() {
+    NotificationCenter::defaultCenter().removeObservers(this);
+}
 
-void ViewController::home_view_controller()
-{
+void ViewController::home_view_controller() {
     switchTo(screens::kHome);
     m_delegate.app_settings().setInteger(screens::kSheet, 0);
 }
 
-void ViewController::applications_view_controller()
-{
+void ViewController::applications_view_controller() {
     switchTo(screens::kApplications);
     m_delegate.app_settings().setInteger(screens::kSheet, 1);
 }
 
-void ViewController::remainder_view_controller() { switchTo(screens::kRemainder); }
-void ViewController::remove_view_controller() { switchTo(screens::kRemove); }
-void ViewController::extensions_view_controller() { switchTo(screens::kExtensions); }
-void ViewController::plugins_view_controller() { switchTo(screens::kPlugins); }
-void ViewController::prefpanes_view_controller() { switchTo(screens::kPrefPanes); }
-void ViewController::safari_extensions_view_controller() { switchTo(screens::kSafariExtensions); }
-void ViewController::removed_applications_view_controller() { switchTo(screens::kRemovedApplications); }
+void ViewController::remainder_view_controller() {
+    switchTo(screens::kRemainder);
+}
+void ViewController::remove_view_controller() {
+    switchTo(screens::kRemove);
+}
+void ViewController::extensions_view_controller() {
+    switchTo(screens::kExtensions);
+}
+void ViewController::plugins_view_controller() {
+    switchTo(screens::kPlugins);
+}
+void ViewController::prefpanes_view_controller() {
+    switchTo(screens::kPrefPanes);
+}
+void ViewController::safari_extensions_view_controller() {
+    switchTo(screens::kSafariExtensions);
+}
+void ViewController::removed_applications_view_controller() {
+    switchTo(screens::kRemovedApplications);
+}
 
-void ViewController::switchTo(const QString &identifier)
-{
+void ViewController::switchTo(const QString &identifier) {
     QWidget *screen = m_delegate.storyboard().instantiate(identifier, ui->containerView);
     if (!screen)
         return; // not built into this program: the current screen stays
@@ -88,8 +102,7 @@ void ViewController::switchTo(const QString &identifier)
     emit screenShown(identifier);
 }
 
-void ViewController::showEvent(QShowEvent *event)
-{
+void ViewController::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
     if (!m_appeared) {
         m_appeared = true;
@@ -98,8 +111,7 @@ void ViewController::showEvent(QShowEvent *event)
     }
 }
 
-void ViewController::viewWillAppear()
-{
+void ViewController::viewWillAppear() {
     auto &settings = m_delegate.app_settings();
     settings.setInteger(screens::kPresentAsSheet, 0);
     const grants::GrantStore store(settings);
@@ -117,20 +129,19 @@ void ViewController::viewWillAppear()
     presentAsLastingSheet(sandbox, this);
 }
 
-void ViewController::presentOptionalPreferences()
-{
+void ViewController::presentOptionalPreferences() {
     if (m_wholeDisk) { // pressed again while it is up: one sheet, not a stack of them
         m_wholeDisk->window()->raise();
         return;
     }
-    if (QWidget *screen = m_delegate.storyboard().instantiate(screens::kOptionalPreferences, nullptr)) {
+    if (QWidget *screen =
+            m_delegate.storyboard().instantiate(screens::kOptionalPreferences, nullptr)) {
         m_wholeDisk = screen;
         presentAsSheet(screen, this);
     }
 }
 
-void ViewController::mousePressEvent(QMouseEvent *event)
-{
+void ViewController::mousePressEvent(QMouseEvent *event) {
     // A press on the window's background (no control took it) drags the window.
     if (event->button() == Qt::LeftButton && window()->windowHandle()) {
         window()->windowHandle()->startSystemMove();

@@ -5,13 +5,11 @@
 
 namespace zembra {
 
-WhiteImageView::WhiteImageView(QWidget *parent) : QLabel(parent)
-{
+WhiteImageView::WhiteImageView(QWidget *parent) : QLabel(parent) {
     setAlignment(Qt::AlignCenter);
 }
 
-void WhiteImageView::mousePressEvent(QMouseEvent *event)
-{
+void WhiteImageView::mousePressEvent(QMouseEvent *event) {
     if (event->button() == Qt::LeftButton && window()->windowHandle()) {
         window()->windowHandle()->startSystemMove();
         event->accept();

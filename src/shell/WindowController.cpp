@@ -13,8 +13,8 @@
 namespace zembra {
 
 WindowController::WindowController(AppDelegate &delegate, QWidget *parent)
-    : QMainWindow(parent), m_delegate(delegate), m_viewController(new ViewController(delegate, this))
-{
+    : QMainWindow(parent), m_delegate(delegate),
+      m_viewController(new ViewController(delegate, this)) {
     setCentralWidget(m_viewController);
     m_viewController->setFixedSize(kContentSize);
 
@@ -34,15 +34,13 @@ WindowController::WindowController(AppDelegate &delegate, QWidget *parent)
     windowDidLoad();
 }
 
-void WindowController::addApplicationAction(QAction *action)
-{
+void WindowController::addApplicationAction(QAction *action) {
     action->setShortcutContext(Qt::ApplicationShortcut);
     m_menu->insertAction(m_quit, action);
     addAction(action);
 }
 
-void WindowController::bringForward()
-{
+void WindowController::bringForward() {
     if (isMinimized())
         showNormal();
     show();
@@ -51,8 +49,7 @@ void WindowController::bringForward()
     emit broughtForward();
 }
 
-void WindowController::windowDidLoad()
-{
+void WindowController::windowDidLoad() {
     setWindowTitle(tr("Uninstaller zembra"));
     // Where the frame cannot be made transparent the platform's frame stays; the
     // content is white and dragging its background moves the window.
@@ -64,8 +61,7 @@ void WindowController::windowDidLoad()
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void WindowController::closeEvent(QCloseEvent *event)
-{
+void WindowController::closeEvent(QCloseEvent *event) {
     // A removal under way is not hidden: the window stays and asks what to do.
     if (m_delegate.askQuitGuard()) {
         event->ignore();

@@ -39,19 +39,20 @@ constexpr int kNamesInNotice = 3;
 const QString kReviewToken = QStringLiteral("review:");
 const QString kRemovedListToken = QStringLiteral("removed-applications");
 
-bool isAppName(const std::string &name) { return platform::nameExtension(name) == "app"; }
+bool isAppName(const std::string &name) {
+    return platform::nameExtension(name) == "app";
+}
 
 // The name a notice shows: a bundle's name may hold line breaks, escapes or bidirectional
 // overrides, shown escaped as the command line shows them.
-QString noticeName(const ApplicationItem &item)
-{
+QString noticeName(const ApplicationItem &item) {
     const OptString name = item.label() ? item.label() : item.bundle_name();
-    return name && !name->isEmpty() ? platform::visiblyEscaped(*name) : Spider::tr("An application");
+    return name && !name->isEmpty() ? platform::visiblyEscaped(*name)
+                                    : Spider::tr("An application");
 }
 
 // "A and B", "A, B and C", "A, B, C and 2 others".
-QString nameList(const ApplicationList &items)
-{
+QString nameList(const ApplicationList &items) {
     QStringList names;
     for (size_t i = 0; i < items.size() && i < size_t(kNamesInNotice); ++i)
         names << noticeName(*items[i]);
@@ -64,20 +65,21 @@ QString nameList(const ApplicationList &items)
 }
 
 // The nearest folder at or above `path` that is there.
-fs::path nearestFolder(fs::path path)
-{
-    while (!platform::isRealDirectory(path) && path.has_relative_path() && path != path.parent_path())
+fs::path nearestFolder(fs::path path) {
+    while (!platform::isRealDirectory(path) && path.has_relative_path() &&
+           path != path.parent_path())
         path = path.parent_path();
     return path;
 }
 
 } // namespace
 
-Spider::Spider(platform::SettingsStore &settings, platform::SettingsStore &suite, QString settingsFolder,
-               platform::DesktopNotifier &notifier, QStringList guiArguments, QObject *parent)
-    : QObject(parent), m_settings(settings), m_suite(suite), m_settingsFolder(std::move(settingsFolder)),
-      m_notifier(notifier), m_guiArguments(std::move(guiArguments))
-{
+Spider::Spider(platform::SettingsStore &settings, platform::SettingsStore &suite,
+               QString settingsFolder, platform::DesktopNotifier &notifier,
+               QStringList guiArguments, QObject *parent)
+    : QObject(parent), m_settings(settings), m_suite(suite),
+      m_settingsFolder(std::move(settingsFolder)), m_notifier(notifier),
+      m_guiArguments(std::move(guiArguments)) {
     m_settle.setSingleShot(true);
     m_settle.setInterval(kSettleMs);
     connect(&m_settle, &QTimer::timeout, this, &Spider::scan);
@@ -92,46 +94,44 @@ Spider::Spider(platform::SettingsStore &settings, platform::SettingsStore &suite
     connect(&m_notifier, &platform::DesktopNotifier::actionInvoked, this, &Spider::actionInvoked);
 }
 
-void Spider::start()
-{
+void Spider::start() {
     QDir().mkpath(m_settingsFolder);
     m_snapshot = readSnapshot(snapshotFile(m_settingsFolder));
     reloadSwitches();
     scan();
 }
 
-void Spider::scheduleScan()
-{
+void Spider::scheduleScan() {
     // Not restarted by every event: a long copy still gets looked at every quarter second.
     if (!m_settle.isActive())
         m_settle.start();
 }
 
-void Spider::reloadSwitches()
-{
+void Spider::reloadSwitches() {
     // Another process (the preferences) writes the suite: read the file again.
     m_suite.synchronize();
     m_disableNotification = m_suite.integerForKey(preferences::kDisableNotification) == 1;
-    m_disableRemoveNotification = m_suite.integerForKey(preferences::kDisabelRemoveNotification) == 1;
+    m_disableRemoveNotification =
+        m_suite.integerForKey(preferences::kDisabelRemoveNotification) == 1;
 }
 
-ApplicationList Spider::trashArrivals()
-{
+ApplicationList Spider::trashArrivals() {
     std::set<std::string> names;
     ApplicationList arrivals;
     const Application enumerator(m_settings);
-    const auto listing = m_trash ? platform::listDirectory(*m_trash) : std::vector<platform::DirEntry>{};
+    const auto listing =
+        m_trash ? platform::listDirectory(*m_trash) : std::vector<platform::DirEntry>{};
     for (const platform::DirEntry &e : listing) {
         names.insert(e.name());
-        if (m_trashNames && !m_trashNames->count(e.name()) && isAppName(e.name()) && platform::isRealDirectory(e.path))
+        if (m_trashNames && !m_trashNames->count(e.name()) && isAppName(e.name()) &&
+            platform::isRealDirectory(e.path))
             arrivals.push_back(enumerator.application(e.path));
     }
     m_trashNames = std::move(names);
     return arrivals;
 }
 
-void Spider::scan()
-{
+void Spider::scan() {
     m_settings.synchronize();
     const grants::GrantStore grants(m_settings);
     m_applications = grants.resolve(grants::kApplications).folder;
@@ -146,11 +146,12 @@ void Spider::scan()
     const ApplicationList trashed = trashArrivals();
     if (!m_applications)
         return;
-    const SnapshotChange change =
-        refreshSnapshot(m_snapshot, *m_applications, installed, trashed,
-                        [this](const QString &key) { return leftovers::takeRemovalMark(key, m_settingsFolder); });
+    const SnapshotChange change = refreshSnapshot(
+        m_snapshot, *m_applications, installed, trashed,
+        [this](const QString &key) { return leftovers::takeRemovalMark(key, m_settingsFolder); });
     m_snapshot = change.snapshot;
-    const QByteArray digest = QCryptographicHash::hash(snapshotJson(m_snapshot), QCryptographicHash::Sha256);
+    const QByteArray digest =
+        QCryptographicHash::hash(snapshotJson(m_snapshot), QCryptographicHash::Sha256);
     if (digest != m_written && writeSnapshot(snapshotFile(m_settingsFolder), m_snapshot))
         m_written = digest;
     // A removal seen while its notices are off is remembered, never told later.
@@ -163,12 +164,12 @@ void Spider::scan()
         m_noticeDelay.start();
 }
 
-void Spider::watchFolders()
-{
+void Spider::watchFolders() {
     // A watch ends with the folder it was set on: the folder above the Applications folder
     // and above the Trash is watched too, so that the scan after a folder was deleted,
     // renamed away, made again or replaced sets a watch on the one that is there now.
-    std::map<QString, fs::path> wanted{{m_settingsFolder, platform::pathFromText(m_settingsFolder)}};
+    std::map<QString, fs::path> wanted{
+        {m_settingsFolder, platform::pathFromText(m_settingsFolder)}};
     const auto want = [&](const fs::path &p) { wanted.emplace(platform::displayPath(p), p); };
     if (m_applications) {
         want(*m_applications);
@@ -232,8 +233,7 @@ void Spider::watchFolders()
         }
 }
 
-void Spider::announcePending()
-{
+void Spider::announcePending() {
     ApplicationList pending;
     pending.swap(m_pending);
     if (!removeNoticesOn())
@@ -262,40 +262,41 @@ void Spider::announcePending()
     if (told.size() == 1) {
         const leftovers::LeftoverWeight &left = weights.front();
         const QString weight = platform::formatByteCount(left.bytes);
-        const QString body = left.count == 1 ? tr("It left one item behind (%1).").arg(weight)
-                                             : tr("It left %1 items behind (%2).").arg(left.count).arg(weight);
-        m_notifier.notify(tr("%1 was removed").arg(noticeName(*told.front())), body, tr("Review leftovers"),
-                          kReviewToken + rememberedKey(*told.front()));
+        const QString body = left.count == 1
+                                 ? tr("It left one item behind (%1).").arg(weight)
+                                 : tr("It left %1 items behind (%2).").arg(left.count).arg(weight);
+        m_notifier.notify(tr("%1 was removed").arg(noticeName(*told.front())), body,
+                          tr("Review leftovers"), kReviewToken + rememberedKey(*told.front()));
         return;
     }
     const leftovers::LeftoverWeight left = leftovers::combinedWeight(weights);
     const QString weight = platform::formatByteCount(left.bytes);
     const QString names = nameList(told);
-    const QString body = left.count == 1
-                             ? tr("%1 left one item behind (%2).").arg(names, weight)
-                             : tr("%1 left %2 items behind (%3).").arg(names, QString::number(left.count), weight);
-    m_notifier.notify(tr("%1 applications were removed").arg(told.size()), body, tr("Show removed applications"),
-                      kRemovedListToken);
+    const QString body =
+        left.count == 1
+            ? tr("%1 left one item behind (%2).").arg(names, weight)
+            : tr("%1 left %2 items behind (%3).").arg(names, QString::number(left.count), weight);
+    m_notifier.notify(tr("%1 applications were removed").arg(told.size()), body,
+                      tr("Show removed applications"), kRemovedListToken);
 }
 
-void Spider::actionInvoked(const QString &token)
-{
+void Spider::actionInvoked(const QString &token) {
     if (token == kRemovedListToken)
         openRemovedApplications();
     else if (token.startsWith(kReviewToken))
         openReview(token.mid(kReviewToken.size()));
 }
 
-void Spider::openReview(const QString &key)
-{
+void Spider::openReview(const QString &key) {
     // One argument: an identifier read from a bundle may itself look like an option.
-    const QStringList arguments = QStringList{QStringLiteral("--review-remembered=") + key} + m_guiArguments;
+    const QStringList arguments =
+        QStringList{QStringLiteral("--review-remembered=") + key} + m_guiArguments;
     QProcess::startDetached(platform::guiProgram(), arguments);
 }
 
-void Spider::openRemovedApplications()
-{
-    const QStringList arguments = QStringList{QStringLiteral("--removed-applications")} + m_guiArguments;
+void Spider::openRemovedApplications() {
+    const QStringList arguments =
+        QStringList{QStringLiteral("--removed-applications")} + m_guiArguments;
     QProcess::startDetached(platform::guiProgram(), arguments);
 }
 

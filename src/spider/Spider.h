@@ -39,8 +39,9 @@ public:
     // `settings` is the standard store (with this run's grants), `suite` the shared suite
     // with the two notification switches; `guiArguments` are handed to the application
     // when the user asks for a review (this run's grants and settings folder).
-    Spider(platform::SettingsStore &settings, platform::SettingsStore &suite, QString settingsFolder,
-           platform::DesktopNotifier &notifier, QStringList guiArguments, QObject *parent = nullptr);
+    Spider(platform::SettingsStore &settings, platform::SettingsStore &suite,
+           QString settingsFolder, platform::DesktopNotifier &notifier, QStringList guiArguments,
+           QObject *parent = nullptr);
 
     // Reads the remembered applications, takes the first look and starts watching.
     void start();
@@ -64,7 +65,8 @@ private:
     QStringList m_guiArguments;
 
     QFileSystemWatcher m_watcher;
-    std::map<QString, std::optional<platform::FileIdentity>> m_watchedIdentity; // as each watch was set
+    std::map<QString, std::optional<platform::FileIdentity>>
+        m_watchedIdentity; // as each watch was set
     QTimer m_settle;
     ApplicationList m_pending; // removals seen but not told yet
     QTimer m_noticeDelay;

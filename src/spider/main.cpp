@@ -35,16 +35,14 @@ Options:
 Without --applications and --home the grants stored by the application are used.
 )";
 
-int usage(const std::string &message)
-{
+int usage(const std::string &message) {
     std::fprintf(stderr, "zembra-spider: %s\nTry 'zembra-spider --help'.\n", message.c_str());
     return 2;
 }
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     using namespace zembra;
     std::map<std::string, std::string> grantOptions;
     QString settingsDir;
@@ -83,7 +81,8 @@ int main(int argc, char **argv)
         return usage(*error);
 
     const QString folder = platform::SettingsStore::folder();
-    const QString shownFolder = platform::visiblyEscaped(std::string_view(platform::watcherPidFile(folder).parent_path().native()));
+    const QString shownFolder = platform::visiblyEscaped(
+        std::string_view(platform::watcherPidFile(folder).parent_path().native()));
     std::string problem;
     const auto pidFile = platform::PidFile::acquire(platform::watcherPidFile(folder), &problem);
     if (!pidFile && !problem.empty()) {
@@ -93,15 +92,15 @@ int main(int argc, char **argv)
     }
     if (!pidFile) {
         const auto pid = platform::PidFile::holder(platform::watcherPidFile(folder));
-        std::fprintf(stderr, "zembra-spider: already running for %s (pid %ld)\n", qPrintable(shownFolder),
-                     pid.value_or(0));
+        std::fprintf(stderr, "zembra-spider: already running for %s (pid %ld)\n",
+                     qPrintable(shownFolder), pid.value_or(0));
         return 1;
     }
     platform::quitOnTerminationRequest();
 
     const auto notifier = platform::makeDesktopNotifier();
-    spider::Spider spider(settings, platform::SettingsStore::suite(preferences::kSharedSuiteName), folder, *notifier,
-                          guiArguments);
+    spider::Spider spider(settings, platform::SettingsStore::suite(preferences::kSharedSuiteName),
+                          folder, *notifier, guiArguments);
     spider.start();
     return app.exec();
 }

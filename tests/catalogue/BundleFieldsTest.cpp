@@ -16,13 +16,14 @@ struct IdentifierCase {
     OptString bundleName;
     OptString companyName;
 };
-void PrintTo(const IdentifierCase &c, std::ostream *os) { *os << c.name; } // a stable test name
+void PrintTo(const IdentifierCase &c, std::ostream *os) {
+    *os << c.name;
+} // a stable test name
 } // namespace
 
 class IdentifierSplit : public ::testing::TestWithParam<IdentifierCase> {};
 
-TEST_P(IdentifierSplit, BundleAndCompanyName)
-{
+TEST_P(IdentifierSplit, BundleAndCompanyName) {
     const auto &c = GetParam();
     const OptString id = c.identifier ? OptString(QString::fromUtf8(c.identifier)) : std::nullopt;
     EXPECT_EQ(fields::bundleName(id), c.bundleName);
@@ -31,21 +32,26 @@ TEST_P(IdentifierSplit, BundleAndCompanyName)
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, IdentifierSplit,
-    ::testing::Values(
-        IdentifierCase{"ThreeComponents", "com.example.FooBar", QStringLiteral("FooBar"), QStringLiteral("example")},
-        IdentifierCase{"OneComponent", "foobar", QStringLiteral("foobar"), QStringLiteral("foobar")},
-        IdentifierCase{"TwoComponents", "com.example", QStringLiteral("example"), QStringLiteral("example")},
-        IdentifierCase{"TrailingDot", "com.", QStringLiteral(""), QStringLiteral("")},
-        IdentifierCase{"LeadingDot", ".x", QStringLiteral("x"), QStringLiteral("x")},
-        IdentifierCase{"EmptyMiddleComponent", "com..x", QStringLiteral("x"), QStringLiteral("")},
-        IdentifierCase{"Empty", "", QStringLiteral(""), QStringLiteral("")},
-        IdentifierCase{"Missing", nullptr, std::nullopt, std::nullopt}),
-    [](const ::testing::TestParamInfo<IdentifierCase> &info) { return std::string(info.param.name); });
+    ::testing::Values(IdentifierCase{"ThreeComponents", "com.example.FooBar",
+                                     QStringLiteral("FooBar"), QStringLiteral("example")},
+                      IdentifierCase{"OneComponent", "foobar", QStringLiteral("foobar"),
+                                     QStringLiteral("foobar")},
+                      IdentifierCase{"TwoComponents", "com.example", QStringLiteral("example"),
+                                     QStringLiteral("example")},
+                      IdentifierCase{"TrailingDot", "com.", QStringLiteral(""), QStringLiteral("")},
+                      IdentifierCase{"LeadingDot", ".x", QStringLiteral("x"), QStringLiteral("x")},
+                      IdentifierCase{"EmptyMiddleComponent", "com..x", QStringLiteral("x"),
+                                     QStringLiteral("")},
+                      IdentifierCase{"Empty", "", QStringLiteral(""), QStringLiteral("")},
+                      IdentifierCase{"Missing", nullptr, std::nullopt, std::nullopt}),
+    [](const ::testing::TestParamInfo<IdentifierCase> &info) {
+        return std::string(info.param.name);
+    });
 
-TEST(Fields, WorkedExample)
-{
+TEST(Fields, WorkedExample) {
     TreeBuilder t;
-    const auto url = t.app("Applications/Foo Bar.app", "com.example.FooBar", "Foo Bar", "FooBar", "AppIcon.icns");
+    const auto url = t.app("Applications/Foo Bar.app", "com.example.FooBar", "Foo Bar", "FooBar",
+                           "AppIcon.icns");
     t.file("Applications/Foo Bar.app/Contents/Resources/AppIcon.icns");
     TestSettings s;
     const auto item = Application(s).application(url);
@@ -62,17 +68,19 @@ TEST(Fields, WorkedExample)
     EXPECT_TRUE(item->files().empty());
     // The same bundle as a preference pane is labelled by the plug-in rule.
     fs::rename(url, t / "Applications/Foo Bar 2.0.prefPane");
-    EXPECT_EQ(Bundle(s).setLabel(t / "Applications/Foo Bar 2.0.prefPane"), QStringLiteral("Foo Bar 2"));
+    EXPECT_EQ(Bundle(s).setLabel(t / "Applications/Foo Bar 2.0.prefPane"),
+              QStringLiteral("Foo Bar 2"));
 }
 
-TEST(Fields, BlankEmptyAndMissingName)
-{
+TEST(Fields, BlankEmptyAndMissingName) {
     TreeBuilder t;
     TestSettings s;
     const Application a(s);
-    const auto blank = t.bundleWithPlist("B.app", test::xmlPlist("<key>CFBundleName</key><string>My Great App</string>"));
+    const auto blank = t.bundleWithPlist(
+        "B.app", test::xmlPlist("<key>CFBundleName</key><string>My Great App</string>"));
     EXPECT_EQ(a.setLabelName(blank), QStringLiteral("My_Great_App"));
-    const auto empty = t.bundleWithPlist("E.app", test::xmlPlist("<key>CFBundleName</key><string></string>"));
+    const auto empty =
+        t.bundleWithPlist("E.app", test::xmlPlist("<key>CFBundleName</key><string></string>"));
     EXPECT_EQ(a.setLabelName(empty), QStringLiteral(""));
     EXPECT_EQ(a.setBundleNameInfo(empty), QStringLiteral(""));
     const auto none = t.bundleWithPlist("N.app", test::xmlPlist(""));
@@ -80,8 +88,7 @@ TEST(Fields, BlankEmptyAndMissingName)
     EXPECT_EQ(a.setExecutableInfo(none), QStringLiteral("empty_string"));
 }
 
-TEST(Fields, NotABundle_TakesTheFallBacks)
-{
+TEST(Fields, NotABundle_TakesTheFallBacks) {
     TreeBuilder t;
     TestSettings s;
     const auto item = Application(s).application(t.dir("Broken.app"));
@@ -96,8 +103,7 @@ TEST(Fields, NotABundle_TakesTheFallBacks)
     EXPECT_FALSE(item->app_icon());
 }
 
-TEST(Fields, AppIconNameIsCutOnlyWhenItHoldsDotI)
-{
+TEST(Fields, AppIconNameIsCutOnlyWhenItHoldsDotI) {
     TreeBuilder t;
     TestSettings s;
     const Application a(s);
@@ -112,8 +118,7 @@ TEST(Fields, AppIconNameIsCutOnlyWhenItHoldsDotI)
     EXPECT_FALSE(a.setAppIcon(missing));
 }
 
-TEST(Fields, PluginAndSafariLabels)
-{
+TEST(Fields, PluginAndSafariLabels) {
     TestSettings s;
     const Bundle b(s);
     EXPECT_EQ(b.setLabel("/L/Media Player.plugin"), QStringLiteral("Media Player"));

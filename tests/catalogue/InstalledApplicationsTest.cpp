@@ -14,8 +14,7 @@ using zembra::test::TreeBuilder;
 
 namespace {
 
-std::vector<std::string> relativeUrls(const ApplicationList &items, const TreeBuilder &t)
-{
+std::vector<std::string> relativeUrls(const ApplicationList &items, const TreeBuilder &t) {
     std::vector<std::string> out;
     for (const auto &i : items)
         out.push_back(i->url()->lexically_relative(t / "Applications").native());
@@ -33,8 +32,7 @@ protected:
 
 } // namespace
 
-TEST_F(InstalledApplications, LocationTable)
-{
+TEST_F(InstalledApplications, LocationTable) {
     t.app("Applications/Top.app", "com.x.top");
     t.app("Applications/Games/Chess.app", "com.x.chess");
     t.app("Applications/Games/Chess Pro/Chess.app", "com.x.chesspro");
@@ -49,34 +47,34 @@ TEST_F(InstalledApplications, LocationTable)
     t.app("Applications/utilities/Lower.app", "com.x.lower");
     t.dir("Applications/NotABundle.app");
 
-    const std::vector<std::string> always = {"Games/Chess Pro/Chess.app", "Games/Chess.app", "NotABundle.app",
-                                             "Top.app", "utilities/Lower.app"};
+    const std::vector<std::string> always = {"Games/Chess Pro/Chess.app", "Games/Chess.app",
+                                             "NotABundle.app", "Top.app", "utilities/Lower.app"};
     EXPECT_EQ(relativeUrls(list(), t), always);
 
     s.store().setInteger(preferences::kIncludeUtilities, 1);
     std::vector<std::string> withUtilities = always;
-    for (const char *u : {"Utilities/Tool.app", "Utilities/Vendor/Sub/Tool.app", "Utilities/Vendor/Tool.app"})
+    for (const char *u :
+         {"Utilities/Tool.app", "Utilities/Vendor/Sub/Tool.app", "Utilities/Vendor/Tool.app"})
         withUtilities.push_back(u);
     std::sort(withUtilities.begin(), withUtilities.end());
     EXPECT_EQ(relativeUrls(list(), t), withUtilities);
 }
 
-TEST_F(InstalledApplications, IdentifierRule)
-{
+TEST_F(InstalledApplications, IdentifierRule) {
     t.app("Applications/Safari.app", "com.apple.Safari");
     t.app("Applications/Xcode.app", "com.apple.dt.Xcode");
     t.app("Applications/iTunes.app", "com.apple.iTunes");
     t.app("Applications/Sauce.app", "com.applesauce.tool");
     t.app("Applications/Other.app", "org.example.other");
-    EXPECT_EQ(relativeUrls(list(), t), (std::vector<std::string>{"Other.app", "Xcode.app", "iTunes.app"}));
+    EXPECT_EQ(relativeUrls(list(), t),
+              (std::vector<std::string>{"Other.app", "Xcode.app", "iTunes.app"}));
     s.store().setInteger(preferences::kIncludeDefaultApps, 1);
     EXPECT_EQ(list().size(), 5u);
     s.store().setInteger(preferences::kIncludeDefaultApps, 2); // only 1 means on
     EXPECT_EQ(list().size(), 3u);
 }
 
-TEST_F(InstalledApplications, SortedByLabel_DuplicatesListedTwice)
-{
+TEST_F(InstalledApplications, SortedByLabel_DuplicatesListedTwice) {
     t.app("Applications/gamma.app", "g");
     t.app("Applications/Beta.app", "b");
     t.app("Applications/alpha.app", "a");
@@ -90,16 +88,14 @@ TEST_F(InstalledApplications, SortedByLabel_DuplicatesListedTwice)
     EXPECT_EQ(items[3]->label(), QStringLiteral("gamma"));
 }
 
-TEST_F(InstalledApplications, NoGrant_EmptyList)
-{
+TEST_F(InstalledApplications, NoGrant_EmptyList) {
     TestSettings none;
     Application a(none);
     EXPECT_TRUE(a.installedApplications().empty());
     EXPECT_FALSE(a.url_applications());
 }
 
-TEST_F(InstalledApplications, NameThatIsNotUtf8_KeptByteForByte)
-{
+TEST_F(InstalledApplications, NameThatIsNotUtf8_KeptByteForByte) {
     const std::string odd = "Caf\xe9.app";
     t.app("Applications/" + odd, "com.x.cafe");
     const auto items = list();
@@ -108,18 +104,17 @@ TEST_F(InstalledApplications, NameThatIsNotUtf8_KeptByteForByte)
     EXPECT_EQ(items[0]->bundle(), QStringLiteral("com.x.cafe"));
 }
 
-TEST_F(InstalledApplications, EveryInstalledApplication_IgnoresTheListSettings)
-{
+TEST_F(InstalledApplications, EveryInstalledApplication_IgnoresTheListSettings) {
     t.app("Applications/Editor.app", "com.x.editor");
     t.app("Applications/Safari.app", "com.apple.Safari");
     t.app("Applications/Utilities/Tool.app", "com.x.tool");
     const auto every = Application(s).everyInstalledApplication();
-    EXPECT_EQ(relativeUrls(every, t), (std::vector<std::string>{"Editor.app", "Safari.app", "Utilities/Tool.app"}));
+    EXPECT_EQ(relativeUrls(every, t),
+              (std::vector<std::string>{"Editor.app", "Safari.app", "Utilities/Tool.app"}));
     EXPECT_EQ(list().size(), 1u); // the list the user removes from stays as set
 }
 
-TEST_F(InstalledApplications, NamedLikeAnApplicationButNoFolder_LeftOut)
-{
+TEST_F(InstalledApplications, NamedLikeAnApplicationButNoFolder_LeftOut) {
     t.app("Applications/Real.app", "com.x.real");
     t.file("Applications/File.app");
     t.file("Applications/Games/Nested.app");

@@ -22,8 +22,7 @@ namespace {
 
 class Cli : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         t.app("Applications/Editor.app", "com.vendor.editor", "Editor", "Editor");
         t.app("Applications/Safari.app", "com.apple.Safari", "Safari", "Safari");
         t.app("Applications/Utilities/Tool.app", "com.vendor.tool");
@@ -37,8 +36,7 @@ protected:
 
 } // namespace
 
-TEST_F(Cli, AppsJson_ListOrderAndFields)
-{
+TEST_F(Cli, AppsJson_ListOrderAndFields) {
     const CliRun r = runGranted(t, {"apps", "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     const QJsonArray items = r.json()["items"].toArray();
@@ -49,15 +47,16 @@ TEST_F(Cli, AppsJson_ListOrderAndFields)
     EXPECT_EQ(editor["company_name"].toString(), QStringLiteral("vendor"));
     EXPECT_EQ(editor.keys().size(), 8);
 
-    const CliRun all = runGranted(t, {"apps", "--json", "--include-default-apps", "--include-utilities"});
+    const CliRun all =
+        runGranted(t, {"apps", "--json", "--include-default-apps", "--include-utilities"});
     const QJsonArray everything = all.json()["items"].toArray();
     ASSERT_EQ(everything.size(), 3);
     EXPECT_EQ(everything[2].toObject()["label"].toString(), QStringLiteral("Tool"));
-    EXPECT_TRUE(everything[2].toObject()["label_name"].toString() == QStringLiteral("empty_string"));
+    EXPECT_TRUE(everything[2].toObject()["label_name"].toString() ==
+                QStringLiteral("empty_string"));
 }
 
-TEST_F(Cli, UsageErrors)
-{
+TEST_F(Cli, UsageErrors) {
     EXPECT_EQ(runCli(t, {"apps"}).status, 2); // no Applications grant stored
     EXPECT_EQ(runGranted(t, {"frobnicate"}).status, 2);
     EXPECT_EQ(runGranted(t, {"apps", "--bogus"}).status, 2);
@@ -66,12 +65,14 @@ TEST_F(Cli, UsageErrors)
     EXPECT_EQ(runGranted(t, {"apps", "--keep", "/x"}).status, 2);
     // Only a bundle can be the item that is removed, never a folder such as home.
     EXPECT_EQ(runGranted(t, {"remove", (t / "Users/me").native(), "--yes"}).status, 2);
-    EXPECT_EQ(runGranted(t, {"remove-plugin", (t / "Users/me/Library").native(), "--yes"}).status, 2);
+    EXPECT_EQ(runGranted(t, {"remove-plugin", (t / "Users/me/Library").native(), "--yes"}).status,
+              2);
     EXPECT_TRUE(fs::exists(t / "Users/me/Library/Preferences"));
     EXPECT_EQ(runCli(t, {"apps", "--applications", (t / "missing").native()}).status, 2);
     // A bundle is a folder: a file named like one is not taken.
     EXPECT_EQ(runGranted(t, {"leftovers", t.file("Applications/Fake.app").native()}).status, 2);
-    const CliRun file = runGranted(t, {"remove-plugin", t.file("Users/me/Library/Fake.bundle").native(), "--yes"});
+    const CliRun file =
+        runGranted(t, {"remove-plugin", t.file("Users/me/Library/Fake.bundle").native(), "--yes"});
     EXPECT_EQ(file.status, 2);
     EXPECT_NE(file.err.find("a bundle is a folder"), std::string::npos) << file.err;
     // A message quoting a name shows its control characters escaped.
@@ -86,9 +87,9 @@ TEST_F(Cli, UsageErrors)
     EXPECT_EQ(version.out, "zembra " ZEMBRA_VERSION "\n");
 }
 
-TEST_F(Cli, LeftoversJson_MarkersPathsAndSizes)
-{
-    const CliRun r = runGranted(t, {"leftovers", (t / "Applications/Editor.app").native(), "--json"});
+TEST_F(Cli, LeftoversJson_MarkersPathsAndSizes) {
+    const CliRun r =
+        runGranted(t, {"leftovers", (t / "Applications/Editor.app").native(), "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     const QJsonObject o = r.json();
     EXPECT_EQ(o["item"].toObject()["bundle"].toString(), QStringLiteral("com.vendor.editor"));
@@ -105,8 +106,7 @@ TEST_F(Cli, LeftoversJson_MarkersPathsAndSizes)
 }
 
 // A dry run deleting nothing is checked with the shared rows.
-TEST_F(Cli, Remove_NoTerminalNeedsYes_KeepMustNameAListedRow)
-{
+TEST_F(Cli, Remove_NoTerminalNeedsYes_KeepMustNameAListedRow) {
     const auto app = (t / "Applications/Editor.app").native();
     const CliRun refused = runGranted(t, {"remove", app});
     EXPECT_EQ(refused.status, 2);
@@ -123,8 +123,7 @@ TEST_F(Cli, Remove_NoTerminalNeedsYes_KeepMustNameAListedRow)
     EXPECT_NE(done.out.find("Freed"), std::string::npos);
 }
 
-TEST_F(Cli, RemoveWhatCannotBeDeleted_ReportsItAndExitsOne)
-{
+TEST_F(Cli, RemoveWhatCannotBeDeleted_ReportsItAndExitsOne) {
     ZEMBRA_TEST_USER_RUNS_CLI_OR_SKIP();
     const auto app = (t / "Applications/Editor.app").native();
     const auto logs = t / "Users/me/Library/Logs/Editor";
@@ -141,18 +140,18 @@ TEST_F(Cli, RemoveWhatCannotBeDeleted_ReportsItAndExitsOne)
     fs::permissions(logs, fs::perms(0755));
 }
 
-TEST_F(Cli, RemoveNamesTheBundle_WhichGrantsIt)
-{
+TEST_F(Cli, RemoveNamesTheBundle_WhichGrantsIt) {
     const auto app = (t / "Applications/Editor.app").native();
     const fs::path other = t.dir("Elsewhere");
-    const CliRun r = runCli(t, {"remove", app, "--applications", other.native(), "--home", (t / "Users/me").native(), "--yes"});
+    const CliRun r = runCli(t, {"remove", app, "--applications", other.native(), "--home",
+                                (t / "Users/me").native(), "--yes"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(fs::exists(app));
 }
 
-TEST_F(Cli, PreferencePaneLeftovers_LabelledAsThePaneList)
-{
-    const auto pane = t.app("Users/me/Library/PreferencePanes/Sync Tool 2.0.prefPane", "com.sync.tool", "Sync Tool");
+TEST_F(Cli, PreferencePaneLeftovers_LabelledAsThePaneList) {
+    const auto pane = t.app("Users/me/Library/PreferencePanes/Sync Tool 2.0.prefPane",
+                            "com.sync.tool", "Sync Tool");
     t.file("Users/me/Library/Preferences/com.sync.tool.plist");
     const CliRun r = runGranted(t, {"leftovers", pane.native(), "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -160,8 +159,7 @@ TEST_F(Cli, PreferencePaneLeftovers_LabelledAsThePaneList)
     EXPECT_EQ(r.json()["files"].toArray().size(), 4);
 }
 
-TEST_F(Cli, PluginsAndRemovePlugin)
-{
+TEST_F(Cli, PluginsAndRemovePlugin) {
     const CliRun list = runGranted(t, {"plugins", "--json"});
     ASSERT_EQ(list.status, 0) << list.err;
     ASSERT_EQ(list.json()["items"].toArray().size(), 1);
@@ -178,24 +176,25 @@ TEST_F(Cli, PluginsAndRemovePlugin)
     EXPECT_FALSE(fs::exists(t / "Users/me/Library/Preferences/com.cards.plugin.plist"));
 }
 
-TEST_F(Cli, RemoveSafariExtension_UnknownIdentifierExitsOne)
-{
+TEST_F(Cli, RemoveSafariExtension_UnknownIdentifierExitsOne) {
     t.file("Users/me/Library/Safari/Extensions/Extensions.plist",
            zembra::test::readFixture("plists/safari/synthetic_Extensions_xml.plist"));
     const CliRun list = runGranted(t, {"safari-extensions", "--json"});
     EXPECT_EQ(list.json()["items"].toArray().size(), 5);
     EXPECT_EQ(runGranted(t, {"remove-safari-extension", "com.nobody.here", "--yes"}).status, 1);
-    const CliRun done = runGranted(t, {"remove-safari-extension", "com.betafish.adblockforsafari-UAMUU4S2D9", "--yes"});
+    const CliRun done = runGranted(
+        t, {"remove-safari-extension", "com.betafish.adblockforsafari-UAMUU4S2D9", "--yes"});
     EXPECT_EQ(done.status, 0) << done.err;
     EXPECT_EQ(runGranted(t, {"safari-extensions", "--json"}).json()["items"].toArray().size(), 4);
 }
 
-TEST_F(Cli, SettingsDir_ReadsTheGrantsStoredThere)
-{
+TEST_F(Cli, SettingsDir_ReadsTheGrantsStoredThere) {
     const fs::path dir = t.dir("settings");
     {
-        zembra::platform::SettingsStore store(QString::fromStdString((dir / "Uninstaller zembra.conf").native()));
-        store.setData(zembra::grants::kApplications, zembra::platform::bookmarkData(t / "Applications"));
+        zembra::platform::SettingsStore store(
+            QString::fromStdString((dir / "Uninstaller zembra.conf").native()));
+        store.setData(zembra::grants::kApplications,
+                      zembra::platform::bookmarkData(t / "Applications"));
     }
     EXPECT_EQ(runCli(t, {"apps", "--json"}).status, 2); // the default store has no grant
     const CliRun r = runCli(t, {"apps", "--json", "--settings-dir", dir.native()});
@@ -204,11 +203,11 @@ TEST_F(Cli, SettingsDir_ReadsTheGrantsStoredThere)
     EXPECT_EQ(runCli(t, {"apps", "--settings-dir", (t / "missing").native()}).status, 2);
 }
 
-TEST_F(Cli, RemoveKeepingAFileInsideAListedFolder_KeepsTheFolder)
-{
+TEST_F(Cli, RemoveKeepingAFileInsideAListedFolder_KeepsTheFolder) {
     const auto app = (t / "Applications/Editor.app").native();
     const auto folder = t / "Users/me/Library/Logs/Editor", log = folder / "Editor.log";
-    const CliRun dry = runGranted(t, {"remove", app, "--keep", log.native(), "--dry-run", "--json"});
+    const CliRun dry =
+        runGranted(t, {"remove", app, "--keep", log.native(), "--dry-run", "--json"});
     ASSERT_EQ(dry.status, 0) << dry.err;
     // Every row found, in order; the two a removal keeps say why.
     const QJsonArray files = dry.json()["files"].toArray();
@@ -220,20 +219,21 @@ TEST_F(Cli, RemoveKeepingAFileInsideAListedFolder_KeepsTheFolder)
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(fs::exists(app));
     EXPECT_TRUE(fs::exists(log));
-    EXPECT_NE(r.err.find("keeping " + folder.native() + ", which holds the kept entry " + log.native()),
-              std::string::npos)
+    EXPECT_NE(
+        r.err.find("keeping " + folder.native() + ", which holds the kept entry " + log.native()),
+        std::string::npos)
         << r.err;
 }
 
-TEST_F(Cli, ForgingNames_EscapedForPeople_ExactInJson)
-{
+TEST_F(Cli, ForgingNames_EscapedForPeople_ExactInJson) {
     const auto app = (t / "Applications/Editor.app").native();
     const std::string logs = "Users/me/Library/Logs/";
     t.file(logs + "Editor\r\x1b[2K.log");
     t.file(logs + "Editor\n  1 KB      fake\xe2\x80\xae.log");
     t.file(logs + "Editor-\xff.log");
     t.file(logs + "Editor-\xfe.log");
-    for (const auto &args : {std::vector<std::string>{"leftovers", app}, {"remove", app, "--dry-run"}}) {
+    for (const auto &args :
+         {std::vector<std::string>{"leftovers", app}, {"remove", app, "--dry-run"}}) {
         const CliRun human = runGranted(t, args);
         ASSERT_EQ(human.status, 0) << human.err;
         EXPECT_EQ(human.out.find_first_of("\r\x1b"), std::string::npos);
@@ -254,13 +254,12 @@ TEST_F(Cli, ForgingNames_EscapedForPeople_ExactInJson)
         EXPECT_EQ(e.contains("path_bytes"), path.find("\xef\xbf\xbd") != std::string::npos) << path;
         exact.insert(e.contains("path_bytes") ? bytes.toStdString() : path);
     }
-    for (const char *name : {"Editor\r\x1b[2K.log", "Editor\n  1 KB      fake\xe2\x80\xae.log", "Editor-\xff.log",
-                             "Editor-\xfe.log"})
+    for (const char *name : {"Editor\r\x1b[2K.log", "Editor\n  1 KB      fake\xe2\x80\xae.log",
+                             "Editor-\xff.log", "Editor-\xfe.log"})
         EXPECT_TRUE(exact.count((t / logs).native() + name)) << name;
 }
 
-TEST_F(Cli, OutputThatCannotBeWritten_FailsAndSaysSo)
-{
+TEST_F(Cli, OutputThatCannotBeWritten_FailsAndSaysSo) {
     if (!fs::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full to write to";
     const auto app = (t / "Applications/Editor.app").native();
@@ -278,8 +277,7 @@ TEST_F(Cli, OutputThatCannotBeWritten_FailsAndSaysSo)
     EXPECT_NE(reportLost.err.find("removal was carried out"), std::string::npos) << reportLost.err;
 }
 
-TEST_F(Cli, UnreadableHomeLibrary_ReportedAndNothingRemoved)
-{
+TEST_F(Cli, UnreadableHomeLibrary_ReportedAndNothingRemoved) {
     ZEMBRA_TEST_USER_RUNS_CLI_OR_SKIP();
     const auto app = (t / "Applications/Editor.app").native();
     const auto library = t / "Users/me/Library";
@@ -293,18 +291,20 @@ TEST_F(Cli, UnreadableHomeLibrary_ReportedAndNothingRemoved)
     fs::permissions(library, fs::perms(0755));
 }
 
-TEST_F(Cli, SafariExtensionNamedSafari_LeavesSafarisFolder_DashIdentifierAfterDoubleDash)
-{
+TEST_F(Cli, SafariExtensionNamedSafari_LeavesSafarisFolder_DashIdentifierAfterDoubleDash) {
     const std::string safari = "Users/me/Library/Safari/";
-    t.file(safari + "Extensions/Extensions.plist", test::safariList(test::safariEntry("Evil.safariextz", "com.evil.Safari") +
-                                                                    test::safariEntry("Weird.safariextz", "-weird.id")));
+    t.file(safari + "Extensions/Extensions.plist",
+           test::safariList(test::safariEntry("Evil.safariextz", "com.evil.Safari") +
+                            test::safariEntry("Weird.safariextz", "-weird.id")));
     t.file(safari + "Extensions/Evil.safariextz");
     t.file(safari + "Extensions/Weird.safariextz");
     t.file(safari + "Bookmarks.plist");
-    const CliRun dry = runGranted(t, {"remove-safari-extension", "com.evil.Safari", "--dry-run", "--json"});
+    const CliRun dry =
+        runGranted(t, {"remove-safari-extension", "com.evil.Safari", "--dry-run", "--json"});
     ASSERT_EQ(dry.status, 0) << dry.err;
     for (const auto &v : dry.json()["files"].toArray())
-        EXPECT_NE(v.toObject()["path"].toString().toStdString(), (t / "Users/me/Library/Safari").native());
+        EXPECT_NE(v.toObject()["path"].toString().toStdString(),
+                  (t / "Users/me/Library/Safari").native());
     const CliRun done = runGranted(t, {"remove-safari-extension", "com.evil.Safari", "--yes"});
     EXPECT_EQ(done.status, 0) << done.err;
     EXPECT_FALSE(fs::exists(t / (safari + "Extensions/Evil.safariextz")));
@@ -312,8 +312,9 @@ TEST_F(Cli, SafariExtensionNamedSafari_LeavesSafarisFolder_DashIdentifierAfterDo
 
     EXPECT_EQ(runGranted(t, {"remove-safari-extension", "-weird.id", "--yes"}).status, 2);
     // Grants given first: after "--" every argument is an operand.
-    const CliRun dashed = runCli(t, {"remove-safari-extension", "--applications", (t / "Applications").native(), "--home",
-                                     (t / "Users/me").native(), "--yes", "--", "-weird.id"});
+    const CliRun dashed =
+        runCli(t, {"remove-safari-extension", "--applications", (t / "Applications").native(),
+                   "--home", (t / "Users/me").native(), "--yes", "--", "-weird.id"});
     EXPECT_EQ(dashed.status, 0) << dashed.err;
     EXPECT_FALSE(fs::exists(t / (safari + "Extensions/Weird.safariextz")));
 }

@@ -15,12 +15,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QJsonArray items(const test::CliRun &r) { return r.json()["items"].toArray(); }
+QJsonArray items(const test::CliRun &r) {
+    return r.json()["items"].toArray();
+}
 
 class HostileInput : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         t.app("Applications/Editor.app", "com.vendor.editor", "Editor", "Editor");
         t.dir("Users/me/Library");
     }
@@ -31,8 +32,7 @@ const char *kBlocker = "com.example.blocker-ABCDE";
 
 } // namespace
 
-TEST_F(HostileInput, Apps_OneBundleNestedTooDeep_TheOthersListedExitZero)
-{
+TEST_F(HostileInput, Apps_OneBundleNestedTooDeep_TheOthersListedExitZero) {
     t.bundleWithPlist("Applications/Deep.app", test::deepBinary(100000));
     t.bundleWithPlist("Applications/DeepXml.app", test::deepXml(200000));
     const test::CliRun r = test::runGranted(t, {"apps", "--json"});
@@ -48,9 +48,9 @@ TEST_F(HostileInput, Apps_OneBundleNestedTooDeep_TheOthersListedExitZero)
     }
 }
 
-TEST_F(HostileInput, SafariList_NestedTooDeep_ListsNothingRemovesNothing)
-{
-    const auto list = t.file("Users/me/Library/Safari/Extensions/Extensions.plist", test::deepBinary(100000));
+TEST_F(HostileInput, SafariList_NestedTooDeep_ListsNothingRemovesNothing) {
+    const auto list =
+        t.file("Users/me/Library/Safari/Extensions/Extensions.plist", test::deepBinary(100000));
     const test::CliRun listed = test::runGranted(t, {"safari-extensions", "--json"});
     EXPECT_EQ(listed.status, 0) << listed.err;
     EXPECT_TRUE(items(listed).isEmpty());
@@ -61,16 +61,18 @@ TEST_F(HostileInput, SafariList_NestedTooDeep_ListsNothingRemovesNothing)
 // Safari's folder, its Extensions folder or the list itself is a link to one elsewhere:
 // the list cannot be rewritten, so nothing is removed (the archive stays with its entry),
 // the dry run says so too, and the list is neither rewritten nor joined by a temporary file.
-TEST_F(HostileInput, RemoveSafariExtension_ListThroughLink_NothingRemovedExitOne)
-{
-    const std::string original = test::readFixture("plists/safari/synthetic_Extensions_binary.plist");
-    for (const std::string linked : {"Users/me/Library/Safari", "Users/me/Library/Safari/Extensions",
-                                     "Users/me/Library/Safari/Extensions/Extensions.plist"}) {
+TEST_F(HostileInput, RemoveSafariExtension_ListThroughLink_NothingRemovedExitOne) {
+    const std::string original =
+        test::readFixture("plists/safari/synthetic_Extensions_binary.plist");
+    for (const std::string linked :
+         {"Users/me/Library/Safari", "Users/me/Library/Safari/Extensions",
+          "Users/me/Library/Safari/Extensions/Extensions.plist"}) {
         SCOPED_TRACE(linked);
         TreeBuilder tree;
         tree.app("Applications/Editor.app", "com.vendor.editor", "Editor", "Editor");
         tree.dir("Users/me/Library");
-        const auto foreign = tree.file("elsewhere/Extensions/Extensions.plist", original).parent_path();
+        const auto foreign =
+            tree.file("elsewhere/Extensions/Extensions.plist", original).parent_path();
         const auto archive = tree.file("elsewhere/Extensions/Blocker-3.1.safariextz");
         if (linked.ends_with("Safari")) {
             tree.link(linked, tree / "elsewhere");
@@ -83,28 +85,32 @@ TEST_F(HostileInput, RemoveSafariExtension_ListThroughLink_NothingRemovedExitOne
         }
         const auto mine = tree / "Users/me/Library/Safari/Extensions/Blocker-3.1.safariextz";
         for (const char *mode : {"--dry-run", "--yes"}) {
-            const test::CliRun r = test::runGranted(tree, {"remove-safari-extension", kBlocker, mode});
+            const test::CliRun r =
+                test::runGranted(tree, {"remove-safari-extension", kBlocker, mode});
             EXPECT_EQ(r.status, 1) << r.out;
             EXPECT_NE(r.err.find("cannot be rewritten"), std::string::npos) << r.err;
-            EXPECT_NE(r.err.find(std::string(mode) == "--yes" ? "nothing was removed" : "nothing would be removed"),
+            EXPECT_NE(r.err.find(std::string(mode) == "--yes" ? "nothing was removed"
+                                                              : "nothing would be removed"),
                       std::string::npos)
                 << r.err;
         }
         EXPECT_TRUE(fs::exists(mine));
         EXPECT_TRUE(fs::exists(archive));
         EXPECT_EQ(test::readFile(foreign / "Extensions.plist"), original);
-        EXPECT_EQ(test::entryCount(foreign), 2u); // the list and the archive: no temporary file joined them
+        EXPECT_EQ(test::entryCount(foreign),
+                  2u); // the list and the archive: no temporary file joined them
     }
 }
 
 // The command line's settings folder is a link to a folder elsewhere: said once, and
 // nothing is written there.
-TEST_F(HostileInput, SettingsFolderIsALink_SaidSo_NothingWrittenThere)
-{
+TEST_F(HostileInput, SettingsFolderIsALink_SaidSo_NothingWrittenThere) {
     const auto elsewhere = t.dir("elsewhere");
     t.link(".config/zembra", elsewhere);
     const test::CliRun r = test::runGranted(t, {"apps", "--json"});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.err.find("is a symbolic link: settings are kept for this run only"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("is a symbolic link: settings are kept for this run only"),
+              std::string::npos)
+        << r.err;
     EXPECT_EQ(test::entryCount(elsewhere), 0u);
 }

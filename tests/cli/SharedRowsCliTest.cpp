@@ -14,18 +14,17 @@ namespace {
 
 class SharedRowsCli : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
-        t.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2", "Sketchpad 2");
+        t.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2",
+              "Sketchpad 2");
         own = t.file(lib + "Preferences/com.lumina.sketchpad.plist", "12345");
         sibling = t.file(lib + "Preferences/com.lumina.sketchpad2.plist", "1234567");
         vendor = t.file(lib + "Caches/Lumina/Sketchpad/c.db").parent_path().parent_path();
         http = t.file(lib + "HTTPStorages/com.lumina.sketchpad.ShipIt/store.db").parent_path();
     }
     // The entry of `path` in a JSON list; an empty object when it is not there.
-    static QJsonObject entryOf(const QJsonArray &files, const fs::path &path)
-    {
+    static QJsonObject entryOf(const QJsonArray &files, const fs::path &path) {
         for (const auto &v : files)
             if (v.toObject()["path"].toString().toStdString() == path.native())
                 return v.toObject();
@@ -40,8 +39,7 @@ protected:
 
 } // namespace
 
-TEST_F(SharedRowsCli, Leftovers_MarksFlaggedRows_AlsoOnlyWhereItApplies)
-{
+TEST_F(SharedRowsCli, Leftovers_MarksFlaggedRows_AlsoOnlyWhereItApplies) {
     const CliRun r = runGranted(t, {"leftovers", app, "--json"});
     ASSERT_EQ(r.status, 0) << r.err;
     const QJsonArray files = r.json()["files"].toArray();
@@ -49,19 +47,23 @@ TEST_F(SharedRowsCli, Leftovers_MarksFlaggedRows_AlsoOnlyWhereItApplies)
     EXPECT_EQ(entryOf(files, vendor)["also"].toArray(), QJsonArray{QStringLiteral("Sketchpad 2")});
     EXPECT_EQ(entryOf(files, own).keys(), (QStringList{"path", "size"}));
     // Every row that starts unticked says why.
-    EXPECT_EQ(entryOf(files, sibling)["reason"].toString(), QStringLiteral("also used by Sketchpad 2"));
-    EXPECT_EQ(entryOf(files, vendor)["reason"].toString(), QStringLiteral("shared with Sketchpad 2"));
+    EXPECT_EQ(entryOf(files, sibling)["reason"].toString(),
+              QStringLiteral("also used by Sketchpad 2"));
+    EXPECT_EQ(entryOf(files, vendor)["reason"].toString(),
+              QStringLiteral("shared with Sketchpad 2"));
     EXPECT_TRUE(entryOf(files, http).isEmpty()); // the related group is off by default
     for (const auto &v : files)
         EXPECT_FALSE(v.toObject().contains("related"));
 
     const CliRun human = runGranted(t, {"leftovers", app});
-    EXPECT_NE(human.out.find("com.lumina.sketchpad2.plist  ~ weak match  ! also Sketchpad 2"), std::string::npos) << human.out;
-    EXPECT_NE(human.out.find("Lumina  ~ weak match  ! shared with Sketchpad 2"), std::string::npos) << human.out;
+    EXPECT_NE(human.out.find("com.lumina.sketchpad2.plist  ~ weak match  ! also Sketchpad 2"),
+              std::string::npos)
+        << human.out;
+    EXPECT_NE(human.out.find("Lumina  ~ weak match  ! shared with Sketchpad 2"), std::string::npos)
+        << human.out;
 }
 
-TEST_F(SharedRowsCli, LeftoversRelated_AppendsTheGroup_SearchRowsUnchanged)
-{
+TEST_F(SharedRowsCli, LeftoversRelated_AppendsTheGroup_SearchRowsUnchanged) {
     const fs::path storage = t.dir(lib + "HTTPStorages/com.lumina.sketchpad");
     const QJsonArray plain = runGranted(t, {"leftovers", app, "--json"}).json()["files"].toArray();
     const CliRun r = runGranted(t, {"leftovers", app, "--json", "--related"});
@@ -75,58 +77,65 @@ TEST_F(SharedRowsCli, LeftoversRelated_AppendsTheGroup_SearchRowsUnchanged)
     EXPECT_TRUE(h["related"].toBool());
     EXPECT_EQ(h["reason"].toString(), QStringLiteral("identifier of the same product"));
     EXPECT_EQ(h["size"].toInteger(), 4);
-    EXPECT_EQ(entryOf(files, vendor / "Sketchpad")["reason"].toString(), QStringLiteral("vendor folder"));
+    EXPECT_EQ(entryOf(files, vendor / "Sketchpad")["reason"].toString(),
+              QStringLiteral("vendor folder"));
     // Its own identifier: offered in the group, but ticked.
     EXPECT_TRUE(entryOf(files, storage)["tied"].toBool());
     EXPECT_FALSE(h["tied"].toBool());
     const CliRun human = runGranted(t, {"leftovers", app, "--related"});
     EXPECT_NE(human.out.find("Possibly related"), std::string::npos);
-    EXPECT_NE(human.out.find("com.lumina.sketchpad.ShipIt  ? identifier of the same product"), std::string::npos)
+    EXPECT_NE(human.out.find("com.lumina.sketchpad.ShipIt  ? identifier of the same product"),
+              std::string::npos)
         << human.out;
 }
 
-TEST_F(SharedRowsCli, DryRun_ListsEveryRowInOrder_MarksWhatItKeeps)
-{
-    const QJsonArray listed = runGranted(t, {"leftovers", app, "--json", "--related"}).json()["files"].toArray();
+TEST_F(SharedRowsCli, DryRun_ListsEveryRowInOrder_MarksWhatItKeeps) {
+    const QJsonArray listed =
+        runGranted(t, {"leftovers", app, "--json", "--related"}).json()["files"].toArray();
     const CliRun dry = runGranted(t, {"remove", app, "--dry-run", "--json", "--related"});
     ASSERT_EQ(dry.status, 0) << dry.err;
     const QJsonArray files = dry.json()["files"].toArray();
     ASSERT_EQ(files.size(), listed.size());
     for (qsizetype i = 0; i < files.size(); ++i)
         EXPECT_EQ(files[i].toObject()["path"], listed[i].toObject()["path"]) << i;
-    EXPECT_EQ(entryOf(files, sibling)["kept"].toString(), QStringLiteral("also used by Sketchpad 2"));
+    EXPECT_EQ(entryOf(files, sibling)["kept"].toString(),
+              QStringLiteral("also used by Sketchpad 2"));
     EXPECT_EQ(entryOf(files, vendor)["kept"].toString(), QStringLiteral("shared with Sketchpad 2"));
     EXPECT_EQ(entryOf(files, http)["kept"].toString(),
               QStringLiteral("possibly related: identifier of the same product"));
     EXPECT_FALSE(entryOf(files, own).contains("kept"));
     const CliRun human = runGranted(t, {"remove", app, "--dry-run"});
-    EXPECT_NE(human.out.find("com.lumina.sketchpad2.plist  - kept: also used by Sketchpad 2"), std::string::npos)
+    EXPECT_NE(human.out.find("com.lumina.sketchpad2.plist  - kept: also used by Sketchpad 2"),
+              std::string::npos)
         << human.out;
     EXPECT_TRUE(fs::exists(app));
 }
 
-TEST_F(SharedRowsCli, Remove_KeepsFlaggedAndRelatedRows_UnlessIncluded)
-{
-    EXPECT_EQ(runGranted(t, {"remove", app, "--include", (t / "not/listed").native(), "--yes"}).status, 2);
-    const CliRun r = runGranted(t, {"remove", app, "--related", "--include", http.native(), "--yes"});
+TEST_F(SharedRowsCli, Remove_KeepsFlaggedAndRelatedRows_UnlessIncluded) {
+    EXPECT_EQ(
+        runGranted(t, {"remove", app, "--include", (t / "not/listed").native(), "--yes"}).status,
+        2);
+    const CliRun r =
+        runGranted(t, {"remove", app, "--related", "--include", http.native(), "--yes"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(fs::exists(app));
     EXPECT_FALSE(fs::exists(own));
-    EXPECT_FALSE(fs::exists(http));          // named by --include
-    EXPECT_TRUE(fs::exists(sibling));        // Sketchpad 2's
-    EXPECT_TRUE(fs::exists(vendor));                     // the shared vendor folder kept
-    EXPECT_FALSE(fs::exists(vendor / "Sketchpad"));      // the item's own folder in it goes
+    EXPECT_FALSE(fs::exists(http));                 // named by --include
+    EXPECT_TRUE(fs::exists(sibling));               // Sketchpad 2's
+    EXPECT_TRUE(fs::exists(vendor));                // the shared vendor folder kept
+    EXPECT_FALSE(fs::exists(vendor / "Sketchpad")); // the item's own folder in it goes
 }
 
-TEST_F(SharedRowsCli, RemovePlugin_NeverDeletesAnotherApplicationsEntry)
-{
-    const auto plugin = t.app(lib + "Address Book Plug-Ins/Sketch Cards.bundle", "com.lumina.sketch", "Sketch Cards");
+TEST_F(SharedRowsCli, RemovePlugin_NeverDeletesAnotherApplicationsEntry) {
+    const auto plugin = t.app(lib + "Address Book Plug-Ins/Sketch Cards.bundle",
+                              "com.lumina.sketch", "Sketch Cards");
     const auto pluginPref = t.file(lib + "Preferences/com.lumina.sketch.plist");
     const CliRun dry = runGranted(t, {"remove-plugin", plugin.native(), "--dry-run", "--json"});
     ASSERT_EQ(dry.status, 0) << dry.err;
     const QJsonArray files = dry.json()["files"].toArray();
     EXPECT_EQ(entryOf(files, own)["kept"].toString(), QStringLiteral("also used by Sketchpad"));
-    EXPECT_EQ(entryOf(files, sibling)["kept"].toString(), QStringLiteral("also used by Sketchpad 2"));
+    EXPECT_EQ(entryOf(files, sibling)["kept"].toString(),
+              QStringLiteral("also used by Sketchpad 2"));
     EXPECT_FALSE(entryOf(files, pluginPref).contains("kept"));
     const CliRun r = runGranted(t, {"remove-plugin", plugin.native(), "--yes"});
     EXPECT_EQ(r.status, 0) << r.err;
@@ -139,8 +148,7 @@ TEST_F(SharedRowsCli, RemovePlugin_NeverDeletesAnotherApplicationsEntry)
 namespace {
 
 // "N entries, SIZE" of a human list's last lines.
-std::pair<int, std::string> summaryOf(const std::string &out)
-{
+std::pair<int, std::string> summaryOf(const std::string &out) {
     const auto at = out.rfind(" entr");
     const auto start = out.rfind('\n', at) + 1;
     const auto comma = out.find(", ", at);
@@ -148,8 +156,7 @@ std::pair<int, std::string> summaryOf(const std::string &out)
     return {std::stoi(out.substr(start, at - start)), out.substr(comma + 2, end - comma - 2)};
 }
 
-size_t occurrences(const std::string &text, const std::string &what)
-{
+size_t occurrences(const std::string &text, const std::string &what) {
     size_t n = 0;
     for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
         ++n;
@@ -158,30 +165,34 @@ size_t occurrences(const std::string &text, const std::string &what)
 
 } // namespace
 
-TEST_F(SharedRowsCli, Remove_IncludedEntryIsCounted_TheListTotalIsWhatIsFreed)
-{
+TEST_F(SharedRowsCli, Remove_IncludedEntryIsCounted_TheListTotalIsWhatIsFreed) {
     const auto plain = summaryOf(runGranted(t, {"remove", app, "--related", "--dry-run"}).out);
-    const CliRun dry = runGranted(t, {"remove", app, "--related", "--include", http.native(), "--dry-run"});
+    const CliRun dry =
+        runGranted(t, {"remove", app, "--related", "--include", http.native(), "--dry-run"});
     ASSERT_EQ(dry.status, 0) << dry.err;
-    EXPECT_EQ(occurrences(dry.out, "com.lumina.sketchpad.ShipIt  ? identifier of the same product\n"), 1u) << dry.out;
+    EXPECT_EQ(
+        occurrences(dry.out, "com.lumina.sketchpad.ShipIt  ? identifier of the same product\n"), 1u)
+        << dry.out;
     const auto included = summaryOf(dry.out);
     EXPECT_EQ(included.first, plain.first + 1) << dry.out;
 
-    const CliRun r = runGranted(t, {"remove", app, "--related", "--include", http.native(), "--yes"});
+    const CliRun r =
+        runGranted(t, {"remove", app, "--related", "--include", http.native(), "--yes"});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(summaryOf(r.out), included);
     EXPECT_NE(r.out.find("Freed " + included.second + "."), std::string::npos) << r.out;
 }
 
-TEST_F(SharedRowsCli, EntryFoundTwice_ListedAndCountedOnce)
-{
+TEST_F(SharedRowsCli, EntryFoundTwice_ListedAndCountedOnce) {
     // A login item with an identifier of its own: its container is found by the
     // application's identifier and again by the helper's name.
-    t.app("Applications/Sketchpad.app/Contents/Library/LoginItems/Launcher.app", "com.other.launcher", "Launcher");
+    t.app("Applications/Sketchpad.app/Contents/Library/LoginItems/Launcher.app",
+          "com.other.launcher", "Launcher");
     const fs::path container = t.dir(lib + "Containers/com.lumina.sketchpad.Launcher");
     const CliRun human = runGranted(t, {"leftovers", app});
     ASSERT_EQ(human.status, 0) << human.err;
-    EXPECT_EQ(occurrences(human.out, "Containers/com.lumina.sketchpad.Launcher\n"), 1u) << human.out;
+    EXPECT_EQ(occurrences(human.out, "Containers/com.lumina.sketchpad.Launcher\n"), 1u)
+        << human.out;
     const CliRun json = runGranted(t, {"remove", app, "--dry-run", "--json"});
     int listed = 0;
     for (const auto &v : json.json()["files"].toArray())

@@ -15,9 +15,7 @@ using zembra::test::TreeBuilder;
 
 namespace {
 
-template <typename List>
-std::vector<std::string> labels(const List &items)
-{
+template <typename List> std::vector<std::string> labels(const List &items) {
     std::vector<std::string> out;
     for (const auto &i : items)
         out.push_back(i->label().value_or(QStringLiteral("<none>")).toStdString());
@@ -26,8 +24,7 @@ std::vector<std::string> labels(const List &items)
 
 class ExtensionLists : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         s.grant(grants::kHome, t / "home");
         t.app("home/Library/Address Book Plug-Ins/Card Sync.bundle", "com.x.cards", "Card Sync");
         t.dir("home/Library/Address Book Plug-Ins/.Hidden.bundle");
@@ -48,8 +45,7 @@ protected:
 
 } // namespace
 
-TEST_F(ExtensionLists, HomeOnlyWithoutTheWholeDisk)
-{
+TEST_F(ExtensionLists, HomeOnlyWithoutTheWholeDisk) {
     const auto plugins = Bundle(s).installedPlugins();
     EXPECT_EQ(labels(plugins), (std::vector<std::string>{"Card Sync"}));
     EXPECT_EQ(plugins[0]->bundle(), QStringLiteral("com.x.cards"));
@@ -57,8 +53,7 @@ TEST_F(ExtensionLists, HomeOnlyWithoutTheWholeDisk)
     EXPECT_EQ(labels(Bundle(s).installedPrefPanes()), (std::vector<std::string>{"beta"}));
 }
 
-TEST_F(ExtensionLists, WholeDisk_SystemFoldersToo)
-{
+TEST_F(ExtensionLists, WholeDisk_SystemFoldersToo) {
     s.grant(grants::kMacOS, t.root());
     EXPECT_EQ(labels(Bundle(s).installedPlugins()),
               (std::vector<std::string>{"Bar", "Card Sync", "Foo", "Player", "Q", "X"}));
@@ -70,13 +65,13 @@ TEST_F(ExtensionLists, WholeDisk_SystemFoldersToo)
     EXPECT_FALSE(panes[0]->bundle());
 }
 
-TEST_F(ExtensionLists, SafariList_SortedAndUsableEntriesOnly)
-{
-    t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFixture("plists/safari/synthetic_Extensions_binary.plist"));
+TEST_F(ExtensionLists, SafariList_SortedAndUsableEntriesOnly) {
+    t.file("home/Library/Safari/Extensions/Extensions.plist",
+           test::readFixture("plists/safari/synthetic_Extensions_binary.plist"));
     const auto items = SafariExtension(s).installedSafariExtensions();
     ASSERT_EQ(items.size(), 6u);
-    EXPECT_EQ(labels(items),
-              (std::vector<std::string>{"alpha", "Blocker-3", "Ghostery-7", "Übersetzer", "zeta", "Zeta Clipper"}));
+    EXPECT_EQ(labels(items), (std::vector<std::string>{"alpha", "Blocker-3", "Ghostery-7",
+                                                       "Übersetzer", "zeta", "Zeta Clipper"}));
     const auto &blocker = items[1];
     EXPECT_EQ(blocker->bundle(), QStringLiteral("com.example.blocker-ABCDE"));
     EXPECT_EQ(blocker->bundle_name(), QStringLiteral("blocker-ABCDE"));
@@ -90,28 +85,26 @@ TEST_F(ExtensionLists, SafariList_SortedAndUsableEntriesOnly)
     EXPECT_EQ(items[4]->company_name(), QStringLiteral("blocker"));
 }
 
-TEST_F(ExtensionLists, SafariList_UntrustedArchiveNamesGiveNoRecord)
-{
+TEST_F(ExtensionLists, SafariList_UntrustedArchiveNamesGiveNoRecord) {
     std::string entries;
     for (const char *name : {"", ".", "..", "../../Documents", "ok.safariextz", "a/b.safariextz"})
         entries += test::safariEntry(name, "com.x.y");
-    entries += "<string>not a dict</string><dict><key>Archive File Name</key><integer>3</integer></dict>";
+    entries +=
+        "<string>not a dict</string><dict><key>Archive File Name</key><integer>3</integer></dict>";
     const auto list = t.file("list.plist", test::safariList(entries));
     const auto read = safari::readInstalledExtensions(list);
     ASSERT_EQ(read.size(), 1u);
     EXPECT_EQ(read[0].archiveFileName, QStringLiteral("ok.safariextz"));
 }
 
-TEST_F(ExtensionLists, SafariList_MissingOrWithoutInstalledExtensions_Empty)
-{
+TEST_F(ExtensionLists, SafariList_MissingOrWithoutInstalledExtensions_Empty) {
     EXPECT_TRUE(SafariExtension(s).installedSafariExtensions().empty());
     t.file("home/Library/Safari/Extensions/Extensions.plist",
            test::readFixture("plists/safari/synthetic_Extensions_no_installed.plist"));
     EXPECT_TRUE(SafariExtension(s).installedSafariExtensions().empty());
 }
 
-TEST_F(ExtensionLists, NamedLikeABundleButNoFolder_LeftOut)
-{
+TEST_F(ExtensionLists, NamedLikeABundleButNoFolder_LeftOut) {
     s.grant(grants::kMacOS, t.root());
     s.store().setInteger(grants::kAllowAny, 1);
     const std::vector<std::string> odd = {"home/Library/Address Book Plug-Ins/File.bundle",
@@ -122,7 +115,8 @@ TEST_F(ExtensionLists, NamedLikeABundleButNoFolder_LeftOut)
     ASSERT_EQ(mkfifo((t / odd[1]).c_str(), 0644), 0);
     t.link(odd[2], t / "home/Library/PreferencePanes/beta.prefPane");
     t.link(odd[3], t / "nowhere.prefPane");
-    for (const auto &list : {labels(Bundle(s).installedPlugins()), labels(Bundle(s).installedPrefPanes())})
+    for (const auto &list :
+         {labels(Bundle(s).installedPlugins()), labels(Bundle(s).installedPrefPanes())})
         for (const char *name : {"File", "Fifo", "Link", "Dangling"})
             EXPECT_EQ(std::count(list.begin(), list.end(), name), 0) << name;
 }

@@ -1,5 +1,5 @@
-#include "extensions/Bundle.h"
 #include "extensions/ExtensionRemoval.h"
+#include "extensions/Bundle.h"
 #include "extensions/SafariExtension.h"
 #include "extensions/SafariExtensionsList.h"
 #include "grants/GrantKeys.h"
@@ -20,22 +20,18 @@ namespace {
 
 class ExtensionRemoval : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        s.grant(grants::kHome, t.dir("home"));
-    }
+    void SetUp() override { s.grant(grants::kHome, t.dir("home")); }
     // What the removal may delete, built from the grants as they stand.
     platform::DeletionScope scope() { return grants::GrantStore(s).deletionScope(); }
 
-    std::shared_ptr<BundleItem> plugin()
-    {
-        const auto url = t.app("home/Library/Address Book Plug-Ins/Card Sync.bundle", "com.x.cardsync", "Card Sync");
+    std::shared_ptr<BundleItem> plugin() {
+        const auto url = t.app("home/Library/Address Book Plug-Ins/Card Sync.bundle",
+                               "com.x.cardsync", "Card Sync");
         return Bundle(s).plugin(url);
     }
 
     fs::path list() const { return t / "home/Library/Safari/Extensions/Extensions.plist"; }
-    SafariItem safariItem(const QString &identifier)
-    {
+    SafariItem safariItem(const QString &identifier) {
         for (const auto &i : SafariExtension(s).extensionsInListOrder())
             if (i->bundle() == identifier)
                 return *i;
@@ -50,8 +46,7 @@ protected:
 
 } // namespace
 
-TEST_F(ExtensionRemoval, PluginWithLeftovers_AllGone_NothingRemains)
-{
+TEST_F(ExtensionRemoval, PluginWithLeftovers_AllGone_NothingRemains) {
     const auto item = plugin();
     const auto pref = t.file("home/Library/Preferences/com.x.cardsync.plist");
     const auto cache = t.file("home/Library/Caches/com.x.cardsync/c");
@@ -67,12 +62,13 @@ TEST_F(ExtensionRemoval, PluginWithLeftovers_AllGone_NothingRemains)
     EXPECT_TRUE(item->sizes().empty());
 }
 
-TEST_F(ExtensionRemoval, ItemThatCannotBeDeleted_ReportsEveryLaterEntry)
-{
+TEST_F(ExtensionRemoval, ItemThatCannotBeDeleted_ReportsEveryLaterEntry) {
     const auto item = plugin();
     t.file("home/Library/Preferences/com.x.cardsync.plist");
     ExtensionRemovalServices refuseItem;
-    refuseItem.removeItem = [&](const fs::path &p) { return p != *item->url() && scope().remove(p); };
+    refuseItem.removeItem = [&](const fs::path &p) {
+        return p != *item->url() && scope().remove(p);
+    };
     remove_files(scope(), *item, s, state, nullptr, refuseItem);
     const auto remainder = state.remainder_urls();
     // Everything after the item: the "Preferences" marker and file, the "Plugins" marker and the
@@ -82,21 +78,22 @@ TEST_F(ExtensionRemoval, ItemThatCannotBeDeleted_ReportsEveryLaterEntry)
     EXPECT_FALSE(remainder[1].isFileURL());
 }
 
-TEST_F(ExtensionRemoval, LeftoverThatCannotBeDeleted_WhileTheItemWent_NothingReported)
-{
+TEST_F(ExtensionRemoval, LeftoverThatCannotBeDeleted_WhileTheItemWent_NothingReported) {
     const auto item = plugin();
     const auto outside = t.file("home/Library/Preferences/com.x.cardsync.plist");
     ExtensionRemovalServices refuseLeftover;
-    refuseLeftover.removeItem = [&](const fs::path &p) { return p != outside && scope().remove(p); };
+    refuseLeftover.removeItem = [&](const fs::path &p) {
+        return p != outside && scope().remove(p);
+    };
     state.setRemainder_urls({FileEntry::file("/earlier")});
     remove_files(scope(), *item, s, state, nullptr, refuseLeftover);
     ASSERT_EQ(state.remainder_urls().size(), 1u); // left as it was
     EXPECT_EQ(state.remainder_urls()[0].path(), "/earlier");
 }
 
-TEST_F(ExtensionRemoval, SafariExtension_BinaryListStaysBinary_OtherKeysKept)
-{
-    t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFixture("plists/safari/synthetic_Extensions_binary.plist"));
+TEST_F(ExtensionRemoval, SafariExtension_BinaryListStaysBinary_OtherKeysKept) {
+    t.file("home/Library/Safari/Extensions/Extensions.plist",
+           test::readFixture("plists/safari/synthetic_Extensions_binary.plist"));
     const auto archive = t.file("home/Library/Safari/Extensions/Blocker-3.1.safariextz");
     const auto cache = t.dir("home/Library/Caches/com.example.blocker-ABCDE");
     SafariItem item = safariItem(QStringLiteral("com.example.blocker-ABCDE"));
@@ -116,15 +113,16 @@ TEST_F(ExtensionRemoval, SafariExtension_BinaryListStaysBinary_OtherKeysKept)
     EXPECT_EQ(remaining[0].archiveFileName, QStringLiteral("Ghostery-7.3.safariextz"));
 }
 
-TEST_F(ExtensionRemoval, SafariList_BothEntriesOfOneIdentifierDropped_UnusableEntriesKept)
-{
-    const auto file = t.file("home/Library/Safari/Extensions/Extensions.plist",
-                             test::safariList(test::safariEntry("A.safariextz", "id.a") +
-                                                  test::safariEntry("B.safariextz", "id.b") +
-                                                  test::safariEntry("A2.safariextz", "id.a") +
-                                                  "<dict><key>Bundle Identifier</key><string>id.noarchive</string></dict>",
-                                              "<key>Version</key><integer>3</integer>"));
-    EXPECT_EQ(safari::removeFromList(scope(), t / "home", QStringLiteral("id.a")), safari::RewriteResult::Rewritten);
+TEST_F(ExtensionRemoval, SafariList_BothEntriesOfOneIdentifierDropped_UnusableEntriesKept) {
+    const auto file = t.file(
+        "home/Library/Safari/Extensions/Extensions.plist",
+        test::safariList(
+            test::safariEntry("A.safariextz", "id.a") + test::safariEntry("B.safariextz", "id.b") +
+                test::safariEntry("A2.safariextz", "id.a") +
+                "<dict><key>Bundle Identifier</key><string>id.noarchive</string></dict>",
+            "<key>Version</key><integer>3</integer>"));
+    EXPECT_EQ(safari::removeFromList(scope(), t / "home", QStringLiteral("id.a")),
+              safari::RewriteResult::Rewritten);
     EXPECT_EQ(test::readFile(file).rfind("<?xml", 0), 0u);
     const auto plist = platform::PropertyList::fromFile(file);
     const auto array = plist.root().item("Installed Extensions");
@@ -134,9 +132,9 @@ TEST_F(ExtensionRemoval, SafariList_BothEntriesOfOneIdentifierDropped_UnusableEn
     EXPECT_FALSE(plist.root().item("Version").isNull());
 }
 
-TEST_F(ExtensionRemoval, ArchiveThatCannotBeDeleted_EntryDroppedAllTheSame)
-{
-    t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFixture("plists/safari/synthetic_Extensions_xml.plist"));
+TEST_F(ExtensionRemoval, ArchiveThatCannotBeDeleted_EntryDroppedAllTheSame) {
+    t.file("home/Library/Safari/Extensions/Extensions.plist",
+           test::readFixture("plists/safari/synthetic_Extensions_xml.plist"));
     auto items = SafariExtension(s).extensionsInListOrder();
     ASSERT_FALSE(items.empty());
     SafariItem item = *items[0];
@@ -146,8 +144,7 @@ TEST_F(ExtensionRemoval, ArchiveThatCannotBeDeleted_EntryDroppedAllTheSame)
     EXPECT_EQ(safari::readInstalledExtensions(list()).size(), items.size() - 1);
 }
 
-TEST_F(ExtensionRemoval, FlaggedRows_NeverDeleted_NorTheFoldersHoldingThem)
-{
+TEST_F(ExtensionRemoval, FlaggedRows_NeverDeleted_NorTheFoldersHoldingThem) {
     s.grant(grants::kApplications, t.dir("Applications"));
     t.app("Applications/Card Sync Pro.app", "com.x.cardsyncpro", "Card Sync Pro");
     const auto item = plugin();
@@ -171,11 +168,11 @@ TEST_F(ExtensionRemoval, FlaggedRows_NeverDeleted_NorTheFoldersHoldingThem)
     EXPECT_TRUE(state.remainder_urls().empty()); // kept rows are no failures
 }
 
-TEST_F(ExtensionRemoval, SafariExtension_FlaggedRowKept)
-{
+TEST_F(ExtensionRemoval, SafariExtension_FlaggedRowKept) {
     s.grant(grants::kApplications, t.dir("Applications"));
     t.app("Applications/Blocker Studio.app", "com.example.blocker-ABCDE.studio", "Blocker Studio");
-    t.file("home/Library/Safari/Extensions/Extensions.plist", test::readFixture("plists/safari/synthetic_Extensions_binary.plist"));
+    t.file("home/Library/Safari/Extensions/Extensions.plist",
+           test::readFixture("plists/safari/synthetic_Extensions_binary.plist"));
     t.file("home/Library/Safari/Extensions/Blocker-3.1.safariextz");
     const auto mine = t.dir("home/Library/Caches/com.example.blocker-ABCDE");
     const auto theirs = t.dir("home/Library/Caches/com.example.blocker-ABCDE.studio");
@@ -194,16 +191,18 @@ struct UnrewritableCase {
     const char *name;
     std::function<void(TreeBuilder &, const std::string &list)> build;
 };
-void PrintTo(const UnrewritableCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const UnrewritableCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
-class SafariListNotRewritable : public ExtensionRemoval, public ::testing::WithParamInterface<UnrewritableCase> {};
+class SafariListNotRewritable : public ExtensionRemoval,
+                                public ::testing::WithParamInterface<UnrewritableCase> {};
 
 const std::string kSafariList = "home/Library/Safari/Extensions/Extensions.plist";
 
 } // namespace
 
-TEST_P(SafariListNotRewritable, NothingDeleted_ArchiveReportedAsRemained)
-{
+TEST_P(SafariListNotRewritable, NothingDeleted_ArchiveReportedAsRemained) {
     const auto archive = t.file("home/Library/Safari/Extensions/A.safariextz", "archive");
     const auto pref = t.file("home/Library/Preferences/id.vendor.blocker.plist");
     GetParam().build(t, kSafariList);
@@ -221,25 +220,30 @@ TEST_P(SafariListNotRewritable, NothingDeleted_ArchiveReportedAsRemained)
 
 INSTANTIATE_TEST_SUITE_P(
     ExtensionRemoval, SafariListNotRewritable,
-    ::testing::Values(
-        UnrewritableCase{"ListIsALink",
-                         [](TreeBuilder &t, const std::string &list) {
-                             const auto real = t.file("elsewhere/Extensions.plist",
-                                                      test::safariList(test::safariEntry("A.safariextz",
-                                                                                         "id.vendor.blocker")));
-                             t.link(list, real);
-                         }},
-        UnrewritableCase{"ListKeyTwice",
-                         [](TreeBuilder &t, const std::string &list) {
-                             const std::string entry = test::safariEntry("A.safariextz", "id.vendor.blocker");
-                             t.file(list, test::safariList(entry, "<key>Installed Extensions</key><array>" + entry +
-                                                                      "</array>"));
-                         }}),
-    [](const ::testing::TestParamInfo<UnrewritableCase> &info) { return std::string(info.param.name); });
+    ::testing::Values(UnrewritableCase{"ListIsALink",
+                                       [](TreeBuilder &t, const std::string &list) {
+                                           const auto real =
+                                               t.file("elsewhere/Extensions.plist",
+                                                      test::safariList(test::safariEntry(
+                                                          "A.safariextz", "id.vendor.blocker")));
+                                           t.link(list, real);
+                                       }},
+                      UnrewritableCase{
+                          "ListKeyTwice",
+                          [](TreeBuilder &t, const std::string &list) {
+                              const std::string entry =
+                                  test::safariEntry("A.safariextz", "id.vendor.blocker");
+                              t.file(list, test::safariList(
+                                               entry, "<key>Installed Extensions</key><array>" +
+                                                          entry + "</array>"));
+                          }}),
+    [](const ::testing::TestParamInfo<UnrewritableCase> &info) {
+        return std::string(info.param.name);
+    });
 
-TEST_F(ExtensionRemoval, RowsOnlyAGenericNameFound_KeptAsWeakMatches)
-{
-    const auto url = t.app("home/Library/Address Book Plug-Ins/Card Tools.bundle", "com.cardtools.helper", "Card Tools");
+TEST_F(ExtensionRemoval, RowsOnlyAGenericNameFound_KeptAsWeakMatches) {
+    const auto url = t.app("home/Library/Address Book Plug-Ins/Card Tools.bundle",
+                           "com.cardtools.helper", "Card Tools");
     const auto item = Bundle(s).plugin(url);
     const auto mine = t.file("home/Library/Logs/Card Tools.log");
     const auto theirs = t.file("home/Library/LaunchAgents/com.vendor.helper.plist");

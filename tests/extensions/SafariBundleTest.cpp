@@ -8,8 +8,7 @@ using namespace zembra;
 using zembra::test::TestSettings;
 using zembra::test::TreeBuilder;
 
-TEST(SafariBundle, SystemSafariMissing_GrantedApplicationsFolderStandsIn_NoneAnywhereNoImage)
-{
+TEST(SafariBundle, SystemSafariMissing_GrantedApplicationsFolderStandsIn_NoneAnywhereNoImage) {
     TreeBuilder t;
     TestSettings s;
     s.grant(grants::kApplications, t.dir("Applications"));

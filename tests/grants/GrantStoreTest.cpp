@@ -1,5 +1,5 @@
-#include "grants/GrantKeys.h"
 #include "grants/GrantStore.h"
+#include "grants/GrantKeys.h"
 #include "platform/RunningApplications.h"
 #include "support/TreeBuilder.h"
 
@@ -10,8 +10,7 @@ using namespace zembra::grants;
 using zembra::test::TestSettings;
 using zembra::test::TreeBuilder;
 
-TEST(GrantStore, NothingStoredResolvesNothing_ValidityLooksAtTheFolderName)
-{
+TEST(GrantStore, NothingStoredResolvesNothing_ValidityLooksAtTheFolderName) {
     TreeBuilder t;
     TestSettings s;
     GrantStore g(s);
@@ -31,8 +30,7 @@ TEST(GrantStore, NothingStoredResolvesNothing_ValidityLooksAtTheFolderName)
     EXPECT_FALSE(g.isValid(kHome));
 }
 
-TEST(GrantStore, WholeDisk_AllowAnyGatesTheSystemFolders)
-{
+TEST(GrantStore, WholeDisk_AllowAnyGatesTheSystemFolders) {
     TreeBuilder t;
     TestSettings s;
     GrantStore g(s);
@@ -46,8 +44,7 @@ TEST(GrantStore, WholeDisk_AllowAnyGatesTheSystemFolders)
     EXPECT_TRUE(g.resolve(kMacOS).folder);
 }
 
-TEST(GrantStore, DeletionScope_FromTheStoredGrants_AndGrantsSurviveARestart)
-{
+TEST(GrantStore, DeletionScope_FromTheStoredGrants_AndGrantsSurviveARestart) {
     TreeBuilder t;
     TestSettings s;
     GrantStore(s).createGrant(kHome, t.dir("home"));
@@ -60,8 +57,7 @@ TEST(GrantStore, DeletionScope_FromTheStoredGrants_AndGrantsSurviveARestart)
     EXPECT_FALSE(scope.allows(t / "elsewhere/x"));
 }
 
-TEST(GrantStore, WholeDisk_DeletableOnlyWhenAllowedAndValid)
-{
+TEST(GrantStore, WholeDisk_DeletableOnlyWhenAllowedAndValid) {
     TreeBuilder t;
     TestSettings s;
     GrantStore g(s);

@@ -1,8 +1,8 @@
+#include "leftovers/RelatedSearch.h"
 #include "catalogue/Application.h"
 #include "grants/GrantKeys.h"
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/LeftoverSearch.h"
-#include "leftovers/RelatedSearch.h"
 #include "leftovers/Review.h"
 #include "support/RealisticApps.h"
 #include "support/TreeBuilder.h"
@@ -18,8 +18,7 @@ using namespace zembra::leftovers;
 using zembra::test::TestSettings;
 using zembra::test::TreeBuilder;
 
-TEST(IdentifierRelation, Names_ByWholeComponents_TeamIdsGroupsAndHelpers)
-{
+TEST(IdentifierRelation, Names_ByWholeComponents_TeamIdsGroupsAndHelpers) {
     const QStringList sketchpad = {QStringLiteral("sketchpad"), QStringLiteral("Sketchpad")};
     const QStringList beacon = {QStringLiteral("beacon-mac"), QStringLiteral("Beacon")};
     const QString uuid = QStringLiteral("6F1C2A3B-9D4E-4F50-8A61-7B2C3D4E5F60");
@@ -31,22 +30,32 @@ TEST(IdentifierRelation, Names_ByWholeComponents_TeamIdsGroupsAndHelpers)
     };
     const std::vector<Case> cases = {
         {"com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, "same identifier"},
-        {"com.lumina.Sketchpad.binarycookies", "com.lumina.sketchpad", sketchpad, "same identifier"},
-        {"com.lumina.sketchpad." + uuid.toStdString() + ".plist", "com.lumina.sketchpad", sketchpad, "same identifier"},
+        {"com.lumina.Sketchpad.binarycookies", "com.lumina.sketchpad", sketchpad,
+         "same identifier"},
+        {"com.lumina.sketchpad." + uuid.toStdString() + ".plist", "com.lumina.sketchpad", sketchpad,
+         "same identifier"},
         {"Q8W2E4R6T1.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, "team-ID prefix"},
-        {"Q8W2E4R6T1.com.lumina.sketchpad.share", "com.lumina.sketchpad", sketchpad, "team-ID prefix"},
-        {"q8w2e4r6t1.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, ""},  // not upper case
+        {"Q8W2E4R6T1.com.lumina.sketchpad.share", "com.lumina.sketchpad", sketchpad,
+         "team-ID prefix"},
+        {"q8w2e4r6t1.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad,
+         ""}, // not upper case
         {"Q8W2E4R6T.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, "team-ID prefix"},
         {"7Y3Q5XK2.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, "team-ID prefix"},
-        {"Q8W2E.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, ""},     // five characters
-        {"LUMINAPRO.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, ""}, // a word, no digit
+        {"Q8W2E.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, ""}, // five characters
+        {"LUMINAPRO.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad,
+         ""}, // a word, no digit
         {"Q8W2E4R6T1X.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, ""}, // eleven
         {"group.com.lumina.sketchpad", "com.lumina.sketchpad", sketchpad, "group identifier"},
-        {"com.lumina.sketchpad.ShipIt", "com.lumina.sketchpad", sketchpad, "identifier of the same product"},
-        {"com.lumina.SketchpadUpdater.plist", "com.lumina.sketchpad", sketchpad, "identifier of the same product"},
-        {"com.lumina.sketchpad-helper", "com.lumina.sketchpad", sketchpad, "identifier of the same product"},
-        {"com.beaconhq.BeaconHelper", "com.beaconhq.beacon-mac", beacon, "identifier of the same product"},
-        {"com.beaconhq.Beacon.LoginItem", "com.beaconhq.beacon-mac", beacon, "identifier of the same product"},
+        {"com.lumina.sketchpad.ShipIt", "com.lumina.sketchpad", sketchpad,
+         "identifier of the same product"},
+        {"com.lumina.SketchpadUpdater.plist", "com.lumina.sketchpad", sketchpad,
+         "identifier of the same product"},
+        {"com.lumina.sketchpad-helper", "com.lumina.sketchpad", sketchpad,
+         "identifier of the same product"},
+        {"com.beaconhq.BeaconHelper", "com.beaconhq.beacon-mac", beacon,
+         "identifier of the same product"},
+        {"com.beaconhq.Beacon.LoginItem", "com.beaconhq.beacon-mac", beacon,
+         "identifier of the same product"},
         // Not whole components, another product, another vendor.
         {"com.lumina.sketchpad2", "com.lumina.sketchpad", sketchpad, ""},
         {"com.lumina.sketchpadding", "com.lumina.sketchpad", sketchpad, ""},
@@ -58,7 +67,8 @@ TEST(IdentifierRelation, Names_ByWholeComponents_TeamIdsGroupsAndHelpers)
         {"sketchpad", "com.lumina.sketchpad", sketchpad, ""},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(identifierRelation(c.name, c.identifier, c.products).toStdString(), c.expected) << c.name;
+        EXPECT_EQ(identifierRelation(c.name, c.identifier, c.products).toStdString(), c.expected)
+            << c.name;
 }
 
 namespace {
@@ -66,15 +76,13 @@ namespace {
 class RelatedSearch : public ::testing::Test {
 protected:
     void SetUp() override { s.grantTree(t, "Users/me", true); }
-    std::shared_ptr<ApplicationItem> searched()
-    {
+    std::shared_ptr<ApplicationItem> searched() {
         const auto item = Application(s).application(
             t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad"));
         searchLeftovers(*item, s, SearchMode::Review);
         return item;
     }
-    std::map<std::string, std::string> related(const ItemRecord &item)
-    {
+    std::map<std::string, std::string> related(const ItemRecord &item) {
         std::map<std::string, std::string> out;
         for (const RelatedEntry &e : findRelated(item, s))
             out[e.path.lexically_relative(t / "Users/me").native()] = e.reason.toStdString();
@@ -86,52 +94,54 @@ protected:
 
 } // namespace
 
-TEST_F(RelatedSearch, WherePassesDoNotLook_FoundWithTheirReasons)
-{
+TEST_F(RelatedSearch, WherePassesDoNotLook_FoundWithTheirReasons) {
     const std::string lib = "Users/me/Library/";
     t.dir(lib + "HTTPStorages/com.lumina.sketchpad");
     t.file(lib + "HTTPStorages/com.lumina.sketchpad.binarycookies");
-    t.file(lib + "Preferences/ByHost/com.lumina.sketchpad.6F1C2A3B-9D4E-4F50-8A61-7B2C3D4E5F60.plist");
+    t.file(lib +
+           "Preferences/ByHost/com.lumina.sketchpad.6F1C2A3B-9D4E-4F50-8A61-7B2C3D4E5F60.plist");
     t.file(lib + "Caches/Lumina Software/Sketchpad/c.db");
     t.file(lib + "Logs/Lumina/Sketchpad.log");
     t.dir("Users/me/.sketchpad");
     t.file(lib + "LaunchAgents/com.lumina.SketchpadUpdater.plist");
     const auto item = searched();
-    EXPECT_EQ(related(*item), (std::map<std::string, std::string>{
-                                  {"Library/HTTPStorages/com.lumina.sketchpad", "same identifier in HTTPStorages"},
-                                  {"Library/HTTPStorages/com.lumina.sketchpad.binarycookies",
-                                   "same identifier in HTTPStorages"},
-                                  {"Library/Preferences/ByHost/"
-                                   "com.lumina.sketchpad.6F1C2A3B-9D4E-4F50-8A61-7B2C3D4E5F60.plist",
-                                   "ByHost preferences"},
-                                  {"Library/Caches/Lumina Software/Sketchpad", "vendor folder"},
-                                  {".sketchpad", "named after the product, in the home folder"},
-                              }));
+    EXPECT_EQ(related(*item),
+              (std::map<std::string, std::string>{
+                  {"Library/HTTPStorages/com.lumina.sketchpad", "same identifier in HTTPStorages"},
+                  {"Library/HTTPStorages/com.lumina.sketchpad.binarycookies",
+                   "same identifier in HTTPStorages"},
+                  {"Library/Preferences/ByHost/"
+                   "com.lumina.sketchpad.6F1C2A3B-9D4E-4F50-8A61-7B2C3D4E5F60.plist",
+                   "ByHost preferences"},
+                  {"Library/Caches/Lumina Software/Sketchpad", "vendor folder"},
+                  {".sketchpad", "named after the product, in the home folder"},
+              }));
     // The search lists these itself (the updater's identifier holds the item's once
     // folded; the Logs pass reads deep): never offered twice.
     const auto files = item->files();
-    for (const char *own : {"LaunchAgents/com.lumina.SketchpadUpdater.plist", "Logs/Lumina/Sketchpad.log"})
-        EXPECT_NE(std::find(files.begin(), files.end(), FileEntry::file(t / (lib + own))), files.end()) << own;
+    for (const char *own :
+         {"LaunchAgents/com.lumina.SketchpadUpdater.plist", "Logs/Lumina/Sketchpad.log"})
+        EXPECT_NE(std::find(files.begin(), files.end(), FileEntry::file(t / (lib + own))),
+                  files.end())
+            << own;
 }
 
-TEST_F(RelatedSearch, ConservativeLimits_NothingListedTwiceNothingBehindLinks)
-{
+TEST_F(RelatedSearch, ConservativeLimits_NothingListedTwiceNothingBehindLinks) {
     const std::string lib = "Users/me/Library/";
-    t.file(lib + "Preferences/com.lumina.sketchpad.plist");            // the search's own row
-    t.file(lib + "Caches/com.lumina.sketchpad/HTTPStorages/x");         // inside a listed row
-    t.file(lib + "Caches/Lumina/Sketchpad Extras/c.db");               // not the product's whole name
-    t.file(lib + "Caches/Lumen/Sketchpad/c.db");                       // not the vendor's folder
+    t.file(lib + "Preferences/com.lumina.sketchpad.plist");     // the search's own row
+    t.file(lib + "Caches/com.lumina.sketchpad/HTTPStorages/x"); // inside a listed row
+    t.file(lib + "Caches/Lumina/Sketchpad Extras/c.db");        // not the product's whole name
+    t.file(lib + "Caches/Lumen/Sketchpad/c.db");                // not the vendor's folder
     t.file("outside/Sketchpad/secret.db");
-    t.link(lib + "Application Support/Lumina", t / "outside");          // never entered
-    t.dir(lib + "HTTPStorages/com.lumina.sketchpad2");                  // another product
+    t.link(lib + "Application Support/Lumina", t / "outside"); // never entered
+    t.dir(lib + "HTTPStorages/com.lumina.sketchpad2");         // another product
     t.dir("Users/me/.sketchpad2");
     t.dir("Users/me/.config");
     const auto item = searched();
     EXPECT_EQ(related(*item), (std::map<std::string, std::string>{}));
 }
 
-TEST_F(RelatedSearch, Review_AppendsTheGroupAfterTheSearchsRows_StrongTiesTicked)
-{
+TEST_F(RelatedSearch, Review_AppendsTheGroupAfterTheSearchsRows_StrongTiesTicked) {
     const std::string lib = "Users/me/Library/";
     t.file(lib + "Preferences/com.lumina.sketchpad.plist", "12");
     t.file(lib + "HTTPStorages/com.lumina.sketchpad/store.db", "12345");
@@ -162,8 +172,7 @@ TEST_F(RelatedSearch, Review_AppendsTheGroupAfterTheSearchsRows_StrongTiesTicked
     EXPECT_EQ(review.reasons[http], QStringLiteral("same identifier in HTTPStorages"));
 }
 
-TEST(RealisticMac, EveryReview_NoOtherApplicationsEntryStartsTicked)
-{
+TEST(RealisticMac, EveryReview_NoOtherApplicationsEntryStartsTicked) {
     QTemporaryDir dir;
     const fs::path root = fs::path(dir.path().toStdString()) / "mac";
     platform::SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));

@@ -1,6 +1,6 @@
+#include "leftovers/Removal.h"
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/ProtectedFolders.h"
-#include "leftovers/Removal.h"
 #include "leftovers/Selection.h"
 #include "platform/FileSystem.h"
 #include "support/TreeBuilder.h"
@@ -17,26 +17,28 @@ namespace fs = std::filesystem;
 
 namespace {
 
-FileEntry marker(const QString &w) { return FileEntry::word(w); }
+FileEntry marker(const QString &w) {
+    return FileEntry::word(w);
+}
 
 class Removal : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         scope.addFolder(t.dir("granted"));
         item.setBundle(QStringLiteral("com.vendor.editor"));
         item.setUrl(t / "granted/Editor.app");
         services.runningApplications = [this] { return running; };
         services.playCompletionSound = [this] { ++sounds; };
     }
-    RemovalOutcome remove(const std::vector<FileEntry> &files, const std::vector<std::uint64_t> &bytes)
-    {
+    RemovalOutcome remove(const std::vector<FileEntry> &files,
+                          const std::vector<std::uint64_t> &bytes) {
         std::vector<SizeEntry> sizes;
         for (size_t i = 0; i < files.size(); ++i)
-            sizes.push_back(files[i].isFileURL() ? SizeEntry::bytes(bytes[i]) : SizeEntry::marker(files[i].absoluteString()));
+            sizes.push_back(files[i].isFileURL() ? SizeEntry::bytes(bytes[i])
+                                                 : SizeEntry::marker(files[i].absoluteString()));
         Selection selection(files, sizes);
-        return removeSelection(scope, item, selection.prepare(), selection.clean_size(), selection.common_remove_size(),
-                               services);
+        return removeSelection(scope, item, selection.prepare(), selection.clean_size(),
+                               selection.common_remove_size(), services);
     }
 
     TreeBuilder t;
@@ -49,34 +51,35 @@ protected:
 
 } // namespace
 
-TEST_F(Removal, RunningApplicationOrHelper_RefusesAndTouchesNothing)
-{
+TEST_F(Removal, RunningApplicationOrHelper_RefusesAndTouchesNothing) {
     const auto app = t.dir("granted/Editor.app");
-    running = {{1, "/x", QStringLiteral("com.other")}, {2, "/y", QStringLiteral("com.vendor.editor.helper")}};
+    running = {{1, "/x", QStringLiteral("com.other")},
+               {2, "/y", QStringLiteral("com.vendor.editor.helper")}};
     const auto outcome = remove({marker(kExecutables), FileEntry::file(app)}, {0, 10});
     EXPECT_TRUE(outcome.refusedRunning);
     EXPECT_TRUE(platform::itemExists(app));
     EXPECT_EQ(sounds, 0);
 }
 
-TEST_F(Removal, RunningCheck_CaseSensitive_AndByExecutableWithoutIdentifier)
-{
-    EXPECT_FALSE(isRunning(item, {{1, "/x", QStringLiteral("com.Vendor.Editor")}, {2, "/y", std::nullopt}}));
+TEST_F(Removal, RunningCheck_CaseSensitive_AndByExecutableWithoutIdentifier) {
+    EXPECT_FALSE(
+        isRunning(item, {{1, "/x", QStringLiteral("com.Vendor.Editor")}, {2, "/y", std::nullopt}}));
     ApplicationItem anonymous;
     anonymous.setUrl(t / "granted/Tool.app");
-    EXPECT_TRUE(isRunning(anonymous, {{3, t / "granted/Tool.app/Contents/MacOS/Tool", std::nullopt}}));
+    EXPECT_TRUE(
+        isRunning(anonymous, {{3, t / "granted/Tool.app/Contents/MacOS/Tool", std::nullopt}}));
     EXPECT_FALSE(isRunning(anonymous, {{3, t / "granted/Tool.apple/x", std::nullopt}}));
     anonymous.setBundle(QStringLiteral(""));
-    EXPECT_TRUE(isRunning(anonymous, {{3, t / "granted/Tool.app/Contents/MacOS/Tool", std::nullopt}}));
+    EXPECT_TRUE(
+        isRunning(anonymous, {{3, t / "granted/Tool.app/Contents/MacOS/Tool", std::nullopt}}));
 }
 
-TEST_F(Removal, EverythingDeleted_NothingRemains_FullSizeFreed)
-{
+TEST_F(Removal, EverythingDeleted_NothingRemains_FullSizeFreed) {
     t.app("granted/Editor.app", "com.vendor.editor");
     const auto app = t.file("granted/Editor.app/Contents/x");
     const auto pref = t.file("granted/Library/Preferences/com.vendor.editor.plist");
-    const auto outcome = remove({marker(kExecutables), FileEntry::file(t / "granted/Editor.app"), marker(kPreferences),
-                                 FileEntry::file(pref)},
+    const auto outcome = remove({marker(kExecutables), FileEntry::file(t / "granted/Editor.app"),
+                                 marker(kPreferences), FileEntry::file(pref)},
                                 {0, 100, 0, 20});
     EXPECT_FALSE(outcome.refusedRunning);
     EXPECT_TRUE(outcome.remainder_urls.empty());
@@ -86,8 +89,7 @@ TEST_F(Removal, EverythingDeleted_NothingRemains_FullSizeFreed)
     EXPECT_EQ(sounds, 1);
 }
 
-TEST_F(Removal, FolderThenFileInside_FileNotReported_FreedOnceWithItsFolder)
-{
+TEST_F(Removal, FolderThenFileInside_FileNotReported_FreedOnceWithItsFolder) {
     const auto logs = t.dir("granted/Logs/Editor");
     const auto log = t.file("granted/Logs/Editor/Editor.log");
     // Progress comes after each position, in list order, the entry already handled.
@@ -96,20 +98,20 @@ TEST_F(Removal, FolderThenFileInside_FileNotReported_FreedOnceWithItsFolder)
         EXPECT_EQ(total, 3u);
         progress.emplace_back(done, platform::itemExists(log));
     };
-    const auto outcome = remove({marker(kLogs), FileEntry::file(logs), FileEntry::file(log)}, {0, 50, 50});
+    const auto outcome =
+        remove({marker(kLogs), FileEntry::file(logs), FileEntry::file(log)}, {0, 50, 50});
     EXPECT_TRUE(outcome.remainder_urls.empty());
     EXPECT_EQ(outcome.common_remove_size, 50u); // the folder's size holds the file's
     EXPECT_EQ(progress, (std::vector<std::pair<size_t, bool>>{{1, true}, {2, false}, {3, false}}));
 }
 
-TEST_F(Removal, FailureThenSuccesses_OnlyWhatRemainsIsReported)
-{
+TEST_F(Removal, FailureThenSuccesses_OnlyWhatRemainsIsReported) {
     const auto outside = t.file("elsewhere/com.vendor.editor.plist"); // not granted: refused
     const auto a = t.file("granted/a");
     const auto gone = t / "granted/already-gone";
-    const auto outcome = remove({marker(kPreferences), FileEntry::file(outside), FileEntry::file(a),
-                                 FileEntry::file(gone)},
-                                {0, 30, 5, 7});
+    const auto outcome = remove(
+        {marker(kPreferences), FileEntry::file(outside), FileEntry::file(a), FileEntry::file(gone)},
+        {0, 30, 5, 7});
     ASSERT_EQ(outcome.remainder_urls.size(), 1u);
     EXPECT_EQ(outcome.remainder_urls[0].path(), outside);
     EXPECT_EQ(outcome.common_remove_size, 12u);
@@ -117,12 +119,13 @@ TEST_F(Removal, FailureThenSuccesses_OnlyWhatRemainsIsReported)
     EXPECT_EQ(sounds, 1);
 }
 
-TEST_F(Removal, DeselectedAndMarkersUntouched)
-{
+TEST_F(Removal, DeselectedAndMarkersUntouched) {
     const auto keep = t.file("granted/keep");
     const auto go = t.file("granted/go");
-    std::vector<FileEntry> files = {marker(kSupportfiles), FileEntry::file(keep), FileEntry::file(go)};
-    Selection selection(files, {SizeEntry::marker(kSupportfiles), SizeEntry::bytes(4), SizeEntry::bytes(6)});
+    std::vector<FileEntry> files = {marker(kSupportfiles), FileEntry::file(keep),
+                                    FileEntry::file(go)};
+    Selection selection(
+        files, {SizeEntry::marker(kSupportfiles), SizeEntry::bytes(4), SizeEntry::bytes(6)});
     selection.setSelected(1, false);
     const auto outcome = removeSelection(scope, item, selection.prepare(), selection.clean_size(),
                                          selection.common_remove_size(), services);
@@ -131,12 +134,13 @@ TEST_F(Removal, DeselectedAndMarkersUntouched)
     EXPECT_EQ(outcome.common_remove_size, 6u);
 }
 
-TEST(Selection, TotalFollowsEveryRowOnceAndNeverWraps)
-{
+TEST(Selection, TotalFollowsEveryRowOnceAndNeverWraps) {
     const std::vector<FileEntry> files = {FileEntry::word(kExecutables), FileEntry::file("/a"),
-                                          FileEntry::word(kLogs), FileEntry::file("/l"), FileEntry::file("/m")};
+                                          FileEntry::word(kLogs), FileEntry::file("/l"),
+                                          FileEntry::file("/m")};
     const std::vector<SizeEntry> sizes = {SizeEntry::marker(kExecutables), SizeEntry::bytes(7),
-                                          SizeEntry::marker(kLogs), SizeEntry::bytes(5), SizeEntry::bytes(5)};
+                                          SizeEntry::marker(kLogs), SizeEntry::bytes(5),
+                                          SizeEntry::bytes(5)};
     Selection s(files, sizes);
     EXPECT_EQ(s.common_remove_size(), 17u); // equal sizes are all counted
     s.setSelected(3, false);
@@ -154,11 +158,13 @@ TEST(Selection, TotalFollowsEveryRowOnceAndNeverWraps)
     EXPECT_EQ(s.deselect("/nowhere"), 0u);
 }
 
-TEST(Selection, KeptEntryKeepsTheFoldersHoldingIt_SelectingAFolderTakesItsRowsBack)
-{
-    const std::vector<FileEntry> files = {FileEntry::word(kLogs),          FileEntry::file("/L/Victim"),
-                                          FileEntry::file("/L/Victim/a"),  FileEntry::file("/L/Victim/sub/V.log"),
-                                          FileEntry::file("/L/VictimToo"), FileEntry::file("/L/Victim/sub/V.log"),
+TEST(Selection, KeptEntryKeepsTheFoldersHoldingIt_SelectingAFolderTakesItsRowsBack) {
+    const std::vector<FileEntry> files = {FileEntry::word(kLogs),
+                                          FileEntry::file("/L/Victim"),
+                                          FileEntry::file("/L/Victim/a"),
+                                          FileEntry::file("/L/Victim/sub/V.log"),
+                                          FileEntry::file("/L/VictimToo"),
+                                          FileEntry::file("/L/Victim/sub/V.log"),
                                           FileEntry::file("/L")};
     std::vector<SizeEntry> sizes = {SizeEntry::marker(kLogs)};
     for (std::uint64_t n : {100, 10, 20, 1, 20, 1000})
@@ -176,9 +182,10 @@ TEST(Selection, KeptEntryKeepsTheFoldersHoldingIt_SelectingAFolderTakesItsRowsBa
     EXPECT_EQ(s.keptRowsBelow(1), (std::vector<size_t>{3, 5}));
     EXPECT_EQ(s.keptRowsBelow(6), (std::vector<size_t>{1, 3, 5}));
     EXPECT_TRUE(s.keptRowsBelow(4).empty()); // "VictimToo" is not inside "Victim"
-    s.setSelected(1, true); // the folder again: what is inside it goes with it
+    s.setSelected(1, true);                  // the folder again: what is inside it goes with it
     EXPECT_EQ(selected(), "0111110");
-    EXPECT_EQ(s.common_remove_size(), 101u); // Victim and VictimToo: what lies inside Victim goes with it
+    EXPECT_EQ(s.common_remove_size(),
+              101u); // Victim and VictimToo: what lies inside Victim goes with it
     EXPECT_EQ(s.deselect("/L/Victim/a"), 1u);
     EXPECT_EQ(selected(), "0001110");
     EXPECT_EQ(s.deselect("/L/Victim"), 1u); // kept whole, with what is inside it
@@ -191,16 +198,14 @@ namespace {
 // these grants as the application's own run would.
 class RemovalGuards : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         for (const char *granted : {"disk", "disk/Users/me", "disk/Applications"})
             scope.addFolder(t.dir(granted));
         services.runningApplications = [this] { return running; };
         services.playCompletionSound = nullptr;
         services.markRemoval = nullptr;
     }
-    RemovalOutcome removeAll(const ItemRecord &record, const std::vector<fs::path> &paths)
-    {
+    RemovalOutcome removeAll(const ItemRecord &record, const std::vector<fs::path> &paths) {
         std::vector<FileEntry> files{FileEntry::word(kSupportfiles)};
         std::vector<SizeEntry> sizes{SizeEntry::marker(kSupportfiles)};
         for (const fs::path &p : paths) {
@@ -208,8 +213,8 @@ protected:
             sizes.push_back(SizeEntry::bytes(10));
         }
         Selection selection(files, sizes);
-        return removeSelection(scope, record, selection.prepare(), selection.clean_size(), selection.common_remove_size(),
-                               services);
+        return removeSelection(scope, record, selection.prepare(), selection.clean_size(),
+                               selection.common_remove_size(), services);
     }
 
     TreeBuilder t;
@@ -223,14 +228,15 @@ struct GuardCase {
     std::function<fs::path(TreeBuilder &)> entry;
 };
 
-void PrintTo(const GuardCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const GuardCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class ProtectedEntry : public RemovalGuards, public ::testing::WithParamInterface<GuardCase> {};
 
 } // namespace
 
-TEST_P(ProtectedEntry, NeverDeleted_ReportedAsRemaining)
-{
+TEST_P(ProtectedEntry, NeverDeleted_ReportedAsRemaining) {
     t.file("disk/Users/me/Library/Preferences/com.x.plist");
     t.file("disk/Library/LaunchDaemons/com.x.plist");
     const fs::path entry = GetParam().entry(t);
@@ -247,21 +253,26 @@ INSTANTIATE_TEST_SUITE_P(
     Removal, ProtectedEntry,
     ::testing::Values(
         GuardCase{"Home", [](TreeBuilder &t) { return t / "disk/Users/me"; }},
-        GuardCase{"HomeWithTrailingSlash", [](TreeBuilder &t) { return fs::path((t / "disk/Users/me").native() + "/"); }},
+        GuardCase{"HomeWithTrailingSlash",
+                  [](TreeBuilder &t) { return fs::path((t / "disk/Users/me").native() + "/"); }},
         GuardCase{"FolderHoldingTheHome", [](TreeBuilder &t) { return t / "disk/Users"; }},
         GuardCase{"ApplicationsFolder", [](TreeBuilder &t) { return t / "disk/Applications"; }},
         GuardCase{"HomeLibrary", [](TreeBuilder &t) { return t / "disk/Users/me/Library"; }},
         GuardCase{"SystemLibrary", [](TreeBuilder &t) { return t / "disk/Library"; }},
-        GuardCase{"StandardFolder", [](TreeBuilder &t) { return t / "disk/Users/me/Library/Preferences"; }},
-        GuardCase{"StandardFolderOtherCase", [](TreeBuilder &t) { return t.dir("disk/Users/me/Library/caches"); }},
-        GuardCase{"SystemStandardFolder", [](TreeBuilder &t) { return t / "disk/Library/LaunchDaemons"; }},
-        GuardCase{"FolderTheSearchReads", [](TreeBuilder &t) { return t.dir("disk/Users/me/Desktop"); }}),
+        GuardCase{"StandardFolder",
+                  [](TreeBuilder &t) { return t / "disk/Users/me/Library/Preferences"; }},
+        GuardCase{"StandardFolderOtherCase",
+                  [](TreeBuilder &t) { return t.dir("disk/Users/me/Library/caches"); }},
+        GuardCase{"SystemStandardFolder",
+                  [](TreeBuilder &t) { return t / "disk/Library/LaunchDaemons"; }},
+        GuardCase{"FolderTheSearchReads",
+                  [](TreeBuilder &t) { return t.dir("disk/Users/me/Desktop"); }}),
     [](const ::testing::TestParamInfo<GuardCase> &info) { return std::string(info.param.name); });
 
-TEST_F(RemovalGuards, AnotherApplicationAtTheOldPath_KeptAndTold)
-{
+TEST_F(RemovalGuards, AnotherApplicationAtTheOldPath_KeptAndTold) {
     // Sketchpad was removed; a different application now sits where it was.
-    const fs::path paint = t.app("disk/Applications/Sketchpad.app", "com.other.paint", "Paint", "Paint");
+    const fs::path paint =
+        t.app("disk/Applications/Sketchpad.app", "com.other.paint", "Paint", "Paint");
     const fs::path pref = t.file("disk/Users/me/Library/Preferences/com.lumina.sketchpad.plist");
     ApplicationItem sketchpad;
     sketchpad.setBundle(QStringLiteral("com.lumina.sketchpad"));
@@ -275,9 +286,9 @@ TEST_F(RemovalGuards, AnotherApplicationAtTheOldPath_KeptAndTold)
     EXPECT_EQ(outcome.remainder_urls[0].path(), paint);
 }
 
-TEST_F(RemovalGuards, WhatBecameOfTheBundle_RemovedKeptOrNotListed)
-{
-    const fs::path chess = t.app("disk/Applications/Chess.app", "com.vendor.chess", "Chess", "Chess");
+TEST_F(RemovalGuards, WhatBecameOfTheBundle_RemovedKeptOrNotListed) {
+    const fs::path chess =
+        t.app("disk/Applications/Chess.app", "com.vendor.chess", "Chess", "Chess");
     const fs::path a = t.file("disk/Users/me/Library/Caches/com.vendor.chess/a");
     const fs::path b = t.file("disk/Users/me/Library/Logs/Chess.log");
     ApplicationItem item;
@@ -299,8 +310,7 @@ TEST_F(RemovalGuards, WhatBecameOfTheBundle_RemovedKeptOrNotListed)
     EXPECT_EQ(removeAll(item, {}).bundle, BundleFate::NotListed);
 }
 
-TEST_F(RemovalGuards, StopRequested_BetweenEntriesAndInsideAFolder_RestStaysAndIsReported)
-{
+TEST_F(RemovalGuards, StopRequested_BetweenEntriesAndInsideAFolder_RestStaysAndIsReported) {
     const fs::path big = t.dir("disk/Users/me/Library/Caches/com.vendor.big");
     for (int i = 0; i < 20; ++i)
         t.file("disk/Users/me/Library/Caches/com.vendor.big/f" + std::to_string(i));
@@ -319,11 +329,12 @@ TEST_F(RemovalGuards, StopRequested_BetweenEntriesAndInsideAFolder_RestStaysAndI
     EXPECT_EQ(outcome.removedEntries, 0u);
 }
 
-TEST_F(RemovalGuards, HelperRunningInsideTheBundleOrALeftover_Refuses)
-{
-    const fs::path clipper = t.app("disk/Applications/Clipper.app", "com.vendor.clipper", "Clipper", "Clipper");
-    const fs::path launcher = t.app("disk/Applications/Clipper.app/Contents/Library/LoginItems/Clipper Launcher.app",
-                                    "com.vendor.launcher", "Clipper Launcher", "Clipper Launcher");
+TEST_F(RemovalGuards, HelperRunningInsideTheBundleOrALeftover_Refuses) {
+    const fs::path clipper =
+        t.app("disk/Applications/Clipper.app", "com.vendor.clipper", "Clipper", "Clipper");
+    const fs::path launcher =
+        t.app("disk/Applications/Clipper.app/Contents/Library/LoginItems/Clipper Launcher.app",
+              "com.vendor.launcher", "Clipper Launcher", "Clipper Launcher");
     const fs::path support = t.dir("disk/Users/me/Library/Application Support/Clipper");
     ApplicationItem item;
     item.setBundle(QStringLiteral("com.vendor.clipper"));
@@ -332,7 +343,8 @@ TEST_F(RemovalGuards, HelperRunningInsideTheBundleOrALeftover_Refuses)
     const auto runs = [&](const fs::path &exe, const OptString &id) {
         return isRunning(item, {{7, exe, id}}, deleting);
     };
-    EXPECT_TRUE(runs(launcher / "Contents/MacOS/Clipper Launcher", QStringLiteral("com.vendor.launcher")));
+    EXPECT_TRUE(
+        runs(launcher / "Contents/MacOS/Clipper Launcher", QStringLiteral("com.vendor.launcher")));
     EXPECT_TRUE(runs(support / "Agent.app/Contents/MacOS/agent", std::nullopt));
     // Whole components, byte for byte.
     EXPECT_FALSE(runs(t / "disk/Applications/Clipper.apple/x", std::nullopt));
@@ -343,15 +355,15 @@ TEST_F(RemovalGuards, HelperRunningInsideTheBundleOrALeftover_Refuses)
     item.setUrl(t / "disk/Apps/Clipper.app");
     EXPECT_TRUE(isRunning(item, {{7, clipper / "Contents/MacOS/Clipper", std::nullopt}}));
 
-    running = {{7, launcher / "Contents/MacOS/Clipper Launcher", QStringLiteral("com.vendor.launcher")}};
+    running = {
+        {7, launcher / "Contents/MacOS/Clipper Launcher", QStringLiteral("com.vendor.launcher")}};
     item.setUrl(clipper);
     const auto outcome = removeAll(item, {clipper});
     EXPECT_TRUE(outcome.refusedRunning);
     EXPECT_TRUE(platform::itemExists(launcher));
 }
 
-TEST_F(RemovalGuards, ProtectedFolders_SecondWayToTheHome_LinksThemselvesAreNot)
-{
+TEST_F(RemovalGuards, ProtectedFolders_SecondWayToTheHome_LinksThemselvesAreNot) {
     t.link("disk/alias", t / "disk/Users");
     const ProtectedFolders guard = ProtectedFolders(scope.folders());
     EXPECT_TRUE(guard.contains(t / "disk/alias/me"));
@@ -364,16 +376,17 @@ TEST_F(RemovalGuards, ProtectedFolders_SecondWayToTheHome_LinksThemselvesAreNot)
     EXPECT_TRUE(guard.contains(""));
 }
 
-TEST_F(Removal, EntryOutsideTheScope_StaysAndIsReported)
-{
+TEST_F(Removal, EntryOutsideTheScope_StaysAndIsReported) {
     const auto outside = t.file("elsewhere/com.vendor.editor.plist");
     const auto inside = t.file("granted/com.vendor.editor.cache");
     bool asked = false;
-    services.removeItem = [&](const fs::path &p) { // a replacement never sees what the scope refuses
-        asked = asked || p == outside;
-        return scope.remove(p);
-    };
-    const auto outcome = remove({marker(kSupportfiles), FileEntry::file(outside), FileEntry::file(inside)}, {0, 5, 7});
+    services.removeItem =
+        [&](const fs::path &p) { // a replacement never sees what the scope refuses
+            asked = asked || p == outside;
+            return scope.remove(p);
+        };
+    const auto outcome = remove(
+        {marker(kSupportfiles), FileEntry::file(outside), FileEntry::file(inside)}, {0, 5, 7});
     EXPECT_FALSE(asked);
     EXPECT_TRUE(platform::itemExists(outside));
     EXPECT_FALSE(platform::itemExists(inside));
@@ -382,8 +395,7 @@ TEST_F(Removal, EntryOutsideTheScope_StaysAndIsReported)
     EXPECT_EQ(outcome.common_remove_size, 7u);
 }
 
-TEST(RemovalOutcomeRule, RemainderStandsOnlyWhileItsFirstEntryExists)
-{
+TEST(RemovalOutcomeRule, RemainderStandsOnlyWhileItsFirstEntryExists) {
     TreeBuilder t;
     const auto there = t.file("there");
     const auto gone = t / "gone";

@@ -1,9 +1,9 @@
+#include "leftovers/SharedEntries.h"
 #include "catalogue/Application.h"
 #include "grants/GrantKeys.h"
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/Review.h"
-#include "leftovers/SharedEntries.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
@@ -17,22 +17,24 @@ namespace {
 
 class SharedEntriesTable : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         s.grantTree(t, "Users/me", false);
         t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
-        t.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2", "Sketchpad 2");
+        t.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2",
+              "Sketchpad 2");
         t.app("Applications/Ink.app", "com.quillworks.ink", "Ink", "Ink");
         t.app("Applications/Inkwell.app", "com.inkwelllabs.inkwell", "Inkwell", "Inkwell");
-        t.app("Applications/Letterbox Mail.app", "com.letterbox.mail", "Letterbox Mail", "Letterbox Mail");
+        t.app("Applications/Letterbox Mail.app", "com.letterbox.mail", "Letterbox Mail",
+              "Letterbox Mail");
         t.app("Applications/Mail.app", "com.apple.mail", "Mail", "Mail");
-        t.app("Applications/Utilities/Ink Monitor.app", "com.quillworks.inkmonitor", "Ink Monitor", "Ink Monitor");
+        t.app("Applications/Utilities/Ink Monitor.app", "com.quillworks.inkmonitor", "Ink Monitor",
+              "Ink Monitor");
         t.app("Applications/Notes.app", "com.example.notes", "Notes", "Notes");
-        t.app("Applications/Nimbus Notes.app", "com.nimbusweb.notes", "Nimbus Notes", "Nimbus Notes");
+        t.app("Applications/Nimbus Notes.app", "com.nimbusweb.notes", "Nimbus Notes",
+              "Nimbus Notes");
         installed = Application(s).everyInstalledApplication();
     }
-    std::shared_ptr<ApplicationItem> app(const std::string &bundle)
-    {
+    std::shared_ptr<ApplicationItem> app(const std::string &bundle) {
         return Application(s).application(t / ("Applications/" + bundle));
     }
 
@@ -43,8 +45,7 @@ protected:
 
 } // namespace
 
-TEST_F(SharedEntriesTable, RealLookingCases_FlaggedWithTheApplicationThatTiesMoreSpecifically)
-{
+TEST_F(SharedEntriesTable, RealLookingCases_FlaggedWithTheApplicationThatTiesMoreSpecifically) {
     const std::string lib = "Users/me/Library/";
     struct Case {
         const char *item;
@@ -92,12 +93,12 @@ TEST_F(SharedEntriesTable, RealLookingCases_FlaggedWithTheApplicationThatTiesMor
     };
     for (const Case &c : cases) {
         const SharedEntries shared(*app(c.item), installed);
-        EXPECT_EQ(shared.flagOf(t / c.row).text().toStdString(), c.expected) << c.item << " / " << c.row;
+        EXPECT_EQ(shared.flagOf(t / c.row).text().toStdString(), c.expected)
+            << c.item << " / " << c.row;
     }
 }
 
-TEST_F(SharedEntriesTable, SharedFlag_NamesTheOthersAndSaysWhyItIsKept)
-{
+TEST_F(SharedEntriesTable, SharedFlag_NamesTheOthersAndSaysWhyItIsKept) {
     const SharedEntries shared(*app("Sketchpad.app"), installed);
     const SharedFlag vendor = shared.flagOf(t / "Users/me/Library/Caches/Lumina");
     EXPECT_TRUE(vendor.shared);
@@ -107,13 +108,14 @@ TEST_F(SharedEntriesTable, SharedFlag_NamesTheOthersAndSaysWhyItIsKept)
               QStringLiteral("also used by Sketchpad 2"));
 }
 
-TEST_F(SharedEntriesTable, RowsInsideAFlaggedFolder_CarryItsFlag_TheBundleNever)
-{
+TEST_F(SharedEntriesTable, RowsInsideAFlaggedFolder_CarryItsFlag_TheBundleNever) {
     const auto item = app("Sketchpad.app");
     const SharedEntries shared(*item, installed);
     const std::vector<FileEntry> files = {
-        FileEntry::word(kExecutables), FileEntry::file(t / "Applications/Sketchpad.app"),
-        FileEntry::word(kLogs), FileEntry::file(t / "Users/me/Library/Logs/Sketchpad 2"),
+        FileEntry::word(kExecutables),
+        FileEntry::file(t / "Applications/Sketchpad.app"),
+        FileEntry::word(kLogs),
+        FileEntry::file(t / "Users/me/Library/Logs/Sketchpad 2"),
         FileEntry::file(t / "Users/me/Library/Logs/Sketchpad 2/sketchpad-bridge.log"),
         FileEntry::file(t / "Users/me/Library/Logs/Sketchpad/sketchpad.log")};
     const auto flags = shared.flagsOf(files);
@@ -124,8 +126,7 @@ TEST_F(SharedEntriesTable, RowsInsideAFlaggedFolder_CarryItsFlag_TheBundleNever)
     EXPECT_FALSE(flags[5].flagged());
 }
 
-TEST_F(SharedEntriesTable, Review_FlaggedRowsStartUnticked_CountOnlyWhenTicked)
-{
+TEST_F(SharedEntriesTable, Review_FlaggedRowsStartUnticked_CountOnlyWhenTicked) {
     t.file("Users/me/Library/Preferences/com.lumina.sketchpad.plist", "12345");
     t.file("Users/me/Library/Preferences/com.lumina.sketchpad2.plist", "1234567");
     t.file("Users/me/Library/Caches/Lumina/Sketchpad/cache.db", "123");

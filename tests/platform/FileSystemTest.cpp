@@ -1,5 +1,5 @@
-#include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
+#include "platform/ByteCountFormatter.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
@@ -14,16 +14,14 @@ namespace test = zembra::test;
 
 namespace {
 
-std::vector<std::string> names(const std::vector<DirEntry> &entries)
-{
+std::vector<std::string> names(const std::vector<DirEntry> &entries) {
     std::vector<std::string> out;
     for (const auto &e : entries)
         out.push_back(e.name());
     return out;
 }
 
-std::vector<std::string> walk(const fs::path &folder, EnumerationOptions options)
-{
+std::vector<std::string> walk(const fs::path &folder, EnumerationOptions options) {
     std::vector<std::string> out;
     enumerateDeep(folder, options, [&](const VisitedEntry &e) {
         out.push_back(fs::path(std::string(e.path)).lexically_relative(folder).native());
@@ -33,8 +31,7 @@ std::vector<std::string> walk(const fs::path &folder, EnumerationOptions options
 
 } // namespace
 
-TEST(Listing, SortedByBytes_HiddenLeftOut_LinksAreEntries_NothingForWhatIsNoFolder)
-{
+TEST(Listing, SortedByBytes_HiddenLeftOut_LinksAreEntries_NothingForWhatIsNoFolder) {
     TreeBuilder t;
     t.file("F/b");
     t.file("F/B");
@@ -50,8 +47,7 @@ TEST(Listing, SortedByBytes_HiddenLeftOut_LinksAreEntries_NothingForWhatIsNoFold
     EXPECT_TRUE(listDirectory(t / "L").empty());
 }
 
-TEST(DeepEnumeration, PreOrder_SortedChildren_HiddenNotEntered_LinksNotFollowed)
-{
+TEST(DeepEnumeration, PreOrder_SortedChildren_HiddenNotEntered_LinksNotFollowed) {
     TreeBuilder t;
     t.file("R/b/x");
     t.file("R/a/y");
@@ -62,8 +58,7 @@ TEST(DeepEnumeration, PreOrder_SortedChildren_HiddenNotEntered_LinksNotFollowed)
               (std::vector<std::string>{"a", "a/y", "b", "b/x", "c", "loop"}));
 }
 
-TEST(DeepEnumeration, PackagesAreDeliveredButNotEnteredWhenAsked)
-{
+TEST(DeepEnumeration, PackagesAreDeliveredButNotEnteredWhenAsked) {
     TreeBuilder t;
     t.file("R/Foo.app/Contents/Info.plist");
     t.file("R/Bar.App/inner");
@@ -72,8 +67,7 @@ TEST(DeepEnumeration, PackagesAreDeliveredButNotEnteredWhenAsked)
     EXPECT_EQ(walk(t / "R", EnumerationOptions::SkipHidden).size(), 5u);
 }
 
-TEST(DeepEnumeration, UnreadableSubtreeIsSkipped)
-{
+TEST(DeepEnumeration, UnreadableSubtreeIsSkipped) {
     TreeBuilder t;
     t.file("R/locked/secret");
     t.file("R/open/file");
@@ -87,8 +81,7 @@ TEST(DeepEnumeration, UnreadableSubtreeIsSkipped)
     fs::permissions(t / "R/locked", fs::perms(0755));
 }
 
-TEST(Names, ExtensionAndDisplayName)
-{
+TEST(Names, ExtensionAndDisplayName) {
     EXPECT_EQ(nameExtension("Foo.app"), "app");
     EXPECT_EQ(nameExtension("a.b.c"), "c");
     EXPECT_EQ(nameExtension(".hidden"), "");
@@ -101,8 +94,7 @@ TEST(Names, ExtensionAndDisplayName)
     EXPECT_EQ(lastComponent("/a/b/"), QStringLiteral("b"));
 }
 
-TEST(Sizes, FilesLinksFoldersAndVanishedEntries)
-{
+TEST(Sizes, FilesLinksFoldersAndVanishedEntries) {
     TreeBuilder t;
     t.file("D/a", std::string(1000, 'x'));
     t.file("D/sub/b", std::string(24, 'x'));
@@ -111,20 +103,30 @@ TEST(Sizes, FilesLinksFoldersAndVanishedEntries)
     t.file("big", std::string(3000, 'x'));
     const fs::path target = t.file("target", std::string(9999, 'x'));
     const fs::path link = t.link("D/link", target);
-    const std::uint64_t linkSize = target.native().size(); // a link's own size: its target's text
+    const std::uint64_t linkSize = target.native().size();  // a link's own size: its target's text
     EXPECT_EQ(itemSize(t / "D"), 1000 + 24 + 7 + linkSize); // hidden skipped, package entered
     EXPECT_EQ(itemSize(link), linkSize);
     EXPECT_EQ(itemSize(t / "big"), 3000u);
     EXPECT_EQ(itemSize(t / "gone"), 0u);
 }
 
-TEST(ByteCountFormatter, FileStyleDecimalUnits)
-{
+TEST(ByteCountFormatter, FileStyleDecimalUnits) {
     const std::vector<std::pair<std::uint64_t, const char *>> cases = {
-        {0, "Zero KB"},           {1, "1 byte"},           {2, "2 bytes"},        {999, "999 bytes"},
-        {1000, "1 KB"},           {1499, "1 KB"},          {1500, "2 KB"},        {999'499, "999 KB"},
-        {999'999, "1 MB"},        {1'000'000, "1 MB"},     {1'250'000, "1.3 MB"}, {12'345'678, "12.3 MB"},
-        {1'000'000'000, "1 GB"},  {1'230'000'000, "1.23 GB"}, {1'500'000'000'000, "1.5 TB"},
+        {0, "Zero KB"},
+        {1, "1 byte"},
+        {2, "2 bytes"},
+        {999, "999 bytes"},
+        {1000, "1 KB"},
+        {1499, "1 KB"},
+        {1500, "2 KB"},
+        {999'499, "999 KB"},
+        {999'999, "1 MB"},
+        {1'000'000, "1 MB"},
+        {1'250'000, "1.3 MB"},
+        {12'345'678, "12.3 MB"},
+        {1'000'000'000, "1 GB"},
+        {1'230'000'000, "1.23 GB"},
+        {1'500'000'000'000, "1.5 TB"},
         {UINT64_MAX, "18.45 EB"}};
     for (const auto &[bytes, text] : cases)
         EXPECT_EQ(formatByteCount(bytes).toStdString(), text) << bytes;

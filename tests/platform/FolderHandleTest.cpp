@@ -10,10 +10,10 @@ using zembra::test::readFile;
 using zembra::test::TreeBuilder;
 namespace fs = std::filesystem;
 
-TEST(FolderHandle, ReplaceFile_WholeFileReplacedModeKeptNoTemporaryLeft)
-{
+TEST(FolderHandle, ReplaceFile_WholeFileReplacedModeKeptNoTemporaryLeft) {
     // The new file starts as the temporary's 0600: every other mode must be set anew.
-    for (const auto mode : {fs::perms(0600), fs::perms(0644), fs::perms(0640), fs::perms(0604), fs::perms(0444)}) {
+    for (const auto mode :
+         {fs::perms(0600), fs::perms(0644), fs::perms(0640), fs::perms(0604), fs::perms(0444)}) {
         TreeBuilder t;
         const auto f = t.file("home/Library/list.plist", "old contents that are longer");
         fs::permissions(f, mode);
@@ -31,8 +31,7 @@ TEST(FolderHandle, ReplaceFile_WholeFileReplacedModeKeptNoTemporaryLeft)
     }
 }
 
-TEST(FolderHandle, ReplaceFile_Refused_FileUntouchedNoTemporaryLeft)
-{
+TEST(FolderHandle, ReplaceFile_Refused_FileUntouchedNoTemporaryLeft) {
     TreeBuilder t;
     const auto f = t.file("home/list.plist", "old");
     const FolderHandle folder = FolderHandle::open(t / "home", "");
@@ -43,8 +42,7 @@ TEST(FolderHandle, ReplaceFile_Refused_FileUntouchedNoTemporaryLeft)
     EXPECT_EQ(zembra::test::entryCount(t / "home"), 1u);
 }
 
-TEST(FolderHandle, LinkOrUpwardStepInPath_NotOpened)
-{
+TEST(FolderHandle, LinkOrUpwardStepInPath_NotOpened) {
     TreeBuilder t;
     t.file("elsewhere/Safari/Extensions/Extensions.plist", "foreign");
     t.dir("home/Library");
@@ -62,8 +60,7 @@ TEST(FolderHandle, LinkOrUpwardStepInPath_NotOpened)
     EXPECT_TRUE(FolderHandle::open(t / "granted", "Library/Safari/Extensions").isValid());
 }
 
-TEST(FolderHandle, ReadFile_OnlyRegularFilesNotThroughLinksWithinLimit)
-{
+TEST(FolderHandle, ReadFile_OnlyRegularFilesNotThroughLinksWithinLimit) {
     TreeBuilder t;
     t.file("home/list.plist", "12345");
     t.file("outside.plist", "foreign");

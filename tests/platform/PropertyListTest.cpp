@@ -1,5 +1,5 @@
-#include "platform/BundleInfo.h"
 #include "platform/PropertyList.h"
+#include "platform/BundleInfo.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
@@ -8,14 +8,13 @@
 #include <sys/stat.h>
 
 using namespace zembra::platform;
-using zembra::test::TreeBuilder;
 using zembra::test::readFile;
+using zembra::test::TreeBuilder;
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string binaryPlist(const char *identifier, const char *name)
-{
+std::string binaryPlist(const char *identifier, const char *name) {
     plist_t dict = plist_new_dict();
     plist_dict_set_item(dict, "CFBundleIdentifier", plist_new_string(identifier));
     plist_dict_set_item(dict, "CFBundleName", plist_new_string(name));
@@ -24,8 +23,7 @@ std::string binaryPlist(const char *identifier, const char *name)
 }
 
 // Walks what is there the way the readers do (malformed input gives no value); true when valid.
-bool walk(const PropertyList &list)
-{
+bool walk(const PropertyList &list) {
     const PlistNode root = list.root();
     (void)root.item("CFBundleIdentifier").string();
     (void)root.item("CFBundleName").string();
@@ -40,24 +38,24 @@ bool walk(const PropertyList &list)
 }
 } // namespace
 
-TEST(PropertyList, EverySampleAndFuzzInput_ReadsWithoutCrashing)
-{
+TEST(PropertyList, EverySampleAndFuzzInput_ReadsWithoutCrashing) {
     int files = 0;
     for (const char *folder : {"binary", "edge", "fuzz", "info", "safari"})
-        for (const auto &e : fs::directory_iterator(zembra::test::fixturePath(std::string("plists/") + folder))) {
+        for (const auto &e :
+             fs::directory_iterator(zembra::test::fixturePath(std::string("plists/") + folder))) {
             walk(PropertyList::fromFile(e.path()));
             ++files;
         }
     EXPECT_GT(files, 80);
 }
 
-TEST(PropertyList, MutatedSamples_ReadWithoutCrashing)
-{
+TEST(PropertyList, MutatedSamples_ReadWithoutCrashing) {
     std::uint32_t state = 12345;
     auto next = [&] { return state = state * 1103515245u + 12345u; };
     int parsed = 0;
     for (const char *folder : {"binary", "info", "safari"})
-        for (const auto &e : fs::directory_iterator(zembra::test::fixturePath(std::string("plists/") + folder))) {
+        for (const auto &e :
+             fs::directory_iterator(zembra::test::fixturePath(std::string("plists/") + folder))) {
             const std::string original = readFile(e.path());
             if (original.empty())
                 continue;
@@ -73,31 +71,32 @@ TEST(PropertyList, MutatedSamples_ReadWithoutCrashing)
     EXPECT_GT(parsed, 0);
 }
 
-TEST(BundleInfo, RealAndBinaryInfoPlists_WrongTypeCountsAsAbsent)
-{
+TEST(BundleInfo, RealAndBinaryInfoPlists_WrongTypeCountsAsAbsent) {
     TreeBuilder t;
-    const auto tb = t.bundleWithPlist("Tunnelblick.app", zembra::test::readFixture("plists/info/Tunnelblick_Tunnelblick_Info.plist"));
+    const auto tb = t.bundleWithPlist(
+        "Tunnelblick.app",
+        zembra::test::readFixture("plists/info/Tunnelblick_Tunnelblick_Info.plist"));
     const auto info = BundleInfo::read(tb);
     ASSERT_TRUE(info);
     EXPECT_EQ(info->identifier(), QStringLiteral("net.tunnelblick.tunnelblick"));
     EXPECT_EQ(info->name(), QStringLiteral("Tunnelblick"));
     EXPECT_EQ(info->iconFile(), QStringLiteral("tunnelblick.icns"));
 
-    const auto kya = BundleInfo::read(
-        t.bundleWithPlist("KYA.app", zembra::test::readFixture("plists/info/newmarcel_KeepingYouAwake_Info.plist")));
+    const auto kya = BundleInfo::read(t.bundleWithPlist(
+        "KYA.app", zembra::test::readFixture("plists/info/newmarcel_KeepingYouAwake_Info.plist")));
     ASSERT_TRUE(kya); // a dictionary without the keys is still a bundle
     EXPECT_FALSE(kya->identifier());
     EXPECT_FALSE(kya->name());
 
-    const auto bin = BundleInfo::read(t.bundleWithPlist("Bin.app", binaryPlist("com.example.bin", "Bin App")));
+    const auto bin =
+        BundleInfo::read(t.bundleWithPlist("Bin.app", binaryPlist("com.example.bin", "Bin App")));
     ASSERT_TRUE(bin);
     EXPECT_EQ(bin->identifier(), QStringLiteral("com.example.bin"));
     EXPECT_EQ(bin->name(), QStringLiteral("Bin App"));
     EXPECT_FALSE(bin->executable()); // a value of the wrong type counts as absent
 }
 
-TEST(BundleInfo, NotABundle)
-{
+TEST(BundleInfo, NotABundle) {
     TreeBuilder t;
     t.dir("NoPlist.app/Contents");
     t.bundleWithPlist("Truncated.app", binaryPlist("com.x.y", "Y").substr(0, 20));
@@ -115,15 +114,15 @@ TEST(BundleInfo, NotABundle)
     EXPECT_TRUE(BundleInfo::read(real));
 }
 
-TEST(BundleInfo, ImageResourceWithOrWithoutExtension)
-{
+TEST(BundleInfo, ImageResourceWithOrWithoutExtension) {
     TreeBuilder t;
     const auto app = t.app("A.app", "com.x.a");
     t.file("A.app/Contents/Resources/AppIcon.icns");
     t.file("A.app/Contents/Resources/icon.png");
     const auto info = BundleInfo::read(app);
     ASSERT_TRUE(info);
-    EXPECT_EQ(info->imageResource(QStringLiteral("AppIcon")), app / "Contents/Resources/AppIcon.icns");
+    EXPECT_EQ(info->imageResource(QStringLiteral("AppIcon")),
+              app / "Contents/Resources/AppIcon.icns");
     EXPECT_EQ(info->imageResource(QStringLiteral("icon.png")), app / "Contents/Resources/icon.png");
     EXPECT_FALSE(info->imageResource(QStringLiteral("Missing")));
     EXPECT_FALSE(info->imageResource(QStringLiteral("../../../etc/passwd")));

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <functional>
 #include <optional>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <thread>
 
 extern char **environ;
@@ -16,8 +16,7 @@ using namespace zembra::platform;
 using zembra::test::TreeBuilder;
 namespace fs = std::filesystem;
 
-TEST(RunningApplications, ProcessInsideABundleCarriesItsIdentifier)
-{
+TEST(RunningApplications, ProcessInsideABundleCarriesItsIdentifier) {
     TreeBuilder t;
     const auto app = t.app("Runner.app", "com.example.runner");
     const fs::path exe = app / "Contents/MacOS/Runner";
@@ -33,7 +32,8 @@ TEST(RunningApplications, ProcessInsideABundleCarriesItsIdentifier)
     bool seen = false;
     for (int attempt = 0; attempt < 50 && !seen; ++attempt) {
         for (const RunningApplication &a : runningApplications())
-            if (a.pid == pid && a.bundleIdentifier == QStringLiteral("com.example.runner") && a.executable == exe)
+            if (a.pid == pid && a.bundleIdentifier == QStringLiteral("com.example.runner") &&
+                a.executable == exe)
                 seen = true;
         if (!seen)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -49,8 +49,7 @@ TEST(RunningApplications, ProcessInsideABundleCarriesItsIdentifier)
     EXPECT_TRUE(selfHasNone);
 }
 
-TEST(RunningApplications, InnermostBundleEnclosesTheExecutable)
-{
+TEST(RunningApplications, InnermostBundleEnclosesTheExecutable) {
     TreeBuilder t;
     t.app("Main.app", "com.x.main");
     const auto helper = t.app("Main.app/Contents/Library/LoginItems/Helper.app", "com.x.helper");
@@ -63,8 +62,8 @@ namespace {
 
 // Starts `exe` (a copy of sleep), waits until the process list shows it, and returns what
 // the list says its executable is; the process is ended before returning.
-std::optional<fs::path> listedExecutable(const fs::path &exe, const std::function<void()> &whileRunning = {})
-{
+std::optional<fs::path> listedExecutable(const fs::path &exe,
+                                         const std::function<void()> &whileRunning = {}) {
     fs::create_directories(exe.parent_path());
     fs::copy_file("/bin/sleep", exe);
     fs::permissions(exe, fs::perms(0755));
@@ -95,8 +94,7 @@ std::optional<fs::path> listedExecutable(const fs::path &exe, const std::functio
 
 } // namespace
 
-TEST(RunningApplications, ExecutablePath_ANameEndingInDeletedKeptWhole_ADeletedFileLosesTheMark)
-{
+TEST(RunningApplications, ExecutablePath_ANameEndingInDeletedKeptWhole_ADeletedFileLosesTheMark) {
     TreeBuilder t;
     const auto app = t.app("Runner.app", "com.example.runner");
     const fs::path odd = app / "Contents/MacOS/Runner (deleted)";

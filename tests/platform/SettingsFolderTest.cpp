@@ -234,7 +234,8 @@ TEST(SettingsStore, EveryWriteIsInTheFileWhenItReturns) {
     store.setInteger(QStringLiteral("count"), 3);
     EXPECT_NE(test::readFile(file).find("count=3"), std::string::npos) << test::readFile(file);
     store.setData(QStringLiteral("grant"), QByteArray("/Applications"));
-    EXPECT_NE(test::readFile(file).find("/Applications"), std::string::npos) << test::readFile(file);
+    EXPECT_NE(test::readFile(file).find("/Applications"), std::string::npos)
+        << test::readFile(file);
     store.remove(QStringLiteral("count"));
     EXPECT_EQ(test::readFile(file).find("count="), std::string::npos) << test::readFile(file);
 }

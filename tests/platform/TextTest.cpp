@@ -1,6 +1,6 @@
+#include "platform/Text.h"
 #include "catalogue/ItemRecord.h"
 #include "catalogue/SortByLabel.h"
-#include "platform/Text.h"
 #include "platform/Utf8.h"
 #include "platform/VisibleText.h"
 
@@ -9,34 +9,35 @@
 using namespace zembra;
 using namespace zembra::platform;
 
-TEST(Contains, CaseDiacriticAndWidthInsensitive)
-{
-    EXPECT_TRUE(localizedStandardContains(QStringLiteral("com.Vendor.Editor.plist"), QStringLiteral("vendor.editor")));
-    EXPECT_TRUE(localizedStandardContains(QStringLiteral("Résumé Maker"), QStringLiteral("resume")));
+TEST(Contains, CaseDiacriticAndWidthInsensitive) {
+    EXPECT_TRUE(localizedStandardContains(QStringLiteral("com.Vendor.Editor.plist"),
+                                          QStringLiteral("vendor.editor")));
+    EXPECT_TRUE(
+        localizedStandardContains(QStringLiteral("Résumé Maker"), QStringLiteral("resume")));
     EXPECT_TRUE(localizedStandardContains(QStringLiteral("Straße"), QStringLiteral("STRASSE")));
     EXPECT_TRUE(localizedStandardContains(QStringLiteral("STRASSE"), QStringLiteral("straße")));
-    EXPECT_TRUE(localizedStandardContains(QStringLiteral("ｅｄｉｔｏｒ"), QStringLiteral("Editor")));
+    EXPECT_TRUE(
+        localizedStandardContains(QStringLiteral("ｅｄｉｔｏｒ"), QStringLiteral("Editor")));
     EXPECT_TRUE(localizedStandardContains(QStringLiteral("office"), QStringLiteral("ﬃ")));
     EXPECT_FALSE(localizedStandardContains(QStringLiteral("Editor"), QStringLiteral("Editors")));
 }
 
-TEST(Contains, EmptyKeyMatchesNothing)
-{
+TEST(Contains, EmptyKeyMatchesNothing) {
     EXPECT_FALSE(localizedStandardContains(QStringLiteral("anything"), QString()));
     EXPECT_FALSE(localizedStandardContains(QStringLiteral("anything"), QStringLiteral("")));
-    EXPECT_FALSE(localizedStandardContains(QStringLiteral("anything"), QStringLiteral("\u0301"))); // folds to ""
+    EXPECT_FALSE(localizedStandardContains(QStringLiteral("anything"),
+                                           QStringLiteral("\u0301"))); // folds to ""
 }
 
-TEST(Contains, FoldingBytesMatchesFoldingText)
-{
+TEST(Contains, FoldingBytesMatchesFoldingText) {
     for (const char *s : {"Plain ASCII", "Ünïcödé Ñame", "caf\xc3\xa9"})
         EXPECT_EQ(foldForMatch(std::string_view(s)), foldForMatch(QString::fromUtf8(s))) << s;
     // Bytes that are not UTF-8 fold without failing and match nothing unexpected.
-    EXPECT_FALSE(containsFolded(foldForMatch(std::string_view("caf\xe9")), foldForMatch(QStringLiteral("café"))));
+    EXPECT_FALSE(containsFolded(foldForMatch(std::string_view("caf\xe9")),
+                                foldForMatch(QStringLiteral("café"))));
 }
 
-TEST(SortByLabel, CaseDoesNotGroup_EqualLabelsKeepOrder)
-{
+TEST(SortByLabel, CaseDoesNotGroup_EqualLabelsKeepOrder) {
     std::vector<std::shared_ptr<ApplicationItem>> items;
     for (const char *label : {"gamma", "Beta", "alpha", "Alpha", "Émile", "zeta"}) {
         items.push_back(std::make_shared<ApplicationItem>());
@@ -46,15 +47,18 @@ TEST(SortByLabel, CaseDoesNotGroup_EqualLabelsKeepOrder)
     std::vector<std::string> labels;
     for (const auto &i : items)
         labels.push_back(i->label()->toStdString());
-    EXPECT_EQ(labels, (std::vector<std::string>{"alpha", "Alpha", "Beta", "Émile", "gamma", "zeta"}));
+    EXPECT_EQ(labels,
+              (std::vector<std::string>{"alpha", "Alpha", "Beta", "Émile", "gamma", "zeta"}));
 }
 
-TEST(VisiblyEscaped, ControlsBidiAndBadBytesShown_BackslashDoubled_RestKept)
-{
-    const auto esc = [](const char *utf8) { return visiblyEscaped(QString::fromUtf8(utf8)).toStdString(); };
+TEST(VisiblyEscaped, ControlsBidiAndBadBytesShown_BackslashDoubled_RestKept) {
+    const auto esc = [](const char *utf8) {
+        return visiblyEscaped(QString::fromUtf8(utf8)).toStdString();
+    };
     EXPECT_EQ(esc("a\rb\n\t"), "a\\rb\\n\\t");
     EXPECT_EQ(esc("\x1b[2K\x7f\\"), "\\x1b[2K\\x7f\\\\");
-    EXPECT_EQ(esc("x\u0085\u2028\u2029\u202e\u2066\u200f"), "x\\u0085\\u2028\\u2029\\u202e\\u2066\\u200f");
+    EXPECT_EQ(esc("x\u0085\u2028\u2029\u202e\u2066\u200f"),
+              "x\\u0085\\u2028\\u2029\\u202e\\u2066\\u200f");
     EXPECT_EQ(esc("Résumé \xf0\x9f\x93\x84 \xef\xbb\xbf"), "Résumé \xf0\x9f\x93\x84 \xef\xbb\xbf");
     EXPECT_EQ(esc(""), "");
     // Bytes: what is not UTF-8 shows as \xHH, controls as above.
@@ -63,15 +67,16 @@ TEST(VisiblyEscaped, ControlsBidiAndBadBytesShown_BackslashDoubled_RestKept)
     EXPECT_EQ(visiblyEscaped(std::string_view("a\0b", 3)).toStdString(), "a\\x00b");
 }
 
-TEST(Utf8, OneStrictReaderAndItsWriterAgree)
-{
-    EXPECT_TRUE(isUtf8("plain") && isUtf8("caf\xc3\xa9") && isUtf8("\xf4\x8f\xbf\xbf") && isUtf8(""));
+TEST(Utf8, OneStrictReaderAndItsWriterAgree) {
+    EXPECT_TRUE(isUtf8("plain") && isUtf8("caf\xc3\xa9") && isUtf8("\xf4\x8f\xbf\xbf") &&
+                isUtf8(""));
     // Latin-1, overlong, surrogate, past U+10FFFF, cut short at the end, lone continuation.
-    for (const char *bad : {"caf\xe9", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\xc3",
-                            "ab\xe2\x82", "\x80", "\xff"})
+    for (const char *bad : {"caf\xe9", "\xc0\xaf", "\xe0\x80\xaf", "\xed\xa0\x80",
+                            "\xf4\x90\x80\x80", "\xc3", "ab\xe2\x82", "\x80", "\xff"})
         EXPECT_FALSE(isUtf8(bad)) << bad;
-    for (const char32_t cp : {U'\0', U'A', char32_t(0x7f), char32_t(0x80), char32_t(0x7ff), char32_t(0x800),
-                              char32_t(0xfeff), char32_t(0xffff), char32_t(0x10000), char32_t(0x10ffff)}) {
+    for (const char32_t cp :
+         {U'\0', U'A', char32_t(0x7f), char32_t(0x80), char32_t(0x7ff), char32_t(0x800),
+          char32_t(0xfeff), char32_t(0xffff), char32_t(0x10000), char32_t(0x10ffff)}) {
         std::string bytes;
         appendUtf8(bytes, cp);
         char32_t back = 0;

@@ -31,16 +31,14 @@ namespace {
 
 class RecordingLoginItem : public platform::LoginItem {
 public:
-    bool setEnabled(bool enabled) override
-    {
+    bool setEnabled(bool enabled) override {
         calls.push_back(enabled);
         return true;
     }
     std::vector<bool> calls;
 };
 
-QCheckBox *box(QWidget *pane, const char *name)
-{
+QCheckBox *box(QWidget *pane, const char *name) {
     auto *b = pane->findChild<QCheckBox *>(QLatin1String(name));
     EXPECT_TRUE(b) << name;
     return b;
@@ -49,16 +47,14 @@ QCheckBox *box(QWidget *pane, const char *name)
 struct SpiderPane : ::testing::Test {
     TestSettings standard, suite;
     RecordingLoginItem loginItem;
-    std::unique_ptr<PrefrencesSpider> open()
-    {
+    std::unique_ptr<PrefrencesSpider> open() {
         return std::make_unique<PrefrencesSpider>(standard.store(), suite.store(), loginItem);
     }
 };
 
 } // namespace
 
-TEST(GeneralPane, StoredSwitches_ShownAndEachClickStoredInTheStandardStore)
-{
+TEST(GeneralPane, StoredSwitches_ShownAndEachClickStoredInTheStandardStore) {
     TestSettings standard;
     standard.store().setInteger(keys::kIncludeDefaultApps, 1);
     PreferencesViewController pane(standard.store());
@@ -73,14 +69,14 @@ TEST(GeneralPane, StoredSwitches_ShownAndEachClickStoredInTheStandardStore)
     EXPECT_EQ(standard.store().integerForKey(keys::kIncludeDefaultApps), 0);
 }
 
-TEST_F(SpiderPane, StoredSwitches_Shown_NotificationBoxesDisabledWhileTheirSwitchIsOff)
-{
+TEST_F(SpiderPane, StoredSwitches_Shown_NotificationBoxesDisabledWhileTheirSwitchIsOff) {
     {
         const auto pane = open(); // nothing stored: the watcher off, its notices on
         EXPECT_FALSE(box(pane.get(), "enableSpiderButton")->isChecked());
         for (const char *name : {"enableNotificationsButton", "removeNotifiactionsButton"}) {
             EXPECT_FALSE(box(pane.get(), name)->isEnabled()) << name;
-            EXPECT_TRUE(box(pane.get(), name)->isChecked()) << name << ": absent keys read 0, which is on";
+            EXPECT_TRUE(box(pane.get(), name)->isChecked())
+                << name << ": absent keys read 0, which is on";
         }
     }
     EXPECT_TRUE(loginItem.calls.empty()) << "opening the pane registers nothing";
@@ -96,15 +92,15 @@ TEST_F(SpiderPane, StoredSwitches_Shown_NotificationBoxesDisabledWhileTheirSwitc
     EXPECT_FALSE(box(pane.get(), "removeNotifiactionsButton")->isChecked());
 }
 
-TEST_F(SpiderPane, WatcherSwitch_RegistersStoresAndEnablesBoth_EvenWithNotificationsOff)
-{
+TEST_F(SpiderPane, WatcherSwitch_RegistersStoresAndEnablesBoth_EvenWithNotificationsOff) {
     suite.store().setInteger(keys::kDisableNotification, 1);
     {
         const auto pane = open();
         box(pane.get(), "enableSpiderButton")->click();
         EXPECT_EQ(loginItem.calls, std::vector<bool>{true});
         EXPECT_EQ(standard.store().integerForKey(keys::kEnableSpider), 1);
-        EXPECT_EQ(suite.store().integerForKey(keys::kEnableSpider), 0) << "the switch is not in the shared suite";
+        EXPECT_EQ(suite.store().integerForKey(keys::kEnableSpider), 0)
+            << "the switch is not in the shared suite";
         EXPECT_TRUE(box(pane.get(), "enableNotificationsButton")->isEnabled());
         EXPECT_TRUE(box(pane.get(), "removeNotifiactionsButton")->isEnabled());
     }
@@ -121,8 +117,7 @@ TEST_F(SpiderPane, WatcherSwitch_RegistersStoresAndEnablesBoth_EvenWithNotificat
 
 // The watcher's settings folder has a line break in its path, which an autostart entry
 // cannot hold: no entry, no watcher, and the switch does not pretend otherwise.
-TEST_F(SpiderPane, WatcherThatCannotBeRegistered_SwitchStaysOff_PaneSaysWhy)
-{
+TEST_F(SpiderPane, WatcherThatCannotBeRegistered_SwitchStaysOff_PaneSaysWhy) {
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     const QString settings = config.path() + QStringLiteral("/settings\nfolder");
@@ -144,8 +139,7 @@ TEST_F(SpiderPane, WatcherThatCannotBeRegistered_SwitchStaysOff_PaneSaysWhy)
                  !QDir(config.path() + QStringLiteral("/autostart")).isEmpty());
 }
 
-TEST_F(SpiderPane, NotificationSwitches_StoredInTheSharedSuiteOnly)
-{
+TEST_F(SpiderPane, NotificationSwitches_StoredInTheSharedSuiteOnly) {
     standard.store().setInteger(keys::kEnableSpider, 1);
     const auto pane = open();
     QCheckBox *notifications = box(pane.get(), "enableNotificationsButton");
@@ -167,8 +161,7 @@ TEST_F(SpiderPane, NotificationSwitches_StoredInTheSharedSuiteOnly)
     EXPECT_TRUE(loginItem.calls.empty());
 }
 
-TEST(PreferencesWindow, BuiltForTheDelegate_ToolbarOfTwoPanesOneShownAtATime)
-{
+TEST(PreferencesWindow, BuiltForTheDelegate_ToolbarOfTwoPanesOneShownAtATime) {
     TestSettings standard, suite;
     QTemporaryDir settingsFolder; // where the watcher's pid file would be looked for
     platform::SettingsStore::setFolder(settingsFolder.path());
@@ -186,14 +179,16 @@ TEST(PreferencesWindow, BuiltForTheDelegate_ToolbarOfTwoPanesOneShownAtATime)
     EXPECT_EQ(items[1]->objectName(), QStringLiteral("PreferencesSpider"));
     EXPECT_EQ(items[1]->text(), QStringLiteral("Spider"));
     EXPECT_FALSE(items[0]->icon().isNull());
-    EXPECT_FALSE(items[1]->icon().pixmap(32, 32).isNull()) << "the drawn Spider image is in the resources";
+    EXPECT_FALSE(items[1]->icon().pixmap(32, 32).isNull())
+        << "the drawn Spider image is in the resources";
 
     const auto *stack = window->findChild<QStackedWidget *>();
     ASSERT_TRUE(stack);
     EXPECT_EQ(window->selectedPane(), QStringLiteral("PreferencesMain"));
     items[1]->trigger();
     EXPECT_EQ(window->selectedPane(), QStringLiteral("PreferencesSpider"));
-    EXPECT_TRUE(stack->currentWidget()->findChild<QCheckBox *>(QStringLiteral("enableSpiderButton")));
+    EXPECT_TRUE(
+        stack->currentWidget()->findChild<QCheckBox *>(QStringLiteral("enableSpiderButton")));
     EXPECT_TRUE(items[1]->isChecked() && !items[0]->isChecked());
 
     for (QCheckBox *b : window->findChildren<QCheckBox *>())
@@ -204,4 +199,3 @@ TEST(PreferencesWindow, BuiltForTheDelegate_ToolbarOfTwoPanesOneShownAtATime)
     show->trigger();
     EXPECT_TRUE(window->isVisible());
 }
-

@@ -18,23 +18,20 @@ using zembra::test::GuiTest;
 
 namespace {
 
-QByteArray readAll(const QString &file)
-{
+QByteArray readAll(const QString &file) {
     QFile f(file);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 class AboutWindow : public GuiTest {
 protected:
-    AboutWindow()
-    {
+    AboutWindow() {
         platform::Workspace::setShared(&workspace);
         // The document is written to the cache folder: a temporary one here.
         m_cacheBefore = qgetenv("XDG_CACHE_HOME");
         qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
     }
-    ~AboutWindow() override
-    {
+    ~AboutWindow() override {
         for (QWidget *w : QApplication::topLevelWidgets())
             if (qobject_cast<AboutWindowController *>(w))
                 w->close();
@@ -43,8 +40,7 @@ protected:
     }
 
     // The About windows that are open.
-    static std::vector<AboutWindowController *> aboutWindows()
-    {
+    static std::vector<AboutWindowController *> aboutWindows() {
         std::vector<AboutWindowController *> out;
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *about = qobject_cast<AboutWindowController *>(w); about && about->isVisible())
@@ -61,8 +57,7 @@ private:
 
 } // namespace
 
-TEST_F(AboutWindow, MenuAction_OpensOneWindowWhoseLinksLeadToTheProductsAddresses)
-{
+TEST_F(AboutWindow, MenuAction_OpensOneWindowWhoseLinksLeadToTheProductsAddresses) {
     window().addApplicationAction(makeShowAboutAction(&window()));
     QAction *about = window().findChild<QAction *>(QStringLiteral("showAbout"));
     ASSERT_NE(about, nullptr);
@@ -79,8 +74,10 @@ TEST_F(AboutWindow, MenuAction_OpensOneWindowWhoseLinksLeadToTheProductsAddresse
     find<QAbstractButton>(content, "pelloria")->click();
     // No handler for the store's scheme here: the store's web preview of Pelloria.
     EXPECT_EQ(workspace.opened, (std::vector<QUrl>{kProductWebPage, kPelloriaWebPage}));
-    EXPECT_EQ(kProductWebPage, QUrl(QStringLiteral("https://github.com/torvan-belquist/uninstaller-zembra")));
-    EXPECT_TRUE(kProductMorePage.toString().startsWith(kProductWebPage.toString() + QLatin1Char('/')));
+    EXPECT_EQ(kProductWebPage,
+              QUrl(QStringLiteral("https://github.com/torvan-belquist/uninstaller-zembra")));
+    EXPECT_TRUE(
+        kProductMorePage.toString().startsWith(kProductWebPage.toString() + QLatin1Char('/')));
 
     // The acknowledgements: the shipped document, as a file the desktop's handler can open.
     find<QAbstractButton>(content, "Acknowledgements")->click();
@@ -94,20 +91,21 @@ TEST_F(AboutWindow, MenuAction_OpensOneWindowWhoseLinksLeadToTheProductsAddresse
     EXPECT_EQ(bytes, readAll(kAcknowledgementsResource));
 }
 
-TEST(Acknowledgements, InstalledCopyPreferred_ElseWrittenWhole_ElseNothing)
-{
+TEST(Acknowledgements, InstalledCopyPreferred_ElseWrittenWhole_ElseNothing) {
     QTemporaryDir dir;
     const QString installed = dir.filePath(QStringLiteral("installed.rtf"));
     const QString scratch = dir.filePath(QStringLiteral("scratch"));
     // Not installed: the resource is written, and written again over an older copy.
-    ASSERT_EQ(acknowledgementsFile(installed, scratch), scratch + QStringLiteral("/Acknowledgements.rtf"));
+    ASSERT_EQ(acknowledgementsFile(installed, scratch),
+              scratch + QStringLiteral("/Acknowledgements.rtf"));
     {
         QFile old(scratch + QStringLiteral("/Acknowledgements.rtf"));
         ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
         old.write("stale");
     }
     ASSERT_TRUE(acknowledgementsFile(installed, scratch));
-    EXPECT_EQ(readAll(scratch + QStringLiteral("/Acknowledgements.rtf")), readAll(kAcknowledgementsResource));
+    EXPECT_EQ(readAll(scratch + QStringLiteral("/Acknowledgements.rtf")),
+              readAll(kAcknowledgementsResource));
 
     QFile copy(installed);
     ASSERT_TRUE(copy.open(QIODevice::WriteOnly));

@@ -24,12 +24,13 @@ struct GrantCase {
     bool sheetShown;
 };
 
-void PrintTo(const GrantCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const GrantCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class AccessSheet : public GuiTest {
 protected:
-    void grant(const QString &key, const std::string &relative)
-    {
+    void grant(const QString &key, const std::string &relative) {
         if (relative == "~")
             settings.grant(key, home());
         else if (!relative.empty())
@@ -43,34 +44,36 @@ class AccessSheetByGrants : public AccessSheet, public ::testing::WithParamInter
 
 } // namespace
 
-TEST_P(AccessSheetByGrants, ShownUnlessBothAreValid)
-{
+TEST_P(AccessSheetByGrants, ShownUnlessBothAreValid) {
     tree.dir("Applications/Utilities");
     grant(grants::kApplications, GetParam().applications);
     grant(grants::kHome, GetParam().home);
     window();
     EXPECT_EQ(sheet() != nullptr, GetParam().sheetShown);
-    EXPECT_EQ(settings.store().integerForKey(screens::kPresentAsSheet), GetParam().sheetShown ? 1 : 0);
+    EXPECT_EQ(settings.store().integerForKey(screens::kPresentAsSheet),
+              GetParam().sheetShown ? 1 : 0);
     EXPECT_EQ(screenName(), QStringLiteral("zembra::HomeViewController/HomeViewController"))
         << "the home screen stays underneath";
     if (GetParam().sheetShown) { // a grant in place disables exactly its button
-        EXPECT_EQ(button("switchAllowApplications")->isEnabled(), GetParam().applications != std::string("Applications"));
+        EXPECT_EQ(button("switchAllowApplications")->isEnabled(),
+                  GetParam().applications != std::string("Applications"));
         EXPECT_EQ(button("switchAllowHome")->isEnabled(), GetParam().home != std::string("~"));
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Grants, AccessSheetByGrants,
-    ::testing::Values(GrantCase{"BothValid", "Applications", "~", false}, GrantCase{"None", "", "", true},
-                      GrantCase{"OnlyApplications", "Applications", "", true}, GrantCase{"OnlyHome", "", "~", true},
-                      GrantCase{"HomeParent", "Applications", "Users", true},
-                      GrantCase{"Utilities", "Applications/Utilities", "~", true}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Grants, AccessSheetByGrants,
+                         ::testing::Values(GrantCase{"BothValid", "Applications", "~", false},
+                                           GrantCase{"None", "", "", true},
+                                           GrantCase{"OnlyApplications", "Applications", "", true},
+                                           GrantCase{"OnlyHome", "", "~", true},
+                                           GrantCase{"HomeParent", "Applications", "Users", true},
+                                           GrantCase{"Utilities", "Applications/Utilities", "~",
+                                                     true}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 class AccessSheetGrantOrder : public AccessSheet, public ::testing::WithParamInterface<bool> {};
 
-TEST_P(AccessSheetGrantOrder, ClosesAfterTheSecondGrant)
-{
+TEST_P(AccessSheetGrantOrder, ClosesAfterTheSecondGrant) {
     std::pair<const char *, fs::path> first{"switchAllowApplications", tree / "Applications"},
         second{"switchAllowHome", home()};
     if (!GetParam())
@@ -94,11 +97,11 @@ TEST_P(AccessSheetGrantOrder, ClosesAfterTheSecondGrant)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Orders, AccessSheetGrantOrder, ::testing::Bool(),
-                         [](const auto &info) { return info.param ? "ApplicationsFirst" : "HomeFirst"; });
+INSTANTIATE_TEST_SUITE_P(Orders, AccessSheetGrantOrder, ::testing::Bool(), [](const auto &info) {
+    return info.param ? "ApplicationsFirst" : "HomeFirst";
+});
 
-TEST_F(AccessSheet, WrongFolders_AreStoredAndLeaveTheButtonsEnabled)
-{
+TEST_F(AccessSheet, WrongFolders_AreStoredAndLeaveTheButtonsEnabled) {
     tree.dir("Applications/Utilities");
     window();
     panel.answers = {tree / "Applications/Utilities", tree / "Users"};
@@ -113,8 +116,7 @@ TEST_F(AccessSheet, WrongFolders_AreStoredAndLeaveTheButtonsEnabled)
     EXPECT_EQ(settings.store().dataForKey(grants::kHome), platform::bookmarkData(tree / "Users"));
 }
 
-TEST_F(AccessSheet, CancelledPanel_StoresNothing)
-{
+TEST_F(AccessSheet, CancelledPanel_StoresNothing) {
     window();
     panel.answers = {std::nullopt};
     button("switchAllowApplications")->click();
@@ -124,8 +126,8 @@ TEST_F(AccessSheet, CancelledPanel_StoresNothing)
     EXPECT_TRUE(settings.store().dataForKey(grants::kApplications).isEmpty());
 }
 
-TEST_F(AccessSheet, WholeDisk_OtherFolderSwitchesTheSearchOn_RootAlsoDisablesTheButtonWhenReopened)
-{
+TEST_F(AccessSheet,
+       WholeDisk_OtherFolderSwitchesTheSearchOn_RootAlsoDisablesTheButtonWhenReopened) {
     grantBoth();
     window().viewController()->presentOptionalPreferences();
     QWidget *wholeDisk = openScene("zembra::OptionalPurpose");
@@ -142,11 +144,11 @@ TEST_F(AccessSheet, WholeDisk_OtherFolderSwitchesTheSearchOn_RootAlsoDisablesThe
     settle();
 
     window().viewController()->presentOptionalPreferences();
-    EXPECT_FALSE(find<QPushButton>(openScene("zembra::OptionalPurpose"), "macOSButton")->isEnabled());
+    EXPECT_FALSE(
+        find<QPushButton>(openScene("zembra::OptionalPurpose"), "macOSButton")->isEnabled());
 }
 
-TEST_F(AccessSheet, QuitButton_EndsTheProcessWithStatusZero)
-{
+TEST_F(AccessSheet, QuitButton_EndsTheProcessWithStatusZero) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
@@ -156,8 +158,7 @@ TEST_F(AccessSheet, QuitButton_EndsTheProcessWithStatusZero)
         ::testing::ExitedWithCode(0), "");
 }
 
-TEST_F(AccessSheet, QuitShortcutWhileTheSheetIsUp_EndsTheProcess)
-{
+TEST_F(AccessSheet, QuitShortcutWhileTheSheetIsUp_EndsTheProcess) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {

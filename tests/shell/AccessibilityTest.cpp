@@ -13,8 +13,8 @@
 #include <QLabel>
 
 using namespace zembra;
-using zembra::test::GuiTest;
 using zembra::test::expectControlsNamedOnce;
+using zembra::test::GuiTest;
 namespace fs = std::filesystem;
 
 namespace {
@@ -23,22 +23,25 @@ class Accessibility : public GuiTest {};
 
 } // namespace
 
-TEST_F(Accessibility, EveryControl_HasAUniqueName)
-{
+TEST_F(Accessibility, EveryControl_HasAUniqueName) {
     tree.app("Applications/One.app", "com.x.one");
     grantBoth();
     expectControlsNamedOnce(&window(), "Home");
     post(screens::kApplicationsViewController);
-    find<QLineEdit>(screen(), "search_field")->setText(QStringLiteral("o")); // shows its clear button
+    find<QLineEdit>(screen(), "search_field")
+        ->setText(QStringLiteral("o")); // shows its clear button
     expectControlsNamedOnce(&window(), "Applications");
 
     auto spoken = [this](const char *name) {
-        return QAccessible::queryAccessibleInterface(find<QWidget>(screen(), name))->text(QAccessible::Name);
+        return QAccessible::queryAccessibleInterface(find<QWidget>(screen(), name))
+            ->text(QAccessible::Name);
     };
     EXPECT_EQ(spoken("tableviewA"), QStringLiteral("Applications"));
-    EXPECT_EQ(spoken("search_field"), QStringLiteral("Search:")) << "the field is named by its label";
+    EXPECT_EQ(spoken("search_field"), QStringLiteral("Search:"))
+        << "the field is named by its label";
 
-    for (const QString &id : {screens::kSandbox, screens::kOptionalPreferences, screens::kInstalledapps}) {
+    for (const QString &id :
+         {screens::kSandbox, screens::kOptionalPreferences, screens::kInstalledapps}) {
         QWidget *content = delegate->storyboard().instantiate(id, nullptr);
         ASSERT_NE(content, nullptr);
         QWidget *sheet = presentAsSheet(content, &window());
@@ -48,25 +51,29 @@ TEST_F(Accessibility, EveryControl_HasAUniqueName)
     }
 }
 
-TEST(OwnImages, NoIconTheme_EveryFileTypeAndReviewImageHasAPicture)
-{
-    for (const char *type : {"", "plist", "log", "bundle", "plugin", "app", "inode/directory", "xyz"})
-        EXPECT_FALSE(platform::Workspace::shared().iconForFileType(QString::fromLatin1(type)).isNull()) << type;
+TEST(OwnImages, NoIconTheme_EveryFileTypeAndReviewImageHasAPicture) {
+    for (const char *type :
+         {"", "plist", "log", "bundle", "plugin", "app", "inode/directory", "xyz"})
+        EXPECT_FALSE(
+            platform::Workspace::shared().iconForFileType(QString::fromLatin1(type)).isNull())
+            << type;
     for (const char *image : {":/images/preferences.png", ":/images/launch_agent.png"})
         EXPECT_FALSE(QIcon(QString::fromLatin1(image)).pixmap(32).isNull()) << image;
 }
 
 namespace {
 
-QImage picture(const QIcon &icon) { return icon.pixmap(32).toImage().convertToFormat(QImage::Format_ARGB32); }
+QImage picture(const QIcon &icon) {
+    return icon.pixmap(32).toImage().convertToFormat(QImage::Format_ARGB32);
+}
 
 } // namespace
 
-TEST(OwnImages, BundlesShowTheirOwnIcon_TypesTheirOwnPicture)
-{
+TEST(OwnImages, BundlesShowTheirOwnIcon_TypesTheirOwnPicture) {
     zembra::test::TreeBuilder t;
     auto &ws = platform::Workspace::shared();
-    const fs::path pane = t.app("Library/PreferencePanes/Dock.prefPane", "com.x.dock", "Dock", "Dock", "Dock.png");
+    const fs::path pane =
+        t.app("Library/PreferencePanes/Dock.prefPane", "com.x.dock", "Dock", "Dock", "Dock.png");
     fs::create_directories(pane / "Contents/Resources");
     QImage own(32, 32, QImage::Format_ARGB32);
     own.fill(Qt::magenta);

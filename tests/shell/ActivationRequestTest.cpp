@@ -77,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
                     false},
         MessageCase{
             "SettingsFolderOption",
-            message(request({}, {}, {{QStringLiteral("--settings-dir"), base64("/Users/me/settings")}})),
+            message(request({}, {},
+                            {{QStringLiteral("--settings-dir"), base64("/Users/me/settings")}})),
             false},
         MessageCase{"RelativeFolder",
                     message(request({}, {}, {{QStringLiteral("--home"), base64("home")}})), false},

@@ -3,8 +3,8 @@
 
 #include "periphery/ApplicationsRowView.h"
 #include "platform/Workspace.h"
-#include "shell/WindowController.h"
 #include "shell/ScreenNames.h"
+#include "shell/WindowController.h"
 
 #include <QAbstractButton>
 #include <QBuffer>
@@ -25,8 +25,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // An .icns file holding one 32-pixel PNG picture.
-void writeIcns(const fs::path &file, QColor colour)
-{
+void writeIcns(const fs::path &file, QColor colour) {
     fs::create_directories(file.parent_path());
     QImage image(32, 32, QImage::Format_ARGB32);
     image.fill(colour);
@@ -45,17 +44,16 @@ void writeIcns(const fs::path &file, QColor colour)
 
 class ApplicationsList : public GuiTest {
 protected:
-    ApplicationsList()
-    {
+    ApplicationsList() {
         grantBoth();
-        tree.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad", "AppIcon.icns");
+        tree.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad",
+                 "AppIcon.icns");
         writeIcns(tree / "Applications/Sketchpad.app/Contents/Resources/AppIcon.icns", Qt::red);
         tree.app("Applications/Safari.app", "com.example.safari");
         tree.app("Applications/Café.app", "com.example.cafe");
         tree.app("Applications/Notes.app", "com.example.notes");
     }
-    void open()
-    {
+    void open() {
         window();
         post(screens::kApplicationsViewController);
         list = find<QListView>(screen(), "tableviewA");
@@ -63,15 +61,14 @@ protected:
     }
     QStringList rows() const { return zembra::test::labels(list->model()); }
     void type(const QString &text) { find<QLineEdit>(screen(), "search_field")->setText(text); }
-    void select(const QString &label)
-    {
-        const auto found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, label, 1, Qt::MatchExactly);
+    void select(const QString &label) {
+        const auto found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, label,
+                                                1, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1);
         const QRect r = list->visualRect(found.front());
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
     }
-    QString item() const
-    {
+    QString item() const {
         const auto i = delegate->state().item();
         return i && i->label() ? *i->label() : QString();
     }
@@ -82,8 +79,7 @@ protected:
 
 } // namespace
 
-TEST_F(ApplicationsList, Filter_CaseAndDiacriticsIgnored)
-{
+TEST_F(ApplicationsList, Filter_CaseAndDiacriticsIgnored) {
     open();
     const QStringList all = {"Café", "Notes", "Safari", "Sketchpad"};
     EXPECT_EQ(rows(), all);
@@ -97,26 +93,25 @@ TEST_F(ApplicationsList, Filter_CaseAndDiacriticsIgnored)
     EXPECT_TRUE(rows().isEmpty());
     type("");
     EXPECT_EQ(rows(), all) << "clearing the field shows the full list in its order";
-    EXPECT_EQ(openScene("zembra::InstalledappsViewController"), nullptr) << "the empty-folder sheet";
+    EXPECT_EQ(openScene("zembra::InstalledappsViewController"), nullptr)
+        << "the empty-folder sheet";
 }
 
-TEST_F(ApplicationsList, EmptyFolder_ShowsTheInstalledappsSheet)
-{
+TEST_F(ApplicationsList, EmptyFolder_ShowsTheInstalledappsSheet) {
     fs::remove_all(tree / "Applications");
     fs::create_directories(tree / "Applications");
     open();
     EXPECT_NE(openScene("zembra::InstalledappsViewController"), nullptr);
 }
 
-TEST_F(ApplicationsList, SelectionThenFilter_NextHandsOverTheSelectedItem)
-{
+TEST_F(ApplicationsList, SelectionThenFilter_NextHandsOverTheSelectedItem) {
     open();
     EXPECT_FALSE(next()->isEnabled());
     select("Sketchpad");
     EXPECT_TRUE(next()->isEnabled());
     EXPECT_EQ(item(), QStringLiteral("Sketchpad")) << "handed over at selection time";
 
-    type("s"); // Sketchpad moves to another row
+    type("s");   // Sketchpad moves to another row
     type("zzz"); // and then out of the list
     EXPECT_TRUE(next()->isEnabled()) << "a filter keeps the next button's state";
     next()->click();
@@ -125,8 +120,7 @@ TEST_F(ApplicationsList, SelectionThenFilter_NextHandsOverTheSelectedItem)
     EXPECT_EQ(item(), QStringLiteral("Sketchpad"));
 }
 
-TEST_F(ApplicationsList, Rows_DrawnWithTheBarSeparatorAndTwoTextColours)
-{
+TEST_F(ApplicationsList, Rows_DrawnWithTheBarSeparatorAndTwoTextColours) {
     open();
     select("Safari");
     settle();
@@ -135,8 +129,11 @@ TEST_F(ApplicationsList, Rows_DrawnWithTheBarSeparatorAndTwoTextColours)
     const QRect other = list->visualRect(list->model()->index(1, 0));
     EXPECT_EQ(selected.height(), ApplicationsRowView::kRowHeight);
 
-    auto isBlue = [](QColor c) { return c.blue() > 200 && c.red() < 30 && c.green() > 60 && c.green() < 170; };
-    EXPECT_TRUE(isBlue(shot.pixelColor(346, selected.center().y()))) << "the gradient bar of the selected row";
+    auto isBlue = [](QColor c) {
+        return c.blue() > 200 && c.red() < 30 && c.green() > 60 && c.green() < 170;
+    };
+    EXPECT_TRUE(isBlue(shot.pixelColor(346, selected.center().y())))
+        << "the gradient bar of the selected row";
     EXPECT_FALSE(isBlue(shot.pixelColor(346, other.center().y())));
     EXPECT_FALSE(isBlue(shot.pixelColor(330, selected.center().y()))) << "the bar is 6 points wide";
 
@@ -156,8 +153,7 @@ TEST_F(ApplicationsList, Rows_DrawnWithTheBarSeparatorAndTwoTextColours)
     EXPECT_FALSE(textColours(other).count(ApplicationsRowView::kSelectedTextColor.rgb()));
 }
 
-TEST_F(ApplicationsList, BundleIcon_ComesFromItsIcnsFile)
-{
+TEST_F(ApplicationsList, BundleIcon_ComesFromItsIcnsFile) {
     open();
     const QIcon icon = list->model()->index(3, 0).data(Qt::DecorationRole).value<QIcon>();
     ASSERT_FALSE(icon.isNull());
@@ -169,8 +165,7 @@ TEST_F(ApplicationsList, BundleIcon_ComesFromItsIcnsFile)
 namespace {
 class CountingWorkspace : public platform::Workspace {
 public:
-    QIcon iconForFile(const std::filesystem::path &path) override
-    {
+    QIcon iconForFile(const std::filesystem::path &path) override {
         ++calls;
         return platform::Workspace::iconForFile(path);
     }
@@ -178,10 +173,10 @@ public:
 };
 } // namespace
 
-TEST_F(ApplicationsList, LongList_DecodesIconsOfTheRowsOnScreenOnly)
-{
+TEST_F(ApplicationsList, LongList_DecodesIconsOfTheRowsOnScreenOnly) {
     for (int i = 0; i < 200; ++i)
-        tree.app("Applications/More/App " + std::to_string(i) + ".app", "com.x.app" + std::to_string(i));
+        tree.app("Applications/More/App " + std::to_string(i) + ".app",
+                 "com.x.app" + std::to_string(i));
     CountingWorkspace counting;
     platform::Workspace::setShared(&counting);
     open();
@@ -198,8 +193,7 @@ TEST_F(ApplicationsList, LongList_DecodesIconsOfTheRowsOnScreenOnly)
     platform::Workspace::setShared(nullptr);
 }
 
-TEST_F(ApplicationsList, ScrollBar_OnlyWhenTheListScrolls_HostileNamesEscaped)
-{
+TEST_F(ApplicationsList, ScrollBar_OnlyWhenTheListScrolls_HostileNamesEscaped) {
     tree.app("Applications/Evil\nName\u202egnp.exe.app", "com.x.evil");
     open();
     settle();
@@ -213,7 +207,8 @@ TEST_F(ApplicationsList, ScrollBar_OnlyWhenTheListScrolls_HostileNamesEscaped)
     EXPECT_EQ(table->child(row.row())->text(QAccessible::Name), evil);
 
     for (int i = 0; i < 20; ++i)
-        tree.app("Applications/More/App " + std::to_string(i) + ".app", "com.x.app" + std::to_string(i));
+        tree.app("Applications/More/App " + std::to_string(i) + ".app",
+                 "com.x.app" + std::to_string(i));
     open();
     settle();
     EXPECT_TRUE(list->verticalScrollBar()->isVisible());

@@ -19,23 +19,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QUrl fileUrl(const fs::path &p) { return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(p.native()))); }
+QUrl fileUrl(const fs::path &p) {
+    return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(p.native())));
+}
 
 class DropTarget : public GuiTest {
 protected:
     DropTarget() { grantBoth(); }
     DragAndDropImageView *target() { return find<DragAndDropImageView>(screen(), "drop_image"); }
-    bool enter(const QList<QUrl> &urls)
-    {
+    bool enter(const QList<QUrl> &urls) {
         QMimeData data;
         data.setUrls(urls);
-        QDragEnterEvent event(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent event(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
         QCoreApplication::sendEvent(target(), &event);
         return event.isAccepted() && event.dropAction() == Qt::CopyAction;
     }
     // A drop follows the drag's entry, which makes the view the drag's target.
-    void drop(const QList<QUrl> &urls)
-    {
+    void drop(const QList<QUrl> &urls) {
         enter(urls);
         QMimeData data;
         data.setUrls(urls);
@@ -51,14 +52,15 @@ struct DragCase {
     bool accepted;
 };
 
-void PrintTo(const DragCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const DragCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class DragAcceptance : public DropTarget, public ::testing::WithParamInterface<DragCase> {};
 
 } // namespace
 
-TEST_P(DragAcceptance, TheFirstFileDecides)
-{
+TEST_P(DragAcceptance, TheFirstFileDecides) {
     window();
     QList<QUrl> urls;
     for (const char *f : GetParam().files)
@@ -66,17 +68,17 @@ TEST_P(DragAcceptance, TheFirstFileDecides)
     EXPECT_EQ(enter(urls), GetParam().accepted);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Drags, DragAcceptance,
-    ::testing::Values(DragCase{"App", {"Foo.app"}, true}, DragCase{"Text", {"Foo.txt"}, false},
-                      DragCase{"AppThenText", {"Foo.app", "Bar.txt"}, true},
-                      DragCase{"TextThenApp", {"Bar.txt", "Foo.app"}, false},
-                      DragCase{"UpperCase", {"Foo.APP"}, false}, DragCase{"TrailingSlash", {"Foo.app/"}, true},
-                      DragCase{"Nothing", {}, false}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Drags, DragAcceptance,
+                         ::testing::Values(DragCase{"App", {"Foo.app"}, true},
+                                           DragCase{"Text", {"Foo.txt"}, false},
+                                           DragCase{"AppThenText", {"Foo.app", "Bar.txt"}, true},
+                                           DragCase{"TextThenApp", {"Bar.txt", "Foo.app"}, false},
+                                           DragCase{"UpperCase", {"Foo.APP"}, false},
+                                           DragCase{"TrailingSlash", {"Foo.app/"}, true},
+                                           DragCase{"Nothing", {}, false}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(DropTarget, BundleOutsideApplications_GoesToItsReviewAndIsGranted)
-{
+TEST_F(DropTarget, BundleOutsideApplications_GoesToItsReviewAndIsGranted) {
     // Left out of the list by its identifier, and not below any granted folder.
     const fs::path bundle = tree.app("Downloads/Tool.app", "com.apple.Safari", "Tool");
     window();
@@ -88,12 +90,13 @@ TEST_F(DropTarget, BundleOutsideApplications_GoesToItsReviewAndIsGranted)
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->url(), bundle);
     EXPECT_EQ(item->bundle(), QStringLiteral("com.apple.Safari"));
-    EXPECT_EQ(settings.store().integerForKey(screens::kSheet), 1) << "the drop leaves the Back target alone";
-    EXPECT_EQ(delegate->state().granted_items(), std::vector<fs::path>{bundle}); // the bundle, nothing else
+    EXPECT_EQ(settings.store().integerForKey(screens::kSheet), 1)
+        << "the drop leaves the Back target alone";
+    EXPECT_EQ(delegate->state().granted_items(),
+              std::vector<fs::path>{bundle}); // the bundle, nothing else
 }
 
-TEST_F(DropTarget, RefusedDrag_DropChangesNothing)
-{
+TEST_F(DropTarget, RefusedDrag_DropChangesNothing) {
     window();
     drop({fileUrl(tree / "Foo.txt")});
     EXPECT_EQ(reviewsShown, 0);
@@ -106,8 +109,7 @@ class DropNoFolder : public DropTarget, public ::testing::WithParamInterface<con
 
 } // namespace
 
-TEST_P(DropNoFolder, RefusedWithTheReason_NothingGrantedOrReviewed)
-{
+TEST_P(DropNoFolder, RefusedWithTheReason_NothingGrantedOrReviewed) {
     const fs::path real = tree.app("Downloads/Real.app", "com.x.real");
     const fs::path notes = tree / "Downloads/Notes.app";
     const std::string kind = GetParam();
@@ -133,4 +135,5 @@ TEST_P(DropNoFolder, RefusedWithTheReason_NothingGrantedOrReviewed)
               QStringLiteral("Notes.app is not an application bundle: a bundle is a folder"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, DropNoFolder, ::testing::Values("file", "fifo", "link", "dangling"));
+INSTANTIATE_TEST_SUITE_P(Kinds, DropNoFolder,
+                         ::testing::Values("file", "fifo", "link", "dangling"));

@@ -16,8 +16,7 @@
 
 namespace zembra::test {
 
-void AnsweringOpenPanel::beginModal(const Request &request, QWidget *, QObject *, Done done)
-{
+void AnsweringOpenPanel::beginModal(const Request &request, QWidget *, QObject *, Done done) {
     requests.push_back(request);
     std::optional<fs::path> answer;
     if (!answers.empty()) {
@@ -27,8 +26,7 @@ void AnsweringOpenPanel::beginModal(const Request &request, QWidget *, QObject *
     done(answer);
 }
 
-GuiTest::GuiTest()
-{
+GuiTest::GuiTest() {
     platform::OpenPanel::setShared(&panel);
     tree.dir("Applications");
     tree.dir("Users/" + platform::userName().toStdString());
@@ -46,8 +44,7 @@ GuiTest::GuiTest()
     });
 }
 
-GuiTest::~GuiTest()
-{
+GuiTest::~GuiTest() {
     for (QWidget *scene : openScenes())
         scene->close();
     m_window.reset();
@@ -56,16 +53,16 @@ GuiTest::~GuiTest()
     platform::OpenPanel::setShared(nullptr);
 }
 
-fs::path GuiTest::home() const { return tree / ("Users/" + platform::userName().toStdString()); }
+fs::path GuiTest::home() const {
+    return tree / ("Users/" + platform::userName().toStdString());
+}
 
-void GuiTest::grantBoth()
-{
+void GuiTest::grantBoth() {
     settings.grant(grants::kApplications, tree / "Applications");
     settings.grant(grants::kHome, home());
 }
 
-WindowController &GuiTest::window()
-{
+WindowController &GuiTest::window() {
     if (!m_window) {
         m_window = std::make_unique<WindowController>(*delegate);
         m_window->show();
@@ -74,30 +71,30 @@ WindowController &GuiTest::window()
     return *m_window;
 }
 
-QWidget *GuiTest::screen() { return window().viewController()->viewcontrollerC(); }
-
-QString GuiTest::screenName()
-{
-    QWidget *s = screen();
-    return s ? QString::fromLatin1(s->metaObject()->className()) + QLatin1Char('/') + s->objectName() : QString();
+QWidget *GuiTest::screen() {
+    return window().viewController()->viewcontrollerC();
 }
 
-void GuiTest::post(const QString &name)
-{
+QString GuiTest::screenName() {
+    QWidget *s = screen();
+    return s ? QString::fromLatin1(s->metaObject()->className()) + QLatin1Char('/') +
+                   s->objectName()
+             : QString();
+}
+
+void GuiTest::post(const QString &name) {
     window();
     NotificationCenter::defaultCenter().post(name);
     settle();
 }
 
-void GuiTest::settle()
-{
+void GuiTest::settle() {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
 }
 
-std::vector<QWidget *> GuiTest::openScenes()
-{
+std::vector<QWidget *> GuiTest::openScenes() {
     std::vector<QWidget *> out;
     for (QWidget *w : QApplication::topLevelWidgets())
         if (w->isVisible() && (qobject_cast<QDialog *>(w) || w->windowType() == Qt::Popup))
@@ -105,8 +102,7 @@ std::vector<QWidget *> GuiTest::openScenes()
     return out;
 }
 
-QWidget *GuiTest::openScene(const char *className)
-{
+QWidget *GuiTest::openScene(const char *className) {
     for (QWidget *scene : openScenes())
         for (QWidget *child : scene->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
             if (child->inherits(className))

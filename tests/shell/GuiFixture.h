@@ -59,9 +59,7 @@ protected:
     static std::vector<QWidget *> openScenes();
     static QWidget *openScene(const char *className);
 
-    template <typename T>
-    T *find(QWidget *in, const char *name)
-    {
+    template <typename T> T *find(QWidget *in, const char *name) {
         return in ? in->findChild<T *>(QString::fromLatin1(name)) : nullptr;
     }
 

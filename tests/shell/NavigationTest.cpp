@@ -19,8 +19,7 @@ namespace {
 class Navigation : public GuiTest {
 protected:
     Navigation() { grantBoth(); }
-    int rows()
-    {
+    int rows() {
         auto *list = find<QListView>(screen(), "tableviewA");
         return list ? list->model()->rowCount() : -1;
     }
@@ -28,16 +27,14 @@ protected:
 
 } // namespace
 
-TEST_F(Navigation, Launch_EachStart_CountsOneMore)
-{
+TEST_F(Navigation, Launch_EachStart_CountsOneMore) {
     for (int i = 0; i < 5; ++i)
         delegate->applicationDidFinishLaunching();
     EXPECT_EQ(delegate->appLaunchCount(), 5);
     EXPECT_EQ(settings.store().integerForKey(screens::kAppLaunchCount), 5);
 }
 
-TEST_F(Navigation, Start_ShowsHomeInAWindowThatHoldsEveryScreen)
-{
+TEST_F(Navigation, Start_ShowsHomeInAWindowThatHoldsEveryScreen) {
     EXPECT_EQ(screenName(), QStringLiteral("zembra::HomeViewController/HomeViewController"));
     EXPECT_EQ(settings.store().integerForKey(screens::kSheet), 0);
     // The outcome popovers reach x 570 and y 188; an applications row ends at x 349.
@@ -47,8 +44,7 @@ TEST_F(Navigation, Start_ShowsHomeInAWindowThatHoldsEveryScreen)
     EXPECT_EQ(window().minimumSize(), window().maximumSize()) << "the window has a fixed size";
 }
 
-TEST_F(Navigation, ApplicationsTwice_MakesTheListAfreshFromDisk)
-{
+TEST_F(Navigation, ApplicationsTwice_MakesTheListAfreshFromDisk) {
     tree.app("Applications/One.app", "com.x.one");
     post(screens::kApplicationsViewController);
     QPointer<QWidget> first = screen();
@@ -61,8 +57,7 @@ TEST_F(Navigation, ApplicationsTwice_MakesTheListAfreshFromDisk)
     EXPECT_EQ(rows(), 2);
 }
 
-TEST_F(Navigation, BackPressedOnTheList_ReplacesTheScreenThatPosted)
-{
+TEST_F(Navigation, BackPressedOnTheList_ReplacesTheScreenThatPosted) {
     post(screens::kApplicationsViewController);
     QPointer<QWidget> list = screen();
     find<QAbstractButton>(list, "home_back")->click(); // the list's own slot posts
@@ -72,8 +67,7 @@ TEST_F(Navigation, BackPressedOnTheList_ReplacesTheScreenThatPosted)
     EXPECT_EQ(settings.store().integerForKey(screens::kSheet), 0);
 }
 
-TEST_F(Navigation, ScreenNotInThisBuild_KeepsTheCurrentScreen)
-{
+TEST_F(Navigation, ScreenNotInThisBuild_KeepsTheCurrentScreen) {
     QWidget *home = screen();
     post(screens::kRemoveViewController);
     post(screens::kExtensionsViewController);
@@ -81,8 +75,7 @@ TEST_F(Navigation, ScreenNotInThisBuild_KeepsTheCurrentScreen)
     EXPECT_TRUE(home->isVisible());
 }
 
-TEST_F(Navigation, CtrlAltU_PresentsTheWholeDiskSheet)
-{
+TEST_F(Navigation, CtrlAltU_PresentsTheWholeDiskSheet) {
     QApplication::setActiveWindow(&window());
     QTest::keyClick(screen(), Qt::Key_U, Qt::ControlModifier | Qt::AltModifier);
     settle();
@@ -93,8 +86,7 @@ TEST_F(Navigation, CtrlAltU_PresentsTheWholeDiskSheet)
     EXPECT_EQ(openScenes().size(), 1u) << "pressed again, the sheet is not stacked";
 }
 
-TEST_F(Navigation, QuitOrCloseWhileARemovalRuns_AsksTheRemovalAndTheWindowStays)
-{
+TEST_F(Navigation, QuitOrCloseWhileARemovalRuns_AsksTheRemovalAndTheWindowStays) {
     QObject removal; // stands for the screen whose removal is under way
     int asked = 0;
     delegate->setQuitGuard(&removal, [&] { ++asked; });

@@ -11,8 +11,7 @@ using zembra::platform::OpenPanel;
 
 namespace {
 
-QFileDialog *openDialog()
-{
+QFileDialog *openDialog() {
     for (QWidget *w : QApplication::topLevelWidgets())
         if (auto *dialog = qobject_cast<QFileDialog *>(w); dialog && dialog->isVisible())
             return dialog;
@@ -21,14 +20,14 @@ QFileDialog *openDialog()
 
 } // namespace
 
-TEST(OpenPanel, FoldersOnlyWithTitleAndPrompt_AnswersOnceWithTheChoice)
-{
+TEST(OpenPanel, FoldersOnlyWithTitleAndPrompt_AnswersOnceWithTheChoice) {
     QTemporaryDir dir;
     QWidget parent;
     parent.show();
     std::vector<std::optional<std::filesystem::path>> answers;
-    OpenPanel::shared().beginModal({QStringLiteral("Allow access"), QStringLiteral("Allow"), dir.path().toStdString()},
-                                   &parent, &parent, [&](auto folder) { answers.push_back(folder); });
+    OpenPanel::shared().beginModal(
+        {QStringLiteral("Allow access"), QStringLiteral("Allow"), dir.path().toStdString()},
+        &parent, &parent, [&](auto folder) { answers.push_back(folder); });
     QFileDialog *dialog = openDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Allow access"));
@@ -43,7 +42,8 @@ TEST(OpenPanel, FoldersOnlyWithTitleAndPrompt_AnswersOnceWithTheChoice)
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_FALSE(answers.front().has_value()) << "cancelled";
 
-    OpenPanel::shared().beginModal({QString(), QStringLiteral("Allow"), dir.path().toStdString()}, &parent, &parent,
+    OpenPanel::shared().beginModal({QString(), QStringLiteral("Allow"), dir.path().toStdString()},
+                                   &parent, &parent,
                                    [&](auto folder) { answers.push_back(folder); });
     dialog = openDialog();
     ASSERT_NE(dialog, nullptr);

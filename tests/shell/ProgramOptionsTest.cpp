@@ -10,10 +10,9 @@
 
 using zembra::parseProgramOptions;
 
-TEST(ProgramOptions, FolderOptions_TakenAsTheCommandLineTakesThem)
-{
-    const auto o = parseProgramOptions({"uninstaller-zembra", "--applications", "A", "--home", "H", "--root", "/",
-                                        "--settings-dir", "S"});
+TEST(ProgramOptions, FolderOptions_TakenAsTheCommandLineTakesThem) {
+    const auto o = parseProgramOptions({"uninstaller-zembra", "--applications", "A", "--home", "H",
+                                        "--root", "/", "--settings-dir", "S"});
     EXPECT_TRUE(o.error.isEmpty());
     EXPECT_EQ(o.grants.at("--applications"), "A");
     EXPECT_EQ(o.grants.at("--home"), "H");
@@ -26,15 +25,17 @@ TEST(ProgramOptions, FolderOptions_TakenAsTheCommandLineTakesThem)
     const auto review = parseProgramOptions({"uninstaller-zembra", "--review-remembered=--root"});
     EXPECT_EQ(review.reviewRemembered, QStringLiteral("--root"));
     EXPECT_TRUE(review.grants.empty());
-    EXPECT_FALSE(parseProgramOptions({"uninstaller-zembra", "--review-remembered="}).error.isEmpty());
+    EXPECT_FALSE(
+        parseProgramOptions({"uninstaller-zembra", "--review-remembered="}).error.isEmpty());
 
     const auto removed = parseProgramOptions({"uninstaller-zembra", "--removed-applications"});
     EXPECT_TRUE(removed.error.isEmpty());
     EXPECT_TRUE(removed.removedApplications);
     EXPECT_FALSE(o.removedApplications);
     // Two screens cannot both be opened.
-    EXPECT_FALSE(
-        parseProgramOptions({"uninstaller-zembra", "--removed-applications", "--review-remembered=com.x"}).error.isEmpty());
+    EXPECT_FALSE(parseProgramOptions(
+                     {"uninstaller-zembra", "--removed-applications", "--review-remembered=com.x"})
+                     .error.isEmpty());
 
     EXPECT_FALSE(parseProgramOptions({"uninstaller-zembra", "--bogus"}).error.isEmpty());
     EXPECT_FALSE(parseProgramOptions({"uninstaller-zembra", "--home"}).error.isEmpty());
@@ -44,23 +45,23 @@ TEST(ProgramOptions, FolderOptions_TakenAsTheCommandLineTakesThem)
 namespace {
 
 // The desktop program, offscreen, on its own settings folder, with `arguments`.
-void start(QProcess &program, const QTemporaryDir &settings, QStringList arguments)
-{
+void start(QProcess &program, const QTemporaryDir &settings, QStringList arguments) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     // The lock and socket of the running program go to this test's own folder.
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), settings.path());
     program.setProcessEnvironment(env);
-    program.start(QStringLiteral(ZEMBRA_GUI_PATH), QStringList{QStringLiteral("--settings-dir"), settings.path()} + arguments);
+    program.start(QStringLiteral(ZEMBRA_GUI_PATH),
+                  QStringList{QStringLiteral("--settings-dir"), settings.path()} + arguments);
 }
 
 } // namespace
 
-TEST(ProgramOptions, MissingFolder_RefusesToStartWithStatusTwo)
-{
+TEST(ProgramOptions, MissingFolder_RefusesToStartWithStatusTwo) {
     QTemporaryDir settings;
     QProcess program;
-    start(program, settings, {QStringLiteral("--home"), settings.path() + QStringLiteral("/no such folder")});
+    start(program, settings,
+          {QStringLiteral("--home"), settings.path() + QStringLiteral("/no such folder")});
     ASSERT_TRUE(program.waitForFinished(20000));
     EXPECT_EQ(program.exitCode(), 2);
     EXPECT_TRUE(program.readAllStandardError().contains("--home: no folder at"));
@@ -69,8 +70,7 @@ TEST(ProgramOptions, MissingFolder_RefusesToStartWithStatusTwo)
 // What the desktop program says on stderr while it goes on to show its window: an unknown
 // key of the watcher's (escaped as the command line escapes names), a settings folder it
 // cannot use.
-TEST(ProgramOptions, UnknownRememberedKeyOrUnusableSettingsFolder_SaidAndKeepsRunning)
-{
+TEST(ProgramOptions, UnknownRememberedKeyOrUnusableSettingsFolder_SaidAndKeepsRunning) {
     QTemporaryDir settings;
     const QString linked = settings.path() + QStringLiteral("/linked");
     QFile::link(settings.path(), linked);
@@ -92,7 +92,8 @@ TEST(ProgramOptions, UnknownRememberedKeyOrUnusableSettingsFolder_SaidAndKeepsRu
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         program.setProcessEnvironment(env);
-        program.start(QStringLiteral(ZEMBRA_GUI_PATH), {QStringLiteral("--settings-dir"), c.settingsDir, c.argument});
+        program.start(QStringLiteral(ZEMBRA_GUI_PATH),
+                      {QStringLiteral("--settings-dir"), c.settingsDir, c.argument});
         ASSERT_TRUE(program.waitForStarted(20000));
         QByteArray err;
         const bool said = QTest::qWaitFor(

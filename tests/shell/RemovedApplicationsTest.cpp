@@ -18,8 +18,8 @@
 #include <QTest>
 
 using namespace zembra;
-using zembra::test::GuiTest;
 using zembra::test::expectControlsNamedOnce;
+using zembra::test::GuiTest;
 
 namespace {
 
@@ -29,11 +29,11 @@ const QString kHomeScreen = QStringLiteral("zembra::HomeViewController/HomeViewC
 // "Back" was seen leaving but is installed again, "Kept" is installed.
 class RemovedApplications : public GuiTest {
 protected:
-    RemovedApplications()
-    {
+    RemovedApplications() {
         grantBoth();
         platform::SettingsStore::setFolder(settingsFolder.path());
-        const std::string preferences = (home() / "Library/Preferences").lexically_relative(tree.root()).string();
+        const std::string preferences =
+            (home() / "Library/Preferences").lexically_relative(tree.root()).string();
         tree.file(preferences + "/com.x.gone.plist", std::string(3000, 'x'));
         tree.file(preferences + "/com.x.back.plist");
         ApplicationSnapshot snapshot;
@@ -49,17 +49,17 @@ protected:
     ~RemovedApplications() override { platform::SettingsStore::setFolder(QString()); }
 
     // The record of a bundle made and thrown away again unless `installed`.
-    void remember(ApplicationSnapshot &snapshot, const std::string &name, const std::string &id, bool installed)
-    {
+    void remember(ApplicationSnapshot &snapshot, const std::string &name, const std::string &id,
+                  bool installed) {
         const fs::path bundle = tree.app("Applications/" + name + ".app", id, name);
-        snapshot.applications.push_back({Application(settings.store()).application(bundle), installed, {}});
+        snapshot.applications.push_back(
+            {Application(settings.store()).application(bundle), installed, {}});
         if (!installed)
             fs::remove_all(bundle);
     }
 
     // The list screen once every search has ended.
-    RemovedApplicationsViewController *finishedList()
-    {
+    RemovedApplicationsViewController *finishedList() {
         post(screens::kRemovedApplicationsViewController);
         auto *list = qobject_cast<RemovedApplicationsViewController *>(screen());
         if (list) {
@@ -68,8 +68,7 @@ protected:
         return list;
     }
 
-    QStringList rowTexts(QWidget *list)
-    {
+    QStringList rowTexts(QWidget *list) {
         QStringList rows;
         auto *table = find<QTableView>(list, "tableviewR");
         for (int r = 0; r < table->model()->rowCount(); ++r) {
@@ -86,8 +85,7 @@ protected:
 
 } // namespace
 
-TEST_F(RemovedApplications, List_ShowsOnlyGoneApplicationsWithLeftovers_AndReviewHandsOneOver)
-{
+TEST_F(RemovedApplications, List_ShowsOnlyGoneApplicationsWithLeftovers_AndReviewHandsOneOver) {
     post(screens::kHomeViewController);
     find<QAbstractButton>(screen(), "removed")->click();
     settle();
@@ -100,7 +98,8 @@ TEST_F(RemovedApplications, List_ShowsOnlyGoneApplicationsWithLeftovers_AndRevie
     EXPECT_FALSE(find<QProgressBar>(list, "progress")->isVisible());
     EXPECT_FALSE(find<QLabel>(list, "empty_notice")->isVisible());
 
-    EXPECT_EQ(rowTexts(list), QStringList{QStringLiteral("Gone|com.x.gone|") + platform::formatByteCount(3000)});
+    EXPECT_EQ(rowTexts(list),
+              QStringList{QStringLiteral("Gone|com.x.gone|") + platform::formatByteCount(3000)});
 
     auto *review = find<QAbstractButton>(list, "switch_review");
     EXPECT_FALSE(review->isEnabled()) << "nothing chosen yet";
@@ -115,8 +114,7 @@ TEST_F(RemovedApplications, List_ShowsOnlyGoneApplicationsWithLeftovers_AndRevie
     EXPECT_EQ(item->label(), OptString(QStringLiteral("Gone")));
 }
 
-TEST_F(RemovedApplications, NothingRemembered_ShowsTheEmptyNotice_AndBackGoesHome)
-{
+TEST_F(RemovedApplications, NothingRemembered_ShowsTheEmptyNotice_AndBackGoesHome) {
     fs::remove(snapshotFile(settingsFolder.path()));
     auto *list = finishedList();
     ASSERT_NE(list, nullptr);
@@ -127,18 +125,21 @@ TEST_F(RemovedApplications, NothingRemembered_ShowsTheEmptyNotice_AndBackGoesHom
     EXPECT_EQ(screenName(), kHomeScreen);
 }
 
-TEST_F(RemovedApplications, ReviewRemembered_KnownKeyOpensItsReview_UnknownOrInstalledKeyLeavesHome)
-{
+TEST_F(RemovedApplications,
+       ReviewRemembered_KnownKeyOpensItsReview_UnknownOrInstalledKeyLeavesHome) {
     window();
     // Nothing remembered, or installed now (remembered so, or back since it was seen
     // leaving): a review would offer the installed bundle.
     for (const char *key : {"com.x.none", "com.x.kept", "com.x.back"})
-        EXPECT_FALSE(reviewRememberedApplication(*delegate, settingsFolder.path(), QString::fromLatin1(key))) << key;
+        EXPECT_FALSE(
+            reviewRememberedApplication(*delegate, settingsFolder.path(), QString::fromLatin1(key)))
+            << key;
     settle();
     EXPECT_EQ(delegate->state().item(), nullptr);
     EXPECT_EQ(screenName(), kHomeScreen);
 
-    ASSERT_TRUE(reviewRememberedApplication(*delegate, settingsFolder.path(), QStringLiteral("com.x.gone")));
+    ASSERT_TRUE(reviewRememberedApplication(*delegate, settingsFolder.path(),
+                                            QStringLiteral("com.x.gone")));
     settle();
     EXPECT_EQ(reviewsShown, 1);
     ASSERT_NE(delegate->state().item(), nullptr);

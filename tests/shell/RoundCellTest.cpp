@@ -10,16 +10,14 @@ using zembra::RoundCell;
 namespace {
 
 // The grey level the button shows in its middle, drawn over a white window.
-int shownGrey(RoundCell &button)
-{
+int shownGrey(RoundCell &button) {
     const QImage image = button.grab().toImage();
     return qGray(image.pixel(4, image.height() / 2)); // clear of the white title
 }
 
 } // namespace
 
-TEST(RoundCell, States_DisabledLighterThanEnabled_PressedLightest)
-{
+TEST(RoundCell, States_DisabledLighterThanEnabled_PressedLightest) {
     QWidget window;
     window.setStyleSheet(QStringLiteral("background: white;"));
     window.resize(200, 60);

@@ -13,8 +13,8 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPixmap>
-#include <QStringList>
 #include <QProgressBar>
+#include <QStringList>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -32,25 +32,21 @@ class RecordingWorkspace : public platform::Workspace {
 public:
     // `plainIcons`: every file shows one drawn picture, not the desktop theme's.
     explicit RecordingWorkspace(bool plainIcons = false) : m_plainIcons(plainIcons) {}
-    QIcon iconForFile(const fs::path &path) override
-    {
+    QIcon iconForFile(const fs::path &path) override {
         return m_plainIcons ? iconForFileType({}) : Workspace::iconForFile(path);
     }
-    QIcon iconForFileType(const QString &type) override
-    {
+    QIcon iconForFileType(const QString &type) override {
         if (!m_plainIcons)
             return Workspace::iconForFileType(type);
         QPixmap p(32, 32);
         p.fill(Qt::darkCyan);
         return QIcon(p);
     }
-    bool activateFileViewerSelectingURLs(const std::vector<fs::path> &paths) override
-    {
+    bool activateFileViewerSelectingURLs(const std::vector<fs::path> &paths) override {
         revealed.push_back(paths);
         return true;
     }
-    bool openURL(const QUrl &url) override
-    {
+    bool openURL(const QUrl &url) override {
         opened.push_back(url);
         return true;
     }
@@ -62,9 +58,7 @@ private:
 };
 
 // Runs the event loop until `done` holds or `ms` passed; true when it held.
-template <typename Pred>
-bool waitFor(Pred done, int ms = 20000)
-{
+template <typename Pred> bool waitFor(Pred done, int ms = 20000) {
     QElapsedTimer timer;
     timer.start();
     while (!done()) {
@@ -79,8 +73,7 @@ bool waitFor(Pred done, int ms = 20000)
 // A `sleep` copied into `bundle` as its executable `name` and started; killed at the end.
 class BundledProcess {
 public:
-    BundledProcess(const fs::path &bundle, const std::string &name)
-    {
+    BundledProcess(const fs::path &bundle, const std::string &name) {
         const fs::path exe = bundle / "Contents/MacOS" / name;
         fs::create_directories(exe.parent_path());
         fs::copy_file("/bin/sleep", exe, fs::copy_options::overwrite_existing);
@@ -90,8 +83,7 @@ public:
         if (posix_spawn(&m_pid, exe.c_str(), nullptr, nullptr, argv, environ) != 0)
             m_pid = 0;
     }
-    ~BundledProcess()
-    {
+    ~BundledProcess() {
         if (m_pid > 0) {
             kill(m_pid, SIGKILL);
             waitpid(m_pid, nullptr, 0);
@@ -104,8 +96,7 @@ private:
 };
 
 // The first column's text of every row of `model`.
-inline QStringList labels(const QAbstractItemModel *model)
-{
+inline QStringList labels(const QAbstractItemModel *model) {
     QStringList out;
     for (int row = 0; row < model->rowCount(); ++row)
         out << model->index(row, 0).data().toString();
@@ -113,19 +104,18 @@ inline QStringList labels(const QAbstractItemModel *model)
 }
 
 // Every control shown in `window` has a spoken name, and no two share one.
-inline void expectControlsNamedOnce(QWidget *window, const std::string &where)
-{
+inline void expectControlsNamedOnce(QWidget *window, const std::string &where) {
     std::map<QString, int> seen;
     for (QWidget *w : window->findChildren<QWidget *>()) {
         const bool control = qobject_cast<QAbstractButton *>(w) || qobject_cast<QLineEdit *>(w) ||
-                             qobject_cast<QAbstractItemView *>(w) || qobject_cast<QProgressBar *>(w) ||
-                             w->acceptDrops();
+                             qobject_cast<QAbstractItemView *>(w) ||
+                             qobject_cast<QProgressBar *>(w) || w->acceptDrops();
         if (!control || !w->isVisible())
             continue;
         QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
         const QString name = a ? a->text(QAccessible::Name) : QString();
-        EXPECT_FALSE(name.trimmed().isEmpty()) << where << ": " << w->metaObject()->className() << " "
-                                               << w->objectName().toStdString();
+        EXPECT_FALSE(name.trimmed().isEmpty()) << where << ": " << w->metaObject()->className()
+                                               << " " << w->objectName().toStdString();
         EXPECT_EQ(++seen[name], 1) << where << ": two controls named " << name.toStdString();
     }
     EXPECT_FALSE(seen.empty()) << where;
@@ -134,10 +124,11 @@ inline void expectControlsNamedOnce(QWidget *window, const std::string &where)
 // The popover or sheet window `scene` is one of the application's windows a screen reader
 // lists, and every text of `spoken` is said somewhere inside it; the keyboard starts on
 // one of its buttons.
-inline void expectInAccessibilityTree(QWidget *scene, const QStringList &spoken, const std::string &where)
-{
+inline void expectInAccessibilityTree(QWidget *scene, const QStringList &spoken,
+                                      const std::string &where) {
     ASSERT_NE(scene, nullptr) << where;
-    QAccessibleInterface *application = QAccessible::queryAccessibleInterface(QCoreApplication::instance());
+    QAccessibleInterface *application =
+        QAccessible::queryAccessibleInterface(QCoreApplication::instance());
     ASSERT_NE(application, nullptr);
     QAccessibleInterface *window = nullptr;
     for (int i = 0; i < application->childCount(); ++i)
@@ -159,10 +150,13 @@ inline void expectInAccessibilityTree(QWidget *scene, const QStringList &spoken,
                 todo.push_back(c);
     }
     for (const QString &text : spoken)
-        EXPECT_TRUE(said.join(QLatin1Char('\n')).contains(text)) << where << ": nothing says " << text.toStdString() << " in: " << said.join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(said.join(QLatin1Char('\n')).contains(text))
+            << where << ": nothing says " << text.toStdString()
+            << " in: " << said.join(QLatin1Char('|')).toStdString();
     EXPECT_GT(buttons, 0) << where;
     QWidget *focus = scene->window()->focusWidget();
-    EXPECT_TRUE(focus && qobject_cast<QAbstractButton *>(focus)) << where << ": the keyboard does not start on it";
+    EXPECT_TRUE(focus && qobject_cast<QAbstractButton *>(focus))
+        << where << ": the keyboard does not start on it";
 }
 
 } // namespace zembra::test

@@ -24,14 +24,11 @@ class FakeNotifications : public QObject {
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
     FakeNotifications(QString log, QString invoke, bool markup)
-        : m_log(std::move(log)), m_invoke(std::move(invoke)), m_markup(markup)
-    {
-    }
+        : m_log(std::move(log)), m_invoke(std::move(invoke)), m_markup(markup) {}
 
 public slots:
-    uint Notify(const QString &appName, uint, const QString &, const QString &summary, const QString &body,
-                const QStringList &actions, const QVariantMap &, int)
-    {
+    uint Notify(const QString &appName, uint, const QString &, const QString &summary,
+                const QString &body, const QStringList &actions, const QVariantMap &, int) {
         const uint id = ++m_last;
         QFile file(m_log);
         if (file.open(QIODevice::Append)) {
@@ -43,16 +40,16 @@ public slots:
         }
         if (!m_invoke.isEmpty())
             QTimer::singleShot(0, this, [this, id] {
-                QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
-                                                                 QStringLiteral("org.freedesktop.Notifications"),
-                                                                 QStringLiteral("ActionInvoked"));
+                QDBusMessage signal =
+                    QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                               QStringLiteral("org.freedesktop.Notifications"),
+                                               QStringLiteral("ActionInvoked"));
                 signal << id << m_invoke;
                 QDBusConnection::sessionBus().send(signal);
             });
         return id;
     }
-    QStringList GetCapabilities()
-    {
+    QStringList GetCapabilities() {
         QStringList capabilities{QStringLiteral("actions"), QStringLiteral("body")};
         if (m_markup)
             capabilities << QStringLiteral("body-markup");
@@ -66,8 +63,7 @@ private:
     uint m_last = 0;
 };
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     auto option = [&](const QString &name) {

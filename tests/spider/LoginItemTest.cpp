@@ -25,8 +25,7 @@ namespace {
 class ScopedEnv {
 public:
     ScopedEnv(const char *name, const fs::path &value)
-        : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name))
-    {
+        : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name)) {
         qputenv(name, QByteArray::fromStdString(value.native()));
     }
     ~ScopedEnv() { m_had ? qputenv(m_name, m_old) : qunsetenv(m_name); }
@@ -42,8 +41,7 @@ volatile sig_atomic_t g_askedToEnd = 0;
 } // namespace
 
 // Switching the watcher off must not keep the preferences waiting for it to end.
-TEST(AutostartEntry, SwitchedOff_ReturnsBeforeASlowWatcherEnds_WhichThenEnds)
-{
+TEST(AutostartEntry, SwitchedOff_ReturnsBeforeASlowWatcherEnds_WhichThenEnds) {
     TreeBuilder tree;
     ScopedEnv config("XDG_CONFIG_HOME", tree / "xdg-config");
     const fs::path pidFile = tree / "w.pid";
@@ -69,48 +67,58 @@ TEST(AutostartEntry, SwitchedOff_ReturnsBeforeASlowWatcherEnds_WhichThenEnds)
     auto item = platform::makeWatcherLoginItem({QStringLiteral("/bin/false"), {}, pidFile, {}});
 
     EXPECT_TRUE(item->setEnabled(false));
-    EXPECT_TRUE(platform::PidFile::holder(pidFile)) << "switching off waited for the watcher to end";
-    EXPECT_TRUE(waitUntil([&] { return !platform::PidFile::holder(pidFile); })) << "the watcher was not asked to end";
+    EXPECT_TRUE(platform::PidFile::holder(pidFile))
+        << "switching off waited for the watcher to end";
+    EXPECT_TRUE(waitUntil([&] { return !platform::PidFile::holder(pidFile); }))
+        << "the watcher was not asked to end";
     waitpid(child, nullptr, 0);
     close(ready[0]);
     close(ready[1]);
 }
 
-TEST(AutostartEntry, ExecLine_QuotesWhatTheDesktopFormatReserves)
-{
-    EXPECT_EQ(platform::execLine(QStringLiteral("/opt/z/zembra-spider"), {QStringLiteral("--home"), QStringLiteral("/h/u")}),
+TEST(AutostartEntry, ExecLine_QuotesWhatTheDesktopFormatReserves) {
+    EXPECT_EQ(platform::execLine(QStringLiteral("/opt/z/zembra-spider"),
+                                 {QStringLiteral("--home"), QStringLiteral("/h/u")}),
               QStringLiteral("/opt/z/zembra-spider --home /h/u"));
     // Quoted, with " ` $ \ escaped inside, the backslashes doubled again for the key
     // file, and a percent sign doubled.
-    EXPECT_EQ(platform::execLine(QStringLiteral("/a b/spider"), {QStringLiteral("$x\"y\\z"), QStringLiteral("50%")}),
+    EXPECT_EQ(platform::execLine(QStringLiteral("/a b/spider"),
+                                 {QStringLiteral("$x\"y\\z"), QStringLiteral("50%")}),
               QStringLiteral("\"/a b/spider\" \"\\\\$x\\\\\"y\\\\\\\\z\" 50%%"));
     EXPECT_EQ(platform::execLine(QStringLiteral("/s"), {QString()}), QStringLiteral("/s \"\""));
     // A newline would start a key of its own: such a command is not written at all.
     EXPECT_FALSE(platform::execLine(QStringLiteral("/s"), {QStringLiteral("a\nHidden=true")}));
 }
 
-TEST(AutostartEntry, SwitchedOnAndOff_EntryAndWatcherComeAndGo)
-{
+TEST(AutostartEntry, SwitchedOnAndOff_EntryAndWatcherComeAndGo) {
     WatchedTree t;
     t.appWithLeftovers("Editor", "com.vendor.editor");
     ScopedEnv config("XDG_CONFIG_HOME", t.tree / "xdg-config"), home("HOME", t.tree / "home");
     const QString settings = QString::fromStdString(t.settings.native());
     const fs::path pidFile = platform::watcherPidFile(settings);
     // The folders granted for this run only reach the watcher started now, never the entry.
-    const QStringList runOnly{QStringLiteral("--applications"), QString::fromStdString(t.applications.native()),
+    const QStringList runOnly{QStringLiteral("--applications"),
+                              QString::fromStdString(t.applications.native()),
                               QStringLiteral("--home"), QString::fromStdString(t.home.native())};
-    auto item = platform::makeWatcherLoginItem(
-        {QStringLiteral(ZEMBRA_SPIDER_PATH), {QStringLiteral("--settings-dir"), settings}, pidFile, runOnly});
-    const fs::path entry = t.tree / "xdg-config/autostart/com.Torvan.Belquist.Uninstaller-zembra-Spider.desktop";
-    EXPECT_EQ(platform::autostartEntryFile(platform::kWatcherIdentifier).toStdString(), entry.native());
+    auto item = platform::makeWatcherLoginItem({QStringLiteral(ZEMBRA_SPIDER_PATH),
+                                                {QStringLiteral("--settings-dir"), settings},
+                                                pidFile,
+                                                runOnly});
+    const fs::path entry =
+        t.tree / "xdg-config/autostart/com.Torvan.Belquist.Uninstaller-zembra-Spider.desktop";
+    EXPECT_EQ(platform::autostartEntryFile(platform::kWatcherIdentifier).toStdString(),
+              entry.native());
 
     ASSERT_TRUE(item->setEnabled(true));
     const std::string text = readFile(entry);
     EXPECT_NE(text.find("[Desktop Entry]\nType=Application\n"), std::string::npos);
-    EXPECT_NE(text.find("\nExec=" ZEMBRA_SPIDER_PATH " --settings-dir " + t.settings.native() + "\n"), std::string::npos)
+    EXPECT_NE(
+        text.find("\nExec=" ZEMBRA_SPIDER_PATH " --settings-dir " + t.settings.native() + "\n"),
+        std::string::npos)
         << text;
     EXPECT_EQ(text.find("--applications"), std::string::npos) << text;
-    ASSERT_TRUE(waitUntil([&] { return platform::PidFile::holder(pidFile).has_value(); })) << "the watcher did not start";
+    ASSERT_TRUE(waitUntil([&] { return platform::PidFile::holder(pidFile).has_value(); }))
+        << "the watcher did not start";
     const long pid = *platform::PidFile::holder(pidFile);
 
     // Switched on again: still one watcher, the same one.
@@ -119,19 +127,20 @@ TEST(AutostartEntry, SwitchedOnAndOff_EntryAndWatcherComeAndGo)
 
     ASSERT_TRUE(item->setEnabled(false));
     EXPECT_FALSE(fs::exists(entry));
-    EXPECT_TRUE(waitUntil([&] { return !platform::PidFile::holder(pidFile); })) << "the watcher did not end";
+    EXPECT_TRUE(waitUntil([&] { return !platform::PidFile::holder(pidFile); }))
+        << "the watcher did not end";
     EXPECT_FALSE(fs::exists(pidFile)) << "the watcher ended cleanly and took its pid file along";
     EXPECT_TRUE(item->setEnabled(false)) << "switching off twice is fine";
 }
 
-TEST(PidFile, LeftBehindByAProcessThatDied_IsNotARunningWatcher)
-{
+TEST(PidFile, LeftBehindByAProcessThatDied_IsNotARunningWatcher) {
     TreeBuilder tree;
     const fs::path file = tree / "w.pid";
     // A dead process's file: our own pid in it, but nobody holds the lock.
     tree.file("w.pid", std::to_string(getpid()) + "\n");
     EXPECT_FALSE(platform::PidFile::holder(file));
-    EXPECT_TRUE(platform::PidFile::stopHolder(file, 100)) << "nothing to stop, and nothing signalled";
+    EXPECT_TRUE(platform::PidFile::stopHolder(file, 100))
+        << "nothing to stop, and nothing signalled";
     {
         const auto held = platform::PidFile::acquire(file);
         ASSERT_TRUE(held);
@@ -141,11 +150,11 @@ TEST(PidFile, LeftBehindByAProcessThatDied_IsNotARunningWatcher)
     EXPECT_FALSE(fs::exists(file));
 }
 
-TEST(TrashFolder, GivenHome_KeepsItsOwnTrash_TheUsersHomeFollowsXdgDataHome)
-{
+TEST(TrashFolder, GivenHome_KeepsItsOwnTrash_TheUsersHomeFollowsXdgDataHome) {
     TreeBuilder tree;
     ScopedEnv home("HOME", tree / "home"), data("XDG_DATA_HOME", tree / "data");
-    EXPECT_EQ(platform::trashFilesFolder(tree / "demo-home"), tree / "demo-home/.local/share/Trash/files");
+    EXPECT_EQ(platform::trashFilesFolder(tree / "demo-home"),
+              tree / "demo-home/.local/share/Trash/files");
     EXPECT_EQ(platform::trashFilesFolder(tree / "home"), tree / "data/Trash/files");
     qputenv("XDG_DATA_HOME", "relative/ignored");
     EXPECT_EQ(platform::trashFilesFolder(tree / "home"), tree / "home/.local/share/Trash/files");

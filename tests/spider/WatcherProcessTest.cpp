@@ -20,17 +20,17 @@ namespace preferences = zembra::preferences;
 
 namespace {
 
-bool contains(const std::vector<std::string> &v, const std::string &s) { return std::find(v.begin(), v.end(), s) != v.end(); }
+bool contains(const std::vector<std::string> &v, const std::string &s) {
+    return std::find(v.begin(), v.end(), s) != v.end();
+}
 
-void moveToTrash(const WatchedTree &t, const std::string &name)
-{
+void moveToTrash(const WatchedTree &t, const std::string &name) {
     fs::rename(t.applications / (name + ".app"), t.trash / (name + ".app"));
 }
 
 } // namespace
 
-TEST(Watcher, BundleMovedToTrash_NotifiesNameAndWeightWithReviewAction)
-{
+TEST(Watcher, BundleMovedToTrash_NotifiesNameAndWeightWithReviewAction) {
     WatchedTree t;
     t.appWithLeftovers("Editor", "com.vendor.editor");
     t.appWithLeftovers("Viewer", "com.vendor.viewer");
@@ -41,18 +41,19 @@ TEST(Watcher, BundleMovedToTrash_NotifiesNameAndWeightWithReviewAction)
     EXPECT_TRUE(bus.notices().empty()) << "the first look announces nothing";
 
     moveToTrash(t, "Editor");
-    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); })) << "no notice within five seconds";
+    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }))
+        << "no notice within five seconds";
     const auto notices = bus.notices();
     ASSERT_EQ(notices.size(), 1u) << "leaving the folder and arriving in the Trash is one removal";
     EXPECT_EQ(notices[0].value("summary").toString(), QStringLiteral("Editor was removed"));
-    EXPECT_EQ(notices[0].value("body").toString(), QStringLiteral("It left one item behind (3 KB)."));
+    EXPECT_EQ(notices[0].value("body").toString(),
+              QStringLiteral("It left one item behind (3 KB)."));
     EXPECT_TRUE(notices[0].value("actions").toArray().contains(QStringLiteral("Review leftovers")));
     EXPECT_EQ(t.goneKeys(), std::vector<std::string>{"com.vendor.editor"});
     EXPECT_TRUE(watcher.running());
 }
 
-TEST(Watcher, NotificationSwitches_SilenceNoticesAndAreReadAgainWhenChanged)
-{
+TEST(Watcher, NotificationSwitches_SilenceNoticesAndAreReadAgainWhenChanged) {
     WatchedTree t;
     t.appWithLeftovers("Editor", "com.vendor.editor");
     t.appWithLeftovers("Viewer", "com.vendor.viewer");
@@ -81,8 +82,7 @@ TEST(Watcher, NotificationSwitches_SilenceNoticesAndAreReadAgainWhenChanged)
     EXPECT_EQ(notices[0].value("summary").toString(), QStringLiteral("Player was removed"));
 }
 
-TEST(Watcher, RemovedThroughTheCommandLine_StaysSilentAndForgetsIt)
-{
+TEST(Watcher, RemovedThroughTheCommandLine_StaysSilentAndForgetsIt) {
     WatchedTree t;
     t.appWithLeftovers("Editor", "com.vendor.editor");
     t.appWithLeftovers("Viewer", "com.vendor.viewer");
@@ -94,9 +94,11 @@ TEST(Watcher, RemovedThroughTheCommandLine_StaysSilentAndForgetsIt)
     QProcess cli;
     cli.setProcessEnvironment(isolatedEnvironment(t.tree));
     cli.start(QStringLiteral(ZEMBRA_CLI_PATH),
-              {QStringLiteral("remove"), QString::fromStdString((t.applications / "Editor.app").native()),
-               QStringLiteral("--yes"), QStringLiteral("--applications"), QString::fromStdString(t.applications.native()),
-               QStringLiteral("--home"), QString::fromStdString(t.home.native()), QStringLiteral("--settings-dir"),
+              {QStringLiteral("remove"),
+               QString::fromStdString((t.applications / "Editor.app").native()),
+               QStringLiteral("--yes"), QStringLiteral("--applications"),
+               QString::fromStdString(t.applications.native()), QStringLiteral("--home"),
+               QString::fromStdString(t.home.native()), QStringLiteral("--settings-dir"),
                QString::fromStdString(t.settings.native())});
     ASSERT_TRUE(cli.waitForFinished(10000));
     ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
@@ -110,8 +112,7 @@ TEST(Watcher, RemovedThroughTheCommandLine_StaysSilentAndForgetsIt)
     EXPECT_EQ(bus.notices()[0].value("summary").toString(), QStringLiteral("Viewer was removed"));
 }
 
-TEST(Watcher, ReviewAction_OpensTheApplicationOnTheRememberedRecord)
-{
+TEST(Watcher, ReviewAction_OpensTheApplicationOnTheRememberedRecord) {
     WatchedTree t;
     t.appWithLeftovers("Editor", "com.vendor.editor");
     // The watcher finds the application beside itself: a copy with a recording stand-in.
@@ -120,8 +121,8 @@ TEST(Watcher, ReviewAction_OpensTheApplicationOnTheRememberedRecord)
     const fs::path record = t.tree / "review-arguments";
     {
         std::ofstream gui(bin / "uninstaller-zembra");
-        gui << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << record.native() << ".tmp' && mv '" << record.native()
-            << ".tmp' '" << record.native() << "'\n";
+        gui << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << record.native() << ".tmp' && mv '"
+            << record.native() << ".tmp' '" << record.native() << "'\n";
     }
     fs::permissions(bin / "uninstaller-zembra", fs::perms::owner_all);
     PrivateBus bus(t.tree, {QStringLiteral("--invoke"), QStringLiteral("review")});
@@ -131,13 +132,13 @@ TEST(Watcher, ReviewAction_OpensTheApplicationOnTheRememberedRecord)
 
     moveToTrash(t, "Editor");
     ASSERT_TRUE(waitUntil([&] { return fs::exists(record); })) << "the review was not opened";
-    const std::string expected = "--review-remembered=com.vendor.editor\n--applications\n" + t.applications.native() +
-                                 "\n--home\n" + t.home.native() + "\n--settings-dir\n" + t.settings.native() + "\n";
+    const std::string expected = "--review-remembered=com.vendor.editor\n--applications\n" +
+                                 t.applications.native() + "\n--home\n" + t.home.native() +
+                                 "\n--settings-dir\n" + t.settings.native() + "\n";
     EXPECT_EQ(readFile(record), expected);
 }
 
-TEST(Watcher, WithoutNotificationServiceOrBus_KeepsWatchingSilently)
-{
+TEST(Watcher, WithoutNotificationServiceOrBus_KeepsWatchingSilently) {
     WatchedTree t;
     t.appWithLeftovers("Editor", "com.vendor.editor");
     t.appWithLeftovers("Viewer", "com.vendor.viewer");
@@ -157,8 +158,7 @@ TEST(Watcher, WithoutNotificationServiceOrBus_KeepsWatchingSilently)
     EXPECT_TRUE(watcher.running());
 }
 
-TEST(Watcher, SecondCopyForOneSettingsFolder_Refuses)
-{
+TEST(Watcher, SecondCopyForOneSettingsFolder_Refuses) {
     WatchedTree t;
     WatcherProcess first(t, nullptr);
     ASSERT_TRUE(first.started());
@@ -168,8 +168,7 @@ TEST(Watcher, SecondCopyForOneSettingsFolder_Refuses)
     EXPECT_TRUE(first.running());
 }
 
-TEST(Watcher, DownloadedApplicationThrownIntoATrashMadeLater_Notified)
-{
+TEST(Watcher, DownloadedApplicationThrownIntoATrashMadeLater_Notified) {
     WatchedTree t;
     t.appWithLeftovers("Viewer", "com.vendor.viewer");
     // Run from the Downloads folder, never installed; the Trash does not exist yet.
@@ -183,16 +182,17 @@ TEST(Watcher, DownloadedApplicationThrownIntoATrashMadeLater_Notified)
 
     fs::create_directories(t.trash);
     fs::rename(t.home / "Downloads/Tool.app", t.trash / "Tool.app");
-    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); })) << "no notice within five seconds";
+    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }))
+        << "no notice within five seconds";
     EXPECT_EQ(bus.notices()[0].value("summary").toString(), QStringLiteral("Tool was removed"));
-    EXPECT_EQ(bus.notices()[0].value("body").toString(), QStringLiteral("It left one item behind (2 KB)."));
+    EXPECT_EQ(bus.notices()[0].value("body").toString(),
+              QStringLiteral("It left one item behind (2 KB)."));
     EXPECT_EQ(t.goneKeys(), std::vector<std::string>{"com.web.tool"});
 }
 
 // A settings folder the watcher cannot use safely: it says why and does not run, never
 // "already running", and touches nothing a link points at.
-TEST(Watcher, SettingsFolderWithLinkOrAsLink_RefusesSayingWhy)
-{
+TEST(Watcher, SettingsFolderWithLinkOrAsLink_RefusesSayingWhy) {
     for (const std::string linked : {"settings/zembra-spider.pid", "settings"}) {
         SCOPED_TRACE(linked);
         WatchedTree t;
@@ -202,25 +202,27 @@ TEST(Watcher, SettingsFolderWithLinkOrAsLink_RefusesSayingWhy)
         fs::create_symlink(linked == "settings" ? outside.parent_path() : outside, t.tree / linked);
         QProcess watcher;
         watcher.setProcessEnvironment(isolatedEnvironment(t.tree));
-        watcher.start(QStringLiteral(ZEMBRA_SPIDER_PATH),
-                      {QStringLiteral("--applications"), QString::fromStdString(t.applications.native()),
-                       QStringLiteral("--settings-dir"), QString::fromStdString(t.settings.native())});
+        watcher.start(
+            QStringLiteral(ZEMBRA_SPIDER_PATH),
+            {QStringLiteral("--applications"), QString::fromStdString(t.applications.native()),
+             QStringLiteral("--settings-dir"), QString::fromStdString(t.settings.native())});
         ASSERT_TRUE(watcher.waitForFinished(5000));
         EXPECT_EQ(watcher.exitCode(), 1);
         const QString err = QString::fromUtf8(watcher.readAllStandardError());
-        EXPECT_TRUE(err.contains(QStringLiteral("is a symbolic link: the watcher does not run"))) << err.toStdString();
+        EXPECT_TRUE(err.contains(QStringLiteral("is a symbolic link: the watcher does not run")))
+            << err.toStdString();
         EXPECT_FALSE(err.contains(QStringLiteral("already running"))) << err.toStdString();
         EXPECT_EQ(readFile(outside), "precious");
         EXPECT_EQ(entryCount(outside.parent_path()), 1u);
     }
 }
 
-TEST(Watcher, ListSettingsSwitchedOff_AnnounceNothing_LeftOutApplicationsWatchedAlike)
-{
+TEST(Watcher, ListSettingsSwitchedOff_AnnounceNothing_LeftOutApplicationsWatchedAlike) {
     WatchedTree t;
     t.appWithLeftovers("Editor", "com.vendor.editor");
     t.tree.file("home/Library/Preferences/com.vendor.disksight.plist", std::string(3000, 'x'));
-    t.tree.app("Applications/Utilities/DiskSight.app", "com.vendor.disksight", "DiskSight", "DiskSight");
+    t.tree.app("Applications/Utilities/DiskSight.app", "com.vendor.disksight", "DiskSight",
+               "DiskSight");
     t.appWithLeftovers("Notes", "com.apple.Notes");
     t.setSetting(preferences::kIncludeUtilities, 1);
     t.setSetting(preferences::kIncludeDefaultApps, 1);
@@ -239,20 +241,22 @@ TEST(Watcher, ListSettingsSwitchedOff_AnnounceNothing_LeftOutApplicationsWatched
     EXPECT_EQ(t.goneKeys(), std::vector<std::string>{"com.vendor.editor"});
 
     // Gone from the disk while the list leaves them out: announced like any other.
-    fs::rename(t.applications / "Utilities/DiskSight.app", t.tree.dir("Elsewhere") / "DiskSight.app");
+    fs::rename(t.applications / "Utilities/DiskSight.app",
+               t.tree.dir("Elsewhere") / "DiskSight.app");
     ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 2; }));
-    EXPECT_EQ(bus.notices()[1].value("summary").toString(), QStringLiteral("DiskSight was removed"));
+    EXPECT_EQ(bus.notices()[1].value("summary").toString(),
+              QStringLiteral("DiskSight was removed"));
     fs::remove_all(t.applications / "Notes.app");
     ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 3; }));
     EXPECT_EQ(bus.notices()[2].value("summary").toString(), QStringLiteral("Notes was removed"));
 }
 
-TEST(Watcher, LeftoversTheReviewWouldKeep_AreNotAnnounced)
-{
+TEST(Watcher, LeftoversTheReviewWouldKeep_AreNotAnnounced) {
     WatchedTree t;
     // Sketchpad's only leftover is the vendor folder that Sketchpad 2 uses too.
     t.tree.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
-    t.tree.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2", "Sketchpad 2");
+    t.tree.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2",
+               "Sketchpad 2");
     t.tree.file("home/Library/Caches/Lumina/cache.db", std::string(205000, 'x'));
     // Editor left its own preferences and a file in that folder.
     t.appWithLeftovers("Editor", "com.vendor.editor");
@@ -270,13 +274,13 @@ TEST(Watcher, LeftoversTheReviewWouldKeep_AreNotAnnounced)
     const auto notices = bus.notices();
     ASSERT_EQ(notices.size(), 1u) << "nothing of Sketchpad's would go";
     EXPECT_EQ(notices[0].value("summary").toString(), QStringLiteral("Editor was removed"));
-    EXPECT_EQ(notices[0].value("body").toString(), QStringLiteral("It left one item behind (3 KB)."));
+    EXPECT_EQ(notices[0].value("body").toString(),
+              QStringLiteral("It left one item behind (3 KB)."));
 }
 
 class ApplicationsFolderReplaced : public ::testing::TestWithParam<bool> {};
 
-TEST_P(ApplicationsFolderReplaced, WatchedAgain)
-{
+TEST_P(ApplicationsFolderReplaced, WatchedAgain) {
     const bool renamedAway = GetParam();
     WatchedTree t;
     t.tree.app("Applications/Plain.app", "com.vendor.plain", "Plain", "Plain"); // leaves nothing
@@ -303,13 +307,15 @@ TEST_P(ApplicationsFolderReplaced, WatchedAgain)
     const QString settings = QString::fromStdString(t.settings.native());
     ASSERT_TRUE(waitUntil([&] {
         const auto snapshot = zembra::readSnapshot(zembra::snapshotFile(settings));
-        return std::any_of(snapshot.applications.begin(), snapshot.applications.end(), [](const auto &r) {
-            return r.installed && r.item->bundle() == QStringLiteral("com.vendor.editor");
-        });
+        return std::any_of(
+            snapshot.applications.begin(), snapshot.applications.end(), [](const auto &r) {
+                return r.installed && r.item->bundle() == QStringLiteral("com.vendor.editor");
+            });
     })) << "the new folder's application was never seen";
 
     fs::remove_all(t.applications / "Editor.app");
-    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 2; })) << "deaf after the folder was replaced";
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 2; }))
+        << "deaf after the folder was replaced";
     EXPECT_EQ(bus.notices()[1].value("summary").toString(), QStringLiteral("Editor was removed"));
 }
 
@@ -318,8 +324,7 @@ INSTANTIATE_TEST_SUITE_P(Watcher, ApplicationsFolderReplaced, ::testing::Bool(),
                              return info.param ? "RenamedAwayAndMadeAgain" : "DeletedAndMadeAgain";
                          });
 
-TEST(Watcher, BurstOfRemovals_OneNoticeThatOpensTheRemovedApplications)
-{
+TEST(Watcher, BurstOfRemovals_OneNoticeThatOpensTheRemovedApplications) {
     WatchedTree t;
     constexpr int kBurst = 30;
     for (int i = 0; i < kBurst; ++i)
@@ -340,7 +345,8 @@ TEST(Watcher, BurstOfRemovals_OneNoticeThatOpensTheRemovedApplications)
     ASSERT_TRUE(watcher.started());
 
     for (int i = 0; i < kBurst; ++i) {
-        const std::string name = QStringLiteral("App %1.app").arg(i, 2, 10, QLatin1Char('0')).toStdString();
+        const std::string name =
+            QStringLiteral("App %1.app").arg(i, 2, 10, QLatin1Char('0')).toStdString();
         fs::rename(t.applications / name, t.trash / name);
     }
     ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
@@ -349,25 +355,28 @@ TEST(Watcher, BurstOfRemovals_OneNoticeThatOpensTheRemovedApplications)
     ASSERT_TRUE(waitUntil([&] { return bus.notices().size() >= 2; }));
     const auto notices = bus.notices();
     ASSERT_EQ(notices.size(), 2u);
-    EXPECT_EQ(notices[0].value("summary").toString(), QStringLiteral("30 applications were removed"));
+    EXPECT_EQ(notices[0].value("summary").toString(),
+              QStringLiteral("30 applications were removed"));
     EXPECT_EQ(notices[0].value("body").toString(),
               QStringLiteral("App 00, App 01, App 02 and 27 others left 30 items behind (90 KB)."));
-    EXPECT_TRUE(notices[0].value("actions").toArray().contains(QStringLiteral("Show removed applications")));
+    EXPECT_TRUE(notices[0].value("actions").toArray().contains(
+        QStringLiteral("Show removed applications")));
     EXPECT_EQ(notices[1].value("summary").toString(), QStringLiteral("Zed was removed"));
 
-    const std::string grants = "--applications\n" + t.applications.native() + "\n--home\n" + t.home.native() +
-                               "\n--settings-dir\n" + t.settings.native() + "\n";
-    ASSERT_TRUE(waitUntil([&] { return readFile(record).find("==\n") != readFile(record).rfind("==\n"); }));
-    EXPECT_EQ(readFile(record),
-              "--removed-applications\n" + grants + "==\n--review-remembered=com.vendor.zed\n" + grants + "==\n");
+    const std::string grants = "--applications\n" + t.applications.native() + "\n--home\n" +
+                               t.home.native() + "\n--settings-dir\n" + t.settings.native() + "\n";
+    ASSERT_TRUE(
+        waitUntil([&] { return readFile(record).find("==\n") != readFile(record).rfind("==\n"); }));
+    EXPECT_EQ(readFile(record), "--removed-applications\n" + grants +
+                                    "==\n--review-remembered=com.vendor.zed\n" + grants + "==\n");
 }
 
-TEST(Watcher, OddNames_ShownEscapedAndNeverReadAsMarkup)
-{
+TEST(Watcher, OddNames_ShownEscapedAndNeverReadAsMarkup) {
     WatchedTree t;
     const std::string odd = "A<i>d\x1b[2J\n\u202e%1 & Co";
     // The label is the bundle's name on the disk; the property lists stay plain.
-    for (const auto &[name, word] : {std::pair{odd, "alpha"}, std::pair{std::string("B<b>x"), "beta"}}) {
+    for (const auto &[name, word] :
+         {std::pair{odd, "alpha"}, std::pair{std::string("B<b>x"), "beta"}}) {
         const std::string id = "com." + std::string(word) + "soft." + word;
         t.tree.file("home/Library/Preferences/" + id + ".plist", std::string(3000, 'x'));
         t.tree.app("Applications/" + name + ".app", id, word, word);

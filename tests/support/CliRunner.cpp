@@ -8,10 +8,12 @@
 
 namespace zembra::test {
 
-QJsonObject CliRun::json() const { return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object(); }
+QJsonObject CliRun::json() const {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
+}
 
-CliRun runCli(const TreeBuilder &t, std::vector<std::string> args, bool asTestUser, const char *stdoutTo)
-{
+CliRun runCli(const TreeBuilder &t, std::vector<std::string> args, bool asTestUser,
+              const char *stdoutTo) {
     const fs::path out = stdoutTo ? fs::path(stdoutTo) : t / ".out", err = t / ".err";
     args.insert(args.begin(), ZEMBRA_CLI_PATH);
     std::vector<char *> argv;
@@ -42,14 +44,14 @@ CliRun runCli(const TreeBuilder &t, std::vector<std::string> args, bool asTestUs
     return r;
 }
 
-CliRun runGranted(const TreeBuilder &t, std::vector<std::string> args, bool asTestUser, const char *stdoutTo)
-{
-    args.insert(args.end(), {"--applications", (t / "Applications").native(), "--home", (t / "Users/me").native()});
+CliRun runGranted(const TreeBuilder &t, std::vector<std::string> args, bool asTestUser,
+                  const char *stdoutTo) {
+    args.insert(args.end(), {"--applications", (t / "Applications").native(), "--home",
+                             (t / "Users/me").native()});
     return runCli(t, std::move(args), asTestUser, stdoutTo);
 }
 
-bool testUserCanRunCli()
-{
+bool testUserCanRunCli() {
     return runAsTestUser([] { return access(ZEMBRA_CLI_PATH, X_OK) == 0; });
 }
 

@@ -28,10 +28,11 @@ CliRun runGranted(const TreeBuilder &t, std::vector<std::string> args, bool asTe
 // private folder (a clone in a 0700 home, tested as root) is out of its reach.
 bool testUserCanRunCli();
 // Skips the test when the test user cannot run the command line.
-#define ZEMBRA_TEST_USER_RUNS_CLI_OR_SKIP()                                                                    \
-    if (zembra::test::testUserCanRunCli()) {                                                                   \
-    } else                                                                                                     \
-        GTEST_SKIP() << "the unprivileged test user cannot run the built command line (a folder above it is "  \
+#define ZEMBRA_TEST_USER_RUNS_CLI_OR_SKIP()                                                        \
+    if (zembra::test::testUserCanRunCli()) {                                                       \
+    } else                                                                                         \
+        GTEST_SKIP() << "the unprivileged test user cannot run the built command line (a folder "  \
+                        "above it is "                                                             \
                         "private)"
 
 } // namespace zembra::test

@@ -9,8 +9,7 @@
 
 #include <string_view>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     ::testing::InitGoogleTest(&argc, argv);
     zembra::test::isolateUserFolders();
     for (int i = 1; i < argc; ++i)
@@ -23,4 +22,6 @@ int main(int argc, char **argv)
 
 // Under LeakSanitizer (ZEMBRA_ASAN): fontconfig keeps caches for the life of the process,
 // which the tests that end the process with exit() would report as leaks of ours.
-extern "C" const char *__lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char *__lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}

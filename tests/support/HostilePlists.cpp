@@ -2,16 +2,14 @@
 
 namespace zembra::test {
 
-std::string bigEndian(std::uint64_t value, int bytes)
-{
+std::string bigEndian(std::uint64_t value, int bytes) {
     std::string out;
     for (int k = bytes - 1; k >= 0; --k)
         out += char((value >> (8 * k)) & 0xFF);
     return out;
 }
 
-std::string binaryArrays(const std::vector<std::vector<std::uint32_t>> &arrays)
-{
+std::string binaryArrays(const std::vector<std::vector<std::uint32_t>> &arrays) {
     std::string out = "bplist00";
     std::vector<std::uint64_t> offsets;
     for (const auto &refs : arrays) {
@@ -38,16 +36,14 @@ std::string binaryArrays(const std::vector<std::vector<std::uint32_t>> &arrays)
     return out;
 }
 
-std::string deepBinary(std::uint32_t depth)
-{
+std::string deepBinary(std::uint32_t depth) {
     std::vector<std::vector<std::uint32_t>> arrays(depth);
     for (std::uint32_t i = 0; i + 1 < depth; ++i)
         arrays[i] = {i + 1};
     return binaryArrays(arrays);
 }
 
-std::string deepXml(std::uint32_t depth)
-{
+std::string deepXml(std::uint32_t depth) {
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">";
     out.reserve(out.size() + depth * 15 + 10);
     for (std::uint32_t i = 0; i < depth; ++i)

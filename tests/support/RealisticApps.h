@@ -44,10 +44,10 @@ void buildRealisticMac(const fs::path &root);
 void grantRealisticMac(platform::SettingsStore &settings, const fs::path &root);
 
 struct ReviewFigures {
-    size_t own = 0;               // the items' own entries, summed over the items
-    size_t inReview = 0;          // ... listed by the review (ticked, flagged or related)
-    size_t preselected = 0;       // ... covered by a row that starts ticked
-    size_t othersSelected = 0;    // other applications' entries a ticked row would delete
+    size_t own = 0;            // the items' own entries, summed over the items
+    size_t inReview = 0;       // ... listed by the review (ticked, flagged or related)
+    size_t preselected = 0;    // ... covered by a row that starts ticked
+    size_t othersSelected = 0; // other applications' entries a ticked row would delete
     // The same two counts for the search's list alone, every row ticked (as before).
     size_t searchOnlyFound = 0;
     size_t searchOnlyOthersSelected = 0;

@@ -8,9 +8,9 @@
 
 #include <filesystem>
 #include <functional>
-#include <sys/types.h>
 #include <memory>
 #include <string>
+#include <sys/types.h>
 
 namespace zembra::test {
 
@@ -24,8 +24,9 @@ public:
     fs::path operator/(const std::string &relative) const { return m_root / relative; }
 
     // An application bundle with an XML Info.plist; empty values are left out.
-    fs::path app(const std::string &relative, const std::string &identifier, const std::string &name = {},
-                 const std::string &executable = {}, const std::string &iconFile = {});
+    fs::path app(const std::string &relative, const std::string &identifier,
+                 const std::string &name = {}, const std::string &executable = {},
+                 const std::string &iconFile = {});
     fs::path file(const std::string &relative, const std::string &content = "data");
     fs::path dir(const std::string &relative);
     fs::path link(const std::string &relative, const fs::path &target);
@@ -56,7 +57,8 @@ private:
 std::string xmlPlist(const std::string &dictBody);
 // Safari's list of extensions in XML: entries made by safariEntry, then `rest` of the dictionary.
 std::string safariList(const std::string &entries, const std::string &rest = {});
-std::string safariEntry(const std::string &archive, const std::string &identifier, const std::string &extra = {});
+std::string safariEntry(const std::string &archive, const std::string &identifier,
+                        const std::string &extra = {});
 // How many entries a folder holds (to see that no temporary file was left).
 size_t entryCount(const fs::path &folder);
 
@@ -72,9 +74,9 @@ bool runAsTestUser(const std::function<bool()> &check);
 // Drops to the test user in a child process after fork(); false when that failed.
 bool becomeTestUser();
 // Skips the test when the test user cannot reach `tree`; hands the tree over otherwise.
-#define ZEMBRA_HAND_TO_TEST_USER_OR_SKIP(tree)                                                                 \
-    if (zembra::test::handToTestUser(tree)) {                                                                  \
-    } else                                                                                                     \
+#define ZEMBRA_HAND_TO_TEST_USER_OR_SKIP(tree)                                                     \
+    if (zembra::test::handToTestUser(tree)) {                                                      \
+    } else                                                                                         \
         GTEST_SKIP() << "the unprivileged test user cannot reach the temporary folder"
 std::string readFile(const fs::path &file);
 // The repository's test data folder (tests/data), and one file of it; a missing file is

@@ -18,16 +18,14 @@ namespace {
 const QColor kInk(76, 76, 76);
 const QColor kPaper(250, 250, 250);
 
-QImage canvas(int size)
-{
+QImage canvas(int size) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     return image;
 }
 
 // A sheet of paper with a folded corner; `body` draws what is printed on it.
-void document(QPainter &p, const QColor &accent, const std::function<void(QPainter &)> &body)
-{
+void document(QPainter &p, const QColor &accent, const std::function<void(QPainter &)> &body) {
     QPainterPath sheet;
     sheet.moveTo(14, 4);
     sheet.lineTo(40, 4);
@@ -46,8 +44,7 @@ void document(QPainter &p, const QColor &accent, const std::function<void(QPaint
     body(p);
 }
 
-void lines(QPainter &p, const QColor &colour, int count, double top)
-{
+void lines(QPainter &p, const QColor &colour, int count, double top) {
     p.setPen(QPen(colour, 2.5, Qt::SolidLine, Qt::RoundCap));
     for (int i = 0; i < count; ++i) {
         const double y = top + i * 6.5;
@@ -55,8 +52,7 @@ void lines(QPainter &p, const QColor &colour, int count, double top)
     }
 }
 
-void folder(QPainter &p)
-{
+void folder(QPainter &p) {
     QLinearGradient g(0, 14, 0, 56);
     g.setColorAt(0, QColor(102, 178, 255));
     g.setColorAt(1, QColor(30, 130, 240));
@@ -69,8 +65,7 @@ void folder(QPainter &p)
     p.drawRect(QRectF(4, 22, 56, 2));
 }
 
-void application(QPainter &p)
-{
+void application(QPainter &p) {
     QLinearGradient g(0, 6, 0, 58);
     g.setColorAt(0, QColor(90, 170, 255));
     g.setColorAt(1, QColor(0, 89, 228));
@@ -84,8 +79,7 @@ void application(QPainter &p)
     p.drawLine(QPointF(20, 38), QPointF(44, 38));
 }
 
-void bundle(QPainter &p)
-{
+void bundle(QPainter &p) {
     // A plug-in: a box with a plug on its right side.
     p.setPen(QPen(QColor(120, 80, 20), 1.5));
     QLinearGradient g(0, 10, 0, 56);
@@ -102,8 +96,7 @@ void bundle(QPainter &p)
     p.drawLine(QPointF(12, 24), QPointF(40, 24));
 }
 
-void gear(QPainter &p, const QPointF &c, double outer, double inner, const QColor &colour)
-{
+void gear(QPainter &p, const QPointF &c, double outer, double inner, const QColor &colour) {
     QPainterPath path;
     const int teeth = 8;
     for (int i = 0; i < teeth * 2; ++i) {
@@ -125,16 +118,14 @@ void gear(QPainter &p, const QPointF &c, double outer, double inner, const QColo
     p.drawPath(path);
 }
 
-void preferences(QPainter &p)
-{
+void preferences(QPainter &p) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(235, 235, 238));
     p.drawRoundedRect(QRectF(4, 4, 56, 56), 12, 12);
     gear(p, QPointF(32, 32), 24, 18, QColor(110, 110, 118));
 }
 
-void launchAgent(QPainter &p)
-{
+void launchAgent(QPainter &p) {
     // A clock face with a start arrow: something the system starts by itself.
     p.setPen(QPen(QColor(40, 40, 40), 2));
     QRadialGradient g(QPointF(28, 26), 30);
@@ -152,8 +143,7 @@ void launchAgent(QPainter &p)
     p.drawPolygon(QPolygonF({QPointF(42, 42), QPointF(53, 48), QPointF(42, 54)}));
 }
 
-void dropTarget(QPainter &p)
-{
+void dropTarget(QPainter &p) {
     p.setPen(QPen(QColor(170, 175, 185), 3, Qt::DashLine, Qt::RoundCap));
     p.setBrush(QColor(245, 247, 250));
     p.drawRoundedRect(QRectF(6, 6, 148, 148), 22, 22);
@@ -176,8 +166,7 @@ void dropTarget(QPainter &p)
     p.drawRoundedRect(QRectF(44, 122, 72, 6), 3, 3);
 }
 
-void brand(QPainter &p)
-{
+void brand(QPainter &p) {
     // The brand mark: a rounded square with zebra stripes and a "z".
     QLinearGradient g(0, 0, 0, 96);
     g.setColorAt(0, QColor(40, 40, 44));
@@ -187,16 +176,15 @@ void brand(QPainter &p)
     p.drawRoundedRect(QRectF(4, 4, 88, 88), 20, 20);
     p.setBrush(QColor(255, 255, 255, 40));
     for (int i = 0; i < 4; ++i)
-        p.drawPolygon(QPolygonF({QPointF(10 + i * 22, 92), QPointF(22 + i * 22, 92), QPointF(46 + i * 22, 4),
-                                 QPointF(34 + i * 22, 4)}));
+        p.drawPolygon(QPolygonF({QPointF(10 + i * 22, 92), QPointF(22 + i * 22, 92),
+                                 QPointF(46 + i * 22, 4), QPointF(34 + i * 22, 4)}));
     p.setPen(QPen(Qt::white, 9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     p.drawPolyline(QPolygonF({QPointF(30, 30), QPointF(66, 30), QPointF(30, 66), QPointF(66, 66)}));
 }
 
-bool save(const QString &dir, const QString &name, int size, const std::function<void(QPainter &)> &draw,
-          double scale = 1.0)
-{
+bool save(const QString &dir, const QString &name, int size,
+          const std::function<void(QPainter &)> &draw, double scale = 1.0) {
     QImage image = canvas(size);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
@@ -208,8 +196,7 @@ bool save(const QString &dir, const QString &name, int size, const std::function
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QGuiApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: zembra-draw-icons OUTPUT_DIR\n");
@@ -219,9 +206,11 @@ int main(int argc, char **argv)
     QDir().mkpath(out);
     bool ok = true;
     ok &= save(out, QStringLiteral("folder"), 64, folder);
-    ok &= save(out, QStringLiteral("file"), 64, [](QPainter &p) { document(p, QColor(190, 190, 190), [](QPainter &) {}); });
+    ok &= save(out, QStringLiteral("file"), 64,
+               [](QPainter &p) { document(p, QColor(190, 190, 190), [](QPainter &) {}); });
     ok &= save(out, QStringLiteral("plist"), 64, [](QPainter &p) {
-        document(p, QColor(150, 110, 230), [](QPainter &q) { lines(q, QColor(150, 110, 230), 5, 14); });
+        document(p, QColor(150, 110, 230),
+                 [](QPainter &q) { lines(q, QColor(150, 110, 230), 5, 14); });
     });
     ok &= save(out, QStringLiteral("log"), 64, [](QPainter &p) {
         document(p, QColor(120, 120, 120), [](QPainter &q) { lines(q, kInk, 5, 14); });

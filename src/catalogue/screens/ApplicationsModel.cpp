@@ -10,8 +10,7 @@ namespace zembra {
 
 ApplicationsModel::ApplicationsModel(QObject *parent) : QAbstractListModel(parent) {}
 
-void ApplicationsModel::setApplications(ApplicationList items)
-{
+void ApplicationsModel::setApplications(ApplicationList items) {
     beginResetModel();
     m_all = std::move(items);
     m_foldedLabels.clear();
@@ -24,8 +23,7 @@ void ApplicationsModel::setApplications(ApplicationList items)
     endResetModel();
 }
 
-void ApplicationsModel::filter(const QString &text)
-{
+void ApplicationsModel::filter(const QString &text) {
     beginResetModel();
     m_shown.clear();
     if (text.isEmpty()) {
@@ -40,10 +38,11 @@ void ApplicationsModel::filter(const QString &text)
     endResetModel();
 }
 
-int ApplicationsModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_shown.size()); }
+int ApplicationsModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : int(m_shown.size());
+}
 
-QVariant ApplicationsModel::data(const QModelIndex &index, int role) const
-{
+QVariant ApplicationsModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.row() >= int(m_shown.size()))
         return {};
     const int i = m_shown[index.row()];
@@ -68,8 +67,7 @@ QVariant ApplicationsModel::data(const QModelIndex &index, int role) const
     }
 }
 
-std::shared_ptr<ApplicationItem> ApplicationsModel::itemAt(int row) const
-{
+std::shared_ptr<ApplicationItem> ApplicationsModel::itemAt(int row) const {
     if (row < 0 || row >= int(m_shown.size()))
         return nullptr;
     return m_all[m_shown[row]];

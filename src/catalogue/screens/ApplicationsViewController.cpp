@@ -16,36 +16,33 @@
 namespace zembra {
 
 ApplicationsViewController::ApplicationsViewController(AppDelegate &delegate, QWidget *parent)
-    : QWidget(parent),
-      ui(std::make_unique<Ui::ApplicationsViewController>()),
-      m_appDelegate(delegate),
-      m_application(delegate.app_settings()),
-      m_model(new ApplicationsModel(this))
-{
+    : QWidget(parent), ui(std::make_unique<Ui::ApplicationsViewController>()),
+      m_appDelegate(delegate), m_application(delegate.app_settings()),
+      m_model(new ApplicationsModel(this)) {
     ui->setupUi(this);
     ui->tableviewA->setModel(m_model);
     ui->tableviewA->setItemDelegate(new ApplicationsRowView(ui->tableviewA));
     // The field's own clear button is an icon only: a screen reader needs its name.
     for (QToolButton *clear : ui->search_field->findChildren<QToolButton *>())
         clear->setAccessibleName(tr("Clear Search"));
-    connect(ui->search_field, &QLineEdit::textChanged, this, &ApplicationsViewController::controlTextDidChange);
+    connect(ui->search_field, &QLineEdit::textChanged, this,
+            &ApplicationsViewController::controlTextDidChange);
     connect(ui->tableviewA->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ApplicationsViewController::tableViewSelectionDidChange);
     connect(ui->home_back, &QPushButton::clicked, this, &ApplicationsViewController::home_back);
-    connect(ui->switch_next, &QPushButton::clicked, this, &ApplicationsViewController::remainder_next);
+    connect(ui->switch_next, &QPushButton::clicked, this,
+            &ApplicationsViewController::remainder_next);
     bindScreenKeys(this, ui->switch_next, ui->home_back);
     viewDidLoad();
 }
 
 ApplicationsViewController::~ApplicationsViewController() = default;
 
-void ApplicationsViewController::viewDidLoad()
-{
+void ApplicationsViewController::viewDidLoad() {
     m_model->setApplications(m_application.installedApplications());
 }
 
-void ApplicationsViewController::showEvent(QShowEvent *event)
-{
+void ApplicationsViewController::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
     if (!m_appeared) {
         m_appeared = true;
@@ -53,21 +50,18 @@ void ApplicationsViewController::showEvent(QShowEvent *event)
     }
 }
 
-void ApplicationsViewController::viewDidAppear()
-{
+void ApplicationsViewController::viewDidAppear() {
     if (!m_model->isEmpty())
         return;
     if (QWidget *sheet = m_appDelegate.storyboard().instantiate(screens::kInstalledapps, nullptr))
         presentAsSheet(sheet, this);
 }
 
-void ApplicationsViewController::controlTextDidChange(const QString &text)
-{
+void ApplicationsViewController::controlTextDidChange(const QString &text) {
     m_model->filter(text);
 }
 
-void ApplicationsViewController::tableViewSelectionDidChange()
-{
+void ApplicationsViewController::tableViewSelectionDidChange() {
     const QModelIndexList selected = ui->tableviewA->selectionModel()->selectedRows();
     // No row selected (empty space clicked, or the filter hid the row): the item stays.
     if (selected.isEmpty())
@@ -79,13 +73,11 @@ void ApplicationsViewController::tableViewSelectionDidChange()
     m_appDelegate.state().setItem(item);
 }
 
-void ApplicationsViewController::home_back()
-{
+void ApplicationsViewController::home_back() {
     NotificationCenter::defaultCenter().post(screens::kHomeViewController);
 }
 
-void ApplicationsViewController::remainder_next()
-{
+void ApplicationsViewController::remainder_next() {
     // The choice was handed over when the row was selected.
     NotificationCenter::defaultCenter().post(screens::kRemainderViewController);
 }

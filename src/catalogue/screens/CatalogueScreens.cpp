@@ -9,15 +9,17 @@
 
 namespace zembra {
 
-void registerCatalogueScreens(ScreenRegistry &registry, AppDelegate &delegate)
-{
-    registry.add(screens::kApplications,
-                 [&delegate](QWidget *parent) { return new ApplicationsViewController(delegate, parent); });
+void registerCatalogueScreens(ScreenRegistry &registry, AppDelegate &delegate) {
+    registry.add(screens::kApplications, [&delegate](QWidget *parent) {
+        return new ApplicationsViewController(delegate, parent);
+    });
     // The watcher keeps its snapshot in the settings folder of this run.
     registry.add(screens::kRemovedApplications, [&delegate](QWidget *parent) {
-        return new RemovedApplicationsViewController(delegate, platform::SettingsStore::folder(), parent);
+        return new RemovedApplicationsViewController(delegate, platform::SettingsStore::folder(),
+                                                     parent);
     });
-    registry.add(screens::kInstalledapps, [](QWidget *parent) { return new InstalledappsViewController(parent); });
+    registry.add(screens::kInstalledapps,
+                 [](QWidget *parent) { return new InstalledappsViewController(parent); });
 }
 
 } // namespace zembra

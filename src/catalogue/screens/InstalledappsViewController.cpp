@@ -5,8 +5,7 @@
 namespace zembra {
 
 InstalledappsViewController::InstalledappsViewController(QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::InstalledappsViewController>())
-{
+    : QWidget(parent), ui(std::make_unique<Ui::InstalledappsViewController>()) {
     ui->setupUi(this);
 }
 

@@ -12,8 +12,7 @@ struct Kept {
 std::optional<Kept> g_kept;
 } // namespace
 
-QIcon itemImage(const ImageRef &image)
-{
+QIcon itemImage(const ImageRef &image) {
     if (g_kept && g_kept->image == image)
         return g_kept->icon;
     if (image.kind == ImageRef::Kind::ImageFile)
@@ -21,10 +20,11 @@ QIcon itemImage(const ImageRef &image)
     return platform::Workspace::shared().iconForFile(image.path);
 }
 
-QIcon itemImage(const std::optional<ImageRef> &image) { return image ? itemImage(*image) : QIcon(); }
+QIcon itemImage(const std::optional<ImageRef> &image) {
+    return image ? itemImage(*image) : QIcon();
+}
 
-void keepItemImage(const std::optional<ImageRef> &image)
-{
+void keepItemImage(const std::optional<ImageRef> &image) {
     g_kept.reset();
     if (image)
         g_kept = Kept{*image, itemImage(*image)};

@@ -8,8 +8,7 @@ namespace zembra {
 
 RemovedApplicationsModel::RemovedApplicationsModel(QObject *parent) : QAbstractTableModel(parent) {}
 
-void RemovedApplicationsModel::appendRows(std::vector<Row> rows)
-{
+void RemovedApplicationsModel::appendRows(std::vector<Row> rows) {
     if (rows.empty())
         return;
     const int first = int(m_rows.size());
@@ -19,26 +18,23 @@ void RemovedApplicationsModel::appendRows(std::vector<Row> rows)
     endInsertRows();
 }
 
-std::shared_ptr<const ApplicationItem> RemovedApplicationsModel::itemAt(int row) const
-{
+std::shared_ptr<const ApplicationItem> RemovedApplicationsModel::itemAt(int row) const {
     return row >= 0 && row < int(m_rows.size()) ? m_rows[row].item : nullptr;
 }
 
-int RemovedApplicationsModel::rowCount(const QModelIndex &parent) const
-{
+int RemovedApplicationsModel::rowCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : int(m_rows.size());
 }
 
-int RemovedApplicationsModel::columnCount(const QModelIndex &parent) const
-{
+int RemovedApplicationsModel::columnCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QString RemovedApplicationsModel::text(const Row &row, int column) const
-{
+QString RemovedApplicationsModel::text(const Row &row, int column) const {
     switch (column) {
     case NameColumn:
-        return platform::visiblyEscaped(row.item->label().value_or(row.item->bundle_name().value_or(QString())));
+        return platform::visiblyEscaped(
+            row.item->label().value_or(row.item->bundle_name().value_or(QString())));
     case IdentifierColumn:
         return platform::visiblyEscaped(row.item->bundle().value_or(QString()));
     case LeftoversColumn:
@@ -48,8 +44,7 @@ QString RemovedApplicationsModel::text(const Row &row, int column) const
     }
 }
 
-QVariant RemovedApplicationsModel::data(const QModelIndex &index, int role) const
-{
+QVariant RemovedApplicationsModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.row() >= int(m_rows.size()))
         return {};
     const Row &row = m_rows[index.row()];
@@ -59,7 +54,8 @@ QVariant RemovedApplicationsModel::data(const QModelIndex &index, int role) cons
         return text(row, index.column());
     case Qt::ToolTipRole:
         if (index.column() == LeftoversColumn)
-            return row.weight.count == 1 ? tr("One item left behind") : tr("%1 items left behind").arg(row.weight.count);
+            return row.weight.count == 1 ? tr("One item left behind")
+                                         : tr("%1 items left behind").arg(row.weight.count);
         return text(row, index.column());
     case Qt::DecorationRole:
         if (index.column() != NameColumn)
@@ -76,8 +72,8 @@ QVariant RemovedApplicationsModel::data(const QModelIndex &index, int role) cons
     }
 }
 
-QVariant RemovedApplicationsModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
+QVariant RemovedApplicationsModel::headerData(int section, Qt::Orientation orientation,
+                                              int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     switch (section) {

@@ -34,15 +34,17 @@ struct RemovedApplicationsViewController::SearchJob {
 
 namespace {
 
-void findRemovedApplications(const std::shared_ptr<RemovedApplicationsViewController::SearchJob> &job,
-                             platform::SettingsStore &settings, const QString &settingsFolder)
-{
+void findRemovedApplications(
+    const std::shared_ptr<RemovedApplicationsViewController::SearchJob> &job,
+    platform::SettingsStore &settings, const QString &settingsFolder) {
     const ApplicationList installed = Application(settings).everyInstalledApplication();
-    const ApplicationList gone = removedApplications(readSnapshot(snapshotFile(settingsFolder)), installed);
+    const ApplicationList gone =
+        removedApplications(readSnapshot(snapshotFile(settingsFolder)), installed);
     for (const auto &item : gone) {
         if (job->cancelled.load(std::memory_order_relaxed))
             break;
-        const leftovers::LeftoverWeight weight = leftovers::weighLeftovers(*item, settings, installed);
+        const leftovers::LeftoverWeight weight =
+            leftovers::weighLeftovers(*item, settings, installed);
         if (weight.empty())
             continue;
         std::lock_guard lock(job->mutex);
@@ -56,9 +58,9 @@ void findRemovedApplications(const std::shared_ptr<RemovedApplicationsViewContro
 RemovedApplicationsViewController::RemovedApplicationsViewController(AppDelegate &delegate,
                                                                      const QString &settingsFolder,
                                                                      QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::RemovedApplicationsViewController>()), m_delegate(delegate),
-      m_model(new RemovedApplicationsModel(this)), m_job(std::make_shared<SearchJob>()), m_timer(new QTimer(this))
-{
+    : QWidget(parent), ui(std::make_unique<Ui::RemovedApplicationsViewController>()),
+      m_delegate(delegate), m_model(new RemovedApplicationsModel(this)),
+      m_job(std::make_shared<SearchJob>()), m_timer(new QTimer(this)) {
     ui->setupUi(this);
     QTableView *table = ui->tableviewR;
     table->setModel(m_model);
@@ -66,35 +68,39 @@ RemovedApplicationsViewController::RemovedApplicationsViewController(AppDelegate
     QHeaderView *columns = table->horizontalHeader();
     columns->setSectionResizeMode(RemovedApplicationsModel::NameColumn, QHeaderView::Stretch);
     columns->setSectionResizeMode(RemovedApplicationsModel::IdentifierColumn, QHeaderView::Stretch);
-    columns->setSectionResizeMode(RemovedApplicationsModel::LeftoversColumn, QHeaderView::ResizeToContents);
+    columns->setSectionResizeMode(RemovedApplicationsModel::LeftoversColumn,
+                                  QHeaderView::ResizeToContents);
     // The header and the table's corner are controls too: a screen reader needs their names.
     columns->setAccessibleName(tr("Columns"));
     table->setCornerButtonEnabled(false);
-    for (QAbstractButton *corner : table->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly))
+    for (QAbstractButton *corner :
+         table->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly))
         corner->setAccessibleName(tr("Table corner"));
     connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &RemovedApplicationsViewController::tableViewSelectionDidChange);
     connect(table, &QTableView::activated, this, &RemovedApplicationsViewController::review);
-    connect(ui->switch_review, &QPushButton::clicked, this, &RemovedApplicationsViewController::review);
-    connect(ui->home_back, &QPushButton::clicked, this, &RemovedApplicationsViewController::home_back);
+    connect(ui->switch_review, &QPushButton::clicked, this,
+            &RemovedApplicationsViewController::review);
+    connect(ui->home_back, &QPushButton::clicked, this,
+            &RemovedApplicationsViewController::home_back);
     bindScreenKeys(this, ui->switch_review, ui->home_back);
 
     showState();
     platform::SettingsStore &settings = delegate.app_settings();
-    QThreadPool::globalInstance()->start(
-        [job = m_job, &settings, settingsFolder] { findRemovedApplications(job, settings, settingsFolder); });
+    QThreadPool::globalInstance()->start([job = m_job, &settings, settingsFolder] {
+        findRemovedApplications(job, settings, settingsFolder);
+    });
     m_timer->setInterval(kPollMilliseconds);
-    connect(m_timer, &QTimer::timeout, this, &RemovedApplicationsViewController::removed_timer_proc);
+    connect(m_timer, &QTimer::timeout, this,
+            &RemovedApplicationsViewController::removed_timer_proc);
     m_timer->start();
 }
 
-RemovedApplicationsViewController::~RemovedApplicationsViewController()
-{
+RemovedApplicationsViewController::~RemovedApplicationsViewController() {
     m_job->cancelled.store(true, std::memory_order_relaxed);
 }
 
-void RemovedApplicationsViewController::removed_timer_proc()
-{
+void RemovedApplicationsViewController::removed_timer_proc() {
     if (m_finished)
         return;
     // Read the flag first: whatever the worker found before it set the flag is then in
@@ -113,10 +119,11 @@ void RemovedApplicationsViewController::removed_timer_proc()
     showState();
 }
 
-bool RemovedApplicationsViewController::searchFinished() const { return m_finished; }
+bool RemovedApplicationsViewController::searchFinished() const {
+    return m_finished;
+}
 
-void RemovedApplicationsViewController::showState()
-{
+void RemovedApplicationsViewController::showState() {
     ui->progress->setVisible(!m_finished);
     ui->searching->setVisible(!m_finished);
     const bool none = m_finished && m_model->rowCount() == 0;
@@ -124,13 +131,11 @@ void RemovedApplicationsViewController::showState()
     ui->tableviewR->setVisible(!none);
 }
 
-void RemovedApplicationsViewController::tableViewSelectionDidChange()
-{
+void RemovedApplicationsViewController::tableViewSelectionDidChange() {
     ui->switch_review->setEnabled(!ui->tableviewR->selectionModel()->selectedRows().isEmpty());
 }
 
-void RemovedApplicationsViewController::review()
-{
+void RemovedApplicationsViewController::review() {
     const QModelIndexList selected = ui->tableviewR->selectionModel()->selectedRows();
     const auto item = selected.isEmpty() ? nullptr : m_model->itemAt(selected.front().row());
     if (!item)
@@ -140,8 +145,7 @@ void RemovedApplicationsViewController::review()
     NotificationCenter::defaultCenter().post(screens::kRemainderViewController);
 }
 
-void RemovedApplicationsViewController::home_back()
-{
+void RemovedApplicationsViewController::home_back() {
     NotificationCenter::defaultCenter().post(screens::kHomeViewController);
 }
 

@@ -7,17 +7,17 @@
 
 namespace zembra {
 
-BundleCantRemoveViewController::BundleCantRemoveViewController(AppDelegate &delegate, QWidget *parent)
-    : QWidget(parent), m_appDelegate(delegate), m_ui(std::make_unique<Ui::BundleCantRemove>())
-{
+BundleCantRemoveViewController::BundleCantRemoveViewController(AppDelegate &delegate,
+                                                               QWidget *parent)
+    : QWidget(parent), m_appDelegate(delegate), m_ui(std::make_unique<Ui::BundleCantRemove>()) {
     m_ui->setupUi(this);
-    connect(m_ui->show_in_finder, &QPushButton::clicked, this, &BundleCantRemoveViewController::show_in_finder);
+    connect(m_ui->show_in_finder, &QPushButton::clicked, this,
+            &BundleCantRemoveViewController::show_in_finder);
 }
 
 BundleCantRemoveViewController::~BundleCantRemoveViewController() = default;
 
-void BundleCantRemoveViewController::show_in_finder()
-{
+void BundleCantRemoveViewController::show_in_finder() {
     std::vector<std::filesystem::path> paths;
     for (const FileEntry &entry : m_appDelegate.state().remainder_urls())
         if (entry.isFileURL())

@@ -1,8 +1,8 @@
 #include "extensions/screens/ConfirmRemovalSheet.h"
 
 #include "extensions/screens/RemovalListModel.h"
-#include "platform/VisibleText.h"
 #include "platform/ByteCountFormatter.h"
+#include "platform/VisibleText.h"
 #include "shell/Presentation.h"
 
 #include "ui_ConfirmRemovalSheet.h"
@@ -14,17 +14,18 @@
 namespace zembra {
 
 ConfirmRemovalSheet::ConfirmRemovalSheet(const QString &label, const std::vector<FileEntry> &files,
-                                         const std::vector<SizeEntry> &sizes, const std::vector<bool> &otherApplication,
+                                         const std::vector<SizeEntry> &sizes,
+                                         const std::vector<bool> &otherApplication,
                                          const std::filesystem::path &itself, QWidget *parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::ConfirmRemovalSheet>())
-{
+    : QWidget(parent), m_ui(std::make_unique<Ui::ConfirmRemovalSheet>()) {
     m_ui->setupUi(this);
     std::map<std::filesystem::path, bool> other;
     for (size_t i = 0; i < files.size() && i < otherApplication.size(); ++i)
         if (files[i].isFileURL() && otherApplication[i])
             other[files[i].path()] = true;
     m_model = new RemovalListModel(
-        files, sizes, itself, [&other](const std::filesystem::path &p) { return !other.count(p); }, this);
+        files, sizes, itself, [&other](const std::filesystem::path &p) { return !other.count(p); },
+        this);
     m_ui->listView->setModel(m_model);
     for (int row = 0; row < m_model->rowCount(); ++row)
         if (m_model->isGroupRow(row))
@@ -33,18 +34,18 @@ ConfirmRemovalSheet::ConfirmRemovalSheet(const QString &label, const std::vector
     m_ui->listView->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     m_ui->listView->header()->setStretchLastSection(false);
 
-    m_ui->message->setText(tr("Removing “%1” deletes the entries ticked below, outright. Untick what should stay; "
-                              "entries that seem to belong to another application, or that only a short or common "
-                              "name matched, start unticked.")
-                               .arg(platform::visiblyEscaped(label)));
+    m_ui->message->setText(
+        tr("Removing “%1” deletes the entries ticked below, outright. Untick what should stay; "
+           "entries that seem to belong to another application, or that only a short or common "
+           "name matched, start unticked.")
+            .arg(platform::visiblyEscaped(label)));
     connect(m_model, &RemovalListModel::tickedChanged, this, &ConfirmRemovalSheet::updateTotal);
     connect(m_ui->removeButton, &QPushButton::clicked, this, &ConfirmRemovalSheet::confirm);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &ConfirmRemovalSheet::reject);
     updateTotal();
 }
 
-ConfirmRemovalSheet::~ConfirmRemovalSheet()
-{
+ConfirmRemovalSheet::~ConfirmRemovalSheet() {
     // Closed by other means than the two buttons: nothing is removed.
     if (!m_decided) {
         m_decided = true;
@@ -52,13 +53,12 @@ ConfirmRemovalSheet::~ConfirmRemovalSheet()
     }
 }
 
-void ConfirmRemovalSheet::updateTotal()
-{
-    m_ui->total->setText(tr("To be removed: %1").arg(platform::formatByteCount(m_model->tickedBytes())));
+void ConfirmRemovalSheet::updateTotal() {
+    m_ui->total->setText(
+        tr("To be removed: %1").arg(platform::formatByteCount(m_model->tickedBytes())));
 }
 
-void ConfirmRemovalSheet::confirm()
-{
+void ConfirmRemovalSheet::confirm() {
     if (m_decided)
         return;
     m_decided = true;
@@ -67,8 +67,7 @@ void ConfirmRemovalSheet::confirm()
     dismiss(this);
 }
 
-void ConfirmRemovalSheet::reject()
-{
+void ConfirmRemovalSheet::reject() {
     if (m_decided)
         return;
     m_decided = true;

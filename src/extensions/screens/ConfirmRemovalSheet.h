@@ -23,9 +23,10 @@ class RemovalListModel;
 class ConfirmRemovalSheet : public QWidget {
     Q_OBJECT
 public:
-    ConfirmRemovalSheet(const QString &label, const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes,
-                        const std::vector<bool> &otherApplication, const std::filesystem::path &itself,
-                        QWidget *parent = nullptr);
+    ConfirmRemovalSheet(const QString &label, const std::vector<FileEntry> &files,
+                        const std::vector<SizeEntry> &sizes,
+                        const std::vector<bool> &otherApplication,
+                        const std::filesystem::path &itself, QWidget *parent = nullptr);
     ~ConfirmRemovalSheet() override;
 
     RemovalListModel *model() const { return m_model; }

@@ -10,20 +10,17 @@
 
 namespace zembra {
 
-ExtensionListModel::ExtensionListModel(QObject *parent) : QAbstractListModel(parent)
-{
+ExtensionListModel::ExtensionListModel(QObject *parent) : QAbstractListModel(parent) {
     m_sizeTimer.setInterval(kSizePollMilliseconds);
     connect(&m_sizeTimer, &QTimer::timeout, this, &ExtensionListModel::takeOverSizes);
 }
 
-ExtensionListModel::~ExtensionListModel()
-{
+ExtensionListModel::~ExtensionListModel() {
     if (m_box)
         m_box->cancel.store(true);
 }
 
-void ExtensionListModel::setRecords(Records records, IconOf icon)
-{
+void ExtensionListModel::setRecords(Records records, IconOf icon) {
     if (m_box)
         m_box->cancel.store(true);
     beginResetModel();
@@ -52,8 +49,7 @@ void ExtensionListModel::setRecords(Records records, IconOf icon)
     m_sizeTimer.start();
 }
 
-void ExtensionListModel::takeOverSizes()
-{
+void ExtensionListModel::takeOverSizes() {
     const bool done = m_box->done.load();
     std::vector<std::pair<const ItemRecord *, std::uint64_t>> ready;
     {
@@ -77,13 +73,11 @@ void ExtensionListModel::takeOverSizes()
     }
 }
 
-int ExtensionListModel::rowCount(const QModelIndex &parent) const
-{
+int ExtensionListModel::rowCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : int(m_install_items.size());
 }
 
-QVariant ExtensionListModel::data(const QModelIndex &index, int role) const
-{
+QVariant ExtensionListModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.row() >= int(m_install_items.size()))
         return {};
     const ItemRecord &record = *m_install_items[size_t(index.row())];
@@ -111,21 +105,18 @@ QVariant ExtensionListModel::data(const QModelIndex &index, int role) const
     }
 }
 
-ExtensionListModel::Record ExtensionListModel::recordAt(int row) const
-{
+ExtensionListModel::Record ExtensionListModel::recordAt(int row) const {
     return row >= 0 && row < int(m_install_items.size()) ? m_install_items[size_t(row)] : nullptr;
 }
 
-int ExtensionListModel::rowOf(const ItemRecord *record) const
-{
+int ExtensionListModel::rowOf(const ItemRecord *record) const {
     for (size_t i = 0; i < m_install_items.size(); ++i)
         if (m_install_items[i].get() == record)
             return int(i);
     return -1;
 }
 
-void ExtensionListModel::removeRecord(const ItemRecord *record)
-{
+void ExtensionListModel::removeRecord(const ItemRecord *record) {
     const int row = rowOf(record);
     if (row >= 0) {
         beginRemoveRows({}, row, row);
@@ -135,8 +126,7 @@ void ExtensionListModel::removeRecord(const ItemRecord *record)
     std::erase_if(m_shadow_copy, [record](const Record &r) { return r.get() == record; });
 }
 
-void ExtensionListModel::setFilter(const QString &text)
-{
+void ExtensionListModel::setFilter(const QString &text) {
     beginResetModel();
     if (text.isEmpty()) {
         m_install_items = m_shadow_copy;
@@ -144,7 +134,8 @@ void ExtensionListModel::setFilter(const QString &text)
         const std::string key = platform::foldForMatch(text);
         m_install_items.clear();
         for (const Record &r : m_shadow_copy)
-            if (platform::containsFolded(platform::foldForMatch(r->label().value_or(QString())), key))
+            if (platform::containsFolded(platform::foldForMatch(r->label().value_or(QString())),
+                                         key))
                 m_install_items.push_back(r);
     }
     endResetModel();

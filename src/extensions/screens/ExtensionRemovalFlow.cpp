@@ -20,18 +20,18 @@
 namespace zembra {
 
 ExtensionRemovalFlow::ExtensionRemovalFlow(ExtensionRemover::Kind kind, AppDelegate &delegate,
-                                           ExtensionListModel &model, Controls controls, QObject *parent)
+                                           ExtensionListModel &model, Controls controls,
+                                           QObject *parent)
     : QObject(parent), m_delegate(delegate), m_model(model), m_controls(controls),
-      m_remover(kind, delegate.app_settings(), delegate.state())
-{
-    connect(&m_remover, &ExtensionRemover::foundReady, this, &ExtensionRemovalFlow::showConfirmation);
+      m_remover(kind, delegate.app_settings(), delegate.state()) {
+    connect(&m_remover, &ExtensionRemover::foundReady, this,
+            &ExtensionRemovalFlow::showConfirmation);
     connect(&m_remover, &ExtensionRemover::finished, this, &ExtensionRemovalFlow::finish);
     if (m_controls.progress)
         m_controls.progress->hide();
 }
 
-void ExtensionRemovalFlow::removeSelected()
-{
+void ExtensionRemovalFlow::removeSelected() {
     if (m_remover.isBusy())
         return; // one removal at a time: the press is ignored until the poll has finished
     // Without a selected row there is nothing to remove.
@@ -41,8 +41,7 @@ void ExtensionRemovalFlow::removeSelected()
     m_remover.start(record);
 }
 
-void ExtensionRemovalFlow::showConfirmation()
-{
+void ExtensionRemovalFlow::showConfirmation() {
     const auto &found = m_remover.found();
     const auto record = m_remover.record();
     if (!found.unreadable.empty()) {
@@ -50,35 +49,37 @@ void ExtensionRemovalFlow::showConfirmation()
         m_remover.cancel();
         if (m_controls.progress)
             m_controls.progress->hide();
-        auto *notice = new QLabel(tr("Nothing was removed: %1 could not be read, so what the removal would "
-                                     "delete is not known.")
-                                      .arg(platform::visiblyEscaped(platform::displayPath(found.unreadable.front()))));
+        auto *notice = new QLabel(
+            tr("Nothing was removed: %1 could not be read, so what the removal would "
+               "delete is not known.")
+                .arg(platform::visiblyEscaped(platform::displayPath(found.unreadable.front()))));
         notice->setWordWrap(true);
         notice->setAccessibleName(tr("Folder could not be read"));
         notice->setWindowTitle(tr("Cannot remove"));
         presentAsSheet(notice, m_controls.screen);
         return;
     }
-    auto *sheet = new ConfirmRemovalSheet(record->label().value_or(QString()), found.files, found.sizes,
-                                          found.otherApplication, record->url().value_or(std::filesystem::path()));
-    connect(sheet, &ConfirmRemovalSheet::decided, this, [this](bool remove, std::vector<FileEntry> ticked) {
-        // Checked again: Safari may have been started while the sheet was open.
-        if (remove && (!m_mayStart || m_mayStart())) {
-            // Busy from the confirmation on: the deletion is what takes the time.
-            if (m_controls.progress)
-                m_controls.progress->show();
-            m_remover.remove(std::move(ticked));
-            return;
-        }
-        m_remover.cancel();
-        if (m_controls.progress)
-            m_controls.progress->hide();
-    });
+    auto *sheet = new ConfirmRemovalSheet(record->label().value_or(QString()), found.files,
+                                          found.sizes, found.otherApplication,
+                                          record->url().value_or(std::filesystem::path()));
+    connect(sheet, &ConfirmRemovalSheet::decided, this,
+            [this](bool remove, std::vector<FileEntry> ticked) {
+                // Checked again: Safari may have been started while the sheet was open.
+                if (remove && (!m_mayStart || m_mayStart())) {
+                    // Busy from the confirmation on: the deletion is what takes the time.
+                    if (m_controls.progress)
+                        m_controls.progress->show();
+                    m_remover.remove(std::move(ticked));
+                    return;
+                }
+                m_remover.cancel();
+                if (m_controls.progress)
+                    m_controls.progress->hide();
+            });
     presentAsSheet(sheet, m_controls.screen, false); // Cancel is its way out
 }
 
-void ExtensionRemovalFlow::finish()
-{
+void ExtensionRemovalFlow::finish() {
     const auto record = m_remover.record();
     if (m_controls.progress)
         m_controls.progress->hide();
@@ -91,14 +92,17 @@ void ExtensionRemovalFlow::finish()
     if (QItemSelectionModel *selection = m_controls.table->selectionModel()) {
         const QModelIndex current = m_controls.table->currentIndex();
         if (current.isValid())
-            selection->select(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            selection->select(current,
+                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         else
             selection->clearSelection();
     }
 
     if (leftovers::remainderStands(m_delegate.state().remainder_urls())) {
-        if (QWidget *scene = m_delegate.storyboard().instantiate(screens::kBundleCantRemove, nullptr)) {
-            const QRectF bounds(0, 0, m_controls.removeButton->width(), m_controls.removeButton->height());
+        if (QWidget *scene =
+                m_delegate.storyboard().instantiate(screens::kBundleCantRemove, nullptr)) {
+            const QRectF bounds(0, 0, m_controls.removeButton->width(),
+                                m_controls.removeButton->height());
             showPopover(scene, m_controls.removeButton, bounds);
         }
     }

@@ -33,8 +33,8 @@ public:
         QProgressBar *progress = nullptr;
     };
 
-    ExtensionRemovalFlow(ExtensionRemover::Kind kind, AppDelegate &delegate, ExtensionListModel &model,
-                         Controls controls, QObject *parent = nullptr);
+    ExtensionRemovalFlow(ExtensionRemover::Kind kind, AppDelegate &delegate,
+                         ExtensionListModel &model, Controls controls, QObject *parent = nullptr);
 
     // Checked before a removal starts and again when it is confirmed; false stops it
     // (Safari running), and nothing is deleted. Optional.

@@ -4,13 +4,11 @@
 #include "grants/GrantStore.h"
 #include "leftovers/LeftoverSearch.h"
 
-
 namespace zembra {
 
 namespace {
 
-std::shared_ptr<ItemRecord> copyOf(ExtensionRemover::Kind kind, const ItemRecord &record)
-{
+std::shared_ptr<ItemRecord> copyOf(ExtensionRemover::Kind kind, const ItemRecord &record) {
     if (kind == ExtensionRemover::Kind::SafariExtension)
         if (auto *safari = dynamic_cast<const SafariItem *>(&record))
             return std::make_shared<SafariItem>(*safari);
@@ -21,16 +19,15 @@ std::shared_ptr<ItemRecord> copyOf(ExtensionRemover::Kind kind, const ItemRecord
 
 } // namespace
 
-ExtensionRemover::ExtensionRemover(Kind kind, platform::SettingsStore &settings, SharedState &state, QObject *parent,
-                                   ExtensionRemovalServices services)
-    : QObject(parent), m_kind(kind), m_settings(settings), m_state(state), m_services(std::move(services))
-{
+ExtensionRemover::ExtensionRemover(Kind kind, platform::SettingsStore &settings, SharedState &state,
+                                   QObject *parent, ExtensionRemovalServices services)
+    : QObject(parent), m_kind(kind), m_settings(settings), m_state(state),
+      m_services(std::move(services)) {
     connect(&m_search, &JobSignals::finished, this, &ExtensionRemover::searchEnded);
     connect(&m_deletion, &JobSignals::finished, this, &ExtensionRemover::deletionEnded);
 }
 
-bool ExtensionRemover::start(std::shared_ptr<ItemRecord> record)
-{
+bool ExtensionRemover::start(std::shared_ptr<ItemRecord> record) {
     if (isBusy() || !record)
         return false;
     m_record = std::move(record);
@@ -55,8 +52,7 @@ bool ExtensionRemover::start(std::shared_ptr<ItemRecord> record)
     return true;
 }
 
-void ExtensionRemover::remove(std::vector<FileEntry> files)
-{
+void ExtensionRemover::remove(std::vector<FileEntry> files) {
     if (m_phase != Phase::Confirming)
         return;
     m_phase = Phase::Deleting;
@@ -76,16 +72,14 @@ void ExtensionRemover::remove(std::vector<FileEntry> files)
     });
 }
 
-void ExtensionRemover::cancel()
-{
+void ExtensionRemover::cancel() {
     if (m_phase == Phase::Confirming) {
         m_phase = Phase::Idle;
         m_record.reset();
     }
 }
 
-void ExtensionRemover::searchEnded()
-{
+void ExtensionRemover::searchEnded() {
     if (m_phase != Phase::Searching)
         return;
     const auto found = m_search.takeResult();
@@ -94,8 +88,7 @@ void ExtensionRemover::searchEnded()
     emit foundReady();
 }
 
-void ExtensionRemover::deletionEnded()
-{
+void ExtensionRemover::deletionEnded() {
     if (m_phase != Phase::Deleting)
         return;
     if (auto remained = m_deletion.takeResult())

@@ -29,8 +29,8 @@ class ExtensionRemover : public QObject {
 public:
     enum class Kind { Plugin, SafariExtension };
     // `services` are what the deletion runs on (the platform's by default).
-    ExtensionRemover(Kind kind, platform::SettingsStore &settings, SharedState &state, QObject *parent = nullptr,
-                     ExtensionRemovalServices services = {});
+    ExtensionRemover(Kind kind, platform::SettingsStore &settings, SharedState &state,
+                     QObject *parent = nullptr, ExtensionRemovalServices services = {});
 
     // From the first step's start to the end of the deletion (or a cancel).
     bool isBusy() const { return m_phase != Phase::Idle; }
@@ -43,7 +43,8 @@ public:
     struct Found {
         std::vector<FileEntry> files;
         std::vector<SizeEntry> sizes;
-        std::vector<bool> otherApplication; // per index: another application's entry, or a weak match
+        std::vector<bool>
+            otherApplication; // per index: another application's entry, or a weak match
         std::optional<std::filesystem::path> home;
         // Granted folders the search could not read: the list may be incomplete.
         std::vector<std::filesystem::path> unreadable;

@@ -22,9 +22,7 @@ namespace zembra {
 namespace {
 
 // A scene with no behaviour of its own: its form only.
-template <typename Form>
-QWidget *notice(QWidget *parent)
-{
+template <typename Form> QWidget *notice(QWidget *parent) {
     auto *widget = new QWidget(parent);
     Form form;
     form.setupUi(widget);
@@ -32,8 +30,8 @@ QWidget *notice(QWidget *parent)
 }
 
 // Every scene carries its identifier as object name, so it can be found on screen.
-void add(ScreenRegistry &registry, const QString &identifier, std::function<QWidget *(QWidget *)> make)
-{
+void add(ScreenRegistry &registry, const QString &identifier,
+         std::function<QWidget *(QWidget *)> make) {
     registry.add(identifier, [identifier, make = std::move(make)](QWidget *parent) {
         QWidget *w = make(parent);
         w->setObjectName(identifier);
@@ -43,20 +41,26 @@ void add(ScreenRegistry &registry, const QString &identifier, std::function<QWid
 
 } // namespace
 
-void registerExtensionScreens(ScreenRegistry &registry, AppDelegate &delegate)
-{
+void registerExtensionScreens(ScreenRegistry &registry, AppDelegate &delegate) {
     AppDelegate *d = &delegate;
-    add(registry, screens::kExtensions, [d](QWidget *p) { return new ExtensionsViewController(*d, p); });
+    add(registry, screens::kExtensions,
+        [d](QWidget *p) { return new ExtensionsViewController(*d, p); });
     add(registry, screens::kPlugins, [d](QWidget *p) { return new PluginsViewController(*d, p); });
-    add(registry, screens::kPrefPanes, [d](QWidget *p) { return new PrefpanesViewController(*d, p); });
-    add(registry, screens::kSafariExtensions, [d](QWidget *p) { return new SafariExtensionsViewController(*d, p); });
+    add(registry, screens::kPrefPanes,
+        [d](QWidget *p) { return new PrefpanesViewController(*d, p); });
+    add(registry, screens::kSafariExtensions,
+        [d](QWidget *p) { return new SafariExtensionsViewController(*d, p); });
     add(registry, screens::kInstalledBundles, notice<Ui::InstalledBundles>);
     add(registry, screens::kInstalledPrefpanes, notice<Ui::InstalledPrefpanes>);
     add(registry, screens::kInstalledSafariExtensions, notice<Ui::InstalledSafariExtensions>);
-    add(registry, screens::kMorePlugins, [](QWidget *p) { return new InfoPluginsViewController(p); });
-    add(registry, screens::kMorePrefpanes, [](QWidget *p) { return new InfoPrefPanesViewController(p); });
-    add(registry, screens::kBundleCantRemove, [d](QWidget *p) { return new BundleCantRemoveViewController(*d, p); });
-    add(registry, screens::kLaunchedSafariExtensions, [d](QWidget *p) { return new LaunchedSafari(*d, p); });
+    add(registry, screens::kMorePlugins,
+        [](QWidget *p) { return new InfoPluginsViewController(p); });
+    add(registry, screens::kMorePrefpanes,
+        [](QWidget *p) { return new InfoPrefPanesViewController(p); });
+    add(registry, screens::kBundleCantRemove,
+        [d](QWidget *p) { return new BundleCantRemoveViewController(*d, p); });
+    add(registry, screens::kLaunchedSafariExtensions,
+        [d](QWidget *p) { return new LaunchedSafari(*d, p); });
 }
 
 } // namespace zembra

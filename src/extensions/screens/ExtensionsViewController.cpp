@@ -13,8 +13,7 @@
 namespace zembra {
 
 ExtensionsViewController::ExtensionsViewController(AppDelegate &delegate, QWidget *parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::ExtensionsViewController>())
-{
+    : QWidget(parent), m_ui(std::make_unique<Ui::ExtensionsViewController>()) {
     m_ui->setupUi(this);
     setAccessibleName(tr("Extensions"));
     const QSize side(128, 128);
@@ -23,8 +22,10 @@ ExtensionsViewController::ExtensionsViewController(AppDelegate &delegate, QWidge
     showImageFile(m_ui->safari_image, safariCompassImage(delegate.app_settings()), side);
 
     connect(m_ui->plugins, &QPushButton::clicked, this, &ExtensionsViewController::plugins);
-    connect(m_ui->preference_panes, &QPushButton::clicked, this, &ExtensionsViewController::preference_panes);
-    connect(m_ui->sfari_extensions, &QPushButton::clicked, this, &ExtensionsViewController::sfari_extensions);
+    connect(m_ui->preference_panes, &QPushButton::clicked, this,
+            &ExtensionsViewController::preference_panes);
+    connect(m_ui->sfari_extensions, &QPushButton::clicked, this,
+            &ExtensionsViewController::sfari_extensions);
     connect(m_ui->back_to_home_viewcontroller, &QPushButton::clicked, this,
             &ExtensionsViewController::back_to_home_viewcontroller);
     bindScreenKeys(this, m_ui->plugins, m_ui->back_to_home_viewcontroller);
@@ -32,20 +33,19 @@ ExtensionsViewController::ExtensionsViewController(AppDelegate &delegate, QWidge
 
 ExtensionsViewController::~ExtensionsViewController() = default;
 
-void ExtensionsViewController::plugins() { NotificationCenter::defaultCenter().post(screens::kPluginsViewController); }
+void ExtensionsViewController::plugins() {
+    NotificationCenter::defaultCenter().post(screens::kPluginsViewController);
+}
 
-void ExtensionsViewController::preference_panes()
-{
+void ExtensionsViewController::preference_panes() {
     NotificationCenter::defaultCenter().post(screens::kPrefpanesViewController);
 }
 
-void ExtensionsViewController::sfari_extensions()
-{
+void ExtensionsViewController::sfari_extensions() {
     NotificationCenter::defaultCenter().post(screens::kSafariExtensionsViewController);
 }
 
-void ExtensionsViewController::back_to_home_viewcontroller()
-{
+void ExtensionsViewController::back_to_home_viewcontroller() {
     NotificationCenter::defaultCenter().post(screens::kHomeViewController);
 }
 

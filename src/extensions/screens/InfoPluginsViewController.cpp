@@ -7,14 +7,16 @@
 
 namespace zembra {
 
-InfoPluginsViewController::InfoPluginsViewController(QWidget *parent) : QWidget(parent), m_ui(std::make_unique<Ui::MorePlugins>())
-{
+InfoPluginsViewController::InfoPluginsViewController(QWidget *parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::MorePlugins>()) {
     m_ui->setupUi(this);
     connect(m_ui->visit, &QPushButton::clicked, this, &InfoPluginsViewController::visit);
 }
 
 InfoPluginsViewController::~InfoPluginsViewController() = default;
 
-void InfoPluginsViewController::visit() { platform::Workspace::shared().openURL(kProductMorePage); }
+void InfoPluginsViewController::visit() {
+    platform::Workspace::shared().openURL(kProductMorePage);
+}
 
 } // namespace zembra

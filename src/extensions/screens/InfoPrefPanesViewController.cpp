@@ -7,14 +7,16 @@
 
 namespace zembra {
 
-InfoPrefPanesViewController::InfoPrefPanesViewController(QWidget *parent) : QWidget(parent), m_ui(std::make_unique<Ui::MorePrefpanes>())
-{
+InfoPrefPanesViewController::InfoPrefPanesViewController(QWidget *parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::MorePrefpanes>()) {
     m_ui->setupUi(this);
     connect(m_ui->visit, &QPushButton::clicked, this, &InfoPrefPanesViewController::visit);
 }
 
 InfoPrefPanesViewController::~InfoPrefPanesViewController() = default;
 
-void InfoPrefPanesViewController::visit() { platform::Workspace::shared().openURL(kProductMorePage); }
+void InfoPrefPanesViewController::visit() {
+    platform::Workspace::shared().openURL(kProductMorePage);
+}
 
 } // namespace zembra

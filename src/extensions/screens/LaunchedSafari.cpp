@@ -9,8 +9,7 @@
 namespace zembra {
 
 LaunchedSafari::LaunchedSafari(AppDelegate &delegate, QWidget *parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::LaunchedSafariExtensions>())
-{
+    : QWidget(parent), m_ui(std::make_unique<Ui::LaunchedSafariExtensions>()) {
     m_ui->setupUi(this);
     showImageFile(m_ui->safari_image, safariCompassImage(delegate.app_settings()), QSize(64, 64));
 }

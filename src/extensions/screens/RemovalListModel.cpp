@@ -12,12 +12,11 @@
 
 namespace zembra {
 
-RemovalListModel::RemovalListModel(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes,
-                                   const std::filesystem::path &itself,
-                                   const std::function<bool(const std::filesystem::path &)> &startsTicked,
-                                   QObject *parent)
-    : QAbstractTableModel(parent)
-{
+RemovalListModel::RemovalListModel(
+    const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes,
+    const std::filesystem::path &itself,
+    const std::function<bool(const std::filesystem::path &)> &startsTicked, QObject *parent)
+    : QAbstractTableModel(parent) {
     const auto self = itself.lexically_normal();
     for (size_t i = 0; i < files.size(); ++i) {
         Row row{files[i], i < sizes.size() ? sizes[i].byteCount() : 0, true, false};
@@ -33,24 +32,25 @@ RemovalListModel::RemovalListModel(const std::vector<FileEntry> &files, const st
             setTicked(i, false);
 }
 
-bool RemovalListModel::isGroupRow(int row) const
-{
+bool RemovalListModel::isGroupRow(int row) const {
     return row >= 0 && row < int(m_rows.size()) && !m_rows[size_t(row)].entry.isFileURL();
 }
 
-int RemovalListModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
+int RemovalListModel::rowCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
 
-int RemovalListModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : 2; }
+int RemovalListModel::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : 2;
+}
 
-QVariant RemovalListModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
+QVariant RemovalListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     return section == 0 ? tr("Entry") : tr("Size");
 }
 
-std::uint64_t RemovalListModel::groupBytes(size_t groupRow) const
-{
+std::uint64_t RemovalListModel::groupBytes(size_t groupRow) const {
     std::uint64_t sum = 0;
     std::set<std::filesystem::path> seen;
     for (size_t i = groupRow + 1; i < m_rows.size() && m_rows[i].entry.isFileURL(); ++i)
@@ -59,8 +59,7 @@ std::uint64_t RemovalListModel::groupBytes(size_t groupRow) const
     return sum;
 }
 
-QVariant RemovalListModel::data(const QModelIndex &index, int role) const
-{
+QVariant RemovalListModel::data(const QModelIndex &index, int role) const {
     if (!index.isValid() || index.row() >= int(m_rows.size()))
         return {};
     const size_t r = size_t(index.row());
@@ -77,9 +76,12 @@ QVariant RemovalListModel::data(const QModelIndex &index, int role) const
         return {};
     }
     if (role == Qt::ToolTipRole && index.column() == 0 && row.fixed)
-        return tr("%1\nThe item itself: Cancel keeps it.").arg(platform::visiblyEscaped(platform::displayPath(row.entry.path())));
+        return tr("%1\nThe item itself: Cancel keeps it.")
+            .arg(platform::visiblyEscaped(platform::displayPath(row.entry.path())));
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return index.column() == 0 ? platform::visiblyEscaped(platform::displayPath(row.entry.path())) : platform::formatByteCount(row.bytes);
+        return index.column() == 0
+                   ? platform::visiblyEscaped(platform::displayPath(row.entry.path()))
+                   : platform::formatByteCount(row.bytes);
     if (role == Qt::CheckStateRole && index.column() == 0)
         return row.ticked ? Qt::Checked : Qt::Unchecked;
     if (role == Qt::TextAlignmentRole && index.column() == 1)
@@ -87,8 +89,7 @@ QVariant RemovalListModel::data(const QModelIndex &index, int role) const
     return {};
 }
 
-Qt::ItemFlags RemovalListModel::flags(const QModelIndex &index) const
-{
+Qt::ItemFlags RemovalListModel::flags(const QModelIndex &index) const {
     if (!index.isValid() || isGroupRow(index.row()))
         return Qt::ItemIsEnabled;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
@@ -97,9 +98,9 @@ Qt::ItemFlags RemovalListModel::flags(const QModelIndex &index) const
     return f;
 }
 
-bool RemovalListModel::setData(const QModelIndex &index, const QVariant &value, int role)
-{
-    if (role != Qt::CheckStateRole || index.column() != 0 || !(flags(index) & Qt::ItemIsUserCheckable))
+bool RemovalListModel::setData(const QModelIndex &index, const QVariant &value, int role) {
+    if (role != Qt::CheckStateRole || index.column() != 0 ||
+        !(flags(index) & Qt::ItemIsUserCheckable))
         return false;
     setTicked(size_t(index.row()), value.value<Qt::CheckState>() == Qt::Checked);
     emit dataChanged(this->index(0, 0), this->index(rowCount() - 1, 1));
@@ -107,8 +108,7 @@ bool RemovalListModel::setData(const QModelIndex &index, const QVariant &value, 
     return true;
 }
 
-void RemovalListModel::setTicked(size_t row, bool ticked)
-{
+void RemovalListModel::setTicked(size_t row, bool ticked) {
     const std::filesystem::path path = m_rows[row].entry.path().lexically_normal();
     for (Row &other : m_rows) {
         if (!other.entry.isFileURL() || other.fixed)
@@ -120,8 +120,7 @@ void RemovalListModel::setTicked(size_t row, bool ticked)
     }
 }
 
-std::vector<FileEntry> RemovalListModel::tickedFiles() const
-{
+std::vector<FileEntry> RemovalListModel::tickedFiles() const {
     std::vector<FileEntry> out;
     std::set<std::filesystem::path> seen;
     for (const Row &row : m_rows) {
@@ -136,8 +135,7 @@ std::vector<FileEntry> RemovalListModel::tickedFiles() const
     return out;
 }
 
-std::uint64_t RemovalListModel::tickedBytes() const
-{
+std::uint64_t RemovalListModel::tickedBytes() const {
     std::uint64_t sum = 0;
     std::set<std::filesystem::path> seen;
     for (const Row &row : m_rows)

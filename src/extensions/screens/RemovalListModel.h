@@ -22,7 +22,8 @@ public:
     // `startsTicked` gives the first tick state of each entry other than the item itself.
     RemovalListModel(const std::vector<FileEntry> &files, const std::vector<SizeEntry> &sizes,
                      const std::filesystem::path &itself,
-                     const std::function<bool(const std::filesystem::path &)> &startsTicked, QObject *parent = nullptr);
+                     const std::function<bool(const std::filesystem::path &)> &startsTicked,
+                     QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

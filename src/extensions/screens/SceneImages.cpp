@@ -8,8 +8,7 @@
 
 namespace zembra {
 
-bool showImageFile(QLabel *label, const std::optional<std::filesystem::path> &file, QSize side)
-{
+bool showImageFile(QLabel *label, const std::optional<std::filesystem::path> &file, QSize side) {
     label->clear();
     if (!file)
         return false;

@@ -9,19 +9,24 @@
 namespace zembra::access {
 
 namespace {
-std::filesystem::path homeFolder() { return QFile::encodeName(QDir::homePath()).toStdString(); }
+std::filesystem::path homeFolder() {
+    return QFile::encodeName(QDir::homePath()).toStdString();
+}
 } // namespace
 
-platform::OpenPanel::Request applicationsRequest()
-{
+platform::OpenPanel::Request applicationsRequest() {
     std::error_code ec;
     const std::filesystem::path local("/Applications");
     return {QObject::tr("Allow access"), QObject::tr("Allow"),
             std::filesystem::is_directory(local, ec) ? local : homeFolder()};
 }
 
-platform::OpenPanel::Request homeRequest() { return {QObject::tr("Allow access"), QObject::tr("Allow"), homeFolder()}; }
+platform::OpenPanel::Request homeRequest() {
+    return {QObject::tr("Allow access"), QObject::tr("Allow"), homeFolder()};
+}
 
-platform::OpenPanel::Request wholeDiskRequest() { return {QString(), QObject::tr("Allow"), "/"}; }
+platform::OpenPanel::Request wholeDiskRequest() {
+    return {QString(), QObject::tr("Allow"), "/"};
+}
 
 } // namespace zembra::access

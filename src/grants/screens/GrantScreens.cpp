@@ -7,10 +7,10 @@
 
 namespace zembra {
 
-void registerGrantScreens(ScreenRegistry &registry, AppDelegate &delegate)
-{
-    registry.add(screens::kSandbox,
-                 [&delegate](QWidget *parent) { return new SandboxViewController(delegate, parent); });
+void registerGrantScreens(ScreenRegistry &registry, AppDelegate &delegate) {
+    registry.add(screens::kSandbox, [&delegate](QWidget *parent) {
+        return new SandboxViewController(delegate, parent);
+    });
     registry.add(screens::kOptionalPreferences,
                  [&delegate](QWidget *parent) { return new OptionalPurpose(delegate, parent); });
 }

@@ -12,8 +12,7 @@
 namespace zembra {
 
 OptionalPurpose::OptionalPurpose(AppDelegate &delegate, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::OptionalPurpose>()), m_delegate(delegate)
-{
+    : QWidget(parent), ui(std::make_unique<Ui::OptionalPurpose>()), m_delegate(delegate) {
     ui->setupUi(this);
     connect(ui->macOSButton, &QPushButton::clicked, this, &OptionalPurpose::AllowmacOS);
     viewDidLoad();
@@ -21,16 +20,15 @@ OptionalPurpose::OptionalPurpose(AppDelegate &delegate, QWidget *parent)
 
 OptionalPurpose::~OptionalPurpose() = default;
 
-void OptionalPurpose::viewDidLoad()
-{
+void OptionalPurpose::viewDidLoad() {
     if (grants::GrantStore(m_delegate.app_settings()).isValid(grants::kMacOS))
         ui->macOSButton->setEnabled(false);
 }
 
-void OptionalPurpose::AllowmacOS()
-{
+void OptionalPurpose::AllowmacOS() {
     platform::OpenPanel::shared().beginModal(
-        access::wholeDiskRequest(), this, this, [this](std::optional<std::filesystem::path> folder) {
+        access::wholeDiskRequest(), this, this,
+        [this](std::optional<std::filesystem::path> folder) {
             if (!folder)
                 return;
             grants::GrantStore(m_delegate.app_settings()).createGrant(grants::kMacOS, *folder);

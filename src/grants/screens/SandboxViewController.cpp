@@ -17,10 +17,10 @@
 namespace zembra {
 
 SandboxViewController::SandboxViewController(AppDelegate &delegate, QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::SandboxViewController>()), m_delegate(delegate)
-{
+    : QWidget(parent), ui(std::make_unique<Ui::SandboxViewController>()), m_delegate(delegate) {
     ui->setupUi(this);
-    connect(ui->switchAllowApplications, &QPushButton::clicked, this, &SandboxViewController::allowApplication);
+    connect(ui->switchAllowApplications, &QPushButton::clicked, this,
+            &SandboxViewController::allowApplication);
     connect(ui->switchAllowHome, &QPushButton::clicked, this, &SandboxViewController::allowHome);
     connect(ui->exitButton, &QPushButton::clicked, this, &SandboxViewController::exit);
     viewDidLoad();
@@ -28,8 +28,7 @@ SandboxViewController::SandboxViewController(AppDelegate &delegate, QWidget *par
 
 SandboxViewController::~SandboxViewController() = default;
 
-void SandboxViewController::viewDidLoad()
-{
+void SandboxViewController::viewDidLoad() {
     const grants::GrantStore store(m_delegate.app_settings());
     const bool homeValid = store.isValid(grants::kHome);
     const bool applicationsValid = store.isValid(grants::kApplications);
@@ -40,14 +39,15 @@ void SandboxViewController::viewDidLoad()
         ui->switchAllowApplications->setEnabled(false);
 }
 
-void SandboxViewController::allowApplication()
-{
+void SandboxViewController::allowApplication() {
     platform::OpenPanel::shared().beginModal(
-        access::applicationsRequest(), this, this, [this](std::optional<std::filesystem::path> folder) {
+        access::applicationsRequest(), this, this,
+        [this](std::optional<std::filesystem::path> folder) {
             grants::GrantStore store(m_delegate.app_settings());
             if (folder)
                 store.createGrant(grants::kApplications, *folder);
-            if (!folder || platform::lastComponent(platform::absolutePath(*folder)) != QLatin1String("Applications"))
+            if (!folder || platform::lastComponent(platform::absolutePath(*folder)) !=
+                               QLatin1String("Applications"))
                 return;
             ui->switchAllowApplications->setEnabled(false);
             if (store.isValid(grants::kHome))
@@ -55,14 +55,14 @@ void SandboxViewController::allowApplication()
         });
 }
 
-void SandboxViewController::allowHome()
-{
+void SandboxViewController::allowHome() {
     platform::OpenPanel::shared().beginModal(
         access::homeRequest(), this, this, [this](std::optional<std::filesystem::path> folder) {
             grants::GrantStore store(m_delegate.app_settings());
             if (folder)
                 store.createGrant(grants::kHome, *folder);
-            if (!folder || platform::lastComponent(platform::absolutePath(*folder)) != platform::userName())
+            if (!folder ||
+                platform::lastComponent(platform::absolutePath(*folder)) != platform::userName())
                 return;
             ui->switchAllowHome->setEnabled(false);
             if (store.isValid(grants::kApplications))
@@ -70,8 +70,7 @@ void SandboxViewController::allowHome()
         });
 }
 
-void SandboxViewController::exit()
-{
+void SandboxViewController::exit() {
     m_delegate.app_settings().synchronize();
     std::exit(0);
 }

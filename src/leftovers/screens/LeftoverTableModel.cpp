@@ -64,8 +64,9 @@ ReviewContents makeReviewContents(const leftovers::Review &review, const PathSty
                 // the narrow column for the reason itself.
                 // One tied to the application itself starts ticked: only its reason.
                 row.note = sentence(review.reasons[i]);
-                why = review.isTied(i) ? row.note
-                                       : sentence(leftovers::kKeptPossiblyRelated + review.reasons[i]);
+                why = review.isTied(i)
+                          ? row.note
+                          : sentence(leftovers::kKeptPossiblyRelated + review.reasons[i]);
             }
             row.toolTip = fullPath(e.path());
             if (!why.isEmpty())

@@ -30,8 +30,8 @@ struct ReviewRow {
     QString text;     // the group title, or the entry's name
     QString folder;   // the entry's path without its last component
     QString sizeText; // the byte count as the file browser writes it
-    QString note;     // why a flagged or weak row starts unticked, a related row's reason; "" elsewhere
-    QString toolTip;  // the entry's path, and why the row starts unticked
+    QString note; // why a flagged or weak row starts unticked, a related row's reason; "" elsewhere
+    QString toolTip; // the entry's path, and why the row starts unticked
     bool flagged = false;
     leftovers::EntryIcon icon = leftovers::EntryIcon::Document;
 };

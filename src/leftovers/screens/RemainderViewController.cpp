@@ -53,10 +53,14 @@ RemainderViewController::RemainderViewController(AppDelegate &app,
                                                  leftovers::RemovalServices removal,
                                                  QWidget *parent, Search search)
     : QWidget(parent), ui(std::make_unique<Ui::RemainderViewController>()), m_app(app),
-      m_item(app.state().item()), m_searchFunction(std::move(search)), m_search(new Job<std::shared_ptr<SearchResults>>(this)), m_model(new LeftoverTableModel(this)),
+      m_item(app.state().item()), m_searchFunction(std::move(search)),
+      m_search(new Job<std::shared_ptr<SearchResults>>(this)),
+      m_model(new LeftoverTableModel(this)),
       m_removal(new RemovalRunner(std::move(removal), this)) {
     ui->setupUi(this);
-    setElidedText(ui->titleLabel, m_item && m_item->label() ? platform::visiblyEscaped(*m_item->label()) : tr("Leftovers"));
+    setElidedText(ui->titleLabel, m_item && m_item->label()
+                                      ? platform::visiblyEscaped(*m_item->label())
+                                      : tr("Leftovers"));
 
     QTableView *table = ui->tableviewR;
     table->setModel(m_model);
@@ -150,7 +154,9 @@ void RemainderViewController::startSearch() {
     });
 }
 
-bool RemainderViewController::searchFinished() const { return m_searchShown; }
+bool RemainderViewController::searchFinished() const {
+    return m_searchShown;
+}
 
 void RemainderViewController::remainder_timer_proc() {
     if (m_searchShown)

@@ -40,8 +40,9 @@ class RemainderViewController : public QWidget {
 public:
     // The leftover search the review runs on its worker (the core's by default; tests
     // pass one that waits). It must stop early once `cancelled` answers true.
-    using Search = std::function<leftovers::SearchResult(
-        ApplicationItem &record, platform::SettingsStore &settings, const std::function<bool()> &cancelled)>;
+    using Search = std::function<leftovers::SearchResult(ApplicationItem &record,
+                                                         platform::SettingsStore &settings,
+                                                         const std::function<bool()> &cancelled)>;
 
     // `removal` are the services the removal runs on (the platform's by default).
     explicit RemainderViewController(AppDelegate &app, leftovers::RemovalServices removal = {},

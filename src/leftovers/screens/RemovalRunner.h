@@ -21,8 +21,9 @@ public:
     ~RemovalRunner() override;
 
     // Starts one removal; false (nothing started) while one is running.
-    bool start(platform::DeletionScope scope, const ApplicationItem &item, std::vector<FileEntry> prepare,
-               std::vector<SizeEntry> clean_size, std::uint64_t common_remove_size);
+    bool start(platform::DeletionScope scope, const ApplicationItem &item,
+               std::vector<FileEntry> prepare, std::vector<SizeEntry> clean_size,
+               std::uint64_t common_remove_size);
     bool isRunning() const { return m_job->isRunning(); }
     // Asks the running removal to stop after the entry (or the file of a folder) it is
     // deleting; it then ends as usual, with what it did not delete reported as remaining.

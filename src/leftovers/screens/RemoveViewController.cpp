@@ -2,9 +2,9 @@
 
 #include "ui_RemoveViewController.h"
 
+#include "catalogue/screens/ItemImage.h"
 #include "leftovers/RemovalOutcome.h"
 #include "leftovers/screens/OutcomeKeys.h"
-#include "catalogue/screens/ItemImage.h"
 #include "periphery/RatingKeys.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"

@@ -17,8 +17,7 @@ namespace {
 // One worker, shared by every login item, starts and stops watcher processes in the
 // order they were asked for. It is never destroyed: a stop still waiting when the program
 // ends has already sent its signal, and nothing must wait for it at exit.
-QThreadPool &watcherControl()
-{
+QThreadPool &watcherControl() {
     static QThreadPool *pool = [] {
         auto *p = new QThreadPool;
         p->setMaxThreadCount(1);
@@ -27,8 +26,7 @@ QThreadPool &watcherControl()
     return *pool;
 }
 
-QString autostartFolder()
-{
+QString autostartFolder() {
     // The XDG base directory rules ignore a relative $XDG_CONFIG_HOME.
     const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     const bool usable = !config.isEmpty() && QDir::isAbsolutePath(config);
@@ -36,8 +34,7 @@ QString autostartFolder()
     return base + QLatin1String("/autostart");
 }
 
-std::optional<QString> quoted(const QString &argument)
-{
+std::optional<QString> quoted(const QString &argument) {
     QString out;
     bool plain = !argument.isEmpty();
     for (const QChar c : argument) {
@@ -47,7 +44,8 @@ std::optional<QString> quoted(const QString &argument)
         // escaped with a backslash.
         if (QStringLiteral(" \t\"'\\><~|&;$*?#()`").contains(c))
             plain = false;
-        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') ||
+            c == QLatin1Char('\\'))
             out += QLatin1Char('\\');
         // A literal percent sign is written twice (field codes start with one).
         if (c == QLatin1Char('%'))
@@ -59,13 +57,11 @@ std::optional<QString> quoted(const QString &argument)
 
 } // namespace
 
-QString autostartEntryFile(const QString &identifier)
-{
+QString autostartEntryFile(const QString &identifier) {
     return autostartFolder() + QLatin1Char('/') + identifier + QLatin1String(".desktop");
 }
 
-std::optional<QString> execLine(const QString &program, const QStringList &arguments)
-{
+std::optional<QString> execLine(const QString &program, const QStringList &arguments) {
     QStringList words;
     for (const QString &a : QStringList{program} + arguments) {
         const auto q = quoted(a);
@@ -77,29 +73,26 @@ std::optional<QString> execLine(const QString &program, const QStringList &argum
     return words.join(QLatin1Char(' ')).replace(QLatin1Char('\\'), QLatin1String("\\\\"));
 }
 
-std::optional<QByteArray> autostartEntryText(const WatcherCommand &command)
-{
+std::optional<QByteArray> autostartEntryText(const WatcherCommand &command) {
     const auto exec = execLine(command.program, command.arguments);
     if (!exec)
         return std::nullopt;
-    QByteArray text = "[Desktop Entry]\n"
-                      "Type=Application\n"
-                      "Name=Uninstaller zembra Spider\n"
-                      "Comment=Tells you when an application is removed without Uninstaller zembra\n"
-                      "NoDisplay=true\n"
-                      "Terminal=false\n"
-                      "X-GNOME-Autostart-enabled=true\n";
+    QByteArray text =
+        "[Desktop Entry]\n"
+        "Type=Application\n"
+        "Name=Uninstaller zembra Spider\n"
+        "Comment=Tells you when an application is removed without Uninstaller zembra\n"
+        "NoDisplay=true\n"
+        "Terminal=false\n"
+        "X-GNOME-Autostart-enabled=true\n";
     text += "Exec=" + exec->toUtf8() + "\n";
     return text;
 }
 
 AutostartLoginItem::AutostartLoginItem(QString identifier, WatcherCommand command)
-    : m_identifier(std::move(identifier)), m_command(std::move(command))
-{
-}
+    : m_identifier(std::move(identifier)), m_command(std::move(command)) {}
 
-bool AutostartLoginItem::setEnabled(bool enabled)
-{
+bool AutostartLoginItem::setEnabled(bool enabled) {
     const QString file = autostartEntryFile(m_identifier);
     if (!enabled) {
         // Asked at once; the worker then waits for the lock to go, so a start asked next
@@ -111,16 +104,19 @@ bool AutostartLoginItem::setEnabled(bool enabled)
     m_problem.clear();
     const auto text = autostartEntryText(m_command);
     if (!text) {
-        m_problem = QObject::tr("the path of a folder or program it is given holds a line break or another control character");
+        m_problem = QObject::tr("the path of a folder or program it is given holds a line break or "
+                                "another control character");
         return false;
     }
     bool written = false;
     if (QDir().mkpath(autostartFolder())) {
         QSaveFile out(file);
-        written = out.open(QIODevice::WriteOnly) && out.write(*text) == text->size() && out.commit();
+        written =
+            out.open(QIODevice::WriteOnly) && out.write(*text) == text->size() && out.commit();
     }
     if (!written) {
-        m_problem = QObject::tr("its autostart entry could not be written in %1").arg(visiblyEscaped(autostartFolder()));
+        m_problem = QObject::tr("its autostart entry could not be written in %1")
+                        .arg(visiblyEscaped(autostartFolder()));
         return false;
     }
     // A watcher that already runs keeps running; it refuses a second copy itself too.
@@ -131,8 +127,7 @@ bool AutostartLoginItem::setEnabled(bool enabled)
     return true;
 }
 
-std::unique_ptr<LoginItem> makeWatcherLoginItem(WatcherCommand command)
-{
+std::unique_ptr<LoginItem> makeWatcherLoginItem(WatcherCommand command) {
     return std::make_unique<AutostartLoginItem>(kWatcherIdentifier, std::move(command));
 }
 

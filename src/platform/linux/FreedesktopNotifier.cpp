@@ -19,8 +19,7 @@ constexpr int kCallTimeoutMs = 3000;
 
 } // namespace
 
-FreedesktopNotifier::FreedesktopNotifier()
-{
+FreedesktopNotifier::FreedesktopNotifier() {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
@@ -30,23 +29,27 @@ FreedesktopNotifier::FreedesktopNotifier()
                 SLOT(onNotificationClosed(uint, uint)));
 }
 
-bool FreedesktopNotifier::notify(const QString &summary, const QString &body, const QString &actionLabel,
-                                 const QString &token)
-{
+bool FreedesktopNotifier::notify(const QString &summary, const QString &body,
+                                 const QString &actionLabel, const QString &token) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return false;
     // A service that reads markup in bodies would take "<b>" in a name for a tag.
-    const QDBusMessage capabilities = bus.call(
-        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("GetCapabilities")), QDBus::Block,
-        kCallTimeoutMs);
-    const bool markup = capabilities.type() == QDBusMessage::ReplyMessage && !capabilities.arguments().isEmpty() &&
-                        capabilities.arguments().constFirst().toStringList().contains(QStringLiteral("body-markup"));
-    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
+    const QDBusMessage capabilities =
+        bus.call(QDBusMessage::createMethodCall(kService, kPath, kInterface,
+                                                QStringLiteral("GetCapabilities")),
+                 QDBus::Block, kCallTimeoutMs);
+    const bool markup = capabilities.type() == QDBusMessage::ReplyMessage &&
+                        !capabilities.arguments().isEmpty() &&
+                        capabilities.arguments().constFirst().toStringList().contains(
+                            QStringLiteral("body-markup"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     const QStringList actions{kDefaultActionKey, actionLabel, kActionKey, actionLabel};
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("uninstaller-zembra"));
-    call << QStringLiteral("Uninstaller zembra") << uint(0) << QStringLiteral("system-software-install") << summary
+    call << QStringLiteral("Uninstaller zembra") << uint(0)
+         << QStringLiteral("system-software-install") << summary
          << (markup ? markupEscaped(body) : body) << actions << hints << int(-1);
     // Activation of an absent service fails at once; a hung one is given a few seconds.
     const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
@@ -56,8 +59,7 @@ bool FreedesktopNotifier::notify(const QString &summary, const QString &body, co
     return true;
 }
 
-void FreedesktopNotifier::onActionInvoked(uint id, const QString &actionKey)
-{
+void FreedesktopNotifier::onActionInvoked(uint id, const QString &actionKey) {
     const auto it = m_tokens.constFind(id);
     if (it == m_tokens.constEnd() || (actionKey != kActionKey && actionKey != kDefaultActionKey))
         return;
@@ -66,8 +68,12 @@ void FreedesktopNotifier::onActionInvoked(uint id, const QString &actionKey)
     emit actionInvoked(token);
 }
 
-void FreedesktopNotifier::onNotificationClosed(uint id, uint) { m_tokens.remove(id); }
+void FreedesktopNotifier::onNotificationClosed(uint id, uint) {
+    m_tokens.remove(id);
+}
 
-std::unique_ptr<DesktopNotifier> makeDesktopNotifier() { return std::make_unique<FreedesktopNotifier>(); }
+std::unique_ptr<DesktopNotifier> makeDesktopNotifier() {
+    return std::make_unique<FreedesktopNotifier>();
+}
 
 } // namespace zembra::platform

@@ -18,8 +18,7 @@ namespace {
 
 // The link of a process whose executable was deleted reads "PATH (deleted)"; a name
 // that really ends so is kept whole: the path names the very file the process runs.
-std::string executablePath(const std::string &procDir, std::string linkText)
-{
+std::string executablePath(const std::string &procDir, std::string linkText) {
     static const std::string kDeleted = " (deleted)";
     struct stat running, named;
     if (stat((procDir + "/exe").c_str(), &running) == 0 && stat(linkText.c_str(), &named) == 0 &&
@@ -33,8 +32,7 @@ std::string executablePath(const std::string &procDir, std::string linkText)
 
 } // namespace
 
-std::vector<RunningApplication> runningApplications()
-{
+std::vector<RunningApplication> runningApplications() {
     std::vector<RunningApplication> out;
     DIR *proc = opendir("/proc");
     if (!proc)
@@ -58,7 +56,8 @@ std::vector<RunningApplication> runningApplications()
                 auto it = identifiers.find(*bundle);
                 if (it == identifiers.end()) {
                     const auto info = BundleInfo::read(*bundle);
-                    it = identifiers.emplace(*bundle, info ? info->identifier() : std::nullopt).first;
+                    it = identifiers.emplace(*bundle, info ? info->identifier() : std::nullopt)
+                             .first;
                 }
                 app.bundleIdentifier = it->second;
             }
@@ -69,8 +68,7 @@ std::vector<RunningApplication> runningApplications()
     return out;
 }
 
-QString userName()
-{
+QString userName() {
     if (const passwd *pw = getpwuid(geteuid()); pw && pw->pw_name)
         return QString::fromLocal8Bit(pw->pw_name);
     return QString::fromLocal8Bit(qgetenv("USER"));

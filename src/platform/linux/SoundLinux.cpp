@@ -19,8 +19,7 @@ struct Canberra {
     void *context = nullptr; // kept for the whole run: playback outlives the call
 };
 
-Canberra *canberra()
-{
+Canberra *canberra() {
     static std::once_flag once;
     static Canberra loaded;
     std::call_once(once, [] {
@@ -38,27 +37,25 @@ Canberra *canberra()
     return loaded.context ? &loaded : nullptr;
 }
 
-std::mutex &playMutex()
-{
+std::mutex &playMutex() {
     static std::mutex m;
     return m;
 }
 
 } // namespace
 
-bool playSoundFile(const std::filesystem::path &file)
-{
+bool playSoundFile(const std::filesystem::path &file) {
     if (!isRegularFile(file))
         return false;
     Canberra *c = canberra();
     if (!c)
         return false;
     std::lock_guard lock(playMutex());
-    return c->play(c->context, 0, "media.filename", file.c_str(), static_cast<const char *>(nullptr)) == 0;
+    return c->play(c->context, 0, "media.filename", file.c_str(),
+                   static_cast<const char *>(nullptr)) == 0;
 }
 
-bool playCompletionEventSound()
-{
+bool playCompletionEventSound() {
     Canberra *c = canberra();
     if (!c)
         return false;

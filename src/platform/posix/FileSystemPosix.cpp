@@ -15,8 +15,7 @@ namespace {
 
 constexpr int kMaxDepth = 512;
 
-EntryType typeFromMode(mode_t mode)
-{
+EntryType typeFromMode(mode_t mode) {
     if (S_ISREG(mode))
         return EntryType::File;
     if (S_ISDIR(mode))
@@ -26,8 +25,7 @@ EntryType typeFromMode(mode_t mode)
     return EntryType::Other;
 }
 
-EntryType typeFromDirent(int dirFd, const dirent *d)
-{
+EntryType typeFromDirent(int dirFd, const dirent *d) {
     switch (d->d_type) {
     case DT_REG:
         return EntryType::File;
@@ -53,8 +51,7 @@ struct RawEntry {
 
 // Reads and sorts the entries of an open folder; takes ownership of `fd`.
 // With `withHidden` the dot-names are kept (deletion needs them), "." and ".." never.
-std::vector<RawEntry> readEntries(int fd, bool withHidden)
-{
+std::vector<RawEntry> readEntries(int fd, bool withHidden) {
     std::vector<RawEntry> out;
     DIR *dir = fdopendir(fd);
     if (!dir) {
@@ -75,19 +72,17 @@ std::vector<RawEntry> readEntries(int fd, bool withHidden)
     return out;
 }
 
-int openFolder(const fs::path &folder)
-{
+int openFolder(const fs::path &folder) {
     return open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
-int openChildFolder(int parentFd, const std::string &name)
-{
+int openChildFolder(int parentFd, const std::string &name) {
     return openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
 void walk(int fd, std::string &pathBuf, EnumerationOptions options, int depth,
-          const std::function<void(const VisitedEntry &)> &visit, const std::function<bool()> &stop = {})
-{
+          const std::function<void(const VisitedEntry &)> &visit,
+          const std::function<bool()> &stop = {}) {
     // Keep our own handle for openat(); readEntries() consumes one.
     const int listFd = dup(fd);
     if (listFd < 0)
@@ -119,8 +114,7 @@ void walk(int fd, std::string &pathBuf, EnumerationOptions options, int depth,
 
 } // namespace
 
-std::vector<DirEntry> listDirectory(const fs::path &folder)
-{
+std::vector<DirEntry> listDirectory(const fs::path &folder) {
     std::vector<DirEntry> out;
     const int fd = openFolder(folder);
     if (fd < 0)
@@ -130,8 +124,7 @@ std::vector<DirEntry> listDirectory(const fs::path &folder)
     return out;
 }
 
-std::vector<DirEntry> listHiddenEntries(const fs::path &folder)
-{
+std::vector<DirEntry> listHiddenEntries(const fs::path &folder) {
     std::vector<DirEntry> out;
     const int fd = openFolder(folder);
     if (fd < 0)
@@ -143,8 +136,8 @@ std::vector<DirEntry> listHiddenEntries(const fs::path &folder)
 }
 
 void enumerateDeep(const fs::path &folder, EnumerationOptions options,
-                   const std::function<void(const VisitedEntry &)> &visit, const std::function<bool()> &stop)
-{
+                   const std::function<void(const VisitedEntry &)> &visit,
+                   const std::function<bool()> &stop) {
     const int fd = openFolder(folder);
     if (fd < 0)
         return;
@@ -155,34 +148,29 @@ void enumerateDeep(const fs::path &folder, EnumerationOptions options,
     close(fd);
 }
 
-bool itemExists(const fs::path &path)
-{
+bool itemExists(const fs::path &path) {
     struct stat st;
     return lstat(path.c_str(), &st) == 0;
 }
 
-bool isRealDirectory(const fs::path &path)
-{
+bool isRealDirectory(const fs::path &path) {
     struct stat st;
     return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::optional<FileIdentity> fileIdentity(const fs::path &path)
-{
+std::optional<FileIdentity> fileIdentity(const fs::path &path) {
     struct stat st;
     if (lstat(path.c_str(), &st) != 0)
         return std::nullopt;
     return FileIdentity{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino)};
 }
 
-bool isRegularFile(const fs::path &path)
-{
+bool isRegularFile(const fs::path &path) {
     struct stat st;
     return lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool isUnreadableFolder(const fs::path &path)
-{
+bool isUnreadableFolder(const fs::path &path) {
     struct stat st;
     if (stat(path.c_str(), &st) != 0)
         return errno != ENOENT && errno != ENOTDIR; // a folder above it is closed to us
@@ -197,8 +185,7 @@ bool isUnreadableFolder(const fs::path &path)
     return unreadable;
 }
 
-std::uint64_t itemSize(const fs::path &path)
-{
+std::uint64_t itemSize(const fs::path &path) {
     struct stat st;
     if (lstat(path.c_str(), &st) != 0)
         return 0;

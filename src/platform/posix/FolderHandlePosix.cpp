@@ -14,14 +14,12 @@ namespace zembra::platform {
 
 namespace {
 
-bool isPlainName(const std::string &name)
-{
+bool isPlainName(const std::string &name) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
 }
 
 // Reads an open file whole; nothing when it is not a regular file or is too large.
-std::optional<QByteArray> readOpenFile(int fd, std::uint64_t maxBytes)
-{
+std::optional<QByteArray> readOpenFile(int fd, std::uint64_t maxBytes) {
     struct stat st;
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || std::uint64_t(st.st_size) > maxBytes)
         return std::nullopt;
@@ -42,8 +40,7 @@ std::optional<QByteArray> readOpenFile(int fd, std::uint64_t maxBytes)
     return data;
 }
 
-bool writeAll(int fd, const QByteArray &data)
-{
+bool writeAll(int fd, const QByteArray &data) {
     qsizetype done = 0;
     while (done < data.size()) {
         const ssize_t n = write(fd, data.constData() + done, size_t(data.size() - done));
@@ -57,14 +54,15 @@ bool writeAll(int fd, const QByteArray &data)
 }
 
 // A new file of our own next to `name`: created exclusively, never through a link.
-int createTemporary(int folder, const std::string &name, std::string &tempName)
-{
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+int createTemporary(int folder, const std::string &name, std::string &tempName) {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     for (int attempt = 0; attempt < 64; ++attempt) {
         tempName = "." + name + ".";
         for (int k = 0; k < 8; ++k)
             tempName += kLetters[QRandomGenerator::global()->bounded(int(sizeof(kLetters) - 1))];
-        const int fd = openat(folder, tempName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const int fd = openat(folder, tempName.c_str(),
+                              O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -74,8 +72,7 @@ int createTemporary(int folder, const std::string &name, std::string &tempName)
 constexpr int kMaxDepth = 512;
 
 // The names in the folder open at `fd` (dot-names too, "." and ".." never), sorted by bytes.
-std::vector<std::string> sortedNames(int fd)
-{
+std::vector<std::string> sortedNames(int fd) {
     std::vector<std::string> names;
     const int copy = openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR *dir = copy >= 0 ? fdopendir(copy) : nullptr;
@@ -96,8 +93,7 @@ std::vector<std::string> sortedNames(int fd)
 
 // Deletes the entry `name` of the folder open at `parent`, which lies on `device`.
 bool removeAt(int parent, const std::string &name, std::uint64_t device, int depth,
-              const std::function<bool()> &stopRequested)
-{
+              const std::function<bool()> &stopRequested) {
     struct stat st;
     if (fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
@@ -122,16 +118,16 @@ bool removeAt(int parent, const std::string &name, std::uint64_t device, int dep
 
 } // namespace
 
-FolderHandle::~FolderHandle()
-{
+FolderHandle::~FolderHandle() {
     if (m_fd >= 0)
         close(m_fd);
 }
 
-FolderHandle::FolderHandle(FolderHandle &&other) noexcept : m_fd(other.m_fd) { other.m_fd = -1; }
+FolderHandle::FolderHandle(FolderHandle &&other) noexcept : m_fd(other.m_fd) {
+    other.m_fd = -1;
+}
 
-FolderHandle &FolderHandle::operator=(FolderHandle &&other) noexcept
-{
+FolderHandle &FolderHandle::operator=(FolderHandle &&other) noexcept {
     if (this != &other) {
         if (m_fd >= 0)
             close(m_fd);
@@ -141,29 +137,26 @@ FolderHandle &FolderHandle::operator=(FolderHandle &&other) noexcept
     return *this;
 }
 
-FolderHandle FolderHandle::open(const std::filesystem::path &base, const std::filesystem::path &relative)
-{
+FolderHandle FolderHandle::open(const std::filesystem::path &base,
+                                const std::filesystem::path &relative) {
     return openBase(base).walkDown(relative);
 }
 
-FolderHandle FolderHandle::openBase(const std::filesystem::path &folder)
-{
+FolderHandle FolderHandle::openBase(const std::filesystem::path &folder) {
     return FolderHandle(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
 }
 
-std::uint64_t FolderHandle::device() const
-{
+std::uint64_t FolderHandle::device() const {
     struct stat st;
     return m_fd >= 0 && fstat(m_fd, &st) == 0 ? std::uint64_t(st.st_dev) : 0;
 }
 
-FolderHandle FolderHandle::walkDown(const std::filesystem::path &relative) const
-{
+FolderHandle FolderHandle::walkDown(const std::filesystem::path &relative) const {
     return walkDown(relative, device());
 }
 
-FolderHandle FolderHandle::walkDown(const std::filesystem::path &relative, std::uint64_t device) const
-{
+FolderHandle FolderHandle::walkDown(const std::filesystem::path &relative,
+                                    std::uint64_t device) const {
     if (m_fd < 0 || relative.is_absolute())
         return FolderHandle();
     FolderHandle at(fcntl(m_fd, F_DUPFD_CLOEXEC, 0));
@@ -171,7 +164,8 @@ FolderHandle FolderHandle::walkDown(const std::filesystem::path &relative, std::
         const std::string &name = component.native();
         if (!at.isValid() || !isPlainName(name))
             return FolderHandle();
-        FolderHandle next(openat(at.m_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        FolderHandle next(
+            openat(at.m_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         // A mount point below the held folder leads onto another file system: not entered.
         if (next.device() != device)
             return FolderHandle();
@@ -180,8 +174,7 @@ FolderHandle FolderHandle::walkDown(const std::filesystem::path &relative, std::
     return at;
 }
 
-FolderHandle FolderHandle::openFolder(const std::filesystem::path &folder, bool create)
-{
+FolderHandle FolderHandle::openFolder(const std::filesystem::path &folder, bool create) {
     const std::filesystem::path parent = folder.parent_path();
     const std::string name = folder.filename().native();
     if (parent.empty() || !isPlainName(name))
@@ -193,19 +186,19 @@ FolderHandle FolderHandle::openFolder(const std::filesystem::path &folder, bool 
     return above.folder(name, create);
 }
 
-FolderHandle FolderHandle::folder(const std::string &name, bool create) const
-{
+FolderHandle FolderHandle::folder(const std::string &name, bool create) const {
     if (m_fd < 0 || !isPlainName(name))
         return FolderHandle();
     if (create && mkdirat(m_fd, name.c_str(), 0700) != 0 && errno != EEXIST)
         return FolderHandle();
-    return FolderHandle(openat(m_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    return FolderHandle(
+        openat(m_fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
 }
 
-FolderHandle::Kind FolderHandle::kindOf(const std::string &name) const
-{
+FolderHandle::Kind FolderHandle::kindOf(const std::string &name) const {
     struct stat st;
-    if (m_fd < 0 || !isPlainName(name) || fstatat(m_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (m_fd < 0 || !isPlainName(name) ||
+        fstatat(m_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return Kind::Missing;
     if (S_ISREG(st.st_mode))
         return Kind::File;
@@ -214,8 +207,7 @@ FolderHandle::Kind FolderHandle::kindOf(const std::string &name) const
     return S_ISLNK(st.st_mode) ? Kind::Link : Kind::Special;
 }
 
-std::vector<std::string> FolderHandle::entryNames() const
-{
+std::vector<std::string> FolderHandle::entryNames() const {
     std::vector<std::string> names;
     if (m_fd < 0)
         return names;
@@ -236,27 +228,25 @@ std::vector<std::string> FolderHandle::entryNames() const
     return names;
 }
 
-std::optional<std::int64_t> FolderHandle::modifiedAt(const std::string &name) const
-{
+std::optional<std::int64_t> FolderHandle::modifiedAt(const std::string &name) const {
     struct stat st;
-    if (m_fd < 0 || !isPlainName(name) || fstatat(m_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISREG(st.st_mode))
+    if (m_fd < 0 || !isPlainName(name) ||
+        fstatat(m_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     return std::int64_t(st.st_mtim.tv_sec);
 }
 
-bool FolderHandle::removeFile(const std::string &name) const
-{
+bool FolderHandle::removeFile(const std::string &name) const {
     return m_fd >= 0 && isPlainName(name) && unlinkat(m_fd, name.c_str(), 0) == 0;
 }
 
-bool FolderHandle::removeEntry(const std::string &name, const std::function<bool()> &stopRequested) const
-{
+bool FolderHandle::removeEntry(const std::string &name,
+                               const std::function<bool()> &stopRequested) const {
     return m_fd >= 0 && isPlainName(name) && removeAt(m_fd, name, device(), 0, stopRequested);
 }
 
-std::optional<QByteArray> FolderHandle::readFile(const std::string &name, std::uint64_t maxBytes) const
-{
+std::optional<QByteArray> FolderHandle::readFile(const std::string &name,
+                                                 std::uint64_t maxBytes) const {
     if (m_fd < 0 || !isPlainName(name))
         return std::nullopt;
     const int fd = openat(m_fd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -268,8 +258,7 @@ std::optional<QByteArray> FolderHandle::readFile(const std::string &name, std::u
 }
 
 bool FolderHandle::replaceFile(const std::string &name, const QByteArray &data,
-                               const std::function<bool(const QByteArray &)> &accept) const
-{
+                               const std::function<bool(const QByteArray &)> &accept) const {
     if (m_fd < 0 || !isPlainName(name))
         return false;
     struct stat original;
@@ -295,12 +284,12 @@ bool FolderHandle::replaceFile(const std::string &name, const QByteArray &data,
         unlinkat(m_fd, tempName.c_str(), 0);
         return false;
     }
-    (void)fsync(m_fd); // the rename itself; a failure here leaves the new list in place all the same
+    (void)fsync(
+        m_fd); // the rename itself; a failure here leaves the new list in place all the same
     return true;
 }
 
-std::optional<QByteArray> readSmallFile(const std::filesystem::path &file, std::uint64_t maxBytes)
-{
+std::optional<QByteArray> readSmallFile(const std::filesystem::path &file, std::uint64_t maxBytes) {
     // Non-blocking, so that a FIFO in place of a property list cannot hang the caller.
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)

@@ -15,8 +15,7 @@ namespace zembra::platform {
 namespace {
 
 // True when some process holds the lock of the open file `fd`.
-bool locked(int fd)
-{
+bool locked(int fd) {
     if (flock(fd, LOCK_SH | LOCK_NB) == 0) {
         flock(fd, LOCK_UN);
         return false;
@@ -24,8 +23,7 @@ bool locked(int fd)
     return errno == EWOULDBLOCK;
 }
 
-std::optional<long> readPid(int fd)
-{
+std::optional<long> readPid(int fd) {
     char buffer[32] = {};
     const ssize_t n = pread(fd, buffer, sizeof buffer - 1, 0);
     if (n <= 0)
@@ -39,8 +37,7 @@ std::optional<long> readPid(int fd)
 }
 
 // The regular file `file`, never through a link and never blocked by a FIFO; -1 otherwise.
-int openRegular(const std::filesystem::path &file, int flags)
-{
+int openRegular(const std::filesystem::path &file, int flags) {
     const int fd = open(file.c_str(), flags | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
     struct stat st {};
     if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
@@ -52,12 +49,12 @@ int openRegular(const std::filesystem::path &file, int flags)
 
 } // namespace
 
-std::unique_ptr<PidFile> PidFile::acquire(const std::filesystem::path &file, std::string *problem)
-{
+std::unique_ptr<PidFile> PidFile::acquire(const std::filesystem::path &file, std::string *problem) {
     std::string why;
     struct stat st {};
     if (lstat(file.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-        why = S_ISLNK(st.st_mode) ? "its pid file is a symbolic link" : "its pid file is not a regular file";
+        why = S_ISLNK(st.st_mode) ? "its pid file is a symbolic link"
+                                  : "its pid file is not a regular file";
     } else {
         for (int attempt = 0; attempt < 3; ++attempt) {
             const int fd = lockedFile(file);
@@ -76,8 +73,7 @@ std::unique_ptr<PidFile> PidFile::acquire(const std::filesystem::path &file, std
 
 // The open, locked pid file with our pid in it; -1 when another process holds it or it
 // cannot be made; -2 to try again.
-int PidFile::lockedFile(const std::filesystem::path &file)
-{
+int PidFile::lockedFile(const std::filesystem::path &file) {
     const int fd = openRegular(file, O_RDWR | O_CREAT);
     if (fd < 0)
         return -1;
@@ -87,29 +83,29 @@ int PidFile::lockedFile(const std::filesystem::path &file)
     }
     // A previous owner may have unlinked the file between our open and our lock: then
     // the lock is on a file nobody can find, so take a fresh one.
-    struct stat opened {}, named {};
-    if (fstat(fd, &opened) != 0 || stat(file.c_str(), &named) != 0 || opened.st_ino != named.st_ino ||
-        opened.st_dev != named.st_dev) {
+    struct stat opened {
+    }, named{};
+    if (fstat(fd, &opened) != 0 || stat(file.c_str(), &named) != 0 ||
+        opened.st_ino != named.st_ino || opened.st_dev != named.st_dev) {
         close(fd);
         return -2;
     }
     const std::string pid = std::to_string(getpid()) + "\n";
-    if (ftruncate(fd, 0) != 0 || pwrite(fd, pid.data(), pid.size(), 0) != static_cast<ssize_t>(pid.size())) {
+    if (ftruncate(fd, 0) != 0 ||
+        pwrite(fd, pid.data(), pid.size(), 0) != static_cast<ssize_t>(pid.size())) {
         close(fd);
         return -1;
     }
     return fd;
 }
 
-PidFile::~PidFile()
-{
+PidFile::~PidFile() {
     // Unlink before unlocking, so nobody takes a file that is about to vanish.
     unlink(m_file.c_str());
     close(m_fd);
 }
 
-std::optional<long> PidFile::holder(const std::filesystem::path &file)
-{
+std::optional<long> PidFile::holder(const std::filesystem::path &file) {
     const int fd = openRegular(file, O_RDONLY);
     if (fd < 0)
         return std::nullopt;
@@ -120,8 +116,7 @@ std::optional<long> PidFile::holder(const std::filesystem::path &file)
     return pid;
 }
 
-bool PidFile::askHolderToStop(const std::filesystem::path &file)
-{
+bool PidFile::askHolderToStop(const std::filesystem::path &file) {
     const int fd = openRegular(file, O_RDONLY);
     if (fd < 0)
         return false;
@@ -133,8 +128,7 @@ bool PidFile::askHolderToStop(const std::filesystem::path &file)
     return asked;
 }
 
-bool PidFile::stopHolder(const std::filesystem::path &file, int timeoutMs)
-{
+bool PidFile::stopHolder(const std::filesystem::path &file, int timeoutMs) {
     const int fd = openRegular(file, O_RDONLY);
     if (fd < 0)
         return true;
@@ -142,7 +136,8 @@ bool PidFile::stopHolder(const std::filesystem::path &file, int timeoutMs)
     if (!stopped) {
         if (const auto pid = readPid(fd))
             kill(static_cast<pid_t>(*pid), SIGTERM);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (!(stopped = !locked(fd)) && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

@@ -15,19 +15,18 @@ namespace {
 int g_pipe[2] = {-1, -1};
 
 // Only async-signal-safe work here: one byte into the pipe the event loop watches.
-void onSignal(int)
-{
+void onSignal(int) {
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = write(g_pipe[1], &byte, 1);
 }
 
 } // namespace
 
-void quitOnTerminationRequest()
-{
+void quitOnTerminationRequest() {
     if (g_pipe[0] >= 0 || pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    auto *notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    auto *notifier =
+        new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, QCoreApplication::instance(),
                      [] { QCoreApplication::quit(); });
     struct sigaction action {};

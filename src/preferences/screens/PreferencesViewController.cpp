@@ -14,8 +14,7 @@ namespace zembra {
 namespace {
 
 // A gear, for desktops whose icon theme has no preferences image.
-QIcon drawnGeneralImage()
-{
+QIcon drawnGeneralImage() {
     QPixmap pixmap(64, 64);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -39,29 +38,35 @@ QIcon drawnGeneralImage()
 
 } // namespace
 
-PreferencesViewController::PreferencesViewController(platform::SettingsStore &app_settings, QWidget *parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::PreferencesViewController>()), m_app_settings(app_settings)
-{
+PreferencesViewController::PreferencesViewController(platform::SettingsStore &app_settings,
+                                                     QWidget *parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::PreferencesViewController>()),
+      m_app_settings(app_settings) {
     m_ui->setupUi(this);
-    connect(m_ui->defaultAppsButton, &QCheckBox::clicked, this, &PreferencesViewController::includeDefaultApps);
-    connect(m_ui->utilitiesButton, &QCheckBox::clicked, this, &PreferencesViewController::IncludeUtilities);
+    connect(m_ui->defaultAppsButton, &QCheckBox::clicked, this,
+            &PreferencesViewController::includeDefaultApps);
+    connect(m_ui->utilitiesButton, &QCheckBox::clicked, this,
+            &PreferencesViewController::IncludeUtilities);
     viewDidLoad();
 }
 
 PreferencesViewController::~PreferencesViewController() = default;
 
-QString PreferencesViewController::identifier() const { return QStringLiteral("PreferencesMain"); }
+QString PreferencesViewController::identifier() const {
+    return QStringLiteral("PreferencesMain");
+}
 
-QString PreferencesViewController::toolbarItemLabel() const { return tr("General"); }
+QString PreferencesViewController::toolbarItemLabel() const {
+    return tr("General");
+}
 
-QIcon PreferencesViewController::toolbarItemImage() const
-{
-    static const QIcon image = QIcon::fromTheme(QStringLiteral("preferences-system"), drawnGeneralImage());
+QIcon PreferencesViewController::toolbarItemImage() const {
+    static const QIcon image =
+        QIcon::fromTheme(QStringLiteral("preferences-system"), drawnGeneralImage());
     return image;
 }
 
-void PreferencesViewController::viewDidLoad()
-{
+void PreferencesViewController::viewDidLoad() {
     // A key that is not 1 leaves the box as the form has it.
     if (m_app_settings.integerForKey(preferences::kIncludeDefaultApps) == 1)
         m_ui->defaultAppsButton->setChecked(true);
@@ -69,13 +74,11 @@ void PreferencesViewController::viewDidLoad()
         m_ui->utilitiesButton->setChecked(true);
 }
 
-void PreferencesViewController::includeDefaultApps(bool on)
-{
+void PreferencesViewController::includeDefaultApps(bool on) {
     m_app_settings.setInteger(preferences::kIncludeDefaultApps, on ? 1 : 0);
 }
 
-void PreferencesViewController::IncludeUtilities(bool on)
-{
+void PreferencesViewController::IncludeUtilities(bool on) {
     m_app_settings.setInteger(preferences::kIncludeUtilities, on ? 1 : 0);
 }
 

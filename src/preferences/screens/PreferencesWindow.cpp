@@ -14,13 +14,15 @@
 #include <QToolBar>
 
 // The resource's initialiser lives in the global namespace.
-static void initPreferencesResources() { Q_INIT_RESOURCE(preferences); }
+static void initPreferencesResources() {
+    Q_INIT_RESOURCE(preferences);
+}
 
 namespace zembra {
 
-PreferencesWindow::PreferencesWindow(const std::vector<QWidget *> &panes, const QString &title, QWidget *parent)
-    : QMainWindow(parent), m_stack(new QStackedWidget(this))
-{
+PreferencesWindow::PreferencesWindow(const std::vector<QWidget *> &panes, const QString &title,
+                                     QWidget *parent)
+    : QMainWindow(parent), m_stack(new QStackedWidget(this)) {
     setWindowTitle(title);
     setObjectName(QStringLiteral("Preferences"));
     setAccessibleName(title);
@@ -49,7 +51,8 @@ PreferencesWindow::PreferencesWindow(const std::vector<QWidget *> &panes, const 
         item->setToolTip(pane->toolbarItemLabel());
         group->addAction(item);
         m_items.push_back(item);
-        connect(item, &QAction::triggered, this, [this, id = pane->identifier()] { selectPane(id); });
+        connect(item, &QAction::triggered, this,
+                [this, id = pane->identifier()] { selectPane(id); });
     }
     setCentralWidget(m_stack);
     if (!m_items.empty())
@@ -58,13 +61,11 @@ PreferencesWindow::PreferencesWindow(const std::vector<QWidget *> &panes, const 
 
 PreferencesWindow::~PreferencesWindow() = default;
 
-void PreferencesWindow::keepLoginItem(std::unique_ptr<platform::LoginItem> loginItem)
-{
+void PreferencesWindow::keepLoginItem(std::unique_ptr<platform::LoginItem> loginItem) {
     m_loginItem = std::move(loginItem);
 }
 
-bool PreferencesWindow::selectPane(const QString &identifier)
-{
+bool PreferencesWindow::selectPane(const QString &identifier) {
     for (size_t i = 0; i < m_items.size(); ++i) {
         if (m_items[i]->data().toString() != identifier)
             continue;
@@ -78,27 +79,25 @@ bool PreferencesWindow::selectPane(const QString &identifier)
     return false;
 }
 
-QString PreferencesWindow::selectedPane() const
-{
+QString PreferencesWindow::selectedPane() const {
     const int i = m_stack->currentIndex();
-    return i >= 0 && i < static_cast<int>(m_items.size()) ? m_items[static_cast<size_t>(i)]->data().toString()
-                                                          : QString();
+    return i >= 0 && i < static_cast<int>(m_items.size())
+               ? m_items[static_cast<size_t>(i)]->data().toString()
+               : QString();
 }
 
-void PreferencesWindow::showWindow()
-{
+void PreferencesWindow::showWindow() {
     show();
     raise();
     activateWindow();
 }
 
 PreferencesWindow *makePreferencesWindow(AppDelegate &delegate, const QStringList &watcherArguments,
-                                         const QStringList &runOnlyArguments, QWidget *parent)
-{
+                                         const QStringList &runOnlyArguments, QWidget *parent) {
     initPreferencesResources();
-    auto loginItem = platform::makeWatcherLoginItem({platform::watcherProgram(), watcherArguments,
-                                                     platform::watcherPidFile(platform::SettingsStore::folder()),
-                                                     runOnlyArguments});
+    auto loginItem = platform::makeWatcherLoginItem(
+        {platform::watcherProgram(), watcherArguments,
+         platform::watcherPidFile(platform::SettingsStore::folder()), runOnlyArguments});
     auto *general = new PreferencesViewController(delegate.app_settings());
     auto *spider = new PrefrencesSpider(delegate.app_settings(), delegate.suite(), *loginItem);
     auto *window = new PreferencesWindow({general, spider}, QObject::tr("Preferences"), parent);
@@ -106,8 +105,7 @@ PreferencesWindow *makePreferencesWindow(AppDelegate &delegate, const QStringLis
     return window;
 }
 
-QAction *makeShowPreferencesAction(PreferencesWindow *window, QObject *parent)
-{
+QAction *makeShowPreferencesAction(PreferencesWindow *window, QObject *parent) {
     auto *action = new QAction(QObject::tr("Preferences…"), parent);
     action->setObjectName(QStringLiteral("showPreferences"));
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));

@@ -27,7 +27,8 @@ class PreferencesWindow : public QMainWindow {
 public:
     // `panes` are widgets that are also PreferencesPanes, in toolbar order; the window
     // takes them over. The first is shown.
-    PreferencesWindow(const std::vector<QWidget *> &panes, const QString &title, QWidget *parent = nullptr);
+    PreferencesWindow(const std::vector<QWidget *> &panes, const QString &title,
+                      QWidget *parent = nullptr);
     ~PreferencesWindow() override;
 
     // Keeps the login item the Spider pane uses for as long as the window lives.
@@ -51,8 +52,10 @@ private:
 // suite. `watcherArguments` are given to the watcher the Spider pane starts and written
 // into its login item (this run's --settings-dir); `runOnlyArguments` only to the watcher
 // started now (this run's --applications/--home/--root, granted for this run only).
-PreferencesWindow *makePreferencesWindow(AppDelegate &delegate, const QStringList &watcherArguments = {},
-                                         const QStringList &runOnlyArguments = {}, QWidget *parent = nullptr);
+PreferencesWindow *makePreferencesWindow(AppDelegate &delegate,
+                                         const QStringList &watcherArguments = {},
+                                         const QStringList &runOnlyArguments = {},
+                                         QWidget *parent = nullptr);
 
 // A "Preferences…" action with Ctrl+, (Cmd+, on macOS) that shows `window`.
 QAction *makeShowPreferencesAction(PreferencesWindow *window, QObject *parent);

@@ -19,15 +19,16 @@ namespace zembra {
 namespace platform {
 class LoginItem;
 class SettingsStore;
-}
+} // namespace platform
 
 class PrefrencesSpider : public QWidget, public PreferencesPane {
     Q_OBJECT
 public:
     // `app_settings` is the standard store, `app_settings_shared` the shared suite; the
     // login item belongs to the caller and outlives the pane.
-    PrefrencesSpider(platform::SettingsStore &app_settings, platform::SettingsStore &app_settings_shared,
-                     platform::LoginItem &loginItem, QWidget *parent = nullptr);
+    PrefrencesSpider(platform::SettingsStore &app_settings,
+                     platform::SettingsStore &app_settings_shared, platform::LoginItem &loginItem,
+                     QWidget *parent = nullptr);
     ~PrefrencesSpider() override;
 
     QString identifier() const override;

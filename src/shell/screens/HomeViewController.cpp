@@ -11,8 +11,7 @@
 namespace zembra {
 
 HomeViewController::HomeViewController(QWidget *parent)
-    : QWidget(parent), ui(std::make_unique<Ui::HomeViewController>())
-{
+    : QWidget(parent), ui(std::make_unique<Ui::HomeViewController>()) {
     ui->setupUi(this);
     ui->white_image->setPixmap(QPixmap(QStringLiteral(":/images/brand.png")));
     ui->drop_image->setPixmap(QPixmap(QStringLiteral(":/images/drop_target.png")));
@@ -24,18 +23,15 @@ HomeViewController::HomeViewController(QWidget *parent)
 
 HomeViewController::~HomeViewController() = default;
 
-void HomeViewController::applications()
-{
+void HomeViewController::applications() {
     NotificationCenter::defaultCenter().post(screens::kApplicationsViewController);
 }
 
-void HomeViewController::Extensions()
-{
+void HomeViewController::Extensions() {
     NotificationCenter::defaultCenter().post(screens::kExtensionsViewController);
 }
 
-void HomeViewController::removed_applications()
-{
+void HomeViewController::removed_applications() {
     NotificationCenter::defaultCenter().post(screens::kRemovedApplicationsViewController);
 }
 

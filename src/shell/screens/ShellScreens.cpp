@@ -6,8 +6,7 @@
 
 namespace zembra {
 
-void registerShellScreens(ScreenRegistry &registry, AppDelegate &)
-{
+void registerShellScreens(ScreenRegistry &registry, AppDelegate &) {
     registry.add(screens::kHome, [](QWidget *parent) { return new HomeViewController(parent); });
 }
 

@@ -24,8 +24,7 @@ class EmptyList : public ExtensionScreenTest, public ::testing::WithParamInterfa
 
 } // namespace
 
-TEST_P(EmptyList, NothingInstalled_EmptyListSheetShown)
-{
+TEST_P(EmptyList, NothingInstalled_EmptyListSheetShown) {
     QWidget *screen = open(GetParam().screen);
     auto *list = screen->findChild<QListView *>(QString::fromLatin1(GetParam().list));
     ASSERT_TRUE(list);
@@ -34,27 +33,35 @@ TEST_P(EmptyList, NothingInstalled_EmptyListSheetShown)
     EXPECT_TRUE(button(screen, "back_to_extensions")->isEnabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(Screens, EmptyList,
-                         ::testing::Values(ListCase{screens::kPlugins, "tableviewB", screens::kInstalledBundles},
-                                           ListCase{screens::kPrefPanes, "tableviewP", screens::kInstalledPrefpanes},
-                                           ListCase{screens::kSafariExtensions, "tableviewS",
-                                                    screens::kInstalledSafariExtensions}));
+INSTANTIATE_TEST_SUITE_P(
+    Screens, EmptyList,
+    ::testing::Values(ListCase{screens::kPlugins, "tableviewB", screens::kInstalledBundles},
+                      ListCase{screens::kPrefPanes, "tableviewP", screens::kInstalledPrefpanes},
+                      ListCase{screens::kSafariExtensions, "tableviewS",
+                               screens::kInstalledSafariExtensions}));
 
-TEST_F(ExtensionScreenTest, PluginList_SortedRowsWithFolder_SizesArriveFromTheWorker_RevealShowsTheSelected)
-{
+TEST_F(ExtensionScreenTest,
+       PluginList_SortedRowsWithFolder_SizesArriveFromTheWorker_RevealShowsTheSelected) {
     const auto zeta = plugin("Zeta Cards", "com.z.cards");
     plugin("alpha Sync", "com.a.sync");
-    t.file("home/Library/Address Book Plug-Ins/alpha Sync.bundle/Contents/MacOS/alpha", std::string(1500, 'x'));
+    t.file("home/Library/Address Book Plug-Ins/alpha Sync.bundle/Contents/MacOS/alpha",
+           std::string(1500, 'x'));
     QWidget *screen = open(screens::kPlugins);
     auto *list = screen->findChild<QListView *>(QStringLiteral("tableviewB"));
-    EXPECT_EQ(labels(list->model()), (QStringList{QStringLiteral("alpha Sync"), QStringLiteral("Zeta Cards")}));
+    EXPECT_EQ(labels(list->model()),
+              (QStringList{QStringLiteral("alpha Sync"), QStringLiteral("Zeta Cards")}));
     EXPECT_EQ(list->accessibleName(), QStringLiteral("Plug-ins"));
     // Written from the home folder, as a Mac's file browser writes it.
     EXPECT_EQ(list->model()->index(0, 0).data(ExtensionListModel::PathRole).toString(),
               QStringLiteral("~/Library/Address Book Plug-Ins"));
-    ASSERT_TRUE(waitFor([&] { return !list->model()->index(1, 0).data(ExtensionListModel::SizeRole).isNull(); }));
+    ASSERT_TRUE(waitFor(
+        [&] { return !list->model()->index(1, 0).data(ExtensionListModel::SizeRole).isNull(); }));
     // 1500 bytes of executable plus the Info.plist.
-    EXPECT_TRUE(list->model()->index(0, 0).data(ExtensionListModel::SizeRole).toString().endsWith(QStringLiteral("KB")));
+    EXPECT_TRUE(list->model()
+                    ->index(0, 0)
+                    .data(ExtensionListModel::SizeRole)
+                    .toString()
+                    .endsWith(QStringLiteral("KB")));
     EXPECT_EQ(visibleScene(screens::kInstalledBundles), nullptr);
 
     // The selected plug-in is shown in the file manager.
@@ -78,14 +85,14 @@ class LaunchHint : public ExtensionScreenTest, public ::testing::WithParamInterf
 
 } // namespace
 
-TEST_P(LaunchHint, LaunchCountAndWholeDisk_DecideTheHint)
-{
+TEST_P(LaunchHint, LaunchCountAndWholeDisk_DecideTheHint) {
     const HintCase &c = GetParam();
     setLaunchCount(c.launches, c.allowAny);
     open(c.screen);
     // The empty-list sheet comes from the same appearance step as the hint.
     ASSERT_TRUE(waitFor([&] {
-        return visibleScene(screens::kInstalledBundles) || visibleScene(screens::kInstalledPrefpanes);
+        return visibleScene(screens::kInstalledBundles) ||
+               visibleScene(screens::kInstalledPrefpanes);
     }));
     settle();
     EXPECT_EQ(visibleScene(c.hint) != nullptr, c.shown);
@@ -100,8 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HintCase{screens::kPrefPanes, screens::kMorePrefpanes, 7, false, true},
                       HintCase{screens::kPrefPanes, screens::kMorePrefpanes, 7, true, false}));
 
-TEST_F(ExtensionScreenTest, HintPopover_Visit_OpensTheProductPage)
-{
+TEST_F(ExtensionScreenTest, HintPopover_Visit_OpensTheProductPage) {
     setLaunchCount(9, false);
     open(screens::kPlugins);
     QWidget *hint = nullptr;
@@ -111,8 +117,8 @@ TEST_F(ExtensionScreenTest, HintPopover_Visit_OpensTheProductPage)
     EXPECT_TRUE(workspace.opened[0].toString().endsWith(QStringLiteral("/more/")));
 }
 
-TEST_F(ExtensionScreenTest, PluginSearch_Media_KeepsMatchesIgnoringCaseAndAccents_ClearRestoresOrder)
-{
+TEST_F(ExtensionScreenTest,
+       PluginSearch_Media_KeepsMatchesIgnoringCaseAndAccents_ClearRestoresOrder) {
     plugin("Media Player", "com.m.player");
     plugin("Card Sync", "com.c.sync");
     plugin("Mèdia Tools", "com.m.tools");
@@ -123,8 +129,9 @@ TEST_F(ExtensionScreenTest, PluginSearch_Media_KeepsMatchesIgnoringCaseAndAccent
     auto *search = screen->findChild<QLineEdit *>(QStringLiteral("search_field"));
     search->setText(QStringLiteral("MEDIA"));
     // A contains test: "Remedial" holds "media" too.
-    EXPECT_EQ(labels(list->model()), (QStringList{QStringLiteral("Media Player"), QStringLiteral("Mèdia Tools"),
-                                                  QStringLiteral("Remedial")}));
+    EXPECT_EQ(labels(list->model()),
+              (QStringList{QStringLiteral("Media Player"), QStringLiteral("Mèdia Tools"),
+                           QStringLiteral("Remedial")}));
     search->setText(QStringLiteral("zzz"));
     EXPECT_EQ(list->model()->rowCount(), 0);
     search->clear();
@@ -132,8 +139,7 @@ TEST_F(ExtensionScreenTest, PluginSearch_Media_KeepsMatchesIgnoringCaseAndAccent
     EXPECT_EQ(all.size(), 4);
 }
 
-TEST_F(ExtensionScreenTest, PrefPaneRemove_SelectedPane_BecomesTheItemAndOpensTheReview)
-{
+TEST_F(ExtensionScreenTest, PrefPaneRemove_SelectedPane_BecomesTheItemAndOpensTheReview) {
     t.app("home/Library/PreferencePanes/Growl.prefPane", "com.growl.pane", "Growl");
     QWidget *screen = open(screens::kPrefPanes);
     auto *list = screen->findChild<QListView *>(QStringLiteral("tableviewP"));
@@ -149,47 +155,49 @@ TEST_F(ExtensionScreenTest, PrefPaneRemove_SelectedPane_BecomesTheItemAndOpensTh
     EXPECT_EQ(posted, QStringList{screens::kRemainderViewController});
 }
 
-TEST_F(ExtensionScreenTest, Hub_ImagesAndActions)
-{
+TEST_F(ExtensionScreenTest, Hub_ImagesAndActions) {
     t.app("Applications/Safari.app", "com.apple.Safari", "Safari");
     QImage compass(16, 16, QImage::Format_ARGB32);
     compass.fill(Qt::blue);
     t.dir("Applications/Safari.app/Contents/Resources");
-    ASSERT_TRUE(compass.save(QString::fromStdString((t / "Applications/Safari.app/Contents/Resources/compass.png").string())));
+    ASSERT_TRUE(compass.save(QString::fromStdString(
+        (t / "Applications/Safari.app/Contents/Resources/compass.png").string())));
     QWidget *hub = open(screens::kExtensions);
     // /Applications/Safari.app does not exist here: the granted folder's Safari stands in.
     EXPECT_FALSE(hub->findChild<QLabel *>(QStringLiteral("safari_image"))->pixmap().isNull());
     EXPECT_FALSE(hub->findChild<QLabel *>(QStringLiteral("plugins_image"))->pixmap().isNull());
-    for (const char *name : {"plugins", "preference_panes", "sfari_extensions", "back_to_home_viewcontroller"})
+    for (const char *name :
+         {"plugins", "preference_panes", "sfari_extensions", "back_to_home_viewcontroller"})
         button(hub, name)->click();
-    EXPECT_EQ(posted, (QStringList{screens::kPluginsViewController, screens::kPrefpanesViewController,
-                                   screens::kSafariExtensionsViewController, screens::kHomeViewController}));
+    EXPECT_EQ(posted, (QStringList{
+                          screens::kPluginsViewController, screens::kPrefpanesViewController,
+                          screens::kSafariExtensionsViewController, screens::kHomeViewController}));
 }
 
-TEST_F(ExtensionScreenTest, Accessibility_ControlsNamedUniquelyPerScreen)
-{
-    for (const QString &id : {screens::kExtensions, screens::kPlugins, screens::kPrefPanes, screens::kSafariExtensions}) {
+TEST_F(ExtensionScreenTest, Accessibility_ControlsNamedUniquelyPerScreen) {
+    for (const QString &id : {screens::kExtensions, screens::kPlugins, screens::kPrefPanes,
+                              screens::kSafariExtensions}) {
         expectControlsNamedOnce(open(id), id.toStdString());
         closeAllWindows();
     }
 }
 
-TEST_F(ExtensionScreenTest, HintPopovers_InTheAccessibilityTreeWithTextAndButton)
-{
+TEST_F(ExtensionScreenTest, HintPopovers_InTheAccessibilityTreeWithTextAndButton) {
     setLaunchCount(9, false);
     const std::pair<QString, QString> hints[] = {{screens::kPlugins, screens::kMorePlugins},
                                                  {screens::kPrefPanes, screens::kMorePrefpanes}};
     for (const auto &[screen, hint] : hints) {
         open(screen);
         QWidget *popover = nullptr;
-        ASSERT_TRUE(waitFor([&] { return (popover = visibleScene(hint)) != nullptr; })) << hint.toStdString();
-        expectInAccessibilityTree(popover, {QStringLiteral("Grant access to the whole disk")}, hint.toStdString());
+        ASSERT_TRUE(waitFor([&] { return (popover = visibleScene(hint)) != nullptr; }))
+            << hint.toStdString();
+        expectInAccessibilityTree(popover, {QStringLiteral("Grant access to the whole disk")},
+                                  hint.toStdString());
         closeAllWindows();
     }
 }
 
-TEST_F(ExtensionScreenTest, HostileLabel_ShownEscaped_WholeInTooltipAndSpokenName)
-{
+TEST_F(ExtensionScreenTest, HostileLabel_ShownEscaped_WholeInTooltipAndSpokenName) {
     t.app("home/Library/Address Book Plug-Ins/Line\nbreak\x1b.bundle", "com.l.line", "Line");
     t.app("home/Library/Address Book Plug-Ins/Tab\tbed\u202egnp.bundle", "com.t.tab", "Tab");
     QWidget *screen = open(screens::kPlugins);
@@ -204,11 +212,11 @@ TEST_F(ExtensionScreenTest, HostileLabel_ShownEscaped_WholeInTooltipAndSpokenNam
     }
 }
 
-TEST_F(ExtensionScreenTest, HubSafariImage_LargestPictureScaledDown_SmallOneNotBlownUp)
-{
+TEST_F(ExtensionScreenTest, HubSafariImage_LargestPictureScaledDown_SmallOneNotBlownUp) {
     t.app("Applications/Safari.app", "com.apple.Safari", "Safari");
     t.dir("Applications/Safari.app/Contents/Resources");
-    const QString file = QString::fromStdString((t / "Applications/Safari.app/Contents/Resources/compass.png").native());
+    const QString file = QString::fromStdString(
+        (t / "Applications/Safari.app/Contents/Resources/compass.png").native());
     for (const int side : {512, 16}) {
         QImage compass(side, side, QImage::Format_ARGB32);
         compass.fill(Qt::blue);

@@ -1,9 +1,9 @@
 #include "ScreenTestSupport.h"
 
+#include "extensions/SafariExtensionsList.h"
 #include "extensions/screens/ConfirmRemovalSheet.h"
 #include "extensions/screens/ExtensionScreenNames.h"
 #include "extensions/screens/RemovalListModel.h"
-#include "extensions/SafariExtensionsList.h"
 #include "platform/FileSystem.h"
 #include "shell/ScreenNames.h"
 
@@ -21,35 +21,32 @@ namespace {
 
 class PluginRemoval : public ExtensionScreenTest {
 protected:
-    QWidget *openPlugins()
-    {
+    QWidget *openPlugins() {
         screen = open(screens::kPlugins);
         list = screen->findChild<QListView *>(QStringLiteral("tableviewB"));
         remove = button(screen, "removePluginButton");
         return screen;
     }
-    void select(const QString &label)
-    {
+    void select(const QString &label) {
         const int row = int(labels(list->model()).indexOf(label));
         ASSERT_GE(row, 0) << label.toStdString();
         list->setCurrentIndex(list->model()->index(row, 0));
     }
     // Selects `label` in the list just opened, presses Remove, waits for the confirmation.
-    ConfirmRemovalSheet *confirm(const QString &label)
-    {
+    ConfirmRemovalSheet *confirm(const QString &label) {
         openPlugins();
         select(label);
         remove->click();
         return waitForSheet();
     }
-    ConfirmRemovalSheet *waitForSheet()
-    {
+    ConfirmRemovalSheet *waitForSheet() {
         ConfirmRemovalSheet *sheet = nullptr;
-        waitFor([&] { return (sheet = qobject_cast<ConfirmRemovalSheet *>(visibleScene(kSheet))) != nullptr; });
+        waitFor([&] {
+            return (sheet = qobject_cast<ConfirmRemovalSheet *>(visibleScene(kSheet))) != nullptr;
+        });
         return sheet;
     }
-    int sheetCount() const
-    {
+    int sheetCount() const {
         QSet<ConfirmRemovalSheet *> sheets; // a dialog is a child of its window: seen twice
         for (QWidget *top : QApplication::topLevelWidgets())
             for (auto *sheet : top->findChildren<ConfirmRemovalSheet *>())
@@ -57,18 +54,19 @@ protected:
         return int(sheets.size());
     }
     // The row of the sheet that shows `path`; -1 when it is not listed.
-    static int rowOf(const RemovalListModel *model, const fs::path &path)
-    {
+    static int rowOf(const RemovalListModel *model, const fs::path &path) {
         for (int row = 0; row < model->rowCount(); ++row)
-            if (!model->isGroupRow(row) && model->index(row, 0).data().toString() == platform::displayPath(path))
+            if (!model->isGroupRow(row) &&
+                model->index(row, 0).data().toString() == platform::displayPath(path))
                 return row;
         return -1;
     }
-    static Qt::CheckState tick(const RemovalListModel *model, int row)
-    {
+    static Qt::CheckState tick(const RemovalListModel *model, int row) {
         return model->index(row, 0).data(Qt::CheckStateRole).value<Qt::CheckState>();
     }
-    bool idle() const { return !screen->findChild<QProgressBar *>(QStringLiteral("progress"))->isVisible(); }
+    bool idle() const {
+        return !screen->findChild<QProgressBar *>(QStringLiteral("progress"))->isVisible();
+    }
 
     inline static const QString kSheet = QStringLiteral("ConfirmRemovalSheet");
     QWidget *screen = nullptr;
@@ -78,8 +76,7 @@ protected:
 
 } // namespace
 
-TEST_F(PluginRemoval, Confirmed_PluginAndLeftoversGone_RowDroppedNeighbourSelected)
-{
+TEST_F(PluginRemoval, Confirmed_PluginAndLeftoversGone_RowDroppedNeighbourSelected) {
     const auto item = plugin("Card Sync", "com.x.cardsync");
     plugin("Other", "com.y.other");
     const auto pref = t.file("home/Library/Preferences/com.x.cardsync.plist");
@@ -97,7 +94,8 @@ TEST_F(PluginRemoval, Confirmed_PluginAndLeftoversGone_RowDroppedNeighbourSelect
     EXPECT_TRUE(idle()) << "no busy bar behind the confirmation";
     button(sheet, "removeButton")->click();
     EXPECT_FALSE(idle()) << "busy once confirmed";
-    ASSERT_TRUE(waitFor([&] { return labels(list->model()) == QStringList{QStringLiteral("Other")}; }));
+    ASSERT_TRUE(
+        waitFor([&] { return labels(list->model()) == QStringList{QStringLiteral("Other")}; }));
     EXPECT_FALSE(platform::itemExists(item));
     EXPECT_FALSE(platform::itemExists(pref));
     // The row the list highlights now is the selected one, ready for the next removal.
@@ -109,19 +107,21 @@ TEST_F(PluginRemoval, Confirmed_PluginAndLeftoversGone_RowDroppedNeighbourSelect
     EXPECT_EQ(visibleScene(screens::kBundleCantRemove), nullptr);
 }
 
-TEST_F(PluginRemoval, BundleRemains_RowDroppedAndBundleCantRemoveShown)
-{
+TEST_F(PluginRemoval, BundleRemains_RowDroppedAndBundleCantRemoveShown) {
     // The home's Library is a link to a folder elsewhere: the plug-in is listed through
     // it, but deletion never follows a link, so the bundle stays.
     fs::remove_all(t / "home/Library");
-    const auto real = t.app("elsewhere/Library/Address Book Plug-Ins/Stuck.bundle", "com.s.stuck", "Stuck");
+    const auto real =
+        t.app("elsewhere/Library/Address Book Plug-Ins/Stuck.bundle", "com.s.stuck", "Stuck");
     t.link("home/Library", t / "elsewhere/Library");
     ConfirmRemovalSheet *sheet = confirm(QStringLiteral("Stuck"));
     ASSERT_TRUE(sheet);
     button(sheet, "removeButton")->click();
     QWidget *popover = nullptr;
-    ASSERT_TRUE(waitFor([&] { return (popover = visibleScene(screens::kBundleCantRemove)) != nullptr; }));
-    expectInAccessibilityTree(popover, {QStringLiteral("The item could not be removed")}, "BundleCantRemove");
+    ASSERT_TRUE(
+        waitFor([&] { return (popover = visibleScene(screens::kBundleCantRemove)) != nullptr; }));
+    expectInAccessibilityTree(popover, {QStringLiteral("The item could not be removed")},
+                              "BundleCantRemove");
     EXPECT_TRUE(platform::itemExists(real));
     EXPECT_EQ(list->model()->rowCount(), 0);
     EXPECT_FALSE(remove->isEnabled());
@@ -131,8 +131,7 @@ TEST_F(PluginRemoval, BundleRemains_RowDroppedAndBundleCantRemoveShown)
     EXPECT_EQ(workspace.revealed[0].front(), t / "home/Library/Address Book Plug-Ins/Stuck.bundle");
 }
 
-TEST_F(PluginRemoval, SecondPressWhileRemoving_Ignored)
-{
+TEST_F(PluginRemoval, SecondPressWhileRemoving_Ignored) {
     const auto first = plugin("Alpha", "com.a.alpha");
     const auto second = plugin("Beta", "com.b.beta");
     openPlugins();
@@ -156,8 +155,7 @@ TEST_F(PluginRemoval, SecondPressWhileRemoving_Ignored)
     EXPECT_EQ(sheetCount(), 0);
 }
 
-TEST_F(PluginRemoval, Cancel_DeletesNothing_AndTheScreenStaysUsable)
-{
+TEST_F(PluginRemoval, Cancel_DeletesNothing_AndTheScreenStaysUsable) {
     const auto item = plugin("Card Sync", "com.x.cardsync");
     const auto pref = t.file("home/Library/Preferences/com.x.cardsync.plist");
     ConfirmRemovalSheet *sheet = confirm(QStringLiteral("Card Sync"));
@@ -178,8 +176,7 @@ TEST_F(PluginRemoval, Cancel_DeletesNothing_AndTheScreenStaysUsable)
     EXPECT_TRUE(idle());
 }
 
-TEST_F(PluginRemoval, SelectionGoneAfterSearch_PressRemovesNothing)
-{
+TEST_F(PluginRemoval, SelectionGoneAfterSearch_PressRemovesNothing) {
     const auto item = plugin("Card Sync", "com.x.cardsync");
     openPlugins();
     select(QStringLiteral("Card Sync"));
@@ -193,8 +190,7 @@ TEST_F(PluginRemoval, SelectionGoneAfterSearch_PressRemovesNothing)
     EXPECT_TRUE(platform::itemExists(item));
 }
 
-TEST_F(PluginRemoval, UntickedRows_StayOnDisk_ItemItselfCannotBeUnticked)
-{
+TEST_F(PluginRemoval, UntickedRows_StayOnDisk_ItemItselfCannotBeUnticked) {
     const auto item = plugin("Card Sync", "com.x.cardsync");
     const auto pref = t.file("home/Library/Preferences/com.x.cardsync.plist");
     const auto support = t.file("home/Library/Application Support/Card Sync/state.db");
@@ -213,8 +209,7 @@ TEST_F(PluginRemoval, UntickedRows_StayOnDisk_ItemItselfCannotBeUnticked)
     EXPECT_TRUE(platform::itemExists(support));
 }
 
-TEST_F(PluginRemoval, OtherApplicationsRows_StartUnticked_AndStay)
-{
+TEST_F(PluginRemoval, OtherApplicationsRows_StartUnticked_AndStay) {
     t.app("Applications/Dropbox.app", "com.dropbox.client", "Dropbox");
     t.app("Applications/SyncMate.app", "com.mate.syncmate", "SyncMate");
     const auto item = plugin("Sync", "com.cards.sync");
@@ -238,8 +233,7 @@ TEST_F(PluginRemoval, OtherApplicationsRows_StartUnticked_AndStay)
     EXPECT_TRUE(platform::itemExists(mate));
 }
 
-TEST_F(PluginRemoval, WeakMatches_StartUnticked_AndStay)
-{
+TEST_F(PluginRemoval, WeakMatches_StartUnticked_AndStay) {
     const auto item = plugin("Card Tools", "com.cardtools.helper");
     const auto own = t.file("home/Library/Logs/Card Tools.log");
     const auto weak = t.file("home/Library/LaunchAgents/com.vendor.helper.plist");
@@ -260,19 +254,21 @@ const QString kConfirmSheet = QStringLiteral("ConfirmRemovalSheet"); // the shee
 
 // One test for both cases: a second test running at the same time would see this one's
 // "Safari".
-TEST_F(ExtensionScreenTest, SafariRemoval_BlockedWhileSafariRuns_LowerCaseIdentifierDoesNotBlock)
-{
-    safariExtensions({{"Blocker-3.1.safariextz", "com.example.blocker"}, {"Other.safariextz", "com.example.other"}});
+TEST_F(ExtensionScreenTest, SafariRemoval_BlockedWhileSafariRuns_LowerCaseIdentifierDoesNotBlock) {
+    safariExtensions({{"Blocker-3.1.safariextz", "com.example.blocker"},
+                      {"Other.safariextz", "com.example.other"}});
     const auto archive = t / "home/Library/Safari/Extensions/Blocker-3.1.safariextz";
     QWidget *screen = open(screens::kSafariExtensions);
     auto *list = screen->findChild<QListView *>(QStringLiteral("tableviewS"));
     EXPECT_EQ(list->accessibleName(), QStringLiteral("Safari extensions"));
-    ASSERT_EQ(labels(list->model()), (QStringList{QStringLiteral("Blocker-3"), QStringLiteral("Other")}));
+    ASSERT_EQ(labels(list->model()),
+              (QStringList{QStringLiteral("Blocker-3"), QStringLiteral("Other")}));
     list->setCurrentIndex(list->model()->index(0, 0));
     QPushButton *remove = button(screen, "removeButton");
     // The notice that Safari runs is shown, and nothing is deleted.
     auto expectRefused = [&] {
-        ASSERT_TRUE(waitFor([] { return visibleScene(screens::kLaunchedSafariExtensions) != nullptr; }));
+        ASSERT_TRUE(
+            waitFor([] { return visibleScene(screens::kLaunchedSafariExtensions) != nullptr; }));
         settle();
         EXPECT_EQ(visibleScene(kConfirmSheet), nullptr);
         EXPECT_TRUE(platform::itemExists(archive));
@@ -282,10 +278,13 @@ TEST_F(ExtensionScreenTest, SafariRemoval_BlockedWhileSafariRuns_LowerCaseIdenti
     };
     ConfirmRemovalSheet *sheet = nullptr;
     auto sheetShown = [&] {
-        return waitFor([&] { return (sheet = qobject_cast<ConfirmRemovalSheet *>(visibleScene(kConfirmSheet))); });
+        return waitFor([&] {
+            return (sheet = qobject_cast<ConfirmRemovalSheet *>(visibleScene(kConfirmSheet)));
+        });
     };
     {
-        BundledProcess safari(t.app("Preview.app", "com.apple.SafariTechnologyPreview", "Preview"), "Preview");
+        BundledProcess safari(t.app("Preview.app", "com.apple.SafariTechnologyPreview", "Preview"),
+                              "Preview");
         ASSERT_TRUE(safari.running());
         remove->click();
         expectRefused();
@@ -307,7 +306,8 @@ TEST_F(ExtensionScreenTest, SafariRemoval_BlockedWhileSafariRuns_LowerCaseIdenti
     button(sheet, "removeButton")->click();
     ASSERT_TRUE(waitFor([&] { return list->model()->rowCount() == 1; }));
     EXPECT_FALSE(platform::itemExists(archive));
-    const auto left = safari::readInstalledExtensions(t / "home/Library/Safari/Extensions/Extensions.plist");
+    const auto left =
+        safari::readInstalledExtensions(t / "home/Library/Safari/Extensions/Extensions.plist");
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].bundleIdentifier, QStringLiteral("com.example.other"));
 }

@@ -31,13 +31,14 @@ protected:
     // remains are reported) and deletes the rest.
     ExtensionRemovalServices gatedDeletion() {
         ExtensionRemovalServices services;
-        services.removeItem = [gate = gate, bundle = bundle,
-                               scope = grants::GrantStore(settings.store()).deletionScope()](const fs::path &path) {
-            gate->entered = true;
-            while (!gate->released)
-                std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            return path != bundle && scope.remove(path);
-        };
+        services.removeItem =
+            [gate = gate, bundle = bundle,
+             scope = grants::GrantStore(settings.store()).deletionScope()](const fs::path &path) {
+                gate->entered = true;
+                while (!gate->released)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                return path != bundle && scope.remove(path);
+            };
         return services;
     }
 

@@ -9,8 +9,7 @@
 
 namespace zembra::test {
 
-void ExtensionScreenTest::SetUp()
-{
+void ExtensionScreenTest::SetUp() {
     platform::Workspace::setShared(&workspace);
     t.dir("home/Library");
     t.dir("Applications");
@@ -18,14 +17,15 @@ void ExtensionScreenTest::SetUp()
     settings.grant(grants::kApplications, t / "Applications");
     delegate = std::make_unique<AppDelegate>(settings.store(), suite.store());
     registerExtensionScreens(delegate->storyboard(), *delegate);
-    for (const QString &name : {screens::kHomeViewController, screens::kExtensionsViewController,
-                                screens::kPluginsViewController, screens::kPrefpanesViewController,
-                                screens::kSafariExtensionsViewController, screens::kRemainderViewController})
-        NotificationCenter::defaultCenter().addObserver(delegate.get(), name, [this, name] { posted << name; });
+    for (const QString &name :
+         {screens::kHomeViewController, screens::kExtensionsViewController,
+          screens::kPluginsViewController, screens::kPrefpanesViewController,
+          screens::kSafariExtensionsViewController, screens::kRemainderViewController})
+        NotificationCenter::defaultCenter().addObserver(delegate.get(), name,
+                                                        [this, name] { posted << name; });
 }
 
-void ExtensionScreenTest::TearDown()
-{
+void ExtensionScreenTest::TearDown() {
     closeAllWindows();
     // Workers hold only their own data, but let them end before the tree goes.
     QThreadPool::globalInstance()->waitForDone();
@@ -35,8 +35,7 @@ void ExtensionScreenTest::TearDown()
     platform::Workspace::setShared(nullptr);
 }
 
-QWidget *ExtensionScreenTest::open(const QString &identifier)
-{
+QWidget *ExtensionScreenTest::open(const QString &identifier) {
     auto *window = new QWidget;
     window->resize(720, 520);
     QWidget *screen = delegate->storyboard().instantiate(identifier, window);
@@ -46,13 +45,12 @@ QWidget *ExtensionScreenTest::open(const QString &identifier)
     return screen;
 }
 
-fs::path ExtensionScreenTest::plugin(const std::string &name, const std::string &identifier)
-{
+fs::path ExtensionScreenTest::plugin(const std::string &name, const std::string &identifier) {
     return t.app("home/Library/Address Book Plug-Ins/" + name + ".bundle", identifier, name);
 }
 
-void ExtensionScreenTest::safariExtensions(const std::vector<std::pair<std::string, std::string>> &entries)
-{
+void ExtensionScreenTest::safariExtensions(
+    const std::vector<std::pair<std::string, std::string>> &entries) {
     std::string body;
     for (const auto &[archive, id] : entries) {
         body += "<dict><key>Archive File Name</key><string>" + archive +
@@ -63,14 +61,12 @@ void ExtensionScreenTest::safariExtensions(const std::vector<std::pair<std::stri
            xmlPlist("<key>Installed Extensions</key><array>" + body + "</array>"));
 }
 
-void ExtensionScreenTest::setLaunchCount(int count, bool allowAny)
-{
+void ExtensionScreenTest::setLaunchCount(int count, bool allowAny) {
     settings.store().setInteger(screens::kAppLaunchCount, count);
     settings.store().setInteger(grants::kAllowAny, allowAny ? 1 : 0);
 }
 
-void closeAllWindows()
-{
+void closeAllWindows() {
     // Sheets and popovers belong to their window and go with it.
     for (QWidget *w : QApplication::topLevelWidgets())
         if (!w->parentWidget())
@@ -78,8 +74,7 @@ void closeAllWindows()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-QWidget *visibleScene(const QString &identifier)
-{
+QWidget *visibleScene(const QString &identifier) {
     for (QWidget *top : QApplication::topLevelWidgets()) {
         if (!top->isVisible())
             continue;
@@ -91,12 +86,13 @@ QWidget *visibleScene(const QString &identifier)
     return nullptr;
 }
 
-void settle()
-{
+void settle() {
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
 }
 
-QPushButton *button(QWidget *in, const char *name) { return in->findChild<QPushButton *>(QString::fromLatin1(name)); }
+QPushButton *button(QWidget *in, const char *name) {
+    return in->findChild<QPushButton *>(QString::fromLatin1(name));
+}
 
 } // namespace zembra::test

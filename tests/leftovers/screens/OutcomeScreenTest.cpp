@@ -136,23 +136,26 @@ TEST_F(OutcomeScreen, Popovers_InTheAccessibilityTreeWithTextAndButtons_TakeTheF
     app->state().setRemainder_urls({FileEntry::file(left)});
     auto *s = outcome(0, 3);
     ASSERT_TRUE(popoverContent<CantRemoveViewController>(s));
-    expectInAccessibilityTree(s->popover(), {QStringLiteral("Some entries could not be removed."),
-                                             QStringLiteral("Show the remaining entries in the file manager")},
+    expectInAccessibilityTree(s->popover(),
+                              {QStringLiteral("Some entries could not be removed."),
+                               QStringLiteral("Show the remaining entries in the file manager")},
                               "could not be removed");
 
     app->state().setRemainder_urls({});
     s = outcome(9, 3);
     ASSERT_TRUE(popoverContent<RateAppViewController>(s));
-    expectInAccessibilityTree(s->popover(), {QStringLiteral("You are removed 10 apps.You enjoyed this app?")},
-                              "rating");
+    expectInAccessibilityTree(
+        s->popover(), {QStringLiteral("You are removed 10 apps.You enjoyed this app?")}, "rating");
 }
 
 TEST_F(OutcomeScreen, LongHostileName_EscapedAndCutInTheMiddle_WholeInTooltip) {
-    const QString name = QStringLiteral("Evil\nName\u202e") + QString(300, QLatin1Char('x')) + QStringLiteral("end");
+    const QString name =
+        QStringLiteral("Evil\nName\u202e") + QString(300, QLatin1Char('x')) + QStringLiteral("end");
     app->state().item()->setLabel(name);
     outcome(0, 3);
     auto *label = child<QLabel>("name");
-    EXPECT_TRUE(label->text().startsWith(QStringLiteral("Evil\\nName\\u202e"))) << label->text().toStdString();
+    EXPECT_TRUE(label->text().startsWith(QStringLiteral("Evil\\nName\\u202e")))
+        << label->text().toStdString();
     EXPECT_TRUE(label->text().endsWith(QStringLiteral("xend"))) << "both ends kept";
     EXPECT_TRUE(label->text().contains(QChar(0x2026)));
     EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width());

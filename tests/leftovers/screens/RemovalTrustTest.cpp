@@ -138,9 +138,8 @@ TEST_F(RemovalTrust, Outcome_SaysWhatHappened_KeptBundleOrNothingRemoved) {
     const fs::path stuck = t.file("Users/me/Library/Preferences/com.vendor.chess.plist", "x");
     posted.clear();
     leftovers::RemovalServices refusing;
-    refusing.removeItem = [stuck, scope = grants::GrantStore(settings.store()).deletionScope()](const fs::path &p) {
-        return p != stuck && scope.remove(p);
-    };
+    refusing.removeItem = [stuck, scope = grants::GrantStore(settings.store()).deletionScope()](
+                              const fs::path &p) { return p != stuck && scope.remove(p); };
     review(refusing);
     EXPECT_EQ(rows(),
               (QStringList{"Executables", "Chess.app", "Preferences", "com.vendor.chess.plist"}));

@@ -206,7 +206,8 @@ TEST_F(ReviewScreen, ReviewAndOutcome_EveryControlNamedOnce_RowsReadAsEntryNames
     QAccessibleInterface *cells = QAccessible::queryAccessibleInterface(table);
     ASSERT_TRUE(cells && cells->tableInterface());
     EXPECT_EQ(cells->text(QAccessible::Name), QStringLiteral("Leftovers"));
-    EXPECT_EQ(cells->tableInterface()->cellAt(1, 0)->text(QAccessible::Name), QStringLiteral("Foo.app"));
+    EXPECT_EQ(cells->tableInterface()->cellAt(1, 0)->text(QAccessible::Name),
+              QStringLiteral("Foo.app"));
     EXPECT_EQ(cells->tableInterface()->cellAt(3, 0)->text(QAccessible::Name),
               QStringLiteral("com.vendor.foo.plist"));
     EXPECT_TRUE(cells->tableInterface()->cellAt(3, 0)->state().checkable);
@@ -225,7 +226,8 @@ TEST_F(ReviewScreen, UnreadableFolders_NoticeNamesThem) {
     EXPECT_FALSE(notice->isVisible());
     review->showUnreadableNotice({t / "Users/me/Library/Containers"});
     EXPECT_TRUE(notice->isVisible());
-    EXPECT_TRUE(notice->text().contains(QStringLiteral("~/Library/Containers"))) << notice->text().toStdString();
+    EXPECT_TRUE(notice->text().contains(QStringLiteral("~/Library/Containers")))
+        << notice->text().toStdString();
     review->showUnreadableNotice({});
     EXPECT_FALSE(notice->isVisible());
 }
@@ -365,7 +367,8 @@ TEST_F(ReviewScreen, OtherApplicationsAndRelated_StartUntickedWithWhy_OnlyTicked
 
     // Only ticked rows count, the log once with its folder: the flagged row by a click,
     // the related row by Space.
-    const std::uint64_t start = platform::itemSize(sketchpad) + 100 + platform::itemSize(log.parent_path());
+    const std::uint64_t start =
+        platform::itemSize(sketchpad) + 100 + platform::itemSize(log.parent_path());
     EXPECT_EQ(app->state().common_remove_size(), start);
     const QRect box = RemainderRowDelegate::checkRect(table->visualRect(model->index(otherRow, 0)));
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, box.center());
@@ -396,7 +399,9 @@ TEST_F(ReviewScreen, KeyboardOnly_TabLeavesTheTable_SpaceUnticks_EnterRemovesThe
     review();
     QApplication::setActiveWindow(&window);
     table->setFocus(Qt::TabFocusReason);
-    auto focused = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString(); };
+    auto focused = [] {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    };
     auto press = [](int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), mods);
         QCoreApplication::processEvents();
@@ -448,30 +453,36 @@ TEST_F(ReviewScreen, ClickedRow_NoFocusFrame_KeyboardFocusShowsOne) {
 }
 
 TEST_F(ReviewScreen, HostileName_EscapedInTitleAndRows_LongNameElidedWhole) {
-    const fs::path odd = t.app("Applications/Evil\nName\u202e.app", "com.vendor.evil", "Evil", "Evil");
+    const fs::path odd =
+        t.app("Applications/Evil\nName\u202e.app", "com.vendor.evil", "Evil", "Evil");
     t.file("Users/me/Library/Preferences/com.vendor.evil\x1b[2J.plist");
-    choose(odd)->setLabel(QStringLiteral("Evil\nName\u202egnp.exe") + QString(200, QLatin1Char('x')));
+    choose(odd)->setLabel(QStringLiteral("Evil\nName\u202egnp.exe") +
+                          QString(200, QLatin1Char('x')));
     review();
     auto *title = child<QLabel>("titleLabel");
     EXPECT_FALSE(title->text().contains(QLatin1Char('\n')));
     EXPECT_TRUE(title->text().contains(QStringLiteral("\\n")));
-    EXPECT_TRUE(title->text().contains(QChar(0x2026))) << "cut with an ellipsis: " << title->text().toStdString();
+    EXPECT_TRUE(title->text().contains(QChar(0x2026)))
+        << "cut with an ellipsis: " << title->text().toStdString();
     EXPECT_TRUE(title->toolTip().startsWith(QStringLiteral("Evil\\nName\\u202egnp.exe")));
     EXPECT_EQ(title->accessibleName(), title->toolTip());
-    EXPECT_NE(rowOf(QStringLiteral("Evil\\nName\\u202e.app")), -1) << firstColumn().join('|').toStdString();
-    EXPECT_NE(rowOf(QStringLiteral("com.vendor.evil\\x1b[2J.plist")), -1) << firstColumn().join('|').toStdString();
+    EXPECT_NE(rowOf(QStringLiteral("Evil\\nName\\u202e.app")), -1)
+        << firstColumn().join('|').toStdString();
+    EXPECT_NE(rowOf(QStringLiteral("com.vendor.evil\\x1b[2J.plist")), -1)
+        << firstColumn().join('|').toStdString();
     for (const QString &text : firstColumn())
         for (const QChar c : text)
-            EXPECT_FALSE(c.category() == QChar::Other_Control || c.unicode() == 0x202e) << text.toStdString();
+            EXPECT_FALSE(c.category() == QChar::Other_Control || c.unicode() == 0x202e)
+                << text.toStdString();
 }
 
 TEST_F(ReviewScreen, WeakMatch_StartsUntickedWithWhy_AClickTicksIt) {
     const fs::path go = t.app("Applications/Go.app", "com.gosoft.go", "Go", "Go");
     t.file("Users/me/Library/Preferences/com.gosoft.go.plist", std::string(100, 'g'));
-    const fs::path google =
-        t.file("Users/me/Library/Application Support/Google/Chrome/Local State", std::string(300, 'c'))
-            .parent_path()
-            .parent_path();
+    const fs::path google = t.file("Users/me/Library/Application Support/Google/Chrome/Local State",
+                                   std::string(300, 'c'))
+                                .parent_path()
+                                .parent_path();
     choose(go);
     review();
     const QAbstractItemModel *model = table->model();
