@@ -3,6 +3,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libplist-dev libgtest-dev dbus qt6-image-formats-plugins
+          # the formatting check
+          clang-format
           # the icons, rendered at build time
           librsvg2-bin
           # the install and package check: the Debian package and what validates it
