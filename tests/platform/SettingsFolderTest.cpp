@@ -173,9 +173,9 @@ TEST(SettingsFolder, SnapshotThroughLinkOrFifo_NeitherWrittenThroughNorWaitedOn)
     const auto pipe = fifo(t, "f/remembered-applications.json");
     EXPECT_TRUE(finishesWithoutWaiting(
         pipe, [&] { EXPECT_TRUE(readSnapshot(pipe).applications.empty()); }));
-    fs::create_directories(t / "s3");
-    ASSERT_TRUE(writeSnapshot(t / "s3/remembered-applications.json", oneApplication()));
-    EXPECT_EQ(readSnapshot(t / "s3/remembered-applications.json").applications.size(), 1u);
+    fs::create_directories(t / "plain");
+    ASSERT_TRUE(writeSnapshot(t / "plain/remembered-applications.json", oneApplication()));
+    EXPECT_EQ(readSnapshot(t / "plain/remembered-applications.json").applications.size(), 1u);
 }
 
 TEST(SettingsFolder, RemovalMarksThroughLinks_ForeignFilesNeitherWrittenNorDeleted) {

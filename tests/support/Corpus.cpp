@@ -53,13 +53,13 @@ void writeFile(const fs::path &file, const std::string &bytes, bool executable =
 }
 
 // A bundle inside an application: frameworks keep their Info.plist in a version folder.
-void makeInnerBundle(const fs::path &bundle, const InnerSpec &spec) {
+void makeInnerBundle(const fs::path &bundle, const InnerSpec &inner) {
     const std::string extension = bundle.extension().native();
     if (extension == ".framework") {
         const fs::path version = bundle / "Versions/A";
         writeFile(version / "Resources/Info.plist",
-                  infoPlist(spec.identifier, spec.name, spec.name));
-        writeFile(version / spec.name, std::string(512, 'f'), true);
+                  infoPlist(inner.identifier, inner.name, inner.name));
+        writeFile(version / inner.name, std::string(512, 'f'), true);
         std::error_code ec;
         fs::create_directory_symlink("A", bundle / "Versions/Current", ec);
         fs::create_directory_symlink("Versions/Current/Resources", bundle / "Resources", ec);
@@ -70,10 +70,10 @@ void makeInnerBundle(const fs::path &bundle, const InnerSpec &spec) {
         writeFile(bundle, std::string(512, 'h'), true);
         return;
     }
-    writeFile(bundle / "Contents/Info.plist", infoPlist(spec.identifier, spec.name, spec.name));
+    writeFile(bundle / "Contents/Info.plist", infoPlist(inner.identifier, inner.name, inner.name));
     test::SignedExecutable exe;
-    exe.identifier = spec.identifier;
-    writeFile(bundle / "Contents/MacOS" / spec.name, test::machO(exe), true);
+    exe.identifier = inner.identifier;
+    writeFile(bundle / "Contents/MacOS" / inner.name, test::machO(exe), true);
 }
 
 void makeEntry(const fs::path &root, const std::string &entry) {

@@ -23,20 +23,21 @@ void putWord(std::string &out, std::uint32_t v, bool bigEndian) {
         out.push_back(char((v >> shift) & 0xff));
 }
 
-std::string codeDirectory(const SignedExecutable &spec) {
-    const bool withTeam = spec.codeDirectoryVersion >= 0x20200;
+std::string codeDirectory(const SignedExecutable &binary) {
+    const bool withTeam = binary.codeDirectoryVersion >= 0x20200;
     const std::uint32_t headerSize = withTeam ? 0x58 : 0x30;
     const std::uint32_t identOffset = headerSize;
     const std::uint32_t teamOffset =
-        spec.team.empty() ? 0 : identOffset + std::uint32_t(spec.identifier.size()) + 1;
-    const std::uint32_t hashOffset = identOffset + std::uint32_t(spec.identifier.size()) + 1 +
-                                     (spec.team.empty() ? 0 : std::uint32_t(spec.team.size()) + 1) +
-                                     5 * 32; // five special slots before the code slot
+        binary.team.empty() ? 0 : identOffset + std::uint32_t(binary.identifier.size()) + 1;
+    const std::uint32_t hashOffset =
+        identOffset + std::uint32_t(binary.identifier.size()) + 1 +
+        (binary.team.empty() ? 0 : std::uint32_t(binary.team.size()) + 1) +
+        5 * 32; // five special slots before the code slot
     const std::uint32_t length = hashOffset + 32;
     std::string cd;
     putBe32(cd, 0xfade0c02);
     putBe32(cd, length);
-    putBe32(cd, spec.codeDirectoryVersion);
+    putBe32(cd, binary.codeDirectoryVersion);
     putBe32(cd, 0x10000); // runtime
     putBe32(cd, hashOffset);
     putBe32(cd, identOffset);
@@ -54,9 +55,9 @@ std::string codeDirectory(const SignedExecutable &spec) {
         while (cd.size() < headerSize)
             cd += '\0'; // spare3, code limit 64, exec segment fields
     }
-    cd += spec.identifier + '\0';
-    if (!spec.team.empty())
-        cd += spec.team + '\0';
+    cd += binary.identifier + '\0';
+    if (!binary.team.empty())
+        cd += binary.team + '\0';
     cd += std::string(6 * 32, char(0x5a)); // the hashes
     return cd;
 }
@@ -68,15 +69,15 @@ std::string blob(std::uint32_t magic, const std::string &payload) {
     return b + payload;
 }
 
-std::string superBlob(const SignedExecutable &spec) {
+std::string superBlob(const SignedExecutable &binary) {
     std::vector<std::pair<std::uint32_t, std::string>> blobs;
-    blobs.emplace_back(0, codeDirectory(spec));
+    blobs.emplace_back(0, codeDirectory(binary));
     std::string requirements;
     putBe32(requirements, 0); // no requirements
     blobs.emplace_back(2, blob(0xfade0c01, requirements));
-    if (spec.entitlements)
-        blobs.emplace_back(5,
-                           blob(0xfade7171, entitlementsPlist(spec.groups, spec.entitlementsTeam)));
+    if (binary.entitlements)
+        blobs.emplace_back(
+            5, blob(0xfade7171, entitlementsPlist(binary.groups, binary.entitlementsTeam)));
     blobs.emplace_back(0x10000, blob(0xfade0b01, {}));
     std::string index, body;
     std::uint32_t offset = 12 + 8 * std::uint32_t(blobs.size());
@@ -111,28 +112,28 @@ std::string entitlementsPlist(const std::vector<std::string> &groups, const std:
     return p + "</dict>\n</plist>\n";
 }
 
-std::string machO(const SignedExecutable &spec) {
-    const bool be = spec.bigEndian;
+std::string machO(const SignedExecutable &binary) {
+    const bool be = binary.bigEndian;
     const std::uint32_t uuidSize = 24, signatureCommandSize = 16;
-    const std::uint32_t commands = spec.signedAtAll ? 2 : 1;
-    const std::uint32_t sizeofcmds = uuidSize + (spec.signedAtAll ? signatureCommandSize : 0);
+    const std::uint32_t commands = binary.signedAtAll ? 2 : 1;
+    const std::uint32_t sizeofcmds = uuidSize + (binary.signedAtAll ? signatureCommandSize : 0);
     const std::uint32_t codeEnd = 0x1000;
-    const std::string signature = spec.signedAtAll ? superBlob(spec) : std::string();
+    const std::string signature = binary.signedAtAll ? superBlob(binary) : std::string();
 
     std::string out;
-    putWord(out, spec.is64 ? 0xfeedfacf : 0xfeedface, be);
-    putWord(out, spec.cpuType, be);
+    putWord(out, binary.is64 ? 0xfeedfacf : 0xfeedface, be);
+    putWord(out, binary.cpuType, be);
     putWord(out, 0, be); // subtype
     putWord(out, 2, be); // executable
     putWord(out, commands, be);
     putWord(out, sizeofcmds, be);
     putWord(out, 0x00200085, be); // flags
-    if (spec.is64)
+    if (binary.is64)
         putWord(out, 0, be);
     putWord(out, 0x1b, be); // uuid
     putWord(out, uuidSize, be);
     out += std::string(16, char(0x42));
-    if (spec.signedAtAll) {
+    if (binary.signedAtAll) {
         putWord(out, 0x1d, be);
         putWord(out, signatureCommandSize, be);
         putWord(out, codeEnd, be);

@@ -28,7 +28,7 @@ inline constexpr std::uint32_t kCpuArm64 = 0x0100000c;
 inline constexpr std::uint32_t kCpuX86_64 = 0x01000007;
 
 // One Mach-O file.
-std::string machO(const SignedExecutable &spec);
+std::string machO(const SignedExecutable &binary);
 // A fat file holding `slices` (each made by machO), 4 KiB aligned; `wide` uses 64-bit entries.
 std::string fatMachO(const std::vector<std::string> &slices, bool wide = false);
 // The entitlements property list machO writes.
