@@ -18,6 +18,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FolderAccess.h"
 #include "support/Corpus.h"
+#include "support/CorpusScore.h"
 
 #include <QTemporaryDir>
 
@@ -33,20 +34,11 @@ using namespace zembra;
 
 namespace {
 
-struct Owned {
-    fs::path path;
-    std::string owner; // an application's name, "shared" or "macOS"
-};
-
 struct SetFigures {
     size_t apps = 0, own = 0, ticked = 0, inReview = 0;
     std::vector<std::string> wronglyTicked, misses;
     std::vector<double> searchSeconds, reviewSeconds;
 };
-
-bool covers(const fs::path &row, const fs::path &entry) {
-    return row == entry || platform::isWithin(entry, row);
-}
 
 double sum(const std::vector<double> &v) {
     double s = 0;
@@ -106,17 +98,7 @@ int main(int argc, char **argv) {
     settings.setOverride(grants::kAllowAny, 1);
     const ApplicationList installed = Application(settings).everyInstalledApplication();
 
-    // Everything someone owns: each application's leftovers and bundle, shared folders, macOS's.
-    std::vector<Owned> everything;
-    for (const corpus::CorpusApp &app : c.apps) {
-        everything.push_back({root / app.bundle, app.name});
-        for (const std::string &e : app.leaves)
-            everything.push_back({corpus::entryPath(root, e), app.name});
-    }
-    for (const corpus::SharedSpec &s : c.shared)
-        everything.push_back({corpus::entryPath(root, s.path), "shared"});
-    for (const std::string &s : c.system)
-        everything.push_back({corpus::entryPath(root, s), "macOS"});
+    const std::vector<corpus::Owned> everything = corpus::everythingOwned(c, root);
 
     std::map<std::string, SetFigures> figures;
     using Clock = std::chrono::steady_clock;
@@ -131,43 +113,13 @@ int main(int argc, char **argv) {
         const auto t2 = Clock::now();
         f.searchSeconds.push_back(std::chrono::duration<double>(t1 - t0).count());
         f.reviewSeconds.push_back(std::chrono::duration<double>(t2 - t1).count());
-        const leftovers::Selection selection = review.selection();
-
-        std::vector<fs::path> own = {root / app.bundle};
-        for (const std::string &e : app.leaves)
-            own.push_back(corpus::entryPath(root, e));
-        for (size_t k = 1; k < own.size(); ++k) {
-            bool listed = false, ticked = false;
-            for (size_t i = 0; i < review.files.size(); ++i)
-                if (review.files[i].isFileURL() && covers(review.files[i].path(), own[k])) {
-                    listed = true;
-                    ticked = ticked || selection.isSelected(i);
-                }
-            ++f.own;
-            f.inReview += listed;
-            f.ticked += ticked;
-            if (!listed)
-                f.misses.push_back(app.name + ": " + own[k].lexically_relative(root).native());
-        }
-
-        for (const Owned &o : everything) {
-            if (o.owner == app.name)
-                continue;
-            for (size_t i = 0; i < review.files.size(); ++i) {
-                if (!review.files[i].isFileURL() || !selection.isSelected(i))
-                    continue;
-                const fs::path &row = review.files[i].path();
-                bool insideOwn = false;
-                for (const fs::path &mine : own)
-                    insideOwn = insideOwn || covers(mine, row);
-                if (covers(row, o.path) || (platform::isWithin(row, o.path) && !insideOwn)) {
-                    f.wronglyTicked.push_back(
-                        app.name + ": " + row.lexically_relative(root).native() + "  (" + o.owner +
-                        "'s " + o.path.lexically_relative(root).native() + ")");
-                    break;
-                }
-            }
-        }
+        const corpus::ReviewScore score = corpus::scoreReview(app, root, review, everything);
+        f.own += score.own;
+        f.inReview += score.inReview;
+        f.ticked += score.ticked;
+        f.misses.insert(f.misses.end(), score.misses.begin(), score.misses.end());
+        f.wronglyTicked.insert(f.wronglyTicked.end(), score.wronglyTicked.begin(),
+                               score.wronglyTicked.end());
     }
 
     std::printf(

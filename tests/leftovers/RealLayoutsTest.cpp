@@ -10,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FolderAccess.h"
 #include "support/Corpus.h"
+#include "support/CorpusScore.h"
 
 #include <QTemporaryDir>
 
@@ -192,19 +193,7 @@ TEST(RealLayouts, DevelopmentSet_NothingOfOthersTicked_MostOfEachApplicationsLef
     Built b;
     build(b, {dir / "development.corpus", dir / "macos.corpus"});
     const ApplicationList installed = Application(*b.settings).everyInstalledApplication();
-    std::vector<std::pair<fs::path, std::string>> everything;
-    for (const corpus::CorpusApp &app : b.corpus.apps) {
-        everything.push_back({b.root / app.bundle, app.name});
-        for (const std::string &e : app.leaves)
-            everything.push_back({corpus::entryPath(b.root, e), app.name});
-    }
-    for (const corpus::SharedSpec &s : b.corpus.shared)
-        everything.push_back({corpus::entryPath(b.root, s.path), "shared"});
-    for (const std::string &s : b.corpus.system)
-        everything.push_back({corpus::entryPath(b.root, s), "macOS"});
-    auto covers = [](const fs::path &row, const fs::path &entry) {
-        return row == entry || platform::isWithin(entry, row);
-    };
+    const std::vector<corpus::Owned> everything = corpus::everythingOwned(b.corpus, b.root);
 
     size_t own = 0, ticked = 0, inReview = 0;
     std::vector<std::string> wronglyTicked;
@@ -212,37 +201,12 @@ TEST(RealLayouts, DevelopmentSet_NothingOfOthersTicked_MostOfEachApplicationsLef
         const auto item = Application(*b.settings).application(b.root / app.bundle);
         searchLeftovers(*item, *b.settings, SearchMode::Review);
         const Review review = buildReview(*item, *b.settings, installed, true);
-        const Selection selection = review.selection();
-        std::vector<fs::path> mine = {b.root / app.bundle};
-        for (const std::string &e : app.leaves)
-            mine.push_back(corpus::entryPath(b.root, e));
-        for (size_t k = 1; k < mine.size(); ++k) {
-            bool listed = false, tick = false;
-            for (size_t i = 0; i < review.files.size(); ++i)
-                if (review.files[i].isFileURL() && covers(review.files[i].path(), mine[k])) {
-                    listed = true;
-                    tick = tick || selection.isSelected(i);
-                }
-            ++own;
-            inReview += listed;
-            ticked += tick;
-        }
-        for (const auto &[path, owner] : everything) {
-            if (owner == app.name)
-                continue;
-            for (size_t i = 0; i < review.files.size(); ++i) {
-                if (!review.files[i].isFileURL() || !selection.isSelected(i))
-                    continue;
-                const fs::path &row = review.files[i].path();
-                bool insideOwn = false;
-                for (const fs::path &m : mine)
-                    insideOwn = insideOwn || covers(m, row);
-                if (covers(row, path) || (platform::isWithin(row, path) && !insideOwn)) {
-                    wronglyTicked.push_back(app.name + ": " + row.native());
-                    break;
-                }
-            }
-        }
+        const corpus::ReviewScore score = corpus::scoreReview(app, b.root, review, everything);
+        own += score.own;
+        inReview += score.inReview;
+        ticked += score.ticked;
+        wronglyTicked.insert(wronglyTicked.end(), score.wronglyTicked.begin(),
+                             score.wronglyTicked.end());
     }
     ASSERT_GT(own, 200u);
     EXPECT_TRUE(wronglyTicked.empty()) << testing::PrintToString(wronglyTicked);
