@@ -10,21 +10,6 @@ namespace zembra {
 
 namespace {
 
-struct Roots {
-    std::optional<fs::path> home;
-    std::optional<fs::path> system; // set only when the system folders are allowed
-};
-
-Roots resolveRoots(platform::SettingsStore &settings) {
-    grants::GrantStore store(settings);
-    Roots roots;
-    roots.home = store.resolve(grants::kHome).folder;
-    const grants::Resolution macOS = store.resolve(grants::kMacOS);
-    if (macOS.folder && store.systemFoldersAllowed(macOS))
-        roots.system = macOS.folder;
-    return roots;
-}
-
 void collect(const std::optional<fs::path> &root, const char *folder,
              bool (*accept)(const QString &), std::vector<fs::path> &candidates) {
     if (!root)
@@ -84,7 +69,7 @@ std::shared_ptr<ApplicationItem> Bundle::prefPane(const fs::path &url) const {
 }
 
 PluginList Bundle::installedPlugins() const {
-    const Roots roots = resolveRoots(m_settings);
+    const grants::GrantStore::ListingRoots roots = grants::GrantStore(m_settings).listingRoots();
     std::vector<fs::path> candidates;
     collect(roots.home, "Address Book Plug-Ins", isBundle, candidates);
     collect(roots.system, "Spotlight", isImporter, candidates);
@@ -94,7 +79,7 @@ PluginList Bundle::installedPlugins() const {
 }
 
 ApplicationList Bundle::installedPrefPanes() const {
-    const Roots roots = resolveRoots(m_settings);
+    const grants::GrantStore::ListingRoots roots = grants::GrantStore(m_settings).listingRoots();
     std::vector<fs::path> candidates;
     collect(roots.home, "PreferencePanes", isPrefPane, candidates);
     collect(roots.system, "PreferencePanes", isPrefPane, candidates);

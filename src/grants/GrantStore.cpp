@@ -53,4 +53,13 @@ platform::DeletionScope GrantStore::deletionScope() const {
     return scope;
 }
 
+GrantStore::ListingRoots GrantStore::listingRoots() const {
+    ListingRoots roots;
+    roots.home = resolve(kHome).folder;
+    const Resolution macOS = resolve(kMacOS);
+    if (macOS.folder && systemFoldersAllowed(macOS))
+        roots.system = macOS.folder;
+    return roots;
+}
+
 } // namespace zembra::grants

@@ -38,6 +38,14 @@ public:
     // did not resolve stale; the folder's name is not tested.
     bool systemFoldersAllowed(const Resolution &macOS) const;
 
+    // The folders a listing reads: the home folder, and the whole disk's root only when
+    // the system folders are allowed (nothing where a grant does not resolve).
+    struct ListingRoots {
+        std::optional<std::filesystem::path> home;
+        std::optional<std::filesystem::path> system;
+    };
+    ListingRoots listingRoots() const;
+
     // Where a removal may delete: below the Applications and home grants that resolve, not
     // stale, to folders, and below the whole disk only when its grant is valid and
     // "AllowAny" is 1. Never the granted folders themselves.

@@ -29,12 +29,10 @@ std::optional<QString> below(const fs::path &path, const std::optional<fs::path>
 } // namespace
 
 PathStyle pathStyle(platform::SettingsStore &settings) {
-    const grants::GrantStore store(settings);
+    const grants::GrantStore::ListingRoots roots = grants::GrantStore(settings).listingRoots();
     PathStyle style;
-    style.home = store.resolve(grants::kHome).folder;
-    const grants::Resolution macOS = store.resolve(grants::kMacOS);
-    if (macOS.folder && store.systemFoldersAllowed(macOS))
-        style.root = macOS.folder;
+    style.home = roots.home;
+    style.root = roots.system;
     return style;
 }
 
