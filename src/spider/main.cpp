@@ -83,6 +83,8 @@ int main(int argc, char **argv) {
     const QString folder = platform::SettingsStore::folder();
     const QString shownFolder = platform::visiblyEscaped(
         std::string_view(platform::watcherPidFile(folder).parent_path().native()));
+    // Before the pid file is held: a stop asked as soon as it is held ends the run cleanly.
+    platform::quitOnTerminationRequest();
     std::string problem;
     const auto pidFile = platform::PidFile::acquire(platform::watcherPidFile(folder), &problem);
     if (!pidFile && !problem.empty()) {
@@ -96,7 +98,6 @@ int main(int argc, char **argv) {
                      qPrintable(shownFolder), pid.value_or(0));
         return 1;
     }
-    platform::quitOnTerminationRequest();
 
     const auto notifier = platform::makeDesktopNotifier();
     spider::Spider spider(settings, platform::SettingsStore::suite(preferences::kSharedSuiteName),

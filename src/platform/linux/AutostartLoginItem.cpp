@@ -95,11 +95,13 @@ AutostartLoginItem::AutostartLoginItem(QString identifier, WatcherCommand comman
 bool AutostartLoginItem::setEnabled(bool enabled) {
     const QString file = autostartEntryFile(m_identifier);
     if (!enabled) {
-        // Asked at once; the worker then waits for the lock to go, so a start asked next
-        // does not meet the watcher that is ending.
-        if (PidFile::askHolderToStop(m_command.pidFile))
-            watcherControl().start([pidFile = m_command.pidFile] { PidFile::stopHolder(pidFile); });
-        return !QFile::exists(file) || QFile::remove(file);
+        // Asked at once; the worker then asks again and waits for the lock to go, after
+        // any start still queued, so neither a start asked before nor one asked next
+        // leaves a watcher running.
+        PidFile::askHolderToStop(m_command.pidFile);
+        const bool removed = !QFile::exists(file) || QFile::remove(file);
+        watcherControl().start([pidFile = m_command.pidFile] { PidFile::stopHolder(pidFile); });
+        return removed;
     }
     m_problem.clear();
     const auto text = autostartEntryText(m_command);
@@ -120,8 +122,9 @@ bool AutostartLoginItem::setEnabled(bool enabled) {
         return false;
     }
     // A watcher that already runs keeps running; it refuses a second copy itself too.
-    watcherControl().start([command = m_command] {
-        if (!PidFile::holder(command.pidFile))
+    // Only while still switched on: the entry is gone once it is switched off.
+    watcherControl().start([command = m_command, file] {
+        if (QFile::exists(file) && !PidFile::holder(command.pidFile))
             QProcess::startDetached(command.program, command.arguments + command.runArguments);
     });
     return true;
