@@ -96,9 +96,7 @@ int commandRemovePlugin(const Options &o, platform::SettingsStore &settings) {
     // Naming the plug-in grants it, as for an application; what is deleted is what was shown.
     platform::DeletionScope scope = grants::GrantStore(settings).deletionScope();
     scope.addItem(path);
-    SharedState state;
-    removeFoundFiles(scope, *item, state, kept);
-    return reportRemainder(o, state.remainder_urls(), 0, false);
+    return reportRemainder(o, removeFoundFiles(scope, *item, kept), 0, false);
 }
 
 int commandRemoveSafariExtension(const Options &o, platform::SettingsStore &settings) {
@@ -132,12 +130,12 @@ int commandRemoveSafariExtension(const Options &o, platform::SettingsStore &sett
     }
     if (!previewAndConfirm(o, *item, kept))
         return stdoutError() ? kRemained : kDone;
-    SharedState state;
-    const safari::RewriteResult result = removeSafariFiles(
-        grants::GrantStore(settings).deletionScope(), *item, state, kept, found.home.folder);
-    if (!safari::isGone(result))
-        warn("Safari's extensions list was left untouched: " + safari::whyNotRewritable(result));
-    const int removal = reportRemainder(o, state.remainder_urls(), 0, false);
-    return std::max(removal, safari::isGone(result) ? int(kDone) : int(kRemained));
+    const SafariRemoval result = removeSafariFiles(grants::GrantStore(settings).deletionScope(),
+                                                   *item, kept, found.home.folder);
+    if (!safari::isGone(result.verdict))
+        warn("Safari's extensions list was left untouched: " +
+             safari::whyNotRewritable(result.verdict));
+    const int removal = reportRemainder(o, result.remained, 0, false);
+    return std::max(removal, safari::isGone(result.verdict) ? int(kDone) : int(kRemained));
 }
 } // namespace zembra::cli

@@ -22,11 +22,10 @@ std::vector<QString> keptWithoutReview(const ItemRecord &item, platform::Setting
 }
 
 // Once a deletion has failed, every later entry is recorded while the item itself still
-// exists; the list reaches the shared state only when it starts with an entry that is
-// still there.
-void removeFoundFiles(const platform::DeletionScope &scope, const ItemRecord &item,
-                      SharedState &state, const std::vector<QString> &kept,
-                      const ExtensionRemovalServices &services) {
+// exists; the list is handed back only when it starts with an entry that is still there.
+std::vector<FileEntry> removeFoundFiles(const platform::DeletionScope &scope,
+                                        const ItemRecord &item, const std::vector<QString> &kept,
+                                        const ExtensionRemovalServices &services) {
     const leftovers::ProtectedFolders protectedFolders(scope.folders());
     const auto remove = [&](const std::filesystem::path &p) {
         if (!scope.allows(p) || protectedFolders.contains(p))
@@ -48,8 +47,9 @@ void removeFoundFiles(const platform::DeletionScope &scope, const ItemRecord &it
         if (errorSet && !itself.empty() && exists(itself))
             failures.push_back(entry);
     }
-    if (leftovers::remainderStands(failures, exists))
-        state.setRemainder_urls(std::move(failures));
+    if (!leftovers::remainderStands(failures, exists))
+        failures.clear();
+    return failures;
 }
 
 bool dropFromSafariList(const platform::DeletionScope &scope, const SafariItem &item,
@@ -57,11 +57,10 @@ bool dropFromSafariList(const platform::DeletionScope &scope, const SafariItem &
     return home && safari::isGone(safari::removeFromList(scope, *home, item.bundle()));
 }
 
-safari::RewriteResult removeSafariFiles(const platform::DeletionScope &scope,
-                                        const SafariItem &item, SharedState &state,
-                                        const std::vector<QString> &kept,
-                                        const std::optional<std::filesystem::path> &home,
-                                        const ExtensionRemovalServices &services) {
+SafariRemoval removeSafariFiles(const platform::DeletionScope &scope, const SafariItem &item,
+                                const std::vector<QString> &kept,
+                                const std::optional<std::filesystem::path> &home,
+                                const ExtensionRemovalServices &services) {
     const safari::ListRewrite plan =
         home ? safari::planRemoval(*home, item.bundle())
              : safari::ListRewrite{safari::RewriteResult::NotPlainFolder, {}, {}};
@@ -76,35 +75,40 @@ safari::RewriteResult removeSafariFiles(const platform::DeletionScope &scope,
             if (started && (i >= kept.size() || kept[i].isEmpty()))
                 remained.push_back(files[i]);
         }
-        if (leftovers::remainderStands(remained, exists))
-            state.setRemainder_urls(std::move(remained));
-        return plan.verdict;
+        if (!leftovers::remainderStands(remained, exists))
+            remained.clear();
+        return {plan.verdict, std::move(remained)};
     }
-    removeFoundFiles(scope, item, state, kept, services);
-    return home ? safari::applyRewrite(scope, *home, item.bundle(), plan) : plan.verdict;
+    std::vector<FileEntry> remained = removeFoundFiles(scope, item, kept, services);
+    return {home ? safari::applyRewrite(scope, *home, item.bundle(), plan) : plan.verdict,
+            std::move(remained)};
 }
 
-void remove_files(const platform::DeletionScope &scope, BundleItem &item,
-                  platform::SettingsStore &settings, SharedState &state,
-                  const std::function<void(bool)> &completion,
-                  const ExtensionRemovalServices &services) {
+std::vector<FileEntry> remove_files(const platform::DeletionScope &scope, BundleItem &item,
+                                    platform::SettingsStore &settings,
+                                    const std::function<void(bool)> &completion,
+                                    const ExtensionRemovalServices &services) {
+    std::vector<FileEntry> remained;
     if (findFilesWithoutReview(item, settings).unreadable.empty())
-        removeFoundFiles(scope, item, state, keptWithoutReview(item, settings), services);
+        remained = removeFoundFiles(scope, item, keptWithoutReview(item, settings), services);
     if (completion)
         completion(true);
+    return remained;
 }
 
-void remove_safari_extension(const platform::DeletionScope &scope, SafariItem &item,
-                             platform::SettingsStore &settings, SharedState &state,
-                             const std::function<void(bool)> &completion,
-                             const ExtensionRemovalServices &services) {
+std::vector<FileEntry> remove_safari_extension(const platform::DeletionScope &scope,
+                                               SafariItem &item, platform::SettingsStore &settings,
+                                               const std::function<void(bool)> &completion,
+                                               const ExtensionRemovalServices &services) {
+    std::vector<FileEntry> remained;
     const auto found = findFilesWithoutReview(item, settings);
-    if (found.unreadable.empty()) {
-        removeSafariFiles(scope, item, state, keptWithoutReview(item, settings), found.home.folder,
-                          services);
-    }
+    if (found.unreadable.empty())
+        remained = removeSafariFiles(scope, item, keptWithoutReview(item, settings),
+                                     found.home.folder, services)
+                       .remained;
     if (completion)
         completion(true);
+    return remained;
 }
 
 } // namespace zembra

@@ -41,7 +41,6 @@ protected:
 
     TreeBuilder t;
     TestSettings s;
-    SharedState state;
 };
 
 } // namespace
@@ -52,13 +51,13 @@ TEST_F(ExtensionRemoval, PluginWithLeftovers_AllGone_NothingRemains) {
     const auto cache = t.file("home/Library/Caches/com.x.cardsync/c");
     const auto desktop = t.dir("home/Desktop/Card Sync"); // the user's own: no desktop pass here
     bool done = false;
-    remove_files(scope(), *item, s, state, [&](bool ok) { done = ok; });
+    const auto remainder = remove_files(scope(), *item, s, [&](bool ok) { done = ok; });
     EXPECT_TRUE(done);
     EXPECT_FALSE(platform::itemExists(*item->url()));
     EXPECT_FALSE(platform::itemExists(pref));
     EXPECT_FALSE(platform::itemExists(cache.parent_path()));
     EXPECT_TRUE(platform::itemExists(desktop));
-    EXPECT_TRUE(state.remainder_urls().empty());
+    EXPECT_TRUE(remainder.empty());
     EXPECT_TRUE(item->sizes().empty());
 }
 
@@ -69,8 +68,7 @@ TEST_F(ExtensionRemoval, ItemThatCannotBeDeleted_ReportsEveryLaterEntry) {
     refuseItem.removeItem = [&](const fs::path &p) {
         return p != *item->url() && scope().remove(p);
     };
-    remove_files(scope(), *item, s, state, nullptr, refuseItem);
-    const auto remainder = state.remainder_urls();
+    const auto remainder = remove_files(scope(), *item, s, nullptr, refuseItem);
     // Everything after the item: the "Preferences" marker and file, the "Plugins" marker and the
     // item found again by its own folder's pass.
     ASSERT_EQ(remainder.size(), 5u);
@@ -85,10 +83,9 @@ TEST_F(ExtensionRemoval, LeftoverThatCannotBeDeleted_WhileTheItemWent_NothingRep
     refuseLeftover.removeItem = [&](const fs::path &p) {
         return p != outside && scope().remove(p);
     };
-    state.setRemainder_urls({FileEntry::file("/earlier")});
-    remove_files(scope(), *item, s, state, nullptr, refuseLeftover);
-    ASSERT_EQ(state.remainder_urls().size(), 1u); // left as it was
-    EXPECT_EQ(state.remainder_urls()[0].path(), "/earlier");
+    EXPECT_TRUE(remove_files(scope(), *item, s, nullptr, refuseLeftover).empty());
+    EXPECT_FALSE(platform::itemExists(*item->url()));
+    EXPECT_TRUE(platform::itemExists(outside));
 }
 
 TEST_F(ExtensionRemoval, SafariExtension_BinaryListStaysBinary_OtherKeysKept) {
@@ -99,7 +96,7 @@ TEST_F(ExtensionRemoval, SafariExtension_BinaryListStaysBinary_OtherKeysKept) {
     SafariItem item = safariItem(QStringLiteral("com.example.blocker-ABCDE"));
     ASSERT_TRUE(item.bundle());
     bool done = false;
-    remove_safari_extension(scope(), item, s, state, [&](bool ok) { done = ok; });
+    remove_safari_extension(scope(), item, s, [&](bool ok) { done = ok; });
     EXPECT_TRUE(done);
     EXPECT_FALSE(platform::itemExists(archive));
     EXPECT_FALSE(platform::itemExists(cache));
@@ -140,7 +137,7 @@ TEST_F(ExtensionRemoval, ArchiveThatCannotBeDeleted_EntryDroppedAllTheSame) {
     SafariItem item = *items[0];
     ExtensionRemovalServices refuse;
     refuse.removeItem = [](const fs::path &) { return false; };
-    remove_safari_extension(scope(), item, s, state, nullptr, refuse);
+    remove_safari_extension(scope(), item, s, nullptr, refuse);
     EXPECT_EQ(safari::readInstalledExtensions(list()).size(), items.size() - 1);
 }
 
@@ -160,12 +157,12 @@ TEST_F(ExtensionRemoval, FlaggedRows_NeverDeleted_NorTheFoldersHoldingThem) {
         if (files[i].isFileURL() && (files[i].path() == theirs || files[i].path() == theirLog)) {
             EXPECT_EQ(kept[i], QStringLiteral("also used by Card Sync Pro"));
         }
-    remove_files(scope(), *item, s, state, nullptr);
+    const auto remainder = remove_files(scope(), *item, s, nullptr);
     EXPECT_FALSE(platform::itemExists(*item->url()));
     EXPECT_FALSE(platform::itemExists(mine));
     EXPECT_TRUE(platform::itemExists(theirs));
     EXPECT_TRUE(platform::itemExists(theirLog)); // and so the Logs folder holding it
-    EXPECT_TRUE(state.remainder_urls().empty()); // kept rows are no failures
+    EXPECT_TRUE(remainder.empty());              // kept rows are no failures
 }
 
 TEST_F(ExtensionRemoval, SafariExtension_FlaggedRowKept) {
@@ -178,7 +175,7 @@ TEST_F(ExtensionRemoval, SafariExtension_FlaggedRowKept) {
     const auto theirs = t.dir("home/Library/Caches/com.example.blocker-ABCDE.studio");
     SafariItem item = safariItem(QStringLiteral("com.example.blocker-ABCDE"));
     ASSERT_TRUE(item.bundle());
-    remove_safari_extension(scope(), item, s, state, nullptr);
+    remove_safari_extension(scope(), item, s, nullptr);
     EXPECT_FALSE(platform::itemExists(mine));
     EXPECT_TRUE(platform::itemExists(theirs));
 }
@@ -209,13 +206,13 @@ TEST_P(SafariListNotRewritable, NothingDeleted_ArchiveReportedAsRemained) {
     const std::string before = test::readFile(t / kSafariList);
     SafariItem item = safariItem(QStringLiteral("id.vendor.blocker"));
     bool done = false;
-    remove_safari_extension(scope(), item, s, state, [&](bool ok) { done = ok; });
+    const auto remainder = remove_safari_extension(scope(), item, s, [&](bool ok) { done = ok; });
     EXPECT_TRUE(done);
     EXPECT_TRUE(platform::itemExists(archive));
     EXPECT_TRUE(platform::itemExists(pref));
     EXPECT_EQ(test::readFile(t / kSafariList), before);
-    ASSERT_FALSE(state.remainder_urls().empty());
-    EXPECT_EQ(state.remainder_urls().front().path(), archive);
+    ASSERT_FALSE(remainder.empty());
+    EXPECT_EQ(remainder.front().path(), archive);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -260,10 +257,10 @@ TEST_F(ExtensionRemoval, RowsOnlyAGenericNameFound_KeptAsWeakMatches) {
             ++weakRows;
         }
     EXPECT_EQ(weakRows, 2u);
-    remove_files(scope(), *item, s, state, nullptr);
+    const auto remainder = remove_files(scope(), *item, s, nullptr);
     EXPECT_FALSE(platform::itemExists(*item->url()));
     EXPECT_FALSE(platform::itemExists(mine));
     EXPECT_TRUE(platform::itemExists(theirs));
     EXPECT_TRUE(platform::itemExists(inside));
-    EXPECT_TRUE(state.remainder_urls().empty());
+    EXPECT_TRUE(remainder.empty());
 }

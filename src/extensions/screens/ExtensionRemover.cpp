@@ -60,15 +60,11 @@ void ExtensionRemover::remove(std::vector<FileEntry> files) {
     work->setFiles(std::move(files));
     m_deletion.start([work, home = m_found->home, services = m_services,
                       scope = grants::GrantStore(m_settings).deletionScope()](const JobControl &) {
-        // What remained goes into the worker's own state, handed back as a value.
-        SharedState remained;
         // The ticked rows, as the user chose them; a Safari extension only when its
         // entry can be dropped from Safari's list too.
         if (auto *safari = dynamic_cast<const SafariItem *>(work.get()))
-            removeSafariFiles(scope, *safari, remained, {}, home, services);
-        else
-            removeFoundFiles(scope, *work, remained, {}, services);
-        return remained.remainder_urls();
+            return removeSafariFiles(scope, *safari, {}, home, services).remained;
+        return removeFoundFiles(scope, *work, {}, services);
     });
 }
 
