@@ -6,13 +6,20 @@
 #include <QCoreApplication>
 #include <QThreadPool>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace zembra {
 
 namespace {
 AppDelegate *g_shared = nullptr;
-}
+
+// How long quitting waits for the background work. By now the screens are gone and each
+// job was cancelled with its screen; a search stops at its next entry, a removal runs only
+// once the quit question let it finish. A worker still busy after this is stuck in the file
+// system (a hung network mount): waiting longer would only hang the quit.
+constexpr int kQuitGraceMilliseconds = 3000;
+} // namespace
 
 AppDelegate::AppDelegate(platform::SettingsStore &settings, platform::SettingsStore &suite,
                          QObject *parent)
@@ -21,9 +28,16 @@ AppDelegate::AppDelegate(platform::SettingsStore &settings, platform::SettingsSt
 }
 
 AppDelegate::~AppDelegate() {
-    QThreadPool::globalInstance()->waitForDone();
     if (g_shared == this)
         g_shared = nullptr;
+    // Workers read the settings this delegate was handed, which go right after it: none may
+    // outlive them. One that does not end in time ends with the process instead, before
+    // any destructor runs (every setting is on disk already, written when it was set).
+    if (!QThreadPool::globalInstance()->waitForDone(kQuitGraceMilliseconds)) {
+        std::fputs("uninstaller-zembra: background work did not stop; ending without it\n", stderr);
+        std::fflush(stderr);
+        std::_Exit(EXIT_FAILURE);
+    }
 }
 
 AppDelegate *AppDelegate::shared() {

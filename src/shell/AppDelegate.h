@@ -3,9 +3,9 @@
 // that the screens hand to each other, and the quit action. Made once by the program's
 // main() before the main window; every screen reaches it through `AppDelegate::shared()`
 // or is handed it. GUI thread only, except `state()`, whose fields are replaced whole
-// under a lock (extension removals write `remainder_urls` from a worker). Its destructor
-// waits for the background work still running, so no worker outlives the state and the
-// settings it was handed.
+// under a lock. Its destructor waits a bounded while for the background work still running
+// (every job was cancelled with its screen); work that does not end in time ends the
+// process, so no worker outlives the settings it was handed and quitting never hangs.
 
 #include "shell/ScreenRegistry.h"
 #include "shell/SharedState.h"
