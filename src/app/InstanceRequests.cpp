@@ -1,4 +1,4 @@
-#include "shell/InstanceRequests.h"
+#include "app/InstanceRequests.h"
 
 #include "extensions/screens/ExtensionRemover.h"
 #include "leftovers/screens/RemovalRunner.h"

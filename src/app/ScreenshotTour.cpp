@@ -1,4 +1,4 @@
-#include "shell/ScreenshotTour.h"
+#include "app/ScreenshotTour.h"
 
 #include "extensions/screens/ExtensionScreenNames.h"
 #include "shell/AppDelegate.h"

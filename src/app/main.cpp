@@ -1,4 +1,6 @@
 // The desktop program: the delegate, the screens of each subsystem, the main window.
+#include "app/InstanceRequests.h"
+#include "app/ScreenshotTour.h"
 #include "catalogue/screens/CatalogueScreens.h"
 #include "extensions/screens/ExtensionScreens.h"
 #include "grants/GrantOverrides.h"
@@ -11,9 +13,7 @@
 #include "preferences/PreferenceKeys.h"
 #include "preferences/screens/PreferencesWindow.h"
 #include "shell/AppDelegate.h"
-#include "shell/InstanceRequests.h"
 #include "shell/ProgramOptions.h"
-#include "shell/ScreenshotTour.h"
 #include "shell/WindowController.h"
 #include "shell/screens/ShellScreens.h"
 

@@ -4,9 +4,9 @@
 #include "platform/LoginItem.h"
 #include "platform/SettingsStore.h"
 #include "preferences/PreferenceKeys.h"
+#include "preferences/screens/PreferencesSpider.h"
 #include "preferences/screens/PreferencesViewController.h"
 #include "preferences/screens/PreferencesWindow.h"
-#include "preferences/screens/PrefrencesSpider.h"
 #include "shell/AppDelegate.h"
 #include "support/TreeBuilder.h"
 
@@ -47,8 +47,8 @@ QCheckBox *box(QWidget *pane, const char *name) {
 struct SpiderPane : ::testing::Test {
     TestSettings standard, suite;
     RecordingLoginItem loginItem;
-    std::unique_ptr<PrefrencesSpider> open() {
-        return std::make_unique<PrefrencesSpider>(standard.store(), suite.store(), loginItem);
+    std::unique_ptr<PreferencesSpider> open() {
+        return std::make_unique<PreferencesSpider>(standard.store(), suite.store(), loginItem);
     }
 };
 
@@ -125,7 +125,7 @@ TEST_F(SpiderPane, WatcherThatCannotBeRegistered_SwitchStaysOff_PaneSaysWhy) {
                                                       {QStringLiteral("--settings-dir"), settings},
                                                       platform::watcherPidFile(settings),
                                                       {}});
-    PrefrencesSpider pane(standard.store(), suite.store(), *item);
+    PreferencesSpider pane(standard.store(), suite.store(), *item);
     box(&pane, "enableSpiderButton")->click();
     qunsetenv("XDG_CONFIG_HOME");
     EXPECT_FALSE(box(&pane, "enableSpiderButton")->isChecked());

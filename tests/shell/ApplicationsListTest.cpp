@@ -1,7 +1,7 @@
 #include "GuiFixture.h"
 #include "ScreenProbes.h"
 
-#include "periphery/ApplicationsRowView.h"
+#include "catalogue/screens/ApplicationsRowView.h"
 #include "platform/Workspace.h"
 #include "shell/ScreenNames.h"
 #include "shell/WindowController.h"

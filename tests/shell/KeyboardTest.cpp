@@ -1,6 +1,6 @@
 #include "GuiFixture.h"
 
-#include "periphery/ApplicationsRowView.h"
+#include "catalogue/screens/ApplicationsRowView.h"
 #include "platform/SettingsStore.h"
 #include "shell/ScreenNames.h"
 #include "shell/ViewController.h"

@@ -1,4 +1,4 @@
-#include "periphery/RoundCell.h"
+#include "shell/RoundCell.h"
 
 #include <QImage>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "periphery/ApplicationsRowView.h"
+#include "catalogue/screens/ApplicationsRowView.h"
 
 #include <QFontMetrics>
 #include <QIcon>

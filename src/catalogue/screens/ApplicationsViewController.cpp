@@ -3,7 +3,7 @@
 #include "ui_ApplicationsViewController.h"
 
 #include "catalogue/screens/ApplicationsModel.h"
-#include "periphery/ApplicationsRowView.h"
+#include "catalogue/screens/ApplicationsRowView.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotificationCenter.h"
 #include "shell/Presentation.h"

@@ -1,4 +1,4 @@
-#include "periphery/ApplicationImages.h"
+#include "leftovers/screens/ApplicationImages.h"
 
 #include <QHash>
 #include <QPainter>

@@ -2,10 +2,10 @@
 
 #include "leftovers/screens/CantRemoveViewController.h"
 #include "leftovers/screens/LaunchedViewController.h"
+#include "leftovers/screens/RateAppCount.h"
+#include "leftovers/screens/RateAppViewController.h"
 #include "leftovers/screens/RemainderViewController.h"
 #include "leftovers/screens/RemoveViewController.h"
-#include "periphery/RateAppViewController.h"
-#include "periphery/ReateAppCount.h"
 #include "shell/AppDelegate.h"
 #include "shell/ScreenNames.h"
 #include "shell/ScreenRegistry.h"
@@ -27,7 +27,7 @@ void registerLeftoverScreens(ScreenRegistry &registry, AppDelegate &app,
     registry.add(screens::kRateApp,
                  [a](QWidget *parent) { return new RateAppViewController(*a, parent); });
     registry.add(screens::kRateAppCount,
-                 [a](QWidget *parent) { return new ReateAppCount(*a, parent); });
+                 [a](QWidget *parent) { return new RateAppCount(*a, parent); });
 }
 
 } // namespace zembra

@@ -1,7 +1,7 @@
 #include "leftovers/screens/LeftoverTableModel.h"
 
 #include "leftovers/LeftoverKeys.h"
-#include "periphery/ApplicationImages.h"
+#include "leftovers/screens/ApplicationImages.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
 #include "platform/VisibleText.h"

@@ -8,23 +8,23 @@
 #include <memory>
 
 namespace Ui {
-class ReateAppCount;
+class RateAppCount;
 }
 
 namespace zembra {
 
 class AppDelegate;
 
-class ReateAppCount : public QWidget {
+class RateAppCount : public QWidget {
     Q_OBJECT
 public:
-    explicit ReateAppCount(AppDelegate &app, QWidget *parent = nullptr);
-    ~ReateAppCount() override;
+    explicit RateAppCount(AppDelegate &app, QWidget *parent = nullptr);
+    ~RateAppCount() override;
 
     void yesApp();
 
 private:
-    std::unique_ptr<Ui::ReateAppCount> ui;
+    std::unique_ptr<Ui::RateAppCount> ui;
     AppDelegate &m_app;
 };
 

@@ -1,9 +1,9 @@
-#include "periphery/RateAppViewController.h"
+#include "leftovers/screens/RateAppViewController.h"
 
 #include "ui_RateAppViewController.h"
 
 #include "leftovers/screens/OutcomeKeys.h"
-#include "periphery/RatingKeys.h"
+#include "leftovers/screens/RatingKeys.h"
 #include "periphery/StoreLinks.h"
 #include "platform/SettingsStore.h"
 #include "shell/AppDelegate.h"

@@ -1,4 +1,4 @@
-#include "periphery/RemainderRowDelegate.h"
+#include "leftovers/screens/RemainderRowDelegate.h"
 
 #include "leftovers/screens/LeftoverTableModel.h"
 

@@ -1,4 +1,4 @@
-#include "periphery/RemainderScroller.h"
+#include "leftovers/screens/RemainderScroller.h"
 
 #include <QPainter>
 #include <QStyleOptionSlider>

@@ -5,7 +5,7 @@
 #include "catalogue/screens/ItemImage.h"
 #include "leftovers/RemovalOutcome.h"
 #include "leftovers/screens/OutcomeKeys.h"
-#include "periphery/RatingKeys.h"
+#include "leftovers/screens/RatingKeys.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"

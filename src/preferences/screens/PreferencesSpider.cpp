@@ -1,43 +1,44 @@
-#include "preferences/screens/PrefrencesSpider.h"
+#include "preferences/screens/PreferencesSpider.h"
 
 #include "platform/LoginItem.h"
 #include "platform/SettingsStore.h"
 #include "preferences/PreferenceKeys.h"
-#include "ui_PrefrencesSpider.h"
+#include "ui_PreferencesSpider.h"
 
 namespace zembra {
 
-PrefrencesSpider::PrefrencesSpider(platform::SettingsStore &app_settings,
-                                   platform::SettingsStore &app_settings_shared,
-                                   platform::LoginItem &loginItem, QWidget *parent)
-    : QWidget(parent), m_ui(std::make_unique<Ui::PrefrencesSpider>()), m_app_settings(app_settings),
-      m_app_settings_shared(app_settings_shared), m_loginItem(loginItem) {
+PreferencesSpider::PreferencesSpider(platform::SettingsStore &app_settings,
+                                     platform::SettingsStore &app_settings_shared,
+                                     platform::LoginItem &loginItem, QWidget *parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::PreferencesSpider>()),
+      m_app_settings(app_settings), m_app_settings_shared(app_settings_shared),
+      m_loginItem(loginItem) {
     m_ui->setupUi(this);
     m_ui->spiderProblemLabel->hide();
-    connect(m_ui->enableSpiderButton, &QCheckBox::clicked, this, &PrefrencesSpider::EnableSpider);
+    connect(m_ui->enableSpiderButton, &QCheckBox::clicked, this, &PreferencesSpider::EnableSpider);
     connect(m_ui->enableNotificationsButton, &QCheckBox::clicked, this,
-            &PrefrencesSpider::EnableNotifications);
+            &PreferencesSpider::EnableNotifications);
     connect(m_ui->removeNotifiactionsButton, &QCheckBox::clicked, this,
-            &PrefrencesSpider::RemoveNotifications);
+            &PreferencesSpider::RemoveNotifications);
     viewDidLoad();
 }
 
-PrefrencesSpider::~PrefrencesSpider() = default;
+PreferencesSpider::~PreferencesSpider() = default;
 
-QString PrefrencesSpider::identifier() const {
+QString PreferencesSpider::identifier() const {
     return QStringLiteral("PreferencesSpider");
 }
 
-QString PrefrencesSpider::toolbarItemLabel() const {
+QString PreferencesSpider::toolbarItemLabel() const {
     return tr("Spider");
 }
 
-QIcon PrefrencesSpider::toolbarItemImage() const {
+QIcon PreferencesSpider::toolbarItemImage() const {
     static const QIcon image(QStringLiteral(":/images/SpiderPrefrences.png"));
     return image;
 }
 
-void PrefrencesSpider::viewDidLoad() {
+void PreferencesSpider::viewDidLoad() {
     // The stored values; the form has both notification boxes disabled.
     m_ui->enableSpiderButton->setChecked(m_app_settings.integerForKey(preferences::kEnableSpider) ==
                                          1);
@@ -54,7 +55,7 @@ void PrefrencesSpider::viewDidLoad() {
         m_ui->removeNotifiactionsButton->setEnabled(false);
 }
 
-void PrefrencesSpider::EnableSpider(bool on) {
+void PreferencesSpider::EnableSpider(bool on) {
     // A watcher that cannot be registered is not shown as on: the switch goes back off
     // and the pane says why. Switching off is stored whatever the registration says.
     m_ui->spiderProblemLabel->hide();
@@ -70,12 +71,12 @@ void PrefrencesSpider::EnableSpider(bool on) {
     m_ui->removeNotifiactionsButton->setEnabled(on);
 }
 
-void PrefrencesSpider::EnableNotifications(bool on) {
+void PreferencesSpider::EnableNotifications(bool on) {
     m_app_settings_shared.setInteger(preferences::kDisableNotification, on ? 0 : 1);
     m_ui->removeNotifiactionsButton->setEnabled(on);
 }
 
-void PrefrencesSpider::RemoveNotifications(bool on) {
+void PreferencesSpider::RemoveNotifications(bool on) {
     m_app_settings_shared.setInteger(preferences::kDisabelRemoveNotification, on ? 0 : 1);
 }
 

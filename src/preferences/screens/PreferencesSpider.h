@@ -11,7 +11,7 @@
 #include <memory>
 
 namespace Ui {
-class PrefrencesSpider;
+class PreferencesSpider;
 }
 
 namespace zembra {
@@ -21,15 +21,15 @@ class LoginItem;
 class SettingsStore;
 } // namespace platform
 
-class PrefrencesSpider : public QWidget, public PreferencesPane {
+class PreferencesSpider : public QWidget, public PreferencesPane {
     Q_OBJECT
 public:
     // `app_settings` is the standard store, `app_settings_shared` the shared suite; the
     // login item belongs to the caller and outlives the pane.
-    PrefrencesSpider(platform::SettingsStore &app_settings,
-                     platform::SettingsStore &app_settings_shared, platform::LoginItem &loginItem,
-                     QWidget *parent = nullptr);
-    ~PrefrencesSpider() override;
+    PreferencesSpider(platform::SettingsStore &app_settings,
+                      platform::SettingsStore &app_settings_shared, platform::LoginItem &loginItem,
+                      QWidget *parent = nullptr);
+    ~PreferencesSpider() override;
 
     QString identifier() const override;
     QString toolbarItemLabel() const override;
@@ -41,7 +41,7 @@ private:
     void EnableNotifications(bool on);
     void RemoveNotifications(bool on);
 
-    std::unique_ptr<Ui::PrefrencesSpider> m_ui;
+    std::unique_ptr<Ui::PreferencesSpider> m_ui;
     platform::SettingsStore &m_app_settings;
     platform::SettingsStore &m_app_settings_shared;
     platform::LoginItem &m_loginItem;

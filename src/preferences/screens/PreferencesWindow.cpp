@@ -4,8 +4,8 @@
 #include "platform/Programs.h"
 #include "platform/SettingsStore.h"
 #include "preferences/screens/PreferencesPane.h"
+#include "preferences/screens/PreferencesSpider.h"
 #include "preferences/screens/PreferencesViewController.h"
-#include "preferences/screens/PrefrencesSpider.h"
 #include "shell/AppDelegate.h"
 
 #include <QAction>
@@ -99,7 +99,7 @@ PreferencesWindow *makePreferencesWindow(AppDelegate &delegate, const QStringLis
         {platform::watcherProgram(), watcherArguments,
          platform::watcherPidFile(platform::SettingsStore::folder()), runOnlyArguments});
     auto *general = new PreferencesViewController(delegate.app_settings());
-    auto *spider = new PrefrencesSpider(delegate.app_settings(), delegate.suite(), *loginItem);
+    auto *spider = new PreferencesSpider(delegate.app_settings(), delegate.suite(), *loginItem);
     auto *window = new PreferencesWindow({general, spider}, QObject::tr("Preferences"), parent);
     window->keepLoginItem(std::move(loginItem));
     return window;

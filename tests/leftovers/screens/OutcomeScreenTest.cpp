@@ -2,10 +2,10 @@
 
 #include "leftovers/screens/CantRemoveViewController.h"
 #include "leftovers/screens/OutcomeKeys.h"
+#include "leftovers/screens/RateAppCount.h"
+#include "leftovers/screens/RateAppViewController.h"
+#include "leftovers/screens/RatingKeys.h"
 #include "leftovers/screens/RemoveViewController.h"
-#include "periphery/RateAppViewController.h"
-#include "periphery/RatingKeys.h"
-#include "periphery/ReateAppCount.h"
 #include "periphery/StoreLinks.h"
 #include "platform/SettingsStore.h"
 #include "platform/VisibleText.h"
@@ -54,7 +54,7 @@ TEST_F(OutcomeScreen, TenthRemoval_RateAppPopoverWithCount_EleventhNothing) {
     s = outcome(10, 3);
     EXPECT_EQ(setting(screens::kRemoveAppCount), 11);
     EXPECT_FALSE(s->popover());
-    EXPECT_FALSE(sheetContent<ReateAppCount>());
+    EXPECT_FALSE(sheetContent<RateAppCount>());
 }
 
 TEST_F(OutcomeScreen, EntryLeftBehind_OnlyCantRemove_RatingWaitsForTwentieth) {
@@ -62,7 +62,7 @@ TEST_F(OutcomeScreen, EntryLeftBehind_OnlyCantRemove_RatingWaitsForTwentieth) {
     app->state().setRemainder_urls({FileEntry::file(left), FileEntry::file(t / "Users/me/gone")});
     auto *s = outcome(9, 10);
     EXPECT_TRUE(popoverContent<CantRemoveViewController>(s));
-    EXPECT_FALSE(sheetContent<ReateAppCount>());
+    EXPECT_FALSE(sheetContent<RateAppCount>());
 
     // The first entry decides: once it is gone, no popover for what remains.
     fs::remove(left);
@@ -72,7 +72,7 @@ TEST_F(OutcomeScreen, EntryLeftBehind_OnlyCantRemove_RatingWaitsForTwentieth) {
 
 TEST_F(OutcomeScreen, LaunchCountMultipleOfTen_SheetUnlessTenthRemoval) {
     outcome(4, 20);
-    auto *sheet = sheetContent<ReateAppCount>();
+    auto *sheet = sheetContent<RateAppCount>();
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->findChild<QLabel *>("text")->text(),
               QStringLiteral("You use app 20 times.Do you like Uninstaller zembra?"));
@@ -80,17 +80,17 @@ TEST_F(OutcomeScreen, LaunchCountMultipleOfTen_SheetUnlessTenthRemoval) {
 
     auto *s = outcome(9, 20);
     EXPECT_TRUE(popoverContent<RateAppViewController>(s));
-    EXPECT_FALSE(sheetContent<ReateAppCount>());
+    EXPECT_FALSE(sheetContent<RateAppCount>());
 }
 
 TEST_F(OutcomeScreen, RatedOrNeverCountedLaunches_NoPrompt_CounterStillGrows) {
     auto *s = outcome(9, 20, 1);
     EXPECT_EQ(setting(screens::kRemoveAppCount), 10);
     EXPECT_FALSE(s->popover());
-    EXPECT_FALSE(sheetContent<ReateAppCount>());
+    EXPECT_FALSE(sheetContent<RateAppCount>());
     // No launch counted at all is not a tenth launch.
     outcome(0, 0);
-    EXPECT_FALSE(sheetContent<ReateAppCount>());
+    EXPECT_FALSE(sheetContent<RateAppCount>());
 }
 
 TEST_F(OutcomeScreen, StoreButtons_OpenTheWebPageAndSilence_LaterOnlyCloses) {
@@ -114,7 +114,7 @@ TEST_F(OutcomeScreen, StoreButtons_OpenTheWebPageAndSilence_LaterOnlyCloses) {
     outcome(4, 30);
     settings.store().setInteger(screens::kAppIsRate, 0);
     outcome(4, 30);
-    auto *sheet = sheetContent<ReateAppCount>();
+    auto *sheet = sheetContent<RateAppCount>();
     ASSERT_TRUE(sheet);
     QTest::mouseClick(sheet->findChild<QPushButton *>("yesApp"), Qt::LeftButton);
     EXPECT_EQ(setting(screens::kAppIsRate), 1);
