@@ -1,0 +1,23 @@
+# Fails when a file of the core, the command line or the watcher includes a screen, the
+# shell, the About window or the desktop program: those programs build without widgets.
+# cmake -DSOURCE_DIR=<src> -P CoreIncludes.cmake
+set(core_folders platform catalogue grants leftovers extensions preferences cli spider)
+set(faults "")
+foreach(folder IN LISTS core_folders)
+  file(GLOB_RECURSE files ${SOURCE_DIR}/${folder}/*.h ${SOURCE_DIR}/${folder}/*.cpp)
+  foreach(file IN LISTS files)
+    if(file MATCHES "/screens/")
+      continue()
+    endif()
+    file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
+    foreach(line IN LISTS includes)
+      if(line MATCHES "[\"<](shell|periphery|app)/" OR line MATCHES "[\"<][A-Za-z_]+/screens/")
+        file(RELATIVE_PATH shown ${SOURCE_DIR} ${file})
+        string(APPEND faults "  ${shown}: ${line}\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(faults)
+  message(FATAL_ERROR "The core includes what only the desktop program has:\n${faults}")
+endif()
