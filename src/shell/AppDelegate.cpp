@@ -15,9 +15,10 @@ namespace {
 AppDelegate *g_shared = nullptr;
 
 // How long quitting waits for the background work. By now the screens are gone and each
-// job was cancelled with its screen; a search stops at its next entry, a removal runs only
-// once the quit question let it finish. A worker still busy after this is stuck in the file
-// system (a hung network mount): waiting longer would only hang the quit.
+// job was cancelled with its screen; a search stops at its next entry, and no deletion is
+// under way: quitting during one is held back until it has ended. A worker still busy after
+// this is stuck in the file system (a hung network mount): waiting longer would only hang
+// the quit.
 constexpr int kQuitGraceMilliseconds = 3000;
 } // namespace
 

@@ -17,6 +17,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <utility>
+
 namespace zembra {
 
 ExtensionRemovalFlow::ExtensionRemovalFlow(ExtensionRemover::Kind kind, AppDelegate &delegate,
@@ -69,6 +71,9 @@ void ExtensionRemovalFlow::showConfirmation() {
                     // Busy from the confirmation on: the deletion is what takes the time.
                     if (m_controls.progress)
                         m_controls.progress->show();
+                    // Quitting meanwhile waits for the deletion with the window up, then
+                    // quits: a plug-in is not left half removed.
+                    m_delegate.setQuitGuard(this, [this] { m_quitWhenDone = true; });
                     m_remover.remove(std::move(ticked));
                     return;
                 }
@@ -80,6 +85,11 @@ void ExtensionRemovalFlow::showConfirmation() {
 }
 
 void ExtensionRemovalFlow::finish() {
+    m_delegate.clearQuitGuard(this);
+    if (std::exchange(m_quitWhenDone, false)) {
+        m_delegate.terminateApp();
+        return;
+    }
     const auto record = m_remover.record();
     if (m_controls.progress)
         m_controls.progress->hide();

@@ -5,7 +5,8 @@
 // (the record being removed is remembered, so a selection change meanwhile cannot drop
 // another row), disables the remove button, hides the busy indicator and shows the
 // "BundleCantRemove" popover when the item itself remained. Presses while a removal is
-// on its way are ignored. Owned by its screen; GUI thread only.
+// on its way are ignored; quitting during the deletion quits once it has ended. Owned by
+// its screen; GUI thread only.
 
 #include "extensions/screens/ExtensionRemover.h"
 
@@ -57,6 +58,7 @@ private:
     Controls m_controls;
     ExtensionRemover m_remover;
     std::function<bool()> m_mayStart;
+    bool m_quitWhenDone = false; // quitting was asked during the deletion
 };
 
 } // namespace zembra
