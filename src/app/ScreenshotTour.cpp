@@ -65,21 +65,22 @@ void ScreenshotTour::plan() {
     addSheet(screens::kInstalledapps);
     addScreen(screens::kRemainderViewController, screens::kRemainder,
               [this] { return searchesFinished(); });
-    // The tour deletes nothing: the outcome shows the reviewed selection as if it went.
+    // The tour deletes nothing: the outcome shows the reviewed selection as if it went,
+    // first with its last leftover refused (under the "could not remove" popover), then
+    // whole.
     m_steps.push_back({[this] {
-                           leftovers::RemovalOutcome shown;
-                           shown.bundle = leftovers::BundleFate::Removed;
-                           if (const auto item = m_delegate.state().item())
-                               for (const FileEntry &f : item->files())
-                                   shown.removedEntries +=
-                                       f.isFileURL() && f.path() != item->url() ? 1 : 0;
-                           m_delegate.state().setLast_removal(shown);
+                           m_delegate.state().setLast_removal(shownOutcome(true));
                            return true;
                        },
                        0});
     addScreen(screens::kRemoveViewController, screens::kRemove);
-    // The outcome screen's popovers, at the rectangles it uses.
     addPopover(screens::kCantRemove, QRectF(230, 0, 340, 188));
+    m_steps.push_back({[this] {
+                           m_delegate.state().setLast_removal(shownOutcome(false));
+                           return true;
+                       },
+                       0});
+    addScreen(screens::kRemoveViewController, screens::kRemove);
     addPopover(screens::kRateApp, QRectF(230, 46, 311, 140));
     addSheet(screens::kLaunched);
     addSheet(screens::kRateAppCount);
@@ -105,6 +106,27 @@ void ScreenshotTour::plan() {
                            return true;
                        },
                        0});
+}
+
+leftovers::RemovalOutcome ScreenshotTour::shownOutcome(bool lastLeftoverRefused) const {
+    leftovers::RemovalOutcome shown;
+    shown.bundle = leftovers::BundleFate::Removed;
+    const auto item = m_delegate.state().item();
+    if (!item)
+        return shown;
+    const std::vector<FileEntry> files = item->files();
+    for (const FileEntry &f : files)
+        if (f.isFileURL() && f.path() != item->url())
+            ++shown.removedEntries;
+    if (lastLeftoverRefused && shown.removedEntries > 0) {
+        for (auto f = files.rbegin(); f != files.rend(); ++f)
+            if (f->isFileURL() && f->path() != item->url()) {
+                shown.remainder_urls.push_back(*f);
+                break;
+            }
+        --shown.removedEntries;
+    }
+    return shown;
 }
 
 bool ScreenshotTour::searchesFinished() {

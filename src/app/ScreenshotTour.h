@@ -6,6 +6,8 @@
 // the About window, a window of its own, is pictured alone.
 // Runs from the event loop with timers; quits the application when done.
 
+#include "leftovers/RemovalOutcome.h"
+
 #include <QObject>
 #include <QPixmap>
 #include <QRectF>
@@ -41,6 +43,9 @@ private:
                    const std::vector<std::pair<QString, QString>> &shots);
     void addPopoverAt(const QString &identifier, const QString &control);
     bool searchesFinished();
+    // The outcome the tour shows for the reviewed item: everything went, or all but its last
+    // leftover.
+    leftovers::RemovalOutcome shownOutcome(bool lastLeftoverRefused) const;
     // `lasting`: shown as the product shows the access sheet, without a Close button.
     void addSheet(const QString &identifier, bool lasting = false);
     void addPopover(const QString &identifier, const QRectF &appKitRect);
