@@ -4,6 +4,7 @@
 #include "extensions/screens/ExtensionScreenNames.h"
 #include "shell/ScreenNames.h"
 #include "shell/SharedState.h"
+#include "support/CaseName.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -15,10 +16,12 @@ using namespace zembra::test;
 namespace {
 
 struct ListCase {
+    const char *name;
     QString screen;
     const char *list;
     QString emptySheet;
 };
+ZEMBRA_PRINT_CASE_BY_NAME(ListCase)
 
 class EmptyList : public ExtensionScreenTest, public ::testing::WithParamInterface<ListCase> {};
 
@@ -33,12 +36,15 @@ TEST_P(EmptyList, NothingInstalled_EmptyListSheetShown) {
     EXPECT_TRUE(button(screen, "back_to_extensions")->isEnabled());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Screens, EmptyList,
-    ::testing::Values(ListCase{screens::kPlugins, "tableviewB", screens::kInstalledBundles},
-                      ListCase{screens::kPrefPanes, "tableviewP", screens::kInstalledPrefpanes},
-                      ListCase{screens::kSafariExtensions, "tableviewS",
-                               screens::kInstalledSafariExtensions}));
+INSTANTIATE_TEST_SUITE_P(Screens, EmptyList,
+                         ::testing::Values(ListCase{"Plugins", screens::kPlugins, "tableviewB",
+                                                    screens::kInstalledBundles},
+                                           ListCase{"PrefPanes", screens::kPrefPanes, "tableviewP",
+                                                    screens::kInstalledPrefpanes},
+                                           ListCase{"SafariExtensions", screens::kSafariExtensions,
+                                                    "tableviewS",
+                                                    screens::kInstalledSafariExtensions}),
+                         CaseName());
 
 TEST_F(ExtensionScreenTest,
        PluginList_SortedRowsWithFolder_SizesArriveFromTheWorker_RevealShowsTheSelected) {
@@ -74,12 +80,14 @@ TEST_F(ExtensionScreenTest,
 namespace {
 
 struct HintCase {
+    const char *name;
     QString screen;
     QString hint;
     int launches;
     bool allowAny;
     bool shown;
 };
+ZEMBRA_PRINT_CASE_BY_NAME(HintCase)
 
 class LaunchHint : public ExtensionScreenTest, public ::testing::WithParamInterface<HintCase> {};
 
@@ -98,14 +106,20 @@ TEST_P(LaunchHint, LaunchCountAndWholeDisk_DecideTheHint) {
     EXPECT_EQ(visibleScene(c.hint) != nullptr, c.shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, LaunchHint,
-    ::testing::Values(HintCase{screens::kPlugins, screens::kMorePlugins, 6, false, false},
-                      HintCase{screens::kPlugins, screens::kMorePlugins, 7, false, true},
-                      HintCase{screens::kPlugins, screens::kMorePlugins, 7, true, false},
-                      HintCase{screens::kPrefPanes, screens::kMorePrefpanes, 6, false, false},
-                      HintCase{screens::kPrefPanes, screens::kMorePrefpanes, 7, false, true},
-                      HintCase{screens::kPrefPanes, screens::kMorePrefpanes, 7, true, false}));
+INSTANTIATE_TEST_SUITE_P(Table, LaunchHint,
+                         ::testing::Values(HintCase{"Plugins_SixLaunches", screens::kPlugins,
+                                                    screens::kMorePlugins, 6, false, false},
+                                           HintCase{"Plugins_SevenLaunches", screens::kPlugins,
+                                                    screens::kMorePlugins, 7, false, true},
+                                           HintCase{"Plugins_WholeDisk", screens::kPlugins,
+                                                    screens::kMorePlugins, 7, true, false},
+                                           HintCase{"PrefPanes_SixLaunches", screens::kPrefPanes,
+                                                    screens::kMorePrefpanes, 6, false, false},
+                                           HintCase{"PrefPanes_SevenLaunches", screens::kPrefPanes,
+                                                    screens::kMorePrefpanes, 7, false, true},
+                                           HintCase{"PrefPanes_WholeDisk", screens::kPrefPanes,
+                                                    screens::kMorePrefpanes, 7, true, false}),
+                         CaseName());
 
 TEST_F(ExtensionScreenTest,
        PluginSearch_Media_KeepsMatchesIgnoringCaseAndAccents_ClearRestoresOrder) {
