@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 using zembra::test::CliRun;
+using zembra::test::entryOf;
 using zembra::test::runGranted;
 using zembra::test::TreeBuilder;
 namespace fs = std::filesystem;
@@ -23,14 +24,6 @@ protected:
         vendor = t.file(lib + "Caches/Lumina/Sketchpad/c.db").parent_path().parent_path();
         http = t.file(lib + "HTTPStorages/com.lumina.sketchpad.ShipIt/store.db").parent_path();
     }
-    // The entry of `path` in a JSON list; an empty object when it is not there.
-    static QJsonObject entryOf(const QJsonArray &files, const fs::path &path) {
-        for (const auto &v : files)
-            if (v.toObject()["path"].toString().toStdString() == path.native())
-                return v.toObject();
-        return {};
-    }
-
     TreeBuilder t;
     const std::string lib = "Users/me/Library/";
     const std::string app = (t / "Applications/Sketchpad.app").native();

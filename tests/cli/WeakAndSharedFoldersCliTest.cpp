@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 using zembra::test::CliRun;
+using zembra::test::entryOf;
 using zembra::test::runGranted;
 using zembra::test::TreeBuilder;
 namespace test = zembra::test;
@@ -14,14 +15,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kLib = "Users/me/Library/";
-
-// The entry of `path` in a JSON list; an empty object when it is not there.
-QJsonObject entryOf(const QJsonArray &files, const fs::path &path) {
-    for (const auto &v : files)
-        if (v.toObject()["path"].toString().toStdString() == path.native())
-            return v.toObject();
-    return {};
-}
 
 // Every application's files in the folders macOS shares.
 std::vector<fs::path> sharedFolderContents(TreeBuilder &t) {

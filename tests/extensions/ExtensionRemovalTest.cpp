@@ -6,6 +6,7 @@
 #include "grants/GrantStore.h"
 #include "platform/FileSystem.h"
 #include "platform/PropertyList.h"
+#include "support/CaseName.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
@@ -110,25 +111,6 @@ TEST_F(ExtensionRemoval, SafariExtension_BinaryListStaysBinary_OtherKeysKept) {
     EXPECT_EQ(remaining[0].archiveFileName, QStringLiteral("Ghostery-7.3.safariextz"));
 }
 
-TEST_F(ExtensionRemoval, SafariList_BothEntriesOfOneIdentifierDropped_UnusableEntriesKept) {
-    const auto file = t.file(
-        "home/Library/Safari/Extensions/Extensions.plist",
-        test::safariList(
-            test::safariEntry("A.safariextz", "id.a") + test::safariEntry("B.safariextz", "id.b") +
-                test::safariEntry("A2.safariextz", "id.a") +
-                "<dict><key>Bundle Identifier</key><string>id.noarchive</string></dict>",
-            "<key>Version</key><integer>3</integer>"));
-    EXPECT_EQ(safari::removeFromList(scope(), t / "home", QStringLiteral("id.a")),
-              safari::RewriteResult::Rewritten);
-    EXPECT_EQ(test::readFile(file).rfind("<?xml", 0), 0u);
-    const auto plist = platform::PropertyList::fromFile(file);
-    const auto array = plist.root().item("Installed Extensions");
-    ASSERT_EQ(array.count(), 2u);
-    EXPECT_EQ(array.at(0).item("Bundle Identifier").string(), QStringLiteral("id.b"));
-    EXPECT_EQ(array.at(1).item("Bundle Identifier").string(), QStringLiteral("id.noarchive"));
-    EXPECT_FALSE(plist.root().item("Version").isNull());
-}
-
 TEST_F(ExtensionRemoval, ArchiveThatCannotBeDeleted_EntryDroppedAllTheSame) {
     t.file("home/Library/Safari/Extensions/Extensions.plist",
            test::readFixture("plists/safari/synthetic_Extensions_xml.plist"));
@@ -188,9 +170,7 @@ struct UnrewritableCase {
     const char *name;
     std::function<void(TreeBuilder &, const std::string &list)> build;
 };
-void PrintTo(const UnrewritableCase &c, std::ostream *os) {
-    *os << c.name;
-}
+ZEMBRA_PRINT_CASE_BY_NAME(UnrewritableCase)
 
 class SafariListNotRewritable : public ExtensionRemoval,
                                 public ::testing::WithParamInterface<UnrewritableCase> {};
@@ -234,9 +214,7 @@ INSTANTIATE_TEST_SUITE_P(
                                                entry, "<key>Installed Extensions</key><array>" +
                                                           entry + "</array>"));
                           }}),
-    [](const ::testing::TestParamInfo<UnrewritableCase> &info) {
-        return std::string(info.param.name);
-    });
+    zembra::test::CaseName());
 
 TEST_F(ExtensionRemoval, RowsOnlyAGenericNameFound_KeptAsWeakMatches) {
     const auto url = t.app("home/Library/Address Book Plug-Ins/Card Tools.bundle",

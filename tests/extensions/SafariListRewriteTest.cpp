@@ -5,6 +5,7 @@
 #include "grants/GrantKeys.h"
 #include "platform/DeletionScope.h"
 #include "platform/PropertyList.h"
+#include "support/CaseName.h"
 #include "support/HostilePlists.h"
 #include "support/TreeBuilder.h"
 
@@ -91,9 +92,7 @@ struct UntouchedCase {
     std::optional<QString> identifier;
     safari::RewriteResult expected;
 };
-void PrintTo(const UntouchedCase &c, std::ostream *os) {
-    *os << c.name;
-} // a stable test name
+ZEMBRA_PRINT_CASE_BY_NAME(UntouchedCase)
 
 class SafariListUntouched : public ::testing::TestWithParam<UntouchedCase> {};
 
@@ -151,9 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
         UntouchedCase{"NoIdentifier_NothingToRemove",
                       [](TreeBuilder &t) { return t.file(kList, binaryListWithOddValues()); },
                       std::nullopt, safari::RewriteResult::NothingToRemove}),
-    [](const ::testing::TestParamInfo<UntouchedCase> &info) {
-        return std::string(info.param.name);
-    });
+    zembra::test::CaseName());
 
 TEST(SafariListRewrite, ByteOrderMarkInNames_KeptListedAndMatchedExactly) {
     TreeBuilder t;
@@ -186,9 +183,7 @@ struct ExactCase {
     const char *identifier;
     std::string expected;
 };
-void PrintTo(const ExactCase &c, std::ostream *os) {
-    *os << c.name;
-}
+ZEMBRA_PRINT_CASE_BY_NAME(ExactCase)
 
 class SafariXmlListEdited : public ::testing::TestWithParam<ExactCase> {};
 
@@ -203,6 +198,8 @@ const std::string kControl = "<key>Note</key><string>a&#1;b&lt;</string>";
 const std::string kOldDate = "<key>Installed</key><date>0999-01-01T00:00:00Z</date>";
 const std::string kNegativeZero = "<key>Rating</key><real>-0.0</real>";
 const std::string kLaidOut = "<key>Installed Extensions</key>\n<array>\n\t<!-- Safari's -->\n\t";
+const std::string kNoArchive = "<dict><key>Bundle Identifier</key><string>id.x</string></dict>";
+const std::string kVersion = "<key>Version</key><integer>3</integer>";
 
 } // namespace
 
@@ -228,6 +225,9 @@ INSTANTIATE_TEST_SUITE_P(
                                 test::safariList(b(kNegativeZero))},
                       ExactCase{"BothEntriesOfOneIdentifier", test::safariList(a() + b("") + a()),
                                 "id.a", test::safariList(b(""))},
+                      ExactCase{"EntryWithoutArchiveAndOtherKeysKept",
+                                test::safariList(a() + kNoArchive + a(), kVersion), "id.a",
+                                test::safariList(kNoArchive, kVersion)},
                       ExactCase{"CommentAndLayout",
                                 test::xmlPlist(kLaidOut + a() + "\n\t" + b("") + "\n</array>\n"),
                                 "id.b", test::xmlPlist(kLaidOut + a() + "\n</array>\n")},
@@ -237,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 "id.b",
                                 test::xmlPlist("<key>Installed&#32;Extension&#x73;</key><array>" +
                                                a() + "</array>")}),
-    [](const ::testing::TestParamInfo<ExactCase> &info) { return std::string(info.param.name); });
+    zembra::test::CaseName());
 
 TEST(SafariListRewrite, HomeNotInTheScope_ListUntouched) {
     TreeBuilder t;

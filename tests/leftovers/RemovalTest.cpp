@@ -3,6 +3,7 @@
 #include "leftovers/ProtectedFolders.h"
 #include "leftovers/Selection.h"
 #include "platform/FileSystem.h"
+#include "support/CaseName.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
@@ -105,13 +106,20 @@ TEST_F(Removal, FolderThenFileInside_FileNotReported_FreedOnceWithItsFolder) {
     EXPECT_EQ(progress, (std::vector<std::pair<size_t, bool>>{{1, true}, {2, false}, {3, false}}));
 }
 
-TEST_F(Removal, FailureThenSuccesses_OnlyWhatRemainsIsReported) {
+TEST_F(Removal, EntryOutsideTheScopeThenSuccesses_OnlyWhatRemainsIsReported) {
     const auto outside = t.file("elsewhere/com.vendor.editor.plist"); // not granted: refused
     const auto a = t.file("granted/a");
     const auto gone = t / "granted/already-gone";
+    bool asked = false;
+    services.removeItem = [&](const fs::path &p) { // never sees what the scope refuses
+        asked = asked || p == outside;
+        return scope.remove(p);
+    };
     const auto outcome = remove(
         {marker(kPreferences), FileEntry::file(outside), FileEntry::file(a), FileEntry::file(gone)},
         {0, 30, 5, 7});
+    EXPECT_FALSE(asked);
+    EXPECT_TRUE(platform::itemExists(outside));
     ASSERT_EQ(outcome.remainder_urls.size(), 1u);
     EXPECT_EQ(outcome.remainder_urls[0].path(), outside);
     EXPECT_EQ(outcome.common_remove_size, 12u);
@@ -228,9 +236,7 @@ struct GuardCase {
     std::function<fs::path(TreeBuilder &)> entry;
 };
 
-void PrintTo(const GuardCase &c, std::ostream *os) {
-    *os << c.name;
-}
+ZEMBRA_PRINT_CASE_BY_NAME(GuardCase)
 
 class ProtectedEntry : public RemovalGuards, public ::testing::WithParamInterface<GuardCase> {};
 
@@ -267,26 +273,9 @@ INSTANTIATE_TEST_SUITE_P(
                   [](TreeBuilder &t) { return t / "disk/Library/LaunchDaemons"; }},
         GuardCase{"FolderTheSearchReads",
                   [](TreeBuilder &t) { return t.dir("disk/Users/me/Desktop"); }}),
-    [](const ::testing::TestParamInfo<GuardCase> &info) { return std::string(info.param.name); });
+    zembra::test::CaseName());
 
-TEST_F(RemovalGuards, AnotherApplicationAtTheOldPath_KeptAndTold) {
-    // Sketchpad was removed; a different application now sits where it was.
-    const fs::path paint =
-        t.app("disk/Applications/Sketchpad.app", "com.other.paint", "Paint", "Paint");
-    const fs::path pref = t.file("disk/Users/me/Library/Preferences/com.lumina.sketchpad.plist");
-    ApplicationItem sketchpad;
-    sketchpad.setBundle(QStringLiteral("com.lumina.sketchpad"));
-    sketchpad.setUrl(paint);
-    const auto outcome = removeAll(sketchpad, {paint, pref});
-    EXPECT_TRUE(platform::itemExists(paint / "Contents/Info.plist"));
-    EXPECT_FALSE(platform::itemExists(pref));
-    EXPECT_EQ(outcome.bundle, BundleFate::Remained);
-    EXPECT_EQ(outcome.removedEntries, 1u);
-    ASSERT_EQ(outcome.remainder_urls.size(), 1u);
-    EXPECT_EQ(outcome.remainder_urls[0].path(), paint);
-}
-
-TEST_F(RemovalGuards, WhatBecameOfTheBundle_RemovedKeptOrNotListed) {
+TEST_F(RemovalGuards, WhatBecameOfTheBundle_RemovedKeptRemainedOrNotListed) {
     const fs::path chess =
         t.app("disk/Applications/Chess.app", "com.vendor.chess", "Chess", "Chess");
     const fs::path a = t.file("disk/Users/me/Library/Caches/com.vendor.chess/a");
@@ -305,6 +294,18 @@ TEST_F(RemovalGuards, WhatBecameOfTheBundle_RemovedKeptOrNotListed) {
     EXPECT_EQ(removed.bundle, BundleFate::Removed);
     EXPECT_EQ(removed.removedEntries, 1u);
     EXPECT_FALSE(platform::itemExists(chess));
+
+    // Chess is gone; another application now sits where it was: kept, and told.
+    const fs::path paint =
+        t.app("disk/Applications/Chess.app", "com.other.paint", "Paint", "Paint");
+    const fs::path pref = t.file("disk/Users/me/Library/Preferences/com.vendor.chess.plist");
+    const auto remained = removeAll(item, {paint, pref});
+    EXPECT_TRUE(platform::itemExists(paint / "Contents/Info.plist"));
+    EXPECT_FALSE(platform::itemExists(pref));
+    EXPECT_EQ(remained.bundle, BundleFate::Remained);
+    EXPECT_EQ(remained.removedEntries, 1u);
+    ASSERT_EQ(remained.remainder_urls.size(), 1u);
+    EXPECT_EQ(remained.remainder_urls[0].path(), paint);
 
     item.setUrl(std::nullopt); // a remembered application whose bundle is gone
     EXPECT_EQ(removeAll(item, {}).bundle, BundleFate::NotListed);
@@ -374,25 +375,6 @@ TEST_F(RemovalGuards, ProtectedFolders_SecondWayToTheHome_LinksThemselvesAreNot)
     EXPECT_FALSE(guard.contains(t / "disk/Applications/Foo.app"));
     EXPECT_TRUE(guard.contains("/"));
     EXPECT_TRUE(guard.contains(""));
-}
-
-TEST_F(Removal, EntryOutsideTheScope_StaysAndIsReported) {
-    const auto outside = t.file("elsewhere/com.vendor.editor.plist");
-    const auto inside = t.file("granted/com.vendor.editor.cache");
-    bool asked = false;
-    services.removeItem =
-        [&](const fs::path &p) { // a replacement never sees what the scope refuses
-            asked = asked || p == outside;
-            return scope.remove(p);
-        };
-    const auto outcome = remove(
-        {marker(kSupportfiles), FileEntry::file(outside), FileEntry::file(inside)}, {0, 5, 7});
-    EXPECT_FALSE(asked);
-    EXPECT_TRUE(platform::itemExists(outside));
-    EXPECT_FALSE(platform::itemExists(inside));
-    ASSERT_EQ(outcome.remainder_urls.size(), 1u);
-    EXPECT_EQ(outcome.remainder_urls[0].path(), outside);
-    EXPECT_EQ(outcome.common_remove_size, 7u);
 }
 
 TEST(RemovalOutcomeRule, RemainderStandsOnlyWhileItsFirstEntryExists) {

@@ -79,11 +79,15 @@ TEST_F(WeakMatch, OneLetterName_RowsOnlyItFound_AreWeak_TheListUnchanged) {
     EXPECT_TRUE(c->weakRows().empty());
 }
 
-TEST_F(WeakMatch, Review_WeakRowsStartUnticked_WithTheirReason_StrongRowsTicked) {
+TEST_F(WeakMatch, Review_WeakRowsStartUnticked_AStrongKeyOrTheFolderHoldingThemTicks) {
     const auto go = Application(s).application(t.app("Applications/Go.app", "com.gosoft.go", "Go"));
     const fs::path google = t.dir("Users/me/Library/Application Support/Google");
     const fs::path inside = t.file("Users/me/Library/Application Support/Google/Go Cache");
     const fs::path own = t.file("Users/me/Library/Preferences/com.gosoft.go.plist");
+    // "Go" (weak) and the identifier (strong) both find this row: it is the item's.
+    const fs::path cache = t.dir("Users/me/Library/Caches/com.gosoft.go");
+    const fs::path logs = t.dir("Users/me/Library/Logs/com.gosoft.go");
+    const fs::path log = t.file("Users/me/Library/Logs/com.gosoft.go/Go.log");
     const Review r = review(*go);
     const Selection selection = r.selection();
     const auto kept = r.keptReasons(selection);
@@ -93,26 +97,12 @@ TEST_F(WeakMatch, Review_WeakRowsStartUnticked_WithTheirReason_StrongRowsTicked)
     EXPECT_TRUE(selection.isSelected(rowOf(r, own)));
     EXPECT_TRUE(selection.isSelected(1)); // the application itself
     EXPECT_EQ(r.files, go->files());      // the search's rows, in its order
-}
-
-TEST_F(WeakMatch, StrongKeyAlongsideAWeakOne_Ticks) {
-    // "Go" (weak) and the identifier (strong) both find this row: it is the item's.
-    const auto go = Application(s).application(t.app("Applications/Go.app", "com.gosoft.go", "Go"));
-    const fs::path cache = t.dir("Users/me/Library/Caches/com.gosoft.go");
-    const Review r = review(*go);
     EXPECT_FALSE(r.isWeak(rowOf(r, cache)));
-    EXPECT_TRUE(r.selection().isSelected(rowOf(r, cache)));
-}
-
-TEST_F(WeakMatch, WeakRowInsideAFolderAStrongKeyFound_GoesWithTheFolder) {
-    const auto go = Application(s).application(t.app("Applications/Go.app", "com.gosoft.go", "Go"));
-    const fs::path logs = t.dir("Users/me/Library/Logs/com.gosoft.go");
-    const fs::path log = t.file("Users/me/Library/Logs/com.gosoft.go/Go.log");
-    const Review r = review(*go);
+    EXPECT_TRUE(selection.isSelected(rowOf(r, cache)));
     EXPECT_TRUE(go->weakRows()[rowOf(r, log)]); // only the label found it ...
     EXPECT_FALSE(r.isWeak(rowOf(r, log)));      // ... but its folder is the item's
-    EXPECT_TRUE(r.selection().isSelected(rowOf(r, logs)));
-    EXPECT_TRUE(r.selection().isSelected(rowOf(r, log)));
+    EXPECT_TRUE(selection.isSelected(rowOf(r, logs)));
+    EXPECT_TRUE(selection.isSelected(rowOf(r, log)));
 }
 
 TEST_F(WeakMatch, LoginItemWithAWeakIdentifier_OthersContainersStartUnticked) {

@@ -2,6 +2,7 @@
 // own bytes.
 #include "platform/PropertyListXml.h"
 #include "platform/PropertyList.h"
+#include "support/CaseName.h"
 
 #include <gtest/gtest.h>
 #include <plist/plist.h>
@@ -26,9 +27,7 @@ struct ReferenceCase {
     const char *name;
     std::string body;
 };
-void PrintTo(const ReferenceCase &c, std::ostream *os) {
-    *os << c.name;
-}
+ZEMBRA_PRINT_CASE_BY_NAME(ReferenceCase)
 
 class DecodedReferences : public ::testing::TestWithParam<ReferenceCase> {};
 
@@ -71,9 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReferenceCase{"TooLong_Refused", "<key>k</key><string>&#000000065;</string>"},
         ReferenceCase{"NoSemicolon_Refused", "<key>k</key><string>a &amp b</string>"},
         ReferenceCase{"Empty_Refused", "<key>k</key><string>&;</string>"}),
-    [](const ::testing::TestParamInfo<ReferenceCase> &info) {
-        return std::string(info.param.name);
-    });
+    zembra::test::CaseName());
 
 // The shape that stalled libplist for a minute at 15 MB: read alike, with its one long
 // string handed over without a single reference left.

@@ -16,32 +16,56 @@ using namespace zembra::platform;
 using zembra::test::TreeBuilder;
 namespace fs = std::filesystem;
 
-TEST(RunningApplications, ProcessInsideABundleCarriesItsIdentifier) {
-    TreeBuilder t;
-    const auto app = t.app("Runner.app", "com.example.runner");
-    const fs::path exe = app / "Contents/MacOS/Runner";
+namespace {
+
+// Starts `exe` (a copy of sleep), waits until the process list shows it, and returns its
+// entry there (read again after `whileRunning` when given); the process is ended before
+// returning.
+std::optional<RunningApplication> listed(const fs::path &exe,
+                                         const std::function<void()> &whileRunning = {}) {
     fs::create_directories(exe.parent_path());
     fs::copy_file("/bin/sleep", exe);
     fs::permissions(exe, fs::perms(0755));
-
     pid_t pid = 0;
-    char arg0[] = "Runner", arg1[] = "30";
+    char arg0[] = "sleeper", arg1[] = "30";
     char *argv[] = {arg0, arg1, nullptr};
-    ASSERT_EQ(posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, environ), 0);
-
-    bool seen = false;
-    for (int attempt = 0; attempt < 50 && !seen; ++attempt) {
+    if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, environ) != 0)
+        return std::nullopt;
+    std::optional<RunningApplication> entry;
+    for (int attempt = 0; attempt < 50 && !entry; ++attempt) {
         for (const RunningApplication &a : runningApplications())
-            if (a.pid == pid && a.bundleIdentifier == QStringLiteral("com.example.runner") &&
-                a.executable == exe)
-                seen = true;
-        if (!seen)
+            if (a.pid == pid && !a.executable.empty() && a.executable.filename() != "sleep")
+                entry = a;
+        if (!entry)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (entry && whileRunning) {
+        whileRunning();
+        entry.reset();
+        for (const RunningApplication &a : runningApplications())
+            if (a.pid == pid)
+                entry = a;
     }
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
-    EXPECT_TRUE(seen);
+    return entry;
+}
 
+std::optional<fs::path> listedExecutable(const fs::path &exe,
+                                         const std::function<void()> &whileRunning = {}) {
+    const auto entry = listed(exe, whileRunning);
+    return entry ? std::optional<fs::path>(entry->executable) : std::nullopt;
+}
+
+} // namespace
+
+TEST(RunningApplications, ProcessInsideABundleCarriesItsIdentifier_OthersNone) {
+    TreeBuilder t;
+    const fs::path exe = t.app("Runner.app", "com.example.runner") / "Contents/MacOS/Runner";
+    const auto entry = listed(exe);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->executable, exe);
+    EXPECT_EQ(entry->bundleIdentifier, QStringLiteral("com.example.runner"));
     bool selfHasNone = false;
     for (const RunningApplication &a : runningApplications())
         if (a.pid == getpid())
@@ -57,42 +81,6 @@ TEST(RunningApplications, InnermostBundleEnclosesTheExecutable) {
     EXPECT_EQ(enclosingApplicationBundle(t / "Main.app/Contents/MacOS/Main"), t / "Main.app");
     EXPECT_FALSE(enclosingApplicationBundle("/usr/bin/sleep"));
 }
-
-namespace {
-
-// Starts `exe` (a copy of sleep), waits until the process list shows it, and returns what
-// the list says its executable is; the process is ended before returning.
-std::optional<fs::path> listedExecutable(const fs::path &exe,
-                                         const std::function<void()> &whileRunning = {}) {
-    fs::create_directories(exe.parent_path());
-    fs::copy_file("/bin/sleep", exe);
-    fs::permissions(exe, fs::perms(0755));
-    pid_t pid = 0;
-    char arg0[] = "sleeper", arg1[] = "30";
-    char *argv[] = {arg0, arg1, nullptr};
-    if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, environ) != 0)
-        return std::nullopt;
-    std::optional<fs::path> listed;
-    for (int attempt = 0; attempt < 50 && !listed; ++attempt) {
-        for (const RunningApplication &a : runningApplications())
-            if (a.pid == pid && !a.executable.empty() && a.executable.filename() != "sleep")
-                listed = a.executable;
-        if (!listed)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (listed && whileRunning) {
-        whileRunning();
-        listed.reset();
-        for (const RunningApplication &a : runningApplications())
-            if (a.pid == pid)
-                listed = a.executable;
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return listed;
-}
-
-} // namespace
 
 TEST(RunningApplications, ExecutablePath_ANameEndingInDeletedKeptWhole_ADeletedFileLosesTheMark) {
     TreeBuilder t;

@@ -5,6 +5,7 @@
 #include "leftovers/RemovalMarks.h"
 #include "platform/PidFile.h"
 #include "platform/SettingsStore.h"
+#include "support/CaseName.h"
 #include "support/TreeBuilder.h"
 
 #include <QDir>
@@ -93,9 +94,7 @@ struct FolderCase {
     std::function<fs::path(TreeBuilder &)> build; // returns the settings folder
     const char *problem;                          // "" when the folder is usable
 };
-void PrintTo(const FolderCase &c, std::ostream *os) {
-    *os << c.name;
-}
+ZEMBRA_PRINT_CASE_BY_NAME(FolderCase)
 
 class SettingsFolderChecked : public ::testing::TestWithParam<FolderCase> {
 protected:
@@ -156,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
                        return t / "s";
                    },
                    "removed-by-zembra/a.mark in the settings folder"}),
-    [](const ::testing::TestParamInfo<FolderCase> &info) { return std::string(info.param.name); });
+    zembra::test::CaseName());
 
 TEST(SettingsFolder, SnapshotThroughLinkOrFifo_NeitherWrittenThroughNorWaitedOn) {
     TreeBuilder t;

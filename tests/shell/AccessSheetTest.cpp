@@ -6,6 +6,7 @@
 #include "shell/ScreenNames.h"
 #include "shell/ViewController.h"
 #include "shell/WindowController.h"
+#include "support/CaseName.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,9 +25,7 @@ struct GrantCase {
     bool sheetShown;
 };
 
-void PrintTo(const GrantCase &c, std::ostream *os) {
-    *os << c.name;
-}
+ZEMBRA_PRINT_CASE_BY_NAME(GrantCase)
 
 class AccessSheet : public GuiTest {
 protected:
@@ -69,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(Grants, AccessSheetByGrants,
                                            GrantCase{"HomeParent", "Applications", "Users", true},
                                            GrantCase{"Utilities", "Applications/Utilities", "~",
                                                      true}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         zembra::test::CaseName());
 
 class AccessSheetGrantOrder : public AccessSheet, public ::testing::WithParamInterface<bool> {};
 

@@ -1,6 +1,7 @@
 // What the running program accepts from another process over its local socket.
 
 #include "platform/ActivationRequest.h"
+#include "support/CaseName.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -32,9 +33,7 @@ struct MessageCase {
     bool taken;
 };
 
-void PrintTo(const MessageCase &c, std::ostream *os) {
-    *os << c.name;
-}
+ZEMBRA_PRINT_CASE_BY_NAME(MessageCase)
 
 class SocketMessage : public testing::TestWithParam<MessageCase> {};
 
@@ -99,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                                     {{QStringLiteral("--home"),
                                       QString(kMaxMessageBytes, QLatin1Char('A'))}})),
                     false}),
-    [](const testing::TestParamInfo<MessageCase> &info) { return std::string(info.param.name); });
+    zembra::test::CaseName());
 
 TEST(ActivationRequest, EncodedAndDecoded_KeepsFolderBytesThatAreNotUtf8) {
     const ActivationRequest sent{

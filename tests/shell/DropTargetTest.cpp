@@ -3,6 +3,7 @@
 #include "platform/SettingsStore.h"
 #include "shell/DragAndDropImageView.h"
 #include "shell/ScreenNames.h"
+#include "support/CaseName.h"
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>
@@ -52,9 +53,7 @@ struct DragCase {
     bool accepted;
 };
 
-void PrintTo(const DragCase &c, std::ostream *os) {
-    *os << c.name;
-}
+ZEMBRA_PRINT_CASE_BY_NAME(DragCase)
 
 class DragAcceptance : public DropTarget, public ::testing::WithParamInterface<DragCase> {};
 
@@ -76,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(Drags, DragAcceptance,
                                            DragCase{"UpperCase", {"Foo.APP"}, false},
                                            DragCase{"TrailingSlash", {"Foo.app/"}, true},
                                            DragCase{"Nothing", {}, false}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         zembra::test::CaseName());
 
 TEST_F(DropTarget, BundleOutsideApplications_GoesToItsReviewAndIsGranted) {
     // Left out of the list by its identifier, and not below any granted folder.

@@ -5,6 +5,7 @@
 #include "catalogue/Application.h"
 #include "catalogue/ApplicationSnapshot.h"
 #include "platform/SettingsStore.h"
+#include "support/CaseName.h"
 #include "support/TreeBuilder.h"
 
 #include <QDBusConnection>
@@ -159,6 +160,30 @@ bool ownsBusName(const PrivateBus &bus) {
         [&] { return bus.connection().interface()->isServiceRegistered(kBusName).value(); }, 15000);
 }
 
+// The first launch, at home: with a session bus whose name it owns and the user's own
+// settings, or with --settings-dir and no bus.
+struct RunningWindow {
+    RunningWindow(InstanceTree &t, bool withBus) : record(t.tree / "first.record") {
+        if (withBus) {
+            bus = std::make_unique<PrivateBus>(t.tree / "bus.address");
+            EXPECT_FALSE(bus->address().isEmpty());
+        } else {
+            settings = {QStringLiteral("--settings-dir"), q(t.settings)};
+        }
+        env = t.environment(bus ? bus->address() : QString());
+        program = std::make_unique<Program>(env, withRecord(record, t.folders() + settings));
+        EXPECT_TRUE(waitForLine(record, QStringLiteral("screen Home")));
+        if (bus) {
+            EXPECT_TRUE(ownsBusName(*bus)) << "the running window does not answer on the bus";
+        }
+    }
+    fs::path record;
+    std::unique_ptr<PrivateBus> bus;
+    QProcessEnvironment env;
+    QStringList settings;
+    std::unique_ptr<Program> program;
+};
+
 } // namespace
 
 // --- A later launch on the same settings -------------------------------------------------
@@ -171,9 +196,7 @@ struct LaterLaunchCase {
     QString shown; // what the running window records
 };
 
-void PrintTo(const LaterLaunchCase &c, std::ostream *os) {
-    *os << c.name;
-}
+ZEMBRA_PRINT_CASE_BY_NAME(LaterLaunchCase)
 
 class LaterLaunch : public testing::TestWithParam<LaterLaunchCase> {};
 
@@ -181,33 +204,19 @@ TEST_P(LaterLaunch, SameSettings_RunningWindowShowsItAndTheLaunchEndsWithStatusZ
     const LaterLaunchCase &c = GetParam();
     InstanceTree t;
     t.rememberGone(c.bus);
-    std::unique_ptr<PrivateBus> bus;
-    if (c.bus) {
-        bus = std::make_unique<PrivateBus>(t.tree / "bus.address");
-        ASSERT_FALSE(bus->address().isEmpty());
-    }
-    const QProcessEnvironment env = t.environment(bus ? bus->address() : QString());
-    const QStringList settings =
-        c.bus ? QStringList{} : QStringList{QStringLiteral("--settings-dir"), q(t.settings)};
-    const fs::path first = t.tree / "first.record", second = t.tree / "second.record";
-
-    Program running(env, withRecord(first, t.folders() + settings));
-    ASSERT_TRUE(waitForLine(first, QStringLiteral("screen Home")));
-    if (bus) {
-        ASSERT_TRUE(ownsBusName(*bus)) << "the running window does not answer on the bus";
-    }
-
-    Program later(env, withRecord(second, (c.sameFolders ? t.folders() : QStringList{}) + settings +
-                                              c.arguments));
+    RunningWindow first(t, c.bus);
+    const fs::path second = t.tree / "second.record";
+    Program later(first.env, withRecord(second, (c.sameFolders ? t.folders() : QStringList{}) +
+                                                    first.settings + c.arguments));
     const auto status = later.exitCode();
     ASSERT_TRUE(status.has_value())
         << "the later launch is still running: it opened a window of its own";
     EXPECT_EQ(*status, 0) << later.process().readAllStandardError().toStdString();
-    EXPECT_TRUE(waitForLine(first, c.shown))
-        << recorded(first).join(QLatin1Char(',')).toStdString();
-    EXPECT_TRUE(recorded(first).contains(QStringLiteral("raise")));
+    EXPECT_TRUE(waitForLine(first.record, c.shown))
+        << recorded(first.record).join(QLatin1Char(',')).toStdString();
+    EXPECT_TRUE(recorded(first.record).contains(QStringLiteral("raise")));
     EXPECT_FALSE(fs::exists(second)) << "the later launch showed a window";
-    EXPECT_TRUE(running.running());
+    EXPECT_TRUE(first.program->running());
     EXPECT_EQ(t.launchCount(c.bus), 1) << "the later launch counted as a start";
 }
 
@@ -237,9 +246,7 @@ INSTANTIATE_TEST_SUITE_P(
                                     false,
                                     {QStringLiteral("--removed-applications")},
                                     QStringLiteral("screen RemovedApplications")}),
-    [](const testing::TestParamInfo<LaterLaunchCase> &info) {
-        return std::string(info.param.name);
-    });
+    zembra::test::CaseName());
 
 // --- What a later launch may not do ------------------------------------------------------
 
@@ -250,38 +257,24 @@ struct RefusedCase {
     const char *said;
 };
 
-void PrintTo(const RefusedCase &c, std::ostream *os) {
-    *os << c.name;
-}
+ZEMBRA_PRINT_CASE_BY_NAME(RefusedCase)
 
 class RefusedLaunch : public testing::TestWithParam<RefusedCase> {};
 
 TEST_P(RefusedLaunch, RunningWindowKeepsItsFoldersAndScreen_LaunchSaysWhyWithStatusOne) {
     const RefusedCase &c = GetParam();
     InstanceTree t;
-    const fs::path other = t.tree.dir("other");
-    std::unique_ptr<PrivateBus> bus;
-    if (c.bus)
-        bus = std::make_unique<PrivateBus>(t.tree / "bus.address");
-    const QProcessEnvironment env = t.environment(bus ? bus->address() : QString());
-    const QStringList settings =
-        c.bus ? QStringList{} : QStringList{QStringLiteral("--settings-dir"), q(t.settings)};
-    const fs::path first = t.tree / "first.record";
-    Program running(env, withRecord(first, t.folders() + settings));
-    ASSERT_TRUE(waitForLine(first, QStringLiteral("screen Home")));
-    if (bus) {
-        ASSERT_TRUE(ownsBusName(*bus));
-    }
-
-    Program later(env, settings + c.arguments(t));
+    t.tree.dir("other");
+    RunningWindow first(t, c.bus);
+    Program later(first.env, first.settings + c.arguments(t));
     const auto status = later.exitCode();
     ASSERT_TRUE(status.has_value()) << "the later launch opened a window of its own";
     EXPECT_EQ(*status, 1);
     EXPECT_TRUE(later.process().readAllStandardError().contains(c.said));
-    EXPECT_EQ(recorded(first).filter(QStringLiteral("screen ")),
+    EXPECT_EQ(recorded(first.record).filter(QStringLiteral("screen ")),
               QStringList{QStringLiteral("screen Home")})
         << "the running window moved";
-    EXPECT_TRUE(running.running());
+    EXPECT_TRUE(first.program->running());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -312,16 +305,13 @@ INSTANTIATE_TEST_SUITE_P(
                                QStringList{QStringLiteral("--review-remembered=com.x.\x1b[2Jnone")};
                     },
                     "no remembered application com.x.\\x1b[2Jnone"}),
-    [](const testing::TestParamInfo<RefusedCase> &info) { return std::string(info.param.name); });
+    zembra::test::CaseName());
 
 TEST(SingleInstance, OtherSettingsFolder_OpensAWindowOfItsOwn) {
     InstanceTree t;
     const fs::path otherSettings = t.tree.dir("other-settings");
-    const fs::path first = t.tree / "first.record", second = t.tree / "second.record";
-    Program running(t.environment(),
-                    withRecord(first, t.folders() + QStringList{QStringLiteral("--settings-dir"),
-                                                                q(t.settings)}));
-    ASSERT_TRUE(waitForLine(first, QStringLiteral("screen Home")));
+    const fs::path second = t.tree / "second.record";
+    RunningWindow first(t, false);
     Program other(
         t.environment(),
         withRecord(second,
@@ -329,7 +319,7 @@ TEST(SingleInstance, OtherSettingsFolder_OpensAWindowOfItsOwn) {
                                              QStringLiteral("--removed-applications")}));
     EXPECT_TRUE(waitForLine(second, QStringLiteral("screen RemovedApplications")));
     EXPECT_TRUE(other.running());
-    EXPECT_EQ(recorded(first), QStringList{QStringLiteral("screen Home")});
+    EXPECT_EQ(recorded(first.record), QStringList{QStringLiteral("screen Home")});
 }
 
 TEST(SingleInstance, RunThatWasKilled_NextStartRunsAndAnswersLaterLaunches) {
@@ -355,17 +345,13 @@ TEST(SingleInstance, RunThatWasKilled_NextStartRunsAndAnswersLaterLaunches) {
 TEST(SingleInstance, RuntimeFolderOthersCanWrite_SocketGoesToAPrivateFolderInstead) {
     InstanceTree t;
     fs::permissions(t.runtime, fs::perms::all, fs::perm_options::replace);
-    const QStringList arguments =
-        t.folders() + QStringList{QStringLiteral("--settings-dir"), q(t.settings)};
-    const fs::path record = t.tree / "first.record";
-    Program running(t.environment(), withRecord(record, arguments));
-    ASSERT_TRUE(waitForLine(record, QStringLiteral("screen Home")));
+    RunningWindow first(t, false);
     EXPECT_TRUE(fs::is_empty(t.runtime)) << "something was put in a folder others can write";
     const fs::path own = t.tmp / ("uninstaller-zembra-" + std::to_string(geteuid()));
     struct stat st {};
     ASSERT_EQ(lstat(own.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
-    Program later(t.environment(), arguments);
+    Program later(first.env, t.folders() + first.settings);
     EXPECT_EQ(later.exitCode(), 0);
 }
 
@@ -374,23 +360,17 @@ TEST(SingleInstance, PrivateFolderNameTakenByALink_NeverFollowedAndTheProgramSti
     fs::permissions(t.runtime, fs::perms::all, fs::perm_options::replace);
     const fs::path elsewhere = t.tree.dir("elsewhere");
     t.tree.link("tmp/uninstaller-zembra-" + std::to_string(geteuid()), elsewhere);
-    const fs::path record = t.tree / "first.record";
-    Program running(t.environment(),
-                    withRecord(record, t.folders() + QStringList{QStringLiteral("--settings-dir"),
-                                                                 q(t.settings)}));
-    ASSERT_TRUE(waitForLine(record, QStringLiteral("screen Home")));
+    RunningWindow first(t, false);
     EXPECT_TRUE(fs::is_empty(elsewhere));
-    EXPECT_TRUE(
-        running.process().readAllStandardError().contains("is not a private folder of this user"));
+    EXPECT_TRUE(first.program->process().readAllStandardError().contains(
+        "is not a private folder of this user"));
 }
 
 TEST(SingleInstance, DesktopCallsOnTheBus_OpenKnownActionsAndRefuseTheRest) {
     InstanceTree t;
-    PrivateBus bus(t.tree / "bus.address");
-    const fs::path record = t.tree / "first.record";
-    Program running(t.environment(bus.address()), withRecord(record, t.folders()));
-    ASSERT_TRUE(waitForLine(record, QStringLiteral("screen Home")));
-    ASSERT_TRUE(ownsBusName(bus));
+    RunningWindow first(t, true);
+    const PrivateBus &bus = *first.bus;
+    const fs::path &record = first.record;
     const auto call = [&](const QString &method, const QVariantList &arguments) {
         QDBusMessage message = QDBusMessage::createMethodCall(
             kBusName, kObjectPath, QStringLiteral("org.freedesktop.Application"), method);
@@ -427,16 +407,5 @@ TEST(SingleInstance, DesktopCallsOnTheBus_OpenKnownActionsAndRefuseTheRest) {
                    {QStringLiteral("removed-applications"), QVariantList{}, launcher})
                   .type(),
               QDBusMessage::ReplyMessage);
-    EXPECT_TRUE(waitForLine(record, QStringLiteral("screen RemovedApplications")));
-}
-
-TEST(SingleInstance, RemovedApplicationsOption_FirstLaunchOpensTheList) {
-    InstanceTree t;
-    const fs::path record = t.tree / "first.record";
-    Program running(
-        t.environment(),
-        withRecord(record,
-                   t.folders() + QStringList{QStringLiteral("--settings-dir"), q(t.settings),
-                                             QStringLiteral("--removed-applications")}));
     EXPECT_TRUE(waitForLine(record, QStringLiteral("screen RemovedApplications")));
 }

@@ -12,6 +12,13 @@ QJsonObject CliRun::json() const {
     return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
 }
 
+QJsonObject entryOf(const QJsonArray &files, const fs::path &path) {
+    for (const auto &v : files)
+        if (v.toObject()["path"].toString().toStdString() == path.native())
+            return v.toObject();
+    return {};
+}
+
 CliRun runCli(const TreeBuilder &t, std::vector<std::string> args, bool asTestUser,
               const char *stdoutTo) {
     const fs::path out = stdoutTo ? fs::path(stdoutTo) : t / ".out", err = t / ".err";

@@ -3,6 +3,7 @@
 
 #include "support/TreeBuilder.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 
 #include <string>
@@ -15,6 +16,9 @@ struct CliRun {
     std::string out, err;
     QJsonObject json() const;
 };
+
+// The entry of `path` in a JSON list of files; an empty object when it is not there.
+QJsonObject entryOf(const QJsonArray &files, const fs::path &path);
 
 // Stdin from /dev/null (no terminal), a settings folder and HOME of its own inside the
 // tree; as the unprivileged test user when asked; stdout to `stdoutTo` when given.

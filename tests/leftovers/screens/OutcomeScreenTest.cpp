@@ -42,19 +42,36 @@ protected:
 
 } // namespace
 
-TEST_F(OutcomeScreen, TenthRemoval_RateAppPopoverWithCount_EleventhNothing) {
-    auto *s = outcome(9, 3);
-    EXPECT_EQ(setting(screens::kRemoveAppCount), 10);
-    auto *rate = popoverContent<RateAppViewController>(s);
+// Which prompt a completed removal brings, by the removals before it, the launches and
+// whether the user rated; the removal counter grows either way.
+TEST_F(OutcomeScreen, RatingPrompts_TenthRemovalPopover_TenthLaunchSheet_NoneOnceRated) {
+    const struct {
+        int removalsBefore, launches, rated;
+        bool popover, sheet;
+    } cases[] = {{9, 3, 0, true, false},  {10, 3, 0, false, false}, {4, 20, 0, false, true},
+                 {9, 20, 0, true, false}, {9, 20, 1, false, false}, {0, 0, 0, false, false}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.removalsBefore << " removals, " << c.launches
+                                        << " launches, rated " << c.rated);
+        auto *s = outcome(c.removalsBefore, c.launches, c.rated);
+        EXPECT_EQ(setting(screens::kRemoveAppCount), c.removalsBefore + 1);
+        EXPECT_EQ(popoverContent<RateAppViewController>(s) != nullptr, c.popover);
+        EXPECT_EQ(s->popover() != nullptr, c.popover);
+        auto *sheet = sheetContent<RateAppCount>();
+        EXPECT_EQ(sheet != nullptr, c.sheet);
+        if (sheet)
+            sheet->window()->close();
+    }
+    auto *rate = popoverContent<RateAppViewController>(outcome(9, 3));
     ASSERT_TRUE(rate);
     EXPECT_EQ(rate->findChild<QLabel *>("label")->text(),
               QStringLiteral("You are removed 10 apps.You enjoyed this app?"));
     EXPECT_EQ(child<QLabel>("name")->text(), QStringLiteral("Foo"));
-
-    s = outcome(10, 3);
-    EXPECT_EQ(setting(screens::kRemoveAppCount), 11);
-    EXPECT_FALSE(s->popover());
-    EXPECT_FALSE(sheetContent<RateAppCount>());
+    outcome(4, 20);
+    auto *sheet = sheetContent<RateAppCount>();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->findChild<QLabel *>("text")->text(),
+              QStringLiteral("You use app 20 times.Do you like Uninstaller zembra?"));
 }
 
 TEST_F(OutcomeScreen, EntryLeftBehind_OnlyCantRemove_RatingWaitsForTwentieth) {
@@ -68,29 +85,6 @@ TEST_F(OutcomeScreen, EntryLeftBehind_OnlyCantRemove_RatingWaitsForTwentieth) {
     fs::remove(left);
     s = outcome(19, 3);
     EXPECT_TRUE(popoverContent<RateAppViewController>(s));
-}
-
-TEST_F(OutcomeScreen, LaunchCountMultipleOfTen_SheetUnlessTenthRemoval) {
-    outcome(4, 20);
-    auto *sheet = sheetContent<RateAppCount>();
-    ASSERT_TRUE(sheet);
-    EXPECT_EQ(sheet->findChild<QLabel *>("text")->text(),
-              QStringLiteral("You use app 20 times.Do you like Uninstaller zembra?"));
-    sheet->window()->close();
-
-    auto *s = outcome(9, 20);
-    EXPECT_TRUE(popoverContent<RateAppViewController>(s));
-    EXPECT_FALSE(sheetContent<RateAppCount>());
-}
-
-TEST_F(OutcomeScreen, RatedOrNeverCountedLaunches_NoPrompt_CounterStillGrows) {
-    auto *s = outcome(9, 20, 1);
-    EXPECT_EQ(setting(screens::kRemoveAppCount), 10);
-    EXPECT_FALSE(s->popover());
-    EXPECT_FALSE(sheetContent<RateAppCount>());
-    // No launch counted at all is not a tenth launch.
-    outcome(0, 0);
-    EXPECT_FALSE(sheetContent<RateAppCount>());
 }
 
 TEST_F(OutcomeScreen, StoreButtons_OpenTheWebPageAndSilence_LaterOnlyCloses) {

@@ -9,6 +9,7 @@
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
 #include "shell/RememberedReview.h"
+#include "support/CaseName.h"
 
 #include <QMessageBox>
 #include <QProgressBar>
@@ -65,9 +66,7 @@ struct OldPathCase {
     std::function<fs::path(TreeBuilder &)> makeOldPath; // what sits where Sketchpad was
 };
 
-void PrintTo(const OldPathCase &c, std::ostream *os) {
-    *os << c.name;
-}
+ZEMBRA_PRINT_CASE_BY_NAME(OldPathCase)
 
 class RememberedReview : public RemovalTrust, public ::testing::WithParamInterface<OldPathCase> {};
 
@@ -116,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OldPathCase{"Nothing",
                                   [](TreeBuilder &t) { return t / "Applications/Sketchpad.app"; }},
                       OldPathCase{"TheHomeFolder", [](TreeBuilder &t) { return t / "Users/me"; }}),
-    [](const ::testing::TestParamInfo<OldPathCase> &info) { return std::string(info.param.name); });
+    zembra::test::CaseName());
 
 TEST_F(RemovalTrust, Outcome_SaysWhatHappened_KeptBundleOrNothingRemoved) {
     const fs::path chess = t.app("Applications/Chess.app", "com.vendor.chess", "Chess", "Chess");
@@ -160,9 +159,7 @@ struct QuitCase {
     bool stopped;
 };
 
-void PrintTo(const QuitCase &c, std::ostream *os) {
-    *os << c.name;
-}
+ZEMBRA_PRINT_CASE_BY_NAME(QuitCase)
 
 class QuitDuringRemoval : public RemovalTrust, public ::testing::WithParamInterface<QuitCase> {};
 
@@ -226,6 +223,4 @@ TEST_P(QuitDuringRemoval, AsksThenStopsOrKeepsGoing_WindowStays_OutcomeTellsWhat
 INSTANTIATE_TEST_SUITE_P(Trust, QuitDuringRemoval,
                          ::testing::Values(QuitCase{"Stop", "stopRemoval", true},
                                            QuitCase{"KeepRemoving", "keepRemoving", false}),
-                         [](const ::testing::TestParamInfo<QuitCase> &info) {
-                             return std::string(info.param.name);
-                         });
+                         zembra::test::CaseName());

@@ -121,25 +121,13 @@ TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection)
     EXPECT_EQ(child<QLabel>("size")->text(), platform::formatByteCount(all - 500));
 }
 
-TEST_F(ReviewScreen, Selection_ClickAndSpaceToggle_TotalAndRemoveFollow) {
+// Clicks and Space toggle rows in the tests below; here every row off, then one on.
+TEST_F(ReviewScreen, Selection_NothingTicked_NothingToRemove_GroupRowsHaveNoBox) {
     review();
-    const std::uint64_t all = app->state().common_remove_size();
-    const int prefsRow = rowOf("com.vendor.foo.plist");
-    const QRect box =
-        RemainderRowDelegate::checkRect(table->visualRect(table->model()->index(prefsRow, 0)));
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, box.center());
-    EXPECT_FALSE(checked(prefsRow));
-    EXPECT_EQ(app->state().common_remove_size(), all - 1000);
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, box.center());
-    EXPECT_TRUE(checked(prefsRow));
-    EXPECT_EQ(app->state().common_remove_size(), all);
-
-    // Every row off: nothing to remove.
     for (int row = 0; row < table->model()->rowCount(); ++row)
         table->model()->setData(table->model()->index(row, 0), Qt::Unchecked, Qt::CheckStateRole);
     EXPECT_FALSE(removeButton()->isEnabled());
     EXPECT_EQ(total(), QStringLiteral("Selected: Zero KB"));
-    // Group rows have no check box.
     EXPECT_FALSE(table->model()->flags(table->model()->index(0, 0)) & Qt::ItemIsUserCheckable);
     table->model()->setData(table->model()->index(1, 0), Qt::Checked, Qt::CheckStateRole);
     EXPECT_TRUE(removeButton()->isEnabled());
