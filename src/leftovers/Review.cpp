@@ -5,7 +5,11 @@
 #include "leftovers/RelatedSearch.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
+
 namespace zembra::leftovers {
+
+namespace fs = std::filesystem;
 
 bool Review::startsUnticked(size_t row) const {
     return (isRelated(row) && !isTied(row)) || isWeak(row) ||
@@ -52,15 +56,31 @@ Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings
     review.weak.resize(review.files.size(), false);
     review.tied.resize(review.files.size(), false);
     // A row inside a listed folder that a strong key found goes with that folder.
-    for (size_t i = 0; i < review.files.size(); ++i)
-        for (size_t j = 0; review.weak[i] && j < review.files.size(); ++j)
-            if (!review.weak[j] && review.files[j].isFileURL() &&
-                platform::isWithin(review.files[i].path(), review.files[j].path()))
-                review.weak[i] = false;
-    if (!withRelated)
+    const auto withStrongFolders = [&review] {
+        for (size_t i = 0; i < review.files.size(); ++i)
+            for (size_t j = 0; review.weak[i] && j < review.files.size(); ++j)
+                if (!review.weak[j] && review.files[j].isFileURL() &&
+                    platform::isWithin(review.files[i].path(), review.files[j].path()))
+                    review.weak[i] = false;
+    };
+    if (!withRelated) {
+        withStrongFolders();
         return review;
+    }
 
-    const std::vector<RelatedEntry> related = findRelated(searched, settings, review.flags);
+    std::vector<RelatedEntry> related = findRelated(searched, settings, review.flags);
+    std::vector<fs::path> strengthened;
+    for (const RelatedEntry &r : related)
+        if (r.listed)
+            strengthened.push_back(r.path);
+    // What lies inside a folder that is now the item's goes with it, not as a row of its own.
+    std::erase_if(related, [&strengthened](const RelatedEntry &r) {
+        return r.listed ||
+               std::any_of(strengthened.begin(), strengthened.end(),
+                           [&r](const fs::path &f) { return platform::isWithin(r.path, f); });
+    });
+    strongestTieWins(review.files, review.weak, strengthened);
+    withStrongFolders();
     if (related.empty())
         return review;
     std::vector<FileEntry> group{FileEntry::word(kRelated)};

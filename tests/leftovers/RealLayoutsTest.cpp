@@ -213,3 +213,169 @@ TEST(RealLayouts, DevelopmentSet_NothingOfOthersTicked_MostOfEachApplicationsLef
     EXPECT_GE(100 * inReview, 92 * own) << inReview << "/" << own;
     EXPECT_GE(100 * ticked, 75 * own) << ticked << "/" << own;
 }
+
+// Two passes (or the search and the related step) may find one entry: the strongest tie
+// wins, in whichever order they came.
+TEST(StrongestTie, SamePathFoundWeaklyAndStrongly_WeakNowhere_WeakOnlyStaysWeak) {
+    const fs::path a = "/r/Library/Caches/Go", b = "/r/Library/Caches/Gopher";
+    struct Case {
+        const char *name;
+        std::vector<fs::path> rows;
+        std::vector<bool> weak;
+        std::vector<fs::path> strongElsewhere;
+        std::vector<bool> expected;
+    };
+    const std::vector<Case> cases = {
+        {"weak first, then strong", {a, a}, {true, false}, {}, {false, false}},
+        {"strong first, then weak", {a, a}, {false, true}, {}, {false, false}},
+        {"weak only", {a, a}, {true, true}, {}, {true, true}},
+        {"weak, a strong tie of the related step", {a, b}, {true, true}, {a}, {false, true}},
+        {"a strong name that only begins alike", {a, b}, {true, false}, {}, {true, false}},
+        {"a strong folder above is not the same path",
+         {a / "x", a},
+         {true, false},
+         {},
+         {true, false}},
+    };
+    for (const Case &c : cases) {
+        std::vector<FileEntry> files{FileEntry::word(kSupportfiles)};
+        std::vector<bool> weak{false};
+        for (size_t i = 0; i < c.rows.size(); ++i) {
+            files.push_back(FileEntry::file(c.rows[i]));
+            weak.push_back(c.weak[i]);
+        }
+        strongestTieWins(files, weak, c.strongElsewhere);
+        EXPECT_EQ(std::vector<bool>(weak.begin() + 1, weak.end()), c.expected) << c.name;
+    }
+}
+
+TEST(StrongestTie, GroupOfItsSignatureFoundByAWeakName_Ticked_OthersStayWeak) {
+    QTemporaryDir text;
+    Built b;
+    build(b, {writeCorpus(text, R"(
+app Applications/Go.app
+id com.gosoft.go
+name Go
+team AB12CD34EF
+group AB12CD34EF.com.gosoft.go
+leaves ~/Library/Group Containers/AB12CD34EF.com.gosoft.go/
+leaves ~/Library/Group Containers/AB12CD34EF.com.gosoft.go/Library/
+leaves ~/Library/Preferences/com.gosoft.go.plist
+
+app Applications/Gopher.app
+id com.gosoft.gopher
+name Gopher
+leaves ~/Library/Group Containers/AB12CD34EF.com.gosoft.gopher/
+)")});
+    const std::string groups = "Users/me/Library/Group Containers/";
+    const auto rows = reviewOf(b, "Applications/Go.app");
+    // The search found it by "Go" alone (weak); the signature owns it: ticked, one row.
+    EXPECT_EQ(rows.at(groups + "AB12CD34EF.com.gosoft.go"), "ticked");
+    EXPECT_EQ(rows.count(groups + "AB12CD34EF.com.gosoft.go/Library"), 0u);
+    // The sibling's group holds "go" only inside a longer word: not ticked.
+    const auto sibling = rows.find(groups + "AB12CD34EF.com.gosoft.gopher");
+    EXPECT_TRUE(sibling == rows.end() || sibling->second.rfind("ticked", 0) != 0)
+        << sibling->second;
+}
+
+// What real products leave outside the folders named after their identifier: offered,
+// unticked, with the rule's reason; look-alikes of the attacker's kind (a short or generic
+// name, a sibling product, the name inside another word) are not offered by these rules.
+TEST(RealLayouts, NamedAfterTheProductOutsideItsFolders_Offered_LookAlikesNot) {
+    QTemporaryDir text;
+    Built b;
+    build(b, {writeCorpus(text, R"(
+app Applications/meetly.us.app
+id us.meetly.xos
+name meetly.us
+leaves ~/Library/Logs/meetlyinstall.log
+leaves ~/Library/Logs/meetlyupdater.log
+
+app Applications/Robot Studio.app
+id com.droidco.robot.studio
+name Robot Studio
+leaves ~/Library/Robot/sdk/
+
+app Applications/Shellix.app
+id com.shellix.terminal
+name Shellix
+leaves ~/.shellix_shell_integration.zsh
+
+app Applications/Postly.app
+id com.postlylabs.mac
+name Postly
+leaves ~/Postly/
+
+app Applications/Cloudbox.app
+id com.getcloudbox.cloudbox
+name Cloudbox
+leaves Library/CloudboxHelperTools/
+
+app Applications/Cloudbox Beta.app
+id com.getcloudbox.cloudbox.beta
+name Cloudbox Beta
+
+app Applications/Go.app
+id com.gosoft.go
+name Go
+
+app Applications/Music.app
+id com.tunes.music
+name Music
+
+system Users/me/Library/Logs/meetlyx.log
+system Users/me/Library/Logs/Meetlyinstall.log
+system Users/me/Library/Logs/premeetlyinstall.log
+system Users/me/Library/Robotics/
+system Users/me/Library/Droidco/
+system Users/me/Library/Studio
+system Users/me/.shellixer
+system Users/me/.shellix2_history
+system Users/me/.go_history
+system Users/me/Postly Notes/
+system Users/me/Go/
+system Users/me/Music/
+system Library/Cloudboxer/
+system Library/CloudboxHQ/
+system Library/MyCloudboxTools/
+system Library/GoTools/
+)")});
+    const std::string home = "Users/me/", lib = "Users/me/Library/";
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        // application, entry, what the review shows ("" when it is not in the review)
+        {"meetly.us", lib + "Logs/meetlyinstall.log", "offered: log named after the product"},
+        {"meetly.us", lib + "Logs/meetlyupdater.log", "offered: log named after the product"},
+        {"meetly.us", lib + "Logs/meetlyx.log", ""},
+        {"meetly.us", lib + "Logs/Meetlyinstall.log", ""},
+        {"meetly.us", lib + "Logs/premeetlyinstall.log", ""},
+        {"Robot Studio", lib + "Robot", "offered: named after a word of the product's name"},
+        {"Robot Studio", lib + "Robotics", ""},
+        {"Robot Studio", lib + "Droidco", "weak"}, // the vendor's folder: the search's
+        {"Robot Studio", lib + "Studio", ""},      // a file, not a folder
+        {"Shellix", home + ".shellix_shell_integration.zsh",
+         "offered: named after the product, in the home folder"},
+        {"Shellix", home + ".shellixer", ""},
+        {"Shellix", home + ".shellix2_history", ""},
+        {"Postly", home + "Postly", "offered: named after the product, in the home folder"},
+        {"Postly", home + "Postly Notes", ""},
+        {"Cloudbox", "Library/CloudboxHelperTools", "offered: named after the product and a word"},
+        {"Cloudbox", "Library/Cloudboxer", ""},
+        {"Cloudbox", "Library/CloudboxHQ", ""},
+        {"Cloudbox", "Library/MyCloudboxTools", ""},
+        // A sibling product's name is not the application's.
+        {"Cloudbox Beta", "Library/CloudboxHelperTools", ""},
+        // Two letters tie nothing here; a home folder of the system's is nobody's.
+        {"Go", home + ".go_history", ""},
+        {"Go", home + "Go", ""},
+        {"Go", "Library/GoTools", ""},
+        {"Music", home + "Music", ""},
+    };
+    std::map<std::string, std::map<std::string, std::string>> reviews;
+    for (const auto &[app, entry, expected] : cases) {
+        if (!reviews.count(app))
+            reviews[app] = reviewOf(b, "Applications/" + app + ".app");
+        const auto &rows = reviews[app];
+        const auto it = rows.find(entry);
+        EXPECT_EQ(it == rows.end() ? std::string() : it->second, expected) << app << ": " << entry;
+    }
+}
