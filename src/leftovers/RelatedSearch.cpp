@@ -164,6 +164,54 @@ OwnIdentities ownIdentities(const ItemRecord &item, const QString &identifier) {
     return own;
 }
 
+// What an entry's name must hold to tie by any of the identifier tests below, tested on
+// its bytes before them: most names of a Library folder hold none of it. The tests split
+// and fold every name they see; this only lowers ASCII letters, and leaves a name with
+// other bytes to them.
+struct NameFilter {
+    std::vector<std::string>
+        needles;                  // the identifier's and inner identifiers' first two components
+    std::string vendor;           // a name starting with it may be the vendor's
+    std::set<std::string> groups; // the signature's groups, exactly
+
+    bool mayTie(const std::string &name, std::string &lowered) const {
+        lowered.assign(name);
+        for (char &c : lowered) {
+            const auto u = static_cast<unsigned char>(c);
+            if (u >= 0x80)
+                return true;
+            if (u >= 'A' && u <= 'Z')
+                c = char(u + ('a' - 'A'));
+        }
+        if (groups.count(name) || (!vendor.empty() && lowered.starts_with(vendor)))
+            return true;
+        return std::any_of(needles.begin(), needles.end(), [&](const std::string &n) {
+            return lowered.find(n) != std::string::npos;
+        });
+    }
+};
+
+NameFilter nameFilter(const QString &identifier, const OwnIdentities &own, const QString &vendor) {
+    NameFilter f;
+    const auto addNeedle = [&f](const QString &foldedId) {
+        const QStringList parts = foldedId.split(QLatin1Char('.'));
+        if (parts.size() < 2)
+            return;
+        const std::string needle = (parts[0] + QLatin1Char('.') + parts[1]).toStdString();
+        if (std::find(f.needles.begin(), f.needles.end(), needle) == f.needles.end())
+            f.needles.push_back(needle);
+    };
+    addNeedle(folded(identifier));
+    for (const auto &[id, sameDomain] : own.inner)
+        addNeedle(id);
+    f.vendor = vendor.toStdString();
+    for (const QString &g : own.groups)
+        f.groups.insert(g.toStdString());
+    for (const QString &g : own.otherGroups)
+        f.groups.insert(g.toStdString());
+    return f;
+}
+
 // The inner identifier `name` (suffix, team or "group." prefix and host dropped) is, or
 // lies below; with whether it equals it.
 std::pair<QString, bool> innerRelation(const std::string &nameBytes, const OwnIdentities &own) {
@@ -420,15 +468,20 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
         folders.push_back({*root / "var/db/receipts", QStringLiteral("receipts"), false});
     const QString domain = domainOf(identifier);
     const bool vendorWord = vendor.size() >= 3 && !isWeakKey(vendor);
+    const NameFilter filter = nameFilter(identifier, own, vendorWord ? vendor : QString());
+    std::string lowered;
     for (const Folder &folder : folders) {
         if (identifier.isEmpty())
             break;
         const bool groupFolder = folder.shownName == QLatin1String("Group Containers") ||
                                  folder.shownName == QLatin1String("Application Scripts");
         for (const platform::DirEntry &e : platform::listDirectory(folder.path)) {
-            if (readByPasses.count(e.path.native()) || isStandardLibraryFolder(e.name()))
+            const std::string bytes = e.name();
+            if (!filter.mayTie(bytes, lowered))
                 continue;
-            const QString name = platform::decodeUtf8(e.name());
+            if (readByPasses.count(e.path.native()) || isStandardLibraryFolder(bytes))
+                continue;
+            const QString name = platform::decodeUtf8(bytes);
             if (groupFolder && own.groups.count(name)) {
                 add(e.path, kApplicationGroup, true);
                 continue;

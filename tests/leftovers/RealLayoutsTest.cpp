@@ -379,3 +379,39 @@ system Library/GoTools/
         EXPECT_EQ(it == rows.end() ? std::string() : it->second, expected) << app << ": " << entry;
     }
 }
+
+// The related step tests only the names that can tie; whatever their case or letters, the
+// ones that do are still found.
+TEST(RealLayouts, IdentifierTies_FoundWhateverTheCaseAndLetters) {
+    QTemporaryDir text;
+    Built b;
+    build(b, {writeCorpus(text, R"(
+app Applications/Maps.app
+id com.Zürich.Maps
+name Maps
+system Users/me/Library/HTTPStorages/com.zürich.maps/
+system Users/me/Library/HTTPStorages/COM.ZURICH.MAPS.binarycookies
+system Users/me/Library/HTTPStorages/AB12CD34EF.com.zurich.maps.widgets/
+system Users/me/Library/HTTPStorages/com.zurich.transit/
+system Users/me/Library/HTTPStorages/ZURICHTools/
+system Users/me/Library/HTTPStorages/ZurichTools/
+system Users/me/Library/HTTPStorages/org.zurich.maps2/
+system Users/me/Library/HTTPStorages/de.other.zurich/
+)")});
+    const std::string storages = "Users/me/Library/HTTPStorages/";
+    const auto rows = reviewOf(b, "Applications/Maps.app");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"com.zürich.maps", "ticked: same identifier in HTTPStorages"},
+        {"COM.ZURICH.MAPS.binarycookies", "ticked: same identifier in HTTPStorages"},
+        {"AB12CD34EF.com.zurich.maps.widgets", "offered: team-ID prefix"},
+        {"com.zurich.transit", "offered: same vendor"},
+        {"ZurichTools", "offered: same vendor"},
+        {"ZURICHTools", "offered: same vendor"},
+        {"org.zurich.maps2", ""},
+        {"de.other.zurich", ""},
+    };
+    for (const auto &[name, expected] : cases) {
+        const auto it = rows.find(storages + name);
+        EXPECT_EQ(it == rows.end() ? std::string() : it->second, expected) << name;
+    }
+}
