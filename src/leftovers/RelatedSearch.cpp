@@ -167,12 +167,13 @@ OwnIdentities ownIdentities(const ItemRecord &item, const QString &identifier) {
 // What an entry's name must hold to tie by any of the identifier tests below, tested on
 // its bytes before them: most names of a Library folder hold none of it. The tests split
 // and fold every name they see; this only lowers ASCII letters, and leaves a name with
-// other bytes to them.
+// other bytes to them. Those tests read a name's identifier from its first component, or
+// from its second behind a team-ID or "group." prefix: its first two components there
+// must be the identifier's or an inner identifier's (a set: bounded whatever the bundle).
 struct NameFilter {
-    std::vector<std::string>
-        needles;                  // the identifier's and inner identifiers' first two components
-    std::string vendor;           // a name starting with it may be the vendor's
-    std::set<std::string> groups; // the signature's groups, exactly
+    std::set<std::string, std::less<>> domains; // first two components, folded
+    std::string vendor;                         // a name starting with it may be the vendor's
+    std::set<std::string> groups;               // the signature's groups, exactly
 
     bool mayTie(const std::string &name, std::string &lowered) const {
         lowered.assign(name);
@@ -185,9 +186,15 @@ struct NameFilter {
         }
         if (groups.count(name) || (!vendor.empty() && lowered.starts_with(vendor)))
             return true;
-        return std::any_of(needles.begin(), needles.end(), [&](const std::string &n) {
-            return lowered.find(n) != std::string::npos;
-        });
+        const std::string_view l = lowered;
+        const size_t first = l.find('.');
+        if (first == std::string_view::npos)
+            return false;
+        const size_t second = l.find('.', first + 1);
+        if (domains.count(l.substr(0, second)))
+            return true;
+        return second != std::string_view::npos &&
+               domains.count(l.substr(first + 1, l.find('.', second + 1) - first - 1));
     }
 };
 
@@ -197,9 +204,7 @@ NameFilter nameFilter(const QString &identifier, const OwnIdentities &own, const
         const QStringList parts = foldedId.split(QLatin1Char('.'));
         if (parts.size() < 2)
             return;
-        const std::string needle = (parts[0] + QLatin1Char('.') + parts[1]).toStdString();
-        if (std::find(f.needles.begin(), f.needles.end(), needle) == f.needles.end())
-            f.needles.push_back(needle);
+        f.domains.insert((parts[0] + QLatin1Char('.') + parts[1]).toStdString());
     };
     addNeedle(folded(identifier));
     for (const auto &[id, sameDomain] : own.inner)

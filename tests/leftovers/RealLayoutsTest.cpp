@@ -393,6 +393,8 @@ system Users/me/Library/HTTPStorages/com.zürich.maps/
 system Users/me/Library/HTTPStorages/COM.ZURICH.MAPS.binarycookies
 system Users/me/Library/HTTPStorages/AB12CD34EF.com.zurich.maps.widgets/
 system Users/me/Library/HTTPStorages/com.zurich.transit/
+system Users/me/Library/HTTPStorages/Group.Com.Zurich.Maps/
+system Users/me/Library/HTTPStorages/mirror.of.com.zurich.maps/
 system Users/me/Library/HTTPStorages/ZURICHTools/
 system Users/me/Library/HTTPStorages/ZurichTools/
 system Users/me/Library/HTTPStorages/org.zurich.maps2/
@@ -405,6 +407,8 @@ system Users/me/Library/HTTPStorages/de.other.zurich/
         {"COM.ZURICH.MAPS.binarycookies", "ticked: same identifier in HTTPStorages"},
         {"AB12CD34EF.com.zurich.maps.widgets", "offered: team-ID prefix"},
         {"com.zurich.transit", "offered: same vendor"},
+        {"Group.Com.Zurich.Maps", "offered: group identifier"},
+        {"mirror.of.com.zurich.maps", ""},
         {"ZurichTools", "offered: same vendor"},
         {"ZURICHTools", "offered: same vendor"},
         {"org.zurich.maps2", ""},
