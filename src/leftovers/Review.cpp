@@ -81,6 +81,18 @@ Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings
     });
     strongestTieWins(review.files, review.weak, strengthened);
     withStrongFolders();
+    // A large vendor's other products: what another installed application ties to more
+    // specifically is that application's, not "possibly related" to this one.
+    std::vector<RelatedEntry> offered;
+    std::vector<SharedFlag> relatedFlags;
+    for (RelatedEntry &r : related) {
+        SharedFlag flag = shared.flagOf(r.path);
+        if (!r.strong && r.reason == kSameVendor && flag.flagged() && !flag.shared)
+            continue;
+        offered.push_back(std::move(r));
+        relatedFlags.push_back(std::move(flag));
+    }
+    related = std::move(offered);
     if (related.empty())
         return review;
     std::vector<FileEntry> group{FileEntry::word(kRelated)};
@@ -90,8 +102,7 @@ Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings
     for (size_t i = 0; i < group.size(); ++i) {
         review.files.push_back(group[i]);
         review.sizes.push_back(sizes[i]);
-        review.flags.push_back(group[i].isFileURL() ? shared.flagOf(group[i].path())
-                                                    : SharedFlag{});
+        review.flags.push_back(i == 0 ? SharedFlag{} : relatedFlags[i - 1]);
         review.reasons.push_back(i == 0 ? QString() : related[i - 1].reason);
         review.weak.push_back(false);
         review.tied.push_back(i > 0 && related[i - 1].strong);

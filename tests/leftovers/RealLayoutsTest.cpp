@@ -419,3 +419,43 @@ system Users/me/Library/HTTPStorages/de.other.zurich/
         EXPECT_EQ(it == rows.end() ? std::string() : it->second, expected) << name;
     }
 }
+
+// A large vendor's other installed products keep their entries: what another application
+// ties to more specifically is not offered as the same vendor's; what no installed
+// application names still is.
+TEST(RealLayouts, SameVendorEntriesOfAnotherInstalledProduct_NotOffered) {
+    QTemporaryDir text;
+    Built b;
+    build(b, {writeCorpus(text, R"(
+app Applications/Writer.app
+id com.lumen.writer
+name Writer
+leaves ~/Library/Caches/com.lumen.writer/
+
+app Applications/Sheets.app
+id com.lumen.sheets
+name Sheets
+leaves ~/Library/Caches/com.lumen.sheets/
+leaves ~/Library/Preferences/com.lumen.sheets.plist
+leaves ~/Library/Containers/com.lumen.sheets.extension/
+
+system Users/me/Library/Caches/com.lumen.painter/
+system Users/me/Library/Caches/com.lumen.sheetswriter/
+system Users/me/Library/Caches/com.lumen.telemetry/
+)")});
+    const std::string lib = "Users/me/Library/";
+    const auto rows = reviewOf(b, "Applications/Writer.app");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {lib + "Caches/com.lumen.writer", "ticked"},
+        {lib + "Caches/com.lumen.sheets", ""},
+        {lib + "Preferences/com.lumen.sheets.plist", ""},
+        {lib + "Containers/com.lumen.sheets.extension", ""},
+        {lib + "Caches/com.lumen.painter", "offered: same vendor"},
+        {lib + "Caches/com.lumen.telemetry", "offered: same vendor"},
+        {lib + "Caches/com.lumen.sheetswriter", ""}, // holds Sheets's whole identifier
+    };
+    for (const auto &[path, expected] : cases) {
+        const auto it = rows.find(path);
+        EXPECT_EQ(it == rows.end() ? std::string() : it->second, expected) << path;
+    }
+}
