@@ -3,6 +3,7 @@
 // command-line links. Small trees for each rule; the development set of bench/corpus as
 // a whole for the figures.
 #include "catalogue/Application.h"
+#include "catalogue/BundleIdentities.h"
 #include "grants/GrantKeys.h"
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/LeftoverSearch.h"
@@ -458,4 +459,28 @@ system Users/me/Library/Caches/com.lumen.telemetry/
         const auto it = rows.find(path);
         EXPECT_EQ(it == rows.end() ? std::string() : it->second, expected) << path;
     }
+}
+
+// A bundle declaring more inner bundles than the walk collects: the related step ties by as many of
+// them as the bundle walk collects, no more, and nothing outside the vendor's names.
+TEST(RealLayouts, HostileBundle_MoreInnerBundlesThanCollected_TiesStayWithinTheWalksBound) {
+    std::string corpus = "app Applications/Swarm.app\nid com.swarm.app\nname Swarm\n";
+    for (int i = 0; i < 300; ++i) {
+        const std::string n = std::to_string(i);
+        corpus += "inner Contents/PlugIns/p" + n + ".appex = com.swarm.p" + n + " = p" + n + "\n";
+        corpus += "leaves ~/Library/HTTPStorages/com.swarm.p" + n + "/\n";
+    }
+    corpus += "\napp Applications/Other.app\nid com.other.app\nname Other\n"
+              "leaves ~/Library/HTTPStorages/com.other.app/\n";
+    QTemporaryDir text;
+    Built b;
+    build(b, {writeCorpus(text, corpus)});
+    const auto rows = reviewOf(b, "Applications/Swarm.app");
+    size_t byInner = 0;
+    for (const auto &[path, state] : rows)
+        if (state.find("identifier of a bundle inside the application") != std::string::npos)
+            ++byInner;
+    EXPECT_GT(byInner, 0u);
+    EXPECT_LE(byInner, BundleIdentitiesLimits{}.maxBundles);
+    EXPECT_EQ(rows.count("Users/me/Library/HTTPStorages/com.other.app"), 0u);
 }
