@@ -613,7 +613,8 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
             const QString name = platform::decodeUtf8(e.name());
             if (e.type == platform::EntryType::Directory && words.tokens.contains(folded(name)))
                 add(e.path, kWordOfProduct); // Library/Android for Android Studio
-            else if (startsWithCapitalisedWord(name, words.whole))
+            else if (e.type == platform::EntryType::Directory &&
+                     startsWithCapitalisedWord(name, words.whole))
                 add(e.path, kProductAndWord); // Library/DropboxHelperTools
         }
         for (const platform::DirEntry &e : platform::listDirectory(library / "Logs"))

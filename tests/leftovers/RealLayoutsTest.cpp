@@ -340,6 +340,8 @@ system Library/Cloudboxer/
 system Library/CloudboxHQ/
 system Library/MyCloudboxTools/
 system Library/GoTools/
+system Users/me/Cloudbox -> ../../Library
+system Library/CloudboxLinkedTools -> ../Users/me
 )")});
     const std::string home = "Users/me/", lib = "Users/me/Library/";
     const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
@@ -363,6 +365,9 @@ system Library/GoTools/
         {"Cloudbox", "Library/Cloudboxer", ""},
         {"Cloudbox", "Library/CloudboxHQ", ""},
         {"Cloudbox", "Library/MyCloudboxTools", ""},
+        // Links named like the product lead elsewhere: never offered.
+        {"Cloudbox", home + "Cloudbox", ""},
+        {"Cloudbox", "Library/CloudboxLinkedTools", ""},
         // A sibling product's name is not the application's.
         {"Cloudbox Beta", "Library/CloudboxHelperTools", ""},
         // Two letters tie nothing here; a home folder of the system's is nobody's.
