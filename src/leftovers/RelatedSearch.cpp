@@ -618,7 +618,8 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
                 add(e.path, kProductAndWord); // Library/DropboxHelperTools
         }
         for (const platform::DirEntry &e : platform::listDirectory(library / "Logs"))
-            if (isLogOfProduct(platform::decodeUtf8(e.name()), words))
+            if (e.type != platform::EntryType::Symlink &&
+                isLogOfProduct(platform::decodeUtf8(e.name()), words))
                 add(e.path, kLogOfProduct); // zoominstall.log
     }
     if (home)

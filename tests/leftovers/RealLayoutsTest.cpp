@@ -341,6 +341,7 @@ system Library/CloudboxHQ/
 system Library/MyCloudboxTools/
 system Library/GoTools/
 system Users/me/Cloudbox -> ../../Library
+system Users/me/Library/Logs/meetlysetup.log -> ../../../../etc
 system Library/CloudboxLinkedTools -> ../Users/me
 )")});
     const std::string home = "Users/me/", lib = "Users/me/Library/";
@@ -349,6 +350,7 @@ system Library/CloudboxLinkedTools -> ../Users/me
         {"meetly.us", lib + "Logs/meetlyinstall.log", "offered: log named after the product"},
         {"meetly.us", lib + "Logs/meetlyupdater.log", "offered: log named after the product"},
         {"meetly.us", lib + "Logs/meetlyx.log", ""},
+        {"meetly.us", lib + "Logs/meetlysetup.log", ""}, // a link
         {"meetly.us", lib + "Logs/Meetlyinstall.log", ""},
         {"meetly.us", lib + "Logs/premeetlyinstall.log", ""},
         {"Robot Studio", lib + "Robot", "offered: named after a word of the product's name"},
