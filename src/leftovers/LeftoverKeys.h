@@ -34,6 +34,9 @@ inline const QString kApplicationGroup = QStringLiteral("application group of it
 inline const QString kSameVendor = QStringLiteral("same vendor");
 inline const QString kLinkIntoBundle = QStringLiteral("link into the application");
 inline const QString kNamedInHome = QStringLiteral("named after the product, in the home folder");
+inline const QString kLogOfProduct = QStringLiteral("log named after the product");
+inline const QString kWordOfProduct = QStringLiteral("named after a word of the product's name");
+inline const QString kProductAndWord = QStringLiteral("named after the product and a word");
 // Why a removal keeps a row (each followed by names or a reason where it ends in a blank).
 inline const QString kKeptAlsoUsedBy = QStringLiteral("also used by ");
 inline const QString kKeptSharedWith = QStringLiteral("shared with ");

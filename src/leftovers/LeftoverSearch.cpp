@@ -12,6 +12,7 @@
 
 #include <array>
 #include <map>
+#include <set>
 #include <string>
 
 namespace zembra::leftovers {
@@ -130,6 +131,7 @@ public:
             if (folder)
                 granted.push_back(*folder);
         const ProtectedFolders guard(granted);
+        strongestTieWins(m_files, m_weakRows);
         std::vector<FileEntry> kept = withoutProtected(m_files, guard, &m_weakRows);
         m_record.setFiles(std::move(kept), m_weakRows);
         return result;
@@ -447,6 +449,19 @@ SearchResult searchLeftovers(ItemRecord &record, platform::SettingsStore &settin
         result.cancelled = cancelled && cancelled();
     }
     return result;
+}
+
+void strongestTieWins(const std::vector<FileEntry> &files, std::vector<bool> &weak,
+                      const std::vector<fs::path> &strong) {
+    std::set<std::string_view> tied;
+    for (const fs::path &p : strong)
+        tied.insert(p.native());
+    for (size_t i = 0; i < files.size() && i < weak.size(); ++i)
+        if (!weak[i] && files[i].isFileURL())
+            tied.insert(files[i].path().native());
+    for (size_t i = 0; i < files.size() && i < weak.size(); ++i)
+        if (weak[i] && files[i].isFileURL() && tied.count(files[i].path().native()))
+            weak[i] = false;
 }
 
 std::vector<SizeEntry> sizesOf(const std::vector<FileEntry> &files,

@@ -43,6 +43,11 @@ struct SearchResult {
 SearchResult searchLeftovers(ItemRecord &record, platform::SettingsStore &settings, SearchMode mode,
                              const std::function<bool()> &cancelled = {});
 
+// The strongest tie wins: a path that one row found strongly (or `strong` names) is weak
+// in no row, whichever pass or step found it first. `weak` has one flag per row of `files`.
+void strongestTieWins(const std::vector<FileEntry> &files, std::vector<bool> &weak,
+                      const std::vector<std::filesystem::path> &strong = {});
+
 // The sizes list that belongs to `files`: the marker at a marker's index, the entry's byte
 // count at a file's (0 for an entry that is gone). Once `cancelled` answers true the
 // remaining entries count 0.

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <map>
 #include <set>
+#include <utility>
 
 namespace zembra::leftovers {
 
@@ -163,6 +164,59 @@ OwnIdentities ownIdentities(const ItemRecord &item, const QString &identifier) {
     return own;
 }
 
+// What an entry's name must hold to tie by any of the identifier tests below, tested on
+// its bytes before them: most names of a Library folder hold none of it. The tests split
+// and fold every name they see; this only lowers ASCII letters, and leaves a name with
+// other bytes to them. Those tests read a name's identifier from its first component, or
+// from its second behind a team-ID or "group." prefix: its first two components there
+// must be the identifier's or an inner identifier's (a set: bounded whatever the bundle).
+struct NameFilter {
+    std::set<std::string, std::less<>> domains; // first two components, folded
+    std::string vendor;                         // a name starting with it may be the vendor's
+    std::set<std::string> groups;               // the signature's groups, exactly
+
+    bool mayTie(const std::string &name, std::string &lowered) const {
+        lowered.assign(name);
+        for (char &c : lowered) {
+            const auto u = static_cast<unsigned char>(c);
+            if (u >= 0x80)
+                return true;
+            if (u >= 'A' && u <= 'Z')
+                c = char(u + ('a' - 'A'));
+        }
+        if (groups.count(name) || (!vendor.empty() && lowered.starts_with(vendor)))
+            return true;
+        const std::string_view l = lowered;
+        const size_t first = l.find('.');
+        if (first == std::string_view::npos)
+            return false;
+        const size_t second = l.find('.', first + 1);
+        if (domains.count(l.substr(0, second)))
+            return true;
+        return second != std::string_view::npos &&
+               domains.count(l.substr(first + 1, l.find('.', second + 1) - first - 1));
+    }
+};
+
+NameFilter nameFilter(const QString &identifier, const OwnIdentities &own, const QString &vendor) {
+    NameFilter f;
+    const auto addNeedle = [&f](const QString &foldedId) {
+        const QStringList parts = foldedId.split(QLatin1Char('.'));
+        if (parts.size() < 2)
+            return;
+        f.domains.insert((parts[0] + QLatin1Char('.') + parts[1]).toStdString());
+    };
+    addNeedle(folded(identifier));
+    for (const auto &[id, sameDomain] : own.inner)
+        addNeedle(id);
+    f.vendor = vendor.toStdString();
+    for (const QString &g : own.groups)
+        f.groups.insert(g.toStdString());
+    for (const QString &g : own.otherGroups)
+        f.groups.insert(g.toStdString());
+    return f;
+}
+
 // The inner identifier `name` (suffix, team or "group." prefix and host dropped) is, or
 // lies below; with whether it equals it.
 std::pair<QString, bool> innerRelation(const std::string &nameBytes, const OwnIdentities &own) {
@@ -201,6 +255,91 @@ bool isSibling(const QString &name, const QString &identifier) {
     return own.size() >= 3 && parts.size() >= 3 && parts[2] != own[2] &&
            parts[2].startsWith(own[2]);
 }
+
+// The first word of a folded name: up to a blank, ".", "-" or "_".
+QString firstWord(const QString &name) {
+    qsizetype end = 0;
+    while (end < name.size() && name.at(end) != QLatin1Char(' ') &&
+           name.at(end) != QLatin1Char('.') && name.at(end) != QLatin1Char('-') &&
+           name.at(end) != QLatin1Char('_'))
+        ++end;
+    return name.left(end);
+}
+
+// What the product's names are made of, folded: each name whole (blanks and joining
+// punctuation dropped) and, for a name of several words, each word. Only names and words
+// of four characters or more that are not generic ("Go", "Box", "Pro", "Desktop" tie
+// nothing here).
+struct ProductWords {
+    QStringList whole;  // "dropbox", "androidstudio"
+    QStringList tokens; // "android", "studio": words of a name of several
+    QStringList firsts; // the first word of each name: "zoom" of "zoom.us"
+};
+
+ProductWords productWords(const QStringList &products) {
+    ProductWords w;
+    const auto usable = [](const QString &word) { return word.size() >= 4 && !isWeakKey(word); };
+    for (const QString &product : products) {
+        const QString f = folded(product);
+        if (const QString s = squeezed(f); usable(s) && !w.whole.contains(s))
+            w.whole.push_back(s);
+        QStringList parts;
+        QString part;
+        for (const QChar c : f + QLatin1Char(' ')) {
+            if (c == QLatin1Char(' ') || c == QLatin1Char('.') || c == QLatin1Char('-') ||
+                c == QLatin1Char('_')) {
+                if (!part.isEmpty())
+                    parts.push_back(std::exchange(part, QString()));
+            } else {
+                part += c;
+            }
+        }
+        if (!parts.isEmpty() && usable(parts.front()) && !w.firsts.contains(parts.front()))
+            w.firsts.push_back(parts.front());
+        if (parts.size() > 1)
+            for (const QString &p : parts)
+                if (usable(p) && !w.tokens.contains(p))
+                    w.tokens.push_back(p);
+    }
+    return w;
+}
+
+// `name` is one of `whole` followed by a capitalised word: "DropboxHelperTools", not
+// "Dropboxer", "DropboxHQ" or "MyDropboxTools".
+bool startsWithCapitalisedWord(const QString &name, const QStringList &whole) {
+    for (const QString &w : whole) {
+        if (name.size() < w.size() + 2 || folded(name.left(w.size())) != w)
+            continue;
+        if (name.at(w.size()).isUpper() && name.at(w.size() + 1).isLower())
+            return true;
+    }
+    return false;
+}
+
+// What a product's installer or updater logs to: its lower-case name and a role word
+// ("zoominstall.log", "dropboxupdater.log").
+bool isLogOfProduct(const QString &name, const ProductWords &words) {
+    static const QStringList kLogWords = {
+        QStringLiteral("install"), QStringLiteral("installer"), QStringLiteral("uninstall"),
+        QStringLiteral("setup"),   QStringLiteral("update"),    QStringLiteral("updater"),
+        QStringLiteral("helper"),  QStringLiteral("launcher"),  QStringLiteral("daemon"),
+        QStringLiteral("agent"),   QStringLiteral("service"),   QStringLiteral("crash")};
+    const QString stem = name.section(QLatin1Char('.'), 0, 0);
+    if (stem != stem.toLower())
+        return false;
+    for (const QStringList *list : {&words.whole, &words.firsts})
+        for (const QString &w : *list)
+            if (stem.startsWith(w) && kLogWords.contains(stem.mid(w.size())))
+                return true;
+    return false;
+}
+
+// The home's own folders: never named after one application, whatever it is called.
+const QStringList kHomeStandardFolders = {
+    QStringLiteral("applications"), QStringLiteral("desktop"),  QStringLiteral("documents"),
+    QStringLiteral("downloads"),    QStringLiteral("library"),  QStringLiteral("movies"),
+    QStringLiteral("music"),        QStringLiteral("pictures"), QStringLiteral("public"),
+    QStringLiteral("sites")};
 
 } // namespace
 
@@ -264,13 +403,15 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
     const QString vendor = idParts.size() >= 3 ? folded(idParts[1]) : QString();
 
     // What the search listed, and the folders its passes read: never related.
-    std::set<std::string> listed;
+    std::set<std::string> listed, listedWeak;
     std::vector<fs::path> listedRows;
     const std::vector<FileEntry> files = item.files();
     const std::vector<bool> weakRows = item.weakRows();
     for (size_t i = 0; i < files.size(); ++i)
         if (files[i].isFileURL()) {
             listed.insert(files[i].path().native());
+            if (i < weakRows.size() && weakRows[i])
+                listedWeak.insert(files[i].path().native());
             // A flagged or weak folder starts unticked: what is the item's inside it is offered.
             if ((i >= flags.size() || !flags[i].flagged()) &&
                 (i >= weakRows.size() || !weakRows[i]))
@@ -282,8 +423,13 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
         if (granted)
             roots.push_back(*granted);
     auto add = [&](const fs::path &path, const QString &reason, bool strong = false) {
-        if (listed.count(path.native()) || isProtectedFolder(path, roots) ||
-            !seen.insert(path.native()).second)
+        if (listed.count(path.native())) {
+            // The strongest tie wins over the search's weak one.
+            if (strong && listedWeak.count(path.native()) && seen.insert(path.native()).second)
+                found.push_back({path, reason, true, true});
+            return;
+        }
+        if (isProtectedFolder(path, roots) || !seen.insert(path.native()).second)
             return;
         for (const fs::path &row : listedRows)
             if (platform::isWithin(path, row))
@@ -327,15 +473,20 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
         folders.push_back({*root / "var/db/receipts", QStringLiteral("receipts"), false});
     const QString domain = domainOf(identifier);
     const bool vendorWord = vendor.size() >= 3 && !isWeakKey(vendor);
+    const NameFilter filter = nameFilter(identifier, own, vendorWord ? vendor : QString());
+    std::string lowered;
     for (const Folder &folder : folders) {
         if (identifier.isEmpty())
             break;
         const bool groupFolder = folder.shownName == QLatin1String("Group Containers") ||
                                  folder.shownName == QLatin1String("Application Scripts");
         for (const platform::DirEntry &e : platform::listDirectory(folder.path)) {
-            if (readByPasses.count(e.path.native()) || isStandardLibraryFolder(e.name()))
+            const std::string bytes = e.name();
+            if (!filter.mayTie(bytes, lowered))
                 continue;
-            const QString name = platform::decodeUtf8(e.name());
+            if (readByPasses.count(e.path.native()) || isStandardLibraryFolder(bytes))
+                continue;
+            const QString name = platform::decodeUtf8(bytes);
             if (groupFolder && own.groups.count(name)) {
                 add(e.path, kApplicationGroup, true);
                 continue;
@@ -439,12 +590,45 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
             dotNames.push_back(squeezed(idParts[i]));
     if (home)
         for (const platform::DirEntry &e : platform::listHiddenEntries(*home)) {
-            const QString name =
-                squeezed(platform::decodeUtf8(e.name()).mid(1)).remove(QLatin1Char('.'));
+            const QString raw = platform::decodeUtf8(e.name()).mid(1);
+            const QString name = squeezed(raw).remove(QLatin1Char('.'));
             if (kHomeDotFolders.contains(name))
                 continue;
-            if (dotNames.contains(name))
+            // Or its first word is one (~/.product_shell_integration.zsh), a long one.
+            const QString first = firstWord(folded(raw));
+            if (dotNames.contains(name) || (first.size() >= 4 && dotNames.contains(first)))
                 add(e.path, kNamedInHome);
+        }
+
+    // Named after the product outside the folders above: unticked, each with its reason.
+    ProductWords words = productWords(products);
+    words.tokens.removeAll(vendor); // the vendor's folder is every product's
+    for (const auto &base : {home, root}) {
+        if (!base)
+            continue;
+        const fs::path library = *base / "Library";
+        for (const platform::DirEntry &e : platform::listDirectory(library)) {
+            if (isStandardLibraryFolder(e.name()) || readByPasses.count(e.path.native()))
+                continue;
+            const QString name = platform::decodeUtf8(e.name());
+            if (e.type == platform::EntryType::Directory && words.tokens.contains(folded(name)))
+                add(e.path, kWordOfProduct); // Library/Android for Android Studio
+            else if (e.type == platform::EntryType::Directory &&
+                     startsWithCapitalisedWord(name, words.whole))
+                add(e.path, kProductAndWord); // Library/DropboxHelperTools
+        }
+        for (const platform::DirEntry &e : platform::listDirectory(library / "Logs"))
+            if (e.type != platform::EntryType::Symlink &&
+                isLogOfProduct(platform::decodeUtf8(e.name()), words))
+                add(e.path, kLogOfProduct); // zoominstall.log
+    }
+    if (home)
+        for (const platform::DirEntry &e : platform::listDirectory(*home)) {
+            const QString name = folded(platform::decodeUtf8(e.name()));
+            if (e.type == platform::EntryType::Directory && !kHomeStandardFolders.contains(name) &&
+                std::any_of(products.begin(), products.end(),
+                            [&](const QString &p) { return folded(p) == name; }))
+                add(e.path, kNamedInHome); // ~/Postman
         }
 
     // Command-line links the application installed (usr/local/bin/tool -> inside the bundle).

@@ -39,6 +39,9 @@ struct RelatedEntry {
     // an application group its signature owns, its name below its vendor's folder): the
     // review ticks it. Everything else starts unticked.
     bool strong = false;
+    // A row the search already listed, found there only by weak keys: this strong tie
+    // makes it the item's own (the review clears its weak mark instead of adding a row).
+    bool listed = false;
 };
 
 // `item` as the search left it: its `files` are what is already listed. `flags`, one per

@@ -5,7 +5,11 @@
 #include "leftovers/RelatedSearch.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
+
 namespace zembra::leftovers {
+
+namespace fs = std::filesystem;
 
 bool Review::startsUnticked(size_t row) const {
     return (isRelated(row) && !isTied(row)) || isWeak(row) ||
@@ -52,15 +56,43 @@ Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings
     review.weak.resize(review.files.size(), false);
     review.tied.resize(review.files.size(), false);
     // A row inside a listed folder that a strong key found goes with that folder.
-    for (size_t i = 0; i < review.files.size(); ++i)
-        for (size_t j = 0; review.weak[i] && j < review.files.size(); ++j)
-            if (!review.weak[j] && review.files[j].isFileURL() &&
-                platform::isWithin(review.files[i].path(), review.files[j].path()))
-                review.weak[i] = false;
-    if (!withRelated)
+    const auto withStrongFolders = [&review] {
+        for (size_t i = 0; i < review.files.size(); ++i)
+            for (size_t j = 0; review.weak[i] && j < review.files.size(); ++j)
+                if (!review.weak[j] && review.files[j].isFileURL() &&
+                    platform::isWithin(review.files[i].path(), review.files[j].path()))
+                    review.weak[i] = false;
+    };
+    if (!withRelated) {
+        withStrongFolders();
         return review;
+    }
 
-    const std::vector<RelatedEntry> related = findRelated(searched, settings, review.flags);
+    std::vector<RelatedEntry> related = findRelated(searched, settings, review.flags);
+    std::vector<fs::path> strengthened;
+    for (const RelatedEntry &r : related)
+        if (r.listed)
+            strengthened.push_back(r.path);
+    // What lies inside a folder that is now the item's goes with it, not as a row of its own.
+    std::erase_if(related, [&strengthened](const RelatedEntry &r) {
+        return r.listed ||
+               std::any_of(strengthened.begin(), strengthened.end(),
+                           [&r](const fs::path &f) { return platform::isWithin(r.path, f); });
+    });
+    strongestTieWins(review.files, review.weak, strengthened);
+    withStrongFolders();
+    // A large vendor's other products: what another installed application ties to more
+    // specifically is that application's, not "possibly related" to this one.
+    std::vector<RelatedEntry> offered;
+    std::vector<SharedFlag> relatedFlags;
+    for (RelatedEntry &r : related) {
+        SharedFlag flag = shared.flagOf(r.path);
+        if (!r.strong && r.reason == kSameVendor && flag.flagged() && !flag.shared)
+            continue;
+        offered.push_back(std::move(r));
+        relatedFlags.push_back(std::move(flag));
+    }
+    related = std::move(offered);
     if (related.empty())
         return review;
     std::vector<FileEntry> group{FileEntry::word(kRelated)};
@@ -70,8 +102,7 @@ Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings
     for (size_t i = 0; i < group.size(); ++i) {
         review.files.push_back(group[i]);
         review.sizes.push_back(sizes[i]);
-        review.flags.push_back(group[i].isFileURL() ? shared.flagOf(group[i].path())
-                                                    : SharedFlag{});
+        review.flags.push_back(i == 0 ? SharedFlag{} : relatedFlags[i - 1]);
         review.reasons.push_back(i == 0 ? QString() : related[i - 1].reason);
         review.weak.push_back(false);
         review.tied.push_back(i > 0 && related[i - 1].strong);

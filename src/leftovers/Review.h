@@ -4,7 +4,10 @@
 // and whether only weak name keys found it, then — when asked for — the "Possibly related" group:
 // the marker "Related" and the related entries, each with its reason and size. Flagged, weak and
 // related rows start unticked (a related row tied to the application itself starts ticked), so they
-// count into the total only when the user ticks them.
+// count into the total only when the user ticks them. A related row offered only as the
+// same vendor's is left out when another installed application ties to it more
+// specifically (a large vendor's other products); a related row that ties strongly to an
+// entry the search found only by weak keys makes that row the item's instead.
 //
 // The review screen and the command line build it after the search (on the search's
 // worker: it reads the disk) and hand it to a Selection.

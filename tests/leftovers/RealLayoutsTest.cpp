@@ -3,6 +3,7 @@
 // command-line links. Small trees for each rule; the development set of bench/corpus as
 // a whole for the figures.
 #include "catalogue/Application.h"
+#include "catalogue/BundleIdentities.h"
 #include "grants/GrantKeys.h"
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/LeftoverSearch.h"
@@ -212,4 +213,281 @@ TEST(RealLayouts, DevelopmentSet_NothingOfOthersTicked_MostOfEachApplicationsLef
     EXPECT_TRUE(wronglyTicked.empty()) << testing::PrintToString(wronglyTicked);
     EXPECT_GE(100 * inReview, 92 * own) << inReview << "/" << own;
     EXPECT_GE(100 * ticked, 75 * own) << ticked << "/" << own;
+}
+
+// Two passes (or the search and the related step) may find one entry: the strongest tie
+// wins, in whichever order they came.
+TEST(StrongestTie, SamePathFoundWeaklyAndStrongly_WeakNowhere_WeakOnlyStaysWeak) {
+    const fs::path a = "/r/Library/Caches/Go", b = "/r/Library/Caches/Gopher";
+    struct Case {
+        const char *name;
+        std::vector<fs::path> rows;
+        std::vector<bool> weak;
+        std::vector<fs::path> strongElsewhere;
+        std::vector<bool> expected;
+    };
+    const std::vector<Case> cases = {
+        {"weak first, then strong", {a, a}, {true, false}, {}, {false, false}},
+        {"strong first, then weak", {a, a}, {false, true}, {}, {false, false}},
+        {"weak only", {a, a}, {true, true}, {}, {true, true}},
+        {"weak, a strong tie of the related step", {a, b}, {true, true}, {a}, {false, true}},
+        {"a strong name that only begins alike", {a, b}, {true, false}, {}, {true, false}},
+        {"a strong folder above is not the same path",
+         {a / "x", a},
+         {true, false},
+         {},
+         {true, false}},
+    };
+    for (const Case &c : cases) {
+        std::vector<FileEntry> files{FileEntry::word(kSupportfiles)};
+        std::vector<bool> weak{false};
+        for (size_t i = 0; i < c.rows.size(); ++i) {
+            files.push_back(FileEntry::file(c.rows[i]));
+            weak.push_back(c.weak[i]);
+        }
+        strongestTieWins(files, weak, c.strongElsewhere);
+        EXPECT_EQ(std::vector<bool>(weak.begin() + 1, weak.end()), c.expected) << c.name;
+    }
+}
+
+TEST(StrongestTie, GroupOfItsSignatureFoundByAWeakName_Ticked_OthersStayWeak) {
+    QTemporaryDir text;
+    Built b;
+    build(b, {writeCorpus(text, R"(
+app Applications/Go.app
+id com.gosoft.go
+name Go
+team AB12CD34EF
+group AB12CD34EF.com.gosoft.go
+leaves ~/Library/Group Containers/AB12CD34EF.com.gosoft.go/
+leaves ~/Library/Group Containers/AB12CD34EF.com.gosoft.go/Library/
+leaves ~/Library/Preferences/com.gosoft.go.plist
+
+app Applications/Gopher.app
+id com.gosoft.gopher
+name Gopher
+leaves ~/Library/Group Containers/AB12CD34EF.com.gosoft.gopher/
+)")});
+    const std::string groups = "Users/me/Library/Group Containers/";
+    const auto rows = reviewOf(b, "Applications/Go.app");
+    // The search found it by "Go" alone (weak); the signature owns it: ticked, one row.
+    EXPECT_EQ(rows.at(groups + "AB12CD34EF.com.gosoft.go"), "ticked");
+    EXPECT_EQ(rows.count(groups + "AB12CD34EF.com.gosoft.go/Library"), 0u);
+    // The sibling's group holds "go" only inside a longer word: not ticked.
+    const auto sibling = rows.find(groups + "AB12CD34EF.com.gosoft.gopher");
+    EXPECT_TRUE(sibling == rows.end() || sibling->second.rfind("ticked", 0) != 0)
+        << sibling->second;
+}
+
+// What real products leave outside the folders named after their identifier: offered,
+// unticked, with the rule's reason; look-alikes of the attacker's kind (a short or generic
+// name, a sibling product, the name inside another word) are not offered by these rules.
+TEST(RealLayouts, NamedAfterTheProductOutsideItsFolders_Offered_LookAlikesNot) {
+    QTemporaryDir text;
+    Built b;
+    build(b, {writeCorpus(text, R"(
+app Applications/meetly.us.app
+id us.meetly.xos
+name meetly.us
+leaves ~/Library/Logs/meetlyinstall.log
+leaves ~/Library/Logs/meetlyupdater.log
+
+app Applications/Robot Studio.app
+id com.droidco.robot.studio
+name Robot Studio
+leaves ~/Library/Robot/sdk/
+
+app Applications/Shellix.app
+id com.shellix.terminal
+name Shellix
+leaves ~/.shellix_shell_integration.zsh
+
+app Applications/Postly.app
+id com.postlylabs.mac
+name Postly
+leaves ~/Postly/
+
+app Applications/Cloudbox.app
+id com.getcloudbox.cloudbox
+name Cloudbox
+leaves Library/CloudboxHelperTools/
+
+app Applications/Cloudbox Beta.app
+id com.getcloudbox.cloudbox.beta
+name Cloudbox Beta
+
+app Applications/Go.app
+id com.gosoft.go
+name Go
+
+app Applications/Music.app
+id com.tunes.music
+name Music
+
+system Users/me/Library/Logs/meetlyx.log
+system Users/me/Library/Logs/Meetlyinstall.log
+system Users/me/Library/Logs/premeetlyinstall.log
+system Users/me/Library/Robotics/
+system Users/me/Library/Droidco/
+system Users/me/Library/Studio
+system Users/me/.shellixer
+system Users/me/.shellix2_history
+system Users/me/.go_history
+system Users/me/Postly Notes/
+system Users/me/Go/
+system Users/me/Music/
+system Library/Cloudboxer/
+system Library/CloudboxHQ/
+system Library/MyCloudboxTools/
+system Library/GoTools/
+system Users/me/Cloudbox -> ../../Library
+system Users/me/Library/Logs/meetlysetup.log -> ../../../../etc
+system Library/CloudboxLinkedTools -> ../Users/me
+)")});
+    const std::string home = "Users/me/", lib = "Users/me/Library/";
+    const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+        // application, entry, what the review shows ("" when it is not in the review)
+        {"meetly.us", lib + "Logs/meetlyinstall.log", "offered: log named after the product"},
+        {"meetly.us", lib + "Logs/meetlyupdater.log", "offered: log named after the product"},
+        {"meetly.us", lib + "Logs/meetlyx.log", ""},
+        {"meetly.us", lib + "Logs/meetlysetup.log", ""}, // a link
+        {"meetly.us", lib + "Logs/Meetlyinstall.log", ""},
+        {"meetly.us", lib + "Logs/premeetlyinstall.log", ""},
+        {"Robot Studio", lib + "Robot", "offered: named after a word of the product's name"},
+        {"Robot Studio", lib + "Robotics", ""},
+        {"Robot Studio", lib + "Droidco", "weak"}, // the vendor's folder: the search's
+        {"Robot Studio", lib + "Studio", ""},      // a file, not a folder
+        {"Shellix", home + ".shellix_shell_integration.zsh",
+         "offered: named after the product, in the home folder"},
+        {"Shellix", home + ".shellixer", ""},
+        {"Shellix", home + ".shellix2_history", ""},
+        {"Postly", home + "Postly", "offered: named after the product, in the home folder"},
+        {"Postly", home + "Postly Notes", ""},
+        {"Cloudbox", "Library/CloudboxHelperTools", "offered: named after the product and a word"},
+        {"Cloudbox", "Library/Cloudboxer", ""},
+        {"Cloudbox", "Library/CloudboxHQ", ""},
+        {"Cloudbox", "Library/MyCloudboxTools", ""},
+        // Links named like the product lead elsewhere: never offered.
+        {"Cloudbox", home + "Cloudbox", ""},
+        {"Cloudbox", "Library/CloudboxLinkedTools", ""},
+        // A sibling product's name is not the application's.
+        {"Cloudbox Beta", "Library/CloudboxHelperTools", ""},
+        // Two letters tie nothing here; a home folder of the system's is nobody's.
+        {"Go", home + ".go_history", ""},
+        {"Go", home + "Go", ""},
+        {"Go", "Library/GoTools", ""},
+        {"Music", home + "Music", ""},
+    };
+    std::map<std::string, std::map<std::string, std::string>> reviews;
+    for (const auto &[app, entry, expected] : cases) {
+        if (!reviews.count(app))
+            reviews[app] = reviewOf(b, "Applications/" + app + ".app");
+        const auto &rows = reviews[app];
+        const auto it = rows.find(entry);
+        EXPECT_EQ(it == rows.end() ? std::string() : it->second, expected) << app << ": " << entry;
+    }
+}
+
+// The related step tests only the names that can tie; whatever their case or letters, the
+// ones that do are still found.
+TEST(RealLayouts, IdentifierTies_FoundWhateverTheCaseAndLetters) {
+    QTemporaryDir text;
+    Built b;
+    build(b, {writeCorpus(text, R"(
+app Applications/Maps.app
+id com.Zürich.Maps
+name Maps
+system Users/me/Library/HTTPStorages/com.zürich.maps/
+system Users/me/Library/HTTPStorages/COM.ZURICH.MAPS.binarycookies
+system Users/me/Library/HTTPStorages/AB12CD34EF.com.zurich.maps.widgets/
+system Users/me/Library/HTTPStorages/com.zurich.transit/
+system Users/me/Library/HTTPStorages/Group.Com.Zurich.Maps/
+system Users/me/Library/HTTPStorages/mirror.of.com.zurich.maps/
+system Users/me/Library/HTTPStorages/ZURICHTools/
+system Users/me/Library/HTTPStorages/ZurichTools/
+system Users/me/Library/HTTPStorages/org.zurich.maps2/
+system Users/me/Library/HTTPStorages/de.other.zurich/
+)")});
+    const std::string storages = "Users/me/Library/HTTPStorages/";
+    const auto rows = reviewOf(b, "Applications/Maps.app");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"com.zürich.maps", "ticked: same identifier in HTTPStorages"},
+        {"COM.ZURICH.MAPS.binarycookies", "ticked: same identifier in HTTPStorages"},
+        {"AB12CD34EF.com.zurich.maps.widgets", "offered: team-ID prefix"},
+        {"com.zurich.transit", "offered: same vendor"},
+        {"Group.Com.Zurich.Maps", "offered: group identifier"},
+        {"mirror.of.com.zurich.maps", ""},
+        {"ZurichTools", "offered: same vendor"},
+        {"ZURICHTools", "offered: same vendor"},
+        {"org.zurich.maps2", ""},
+        {"de.other.zurich", ""},
+    };
+    for (const auto &[name, expected] : cases) {
+        const auto it = rows.find(storages + name);
+        EXPECT_EQ(it == rows.end() ? std::string() : it->second, expected) << name;
+    }
+}
+
+// A large vendor's other installed products keep their entries: what another application
+// ties to more specifically is not offered as the same vendor's; what no installed
+// application names still is.
+TEST(RealLayouts, SameVendorEntriesOfAnotherInstalledProduct_NotOffered) {
+    QTemporaryDir text;
+    Built b;
+    build(b, {writeCorpus(text, R"(
+app Applications/Writer.app
+id com.lumen.writer
+name Writer
+leaves ~/Library/Caches/com.lumen.writer/
+
+app Applications/Sheets.app
+id com.lumen.sheets
+name Sheets
+leaves ~/Library/Caches/com.lumen.sheets/
+leaves ~/Library/Preferences/com.lumen.sheets.plist
+leaves ~/Library/Containers/com.lumen.sheets.extension/
+
+system Users/me/Library/Caches/com.lumen.painter/
+system Users/me/Library/Caches/com.lumen.sheetswriter/
+system Users/me/Library/Caches/com.lumen.telemetry/
+)")});
+    const std::string lib = "Users/me/Library/";
+    const auto rows = reviewOf(b, "Applications/Writer.app");
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {lib + "Caches/com.lumen.writer", "ticked"},
+        {lib + "Caches/com.lumen.sheets", ""},
+        {lib + "Preferences/com.lumen.sheets.plist", ""},
+        {lib + "Containers/com.lumen.sheets.extension", ""},
+        {lib + "Caches/com.lumen.painter", "offered: same vendor"},
+        {lib + "Caches/com.lumen.telemetry", "offered: same vendor"},
+        {lib + "Caches/com.lumen.sheetswriter", ""}, // holds Sheets's whole identifier
+    };
+    for (const auto &[path, expected] : cases) {
+        const auto it = rows.find(path);
+        EXPECT_EQ(it == rows.end() ? std::string() : it->second, expected) << path;
+    }
+}
+
+// A bundle declaring more inner bundles than the walk collects: the related step ties by as many of
+// them as the bundle walk collects, no more, and nothing outside the vendor's names.
+TEST(RealLayouts, HostileBundle_MoreInnerBundlesThanCollected_TiesStayWithinTheWalksBound) {
+    std::string corpus = "app Applications/Swarm.app\nid com.swarm.app\nname Swarm\n";
+    for (int i = 0; i < 300; ++i) {
+        const std::string n = std::to_string(i);
+        corpus += "inner Contents/PlugIns/p" + n + ".appex = com.swarm.p" + n + " = p" + n + "\n";
+        corpus += "leaves ~/Library/HTTPStorages/com.swarm.p" + n + "/\n";
+    }
+    corpus += "\napp Applications/Other.app\nid com.other.app\nname Other\n"
+              "leaves ~/Library/HTTPStorages/com.other.app/\n";
+    QTemporaryDir text;
+    Built b;
+    build(b, {writeCorpus(text, corpus)});
+    const auto rows = reviewOf(b, "Applications/Swarm.app");
+    size_t byInner = 0;
+    for (const auto &[path, state] : rows)
+        if (state.find("identifier of a bundle inside the application") != std::string::npos)
+            ++byInner;
+    EXPECT_GT(byInner, 0u);
+    EXPECT_LE(byInner, BundleIdentitiesLimits{}.maxBundles);
+    EXPECT_EQ(rows.count("Users/me/Library/HTTPStorages/com.other.app"), 0u);
 }
