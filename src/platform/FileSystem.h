@@ -76,8 +76,8 @@ struct FoundEntry {
 using KeepEntry = std::function<bool(std::string_view name, EntryType type)>;
 std::vector<FoundEntry> findDeep(const fs::path &folder, EnumerationOptions options,
                                  const KeepEntry &keep, const std::function<bool()> &stop = {});
-// The same with the threads given: 1 walks on the calling thread only, 0 lets the size
-// of the walk and of the machine decide.
+// The same with the threads given: 1 walks on the calling thread only, more take helpers
+// as soon as the walk is large, 0 (the default) once it is large and waits on the disk.
 std::vector<FoundEntry> findDeep(const fs::path &folder, EnumerationOptions options,
                                  const KeepEntry &keep, const std::function<bool()> &stop,
                                  int threads);

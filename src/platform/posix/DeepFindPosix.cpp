@@ -1,7 +1,9 @@
 // The deep find: folders are read in whatever order the workers reach them and only the
 // kept entries are put in walk order at the end. A walk starts on the calling thread and
-// takes helpers only once it has proved large, so a small folder never starts a thread;
-// the helpers keep several folder reads waiting on the disk at once.
+// takes helpers only once it has proved large and, unless threads were asked for, once
+// the thread spends more time waiting on the disk than reading: the helpers keep several
+// folder reads waiting at once, while on folders already in memory a second thread only
+// adds work (the kernel's locks and the hand-over).
 #include "platform/posix/DeepFind.h"
 
 #include "platform/posix/DirectoryReader.h"
@@ -14,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <time.h>
 #include <unistd.h>
 
 namespace zembra::platform {
@@ -29,9 +32,36 @@ std::atomic<int> g_defaultThreads{0};
 int threadsFor(int asked) {
     if (asked > 0)
         return std::min(asked, 64);
+    // Helpers mostly wait on the disk: a few per core keep its queue filled.
     const int cores = int(std::thread::hardware_concurrency());
-    return std::clamp(cores, 4, 8);
+    return std::clamp(4 * cores, 4, 8);
 }
+
+std::chrono::nanoseconds clockNow(clockid_t clock) {
+    timespec ts{};
+    clock_gettime(clock, &ts);
+    return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);
+}
+
+// How long the calling thread has run against how long it took, over a stretch of folders.
+class WaitMeter {
+public:
+    WaitMeter() { restart(); }
+    void restart() {
+        m_cpu = clockNow(CLOCK_THREAD_CPUTIME_ID);
+        m_wall = clockNow(CLOCK_MONOTONIC);
+    }
+    // More time spent waiting than running since the last restart.
+    bool mostlyWaiting() const {
+        const auto cpu = clockNow(CLOCK_THREAD_CPUTIME_ID) - m_cpu;
+        const auto wall = clockNow(CLOCK_MONOTONIC) - m_wall;
+        return wall > 2 * cpu;
+    }
+
+private:
+    std::chrono::nanoseconds m_cpu{};
+    std::chrono::nanoseconds m_wall{};
+};
 
 bool skipsPackage(EnumerationOptions options, std::string_view name) {
     if (options != EnumerationOptions::SkipHiddenAndPackageDescendants)
@@ -85,9 +115,9 @@ bool walkOrder(const FoundEntry &a, const FoundEntry &b) {
 class DeepFind {
 public:
     DeepFind(EnumerationOptions options, const posix::KeepAt &keep,
-             const std::function<bool()> &stop, int threads, dev_t device)
-        : m_options(options), m_keep(keep), m_stop(stop), m_threads(threads), m_device(device),
-          m_workers(size_t(threads)) {}
+             const std::function<bool()> &stop, int asked, dev_t device)
+        : m_options(options), m_keep(keep), m_stop(stop), m_threads(threadsFor(asked)),
+          m_threadsAsked(asked > 1), m_device(device), m_workers(size_t(m_threads)) {}
 
     std::vector<FoundEntry> run(int rootFd, std::string rootPath) {
         Worker &own = m_workers[0];
@@ -122,9 +152,12 @@ private:
             Task task = std::move(self.stack.back());
             self.stack.pop_back();
             read(self, std::move(task));
-            if (caller && m_helpers.empty() && m_threads > 1 && ++self.folders >= kSerialFolders &&
-                self.stack.size() > 1)
-                startHelpers();
+            if (caller && m_helpers.empty() && m_threads > 1 && ++self.folders >= kSerialFolders) {
+                if (self.stack.size() > 1 && (m_threadsAsked || m_meter.mostlyWaiting()))
+                    startHelpers();
+                self.folders = 0;
+                m_meter.restart();
+            }
             if (m_waiting.load(std::memory_order_relaxed) > 0 && self.stack.size() > 1)
                 share(self);
         }
@@ -240,7 +273,9 @@ private:
     const posix::KeepAt &m_keep;
     const std::function<bool()> &m_stop;
     const int m_threads;
+    const bool m_threadsAsked; // helpers as soon as the walk is large, disk or not
     const dev_t m_device;
+    WaitMeter m_meter;
     std::vector<Worker> m_workers;
     std::vector<std::thread> m_helpers;
 
@@ -272,7 +307,7 @@ std::vector<FoundEntry> findBelow(const fs::path &folder, EnumerationOptions opt
     std::string path = folder.native();
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
-    DeepFind find(options, keep, stop, threadsFor(threads), device);
+    DeepFind find(options, keep, stop, threads, device);
     return find.run(fd, std::move(path));
 }
 
