@@ -1,7 +1,7 @@
 // The deep find: folders are read in whatever order the workers reach them and only the
 // kept entries are put in walk order at the end. A walk starts on the calling thread and
 // takes helpers only once it has proved large and, unless threads were asked for, once
-// the thread spends more time waiting on the disk than reading: the helpers keep several
+// the thread keeps blocking on the disk: the helpers keep several
 // folder reads waiting at once, while on folders already in memory a second thread only
 // adds work (the kernel's locks and the hand-over).
 #include "platform/posix/DeepFind.h"
@@ -15,6 +15,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <sys/resource.h>
 #include <thread>
 #include <time.h>
 #include <unistd.h>
@@ -37,31 +38,48 @@ int threadsFor(int asked) {
     return std::clamp(4 * cores, 4, 8);
 }
 
-std::chrono::nanoseconds clockNow(clockid_t clock) {
-    timespec ts{};
-    clock_gettime(clock, &ts);
-    return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);
-}
+#if defined(RUSAGE_THREAD)
+// How often the calling thread blocked (a folder read that went to the disk) over a
+// stretch of folders. Being pushed off the processor by other work does not count: that
+// is what more threads would not help.
+class WaitMeter {
+public:
+    WaitMeter() { restart(); }
+    void restart() { m_blocked = blocked(); }
+    bool mostlyWaiting() const { return blocked() - m_blocked >= kWaits; }
 
-// How long the calling thread has run against how long it took, over a stretch of folders.
+private:
+    static constexpr long kWaits = 4; // in a stretch of folders
+    static long blocked() {
+        rusage usage{};
+        getrusage(RUSAGE_THREAD, &usage);
+        return usage.ru_nvcsw;
+    }
+    long m_blocked = 0;
+};
+#else
+// How long the calling thread has run against how long it took over a stretch of folders.
 class WaitMeter {
 public:
     WaitMeter() { restart(); }
     void restart() {
-        m_cpu = clockNow(CLOCK_THREAD_CPUTIME_ID);
-        m_wall = clockNow(CLOCK_MONOTONIC);
+        m_cpu = now(CLOCK_THREAD_CPUTIME_ID);
+        m_wall = now(CLOCK_MONOTONIC);
     }
-    // More time spent waiting than running since the last restart.
     bool mostlyWaiting() const {
-        const auto cpu = clockNow(CLOCK_THREAD_CPUTIME_ID) - m_cpu;
-        const auto wall = clockNow(CLOCK_MONOTONIC) - m_wall;
-        return wall > 2 * cpu;
+        return now(CLOCK_MONOTONIC) - m_wall > 2 * (now(CLOCK_THREAD_CPUTIME_ID) - m_cpu);
     }
 
 private:
+    static std::chrono::nanoseconds now(clockid_t clock) {
+        timespec ts{};
+        clock_gettime(clock, &ts);
+        return std::chrono::seconds(ts.tv_sec) + std::chrono::nanoseconds(ts.tv_nsec);
+    }
     std::chrono::nanoseconds m_cpu{};
     std::chrono::nanoseconds m_wall{};
 };
+#endif
 
 bool skipsPackage(EnumerationOptions options, std::string_view name) {
     if (options != EnumerationOptions::SkipHiddenAndPackageDescendants)
