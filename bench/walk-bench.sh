@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The leftover search's walk against its anchors, paired and interleaved in one run:
-#   warm: `zembra leftovers ... --json` against a single-thread C getdents64 walk of the
-#         same folders with the same kind of name test (zembra-bench-walk-anchor):
-#         CPU time (user + system), median of the per-pair ratios.
+#   warm: `zembra leftovers APP --related --json` against a single-thread C getdents64
+#         walk of the same folders with the same kind of name test and the sizes of what
+#         matched (zembra-bench-walk-anchor): CPU time (user + system), median of the
+#         per-pair ratios; also the search without --related (the related search's name
+#         tests over the listing folders come on top of the walk).
 #   cold: the same search against `fdfind -j8` over the same folders with the same name
 #         test, the page cache dropped before every run: wall time, median of the ratios.
 #         Dropping the caches needs write access to /proc/sys/vm/drop_caches (root, not
@@ -31,6 +33,8 @@ settings=$(mktemp -d)
 trap 'rm -rf "$settings"' EXIT
 search=("$zembra" leftovers "$app" --related --json --applications "$tree/Applications" --home "$home"
   --root "$tree" --settings-dir "$settings")
+plain=("$zembra" leftovers "$app" --json --applications "$tree/Applications" --home "$home" --root "$tree"
+  --settings-dir "$settings")
 
 # The folders the search reads and the application's name keys.
 lib="$home/Library"
@@ -72,15 +76,19 @@ echo "leftovers found: $("${search[@]}" | grep -o '"path"' | wc -l); anchor: $("
 
 if [ "$what" = warm ] || [ "$what" = both ]; then
   "${search[@]}" > /dev/null; "$anchor" "${anchor_args[@]}" > /dev/null   # warm the cache
-  ratios=(); zs=(); as=()
+  ratios=(); alone=(); zs=(); ss=(); as=()
   for _ in $(seq "$runs"); do
     read -r zc _ < <(measure "${search[@]}")
     read -r ac _ < <(measure "$anchor" "${anchor_args[@]}")
-    zs+=("$zc"); as+=("$ac")
+    read -r sc _ < <(measure "${plain[@]}")
+    zs+=("$zc"); as+=("$ac"); ss+=("$sc")
     ratios+=("$(awk "BEGIN {print $zc / ($ac > 0 ? $ac : 0.0001)}")")
+    alone+=("$(awk "BEGIN {print $sc / ($ac > 0 ? $ac : 0.0001)}")")
   done
-  printf 'warm, CPU: zembra %.3f s, C getdents64 walk %.3f s (medians of %s)\n' \
-    "$(printf '%s\n' "${zs[@]}" | median)" "$(printf '%s\n' "${as[@]}" | median)" "$runs"
+  printf 'warm, CPU: zembra %.3f s, without --related %.3f s, C getdents64 walk %.3f s (medians of %s)\n' \
+    "$(printf '%s\n' "${zs[@]}" | median)" "$(printf '%s\n' "${ss[@]}" | median)" \
+    "$(printf '%s\n' "${as[@]}" | median)" "$runs"
+  echo "warm ratio to the C walk, search without --related: $(printf '%s\n' "${alone[@]}" | median | xargs printf '%.2f')x"
   echo "warm ratio to the C walk: $(printf '%s\n' "${ratios[@]}" | median | xargs printf '%.2f')x (target: at most 1.15x)"
 fi
 
