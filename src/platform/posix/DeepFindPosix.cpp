@@ -16,6 +16,7 @@
 #include <memory>
 #include <mutex>
 #include <sys/resource.h>
+#include <system_error>
 #include <thread>
 #include <time.h>
 #include <unistd.h>
@@ -272,13 +273,23 @@ private:
         m_wake.notify_all();
     }
 
+    // A helper counts as running before it starts, so the walk cannot end under it; one
+    // the system will not start is simply not counted (the walk goes on with fewer).
     void startHelpers() {
-        {
-            std::lock_guard lock(m_mutex);
-            m_running = m_threads;
+        for (int i = 1; i < m_threads; ++i) {
+            {
+                std::lock_guard lock(m_mutex);
+                ++m_running;
+            }
+            try {
+                m_helpers.emplace_back([this, i] { work(m_workers[size_t(i)], false); });
+            } catch (const std::system_error &) {
+                std::lock_guard lock(m_mutex);
+                --m_running;
+                m_wake.notify_all();
+                break;
+            }
         }
-        for (int i = 1; i < m_threads; ++i)
-            m_helpers.emplace_back([this, i] { work(m_workers[size_t(i)], false); });
     }
 
     void abort() {
