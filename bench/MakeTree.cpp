@@ -3,7 +3,10 @@
 // the search reads (var/folders and var/db included), and a few hundred leftovers of
 // one application, "Benchmark Editor" (com.benchvendor.editor).
 //
-//   zembra-bench-make-tree DIR [USER]
+//   zembra-bench-make-tree DIR [USER] [SIZE]
+//
+// SIZE: "319k" (the default), "250k", "1m" or "3m" entries, roughly; only the filler
+// grows, the leftovers stay the same.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -27,6 +30,12 @@ unsigned pick(unsigned n) {
 }
 
 long g_entries = 0;
+double g_scale = 1.0;
+
+// A count of filler folders, scaled to the tree's size.
+unsigned n(unsigned count) {
+    return unsigned(double(count) * g_scale + 0.5);
+}
 
 void dir(const fs::path &p) {
     if (fs::create_directories(p))
@@ -85,7 +94,18 @@ void bundle(const fs::path &b, const std::string &id, const std::string &name) {
 
 int main(int argc, char **argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: zembra-bench-make-tree DIR [USER]\n");
+        std::fprintf(stderr, "usage: zembra-bench-make-tree DIR [USER] [319k|250k|1m|3m]\n");
+        return 2;
+    }
+    const std::string size = argc > 3 ? argv[3] : "319k";
+    if (size == "250k")
+        g_scale = 250.0 / 319.0;
+    else if (size == "1m")
+        g_scale = 1000.0 / 319.0;
+    else if (size == "3m")
+        g_scale = 3000.0 / 319.0;
+    else if (size != "319k") {
+        std::fprintf(stderr, "unknown size %s (319k, 250k, 1m or 3m)\n", size.c_str());
         return 2;
     }
     const fs::path root = fs::absolute(argv[1]);
@@ -102,74 +122,74 @@ int main(int argc, char **argv) {
            "com.benchvendor.launcher", "Editor Launcher");
 
     // Home Library: listing folders.
-    for (unsigned i = 0; i < 4000; ++i)
+    for (unsigned i = 0; i < n(4000); ++i)
         file(lib / "Preferences" / (vendor(i) + ".plist"));
-    for (unsigned i = 0; i < 800; ++i) {
+    for (unsigned i = 0; i < n(800); ++i) {
         dir(lib / "Containers" / vendor(i));
         subtree(lib / "Containers" / vendor(i) / "Data", 10);
     }
-    for (unsigned i = 0; i < 800; ++i)
+    for (unsigned i = 0; i < n(800); ++i)
         file(lib / "Saved Application State" / (vendor(i) + ".savedState") / "windows.plist");
-    for (unsigned i = 0; i < 1500; ++i)
+    for (unsigned i = 0; i < n(1500); ++i)
         subtree(lib / "Caches" / vendor(i), 3);
-    for (unsigned i = 0; i < 300; ++i)
+    for (unsigned i = 0; i < n(300); ++i)
         file(lib / "Cookies" / (vendor(i) + ".binarycookies"));
-    for (unsigned i = 0; i < 400; ++i)
+    for (unsigned i = 0; i < n(400); ++i)
         file(lib / "Application Scripts" / vendor(i) / "hook.scpt");
-    for (unsigned i = 0; i < 300; ++i)
+    for (unsigned i = 0; i < n(300); ++i)
         file(lib / "Group Containers" / ("TEAM" + std::to_string(i) + "." + vendor(i)) /
              "shared.db");
-    for (unsigned i = 0; i < 200; ++i)
+    for (unsigned i = 0; i < n(200); ++i)
         file(lib / "LaunchAgents" / (vendor(i) + ".agent.plist"));
-    for (unsigned i = 0; i < 300; ++i)
+    for (unsigned i = 0; i < n(300); ++i)
         file(lib / "WebKit" / vendor(i) / "WebsiteData.db");
-    for (unsigned i = 0; i < 50; ++i)
+    for (unsigned i = 0; i < n(50); ++i)
         file(lib / "Services" / ("Service " + std::to_string(i) + ".workflow"));
-    for (unsigned i = 0; i < 200; ++i)
+    for (unsigned i = 0; i < n(200); ++i)
         file(home / "Desktop" / ("Document " + std::to_string(i) + ".pdf"));
 
     // Home Library: deep folders.
-    for (unsigned i = 0; i < 600; ++i) {
+    for (unsigned i = 0; i < n(600); ++i) {
         const fs::path d = lib / "Application Support" / ("Product " + std::to_string(i));
         dir(d);
         subtree(d, 55);
         if (i % 20 == 0)
             bundle(d / "Helper.app", vendor(i) + ".helper", "Helper");
     }
-    for (unsigned i = 0; i < 200; ++i)
+    for (unsigned i = 0; i < n(200); ++i)
         file(lib / "Application Support/CrashReporter" /
              ("Product " + std::to_string(i) + "_ABCDEF.plist"));
-    for (unsigned i = 0; i < 400; ++i)
+    for (unsigned i = 0; i < n(400); ++i)
         subtree(lib / "Logs" / ("Product " + std::to_string(i)), 30);
-    for (unsigned i = 0; i < 50; ++i)
+    for (unsigned i = 0; i < n(50); ++i)
         file(lib / "Logs/CSXS" / ("vendor" + std::to_string(i) + "-panel.log"));
-    for (unsigned i = 0; i < 1000; ++i)
+    for (unsigned i = 0; i < n(1000); ++i)
         subtree(lib / "Caches/com.apple.helpd/Generated" / (vendor(i) + ".help"), 4);
 
     // System root.
-    for (unsigned i = 0; i < 300; ++i)
+    for (unsigned i = 0; i < n(300); ++i)
         file(sys / "Application Support" / ("Vendor " + std::to_string(i)) / "license.dat");
-    for (unsigned i = 0; i < 200; ++i) {
+    for (unsigned i = 0; i < n(200); ++i) {
         file(sys / "LaunchAgents" / (vendor(i) + ".agent.plist"));
         file(sys / "LaunchDaemons" / (vendor(i) + ".daemon.plist"));
     }
-    for (unsigned i = 0; i < 50; ++i)
+    for (unsigned i = 0; i < n(50); ++i)
         file(sys / "PrivilegedHelperTools" / (vendor(i) + ".helper"), 4096);
-    for (unsigned i = 0; i < 700; ++i)
+    for (unsigned i = 0; i < n(700); ++i)
         subtree(sys / "Logs" / ("Service " + std::to_string(i)), 30);
-    for (unsigned i = 0; i < 50; ++i)
+    for (unsigned i = 0; i < n(50); ++i)
         file(root / "Users/Shared" / ("Shared " + std::to_string(i)) / "data.bin");
-    for (unsigned i = 0; i < 300; ++i)
+    for (unsigned i = 0; i < n(300); ++i)
         file(root / "var/run" / (vendor(i) + ".pid"), 8);
     // var/folders: per-user temporary folders, each with C, T and 0 and many app folders.
-    for (unsigned u = 0; u < 40; ++u) {
+    for (unsigned u = 0; u < n(40); ++u) {
         const fs::path user = root / "var/folders" / ("z" + std::to_string(u % 10)) /
                               ("zyxvpxvq6csfxvn_n" + std::to_string(1000000 + u) + "gn");
         for (const char *kind : {"C", "T", "0"})
             for (unsigned a = 0; a < 80; ++a)
                 subtree(user / kind / vendor(a + u), 14);
     }
-    for (unsigned i = 0; i < 5000; ++i)
+    for (unsigned i = 0; i < n(5000); ++i)
         subtree(root / "var/db" / (i % 2 ? "receipts" : "diagnostics") /
                     ("entry" + std::to_string(i)),
                 15);

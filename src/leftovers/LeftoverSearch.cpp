@@ -77,6 +77,21 @@ Match containsMatch(const Key &k, std::string_view folded) {
     return !k.weak && containsAsWords(folded, k.folded) ? Match::Strong : Match::WeakOnly;
 }
 
+// foldForMatch into a buffer the caller keeps: a walk tests most names and keeps few.
+std::string_view foldName(std::string_view name, std::string &buffer) {
+    buffer.assign(name);
+    for (char &ch : buffer) {
+        const auto u = static_cast<unsigned char>(ch);
+        if (u >= 0x80) {
+            buffer = platform::foldForMatch(name);
+            break;
+        }
+        if (u >= 'A' && u <= 'Z')
+            ch = char(u + ('a' - 'A'));
+    }
+    return buffer;
+}
+
 // A listed name, folded once for every test against it.
 struct ListedName {
     fs::path path;
@@ -324,14 +339,18 @@ private:
         const auto options = pass.read == Read::Deep6
                                  ? platform::EnumerationOptions::SkipHiddenAndPackageDescendants
                                  : platform::EnumerationOptions::SkipHidden;
-        std::string folded;
-        platform::enumerateDeep(
+        // The name tests run on the walk's threads; the rules that follow a match, which
+        // depend on what came before, run here in walk order.
+        const std::vector<platform::FoundEntry> found = platform::findDeep(
             *folder, options,
-            [&](const platform::VisitedEntry &e) {
-                folded = platform::foldForMatch(e.name);
-                consider(pass, e.path, e.name, folded);
+            [&](std::string_view name, platform::EntryType) {
+                thread_local std::string buffer;
+                return matches(pass, name, foldName(name, buffer)) != Match::None;
             },
             m_cancelled);
+        std::string buffer;
+        for (const platform::FoundEntry &e : found)
+            consider(pass, e.path, e.name(), foldName(e.name(), buffer));
     }
 
     // True when `folder` is a granted folder or holds one: never a leftover of one item.

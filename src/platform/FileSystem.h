@@ -50,11 +50,40 @@ struct VisitedEntry {
 
 // Pre-order walk below `folder` (the folder itself is not delivered): children sorted by
 // name bytes, hidden names neither delivered nor entered, links delivered but never
-// entered, unreadable subtrees skipped. A `stop` that turns true ends the walk before
+// entered, another mounted file system delivered but not entered, unreadable subtrees
+// skipped. A `stop` that turns true ends the walk before
 // the next entry.
 void enumerateDeep(const fs::path &folder, EnumerationOptions options,
                    const std::function<void(const VisitedEntry &)> &visit,
                    const std::function<bool()> &stop = {});
+
+// An entry a deep find kept: its whole path and, at the path's end, its name.
+struct FoundEntry {
+    std::string path;
+    EntryType type = EntryType::Other;
+    std::uint32_t nameLength = 0;
+    std::string_view name() const {
+        return std::string_view(path).substr(path.size() - nameLength);
+    }
+};
+
+// The entries below `folder` that `keep` accepts, in the order enumerateDeep would deliver
+// them, on the same terms (hidden names neither kept nor entered, links never entered,
+// packages per `options`, never into another mounted file system). Only what is kept is
+// sorted. Large walks spread over a few threads, so `keep` may be called from several at
+// once. `stop` is asked on the calling thread only; once it answers true the walk ends
+// soon and what it found so far is returned, in order but incomplete.
+using KeepEntry = std::function<bool(std::string_view name, EntryType type)>;
+std::vector<FoundEntry> findDeep(const fs::path &folder, EnumerationOptions options,
+                                 const KeepEntry &keep, const std::function<bool()> &stop = {});
+// The same with the threads given: 1 walks on the calling thread only, more take helpers
+// as soon as the walk is large, 0 (the default) once it is large and waits on the disk.
+std::vector<FoundEntry> findDeep(const fs::path &folder, EnumerationOptions options,
+                                 const KeepEntry &keep, const std::function<bool()> &stop,
+                                 int threads);
+// The threads every findDeep of this process uses when none are given (0 at start): tests
+// and benchmarks hold the serial and the parallel walk side by side with it.
+void setDeepFindThreads(int threads);
 
 // True for the package extensions that option 6 does not enter (exact case).
 bool isPackageExtension(std::string_view extension);

@@ -2,149 +2,127 @@
 // followed below the path the caller names.
 #include "platform/FileSystem.h"
 
+#include "platform/posix/DeepFind.h"
+#include "platform/posix/DirectoryReader.h"
+
 #include <algorithm>
 #include <cerrno>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace zembra::platform {
 
+using posix::DirectoryReader;
+using posix::openChildFolder;
+using posix::openFolder;
+
 namespace {
 
 constexpr int kMaxDepth = 512;
 
-EntryType typeFromMode(mode_t mode) {
-    if (S_ISREG(mode))
-        return EntryType::File;
-    if (S_ISDIR(mode))
-        return EntryType::Directory;
-    if (S_ISLNK(mode))
-        return EntryType::Symlink;
-    return EntryType::Other;
-}
+// The entries of one folder: names packed into one buffer, sorted through an index, so a
+// folder costs a few allocations whatever its size.
+struct SortedEntries {
+    std::string names;
+    struct Entry {
+        std::uint32_t offset;
+        std::uint32_t length;
+        EntryType type;
+    };
+    std::vector<Entry> entries;
 
-EntryType typeFromDirent(int dirFd, const dirent *d) {
-    switch (d->d_type) {
-    case DT_REG:
-        return EntryType::File;
-    case DT_DIR:
-        return EntryType::Directory;
-    case DT_LNK:
-        return EntryType::Symlink;
-    case DT_UNKNOWN: {
-        struct stat st;
-        if (fstatat(dirFd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
-            return typeFromMode(st.st_mode);
-        return EntryType::Other;
-    }
-    default:
-        return EntryType::Other;
-    }
-}
+    std::string_view name(const Entry &e) const { return {names.data() + e.offset, e.length}; }
 
-struct RawEntry {
-    std::string name;
-    EntryType type;
+    void read(DirectoryReader &reader, int fd, bool withHidden) {
+        names.clear();
+        entries.clear();
+        reader.read(fd, [&](std::string_view n, EntryType type) {
+            if (n[0] == '.' && !withHidden)
+                return;
+            entries.push_back({std::uint32_t(names.size()), std::uint32_t(n.size()), type});
+            names.append(n);
+        });
+        std::sort(entries.begin(), entries.end(),
+                  [this](const Entry &a, const Entry &b) { return name(a) < name(b); });
+    }
 };
 
-// Reads and sorts the entries of an open folder; takes ownership of `fd`.
-// With `withHidden` the dot-names are kept (deletion needs them), "." and ".." never.
-std::vector<RawEntry> readEntries(int fd, bool withHidden) {
-    std::vector<RawEntry> out;
-    DIR *dir = fdopendir(fd);
-    if (!dir) {
-        close(fd);
-        return out;
-    }
-    while (const dirent *d = readdir(dir)) {
-        const char *n = d->d_name;
-        if (n[0] == '.') {
-            if (!withHidden || n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))
-                continue;
-        }
-        out.push_back({std::string(n), typeFromDirent(dirfd(dir), d)});
-    }
-    closedir(dir);
-    std::sort(out.begin(), out.end(),
-              [](const RawEntry &a, const RawEntry &b) { return a.name < b.name; });
-    return out;
-}
-
-int openFolder(const fs::path &folder) {
-    return open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-}
-
-int openChildFolder(int parentFd, const std::string &name) {
-    return openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-}
-
-void walk(int fd, std::string &pathBuf, EnumerationOptions options, int depth,
-          const std::function<void(const VisitedEntry &)> &visit,
-          const std::function<bool()> &stop = {}) {
-    // Keep our own handle for openat(); readEntries() consumes one.
-    const int listFd = dup(fd);
-    if (listFd < 0)
-        return;
-    const std::vector<RawEntry> entries = readEntries(listFd, false);
+void walk(int fd, dev_t device, std::string &pathBuf, EnumerationOptions options, int depth,
+          DirectoryReader &reader, const std::function<void(const VisitedEntry &)> &visit,
+          const std::function<bool()> &stop) {
+    SortedEntries listed;
+    listed.read(reader, fd, false);
     const size_t baseLen = pathBuf.size();
-    for (const RawEntry &e : entries) {
+    std::string childName;
+    for (const SortedEntries::Entry &e : listed.entries) {
         if (stop && stop())
             break;
+        const std::string_view name = listed.name(e);
         pathBuf.resize(baseLen);
         if (pathBuf.empty() || pathBuf.back() != '/')
             pathBuf.push_back('/');
-        pathBuf += e.name;
+        pathBuf += name;
         const std::string_view full(pathBuf);
-        visit({full, full.substr(full.size() - e.name.size()), e.type, fd});
+        visit({full, full.substr(full.size() - name.size()), e.type, fd});
         if (e.type != EntryType::Directory || depth >= kMaxDepth)
             continue;
         if (options == EnumerationOptions::SkipHiddenAndPackageDescendants &&
-            isPackageExtension(nameExtension(e.name)))
+            isPackageExtension(nameExtension(name)))
             continue;
-        const int child = openChildFolder(fd, e.name);
+        childName.assign(name);
+        const int child = openChildFolder(fd, childName.c_str(), device);
         if (child < 0)
             continue;
-        walk(child, pathBuf, options, depth + 1, visit, stop);
+        walk(child, device, pathBuf, options, depth + 1, reader, visit, stop);
         close(child);
     }
     pathBuf.resize(baseLen);
 }
 
-} // namespace
-
-std::vector<DirEntry> listDirectory(const fs::path &folder) {
+std::vector<DirEntry> listed(const fs::path &folder, bool hiddenOnly) {
     std::vector<DirEntry> out;
-    const int fd = openFolder(folder);
+    const int fd = openFolder(folder.c_str());
     if (fd < 0)
         return out;
-    for (RawEntry &e : readEntries(fd, false))
-        out.push_back({folder / e.name, e.type});
+    DirectoryReader reader;
+    SortedEntries entries;
+    entries.read(reader, fd, hiddenOnly);
+    close(fd);
+    out.reserve(entries.entries.size());
+    for (const SortedEntries::Entry &e : entries.entries) {
+        const std::string_view name = entries.name(e);
+        if (hiddenOnly && name[0] != '.')
+            continue;
+        out.push_back({folder / name, e.type});
+    }
     return out;
 }
 
+} // namespace
+
+std::vector<DirEntry> listDirectory(const fs::path &folder) {
+    return listed(folder, false);
+}
+
 std::vector<DirEntry> listHiddenEntries(const fs::path &folder) {
-    std::vector<DirEntry> out;
-    const int fd = openFolder(folder);
-    if (fd < 0)
-        return out;
-    for (RawEntry &e : readEntries(fd, true))
-        if (!e.name.empty() && e.name[0] == '.')
-            out.push_back({folder / e.name, e.type});
-    return out;
+    return listed(folder, true);
 }
 
 void enumerateDeep(const fs::path &folder, EnumerationOptions options,
                    const std::function<void(const VisitedEntry &)> &visit,
                    const std::function<bool()> &stop) {
-    const int fd = openFolder(folder);
+    const int fd = openFolder(folder.c_str());
     if (fd < 0)
         return;
-    std::string pathBuf = folder.native();
-    while (pathBuf.size() > 1 && pathBuf.back() == '/')
-        pathBuf.pop_back();
-    walk(fd, pathBuf, options, 0, visit, stop);
+    dev_t device = 0;
+    if (posix::deviceOf(fd, device)) {
+        std::string pathBuf = folder.native();
+        while (pathBuf.size() > 1 && pathBuf.back() == '/')
+            pathBuf.pop_back();
+        DirectoryReader reader;
+        walk(fd, device, pathBuf, options, 0, reader, visit, stop);
+    }
     close(fd);
 }
 
@@ -191,20 +169,18 @@ std::uint64_t itemSize(const fs::path &path) {
         return 0;
     if (!S_ISDIR(st.st_mode))
         return S_ISREG(st.st_mode) || S_ISLNK(st.st_mode) ? std::uint64_t(st.st_size) : 0;
-    const int fd = openFolder(path);
-    if (fd < 0)
-        return 0;
+    // Sizes add up in any order: nothing is kept, nothing sorted.
     std::uint64_t total = 0;
-    std::string pathBuf = path.native();
-    walk(fd, pathBuf, EnumerationOptions::SkipHidden, 0, [&](const VisitedEntry &e) {
-        if (e.type != EntryType::File && e.type != EntryType::Symlink)
-            return;
-        struct stat est;
-        const std::string name(e.name);
-        if (fstatat(e.dirFd, name.c_str(), &est, AT_SYMLINK_NOFOLLOW) == 0)
-            total += std::uint64_t(est.st_size);
-    });
-    close(fd);
+    posix::findBelow(
+        path, EnumerationOptions::SkipHidden,
+        [&](int dirFd, std::string_view name, EntryType type) {
+            struct stat est;
+            if ((type == EntryType::File || type == EntryType::Symlink) &&
+                fstatat(dirFd, name.data(), &est, AT_SYMLINK_NOFOLLOW) == 0)
+                total += std::uint64_t(est.st_size);
+            return false;
+        },
+        {}, 1);
     return total;
 }
 
