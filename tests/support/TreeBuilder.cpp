@@ -124,6 +124,25 @@ TreeBuilder::TreeBuilder() {
     m_root = fs::path(m_dir.path().toStdString());
 }
 
+namespace {
+// Folders a test made unreadable are opened again so the tree can go.
+void makeRemovable(const fs::path &folder) {
+    std::error_code ec;
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ec);
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (it->is_directory(ec) && !it->is_symlink(ec))
+            makeRemovable(it->path());
+}
+} // namespace
+
+TreeBuilder::~TreeBuilder() {
+    // By bytes: the temporary folder's own removal goes through text and leaves names that
+    // are not UTF-8 (and the folders holding them) behind.
+    std::error_code ec;
+    makeRemovable(m_root);
+    fs::remove_all(m_root, ec);
+}
+
 fs::path TreeBuilder::app(const std::string &relative, const std::string &identifier,
                           const std::string &name, const std::string &executable,
                           const std::string &iconFile) {

@@ -19,6 +19,9 @@ namespace fs = std::filesystem;
 class TreeBuilder {
 public:
     TreeBuilder();
+    ~TreeBuilder();
+    TreeBuilder(const TreeBuilder &) = delete;
+    TreeBuilder &operator=(const TreeBuilder &) = delete;
 
     const fs::path &root() const { return m_root; }
     fs::path operator/(const std::string &relative) const { return m_root / relative; }
