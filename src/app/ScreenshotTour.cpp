@@ -295,6 +295,10 @@ bool ScreenshotTour::selectApplication(const QString &label) {
         screen ? screen->findChild<QAbstractItemView *>(QStringLiteral("tableviewA")) : nullptr;
     if (!list || !list->model())
         return false;
+    // The list is read on a worker: shot once every row is in.
+    if (const auto *loading = screen->findChild<QWidget *>(QStringLiteral("loading"));
+        loading && loading->isVisibleTo(screen))
+        return false;
     const QModelIndexList found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole,
                                                        label, 1, Qt::MatchExactly);
     if (found.isEmpty())

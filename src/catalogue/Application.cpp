@@ -6,6 +6,10 @@
 #include "platform/FileSystem.h"
 #include "preferences/PreferenceKeys.h"
 
+#include <algorithm>
+#include <limits>
+#include <utility>
+
 namespace zembra {
 
 namespace {
@@ -15,19 +19,54 @@ bool isApp(const platform::DirEntry &e) {
     return e.type == platform::EntryType::Directory && platform::nameExtension(e.name()) == "app";
 }
 
-// Appends the applications of `folder` and of its subfolders; an "app" entry is never
-// looked into and nothing deeper is read.
-void collectFrom(const fs::path &folder, std::vector<fs::path> &candidates) {
+// A candidate bundle, in list order; false stops the walk.
+using Found = std::function<bool(const fs::path &)>;
+
+// Calls `found` for the applications of `folder` and of its subfolders; an "app" entry is
+// never looked into and nothing deeper is read. False once `found` stopped the walk.
+bool collectFrom(const fs::path &folder, const Found &found) {
     for (const platform::DirEntry &f : platform::listDirectory(folder)) {
         if (isApp(f)) {
-            candidates.push_back(f.path);
+            if (!found(f.path))
+                return false;
             continue;
         }
         for (const platform::DirEntry &g : platform::listDirectory(f.path))
-            if (isApp(g))
-                candidates.push_back(g.path);
+            if (isApp(g) && !found(g.path))
+                return false;
+    }
+    return true;
+}
+
+// Calls `found` for every candidate bundle of the list, in the list's folder order.
+void visitCandidates(const ApplicationsQuery &query, const Found &found) {
+    if (!query.folder)
+        return;
+    for (const platform::DirEntry &e : platform::listDirectory(*query.folder)) {
+        bool more = true;
+        if (isApp(e)) {
+            more = found(e.path);
+        } else if (e.name() == "Utilities") {
+            if (!query.includeUtilities)
+                continue;
+            for (const platform::DirEntry &x : platform::listDirectory(e.path)) {
+                more = isApp(x) ? found(x.path) : collectFrom(x.path, found);
+                if (!more)
+                    break;
+            }
+        } else {
+            more = collectFrom(e.path, found);
+        }
+        if (!more)
+            return;
     }
 }
+
+// The record maker of the application list, usable on any thread.
+class ApplicationFields : public BundleFields {
+public:
+    QString setLabel(const fs::path &path) const override { return platform::displayName(path); }
+};
 
 } // namespace
 
@@ -49,51 +88,54 @@ std::shared_ptr<ApplicationItem> Application::application(const fs::path &url) c
     return makeRecord<ApplicationItem>(url, platform::BundleInfo::read(url));
 }
 
+ApplicationsQuery Application::installedApplicationsQuery() {
+    m_url_applications = grants::GrantStore(m_settings).resolve(grants::kApplications).folder;
+    return {m_url_applications, m_settings.integerForKey(preferences::kIncludeUtilities) == 1,
+            m_settings.integerForKey(preferences::kIncludeDefaultApps) == 1};
+}
+
 ApplicationList Application::installedApplications() {
     m_items.clear();
-    m_url_applications = grants::GrantStore(m_settings).resolve(grants::kApplications).folder;
-    m_items =
-        collect(m_url_applications, m_settings.integerForKey(preferences::kIncludeUtilities) == 1,
-                m_settings.integerForKey(preferences::kIncludeDefaultApps) == 1);
+    const ApplicationsQuery query = installedApplicationsQuery();
+    readApplications(query, std::numeric_limits<size_t>::max(),
+                     [this](ApplicationList batch) { m_items = std::move(batch); });
+    sortByLabel(m_items);
     return m_items;
 }
 
 ApplicationList Application::everyInstalledApplication() const {
-    return collect(grants::GrantStore(m_settings).resolve(grants::kApplications).folder, true,
-                   true);
-}
-
-ApplicationList Application::collect(const std::optional<fs::path> &folder, bool includeUtilities,
-                                     bool includeDefaultApps) const {
-    std::vector<fs::path> candidates;
-    if (folder) {
-        for (const platform::DirEntry &e : platform::listDirectory(*folder)) {
-            if (isApp(e)) {
-                candidates.push_back(e.path);
-            } else if (e.name() == "Utilities") {
-                if (!includeUtilities)
-                    continue;
-                for (const platform::DirEntry &x : platform::listDirectory(e.path)) {
-                    if (isApp(x))
-                        candidates.push_back(x.path);
-                    else
-                        collectFrom(x.path, candidates);
-                }
-            } else {
-                collectFrom(e.path, candidates);
-            }
-        }
-    }
-
     ApplicationList result;
-    for (const fs::path &candidate : candidates) {
-        const auto info = platform::BundleInfo::read(candidate);
-        if (!includeDefaultApps && !passesIdentifierRule(info ? info->identifier() : std::nullopt))
-            continue;
-        result.push_back(makeRecord<ApplicationItem>(candidate, info));
-    }
+    readApplications(
+        {grants::GrantStore(m_settings).resolve(grants::kApplications).folder, true, true},
+        std::numeric_limits<size_t>::max(),
+        [&result](ApplicationList batch) { result = std::move(batch); });
     sortByLabel(result);
     return result;
+}
+
+void Application::readApplications(const ApplicationsQuery &query, size_t batchSize,
+                                   const std::function<void(ApplicationList)> &report,
+                                   const std::function<bool()> &cancelled) {
+    const ApplicationFields fields;
+    batchSize = std::max<size_t>(batchSize, 1);
+    ApplicationList batch;
+    bool stopped = false;
+    visitCandidates(query, [&](const fs::path &candidate) {
+        if (cancelled && cancelled()) {
+            stopped = true;
+            return false;
+        }
+        const auto info = platform::BundleInfo::read(candidate);
+        if (!query.includeDefaultApps &&
+            !passesIdentifierRule(info ? info->identifier() : std::nullopt))
+            return true;
+        batch.push_back(fields.makeRecord<ApplicationItem>(candidate, info));
+        if (batch.size() >= batchSize)
+            report(std::exchange(batch, {}));
+        return true;
+    });
+    if (!stopped && !batch.empty())
+        report(std::move(batch));
 }
 
 } // namespace zembra

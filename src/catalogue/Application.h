@@ -1,18 +1,28 @@
 #pragma once
 // The application enumerator: the installed applications of the granted Applications
-// folder, and the record of a single application bundle. Made afresh for each use; the
-// list screen calls installedApplications() on the GUI thread.
+// folder, and the record of a single application bundle. Made afresh for each use. The
+// list screen fixes what to read on the GUI thread (installedApplicationsQuery) and reads
+// the bundles on a worker (readApplications), which touches no settings.
 
 #include "catalogue/BundleFields.h"
 #include "catalogue/ItemRecord.h"
 #include "platform/SettingsStore.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace zembra {
 
 using ApplicationList = std::vector<std::shared_ptr<ApplicationItem>>;
+
+// What the applications list reads: the granted folder and the two settings that shape
+// the list, taken as values so the reading needs neither the grants nor the store.
+struct ApplicationsQuery {
+    std::optional<fs::path> folder;
+    bool includeUtilities = false;
+    bool includeDefaultApps = false;
+};
 
 class Application : public BundleFields {
 public:
@@ -30,6 +40,17 @@ public:
     // installed). Sorted by label; items() is left alone.
     ApplicationList everyInstalledApplication() const;
 
+    // What installedApplications() reads, resolved now; also sets url_applications().
+    ApplicationsQuery installedApplicationsQuery();
+    // Reads the applications of `query` in folder order (not sorted), handing them to
+    // `report` `batchSize` at a time as they are read; the last batch may be shorter and
+    // an empty list reports nothing. Stops between bundles once `cancelled` says so.
+    // A stable sort by label of everything reported is installedApplications(). Any
+    // thread: it reads no grant, setting or member.
+    static void readApplications(const ApplicationsQuery &query, size_t batchSize,
+                                 const std::function<void(ApplicationList)> &report,
+                                 const std::function<bool()> &cancelled = {});
+
     // The record of one application bundle; reads no grant, setting or listing.
     std::shared_ptr<ApplicationItem> application(const fs::path &url) const;
 
@@ -39,9 +60,6 @@ public:
     void setItems(ApplicationList items) { m_items = std::move(items); }
 
 private:
-    ApplicationList collect(const std::optional<fs::path> &folder, bool includeUtilities,
-                            bool includeDefaultApps) const;
-
     platform::SettingsStore &m_settings;
     std::optional<fs::path> m_url_applications;
     ApplicationList m_items;

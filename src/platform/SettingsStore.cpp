@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <map>
+#include <utility>
 
 namespace zembra::platform {
 
@@ -153,13 +154,34 @@ bool SettingsStore::fileStillSafe() {
     return false;
 }
 
+namespace {
+// The file holds `value` under `key` already (an integer reads back as text from disk).
+bool stores(const QSettings &settings, const QString &key, const QVariant &value) {
+    if (!value.isValid())
+        return !settings.contains(key);
+    if (!settings.contains(key))
+        return false;
+    const QVariant stored = settings.value(key);
+    if (value.typeId() == QMetaType::QByteArray)
+        return stored.typeId() == QMetaType::QByteArray &&
+               stored.toByteArray() == value.toByteArray();
+    return stored.typeId() != QMetaType::QByteArray && stored.toString() == value.toString();
+}
+} // namespace
+
 void SettingsStore::write(const QString &key, const QVariant &value) {
     std::lock_guard lock(m_mutex);
+    if (m_settings && stores(*m_settings, key, value))
+        return;
     if (fileStillSafe()) {
         if (value.isValid())
             m_settings->setValue(key, value);
         else
             m_settings->remove(key);
+        if (m_heldBatches > 0) {
+            m_heldWrites = true;
+            return;
+        }
         m_settings->sync();
         fileStillSafe(); // what QSettings left behind is checked too
     } else if (value.isValid()) {
@@ -197,6 +219,21 @@ void SettingsStore::synchronize() {
     if (fileStillSafe()) {
         m_settings->sync();
         fileStillSafe();
+    }
+}
+
+SettingsStore::WriteBatch::WriteBatch(SettingsStore &store) : m_store(store) {
+    std::lock_guard lock(m_store.m_mutex);
+    ++m_store.m_heldBatches;
+}
+
+SettingsStore::WriteBatch::~WriteBatch() {
+    std::lock_guard lock(m_store.m_mutex);
+    if (--m_store.m_heldBatches > 0 || !std::exchange(m_store.m_heldWrites, false))
+        return;
+    if (m_store.fileStillSafe()) {
+        m_store.m_settings->sync();
+        m_store.fileStillSafe();
     }
 }
 

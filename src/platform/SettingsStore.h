@@ -2,7 +2,9 @@
 // Stand-in for the user defaults: a QSettings file behind a mutex, so that the leftover
 // search may read grants from its worker thread.
 //
-// Integers read 0 when absent; every write goes to disk at once. Overrides shadow stored
+// Integers read 0 when absent; every write goes to disk at once (but for the writes held
+// by a WriteBatch, which go together at its end), and a write that changes nothing
+// stored does not touch the disk. Overrides shadow stored
 // values for this process only and are never written (the command line uses them for
 // the grants it is given). Tests make their own store on a temporary file.
 //
@@ -62,6 +64,20 @@ public:
 
     void setOverride(const QString &key, const QVariant &value);
 
+    // While one lives, writes to `store` are kept (and read back) in memory and go to
+    // disk together when the last batch ends: start-up writes several keys, one file
+    // rewrite instead of one each. Batches nest; GUI thread.
+    class WriteBatch {
+    public:
+        explicit WriteBatch(SettingsStore &store);
+        ~WriteBatch();
+        WriteBatch(const WriteBatch &) = delete;
+        WriteBatch &operator=(const WriteBatch &) = delete;
+
+    private:
+        SettingsStore &m_store;
+    };
+
     QString fileName() const;
     // Why this store keeps its values in memory only; nothing while it uses its file.
     std::optional<QString> problem() const;
@@ -79,6 +95,8 @@ private:
     QHash<QString, QVariant> m_memory;
     std::optional<QString> m_problem;
     QHash<QString, QVariant> m_overrides;
+    int m_heldBatches = 0;
+    bool m_heldWrites = false; // written while held, not yet on disk
 };
 
 } // namespace zembra::platform

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPointer>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -198,4 +199,40 @@ TEST(PreferencesWindow, BuiltForTheDelegate_ToolbarOfTwoPanesOneShownAtATime) {
     EXPECT_EQ(show->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
     show->trigger();
     EXPECT_TRUE(window->isVisible());
+}
+
+TEST(PreferencesWindow, BuiltOnFirstUse_OnceForEveryLaterShow_WithItsPanes) {
+    TestSettings standard, suite;
+    QTemporaryDir settingsFolder;
+    platform::SettingsStore::setFolder(settingsFolder.path());
+    AppDelegate delegate(standard.store(), suite.store());
+    int built = 0;
+    auto owner = std::make_unique<QObject>();
+    QAction *show = makeShowPreferencesAction(
+        [&] {
+            ++built;
+            return makePreferencesWindow(delegate);
+        },
+        owner.get());
+    EXPECT_EQ(built, 0) << "nothing is built before it is asked for";
+    EXPECT_EQ(show->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+
+    show->trigger();
+    ASSERT_EQ(built, 1);
+    QPointer<PreferencesWindow> window;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *p = qobject_cast<PreferencesWindow *>(w); p && p->isVisible())
+            window = p;
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->selectedPane(), QStringLiteral("PreferencesMain"));
+    EXPECT_EQ(window->findChild<QToolBar *>()->actions().size(), 2);
+
+    window->close();
+    show->trigger();
+    EXPECT_EQ(built, 1) << "the same window is shown again";
+    EXPECT_TRUE(window->isVisible());
+
+    owner.reset(); // the action goes, and the window it built with it
+    EXPECT_TRUE(window.isNull());
+    platform::SettingsStore::setFolder(QString());
 }

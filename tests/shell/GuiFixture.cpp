@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
+#include <QTest>
 
 namespace zembra::test {
 
@@ -92,6 +93,18 @@ void GuiTest::settle() {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
+    // A list still reading its bundles on a worker is waited for: the tests that drive a
+    // list while it loads pump the events themselves.
+    const auto loading = [] {
+        for (QWidget *top : QApplication::topLevelWidgets())
+            for (const QLabel *label : top->findChildren<QLabel *>(QStringLiteral("loading")))
+                if (label->isVisibleTo(top))
+                    return true;
+        return false;
+    };
+    if (loading()) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !loading(); }, 20000)) << "the list never loaded";
+    }
 }
 
 std::vector<QWidget *> GuiTest::openScenes() {

@@ -58,6 +58,12 @@ TEST_P(ScreenFirstFocus, AfterTheSwitch_TheFirstControlHasTheFocus) {
     window();
     QApplication::setActiveWindow(&window());
     post(QString::fromLatin1(GetParam().screen));
+    // The removed applications may have been searched already (the results arrive as
+    // soon as they are found): with nothing found the table is hidden, Back takes over.
+    if (auto *table = find<QWidget>(screen(), "tableviewR"); table && table->isHidden()) {
+        EXPECT_EQ(focusedName(), QStringLiteral("home_back"));
+        return;
+    }
     EXPECT_EQ(focusedName(), QString::fromLatin1(GetParam().control));
 }
 

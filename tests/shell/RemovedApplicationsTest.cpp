@@ -12,10 +12,12 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 using namespace zembra;
 using zembra::test::expectControlsNamedOnce;
@@ -91,7 +93,9 @@ TEST_F(RemovedApplications, List_ShowsOnlyGoneApplicationsWithLeftovers_AndRevie
     settle();
     auto *list = qobject_cast<RemovedApplicationsViewController *>(screen());
     ASSERT_NE(list, nullptr);
-    EXPECT_TRUE(find<QProgressBar>(list, "progress")->isVisible()) << "busy while searching";
+    // The rows arrive as the search finds them: a small tree may be done already.
+    EXPECT_EQ(find<QProgressBar>(list, "progress")->isVisible(), !list->searchFinished())
+        << "busy while searching";
     expectControlsNamedOnce(&window(), "removed applications, searching");
     ASSERT_TRUE(QTest::qWaitFor([&] { return list->searchFinished(); }, 20000));
     expectControlsNamedOnce(&window(), "removed applications");
@@ -144,4 +148,27 @@ TEST_F(RemovedApplications,
     EXPECT_EQ(reviewsShown, 1);
     ASSERT_NE(delegate->state().item(), nullptr);
     EXPECT_EQ(delegate->state().item()->label(), OptString(QStringLiteral("Gone")));
+}
+
+TEST_F(RemovedApplications, SearchEnded_RowsAreInOnTheNextTurn_LeavingMidSearchReachesNothing) {
+    post(screens::kRemovedApplicationsViewController);
+    QPointer<RemovedApplicationsViewController> list =
+        qobject_cast<RemovedApplicationsViewController *>(screen());
+    ASSERT_NE(list, nullptr);
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(20000));
+    // Only what is already posted runs here: a poll's timer would not have fired yet.
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(list->searchFinished());
+    EXPECT_EQ(rowTexts(list),
+              QStringList{QStringLiteral("Gone|com.x.gone|") + platform::formatByteCount(3000)});
+
+    // A second visit left at once: its search still runs while the screen goes.
+    post(screens::kRemovedApplicationsViewController);
+    list = qobject_cast<RemovedApplicationsViewController *>(screen());
+    ASSERT_NE(list, nullptr);
+    post(screens::kHomeViewController);
+    EXPECT_TRUE(list.isNull());
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(20000));
+    settle();
+    EXPECT_EQ(screenName(), kHomeScreen);
 }

@@ -15,6 +15,17 @@
 
 namespace zembra {
 
+namespace {
+ApplicationsViewController::Reader &reader() {
+    static ApplicationsViewController::Reader r;
+    return r;
+}
+} // namespace
+
+void ApplicationsViewController::setReader(Reader r) {
+    reader() = std::move(r);
+}
+
 ApplicationsViewController::ApplicationsViewController(AppDelegate &delegate, QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::ApplicationsViewController>()),
       m_appDelegate(delegate), m_application(delegate.app_settings()),
@@ -39,7 +50,48 @@ ApplicationsViewController::ApplicationsViewController(AppDelegate &delegate, QW
 ApplicationsViewController::~ApplicationsViewController() = default;
 
 void ApplicationsViewController::viewDidLoad() {
-    m_model->setApplications(m_application.installedApplications());
+    reload();
+}
+
+void ApplicationsViewController::reload() {
+    // A job once cancelled still signals; a fresh one leaves the old read's batches unseen.
+    delete m_load;
+    m_load = new Job<ApplicationList>(this);
+    connect(m_load, &JobSignals::batchesReady, this, &ApplicationsViewController::takeBatches);
+    connect(m_load, &JobSignals::finished, this, &ApplicationsViewController::loadDidFinish);
+    m_model->setApplications({});
+    m_loading = true;
+    // The grant and the settings are read here; the worker gets values only.
+    const ApplicationsQuery query = m_application.installedApplicationsQuery();
+    Reader read = reader() ? reader() : Reader(&Application::readApplications);
+    m_load->startInBatches([query, read](const BatchControl<ApplicationList> &control) {
+        read(
+            query, kBatchSize,
+            [&control](ApplicationList batch) { control.report(std::move(batch)); },
+            control.cancelFlag());
+    });
+    showState();
+}
+
+void ApplicationsViewController::takeBatches() {
+    for (ApplicationList &batch : m_load->takeBatches())
+        m_model->appendApplications(std::move(batch));
+    showState();
+}
+
+void ApplicationsViewController::loadDidFinish() {
+    takeBatches();
+    m_loading = false;
+    showState();
+    if (m_appeared)
+        viewDidAppear();
+}
+
+void ApplicationsViewController::showState() {
+    ui->loading->setVisible(m_loading);
+    if (m_loading)
+        ui->loading->setText(
+            tr("Reading the applications… %n found", nullptr, m_model->loadedCount()));
 }
 
 void ApplicationsViewController::showEvent(QShowEvent *event) {
@@ -51,7 +103,8 @@ void ApplicationsViewController::showEvent(QShowEvent *event) {
 }
 
 void ApplicationsViewController::viewDidAppear() {
-    if (!m_model->isEmpty())
+    // Empty only counts once the read is complete.
+    if (m_loading || !m_model->isEmpty())
         return;
     if (QWidget *sheet = m_appDelegate.storyboard().instantiate(screens::kInstalledapps, nullptr))
         presentAsSheet(sheet, this);

@@ -4,7 +4,6 @@
 
 #include "catalogue/Application.h"
 #include "catalogue/RemovedApplications.h"
-#include "catalogue/screens/RemovedApplicationsModel.h"
 #include "shell/AppDelegate.h"
 #include "shell/NotificationCenter.h"
 #include "shell/ScreenKeys.h"
@@ -13,44 +12,27 @@
 #include <QAbstractButton>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QThreadPool>
-#include <QTimer>
-
-#include <atomic>
-#include <mutex>
 
 namespace zembra {
 
 namespace {
-constexpr int kPollMilliseconds = 300;
-} // namespace
 
-struct RemovedApplicationsViewController::SearchJob {
-    std::mutex mutex;
-    std::vector<RemovedApplicationsModel::Row> found; // handed over and emptied by each poll
-    std::atomic<bool> done{false};
-    std::atomic<bool> cancelled{false};
-};
+using Rows = std::vector<RemovedApplicationsModel::Row>;
 
-namespace {
-
-void findRemovedApplications(
-    const std::shared_ptr<RemovedApplicationsViewController::SearchJob> &job,
-    platform::SettingsStore &settings, const QString &settingsFolder) {
+// Hands each gone application with leftovers over as soon as its search ends.
+void findRemovedApplications(const BatchControl<Rows> &control, platform::SettingsStore &settings,
+                             const QString &settingsFolder) {
     const ApplicationList installed = Application(settings).everyInstalledApplication();
     const ApplicationList gone =
         removedApplications(readSnapshot(snapshotFile(settingsFolder)), installed);
     for (const auto &item : gone) {
-        if (job->cancelled.load(std::memory_order_relaxed))
+        if (control.cancelled())
             break;
         const leftovers::LeftoverWeight weight =
             leftovers::weighLeftovers(*item, settings, installed);
-        if (weight.empty())
-            continue;
-        std::lock_guard lock(job->mutex);
-        job->found.push_back({item, weight});
+        if (!weight.empty())
+            control.report(Rows{{item, weight}});
     }
-    job->done.store(true, std::memory_order_release);
 }
 
 } // namespace
@@ -60,7 +42,7 @@ RemovedApplicationsViewController::RemovedApplicationsViewController(AppDelegate
                                                                      QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::RemovedApplicationsViewController>()),
       m_delegate(delegate), m_model(new RemovedApplicationsModel(this)),
-      m_job(std::make_shared<SearchJob>()), m_timer(new QTimer(this)) {
+      m_job(new Job<Rows>(this)) {
     ui->setupUi(this);
     QTableView *table = ui->tableviewR;
     table->setModel(m_model);
@@ -86,36 +68,28 @@ RemovedApplicationsViewController::RemovedApplicationsViewController(AppDelegate
     bindScreenKeys(this, ui->switch_review, ui->home_back);
 
     showState();
+    connect(m_job, &JobSignals::batchesReady, this, &RemovedApplicationsViewController::takeFound);
+    connect(m_job, &JobSignals::finished, this,
+            &RemovedApplicationsViewController::searchDidFinish);
+    // The settings store outlives every worker: the delegate waits for them when it ends.
     platform::SettingsStore &settings = delegate.app_settings();
-    QThreadPool::globalInstance()->start([job = m_job, &settings, settingsFolder] {
-        findRemovedApplications(job, settings, settingsFolder);
+    m_job->startInBatches([&settings, settingsFolder](const BatchControl<Rows> &control) {
+        findRemovedApplications(control, settings, settingsFolder);
     });
-    m_timer->setInterval(kPollMilliseconds);
-    connect(m_timer, &QTimer::timeout, this,
-            &RemovedApplicationsViewController::removed_timer_proc);
-    m_timer->start();
 }
 
-RemovedApplicationsViewController::~RemovedApplicationsViewController() {
-    m_job->cancelled.store(true, std::memory_order_relaxed);
+// Destroying the job cancels the search and drops whatever it still hands over.
+RemovedApplicationsViewController::~RemovedApplicationsViewController() = default;
+
+void RemovedApplicationsViewController::takeFound() {
+    for (Rows &rows : m_job->takeBatches())
+        m_model->appendRows(std::move(rows));
+    showState();
 }
 
-void RemovedApplicationsViewController::removed_timer_proc() {
-    if (m_finished)
-        return;
-    // Read the flag first: whatever the worker found before it set the flag is then in
-    // `found` below, so nothing is left behind at the last tick.
-    const bool done = m_job->done.load(std::memory_order_acquire);
-    std::vector<RemovedApplicationsModel::Row> rows;
-    {
-        std::lock_guard lock(m_job->mutex);
-        rows.swap(m_job->found);
-    }
-    m_model->appendRows(std::move(rows));
-    if (done) {
-        m_finished = true;
-        m_timer->stop();
-    }
+void RemovedApplicationsViewController::searchDidFinish() {
+    takeFound();
+    m_finished = true;
     showState();
 }
 

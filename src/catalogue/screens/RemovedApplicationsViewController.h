@@ -6,16 +6,18 @@
 //
 // Every visit makes a new screen and searches afresh. One job on a worker reads the
 // watcher's snapshot, lists what is installed and searches each gone application in
-// turn, handing each one with leftovers over as it is found; a 0.3 s timer on the GUI
-// thread takes them into the list. Leaving the screen stops the job after the search in
-// progress. GUI thread only.
+// turn, handing each one with leftovers over as it is found; each arrives in the list as
+// soon as the GUI thread takes it. Leaving the screen stops the job after the search in
+// progress, and nothing it finds afterwards reaches the destroyed screen. GUI thread only.
+
+#include "catalogue/screens/RemovedApplicationsModel.h"
+#include "shell/Job.h"
 
 #include <QString>
 #include <QWidget>
 
 #include <memory>
-
-class QTimer;
+#include <vector>
 
 namespace Ui {
 class RemovedApplicationsViewController;
@@ -24,7 +26,6 @@ class RemovedApplicationsViewController;
 namespace zembra {
 
 class AppDelegate;
-class RemovedApplicationsModel;
 
 class RemovedApplicationsViewController : public QWidget {
     Q_OBJECT
@@ -34,8 +35,6 @@ public:
                                       QWidget *parent = nullptr);
     ~RemovedApplicationsViewController() override;
 
-    // One tick of the poll: takes the applications found so far into the list.
-    void removed_timer_proc();
     // Every search has ended and its results are in the list.
     bool searchFinished() const;
 
@@ -43,18 +42,17 @@ public:
     void review();
     void home_back();
 
-    // What the worker hands over (defined in the source file).
-    struct SearchJob;
-
 private:
+    // Takes the applications found so far into the list.
+    void takeFound();
+    void searchDidFinish();
     void tableViewSelectionDidChange();
     void showState();
 
     std::unique_ptr<Ui::RemovedApplicationsViewController> ui;
     AppDelegate &m_delegate;
     RemovedApplicationsModel *m_model;
-    std::shared_ptr<SearchJob> m_job;
-    QTimer *m_timer;
+    Job<std::vector<RemovedApplicationsModel::Row>> *m_job;
     bool m_finished = false;
 };
 

@@ -6,23 +6,17 @@
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 
-#include <QThreadPool>
-
 namespace zembra {
 
-ExtensionListModel::ExtensionListModel(QObject *parent) : QAbstractListModel(parent) {
-    m_sizeTimer.setInterval(kSizePollMilliseconds);
-    connect(&m_sizeTimer, &QTimer::timeout, this, &ExtensionListModel::takeOverSizes);
-}
+ExtensionListModel::ExtensionListModel(QObject *parent) : QAbstractListModel(parent) {}
 
-ExtensionListModel::~ExtensionListModel() {
-    if (m_box)
-        m_box->cancel.store(true);
-}
+// The job, a child of the model, cancels its worker when the model goes.
+ExtensionListModel::~ExtensionListModel() = default;
 
 void ExtensionListModel::setRecords(Records records, IconOf icon) {
-    if (m_box)
-        m_box->cancel.store(true);
+    // The old load's job goes with whatever it still had to say.
+    delete m_sizeJob;
+    m_sizeJob = nullptr;
     beginResetModel();
     m_shadow_copy = std::move(records);
     m_install_items = m_shadow_copy;
@@ -32,45 +26,37 @@ void ExtensionListModel::setRecords(Records records, IconOf icon) {
     m_loadedCount = m_shadow_copy.size();
     endResetModel();
 
-    auto box = std::make_shared<SizeBox>();
-    m_box = box;
+    m_sizeJob = new Job<Sizes>(this);
+    connect(m_sizeJob, &JobSignals::batchesReady, this, &ExtensionListModel::takeOverSizes);
+    connect(m_sizeJob, &JobSignals::finished, this, [this] {
+        takeOverSizes();
+        emit sizesFinished();
+    });
     // The worker keeps the records alive through its own copy of the list.
-    QThreadPool::globalInstance()->start([box, records = m_shadow_copy] {
+    m_sizeJob->startInBatches([records = m_shadow_copy](const BatchControl<Sizes> &control) {
         for (const Record &record : records) {
-            if (box->cancel.load())
+            if (control.cancelled())
                 return;
             const auto url = record->url();
-            const std::uint64_t bytes = url ? platform::itemSize(*url) : 0;
-            std::lock_guard lock(box->mutex);
-            box->ready.emplace_back(record.get(), bytes);
+            control.report(Sizes{{record, url ? platform::itemSize(*url) : 0}});
         }
-        box->done.store(true);
     });
-    m_sizeTimer.start();
 }
 
 void ExtensionListModel::takeOverSizes() {
-    const bool done = m_box->done.load();
-    std::vector<std::pair<const ItemRecord *, std::uint64_t>> ready;
-    {
-        std::lock_guard lock(m_box->mutex);
-        ready.swap(m_box->ready);
-    }
     int first = rowCount(), last = -1;
-    for (const auto &[record, bytes] : ready) {
-        m_sizes[record] = bytes;
-        const int row = rowOf(record);
-        if (row >= 0) {
-            first = std::min(first, row);
-            last = std::max(last, row);
+    for (const Sizes &sizes : m_sizeJob->takeBatches()) {
+        for (const auto &[record, bytes] : sizes) {
+            m_sizes[record.get()] = bytes;
+            const int row = rowOf(record.get());
+            if (row >= 0) {
+                first = std::min(first, row);
+                last = std::max(last, row);
+            }
         }
     }
     if (last >= 0)
         emit dataChanged(index(first), index(last), {SizeRole});
-    if (done) {
-        m_sizeTimer.stop();
-        emit sizesFinished();
-    }
 }
 
 int ExtensionListModel::rowCount(const QModelIndex &parent) const {

@@ -2,23 +2,23 @@
 // The rows of an extension list: the loaded records (`shadow_copy`), the rows shown
 // (`install_items`, the loaded list or the part that passes the search), and each row's
 // size on disk. Sizes are computed once per load on a worker and shown as they arrive
-// (a short timer takes over what the worker has finished), so the list opens at once;
+// (each handed over by the load's job as soon as it is known), so the list opens at once;
 // until its size arrives a row shows none. GUI thread only; the worker touches nothing
-// but its own copy of the list and the shared result box, never the model.
+// but its own copy of the list, never the model; a new load or the model's end cancels
+// it and drops what it still hands over.
 
 #include "catalogue/ItemRecord.h"
+#include "shell/Job.h"
 #include "shell/ShownPath.h"
 
 #include <QAbstractListModel>
 #include <QIcon>
-#include <QTimer>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace zembra {
@@ -30,9 +30,6 @@ public:
     using Record = std::shared_ptr<ItemRecord>;
     using Records = std::vector<Record>;
     using IconOf = std::function<QIcon(const ItemRecord &)>;
-
-    // How often finished sizes are taken over from the worker.
-    static constexpr int kSizePollMilliseconds = 40;
 
     explicit ExtensionListModel(QObject *parent = nullptr);
     ~ExtensionListModel() override;
@@ -62,13 +59,8 @@ signals:
     void sizesFinished();
 
 private:
-    // What the worker hands over: sizes finished since the last take-over.
-    struct SizeBox {
-        std::mutex mutex;
-        std::vector<std::pair<const ItemRecord *, std::uint64_t>> ready;
-        std::atomic<bool> cancel{false};
-        std::atomic<bool> done{false};
-    };
+    // What the worker hands over: records whose size it has measured.
+    using Sizes = std::vector<std::pair<Record, std::uint64_t>>;
     void takeOverSizes();
 
     Records m_shadow_copy;
@@ -78,8 +70,7 @@ private:
     mutable std::unordered_map<const ItemRecord *, QIcon> m_icons;
     std::unordered_map<const ItemRecord *, std::uint64_t> m_sizes;
     size_t m_loadedCount = 0;
-    std::shared_ptr<SizeBox> m_box;
-    QTimer m_sizeTimer;
+    Job<Sizes> *m_sizeJob = nullptr;
 };
 
 } // namespace zembra

@@ -105,12 +105,33 @@ PreferencesWindow *makePreferencesWindow(AppDelegate &delegate, const QStringLis
     return window;
 }
 
-QAction *makeShowPreferencesAction(PreferencesWindow *window, QObject *parent) {
+namespace {
+QAction *preferencesAction(QObject *parent) {
     auto *action = new QAction(QObject::tr("Preferences…"), parent);
     action->setObjectName(QStringLiteral("showPreferences"));
     action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     action->setMenuRole(QAction::PreferencesRole);
+    return action;
+}
+} // namespace
+
+QAction *makeShowPreferencesAction(PreferencesWindow *window, QObject *parent) {
+    QAction *action = preferencesAction(parent);
     QObject::connect(action, &QAction::triggered, window, &PreferencesWindow::showWindow);
+    return action;
+}
+
+QAction *makeShowPreferencesAction(std::function<PreferencesWindow *()> make, QObject *parent) {
+    QAction *action = preferencesAction(parent);
+    // The window is a top-level window of its own: the action's slot holds it and
+    // deletes it with the action.
+    auto window = std::make_shared<std::unique_ptr<PreferencesWindow>>();
+    QObject::connect(action, &QAction::triggered, action, [window, make = std::move(make)] {
+        if (!*window)
+            window->reset(make());
+        if (*window)
+            (*window)->showWindow();
+    });
     return action;
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 // The preferences window: a toolbar of panes (each with its identifier, label and image)
-// above the pane chosen, one at a time. Built once at start with the "General" and
-// "Spider" panes and shown on request; it owns its panes and the watcher's login item.
-// GUI thread.
+// above the pane chosen, one at a time. Built when first asked for with the "General" and
+// "Spider" panes (start-up does not pay for its images) and kept to be shown again; it
+// owns its panes and the watcher's login item. GUI thread.
 
 #include <QMainWindow>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -59,5 +60,8 @@ PreferencesWindow *makePreferencesWindow(AppDelegate &delegate,
 
 // A "Preferences…" action with Ctrl+, (Cmd+, on macOS) that shows `window`.
 QAction *makeShowPreferencesAction(PreferencesWindow *window, QObject *parent);
+// The same action, building its window with `make` when first triggered; the action owns
+// the window it built.
+QAction *makeShowPreferencesAction(std::function<PreferencesWindow *()> make, QObject *parent);
 
 } // namespace zembra
