@@ -76,10 +76,10 @@ fs::path nearestFolder(fs::path path) {
 
 Spider::Spider(platform::SettingsStore &settings, platform::SettingsStore &suite,
                QString settingsFolder, platform::DesktopNotifier &notifier,
-               QStringList guiArguments, QObject *parent)
+               QStringList guiArguments, bool rereadAll, QObject *parent)
     : QObject(parent), m_settings(settings), m_suite(suite),
       m_settingsFolder(std::move(settingsFolder)), m_notifier(notifier),
-      m_guiArguments(std::move(guiArguments)) {
+      m_guiArguments(std::move(guiArguments)), m_installed(settings, {}, rereadAll) {
     m_settle.setSingleShot(true);
     m_settle.setInterval(kSettleMs);
     connect(&m_settle, &QTimer::timeout, this, &Spider::scan);
@@ -142,18 +142,27 @@ void Spider::scan() {
 
     // Removed means gone from the disk: what the list's settings leave out (Apple's own
     // applications, the Utilities folder) is installed all the same.
-    const ApplicationList installed = Application(m_settings).everyInstalledApplication();
+    m_installed.refresh(m_applications);
+    // Also what the refresh before a notice saw: it changes the list, not the snapshot.
+    const bool installedChanged = m_installed.takeChange();
     const ApplicationList trashed = trashArrivals();
     if (!m_applications)
         return;
+    // Nothing came, went or changed, and nothing arrived in the Trash: the snapshot stays
+    // as it is (a folder switch empties the list, which counts as a change).
+    if (!installedChanged && trashed.empty() && !m_written.isEmpty() &&
+        m_snapshot.applicationsFolder == *m_applications)
+        return;
     const SnapshotChange change = refreshSnapshot(
-        m_snapshot, *m_applications, installed, trashed,
+        m_snapshot, *m_applications, m_installed.applications(), trashed,
         [this](const QString &key) { return leftovers::takeRemovalMark(key, m_settingsFolder); });
     m_snapshot = change.snapshot;
     const QByteArray digest =
         QCryptographicHash::hash(snapshotJson(m_snapshot), QCryptographicHash::Sha256);
-    if (digest != m_written && writeSnapshot(snapshotFile(m_settingsFolder), m_snapshot))
-        m_written = digest;
+    // A failed write is tried again at the next scan.
+    if (digest != m_written)
+        m_written =
+            writeSnapshot(snapshotFile(m_settingsFolder), m_snapshot) ? digest : QByteArray();
     // A removal seen while its notices are off is remembered, never told later.
     if (change.gone.empty() || !removeNoticesOn())
         return;
@@ -239,7 +248,8 @@ void Spider::announcePending() {
     if (!removeNoticesOn())
         return;
     m_settings.synchronize();
-    const ApplicationList installed = Application(m_settings).everyInstalledApplication();
+    m_installed.refresh(grants::GrantStore(m_settings).resolve(grants::kApplications).folder);
+    const ApplicationList &installed = m_installed.applications();
     // Back already (an update that replaced the bundle), or seen twice: not told.
     std::set<QString> keys;
     for (const auto &item : installed)
