@@ -9,8 +9,9 @@
 #   - CPU:     the watcher's CPU time (all threads) from the move to the notice,
 # once for the watcher as it runs and once with --reread-all (every bundle read again on
 # each change, the way it used to work), in turns, and prints medians against 300 ms.
-# Identifiers and names are zero-padded so that no application's name holds another's
-# (com.bench.app1 would otherwise find the preferences of app10 to app1999 as its own).
+# Identifiers, names and executables are zero-padded and differ, so that no application's
+# name holds another's (com.bench.app1 would otherwise find the preferences of app10 to
+# app1999 as its own, and a shared executable name ties every application to them).
 #
 #   bench/spider-removal-bench.sh [APPS] [RUNS]      (build first: scripts/build.sh)
 #   BEFORE=path/to/zembra-spider   compares against that build instead of --reread-all
@@ -38,8 +39,8 @@ mkdir -p "$tree/Applications" "$home/Library/Preferences" "$trash" "$tree/settin
 seq -w 1 "$apps" | sed "s|.*|$tree/Applications/Bench &.app/Contents/MacOS|" | tr '\n' '\0' | xargs -0 mkdir -p
 pad=$(printf '%4096s' '')
 for i in $(seq -w 1 "$apps"); do
-  printf '<?xml version="1.0" encoding="UTF-8"?>\n<plist version="1.0"><dict>\n<key>CFBundleIdentifier</key><string>com.bench.app%s</string>\n<key>CFBundleName</key><string>Bench %s</string>\n<key>CFBundleExecutable</key><string>Bench</string>\n</dict></plist>\n' \
-    "$i" "$i" > "$tree/Applications/Bench $i.app/Contents/Info.plist"
+  printf '<?xml version="1.0" encoding="UTF-8"?>\n<plist version="1.0"><dict>\n<key>CFBundleIdentifier</key><string>com.bench.app%s</string>\n<key>CFBundleName</key><string>Bench %s</string>\n<key>CFBundleExecutable</key><string>Bench%s</string>\n</dict></plist>\n' \
+    "$i" "$i" "$i" > "$tree/Applications/Bench $i.app/Contents/Info.plist"
   printf '%s' "$pad" > "$home/Library/Preferences/com.bench.app$i.plist"
 done
 # Older than the watcher's window for fresh changes, as installed applications are.
@@ -62,10 +63,8 @@ now() { date +%s%N; }
 median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 
 declare -A noticed notice cputime
-n=0
 for r in $(seq 1 "$runs"); do
   for mode in incremental reread; do
-    n=$((n + 1))
     program=$spider; extra=()
     [ "$mode" = reread ] && { if [ -n "${BEFORE:-}" ]; then program=$BEFORE; else extra=(--reread-all); fi; }
     before=$(inode)

@@ -50,18 +50,20 @@ bool InstalledBundles::refresh(const std::optional<fs::path> &folder) {
     const std::vector<fs::path> bundles =
         folder ? everyApplicationBundle(*folder) : std::vector<fs::path>{};
     const Application fields(m_settings);
-    std::map<fs::path, Known> next;
+    std::unordered_map<std::string, Known> next;
+    next.reserve(bundles.size());
     bool changed = bundles.size() != m_known.size();
+    std::string infoPath;
     for (const fs::path &bundle : bundles) {
         Known now;
         // Stamped before reading: a change after the stamp shows as another stamp next time.
-        now.folder = platform::fileStamp(bundle, platform::FollowLinks::No);
-        // Followed, as the reader follows it.
-        now.info =
-            platform::fileStamp(bundle / "Contents" / "Info.plist", platform::FollowLinks::Yes);
+        // The Info.plist's is followed, as the reader follows it.
+        now.folder = platform::fileStamp(bundle.c_str(), platform::FollowLinks::No);
+        infoPath.assign(bundle.native()).append("/Contents/Info.plist");
+        now.info = platform::fileStamp(infoPath.c_str(), platform::FollowLinks::Yes);
         now.lookAgain = (now.folder && platform::changedRecently(*now.folder, m_untrustedWindow)) ||
                         (now.info && platform::changedRecently(*now.info, m_untrustedWindow));
-        const auto known = m_known.find(bundle);
+        const auto known = m_known.find(bundle.native());
         if (!m_rereadAll && known != m_known.end() && !known->second.lookAgain &&
             known->second.folder == now.folder && known->second.info == now.info) {
             now.record = known->second.record;
@@ -70,7 +72,7 @@ bool InstalledBundles::refresh(const std::optional<fs::path> &folder) {
             ++m_lastReads;
             changed = true;
         }
-        next.insert_or_assign(bundle, std::move(now));
+        next.insert_or_assign(bundle.native(), std::move(now));
     }
     // The same count with another set of paths: a bundle renamed or replaced by another name.
     if (!changed)
@@ -86,7 +88,7 @@ bool InstalledBundles::refresh(const std::optional<fs::path> &folder) {
     m_applications.clear();
     m_applications.reserve(bundles.size());
     for (const fs::path &bundle : bundles)
-        m_applications.push_back(m_known.at(bundle).record);
+        m_applications.push_back(m_known.at(bundle.native()).record);
     sortByLabel(m_applications);
     m_untaken = true;
     return true;

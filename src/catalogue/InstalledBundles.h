@@ -17,8 +17,9 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <optional>
+#include <string>
+#include <unordered_map>
 #include <utility>
 
 namespace zembra {
@@ -67,7 +68,7 @@ private:
     bool m_rereadAll;
     std::chrono::nanoseconds m_untrustedWindow;
     std::optional<std::filesystem::path> m_folder;
-    std::map<std::filesystem::path, Known> m_known;
+    std::unordered_map<std::string, Known> m_known; // by the bundle path's bytes
     ApplicationList m_applications;
     size_t m_lastReads = 0;
     bool m_untaken = false;

@@ -29,7 +29,10 @@ struct FileStamp {
 enum class FollowLinks { No, Yes };
 
 // Nothing when nothing is there (with FollowLinks::Yes: also a dangling link).
-std::optional<FileStamp> fileStamp(const std::filesystem::path &path, FollowLinks follow);
+std::optional<FileStamp> fileStamp(const char *path, FollowLinks follow);
+inline std::optional<FileStamp> fileStamp(const std::filesystem::path &path, FollowLinks follow) {
+    return fileStamp(path.c_str(), follow);
+}
 
 // Modified or changed less than `window` ago by the system clock (or in the future): a
 // stamp taken now may not tell a further change within the same tick apart, on file

@@ -157,20 +157,20 @@ void Spider::scan() {
         m_snapshot, *m_applications, m_installed.applications(), trashed,
         [this](const QString &key) { return leftovers::takeRemovalMark(key, m_settingsFolder); });
     m_snapshot = change.snapshot;
-    const QByteArray digest =
-        QCryptographicHash::hash(snapshotJson(m_snapshot), QCryptographicHash::Sha256);
+    // A removal seen while its notices are off is remembered, never told later. Queued
+    // before the snapshot is written: the burst's wait runs while the write syncs.
+    if (!change.gone.empty() && removeNoticesOn()) {
+        if (m_pending.empty())
+            m_pendingSince.start();
+        m_pending.insert(m_pending.end(), change.gone.begin(), change.gone.end());
+        if (m_pendingSince.elapsed() < kLongestNoticeWaitMs)
+            m_noticeDelay.start();
+    }
+    const QByteArray json = snapshotJson(m_snapshot);
+    const QByteArray digest = QCryptographicHash::hash(json, QCryptographicHash::Sha256);
     // A failed write is tried again at the next scan.
     if (digest != m_written)
-        m_written =
-            writeSnapshot(snapshotFile(m_settingsFolder), m_snapshot) ? digest : QByteArray();
-    // A removal seen while its notices are off is remembered, never told later.
-    if (change.gone.empty() || !removeNoticesOn())
-        return;
-    if (m_pending.empty())
-        m_pendingSince.start();
-    m_pending.insert(m_pending.end(), change.gone.begin(), change.gone.end());
-    if (m_pendingSince.elapsed() < kLongestNoticeWaitMs)
-        m_noticeDelay.start();
+        m_written = writeSnapshotJson(snapshotFile(m_settingsFolder), json) ? digest : QByteArray();
 }
 
 void Spider::watchFolders() {

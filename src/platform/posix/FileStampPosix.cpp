@@ -11,10 +11,9 @@ std::int64_t nanoseconds(const struct timespec &t) {
 }
 } // namespace
 
-std::optional<FileStamp> fileStamp(const std::filesystem::path &path, FollowLinks follow) {
+std::optional<FileStamp> fileStamp(const char *path, FollowLinks follow) {
     struct stat st;
-    const int result =
-        follow == FollowLinks::Yes ? stat(path.c_str(), &st) : lstat(path.c_str(), &st);
+    const int result = follow == FollowLinks::Yes ? stat(path, &st) : lstat(path, &st);
     if (result != 0)
         return std::nullopt;
     return FileStamp{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), std::uint64_t(st.st_size),
