@@ -104,4 +104,5 @@ for mode in incremental reread; do
   echo "$label noticed $a ms (target 300: $(awk -v v="$a" 'BEGIN {printf "%.2f", v / 300}')x)  notice $b ms  watcher CPU $c ms  [noticed: ${noticed[$mode]}; CPU: ${cputime[$mode]}]"
 done
 ci=$(median ${cputime[incremental]}); cr=$(median ${cputime[reread]})
-echo "CPU for the removal, as it runs / --reread-all: $(awk -v a="$ci" -v b="$cr" 'BEGIN {printf "%.3f", (b ? a / b : 0)}')"
+other=--reread-all; [ -n "${BEFORE:-}" ] && other="the other build"
+echo "CPU for the removal, as it runs / $other: $(awk -v a="$ci" -v b="$cr" 'BEGIN {printf "%.3f", (b ? a / b : 0)}')"

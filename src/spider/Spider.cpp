@@ -17,6 +17,8 @@
 #include <QDir>
 #include <QProcess>
 
+#include <functional>
+
 namespace zembra::spider {
 
 namespace fs = std::filesystem;
@@ -183,19 +185,26 @@ void Spider::watchFolders() {
     if (m_applications) {
         want(*m_applications);
         want(nearestFolder(m_applications->parent_path()));
-        // The folders the application list reads: the Applications folder, its subfolders
-        // and theirs (Utilities/Sub/Foo.app), never the inside of a bundle.
+        // Every folder that holds bundles the list reads (everyApplicationBundle): the
+        // Applications folder, its subfolders and theirs, and one level deeper in
+        // Utilities (Utilities/Sub/Deeper/Foo.app); never the inside of a bundle.
         int folders = 0;
+        const std::function<void(const fs::path &, int)> watchBelow = [&](const fs::path &folder,
+                                                                          int depth) {
+            for (const platform::DirEntry &f : platform::listDirectory(folder))
+                if (f.type == platform::EntryType::Directory && !isAppName(f.name())) {
+                    want(f.path);
+                    ++folders;
+                    if (depth > 1)
+                        watchBelow(f.path, depth - 1);
+                }
+        };
         for (const platform::DirEntry &e : platform::listDirectory(*m_applications)) {
             if (e.type != platform::EntryType::Directory || isAppName(e.name()))
                 continue;
             want(e.path);
             ++folders;
-            for (const platform::DirEntry &f : platform::listDirectory(e.path))
-                if (f.type == platform::EntryType::Directory && !isAppName(f.name())) {
-                    want(f.path);
-                    ++folders;
-                }
+            watchBelow(e.path, e.name() == "Utilities" ? 2 : 1);
             if (folders >= kMaxWatchedFolders)
                 break;
         }

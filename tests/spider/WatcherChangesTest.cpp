@@ -5,6 +5,7 @@
 #include "spider/SpiderProcess.h"
 
 #include <QJsonArray>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -95,4 +96,29 @@ TEST(WatcherChanges, BundleReplacedByAnotherApplication_OldOneIsRemoved) {
     const auto newcomer = remembered(t, "com.attack.editor");
     ASSERT_TRUE(newcomer);
     EXPECT_EQ(newcomer->url(), t.applications / "Editor.app");
+}
+
+// The list reads one level deeper in Utilities than elsewhere: a removal there is seen
+// when it happens, not at the next unrelated change.
+TEST(WatcherChanges, RemovalThreeLevelsDownInUtilities_IsSeen) {
+    WatchedTree t;
+    t.tree.file("home/Library/Preferences/com.vendor.meter.plist", std::string(3000, 'x'));
+    t.tree.app("Applications/Utilities/Tools/Extra/Meter.app", "com.vendor.meter", "Meter",
+               "Meter");
+    t.appWithLeftovers("Viewer", "com.vendor.viewer");
+    PrivateBus bus(t.tree);
+    ASSERT_TRUE(bus.ready());
+    WatcherProcess watcher(t, &bus);
+    ASSERT_TRUE(watcher.started());
+
+    // Removed once the watcher is idle: its own writes to the settings folder (the
+    // snapshot, the settings' lock file) wake it for one more look shortly after a notice,
+    // and that look would find the removal whether the folder is watched or not.
+    fs::remove_all(t.applications / "Viewer.app");
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 1; }));
+    QThread::msleep(1500);
+    fs::remove_all(t.applications / "Utilities/Tools/Extra/Meter.app");
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 2; }));
+    EXPECT_EQ(summaries(bus), (std::vector<QString>{QStringLiteral("Viewer was removed"),
+                                                    QStringLiteral("Meter was removed")}));
 }
