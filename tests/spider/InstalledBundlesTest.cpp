@@ -1,9 +1,7 @@
 // The watcher's running list of installed bundles: the same bundles and records as a
-// full listing, with only new or changed Info.plists read again, and never the identity
-// of one application carried over to another that took its path.
+// full listing, with only new or changed Info.plists read again.
 
 #include "catalogue/InstalledBundles.h"
-#include "catalogue/ApplicationSnapshot.h"
 #include "grants/GrantKeys.h"
 #include "platform/FileStamp.h"
 #include "platform/FileSystem.h"
@@ -148,6 +146,11 @@ TEST(InstalledBundles, Refresh_ReadsOnlyWhatIsNewOrChanged) {
     EXPECT_EQ(std::count(ids.begin(), ids.end(), "com.vendor.grouped"), 0);
     EXPECT_EQ(std::count(ids.begin(), ids.end(), "com.vendor.new"), 1);
 
+    // Renamed: the new path is read, nothing else.
+    fs::rename(apps / "App 9.app", apps / "App Nine.app");
+    EXPECT_EQ(counted.refresh(apps), 1u);
+    EXPECT_EQ(counted.reads, std::vector<fs::path>{apps / "App Nine.app"});
+
     // A change another refresh saw first is still taken once.
     fs::remove_all(apps / "App 8.app");
     counted.refresh(apps);
@@ -188,75 +191,4 @@ TEST(InstalledBundles, RecentlyChangedBundle_IsReadAgainUntilItsStampIsOldEnough
     bundles.refresh(tree / "Applications");
     bundles.refresh(tree / "Applications");
     EXPECT_EQ(reads, 2u) << "a stamp taken within the window is not trusted";
-}
-
-TEST(InstalledBundles, RereadAll_ReadsEveryBundleOnEachRefresh) {
-    TreeBuilder tree;
-    tree.app("Applications/Editor.app", "com.vendor.editor");
-    tree.app("Applications/Viewer.app", "com.vendor.viewer");
-    TestSettings settings;
-    size_t reads = 0;
-    InstalledBundles bundles(
-        settings,
-        [&](const fs::path &bundle) {
-            ++reads;
-            return platform::BundleInfo::read(bundle);
-        },
-        true, kTrustAtOnce);
-    bundles.refresh(tree / "Applications");
-    bundles.refresh(tree / "Applications");
-    EXPECT_EQ(reads, 4u);
-}
-
-// One application leaves its path and another takes it between two looks: the first is
-// gone (and announced), and its remembered record never points a review at the newcomer.
-TEST(InstalledBundles, BundleReplacedByAnotherApplication_OldOneIsGoneAndItsReviewHasNoBundle) {
-    TreeBuilder tree;
-    const fs::path apps = tree / "Applications";
-    tree.app("Applications/Editor.app", "com.vendor.editor", "Editor", "Editor");
-    tree.app("Applications/Viewer.app", "com.vendor.viewer", "Viewer", "Viewer");
-    CountedBundles counted;
-    counted.refresh(apps);
-    const SnapshotChange first = refreshSnapshot({}, apps, counted.bundles.applications(), {},
-                                                 [](const QString &) { return false; });
-    letClockPass(tree, apps / "Editor.app/Contents/Info.plist");
-
-    fs::rename(apps / "Editor.app", tree / "elsewhere.app");
-    // Same name and same length of identifier: the Info.plist is as long as before.
-    tree.app("Applications/Editor.app", "com.attack.editor", "Editor", "Editor");
-    EXPECT_EQ(counted.refresh(apps), 1u);
-    const SnapshotChange next =
-        refreshSnapshot(first.snapshot, apps, counted.bundles.applications(), {},
-                        [](const QString &) { return false; });
-    ASSERT_EQ(next.gone.size(), 1u);
-    EXPECT_EQ(next.gone[0]->bundle(), QStringLiteral("com.vendor.editor"));
-
-    const auto review = rememberedApplication(next.snapshot, QStringLiteral("com.vendor.editor"));
-    ASSERT_TRUE(review);
-    EXPECT_FALSE(review->url()) << "the review must not list the newcomer's bundle";
-    const auto newcomer = rememberedApplication(next.snapshot, QStringLiteral("com.attack.editor"));
-    ASSERT_TRUE(newcomer);
-    EXPECT_EQ(newcomer->url(), apps / "Editor.app");
-}
-
-// The same application under a new name: nothing left, the record follows the bundle.
-TEST(InstalledBundles, RenamedBundle_IsNotARemoval) {
-    TreeBuilder tree;
-    const fs::path apps = tree / "Applications";
-    tree.app("Applications/Editor.app", "com.vendor.editor", "Editor");
-    tree.app("Applications/Viewer.app", "com.vendor.viewer", "Viewer");
-    CountedBundles counted;
-    counted.refresh(apps);
-    const SnapshotChange first = refreshSnapshot({}, apps, counted.bundles.applications(), {},
-                                                 [](const QString &) { return false; });
-
-    fs::rename(apps / "Editor.app", apps / "Editor Pro.app");
-    EXPECT_EQ(counted.refresh(apps), 1u) << "a new path is read, the rest is not";
-    const SnapshotChange next =
-        refreshSnapshot(first.snapshot, apps, counted.bundles.applications(), {},
-                        [](const QString &) { return false; });
-    EXPECT_TRUE(next.gone.empty());
-    const auto editor = rememberedApplication(next.snapshot, QStringLiteral("com.vendor.editor"));
-    ASSERT_TRUE(editor);
-    EXPECT_EQ(editor->url(), apps / "Editor Pro.app");
 }
