@@ -71,7 +71,8 @@ for r in $(seq 1 "$runs"); do
     HOME="$home" "$program" --applications "$tree/Applications" --home "$home" \
       --settings-dir "$tree/settings" "${extra[@]}" &
     watcher=$!
-    for _ in $(seq 600); do [ "$(inode)" != "$before" ] && break; sleep 0.05; done
+    for _ in $(seq 1200); do [ "$(inode)" != "$before" ] && break; sleep 0.05; done
+    [ "$(inode)" != "$before" ] || { echo "the watcher did not take its first look within a minute" >&2; exit 1; }
     sleep 1.5 # the first look done and settled
     count=$(wc -l < "$log")
     before=$(inode)
@@ -82,7 +83,7 @@ for r in $(seq 1 "$runs"); do
     seen=
     while [ "$(wc -l < "$log")" -le "$count" ]; do
       [ -n "$seen" ] || [ "$(inode)" = "$before" ] || seen=$(now)
-      [ $(( ($(now) - start) / 1000000 )) -lt 20000 ] || { echo "no notice within 20 s" >&2; exit 1; }
+      [ $(( ($(now) - start) / 1000000 )) -lt 60000 ] || { echo "no notice within 60 s (round $r, $mode, $name)" >&2; cp "$snapshot" /tmp/incr-debug-snapshot.json; cp "$log" /tmp/incr-debug-log; exit 1; }
       sleep 0.002
     done
     end=$(now)
