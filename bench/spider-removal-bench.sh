@@ -31,7 +31,8 @@ fi
 
 tree=$(mktemp -d)
 watcher=; fake=
-trap 'kill $watcher $fake 2>/dev/null || true; exec 3>&-; rm -rf "$tree"' EXIT
+keep=
+trap 'kill $watcher $fake 2>/dev/null || true; exec 3>&-; [ -n "$keep" ] || rm -rf "$tree"' EXIT
 home="$tree/home"
 trash="$home/.local/share/Trash/files"
 mkdir -p "$tree/Applications" "$home/Library/Preferences" "$trash" "$tree/settings"
@@ -83,7 +84,7 @@ for r in $(seq 1 "$runs"); do
     seen=
     while [ "$(wc -l < "$log")" -le "$count" ]; do
       [ -n "$seen" ] || [ "$(inode)" = "$before" ] || seen=$(now)
-      [ $(( ($(now) - start) / 1000000 )) -lt 60000 ] || { echo "no notice within 60 s (round $r, $mode, $name)" >&2; cp "$snapshot" /tmp/incr-debug-snapshot.json; cp "$log" /tmp/incr-debug-log; exit 1; }
+      [ $(( ($(now) - start) / 1000000 )) -lt 60000 ] || { echo "no notice within 60 s (round $r, $mode, $name)" >&2; keep=1; echo "tree kept in $tree" >&2; exit 1; }
       sleep 0.002
     done
     end=$(now)
