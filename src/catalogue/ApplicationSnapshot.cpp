@@ -140,11 +140,15 @@ QByteArray snapshotJson(const ApplicationSnapshot &snapshot) {
 }
 
 bool writeSnapshot(const std::filesystem::path &file, const ApplicationSnapshot &snapshot) {
+    return writeSnapshotJson(file, snapshotJson(snapshot));
+}
+
+bool writeSnapshotJson(const std::filesystem::path &file, const QByteArray &json) {
     // A temporary file beside it, renamed into place; a link or a FIFO in its place is
     // refused, never written through.
     const platform::FolderHandle folder =
         platform::FolderHandle::openFolder(file.parent_path(), false);
-    return folder.replaceFile(file.filename().native(), snapshotJson(snapshot));
+    return folder.replaceFile(file.filename().native(), json);
 }
 
 std::shared_ptr<ApplicationItem> rememberedApplication(const ApplicationSnapshot &snapshot,

@@ -49,6 +49,8 @@ QByteArray snapshotJson(const ApplicationSnapshot &snapshot);
 // Temporary file and rename; false when it could not be written, and when the file or
 // its folder is a link or not a regular file (nothing is written through a link).
 bool writeSnapshot(const std::filesystem::path &file, const ApplicationSnapshot &snapshot);
+// The same with the bytes snapshotJson gave, for a caller that has them already.
+bool writeSnapshotJson(const std::filesystem::path &file, const QByteArray &json);
 
 // A fresh copy of the remembered record with `key`, installed or gone, ready for a
 // review (see reviewableCopy); null when none.

@@ -17,6 +17,8 @@
 #include <QDir>
 #include <QProcess>
 
+#include <functional>
+
 namespace zembra::spider {
 
 namespace fs = std::filesystem;
@@ -76,10 +78,10 @@ fs::path nearestFolder(fs::path path) {
 
 Spider::Spider(platform::SettingsStore &settings, platform::SettingsStore &suite,
                QString settingsFolder, platform::DesktopNotifier &notifier,
-               QStringList guiArguments, QObject *parent)
+               QStringList guiArguments, bool rereadAll, QObject *parent)
     : QObject(parent), m_settings(settings), m_suite(suite),
       m_settingsFolder(std::move(settingsFolder)), m_notifier(notifier),
-      m_guiArguments(std::move(guiArguments)) {
+      m_guiArguments(std::move(guiArguments)), m_installed(settings, {}, rereadAll) {
     m_settle.setSingleShot(true);
     m_settle.setInterval(kSettleMs);
     connect(&m_settle, &QTimer::timeout, this, &Spider::scan);
@@ -142,26 +144,35 @@ void Spider::scan() {
 
     // Removed means gone from the disk: what the list's settings leave out (Apple's own
     // applications, the Utilities folder) is installed all the same.
-    const ApplicationList installed = Application(m_settings).everyInstalledApplication();
+    m_installed.refresh(m_applications);
+    // Also what the refresh before a notice saw: it changes the list, not the snapshot.
+    const bool installedChanged = m_installed.takeChange();
     const ApplicationList trashed = trashArrivals();
     if (!m_applications)
         return;
+    // Nothing came, went or changed, and nothing arrived in the Trash: the snapshot stays
+    // as it is (a folder switch empties the list, which counts as a change).
+    if (!installedChanged && trashed.empty() && !m_written.isEmpty() &&
+        m_snapshot.applicationsFolder == *m_applications)
+        return;
     const SnapshotChange change = refreshSnapshot(
-        m_snapshot, *m_applications, installed, trashed,
+        m_snapshot, *m_applications, m_installed.applications(), trashed,
         [this](const QString &key) { return leftovers::takeRemovalMark(key, m_settingsFolder); });
     m_snapshot = change.snapshot;
-    const QByteArray digest =
-        QCryptographicHash::hash(snapshotJson(m_snapshot), QCryptographicHash::Sha256);
-    if (digest != m_written && writeSnapshot(snapshotFile(m_settingsFolder), m_snapshot))
-        m_written = digest;
-    // A removal seen while its notices are off is remembered, never told later.
-    if (change.gone.empty() || !removeNoticesOn())
-        return;
-    if (m_pending.empty())
-        m_pendingSince.start();
-    m_pending.insert(m_pending.end(), change.gone.begin(), change.gone.end());
-    if (m_pendingSince.elapsed() < kLongestNoticeWaitMs)
-        m_noticeDelay.start();
+    // A removal seen while its notices are off is remembered, never told later. Queued
+    // before the snapshot is written: the burst's wait runs while the write syncs.
+    if (!change.gone.empty() && removeNoticesOn()) {
+        if (m_pending.empty())
+            m_pendingSince.start();
+        m_pending.insert(m_pending.end(), change.gone.begin(), change.gone.end());
+        if (m_pendingSince.elapsed() < kLongestNoticeWaitMs)
+            m_noticeDelay.start();
+    }
+    const QByteArray json = snapshotJson(m_snapshot);
+    const QByteArray digest = QCryptographicHash::hash(json, QCryptographicHash::Sha256);
+    // A failed write is tried again at the next scan.
+    if (digest != m_written)
+        m_written = writeSnapshotJson(snapshotFile(m_settingsFolder), json) ? digest : QByteArray();
 }
 
 void Spider::watchFolders() {
@@ -174,19 +185,26 @@ void Spider::watchFolders() {
     if (m_applications) {
         want(*m_applications);
         want(nearestFolder(m_applications->parent_path()));
-        // The folders the application list reads: the Applications folder, its subfolders
-        // and theirs (Utilities/Sub/Foo.app), never the inside of a bundle.
+        // Every folder that holds bundles the list reads (everyApplicationBundle): the
+        // Applications folder, its subfolders and theirs, and one level deeper in
+        // Utilities (Utilities/Sub/Deeper/Foo.app); never the inside of a bundle.
         int folders = 0;
+        const std::function<void(const fs::path &, int)> watchBelow = [&](const fs::path &folder,
+                                                                          int depth) {
+            for (const platform::DirEntry &f : platform::listDirectory(folder))
+                if (f.type == platform::EntryType::Directory && !isAppName(f.name())) {
+                    want(f.path);
+                    ++folders;
+                    if (depth > 1)
+                        watchBelow(f.path, depth - 1);
+                }
+        };
         for (const platform::DirEntry &e : platform::listDirectory(*m_applications)) {
             if (e.type != platform::EntryType::Directory || isAppName(e.name()))
                 continue;
             want(e.path);
             ++folders;
-            for (const platform::DirEntry &f : platform::listDirectory(e.path))
-                if (f.type == platform::EntryType::Directory && !isAppName(f.name())) {
-                    want(f.path);
-                    ++folders;
-                }
+            watchBelow(e.path, e.name() == "Utilities" ? 2 : 1);
             if (folders >= kMaxWatchedFolders)
                 break;
         }
@@ -239,7 +257,8 @@ void Spider::announcePending() {
     if (!removeNoticesOn())
         return;
     m_settings.synchronize();
-    const ApplicationList installed = Application(m_settings).everyInstalledApplication();
+    m_installed.refresh(grants::GrantStore(m_settings).resolve(grants::kApplications).folder);
+    const ApplicationList &installed = m_installed.applications();
     // Back already (an update that replaced the bundle), or seen twice: not told.
     std::set<QString> keys;
     for (const auto &item : installed)

@@ -11,9 +11,12 @@
 // applications. Only what the review would start ticked is counted.
 //
 // Event-driven: file-system notifications start a short settle timer and one scan; idle,
-// it does nothing. Owned by main(); main thread only.
+// it does nothing. A scan reads only the bundles that are new or changed since the last
+// one (InstalledBundles), so its cost follows what changed, not how much is installed.
+// Owned by main(); main thread only.
 
 #include "catalogue/ApplicationSnapshot.h"
+#include "catalogue/InstalledBundles.h"
 #include "platform/DesktopNotifier.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
@@ -38,10 +41,11 @@ class Spider : public QObject {
 public:
     // `settings` is the standard store (with this run's grants), `suite` the shared suite
     // with the two notification switches; `guiArguments` are handed to the application
-    // when the user asks for a review (this run's grants and settings folder).
+    // when the user asks for a review (this run's grants and settings folder). With
+    // `rereadAll` every scan reads every bundle again (to compare costs against).
     Spider(platform::SettingsStore &settings, platform::SettingsStore &suite,
            QString settingsFolder, platform::DesktopNotifier &notifier, QStringList guiArguments,
-           QObject *parent = nullptr);
+           bool rereadAll = false, QObject *parent = nullptr);
 
     // Reads the remembered applications, takes the first look and starts watching.
     void start();
@@ -72,6 +76,7 @@ private:
     QTimer m_noticeDelay;
     QElapsedTimer m_pendingSince;
     ApplicationSnapshot m_snapshot;
+    InstalledBundles m_installed;
     QByteArray m_written; // digest of the snapshot as last written, to skip writing it unchanged
     std::optional<std::filesystem::path> m_applications;
     std::optional<std::filesystem::path> m_trash;

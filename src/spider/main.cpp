@@ -30,6 +30,8 @@ Options:
   --home DIR           use DIR as the granted home folder (and its Trash)
   --root DIR           grant the whole disk, rooted at DIR
   --settings-dir DIR   keep the settings, the remembered applications and the pid file in DIR
+  --reread-all         read every application again on each change, not only what changed
+                       (slower; to compare against)
   -h, --help           show this help
 
 Without --applications and --home the grants stored by the application are used.
@@ -47,11 +49,16 @@ int main(int argc, char **argv) {
     std::map<std::string, std::string> grantOptions;
     QString settingsDir;
     QStringList guiArguments; // handed on to the application's review
+    bool rereadAll = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "-h" || a == "--help") {
             std::fputs(kUsage, stdout);
             return 0;
+        }
+        if (a == "--reread-all") {
+            rereadAll = true;
+            continue;
         }
         const bool known = grants::isGrantOption(a) || a == "--settings-dir";
         if (!known)
@@ -101,7 +108,7 @@ int main(int argc, char **argv) {
 
     const auto notifier = platform::makeDesktopNotifier();
     spider::Spider spider(settings, platform::SettingsStore::suite(preferences::kSharedSuiteName),
-                          folder, *notifier, guiArguments);
+                          folder, *notifier, guiArguments, rereadAll);
     spider.start();
     return app.exec();
 }
