@@ -3,6 +3,7 @@
 #include "catalogue/screens/CatalogueScreens.h"
 #include "grants/GrantKeys.h"
 #include "grants/screens/GrantScreens.h"
+#include "leftovers/screens/RemovedApplicationsViewController.h"
 #include "platform/RunningApplications.h"
 #include "shell/NotificationCenter.h"
 #include "shell/ScreenNames.h"
@@ -36,6 +37,12 @@ GuiTest::GuiTest() {
     registerShellScreens(registry, *delegate);
     registerGrantScreens(registry, *delegate);
     registerCatalogueScreens(registry, *delegate);
+    // The removed-applications screen lives with the leftover screens; the review it opens
+    // is the probe below.
+    registry.add(screens::kRemovedApplications, [this](QWidget *parent) {
+        return new RemovedApplicationsViewController(*delegate, platform::SettingsStore::folder(),
+                                                     parent);
+    });
     // The leftover review is not part of this suite: a probe that counts its visits.
     registry.add(screens::kRemainder, [this](QWidget *parent) {
         ++reviewsShown;

@@ -3,7 +3,7 @@
 
 #include "catalogue/Application.h"
 #include "catalogue/ApplicationSnapshot.h"
-#include "catalogue/screens/RemovedApplicationsViewController.h"
+#include "leftovers/screens/RemovedApplicationsViewController.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/SettingsStore.h"
 #include "shell/RememberedReview.h"

@@ -2,8 +2,6 @@
 
 #include "catalogue/screens/ApplicationsViewController.h"
 #include "catalogue/screens/InstalledappsViewController.h"
-#include "catalogue/screens/RemovedApplicationsViewController.h"
-#include "platform/SettingsStore.h"
 #include "shell/ScreenNames.h"
 #include "shell/ScreenRegistry.h"
 
@@ -12,11 +10,6 @@ namespace zembra {
 void registerCatalogueScreens(ScreenRegistry &registry, AppDelegate &delegate) {
     registry.add(screens::kApplications, [&delegate](QWidget *parent) {
         return new ApplicationsViewController(delegate, parent);
-    });
-    // The watcher keeps its snapshot in the settings folder of this run.
-    registry.add(screens::kRemovedApplications, [&delegate](QWidget *parent) {
-        return new RemovedApplicationsViewController(delegate, platform::SettingsStore::folder(),
-                                                     parent);
     });
     registry.add(screens::kInstalledapps,
                  [](QWidget *parent) { return new InstalledappsViewController(parent); });

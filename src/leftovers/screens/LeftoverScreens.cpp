@@ -6,6 +6,8 @@
 #include "leftovers/screens/RateAppViewController.h"
 #include "leftovers/screens/RemainderViewController.h"
 #include "leftovers/screens/RemoveViewController.h"
+#include "leftovers/screens/RemovedApplicationsViewController.h"
+#include "platform/SettingsStore.h"
 #include "shell/AppDelegate.h"
 #include "shell/ScreenNames.h"
 #include "shell/ScreenRegistry.h"
@@ -26,6 +28,10 @@ void registerLeftoverScreens(ScreenRegistry &registry, AppDelegate &app,
                  [a](QWidget *parent) { return new CantRemoveViewController(*a, parent); });
     registry.add(screens::kRateApp,
                  [a](QWidget *parent) { return new RateAppViewController(*a, parent); });
+    // The watcher keeps its snapshot in the settings folder of this run.
+    registry.add(screens::kRemovedApplications, [a](QWidget *parent) {
+        return new RemovedApplicationsViewController(*a, platform::SettingsStore::folder(), parent);
+    });
     registry.add(screens::kRateAppCount,
                  [a](QWidget *parent) { return new RateAppCount(*a, parent); });
 }

@@ -1,4 +1,4 @@
-#include "catalogue/screens/RemovedApplicationsModel.h"
+#include "leftovers/screens/RemovedApplicationsModel.h"
 
 #include "platform/ByteCountFormatter.h"
 #include "platform/VisibleText.h"

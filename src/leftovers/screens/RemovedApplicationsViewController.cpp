@@ -1,4 +1,4 @@
-#include "catalogue/screens/RemovedApplicationsViewController.h"
+#include "leftovers/screens/RemovedApplicationsViewController.h"
 
 #include "ui_RemovedApplicationsViewController.h"
 

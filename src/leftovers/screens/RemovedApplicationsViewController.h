@@ -10,7 +10,7 @@
 // soon as the GUI thread takes it. Leaving the screen stops the job after the search in
 // progress, and nothing it finds afterwards reaches the destroyed screen. GUI thread only.
 
-#include "catalogue/screens/RemovedApplicationsModel.h"
+#include "leftovers/screens/RemovedApplicationsModel.h"
 #include "shell/Job.h"
 
 #include <QString>
