@@ -24,7 +24,14 @@ enum class EntryType { File, Directory, Symlink, Other };
 struct DirEntry {
     fs::path path;
     EntryType type = EntryType::Other;
-    std::string name() const { return path.filename().native(); }
+    // The last component's bytes, as the listing gave them: a view into `path`.
+    std::string_view nameView() const {
+        const std::string &p = path.native();
+        const size_t slash = p.rfind('/');
+        return slash == std::string::npos ? std::string_view(p)
+                                          : std::string_view(p).substr(slash + 1);
+    }
+    std::string name() const { return std::string(nameView()); }
 };
 
 // How a deep enumeration treats packages (folders such as Foo.app): with SkipPackages
