@@ -112,29 +112,33 @@ int commandApps(const Options &o, platform::SettingsStore &settings) {
 }
 
 std::shared_ptr<ApplicationItem>
-searchedApplication(const Options &o, platform::SettingsStore &settings, bool &incomplete) {
+searchedApplication(const Options &o, platform::SettingsStore &settings, bool &incomplete,
+                    std::shared_ptr<const leftovers::FolderListings> &listings) {
     const fs::path path = existingItem(o.positional.at(0), "application", isApplicationOrPane);
     // A preference pane goes through the same review, labelled as the pane list shows it.
     auto item = Bundle::isPrefPaneExtension(platform::pathExtension(path))
                     ? Bundle(settings).prefPane(path)
                     : Application(settings).application(path);
     warnWithoutHome(settings);
-    incomplete = reportUnreadable(
-        leftovers::searchLeftovers(*item, settings, leftovers::SearchMode::Review));
+    leftovers::SearchResult result =
+        leftovers::searchLeftovers(*item, settings, leftovers::SearchMode::Review);
+    incomplete = reportUnreadable(result);
+    listings = std::move(result.listings);
     return item;
 }
 
-leftovers::Review reviewOf(const ItemRecord &item, platform::SettingsStore &settings,
-                           bool related) {
+leftovers::Review reviewOf(const ItemRecord &item, platform::SettingsStore &settings, bool related,
+                           const leftovers::FolderListings *listings) {
     return leftovers::buildReview(item, settings, Application(settings).everyInstalledApplication(),
-                                  related);
+                                  related, listings);
 }
 
 int commandLeftovers(const Options &o, platform::SettingsStore &settings) {
     requireArguments(o, 1, "one APP_PATH");
     bool incomplete = false;
-    const auto item = searchedApplication(o, settings, incomplete);
-    const leftovers::Review review = reviewOf(*item, settings, o.related);
+    std::shared_ptr<const leftovers::FolderListings> listings;
+    const auto item = searchedApplication(o, settings, incomplete, listings);
+    const leftovers::Review review = reviewOf(*item, settings, o.related, listings.get());
     const auto notes = rowNotes(review, {});
     print(o.json ? jsonLeftovers(*item, review.files, review.sizes, true, notes)
                  : leftoverText(*item, review.files, review.sizes, true, notes));
@@ -164,8 +168,9 @@ int refuseRunning(const ItemRecord &item) {
 int commandRemove(const Options &o, platform::SettingsStore &settings) {
     requireArguments(o, 1, "one APP_PATH");
     bool incomplete = false;
-    const auto item = searchedApplication(o, settings, incomplete);
-    const leftovers::Review review = reviewOf(*item, settings, o.related);
+    std::shared_ptr<const leftovers::FolderListings> listings;
+    const auto item = searchedApplication(o, settings, incomplete, listings);
+    const leftovers::Review review = reviewOf(*item, settings, o.related, listings.get());
     leftovers::Selection selection = review.selection();
     for (const std::string &include : o.include)
         for (size_t row : rowsOf(review, include, "--include"))

@@ -92,11 +92,17 @@ std::string_view foldName(std::string_view name, std::string &buffer) {
     return buffer;
 }
 
-// A listed name, folded once for every test against it.
-struct ListedName {
-    fs::path path;
-    std::string name;
-    std::string folded;
+// A listed folder's names, each folded once for every test against it; paths are made
+// only for the names that match.
+struct ListedFolder {
+    fs::path folder;
+    platform::FolderListing names;
+    std::string folded; // the folded names, packed
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> foldedAt;
+
+    std::string_view foldedName(size_t i) const {
+        return std::string_view(folded).substr(foldedAt[i].first, foldedAt[i].second);
+    }
 };
 
 class Search {
@@ -115,7 +121,7 @@ public:
         m_systemAllowed = m_root && store.systemFoldersAllowed(root);
         m_applications = store.resolve(grants::kApplications).folder;
 
-        SearchResult result{home, {}};
+        SearchResult result{home, {}, false, nullptr};
         for (const auto &granted : {m_home, m_systemAllowed ? m_root : std::nullopt})
             if (granted)
                 for (const fs::path &folder : {*granted, *granted / "Library"})
@@ -149,6 +155,11 @@ public:
         strongestTieWins(m_files, m_weakRows);
         std::vector<FileEntry> kept = withoutProtected(m_files, guard, &m_weakRows);
         m_record.setFiles(std::move(kept), m_weakRows);
+        auto listings = std::make_shared<FolderListings>();
+        for (auto &[folder, listed] : m_listings)
+            listings->emplace(folder, std::move(listed.names));
+        m_listings.clear();
+        result.listings = std::move(listings);
         return result;
     }
 
@@ -277,11 +288,14 @@ private:
         return !haveAB || abEqual;
     }
 
-    void consider(const Pass &pass, std::string_view path, std::string_view name,
+    // `pathOf()` gives the entry's path: made only once the name matched.
+    template <class PathOf>
+    void consider(const Pass &pass, const PathOf &pathOf, std::string_view name,
                   std::string_view folded) {
         const Match match = matches(pass, name, folded);
         if (match == Match::None)
             return;
+        const std::string_view path = pathOf();
         // These drop an entry before it can bring in its group's marker.
         if (neverALeftover(path))
             return;
@@ -298,17 +312,20 @@ private:
         append(FileEntry::file(fs::path(std::string(path))), match == Match::WeakOnly);
     }
 
-    const std::vector<ListedName> &listing(const fs::path &folder) {
+    const ListedFolder &listing(const fs::path &folder) {
         auto it = m_listings.find(folder);
         if (it != m_listings.end())
             return it->second;
-        std::vector<ListedName> names;
-        for (platform::DirEntry &e : platform::listDirectory(folder)) {
-            std::string name = e.name();
-            std::string folded = platform::foldForMatch(std::string_view(name));
-            names.push_back({std::move(e.path), std::move(name), std::move(folded)});
+        ListedFolder listed{folder, platform::listNames(folder), {}, {}};
+        listed.foldedAt.reserve(listed.names.size());
+        std::string buffer;
+        for (size_t i = 0; i < listed.names.size(); ++i) {
+            const std::string_view f = foldName(listed.names.name(i), buffer);
+            listed.foldedAt.emplace_back(std::uint32_t(listed.folded.size()),
+                                         std::uint32_t(f.size()));
+            listed.folded.append(f);
         }
-        return m_listings.emplace(folder, std::move(names)).first->second;
+        return m_listings.emplace(folder, std::move(listed)).first->second;
     }
 
     void runPass(const Pass &pass) {
@@ -332,8 +349,15 @@ private:
         if (!folder)
             return;
         if (pass.read == Read::Listing) {
-            for (const ListedName &e : listing(*folder))
-                consider(pass, e.path.native(), e.name, e.folded);
+            const ListedFolder &listed = listing(*folder);
+            std::string path;
+            for (size_t i = 0; i < listed.names.size(); ++i)
+                consider(
+                    pass,
+                    [&]() -> std::string_view {
+                        return path = listed.names.pathOf(listed.folder, i);
+                    },
+                    listed.names.name(i), listed.foldedName(i));
             return;
         }
         const auto options = pass.read == Read::Deep6
@@ -350,7 +374,9 @@ private:
             m_cancelled);
         std::string buffer;
         for (const platform::FoundEntry &e : found)
-            consider(pass, e.path, e.name(), foldName(e.name(), buffer));
+            consider(
+                pass, [&e]() -> std::string_view { return e.path; }, e.name(),
+                foldName(e.name(), buffer));
     }
 
     // True when `folder` is a granted folder or holds one: never a leftover of one item.
@@ -420,20 +446,24 @@ private:
             const bool namePro = containsFolded(helperName.folded, "pro");
             const bool namePlus = containsFolded(helperName.folded, "plus");
             for (const char *where : {"Library/Containers", "Library/Application Scripts"}) {
-                for (const ListedName &entry : listing(*m_home / where)) {
+                const ListedFolder &listed = listing(*m_home / where);
+                for (size_t i = 0; i < listed.names.size(); ++i) {
+                    const std::string_view folded = listed.foldedName(i);
                     const Match match = std::max(
                         matchOf(helperBundle,
-                                helperBundle.usable &&
-                                    containsFolded(entry.folded, helperBundle.folded)),
-                        matchOf(helperName, helperName.usable &&
-                                                containsFolded(entry.folded, helperName.folded)));
-                    if (match == Match::None || neverALeftover(entry.path.native()))
+                                helperBundle.usable && containsFolded(folded, helperBundle.folded)),
+                        matchOf(helperName,
+                                helperName.usable && containsFolded(folded, helperName.folded)));
+                    if (match == Match::None)
+                        continue;
+                    const std::string path = listed.names.pathOf(listed.folder, i);
+                    if (neverALeftover(path))
                         continue;
                     appendMarkerOnce(Group::Supportfiles);
-                    const bool pro = containsFolded(entry.folded, "pro");
-                    const bool plus = containsFolded(entry.folded, "plus");
+                    const bool pro = containsFolded(folded, "pro");
+                    const bool plus = containsFolded(folded, "plus");
                     if ((!pro && !plus) || (pro && namePro) || (plus && namePlus))
-                        append(FileEntry::file(entry.path), match == Match::WeakOnly);
+                        append(FileEntry::file(fs::path(path)), match == Match::WeakOnly);
                 }
             }
         }
@@ -452,7 +482,7 @@ private:
     std::array<bool, size_t(Group::Count)> m_flagCleared{};
     std::vector<FileEntry> m_files;
     std::vector<bool> m_weakRows; // one per row of m_files
-    std::map<fs::path, std::vector<ListedName>> m_listings;
+    std::map<fs::path, ListedFolder> m_listings;
     std::vector<std::string> m_readFolders;
     std::vector<fs::path> m_roots; // the home and the disk's root, as granted
 };

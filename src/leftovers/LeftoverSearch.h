@@ -8,10 +8,13 @@
 
 #include "catalogue/ItemRecord.h"
 #include "grants/GrantStore.h"
+#include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
 
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <memory>
 #include <vector>
 
 namespace zembra::leftovers {
@@ -26,6 +29,11 @@ enum class SearchMode {
     WithoutReview,
 };
 
+// The folders a search listed, by path, as it read them. The related step reads several
+// of the same folders right after: it takes a listing from here only for a folder it
+// reads itself, on its own terms.
+using FolderListings = std::map<std::filesystem::path, platform::FolderListing>;
+
 struct SearchResult {
     grants::Resolution home; // the home folder the search used
     // The granted folders the search reads (home, and the whole disk when its passes ran)
@@ -35,6 +43,8 @@ struct SearchResult {
     // The search was cancelled before it ended: the record's lists are partial and must
     // not be shown or acted on.
     bool cancelled = false;
+    // What the search listed (nothing after a cancelled search).
+    std::shared_ptr<const FolderListings> listings;
 };
 
 // Fills `files` (and, for a review, `sizes`) of `record`. `cancelled` is asked between

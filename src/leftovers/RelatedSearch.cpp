@@ -173,9 +173,9 @@ OwnIdentities ownIdentities(const ItemRecord &item, const QString &identifier) {
 struct NameFilter {
     std::set<std::string, std::less<>> domains; // first two components, folded
     std::string vendor;                         // a name starting with it may be the vendor's
-    std::set<std::string> groups;               // the signature's groups, exactly
+    std::set<std::string, std::less<>> groups;  // the signature's groups, exactly
 
-    bool mayTie(const std::string &name, std::string &lowered) const {
+    bool mayTie(std::string_view name, std::string &lowered) const {
         lowered.assign(name);
         for (char &c : lowered) {
             const auto u = static_cast<unsigned char>(c);
@@ -254,6 +254,44 @@ bool isSibling(const QString &name, const QString &identifier) {
     const QStringList parts = folded(name).split(QLatin1Char('.'));
     return own.size() >= 3 && parts.size() >= 3 && parts[2] != own[2] &&
            parts[2].startsWith(own[2]);
+}
+
+// What a name must start with, squeezed and with ASCII letters lowered, to be one of
+// `words` (folded) at its start: a cheap test on the bytes before a name is decoded. A
+// name with bytes outside ASCII may fold to anything: it always passes.
+class BytePrefixes {
+public:
+    explicit BytePrefixes(const QStringList &words) {
+        for (const QString &w : words)
+            m_words.push_back(squeezed(w).toStdString());
+    }
+    bool mayMatch(std::string_view name) const {
+        m_buffer.clear();
+        for (const char c : name) {
+            const auto u = static_cast<unsigned char>(c);
+            if (u >= 0x80)
+                return true;
+            if (c != ' ' && c != '-' && c != '_')
+                m_buffer.push_back(u >= 'A' && u <= 'Z' ? char(u + ('a' - 'A')) : c);
+        }
+        return std::any_of(m_words.begin(), m_words.end(),
+                           [this](const std::string &w) { return m_buffer.starts_with(w); });
+    }
+
+private:
+    std::vector<std::string> m_words;
+    mutable std::string m_buffer;
+};
+
+// The search's listing of `folder` when it made one (the same folder, by the same path),
+// else the folder's listing read now into `fresh`.
+const platform::FolderListing &listingOf(const fs::path &folder, const FolderListings *listed,
+                                         platform::FolderListing &fresh) {
+    if (listed)
+        if (const auto it = listed->find(folder); it != listed->end())
+            return it->second;
+    fresh = platform::listNames(folder);
+    return fresh;
 }
 
 // The first word of a folded name: up to a blank, ".", "-" or "_".
@@ -385,7 +423,8 @@ QString identifierRelation(const std::string &nameBytes, const QString &identifi
 }
 
 std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::SettingsStore &settings,
-                                      const std::vector<SharedFlag> &flags) {
+                                      const std::vector<SharedFlag> &flags,
+                                      const FolderListings *listed) {
     std::vector<RelatedEntry> found;
     const grants::GrantStore store(settings);
     const auto home = store.resolve(grants::kHome).folder;
@@ -403,13 +442,13 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
     const QString vendor = idParts.size() >= 3 ? folded(idParts[1]) : QString();
 
     // What the search listed, and the folders its passes read: never related.
-    std::set<std::string> listed, listedWeak;
+    std::set<std::string> listedRowPaths, listedWeak;
     std::vector<fs::path> listedRows;
     const std::vector<FileEntry> files = item.files();
     const std::vector<bool> weakRows = item.weakRows();
     for (size_t i = 0; i < files.size(); ++i)
         if (files[i].isFileURL()) {
-            listed.insert(files[i].path().native());
+            listedRowPaths.insert(files[i].path().native());
             if (i < weakRows.size() && weakRows[i])
                 listedWeak.insert(files[i].path().native());
             // A flagged or weak folder starts unticked: what is the item's inside it is offered.
@@ -423,7 +462,7 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
         if (granted)
             roots.push_back(*granted);
     auto add = [&](const fs::path &path, const QString &reason, bool strong = false) {
-        if (listed.count(path.native())) {
+        if (listedRowPaths.count(path.native())) {
             // The strongest tie wins over the search's weak one.
             if (strong && listedWeak.count(path.native()) && seen.insert(path.native()).second)
                 found.push_back({path, reason, true, true});
@@ -480,10 +519,13 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
             break;
         const bool groupFolder = folder.shownName == QLatin1String("Group Containers") ||
                                  folder.shownName == QLatin1String("Application Scripts");
-        for (const platform::DirEntry &e : platform::listDirectory(folder.path)) {
-            const std::string bytes = e.name();
-            if (!filter.mayTie(bytes, lowered))
+        platform::FolderListing fresh;
+        const platform::FolderListing &names = listingOf(folder.path, listed, fresh);
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (!filter.mayTie(names.name(i), lowered))
                 continue;
+            const std::string bytes(names.name(i));
+            const platform::DirEntry e{names.pathOf(folder.path, i), names.type(i)};
             if (readByPasses.count(e.path.native()) || isStandardLibraryFolder(bytes))
                 continue;
             const QString name = platform::decodeUtf8(bytes);
@@ -495,8 +537,8 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
                 add(e.path, kApplicationGroup);
                 continue;
             }
-            const QString relation = identifierRelation(e.name(), identifier, products);
-            const auto [inner, exact] = innerRelation(e.name(), own);
+            const QString relation = identifierRelation(bytes, identifier, products);
+            const auto [inner, exact] = innerRelation(bytes, own);
             if (relation != kSameIdentifier && exact && own.inner.at(inner) && !folder.byHost &&
                 folded(withoutSuffix(name)) == inner) {
                 add(e.path, kInnerIdentifier, true);
@@ -541,10 +583,17 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
                     return c.isDigit() || c == QLatin1Char('.');
                 }));
     };
+    const BytePrefixes mayBeVendor({squeezed(vendor)});
     for (const fs::path &parent : vendorParents) {
         if (vendor.size() < 3)
             break;
-        for (const platform::DirEntry &v : platform::listDirectory(parent)) {
+        platform::FolderListing fresh;
+        const platform::FolderListing &names = listingOf(parent, listed, fresh);
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (names.type(i) != platform::EntryType::Directory ||
+                !mayBeVendor.mayMatch(names.name(i)))
+                continue;
+            const platform::DirEntry v{names.pathOf(parent, i), names.type(i)};
             const QString name = folded(platform::decodeUtf8(v.name()));
             const QString squeezedName = squeezed(name);
             bool isVendor = squeezedName == vendor || name.startsWith(vendor + QLatin1Char(' '));
@@ -603,6 +652,7 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
     // Named after the product outside the folders above: unticked, each with its reason.
     ProductWords words = productWords(products);
     words.tokens.removeAll(vendor); // the vendor's folder is every product's
+    const BytePrefixes mayBeLog(words.whole + words.firsts);
     for (const auto &base : {home, root}) {
         if (!base)
             continue;
@@ -617,10 +667,14 @@ std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::Settings
                      startsWithCapitalisedWord(name, words.whole))
                 add(e.path, kProductAndWord); // Library/DropboxHelperTools
         }
-        for (const platform::DirEntry &e : platform::listDirectory(library / "Logs"))
-            if (e.type != platform::EntryType::Symlink &&
-                isLogOfProduct(platform::decodeUtf8(e.name()), words))
-                add(e.path, kLogOfProduct); // zoominstall.log
+        const fs::path logs = library / "Logs";
+        platform::FolderListing fresh;
+        const platform::FolderListing &logNames = listingOf(logs, listed, fresh);
+        for (size_t i = 0; i < logNames.size(); ++i)
+            if (logNames.type(i) != platform::EntryType::Symlink &&
+                mayBeLog.mayMatch(logNames.name(i)) &&
+                isLogOfProduct(platform::decodeUtf8(logNames.name(i)), words))
+                add(fs::path(logNames.pathOf(logs, i)), kLogOfProduct); // zoominstall.log
     }
     if (home)
         for (const platform::DirEntry &e : platform::listDirectory(*home)) {

@@ -22,6 +22,7 @@
 // Reads only; any thread.
 
 #include "catalogue/ItemRecord.h"
+#include "leftovers/LeftoverSearch.h"
 #include "leftovers/SharedEntries.h"
 #include "platform/SettingsStore.h"
 
@@ -47,8 +48,11 @@ struct RelatedEntry {
 // `item` as the search left it: its `files` are what is already listed. `flags`, one per
 // row of `files` when given: a flagged folder starts unticked, so what lies inside it may
 // still be offered (Caches/Lumina shared, Caches/Lumina/Sketchpad the item's own).
+// `listed`, when given: what the search of `item` listed, read instead of listing a folder
+// again.
 std::vector<RelatedEntry> findRelated(const ItemRecord &item, platform::SettingsStore &settings,
-                                      const std::vector<SharedFlag> &flags = {});
+                                      const std::vector<SharedFlag> &flags = {},
+                                      const FolderListings *listed = nullptr);
 
 // How an entry's name ties to the item's identifier, or "" (exposed for the tests).
 // `identifier` is the item's bundle identifier, `products` its product names.

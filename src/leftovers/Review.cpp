@@ -43,7 +43,8 @@ std::vector<QString> Review::keptReasons(const Selection &selection) const {
 }
 
 Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings,
-                   const ApplicationList &installed, bool withRelated) {
+                   const ApplicationList &installed, bool withRelated,
+                   const FolderListings *listed) {
     Review review;
     review.files = searched.files();
     review.sizes = searched.sizes();
@@ -68,7 +69,7 @@ Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings
         return review;
     }
 
-    std::vector<RelatedEntry> related = findRelated(searched, settings, review.flags);
+    std::vector<RelatedEntry> related = findRelated(searched, settings, review.flags, listed);
     std::vector<fs::path> strengthened;
     for (const RelatedEntry &r : related)
         if (r.listed)

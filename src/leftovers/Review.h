@@ -13,6 +13,7 @@
 // worker: it reads the disk) and hand it to a Selection.
 
 #include "catalogue/ItemRecord.h"
+#include "leftovers/LeftoverSearch.h"
 #include "leftovers/Selection.h"
 #include "leftovers/SharedEntries.h"
 #include "platform/SettingsStore.h"
@@ -51,7 +52,10 @@ struct Review {
 
 // `searched`: the record after the search (files and sizes filled). `installed`: every
 // installed application (Application::everyInstalledApplication), to flag shared rows.
+// `listed`: what the search listed (SearchResult::listings), so the related step need not
+// list those folders again.
 Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings,
-                   const ApplicationList &installed, bool withRelated);
+                   const ApplicationList &installed, bool withRelated,
+                   const FolderListings *listed = nullptr);
 
 } // namespace zembra::leftovers

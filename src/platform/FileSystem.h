@@ -24,7 +24,14 @@ enum class EntryType { File, Directory, Symlink, Other };
 struct DirEntry {
     fs::path path;
     EntryType type = EntryType::Other;
-    std::string name() const { return path.filename().native(); }
+    // The last component's bytes, as the listing gave them: a view into `path`.
+    std::string_view nameView() const {
+        const std::string &p = path.native();
+        const size_t slash = p.rfind('/');
+        return slash == std::string::npos ? std::string_view(p)
+                                          : std::string_view(p).substr(slash + 1);
+    }
+    std::string name() const { return std::string(nameView()); }
 };
 
 // How a deep enumeration treats packages (folders such as Foo.app): with SkipPackages
@@ -35,6 +42,32 @@ enum class EnumerationOptions { SkipHidden = 4, SkipHiddenAndPackageDescendants 
 // name's bytes. Missing, unreadable, a plain file, or a path whose last component is a
 // symbolic link: nothing.
 std::vector<DirEntry> listDirectory(const fs::path &folder);
+// The same listing as names and types only, packed: no path is built per entry, so a
+// large folder whose names are tested and mostly dropped costs a few allocations.
+class FolderListing {
+public:
+    size_t size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+    std::string_view name(size_t i) const {
+        return std::string_view(m_names).substr(m_entries[i].offset, m_entries[i].length);
+    }
+    EntryType type(size_t i) const { return m_entries[i].type; }
+    // The entry's whole path, as `folder / name(i)` spells it.
+    std::string pathOf(const fs::path &folder, size_t i) const;
+
+    void add(std::string_view name, EntryType type);
+    void sortByName();
+
+private:
+    struct Entry {
+        std::uint32_t offset;
+        std::uint32_t length;
+        EntryType type;
+    };
+    std::string m_names;
+    std::vector<Entry> m_entries;
+};
+FolderListing listNames(const fs::path &folder);
 // Only the hidden entries of a folder (names starting with "."; not "." and ".."), in
 // the same order, on the same terms.
 std::vector<DirEntry> listHiddenEntries(const fs::path &folder);

@@ -79,17 +79,31 @@ protected:
     std::shared_ptr<ApplicationItem> searched() {
         const auto item = Application(s).application(
             t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad"));
-        searchLeftovers(*item, s, SearchMode::Review);
+        listings = searchLeftovers(*item, s, SearchMode::Review).listings;
         return item;
     }
+    // The related step reading the folders itself and reading the search's listings of
+    // them: the same entries, in the same order.
     std::map<std::string, std::string> related(const ItemRecord &item) {
+        const std::vector<RelatedEntry> own = findRelated(item, s);
+        EXPECT_TRUE(listings);
+        const std::vector<RelatedEntry> shared = findRelated(item, s, {}, listings.get());
+        EXPECT_EQ(paths(own), paths(shared));
         std::map<std::string, std::string> out;
-        for (const RelatedEntry &e : findRelated(item, s))
+        for (const RelatedEntry &e : own)
             out[e.path.lexically_relative(t / "Users/me").native()] = e.reason.toStdString();
+        return out;
+    }
+    static std::vector<std::string> paths(const std::vector<RelatedEntry> &entries) {
+        std::vector<std::string> out;
+        for (const RelatedEntry &e : entries)
+            out.push_back(e.path.native() + " " + e.reason.toStdString() +
+                          (e.strong ? " strong" : ""));
         return out;
     }
     TreeBuilder t;
     TestSettings s;
+    std::shared_ptr<const FolderListings> listings;
 };
 
 } // namespace
@@ -139,6 +153,50 @@ TEST_F(RelatedSearch, ConservativeLimits_NothingListedTwiceNothingBehindLinks) {
     t.dir("Users/me/.config");
     const auto item = searched();
     EXPECT_EQ(related(*item), (std::map<std::string, std::string>{}));
+}
+
+// Listings handed in stand only for the folders the step reads itself, on its own terms:
+// one of another folder, or of a folder behind a linked Library, adds nothing.
+TEST_F(RelatedSearch, HandedListings_ServeOnlyFoldersTheStepReads) {
+    const auto item = searched();
+    const std::vector<std::string> planted = {"com.lumina.sketchpad", "group.com.lumina.sketchpad",
+                                              "Lumina"};
+    const auto listingOf = [&planted](const std::vector<std::string> &folders) {
+        FolderListings handed;
+        for (const std::string &folder : folders) {
+            platform::FolderListing names;
+            for (const std::string &n : planted)
+                names.add(n, platform::EntryType::Directory);
+            names.sortByName();
+            handed.emplace(folder, std::move(names));
+        }
+        return handed;
+    };
+    for (const std::string &name : planted) {
+        t.dir("Users/me/Documents/" + name);
+        t.dir("Users/me/Library/Application Support/Other/" + name);
+        t.dir("elsewhere/HTTPStorages/" + name);
+    }
+    const FolderListings other =
+        listingOf({(t / "Users/me/Documents").native(),
+                   (t / "Users/me/Library/Application Support/Other").native()});
+    EXPECT_TRUE(findRelated(*item, s, {}, &other).empty());
+
+    // Library itself a link: none of its folders is read, whatever listings come with it.
+    TreeBuilder linked;
+    TestSettings ls;
+    ls.grantTree(linked, "Users/me", true);
+    const auto app = Application(ls).application(
+        linked.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad"));
+    linked.dir("elsewhere/HTTPStorages/com.lumina.sketchpad");
+    linked.dir("elsewhere/Caches/Lumina/Sketchpad");
+    linked.link("Users/me/Library", linked / "elsewhere");
+    searchLeftovers(*app, ls, SearchMode::Review);
+    const FolderListings behindLink =
+        listingOf({(linked / "Users/me/Library/HTTPStorages").native(),
+                   (linked / "Users/me/Library/Caches").native()});
+    EXPECT_TRUE(findRelated(*app, ls, {}, &behindLink).empty());
+    EXPECT_TRUE(findRelated(*app, ls).empty());
 }
 
 TEST_F(RelatedSearch, Review_AppendsTheGroupAfterTheSearchsRows_StrongTiesTicked) {

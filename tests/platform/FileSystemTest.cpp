@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +47,33 @@ TEST(Listing, SortedByBytes_HiddenLeftOut_LinksAreEntries_NothingForWhatIsNoFold
     EXPECT_TRUE(listDirectory(t / "missing").empty());
     EXPECT_TRUE(listDirectory(t / "plain").empty());
     EXPECT_TRUE(listDirectory(t / "L").empty());
+}
+
+// A listed entry's name is its last component's bytes, whatever they are, and the view
+// and the copy agree: the related step and the search test names on it.
+TEST(Listing, NamesAreTheLastComponentsBytes) {
+    TreeBuilder t;
+    const std::vector<std::string> odd = {"plain",       "two words",       "back\\slash",
+                                          "line\nbreak", "bad\xff\xfeutf8", "d\xc3\xa9j\xc3\xa0",
+                                          "x.y.z"};
+    for (const std::string &name : odd)
+        t.file("F/sub/" + name);
+    for (const fs::path &folder : {t / "F/sub", fs::path((t / "F/sub").native() + "/")}) {
+        std::vector<std::string> expected = odd;
+        std::sort(expected.begin(), expected.end());
+        const std::vector<DirEntry> listed = listDirectory(folder);
+        EXPECT_EQ(names(listed), expected);
+        const FolderListing names = listNames(folder);
+        ASSERT_EQ(names.size(), listed.size());
+        for (size_t i = 0; i < listed.size(); ++i) {
+            const DirEntry &e = listed[i];
+            EXPECT_EQ(e.nameView(), e.path.filename().native());
+            EXPECT_EQ(e.path.parent_path(), t / "F/sub");
+            EXPECT_EQ(names.name(i), e.nameView());
+            EXPECT_EQ(names.type(i), e.type);
+            EXPECT_EQ(names.pathOf(folder, i), e.path.native());
+        }
+    }
 }
 
 TEST(DeepEnumeration, PreOrder_SortedChildren_HiddenNotEntered_LinksNotFollowed) {

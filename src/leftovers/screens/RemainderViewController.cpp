@@ -131,7 +131,8 @@ runReviewSearch(ApplicationItem record, const PathStyle &paths, platform::Settin
         return out;
     }
     const leftovers::Review review = leftovers::buildReview(
-        out->record, settings, Application(settings).everyInstalledApplication(), true);
+        out->record, settings, Application(settings).everyInstalledApplication(), true,
+        result.listings.get());
     out->contents = makeReviewContents(review, paths);
     out->cancelled = cancelled();
     return out;

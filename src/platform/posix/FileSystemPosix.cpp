@@ -80,26 +80,57 @@ void walk(int fd, dev_t device, std::string &pathBuf, EnumerationOptions options
     pathBuf.resize(baseLen);
 }
 
-std::vector<DirEntry> listed(const fs::path &folder, bool hiddenOnly) {
-    std::vector<DirEntry> out;
+FolderListing listedNames(const fs::path &folder, bool withHidden) {
+    FolderListing out;
     const int fd = openFolder(folder.c_str());
     if (fd < 0)
         return out;
     DirectoryReader reader;
-    SortedEntries entries;
-    entries.read(reader, fd, hiddenOnly);
+    reader.read(fd, [&](std::string_view n, EntryType type) {
+        if (n[0] != '.' || withHidden)
+            out.add(n, type);
+    });
     close(fd);
-    out.reserve(entries.entries.size());
-    for (const SortedEntries::Entry &e : entries.entries) {
-        const std::string_view name = entries.name(e);
-        if (hiddenOnly && name[0] != '.')
-            continue;
-        out.push_back({folder / name, e.type});
-    }
+    out.sortByName();
+    return out;
+}
+
+std::vector<DirEntry> listed(const fs::path &folder, bool hiddenOnly) {
+    const FolderListing names = listedNames(folder, hiddenOnly);
+    std::vector<DirEntry> out;
+    out.reserve(names.size());
+    for (size_t i = 0; i < names.size(); ++i)
+        if (!hiddenOnly || names.name(i)[0] == '.')
+            out.push_back({folder / names.name(i), names.type(i)});
     return out;
 }
 
 } // namespace
+
+void FolderListing::add(std::string_view name, EntryType type) {
+    m_entries.push_back({std::uint32_t(m_names.size()), std::uint32_t(name.size()), type});
+    m_names.append(name);
+}
+
+void FolderListing::sortByName() {
+    const char *names = m_names.data();
+    std::sort(m_entries.begin(), m_entries.end(), [names](const Entry &a, const Entry &b) {
+        return std::string_view(names + a.offset, a.length) <
+               std::string_view(names + b.offset, b.length);
+    });
+}
+
+std::string FolderListing::pathOf(const fs::path &folder, size_t i) const {
+    std::string path = folder.native();
+    if (!path.empty() && path.back() != '/')
+        path.push_back('/');
+    path += name(i);
+    return path;
+}
+
+FolderListing listNames(const fs::path &folder) {
+    return listedNames(folder, false);
+}
 
 std::vector<DirEntry> listDirectory(const fs::path &folder) {
     return listed(folder, false);
