@@ -27,8 +27,10 @@ bool GrantStore::isValid(const QString &key) const {
         return last == QLatin1String("Applications");
     if (key == kHome)
         return last == platform::userName();
+    // A root named on the command line (--root) is the disk's root for this run, by the
+    // user's own word: a test tree or a mounted system's copy.
     if (key == kMacOS)
-        return last == QLatin1String("/");
+        return last == QLatin1String("/") || m_settings.isOverridden(kMacOS);
     return false;
 }
 

@@ -31,7 +31,8 @@ public:
     Resolution resolve(const QString &key) const;
 
     // The validity test of a grant: it resolves, is not stale and names the expected
-    // folder ("Applications", the login name, or "/").
+    // folder ("Applications", the login name, or "/"; any folder given as the root on the
+    // command line).
     bool isValid(const QString &key) const;
 
     // The system folders are searched when "AllowAny" is 1 and the whole-disk grant

@@ -242,6 +242,11 @@ void SettingsStore::setOverride(const QString &key, const QVariant &value) {
     m_overrides.insert(key, value);
 }
 
+bool SettingsStore::isOverridden(const QString &key) const {
+    std::lock_guard lock(m_mutex);
+    return m_overrides.contains(key);
+}
+
 QString SettingsStore::fileName() const {
     return m_filePath;
 }

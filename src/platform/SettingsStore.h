@@ -63,6 +63,8 @@ public:
     void synchronize();
 
     void setOverride(const QString &key, const QVariant &value);
+    // True when `key` is shadowed by an override for this process.
+    bool isOverridden(const QString &key) const;
 
     // While one lives, writes to `store` are kept (and read back) in memory and go to
     // disk together when the last batch ends: start-up writes several keys, one file

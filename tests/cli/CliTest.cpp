@@ -138,6 +138,16 @@ TEST_F(Cli, RemoveWhatCannotBeDeleted_ReportsItAndExitsOne) {
     fs::permissions(logs, fs::perms(0755));
 }
 
+// A root named on the command line is the disk's root for the run: system leftovers below it
+// are removed, not refused after the fact; without it they are not searched at all.
+TEST_F(Cli, RemoveWithARoot_SystemLeftoversGo) {
+    const fs::path agent = t.file("Library/LaunchAgents/com.vendor.editor.agent.plist");
+    const CliRun r = runGranted(t, {"remove", app, "--root", t.root().native(), "--yes", "--json"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.json()["remainder_urls"].toArray().isEmpty());
+    EXPECT_FALSE(fs::exists(agent));
+}
+
 TEST_F(Cli, RemoveNamesTheBundle_WhichGrantsIt) {
     const fs::path other = t.dir("Elsewhere");
     const CliRun r = runCli(t, {"remove", app, "--applications", other.native(), "--home",
