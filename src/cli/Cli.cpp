@@ -127,10 +127,23 @@ searchedApplication(const Options &o, platform::SettingsStore &settings, bool &i
     return item;
 }
 
+// The right to delete: the stored grants, and the bundle, which naming it on the command
+// line grants, as dropping it on the window does.
+platform::DeletionScope scopeFor(const ItemRecord &item, platform::SettingsStore &settings) {
+    platform::DeletionScope scope = grants::GrantStore(settings).deletionScope();
+    if (item.url())
+        scope.addItem(*item.url());
+    return scope;
+}
+
+// The review, with what `scope` would refuse unticked and saying why.
 leftovers::Review reviewOf(const ItemRecord &item, platform::SettingsStore &settings, bool related,
-                           const leftovers::FolderListings *listings) {
-    return leftovers::buildReview(item, settings, Application(settings).everyInstalledApplication(),
-                                  related, listings);
+                           const leftovers::FolderListings *listings,
+                           const platform::DeletionScope &scope) {
+    leftovers::Review review = leftovers::buildReview(
+        item, settings, Application(settings).everyInstalledApplication(), related, listings);
+    review.markNotAllowed([&scope](const fs::path &p) { return scope.allows(p); });
+    return review;
 }
 
 int commandLeftovers(const Options &o, platform::SettingsStore &settings) {
@@ -138,7 +151,8 @@ int commandLeftovers(const Options &o, platform::SettingsStore &settings) {
     bool incomplete = false;
     std::shared_ptr<const leftovers::FolderListings> listings;
     const auto item = searchedApplication(o, settings, incomplete, listings);
-    const leftovers::Review review = reviewOf(*item, settings, o.related, listings.get());
+    const leftovers::Review review =
+        reviewOf(*item, settings, o.related, listings.get(), scopeFor(*item, settings));
     const auto notes = rowNotes(review, {});
     print(o.json ? jsonLeftovers(*item, review.files, review.sizes, true, notes)
                  : leftoverText(*item, review.files, review.sizes, true, notes));
@@ -170,7 +184,8 @@ int commandRemove(const Options &o, platform::SettingsStore &settings) {
     bool incomplete = false;
     std::shared_ptr<const leftovers::FolderListings> listings;
     const auto item = searchedApplication(o, settings, incomplete, listings);
-    const leftovers::Review review = reviewOf(*item, settings, o.related, listings.get());
+    const platform::DeletionScope scope = scopeFor(*item, settings);
+    const leftovers::Review review = reviewOf(*item, settings, o.related, listings.get(), scope);
     leftovers::Selection selection = review.selection();
     for (const std::string &include : o.include)
         for (size_t row : rowsOf(review, include, "--include"))
@@ -221,9 +236,6 @@ int commandRemove(const Options &o, platform::SettingsStore &settings) {
     }
     if (stdoutError())
         return refuseIncomplete("the list of entries to remove could not be written");
-    // Naming the bundle on the command line grants it, as dropping it on the window does.
-    platform::DeletionScope scope = grants::GrantStore(settings).deletionScope();
-    scope.addItem(*item->url());
     noteRemovalStarts();
     // A command line reports in text; it does not chime (and would exit mid-sound).
     leftovers::RemovalServices services;

@@ -97,6 +97,8 @@ std::vector<RowNote> rowNotes(const leftovers::Review &review, const std::vector
         notes[i].tied = review.isTied(i);
         if (notes[i].related)
             notes[i].reason = review.reasons[i];
+        else if (review.isNotAllowed(i))
+            notes[i].reason = leftovers::kKeptNotAllowed;
         else if (i < review.flags.size() && review.flags[i].flagged())
             notes[i].reason = review.flags[i].keptReason();
         else if (notes[i].weak)

@@ -41,6 +41,8 @@ inline const QString kProductAndWord = QStringLiteral("named after the product a
 inline const QString kKeptAlsoUsedBy = QStringLiteral("also used by ");
 inline const QString kKeptSharedWith = QStringLiteral("shared with ");
 inline const QString kKeptWeakMatch = QStringLiteral("weak match");
+// Outside the folders the user allowed for deletion (in practice: the system folders).
+inline const QString kKeptNotAllowed = QStringLiteral("needs access to system folders");
 inline const QString kKeptPossiblyRelated = QStringLiteral("possibly related: ");
 inline const QString kKeptHoldsKept = QStringLiteral("holds a kept entry");
 inline const QString kKeptByUser = QStringLiteral("kept");

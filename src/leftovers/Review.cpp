@@ -12,8 +12,14 @@ namespace zembra::leftovers {
 namespace fs = std::filesystem;
 
 bool Review::startsUnticked(size_t row) const {
-    return (isRelated(row) && !isTied(row)) || isWeak(row) ||
+    return (isRelated(row) && !isTied(row)) || isWeak(row) || isNotAllowed(row) ||
            (row < flags.size() && flags[row].flagged());
+}
+
+void Review::markNotAllowed(const std::function<bool(const fs::path &)> &allowed) {
+    notAllowed.assign(files.size(), false);
+    for (size_t i = 0; i < files.size(); ++i)
+        notAllowed[i] = files[i].isFileURL() && !allowed(files[i].path());
 }
 
 Selection Review::selection() const {
@@ -28,7 +34,9 @@ std::vector<QString> Review::keptReasons(const Selection &selection) const {
     for (size_t i = 0; i < files.size(); ++i) {
         if (!selection.isFileRow(i) || selection.isSelected(i))
             continue;
-        if (i < flags.size() && flags[i].flagged())
+        if (isNotAllowed(i))
+            out[i] = kKeptNotAllowed;
+        else if (i < flags.size() && flags[i].flagged())
             out[i] = flags[i].keptReason();
         else if (isWeak(i))
             out[i] = kKeptWeakMatch;

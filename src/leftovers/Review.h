@@ -20,6 +20,8 @@
 
 #include <QString>
 
+#include <filesystem>
+#include <functional>
 #include <vector>
 
 namespace zembra::leftovers {
@@ -31,12 +33,17 @@ struct Review {
     std::vector<QString> reasons;  // one per row: the related reason, "" elsewhere
     std::vector<bool> weak;        // one per row: found only by weak name keys
     std::vector<bool> tied;        // one per row: a related row tied to the application itself
+    std::vector<bool> notAllowed;  // one per row: outside what the user allowed to delete
     size_t searchRows = 0;         // rows [0, searchRows) are the search's own
 
     bool isRelated(size_t row) const {
         return row >= searchRows && row < files.size() && files[row].isFileURL();
     }
     bool isWeak(size_t row) const { return row < weak.size() && weak[row]; }
+    bool isNotAllowed(size_t row) const { return row < notAllowed.size() && notAllowed[row]; }
+    // Notes each file row that `allowed` refuses: the removal would refuse it too, so it
+    // starts unticked and says why instead of failing after the click.
+    void markNotAllowed(const std::function<bool(const std::filesystem::path &)> &allowed);
     // A related row tied strongly (its identifier, its own group): it starts ticked.
     bool isTied(size_t row) const { return isRelated(row) && row < tied.size() && tied[row]; }
     bool startsUnticked(size_t row) const;
@@ -44,7 +51,8 @@ struct Review {
     // folders holding them) unticked.
     Selection selection() const;
     // Why each row would stay if `selection` (made from this review) were removed: "" for
-    // a ticked row and a marker; "also used by X", "shared with X", "weak match",
+    // a ticked row and a marker; "needs access to system folders", "also used by X",
+    // "shared with X", "weak match",
     // "possibly related: REASON", "holds a kept entry", or "kept" for a row the user
     // unticked.
     std::vector<QString> keptReasons(const Selection &selection) const;

@@ -126,3 +126,19 @@ TEST_F(WeakMatch, LoginItemWithAWeakIdentifier_OthersContainersStartUnticked) {
         }
     }
 }
+
+TEST(ReviewRows, RowsTheScopeRefuses_StartUntickedAndSayWhy_OthersAsBefore) {
+    leftovers::Review review;
+    review.files = {FileEntry::file("/h/Library/Preferences/a.plist"),
+                    FileEntry::file("/Library/LaunchAgents/a.plist")};
+    review.sizes = {SizeEntry::bytes(1), SizeEntry::bytes(2)};
+    review.flags.resize(2);
+    review.searchRows = 2;
+    review.markNotAllowed([](const fs::path &p) { return p.native().rfind("/h/", 0) == 0; });
+    const leftovers::Selection selection = review.selection();
+    EXPECT_TRUE(selection.isSelected(0));
+    EXPECT_FALSE(selection.isSelected(1));
+    const std::vector<QString> kept = review.keptReasons(selection);
+    EXPECT_EQ(kept[0], QString());
+    EXPECT_EQ(kept[1], leftovers::kKeptNotAllowed);
+}

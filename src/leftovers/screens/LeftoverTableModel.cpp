@@ -55,7 +55,9 @@ ReviewContents makeReviewContents(const leftovers::Review &review, const PathSty
                 i < review.sizes.size() ? review.sizes[i].byteCount() : 0);
             row.flagged = i < review.flags.size() && review.flags[i].flagged();
             QString why;
-            if (row.flagged) {
+            if (review.isNotAllowed(i) && !review.isRelated(i)) {
+                row.note = why = sentence(leftovers::kKeptNotAllowed);
+            } else if (row.flagged) {
                 row.note = why = sentence(review.flags[i].keptReason());
             } else if (review.isWeak(i)) {
                 row.note = why = sentence(leftovers::kKeptWeakMatch);

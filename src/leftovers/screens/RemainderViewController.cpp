@@ -41,10 +41,12 @@ struct RemainderViewController::SearchResults {
 
 namespace {
 
-// The search of one visit, on a worker: the record's lists, the review built on them (flags
-// and the related group), then the rows the table shows. Stops early when cancelled.
+// The search of one visit, on a worker: the record's lists, the review built on them (flags,
+// the related group, what the removal's scope would refuse), then the rows the table shows. Stops
+// early when cancelled.
 std::shared_ptr<RemainderViewController::SearchResults>
 runReviewSearch(ApplicationItem record, const PathStyle &paths, platform::SettingsStore &settings,
+                const std::vector<std::filesystem::path> &grantedItems,
                 const RemainderViewController::Search &search, const JobControl &control);
 
 } // namespace
@@ -120,6 +122,7 @@ namespace {
 
 std::shared_ptr<RemainderViewController::SearchResults>
 runReviewSearch(ApplicationItem record, const PathStyle &paths, platform::SettingsStore &settings,
+                const std::vector<std::filesystem::path> &grantedItems,
                 const RemainderViewController::Search &search, const JobControl &control) {
     auto out = std::make_shared<RemainderViewController::SearchResults>();
     out->record = std::move(record);
@@ -130,9 +133,15 @@ runReviewSearch(ApplicationItem record, const PathStyle &paths, platform::Settin
         out->cancelled = true;
         return out;
     }
-    const leftovers::Review review = leftovers::buildReview(
+    leftovers::Review review = leftovers::buildReview(
         out->record, settings, Application(settings).everyInstalledApplication(), true,
         result.listings.get());
+    // What the removal would refuse starts unticked, with its reason: the same scope the
+    // removal builds (the grants as they stand, and the dropped bundles).
+    platform::DeletionScope scope = grants::GrantStore(settings).deletionScope();
+    for (const std::filesystem::path &item : grantedItems)
+        scope.addItem(item);
+    review.markNotAllowed([&scope](const std::filesystem::path &p) { return scope.allows(p); });
     out->contents = makeReviewContents(review, paths);
     out->cancelled = cancelled();
     return out;
@@ -150,8 +159,9 @@ void RemainderViewController::startSearch() {
     // waits for the pool when it ends).
     platform::SettingsStore &settings = m_app.app_settings();
     m_search->start([record = *m_item, paths = pathStyle(settings), &settings,
+                     granted = m_app.state().granted_items(),
                      search = m_searchFunction](const JobControl &control) mutable {
-        return runReviewSearch(std::move(record), paths, settings, search, control);
+        return runReviewSearch(std::move(record), paths, settings, granted, search, control);
     });
 }
 

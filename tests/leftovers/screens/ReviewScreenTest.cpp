@@ -489,3 +489,30 @@ TEST_F(ReviewScreen, WeakMatch_StartsUntickedWithWhy_AClickTicksIt) {
     EXPECT_TRUE(checked(weakRow));
     EXPECT_EQ(app->state().common_remove_size(), start + 300);
 }
+
+// System folders searched but not open to deletion (the stored system grant is not the
+// disk's root): their rows start unticked and say why, so a removal does not try them and
+// then report them as failures.
+TEST_F(ReviewScreen, SystemFoldersNotAllowed_TheirRowsStartUntickedWithWhy_NothingFails) {
+    settings.grant(grants::kMacOS, t.root());
+    settings.store().setInteger(grants::kAllowAny, 1);
+    const fs::path bundle = t.app("Applications/Foo.app", "com.vendor.foo", "Foo", "Foo");
+    const fs::path prefs =
+        t.file("Users/me/Library/Preferences/com.vendor.foo.plist", std::string(100, 'p'));
+    const fs::path agent = t.file("Library/LaunchAgents/com.vendor.foo.agent.plist");
+    choose(bundle);
+    review();
+    const int agentRow = rowOf("com.vendor.foo.agent.plist");
+    ASSERT_GE(agentRow, 0);
+    EXPECT_FALSE(checked(agentRow));
+    EXPECT_TRUE(checked(rowOf("com.vendor.foo.plist")));
+    EXPECT_EQ(table->model()->index(agentRow, 0).data(LeftoverTableModel::NoteRole).toString(),
+              QStringLiteral("Needs access to system folders"));
+
+    QTest::mouseClick(removeButton(), Qt::LeftButton);
+    ASSERT_TRUE(waitFor([this] { return !posted.empty(); }));
+    EXPECT_FALSE(platform::itemExists(bundle));
+    EXPECT_FALSE(platform::itemExists(prefs));
+    EXPECT_TRUE(platform::itemExists(agent));
+    EXPECT_TRUE(app->state().remainder_urls().empty()) << "a refused row was tried";
+}
