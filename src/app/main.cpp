@@ -13,6 +13,7 @@
 #include "preferences/PreferenceKeys.h"
 #include "preferences/screens/PreferencesWindow.h"
 #include "shell/AppDelegate.h"
+#include "shell/DeferredIconStyle.h"
 #include "shell/ProgramOptions.h"
 #include "shell/WindowController.h"
 #include "shell/screens/ShellScreens.h"
@@ -89,6 +90,7 @@ int main(int argc, char **argv) {
         return 2;
     }
     QApplication app(argc, argv);
+    QApplication::setStyle(new DeferredIconStyle(QApplication::style()->name()));
 
     const ProgramOptions options = parseProgramOptions(QApplication::arguments());
     if (!options.error.isEmpty()) {
