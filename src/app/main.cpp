@@ -13,6 +13,7 @@
 #include "preferences/PreferenceKeys.h"
 #include "preferences/screens/PreferencesWindow.h"
 #include "shell/AppDelegate.h"
+#include "shell/DeferredIconStyle.h"
 #include "shell/ProgramOptions.h"
 #include "shell/WindowController.h"
 #include "shell/screens/ShellScreens.h"
@@ -24,7 +25,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -46,6 +49,31 @@ protected:
     }
 };
 
+// Runs `work` once, right after the first paint of `window`: what the first screen does
+// not need waits until the user sees the window.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget *window, std::function<void()> work)
+        : QObject(window), m_work(std::move(work)) {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() == QEvent::Paint && m_work) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                std::exchange(m_work, {})();
+                deleteLater();
+            });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_work;
+};
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -62,6 +90,7 @@ int main(int argc, char **argv) {
         return 2;
     }
     QApplication app(argc, argv);
+    QApplication::setStyle(new DeferredIconStyle(QApplication::style()->name()));
 
     const ProgramOptions options = parseProgramOptions(QApplication::arguments());
     if (!options.error.isEmpty()) {
@@ -103,7 +132,8 @@ int main(int argc, char **argv) {
 
     AppDelegate delegate(settings, platform::SettingsStore::suite(preferences::kSharedSuiteName));
     // The launch count, the first screen and the access check each write a key: one file
-    // rewrite for all of them, once the window is up.
+    // rewrite for all of them, once the window has been painted (or at the end, should it
+    // never be).
     auto startupWrites = std::make_unique<platform::SettingsStore::WriteBatch>(settings);
     delegate.applicationDidFinishLaunching();
     registerShellScreens(delegate.storyboard(), delegate);
@@ -133,8 +163,6 @@ int main(int argc, char **argv) {
         &window));
     if (!options.recordScreens.isEmpty())
         recordScreens(window, options.recordScreens);
-    if (qEnvironmentVariableIsSet("ZEMBRA_EXIT_AT_FIRST_PAINT"))
-        window.installEventFilter(new ExitAtFirstPaint(&window));
     window.show();
     InstanceRequests requests(delegate, window, platform::SettingsStore::folder(),
                               absoluteGrants(options.grants));
@@ -149,8 +177,11 @@ int main(int argc, char **argv) {
     if (!problem.isEmpty())
         std::fprintf(stderr, "uninstaller-zembra: %s\n",
                      qPrintable(platform::visiblyEscaped(problem)));
-    startupWrites.reset();
+    new AfterFirstPaint(&window, [&startupWrites] { startupWrites.reset(); });
     if (!options.screenshotsDir.isEmpty())
         ScreenshotTour::start(window, delegate, options.screenshotsDir);
+    // Installed last, so it sees the first paint before the work held back for it.
+    if (qEnvironmentVariableIsSet("ZEMBRA_EXIT_AT_FIRST_PAINT"))
+        window.installEventFilter(new ExitAtFirstPaint(&window));
     return app.exec();
 }

@@ -139,6 +139,9 @@ QVariant SettingsStore::value(const QString &key) const {
     const auto it = m_overrides.constFind(key);
     if (it != m_overrides.constEnd())
         return *it;
+    const auto held = m_held.constFind(key);
+    if (held != m_held.constEnd())
+        return *held;
     return m_settings ? m_settings->value(key) : m_memory.value(key);
 }
 
@@ -171,6 +174,14 @@ bool stores(const QSettings &settings, const QString &key, const QVariant &value
 
 void SettingsStore::write(const QString &key, const QVariant &value) {
     std::lock_guard lock(m_mutex);
+    if (m_heldBatches > 0 && m_settings) {
+        // Dropped again when it is what the file holds: the batch then writes nothing.
+        if (stores(*m_settings, key, value))
+            m_held.remove(key);
+        else
+            m_held.insert(key, value);
+        return;
+    }
     if (m_settings && stores(*m_settings, key, value))
         return;
     if (fileStillSafe()) {
@@ -178,10 +189,6 @@ void SettingsStore::write(const QString &key, const QVariant &value) {
             m_settings->setValue(key, value);
         else
             m_settings->remove(key);
-        if (m_heldBatches > 0) {
-            m_heldWrites = true;
-            return;
-        }
         m_settings->sync();
         fileStillSafe(); // what QSettings left behind is checked too
     } else if (value.isValid()) {
@@ -229,9 +236,21 @@ SettingsStore::WriteBatch::WriteBatch(SettingsStore &store) : m_store(store) {
 
 SettingsStore::WriteBatch::~WriteBatch() {
     std::lock_guard lock(m_store.m_mutex);
-    if (--m_store.m_heldBatches > 0 || !std::exchange(m_store.m_heldWrites, false))
+    if (--m_store.m_heldBatches > 0 || m_store.m_held.isEmpty())
         return;
-    if (m_store.fileStillSafe()) {
+    const QHash<QString, QVariant> held = std::exchange(m_store.m_held, {});
+    const bool safe = m_store.fileStillSafe();
+    for (auto it = held.constBegin(); it != held.constEnd(); ++it) {
+        if (safe && it.value().isValid())
+            m_store.m_settings->setValue(it.key(), it.value());
+        else if (safe)
+            m_store.m_settings->remove(it.key());
+        else if (it.value().isValid())
+            m_store.m_memory.insert(it.key(), it.value());
+        else
+            m_store.m_memory.remove(it.key());
+    }
+    if (safe) {
         m_store.m_settings->sync();
         m_store.fileStillSafe();
     }

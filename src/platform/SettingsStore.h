@@ -98,7 +98,10 @@ private:
     std::optional<QString> m_problem;
     QHash<QString, QVariant> m_overrides;
     int m_heldBatches = 0;
-    bool m_heldWrites = false; // written while held, not yet on disk
+    // Written while a batch holds them, an invalid value for a removal. Kept out of
+    // QSettings until the batch ends: it writes its pending values on its own at the next
+    // turn of the event loop (and when destroyed), without the checks above.
+    QHash<QString, QVariant> m_held;
 };
 
 } // namespace zembra::platform

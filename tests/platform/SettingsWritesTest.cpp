@@ -2,6 +2,7 @@
 // once for all the writes a batch holds (start-up).
 #include "platform/SettingsStore.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -25,6 +26,14 @@ QByteArray fileText(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// QSettings writes on its own only where an event loop runs.
+struct EventLoop {
+    int argc = 1;
+    char name[6] = "tests";
+    char *argv[2] = {name, nullptr};
+    QCoreApplication app{argc, argv};
+};
 
 } // namespace
 
@@ -78,4 +87,40 @@ TEST(SettingsWrites, Batch_WritesReadBackAtOnce_OnDiskTogetherAtItsEnd) {
     const ino_t written = inodeOf(file);
     { SettingsStore::WriteBatch batch(store); }
     EXPECT_EQ(inodeOf(file), written);
+}
+
+TEST(SettingsWrites, Batch_EventLoopRunsWhileHeld_FileStaysAsItWasUntilTheEnd) {
+    EventLoop loop;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("s.conf"));
+    SettingsStore store(file);
+    store.setInteger(QStringLiteral("appLaunchCount"), 1);
+    {
+        SettingsStore::WriteBatch batch(store);
+        store.setInteger(QStringLiteral("appLaunchCount"), 2);
+        // What QSettings would write on its own at the next turn of the event loop.
+        QCoreApplication::sendPostedEvents();
+        EXPECT_TRUE(fileText(file).contains("appLaunchCount=1")) << "written while held";
+    }
+    EXPECT_TRUE(fileText(file).contains("appLaunchCount=2"));
+}
+
+TEST(SettingsWrites, Batch_FileReplacedByALinkWhileHeld_NeverWrittenThroughIt) {
+    EventLoop loop;
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("s.conf"));
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.conf"));
+    SettingsStore store(file);
+    store.setInteger(QStringLiteral("sheet"), 0);
+    {
+        SettingsStore::WriteBatch batch(store);
+        store.setInteger(QStringLiteral("sheet"), 1);
+        ASSERT_TRUE(QFile::rename(file, elsewhere));
+        ASSERT_TRUE(QFile::link(elsewhere, file));
+        QCoreApplication::sendPostedEvents();
+        EXPECT_TRUE(fileText(elsewhere).contains("sheet=0")) << "written through the link";
+    }
+    EXPECT_TRUE(fileText(elsewhere).contains("sheet=0")) << "written through the link";
+    EXPECT_TRUE(store.problem().has_value());
+    EXPECT_EQ(store.integerForKey(QStringLiteral("sheet")), 1) << "kept for this run";
 }

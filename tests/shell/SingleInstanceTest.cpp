@@ -322,6 +322,14 @@ TEST(SingleInstance, OtherSettingsFolder_OpensAWindowOfItsOwn) {
     EXPECT_EQ(recorded(first.record), QStringList{QStringLiteral("screen Home")});
 }
 
+TEST(SingleInstance, WindowUp_ItsLaunchIsCountedOnDiskWhileItStillRuns) {
+    InstanceTree t;
+    RunningWindow first(t, false);
+    // Written once the window has been painted, not held until the program ends.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return t.launchCount(false) == 1; }, 15000));
+    EXPECT_TRUE(first.program->running());
+}
+
 TEST(SingleInstance, RunThatWasKilled_NextStartRunsAndAnswersLaterLaunches) {
     InstanceTree t;
     const QStringList arguments =
