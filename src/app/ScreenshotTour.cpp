@@ -186,6 +186,15 @@ void ScreenshotTour::addWindow(const QString &action, const QString &window,
                        0});
 }
 
+void ScreenshotTour::addShotThenClose(const QString &identifier) {
+    m_steps.push_back({[this, identifier] {
+                           shoot(identifier);
+                           closeScenes();
+                           return true;
+                       },
+                       kSettleMs / 2});
+}
+
 void ScreenshotTour::addPopoverAt(const QString &identifier, const QString &control) {
     if (!m_delegate.storyboard().contains(identifier))
         return;
@@ -201,12 +210,7 @@ void ScreenshotTour::addPopoverAt(const QString &identifier, const QString &cont
              return true;
          },
          kSettleMs});
-    m_steps.push_back({[this, identifier] {
-                           shoot(identifier);
-                           closeScenes();
-                           return true;
-                       },
-                       kSettleMs / 2});
+    addShotThenClose(identifier);
 }
 
 void ScreenshotTour::addScreen(const QString &notification, const QString &identifier,
@@ -261,12 +265,7 @@ void ScreenshotTour::addPopover(const QString &identifier, const QRectF &appKitR
              return true;
          },
          kSettleMs});
-    m_steps.push_back({[this, identifier] {
-                           shoot(identifier);
-                           closeScenes();
-                           return true;
-                       },
-                       kSettleMs / 2});
+    addShotThenClose(identifier);
 }
 
 void ScreenshotTour::next() {

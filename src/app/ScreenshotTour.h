@@ -42,6 +42,8 @@ private:
     void addWindow(const QString &action, const QString &window,
                    const std::vector<std::pair<QString, QString>> &shots);
     void addPopoverAt(const QString &identifier, const QString &control);
+    // Shoots the open popover or sheet, then closes every scene.
+    void addShotThenClose(const QString &identifier);
     bool searchesFinished();
     // The outcome the tour shows for the reviewed item: everything went, or all but its last
     // leftover.
