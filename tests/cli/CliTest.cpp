@@ -2,6 +2,7 @@
 #include "platform/FileSystem.h"
 #include "platform/FolderAccess.h"
 #include "support/CliRunner.h"
+#include "support/HostilePlists.h"
 #include "support/TreeBuilder.h"
 
 #include <QJsonArray>
@@ -59,19 +60,21 @@ TEST_F(Cli, AppsJson_ListOrderAndFields) {
 
 TEST_F(Cli, UsageErrors) {
     EXPECT_EQ(runCli(t, {"apps"}).status, 2); // no Applications grant stored
-    EXPECT_EQ(runGranted(t, {"frobnicate"}).status, 2);
-    EXPECT_EQ(runGranted(t, {"apps", "--bogus"}).status, 2);
-    EXPECT_EQ(runGranted(t, {"leftovers"}).status, 2);
-    EXPECT_EQ(runGranted(t, {"leftovers", (t / "nothing.app").native()}).status, 2);
-    EXPECT_EQ(runGranted(t, {"apps", "--keep", "/x"}).status, 2);
-    // Only a bundle can be the item that is removed, never a folder such as home.
-    EXPECT_EQ(runGranted(t, {"remove", (t / "Users/me").native(), "--yes"}).status, 2);
-    EXPECT_EQ(runGranted(t, {"remove-plugin", (t / "Users/me/Library").native(), "--yes"}).status,
-              2);
-    EXPECT_TRUE(fs::exists(t / "Users/me/Library/Preferences"));
     EXPECT_EQ(runCli(t, {"apps", "--applications", (t / "missing").native()}).status, 2);
-    // A bundle is a folder: a file named like one is not taken.
-    EXPECT_EQ(runGranted(t, {"leftovers", t.file("Applications/Fake.app").native()}).status, 2);
+    const std::vector<std::vector<std::string>> misused = {
+        {"frobnicate"},
+        {"apps", "--bogus"},
+        {"leftovers"},
+        {"leftovers", (t / "nothing.app").native()},
+        {"apps", "--keep", "/x"},
+        // Only a bundle can be the item that is removed, never a folder such as home.
+        {"remove", (t / "Users/me").native(), "--yes"},
+        {"remove-plugin", (t / "Users/me/Library").native(), "--yes"},
+        // A bundle is a folder: a file named like one is not taken.
+        {"leftovers", t.file("Applications/Fake.app").native()}};
+    for (const auto &args : misused)
+        EXPECT_EQ(runGranted(t, args).status, 2) << testing::PrintToString(args);
+    EXPECT_TRUE(fs::exists(t / "Users/me/Library/Preferences"));
     const CliRun file =
         runGranted(t, {"remove-plugin", t.file("Users/me/Library/Fake.bundle").native(), "--yes"});
     EXPECT_EQ(file.status, 2);
@@ -294,29 +297,70 @@ TEST_F(Cli, UnreadableHomeLibrary_ReportedAndNothingRemoved) {
     fs::permissions(library, fs::perms(0755));
 }
 
-TEST_F(Cli, SafariExtensionNamedSafari_LeavesSafarisFolder_DashIdentifierAfterDoubleDash) {
-    const std::string safari = "Users/me/Library/Safari/";
-    t.file(safari + "Extensions/Extensions.plist",
-           test::safariList(test::safariEntry("Evil.safariextz", "com.evil.Safari") +
-                            test::safariEntry("Weird.safariextz", "-weird.id")));
-    t.file(safari + "Extensions/Evil.safariextz");
-    t.file(safari + "Extensions/Weird.safariextz");
-    t.file(safari + "Bookmarks.plist");
-    const CliRun dry =
-        runGranted(t, {"remove-safari-extension", "com.evil.Safari", "--dry-run", "--json"});
-    ASSERT_EQ(dry.status, 0) << dry.err;
-    EXPECT_TRUE(
-        test::entryOf(dry.json()["files"].toArray(), t / "Users/me/Library/Safari").isEmpty());
-    const CliRun done = runGranted(t, {"remove-safari-extension", "com.evil.Safari", "--yes"});
-    EXPECT_EQ(done.status, 0) << done.err;
-    EXPECT_FALSE(fs::exists(t / (safari + "Extensions/Evil.safariextz")));
-    EXPECT_TRUE(fs::exists(t / (safari + "Bookmarks.plist")));
-
+// Grants given first: after "--" every argument is an operand, one starting with a dash too.
+TEST_F(Cli, RemoveSafariExtension_DashIdentifierOnlyAfterDoubleDash) {
+    const std::string extensions = "Users/me/Library/Safari/Extensions/";
+    t.file(extensions + "Extensions.plist",
+           test::safariList(test::safariEntry("Weird.safariextz", "-weird.id")));
+    const fs::path archive = t.file(extensions + "Weird.safariextz");
     EXPECT_EQ(runGranted(t, {"remove-safari-extension", "-weird.id", "--yes"}).status, 2);
-    // Grants given first: after "--" every argument is an operand.
+    EXPECT_TRUE(fs::exists(archive));
     const CliRun dashed =
         runCli(t, {"remove-safari-extension", "--applications", (t / "Applications").native(),
                    "--home", (t / "Users/me").native(), "--yes", "--", "-weird.id"});
     EXPECT_EQ(dashed.status, 0) << dashed.err;
-    EXPECT_FALSE(fs::exists(t / (safari + "Extensions/Weird.safariextz")));
+    EXPECT_FALSE(fs::exists(archive));
+}
+
+// Hostile input: a bundle whose property list nests too deep is listed by name like any
+// unreadable one.
+TEST_F(Cli, Apps_BundleNestedTooDeep_ListedByName_TheOthersReadExitZero) {
+    t.bundleWithPlist("Applications/Deep.app", test::deepBinary(100000));
+    t.bundleWithPlist("Applications/DeepXml.app", test::deepXml(200000));
+    const CliRun r = runGranted(t, {"apps", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QJsonArray items = r.json()["items"].toArray();
+    ASSERT_EQ(items.size(), 3);
+    for (const auto &value : items) {
+        const QJsonObject item = value.toObject();
+        if (item["label"].toString() == QStringLiteral("Editor"))
+            EXPECT_EQ(item["bundle"].toString(), QStringLiteral("com.vendor.editor"));
+        else
+            EXPECT_TRUE(item["bundle"].isNull()) << item["label"].toString().toStdString();
+    }
+}
+
+// Safari's list reached through a link cannot be rewritten: the command says so for the dry
+// run and the removal alike, and removes nothing.
+TEST_F(Cli, RemoveSafariExtension_ListThroughLink_SaysNothingRemovedExitsOne) {
+    const std::string original =
+        test::readFixture("plists/safari/synthetic_Extensions_binary.plist");
+    const fs::path foreign = t.file("elsewhere/Extensions.plist", original);
+    const fs::path mine = t.file("Users/me/Library/Safari/Extensions/Blocker-3.1.safariextz");
+    t.link("Users/me/Library/Safari/Extensions/Extensions.plist", foreign);
+    for (const char *mode : {"--dry-run", "--yes"}) {
+        const CliRun r =
+            runGranted(t, {"remove-safari-extension", "com.example.blocker-ABCDE", mode});
+        EXPECT_EQ(r.status, 1) << r.out;
+        EXPECT_NE(r.err.find("cannot be rewritten"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(std::string(mode) == "--yes" ? "nothing was removed"
+                                                          : "nothing would be removed"),
+                  std::string::npos)
+            << r.err;
+    }
+    EXPECT_TRUE(fs::exists(mine));
+    EXPECT_EQ(test::readFile(foreign), original);
+}
+
+// The command line's settings folder is a link to a folder elsewhere: said once, and
+// nothing is written there.
+TEST_F(Cli, SettingsFolderIsALink_SaidSo_NothingWrittenThere) {
+    const auto elsewhere = t.dir("elsewhere");
+    t.link(".config/zembra", elsewhere);
+    const CliRun r = runGranted(t, {"apps", "--json"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("is a symbolic link: settings are kept for this run only"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(test::entryCount(elsewhere), 0u);
 }

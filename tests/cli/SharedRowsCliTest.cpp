@@ -30,116 +30,6 @@ protected:
     fs::path own, sibling, vendor, http;
 };
 
-} // namespace
-
-TEST_F(SharedRowsCli, Leftovers_MarksFlaggedRows_AlsoOnlyWhereItApplies) {
-    const CliRun r = runGranted(t, {"leftovers", app, "--json"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    const QJsonArray files = r.json()["files"].toArray();
-    EXPECT_EQ(entryOf(files, sibling)["also"].toArray(), QJsonArray{QStringLiteral("Sketchpad 2")});
-    EXPECT_EQ(entryOf(files, vendor)["also"].toArray(), QJsonArray{QStringLiteral("Sketchpad 2")});
-    EXPECT_EQ(entryOf(files, own).keys(), (QStringList{"path", "size"}));
-    // Every row that starts unticked says why.
-    EXPECT_EQ(entryOf(files, sibling)["reason"].toString(),
-              QStringLiteral("also used by Sketchpad 2"));
-    EXPECT_EQ(entryOf(files, vendor)["reason"].toString(),
-              QStringLiteral("shared with Sketchpad 2"));
-    EXPECT_TRUE(entryOf(files, http).isEmpty()); // the related group is off by default
-    for (const auto &v : files)
-        EXPECT_FALSE(v.toObject().contains("related"));
-
-    const CliRun human = runGranted(t, {"leftovers", app});
-    EXPECT_NE(human.out.find("com.lumina.sketchpad2.plist  ~ weak match  ! also Sketchpad 2"),
-              std::string::npos)
-        << human.out;
-    EXPECT_NE(human.out.find("Lumina  ~ weak match  ! shared with Sketchpad 2"), std::string::npos)
-        << human.out;
-}
-
-TEST_F(SharedRowsCli, LeftoversRelated_AppendsTheGroup_SearchRowsUnchanged) {
-    const fs::path storage = t.dir(lib + "HTTPStorages/com.lumina.sketchpad");
-    const QJsonArray plain = runGranted(t, {"leftovers", app, "--json"}).json()["files"].toArray();
-    const CliRun r = runGranted(t, {"leftovers", app, "--json", "--related"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    const QJsonArray files = r.json()["files"].toArray();
-    ASSERT_GT(files.size(), plain.size() + 1);
-    for (qsizetype i = 0; i < plain.size(); ++i)
-        EXPECT_EQ(files[i], plain[i]) << i;
-    EXPECT_EQ(files[plain.size()].toObject()["marker"].toString(), QStringLiteral("Related"));
-    const QJsonObject h = entryOf(files, http);
-    EXPECT_TRUE(h["related"].toBool());
-    EXPECT_EQ(h["reason"].toString(), QStringLiteral("identifier of the same product"));
-    EXPECT_EQ(h["size"].toInteger(), 4);
-    EXPECT_EQ(entryOf(files, vendor / "Sketchpad")["reason"].toString(),
-              QStringLiteral("vendor folder"));
-    // Its own identifier: offered in the group, but ticked.
-    EXPECT_TRUE(entryOf(files, storage)["tied"].toBool());
-    EXPECT_FALSE(h["tied"].toBool());
-    const CliRun human = runGranted(t, {"leftovers", app, "--related"});
-    EXPECT_NE(human.out.find("Possibly related"), std::string::npos);
-    EXPECT_NE(human.out.find("com.lumina.sketchpad.ShipIt  ? identifier of the same product"),
-              std::string::npos)
-        << human.out;
-}
-
-TEST_F(SharedRowsCli, DryRun_ListsEveryRowInOrder_MarksWhatItKeeps) {
-    const QJsonArray listed =
-        runGranted(t, {"leftovers", app, "--json", "--related"}).json()["files"].toArray();
-    const CliRun dry = runGranted(t, {"remove", app, "--dry-run", "--json", "--related"});
-    ASSERT_EQ(dry.status, 0) << dry.err;
-    const QJsonArray files = dry.json()["files"].toArray();
-    ASSERT_EQ(files.size(), listed.size());
-    for (qsizetype i = 0; i < files.size(); ++i)
-        EXPECT_EQ(files[i].toObject()["path"], listed[i].toObject()["path"]) << i;
-    EXPECT_EQ(entryOf(files, sibling)["kept"].toString(),
-              QStringLiteral("also used by Sketchpad 2"));
-    EXPECT_EQ(entryOf(files, vendor)["kept"].toString(), QStringLiteral("shared with Sketchpad 2"));
-    EXPECT_EQ(entryOf(files, http)["kept"].toString(),
-              QStringLiteral("possibly related: identifier of the same product"));
-    EXPECT_FALSE(entryOf(files, own).contains("kept"));
-    const CliRun human = runGranted(t, {"remove", app, "--dry-run"});
-    EXPECT_NE(human.out.find("com.lumina.sketchpad2.plist  - kept: also used by Sketchpad 2"),
-              std::string::npos)
-        << human.out;
-    EXPECT_TRUE(fs::exists(app));
-}
-
-TEST_F(SharedRowsCli, Remove_KeepsFlaggedAndRelatedRows_UnlessIncluded) {
-    EXPECT_EQ(
-        runGranted(t, {"remove", app, "--include", (t / "not/listed").native(), "--yes"}).status,
-        2);
-    const CliRun r =
-        runGranted(t, {"remove", app, "--related", "--include", http.native(), "--yes"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_FALSE(fs::exists(app));
-    EXPECT_FALSE(fs::exists(own));
-    EXPECT_FALSE(fs::exists(http));                 // named by --include
-    EXPECT_TRUE(fs::exists(sibling));               // Sketchpad 2's
-    EXPECT_TRUE(fs::exists(vendor));                // the shared vendor folder kept
-    EXPECT_FALSE(fs::exists(vendor / "Sketchpad")); // the item's own folder in it goes
-}
-
-TEST_F(SharedRowsCli, RemovePlugin_NeverDeletesAnotherApplicationsEntry) {
-    const auto plugin = t.app(lib + "Address Book Plug-Ins/Sketch Cards.bundle",
-                              "com.lumina.sketch", "Sketch Cards");
-    const auto pluginPref = t.file(lib + "Preferences/com.lumina.sketch.plist");
-    const CliRun dry = runGranted(t, {"remove-plugin", plugin.native(), "--dry-run", "--json"});
-    ASSERT_EQ(dry.status, 0) << dry.err;
-    const QJsonArray files = dry.json()["files"].toArray();
-    EXPECT_EQ(entryOf(files, own)["kept"].toString(), QStringLiteral("also used by Sketchpad"));
-    EXPECT_EQ(entryOf(files, sibling)["kept"].toString(),
-              QStringLiteral("also used by Sketchpad 2"));
-    EXPECT_FALSE(entryOf(files, pluginPref).contains("kept"));
-    const CliRun r = runGranted(t, {"remove-plugin", plugin.native(), "--yes"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_FALSE(fs::exists(plugin));
-    EXPECT_FALSE(fs::exists(pluginPref));
-    EXPECT_TRUE(fs::exists(own));
-    EXPECT_TRUE(fs::exists(sibling));
-}
-
-namespace {
-
 // "N entries, SIZE" of a human list's last lines.
 std::pair<int, std::string> summaryOf(const std::string &out) {
     const auto at = out.rfind(" entr");
@@ -158,22 +48,85 @@ size_t occurrences(const std::string &text, const std::string &what) {
 
 } // namespace
 
-TEST_F(SharedRowsCli, Remove_IncludedEntryIsCounted_TheListTotalIsWhatIsFreed) {
-    const auto plain = summaryOf(runGranted(t, {"remove", app, "--related", "--dry-run"}).out);
-    const CliRun dry =
-        runGranted(t, {"remove", app, "--related", "--include", http.native(), "--dry-run"});
+TEST_F(SharedRowsCli, Leftovers_FlaggedWeakAndRelatedRowsSayWhy) {
+    const fs::path storage = t.dir(lib + "HTTPStorages/com.lumina.sketchpad");
+    const QJsonArray plain = runGranted(t, {"leftovers", app, "--json"}).json()["files"].toArray();
+    EXPECT_EQ(entryOf(plain, sibling)["also"].toArray(), QJsonArray{QStringLiteral("Sketchpad 2")});
+    EXPECT_TRUE(entryOf(plain, sibling)["weak"].toBool());
+    EXPECT_EQ(entryOf(plain, own).keys(), (QStringList{"path", "size"}));
+    EXPECT_EQ(entryOf(plain, sibling)["reason"].toString(),
+              QStringLiteral("also used by Sketchpad 2"));
+    EXPECT_EQ(entryOf(plain, vendor)["reason"].toString(),
+              QStringLiteral("shared with Sketchpad 2"));
+    EXPECT_TRUE(entryOf(plain, http).isEmpty()); // the related group is off by default
+
+    const CliRun r = runGranted(t, {"leftovers", app, "--json", "--related"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QJsonArray files = r.json()["files"].toArray();
+    ASSERT_GT(files.size(), plain.size() + 1);
+    for (qsizetype i = 0; i < plain.size(); ++i)
+        EXPECT_EQ(files[i], plain[i]) << i;
+    EXPECT_EQ(files[plain.size()].toObject()["marker"].toString(), QStringLiteral("Related"));
+    EXPECT_TRUE(entryOf(files, http)["related"].toBool());
+    EXPECT_EQ(entryOf(files, http)["reason"].toString(),
+              QStringLiteral("identifier of the same product"));
+    EXPECT_TRUE(entryOf(files, storage)["tied"].toBool());
+    EXPECT_FALSE(entryOf(files, http)["tied"].toBool());
+
+    const CliRun human = runGranted(t, {"leftovers", app, "--related"});
+    for (const char *line : {"com.lumina.sketchpad2.plist  ~ weak match  ! also Sketchpad 2",
+                             "Lumina  ~ weak match  ! shared with Sketchpad 2", "Possibly related",
+                             "com.lumina.sketchpad.ShipIt  ? identifier of the same product"})
+        EXPECT_NE(human.out.find(line), std::string::npos) << line << "\n" << human.out;
+}
+
+// The dry run lists the rows of the list in its order and says what it keeps; an included
+// row is counted once, and the removal frees what the list's total said.
+TEST_F(SharedRowsCli, Remove_KeepsFlaggedAndRelatedRowsUnlessIncluded_TotalIsWhatIsFreed) {
+    const QJsonArray listed =
+        runGranted(t, {"leftovers", app, "--json", "--related"}).json()["files"].toArray();
+    const CliRun dry = runGranted(t, {"remove", app, "--dry-run", "--json", "--related"});
     ASSERT_EQ(dry.status, 0) << dry.err;
+    const QJsonArray files = dry.json()["files"].toArray();
+    ASSERT_EQ(files.size(), listed.size());
+    for (qsizetype i = 0; i < files.size(); ++i)
+        EXPECT_EQ(files[i].toObject()["path"], listed[i].toObject()["path"]) << i;
+    EXPECT_EQ(entryOf(files, sibling)["kept"].toString(),
+              QStringLiteral("also used by Sketchpad 2"));
+    EXPECT_EQ(entryOf(files, vendor)["kept"].toString(), QStringLiteral("shared with Sketchpad 2"));
+    EXPECT_EQ(entryOf(files, http)["kept"].toString(),
+              QStringLiteral("possibly related: identifier of the same product"));
+    EXPECT_FALSE(entryOf(files, own).contains("kept"));
+    EXPECT_NE(runGranted(t, {"remove", app, "--dry-run"})
+                  .out.find("com.lumina.sketchpad2.plist  - kept: also used by Sketchpad 2"),
+              std::string::npos);
+
     EXPECT_EQ(
-        occurrences(dry.out, "com.lumina.sketchpad.ShipIt  ? identifier of the same product\n"), 1u)
-        << dry.out;
-    const auto included = summaryOf(dry.out);
-    EXPECT_EQ(included.first, plain.first + 1) << dry.out;
+        runGranted(t, {"remove", app, "--include", (t / "not/listed").native(), "--yes"}).status,
+        2);
+    const auto plain = summaryOf(runGranted(t, {"remove", app, "--related", "--dry-run"}).out);
+    const CliRun included =
+        runGranted(t, {"remove", app, "--related", "--include", http.native(), "--dry-run"});
+    ASSERT_EQ(included.status, 0) << included.err;
+    EXPECT_EQ(occurrences(included.out,
+                          "com.lumina.sketchpad.ShipIt  ? identifier of the same product\n"),
+              1u)
+        << included.out;
+    const auto total = summaryOf(included.out);
+    EXPECT_EQ(total.first, plain.first + 1) << included.out;
+    EXPECT_TRUE(fs::exists(app));
 
     const CliRun r =
         runGranted(t, {"remove", app, "--related", "--include", http.native(), "--yes"});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(summaryOf(r.out), included);
-    EXPECT_NE(r.out.find("Freed " + included.second + "."), std::string::npos) << r.out;
+    EXPECT_EQ(summaryOf(r.out), total);
+    EXPECT_NE(r.out.find("Freed " + total.second + "."), std::string::npos) << r.out;
+    EXPECT_FALSE(fs::exists(app));
+    EXPECT_FALSE(fs::exists(own));
+    EXPECT_FALSE(fs::exists(http));                 // named by --include
+    EXPECT_TRUE(fs::exists(sibling));               // Sketchpad 2's
+    EXPECT_TRUE(fs::exists(vendor));                // the shared vendor folder kept
+    EXPECT_FALSE(fs::exists(vendor / "Sketchpad")); // the item's own folder in it goes
 }
 
 TEST_F(SharedRowsCli, EntryFoundTwice_ListedAndCountedOnce) {
