@@ -233,17 +233,6 @@ TEST(CodeSignature, HugeEntitlementsAreNotRead) {
     EXPECT_LT(source.m_asked, std::uint64_t(64 << 10));
 }
 
-TEST(CodeSignature, EveryTruncationReadsSafely) {
-    const std::string whole = test::fatMachO({signedChat(), signedChat()});
-    for (std::size_t n = 0; n < whole.size(); n += 7) {
-        const std::optional<CodeSignature> s = read(whole.substr(0, n));
-        if (!s)
-            continue;
-        for (const QString &g : s->applicationGroups)
-            EXPECT_TRUE(g == "BSQQRLSYCE.com.example.chat" || g == "group.com.example.family");
-    }
-}
-
 // Mutations of real-looking files: whatever the reader returns stays within its rules.
 TEST(CodeSignature, MutatedFilesReadWithinBounds) {
     SignedExecutable intel = chat();
