@@ -72,18 +72,29 @@ std::map<std::string, std::string> reviewOf(Built &b, const std::string &bundle)
     return out;
 }
 
-fs::path writeCorpus(const QTemporaryDir &dir, const std::string &text) {
+// Builds the applications a corpus text describes.
+void buildText(Built &b, const std::string &text) {
+    QTemporaryDir dir;
     const fs::path file = fs::path(dir.path().toStdString()) / "small.corpus";
     std::ofstream(file) << text;
-    return file;
+    build(b, {file});
+}
+
+// The review's state of `path`; "" when it is not in the review.
+std::string stateOf(const std::map<std::string, std::string> &rows, const std::string &path) {
+    const auto it = rows.find(path);
+    return it == rows.end() ? std::string() : it->second;
+}
+
+bool ticked(const std::map<std::string, std::string> &rows, const std::string &path) {
+    return stateOf(rows, path).rfind("ticked", 0) == 0;
 }
 
 } // namespace
 
 TEST(RealLayouts, InnerBundlesAndSignature_TieTheirOwnStrongly_ClaimsOfOthersOnlyOffered) {
-    QTemporaryDir text;
     Built b;
-    build(b, {writeCorpus(text, R"(
+    buildText(b, R"(
 app Applications/Beam.app
 id com.beamhq.beam
 name Beam
@@ -112,7 +123,7 @@ leaves ~/Library/Preferences/com.beamhq.beam2.plist
 leaves Library/Application Support/Beamhq/Beam/
 leaves usr/local/bin/beam -> ../../../Applications/Beam.app/Contents/MacOS/Beam
 leaves usr/local/bin/beamer -> ../../../opt/beamer
-)")});
+)");
     const std::string lib = "Users/me/Library/";
     const auto rows = reviewOf(b, "Applications/Beam.app");
     const std::map<std::string, std::string> expected = {
@@ -142,26 +153,19 @@ leaves usr/local/bin/beamer -> ../../../opt/beamer
         // A link into the bundle: offered; one elsewhere: nothing.
         {"usr/local/bin/beam", "offered: link into the application"},
     };
-    for (const auto &[path, state] : expected) {
-        const auto it = rows.find(path);
-        EXPECT_TRUE(it != rows.end() && it->second == state)
-            << path << ": " << (it == rows.end() ? std::string("not in the review") : it->second);
-    }
-    for (const std::string never :
-         {"Users/me/Library/Caches/org.sparkle-project.Sparkle",
-          "Users/me/Library/Application Support/Beamhq/Beamer", "usr/local/bin/beamer"})
-        EXPECT_TRUE(rows.count(never) == 0 || rows.at(never).rfind("ticked", 0) != 0)
-            << never << ": " << rows.at(never);
-    // A sibling product's identifier is another application: never ticked.
-    const auto sibling = rows.find(lib + "Preferences/com.beamhq.beam2.plist");
-    EXPECT_TRUE(sibling == rows.end() || sibling->second.rfind("ticked", 0) != 0)
-        << sibling->second;
+    for (const auto &[path, state] : expected)
+        EXPECT_EQ(stateOf(rows, path), state) << path;
+    // Neither an embedded framework's, another product's, a link elsewhere, nor a sibling
+    // product's identifier (another application) is ever ticked.
+    for (const std::string &never :
+         {lib + "Caches/org.sparkle-project.Sparkle", lib + "Application Support/Beamhq/Beamer",
+          std::string("usr/local/bin/beamer"), lib + "Preferences/com.beamhq.beam2.plist"})
+        EXPECT_FALSE(ticked(rows, never)) << never << ": " << stateOf(rows, never);
 }
 
 TEST(RealLayouts, HostileBundle_ClaimingAnotherVendorsIdentifiersAndGroups_TicksNothingOfTheirs) {
-    QTemporaryDir text;
     Built b;
-    build(b, {writeCorpus(text, R"(
+    buildText(b, R"(
 app Applications/Notes Plus.app
 id com.rival.notes
 name Notes Plus
@@ -178,13 +182,14 @@ group ZZ99ZZ99ZZ.com.rival.notes
 group group.com.rival.notes
 inner Contents/Library/LoginItems/Helper.app = com.rival.notes = Notes Plus
 leaves ~/Library/Caches/com.mimic.mimic/
-)")});
+)");
     const auto rows = reviewOf(b, "Applications/Mimic.app");
-    for (const auto &[path, state] : rows)
+    for (const auto &[path, state] : rows) {
         if (path.find("rival") != std::string::npos ||
             path.find("Notes Plus") != std::string::npos) {
-            EXPECT_NE(state.rfind("ticked", 0), 0u) << path << ": " << state;
+            EXPECT_FALSE(ticked(rows, path)) << path << ": " << state;
         }
+    }
 }
 
 // The figures the benchmark prints, on the development set only: nothing of another
@@ -258,9 +263,8 @@ TEST(StrongestTie, SamePathFoundWeaklyAndStrongly_WeakNowhere_WeakOnlyStaysWeak)
 }
 
 TEST(StrongestTie, GroupOfItsSignatureFoundByAWeakName_Ticked_OthersStayWeak) {
-    QTemporaryDir text;
     Built b;
-    build(b, {writeCorpus(text, R"(
+    buildText(b, R"(
 app Applications/Go.app
 id com.gosoft.go
 name Go
@@ -274,25 +278,22 @@ app Applications/Gopher.app
 id com.gosoft.gopher
 name Gopher
 leaves ~/Library/Group Containers/AB12CD34EF.com.gosoft.gopher/
-)")});
+)");
     const std::string groups = "Users/me/Library/Group Containers/";
     const auto rows = reviewOf(b, "Applications/Go.app");
     // The search found it by "Go" alone (weak); the signature owns it: ticked, one row.
     EXPECT_EQ(rows.at(groups + "AB12CD34EF.com.gosoft.go"), "ticked");
     EXPECT_EQ(rows.count(groups + "AB12CD34EF.com.gosoft.go/Library"), 0u);
     // The sibling's group holds "go" only inside a longer word: not ticked.
-    const auto sibling = rows.find(groups + "AB12CD34EF.com.gosoft.gopher");
-    EXPECT_TRUE(sibling == rows.end() || sibling->second.rfind("ticked", 0) != 0)
-        << sibling->second;
+    EXPECT_FALSE(ticked(rows, groups + "AB12CD34EF.com.gosoft.gopher"));
 }
 
 // What real products leave outside the folders named after their identifier: offered,
 // unticked, with the rule's reason; look-alikes of the attacker's kind (a short or generic
 // name, a sibling product, the name inside another word) are not offered by these rules.
 TEST(RealLayouts, NamedAfterTheProductOutsideItsFolders_Offered_LookAlikesNot) {
-    QTemporaryDir text;
     Built b;
-    build(b, {writeCorpus(text, R"(
+    buildText(b, R"(
 app Applications/meetly.us.app
 id us.meetly.xos
 name meetly.us
@@ -350,7 +351,7 @@ system Library/GoTools/
 system Users/me/Cloudbox -> ../../Library
 system Users/me/Library/Logs/meetlysetup.log -> ../../../../etc
 system Library/CloudboxLinkedTools -> ../Users/me
-)")});
+)");
     const std::string home = "Users/me/", lib = "Users/me/Library/";
     const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
         // application, entry, what the review shows ("" when it is not in the review)
@@ -389,18 +390,15 @@ system Library/CloudboxLinkedTools -> ../Users/me
     for (const auto &[app, entry, expected] : cases) {
         if (!reviews.count(app))
             reviews[app] = reviewOf(b, "Applications/" + app + ".app");
-        const auto &rows = reviews[app];
-        const auto it = rows.find(entry);
-        EXPECT_EQ(it == rows.end() ? std::string() : it->second, expected) << app << ": " << entry;
+        EXPECT_EQ(stateOf(reviews[app], entry), expected) << app << ": " << entry;
     }
 }
 
 // The related step tests only the names that can tie; whatever their case or letters, the
 // ones that do are still found.
 TEST(RealLayouts, IdentifierTies_FoundWhateverTheCaseAndLetters) {
-    QTemporaryDir text;
     Built b;
-    build(b, {writeCorpus(text, R"(
+    buildText(b, R"(
 app Applications/Maps.app
 id com.Zürich.Maps
 name Maps
@@ -414,7 +412,7 @@ system Users/me/Library/HTTPStorages/ZURICHTools/
 system Users/me/Library/HTTPStorages/ZurichTools/
 system Users/me/Library/HTTPStorages/org.zurich.maps2/
 system Users/me/Library/HTTPStorages/de.other.zurich/
-)")});
+)");
     const std::string storages = "Users/me/Library/HTTPStorages/";
     const auto rows = reviewOf(b, "Applications/Maps.app");
     const std::vector<std::pair<std::string, std::string>> cases = {
@@ -429,19 +427,16 @@ system Users/me/Library/HTTPStorages/de.other.zurich/
         {"org.zurich.maps2", ""},
         {"de.other.zurich", ""},
     };
-    for (const auto &[name, expected] : cases) {
-        const auto it = rows.find(storages + name);
-        EXPECT_EQ(it == rows.end() ? std::string() : it->second, expected) << name;
-    }
+    for (const auto &[name, expected] : cases)
+        EXPECT_EQ(stateOf(rows, storages + name), expected) << name;
 }
 
 // A large vendor's other installed products keep their entries: what another application
 // ties to more specifically is not offered as the same vendor's; what no installed
 // application names still is.
 TEST(RealLayouts, SameVendorEntriesOfAnotherInstalledProduct_NotOffered) {
-    QTemporaryDir text;
     Built b;
-    build(b, {writeCorpus(text, R"(
+    buildText(b, R"(
 app Applications/Writer.app
 id com.lumen.writer
 name Writer
@@ -457,7 +452,7 @@ leaves ~/Library/Containers/com.lumen.sheets.extension/
 system Users/me/Library/Caches/com.lumen.painter/
 system Users/me/Library/Caches/com.lumen.sheetswriter/
 system Users/me/Library/Caches/com.lumen.telemetry/
-)")});
+)");
     const std::string lib = "Users/me/Library/";
     const auto rows = reviewOf(b, "Applications/Writer.app");
     const std::vector<std::pair<std::string, std::string>> cases = {
@@ -469,10 +464,8 @@ system Users/me/Library/Caches/com.lumen.telemetry/
         {lib + "Caches/com.lumen.telemetry", "offered: same vendor"},
         {lib + "Caches/com.lumen.sheetswriter", ""}, // holds Sheets's whole identifier
     };
-    for (const auto &[path, expected] : cases) {
-        const auto it = rows.find(path);
-        EXPECT_EQ(it == rows.end() ? std::string() : it->second, expected) << path;
-    }
+    for (const auto &[path, expected] : cases)
+        EXPECT_EQ(stateOf(rows, path), expected) << path;
 }
 
 // A bundle declaring more inner bundles than the walk collects: the related step ties by as many of
@@ -486,9 +479,8 @@ TEST(RealLayouts, HostileBundle_MoreInnerBundlesThanCollected_TiesStayWithinTheW
     }
     corpus += "\napp Applications/Other.app\nid com.other.app\nname Other\n"
               "leaves ~/Library/HTTPStorages/com.other.app/\n";
-    QTemporaryDir text;
     Built b;
-    build(b, {writeCorpus(text, corpus)});
+    buildText(b, corpus);
     const auto rows = reviewOf(b, "Applications/Swarm.app");
     size_t byInner = 0;
     for (const auto &[path, state] : rows)

@@ -22,24 +22,36 @@ FileEntry marker(const QString &w) {
     return FileEntry::word(w);
 }
 
+// A folder granted for the plain cases; a disk root granted whole, a home inside it and an
+// application folder for the guards, as the application's own run would see them.
 class Removal : public ::testing::Test {
 protected:
     void SetUp() override {
-        scope.addFolder(t.dir("granted"));
+        for (const char *granted : {"granted", "disk", "disk/Users/me", "disk/Applications"})
+            scope.addFolder(t.dir(granted));
         item.setBundle(QStringLiteral("com.vendor.editor"));
         item.setUrl(t / "granted/Editor.app");
         services.runningApplications = [this] { return running; };
         services.playCompletionSound = [this] { ++sounds; };
+        services.markRemoval = nullptr;
     }
     RemovalOutcome remove(const std::vector<FileEntry> &files,
-                          const std::vector<std::uint64_t> &bytes) {
+                          const std::vector<std::uint64_t> &bytes,
+                          const ItemRecord *record = nullptr) {
         std::vector<SizeEntry> sizes;
         for (size_t i = 0; i < files.size(); ++i)
             sizes.push_back(files[i].isFileURL() ? SizeEntry::bytes(bytes[i])
                                                  : SizeEntry::marker(files[i].absoluteString()));
         Selection selection(files, sizes);
-        return removeSelection(scope, item, selection.prepare(), selection.clean_size(),
-                               selection.common_remove_size(), services);
+        return removeSelection(scope, record ? *record : item, selection.prepare(),
+                               selection.clean_size(), selection.common_remove_size(), services);
+    }
+    // Every path selected, ten bytes each.
+    RemovalOutcome removeAll(const ItemRecord &record, const std::vector<fs::path> &paths) {
+        std::vector<FileEntry> files{FileEntry::word(kSupportfiles)};
+        for (const fs::path &p : paths)
+            files.push_back(FileEntry::file(p));
+        return remove(files, std::vector<std::uint64_t>(files.size(), 10), &record);
     }
 
     TreeBuilder t;
@@ -202,35 +214,6 @@ TEST(Selection, KeptEntryKeepsTheFoldersHoldingIt_SelectingAFolderTakesItsRowsBa
 
 namespace {
 
-// A disk root granted whole, a home inside it, and an application folder: the guards see
-// these grants as the application's own run would.
-class RemovalGuards : public ::testing::Test {
-protected:
-    void SetUp() override {
-        for (const char *granted : {"disk", "disk/Users/me", "disk/Applications"})
-            scope.addFolder(t.dir(granted));
-        services.runningApplications = [this] { return running; };
-        services.playCompletionSound = nullptr;
-        services.markRemoval = nullptr;
-    }
-    RemovalOutcome removeAll(const ItemRecord &record, const std::vector<fs::path> &paths) {
-        std::vector<FileEntry> files{FileEntry::word(kSupportfiles)};
-        std::vector<SizeEntry> sizes{SizeEntry::marker(kSupportfiles)};
-        for (const fs::path &p : paths) {
-            files.push_back(FileEntry::file(p));
-            sizes.push_back(SizeEntry::bytes(10));
-        }
-        Selection selection(files, sizes);
-        return removeSelection(scope, record, selection.prepare(), selection.clean_size(),
-                               selection.common_remove_size(), services);
-    }
-
-    TreeBuilder t;
-    platform::DeletionScope scope;
-    std::vector<RunningApplication> running;
-    RemovalServices services;
-};
-
 struct GuardCase {
     const char *name;
     std::function<fs::path(TreeBuilder &)> entry;
@@ -238,7 +221,7 @@ struct GuardCase {
 
 ZEMBRA_PRINT_CASE_BY_NAME(GuardCase)
 
-class ProtectedEntry : public RemovalGuards, public ::testing::WithParamInterface<GuardCase> {};
+class ProtectedEntry : public Removal, public ::testing::WithParamInterface<GuardCase> {};
 
 } // namespace
 
@@ -275,7 +258,7 @@ INSTANTIATE_TEST_SUITE_P(
                   [](TreeBuilder &t) { return t.dir("disk/Users/me/Desktop"); }}),
     zembra::test::CaseName());
 
-TEST_F(RemovalGuards, WhatBecameOfTheBundle_RemovedKeptRemainedOrNotListed) {
+TEST_F(Removal, WhatBecameOfTheBundle_RemovedKeptRemainedOrNotListed) {
     const fs::path chess =
         t.app("disk/Applications/Chess.app", "com.vendor.chess", "Chess", "Chess");
     const fs::path a = t.file("disk/Users/me/Library/Caches/com.vendor.chess/a");
@@ -311,7 +294,7 @@ TEST_F(RemovalGuards, WhatBecameOfTheBundle_RemovedKeptRemainedOrNotListed) {
     EXPECT_EQ(removeAll(item, {}).bundle, BundleFate::NotListed);
 }
 
-TEST_F(RemovalGuards, StopRequested_BetweenEntriesAndInsideAFolder_RestStaysAndIsReported) {
+TEST_F(Removal, StopRequested_BetweenEntriesAndInsideAFolder_RestStaysAndIsReported) {
     const fs::path big = t.dir("disk/Users/me/Library/Caches/com.vendor.big");
     for (int i = 0; i < 20; ++i)
         t.file("disk/Users/me/Library/Caches/com.vendor.big/f" + std::to_string(i));
@@ -330,7 +313,7 @@ TEST_F(RemovalGuards, StopRequested_BetweenEntriesAndInsideAFolder_RestStaysAndI
     EXPECT_EQ(outcome.removedEntries, 0u);
 }
 
-TEST_F(RemovalGuards, HelperRunningInsideTheBundleOrALeftover_Refuses) {
+TEST_F(Removal, HelperRunningInsideTheBundleOrALeftover_Refuses) {
     const fs::path clipper =
         t.app("disk/Applications/Clipper.app", "com.vendor.clipper", "Clipper", "Clipper");
     const fs::path launcher =
@@ -364,7 +347,7 @@ TEST_F(RemovalGuards, HelperRunningInsideTheBundleOrALeftover_Refuses) {
     EXPECT_TRUE(platform::itemExists(launcher));
 }
 
-TEST_F(RemovalGuards, ProtectedFolders_SecondWayToTheHome_LinksThemselvesAreNot) {
+TEST_F(Removal, ProtectedFolders_SecondWayToTheHome_LinksThemselvesAreNot) {
     t.link("disk/alias", t / "disk/Users");
     const ProtectedFolders guard = ProtectedFolders(scope.folders());
     EXPECT_TRUE(guard.contains(t / "disk/alias/me"));
