@@ -16,14 +16,9 @@ namespace {
 // Markers as "#Word", files relative to the tree.
 std::vector<std::string> shown(const std::vector<FileEntry> &files, const TreeBuilder &t) {
     std::vector<std::string> out;
-    for (const auto &f : files) {
-        if (f.isFileURL()) {
-            out.push_back(f.path().lexically_relative(t.root()).native());
-        } else {
-            out.emplace_back("#");
-            out.back().append(f.absoluteString().toStdString());
-        }
-    }
+    for (const auto &f : files)
+        out.push_back(f.isFileURL() ? f.path().lexically_relative(t.root()).native()
+                                    : "#" + f.absoluteString().toStdString());
     return out;
 }
 
@@ -87,31 +82,24 @@ TEST_F(LeftoverSearch, NothingMatches_TheApplicationAlone) {
     EXPECT_GE(sizes[1].byteCount(), 100u);
 }
 
-TEST_F(LeftoverSearch, EnclosingFolder) {
+TEST_F(LeftoverSearch, EnclosingFolder_OnlyWhenItHoldsNoOtherApplication) {
     Application a(s);
     const auto own = a.application(t.app("Applications/Product/Product.app", "com.x.product"));
     EXPECT_EQ(search(own),
               (std::vector<std::string>{"#Executables", "Applications/Product/Product.app",
                                         "#Supportfiles", "Applications/Product"}));
-    const auto direct = a.application(t.app("Applications/Direct.app", "com.x.direct"));
-    EXPECT_EQ(search(direct).size(), 2u);
-    const auto home = a.application(t.app("Users/me/Applications/Home.app", "com.x.home"));
-    EXPECT_EQ(search(home).size(), 2u);
-    const auto downloads = a.application(t.app("Users/me/Downloads/Down.app", "com.x.down"));
-    EXPECT_EQ(search(downloads).size(), 2u);
-}
-
-TEST_F(LeftoverSearch, EnclosingFolderHoldingOtherApplications_NotAppended) {
-    Application a(s);
-    const auto chess = a.application(t.app("Applications/Games/Chess.app", "com.x.chess"));
     t.app("Applications/Games/Go.app", "com.x.go");
-    EXPECT_EQ(search(chess).size(), 2u);
-    const auto solo = a.application(t.app("Applications/Board/Solo.app", "com.x.solo"));
     t.app("Applications/Board/Puzzles/Tangram.app", "com.x.tangram"); // deeper counts too
-    EXPECT_EQ(search(solo).size(), 2u);
-    const auto named =
-        a.application(t.app("Users/me/Desktop/Applications Helper.app", "com.x.helper"));
-    EXPECT_EQ(search(named).size(), 2u); // its own name does not bring in the Desktop
+    // The application folders themselves, a folder holding another application, and a
+    // folder its own name matches: the application alone.
+    int n = 0;
+    for (const char *bundle :
+         {"Applications/Direct.app", "Users/me/Applications/Home.app",
+          "Users/me/Downloads/Down.app", "Applications/Games/Chess.app",
+          "Applications/Board/Solo.app", "Users/me/Desktop/Applications Helper.app"})
+        EXPECT_EQ(search(a.application(t.app(bundle, "com.x.alone" + std::to_string(++n)))).size(),
+                  2u)
+            << bundle;
 }
 
 TEST_F(LeftoverSearch, ProRule) {

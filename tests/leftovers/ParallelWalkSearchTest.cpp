@@ -50,10 +50,6 @@ protected:
         t.file(lib + "Application Support/Editor/settings.json", "0123456789");
         t.link(lib + "Logs/Editor linked", t / "Users/me/Library/Application Support/Editor");
     }
-    ~ParallelWalkSearch() override {
-        std::error_code ec; // names that are not UTF-8 are removed by their bytes
-        fs::remove_all(t / "Users", ec);
-    }
 
     Rows search(int threads, const std::function<bool()> &cancelled = {}) {
         const WalkThreads walk(threads);

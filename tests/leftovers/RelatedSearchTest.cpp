@@ -4,12 +4,9 @@
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/Review.h"
-#include "support/RealisticApps.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
-
-#include <QTemporaryDir>
 
 #include <map>
 
@@ -228,16 +225,4 @@ TEST_F(RelatedSearch, Review_AppendsTheGroupAfterTheSearchsRows_StrongTiesTicked
     EXPECT_TRUE(review.isTied(http));
     EXPECT_EQ(selection.common_remove_size(), review.sizes[1].byteCount() + 2 + 5 + 3);
     EXPECT_EQ(review.reasons[http], QStringLiteral("same identifier in HTTPStorages"));
-}
-
-TEST(RealisticMac, EveryReview_NoOtherApplicationsEntryStartsTicked) {
-    QTemporaryDir dir;
-    const fs::path root = fs::path(dir.path().toStdString()) / "mac";
-    platform::SettingsStore settings(dir.filePath(QStringLiteral("settings.ini")));
-    fixtures::buildRealisticMac(root);
-    fixtures::grantRealisticMac(settings, root);
-    const fixtures::ReviewFigures f = fixtures::scoreReviews(root, settings);
-    EXPECT_EQ(f.othersSelected, 0u) << testing::PrintToString(f.wronglySelected);
-    EXPECT_GE(f.inReview + 3, f.own) << testing::PrintToString(f.misses);
-    EXPECT_LT(f.preselected, f.inReview); // the related group adds what the passes miss
 }

@@ -54,14 +54,9 @@ std::vector<Seen> found(const fs::path &folder, EnumerationOptions options, int 
 }
 
 // Hundreds of folders, so the parallel walk takes its helpers, with names that sort
-// around the separator, hostile bytes, packages, hidden folders and links. Removed by
-// bytes when done: names that are not UTF-8 cannot be removed by the temporary folder.
+// around the separator, hostile bytes, packages, hidden folders and links.
 struct OddTree : TreeBuilder {
     OddTree();
-    ~OddTree() {
-        std::error_code ec;
-        fs::remove_all(*this / "R", ec);
-    }
 };
 
 OddTree::OddTree() {
