@@ -223,22 +223,6 @@ TEST(SettingsFolder, PidFileALinkOrFifo_SaidSo_NeverWaitedOn) {
     EXPECT_EQ(problem, "its pid file is not a regular file");
 }
 
-// Nothing syncs after a write: another process (the watcher, the preferences) must find
-// every change in the file as soon as the call returns. (The file itself is read: stores of
-// one process share what they hold before it is written.)
-TEST(SettingsStore, EveryWriteIsInTheFileWhenItReturns) {
-    TreeBuilder t;
-    const fs::path file = t / "settings.ini";
-    platform::SettingsStore store(QString::fromStdString(file.native()));
-    store.setInteger(QStringLiteral("count"), 3);
-    EXPECT_NE(test::readFile(file).find("count=3"), std::string::npos) << test::readFile(file);
-    store.setData(QStringLiteral("grant"), QByteArray("/Applications"));
-    EXPECT_NE(test::readFile(file).find("/Applications"), std::string::npos)
-        << test::readFile(file);
-    store.remove(QStringLiteral("count"));
-    EXPECT_EQ(test::readFile(file).find("count="), std::string::npos) << test::readFile(file);
-}
-
 // Every test program runs in a temporary home: the stores and marks of code that is
 // given no folder land there, never in the user's configuration folder.
 TEST(SettingsFolder, TestsRunInATemporaryHome) {

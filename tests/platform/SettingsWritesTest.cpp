@@ -56,8 +56,11 @@ TEST(SettingsWrites, SameValueAgain_FileNotRewritten_OtherValueIs) {
     store.setData(QStringLiteral("blob"), QByteArray("\xfe\x01", 2));
     EXPECT_NE(inodeOf(file), written);
     EXPECT_EQ(SettingsStore(file).dataForKey(QStringLiteral("blob")), QByteArray("\xfe\x01", 2));
+    // Every change is in the file when the call returns (another process reads it).
     store.setInteger(QStringLiteral("sheet"), 1);
     EXPECT_TRUE(fileText(file).contains("sheet=1"));
+    store.remove(QStringLiteral("sheet"));
+    EXPECT_FALSE(fileText(file).contains("sheet="));
 }
 
 TEST(SettingsWrites, Batch_WritesReadBackAtOnce_OnDiskTogetherAtItsEnd) {
