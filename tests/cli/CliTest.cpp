@@ -108,23 +108,6 @@ TEST_F(Cli, LeftoversJson_MarkersPathsAndSizes) {
     EXPECT_NE(human.out.find("5 bytes"), std::string::npos);
 }
 
-// A dry run deleting nothing is checked with the shared rows.
-TEST_F(Cli, Remove_NoTerminalNeedsYes_KeepMustNameAListedRow) {
-    const CliRun refused = runGranted(t, {"remove", app});
-    EXPECT_EQ(refused.status, 2);
-    EXPECT_NE(refused.err.find("--yes"), std::string::npos);
-    EXPECT_TRUE(fs::exists(app));
-
-    const auto pref = t / "Users/me/Library/Preferences/com.vendor.editor.plist";
-    EXPECT_EQ(runGranted(t, {"remove", app, "--keep", "/not/listed", "--yes"}).status, 2);
-    const CliRun done = runGranted(t, {"remove", app, "--keep", pref.native(), "--yes"});
-    EXPECT_EQ(done.status, 0) << done.err;
-    EXPECT_FALSE(fs::exists(app));
-    EXPECT_TRUE(fs::exists(pref));
-    EXPECT_FALSE(fs::exists(t / "Users/me/Library/Logs/Editor"));
-    EXPECT_NE(done.out.find("Freed"), std::string::npos);
-}
-
 TEST_F(Cli, RemoveWhatCannotBeDeleted_ReportsItAndExitsOne) {
     ZEMBRA_TEST_USER_RUNS_CLI_OR_SKIP();
     const auto logs = t / "Users/me/Library/Logs/Editor";
@@ -213,7 +196,14 @@ TEST_F(Cli, SettingsDir_ReadsTheGrantsStoredThere) {
     EXPECT_EQ(runCli(t, {"apps", "--settings-dir", (t / "missing").native()}).status, 2);
 }
 
-TEST_F(Cli, RemoveKeepingAFileInsideAListedFolder_KeepsTheFolder) {
+// Without a terminal only --yes confirms; --keep names a listed row, and keeping a file
+// inside a listed folder keeps the folder.
+TEST_F(Cli, Remove_NeedsYes_KeepingAFileInsideAListedFolder_KeepsTheFolder) {
+    const CliRun refused = runGranted(t, {"remove", app});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("--yes"), std::string::npos);
+    EXPECT_EQ(runGranted(t, {"remove", app, "--keep", "/not/listed", "--yes"}).status, 2);
+    EXPECT_TRUE(fs::exists(app));
     const auto folder = t / "Users/me/Library/Logs/Editor", log = folder / "Editor.log";
     const CliRun dry =
         runGranted(t, {"remove", app, "--keep", log.native(), "--dry-run", "--json"});
@@ -227,6 +217,7 @@ TEST_F(Cli, RemoveKeepingAFileInsideAListedFolder_KeepsTheFolder) {
     const CliRun r = runGranted(t, {"remove", app, "--keep", log.native(), "--yes"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(fs::exists(app));
+    EXPECT_FALSE(fs::exists(t / "Users/me/Library/Preferences/com.vendor.editor.plist"));
     EXPECT_TRUE(fs::exists(log));
     EXPECT_NE(
         r.err.find("keeping " + folder.native() + ", which holds the kept entry " + log.native()),
