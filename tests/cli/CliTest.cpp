@@ -2,7 +2,6 @@
 #include "platform/FileSystem.h"
 #include "platform/FolderAccess.h"
 #include "support/CliRunner.h"
-#include "support/HostilePlists.h"
 #include "support/TreeBuilder.h"
 
 #include <QJsonArray>
@@ -301,24 +300,6 @@ TEST_F(Cli, RemoveSafariExtension_DashIdentifierOnlyAfterDoubleDash) {
                    "--home", (t / "Users/me").native(), "--yes", "--", "-weird.id"});
     EXPECT_EQ(dashed.status, 0) << dashed.err;
     EXPECT_FALSE(fs::exists(archive));
-}
-
-// Hostile input: a bundle whose property list nests too deep is listed by name like any
-// unreadable one.
-TEST_F(Cli, Apps_BundleNestedTooDeep_ListedByName_TheOthersReadExitZero) {
-    t.bundleWithPlist("Applications/Deep.app", test::deepBinary(100000));
-    t.bundleWithPlist("Applications/DeepXml.app", test::deepXml(200000));
-    const CliRun r = runGranted(t, {"apps", "--json"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    const QJsonArray items = r.json()["items"].toArray();
-    ASSERT_EQ(items.size(), 3);
-    for (const auto &value : items) {
-        const QJsonObject item = value.toObject();
-        if (item["label"].toString() == QStringLiteral("Editor"))
-            EXPECT_EQ(item["bundle"].toString(), QStringLiteral("com.vendor.editor"));
-        else
-            EXPECT_TRUE(item["bundle"].isNull()) << item["label"].toString().toStdString();
-    }
 }
 
 // Safari's list reached through a link cannot be rewritten: the command says so for the dry

@@ -35,14 +35,18 @@ protected:
         services.playCompletionSound = [this] { ++sounds; };
         services.markRemoval = nullptr;
     }
+    // Every row selected but the `unticked` ones.
     RemovalOutcome remove(const std::vector<FileEntry> &files,
                           const std::vector<std::uint64_t> &bytes,
+                          const std::vector<size_t> &unticked = {},
                           const ItemRecord *record = nullptr) {
         std::vector<SizeEntry> sizes;
         for (size_t i = 0; i < files.size(); ++i)
             sizes.push_back(files[i].isFileURL() ? SizeEntry::bytes(bytes[i])
                                                  : SizeEntry::marker(files[i].absoluteString()));
         Selection selection(files, sizes);
+        for (const size_t row : unticked)
+            selection.setSelected(row, false);
         return removeSelection(scope, record ? *record : item, selection.prepare(),
                                selection.clean_size(), selection.common_remove_size(), services);
     }
@@ -51,7 +55,7 @@ protected:
         std::vector<FileEntry> files{FileEntry::word(kSupportfiles)};
         for (const fs::path &p : paths)
             files.push_back(FileEntry::file(p));
-        return remove(files, std::vector<std::uint64_t>(files.size(), 10), &record);
+        return remove(files, std::vector<std::uint64_t>(files.size(), 10), {}, &record);
     }
 
     TreeBuilder t;
@@ -87,13 +91,16 @@ TEST_F(Removal, RunningCheck_CaseSensitive_AndByExecutableWithoutIdentifier) {
         isRunning(anonymous, {{3, t / "granted/Tool.app/Contents/MacOS/Tool", std::nullopt}}));
 }
 
-TEST_F(Removal, EverythingDeleted_NothingRemains_FullSizeFreed) {
+TEST_F(Removal, SelectedDeleted_UntickedKept_NothingRemains_SelectedSizeFreed) {
     t.app("granted/Editor.app", "com.vendor.editor");
     const auto app = t.file("granted/Editor.app/Contents/x");
     const auto pref = t.file("granted/Library/Preferences/com.vendor.editor.plist");
-    const auto outcome = remove({marker(kExecutables), FileEntry::file(t / "granted/Editor.app"),
-                                 marker(kPreferences), FileEntry::file(pref)},
-                                {0, 100, 0, 20});
+    const auto keep = t.file("granted/Library/Preferences/com.vendor.editor.keep.plist");
+    const auto outcome =
+        remove({marker(kExecutables), FileEntry::file(t / "granted/Editor.app"),
+                marker(kPreferences), FileEntry::file(pref), FileEntry::file(keep)},
+               {0, 100, 0, 20, 4}, {4});
+    EXPECT_TRUE(platform::itemExists(keep));
     EXPECT_FALSE(outcome.refusedRunning);
     EXPECT_TRUE(outcome.remainder_urls.empty());
     EXPECT_EQ(outcome.common_remove_size, 120u);
@@ -137,21 +144,6 @@ TEST_F(Removal, EntryOutsideTheScopeThenSuccesses_OnlyWhatRemainsIsReported) {
     EXPECT_EQ(outcome.common_remove_size, 12u);
     EXPECT_FALSE(platform::itemExists(a));
     EXPECT_EQ(sounds, 1);
-}
-
-TEST_F(Removal, DeselectedAndMarkersUntouched) {
-    const auto keep = t.file("granted/keep");
-    const auto go = t.file("granted/go");
-    std::vector<FileEntry> files = {marker(kSupportfiles), FileEntry::file(keep),
-                                    FileEntry::file(go)};
-    Selection selection(
-        files, {SizeEntry::marker(kSupportfiles), SizeEntry::bytes(4), SizeEntry::bytes(6)});
-    selection.setSelected(1, false);
-    const auto outcome = removeSelection(scope, item, selection.prepare(), selection.clean_size(),
-                                         selection.common_remove_size(), services);
-    EXPECT_TRUE(platform::itemExists(keep));
-    EXPECT_FALSE(platform::itemExists(go));
-    EXPECT_EQ(outcome.common_remove_size, 6u);
 }
 
 TEST(Selection, TotalFollowsEveryRowOnceAndNeverWraps) {
