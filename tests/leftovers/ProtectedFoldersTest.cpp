@@ -181,19 +181,3 @@ TEST_F(SharedFoldersSearch, SharedFolderAlone_BringsNoMarker_ALinkInItsPlaceNeit
         (std::vector<std::string>{
             "#Executables", "Users/me/Library/Safari/Extensions/DiagnosticReports.safariextz"}));
 }
-
-TEST_F(SharedFoldersSearch, PerUserRootsOfVarFolders_NeverListed_TheEntriesInThemAre) {
-    const std::string user = "var/folders/ct/ct0xvq6csfxvn_n0000000000000";
-    for (const char *inside : {"/C/cache-ct0", "/T/temp-ct0", "/0/zero-ct0"})
-        t.file(user + inside);
-    // One-character names match every per-user root by the contains test.
-    for (const char *name : {"C", "T", "0", "c"}) {
-        const auto item = named(std::string("com.tester.") + name, QString::fromLatin1(name));
-        const auto files = search(*item, SearchMode::Review);
-        for (const std::string &root : {std::string("var/folders"), std::string("var/folders/ct"),
-                                        user, user + "/C", user + "/T", user + "/0"})
-            EXPECT_FALSE(lists(files, root)) << name << ": " << root;
-        for (const char *inside : {"/C/cache-ct0", "/T/temp-ct0", "/0/zero-ct0"})
-            EXPECT_TRUE(lists(files, user + inside)) << name << ": " << inside;
-    }
-}
