@@ -33,7 +33,6 @@ protected:
         item.setUrl(t / "granted/Editor.app");
         services.runningApplications = [this] { return running; };
         services.playCompletionSound = [this] { ++sounds; };
-        services.markRemoval = nullptr;
     }
     // Every row selected but the `unticked` ones.
     RemovalOutcome remove(const std::vector<FileEntry> &files,
