@@ -190,40 +190,28 @@ TEST_F(PluginRemoval, SelectionGoneAfterSearch_PressRemovesNothing) {
     EXPECT_TRUE(platform::itemExists(item));
 }
 
-TEST_F(PluginRemoval, UntickedRows_StayOnDisk_ItemItselfCannotBeUnticked) {
-    const auto item = plugin("Card Sync", "com.x.cardsync");
-    const auto pref = t.file("home/Library/Preferences/com.x.cardsync.plist");
-    const auto support = t.file("home/Library/Application Support/Card Sync/state.db");
-    ConfirmRemovalSheet *sheet = confirm(QStringLiteral("Card Sync"));
-    ASSERT_TRUE(sheet);
-    RemovalListModel *model = sheet->model();
-    const int supportRow = rowOf(model, support.parent_path());
-    ASSERT_GE(supportRow, 0);
-    EXPECT_FALSE(model->flags(model->index(rowOf(model, item), 0)) & Qt::ItemIsUserCheckable);
-    ASSERT_TRUE(model->setData(model->index(supportRow, 0), Qt::Unchecked, Qt::CheckStateRole));
-    EXPECT_EQ(tick(model, supportRow), Qt::Unchecked);
-    button(sheet, "removeButton")->click();
-    ASSERT_TRUE(waitFor([&] { return list->model()->rowCount() == 0 && idle(); }));
-    EXPECT_FALSE(platform::itemExists(item));
-    EXPECT_FALSE(platform::itemExists(pref));
-    EXPECT_TRUE(platform::itemExists(support));
-}
-
-// The sheet starts unticked what the core keeps without a review (here rows another
-// installed application uses), and they stay on disk.
-TEST_F(PluginRemoval, OtherApplicationsRows_StartUnticked_AndStay) {
+// A row the user unticks stays on disk, and so does one the sheet starts unticked because
+// the core keeps it without a review (here one another installed application uses).
+TEST_F(PluginRemoval, UntickedRows_ByTheUserOrFromTheStart_StayOnDisk) {
     t.app("Applications/Dropbox.app", "com.dropbox.client", "Dropbox");
-    plugin("Sync", "com.cards.sync");
+    const auto item = plugin("Sync", "com.cards.sync");
     const auto own = t.file("home/Library/Logs/Sync.log");
+    const auto support = t.file("home/Library/Application Support/Sync/state.db");
     const auto dropbox = t.dir("home/Library/Application Support/com.dropbox.client.Sync");
     ConfirmRemovalSheet *sheet = confirm(QStringLiteral("Sync"));
     ASSERT_TRUE(sheet);
-    ASSERT_GE(rowOf(sheet->model(), dropbox), 0);
-    EXPECT_EQ(tick(sheet->model(), rowOf(sheet->model(), dropbox)), Qt::Unchecked);
-    EXPECT_EQ(tick(sheet->model(), rowOf(sheet->model(), own)), Qt::Checked);
+    RemovalListModel *model = sheet->model();
+    ASSERT_GE(rowOf(model, dropbox), 0);
+    EXPECT_EQ(tick(model, rowOf(model, dropbox)), Qt::Unchecked);
+    EXPECT_EQ(tick(model, rowOf(model, own)), Qt::Checked);
+    const int supportRow = rowOf(model, support.parent_path());
+    ASSERT_GE(supportRow, 0);
+    ASSERT_TRUE(model->setData(model->index(supportRow, 0), Qt::Unchecked, Qt::CheckStateRole));
     button(sheet, "removeButton")->click();
     ASSERT_TRUE(waitFor([&] { return list->model()->rowCount() == 0 && idle(); }));
+    EXPECT_FALSE(platform::itemExists(item));
     EXPECT_FALSE(platform::itemExists(own));
+    EXPECT_TRUE(platform::itemExists(support));
     EXPECT_TRUE(platform::itemExists(dropbox));
 }
 
