@@ -138,7 +138,8 @@ class QuitDuringRemoval : public RemovalTrust, public ::testing::WithParamInterf
 
 } // namespace
 
-TEST_P(QuitDuringRemoval, AsksThenStopsOrKeepsGoing_WindowStays_OutcomeTellsWhatRemains) {
+TEST_P(QuitDuringRemoval,
+       ControlsOffWhileItRuns_QuitAsksThenStopsOrKeepsGoing_OutcomeTellsWhatRemains) {
     const fs::path bundle =
         t.app("Applications/Clipper.app", "com.vendor.clipper", "Clipper", "Clipper");
     const fs::path pref = t.file("Users/me/Library/Preferences/com.vendor.clipper.plist");
@@ -164,6 +165,14 @@ TEST_P(QuitDuringRemoval, AsksThenStopsOrKeepsGoing_WindowStays_OutcomeTellsWhat
     QTest::mouseClick(child<QPushButton>("switch_remove"), Qt::LeftButton);
     // The quit comes while the first entry is under way, not before the worker began.
     ASSERT_TRUE(waitFor([&] { return entered.load(); }));
+    // While it runs: a progress bar over every row, nothing to press.
+    auto *progress = child<QProgressBar>("removalProgress");
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_EQ(progress->maximum(), table->model()->rowCount());
+    for (const char *name : {"switch_remove", "backButton"})
+        EXPECT_FALSE(child<QPushButton>(name)->isEnabled()) << name;
+    EXPECT_FALSE(table->isEnabled());
+    EXPECT_TRUE(posted.empty());
 
     app->terminateApp(); // Quit, from the menu or Ctrl+Q
     QMessageBox *question = window.findChild<QMessageBox *>(QStringLiteral("quitQuestion"));

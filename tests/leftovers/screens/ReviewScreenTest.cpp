@@ -18,9 +18,6 @@
 #include <QTableView>
 #include <QTest>
 
-#include <atomic>
-#include <thread>
-
 using namespace zembra;
 using namespace zembra::test;
 namespace fs = std::filesystem;
@@ -120,7 +117,13 @@ TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection)
 }
 
 // Clicks and Space toggle rows in the tests below; here every row off, then one on.
-TEST_F(ReviewScreen, Selection_NothingTicked_NothingToRemove_GroupRowsHaveNoBox) {
+TEST_F(ReviewScreen, NoItemOrNothingTicked_NothingToRemove_GroupRowsHaveNoBox) {
+    app->state().setItem(nullptr);
+    review();
+    EXPECT_EQ(table->model()->rowCount(), 0);
+    EXPECT_FALSE(removeButton()->isEnabled());
+
+    choose(bundle);
     review();
     for (int row = 0; row < table->model()->rowCount(); ++row)
         table->model()->setData(table->model()->index(row, 0), Qt::Unchecked, Qt::CheckStateRole);
@@ -204,53 +207,6 @@ TEST_F(ReviewScreen, ReviewAndOutcome_EveryControlNamedOnce_RowsReadAsEntryNames
     expectControlsNamedOnce(&window, "outcome");
     ASSERT_TRUE(outcome->popover());
     expectControlsNamedOnce(outcome->popover(), "rating popover");
-}
-
-TEST_F(ReviewScreen, RemovalInProgress_ButtonsDisabledProgressShown_WindowResponds) {
-    // A deletion that waits for the test: the screen must stay responsive meanwhile.
-    std::atomic<bool> release{false};
-    std::atomic<int> deleted{0};
-    struct Release {
-        std::atomic<bool> &flag;
-        ~Release() { flag = true; } // a failed assertion must not leave the worker waiting
-    } guard{release};
-    leftovers::RemovalServices services;
-    services.playCompletionSound = [] {};
-    const platform::DeletionScope scope = grants::GrantStore(settings.store()).deletionScope();
-    services.removeItem = [&](const fs::path &p) {
-        while (!release.load())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        ++deleted;
-        return scope.remove(p);
-    };
-    delete screen;
-    screen = new RemainderViewController(*app, services, &window);
-    screen->show();
-    ASSERT_TRUE(waitFor([this] { return !child<QProgressBar>("progress")->isVisible(); }));
-    table = child<QTableView>("tableviewR");
-
-    QTest::mouseClick(removeButton(), Qt::LeftButton);
-    auto *progress = child<QProgressBar>("removalProgress");
-    EXPECT_TRUE(progress->isVisible());
-    EXPECT_EQ(progress->maximum(), table->model()->rowCount());
-    EXPECT_FALSE(removeButton()->isEnabled());
-    EXPECT_FALSE(child<QPushButton>("backButton")->isEnabled());
-    EXPECT_FALSE(table->isEnabled());
-    QApplication::processEvents();
-    EXPECT_EQ(deleted.load(), 0);
-    EXPECT_TRUE(posted.empty());
-
-    release = true;
-    ASSERT_TRUE(waitFor([this] { return !posted.empty(); }));
-    EXPECT_EQ(deleted.load(), 4); // the application and three leftovers
-    EXPECT_FALSE(platform::itemExists(bundle));
-}
-
-TEST_F(ReviewScreen, NoItem_EmptyReviewNothingToRemove) {
-    app->state().setItem(nullptr);
-    review();
-    EXPECT_EQ(table->model()->rowCount(), 0);
-    EXPECT_FALSE(removeButton()->isEnabled());
 }
 
 // The screen's side of rows that start unticked: which reason their second line, tooltip
