@@ -4,7 +4,6 @@
 #include "extensions/screens/ExtensionScreenNames.h"
 #include "shell/ScreenNames.h"
 #include "shell/SharedState.h"
-#include "support/CaseName.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,38 +12,30 @@
 using namespace zembra;
 using namespace zembra::test;
 
-namespace {
-
-struct ListCase {
-    const char *name;
-    QString screen;
-    const char *list;
-    QString emptySheet;
-};
-ZEMBRA_PRINT_CASE_BY_NAME(ListCase)
-
-class EmptyList : public ExtensionScreenTest, public ::testing::WithParamInterface<ListCase> {};
-
-} // namespace
-
-TEST_P(EmptyList, NothingInstalled_EmptyListSheetShown) {
-    QWidget *screen = open(GetParam().screen);
-    auto *list = screen->findChild<QListView *>(QString::fromLatin1(GetParam().list));
-    ASSERT_TRUE(list);
-    EXPECT_EQ(list->model()->rowCount(), 0);
-    EXPECT_TRUE(waitFor([&] { return visibleScene(GetParam().emptySheet) != nullptr; }));
-    EXPECT_TRUE(button(screen, "back_to_extensions")->isEnabled());
+// With nothing installed each list is empty and says so in a sheet; on every screen each
+// control has a spoken name of its own.
+TEST_F(ExtensionScreenTest, NothingInstalled_EmptyListSheetShown_ControlsNamedOnce) {
+    expectControlsNamedOnce(open(screens::kExtensions), "hub");
+    closeAllWindows();
+    const struct {
+        QString screen;
+        const char *list;
+        QString emptySheet;
+    } cases[] = {{screens::kPlugins, "tableviewB", screens::kInstalledBundles},
+                 {screens::kPrefPanes, "tableviewP", screens::kInstalledPrefpanes},
+                 {screens::kSafariExtensions, "tableviewS", screens::kInstalledSafariExtensions}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.list);
+        QWidget *screen = open(c.screen);
+        expectControlsNamedOnce(screen, c.screen.toStdString());
+        auto *list = screen->findChild<QListView *>(QString::fromLatin1(c.list));
+        ASSERT_TRUE(list);
+        EXPECT_EQ(list->model()->rowCount(), 0);
+        EXPECT_TRUE(waitFor([&] { return visibleScene(c.emptySheet) != nullptr; }));
+        EXPECT_TRUE(button(screen, "back_to_extensions")->isEnabled());
+        closeAllWindows();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Screens, EmptyList,
-                         ::testing::Values(ListCase{"Plugins", screens::kPlugins, "tableviewB",
-                                                    screens::kInstalledBundles},
-                                           ListCase{"PrefPanes", screens::kPrefPanes, "tableviewP",
-                                                    screens::kInstalledPrefpanes},
-                                           ListCase{"SafariExtensions", screens::kSafariExtensions,
-                                                    "tableviewS",
-                                                    screens::kInstalledSafariExtensions}),
-                         CaseName());
 
 TEST_F(ExtensionScreenTest, PluginList_SortedRowsWithFolder_RevealShowsTheSelected) {
     const auto zeta = plugin("Zeta Cards", "com.z.cards");
@@ -112,14 +103,6 @@ TEST_F(ExtensionScreenTest, Hub_ButtonsPostTheirScreens) {
     EXPECT_EQ(posted, (QStringList{
                           screens::kPluginsViewController, screens::kPrefpanesViewController,
                           screens::kSafariExtensionsViewController, screens::kHomeViewController}));
-}
-
-TEST_F(ExtensionScreenTest, Accessibility_ControlsNamedUniquelyPerScreen) {
-    for (const QString &id : {screens::kExtensions, screens::kPlugins, screens::kPrefPanes,
-                              screens::kSafariExtensions}) {
-        expectControlsNamedOnce(open(id), id.toStdString());
-        closeAllWindows();
-    }
 }
 
 // The whole-disk hint comes from the seventh launch on, unless the whole disk is allowed;
