@@ -242,3 +242,24 @@ TEST_F(ExtensionRemoval, RowsOnlyAGenericNameFound_KeptAsWeakMatches) {
     EXPECT_TRUE(platform::itemExists(inside));
     EXPECT_TRUE(remainder.empty());
 }
+
+// An extension's found files pass the guard a review's do: a granted folder, or one holding
+// a granted folder, is never deleted, even where a wider grant would allow it.
+TEST(ExtensionRemovalGuards, GrantedFoldersAmongTheFoundFiles_NeverDeleted) {
+    TreeBuilder t;
+    platform::DeletionScope scope;
+    for (const char *granted : {"disk", "disk/Users/me", "disk/Applications"})
+        scope.addFolder(t.dir(granted));
+    t.file("disk/Users/me/Library/Preferences/com.x.plist");
+    const std::vector<fs::path> granted{t / "disk/Users/me", t / "disk/Users",
+                                        t / "disk/Applications"};
+    BundleItem item;
+    item.setUrl(t.app("disk/Users/me/Library/Address Book Plug-Ins/X.bundle", "com.x"));
+    std::vector<FileEntry> files{FileEntry::word(QStringLiteral("Supportfiles"))};
+    for (const fs::path &p : granted)
+        files.push_back(FileEntry::file(p));
+    item.setFiles(files);
+    removeFoundFiles(scope, item, {});
+    for (const fs::path &p : granted)
+        EXPECT_TRUE(platform::itemExists(p)) << p;
+}

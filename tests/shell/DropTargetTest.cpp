@@ -3,7 +3,6 @@
 #include "platform/SettingsStore.h"
 #include "shell/DragAndDropImageView.h"
 #include "shell/ScreenNames.h"
-#include "support/CaseName.h"
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>
@@ -47,35 +46,27 @@ protected:
     }
 };
 
-struct DragCase {
-    const char *name;
-    std::vector<const char *> files;
-    bool accepted;
-};
-
-ZEMBRA_PRINT_CASE_BY_NAME(DragCase)
-
-class DragAcceptance : public DropTarget, public ::testing::WithParamInterface<DragCase> {};
-
 } // namespace
 
-TEST_P(DragAcceptance, TheFirstFileDecides) {
+TEST_F(DropTarget, Drag_TheFirstFileDecides) {
     window();
-    QList<QUrl> urls;
-    for (const char *f : GetParam().files)
-        urls << fileUrl(tree / f);
-    EXPECT_EQ(enter(urls), GetParam().accepted);
+    const struct {
+        std::vector<const char *> files;
+        bool accepted;
+    } cases[] = {{{"Foo.app"}, true},
+                 {{"Foo.txt"}, false},
+                 {{"Foo.app", "Bar.txt"}, true},
+                 {{"Bar.txt", "Foo.app"}, false},
+                 {{"Foo.APP"}, false},
+                 {{"Foo.app/"}, true},
+                 {{}, false}};
+    for (const auto &c : cases) {
+        QList<QUrl> urls;
+        for (const char *f : c.files)
+            urls << fileUrl(tree / f);
+        EXPECT_EQ(enter(urls), c.accepted) << (c.files.empty() ? "nothing" : c.files[0]);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Drags, DragAcceptance,
-                         ::testing::Values(DragCase{"App", {"Foo.app"}, true},
-                                           DragCase{"Text", {"Foo.txt"}, false},
-                                           DragCase{"AppThenText", {"Foo.app", "Bar.txt"}, true},
-                                           DragCase{"TextThenApp", {"Bar.txt", "Foo.app"}, false},
-                                           DragCase{"UpperCase", {"Foo.APP"}, false},
-                                           DragCase{"TrailingSlash", {"Foo.app/"}, true},
-                                           DragCase{"Nothing", {}, false}),
-                         zembra::test::CaseName());
 
 TEST_F(DropTarget, BundleOutsideApplications_GoesToItsReviewAndIsGranted) {
     // Left out of the list by its identifier, and not below any granted folder.
@@ -102,37 +93,29 @@ TEST_F(DropTarget, RefusedDrag_DropChangesNothing) {
     EXPECT_EQ(delegate->state().item(), nullptr);
 }
 
-namespace {
-
-class DropNoFolder : public DropTarget, public ::testing::WithParamInterface<const char *> {};
-
-} // namespace
-
-TEST_P(DropNoFolder, RefusedWithTheReason_NothingGrantedOrReviewed) {
+// Named like a bundle but no folder: refused, and the refusal is said.
+TEST_F(DropTarget, NoFolder_RefusedWithTheReason_NothingGrantedOrReviewed) {
     const fs::path real = tree.app("Downloads/Real.app", "com.x.real");
-    const fs::path notes = tree / "Downloads/Notes.app";
-    const std::string kind = GetParam();
-    if (kind == "file")
-        tree.file("Downloads/Notes.app");
-    else if (kind == "fifo")
-        ASSERT_EQ(mkfifo(notes.c_str(), 0644), 0);
-    else if (kind == "link")
-        tree.link("Downloads/Notes.app", real);
-    else
-        tree.link("Downloads/Notes.app", tree / "nowhere.app");
+    tree.file("Downloads/File.app");
+    ASSERT_EQ(mkfifo((tree / "Downloads/Fifo.app").c_str(), 0644), 0);
+    tree.link("Downloads/Link.app", real);
+    tree.link("Downloads/Dangling.app", tree / "nowhere.app");
     window();
-    drop({fileUrl(notes)});
-    EXPECT_EQ(reviewsShown, 0);
-    EXPECT_EQ(delegate->state().item(), nullptr);
-    EXPECT_TRUE(delegate->state().granted_items().empty());
-    QWidget *sheet = nullptr;
-    for (QWidget *scene : openScenes())
-        if (scene->findChild<QWidget *>(QStringLiteral("DropRefused")))
-            sheet = scene;
-    ASSERT_NE(sheet, nullptr) << "the refusal is said";
-    EXPECT_EQ(sheet->findChild<QLabel *>(QStringLiteral("DropRefused"))->text(),
-              QStringLiteral("Notes.app is not an application bundle: a bundle is a folder"));
+    for (const char *name : {"File.app", "Fifo.app", "Link.app", "Dangling.app"}) {
+        SCOPED_TRACE(name);
+        drop({fileUrl(tree / "Downloads" / name)});
+        EXPECT_EQ(reviewsShown, 0);
+        EXPECT_EQ(delegate->state().item(), nullptr);
+        EXPECT_TRUE(delegate->state().granted_items().empty());
+        QWidget *sheet = nullptr;
+        for (QWidget *scene : openScenes())
+            if (scene->findChild<QWidget *>(QStringLiteral("DropRefused")))
+                sheet = scene;
+        ASSERT_NE(sheet, nullptr) << "the refusal is said";
+        EXPECT_EQ(sheet->findChild<QLabel *>(QStringLiteral("DropRefused"))->text(),
+                  QString::fromLatin1(name) +
+                      QStringLiteral(" is not an application bundle: a bundle is a folder"));
+        sheet->close();
+        settle();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Kinds, DropNoFolder,
-                         ::testing::Values("file", "fifo", "link", "dangling"));

@@ -1,17 +1,20 @@
 #pragma once
-// What the extension screen tests share: an offscreen application delegate on a test
-// tree with the screens registered, a workspace double that records what it was asked
-// to show, and helpers to find what is on screen and to wait for the 0.3-second polls.
+// What the extension screen tests share: an offscreen application delegate on a test tree
+// with the screens registered, a workspace double that records what it was asked to show,
+// and helpers to find what is on screen.
 
+#include "extensions/screens/ExtensionScreens.h"
+#include "grants/GrantKeys.h"
 #include "shell/AppDelegate.h"
+#include "shell/NotificationCenter.h"
+#include "shell/ScreenNames.h"
 #include "shell/ScreenProbes.h"
 #include "support/TreeBuilder.h"
 
-#include <QAbstractItemModel>
 #include <QApplication>
 #include <QPushButton>
-#include <QString>
 #include <QStringList>
+#include <QThreadPool>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -21,18 +24,91 @@
 
 namespace zembra::test {
 
+// Lets queued calls and zero timers run.
+inline void settle() {
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+// Deletes every window; sheets and popovers belong to their window and go with it.
+inline void closeAllWindows() {
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (!w->parentWidget())
+            w->deleteLater();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The visible scene (sheet or popover content) with the object name `identifier`.
+inline QWidget *visibleScene(const QString &identifier) {
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (!top->isVisible())
+            continue;
+        if (top->objectName() == identifier)
+            return top;
+        if (auto *scene = top->findChild<QWidget *>(identifier); scene && scene->isVisible())
+            return scene;
+    }
+    return nullptr;
+}
+
+inline QPushButton *button(QWidget *in, const char *name) {
+    return in->findChild<QPushButton *>(QString::fromLatin1(name));
+}
+
 class ExtensionScreenTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        platform::Workspace::setShared(&workspace);
+        t.dir("home/Library");
+        t.dir("Applications");
+        settings.grant(grants::kHome, t / "home");
+        settings.grant(grants::kApplications, t / "Applications");
+        delegate = std::make_unique<AppDelegate>(settings.store(), suite.store());
+        registerExtensionScreens(delegate->storyboard(), *delegate);
+        for (const QString &name :
+             {screens::kHomeViewController, screens::kExtensionsViewController,
+              screens::kPluginsViewController, screens::kPrefpanesViewController,
+              screens::kSafariExtensionsViewController, screens::kRemainderViewController})
+            NotificationCenter::defaultCenter().addObserver(delegate.get(), name,
+                                                            [this, name] { posted << name; });
+    }
+    void TearDown() override {
+        closeAllWindows();
+        // Workers hold only their own data, but let them end before the tree goes.
+        QThreadPool::globalInstance()->waitForDone();
+        settle();
+        NotificationCenter::defaultCenter().removeObservers(delegate.get());
+        delegate.reset();
+        platform::Workspace::setShared(nullptr);
+    }
 
     // The screen `identifier` in a window of its own, shown.
-    QWidget *open(const QString &identifier);
+    QWidget *open(const QString &identifier) {
+        auto *window = new QWidget;
+        window->resize(720, 520);
+        QWidget *screen = delegate->storyboard().instantiate(identifier, window);
+        screen->setGeometry(window->rect());
+        window->show();
+        settle();
+        return screen;
+    }
     // A plug-in in the home Library's Address Book folder.
-    fs::path plugin(const std::string &name, const std::string &identifier);
+    fs::path plugin(const std::string &name, const std::string &identifier) {
+        return t.app("home/Library/Address Book Plug-Ins/" + name + ".bundle", identifier, name);
+    }
     // Safari's list with one extension per (archive, identifier), the archives on disk.
-    void safariExtensions(const std::vector<std::pair<std::string, std::string>> &entries);
-    void setLaunchCount(int count, bool allowAny);
+    void safariExtensions(const std::vector<std::pair<std::string, std::string>> &entries) {
+        std::string body;
+        for (const auto &[archive, id] : entries) {
+            body += safariEntry(archive, id);
+            t.file("home/Library/Safari/Extensions/" + archive, std::string(2500, 'x'));
+        }
+        t.file("home/Library/Safari/Extensions/Extensions.plist", safariList(body));
+    }
+    void setLaunchCount(int count, bool allowAny) {
+        settings.store().setInteger(screens::kAppLaunchCount, count);
+        settings.store().setInteger(grants::kAllowAny, allowAny ? 1 : 0);
+    }
 
     TreeBuilder t;
     TestSettings settings;
@@ -41,13 +117,5 @@ protected:
     std::unique_ptr<AppDelegate> delegate;
     QStringList posted;
 };
-
-// The visible scene (sheet or popover content) with the object name `identifier`.
-QWidget *visibleScene(const QString &identifier);
-// Deletes every window with its sheets and popovers.
-void closeAllWindows();
-// Lets queued calls and zero timers run.
-void settle();
-QPushButton *button(QWidget *in, const char *name);
 
 } // namespace zembra::test

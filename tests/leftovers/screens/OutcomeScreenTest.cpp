@@ -115,16 +115,6 @@ TEST_F(OutcomeScreen, StoreButtons_OpenTheWebPageAndSilence_LaterOnlyCloses) {
     EXPECT_TRUE(sheet->isVisible()); // the sheet stays
 }
 
-TEST_F(OutcomeScreen, NothingFreedAndBackButtons) {
-    app->state().setCommon_remove_size(0);
-    auto *s = outcome(0, 1);
-    EXPECT_EQ(child<QLabel>("size")->text(), QStringLiteral("Zero KB"));
-    s->back_applications();
-    s->back_home();
-    EXPECT_EQ(posted, (std::vector<QString>{screens::kApplicationsViewController,
-                                            screens::kHomeViewController}));
-}
-
 TEST_F(OutcomeScreen, Popovers_InTheAccessibilityTreeWithTextAndButtons_TakeTheFocus) {
     const fs::path left = t.file("Users/me/Library/Logs/stuck.log");
     app->state().setRemainder_urls({FileEntry::file(left)});

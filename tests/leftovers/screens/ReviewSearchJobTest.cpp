@@ -95,46 +95,28 @@ TEST_F(ReviewSearchJob, ScreenIsFilled_WhenTheSearchSignalsItsEnd) {
     EXPECT_FALSE(item->files().empty()) << "the shared item got the search's lists";
 }
 
-TEST_F(ReviewSearchJob, BackDuringTheSearch_CancelsIt_AndNothingReachesTheItem) {
-    openGated();
-    ASSERT_TRUE(waitFor([&] { return gate->entered.load(); }));
-    QTest::mouseClick(child<QPushButton>("backButton"), Qt::LeftButton);
-    EXPECT_EQ(posted, std::vector<QString>{screens::kHomeViewController});
-    // The worker sees the cancel without being released.
-    ASSERT_TRUE(waitFor([&] { return gate->ended.load(); }));
-    EXPECT_TRUE(gate->sawCancel);
-    delete screen;
-    screen = nullptr;
-    QThreadPool::globalInstance()->waitForDone();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(item->files().empty()) << "a cancelled search wrote into the shared item";
-}
-
-TEST_F(ReviewSearchJob, ScreenDestroyedDuringTheSearch_SearchStops_NothingIsWritten) {
-    openGated();
-    ASSERT_TRUE(waitFor([&] { return gate->entered.load(); }));
-    delete screen; // quitting, or another item chosen
-    screen = nullptr;
-    ASSERT_TRUE(waitFor([&] { return gate->ended.load(); }));
-    EXPECT_TRUE(gate->sawCancel);
-    QThreadPool::globalInstance()->waitForDone();
-    QCoreApplication::processEvents();
-    EXPECT_TRUE(item->files().empty());
-}
-
-// Cancelled before the passes, the core search stops at once and says so; never
-// cancelled, it lists what it always lists.
-TEST_F(ReviewSearchJob, CoreSearch_CancelledUpFront_ReportsCancelled_OtherwiseComplete) {
-    ApplicationItem cancelledCopy = *item, fullCopy = *item;
-    const auto cancelled = leftovers::searchLeftovers(
-        cancelledCopy, settings.store(), leftovers::SearchMode::Review, [] { return true; });
-    EXPECT_TRUE(cancelled.cancelled);
-    const auto full = leftovers::searchLeftovers(
-        fullCopy, settings.store(), leftovers::SearchMode::Review, [] { return false; });
-    EXPECT_FALSE(full.cancelled);
-    ApplicationItem plainCopy = *item;
-    leftovers::searchLeftovers(plainCopy, settings.store(), leftovers::SearchMode::Review);
-    EXPECT_EQ(fullCopy.files(), plainCopy.files());
-    EXPECT_EQ(fullCopy.sizes(), plainCopy.sizes());
-    EXPECT_FALSE(fullCopy.files().empty());
+// Back, or the screen destroyed (quitting, another item chosen), while the search runs:
+// the worker sees the cancel without being released, and nothing reaches the item.
+TEST_F(ReviewSearchJob, LeftDuringTheSearch_CancelsIt_AndNothingReachesTheItem) {
+    for (const bool back : {true, false}) {
+        SCOPED_TRACE(back ? "Back" : "destroyed");
+        gate = std::make_shared<GatedSearch>();
+        posted.clear();
+        openGated();
+        ASSERT_TRUE(waitFor([&] { return gate->entered.load(); }));
+        if (back) {
+            QTest::mouseClick(child<QPushButton>("backButton"), Qt::LeftButton);
+            EXPECT_EQ(posted, std::vector<QString>{screens::kHomeViewController});
+        } else {
+            delete screen;
+            screen = nullptr;
+        }
+        ASSERT_TRUE(waitFor([&] { return gate->ended.load(); }));
+        EXPECT_TRUE(gate->sawCancel);
+        delete screen;
+        screen = nullptr;
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(item->files().empty()) << "a cancelled search wrote into the shared item";
+    }
 }
