@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <fcntl.h>
 #include <fstream>
 #include <sched.h>
@@ -195,8 +196,15 @@ TEST(DeepFind, StopIsAskedOnTheCallingThreadOnlyAndEndsTheWalk) {
                 elsewhere = true;
             return ++asked > 40;
         };
+        // Helpers slowed down, so that a loaded machine cannot let them end the walk
+        // before the caller has asked often enough to stop it.
+        const KeepEntry slowHelpers = [&](std::string_view, EntryType) {
+            if (std::this_thread::get_id() != caller)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return true;
+        };
         const auto partial =
-            findDeep(t / "R", EnumerationOptions::SkipHidden, keepAll, stop, threads);
+            findDeep(t / "R", EnumerationOptions::SkipHidden, slowHelpers, stop, threads);
         EXPECT_FALSE(elsewhere) << threads;
         EXPECT_LT(partial.size(), all) << threads;
         // What it found is a part of the whole, in the whole's order.
