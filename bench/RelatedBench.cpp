@@ -1,7 +1,7 @@
 // Figures of the review's extra step (shared entries and "Possibly related"):
 //
 //   zembra-bench-related realistic
-//       builds the realistic fixture Mac (tests/support/RealisticApps) in a temporary
+//       builds the realistic fixture Mac (bench/RealisticApps) in a temporary
 //       folder, reviews every application on it and prints the recall of the whole
 //       review (ticked + flagged + related) and of the ticked rows alone, and the count
 //       of other applications' entries that start ticked (must be 0), with the misses.
@@ -19,7 +19,7 @@
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/Review.h"
 #include "platform/FolderAccess.h"
-#include "support/RealisticApps.h"
+#include "RealisticApps.h"
 
 #include <QTemporaryDir>
 

@@ -1,4 +1,4 @@
-#include "support/RealisticApps.h"
+#include "RealisticApps.h"
 
 #include "catalogue/Application.h"
 #include "grants/GrantKeys.h"
