@@ -5,6 +5,7 @@
 #include "catalogue/Application.h"
 #include "catalogue/ApplicationSnapshot.h"
 #include "platform/ActivationRequest.h"
+#include "platform/PidFile.h"
 #include "platform/SettingsStore.h"
 #include "support/CaseName.h"
 #include "support/TreeBuilder.h"
@@ -612,3 +613,32 @@ INSTANTIATE_TEST_SUITE_P(
                                            ASSERT_EQ(lchown(socket.c_str(), 65534, 65534), 0);
                                        }}),
     zembra::test::CaseName());
+
+// --- The lock a run left behind ----------------------------------------------------------
+
+struct LeftLockCase {
+    const char *name;
+    std::string left; // what the lock file held before this process took it
+};
+
+ZEMBRA_PRINT_CASE_BY_NAME(LeftLockCase)
+
+class LeftLock : public testing::TestWithParam<LeftLockCase> {};
+
+TEST_P(LeftLock, TakenOver_HoldsExactlyThisProcesssPid) {
+    TreeBuilder tree;
+    const fs::path file = tree.file("run/instance.pid", GetParam().left);
+    const auto lock = platform::PidFile::acquire(file);
+    ASSERT_TRUE(lock);
+    QFile written(q(file));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll().toStdString(), std::to_string(getpid()) + "\n");
+    EXPECT_EQ(platform::PidFile::holder(file), getpid());
+}
+
+INSTANTIATE_TEST_SUITE_P(Launches, LeftLock,
+                         testing::Values(LeftLockCase{"Empty", ""},
+                                         LeftLockCase{"ShorterPid", "7\n"},
+                                         LeftLockCase{"LongerPidAndMore", "4194304\n4194304\n"},
+                                         LeftLockCase{"NoNewline", "99999999999999999999"}),
+                         zembra::test::CaseName());
