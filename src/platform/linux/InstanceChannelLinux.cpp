@@ -345,7 +345,14 @@ void InstanceChannel::acceptPeers() {
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
-            return; // EAGAIN: all taken; anything else: the next connection tries again
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                // Out of descriptors or memory: the waiting connection stays readable, so
+                // rest a moment rather than spin on it.
+                d->listener->setEnabled(false);
+                QTimer::singleShot(100, d->listener,
+                                   [listener = d->listener] { listener->setEnabled(true); });
+            }
+            return;
         }
         // Only this user's own launches; a flood waits for the ones before it to end.
         if (peerUser(fd) != geteuid() || d->peers->children().size() >= kMaxConnections) {
