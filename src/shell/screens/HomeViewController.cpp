@@ -6,6 +6,7 @@
 #include "shell/ScreenKeys.h"
 #include "shell/ScreenNames.h"
 #include "shell/StoredPixels.h"
+#include "shell/TextLook.h"
 
 #include <QPixmap>
 #include <QResource>
@@ -27,6 +28,9 @@ QPixmap storedPixels(const QString &path) {
 HomeViewController::HomeViewController(QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::HomeViewController>()) {
     ui->setupUi(this);
+    setTextLook(ui->title, {20, 600, QColor(40, 40, 40)});
+    setTextLook(ui->subtitle, {0, 0, QColor(76, 76, 76)});
+    setTextLook(ui->drop_hint, {0, 0, QColor(76, 76, 76)});
     ui->white_image->setPixmap(storedPixels(QStringLiteral(":/pixels/brand.pixels")));
     ui->drop_image->setPixmap(storedPixels(QStringLiteral(":/pixels/drop_target.pixels")));
     connect(ui->applications, &QPushButton::clicked, this, &HomeViewController::applications);
