@@ -1,13 +1,19 @@
 // The anchor of the start-up benchmark: the least a Qt Widgets program does to show a
 // window, ending as soon as that window has been painted once (as the real program does
-// under ZEMBRA_EXIT_AT_FIRST_PAINT).
+// under ZEMBRA_EXIT_AT_FIRST_PAINT). With --text the window shows one line of text: the
+// second anchor, which pays for the fonts (fontconfig, FreeType, HarfBuzz) as any window
+// with words on it must.
+//
+//   zembra-bench-bare-window [--text]
 #include <QApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 class ExitAtFirstPaint : public QObject {
@@ -31,6 +37,10 @@ int main(int argc, char **argv) {
     QWidget window;
     window.setWindowTitle(QStringLiteral("Bare window"));
     window.resize(600, 420);
+    if (argc > 1 && !std::strcmp(argv[1], "--text")) {
+        auto *label = new QLabel(QStringLiteral("Start-up anchor: one line of text"), &window);
+        label->move(20, 20);
+    }
     window.installEventFilter(new ExitAtFirstPaint(&window));
     window.show();
     return app.exec();

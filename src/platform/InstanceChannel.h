@@ -3,7 +3,8 @@
 // its running instance and listens; a later start on the same folder hands its request to
 // it and ends. The running instance is the process holding a locked pid file in a private
 // runtime folder (the user's $XDG_RUNTIME_DIR, or a folder of the user's own in the
-// temporary folder), and it listens on a local socket beside it; on the user's own
+// temporary folder), and it listens on a Unix-domain socket beside it, answering only
+// peers of its own user; on the user's own
 // settings it also answers on the session bus as the desktop entry's name
 // (org.freedesktop.Application), so the desktop's launcher and notices reach it.
 //
@@ -17,8 +18,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-
-class QLocalSocket;
 
 namespace zembra::platform {
 
@@ -50,12 +49,13 @@ public:
     void setHandler(Handler handler);
 
     // Forwarding: hands `request` to the running instance, waiting at most `timeoutMs`;
-    // nothing when it was taken, else the reason (a refusal, or that nobody answered).
+    // nothing when it was taken, else the reason (a refusal, that nobody answered, or that
+    // the socket there is not a socket of this user's).
     std::optional<QString> forward(const ActivationRequest &request, int timeoutMs = 5000);
 
 private:
     InstanceChannel();
-    void serve(QLocalSocket *socket);
+    void acceptPeers();
     struct Private;
     std::unique_ptr<Private> d;
 };

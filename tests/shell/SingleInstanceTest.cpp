@@ -4,6 +4,8 @@
 
 #include "catalogue/Application.h"
 #include "catalogue/ApplicationSnapshot.h"
+#include "platform/ActivationRequest.h"
+#include "platform/PidFile.h"
 #include "platform/SettingsStore.h"
 #include "support/CaseName.h"
 #include "support/TreeBuilder.h"
@@ -11,13 +13,19 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace zembra;
@@ -417,3 +425,220 @@ TEST(SingleInstance, DesktopCallsOnTheBus_OpenKnownActionsAndRefuseTheRest) {
               QDBusMessage::ReplyMessage);
     EXPECT_TRUE(waitForLine(record, QStringLiteral("screen RemovedApplications")));
 }
+
+// --- Peers on the running window's socket ------------------------------------------------
+
+namespace {
+
+fs::path socketOf(const InstanceTree &t) {
+    for (const auto &entry : fs::directory_iterator(t.runtime / "uninstaller-zembra"))
+        if (entry.path().extension() == ".socket")
+            return entry.path();
+    return {};
+}
+
+sockaddr_un addressOf(const fs::path &path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    return address;
+}
+
+// A connection of the test's own; closed with the object.
+struct RawPeer {
+    explicit RawPeer(const fs::path &path) : fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        const sockaddr_un address = addressOf(path);
+        connected = connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    }
+    ~RawPeer() { close(fd); }
+    void send(const QByteArray &bytes) const {
+        ::send(fd, bytes.constData(), bytes.size(), MSG_NOSIGNAL);
+    }
+    // All the other end sent before it hung up; nothing when it is still open after `ms`.
+    std::optional<QByteArray> untilHungUp(int ms) const {
+        QByteArray received;
+        QElapsedTimer clock;
+        clock.start();
+        for (;;) {
+            pollfd p{fd, POLLIN, 0};
+            const int left = ms - int(clock.elapsed());
+            if (left <= 0 || poll(&p, 1, left) <= 0)
+                return std::nullopt;
+            char chunk[4096];
+            const ssize_t n = recv(fd, chunk, sizeof chunk, 0);
+            if (n <= 0)
+                return received;
+            received.append(chunk, n);
+        }
+    }
+    int fd;
+    bool connected = false;
+};
+
+// A later launch on the running window's settings that asks for the removed applications:
+// the window answers it, so its channel still works.
+void expectStillAnswers(const InstanceTree &t, const RunningWindow &first) {
+    Program later(first.env, t.folders() + first.settings +
+                                 QStringList{QStringLiteral("--removed-applications")});
+    EXPECT_EQ(later.exitCode(), 0) << later.process().readAllStandardError().toStdString();
+    EXPECT_TRUE(waitForLine(first.record, QStringLiteral("screen RemovedApplications")));
+}
+
+} // namespace
+
+struct MessageCase {
+    const char *name;
+    QByteArray sent;
+    QByteArray answer; // in the one line answered; empty: hung up without an answer
+};
+
+ZEMBRA_PRINT_CASE_BY_NAME(MessageCase)
+
+class PeerMessage : public testing::TestWithParam<MessageCase> {};
+
+TEST_P(PeerMessage, BadMessage_RefusedOrDroppedAndTheWindowStaysAndAnswersTheNext) {
+    const MessageCase &c = GetParam();
+    InstanceTree t;
+    RunningWindow first(t, false);
+    {
+        RawPeer peer(socketOf(t));
+        ASSERT_TRUE(peer.connected);
+        peer.send(c.sent);
+        const auto received = peer.untilHungUp(10000);
+        ASSERT_TRUE(received.has_value()) << "the window kept the connection open";
+        if (c.answer.isEmpty())
+            EXPECT_TRUE(received->isEmpty()) << received->toStdString();
+        else
+            EXPECT_TRUE(received->endsWith('\n') && received->contains(c.answer))
+                << received->toStdString();
+    }
+    EXPECT_EQ(recorded(first.record), QStringList{QStringLiteral("screen Home")});
+    expectStillAnswers(t, first);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, PeerMessage,
+    testing::Values(MessageCase{"NotARequest", "hello\n", "not a request"},
+                    MessageCase{"UnknownAction", "{\"action\":\"delete-everything\"}\n", "refused"},
+                    MessageCase{"OverTheBoundWithoutAnEnd",
+                                QByteArray(platform::kMaxMessageBytes + 1, 'a'),
+                                {}},
+                    MessageCase{"OverTheBoundThenAnEnd",
+                                QByteArray(platform::kMaxMessageBytes + 1, 'a') + '\n',
+                                {}}),
+    zembra::test::CaseName());
+
+TEST(SingleInstance, PeersUpToTheLimitHangingOn_OneMoreIsTurnedAwayAndLaterOnesAnswered) {
+    InstanceTree t;
+    RunningWindow first(t, false);
+    {
+        std::vector<std::unique_ptr<RawPeer>> silent;
+        for (int i = 0; i < 8; ++i)
+            silent.push_back(std::make_unique<RawPeer>(socketOf(t)));
+        const RawPeer oneMore(socketOf(t));
+        EXPECT_EQ(oneMore.untilHungUp(2000), QByteArray()) << "a flood held the window";
+        EXPECT_FALSE(silent.back()->untilHungUp(500).has_value());
+    }
+    expectStillAnswers(t, first);
+}
+
+TEST(SingleInstance, PeerThatSaysNothing_IsDroppedAfterItsTime) {
+    InstanceTree t;
+    RunningWindow first(t, false);
+    const RawPeer silent(socketOf(t));
+    ASSERT_TRUE(silent.connected);
+    EXPECT_EQ(silent.untilHungUp(10000), QByteArray());
+}
+
+// --- Something else where the running window's socket was -------------------------------
+
+struct ReplacedSocketCase {
+    const char *name;
+    // Puts it in place of `socket`; `decoy` is a socket the test listens on.
+    std::function<void(const fs::path &socket, const fs::path &decoy)> replace;
+};
+
+ZEMBRA_PRINT_CASE_BY_NAME(ReplacedSocketCase)
+
+class ReplacedSocket : public testing::TestWithParam<ReplacedSocketCase> {};
+
+TEST_P(ReplacedSocket, LaterLaunch_SendsNothingThereAndSaysWhyWithStatusOne) {
+    const ReplacedSocketCase &c = GetParam();
+    InstanceTree t;
+    RunningWindow first(t, false);
+    const fs::path decoy = t.tree / "decoy.socket";
+    const int listening = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const sockaddr_un address = addressOf(decoy);
+    ASSERT_EQ(bind(listening, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listening, 4), 0);
+    c.replace(socketOf(t), decoy);
+    if (IsSkipped() || HasFatalFailure())
+        return;
+
+    Program later(first.env, t.folders() + first.settings +
+                                 QStringList{QStringLiteral("--removed-applications")});
+    EXPECT_EQ(later.exitCode(), 1);
+    EXPECT_TRUE(
+        later.process().readAllStandardError().contains("is not the running program's socket"));
+    const int reached = accept(listening, nullptr, nullptr);
+    EXPECT_LT(reached, 0) << "the request went to another socket";
+    close(reached);
+    close(listening);
+    EXPECT_EQ(recorded(first.record), QStringList{QStringLiteral("screen Home")});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, ReplacedSocket,
+    testing::Values(ReplacedSocketCase{"LinkToAnotherSocket",
+                                       [](const fs::path &socket, const fs::path &decoy) {
+                                           fs::rename(socket, socket.string() + ".aside");
+                                           fs::create_symlink(decoy, socket);
+                                       }},
+                    ReplacedSocketCase{"LinkToTheWindowsOwnSocket",
+                                       [](const fs::path &socket, const fs::path &) {
+                                           const fs::path aside = socket.string() + ".aside";
+                                           fs::rename(socket, aside);
+                                           fs::create_symlink(aside, socket);
+                                       }},
+                    ReplacedSocketCase{"RegularFile",
+                                       [](const fs::path &socket, const fs::path &) {
+                                           fs::rename(socket, socket.string() + ".aside");
+                                           QFile file(q(socket));
+                                           ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+                                       }},
+                    ReplacedSocketCase{"AnotherUsersSocket",
+                                       [](const fs::path &socket, const fs::path &) {
+                                           if (geteuid() != 0)
+                                               GTEST_SKIP() << "only root can give a file away";
+                                           ASSERT_EQ(lchown(socket.c_str(), 65534, 65534), 0);
+                                       }}),
+    zembra::test::CaseName());
+
+// --- The lock a run left behind ----------------------------------------------------------
+
+struct LeftLockCase {
+    const char *name;
+    std::string left; // what the lock file held before this process took it
+};
+
+ZEMBRA_PRINT_CASE_BY_NAME(LeftLockCase)
+
+class LeftLock : public testing::TestWithParam<LeftLockCase> {};
+
+TEST_P(LeftLock, TakenOver_HoldsExactlyThisProcesssPid) {
+    TreeBuilder tree;
+    const fs::path file = tree.file("run/instance.pid", GetParam().left);
+    const auto lock = platform::PidFile::acquire(file);
+    ASSERT_TRUE(lock);
+    QFile written(q(file));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll().toStdString(), std::to_string(getpid()) + "\n");
+    EXPECT_EQ(platform::PidFile::holder(file), getpid());
+}
+
+INSTANTIATE_TEST_SUITE_P(Launches, LeftLock,
+                         testing::Values(LeftLockCase{"Empty", ""},
+                                         LeftLockCase{"ShorterPid", "7\n"},
+                                         LeftLockCase{"LongerPidAndMore", "4194304\n4194304\n"},
+                                         LeftLockCase{"NoNewline", "99999999999999999999"}),
+                         zembra::test::CaseName());

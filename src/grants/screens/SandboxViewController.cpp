@@ -11,6 +11,7 @@
 #include "platform/SettingsStore.h"
 #include "shell/AppDelegate.h"
 #include "shell/Presentation.h"
+#include "shell/TextLook.h"
 
 #include <cstdlib>
 
@@ -19,6 +20,7 @@ namespace zembra {
 SandboxViewController::SandboxViewController(AppDelegate &delegate, QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::SandboxViewController>()), m_delegate(delegate) {
     ui->setupUi(this);
+    setTextLook(ui->title, {14, 600, {}});
     connect(ui->switchAllowApplications, &QPushButton::clicked, this,
             &SandboxViewController::allowApplication);
     connect(ui->switchAllowHome, &QPushButton::clicked, this, &SandboxViewController::allowHome);

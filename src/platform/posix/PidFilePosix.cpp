@@ -90,9 +90,13 @@ int PidFile::lockedFile(const std::filesystem::path &file) {
         close(fd);
         return -2;
     }
+    // Written over the last owner's pid, then cut to length only when that was longer:
+    // emptying the file first frees its block, which on a journalled disk costs a start
+    // milliseconds. A reader between the two still reads a whole pid up to its newline.
     const std::string pid = std::to_string(getpid()) + "\n";
-    if (ftruncate(fd, 0) != 0 ||
-        pwrite(fd, pid.data(), pid.size(), 0) != static_cast<ssize_t>(pid.size())) {
+    const auto length = static_cast<off_t>(pid.size());
+    if (pwrite(fd, pid.data(), pid.size(), 0) != static_cast<ssize_t>(pid.size()) ||
+        fstat(fd, &opened) != 0 || (opened.st_size > length && ftruncate(fd, length) != 0)) {
         close(fd);
         return -1;
     }

@@ -5,27 +5,34 @@
 #include "shell/NotificationCenter.h"
 #include "shell/ScreenKeys.h"
 #include "shell/ScreenNames.h"
+#include "shell/StoredPixels.h"
+#include "shell/TextLook.h"
 
-#include <QImageReader>
 #include <QPixmap>
+#include <QResource>
 
 namespace zembra {
 
 namespace {
-// A PNG of the resources read by Qt's own reader: left to find its reader, QImageReader
-// loads and asks every image plug-in first, which costs the first screen its start.
-QPixmap resourcePng(const QString &path) {
-    QImageReader reader(path, "png");
-    reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
+// A picture of the first screen from its stored pixels (shell/StoredPixels.h), read in
+// place from the resources: no PNG to decode, no image plug-ins to look for.
+QPixmap storedPixels(const QString &path) {
+    const QResource resource(path);
+    if (resource.compressionAlgorithm() != QResource::NoCompression)
+        return {};
+    return QPixmap::fromImage(
+        decodeStoredPixels(reinterpret_cast<const char *>(resource.data()), resource.size()));
 }
 } // namespace
 
 HomeViewController::HomeViewController(QWidget *parent)
     : QWidget(parent), ui(std::make_unique<Ui::HomeViewController>()) {
     ui->setupUi(this);
-    ui->white_image->setPixmap(resourcePng(QStringLiteral(":/images/brand.png")));
-    ui->drop_image->setPixmap(resourcePng(QStringLiteral(":/images/drop_target.png")));
+    setTextLook(ui->title, {20, 600, QColor(40, 40, 40)});
+    setTextLook(ui->subtitle, {0, 0, QColor(76, 76, 76)});
+    setTextLook(ui->drop_hint, {0, 0, QColor(76, 76, 76)});
+    ui->white_image->setPixmap(storedPixels(QStringLiteral(":/pixels/brand.pixels")));
+    ui->drop_image->setPixmap(storedPixels(QStringLiteral(":/pixels/drop_target.pixels")));
     connect(ui->applications, &QPushButton::clicked, this, &HomeViewController::applications);
     connect(ui->extensions, &QPushButton::clicked, this, &HomeViewController::Extensions);
     connect(ui->removed, &QPushButton::clicked, this, &HomeViewController::removed_applications);
