@@ -14,12 +14,12 @@
 //       The shared-entry check weighs every row against every installed application:
 //       APPS (default 300) more bundles are installed in an Applications folder of the
 //       bench's own, named like the tree's vendors (com.vendorN.productM).
+#include "RealisticApps.h"
 #include "catalogue/Application.h"
 #include "grants/GrantKeys.h"
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/Review.h"
 #include "platform/FolderAccess.h"
-#include "RealisticApps.h"
 
 #include <QTemporaryDir>
 
