@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -70,14 +71,18 @@ int main(int argc, char **argv) {
     QTemporaryDir dir;
     const bench::fs::path root(dir.path().toStdString());
     bench::makeApplications(root / "Applications", 500, bench::makeIcns({32, 128, 512}));
-    bench::fs::create_directories(root / "Users/bench");
+    // The home is named after the user, as a real one is: any other name is not taken as
+    // the home grant, and every start would open on the access sheet.
+    const passwd *user = getpwuid(getuid());
+    const bench::fs::path home = root / "Users" / (user ? user->pw_name : "bench");
+    bench::fs::create_directories(home);
     const std::vector<std::string> real = {program,
                                            "--settings-dir",
                                            (root / "settings").native(),
                                            "--applications",
                                            (root / "Applications").native(),
                                            "--home",
-                                           (root / "Users/bench").native()};
+                                           home.native()};
     const std::vector<std::string> commands[] = {real, {anchor}, {anchor, "--text"}};
     enum { Real, Bare, Text };
 
