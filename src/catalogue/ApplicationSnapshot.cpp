@@ -151,6 +151,22 @@ bool writeSnapshotJson(const std::filesystem::path &file, const QByteArray &json
     return folder.replaceFile(file.filename().native(), json);
 }
 
+bool sameSnapshot(const ApplicationSnapshot &a, const ApplicationSnapshot &b) {
+    if (a.applicationsFolder != b.applicationsFolder ||
+        a.applications.size() != b.applications.size())
+        return false;
+    for (size_t i = 0; i < a.applications.size(); ++i) {
+        const RememberedApplication &x = a.applications[i], &y = b.applications[i];
+        if (x.installed != y.installed || x.item->url() != y.item->url() ||
+            (!x.installed && x.goneSince != y.goneSince))
+            return false;
+        for (const TextField &f : kFields)
+            if (((*x.item).*f.get)() != ((*y.item).*f.get)())
+                return false;
+    }
+    return true;
+}
+
 std::shared_ptr<ApplicationItem> rememberedApplication(const ApplicationSnapshot &snapshot,
                                                        const QString &key) {
     for (const RememberedApplication &r : snapshot.applications)

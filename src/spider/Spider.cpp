@@ -13,11 +13,12 @@
 #include "platform/VisibleText.h"
 #include "preferences/PreferenceKeys.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QProcess>
 
+#include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace zembra::spider {
 
@@ -25,10 +26,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Long enough for a move or a copy of a bundle to settle, well inside two seconds.
-constexpr int kSettleMs = 250;
-// Removals closer together than this are one burst, told in one notice; a burst that goes
-// on is told after the longest wait all the same.
+// Long enough for a move or the start of a copy of a bundle to settle.
+constexpr int kSettleMs = 120;
+// An update that replaces a bundle by a move takes the old one out and puts the new one in
+// back to back: a removal is told only once the watched folders were still this long, so
+// that the scan has seen the new bundle arrive.
+constexpr qint64 kStillBeforeTellingMs = 100;
+// Removals closer together than this are one burst, shown in one notice; a burst that goes
+// on is shown in full after the longest wait all the same.
 constexpr int kNoticeQuietMs = 1000;
 constexpr qint64 kLongestNoticeWaitMs = 10000;
 // inotify watches are cheap, but a huge Applications tree should not use them all up.
@@ -83,16 +88,16 @@ Spider::Spider(platform::SettingsStore &settings, platform::SettingsStore &suite
       m_settingsFolder(std::move(settingsFolder)), m_notifier(notifier),
       m_guiArguments(std::move(guiArguments)), m_installed(settings, {}, rereadAll) {
     m_settle.setSingleShot(true);
-    m_settle.setInterval(kSettleMs);
     connect(&m_settle, &QTimer::timeout, this, &Spider::scan);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this](const QString &dir) {
-        if (dir == m_settingsFolder)
+        const bool settings = dir == m_settingsFolder;
+        if (settings)
             reloadSwitches();
-        scheduleScan();
+        scheduleScan(!settings);
     });
-    m_noticeDelay.setSingleShot(true);
-    m_noticeDelay.setInterval(kNoticeQuietMs);
-    connect(&m_noticeDelay, &QTimer::timeout, this, &Spider::announcePending);
+    m_burstQuiet.setSingleShot(true);
+    m_burstQuiet.setInterval(kNoticeQuietMs);
+    connect(&m_burstQuiet, &QTimer::timeout, this, &Spider::closeBurst);
     connect(&m_notifier, &platform::DesktopNotifier::actionInvoked, this, &Spider::actionInvoked);
 }
 
@@ -103,10 +108,14 @@ void Spider::start() {
     scan();
 }
 
-void Spider::scheduleScan() {
-    // Not restarted by every event: a long copy still gets looked at every quarter second.
+void Spider::scheduleScan(bool watched) {
+    if (watched) {
+        m_watchedChanged = true;
+        m_lastChange.start();
+    }
+    // Not restarted by every event: a long copy still gets looked at every eighth second.
     if (!m_settle.isActive())
-        m_settle.start();
+        m_settle.start(kSettleMs);
 }
 
 void Spider::reloadSwitches() {
@@ -134,45 +143,60 @@ ApplicationList Spider::trashArrivals() {
 }
 
 void Spider::scan() {
+    const bool watchedChanged = std::exchange(m_watchedChanged, false);
     m_settings.synchronize();
     const grants::GrantStore grants(m_settings);
-    m_applications = grants.resolve(grants::kApplications).folder;
+    const auto applications = grants.resolve(grants::kApplications).folder;
     const auto home = grants.resolve(grants::kHome).folder;
-    m_trash = home ? std::optional<fs::path>(platform::trashFilesFolder(*home)) : std::nullopt;
+    const auto trash =
+        home ? std::optional<fs::path>(platform::trashFilesFolder(*home)) : std::nullopt;
+    // Only the settings folder changed (this watcher's own writes, a switch) and the
+    // grants name the same folders: there is nothing new to look at.
+    if (!watchedChanged && applications == m_applications && trash == m_trash) {
+        tellAndWrite();
+        return;
+    }
+    m_applications = applications;
+    m_trash = trash;
     // Watch before listing, so that nothing happening during the listing goes unseen.
     watchFolders();
 
     // Removed means gone from the disk: what the list's settings leave out (Apple's own
     // applications, the Utilities folder) is installed all the same.
     m_installed.refresh(m_applications);
-    // Also what the refresh before a notice saw: it changes the list, not the snapshot.
     const bool installedChanged = m_installed.takeChange();
     const ApplicationList trashed = trashArrivals();
-    if (!m_applications)
-        return;
     // Nothing came, went or changed, and nothing arrived in the Trash: the snapshot stays
-    // as it is (a folder switch empties the list, which counts as a change).
-    if (!installedChanged && trashed.empty() && !m_written.isEmpty() &&
-        m_snapshot.applicationsFolder == *m_applications)
-        return;
-    const SnapshotChange change = refreshSnapshot(
-        m_snapshot, *m_applications, m_installed.applications(), trashed,
-        [this](const QString &key) { return leftovers::takeRemovalMark(key, m_settingsFolder); });
-    m_snapshot = change.snapshot;
-    // A removal seen while its notices are off is remembered, never told later. Queued
-    // before the snapshot is written: the burst's wait runs while the write syncs.
-    if (!change.gone.empty() && removeNoticesOn()) {
-        if (m_pending.empty())
-            m_pendingSince.start();
-        m_pending.insert(m_pending.end(), change.gone.begin(), change.gone.end());
-        if (m_pendingSince.elapsed() < kLongestNoticeWaitMs)
-            m_noticeDelay.start();
+    // as it is (a folder switch empties the list, which counts as a change). The first look
+    // compares with the file even when the folder is empty.
+    if (m_applications && (installedChanged || !trashed.empty() || m_unwritten ||
+                           m_snapshot.applicationsFolder != *m_applications)) {
+        SnapshotChange change =
+            refreshSnapshot(m_snapshot, *m_applications, m_installed.applications(), trashed,
+                            [this](const QString &key) {
+                                return leftovers::takeRemovalMark(key, m_settingsFolder);
+                            });
+        if (!sameSnapshot(change.snapshot, m_snapshot)) {
+            m_snapshot = std::move(change.snapshot);
+            m_unwritten = true;
+        }
+        // A removal seen while its notices are off is remembered, never told later.
+        if (!change.gone.empty() && removeNoticesOn()) {
+            if (m_pending.empty())
+                m_pendingSince.start();
+            m_pending.insert(m_pending.end(), change.gone.begin(), change.gone.end());
+        }
     }
-    const QByteArray json = snapshotJson(m_snapshot);
-    const QByteArray digest = QCryptographicHash::hash(json, QCryptographicHash::Sha256);
-    // A failed write is tried again at the next scan.
-    if (digest != m_written)
-        m_written = writeSnapshotJson(snapshotFile(m_settingsFolder), json) ? digest : QByteArray();
+    tellAndWrite();
+}
+
+void Spider::tellAndWrite() {
+    tellPending();
+    // Told before the snapshot is written: a crash between the two tells the removal again
+    // at the next start, never loses it. Not written while removals wait to be told, for
+    // the same reason: a burst's removals are written once, with its notice.
+    if (m_pending.empty() && m_unwritten && m_applications)
+        m_unwritten = !writeSnapshot(snapshotFile(m_settingsFolder), m_snapshot);
 }
 
 void Spider::watchFolders() {
@@ -251,22 +275,10 @@ void Spider::watchFolders() {
         }
 }
 
-void Spider::announcePending() {
-    ApplicationList pending;
-    pending.swap(m_pending);
-    if (!removeNoticesOn())
-        return;
-    m_settings.synchronize();
-    m_installed.refresh(grants::GrantStore(m_settings).resolve(grants::kApplications).folder);
+void Spider::weigh(const ApplicationList &items, std::set<QString> &keys, ApplicationList &told,
+                   std::vector<leftovers::LeftoverWeight> &weights) {
     const ApplicationList &installed = m_installed.applications();
-    // Back already (an update that replaced the bundle), or seen twice: not told.
-    std::set<QString> keys;
-    for (const auto &item : installed)
-        keys.insert(rememberedKey(*item));
-    sortByLabel(pending);
-    ApplicationList told;
-    std::vector<leftovers::LeftoverWeight> weights;
-    for (const auto &item : pending) {
+    for (const auto &item : items) {
         if (!keys.insert(rememberedKey(*item)).second)
             continue;
         leftovers::LeftoverWeight weight = leftovers::weighLeftovers(*item, m_settings, installed);
@@ -275,18 +287,99 @@ void Spider::announcePending() {
         told.push_back(item);
         weights.push_back(std::move(weight));
     }
-    if (told.empty())
-        return;
+}
 
+void Spider::tellPending() {
+    if (m_pending.empty()) {
+        if (m_burstEnding)
+            endBurst();
+        return;
+    }
+    if (!removeNoticesOn()) {
+        m_pending.clear();
+        endBurst();
+        return;
+    }
+    // A later removal of a burst whose notice shows: told when the burst goes quiet.
+    if (!m_burst.empty() && !m_burstEnding) {
+        if (m_burstSince.elapsed() < kLongestNoticeWaitMs)
+            m_burstQuiet.start();
+        return;
+    }
+    const qint64 still = m_lastChange.isValid() ? m_lastChange.elapsed() : kStillBeforeTellingMs;
+    if (still < kStillBeforeTellingMs && m_pendingSince.elapsed() < kLongestNoticeWaitMs) {
+        m_watchedChanged = true;
+        m_settle.start(int(kStillBeforeTellingMs - still));
+        return;
+    }
+
+    // Back already (an update that replaced the bundle), or seen twice: not told.
+    std::set<QString> keys;
+    for (const auto &item : m_installed.applications())
+        keys.insert(rememberedKey(*item));
+    ApplicationList shown;
+    std::vector<leftovers::LeftoverWeight> shownWeights;
+    for (size_t i = 0; i < m_burst.size(); ++i)
+        if (keys.insert(rememberedKey(*m_burst[i])).second) {
+            shown.push_back(m_burst[i]);
+            shownWeights.push_back(m_burstWeights[i]);
+        }
+    const size_t before = shown.size();
+    ApplicationList pending;
+    pending.swap(m_pending);
+    sortByLabel(pending);
+    weigh(pending, keys, shown, shownWeights);
+    const bool changed = shown.size() != before || before != m_burst.size();
+    if (m_burst.empty()) {
+        if (shown.empty())
+            return;
+        // The first removal of a burst is told at once; its notice stays the burst's.
+        m_noticeId = notify(shown, shownWeights, 0);
+        m_burst = std::move(shown);
+        m_burstWeights = std::move(shownWeights);
+        m_burstSince.start();
+        m_burstQuiet.start();
+        return;
+    }
+    // The burst went quiet: its notice now shows every removal of it.
+    if (changed && !shown.empty()) {
+        // The weights add up in any order; the names are listed by label.
+        sortByLabel(shown);
+        notify(shown, shownWeights, m_noticeId);
+    }
+    endBurst();
+}
+
+void Spider::closeBurst() {
+    m_burstEnding = true;
+    // Something changed since the last scan: look first, so that the notice is up to date.
+    if (m_watchedChanged) {
+        m_settle.stop();
+        scan();
+    } else {
+        tellAndWrite();
+    }
+    m_burstEnding = false;
+}
+
+void Spider::endBurst() {
+    m_burstQuiet.stop();
+    m_burst.clear();
+    m_burstWeights.clear();
+    m_noticeId = 0;
+}
+
+uint Spider::notify(const ApplicationList &told,
+                    const std::vector<leftovers::LeftoverWeight> &weights, uint replaces) {
     if (told.size() == 1) {
         const leftovers::LeftoverWeight &left = weights.front();
         const QString weight = platform::formatByteCount(left.bytes);
         const QString body = left.count == 1
                                  ? tr("It left one item behind (%1).").arg(weight)
                                  : tr("It left %1 items behind (%2).").arg(left.count).arg(weight);
-        m_notifier.notify(tr("%1 was removed").arg(noticeName(*told.front())), body,
-                          tr("Review leftovers"), kReviewToken + rememberedKey(*told.front()));
-        return;
+        return m_notifier.notify(tr("%1 was removed").arg(noticeName(*told.front())), body,
+                                 tr("Review leftovers"),
+                                 kReviewToken + rememberedKey(*told.front()), replaces);
     }
     const leftovers::LeftoverWeight left = leftovers::combinedWeight(weights);
     const QString weight = platform::formatByteCount(left.bytes);
@@ -295,8 +388,8 @@ void Spider::announcePending() {
         left.count == 1
             ? tr("%1 left one item behind (%2).").arg(names, weight)
             : tr("%1 left %2 items behind (%3).").arg(names, QString::number(left.count), weight);
-    m_notifier.notify(tr("%1 applications were removed").arg(told.size()), body,
-                      tr("Show removed applications"), kRemovedListToken);
+    return m_notifier.notify(tr("%1 applications were removed").arg(told.size()), body,
+                             tr("Show removed applications"), kRemovedListToken, replaces);
 }
 
 void Spider::actionInvoked(const QString &token) {
