@@ -26,12 +26,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Long enough for a move or the start of a copy of a bundle to settle.
-constexpr int kSettleMs = 120;
-// An update that replaces a bundle by a move takes the old one out and puts the new one in
-// back to back: a removal is told only once the watched folders were still this long, so
-// that the scan has seen the new bundle arrive.
-constexpr qint64 kStillBeforeTellingMs = 100;
+// A scan waits until the watched folders were still this long (an update that replaces a
+// bundle by a move takes the old one out and puts the new one in back to back, so the scan
+// sees the new one), and a removal is told only then; a long copy is still looked at
+// every quarter second.
+constexpr qint64 kStillMs = 80;
+constexpr qint64 kLongestSettleMs = 250;
 // Removals closer together than this are one burst, shown in one notice; a burst that goes
 // on is shown in full after the longest wait all the same.
 constexpr int kNoticeQuietMs = 1000;
@@ -88,6 +88,8 @@ Spider::Spider(platform::SettingsStore &settings, platform::SettingsStore &suite
       m_settingsFolder(std::move(settingsFolder)), m_notifier(notifier),
       m_guiArguments(std::move(guiArguments)), m_installed(settings, {}, rereadAll) {
     m_settle.setSingleShot(true);
+    // A coarse timer may fire early, before the folders were still long enough.
+    m_settle.setTimerType(Qt::PreciseTimer);
     connect(&m_settle, &QTimer::timeout, this, &Spider::scan);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this](const QString &dir) {
         const bool settings = dir == m_settingsFolder;
@@ -96,7 +98,6 @@ Spider::Spider(platform::SettingsStore &settings, platform::SettingsStore &suite
         scheduleScan(!settings);
     });
     m_burstQuiet.setSingleShot(true);
-    m_burstQuiet.setInterval(kNoticeQuietMs);
     connect(&m_burstQuiet, &QTimer::timeout, this, &Spider::closeBurst);
     connect(&m_notifier, &platform::DesktopNotifier::actionInvoked, this, &Spider::actionInvoked);
 }
@@ -113,9 +114,17 @@ void Spider::scheduleScan(bool watched) {
         m_watchedChanged = true;
         m_lastChange.start();
     }
-    // Not restarted by every event: a long copy still gets looked at every eighth second.
     if (!m_settle.isActive())
-        m_settle.start(kSettleMs);
+        m_settleSince.start();
+    m_settle.start(
+        int(std::clamp(kLongestSettleMs - m_settleSince.elapsed(), qint64(0), kStillMs)));
+}
+
+void Spider::lookAgain(qint64 inMs) {
+    m_watchedChanged = true;
+    if (!m_settle.isActive())
+        m_settleSince.start();
+    m_settle.start(int(inMs));
 }
 
 void Spider::reloadSwitches() {
@@ -158,12 +167,12 @@ void Spider::scan() {
     }
     m_applications = applications;
     m_trash = trash;
-    // Watch before listing, so that nothing happening during the listing goes unseen.
-    watchFolders();
 
     // Removed means gone from the disk: what the list's settings leave out (Apple's own
     // applications, the Utilities folder) is installed all the same.
     m_installed.refresh(m_applications);
+    // The folders the refresh looked into are the ones to watch.
+    watchFolders();
     const bool installedChanged = m_installed.takeChange();
     const ApplicationList trashed = trashArrivals();
     // Nothing came, went or changed, and nothing arrived in the Trash: the snapshot stays
@@ -209,29 +218,12 @@ void Spider::watchFolders() {
     if (m_applications) {
         want(*m_applications);
         want(nearestFolder(m_applications->parent_path()));
-        // Every folder that holds bundles the list reads (everyApplicationBundle): the
-        // Applications folder, its subfolders and theirs, and one level deeper in
+        // Every folder that holds bundles the list reads, as the last refresh looked into
+        // them: the Applications folder's subfolders and theirs, and one level deeper in
         // Utilities (Utilities/Sub/Deeper/Foo.app); never the inside of a bundle.
-        int folders = 0;
-        const std::function<void(const fs::path &, int)> watchBelow = [&](const fs::path &folder,
-                                                                          int depth) {
-            for (const platform::DirEntry &f : platform::listDirectory(folder))
-                if (f.type == platform::EntryType::Directory && !isAppName(f.name())) {
-                    want(f.path);
-                    ++folders;
-                    if (depth > 1)
-                        watchBelow(f.path, depth - 1);
-                }
-        };
-        for (const platform::DirEntry &e : platform::listDirectory(*m_applications)) {
-            if (e.type != platform::EntryType::Directory || isAppName(e.name()))
-                continue;
-            want(e.path);
-            ++folders;
-            watchBelow(e.path, e.name() == "Utilities" ? 2 : 1);
-            if (folders >= kMaxWatchedFolders)
-                break;
-        }
+        const auto &folders = m_installed.folders();
+        for (size_t i = 0; i < folders.size() && i < size_t(kMaxWatchedFolders); ++i)
+            want(folders[i]);
     }
     if (m_trash) {
         want(*m_trash);
@@ -265,12 +257,14 @@ void Spider::watchFolders() {
         m_watchedIdentity[dir] = platform::fileIdentity(path);
         added << dir;
     }
-    if (!added.isEmpty())
-        m_watcher.addPaths(added);
+    // Set after the listing: look again for what changed in between (not for a watch
+    // that could not be set, which is tried again at every scan).
+    if (!added.isEmpty() && m_watcher.addPaths(added).size() < added.size())
+        lookAgain(kStillMs);
     // Made between the look above and the watch on the folder above it: look again.
     for (const fs::path &path : missing)
         if (platform::isRealDirectory(path)) {
-            scheduleScan();
+            lookAgain(kStillMs);
             break;
         }
 }
@@ -303,13 +297,14 @@ void Spider::tellPending() {
     // A later removal of a burst whose notice shows: told when the burst goes quiet.
     if (!m_burst.empty() && !m_burstEnding) {
         if (m_burstSince.elapsed() < kLongestNoticeWaitMs)
-            m_burstQuiet.start();
+            m_burstQuiet.start(kNoticeQuietMs);
+        else if (!m_burstQuiet.isActive())
+            m_burstQuiet.start(0); // waited long enough: shown now
         return;
     }
-    const qint64 still = m_lastChange.isValid() ? m_lastChange.elapsed() : kStillBeforeTellingMs;
-    if (still < kStillBeforeTellingMs && m_pendingSince.elapsed() < kLongestNoticeWaitMs) {
-        m_watchedChanged = true;
-        m_settle.start(int(kStillBeforeTellingMs - still));
+    const qint64 still = m_lastChange.isValid() ? m_lastChange.elapsed() : kStillMs;
+    if (still < kStillMs && m_pendingSince.elapsed() < kLongestNoticeWaitMs) {
+        lookAgain(kStillMs - still);
         return;
     }
 
@@ -338,7 +333,7 @@ void Spider::tellPending() {
         m_burst = std::move(shown);
         m_burstWeights = std::move(shownWeights);
         m_burstSince.start();
-        m_burstQuiet.start();
+        m_burstQuiet.start(kNoticeQuietMs);
         return;
     }
     // The burst went quiet: its notice now shows every removal of it.

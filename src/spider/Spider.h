@@ -11,12 +11,12 @@
 // replace that notice, once they stop, with one for the whole burst, whose action opens
 // the list of removed applications. Only what the review would start ticked is counted.
 //
-// Event-driven: file-system notifications start a short settle timer and one scan; idle,
-// it does nothing. A scan reads only the bundles that are new or changed since the last
-// one (InstalledBundles), so its cost follows what changed, not how much is installed; a
-// change of the settings folder alone (its own writes) lists nothing again. The snapshot
-// is written only when it changed, after the notice.
-// Owned by main(); main thread only.
+// Event-driven: file-system notifications start a short settle timer and one scan, once
+// the folders were still for a moment; idle, it does nothing. A scan reads only the bundles that
+// are new or changed since the last one (InstalledBundles), so its cost follows what changed, not
+// how much is installed; a change of the settings folder alone (its own writes) lists nothing
+// again. The snapshot is written only when it changed, after the notice. Owned by main(); main
+// thread only.
 
 #include "catalogue/ApplicationSnapshot.h"
 #include "catalogue/InstalledBundles.h"
@@ -58,6 +58,8 @@ public:
 private:
     // `watched`: a watched folder changed (not only the settings folder).
     void scheduleScan(bool watched = true);
+    // A scan that lists everything again, `inMs` from now, with no change seen.
+    void lookAgain(qint64 inMs);
     void scan();
     void watchFolders();
     void reloadSwitches();
@@ -91,6 +93,7 @@ private:
     QTimer m_settle;
     bool m_watchedChanged = true; // a watched folder changed since the last scan
     QElapsedTimer m_lastChange;   // since a watched folder last changed
+    QElapsedTimer m_settleSince;  // since the first change the next scan looks at
     ApplicationList m_pending;    // removals seen but not told yet
     QElapsedTimer m_pendingSince;
     // A burst: the first removal is told at once; those that follow while m_burstQuiet
