@@ -233,10 +233,11 @@ SnapshotChange refreshSnapshot(const ApplicationSnapshot &previous,
     std::set<QString> keys; // every key already in the next snapshot
 
     // Two copies of one application share a key: the first in list order stands for both.
+    // Installed records are shared with the list, not copied: neither changes a record.
     for (const auto &item : installed) {
         const QString key = rememberedKey(*item);
         if (!key.isEmpty() && keys.insert(key).second)
-            change.snapshot.applications.push_back({copyOf(*item), true, {}});
+            change.snapshot.applications.push_back({item, true, {}});
     }
 
     // A listing of another folder says nothing about what left this one.

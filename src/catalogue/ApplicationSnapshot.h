@@ -79,6 +79,7 @@ struct SnapshotChange {
 // `trashArrivals` are application bundles that just arrived in the Trash: one with a
 // bundle identifier that is neither installed nor remembered (and not removed by us) is
 // remembered as gone and announced too. Gone records stay until their key is installed again.
+// The installed records are those of `installed`, shared, not copied; gone ones are copies.
 SnapshotChange refreshSnapshot(const ApplicationSnapshot &previous,
                                const std::filesystem::path &applicationsFolder,
                                const ApplicationList &installed,

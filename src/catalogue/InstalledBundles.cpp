@@ -64,38 +64,39 @@ bool InstalledBundles::refresh(const std::optional<fs::path> &folder) {
         walk(*folder, 0, bundles, &folders);
     m_folders.assign(folders.begin(), folders.end());
     const Application fields(m_settings);
-    std::unordered_map<std::string, Known> next;
-    next.reserve(bundles.size());
     ApplicationList records; // in listing order
     records.reserve(bundles.size());
+    // Updated in place: each bundle listed now is marked with this refresh's number, and
+    // what is not marked afterwards is gone.
+    ++m_generation;
     bool changed = bundles.size() != m_known.size();
     std::string infoPath;
     for (std::string &bundle : bundles) {
-        Known now;
         // Stamped before reading: a change after the stamp shows as another stamp next time.
         // The Info.plist's is followed, as the reader follows it.
-        now.folder = platform::fileStamp(bundle.c_str(), platform::FollowLinks::No);
+        const auto folderStamp = platform::fileStamp(bundle.c_str(), platform::FollowLinks::No);
         infoPath.assign(bundle).append("/Contents/Info.plist");
-        now.info = platform::fileStamp(infoPath.c_str(), platform::FollowLinks::Yes);
-        now.lookAgain = (now.folder && platform::changedRecently(*now.folder, m_untrustedWindow)) ||
-                        (now.info && platform::changedRecently(*now.info, m_untrustedWindow));
-        const auto known = m_known.find(bundle);
-        if (!m_rereadAll && known != m_known.end() && !known->second.lookAgain &&
-            known->second.folder == now.folder && known->second.info == now.info) {
-            now.record = known->second.record;
-        } else {
-            const fs::path path(bundle);
-            now.record = fields.makeRecord<ApplicationItem>(path, m_reader(path));
+        const auto infoStamp = platform::fileStamp(infoPath.c_str(), platform::FollowLinks::Yes);
+        auto [known, isNew] = m_known.try_emplace(std::move(bundle));
+        Known &k = known->second;
+        if (isNew || m_rereadAll || k.lookAgain || k.folder != folderStamp || k.info != infoStamp) {
+            const fs::path path(known->first);
+            k.record = fields.makeRecord<ApplicationItem>(path, m_reader(path));
             ++m_lastReads;
             changed = true;
         }
-        // A path listed before that is not there now shows as one listed now that was not.
-        if (known == m_known.end())
-            changed = true;
-        records.push_back(now.record);
-        next.insert_or_assign(std::move(bundle), std::move(now));
+        k.folder = folderStamp;
+        k.info = infoStamp;
+        k.lookAgain = (folderStamp && platform::changedRecently(*folderStamp, m_untrustedWindow)) ||
+                      (infoStamp && platform::changedRecently(*infoStamp, m_untrustedWindow));
+        k.generation = m_generation;
+        records.push_back(k.record);
     }
-    m_known = std::move(next);
+    if (m_known.size() != records.size()) {
+        changed = true;
+        std::erase_if(m_known,
+                      [&](const auto &entry) { return entry.second.generation != m_generation; });
+    }
     if (!changed)
         return false;
     // In listing order, then sorted stably: equal labels keep the order a full listing gives.

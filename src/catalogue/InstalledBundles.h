@@ -15,6 +15,7 @@
 #include "platform/SettingsStore.h"
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -63,7 +64,8 @@ private:
     struct Known {
         std::optional<platform::FileStamp> folder;
         std::optional<platform::FileStamp> info;
-        bool lookAgain = false; // stamped too close to a change to be trusted next time
+        bool lookAgain = false;       // stamped too close to a change to be trusted next time
+        std::uint64_t generation = 0; // the refresh that last listed it
         std::shared_ptr<ApplicationItem> record;
     };
 
@@ -76,6 +78,7 @@ private:
     ApplicationList m_applications;
     std::vector<std::filesystem::path> m_folders;
     size_t m_lastReads = 0;
+    std::uint64_t m_generation = 0;
     bool m_untaken = false;
 };
 

@@ -1,11 +1,10 @@
-// The watcher as a real process, on what changes between two of its looks: one removal
-// among many applications, a bundle renamed, a bundle replaced by another application.
+// The watcher as a real process, on what changes between two of its looks: a bundle
+// renamed, replaced by another application or by its update, and what the snapshot ends as.
 
 #include "catalogue/ApplicationSnapshot.h"
 #include "catalogue/InstalledBundles.h"
 #include "spider/SpiderProcess.h"
 
-#include <QJsonArray>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -28,31 +27,6 @@ std::shared_ptr<zembra::ApplicationItem> remembered(const WatchedTree &t, const 
 }
 
 } // namespace
-
-TEST(WatcherChanges, OneRemovalAmongMany_IsAnnouncedAlone) {
-    WatchedTree t;
-    for (int i = 0; i < 300; ++i)
-        t.tree.app("Applications/Tool " + std::to_string(i) + ".app",
-                   "com.tools.t" + std::to_string(i));
-    t.tree.app("Applications/Group/Grouped.app", "com.tools.grouped");
-    t.appWithLeftovers("Editor", "com.vendor.editor");
-    PrivateBus bus(t.tree);
-    ASSERT_TRUE(bus.ready());
-    WatcherProcess watcher(t, &bus);
-    ASSERT_TRUE(watcher.started());
-
-    fs::rename(t.applications / "Editor.app", t.trash / "Editor.app");
-    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
-    const auto notices = bus.notices();
-    ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0].value("summary").toString(), QStringLiteral("Editor was removed"));
-    EXPECT_EQ(notices[0].value("body").toString(),
-              QStringLiteral("It left one item behind (3 KB)."));
-    EXPECT_TRUE(notices[0].value("actions").toArray().contains(QStringLiteral("Review leftovers")));
-    // Written after the notice.
-    EXPECT_TRUE(
-        waitUntil([&] { return t.goneKeys() == std::vector<std::string>{"com.vendor.editor"}; }));
-}
 
 TEST(WatcherChanges, RenamedBundle_IsNotARemoval) {
     WatchedTree t;
