@@ -3,6 +3,8 @@
 #include "catalogue/SortByLabel.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
+
 namespace zembra {
 
 namespace fs = std::filesystem;
@@ -66,37 +68,61 @@ bool InstalledBundles::refresh(const std::optional<fs::path> &folder) {
     const Application fields(m_settings);
     ApplicationList records; // in listing order
     records.reserve(bundles.size());
-    // Updated in place: each bundle listed now is marked with this refresh's number, and
-    // what is not marked afterwards is gone.
-    ++m_generation;
-    bool changed = bundles.size() != m_known.size();
+    std::vector<std::pair<std::string, Known>> next;
+    next.reserve(bundles.size());
+    // The listing comes in the same order each time: the bundle known at the cursor is
+    // nearly always the one listed now; the index by path is made only when one came or went.
+    size_t cursor = 0;
+    size_t found = 0;
+    std::vector<size_t> byPath;
+    const auto knownAs = [&](const std::string &path) -> Known * {
+        if (cursor < m_known.size() && m_known[cursor].first == path)
+            return &m_known[cursor++].second;
+        if (byPath.empty() && !m_known.empty()) {
+            byPath.resize(m_known.size());
+            for (size_t i = 0; i < byPath.size(); ++i)
+                byPath[i] = i;
+            std::sort(byPath.begin(), byPath.end(),
+                      [&](size_t x, size_t y) { return m_known[x].first < m_known[y].first; });
+        }
+        const auto at =
+            std::lower_bound(byPath.begin(), byPath.end(), path,
+                             [&](size_t i, const std::string &p) { return m_known[i].first < p; });
+        if (at == byPath.end() || m_known[*at].first != path)
+            return nullptr;
+        cursor = *at + 1;
+        return &m_known[*at].second;
+    };
+    bool changed = false;
     std::string infoPath;
     for (std::string &bundle : bundles) {
+        Known now;
         // Stamped before reading: a change after the stamp shows as another stamp next time.
         // The Info.plist's is followed, as the reader follows it.
-        const auto folderStamp = platform::fileStamp(bundle.c_str(), platform::FollowLinks::No);
+        now.folder = platform::fileStamp(bundle.c_str(), platform::FollowLinks::No);
         infoPath.assign(bundle).append("/Contents/Info.plist");
-        const auto infoStamp = platform::fileStamp(infoPath.c_str(), platform::FollowLinks::Yes);
-        auto [known, isNew] = m_known.try_emplace(std::move(bundle));
-        Known &k = known->second;
-        if (isNew || m_rereadAll || k.lookAgain || k.folder != folderStamp || k.info != infoStamp) {
-            const fs::path path(known->first);
-            k.record = fields.makeRecord<ApplicationItem>(path, m_reader(path));
+        now.info = platform::fileStamp(infoPath.c_str(), platform::FollowLinks::Yes);
+        now.lookAgain = (now.folder && platform::changedRecently(*now.folder, m_untrustedWindow)) ||
+                        (now.info && platform::changedRecently(*now.info, m_untrustedWindow));
+        Known *known = knownAs(bundle);
+        if (known)
+            ++found;
+        if (!m_rereadAll && known && !known->lookAgain && known->folder == now.folder &&
+            known->info == now.info) {
+            now.record = std::move(known->record);
+        } else {
+            const fs::path path(bundle);
+            now.record = fields.makeRecord<ApplicationItem>(path, m_reader(path));
             ++m_lastReads;
             changed = true;
         }
-        k.folder = folderStamp;
-        k.info = infoStamp;
-        k.lookAgain = (folderStamp && platform::changedRecently(*folderStamp, m_untrustedWindow)) ||
-                      (infoStamp && platform::changedRecently(*infoStamp, m_untrustedWindow));
-        k.generation = m_generation;
-        records.push_back(k.record);
+        records.push_back(now.record);
+        next.emplace_back(std::move(bundle), std::move(now));
     }
-    if (m_known.size() != records.size()) {
+    // Every bundle known before listed again, and no other: the same set.
+    if (found != m_known.size() || next.size() != m_known.size())
         changed = true;
-        std::erase_if(m_known,
-                      [&](const auto &entry) { return entry.second.generation != m_generation; });
-    }
+    m_known = std::move(next);
     if (!changed)
         return false;
     // In listing order, then sorted stably: equal labels keep the order a full listing gives.

@@ -15,12 +15,10 @@
 #include "platform/SettingsStore.h"
 
 #include <chrono>
-#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -64,8 +62,7 @@ private:
     struct Known {
         std::optional<platform::FileStamp> folder;
         std::optional<platform::FileStamp> info;
-        bool lookAgain = false;       // stamped too close to a change to be trusted next time
-        std::uint64_t generation = 0; // the refresh that last listed it
+        bool lookAgain = false; // stamped too close to a change to be trusted next time
         std::shared_ptr<ApplicationItem> record;
     };
 
@@ -74,11 +71,11 @@ private:
     bool m_rereadAll;
     std::chrono::nanoseconds m_untrustedWindow;
     std::optional<std::filesystem::path> m_folder;
-    std::unordered_map<std::string, Known> m_known; // by the bundle path's bytes
+    // By the bundle path's bytes, in the order the last refresh listed them.
+    std::vector<std::pair<std::string, Known>> m_known;
     ApplicationList m_applications;
     std::vector<std::filesystem::path> m_folders;
     size_t m_lastReads = 0;
-    std::uint64_t m_generation = 0;
     bool m_untaken = false;
 };
 
