@@ -10,6 +10,7 @@
 #include <QJsonObject>
 
 #include <set>
+#include <utility>
 
 namespace zembra {
 
@@ -34,14 +35,6 @@ const TextField kFields[] = {
     {"company_name", &ItemRecord::company_name, &ItemRecord::setCompany_name},
 };
 
-// A path as text, with its exact bytes beside it where they are not UTF-8.
-void putPath(QJsonObject &o, const char *name, const std::filesystem::path &path) {
-    o.insert(QLatin1String(name), platform::displayPath(path));
-    if (!platform::isUtf8(path.native()))
-        o.insert(QLatin1String(name) + QLatin1String("_bytes"),
-                 QString::fromLatin1(QByteArray::fromStdString(path.native()).toBase64()));
-}
-
 std::optional<std::filesystem::path> getPath(const QJsonObject &o, const char *name) {
     const QJsonValue exact = o.value(QLatin1String(name) + QLatin1String("_bytes"));
     if (exact.isString())
@@ -53,20 +46,63 @@ std::optional<std::filesystem::path> getPath(const QJsonObject &o, const char *n
     return platform::pathFromText(text.toString());
 }
 
-QJsonObject toJson(const RememberedApplication &r) {
-    QJsonObject o;
-    for (const TextField &f : kFields) {
-        const OptString v = ((*r.item).*f.get)();
-        o.insert(QLatin1String(f.name), v ? QJsonValue(*v) : QJsonValue());
+// The file is written by hand, one record a line: building a document of thousands of
+// objects first cost several times the writing.
+void putString(QByteArray &out, const QString &text) {
+    static const char kHex[] = "0123456789abcdef";
+    out.append('"');
+    for (const char c : text.toUtf8()) {
+        if (c == '"' || c == '\\') {
+            out.append('\\').append(c);
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            out.append("\\u00").append(kHex[c >> 4]).append(kHex[c & 0xf]);
+        } else {
+            out.append(c);
+        }
     }
-    if (const auto url = r.item->url())
-        putPath(o, "url", *url);
-    else
-        o.insert(QLatin1String("url"), QJsonValue());
-    o.insert(QLatin1String("installed"), r.installed);
-    if (!r.installed && r.goneSince.isValid())
-        o.insert(QLatin1String("gone_since"), r.goneSince.toUTC().toString(Qt::ISODate));
-    return o;
+    out.append('"');
+}
+
+void putKey(QByteArray &out, const char *name, bool first = false) {
+    if (!first)
+        out.append(", ");
+    out.append('"').append(name).append("\": ");
+}
+
+// A path as text, with its exact bytes beside it where they are not UTF-8.
+void putPathText(QByteArray &out, const char *name, const std::filesystem::path &path,
+                 bool first = false) {
+    putKey(out, name, first);
+    putString(out, platform::displayPath(path));
+    if (!platform::isUtf8(path.native())) {
+        out.append(", \"").append(name).append("_bytes\": \"");
+        out.append(QByteArray::fromStdString(path.native()).toBase64()).append('"');
+    }
+}
+
+void putRecord(QByteArray &out, const RememberedApplication &r) {
+    out.append('{');
+    bool first = true;
+    for (const TextField &f : kFields) {
+        putKey(out, f.name, std::exchange(first, false));
+        if (const OptString v = ((*r.item).*f.get)())
+            putString(out, *v);
+        else
+            out.append("null");
+    }
+    if (const auto url = r.item->url()) {
+        putPathText(out, "url", *url);
+    } else {
+        putKey(out, "url");
+        out.append("null");
+    }
+    putKey(out, "installed");
+    out.append(r.installed ? "true" : "false");
+    if (!r.installed && r.goneSince.isValid()) {
+        putKey(out, "gone_since");
+        putString(out, r.goneSince.toUTC().toString(Qt::ISODate));
+    }
+    out.append('}');
 }
 
 RememberedApplication fromJson(const QJsonObject &o) {
@@ -130,13 +166,17 @@ ApplicationSnapshot readSnapshot(const std::filesystem::path &file) {
 }
 
 QByteArray snapshotJson(const ApplicationSnapshot &snapshot) {
-    QJsonObject root;
-    putPath(root, "applications_folder", snapshot.applicationsFolder);
-    QJsonArray apps;
-    for (const RememberedApplication &r : snapshot.applications)
-        apps.append(toJson(r));
-    root.insert(QLatin1String("applications"), apps);
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    QByteArray out;
+    out.reserve(qsizetype(snapshot.applications.size()) * 400 + 256);
+    out.append('{');
+    putPathText(out, "applications_folder", snapshot.applicationsFolder, true);
+    out.append(",\n\"applications\": [");
+    for (size_t i = 0; i < snapshot.applications.size(); ++i) {
+        out.append(i == 0 ? "\n" : ",\n");
+        putRecord(out, snapshot.applications[i]);
+    }
+    out.append("\n]}\n");
+    return out;
 }
 
 bool writeSnapshot(const std::filesystem::path &file, const ApplicationSnapshot &snapshot) {
@@ -149,6 +189,22 @@ bool writeSnapshotJson(const std::filesystem::path &file, const QByteArray &json
     const platform::FolderHandle folder =
         platform::FolderHandle::openFolder(file.parent_path(), false);
     return folder.replaceFile(file.filename().native(), json);
+}
+
+bool sameSnapshot(const ApplicationSnapshot &a, const ApplicationSnapshot &b) {
+    if (a.applicationsFolder != b.applicationsFolder ||
+        a.applications.size() != b.applications.size())
+        return false;
+    for (size_t i = 0; i < a.applications.size(); ++i) {
+        const RememberedApplication &x = a.applications[i], &y = b.applications[i];
+        if (x.installed != y.installed || x.item->url() != y.item->url() ||
+            (!x.installed && x.goneSince != y.goneSince))
+            return false;
+        for (const TextField &f : kFields)
+            if (((*x.item).*f.get)() != ((*y.item).*f.get)())
+                return false;
+    }
+    return true;
 }
 
 std::shared_ptr<ApplicationItem> rememberedApplication(const ApplicationSnapshot &snapshot,
@@ -177,10 +233,11 @@ SnapshotChange refreshSnapshot(const ApplicationSnapshot &previous,
     std::set<QString> keys; // every key already in the next snapshot
 
     // Two copies of one application share a key: the first in list order stands for both.
+    // Installed records are shared with the list, not copied: neither changes a record.
     for (const auto &item : installed) {
         const QString key = rememberedKey(*item);
         if (!key.isEmpty() && keys.insert(key).second)
-            change.snapshot.applications.push_back({copyOf(*item), true, {}});
+            change.snapshot.applications.push_back({item, true, {}});
     }
 
     // A listing of another folder says nothing about what left this one.

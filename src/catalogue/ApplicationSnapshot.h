@@ -52,6 +52,9 @@ bool writeSnapshot(const std::filesystem::path &file, const ApplicationSnapshot 
 // The same with the bytes snapshotJson gave, for a caller that has them already.
 bool writeSnapshotJson(const std::filesystem::path &file, const QByteArray &json);
 
+// The same records, in the same order, with the same fields: what snapshotJson writes.
+bool sameSnapshot(const ApplicationSnapshot &a, const ApplicationSnapshot &b);
+
 // A fresh copy of the remembered record with `key`, installed or gone, ready for a
 // review (see reviewableCopy); null when none.
 std::shared_ptr<ApplicationItem> rememberedApplication(const ApplicationSnapshot &snapshot,
@@ -76,6 +79,7 @@ struct SnapshotChange {
 // `trashArrivals` are application bundles that just arrived in the Trash: one with a
 // bundle identifier that is neither installed nor remembered (and not removed by us) is
 // remembered as gone and announced too. Gone records stay until their key is installed again.
+// The installed records are those of `installed`, shared, not copied; gone ones are copies.
 SnapshotChange refreshSnapshot(const ApplicationSnapshot &previous,
                                const std::filesystem::path &applicationsFolder,
                                const ApplicationList &installed,

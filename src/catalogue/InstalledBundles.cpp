@@ -3,36 +3,49 @@
 #include "catalogue/SortByLabel.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
+
 namespace zembra {
 
 namespace fs = std::filesystem;
 
 namespace {
 
-bool isApp(const platform::DirEntry &e) {
-    return e.type == platform::EntryType::Directory && platform::nameExtension(e.name()) == "app";
+bool isAppName(std::string_view name) {
+    return platform::nameExtension(name) == "app";
 }
 
-void bundlesIn(const fs::path &folder, int depth, std::vector<fs::path> &out) {
-    for (const platform::DirEntry &e : platform::listDirectory(folder)) {
-        if (isApp(e))
-            out.push_back(e.path);
-        else if (depth > 1)
-            bundlesIn(e.path, depth - 1, out);
+// Packed listings, no path object per entry: with thousands of bundles in one folder the
+// walk is mostly this. Below the top, `depth` levels are looked into (the top's own
+// subfolders count as one; Utilities is looked into one level deeper); `folders` gets
+// every subfolder looked into, in listing order. Only folders are entered: a listing of
+// anything else is empty.
+void walk(const fs::path &folder, int depth, std::vector<std::string> &bundles,
+          std::vector<std::string> *folders) {
+    const platform::FolderListing listing = platform::listNames(folder);
+    for (size_t i = 0; i < listing.size(); ++i) {
+        if (listing.type(i) != platform::EntryType::Directory)
+            continue;
+        std::string path = listing.pathOf(folder, i);
+        if (isAppName(listing.name(i))) {
+            bundles.push_back(std::move(path));
+            continue;
+        }
+        const int below = depth == 0 ? (listing.name(i) == "Utilities" ? 3 : 2) : depth - 1;
+        if (below < 1)
+            continue;
+        if (folders)
+            folders->push_back(path);
+        walk(fs::path(std::move(path)), below, bundles, folders);
     }
 }
 
 } // namespace
 
 std::vector<fs::path> everyApplicationBundle(const fs::path &folder) {
-    std::vector<fs::path> out;
-    for (const platform::DirEntry &e : platform::listDirectory(folder)) {
-        if (isApp(e))
-            out.push_back(e.path);
-        else
-            bundlesIn(e.path, e.name() == "Utilities" ? 3 : 2, out);
-    }
-    return out;
+    std::vector<std::string> bundles;
+    walk(folder, 0, bundles, nullptr);
+    return std::vector<fs::path>(bundles.begin(), bundles.end());
 }
 
 InstalledBundles::InstalledBundles(platform::SettingsStore &settings, Reader reader, bool rereadAll,
@@ -47,48 +60,73 @@ bool InstalledBundles::refresh(const std::optional<fs::path> &folder) {
         m_known.clear();
         m_folder = folder;
     }
-    const std::vector<fs::path> bundles =
-        folder ? everyApplicationBundle(*folder) : std::vector<fs::path>{};
+    std::vector<std::string> bundles;
+    std::vector<std::string> folders;
+    if (folder)
+        walk(*folder, 0, bundles, &folders);
+    m_folders.assign(folders.begin(), folders.end());
     const Application fields(m_settings);
-    std::unordered_map<std::string, Known> next;
+    ApplicationList records; // in listing order
+    records.reserve(bundles.size());
+    std::vector<std::pair<std::string, Known>> next;
     next.reserve(bundles.size());
-    bool changed = bundles.size() != m_known.size();
+    // The listing comes in the same order each time: the bundle known at the cursor is
+    // nearly always the one listed now; the index by path is made only when one came or went.
+    size_t cursor = 0;
+    size_t found = 0;
+    std::vector<size_t> byPath;
+    const auto knownAs = [&](const std::string &path) -> Known * {
+        if (cursor < m_known.size() && m_known[cursor].first == path)
+            return &m_known[cursor++].second;
+        if (byPath.empty() && !m_known.empty()) {
+            byPath.resize(m_known.size());
+            for (size_t i = 0; i < byPath.size(); ++i)
+                byPath[i] = i;
+            std::sort(byPath.begin(), byPath.end(),
+                      [&](size_t x, size_t y) { return m_known[x].first < m_known[y].first; });
+        }
+        const auto at =
+            std::lower_bound(byPath.begin(), byPath.end(), path,
+                             [&](size_t i, const std::string &p) { return m_known[i].first < p; });
+        if (at == byPath.end() || m_known[*at].first != path)
+            return nullptr;
+        cursor = *at + 1;
+        return &m_known[*at].second;
+    };
+    bool changed = false;
     std::string infoPath;
-    for (const fs::path &bundle : bundles) {
+    for (std::string &bundle : bundles) {
         Known now;
         // Stamped before reading: a change after the stamp shows as another stamp next time.
         // The Info.plist's is followed, as the reader follows it.
         now.folder = platform::fileStamp(bundle.c_str(), platform::FollowLinks::No);
-        infoPath.assign(bundle.native()).append("/Contents/Info.plist");
+        infoPath.assign(bundle).append("/Contents/Info.plist");
         now.info = platform::fileStamp(infoPath.c_str(), platform::FollowLinks::Yes);
         now.lookAgain = (now.folder && platform::changedRecently(*now.folder, m_untrustedWindow)) ||
                         (now.info && platform::changedRecently(*now.info, m_untrustedWindow));
-        const auto known = m_known.find(bundle.native());
-        if (!m_rereadAll && known != m_known.end() && !known->second.lookAgain &&
-            known->second.folder == now.folder && known->second.info == now.info) {
-            now.record = known->second.record;
+        Known *known = knownAs(bundle);
+        if (known)
+            ++found;
+        if (!m_rereadAll && known && !known->lookAgain && known->folder == now.folder &&
+            known->info == now.info) {
+            now.record = std::move(known->record);
         } else {
-            now.record = fields.makeRecord<ApplicationItem>(bundle, m_reader(bundle));
+            const fs::path path(bundle);
+            now.record = fields.makeRecord<ApplicationItem>(path, m_reader(path));
             ++m_lastReads;
             changed = true;
         }
-        next.insert_or_assign(bundle.native(), std::move(now));
+        records.push_back(now.record);
+        next.emplace_back(std::move(bundle), std::move(now));
     }
-    // The same count with another set of paths: a bundle renamed or replaced by another name.
-    if (!changed)
-        for (const auto &[path, known] : m_known)
-            if (!next.count(path)) {
-                changed = true;
-                break;
-            }
+    // Every bundle known before listed again, and no other: the same set.
+    if (found != m_known.size() || next.size() != m_known.size())
+        changed = true;
     m_known = std::move(next);
     if (!changed)
         return false;
     // In listing order, then sorted stably: equal labels keep the order a full listing gives.
-    m_applications.clear();
-    m_applications.reserve(bundles.size());
-    for (const fs::path &bundle : bundles)
-        m_applications.push_back(m_known.at(bundle.native()).record);
+    m_applications = std::move(records);
     sortByLabel(m_applications);
     m_untaken = true;
     return true;

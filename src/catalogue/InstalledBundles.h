@@ -19,8 +19,8 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace zembra {
 
@@ -52,6 +52,9 @@ public:
 
     // Sorted by label, as everyInstalledApplication sorts them.
     const ApplicationList &applications() const { return m_applications; }
+    // The subfolders the last refresh looked into for bundles (never a bundle), in listing
+    // order: the folders to watch besides the Applications folder itself.
+    const std::vector<std::filesystem::path> &folders() const { return m_folders; }
     // How many Info.plists the last refresh read.
     size_t readsInLastRefresh() const { return m_lastReads; }
 
@@ -68,8 +71,10 @@ private:
     bool m_rereadAll;
     std::chrono::nanoseconds m_untrustedWindow;
     std::optional<std::filesystem::path> m_folder;
-    std::unordered_map<std::string, Known> m_known; // by the bundle path's bytes
+    // By the bundle path's bytes, in the order the last refresh listed them.
+    std::vector<std::pair<std::string, Known>> m_known;
     ApplicationList m_applications;
+    std::vector<std::filesystem::path> m_folders;
     size_t m_lastReads = 0;
     bool m_untaken = false;
 };

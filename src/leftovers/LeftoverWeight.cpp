@@ -1,5 +1,6 @@
 #include "leftovers/LeftoverWeight.h"
 
+#include "grants/GrantStore.h"
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/Review.h"
 #include "platform/FileSystem.h"
@@ -28,7 +29,10 @@ LeftoverWeight weighLeftovers(const ItemRecord &item, platform::SettingsStore &s
     ItemRecord searched(item);
     searchLeftovers(searched, settings, SearchMode::Review);
     // Only what the review would start ticked: the related group starts unticked anyway.
-    const Review review = buildReview(searched, settings, installed, false);
+    Review review = buildReview(searched, settings, installed, false);
+    // What the removal would refuse starts unticked on the review, so it is not counted.
+    const platform::DeletionScope scope = grants::GrantStore(settings).deletionScope();
+    review.markNotAllowed([&scope](const std::filesystem::path &p) { return scope.allows(p); });
     const Selection selection = review.selection();
     // The bundle itself is not a leftover: it is gone, or lies in the Trash.
     const auto url = item.url();

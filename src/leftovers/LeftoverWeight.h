@@ -1,10 +1,10 @@
 #pragma once
 // What an application left behind, in short: the entries the review of its leftovers
 // would start ticked (another application's entries, shared ones and merely related ones
-// start unticked, and so do the folders holding them), besides the application's own
-// bundle, and what deleting them would free. The background watcher names it in its
-// notices; the list of removed applications shows it and lists only applications for
-// which it is not nothing.
+// start unticked, and so do the folders holding them and what the stored grants do not
+// allow to delete), besides the application's own bundle, and what deleting them would
+// free. The background watcher names it in its notices; the list of removed applications
+// shows it and lists only applications for which it is not nothing.
 //
 // Runs the whole search synchronously on the calling thread, on a copy of the record
 // (the record itself is left alone). Safe on a worker.

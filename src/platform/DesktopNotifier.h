@@ -15,11 +15,12 @@ class DesktopNotifier : public QObject {
 public:
     using QObject::QObject;
     // Shows a notice with one action button; `token` comes back with actionInvoked when
-    // the user presses it (or clicks the notice). False when no service showed it.
-    // `summary` and `body` are plain text, shown as they are (never read as markup);
-    // controls in them are the caller's to make visible.
-    virtual bool notify(const QString &summary, const QString &body, const QString &actionLabel,
-                        const QString &token) = 0;
+    // the user presses it (or clicks the notice). With `replaces` (an id this notifier
+    // returned) the notice takes that one's place instead of showing beside it. The
+    // notice's id, 0 when no service showed it. `summary` and `body` are plain text, shown
+    // as they are (never read as markup); controls in them are the caller's to make visible.
+    virtual uint notify(const QString &summary, const QString &body, const QString &actionLabel,
+                        const QString &token, uint replaces = 0) = 0;
 
 signals:
     void actionInvoked(const QString &token);

@@ -13,11 +13,12 @@
 #include "platform/VisibleText.h"
 #include "preferences/PreferenceKeys.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QProcess>
 
+#include <algorithm>
 #include <functional>
+#include <utility>
 
 namespace zembra::spider {
 
@@ -25,10 +26,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Long enough for a move or a copy of a bundle to settle, well inside two seconds.
-constexpr int kSettleMs = 250;
-// Removals closer together than this are one burst, told in one notice; a burst that goes
-// on is told after the longest wait all the same.
+// A scan waits until the watched folders were still this long (an update that replaces a
+// bundle by a move takes the old one out and puts the new one in back to back, so the scan
+// sees the new one), and a removal is told only then; a long copy is still looked at
+// every quarter second.
+constexpr qint64 kStillMs = 80;
+constexpr qint64 kLongestSettleMs = 250;
+// Removals closer together than this are one burst, shown in one notice; a burst that goes
+// on is shown in full after the longest wait all the same.
 constexpr int kNoticeQuietMs = 1000;
 constexpr qint64 kLongestNoticeWaitMs = 10000;
 // inotify watches are cheap, but a huge Applications tree should not use them all up.
@@ -83,16 +88,17 @@ Spider::Spider(platform::SettingsStore &settings, platform::SettingsStore &suite
       m_settingsFolder(std::move(settingsFolder)), m_notifier(notifier),
       m_guiArguments(std::move(guiArguments)), m_installed(settings, {}, rereadAll) {
     m_settle.setSingleShot(true);
-    m_settle.setInterval(kSettleMs);
+    // A coarse timer may fire early, before the folders were still long enough.
+    m_settle.setTimerType(Qt::PreciseTimer);
     connect(&m_settle, &QTimer::timeout, this, &Spider::scan);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this](const QString &dir) {
-        if (dir == m_settingsFolder)
+        const bool settings = dir == m_settingsFolder;
+        if (settings)
             reloadSwitches();
-        scheduleScan();
+        scheduleScan(!settings);
     });
-    m_noticeDelay.setSingleShot(true);
-    m_noticeDelay.setInterval(kNoticeQuietMs);
-    connect(&m_noticeDelay, &QTimer::timeout, this, &Spider::announcePending);
+    m_burstQuiet.setSingleShot(true);
+    connect(&m_burstQuiet, &QTimer::timeout, this, &Spider::closeBurst);
     connect(&m_notifier, &platform::DesktopNotifier::actionInvoked, this, &Spider::actionInvoked);
 }
 
@@ -103,10 +109,22 @@ void Spider::start() {
     scan();
 }
 
-void Spider::scheduleScan() {
-    // Not restarted by every event: a long copy still gets looked at every quarter second.
+void Spider::scheduleScan(bool watched) {
+    if (watched) {
+        m_watchedChanged = true;
+        m_lastChange.start();
+    }
     if (!m_settle.isActive())
-        m_settle.start();
+        m_settleSince.start();
+    m_settle.start(
+        int(std::clamp(kLongestSettleMs - m_settleSince.elapsed(), qint64(0), kStillMs)));
+}
+
+void Spider::lookAgain(qint64 inMs) {
+    m_watchedChanged = true;
+    if (!m_settle.isActive())
+        m_settleSince.start();
+    m_settle.start(int(inMs));
 }
 
 void Spider::reloadSwitches() {
@@ -134,45 +152,60 @@ ApplicationList Spider::trashArrivals() {
 }
 
 void Spider::scan() {
+    const bool watchedChanged = std::exchange(m_watchedChanged, false);
     m_settings.synchronize();
     const grants::GrantStore grants(m_settings);
-    m_applications = grants.resolve(grants::kApplications).folder;
+    const auto applications = grants.resolve(grants::kApplications).folder;
     const auto home = grants.resolve(grants::kHome).folder;
-    m_trash = home ? std::optional<fs::path>(platform::trashFilesFolder(*home)) : std::nullopt;
-    // Watch before listing, so that nothing happening during the listing goes unseen.
-    watchFolders();
+    const auto trash =
+        home ? std::optional<fs::path>(platform::trashFilesFolder(*home)) : std::nullopt;
+    // Only the settings folder changed (this watcher's own writes, a switch) and the
+    // grants name the same folders: there is nothing new to look at.
+    if (!watchedChanged && applications == m_applications && trash == m_trash) {
+        tellAndWrite();
+        return;
+    }
+    m_applications = applications;
+    m_trash = trash;
 
     // Removed means gone from the disk: what the list's settings leave out (Apple's own
     // applications, the Utilities folder) is installed all the same.
     m_installed.refresh(m_applications);
-    // Also what the refresh before a notice saw: it changes the list, not the snapshot.
+    // The folders the refresh looked into are the ones to watch.
+    watchFolders();
     const bool installedChanged = m_installed.takeChange();
     const ApplicationList trashed = trashArrivals();
-    if (!m_applications)
-        return;
     // Nothing came, went or changed, and nothing arrived in the Trash: the snapshot stays
-    // as it is (a folder switch empties the list, which counts as a change).
-    if (!installedChanged && trashed.empty() && !m_written.isEmpty() &&
-        m_snapshot.applicationsFolder == *m_applications)
-        return;
-    const SnapshotChange change = refreshSnapshot(
-        m_snapshot, *m_applications, m_installed.applications(), trashed,
-        [this](const QString &key) { return leftovers::takeRemovalMark(key, m_settingsFolder); });
-    m_snapshot = change.snapshot;
-    // A removal seen while its notices are off is remembered, never told later. Queued
-    // before the snapshot is written: the burst's wait runs while the write syncs.
-    if (!change.gone.empty() && removeNoticesOn()) {
-        if (m_pending.empty())
-            m_pendingSince.start();
-        m_pending.insert(m_pending.end(), change.gone.begin(), change.gone.end());
-        if (m_pendingSince.elapsed() < kLongestNoticeWaitMs)
-            m_noticeDelay.start();
+    // as it is (a folder switch empties the list, which counts as a change). The first look
+    // compares with the file even when the folder is empty.
+    if (m_applications && (installedChanged || !trashed.empty() || m_unwritten ||
+                           m_snapshot.applicationsFolder != *m_applications)) {
+        SnapshotChange change =
+            refreshSnapshot(m_snapshot, *m_applications, m_installed.applications(), trashed,
+                            [this](const QString &key) {
+                                return leftovers::takeRemovalMark(key, m_settingsFolder);
+                            });
+        if (!sameSnapshot(change.snapshot, m_snapshot)) {
+            m_snapshot = std::move(change.snapshot);
+            m_unwritten = true;
+        }
+        // A removal seen while its notices are off is remembered, never told later.
+        if (!change.gone.empty() && removeNoticesOn()) {
+            if (m_pending.empty())
+                m_pendingSince.start();
+            m_pending.insert(m_pending.end(), change.gone.begin(), change.gone.end());
+        }
     }
-    const QByteArray json = snapshotJson(m_snapshot);
-    const QByteArray digest = QCryptographicHash::hash(json, QCryptographicHash::Sha256);
-    // A failed write is tried again at the next scan.
-    if (digest != m_written)
-        m_written = writeSnapshotJson(snapshotFile(m_settingsFolder), json) ? digest : QByteArray();
+    tellAndWrite();
+}
+
+void Spider::tellAndWrite() {
+    tellPending();
+    // Told before the snapshot is written: a crash between the two tells the removal again
+    // at the next start, never loses it. Not written while removals wait to be told, for
+    // the same reason: a burst's removals are written once, with its notice.
+    if (m_pending.empty() && m_unwritten && m_applications)
+        m_unwritten = !writeSnapshot(snapshotFile(m_settingsFolder), m_snapshot);
 }
 
 void Spider::watchFolders() {
@@ -185,29 +218,12 @@ void Spider::watchFolders() {
     if (m_applications) {
         want(*m_applications);
         want(nearestFolder(m_applications->parent_path()));
-        // Every folder that holds bundles the list reads (everyApplicationBundle): the
-        // Applications folder, its subfolders and theirs, and one level deeper in
+        // Every folder that holds bundles the list reads, as the last refresh looked into
+        // them: the Applications folder's subfolders and theirs, and one level deeper in
         // Utilities (Utilities/Sub/Deeper/Foo.app); never the inside of a bundle.
-        int folders = 0;
-        const std::function<void(const fs::path &, int)> watchBelow = [&](const fs::path &folder,
-                                                                          int depth) {
-            for (const platform::DirEntry &f : platform::listDirectory(folder))
-                if (f.type == platform::EntryType::Directory && !isAppName(f.name())) {
-                    want(f.path);
-                    ++folders;
-                    if (depth > 1)
-                        watchBelow(f.path, depth - 1);
-                }
-        };
-        for (const platform::DirEntry &e : platform::listDirectory(*m_applications)) {
-            if (e.type != platform::EntryType::Directory || isAppName(e.name()))
-                continue;
-            want(e.path);
-            ++folders;
-            watchBelow(e.path, e.name() == "Utilities" ? 2 : 1);
-            if (folders >= kMaxWatchedFolders)
-                break;
-        }
+        const auto &folders = m_installed.folders();
+        for (size_t i = 0; i < folders.size() && i < size_t(kMaxWatchedFolders); ++i)
+            want(folders[i]);
     }
     if (m_trash) {
         want(*m_trash);
@@ -241,32 +257,22 @@ void Spider::watchFolders() {
         m_watchedIdentity[dir] = platform::fileIdentity(path);
         added << dir;
     }
-    if (!added.isEmpty())
-        m_watcher.addPaths(added);
+    // Set after the listing: look again for what changed in between (not for a watch
+    // that could not be set, which is tried again at every scan).
+    if (!added.isEmpty() && m_watcher.addPaths(added).size() < added.size())
+        lookAgain(kStillMs);
     // Made between the look above and the watch on the folder above it: look again.
     for (const fs::path &path : missing)
         if (platform::isRealDirectory(path)) {
-            scheduleScan();
+            lookAgain(kStillMs);
             break;
         }
 }
 
-void Spider::announcePending() {
-    ApplicationList pending;
-    pending.swap(m_pending);
-    if (!removeNoticesOn())
-        return;
-    m_settings.synchronize();
-    m_installed.refresh(grants::GrantStore(m_settings).resolve(grants::kApplications).folder);
+void Spider::weigh(const ApplicationList &items, std::set<QString> &keys, ApplicationList &told,
+                   std::vector<leftovers::LeftoverWeight> &weights) {
     const ApplicationList &installed = m_installed.applications();
-    // Back already (an update that replaced the bundle), or seen twice: not told.
-    std::set<QString> keys;
-    for (const auto &item : installed)
-        keys.insert(rememberedKey(*item));
-    sortByLabel(pending);
-    ApplicationList told;
-    std::vector<leftovers::LeftoverWeight> weights;
-    for (const auto &item : pending) {
+    for (const auto &item : items) {
         if (!keys.insert(rememberedKey(*item)).second)
             continue;
         leftovers::LeftoverWeight weight = leftovers::weighLeftovers(*item, m_settings, installed);
@@ -275,18 +281,100 @@ void Spider::announcePending() {
         told.push_back(item);
         weights.push_back(std::move(weight));
     }
-    if (told.empty())
-        return;
+}
 
+void Spider::tellPending() {
+    if (m_pending.empty()) {
+        if (m_burstEnding)
+            endBurst();
+        return;
+    }
+    if (!removeNoticesOn()) {
+        m_pending.clear();
+        endBurst();
+        return;
+    }
+    // A later removal of a burst whose notice shows: told when the burst goes quiet.
+    if (!m_burst.empty() && !m_burstEnding) {
+        if (m_burstSince.elapsed() < kLongestNoticeWaitMs)
+            m_burstQuiet.start(kNoticeQuietMs);
+        else if (!m_burstQuiet.isActive())
+            m_burstQuiet.start(0); // waited long enough: shown now
+        return;
+    }
+    const qint64 still = m_lastChange.isValid() ? m_lastChange.elapsed() : kStillMs;
+    if (still < kStillMs && m_pendingSince.elapsed() < kLongestNoticeWaitMs) {
+        lookAgain(kStillMs - still);
+        return;
+    }
+
+    // Back already (an update that replaced the bundle), or seen twice: not told.
+    std::set<QString> keys;
+    for (const auto &item : m_installed.applications())
+        keys.insert(rememberedKey(*item));
+    ApplicationList shown;
+    std::vector<leftovers::LeftoverWeight> shownWeights;
+    for (size_t i = 0; i < m_burst.size(); ++i)
+        if (keys.insert(rememberedKey(*m_burst[i])).second) {
+            shown.push_back(m_burst[i]);
+            shownWeights.push_back(m_burstWeights[i]);
+        }
+    const size_t before = shown.size();
+    ApplicationList pending;
+    pending.swap(m_pending);
+    sortByLabel(pending);
+    weigh(pending, keys, shown, shownWeights);
+    const bool changed = shown.size() != before || before != m_burst.size();
+    if (m_burst.empty()) {
+        if (shown.empty())
+            return;
+        // The first removal of a burst is told at once; its notice stays the burst's.
+        m_noticeId = notify(shown, shownWeights, 0);
+        m_burst = std::move(shown);
+        m_burstWeights = std::move(shownWeights);
+        m_burstSince.start();
+        m_burstQuiet.start(kNoticeQuietMs);
+        return;
+    }
+    // The burst went quiet: its notice now shows every removal of it.
+    if (changed && !shown.empty()) {
+        // The weights add up in any order; the names are listed by label.
+        sortByLabel(shown);
+        notify(shown, shownWeights, m_noticeId);
+    }
+    endBurst();
+}
+
+void Spider::closeBurst() {
+    m_burstEnding = true;
+    // Something changed since the last scan: look first, so that the notice is up to date.
+    if (m_watchedChanged) {
+        m_settle.stop();
+        scan();
+    } else {
+        tellAndWrite();
+    }
+    m_burstEnding = false;
+}
+
+void Spider::endBurst() {
+    m_burstQuiet.stop();
+    m_burst.clear();
+    m_burstWeights.clear();
+    m_noticeId = 0;
+}
+
+uint Spider::notify(const ApplicationList &told,
+                    const std::vector<leftovers::LeftoverWeight> &weights, uint replaces) {
     if (told.size() == 1) {
         const leftovers::LeftoverWeight &left = weights.front();
         const QString weight = platform::formatByteCount(left.bytes);
         const QString body = left.count == 1
                                  ? tr("It left one item behind (%1).").arg(weight)
                                  : tr("It left %1 items behind (%2).").arg(left.count).arg(weight);
-        m_notifier.notify(tr("%1 was removed").arg(noticeName(*told.front())), body,
-                          tr("Review leftovers"), kReviewToken + rememberedKey(*told.front()));
-        return;
+        return m_notifier.notify(tr("%1 was removed").arg(noticeName(*told.front())), body,
+                                 tr("Review leftovers"),
+                                 kReviewToken + rememberedKey(*told.front()), replaces);
     }
     const leftovers::LeftoverWeight left = leftovers::combinedWeight(weights);
     const QString weight = platform::formatByteCount(left.bytes);
@@ -295,8 +383,8 @@ void Spider::announcePending() {
         left.count == 1
             ? tr("%1 left one item behind (%2).").arg(names, weight)
             : tr("%1 left %2 items behind (%3).").arg(names, QString::number(left.count), weight);
-    m_notifier.notify(tr("%1 applications were removed").arg(told.size()), body,
-                      tr("Show removed applications"), kRemovedListToken);
+    return m_notifier.notify(tr("%1 applications were removed").arg(told.size()), body,
+                             tr("Show removed applications"), kRemovedListToken, replaces);
 }
 
 void Spider::actionInvoked(const QString &token) {

@@ -1,6 +1,7 @@
 // A stand-in desktop notification service for the watcher's tests. Run it under
 // dbus-run-session: it takes the name org.freedesktop.Notifications on that private bus
-// (unless --no-service), appends one JSON line per Notify call to the log, and with
+// (unless --no-service), appends one JSON line per Notify call to the log (with the id it
+// gave and the id the call replaced, 0 for none; a replacement keeps its id), and with
 // --invoke ACTION answers each notice by emitting ActionInvoked(id, ACTION); with --markup
 // it says that it reads markup in bodies ("body-markup"). When it is
 // ready it writes the bus address to --ready FILE. It ends when its standard input closes
@@ -27,15 +28,15 @@ public:
         : m_log(std::move(log)), m_invoke(std::move(invoke)), m_markup(markup) {}
 
 public slots:
-    uint Notify(const QString &appName, uint, const QString &, const QString &summary,
+    uint Notify(const QString &appName, uint replaces, const QString &, const QString &summary,
                 const QString &body, const QStringList &actions, const QVariantMap &, int) {
-        const uint id = ++m_last;
+        const uint id = replaces != 0 && replaces <= m_last ? replaces : ++m_last;
         QFile file(m_log);
         if (file.open(QIODevice::Append)) {
-            const QJsonObject line{{"app", appName},
-                                   {"summary", summary},
-                                   {"body", body},
-                                   {"actions", QJsonArray::fromStringList(actions)}};
+            const QJsonObject line{
+                {"id", qint64(id)}, {"replaces", qint64(replaces)},
+                {"app", appName},   {"summary", summary},
+                {"body", body},     {"actions", QJsonArray::fromStringList(actions)}};
             file.write(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n');
         }
         if (!m_invoke.isEmpty())

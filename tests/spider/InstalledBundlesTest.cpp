@@ -119,6 +119,12 @@ TEST(InstalledBundles, Listing_SameBundlesRecordsAndOrderAsEveryInstalledApplica
     ASSERT_EQ(every.size(), 9u);
     EXPECT_EQ(shown(counted.bundles.applications()), shown(every));
     EXPECT_EQ(counted.reads.size(), every.size());
+    // The folders to watch: every one looked into for bundles, never a bundle or a link.
+    const fs::path apps = tree / "Applications";
+    EXPECT_EQ(
+        counted.bundles.folders(),
+        (std::vector<fs::path>{apps / "Same", apps / "Sub", apps / "Sub/Deep", apps / "Utilities",
+                               apps / "Utilities/A", apps / "Utilities/A/B"}));
 }
 
 TEST(InstalledBundles, Refresh_ReadsOnlyWhatIsNewOrChanged) {

@@ -1,5 +1,7 @@
 // What the watcher's notices and the list of removed applications count: only the
-// leftovers the review would start ticked, each byte once.
+// leftovers the review would start ticked, each byte once. The whole disk is searched but
+// not open to deletion (its grant is not the disk's root), as on a machine where the user
+// granted a folder that is not "/".
 
 #include "catalogue/Application.h"
 #include "leftovers/LeftoverWeight.h"
@@ -16,7 +18,7 @@ namespace {
 
 struct WeightCase {
     const char *name;
-    std::vector<std::pair<std::string, size_t>> files; // below the home Library: path, bytes
+    std::vector<std::pair<std::string, size_t>> files; // below the tree: path, bytes
     int count;
     std::uint64_t bytes;
 };
@@ -32,14 +34,14 @@ class NoticeWeight : public ::testing::TestWithParam<WeightCase> {};
 TEST_P(NoticeWeight, CountsWhatTheReviewWouldTick) {
     TreeBuilder t;
     TestSettings s;
-    s.grantTree(t, "Users/me", false);
+    s.grantTree(t, "Users/me", true);
     t.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2", "Sketchpad 2");
     // Sketchpad is gone; only its record is left.
     const auto gone = Application(s).application(
         t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad"));
     fs::remove_all(t / "Applications/Sketchpad.app");
     for (const auto &[path, bytes] : GetParam().files)
-        t.file("Users/me/Library/" + path, std::string(bytes, 'x'));
+        t.file(path, std::string(bytes, 'x'));
 
     const leftovers::LeftoverWeight weight =
         leftovers::weighLeftovers(*gone, s, Application(s).everyInstalledApplication());
@@ -51,20 +53,27 @@ TEST_P(NoticeWeight, CountsWhatTheReviewWouldTick) {
 INSTANTIATE_TEST_SUITE_P(
     Leftovers, NoticeWeight,
     ::testing::Values(WeightCase{"OnlyTheVendorFolderAnotherApplicationUses",
-                                 {{"Caches/Lumina/cache.db", 205000}},
+                                 {{"Users/me/Library/Caches/Lumina/cache.db", 205000}},
                                  0,
                                  0},
-                      WeightCase{"OwnPreferencesBesideAnotherApplicationsOnes",
-                                 {{"Preferences/com.lumina.sketchpad.plist", 1000},
-                                  {"Preferences/com.lumina.sketchpad2.plist", 500}},
-                                 1,
-                                 1000},
+                      WeightCase{
+                          "OwnPreferencesBesideAnotherApplicationsOnes",
+                          {{"Users/me/Library/Preferences/com.lumina.sketchpad.plist", 1000},
+                           {"Users/me/Library/Preferences/com.lumina.sketchpad2.plist", 500}},
+                          1,
+                          1000},
                       WeightCase{"OwnEntriesBesideASharedFolder",
-                                 {{"Preferences/com.lumina.sketchpad.plist", 1000},
-                                  {"Caches/com.lumina.sketchpad/a", 300},
-                                  {"Caches/Lumina/cache.db", 205000}},
+                                 {{"Users/me/Library/Preferences/com.lumina.sketchpad.plist", 1000},
+                                  {"Users/me/Library/Caches/com.lumina.sketchpad/a", 300},
+                                  {"Users/me/Library/Caches/Lumina/cache.db", 205000}},
                                  2,
-                                 1300}),
+                                 1300},
+                      WeightCase{"SystemFolderTheRemovalWouldRefuse",
+                                 {{"Users/me/Library/Preferences/com.lumina.sketchpad.plist", 1000},
+                                  {"Library/LaunchAgents/com.lumina.sketchpad.agent.plist", 700},
+                                  {"Library/Application Support/Sketchpad/data", 900}},
+                                 1,
+                                 1000}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(NoticeWeight, SeveralApplications_AnEntryInsideAnotherOrListedTwiceCountsOnce) {

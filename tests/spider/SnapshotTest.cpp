@@ -48,6 +48,10 @@ TEST(ApplicationSnapshot,
     named->setCompany_name(QString()); // empty, not null
     named->setExecutable_info(std::nullopt);
     named->setBundle_name_info(QStringLiteral("Éditeur"));
+    // Everything JSON must escape, and text beyond the first plane.
+    const QString escaped =
+        QStringLiteral("\"q\" \\ /\n\t") + QChar(0x01) + QChar(0x1f) + QStringLiteral("\u202e😀");
+    named->setLabel_name(escaped);
     auto odd = app(QStringLiteral("Odd"), std::nullopt,
                    fs::path("/Applications/Od\xff"
                             "d.app"));
@@ -66,6 +70,7 @@ TEST(ApplicationSnapshot,
     EXPECT_EQ(a.company_name(), OptString(QString()));
     EXPECT_EQ(a.executable_info(), std::nullopt);
     EXPECT_EQ(a.bundle_name_info(), OptString(QStringLiteral("Éditeur")));
+    EXPECT_EQ(a.label_name(), OptString(escaped));
     EXPECT_TRUE(back.applications[0].installed);
     const RememberedApplication &b = back.applications[1];
     EXPECT_EQ(b.item->url(), std::optional<fs::path>(fs::path("/Applications/Od\xff"

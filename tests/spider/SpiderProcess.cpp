@@ -9,6 +9,8 @@
 #include <QJsonDocument>
 #include <QThread>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace zembra::test {
@@ -69,6 +71,28 @@ std::vector<QJsonObject> PrivateBus::notices() const {
         if (!line.isEmpty())
             out.push_back(QJsonDocument::fromJson(line).object());
     return out;
+}
+
+std::vector<QJsonObject> PrivateBus::shown() const {
+    std::vector<QJsonObject> out;
+    for (const QJsonObject &call : notices()) {
+        const auto same = std::find_if(out.begin(), out.end(), [&](const QJsonObject &n) {
+            return n.value("id") == call.value("id");
+        });
+        if (same == out.end())
+            out.push_back(call);
+        else
+            *same = call;
+    }
+    return out;
+}
+
+bool PrivateBus::told(const QString &name) const {
+    const auto calls = notices();
+    return std::any_of(calls.begin(), calls.end(), [&](const QJsonObject &n) {
+        return n.value("summary").toString().contains(name) ||
+               n.value("body").toString().contains(name);
+    });
 }
 
 WatchedTree::WatchedTree()

@@ -29,8 +29,14 @@ public:
     ~PrivateBus();
     bool ready() const { return !m_address.isEmpty(); }
     const QString &address() const { return m_address; }
-    // Every notice the service received, oldest first.
+    // Every Notify call the service received, oldest first: a notice, or the replacement
+    // of one ("replaces" is the id of the one replaced, 0 for a new notice).
     std::vector<QJsonObject> notices() const;
+    // What the user sees: one entry per notice, as its last call left it, in the order
+    // the notices first appeared.
+    std::vector<QJsonObject> shown() const;
+    // Whether any call named `name` in its summary or body.
+    bool told(const QString &name) const;
 
 private:
     QProcess m_process;

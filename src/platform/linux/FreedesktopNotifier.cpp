@@ -29,11 +29,11 @@ FreedesktopNotifier::FreedesktopNotifier() {
                 SLOT(onNotificationClosed(uint, uint)));
 }
 
-bool FreedesktopNotifier::notify(const QString &summary, const QString &body,
-                                 const QString &actionLabel, const QString &token) {
+uint FreedesktopNotifier::notify(const QString &summary, const QString &body,
+                                 const QString &actionLabel, const QString &token, uint replaces) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
-        return false;
+        return 0;
     // A service that reads markup in bodies would take "<b>" in a name for a tag.
     const QDBusMessage capabilities =
         bus.call(QDBusMessage::createMethodCall(kService, kPath, kInterface,
@@ -48,15 +48,19 @@ bool FreedesktopNotifier::notify(const QString &summary, const QString &body,
     const QStringList actions{kDefaultActionKey, actionLabel, kActionKey, actionLabel};
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("uninstaller-zembra"));
-    call << QStringLiteral("Uninstaller zembra") << uint(0)
+    call << QStringLiteral("Uninstaller zembra") << replaces
          << QStringLiteral("system-software-install") << summary
          << (markup ? markupEscaped(body) : body) << actions << hints << int(-1);
     // Activation of an absent service fails at once; a hung one is given a few seconds.
     const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return false;
-    m_tokens.insert(reply.arguments().constFirst().toUInt(), token);
-    return true;
+        return 0;
+    const uint id = reply.arguments().constFirst().toUInt();
+    // The replaced notice's action is gone with it, whatever id the service gave back.
+    if (replaces != 0)
+        m_tokens.remove(replaces);
+    m_tokens.insert(id, token);
+    return id;
 }
 
 void FreedesktopNotifier::onActionInvoked(uint id, const QString &actionKey) {

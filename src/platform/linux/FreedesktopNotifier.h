@@ -12,8 +12,8 @@ class FreedesktopNotifier : public DesktopNotifier {
     Q_OBJECT
 public:
     FreedesktopNotifier();
-    bool notify(const QString &summary, const QString &body, const QString &actionLabel,
-                const QString &token) override;
+    uint notify(const QString &summary, const QString &body, const QString &actionLabel,
+                const QString &token, uint replaces = 0) override;
 
 private slots:
     void onActionInvoked(uint id, const QString &actionKey);
