@@ -25,11 +25,11 @@ LeftoverWeight weightOf(const std::vector<FileEntry> &files, const std::vector<S
 } // namespace
 
 LeftoverWeight weighLeftovers(const ItemRecord &item, platform::SettingsStore &settings,
-                              const ApplicationList &installed) {
+                              const ApplicationList &installed, const InstalledOwners *owners) {
     ItemRecord searched(item);
     searchLeftovers(searched, settings, SearchMode::Review);
     // Only what the review would start ticked: the related group starts unticked anyway.
-    Review review = buildReview(searched, settings, installed, false);
+    Review review = buildReview(searched, settings, installed, false, nullptr, owners);
     // What the removal would refuse starts unticked on the review, so it is not counted.
     const platform::DeletionScope scope = grants::GrantStore(settings).deletionScope();
     review.markNotAllowed([&scope](const std::filesystem::path &p) { return scope.allows(p); });

@@ -11,6 +11,7 @@
 
 #include "catalogue/Application.h"
 #include "catalogue/ItemRecord.h"
+#include "leftovers/SharedEntries.h"
 #include "platform/SettingsStore.h"
 
 #include <cstdint>
@@ -28,8 +29,10 @@ struct LeftoverWeight {
 
 // `installed`: every installed application (Application::everyInstalledApplication), so
 // that the entries another one uses are not counted.
+// `owners`: the keys of `installed`, when the caller keeps them up to date across calls.
 LeftoverWeight weighLeftovers(const ItemRecord &item, platform::SettingsStore &settings,
-                              const ApplicationList &installed);
+                              const ApplicationList &installed,
+                              const InstalledOwners *owners = nullptr);
 
 // The weight of several applications' leftovers together: an entry two of them left,
 // or one inside another's folder, counts once.

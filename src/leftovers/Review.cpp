@@ -51,14 +51,15 @@ std::vector<QString> Review::keptReasons(const Selection &selection) const {
 }
 
 Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings,
-                   const ApplicationList &installed, bool withRelated,
-                   const FolderListings *listed) {
+                   const ApplicationList &installed, bool withRelated, const FolderListings *listed,
+                   const InstalledOwners *owners) {
     Review review;
     review.files = searched.files();
     review.sizes = searched.sizes();
     review.sizes.resize(review.files.size(), SizeEntry::bytes(0));
     review.searchRows = review.files.size();
-    const SharedEntries shared(searched, installed);
+    const SharedEntries shared =
+        owners ? SharedEntries(searched, *owners) : SharedEntries(searched, installed);
     review.flags = shared.flagsOf(review.files);
     review.reasons.resize(review.files.size());
     review.weak = searched.weakRows();

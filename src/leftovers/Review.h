@@ -60,10 +60,11 @@ struct Review {
 
 // `searched`: the record after the search (files and sizes filled). `installed`: every
 // installed application (Application::everyInstalledApplication), to flag shared rows.
+// `owners`: the keys of `installed`, when the caller keeps them (see SharedEntries.h).
 // `listed`: what the search listed (SearchResult::listings), so the related step need not
 // list those folders again.
 Review buildReview(const ItemRecord &searched, platform::SettingsStore &settings,
                    const ApplicationList &installed, bool withRelated,
-                   const FolderListings *listed = nullptr);
+                   const FolderListings *listed = nullptr, const InstalledOwners *owners = nullptr);
 
 } // namespace zembra::leftovers

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include <unordered_map>
+
 namespace zembra::leftovers {
 
 namespace fs = std::filesystem;
@@ -130,12 +132,60 @@ QString SharedFlag::keptReason() const {
     return (shared ? kKeptSharedWith : kKeptAlsoUsedBy) + others.join(QStringLiteral(", "));
 }
 
+namespace {
+std::shared_ptr<const SharedEntries::InstalledOwner>
+installedOwner(const std::shared_ptr<ApplicationItem> &app) {
+    const auto url = app->url();
+    return std::make_shared<const SharedEntries::InstalledOwner>(SharedEntries::InstalledOwner{
+        app, url ? platform::absolutePath(*url) : fs::path(), ownerOf(*app, false)});
+}
+} // namespace
+
 SharedEntries::SharedEntries(const ItemRecord &item, const ApplicationList &installed)
     : m_item(ownerOf(item, true)), m_itemPath(item.url().value_or(fs::path())) {
-    const fs::path self = platform::absolutePath(m_itemPath);
+    auto owners = std::make_shared<InstalledOwnerList>();
+    owners->reserve(installed.size());
     for (const auto &app : installed)
-        if (const auto url = app->url(); url && platform::absolutePath(*url) != self)
-            m_others.push_back(ownerOf(*app, false));
+        owners->push_back(installedOwner(app));
+    m_installed = std::move(owners);
+    leaveOutItem();
+}
+
+SharedEntries::SharedEntries(const ItemRecord &item, const InstalledOwners &installed)
+    : m_item(ownerOf(item, true)), m_itemPath(item.url().value_or(fs::path())),
+      m_installed(installed.m_owners) {
+    leaveOutItem();
+}
+
+void SharedEntries::leaveOutItem() {
+    const fs::path self = platform::absolutePath(m_itemPath);
+    m_others.reserve(m_installed->size());
+    for (const auto &o : *m_installed)
+        if (!o->path.empty() && o->path != self)
+            m_others.push_back(&o->owner);
+}
+
+void InstalledOwners::update(const ApplicationList &installed) {
+    std::unordered_map<const ApplicationItem *,
+                       const std::shared_ptr<const SharedEntries::InstalledOwner> *>
+        known;
+    known.reserve(m_owners->size());
+    for (const auto &o : *m_owners)
+        known.emplace(o->record.get(), &o);
+    auto owners = std::make_shared<SharedEntries::InstalledOwnerList>();
+    owners->reserve(installed.size());
+    m_derived = 0;
+    for (const auto &app : installed) {
+        // Records are not changed once listed: the same object has the same keys.
+        if (const auto it = known.find(app.get()); it != known.end()) {
+            owners->push_back(*it->second);
+        } else {
+            owners->push_back(installedOwner(app));
+            ++m_derived;
+        }
+    }
+    // Entries already handed out keep the list they were made from.
+    m_owners = std::move(owners);
 }
 
 SharedFlag SharedEntries::flagOf(const fs::path &entry) const {
@@ -148,7 +198,8 @@ SharedFlag SharedEntries::flagOf(const fs::path &entry) const {
     const std::string_view rest = prefixedRest(name, folded);
     const size_t own = std::max(tie(m_item, name, folded), namingTie(m_item, rest));
     size_t best = 0;
-    for (const Owner &o : m_others) {
+    for (const Owner *other : m_others) {
+        const Owner &o = *other;
         const size_t named = namingTie(o, rest);
         if (named < std::max(own, best) &&
             (o.keys.empty() || o.keys.front().text.size() < std::max(own, best)))

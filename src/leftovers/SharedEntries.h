@@ -35,6 +35,7 @@
 #include <QStringList>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,11 +51,15 @@ struct SharedFlag {
     QString keptReason() const;
 };
 
+class InstalledOwners;
+
 class SharedEntries {
 public:
     // `installed`: every installed application (Application::everyInstalledApplication);
     // the item itself (same bundle path) is left out.
     SharedEntries(const ItemRecord &item, const ApplicationList &installed);
+    // The same, from keys already derived for every installed application (see below).
+    SharedEntries(const ItemRecord &item, const InstalledOwners &installed);
 
     // The flag of one entry, by its name alone.
     SharedFlag flagOf(const std::filesystem::path &entry) const;
@@ -72,10 +77,37 @@ public:
         std::vector<std::string> names;      // label, CFBundleName, executable: folded, squeezed
     };
 
+    // One installed application's keys, and its bundle's absolute path.
+    struct InstalledOwner {
+        std::shared_ptr<const ApplicationItem> record;
+        std::filesystem::path path;
+        Owner owner;
+    };
+    using InstalledOwnerList = std::vector<std::shared_ptr<const InstalledOwner>>;
+
 private:
+    void leaveOutItem();
+
     Owner m_item;
-    std::vector<Owner> m_others;
     std::filesystem::path m_itemPath;
+    std::shared_ptr<const InstalledOwnerList> m_installed;
+    std::vector<const Owner *> m_others; // into m_installed, in catalogue order
+};
+
+// Every installed application's keys, kept across updates of the list: a record the list
+// still holds (the same object, as the watcher's running list keeps unchanged bundles)
+// keeps the keys derived from it, so an update costs what changed. Not thread-safe.
+class InstalledOwners {
+public:
+    void update(const ApplicationList &installed);
+    // How many applications' keys the last update derived anew.
+    size_t derivedInLastUpdate() const { return m_derived; }
+
+private:
+    friend class SharedEntries;
+    std::shared_ptr<const SharedEntries::InstalledOwnerList> m_owners =
+        std::make_shared<const SharedEntries::InstalledOwnerList>();
+    size_t m_derived = 0;
 };
 
 } // namespace zembra::leftovers

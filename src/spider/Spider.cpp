@@ -174,6 +174,7 @@ void Spider::scan() {
     // The folders the refresh looked into are the ones to watch.
     watchFolders();
     const bool installedChanged = m_installed.takeChange();
+    m_ownersStale = m_ownersStale || installedChanged;
     const ApplicationList trashed = trashArrivals();
     // Nothing came, went or changed, and nothing arrived in the Trash: the snapshot stays
     // as it is (a folder switch empties the list, which counts as a change). The first look
@@ -206,6 +207,12 @@ void Spider::tellAndWrite() {
     // the same reason: a burst's removals are written once, with its notice.
     if (m_pending.empty() && m_unwritten && m_applications)
         m_unwritten = !writeSnapshot(snapshotFile(m_settingsFolder), m_snapshot);
+    // The installed applications' keys, derived while nothing waits, so that weighing the
+    // next removal costs what changed, not ten thousand applications.
+    if (m_pending.empty() && m_ownersStale) {
+        m_ownersStale = false;
+        QTimer::singleShot(0, this, [this] { m_owners.update(m_installed.applications()); });
+    }
 }
 
 void Spider::watchFolders() {
@@ -272,10 +279,13 @@ void Spider::watchFolders() {
 void Spider::weigh(const ApplicationList &items, std::set<QString> &keys, ApplicationList &told,
                    std::vector<leftovers::LeftoverWeight> &weights) {
     const ApplicationList &installed = m_installed.applications();
+    // Keys derived again only for the applications that changed since the last notice.
+    m_owners.update(installed);
     for (const auto &item : items) {
         if (!keys.insert(rememberedKey(*item)).second)
             continue;
-        leftovers::LeftoverWeight weight = leftovers::weighLeftovers(*item, m_settings, installed);
+        leftovers::LeftoverWeight weight =
+            leftovers::weighLeftovers(*item, m_settings, installed, &m_owners);
         if (weight.empty())
             continue;
         told.push_back(item);

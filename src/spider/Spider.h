@@ -106,6 +106,8 @@ private:
     bool m_burstEnding = false; // the burst went quiet: what waits joins its notice now
     ApplicationSnapshot m_snapshot;
     InstalledBundles m_installed;
+    leftovers::InstalledOwners m_owners; // the installed applications' keys, for weighing
+    bool m_ownersStale = false;
     bool m_unwritten = true; // the snapshot differs from the file, or its write failed
     std::optional<std::filesystem::path> m_applications;
     std::optional<std::filesystem::path> m_trash;

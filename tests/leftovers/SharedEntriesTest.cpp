@@ -91,11 +91,40 @@ TEST_F(SharedEntriesTable, RealLookingCases_FlaggedWithTheApplicationThatTiesMor
         {"Sketchpad.app", "Applications/Sketchpad.app", ""},
         {"Ink.app", "Applications/Ink.app/Contents/Library/LoginItems/Inkwell.app", ""},
     };
+    // The same from the keys a caller keeps across calls.
+    InstalledOwners owners;
+    owners.update(installed);
     for (const Case &c : cases) {
         const SharedEntries shared(*app(c.item), installed);
         EXPECT_EQ(shared.flagOf(t / c.row).text().toStdString(), c.expected)
             << c.item << " / " << c.row;
+        const SharedEntries kept(*app(c.item), owners);
+        EXPECT_EQ(kept.flagOf(t / c.row).text().toStdString(), c.expected)
+            << c.item << " / " << c.row << " (kept keys)";
     }
+}
+
+TEST_F(SharedEntriesTable, KeptKeys_DerivedOnlyForNewRecords_AnEntryKeepsTheListItWasMadeFrom) {
+    InstalledOwners owners;
+    owners.update(installed);
+    EXPECT_EQ(owners.derivedInLastUpdate(), installed.size());
+    const auto item = app("Sketchpad.app");
+    const SharedEntries before(*item, owners);
+    const auto row = t / "Users/me/Library/Logs/Sketchpad 2";
+
+    // Sketchpad 2 gone, a new copy of Ink read again: only that one is derived.
+    ApplicationList next;
+    for (const auto &a : installed)
+        if (a->label() != QStringLiteral("Sketchpad 2"))
+            next.push_back(a->label() == QStringLiteral("Ink") ? app("Ink.app") : a);
+    owners.update(next);
+    EXPECT_EQ(owners.derivedInLastUpdate(), 1u);
+    EXPECT_EQ(SharedEntries(*item, owners).flagOf(row).text(), QString());
+    EXPECT_EQ(before.flagOf(row).text(), QStringLiteral("Sketchpad 2"));
+    EXPECT_EQ(SharedEntries(*app("Ink.app"), owners)
+                  .flagOf(t / "Users/me/Library/Preferences/com.inkwelllabs.inkwell.plist")
+                  .text(),
+              QStringLiteral("Inkwell"));
 }
 
 TEST_F(SharedEntriesTable, SharedFlag_NamesTheOthersAndSaysWhyItIsKept) {
