@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include <optional>
 #include <unordered_map>
 
 namespace zembra::leftovers {
@@ -133,59 +134,102 @@ QString SharedFlag::keptReason() const {
 }
 
 namespace {
-std::shared_ptr<const SharedEntries::InstalledOwner>
+std::unique_ptr<const SharedEntries::InstalledOwner>
 installedOwner(const std::shared_ptr<ApplicationItem> &app) {
     const auto url = app->url();
-    return std::make_shared<const SharedEntries::InstalledOwner>(SharedEntries::InstalledOwner{
+    return std::make_unique<const SharedEntries::InstalledOwner>(SharedEntries::InstalledOwner{
         app, url ? platform::absolutePath(*url) : fs::path(), ownerOf(*app, false)});
+}
+
+std::shared_ptr<SharedEntries::InstalledOwnerList> derivedList(const ApplicationList &installed) {
+    auto list = std::make_shared<SharedEntries::InstalledOwnerList>();
+    list->owners.reserve(installed.size());
+    list->made.reserve(installed.size());
+    for (const auto &app : installed) {
+        list->made.push_back(installedOwner(app));
+        list->owners.push_back(list->made.back().get());
+    }
+    list->held = list->made.size();
+    return list;
 }
 } // namespace
 
 SharedEntries::SharedEntries(const ItemRecord &item, const ApplicationList &installed)
-    : m_item(ownerOf(item, true)), m_itemPath(item.url().value_or(fs::path())) {
-    auto owners = std::make_shared<InstalledOwnerList>();
-    owners->reserve(installed.size());
-    for (const auto &app : installed)
-        owners->push_back(installedOwner(app));
-    m_installed = std::move(owners);
+    : m_item(ownerOf(item, true)), m_itemPath(item.url().value_or(fs::path())),
+      m_installed(derivedList(installed)) {
     leaveOutItem();
 }
 
 SharedEntries::SharedEntries(const ItemRecord &item, const InstalledOwners &installed)
     : m_item(ownerOf(item, true)), m_itemPath(item.url().value_or(fs::path())),
-      m_installed(installed.m_owners) {
+      m_installed(installed.m_owners ? installed.m_owners
+                                     : std::make_shared<const InstalledOwnerList>()) {
     leaveOutItem();
 }
 
 void SharedEntries::leaveOutItem() {
     const fs::path self = platform::absolutePath(m_itemPath);
-    m_others.reserve(m_installed->size());
-    for (const auto &o : *m_installed)
+    m_others.reserve(m_installed->owners.size());
+    for (const InstalledOwner *o : m_installed->owners)
         if (!o->path.empty() && o->path != self)
             m_others.push_back(&o->owner);
 }
 
 void InstalledOwners::update(const ApplicationList &installed) {
-    std::unordered_map<const ApplicationItem *,
-                       const std::shared_ptr<const SharedEntries::InstalledOwner> *>
-        known;
-    known.reserve(m_owners->size());
-    for (const auto &o : *m_owners)
-        known.emplace(o->record.get(), &o);
-    auto owners = std::make_shared<SharedEntries::InstalledOwnerList>();
-    owners->reserve(installed.size());
     m_derived = 0;
+    if (!m_owners) {
+        m_owners = derivedList(installed);
+        m_derived = installed.size();
+        m_records.clear();
+        for (const auto &app : installed)
+            m_records.push_back(app.get());
+        return;
+    }
+    const SharedEntries::InstalledOwnerList &old = *m_owners;
+    auto list = std::make_shared<SharedEntries::InstalledOwnerList>();
+    list->owners.reserve(installed.size());
+    std::vector<const ApplicationItem *> records;
+    records.reserve(installed.size());
+    // The list comes in the same order each time: the record at the cursor is nearly
+    // always the one listed now; the index by record is made only when one came or went.
+    size_t cursor = 0;
+    std::unordered_map<const ApplicationItem *, size_t> byRecord;
+    const auto knownAt = [&](const ApplicationItem *record) -> std::optional<size_t> {
+        if (cursor < m_records.size() && m_records[cursor] == record)
+            return cursor++;
+        if (byRecord.empty())
+            for (size_t i = 0; i < m_records.size(); ++i)
+                byRecord.emplace(m_records[i], i);
+        const auto it = byRecord.find(record);
+        if (it == byRecord.end())
+            return std::nullopt;
+        cursor = it->second + 1;
+        return it->second;
+    };
     for (const auto &app : installed) {
         // Records are not changed once listed: the same object has the same keys.
-        if (const auto it = known.find(app.get()); it != known.end()) {
-            owners->push_back(*it->second);
+        if (const auto at = knownAt(app.get())) {
+            list->owners.push_back(old.owners[*at]);
         } else {
-            owners->push_back(installedOwner(app));
+            list->made.push_back(installedOwner(app));
+            list->owners.push_back(list->made.back().get());
             ++m_derived;
         }
+        records.push_back(app.get());
     }
-    // Entries already handed out keep the list they were made from.
-    m_owners = std::move(owners);
+    if (list->owners == old.owners)
+        return;
+    list->earlier = m_owners;
+    list->held = old.held + list->made.size();
+    // Keys of records long gone are held by the chain: past twice what is listed, the
+    // list is derived anew and the chain let go (entries handed out keep theirs).
+    if (list->held > 2 * installed.size() + 64) {
+        m_owners = derivedList(installed);
+        m_derived = installed.size();
+    } else {
+        m_owners = std::move(list);
+    }
+    m_records = std::move(records);
 }
 
 SharedFlag SharedEntries::flagOf(const fs::path &entry) const {

@@ -83,7 +83,15 @@ public:
         std::filesystem::path path;
         Owner owner;
     };
-    using InstalledOwnerList = std::vector<std::shared_ptr<const InstalledOwner>>;
+    // The installed applications' keys in catalogue order. Those it reuses live in the
+    // lists it was made from, which it keeps: no count per application is touched to share
+    // them, so reusing ten thousand costs a copy of their addresses.
+    struct InstalledOwnerList {
+        std::vector<const InstalledOwner *> owners;
+        std::vector<std::unique_ptr<const InstalledOwner>> made; // derived for this list
+        std::shared_ptr<const InstalledOwnerList> earlier;       // holds the reused ones
+        size_t held = 0; // owners made by this list and the earlier ones
+    };
 
 private:
     void leaveOutItem();
@@ -105,8 +113,8 @@ public:
 
 private:
     friend class SharedEntries;
-    std::shared_ptr<const SharedEntries::InstalledOwnerList> m_owners =
-        std::make_shared<const SharedEntries::InstalledOwnerList>();
+    std::shared_ptr<const SharedEntries::InstalledOwnerList> m_owners;
+    std::vector<const ApplicationItem *> m_records; // m_owners' records, side by side
     size_t m_derived = 0;
 };
 

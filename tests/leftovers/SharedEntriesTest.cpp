@@ -125,6 +125,22 @@ TEST_F(SharedEntriesTable, KeptKeys_DerivedOnlyForNewRecords_AnEntryKeepsTheList
                   .flagOf(t / "Users/me/Library/Preferences/com.inkwelllabs.inkwell.plist")
                   .text(),
               QStringLiteral("Inkwell"));
+
+    // Ink read again many times: the keys of the old copies are let go now and then, and
+    // every entry, old or new, still reads its own list.
+    for (int i = 0; i < 100; ++i) {
+        for (auto &a : next)
+            if (a->label() == QStringLiteral("Ink"))
+                a = app("Ink.app");
+        owners.update(next);
+    }
+    EXPECT_EQ(SharedEntries(*item, owners).flagOf(t / "Users/me/Library/Caches/Lumina").text(),
+              QString());
+    EXPECT_EQ(before.flagOf(t / "Users/me/Library/Caches/Lumina").text(), QStringLiteral("shared"));
+    EXPECT_EQ(SharedEntries(*app("Inkwell.app"), owners)
+                  .flagOf(t / "Users/me/Library/Preferences/com.quillworks.ink.plist")
+                  .text(),
+              QStringLiteral("Ink"));
 }
 
 TEST_F(SharedEntriesTable, SharedFlag_NamesTheOthersAndSaysWhyItIsKept) {
