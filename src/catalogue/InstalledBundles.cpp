@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace zembra {
 
@@ -56,7 +57,9 @@ InstalledBundles::InstalledBundles(platform::SettingsStore &settings, Reader rea
 
 bool InstalledBundles::refresh(const std::optional<fs::path> &folder) {
     m_lastReads = 0;
-    if (folder != m_folder) {
+    // Another folder (or none): whatever it lists, the list is another one.
+    bool changed = folder != m_folder;
+    if (changed) {
         m_known.clear();
         m_folder = folder;
     }
@@ -66,18 +69,19 @@ bool InstalledBundles::refresh(const std::optional<fs::path> &folder) {
         walk(*folder, 0, bundles, &folders);
     m_folders.assign(folders.begin(), folders.end());
     const Application fields(m_settings);
-    ApplicationList records; // in listing order
-    records.reserve(bundles.size());
     std::vector<std::pair<std::string, Known>> next;
     next.reserve(bundles.size());
     // The listing comes in the same order each time: the bundle known at the cursor is
     // nearly always the one listed now; the index by path is made only when one came or went.
     size_t cursor = 0;
     size_t found = 0;
+    std::vector<bool> matched(m_known.size(), false);
     std::vector<size_t> byPath;
     const auto knownAs = [&](const std::string &path) -> Known * {
-        if (cursor < m_known.size() && m_known[cursor].first == path)
+        if (cursor < m_known.size() && m_known[cursor].first == path) {
+            matched[cursor] = true;
             return &m_known[cursor++].second;
+        }
         if (byPath.empty() && !m_known.empty()) {
             byPath.resize(m_known.size());
             for (size_t i = 0; i < byPath.size(); ++i)
@@ -91,9 +95,9 @@ bool InstalledBundles::refresh(const std::optional<fs::path> &folder) {
         if (at == byPath.end() || m_known[*at].first != path)
             return nullptr;
         cursor = *at + 1;
+        matched[*at] = true;
         return &m_known[*at].second;
     };
-    bool changed = false;
     std::string infoPath;
     for (std::string &bundle : bundles) {
         Known now;
@@ -116,18 +120,36 @@ bool InstalledBundles::refresh(const std::optional<fs::path> &folder) {
             ++m_lastReads;
             changed = true;
         }
-        records.push_back(now.record);
         next.emplace_back(std::move(bundle), std::move(now));
     }
     // Every bundle known before listed again, and no other: the same set.
     if (found != m_known.size() || next.size() != m_known.size())
         changed = true;
-    m_known = std::move(next);
-    if (!changed)
+    if (!changed) {
+        m_known = std::move(next);
         return false;
-    // In listing order, then sorted stably: equal labels keep the order a full listing gives.
-    m_applications = std::move(records);
-    sortByLabel(m_applications);
+    }
+    if (m_lastReads != 0 || found != next.size() || found == 0) {
+        // In listing order, then sorted stably: equal labels keep the order a full
+        // listing gives.
+        ApplicationList records;
+        records.reserve(next.size());
+        for (const auto &[path, known] : next)
+            records.push_back(known.record);
+        m_applications = std::move(records);
+        sortByLabel(m_applications);
+    } else {
+        // Only bundles gone: taking them out of the sorted list leaves it as a full
+        // listing sorts it, without touching the ten thousand that stay.
+        std::unordered_set<const ApplicationItem *> gone;
+        for (size_t i = 0; i < m_known.size(); ++i)
+            if (!matched[i])
+                gone.insert(m_known[i].second.record.get());
+        std::erase_if(m_applications, [&](const std::shared_ptr<ApplicationItem> &a) {
+            return gone.count(a.get()) != 0;
+        });
+    }
+    m_known = std::move(next);
     m_untaken = true;
     return true;
 }

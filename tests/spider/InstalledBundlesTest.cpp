@@ -198,3 +198,36 @@ TEST(InstalledBundles, RecentlyChangedBundle_IsReadAgainUntilItsStampIsOldEnough
     bundles.refresh(tree / "Applications");
     EXPECT_EQ(reads, 2u) << "a stamp taken within the window is not trusted";
 }
+
+TEST(InstalledBundles, RemovalsOnly_ListStaysAsAFullListingSortsIt_AnotherFolderReplacesIt) {
+    TreeBuilder tree;
+    // Equal labels: their order is the listing's, and a removal must not disturb it.
+    for (const char *name : {"b", "a", "d", "c", "e"})
+        tree.app(std::string("Applications/") + name + ".app", std::string("com.vendor.") + name,
+                 "Same");
+    tree.app("Applications/Zeta.app", "com.vendor.zeta", "Zeta");
+    tree.app("Applications/Alpha.app", "com.vendor.alpha", "Alpha");
+    tree.app("Applications/Group/Mid.app", "com.vendor.mid", "Mid");
+    TestSettings settings;
+    settings.grant(grants::kApplications, tree / "Applications");
+    CountedBundles counted;
+    const fs::path apps = tree / "Applications";
+    counted.refresh(apps);
+
+    for (const char *gone : {"d.app", "Alpha.app", "Group/Mid.app"}) {
+        fs::remove_all(apps / gone);
+        EXPECT_EQ(counted.refresh(apps), 0u) << gone;
+        EXPECT_TRUE(counted.bundles.takeChange()) << gone;
+        EXPECT_EQ(shown(counted.bundles.applications()),
+                  shown(Application(settings).everyInstalledApplication()))
+            << gone;
+    }
+
+    // No folder, or an empty one: nothing is installed there, whatever was before.
+    counted.refresh(tree.dir("Empty"));
+    EXPECT_TRUE(counted.bundles.applications().empty());
+    counted.refresh(apps);
+    ASSERT_FALSE(counted.bundles.applications().empty());
+    counted.bundles.refresh(std::nullopt);
+    EXPECT_TRUE(counted.bundles.applications().empty());
+}
