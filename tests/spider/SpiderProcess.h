@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace zembra::test {
@@ -70,6 +71,20 @@ public:
 private:
     const WatchedTree &m_tree;
     QProcess m_process;
+};
+
+// Editor and Viewer installed, each with leftovers, and a watcher on them whose notices go
+// to a private bus: what most watcher tests start from.
+struct WatchingTwoApplications {
+    WatchedTree t;
+    PrivateBus bus{t.tree};
+    std::optional<WatcherProcess> watcher;
+    WatchingTwoApplications() {
+        t.appWithLeftovers("Editor", "com.vendor.editor");
+        t.appWithLeftovers("Viewer", "com.vendor.viewer");
+    }
+    // The bus up, the watcher started and its first look written.
+    bool start() { return bus.ready() && watcher.emplace(t, &bus).started(); }
 };
 
 } // namespace zembra::test

@@ -29,13 +29,9 @@ std::shared_ptr<zembra::ApplicationItem> remembered(const WatchedTree &t, const 
 } // namespace
 
 TEST(WatcherChanges, RenamedBundle_IsNotARemoval) {
-    WatchedTree t;
-    t.appWithLeftovers("Editor", "com.vendor.editor");
-    t.appWithLeftovers("Viewer", "com.vendor.viewer");
-    PrivateBus bus(t.tree);
-    ASSERT_TRUE(bus.ready());
-    WatcherProcess watcher(t, &bus);
-    ASSERT_TRUE(watcher.started());
+    WatchingTwoApplications w;
+    ASSERT_TRUE(w.start());
+    auto &[t, bus, watcher] = w;
 
     fs::rename(t.applications / "Editor.app", t.applications / "Editor Pro.app");
     ASSERT_TRUE(waitUntil([&] {
@@ -54,13 +50,9 @@ TEST(WatcherChanges, RenamedBundle_IsNotARemoval) {
 // Moved away and another application copied in under the same name before the watcher
 // looked: the one that left is announced, and its review never reaches the newcomer.
 TEST(WatcherChanges, BundleReplacedByAnotherApplication_OldOneIsRemoved) {
-    WatchedTree t;
-    t.appWithLeftovers("Editor", "com.vendor.editor");
-    t.appWithLeftovers("Viewer", "com.vendor.viewer");
-    PrivateBus bus(t.tree);
-    ASSERT_TRUE(bus.ready());
-    WatcherProcess watcher(t, &bus);
-    ASSERT_TRUE(watcher.started());
+    WatchingTwoApplications w;
+    ASSERT_TRUE(w.start());
+    auto &[t, bus, watcher] = w;
 
     fs::rename(t.applications / "Editor.app", t.tree / "Editor.app");
     t.tree.app("Applications/Editor.app", "com.attack.editor", "Editor", "Editor");

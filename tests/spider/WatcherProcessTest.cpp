@@ -31,13 +31,9 @@ void moveToTrash(const WatchedTree &t, const std::string &name) {
 } // namespace
 
 TEST(Watcher, BundleMovedToTrash_NotifiesNameAndWeightWithReviewAction) {
-    WatchedTree t;
-    t.appWithLeftovers("Editor", "com.vendor.editor");
-    t.appWithLeftovers("Viewer", "com.vendor.viewer");
-    PrivateBus bus(t.tree);
-    ASSERT_TRUE(bus.ready());
-    WatcherProcess watcher(t, &bus);
-    ASSERT_TRUE(watcher.started());
+    WatchingTwoApplications w;
+    ASSERT_TRUE(w.start());
+    auto &[t, bus, watcher] = w;
     EXPECT_TRUE(bus.notices().empty()) << "the first look announces nothing";
 
     moveToTrash(t, "Editor");
@@ -52,7 +48,7 @@ TEST(Watcher, BundleMovedToTrash_NotifiesNameAndWeightWithReviewAction) {
     // Written after the notice.
     EXPECT_TRUE(
         waitUntil([&] { return t.goneKeys() == std::vector<std::string>{"com.vendor.editor"}; }));
-    EXPECT_TRUE(watcher.running());
+    EXPECT_TRUE(watcher->running());
 }
 
 TEST(Watcher, NotificationSwitches_SilenceNoticesAndAreReadAgainWhenChanged) {
@@ -85,13 +81,9 @@ TEST(Watcher, NotificationSwitches_SilenceNoticesAndAreReadAgainWhenChanged) {
 }
 
 TEST(Watcher, RemovedThroughTheCommandLine_StaysSilentAndForgetsIt) {
-    WatchedTree t;
-    t.appWithLeftovers("Editor", "com.vendor.editor");
-    t.appWithLeftovers("Viewer", "com.vendor.viewer");
-    PrivateBus bus(t.tree);
-    ASSERT_TRUE(bus.ready());
-    WatcherProcess watcher(t, &bus);
-    ASSERT_TRUE(watcher.started());
+    WatchingTwoApplications w;
+    ASSERT_TRUE(w.start());
+    auto &[t, bus, watcher] = w;
 
     QProcess cli;
     cli.setProcessEnvironment(isolatedEnvironment(t.tree));
