@@ -10,6 +10,7 @@
 #include <QJsonObject>
 
 #include <set>
+#include <unordered_set>
 #include <utility>
 
 namespace zembra {
@@ -245,7 +246,15 @@ SnapshotChange refreshSnapshot(const ApplicationSnapshot &previous,
     // Gone records stay in the order they were noticed: those remembered before, then
     // those that left now.
     std::vector<RememberedApplication> gone, leftNow;
+    // A record the list still holds (the same object) is installed: its key is in already.
+    // Only the others are looked at, so one removal does not go through ten thousand keys.
+    std::unordered_set<const ApplicationItem *> listed;
+    listed.reserve(installed.size());
+    for (const auto &item : installed)
+        listed.insert(item.get());
     for (const RememberedApplication &r : previous.applications) {
+        if (listed.count(r.item.get()))
+            continue;
         const QString key = rememberedKey(*r.item);
         if (keys.count(key))
             continue;
