@@ -59,6 +59,18 @@ bool deviceOf(int fd, dev_t &device) {
     return true;
 }
 
+// A child folder opened without following a link, refused when it lies on another file
+// system than `device`.
+int openOnDevice(int parentFd, const char *name, dev_t device) {
+    const int fd = openat(parentFd, name, kFolderFlags);
+    dev_t own = 0;
+    if (fd >= 0 && (!deviceOf(fd, own) || own != device)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 int openFolder(const char *path) {
     return open(path, kFolderFlags);
 }
@@ -101,13 +113,7 @@ int openChildFolder(int parentFd, const char *name, dev_t device) {
             return -1;
         g_openat2.store(0, std::memory_order_relaxed);
     }
-    const int fd = openat(parentFd, name, kFolderFlags);
-    dev_t own = 0;
-    if (fd >= 0 && (!deviceOf(fd, own) || own != device)) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+    return openOnDevice(parentFd, name, device);
 }
 
 long DirectoryReader::fill(int fd) {
@@ -131,13 +137,7 @@ void DirectoryReader::finish() {}
 #else
 
 int openChildFolder(int parentFd, const char *name, dev_t device) {
-    const int fd = openat(parentFd, name, kFolderFlags);
-    dev_t own = 0;
-    if (fd >= 0 && (!deviceOf(fd, own) || own != device)) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+    return openOnDevice(parentFd, name, device);
 }
 
 long DirectoryReader::fill(int fd) {
