@@ -172,6 +172,15 @@ fs::path TreeBuilder::dir(const std::string &relative) {
     return p;
 }
 
+void TreeBuilder::entries(std::initializer_list<std::string> relatives) {
+    for (const std::string &relative : relatives) {
+        if (!relative.empty() && relative.back() == '/')
+            dir(relative);
+        else
+            file(relative);
+    }
+}
+
 fs::path TreeBuilder::link(const std::string &relative, const fs::path &target) {
     const fs::path p = m_root / relative;
     fs::create_directories(p.parent_path());

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <sys/types.h>
@@ -32,6 +33,8 @@ public:
                  const std::string &iconFile = {});
     fs::path file(const std::string &relative, const std::string &content = "data");
     fs::path dir(const std::string &relative);
+    // Many entries at once: a path ending in "/" is a folder, any other a file of "data".
+    void entries(std::initializer_list<std::string> relatives);
     fs::path link(const std::string &relative, const fs::path &target);
     // Raw Info.plist contents for an otherwise empty bundle folder.
     fs::path bundleWithPlist(const std::string &relative, const std::string &plistBytes);
