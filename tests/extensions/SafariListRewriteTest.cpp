@@ -38,6 +38,14 @@ plist_t entry(const char *archive, const char *identifier) {
     return e;
 }
 
+// Safari's list with an entry "<id>.safariextz" per identifier.
+std::string listOf(std::initializer_list<const char *> identifiers) {
+    std::string entries;
+    for (const char *id : identifiers)
+        entries += test::safariEntry(std::string(id) + ".safariextz", id);
+    return test::safariList(entries);
+}
+
 std::string bigEndianDouble(double value) {
     return test::bigEndian(std::bit_cast<std::uint64_t>(value), 8);
 }
@@ -61,97 +69,89 @@ std::string binaryListWithOddValues() {
     return bytes;
 }
 
+enum class Reach { Plain, LinkedFolder, LinkedFile };
+
+// Lays out `bytes` as the home's list, reached as `reach`; returns the file that holds them.
+fs::path layList(TreeBuilder &t, Reach reach, const std::string &bytes) {
+    if (reach == Reach::Plain)
+        return t.file(kList, bytes);
+    const auto real = t.file("elsewhere/Extensions.plist", bytes);
+    t.dir(reach == Reach::LinkedFolder ? "home/Library/Safari" : "home/Library/Safari/Extensions");
+    if (reach == Reach::LinkedFolder)
+        t.link("home/Library/Safari/Extensions", real.parent_path());
+    else
+        t.link(kList, real);
+    return real;
+}
+
+// A list that must be left byte for byte as it was (no bytes: the binary list above).
+struct UntouchedCase {
+    const char *name;
+    Reach reach;
+    std::optional<std::string> bytes;
+    std::optional<QString> identifier;
+    safari::RewriteResult expected;
+    const char *granted = "home";
+};
+ZEMBRA_PRINT_CASE_BY_NAME(UntouchedCase)
+using U = UntouchedCase;
+
+class SafariListUntouched : public ::testing::TestWithParam<UntouchedCase> {};
+
+using R = safari::RewriteResult;
+const QString kGone = QStringLiteral("id.gone");
+// Which of the two arrays would Safari take? Neither is guessed at.
+const std::string kKeyTwice =
+    test::safariList(test::safariEntry("A.safariextz", "id.a"),
+                     "<key>Installed Extensions</key><array>" +
+                         test::safariEntry("B.safariextz", "id.a") + "</array>");
+
 } // namespace
 
 TEST(SafariListRewrite, BinaryListWithControlCharactersAndOldDate_StaysBinaryKeepsThem) {
     TreeBuilder t;
-    const std::string original = binaryListWithOddValues();
-    const auto file = t.file(kList, original);
-    ASSERT_TRUE(platform::PropertyList::fromFile(file).isValid());
-    EXPECT_EQ(safari::removeFromList(homeScope(t), t / "home", QStringLiteral("id.gone")),
-              safari::RewriteResult::Rewritten);
+    const auto file = t.file(kList, binaryListWithOddValues());
+    EXPECT_EQ(safari::removeFromList(homeScope(t), t / "home", kGone), R::Rewritten);
     const std::string rewritten = test::readFile(file);
     EXPECT_EQ(rewritten.rfind("bplist00", 0), 0u);
     EXPECT_NE(rewritten.find(std::string("\x33").append(bigEndianDouble(-63000000000.0))),
               std::string::npos);
-    const auto list = platform::PropertyList::fromFile(file);
-    const auto installed = list.root().item("Installed Extensions");
+    const auto installed =
+        platform::PropertyList::fromFile(file).root().item("Installed Extensions");
     ASSERT_EQ(installed.count(), 1u);
     EXPECT_EQ(installed.at(0).item("Note").string(), QStringLiteral("tab\tbell\x07"
                                                                     "escape\x1b"));
     EXPECT_EQ(test::entryCount(file.parent_path()), 1u);
 }
 
-namespace {
-
-// Each case lays out a list that must be left byte for byte as it was, and returns the file
-// that holds it (elsewhere when the list is reached through a link).
-struct UntouchedCase {
-    const char *name;
-    std::function<fs::path(TreeBuilder &)> build;
-    std::optional<QString> identifier;
-    safari::RewriteResult expected;
-};
-ZEMBRA_PRINT_CASE_BY_NAME(UntouchedCase)
-
-class SafariListUntouched : public ::testing::TestWithParam<UntouchedCase> {};
-
-} // namespace
-
 TEST_P(SafariListUntouched, FileAndFolderAsTheyWere) {
     TreeBuilder t;
-    const fs::path file = GetParam().build(t);
+    const UntouchedCase &c = GetParam();
+    const fs::path file = layList(t, c.reach, c.bytes.value_or(binaryListWithOddValues()));
     const std::string original = test::readFile(file);
-    const bool listWasLink = fs::is_symlink(t / kList);
-    EXPECT_EQ(safari::removeFromList(homeScope(t), t / "home", GetParam().identifier),
-              GetParam().expected);
+    platform::DeletionScope scope;
+    if (c.granted)
+        scope.addFolder(t.dir(c.granted));
+    EXPECT_EQ(safari::removeFromList(scope, t / "home", c.identifier), c.expected);
     EXPECT_EQ(test::readFile(file), original);
     EXPECT_EQ(test::entryCount(file.parent_path()), 1u);
-    EXPECT_EQ(fs::is_symlink(t / kList), listWasLink);
+    EXPECT_EQ(fs::is_symlink(t / kList), c.reach == Reach::LinkedFile);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     SafariListRewrite, SafariListUntouched,
     ::testing::Values(
-        // Which of the two arrays would Safari take? Neither is guessed at.
-        UntouchedCase{"ListKeyTwice_WouldNotReadBack",
-                      [](TreeBuilder &t) {
-                          return t.file(kList, test::safariList(
-                                                   test::safariEntry("A.safariextz", "id.a"),
-                                                   "<key>Installed Extensions</key><array>" +
-                                                       test::safariEntry("B.safariextz", "id.a") +
-                                                       "</array>"));
-                      },
-                      QStringLiteral("id.a"), safari::RewriteResult::WouldNotReadBack},
-        UntouchedCase{"ExtensionsFolderIsALink_NotPlainFolder",
-                      [](TreeBuilder &t) {
-                          const auto foreign =
-                              t.file("elsewhere/Extensions.plist", binaryListWithOddValues());
-                          t.dir("home/Library/Safari");
-                          t.link("home/Library/Safari/Extensions", foreign.parent_path());
-                          return foreign;
-                      },
-                      QStringLiteral("id.gone"), safari::RewriteResult::NotPlainFolder},
-        UntouchedCase{"ListIsALink_LeftUnreadable",
-                      [](TreeBuilder &t) {
-                          const auto outside =
-                              t.file("elsewhere/Extensions.plist", binaryListWithOddValues());
-                          t.dir("home/Library/Safari/Extensions");
-                          t.link(kList, outside);
-                          return outside;
-                      },
-                      QStringLiteral("id.gone"), safari::RewriteResult::LeftUnreadable},
-        UntouchedCase{"NotAPropertyList_LeftUnreadable",
-                      [](TreeBuilder &t) { return t.file(kList, "not a property list"); },
-                      QStringLiteral("id.a"), safari::RewriteResult::LeftUnreadable},
-        UntouchedCase{"NoEntryWithTheIdentifier_NothingToRemove",
-                      [](TreeBuilder &t) { return t.file(kList, binaryListWithOddValues()); },
-                      QStringLiteral("id.other"), safari::RewriteResult::NothingToRemove},
-        UntouchedCase{"NoIdentifier_NothingToRemove",
-                      [](TreeBuilder &t) { return t.file(kList, binaryListWithOddValues()); },
-                      std::nullopt, safari::RewriteResult::NothingToRemove}),
+        U{"ListKeyTwice", Reach::Plain, kKeyTwice, QStringLiteral("id.a"), R::WouldNotReadBack},
+        U{"FolderIsALink", Reach::LinkedFolder, {}, kGone, R::NotPlainFolder},
+        U{"ListIsALink", Reach::LinkedFile, {}, kGone, R::LeftUnreadable},
+        U{"NotAPropertyList", Reach::Plain, "not a property list", kGone, R::LeftUnreadable},
+        U{"NoSuchEntry", Reach::Plain, {}, QStringLiteral("id.other"), R::NothingToRemove},
+        U{"NoIdentifier", Reach::Plain, {}, {}, R::NothingToRemove},
+        U{"NothingGranted", Reach::Plain, {}, kGone, R::NotGranted, nullptr},
+        U{"HomeNotGranted", Reach::Plain, {}, kGone, R::NotGranted, "Applications"}),
     zembra::test::CaseName());
 
+// A name that only differs by a byte order mark is another extension's.
 TEST(SafariListRewrite, ByteOrderMarkInNames_KeptListedAndMatchedExactly) {
     TreeBuilder t;
     test::TestSettings s;
@@ -164,10 +164,7 @@ TEST(SafariListRewrite, ByteOrderMarkInNames_KeptListedAndMatchedExactly) {
     EXPECT_EQ(items[0]->bundle(), QStringLiteral("\ufeffcom.v.victim"));
     EXPECT_EQ(items[0]->label(), QStringLiteral("\ufeff"));
     EXPECT_EQ(items[0]->url(), t / "home/Library/Safari/Extensions" / bom);
-
-    EXPECT_EQ(
-        safari::removeFromList(homeScope(t), t / "home", QStringLiteral("\ufeffcom.v.victim")),
-        safari::RewriteResult::Rewritten);
+    EXPECT_EQ(safari::removeFromList(homeScope(t), t / "home", *items[0]->bundle()), R::Rewritten);
     const auto left = safari::readInstalledExtensions(t / kList);
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].bundleIdentifier, QStringLiteral("com.v.victim"));
@@ -184,9 +181,13 @@ struct ExactCase {
     std::string expected;
 };
 ZEMBRA_PRINT_CASE_BY_NAME(ExactCase)
+using E = ExactCase;
 
 class SafariXmlListEdited : public ::testing::TestWithParam<ExactCase> {};
 
+std::string list(const std::string &entries, const std::string &rest = {}) {
+    return test::safariList(entries, rest);
+}
 std::string a() {
     return test::safariEntry("A.safariextz", "id.a");
 }
@@ -209,7 +210,7 @@ TEST_P(SafariXmlListEdited, OnlyTheEntryElementGoes) {
     const auto before = fs::status(file).permissions();
     EXPECT_EQ(
         safari::removeFromList(homeScope(t), t / "home", QString::fromUtf8(GetParam().identifier)),
-        safari::RewriteResult::Rewritten);
+        R::Rewritten);
     EXPECT_EQ(test::readFile(file), GetParam().expected);
     EXPECT_EQ(fs::status(file).permissions(), before);
     EXPECT_EQ(test::entryCount(file.parent_path()), 1u);
@@ -217,69 +218,45 @@ TEST_P(SafariXmlListEdited, OnlyTheEntryElementGoes) {
 
 INSTANTIATE_TEST_SUITE_P(
     SafariListRewrite, SafariXmlListEdited,
-    ::testing::Values(ExactCase{"ControlCharacterAndReference", test::safariList(a() + b(kControl)),
-                                "id.a", test::safariList(b(kControl))},
-                      ExactCase{"YearBeforeOneThousand", test::safariList(a() + b(kOldDate)),
-                                "id.a", test::safariList(b(kOldDate))},
-                      ExactCase{"NegativeZero", test::safariList(b(kNegativeZero) + a()), "id.a",
-                                test::safariList(b(kNegativeZero))},
-                      ExactCase{"BothEntriesOfOneIdentifier", test::safariList(a() + b("") + a()),
-                                "id.a", test::safariList(b(""))},
-                      ExactCase{"EntryWithoutArchiveAndOtherKeysKept",
-                                test::safariList(a() + kNoArchive + a(), kVersion), "id.a",
-                                test::safariList(kNoArchive, kVersion)},
-                      ExactCase{"CommentAndLayout",
-                                test::xmlPlist(kLaidOut + a() + "\n\t" + b("") + "\n</array>\n"),
-                                "id.b", test::xmlPlist(kLaidOut + a() + "\n</array>\n")},
-                      ExactCase{"ListKeyWrittenWithReferences",
-                                test::xmlPlist("<key>Installed&#32;Extension&#x73;</key><array>" +
-                                               a() + b("") + "</array>"),
-                                "id.b",
-                                test::xmlPlist("<key>Installed&#32;Extension&#x73;</key><array>" +
-                                               a() + "</array>")}),
+    ::testing::Values(
+        E{"ControlCharacterAndReference", list(a() + b(kControl)), "id.a", list(b(kControl))},
+        E{"YearBeforeOneThousand", list(a() + b(kOldDate)), "id.a", list(b(kOldDate))},
+        E{"NegativeZero", list(b(kNegativeZero) + a()), "id.a", list(b(kNegativeZero))},
+        E{"BothEntriesOfOneIdentifier", list(a() + b("") + a()), "id.a", list(b(""))},
+        E{"EntryWithoutArchiveAndOtherKeysKept", list(a() + kNoArchive + a(), kVersion), "id.a",
+          list(kNoArchive, kVersion)},
+        E{"CommentAndLayout", test::xmlPlist(kLaidOut + a() + "\n\t" + b("") + "\n</array>\n"),
+          "id.b", test::xmlPlist(kLaidOut + a() + "\n</array>\n")},
+        E{"ListKeyWrittenWithReferences",
+          test::xmlPlist("<key>Installed&#32;Extension&#x73;</key><array>" + a() + b("") +
+                         "</array>"),
+          "id.b",
+          test::xmlPlist("<key>Installed&#32;Extension&#x73;</key><array>" + a() + "</array>")}),
     zembra::test::CaseName());
-
-TEST(SafariListRewrite, HomeNotInTheScope_ListUntouched) {
-    TreeBuilder t;
-    const auto file = t.file(kList, test::safariList(test::safariEntry("A.safariextz", "id.a")));
-    const std::string before = test::readFile(file);
-    platform::DeletionScope elsewhere;
-    elsewhere.addFolder(t.dir("Applications"));
-    for (const platform::DeletionScope &scope : {platform::DeletionScope(), elsewhere})
-        EXPECT_EQ(safari::removeFromList(scope, t / "home", QStringLiteral("id.a")),
-                  safari::RewriteResult::NotGranted);
-    EXPECT_EQ(test::readFile(file), before);
-}
 
 TEST(SafariListRewrite, ListChangedBetweenPlanAndWrite_DecidedAgainOnWhatIsThere) {
     TreeBuilder t;
-    const auto file = t.file(kList, test::safariList(test::safariEntry("A.safariextz", "id.a") +
-                                                     test::safariEntry("B.safariextz", "id.b")));
+    const auto file = t.file(kList, listOf({"id.a", "id.b"}));
     const safari::ListRewrite plan = safari::planRemoval(t / "home", QStringLiteral("id.a"));
-    ASSERT_EQ(plan.verdict, safari::RewriteResult::Rewritten);
+    ASSERT_EQ(plan.verdict, R::Rewritten);
     // Safari added an extension meanwhile: it must survive the rewrite.
-    t.file(kList, test::safariList(test::safariEntry("A.safariextz", "id.a") +
-                                   test::safariEntry("B.safariextz", "id.b") +
-                                   test::safariEntry("C.safariextz", "id.c")));
+    t.file(kList, listOf({"id.a", "id.b", "id.c"}));
     EXPECT_EQ(safari::applyRewrite(homeScope(t), t / "home", QStringLiteral("id.a"), plan),
-              safari::RewriteResult::Rewritten);
-    const auto left = safari::readInstalledExtensions(file);
-    ASSERT_EQ(left.size(), 2u);
-    EXPECT_EQ(left[0].bundleIdentifier, QStringLiteral("id.b"));
-    EXPECT_EQ(left[1].bundleIdentifier, QStringLiteral("id.c"));
+              R::Rewritten);
+    EXPECT_EQ(test::readFile(file), listOf({"id.b", "id.c"}));
 }
 
 TEST(SafariListRewrite, PlanThatWouldNotReadBack_NeverWritten) {
     TreeBuilder t;
-    const auto file = t.file(kList, test::safariList(test::safariEntry("A.safariextz", "id.a")));
+    const auto file = t.file(kList, listOf({"id.a"}));
     const std::string before = test::readFile(file);
     // A plan whose bytes are not the list less the entry: the check before the rename refuses it.
     safari::ListRewrite forged = safari::planRemoval(t / "home", QStringLiteral("id.a"));
-    ASSERT_EQ(forged.verdict, safari::RewriteResult::Rewritten);
+    ASSERT_EQ(forged.verdict, R::Rewritten);
     for (const QByteArray &bytes : {QByteArray("not a list"), forged.original, QByteArray()}) {
         forged.bytes = bytes;
         EXPECT_EQ(safari::applyRewrite(homeScope(t), t / "home", QStringLiteral("id.a"), forged),
-                  safari::RewriteResult::WriteFailed);
+                  R::WriteFailed);
         EXPECT_EQ(test::readFile(file), before);
         EXPECT_EQ(test::entryCount(file.parent_path()), 1u);
     }
