@@ -27,17 +27,15 @@ protected:
     void SetUp() override {
         s.grant(grants::kHome, t / "home");
         t.app("home/Library/Address Book Plug-Ins/Card Sync.bundle", "com.x.cards", "Card Sync");
-        t.dir("home/Library/Address Book Plug-Ins/.Hidden.bundle");
-        t.dir("home/Library/Address Book Plug-Ins/Notes.txt");
-        t.dir("home/Library/Spotlight/Home.mdimporter");
-        t.dir("Library/Spotlight/X.mdimporter");
-        t.dir("Library/QuickLook/Q.qlgenerator");
-        for (const char *n : {"Player.plugin", "Foo.webplugin", "Bar.PlugIn", "Baz.bundle"})
-            t.dir(std::string("Library/Internet Plug-Ins/") + n);
         t.app("home/Library/PreferencePanes/beta.prefPane", "com.x.beta", "Beta");
-        t.dir("home/Library/PreferencePanes/Foo.PrefPane");
-        t.dir("Library/PreferencePanes/beta.prefPane");
-        t.dir("Library/PreferencePanes/Alpha.prefPane");
+        t.entries(
+            {"home/Library/Address Book Plug-Ins/.Hidden.bundle/",
+             "home/Library/Address Book Plug-Ins/Notes.txt/",
+             "home/Library/Spotlight/Home.mdimporter/", "Library/Spotlight/X.mdimporter/",
+             "Library/QuickLook/Q.qlgenerator/", "Library/Internet Plug-Ins/Player.plugin/",
+             "Library/Internet Plug-Ins/Foo.webplugin/", "Library/Internet Plug-Ins/Bar.PlugIn/",
+             "Library/Internet Plug-Ins/Baz.bundle/", "home/Library/PreferencePanes/Foo.PrefPane/",
+             "Library/PreferencePanes/beta.prefPane/", "Library/PreferencePanes/Alpha.prefPane/"});
     }
     TreeBuilder t;
     TestSettings s;
@@ -45,15 +43,14 @@ protected:
 
 } // namespace
 
-TEST_F(ExtensionLists, HomeOnlyWithoutTheWholeDisk) {
+TEST_F(ExtensionLists, HomeOnlyWithoutTheWholeDisk_SystemFoldersWithIt) {
     const auto plugins = Bundle(s).installedPlugins();
     EXPECT_EQ(labels(plugins), (std::vector<std::string>{"Card Sync"}));
     EXPECT_EQ(plugins[0]->bundle(), QStringLiteral("com.x.cards"));
     EXPECT_FALSE(plugins[0]->app_icon());
     EXPECT_EQ(labels(Bundle(s).installedPrefPanes()), (std::vector<std::string>{"beta"}));
-}
 
-TEST_F(ExtensionLists, WholeDisk_SystemFoldersToo) {
+    SCOPED_TRACE("the whole disk granted: the system folders too");
     s.grant(grants::kMacOS, t.root());
     EXPECT_EQ(labels(Bundle(s).installedPlugins()),
               (std::vector<std::string>{"Bar", "Card Sync", "Foo", "Player", "Q", "X"}));
@@ -65,7 +62,11 @@ TEST_F(ExtensionLists, WholeDisk_SystemFoldersToo) {
     EXPECT_FALSE(panes[0]->bundle());
 }
 
-TEST_F(ExtensionLists, SafariList_SortedAndUsableEntriesOnly) {
+TEST_F(ExtensionLists, SafariList_EmptyWithoutAListOrItsKey_SortedUsableEntriesOnly) {
+    EXPECT_TRUE(SafariExtension(s).installedSafariExtensions().empty());
+    t.file("home/Library/Safari/Extensions/Extensions.plist",
+           test::readFixture("plists/safari/synthetic_Extensions_no_installed.plist"));
+    EXPECT_TRUE(SafariExtension(s).installedSafariExtensions().empty());
     t.file("home/Library/Safari/Extensions/Extensions.plist",
            test::readFixture("plists/safari/synthetic_Extensions_binary.plist"));
     const auto items = SafariExtension(s).installedSafariExtensions();
@@ -95,13 +96,6 @@ TEST_F(ExtensionLists, SafariList_UntrustedArchiveNamesGiveNoRecord) {
     const auto read = safari::readInstalledExtensions(list);
     ASSERT_EQ(read.size(), 1u);
     EXPECT_EQ(read[0].archiveFileName, QStringLiteral("ok.safariextz"));
-}
-
-TEST_F(ExtensionLists, SafariList_MissingOrWithoutInstalledExtensions_Empty) {
-    EXPECT_TRUE(SafariExtension(s).installedSafariExtensions().empty());
-    t.file("home/Library/Safari/Extensions/Extensions.plist",
-           test::readFixture("plists/safari/synthetic_Extensions_no_installed.plist"));
-    EXPECT_TRUE(SafariExtension(s).installedSafariExtensions().empty());
 }
 
 TEST_F(ExtensionLists, NamedLikeABundleButNoFolder_LeftOut) {
