@@ -12,39 +12,40 @@
 #include <QListView>
 #include <QProgressBar>
 #include <QSet>
-#include <QTreeView>
+#include <QTimer>
 
 using namespace zembra;
 using namespace zembra::test;
+using platform::itemExists;
 
 namespace {
 
+const QString kSheet = QStringLiteral("ConfirmRemovalSheet"); // the sheet's object name
+
+ConfirmRemovalSheet *waitForSheet() {
+    ConfirmRemovalSheet *sheet = nullptr;
+    waitFor([&] { return (sheet = qobject_cast<ConfirmRemovalSheet *>(visibleScene(kSheet))); });
+    return sheet;
+}
+
 class PluginRemoval : public ExtensionScreenTest {
 protected:
-    QWidget *openPlugins() {
+    void openPlugins() {
         screen = open(screens::kPlugins);
         list = screen->findChild<QListView *>(QStringLiteral("tableviewB"));
         remove = button(screen, "removePluginButton");
-        return screen;
     }
     void select(const QString &label) {
         const int row = int(labels(list->model()).indexOf(label));
         ASSERT_GE(row, 0) << label.toStdString();
         list->setCurrentIndex(list->model()->index(row, 0));
     }
-    // Selects `label` in the list just opened, presses Remove, waits for the confirmation.
+    // Opens the list, selects `label`, presses Remove and waits for the confirmation.
     ConfirmRemovalSheet *confirm(const QString &label) {
         openPlugins();
         select(label);
         remove->click();
         return waitForSheet();
-    }
-    ConfirmRemovalSheet *waitForSheet() {
-        ConfirmRemovalSheet *sheet = nullptr;
-        waitFor([&] {
-            return (sheet = qobject_cast<ConfirmRemovalSheet *>(visibleScene(kSheet))) != nullptr;
-        });
-        return sheet;
     }
     int sheetCount() const {
         QSet<ConfirmRemovalSheet *> sheets; // a dialog is a child of its window: seen twice
@@ -61,14 +62,10 @@ protected:
                 return row;
         return -1;
     }
-    static Qt::CheckState tick(const RemovalListModel *model, int row) {
-        return model->index(row, 0).data(Qt::CheckStateRole).value<Qt::CheckState>();
-    }
     bool idle() const {
         return !screen->findChild<QProgressBar *>(QStringLiteral("progress"))->isVisible();
     }
 
-    inline static const QString kSheet = QStringLiteral("ConfirmRemovalSheet");
     QWidget *screen = nullptr;
     QListView *list = nullptr;
     QPushButton *remove = nullptr;
@@ -76,28 +73,43 @@ protected:
 
 } // namespace
 
-TEST_F(PluginRemoval, Confirmed_PluginAndLeftoversGone_RowDroppedNeighbourSelected) {
-    const auto item = plugin("Card Sync", "com.x.cardsync");
+// Nothing goes before the user confirms; then what is ticked goes and what the user unticked
+// stays, as does a row the sheet starts unticked (one another installed application uses).
+TEST_F(PluginRemoval, Confirmed_TickedRowsGone_UntickedStay_RowDroppedNeighbourSelected) {
+    t.app("Applications/Dropbox.app", "com.dropbox.client", "Dropbox");
+    const auto item = plugin("Sync", "com.cards.sync");
     plugin("Other", "com.y.other");
-    const auto pref = t.file("home/Library/Preferences/com.x.cardsync.plist");
+    const fs::path lib = t / "home/Library", own = lib / "Logs/Sync.log",
+                   support = lib / "Application Support/Sync/state.db",
+                   dropbox = lib / "Application Support/com.dropbox.client.Sync";
+    t.entries({"home/Library/Logs/Sync.log", "home/Library/Application Support/Sync/state.db",
+               "home/Library/Application Support/com.dropbox.client.Sync/"});
     openPlugins();
     EXPECT_FALSE(remove->isEnabled());
-    select(QStringLiteral("Card Sync"));
-    ASSERT_TRUE(remove->isEnabled());
+    select(QStringLiteral("Sync"));
     remove->click();
     ConfirmRemovalSheet *sheet = waitForSheet();
     ASSERT_TRUE(sheet);
-    // Nothing is deleted before the user confirms.
-    EXPECT_TRUE(platform::itemExists(item));
-    EXPECT_GE(rowOf(sheet->model(), item), 0);
-    EXPECT_GE(rowOf(sheet->model(), pref), 0);
+    EXPECT_TRUE(itemExists(item));
     EXPECT_TRUE(idle()) << "no busy bar behind the confirmation";
+    RemovalListModel *model = sheet->model();
+    const int dropboxRow = rowOf(model, dropbox), supportRow = rowOf(model, support.parent_path());
+    ASSERT_GE(dropboxRow, 0);
+    ASSERT_GE(supportRow, 0);
+    const auto tick = [&](int row) {
+        return model->index(row, 0).data(Qt::CheckStateRole).value<Qt::CheckState>();
+    };
+    EXPECT_EQ(tick(dropboxRow), Qt::Unchecked);
+    EXPECT_EQ(tick(rowOf(model, own)), Qt::Checked);
+    ASSERT_TRUE(model->setData(model->index(supportRow, 0), Qt::Unchecked, Qt::CheckStateRole));
     button(sheet, "removeButton")->click();
     EXPECT_FALSE(idle()) << "busy once confirmed";
     ASSERT_TRUE(
         waitFor([&] { return labels(list->model()) == QStringList{QStringLiteral("Other")}; }));
-    EXPECT_FALSE(platform::itemExists(item));
-    EXPECT_FALSE(platform::itemExists(pref));
+    EXPECT_FALSE(itemExists(item));
+    EXPECT_FALSE(itemExists(own));
+    EXPECT_TRUE(itemExists(support));
+    EXPECT_TRUE(itemExists(dropbox));
     // The row the list highlights now is the selected one, ready for the next removal.
     EXPECT_EQ(list->selectionModel()->selectedRows(), QModelIndexList{list->model()->index(0, 0)});
     EXPECT_EQ(list->currentIndex(), list->model()->index(0, 0));
@@ -122,13 +134,13 @@ TEST_F(PluginRemoval, BundleRemains_RowDroppedAndBundleCantRemoveShown) {
         waitFor([&] { return (popover = visibleScene(screens::kBundleCantRemove)) != nullptr; }));
     expectInAccessibilityTree(popover, {QStringLiteral("The item could not be removed")},
                               "BundleCantRemove");
-    EXPECT_TRUE(platform::itemExists(real));
+    EXPECT_TRUE(itemExists(real));
     EXPECT_EQ(list->model()->rowCount(), 0);
     EXPECT_FALSE(remove->isEnabled());
     button(popover, "show_in_finder")->click();
     ASSERT_EQ(workspace.revealed.size(), 1u);
-    ASSERT_FALSE(workspace.revealed[0].empty());
-    EXPECT_EQ(workspace.revealed[0].front(), t / "home/Library/Address Book Plug-Ins/Stuck.bundle");
+    EXPECT_EQ(workspace.revealed[0],
+              std::vector<fs::path>{t / "home/Library/Address Book Plug-Ins/Stuck.bundle"});
 }
 
 TEST_F(PluginRemoval, SecondPressWhileRemoving_Ignored) {
@@ -147,87 +159,68 @@ TEST_F(PluginRemoval, SecondPressWhileRemoving_Ignored) {
     EXPECT_EQ(sheetCount(), 1);
     button(sheet, "removeButton")->click();
     remove->click(); // while the deletion runs
-    ASSERT_TRUE(waitFor([&] { return !platform::itemExists(first) && idle(); }));
+    ASSERT_TRUE(waitFor([&] { return !itemExists(first) && idle(); }));
     settle();
-    EXPECT_TRUE(platform::itemExists(second));
+    EXPECT_TRUE(itemExists(second));
     // The row removed is the plug-in that was removed, not the one selected since.
     EXPECT_EQ(labels(list->model()), QStringList{QStringLiteral("Beta")});
     EXPECT_EQ(sheetCount(), 0);
 }
 
-TEST_F(PluginRemoval, Cancel_DeletesNothing_AndTheScreenStaysUsable) {
+// Cancel, the sheet's window control, and a press after a search cleared the selection all
+// delete nothing and leave the screen usable.
+TEST_F(PluginRemoval, CancelCloseOrSelectionGoneBySearch_DeletesNothing) {
     const auto item = plugin("Card Sync", "com.x.cardsync");
     const auto pref = t.file("home/Library/Preferences/com.x.cardsync.plist");
     ConfirmRemovalSheet *sheet = confirm(QStringLiteral("Card Sync"));
     ASSERT_TRUE(sheet);
     button(sheet, "cancelButton")->click();
     settle();
-    EXPECT_TRUE(platform::itemExists(item));
-    EXPECT_TRUE(platform::itemExists(pref));
     EXPECT_EQ(labels(list->model()), QStringList{QStringLiteral("Card Sync")});
     EXPECT_TRUE(idle());
-    // Closing the sheet by its window control cancels the same way.
     remove->click();
-    sheet = waitForSheet();
-    ASSERT_TRUE(sheet);
+    ASSERT_TRUE(sheet = waitForSheet());
     sheet->window()->close();
     settle();
-    EXPECT_TRUE(platform::itemExists(item));
     EXPECT_TRUE(idle());
-}
-
-TEST_F(PluginRemoval, SelectionGoneAfterSearch_PressRemovesNothing) {
-    const auto item = plugin("Card Sync", "com.x.cardsync");
-    openPlugins();
-    select(QStringLiteral("Card Sync"));
-    ASSERT_TRUE(remove->isEnabled());
-    // A new search text shows a new list without a selection.
     screen->findChild<QLineEdit *>(QStringLiteral("search_field"))->setText(QStringLiteral("card"));
     remove->click();
-    EXPECT_TRUE(idle());
     settle();
-    EXPECT_EQ(sheetCount(), 0);
-    EXPECT_TRUE(platform::itemExists(item));
+    EXPECT_EQ(visibleScene(kSheet), nullptr);
+    EXPECT_TRUE(idle());
+    EXPECT_TRUE(itemExists(item));
+    EXPECT_TRUE(itemExists(pref));
 }
 
-// A row the user unticks stays on disk, and so does one the sheet starts unticked because
-// the core keeps it without a review (here one another installed application uses).
-TEST_F(PluginRemoval, UntickedRows_ByTheUserOrFromTheStart_StayOnDisk) {
-    t.app("Applications/Dropbox.app", "com.dropbox.client", "Dropbox");
-    const auto item = plugin("Sync", "com.cards.sync");
-    const auto own = t.file("home/Library/Logs/Sync.log");
-    const auto support = t.file("home/Library/Application Support/Sync/state.db");
-    const auto dropbox = t.dir("home/Library/Application Support/com.dropbox.client.Sync");
-    ConfirmRemovalSheet *sheet = confirm(QStringLiteral("Sync"));
+// Quitting during the deletion: the window stays until it has ended, then the program quits,
+// so no plug-in is left half removed.
+TEST_F(PluginRemoval, QuitDuringDeletion_WaitsForItThenQuits) {
+    const auto item = plugin("Card Sync", "com.x.cardsync");
+    const auto pref = t.file("home/Library/Preferences/com.x.cardsync.plist");
+    ConfirmRemovalSheet *sheet = confirm(QStringLiteral("Card Sync"));
     ASSERT_TRUE(sheet);
-    RemovalListModel *model = sheet->model();
-    ASSERT_GE(rowOf(model, dropbox), 0);
-    EXPECT_EQ(tick(model, rowOf(model, dropbox)), Qt::Unchecked);
-    EXPECT_EQ(tick(model, rowOf(model, own)), Qt::Checked);
-    const int supportRow = rowOf(model, support.parent_path());
-    ASSERT_GE(supportRow, 0);
-    ASSERT_TRUE(model->setData(model->index(supportRow, 0), Qt::Unchecked, Qt::CheckStateRole));
     button(sheet, "removeButton")->click();
-    ASSERT_TRUE(waitFor([&] { return list->model()->rowCount() == 0 && idle(); }));
-    EXPECT_FALSE(platform::itemExists(item));
-    EXPECT_FALSE(platform::itemExists(own));
-    EXPECT_TRUE(platform::itemExists(support));
-    EXPECT_TRUE(platform::itemExists(dropbox));
+    // Asked before the deletion can have ended: its end is signalled on this thread.
+    EXPECT_TRUE(delegate->askQuitGuard()) << "quitting must wait for the deletion";
+    // The program's event loop: it ends with the quit, or (the fault) with the fallback.
+    QTimer::singleShot(10000, [] { QCoreApplication::exit(2); });
+    EXPECT_EQ(QCoreApplication::exec(), 0) << "no quit came after the deletion";
+    EXPECT_FALSE(itemExists(item));
+    EXPECT_FALSE(itemExists(pref));
 }
-
-const QString kConfirmSheet = QStringLiteral("ConfirmRemovalSheet"); // the sheet's object name
 
 // One test for both cases: a second test running at the same time would see this one's
 // "Safari".
 TEST_F(ExtensionScreenTest, SafariRemoval_BlockedWhileSafariRuns_LowerCaseIdentifierDoesNotBlock) {
-    safariExtensions({{"Blocker-3.1.safariextz", "com.example.blocker"},
-                      {"Other.safariextz", "com.example.other"}});
-    const auto archive = t / "home/Library/Safari/Extensions/Blocker-3.1.safariextz";
+    const std::string extensions = "home/Library/Safari/Extensions/";
+    const auto archive = t.file(extensions + "Blocker-3.1.safariextz");
+    t.file(extensions + "Other.safariextz");
+    t.file(extensions + "Extensions.plist",
+           safariList(safariEntry("Blocker-3.1.safariextz", "com.example.blocker") +
+                      safariEntry("Other.safariextz", "com.example.other")));
     QWidget *screen = open(screens::kSafariExtensions);
     auto *list = screen->findChild<QListView *>(QStringLiteral("tableviewS"));
-    EXPECT_EQ(list->accessibleName(), QStringLiteral("Safari extensions"));
-    ASSERT_EQ(labels(list->model()),
-              (QStringList{QStringLiteral("Blocker-3"), QStringLiteral("Other")}));
+    ASSERT_EQ(list->model()->rowCount(), 2);
     list->setCurrentIndex(list->model()->index(0, 0));
     QPushButton *remove = button(screen, "removeButton");
     // The notice that Safari runs is shown, and nothing is deleted.
@@ -235,17 +228,11 @@ TEST_F(ExtensionScreenTest, SafariRemoval_BlockedWhileSafariRuns_LowerCaseIdenti
         ASSERT_TRUE(
             waitFor([] { return visibleScene(screens::kLaunchedSafariExtensions) != nullptr; }));
         settle();
-        EXPECT_EQ(visibleScene(kConfirmSheet), nullptr);
-        EXPECT_TRUE(platform::itemExists(archive));
-        EXPECT_EQ(labels(list->model()).size(), 2);
+        EXPECT_EQ(visibleScene(kSheet), nullptr);
+        EXPECT_TRUE(itemExists(archive));
+        EXPECT_EQ(list->model()->rowCount(), 2);
         visibleScene(screens::kLaunchedSafariExtensions)->window()->close();
         settle();
-    };
-    ConfirmRemovalSheet *sheet = nullptr;
-    auto sheetShown = [&] {
-        return waitFor([&] {
-            return (sheet = qobject_cast<ConfirmRemovalSheet *>(visibleScene(kConfirmSheet)));
-        });
     };
     {
         BundledProcess safari(t.app("Preview.app", "com.apple.SafariTechnologyPreview", "Preview"),
@@ -257,7 +244,8 @@ TEST_F(ExtensionScreenTest, SafariRemoval_BlockedWhileSafariRuns_LowerCaseIdenti
     BundledProcess notSafari(t.app("Lower.app", "com.apple.safari.lower", "Lower"), "Lower");
     ASSERT_TRUE(notSafari.running());
     remove->click();
-    ASSERT_TRUE(sheetShown());
+    ConfirmRemovalSheet *sheet = waitForSheet();
+    ASSERT_TRUE(sheet);
     EXPECT_EQ(visibleScene(screens::kLaunchedSafariExtensions), nullptr);
     {
         // Safari started while the confirmation was open: still nothing is deleted.
@@ -267,12 +255,11 @@ TEST_F(ExtensionScreenTest, SafariRemoval_BlockedWhileSafariRuns_LowerCaseIdenti
         expectRefused();
     }
     remove->click();
-    ASSERT_TRUE(sheetShown());
+    ASSERT_TRUE(sheet = waitForSheet());
     button(sheet, "removeButton")->click();
     ASSERT_TRUE(waitFor([&] { return list->model()->rowCount() == 1; }));
-    EXPECT_FALSE(platform::itemExists(archive));
-    const auto left =
-        safari::readInstalledExtensions(t / "home/Library/Safari/Extensions/Extensions.plist");
+    EXPECT_FALSE(itemExists(archive));
+    const auto left = safari::readInstalledExtensions(t / extensions / "Extensions.plist");
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].bundleIdentifier, QStringLiteral("com.example.other"));
 }

@@ -58,39 +58,36 @@ protected:
     };
     std::shared_ptr<Gate> gate = std::make_shared<Gate>();
     fs::path bundle;
-    const std::vector<FileEntry> untouched{FileEntry::word(QStringLiteral("untouched"))};
 };
 
 } // namespace
 
-TEST_F(RemoverJob, DeletionEnds_RemainsReachTheSharedStateWithTheFinishedSignal) {
+TEST_F(RemoverJob, RemainsReachTheStateWithFinished_ARemoverDestroyedMidDeletionWritesNothing) {
     SharedState state;
-    ExtensionRemover remover(ExtensionRemover::Kind::Plugin, settings.store(), state, nullptr,
-                             gatedDeletion());
-    int finished = 0;
-    QObject::connect(&remover, &ExtensionRemover::finished, &remover, [&finished] { ++finished; });
-    searchAndDelete(remover);
-    ASSERT_TRUE(waitFor([&] { return gate->entered.load(); }));
-    EXPECT_TRUE(state.remainder_urls().empty());
-    EXPECT_TRUE(remover.isBusy());
-
-    gate->released = true;
-    ASSERT_TRUE(waitFor([&] { return finished == 1; }));
-    ASSERT_FALSE(state.remainder_urls().empty());
-    EXPECT_EQ(state.remainder_urls().front().path(), bundle);
-    EXPECT_FALSE(remover.isBusy());
-}
-
-TEST_F(RemoverJob, RemoverDestroyedWhileDeleting_ItsStateIsNeverWritten) {
-    // The state outlives the remover here only so the test can look at it; what matters is
-    // that the worker, finishing after the remover is gone, writes nothing anywhere.
-    SharedState state;
+    {
+        ExtensionRemover remover(ExtensionRemover::Kind::Plugin, settings.store(), state, nullptr,
+                                 gatedDeletion());
+        int finished = 0;
+        QObject::connect(&remover, &ExtensionRemover::finished, &remover, [&] { ++finished; });
+        searchAndDelete(remover);
+        ASSERT_TRUE(waitFor([&] { return gate->entered.load(); }));
+        EXPECT_TRUE(state.remainder_urls().empty());
+        EXPECT_TRUE(remover.isBusy());
+        gate->released = true;
+        ASSERT_TRUE(waitFor([&] { return finished == 1; }));
+        ASSERT_FALSE(state.remainder_urls().empty());
+        EXPECT_EQ(state.remainder_urls().front().path(), bundle);
+        EXPECT_FALSE(remover.isBusy());
+    }
+    SCOPED_TRACE("destroyed while deleting (quitting)");
+    gate = std::make_shared<Gate>();
     auto remover = std::make_unique<ExtensionRemover>(
         ExtensionRemover::Kind::Plugin, settings.store(), state, nullptr, gatedDeletion());
     searchAndDelete(*remover);
     ASSERT_TRUE(waitFor([&] { return gate->entered.load(); }));
+    const std::vector<FileEntry> untouched{FileEntry::word(QStringLiteral("untouched"))};
     state.setRemainder_urls(untouched);
-    remover.reset(); // quitting
+    remover.reset();
     gate->released = true;
     QThreadPool::globalInstance()->waitForDone();
     settle();

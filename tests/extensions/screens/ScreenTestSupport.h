@@ -96,20 +96,6 @@ protected:
     fs::path plugin(const std::string &name, const std::string &identifier) {
         return t.app("home/Library/Address Book Plug-Ins/" + name + ".bundle", identifier, name);
     }
-    // Safari's list with one extension per (archive, identifier), the archives on disk.
-    void safariExtensions(const std::vector<std::pair<std::string, std::string>> &entries) {
-        std::string body;
-        for (const auto &[archive, id] : entries) {
-            body += safariEntry(archive, id);
-            t.file("home/Library/Safari/Extensions/" + archive, std::string(2500, 'x'));
-        }
-        t.file("home/Library/Safari/Extensions/Extensions.plist", safariList(body));
-    }
-    void setLaunchCount(int count, bool allowAny) {
-        settings.store().setInteger(screens::kAppLaunchCount, count);
-        settings.store().setInteger(grants::kAllowAny, allowAny ? 1 : 0);
-    }
-
     TreeBuilder t;
     TestSettings settings;
     TestSettings suite;
