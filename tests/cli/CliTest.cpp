@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 using zembra::test::CliRun;
@@ -70,33 +71,30 @@ TEST_F(Cli, Apps_JsonFields_GrantsFromTheSettingsFolderNamed_LinkedFolderUntouch
     EXPECT_EQ(editor.keys().size(), 8);
 }
 
+// Misuse exits 2 and says why; a message quoting a name shows its control characters escaped.
 TEST_F(Cli, UsageErrors) {
-    const std::vector<std::vector<std::string>> misused = {
-        {"frobnicate"},
-        {"apps", "--bogus"},
-        {"leftovers"},
-        {"leftovers", (t / "nothing.app").native()},
-        {"apps", "--keep", "/x"},
+    const std::pair<std::vector<std::string>, std::string> misused[] = {
+        {{"frobnicate"}, ""},
+        {{"apps", "--bogus"}, ""},
+        {{"leftovers"}, ""},
+        {{"leftovers", (t / "nothing.app").native()}, ""},
+        {{"apps", "--keep", "/x"}, ""},
         // Only a bundle can be the item that is removed, never a folder such as home.
-        {"remove", (t / "Users/me").native(), "--yes"},
-        {"remove-plugin", (t / "Users/me/Library").native(), "--yes"},
+        {{"remove", (t / "Users/me").native(), "--yes"}, ""},
+        {{"remove-plugin", (t / "Users/me/Library").native(), "--yes"}, ""},
         // A bundle is a folder: a file named like one is not taken.
-        {"leftovers", t.file("Applications/Fake.app").native()}};
-    for (const auto &args : misused)
-        EXPECT_EQ(runGranted(t, args).status, 2) << testing::PrintToString(args);
+        {{"leftovers", t.file("Applications/Fake.app").native()}, ""},
+        {{"remove-plugin", t.file("Users/me/Library/Fake.bundle").native(), "--yes"},
+         "a bundle is a folder"},
+        {{"leftovers", "/x\r\x1b[2Kfake.app"}, "/x\\r\\x1b[2Kfake.app"}};
+    for (const auto &[args, why] : misused) {
+        const CliRun r = runGranted(t, args);
+        EXPECT_EQ(r.status, 2) << testing::PrintToString(args);
+        EXPECT_PRED2(has, r.err, why);
+    }
     EXPECT_EQ(runCli(t, {"apps", "--applications", (t / "missing").native()}).status, 2);
     EXPECT_TRUE(fs::exists(t / "Users/me/Library/Preferences"));
-    const CliRun file =
-        runGranted(t, {"remove-plugin", t.file("Users/me/Library/Fake.bundle").native(), "--yes"});
-    EXPECT_EQ(file.status, 2);
-    EXPECT_PRED2(has, file.err, "a bundle is a folder");
-    // A message quoting a name shows its control characters escaped.
-    const CliRun forged = runGranted(t, {"leftovers", "/x\r\x1b[2Kfake.app"});
-    EXPECT_EQ(forged.status, 2);
-    EXPECT_PRED2(has, forged.err, "/x\\r\\x1b[2Kfake.app");
-    const CliRun help = runCli(t, {"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_PRED2(has, help.out, "leftovers APP_PATH");
+    EXPECT_PRED2(has, runCli(t, {"--help"}).out, "leftovers APP_PATH");
     EXPECT_EQ(runCli(t, {"--version"}).out, "zembra " ZEMBRA_VERSION "\n");
 }
 
@@ -280,4 +278,113 @@ TEST_F(Cli, RemoveSafariExtension_ListThroughLinkRefused_UnknownExitsOne_DashAft
     EXPECT_EQ(dashed.status, 0) << dashed.err;
     EXPECT_FALSE(fs::exists(archive));
     EXPECT_EQ(runGranted(t, {"safari-extensions", "--json"}).json()["items"].toArray().size(), 1);
+}
+
+namespace {
+
+class SharedRowsCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
+        t.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2",
+              "Sketchpad 2");
+        own = t.file(lib + "Preferences/com.lumina.sketchpad.plist", "12345");
+        sibling = t.file(lib + "Preferences/com.lumina.sketchpad2.plist", "1234567");
+        vendor = t.file(lib + "Caches/Lumina/Sketchpad/c.db").parent_path().parent_path();
+        http = t.file(lib + "HTTPStorages/com.lumina.sketchpad.ShipIt/store.db").parent_path();
+        t.app("Applications/Sketchpad.app/Contents/Library/LoginItems/Launcher.app",
+              "com.other.launcher", "Launcher");
+        launcher = t.dir(lib + "Containers/com.lumina.sketchpad.Launcher");
+    }
+    TreeBuilder t;
+    const std::string lib = "Users/me/Library/";
+    const std::string app = (t / "Applications/Sketchpad.app").native();
+    fs::path own, sibling, vendor, http, launcher;
+};
+
+// "N entries, SIZE" of a human list's last lines.
+std::pair<int, std::string> summaryOf(const std::string &out) {
+    const auto at = out.rfind(" entr");
+    const auto start = out.rfind('\n', at) + 1;
+    const auto comma = out.find(", ", at);
+    const auto end = out.find_first_of(";\n", comma);
+    return {std::stoi(out.substr(start, at - start)), out.substr(comma + 2, end - comma - 2)};
+}
+
+size_t occurrences(const std::string &text, const std::string &what) {
+    size_t n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+// Flagged, weak and related rows say why, in JSON and to people; an entry two passes found
+// (a login item's container, by the application's identifier and the helper's name) is
+// listed once.
+TEST_F(SharedRowsCli, Leftovers_FlaggedWeakAndRelatedRowsSayWhy_EntryFoundTwiceListedOnce) {
+    const fs::path storage = t.dir(lib + "HTTPStorages/com.lumina.sketchpad");
+    const QJsonArray plain = runGranted(t, {"leftovers", app, "--json"}).json()["files"].toArray();
+    EXPECT_TRUE(entryOf(plain, http).isEmpty()); // the related group is off by default
+    const QJsonArray files =
+        runGranted(t, {"leftovers", app, "--json", "--related"}).json()["files"].toArray();
+    EXPECT_EQ(entryOf(files, sibling)["also"].toArray(), QJsonArray{QStringLiteral("Sketchpad 2")});
+    EXPECT_TRUE(entryOf(files, sibling)["weak"].toBool());
+    EXPECT_EQ(entryOf(files, own).keys(), (QStringList{"path", "size"}));
+    EXPECT_EQ(entryOf(files, http)["reason"].toString(), "identifier of the same product");
+    EXPECT_TRUE(entryOf(files, storage)["tied"].toBool());
+    EXPECT_FALSE(entryOf(files, http)["tied"].toBool());
+    EXPECT_EQ(std::count_if(files.begin(), files.end(),
+                            [&](const QJsonValue &v) { return v["path"] == launcher.c_str(); }),
+              1);
+    const std::string human = runGranted(t, {"leftovers", app, "--related"}).out;
+    for (const char *line : {"com.lumina.sketchpad2.plist  ~ weak match  ! also Sketchpad 2",
+                             "Lumina  ~ weak match  ! shared with Sketchpad 2", "Possibly related",
+                             "com.lumina.sketchpad.ShipIt  ? identifier of the same product"})
+        EXPECT_PRED2(has, human, line);
+    EXPECT_EQ(occurrences(human, "Containers/com.lumina.sketchpad.Launcher\n"), 1u) << human;
+}
+
+// The dry run lists the rows of the list in its order and says what it keeps; an included
+// row is counted once, and the removal frees what the list's total said.
+TEST_F(SharedRowsCli, Remove_KeepsFlaggedAndRelatedRowsUnlessIncluded_TotalIsWhatIsFreed) {
+    const QJsonArray listed =
+        runGranted(t, {"leftovers", app, "--json", "--related"}).json()["files"].toArray();
+    const QJsonArray files = runGranted(t, {"remove", app, "--dry-run", "--json", "--related"})
+                                 .json()["files"]
+                                 .toArray();
+    ASSERT_EQ(files.size(), listed.size());
+    for (qsizetype i = 0; i < files.size(); ++i)
+        EXPECT_EQ(files[i].toObject()["path"], listed[i].toObject()["path"]) << i;
+    EXPECT_EQ(entryOf(files, sibling)["kept"].toString(), "also used by Sketchpad 2");
+    EXPECT_EQ(entryOf(files, http)["kept"].toString(),
+              "possibly related: identifier of the same product");
+    EXPECT_FALSE(entryOf(files, own).contains("kept"));
+    EXPECT_PRED2(has, runGranted(t, {"remove", app, "--dry-run"}).out,
+                 "com.lumina.sketchpad2.plist  - kept: also used by Sketchpad 2");
+
+    EXPECT_EQ(
+        runGranted(t, {"remove", app, "--include", (t / "not/listed").native(), "--yes"}).status,
+        2);
+    const auto plain = summaryOf(runGranted(t, {"remove", app, "--related", "--dry-run"}).out);
+    const CliRun included =
+        runGranted(t, {"remove", app, "--related", "--include", http.native(), "--dry-run"});
+    EXPECT_EQ(occurrences(included.out,
+                          "com.lumina.sketchpad.ShipIt  ? identifier of the same product\n"),
+              1u)
+        << included.out;
+    const auto total = summaryOf(included.out);
+    EXPECT_EQ(total.first, plain.first + 1) << included.out;
+    EXPECT_TRUE(fs::exists(app));
+
+    const CliRun r =
+        runGranted(t, {"remove", app, "--related", "--include", http.native(), "--yes"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(summaryOf(r.out), total);
+    EXPECT_PRED2(has, r.out, "Freed " + total.second + ".");
+    for (const fs::path &gone : {fs::path(app), own, http, vendor / "Sketchpad"})
+        EXPECT_FALSE(fs::exists(gone)) << gone; // the related one named by --include
+    EXPECT_TRUE(fs::exists(sibling));           // Sketchpad 2's
+    EXPECT_TRUE(fs::exists(vendor));            // the shared vendor folder kept
 }

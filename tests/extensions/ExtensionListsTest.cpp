@@ -1,4 +1,5 @@
 #include "extensions/Bundle.h"
+#include "extensions/SafariBundle.h"
 #include "extensions/SafariExtension.h"
 #include "extensions/SafariExtensionsList.h"
 #include "grants/GrantKeys.h"
@@ -57,9 +58,6 @@ TEST_F(ExtensionLists, HomeOnlyWithoutTheWholeDisk_SystemFoldersWithIt) {
     const auto panes = Bundle(s).installedPrefPanes();
     EXPECT_EQ(labels(panes), (std::vector<std::string>{"Alpha", "beta", "beta"}));
     EXPECT_NE(panes[1]->url(), panes[2]->url());
-    // A pane that is not a readable bundle still gets a record, with the fall-backs.
-    EXPECT_EQ(panes[0]->label_name(), QStringLiteral("empty_string"));
-    EXPECT_FALSE(panes[0]->bundle());
 }
 
 TEST_F(ExtensionLists, SafariList_EmptyWithoutAListOrItsKey_SortedUsableEntriesOnly) {
@@ -75,15 +73,11 @@ TEST_F(ExtensionLists, SafariList_EmptyWithoutAListOrItsKey_SortedUsableEntriesO
                                                        "Übersetzer", "zeta", "Zeta Clipper"}));
     const auto &blocker = items[1];
     EXPECT_EQ(blocker->bundle(), QStringLiteral("com.example.blocker-ABCDE"));
-    EXPECT_EQ(blocker->bundle_name(), QStringLiteral("blocker-ABCDE"));
-    EXPECT_EQ(blocker->company_name(), QStringLiteral("example"));
     EXPECT_EQ(blocker->url(), t / "home/Library/Safari/Extensions/Blocker-3.1.safariextz");
     EXPECT_EQ(blocker->label_name(), QStringLiteral(""));
     EXPECT_EQ(blocker->bundle_name_info(), QStringLiteral(""));
     EXPECT_FALSE(blocker->icon());
     EXPECT_FALSE(items[0]->bundle()); // alpha has no identifier
-    EXPECT_EQ(items[4]->bundle_name(), QStringLiteral("blocker"));
-    EXPECT_EQ(items[4]->company_name(), QStringLiteral("blocker"));
 }
 
 TEST_F(ExtensionLists, SafariList_UntrustedArchiveNamesGiveNoRecord) {
@@ -113,4 +107,22 @@ TEST_F(ExtensionLists, NamedLikeABundleButNoFolder_LeftOut) {
          {labels(Bundle(s).installedPlugins()), labels(Bundle(s).installedPrefPanes())})
         for (const char *name : {"File", "Fifo", "Link", "Dangling"})
             EXPECT_EQ(std::count(list.begin(), list.end(), name), 0) << name;
+}
+
+TEST(SafariBundle, SystemSafariMissing_GrantedApplicationsFolderStandsIn_NoneAnywhereNoImage) {
+    TreeBuilder t;
+    TestSettings s;
+    s.grant(grants::kApplications, t.dir("Applications"));
+    EXPECT_FALSE(safariBundle(s, t / "missing/Safari.app"));
+    EXPECT_FALSE(safariCompassImage(s, t / "missing/Safari.app"));
+
+    const auto granted = t.app("Applications/Safari.app", "com.apple.Safari", "Safari");
+    const auto image = t.file("Applications/Safari.app/Contents/Resources/compass.icns", "icns");
+    EXPECT_EQ(safariBundle(s, t / "missing/Safari.app"), granted);
+    EXPECT_EQ(safariCompassImage(s, t / "missing/Safari.app"), image);
+
+    // The system's Safari comes first where it exists.
+    const auto system = t.app("System/Safari.app", "com.apple.Safari", "Safari");
+    EXPECT_EQ(safariBundle(s, system), system);
+    EXPECT_FALSE(safariCompassImage(s, system)); // it has no compass image
 }
