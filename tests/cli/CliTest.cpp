@@ -67,7 +67,6 @@ TEST_F(Cli, Apps_JsonFields_GrantsFromTheSettingsFolderNamed_LinkedFolderUntouch
     const QJsonObject editor = r.json()["items"][0].toObject();
     EXPECT_EQ(editor["label"].toString(), QStringLiteral("Editor"));
     EXPECT_EQ(editor["url"].toString().toStdString(), app);
-    EXPECT_EQ(editor["company_name"].toString(), QStringLiteral("vendor"));
     EXPECT_EQ(editor.keys().size(), 8);
 }
 

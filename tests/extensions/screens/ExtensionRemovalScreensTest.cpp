@@ -1,7 +1,6 @@
 #include "ScreenTestSupport.h"
 
 #include "extensions/Bundle.h"
-#include "extensions/SafariExtensionsList.h"
 #include "extensions/screens/ConfirmRemovalSheet.h"
 #include "extensions/screens/ExtensionRemover.h"
 #include "extensions/screens/ExtensionScreenNames.h"
@@ -56,14 +55,6 @@ protected:
     int sheetCount() const {
         return int(screen->window()->findChildren<ConfirmRemovalSheet *>().size());
     }
-    // The row of the sheet that shows `path`; -1 when it is not listed.
-    static int rowOf(const RemovalListModel *model, const fs::path &path) {
-        for (int row = 0; row < model->rowCount(); ++row)
-            if (!model->isGroupRow(row) &&
-                model->index(row, 0).data().toString() == platform::displayPath(path))
-                return row;
-        return -1;
-    }
     bool idle() const {
         return !screen->findChild<QProgressBar *>(QStringLiteral("progress"))->isVisible();
     }
@@ -81,11 +72,9 @@ TEST_F(PluginRemoval, Confirmed_TickedRowsGone_UntickedStay_RowDroppedNeighbourS
     t.app("Applications/Dropbox.app", "com.dropbox.client", "Dropbox");
     const auto item = plugin("Sync", "com.cards.sync");
     plugin("Other", "com.y.other");
-    const fs::path lib = t / "home/Library", own = lib / "Logs/Sync.log",
-                   support = lib / "Application Support/Sync/state.db",
-                   dropbox = lib / "Application Support/com.dropbox.client.Sync";
-    t.entries({"home/Library/Logs/Sync.log", "home/Library/Application Support/Sync/state.db",
-               "home/Library/Application Support/com.dropbox.client.Sync/"});
+    const fs::path own = t.file("home/Library/Logs/Sync.log"),
+                   support = t.file("home/Library/Application Support/Sync/state.db"),
+                   dropbox = t.dir("home/Library/Application Support/com.dropbox.client.Sync");
     openPlugins();
     EXPECT_FALSE(remove->isEnabled());
     select(QStringLiteral("Sync"));
@@ -95,7 +84,7 @@ TEST_F(PluginRemoval, Confirmed_TickedRowsGone_UntickedStay_RowDroppedNeighbourS
     EXPECT_TRUE(itemExists(item));
     EXPECT_TRUE(idle()) << "no busy bar behind the confirmation";
     RemovalListModel *model = sheet->model();
-    const int supportRow = rowOf(model, support.parent_path());
+    const int supportRow = int(labels(model).indexOf(platform::displayPath(support.parent_path())));
     ASSERT_GE(supportRow, 0);
     ASSERT_TRUE(model->setData(model->index(supportRow, 0), Qt::Unchecked, Qt::CheckStateRole));
     button(sheet, "removeButton")->click();
@@ -134,9 +123,8 @@ TEST_F(PluginRemoval, BundleRemains_RowDroppedAndBundleCantRemoveShown) {
     EXPECT_EQ(list->model()->rowCount(), 0);
     EXPECT_FALSE(remove->isEnabled());
     button(popover, "show_in_finder")->click();
-    ASSERT_EQ(workspace.revealed.size(), 1u);
-    EXPECT_EQ(workspace.revealed[0],
-              std::vector<fs::path>{t / "home/Library/Address Book Plug-Ins/Stuck.bundle"});
+    EXPECT_EQ(workspace.revealed, std::vector<std::vector<fs::path>>{
+                                      {t / "home/Library/Address Book Plug-Ins/Stuck.bundle"}});
 }
 
 TEST_F(PluginRemoval, SecondPressWhileRemoving_Ignored) {
@@ -249,11 +237,8 @@ TEST_F(ExtensionScreenTest, SafariRemoval_BlockedWhileSafariRuns_LowerCaseIdenti
     remove->click();
     ASSERT_TRUE(sheet = waitForSheet());
     button(sheet, "removeButton")->click();
-    ASSERT_TRUE(waitFor([&] { return list->model()->rowCount() == 1; }));
+    ASSERT_TRUE(waitFor([&] { return labels(list->model()) == QStringList{"Other"}; }));
     EXPECT_FALSE(itemExists(archive));
-    const auto left = safari::readInstalledExtensions(t / extensions / "Extensions.plist");
-    ASSERT_EQ(left.size(), 1u);
-    EXPECT_EQ(left[0].bundleIdentifier, QStringLiteral("com.example.other"));
 }
 
 // A remover destroyed while its deletion runs (quitting) is never written to. That what remained

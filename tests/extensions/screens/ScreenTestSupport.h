@@ -20,7 +20,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <vector>
 
 namespace zembra::test {
 
@@ -59,8 +58,7 @@ class ExtensionScreenTest : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::Workspace::setShared(&workspace);
-        t.dir("home/Library");
-        t.dir("Applications");
+        t.entries({"home/Library/", "Applications/"});
         settings.grant(grants::kHome, t / "home");
         settings.grant(grants::kApplications, t / "Applications");
         delegate = std::make_unique<AppDelegate>(settings.store(), suite.store());
