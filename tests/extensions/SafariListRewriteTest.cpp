@@ -13,7 +13,6 @@
 #include <plist/plist.h>
 
 #include <bit>
-#include <functional>
 #include <optional>
 
 using namespace zembra;
