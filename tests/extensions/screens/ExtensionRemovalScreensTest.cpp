@@ -350,11 +350,8 @@ TEST_F(RemovalList, KeptEntry_KeepsTheListedFolderHoldingIt_FromTheStartToo_Empt
 TEST_F(RemovalList, ForgedNames_ShownWithVisibleEscapes_DeletedAsTheyAre) {
     const fs::path forged = "/h/Library/Logs/a\r\x1b[2Kb\nFake.log";
     const fs::path bidi = "/h/Library/Logs/x\u202egol.exe";
-    RemovalListModel m(
-        {FileEntry::word(QStringLiteral("Logs")), FileEntry::file(forged), FileEntry::file(bidi)},
-        {}, item, {});
-    EXPECT_EQ(m.index(1, 0).data().toString(),
-              QStringLiteral("/h/Library/Logs/a\\r\\x1b[2Kb\\nFake.log"));
-    EXPECT_EQ(m.index(2, 0).data().toString(), QStringLiteral("/h/Library/Logs/x\\u202egol.exe"));
+    RemovalListModel m({w("Logs"), f(forged), f(bidi)}, {}, item, {});
+    EXPECT_EQ(m.index(1, 0).data().toString(), "/h/Library/Logs/a\\r\\x1b[2Kb\\nFake.log");
+    EXPECT_EQ(m.index(2, 0).data().toString(), "/h/Library/Logs/x\\u202egol.exe");
     EXPECT_EQ(m.tickedFiles()[1].path(), forged);
 }
