@@ -44,8 +44,6 @@ protected:
 
 } // namespace
 
-// The applications list from the grants stored in the settings folder named, or from those
-// given; a settings folder that is a link is said to be one and nothing is written there.
 TEST_F(Cli, Apps_JsonFields_GrantsFromTheSettingsFolderNamed_LinkedFolderUntouched) {
     const fs::path dir = t.dir("settings"), elsewhere = t.dir("elsewhere");
     zembra::platform::SettingsStore(
@@ -70,7 +68,6 @@ TEST_F(Cli, Apps_JsonFields_GrantsFromTheSettingsFolderNamed_LinkedFolderUntouch
     EXPECT_EQ(editor.keys().size(), 8);
 }
 
-// Misuse exits 2 and says why; a message quoting a name shows its control characters escaped.
 TEST_F(Cli, UsageErrors) {
     const std::pair<std::vector<std::string>, std::string> misused[] = {
         {{"frobnicate"}, ""},
@@ -98,8 +95,7 @@ TEST_F(Cli, UsageErrors) {
     EXPECT_EQ(runCli(t, {"--version"}).out, "zembra " ZEMBRA_VERSION "\n");
 }
 
-// Names that could forge lines or turn the terminal's text are escaped for people, and exact
-// in JSON (a name that is no UTF-8 in base64 beside the readable path).
+// JSON gives a name that is no UTF-8 exactly, in base64 beside the readable path.
 TEST_F(Cli, Leftovers_JsonAndText_ForgingNamesEscapedForPeopleExactInJson) {
     const std::string logs = "Users/me/Library/Logs/";
     const std::vector<std::string> forged = {"Editor\r\x1b[2K.log",
@@ -206,8 +202,6 @@ TEST_F(Cli, PluginsAndRemovePlugin) {
     EXPECT_FALSE(fs::exists(t / "Users/me/Library/Preferences/com.cards.plugin.plist"));
 }
 
-// Without a terminal only --yes confirms; --keep names a listed row, and keeping a file
-// inside a listed folder keeps the folder.
 TEST_F(Cli, Remove_NeedsYes_KeepingAFileInsideAListedFolder_KeepsTheFolder) {
     const CliRun refused = runGranted(t, {"remove", app});
     EXPECT_EQ(refused.status, 2);
@@ -247,9 +241,7 @@ TEST_F(Cli, OutputThatCannotBeWritten_FailsAndSaysSo) {
     EXPECT_PRED2(has, reportLost.err, "removal was carried out");
 }
 
-// Safari's list reached through a link cannot be rewritten: said for the dry run and the
-// removal alike, and nothing is removed. An unknown identifier exits 1; after "--" (the
-// grants given first) every argument is an operand, one starting with a dash too.
+// After "--" (the grants given first) every argument is an operand, one starting with a dash too.
 TEST_F(Cli, RemoveSafariExtension_ListThroughLinkRefused_UnknownExitsOne_DashAfterDoubleDash) {
     const std::string extensions = "Users/me/Library/Safari/Extensions/";
     const std::string list = test::safariList(test::safariEntry("Weird.safariextz", "-weird.id") +
@@ -320,9 +312,7 @@ size_t occurrences(const std::string &text, const std::string &what) {
 
 } // namespace
 
-// Flagged, weak and related rows say why, in JSON and to people; an entry two passes found
-// (a login item's container, by the application's identifier and the helper's name) is
-// listed once.
+// The login item's container is found by the application's identifier and by the helper's name.
 TEST_F(SharedRowsCli, Leftovers_FlaggedWeakAndRelatedRowsSayWhy_EntryFoundTwiceListedOnce) {
     const fs::path storage = t.dir(lib + "HTTPStorages/com.lumina.sketchpad");
     const QJsonArray plain = runGranted(t, {"leftovers", app, "--json"}).json()["files"].toArray();
@@ -346,8 +336,6 @@ TEST_F(SharedRowsCli, Leftovers_FlaggedWeakAndRelatedRowsSayWhy_EntryFoundTwiceL
     EXPECT_EQ(occurrences(human, "Containers/com.lumina.sketchpad.Launcher\n"), 1u) << human;
 }
 
-// The dry run lists the rows of the list in its order and says what it keeps; an included
-// row is counted once, and the removal frees what the list's total said.
 TEST_F(SharedRowsCli, Remove_KeepsFlaggedAndRelatedRowsUnlessIncluded_TotalIsWhatIsFreed) {
     const QJsonArray listed =
         runGranted(t, {"leftovers", app, "--json", "--related"}).json()["files"].toArray();

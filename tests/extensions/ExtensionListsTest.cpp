@@ -49,7 +49,6 @@ protected:
 
 } // namespace
 
-// Only folders named like bundles are listed: no file, fifo or link of such a name.
 TEST_F(ExtensionLists, HomeOnlyWithoutTheWholeDisk_SystemFoldersWithIt_FoldersOnly) {
     const auto plugins = Bundle(s).installedPlugins();
     EXPECT_EQ(labels(plugins), (std::vector<std::string>{"Card Sync"}));

@@ -45,8 +45,6 @@ protected:
 
 } // namespace
 
-// What the search found goes, all but what another installed application uses (and the
-// folders holding that) and what the user keeps of their own.
 TEST_F(ExtensionRemoval, PluginWithLeftovers_OwnGone_FlaggedRowsAndTheirFoldersKept) {
     s.grant(grants::kApplications, t.dir("Applications"));
     t.app("Applications/Card Sync Pro.app", "com.x.cardsyncpro", "Card Sync Pro");
@@ -69,8 +67,6 @@ TEST_F(ExtensionRemoval, PluginWithLeftovers_OwnGone_FlaggedRowsAndTheirFoldersK
         EXPECT_TRUE(platform::itemExists(stays)) << stays;
 }
 
-// Refusing the item itself reports it and every entry after it; refusing a leftover while
-// the item went reports nothing.
 TEST_F(ExtensionRemoval, EntryThatCannotBeDeleted_ReportedOnlyWhileTheItemStays) {
     for (const bool refuseItem : {true, false}) {
         SCOPED_TRACE(refuseItem ? "item refused" : "leftover refused");
@@ -125,10 +121,8 @@ TEST_F(ExtensionRemoval, ArchiveThatCannotBeDeleted_EntryDroppedAllTheSame) {
     EXPECT_EQ(safari::readInstalledExtensions(t / kSafariList).size(), items.size() - 1);
 }
 
-// Safari's list that cannot lose the entry (here: which of its two lists would Safari read?):
-// the archive and the leftovers stay with it, so that the list and the disk keep agreeing
-// and a later try can still succeed. Why a list cannot be rewritten, SafariListUntouched
-// tells case by case.
+// The list and the disk keep agreeing, so a later try can still succeed. Why a list cannot be
+// rewritten (here: which of its two lists would Safari read?) is SafariListUntouched's.
 TEST_F(ExtensionRemoval, SafariListNotRewritable_NothingDeleted_ArchiveReportedAsRemained) {
     const std::string entry = test::safariEntry("A.safariextz", "id.vendor.blocker");
     const auto archive = t.file("home/Library/Safari/Extensions/A.safariextz", "archive");

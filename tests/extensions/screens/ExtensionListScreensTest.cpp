@@ -14,10 +14,7 @@
 using namespace zembra;
 using namespace zembra::test;
 
-// With nothing installed each list is empty and says so in a sheet, and every control has a
-// spoken name of its own. The whole-disk hint comes from the seventh launch on, unless the
-// whole disk is allowed; it is a window a screen reader lists, and its button opens the
-// product's page.
+// The whole-disk hint is a window a screen reader lists; its button opens the product's page.
 TEST_F(ExtensionScreenTest, EmptyLists_SheetShownControlsNamed_HintFromTheSeventhLaunch) {
     const struct {
         QString screen, emptySheet;
@@ -56,8 +53,6 @@ TEST_F(ExtensionScreenTest, EmptyLists_SheetShownControlsNamed_HintFromTheSevent
     }
 }
 
-// Names are escaped on screen and whole in the tooltip and spoken name; the search keeps what
-// contains the text, ignoring case and accents; the selected row is the one revealed.
 TEST_F(ExtensionScreenTest,
        PluginList_EscapedNames_SearchIgnoresCaseAndAccents_RevealsTheSelected) {
     plugin("Media Player", "com.m.player");
@@ -111,8 +106,7 @@ TEST_F(ExtensionScreenTest, PrefPaneRemove_SelectedPane_BecomesTheItemAndOpensTh
     EXPECT_EQ(posted, QStringList{screens::kRemainderViewController});
 }
 
-// The hub's buttons post their screens; Safari's picture (the granted folder's Safari stands
-// in for the system's) is scaled down to the hub's size, a small one not blown up.
+// The granted folder's Safari stands in for the system's.
 TEST_F(ExtensionScreenTest, Hub_ButtonsPostTheirScreens_SafariImageScaledDownNotUp) {
     t.app("Applications/Safari.app", "com.apple.Safari", "Safari");
     const QString file = QString::fromStdString(
@@ -154,7 +148,6 @@ ExtensionListModel::Records recordsOf(zembra::test::TreeBuilder &tree, int count
 
 } // namespace
 
-// The sizes arrive as soon as the worker has measured them (no poll to wait for).
 TEST(ExtensionSizes, AllInOnTheNextTurn_AReloadedOrDestroyedModelTakesNothingOfTheOldLoad) {
     zembra::test::TreeBuilder tree;
     auto model = std::make_unique<ExtensionListModel>();

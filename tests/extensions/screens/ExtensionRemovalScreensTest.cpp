@@ -66,8 +66,7 @@ protected:
 
 } // namespace
 
-// Nothing goes before the user confirms; then what is ticked goes and what the user unticked
-// stays, as does a row the sheet starts unticked (one another installed application uses).
+// The Dropbox folder starts unticked: another installed application uses it.
 TEST_F(PluginRemoval, Confirmed_TickedRowsGone_UntickedStay_RowDroppedNeighbourSelected) {
     t.app("Applications/Dropbox.app", "com.dropbox.client", "Dropbox");
     const auto item = plugin("Sync", "com.cards.sync");
@@ -151,8 +150,6 @@ TEST_F(PluginRemoval, SecondPressWhileRemoving_Ignored) {
     EXPECT_EQ(sheetCount(), 0);
 }
 
-// Cancel, the sheet's window control, and a press after a search cleared the selection all
-// delete nothing and leave the screen usable.
 TEST_F(PluginRemoval, CancelCloseOrSelectionGoneBySearch_DeletesNothing) {
     const auto item = plugin("Card Sync", "com.x.cardsync");
     const auto pref = t.file("home/Library/Preferences/com.x.cardsync.plist");
@@ -176,8 +173,7 @@ TEST_F(PluginRemoval, CancelCloseOrSelectionGoneBySearch_DeletesNothing) {
     EXPECT_TRUE(itemExists(pref));
 }
 
-// Quitting during the deletion: the window stays until it has ended, then the program quits,
-// so no plug-in is left half removed.
+// The window stays until the deletion has ended, so no plug-in is left half removed.
 TEST_F(PluginRemoval, QuitDuringDeletion_WaitsForItThenQuits) {
     const auto item = plugin("Card Sync", "com.x.cardsync");
     const auto pref = t.file("home/Library/Preferences/com.x.cardsync.plist");
@@ -280,7 +276,6 @@ TEST_F(ExtensionScreenTest, RemoverDestroyedWhileDeleting_ItsStateIsNeverWritten
     EXPECT_TRUE(itemExists(bundle)) << "the failing deletion of the plug-in itself";
 }
 
-// The confirmation sheet's list.
 namespace {
 
 class RemovalList : public ::testing::Test {
@@ -313,8 +308,7 @@ protected:
 
 } // namespace
 
-// The item found twice is deleted once (a second deletion would only fail) and counted once;
-// it is always ticked, even where every other row starts unticked.
+// The item found twice is deleted once: a second deletion would only fail.
 TEST_F(RemovalList, EveryPathOnce_SizesCountedOnce_ItemItselfAlwaysTicked) {
     RemovalListModel m(files, sizes, item, {});
     EXPECT_TRUE(m.isGroupRow(0));
