@@ -313,7 +313,7 @@ size_t occurrences(const std::string &text, const std::string &what) {
 } // namespace
 
 // The login item's container is found by the application's identifier and by the helper's name.
-TEST_F(SharedRowsCli, Leftovers_FlaggedWeakAndRelatedRowsSayWhy_EntryFoundTwiceListedOnce) {
+TEST_F(SharedRowsCli, FlaggedWeakAndRelatedRowsSayWhy_KeptUnlessIncluded_TotalIsWhatIsFreed) {
     const fs::path storage = t.dir(lib + "HTTPStorages/com.lumina.sketchpad");
     const QJsonArray plain = runGranted(t, {"leftovers", app, "--json"}).json()["files"].toArray();
     EXPECT_TRUE(entryOf(plain, http).isEmpty()); // the related group is off by default
@@ -334,25 +334,22 @@ TEST_F(SharedRowsCli, Leftovers_FlaggedWeakAndRelatedRowsSayWhy_EntryFoundTwiceL
                              "com.lumina.sketchpad.ShipIt  ? identifier of the same product"})
         EXPECT_PRED2(has, human, line);
     EXPECT_EQ(occurrences(human, "Containers/com.lumina.sketchpad.Launcher\n"), 1u) << human;
-}
 
-TEST_F(SharedRowsCli, Remove_KeepsFlaggedAndRelatedRowsUnlessIncluded_TotalIsWhatIsFreed) {
-    const QJsonArray listed =
-        runGranted(t, {"leftovers", app, "--json", "--related"}).json()["files"].toArray();
-    const QJsonArray files = runGranted(t, {"remove", app, "--dry-run", "--json", "--related"})
-                                 .json()["files"]
-                                 .toArray();
-    ASSERT_EQ(files.size(), listed.size());
-    for (qsizetype i = 0; i < files.size(); ++i)
-        EXPECT_EQ(files[i].toObject()["path"], listed[i].toObject()["path"]) << i;
-    EXPECT_EQ(entryOf(files, sibling)["kept"].toString(), "also used by Sketchpad 2");
-    EXPECT_EQ(entryOf(files, http)["kept"].toString(),
+    SCOPED_TRACE("the removal lists the same rows, keeps flagged and related ones unless included");
+    const QJsonArray dry = runGranted(t, {"remove", app, "--dry-run", "--json", "--related"})
+                               .json()["files"]
+                               .toArray();
+    ASSERT_EQ(dry.size(), files.size());
+    for (qsizetype i = 0; i < dry.size(); ++i)
+        EXPECT_EQ(dry[i].toObject()["path"], files[i].toObject()["path"]) << i;
+    EXPECT_EQ(entryOf(dry, sibling)["kept"].toString(), "also used by Sketchpad 2");
+    EXPECT_EQ(entryOf(dry, http)["kept"].toString(),
               "possibly related: identifier of the same product");
-    EXPECT_FALSE(entryOf(files, own).contains("kept"));
+    EXPECT_FALSE(entryOf(dry, own).contains("kept"));
     EXPECT_PRED2(has, runGranted(t, {"remove", app, "--dry-run"}).out,
                  "com.lumina.sketchpad2.plist  - kept: also used by Sketchpad 2");
 
-    const auto plain = summaryOf(runGranted(t, {"remove", app, "--related", "--dry-run"}).out);
+    const auto before = summaryOf(runGranted(t, {"remove", app, "--related", "--dry-run"}).out);
     const CliRun included =
         runGranted(t, {"remove", app, "--related", "--include", http.native(), "--dry-run"});
     EXPECT_EQ(occurrences(included.out,
@@ -360,7 +357,7 @@ TEST_F(SharedRowsCli, Remove_KeepsFlaggedAndRelatedRowsUnlessIncluded_TotalIsWha
               1u)
         << included.out;
     const auto total = summaryOf(included.out);
-    EXPECT_EQ(total.first, plain.first + 1) << included.out;
+    EXPECT_EQ(total.first, before.first + 1) << included.out;
     EXPECT_TRUE(fs::exists(app));
 
     const CliRun r =
