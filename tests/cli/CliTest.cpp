@@ -284,6 +284,8 @@ protected:
         sibling = t.file(lib + "Preferences/com.lumina.sketchpad2.plist", "1234567");
         vendor = t.file(lib + "Caches/Lumina/Sketchpad/c.db").parent_path().parent_path();
         http = t.file(lib + "HTTPStorages/com.lumina.sketchpad.ShipIt/store.db").parent_path();
+        // A login item: its container is found by the application's identifier and by the
+        // helper's name, and is listed once.
         t.app("Applications/Sketchpad.app/Contents/Library/LoginItems/Launcher.app",
               "com.other.launcher", "Launcher");
         launcher = t.dir(lib + "Containers/com.lumina.sketchpad.Launcher");
@@ -312,7 +314,6 @@ size_t occurrences(const std::string &text, const std::string &what) {
 
 } // namespace
 
-// The login item's container is found by the application's identifier and by the helper's name.
 TEST_F(SharedRowsCli, FlaggedWeakAndRelatedRowsSayWhy_KeptUnlessIncluded_TotalIsWhatIsFreed) {
     const fs::path storage = t.dir(lib + "HTTPStorages/com.lumina.sketchpad");
     const QJsonArray plain = runGranted(t, {"leftovers", app, "--json"}).json()["files"].toArray();
