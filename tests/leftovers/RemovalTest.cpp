@@ -2,6 +2,7 @@
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/ProtectedFolders.h"
 #include "leftovers/Selection.h"
+#include "leftovers/StandardFolders.h"
 #include "platform/FileSystem.h"
 #include "support/TreeBuilder.h"
 
@@ -306,4 +307,58 @@ TEST(RemovalOutcomeRule, RemainderStandsOnlyWhileItsFirstEntryExists) {
         outcome.remainder_urls = remainder;
         EXPECT_EQ(outcome.standingRemainder().size(), stands ? remainder.size() : 0u);
     }
+}
+
+TEST(ProtectedFolder, StandardSharedAndPerUserFolders_OnlyThemselves) {
+    const fs::path disk = "/Volumes/Test";
+    const std::vector<fs::path> roots = {disk / "Users/me", disk};
+    // The roots and their Library folders; standard folders through the home and the
+    // system Library in any case; the shared folders inside them; the per-user roots of
+    // var/folders.
+    for (const char *path : {"",
+                             "Users/me",
+                             "Users/me/Library",
+                             "Library",
+                             "Users/me/Library/Caches",
+                             "Library/Caches",
+                             "Users/me/library/CACHES",
+                             "Users/me/Library/Caches/",
+                             "Users/me/Library/Caches/../Caches",
+                             "Users/me/Library/Preferences/ByHost",
+                             "Users/me/Library/Preferences/BYHOST",
+                             "Users/me/Library/Logs/DiagnosticReports",
+                             "Library/Logs/diagnosticreports",
+                             "Users/me/Library/Logs/CrashReporter",
+                             "Library/Logs/CrashReporter",
+                             "Users/me/Library/Application Support/CrashReporter",
+                             "Users/me/Library/Application Support/com.apple.sharedfilelist",
+                             "Users/me/Library/Application Support/AddressBook",
+                             "Users/me/Library/Application Support/CloudDocs",
+                             "Users/me/Library/Application Support/FileProvider",
+                             "Users/me/Library/Application Support/Knowledge",
+                             "Users/me/Library/Application Support/MobileSync",
+                             "Users/me/Library/Caches/CloudKit",
+                             "Users/me/Library/Caches/com.apple.helpd",
+                             "var/folders",
+                             "var/folders/zz",
+                             "var/folders/zz/zyxvpxvq6csfxvn_n0000000000000",
+                             "var/folders/xx/yyyy/C",
+                             "var/folders/xx/yyyy/T",
+                             "var/folders/xx/yyyy/0",
+                             "var/folders/xx/yyyy/c",
+                             "private/var/folders/xx/yyyy"})
+        EXPECT_TRUE(isProtectedFolder(disk / path, roots)) << path;
+    // What lies inside them; a shared name in the wrong folder, a standard name deeper down.
+    for (const char *path :
+         {"Users", "Users/me/Library/Preferences/ByHost/com.vendor.app.0123456789AB.plist",
+          "Users/me/Library/Logs/DiagnosticReports/Editor_2024-01-01.crash",
+          "Users/me/Library/Caches/ByHost", "Users/me/Library/Application Support/Editor/Caches",
+          "Users/me/Documents/Library/Caches", "Users/me/Library/Application Support/Editor",
+          "var/folders/xx/yyyy/C/com.vendor.editor", "var/folders/xx/yyyy/X", "var/db/receipts"})
+        EXPECT_FALSE(isProtectedFolder(disk / path, roots)) << path;
+    // No roots, or an empty path: nothing.
+    EXPECT_FALSE(isProtectedFolder("/Library/Caches", {}));
+    EXPECT_FALSE(isProtectedFolder("", {"/"}));
+    EXPECT_TRUE(isProtectedFolder("/Library/Caches", {"/"}));
+    EXPECT_FALSE(isProtectedFolder("/Other/Library/Caches", {"/Users/me"}));
 }
