@@ -1,7 +1,13 @@
+// The review and removal screens as a user drives them: the rows and their reasons, the
+// keyboard, the search as a cancellable job, and the removal when something is not what it
+// was (a running application, entries that cannot go, another application at a remembered
+// path, quitting while it runs). What is deleted or kept is the core's to check.
 #include "ScreenFixture.h"
 
+#include "catalogue/ApplicationSnapshot.h"
 #include "grants/GrantKeys.h"
-
+#include "leftovers/EntryLook.h"
+#include "leftovers/LeftoverSearch.h"
 #include "leftovers/screens/CantRemoveViewController.h"
 #include "leftovers/screens/LaunchedViewController.h"
 #include "leftovers/screens/LeftoverTableModel.h"
@@ -10,19 +16,47 @@
 #include "leftovers/screens/RemoveViewController.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
-#include "platform/SettingsStore.h"
+#include "shell/Job.h"
+#include "shell/RememberedReview.h"
+#include "support/CaseName.h"
 
 #include <QAccessible>
 #include <QImage>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <atomic>
+#include <thread>
 
 using namespace zembra;
 using namespace zembra::test;
+using platform::itemExists;
 namespace fs = std::filesystem;
 
 namespace {
+
+// A search that waits until the test releases it or the screen cancels it, then runs
+// the real one. Shared with the worker, so it outlives the screen.
+struct GatedSearch {
+    std::atomic<bool> entered{false}, released{false}, sawCancel{false}, ended{false};
+
+    static RemainderViewController::Search function(const std::shared_ptr<GatedSearch> &self) {
+        return [self](ApplicationItem &record, platform::SettingsStore &settings,
+                      const std::function<bool()> &cancelled) {
+            self->entered = true;
+            while (!self->released && !cancelled())
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            self->sawCancel = cancelled();
+            auto result = leftovers::searchLeftovers(record, settings,
+                                                     leftovers::SearchMode::Review, cancelled);
+            self->ended = true;
+            return result;
+        };
+    }
+};
 
 class ReviewScreen : public ScreenFixture {
 protected:
@@ -34,25 +68,47 @@ protected:
         cookies =
             t.file("Users/me/Library/Cookies/com.vendor.foo.binarycookies", std::string(20, 'k'));
         t.file("Users/me/Library/Preferences/com.other.bar.plist");
-        choose(bundle);
+        item = choose(bundle);
     }
-
-    // Opens the review and waits until the results are shown.
-    RemainderViewController *review() {
-        auto *r = static_cast<RemainderViewController *>(open(screens::kRemainder));
-        EXPECT_TRUE(waitFor([this] { return !child<QProgressBar>("progress")->isVisible(); }));
+    // Shows the review of the shared item, on `services` and `search`, and waits until
+    // its results are shown (unless the search is gated).
+    RemainderViewController *review(leftovers::RemovalServices services = {},
+                                    RemainderViewController::Search search = {}) {
+        services.playCompletionSound = [this] { ++sounds; };
+        const bool gated = bool(search);
+        delete screen;
+        auto *r = new RemainderViewController(*app, services, &window, std::move(search));
+        screen = r;
+        r->resize(window.size());
+        r->show();
         table = child<QTableView>("tableviewR");
+        EXPECT_TRUE(gated ||
+                    waitFor([this] { return !child<QProgressBar>("progress")->isVisible(); }));
         return r;
     }
-    QStringList firstColumn() const { return labels(table->model()); }
-    int rowOf(const QString &text) const { return int(firstColumn().indexOf(text)); }
+    QStringList rows() const { return labels(table->model()); }
+    int rowOf(const QString &text) const { return int(rows().indexOf(text)); }
     bool checked(int row) const {
         return table->model()->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
     }
+    // Space on a row: the user unticks (or ticks) it.
+    void toggle(const QString &row) {
+        table->setFocus();
+        table->setCurrentIndex(table->model()->index(rowOf(row), 1));
+        QTest::keyClick(table, Qt::Key_Space);
+    }
     QPushButton *removeButton() const { return child<QPushButton>("switch_remove"); }
     QString total() const { return child<QLabel>("totalLabel")->text(); }
+    // Presses Remove and waits for the outcome screen, which it then shows.
+    RemoveViewController *removeAndShowOutcome() {
+        QTest::mouseClick(removeButton(), Qt::LeftButton);
+        EXPECT_TRUE(waitFor([this] { return !posted.empty(); }));
+        return static_cast<RemoveViewController *>(open(screens::kRemove));
+    }
+    std::string text(const char *label) const { return child<QLabel>(label)->text().toStdString(); }
 
     fs::path bundle, prefs, caches, cookies;
+    std::shared_ptr<ApplicationItem> item;
     QTableView *table = nullptr;
 };
 
@@ -65,64 +121,49 @@ TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection)
     QImage picture(32, 32, QImage::Format_ARGB32);
     picture.fill(Qt::darkCyan);
     ASSERT_TRUE(picture.save(QString::fromStdString(icon.native())));
-    app->state().item()->setApp_icon(ImageRef::imageFile(icon));
+    item->setApp_icon(ImageRef::imageFile(icon));
     auto *review = static_cast<RemainderViewController *>(open(screens::kRemainder));
     EXPECT_FALSE(removeButton()->isEnabled()); // until the results are taken over
-    EXPECT_EQ(app->state().common_remove_size(), 0u);
     ASSERT_TRUE(waitFor([review] { return review->searchFinished(); }));
-    review = this->review();
+    table = child<QTableView>("tableviewR");
 
-    EXPECT_EQ(firstColumn(),
-              (QStringList{"Executables", "Foo.app", "Preferences", "com.vendor.foo.plist",
-                           "Support files", "com.vendor.foo", "Cookie files"}));
+    EXPECT_EQ(rows(), (QStringList{"Executables", "Foo.app", "Preferences", "com.vendor.foo.plist",
+                                   "Support files", "com.vendor.foo", "Cookie files"}));
     for (int row : {1, 3, 5, 6})
         EXPECT_TRUE(checked(row)) << row;
-    EXPECT_EQ(table->model()->index(rowOf("Cookie files"), 1).data().toString(),
-              QStringLiteral("~/Library/Cookies"));
-    EXPECT_TRUE(removeButton()->isEnabled());
+    EXPECT_EQ(table->model()->index(6, 1).data().toString(), QStringLiteral("~/Library/Cookies"));
     const std::uint64_t all = platform::itemSize(bundle) + 1000 + 500 + 20;
     EXPECT_EQ(app->state().common_remove_size(), all);
     EXPECT_EQ(total(), QStringLiteral("Selected: %1").arg(platform::formatByteCount(all)));
 
     // The reveal button of the cookies row shows that entry.
-    const QRect reveal = RemainderRowDelegate::revealRect(
-        table->visualRect(table->model()->index(rowOf("Cookie files"), 3)));
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, reveal.center());
-    ASSERT_EQ(workspace.revealed.size(), 1u);
-    EXPECT_EQ(workspace.revealed[0], std::vector<fs::path>{cookies});
+    QTest::mouseClick(
+        table->viewport(), Qt::LeftButton, {},
+        RemainderRowDelegate::revealRect(table->visualRect(table->model()->index(6, 3))).center());
+    EXPECT_EQ(workspace.revealed, std::vector<std::vector<fs::path>>{{cookies}});
 
     // Keep the caches folder (Space on its row), remove the rest.
-    table->setFocus();
-    table->setCurrentIndex(table->model()->index(rowOf("com.vendor.foo"), 1));
-    QTest::keyClick(table, Qt::Key_Space);
+    toggle(QStringLiteral("com.vendor.foo"));
     EXPECT_FALSE(checked(rowOf("com.vendor.foo")));
-
-    QTest::mouseClick(removeButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitFor([this] { return !posted.empty(); }));
+    removeAndShowOutcome();
     EXPECT_EQ(posted, std::vector<QString>{screens::kRemoveViewController});
-    EXPECT_FALSE(platform::itemExists(bundle));
-    EXPECT_FALSE(platform::itemExists(prefs));
-    EXPECT_FALSE(platform::itemExists(cookies));
-    EXPECT_TRUE(platform::itemExists(caches));
-    EXPECT_TRUE(app->state().remainder_urls().empty());
+    EXPECT_FALSE(itemExists(bundle));
+    EXPECT_TRUE(itemExists(caches));
     EXPECT_EQ(sounds, 1);
-
-    // The outcome screen shows the item, its icon and the freed size.
-    open(screens::kRemove);
-    EXPECT_EQ(child<QLabel>("name")->text(), QStringLiteral("Foo"));
+    // The outcome shows the item, its icon and the freed size.
+    EXPECT_EQ(text("name"), "Foo");
     EXPECT_FALSE(child<QLabel>("image")->pixmap().isNull());
     EXPECT_EQ(child<QLabel>("size")->text(), platform::formatByteCount(all - 500));
 }
 
-// Clicks and Space toggle rows in the tests below; here every row off, then one on.
-TEST_F(ReviewScreen, NoItemOrNothingTicked_NothingToRemove_GroupRowsHaveNoBox) {
+TEST_F(ReviewScreen, NoItemOrNothingTicked_NothingToRemove_GroupRowsHaveNoBox_BackFollowsSheet) {
     app->state().setItem(nullptr);
     review();
     EXPECT_EQ(table->model()->rowCount(), 0);
     EXPECT_FALSE(removeButton()->isEnabled());
 
     choose(bundle);
-    review();
+    auto *r = review();
     for (int row = 0; row < table->model()->rowCount(); ++row)
         table->model()->setData(table->model()->index(row, 0), Qt::Unchecked, Qt::CheckStateRole);
     EXPECT_FALSE(removeButton()->isEnabled());
@@ -131,13 +172,10 @@ TEST_F(ReviewScreen, NoItemOrNothingTicked_NothingToRemove_GroupRowsHaveNoBox) {
     table->model()->setData(table->model()->index(1, 0), Qt::Checked, Qt::CheckStateRole);
     EXPECT_TRUE(removeButton()->isEnabled());
     EXPECT_EQ(app->state().common_remove_size(), platform::itemSize(bundle));
-}
 
-TEST_F(ReviewScreen, Back_FollowsSheet) {
-    auto *review = this->review();
     for (int sheet : {1, 0, 2}) {
         settings.store().setInteger(screens::kSheet, sheet);
-        review->back();
+        r->back();
     }
     EXPECT_EQ(posted, (std::vector<QString>{screens::kApplicationsViewController,
                                             screens::kHomeViewController}));
@@ -147,38 +185,32 @@ TEST_F(ReviewScreen, RunningApplication_RefusedWithNoticeAndNothingDeleted) {
     BundledProcess foo(bundle, "Foo");
     ASSERT_TRUE(foo.running());
     app->state().setRemainder_urls({FileEntry::file("/earlier")});
-
     review();
     QTest::mouseClick(removeButton(), Qt::LeftButton);
     ASSERT_TRUE(waitFor([this] { return sheetContent<LaunchedViewController>() != nullptr; }));
     EXPECT_EQ(sheetContent<LaunchedViewController>()->findChild<QLabel *>("label")->text(),
               QStringLiteral("Foo"));
     EXPECT_TRUE(posted.empty());
-    EXPECT_TRUE(platform::itemExists(bundle)); // the refusal itself: Removal's core tests
+    EXPECT_TRUE(itemExists(bundle)); // the refusal itself: Removal's core tests
     EXPECT_EQ(app->state().remainder_urls(), std::vector<FileEntry>{FileEntry::file("/earlier")});
-    EXPECT_EQ(sounds, 0);
     EXPECT_TRUE(removeButton()->isEnabled());
+    EXPECT_EQ(sounds, 0);
 }
 
 TEST_F(ReviewScreen, UndeletableEntries_OutcomeRevealsEveryOne_FreedSizeWithoutThem) {
     review();
-    const std::uint64_t appSize = platform::itemSize(bundle);
     // The home grant is lost before the removal: the scope refuses the leftovers, the
     // application itself goes.
+    const std::uint64_t appSize = platform::itemSize(bundle);
     settings.store().remove(grants::kHome);
-
-    QTest::mouseClick(removeButton(), Qt::LeftButton);
-    ASSERT_TRUE(waitFor([this] { return !posted.empty(); }));
-
-    // The outcome offers to reveal what remained: every entry, not only the first.
-    auto *outcome = static_cast<RemoveViewController *>(open(screens::kRemove));
+    auto *outcome = removeAndShowOutcome();
     EXPECT_EQ(child<QLabel>("size")->text(), platform::formatByteCount(appSize));
     ASSERT_TRUE(outcome->popover() && outcome->popover()->isVisible());
     auto *cant = outcome->popover()->findChild<CantRemoveViewController *>();
     ASSERT_TRUE(cant);
     QTest::mouseClick(cant->findChild<QPushButton *>("show_in_finder"), Qt::LeftButton);
-    ASSERT_EQ(workspace.revealed.size(), 1u);
-    EXPECT_EQ(workspace.revealed[0], (std::vector<fs::path>{prefs, caches.parent_path(), cookies}));
+    EXPECT_EQ(workspace.revealed,
+              (std::vector<std::vector<fs::path>>{{prefs, caches.parent_path(), cookies}}));
 }
 
 TEST_F(ReviewScreen, ReviewAndOutcome_EveryControlNamedOnce_RowsReadAsEntryNames) {
@@ -207,12 +239,12 @@ TEST_F(ReviewScreen, ReviewAndOutcome_EveryControlNamedOnce_RowsReadAsEntryNames
 TEST_F(ReviewScreen, RowsStartingUnticked_SayWhy_OnlyTheSharedOneBadged_AClickTicksIt) {
     t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
     t.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2", "Sketchpad 2");
-    t.file("Users/me/Library/Preferences/com.lumina.sketchpad2.plist", std::string(200, 't'));
-    t.file("Users/me/Library/HTTPStorages/com.lumina.sketchpad.ShipIt/httpstorages.sqlite");
     t.app("Applications/Go.app", "com.gosoft.go", "Go", "Go");
-    t.file("Users/me/Library/Preferences/com.gosoft.go.plist");
-    t.file("Users/me/Library/Application Support/Google/Chrome/Local State");
-    t.file("Library/LaunchAgents/com.vendor.foo.agent.plist");
+    t.file("Users/me/Library/Preferences/com.lumina.sketchpad2.plist", std::string(200, 't'));
+    t.entries({"Users/me/Library/HTTPStorages/com.lumina.sketchpad.ShipIt/httpstorages.sqlite",
+               "Users/me/Library/Preferences/com.gosoft.go.plist",
+               "Users/me/Library/Application Support/Google/Chrome/Local State",
+               "Library/LaunchAgents/com.vendor.foo.agent.plist"});
     const struct {
         const char *app, *row, *note, *why;
         bool flagged, systemSearched;
@@ -240,17 +272,17 @@ TEST_F(ReviewScreen, RowsStartingUnticked_SayWhy_OnlyTheSharedOneBadged_AClickTi
         review();
         const fs::path path = t / c.row;
         const int row = rowOf(path.filename().c_str());
-        ASSERT_GE(row, 0) << firstColumn().join('|').toStdString();
+        ASSERT_GE(row, 0) << rows().join('|').toStdString();
         const QModelIndex cell = table->model()->index(row, 0);
         EXPECT_FALSE(checked(row));
         EXPECT_EQ(cell.data(LeftoverTableModel::NoteRole).toString(), QString::fromUtf8(c.note));
         EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(),
                   platform::displayPath(path) + QLatin1Char('\n') + QString::fromUtf8(c.why));
         EXPECT_EQ(cell.data(LeftoverTableModel::FlaggedRole).toBool(), c.flagged);
-        QAccessibleInterface *cells = QAccessible::queryAccessibleInterface(table);
-        ASSERT_TRUE(cells && cells->tableInterface());
-        EXPECT_EQ(cells->tableInterface()->cellAt(row, 0)->text(QAccessible::Description),
-                  QString::fromUtf8(c.note));
+        EXPECT_EQ(
+            QAccessible::queryAccessibleInterface(table)->tableInterface()->cellAt(row, 0)->text(
+                QAccessible::Description),
+            QString::fromUtf8(c.note));
         if (c.systemSearched)
             continue; // a launch agent's own icon is amber
         // The badge's amber shows in the flagged row's name cell only.
@@ -276,31 +308,37 @@ TEST_F(ReviewScreen, RowsStartingUnticked_SayWhy_OnlyTheSharedOneBadged_AClickTi
 TEST_F(ReviewScreen, EntryKeptInsideAListedFolder_TheFolderSaysWhyItIsUnticked) {
     const fs::path log = t.file("Users/me/Library/Logs/Foo/Foo.log");
     review();
-    const int logsRow = rowOf("Foo"), logRow = rowOf("Foo.log");
-    ASSERT_GE(logsRow, 0);
-    ASSERT_GE(logRow, 0);
-    const QAbstractItemModel *model = table->model();
-    table->model()->setData(model->index(logRow, 0), Qt::Unchecked, Qt::CheckStateRole);
-    EXPECT_FALSE(checked(logsRow));
-    EXPECT_EQ(model->index(logsRow, 0).data(Qt::ToolTipRole).toString(),
+    QAbstractItemModel *model = table->model();
+    const QModelIndex folder = model->index(rowOf("Foo"), 0);
+    model->setData(model->index(rowOf("Foo.log"), 0), Qt::Unchecked, Qt::CheckStateRole);
+    EXPECT_FALSE(checked(folder.row()));
+    EXPECT_EQ(folder.data(Qt::ToolTipRole).toString(),
               platform::displayPath(log.parent_path()) + QStringLiteral("\nHolds a kept entry"));
-    table->model()->setData(model->index(logsRow, 0), Qt::Checked, Qt::CheckStateRole);
-    EXPECT_TRUE(checked(logRow));
-    EXPECT_EQ(model->index(logsRow, 0).data(Qt::ToolTipRole).toString(),
-              platform::displayPath(log.parent_path()));
+    model->setData(folder, Qt::Checked, Qt::CheckStateRole);
+    EXPECT_TRUE(checked(rowOf("Foo.log")));
+    EXPECT_EQ(folder.data(Qt::ToolTipRole).toString(), platform::displayPath(log.parent_path()));
 }
 
-TEST_F(ReviewScreen, KeyboardOnly_TabLeavesTheTable_SpaceUnticks_EnterRemovesTheRest) {
+TEST_F(ReviewScreen, KeyboardOnly_TabLeavesTheTable_FrameOnlyForTheKeyboard_EnterRemovesTheRest) {
     review();
     QApplication::setActiveWindow(&window);
-    table->setFocus(Qt::TabFocusReason);
-    auto focused = [] {
+    const auto focused = [] {
         return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
     };
-    auto press = [](int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    const auto press = [](int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), mods);
         QCoreApplication::processEvents();
     };
+    const int prefsRow = rowOf("com.vendor.foo.plist");
+    const QRect cell = table->visualRect(table->model()->index(prefsRow, 1));
+    const auto framed = [&] {
+        return table->viewport()->grab().toImage().pixelColor(cell.center().x(), cell.top()) ==
+               table->palette().color(QPalette::Highlight);
+    };
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+    ASSERT_TRUE(table->hasFocus());
+    EXPECT_FALSE(framed()) << "a click draws no focus frame";
+
     press(Qt::Key_Tab);
     EXPECT_EQ(focused(), QStringLiteral("backButton"));
     press(Qt::Key_Tab);
@@ -308,13 +346,13 @@ TEST_F(ReviewScreen, KeyboardOnly_TabLeavesTheTable_SpaceUnticks_EnterRemovesThe
     press(Qt::Key_Backtab, Qt::ShiftModifier);
     press(Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(focused(), QStringLiteral("tableviewR"));
+    EXPECT_TRUE(framed()) << "the keyboard's focus is shown";
     press(Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(focused(), QStringLiteral("backButton")) << "Ctrl+Tab leaves the table too";
 
     // Back into the table, down to the preference file, untick it, remove the rest.
     press(Qt::Key_Backtab, Qt::ShiftModifier);
     ASSERT_EQ(focused(), QStringLiteral("tableviewR"));
-    const int prefsRow = rowOf("com.vendor.foo.plist");
     table->setCurrentIndex(table->model()->index(0, 0));
     for (int row = 0; row < prefsRow; ++row)
         press(Qt::Key_Down);
@@ -328,25 +366,6 @@ TEST_F(ReviewScreen, KeyboardOnly_TabLeavesTheTable_SpaceUnticks_EnterRemovesThe
     EXPECT_FALSE(fs::exists(bundle));
 }
 
-TEST_F(ReviewScreen, ClickedRow_NoFocusFrame_KeyboardFocusShowsOne) {
-    review();
-    QApplication::setActiveWindow(&window);
-    const QModelIndex folder = table->model()->index(rowOf("com.vendor.foo.plist"), 1);
-    const QRect cell = table->visualRect(folder);
-    const QColor frame = table->palette().color(QPalette::Highlight);
-    auto framed = [&] {
-        const QImage picture = table->viewport()->grab().toImage();
-        return picture.pixelColor(cell.left() + cell.width() / 2, cell.top()) == frame;
-    };
-    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
-    ASSERT_TRUE(table->hasFocus());
-    EXPECT_FALSE(framed()) << "a click draws no focus frame";
-    QTest::keyClick(table, Qt::Key_Tab);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-    ASSERT_TRUE(table->hasFocus());
-    EXPECT_TRUE(framed()) << "the keyboard's focus is shown";
-}
-
 TEST_F(ReviewScreen, HostileName_EscapedInTitleAndRows_LongNameElidedWhole) {
     const fs::path odd =
         t.app("Applications/Evil\nName\u202e.app", "com.vendor.evil", "Evil", "Evil");
@@ -357,16 +376,246 @@ TEST_F(ReviewScreen, HostileName_EscapedInTitleAndRows_LongNameElidedWhole) {
     auto *title = child<QLabel>("titleLabel");
     EXPECT_FALSE(title->text().contains(QLatin1Char('\n')));
     EXPECT_TRUE(title->text().contains(QStringLiteral("\\n")));
-    EXPECT_TRUE(title->text().contains(QChar(0x2026)))
-        << "cut with an ellipsis: " << title->text().toStdString();
+    EXPECT_TRUE(title->text().contains(QChar(0x2026))) << "cut with an ellipsis";
     EXPECT_TRUE(title->toolTip().startsWith(QStringLiteral("Evil\\nName\\u202egnp.exe")));
     EXPECT_EQ(title->accessibleName(), title->toolTip());
     EXPECT_NE(rowOf(QStringLiteral("Evil\\nName\\u202e.app")), -1)
-        << firstColumn().join('|').toStdString();
-    EXPECT_NE(rowOf(QStringLiteral("com.vendor.evil\\x1b[2J.plist")), -1)
-        << firstColumn().join('|').toStdString();
-    for (const QString &text : firstColumn())
-        for (const QChar c : text)
+        << rows().join('|').toStdString();
+    EXPECT_NE(rowOf(QStringLiteral("com.vendor.evil\\x1b[2J.plist")), -1);
+    for (const QString &row : rows())
+        for (const QChar c : row)
             EXPECT_FALSE(c.category() == QChar::Other_Control || c.unicode() == 0x202e)
-                << text.toStdString();
+                << row.toStdString();
+}
+
+TEST_F(ReviewScreen, SearchJob_FillsTheScreenWhenItSignalsItsEnd) {
+    auto gate = std::make_shared<GatedSearch>();
+    RemainderViewController *r = review({}, GatedSearch::function(gate));
+    auto *job = r->findChild<JobSignals *>(QStringLiteral("reviewSearch"));
+    ASSERT_NE(job, nullptr);
+    int rowsAtEnd = -1;
+    bool busyAtEnd = true, removableAtEnd = false;
+    QObject::connect(job, &JobSignals::finished, &observer, [&] {
+        rowsAtEnd = table->model()->rowCount();
+        busyAtEnd = child<QProgressBar>("progress")->isVisible();
+        removableAtEnd = removeButton()->isEnabled();
+    });
+    ASSERT_TRUE(waitFor([&] { return gate->entered.load(); }));
+    EXPECT_EQ(table->model()->rowCount(), 0);
+    EXPECT_TRUE(child<QProgressBar>("progress")->isVisible());
+
+    gate->released = true;
+    ASSERT_TRUE(waitFor([&] { return rowsAtEnd >= 0; }));
+    EXPECT_GT(rowsAtEnd, 0) << "the rows were not there when the search signalled its end";
+    EXPECT_FALSE(busyAtEnd);
+    EXPECT_TRUE(removableAtEnd);
+    EXPECT_TRUE(r->searchFinished());
+    EXPECT_FALSE(gate->sawCancel);
+    EXPECT_FALSE(item->files().empty()) << "the shared item got the search's lists";
+}
+
+// Back, or the screen destroyed (quitting, another item chosen), while the search runs:
+// the worker sees the cancel without being released, and nothing reaches the item.
+TEST_F(ReviewScreen, SearchJob_LeftDuringTheSearch_CancelsIt_AndNothingReachesTheItem) {
+    for (const bool back : {true, false}) {
+        SCOPED_TRACE(back ? "Back" : "destroyed");
+        auto gate = std::make_shared<GatedSearch>();
+        posted.clear();
+        review({}, GatedSearch::function(gate));
+        ASSERT_TRUE(waitFor([&] { return gate->entered.load(); }));
+        if (back) {
+            QTest::mouseClick(child<QPushButton>("backButton"), Qt::LeftButton);
+            EXPECT_EQ(posted, std::vector<QString>{screens::kHomeViewController});
+        } else {
+            delete screen;
+            screen = nullptr;
+        }
+        ASSERT_TRUE(waitFor([&] { return gate->ended.load(); }));
+        delete screen;
+        screen = nullptr;
+        EXPECT_TRUE(gate->sawCancel);
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(item->files().empty()) << "a cancelled search wrote into the shared item";
+    }
+}
+
+// The notice's review of an application that was moved away while another took its path:
+// only the leftovers are listed and removed, the other application stays. Which path a
+// remembered record keeps is the core's rule; this is the screen's whole road.
+TEST_F(ReviewScreen, RememberedApplication_AnotherAtItsOldPath_NotListedNotDeleted) {
+    const fs::path sketchpad =
+        t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
+    auto remembered = Application(settings.store()).application(sketchpad);
+    fs::remove_all(sketchpad);
+    const fs::path paint = t.app("Applications/Sketchpad.app", "com.other.paint", "Paint", "Paint");
+    const fs::path pref =
+        t.file("Users/me/Library/Preferences/com.lumina.sketchpad.plist", std::string(100, 'p'));
+    QTemporaryDir settingsFolder;
+    ASSERT_TRUE(writeSnapshot(snapshotFile(settingsFolder.path()),
+                              {t / "Applications", {{remembered, false, {}}}}));
+    ASSERT_TRUE(reviewRememberedApplication(*app, settingsFolder.path(),
+                                            QStringLiteral("com.lumina.sketchpad")));
+    review();
+    EXPECT_EQ(rows(), (QStringList{"Executables", "Preferences", "com.lumina.sketchpad.plist"}));
+    removeAndShowOutcome();
+    EXPECT_FALSE(itemExists(pref));
+    EXPECT_TRUE(itemExists(paint / "Contents/Info.plist"));
+    EXPECT_EQ(text("caption"), "Leftovers removed. Space freed:");
+    EXPECT_EQ(text("details"), "1 leftover entry removed.");
+    EXPECT_EQ(child<QLabel>("size")->text(), platform::formatByteCount(100));
+}
+
+TEST_F(ReviewScreen, Outcome_SaysWhatHappened_KeptBundleOrNothingRemoved) {
+    const fs::path chess = t.app("Applications/Chess.app", "com.vendor.chess", "Chess", "Chess");
+    t.entries({"Users/me/Library/Preferences/com.vendor.chess.plist",
+               "Users/me/Library/Logs/Chess/Chess.log"});
+    choose(chess);
+    // The application unticked: it stays, and the outcome says so.
+    review();
+    toggle(QStringLiteral("Chess.app"));
+    removeAndShowOutcome();
+    EXPECT_TRUE(itemExists(chess));
+    EXPECT_EQ(text("name"), "Chess");
+    EXPECT_EQ(text("caption"), "was kept. Space freed:");
+    EXPECT_EQ(text("details"), "3 leftover entries removed."); // the log folder, and the log in it
+
+    // Only an entry that cannot be deleted ticked: nothing is said to be removed.
+    const fs::path stuck = t.file("Users/me/Library/Preferences/com.vendor.chess.plist", "x");
+    posted.clear();
+    leftovers::RemovalServices refusing;
+    refusing.removeItem = [stuck, scope = grants::GrantStore(settings.store()).deletionScope()](
+                              const fs::path &p) { return p != stuck && scope.remove(p); };
+    review(refusing);
+    EXPECT_EQ(rows(),
+              (QStringList{"Executables", "Chess.app", "Preferences", "com.vendor.chess.plist"}));
+    toggle(QStringLiteral("Chess.app"));
+    removeAndShowOutcome();
+    EXPECT_TRUE(itemExists(stuck));
+    EXPECT_EQ(text("caption"), "was kept. Space freed:");
+    EXPECT_EQ(text("details"), "No leftover entries removed. 1 entry could not be removed.");
+    EXPECT_EQ(text("size"), "Zero KB");
+}
+
+namespace {
+
+struct QuitCase {
+    const char *name;
+    const char *answer; // the button of the question the user presses
+    bool stopped;
+};
+
+ZEMBRA_PRINT_CASE_BY_NAME(QuitCase)
+
+class QuitDuringRemoval : public ReviewScreen, public ::testing::WithParamInterface<QuitCase> {};
+
+} // namespace
+
+TEST_P(QuitDuringRemoval,
+       ControlsOffWhileItRuns_QuitAsksThenStopsOrKeepsGoing_OutcomeTellsWhatRemains) {
+    const fs::path clipper = t.app("Applications/Clipper.app", "com.vendor.clipper", "Clipper");
+    t.entries({"Users/me/Library/Preferences/com.vendor.clipper.plist",
+               "Users/me/Library/Logs/Clipper/Clipper.log"});
+    choose(clipper);
+    // The first deletion waits for the test: the removal is under way meanwhile.
+    std::atomic<bool> release{false}, entered{false};
+    struct Release {
+        std::atomic<bool> &flag;
+        ~Release() { flag = true; } // a failed assertion must not leave the worker waiting
+    } guard{release};
+    leftovers::RemovalServices slow;
+    slow.removeItem =
+        [&, scope = grants::GrantStore(settings.store()).deletionScope()](const fs::path &p) {
+            entered = true;
+            while (!release.load())
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return scope.remove(p);
+        };
+    review(slow);
+    QTest::mouseClick(removeButton(), Qt::LeftButton);
+    // The quit comes while the first entry is under way, not before the worker began.
+    ASSERT_TRUE(waitFor([&] { return entered.load(); }));
+    // While it runs: a progress bar over every row, nothing to press.
+    auto *progress = child<QProgressBar>("removalProgress");
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_EQ(progress->maximum(), table->model()->rowCount());
+    EXPECT_FALSE(removeButton()->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("backButton")->isEnabled());
+    EXPECT_FALSE(table->isEnabled());
+
+    app->terminateApp(); // Quit, from the menu or Ctrl+Q
+    auto *question = window.findChild<QMessageBox *>(QStringLiteral("quitQuestion"));
+    ASSERT_TRUE(question);
+    ASSERT_TRUE(waitFor([question] { return question->isVisible(); }));
+    EXPECT_TRUE(question->text().contains(QStringLiteral("Stop after the current entry")));
+    QTest::mouseClick(question->findChild<QPushButton *>(QString::fromLatin1(GetParam().answer)),
+                      Qt::LeftButton);
+    EXPECT_TRUE(window.isVisible());
+
+    release = true;
+    ASSERT_TRUE(waitFor([this] { return !posted.empty(); }));
+    open(screens::kRemove);
+    EXPECT_FALSE(itemExists(clipper)); // the entry under way was finished
+    EXPECT_EQ(itemExists(t / "Users/me/Library/Logs/Clipper"), GetParam().stopped);
+    EXPECT_EQ(itemExists(t / "Users/me/Library/Preferences/com.vendor.clipper.plist"),
+              GetParam().stopped);
+    EXPECT_EQ(text("caption"), "has been removed. Space freed:");
+    // The leftovers: the preference file, the log folder and the log in it.
+    EXPECT_EQ(app->state().remainder_urls().size(), GetParam().stopped ? 3u : 0u);
+    EXPECT_EQ(text("details"),
+              GetParam().stopped
+                  ? "No leftover entries removed. 3 entries could not be removed. The removal was "
+                    "stopped before its end; what was not removed stays."
+                  : "3 leftover entries removed.");
+    EXPECT_EQ(settings.store().integerForKey(QStringLiteral("remove_app_count")), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Trust, QuitDuringRemoval,
+                         ::testing::Values(QuitCase{"Stop", "stopRemoval", true},
+                                           QuitCase{"KeepRemoving", "keepRemoving", false}),
+                         zembra::test::CaseName());
+
+TEST(EntryLook, PathGivesIconAndName) {
+    using leftovers::EntryIcon;
+    const struct {
+        const char *path;
+        bool folder;
+        EntryIcon icon;
+        const char *name;
+    } cases[] = {
+        {"/h/Library/Logs/Foo/run.log", false, EntryIcon::Document, "run.log"},
+        {"/h/Library/Application Support/Foo", true, EntryIcon::Folder, "Foo"},
+        {"/Applications/Foo.app", true, EntryIcon::ItemBundle, "Foo.app"},
+        {"/h/Library/PreferencePanes/Foo.prefPane", true, EntryIcon::ItemBundle, "Foo.prefPane"},
+        {"/h/Library/Application Support/Foo/Helper.APP", true, EntryIcon::Folder, "Helper.APP"},
+        {"/h/Library/Preferences/com.vendor.foo.plist", false, EntryIcon::Preferences,
+         "com.vendor.foo.plist"},
+        {"/h/Library/Cookies/com.vendor.foo.binarycookies", false, EntryIcon::WebLocation,
+         "Cookie files"},
+        {"/h/Library/Application Support/CrashReporter/Foo_1.plist", false, EntryIcon::CrashReport,
+         "Foo_1.plist"},
+        {"/h/Library/Logs/DiagnosticReports/Foo.crash", false, EntryIcon::CrashReport, "Foo.crash"},
+        {"/h/Library/LaunchAgents/com.vendor.foo.plist", false, EntryIcon::LaunchAgent,
+         "com.vendor.foo.plist"},
+        // A later rule wins: Preferences, then LaunchAgents.
+        {"/h/Library/Preferences/LaunchAgents/x", false, EntryIcon::LaunchAgent, "x"},
+        {"/Library/LaunchDaemons/com.vendor.foo.helper.plist", false, EntryIcon::LaunchAgent,
+         "com.vendor.foo.helper.plist"},
+        {"/h/Library/Address Book Plug-Ins/Foo.bundle", true, EntryIcon::BundleType, "Foo.bundle"},
+        {"/h/Library/Caches/com.apple.helpd/Generated/com.vendor.foo", true, EntryIcon::Help,
+         "Help files"},
+        {"/h/Library/Services/Foo.workflow", true, EntryIcon::Workflow, "Foo.workflow"},
+        {"/h/Desktop/Foo Notes.txt", false, EntryIcon::OwnIcon, "Foo Notes.txt"},
+        // Case-sensitive: "cookies" is not "Cookies".
+        {"/h/Library/Caches/cookies-foo", true, EntryIcon::Folder, "cookies-foo"},
+        // A cookie inside a Desktop folder: the desktop rule comes last, the name stays.
+        {"/h/Desktop/Cookies/a", false, EntryIcon::OwnIcon, "Cookie files"},
+        // A name that is not UTF-8: shown with the replacement character.
+        {"/h/Library/Caches/foo\xff", true, EntryIcon::Folder, "foo\uFFFD"},
+    };
+    for (const auto &c : cases) {
+        const auto look = leftovers::entryLook(c.path, c.folder);
+        EXPECT_EQ(look.icon, c.icon) << c.path;
+        EXPECT_EQ(look.name, QString::fromUtf8(c.name)) << c.path;
+    }
 }
