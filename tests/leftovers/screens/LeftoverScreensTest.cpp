@@ -1,32 +1,53 @@
-// The review and removal screens as a user drives them: the rows and their reasons, the
-// keyboard, the search as a cancellable job, and the removal when something is not what it
-// was (a running application, entries that cannot go, another application at a remembered
-// path, quitting while it runs). What is deleted or kept is the core's to check.
-#include "ScreenFixture.h"
-
+// The leftover screens as a user drives them, offscreen: the review's rows and their
+// reasons, the keyboard, the search as a cancellable job, the removal when something is not
+// what it was (a running application, entries that cannot go, another application at a
+// remembered path, quitting while it runs), and the outcome with its prompts. What is
+// deleted or kept is the core's to check.
+#include "leftovers/screens/LeftoverScreens.h"
+#include "catalogue/Application.h"
 #include "catalogue/ApplicationSnapshot.h"
 #include "grants/GrantKeys.h"
+#include "grants/GrantStore.h"
 #include "leftovers/EntryLook.h"
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/screens/CantRemoveViewController.h"
 #include "leftovers/screens/LaunchedViewController.h"
 #include "leftovers/screens/LeftoverTableModel.h"
+#include "leftovers/screens/OutcomeKeys.h"
+#include "leftovers/screens/RateAppCount.h"
+#include "leftovers/screens/RateAppViewController.h"
+#include "leftovers/screens/RatingKeys.h"
 #include "leftovers/screens/RemainderRowDelegate.h"
 #include "leftovers/screens/RemainderViewController.h"
 #include "leftovers/screens/RemoveViewController.h"
+#include "periphery/StoreLinks.h"
 #include "platform/ByteCountFormatter.h"
 #include "platform/FileSystem.h"
+#include "platform/VisibleText.h"
+#include "platform/Workspace.h"
+#include "shell/AppDelegate.h"
 #include "shell/Job.h"
+#include "shell/NotificationCenter.h"
 #include "shell/RememberedReview.h"
+#include "shell/ScreenNames.h"
+#include "shell/ScreenProbes.h"
 #include "support/CaseName.h"
+#include "support/TreeBuilder.h"
 
 #include <QAccessible>
+#include <QApplication>
+#include <QDialog>
 #include <QImage>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
+
+#include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
@@ -58,10 +79,25 @@ struct GatedSearch {
     }
 };
 
-class ReviewScreen : public ScreenFixture {
+// A temporary tree with its grants and the application Foo chosen, an application delegate
+// on test settings with the leftover screens registered, a workspace that records what it
+// was asked, and the screen names posted.
+class ReviewScreen : public ::testing::Test {
 protected:
     void SetUp() override {
-        ScreenFixture::SetUp();
+        settings.grantTree(t, "Users/me", false);
+        app = std::make_unique<AppDelegate>(settings.store(), suite.store());
+        leftovers::RemovalServices services;
+        services.playCompletionSound = [this] { ++sounds; };
+        registerLeftoverScreens(app->storyboard(), *app, services);
+        platform::Workspace::setShared(&workspace);
+        for (const QString &name :
+             {screens::kHomeViewController, screens::kApplicationsViewController,
+              screens::kRemoveViewController})
+            NotificationCenter::defaultCenter().addObserver(
+                &observer, name, [this, name] { posted.push_back(name); });
+        window.resize(600, 420);
+        window.show();
         bundle = t.app("Applications/Foo.app", "com.vendor.foo", "Foo", "Foo");
         prefs = t.file("Users/me/Library/Preferences/com.vendor.foo.plist", std::string(1000, 'p'));
         caches = t.file("Users/me/Library/Caches/com.vendor.foo/cache.db", std::string(500, 'c'));
@@ -69,6 +105,38 @@ protected:
             t.file("Users/me/Library/Cookies/com.vendor.foo.binarycookies", std::string(20, 'k'));
         t.file("Users/me/Library/Preferences/com.other.bar.plist");
         item = choose(bundle);
+    }
+    void TearDown() override {
+        delete screen;
+        QThreadPool::globalInstance()->waitForDone(); // no search outlives the settings
+        NotificationCenter::defaultCenter().removeObservers(&observer);
+        platform::Workspace::setShared(nullptr);
+    }
+
+    // Makes the record of a bundle of the tree the shared item, as the list does.
+    std::shared_ptr<ApplicationItem> choose(const fs::path &bundle) {
+        auto chosen = Application(settings.store()).application(bundle);
+        app->state().setItem(chosen);
+        return chosen;
+    }
+    // Shows the screen `identifier` in the window, replacing the one shown.
+    QWidget *open(const QString &identifier) {
+        delete screen;
+        screen = app->storyboard().instantiate(identifier, &window);
+        screen->resize(window.size());
+        screen->show();
+        return screen;
+    }
+    template <typename T> T *child(const char *name) const {
+        return screen->findChild<T *>(QString::fromLatin1(name));
+    }
+    // The sheet (window-modal dialog) that holds a `T`, if one is open.
+    template <typename T> T *sheetContent() const {
+        for (QDialog *d : window.findChildren<QDialog *>())
+            if (d->isVisible())
+                if (T *content = d->findChild<T *>())
+                    return content;
+        return nullptr;
     }
     // Shows the review of the shared item, on `services` and `search`, and waits until
     // its results are shown (unless the search is gated).
@@ -106,11 +174,33 @@ protected:
         return static_cast<RemoveViewController *>(open(screens::kRemove));
     }
     std::string text(const char *label) const { return child<QLabel>(label)->text().toStdString(); }
+    // One completed removal: the counters as given, then the outcome screen appears.
+    RemoveViewController *outcome(int removalsBefore, int launches, int rated = 0) {
+        settings.store().setInteger(screens::kRemoveAppCount, removalsBefore);
+        settings.store().setInteger(screens::kAppLaunchCount, launches);
+        settings.store().setInteger(screens::kAppIsRate, rated);
+        return static_cast<RemoveViewController *>(open(screens::kRemove));
+    }
+    template <typename T> static T *popoverContent(RemoveViewController *s) {
+        return s->popover() && s->popover()->isVisible() ? s->popover()->findChild<T *>() : nullptr;
+    }
+    int setting(const QString &key) { return settings.store().integerForKey(key); }
 
+    TreeBuilder t;
+    TestSettings settings, suite;
+    std::unique_ptr<AppDelegate> app;
+    RecordingWorkspace workspace;
+    QObject observer;
+    std::vector<QString> posted;
+    QWidget window;
+    QWidget *screen = nullptr;
+    int sounds = 0;
     fs::path bundle, prefs, caches, cookies;
     std::shared_ptr<ApplicationItem> item;
     QTableView *table = nullptr;
 };
+
+class OutcomeScreen : public ReviewScreen {};
 
 } // namespace
 
@@ -213,7 +303,7 @@ TEST_F(ReviewScreen, UndeletableEntries_OutcomeRevealsEveryOne_FreedSizeWithoutT
               (std::vector<std::vector<fs::path>>{{prefs, caches.parent_path(), cookies}}));
 }
 
-TEST_F(ReviewScreen, ReviewAndOutcome_EveryControlNamedOnce_RowsReadAsEntryNames) {
+TEST_F(ReviewScreen, Review_EveryControlNamedOnce_RowsReadAsEntryNames) {
     review();
     expectControlsNamedOnce(&window, "review");
     QAccessibleInterface *cells = QAccessible::queryAccessibleInterface(table);
@@ -224,13 +314,6 @@ TEST_F(ReviewScreen, ReviewAndOutcome_EveryControlNamedOnce_RowsReadAsEntryNames
     EXPECT_EQ(cells->tableInterface()->cellAt(3, 0)->text(QAccessible::Name),
               QStringLiteral("com.vendor.foo.plist"));
     EXPECT_TRUE(cells->tableInterface()->cellAt(3, 0)->state().checkable);
-
-    // The outcome, and its rating popover (a window of its own).
-    settings.store().setInteger(QStringLiteral("remove_app_count"), 9);
-    auto *outcome = static_cast<RemoveViewController *>(open(screens::kRemove));
-    expectControlsNamedOnce(&window, "outcome");
-    ASSERT_TRUE(outcome->popover());
-    expectControlsNamedOnce(outcome->popover(), "rating popover");
 }
 
 // The screen's side of rows that start unticked: which reason their second line, tooltip
@@ -618,4 +701,114 @@ TEST(EntryLook, PathGivesIconAndName) {
         EXPECT_EQ(look.icon, c.icon) << c.path;
         EXPECT_EQ(look.name, QString::fromUtf8(c.name)) << c.path;
     }
+}
+
+// Which prompt a completed removal brings, by the removals before it, the launches, whether
+// the user rated and what could not be removed; the removal counter grows either way.
+TEST_F(OutcomeScreen, Prompts_TenthRemovalPopover_TenthLaunchSheet_NoneOnceRated_LeftEntriesFirst) {
+    const FileEntry left = FileEntry::file(t.file("Users/me/Library/Logs/stuck.log")),
+                    gone = FileEntry::file(t / "Users/me/gone");
+    enum Popover { None, Rate, Cant };
+    const struct {
+        int removalsBefore, launches, rated;
+        std::vector<FileEntry> remainder;
+        Popover popover;
+        bool sheet;
+    } cases[] = {
+        {9, 3, 0, {}, Rate, false},
+        {10, 3, 0, {}, None, false},
+        {4, 20, 0, {}, None, true},
+        {9, 20, 0, {}, Rate, false},
+        {9, 20, 1, {}, None, false},
+        {0, 0, 0, {}, None, false},
+        // What could not be removed comes first, and only while its first entry exists.
+        {9, 10, 0, {left, gone}, Cant, false},
+        {19, 3, 0, {gone, left}, Rate, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.removalsBefore << " removals, " << c.launches << " launches, rated "
+                     << c.rated << ", " << c.remainder.size() << " left");
+        app->state().setRemainder_urls(c.remainder);
+        auto *s = outcome(c.removalsBefore, c.launches, c.rated);
+        EXPECT_EQ(setting(screens::kRemoveAppCount), c.removalsBefore + 1);
+        EXPECT_EQ(popoverContent<RateAppViewController>(s) != nullptr, c.popover == Rate);
+        EXPECT_EQ(popoverContent<CantRemoveViewController>(s) != nullptr, c.popover == Cant);
+        EXPECT_EQ(s->popover() != nullptr, c.popover != None);
+        auto *sheet = sheetContent<RateAppCount>();
+        EXPECT_EQ(sheet != nullptr, c.sheet);
+        if (sheet)
+            sheet->window()->close();
+    }
+    app->state().setRemainder_urls({});
+    auto *rate = popoverContent<RateAppViewController>(outcome(9, 3));
+    ASSERT_TRUE(rate);
+    EXPECT_EQ(rate->findChild<QLabel *>("label")->text(),
+              QStringLiteral("You are removed 10 apps.You enjoyed this app?"));
+    EXPECT_EQ(text("name"), "Foo");
+    outcome(4, 20);
+    auto *sheet = sheetContent<RateAppCount>();
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->findChild<QLabel *>("text")->text(),
+              QStringLiteral("You use app 20 times.Do you like Uninstaller zembra?"));
+}
+
+TEST_F(OutcomeScreen, StoreButtons_OpenTheWebPageAndSilence_LaterOnlyCloses) {
+    auto *s = outcome(9, 3);
+    auto *rate = popoverContent<RateAppViewController>(s);
+    ASSERT_TRUE(rate);
+    QTest::mouseClick(rate->findChild<QPushButton *>("no"), Qt::LeftButton);
+    EXPECT_FALSE(s->popover() && s->popover()->isVisible());
+    EXPECT_EQ(setting(screens::kAppIsRate), 0);
+    EXPECT_TRUE(workspace.opened.empty());
+
+    s = outcome(19, 3);
+    rate = popoverContent<RateAppViewController>(s);
+    ASSERT_TRUE(rate);
+    QTest::mouseClick(rate->findChild<QPushButton *>("Dislike"), Qt::LeftButton);
+    EXPECT_FALSE(s->popover() && s->popover()->isVisible());
+    EXPECT_EQ(setting(screens::kAppIsRate), 1);
+    // No handler for the store's scheme here: the product's web page instead.
+    EXPECT_EQ(workspace.opened, std::vector<QUrl>{kProductWebPage});
+
+    outcome(4, 30);
+    settings.store().setInteger(screens::kAppIsRate, 0);
+    outcome(4, 30);
+    auto *sheet = sheetContent<RateAppCount>();
+    ASSERT_TRUE(sheet);
+    QTest::mouseClick(sheet->findChild<QPushButton *>("yesApp"), Qt::LeftButton);
+    EXPECT_EQ(setting(screens::kAppIsRate), 1);
+    EXPECT_TRUE(sheet->isVisible()); // the sheet stays
+}
+
+TEST_F(OutcomeScreen, Popovers_ControlsNamedOnce_InTheAccessibilityTreeWithTextAndButtons) {
+    app->state().setRemainder_urls({FileEntry::file(t.file("Users/me/Library/Logs/stuck.log"))});
+    auto *s = outcome(0, 3);
+    ASSERT_TRUE(popoverContent<CantRemoveViewController>(s));
+    expectInAccessibilityTree(s->popover(),
+                              {QStringLiteral("Some entries could not be removed."),
+                               QStringLiteral("Show the remaining entries in the file manager")},
+                              "could not be removed");
+    app->state().setRemainder_urls({});
+    s = outcome(9, 3);
+    ASSERT_TRUE(popoverContent<RateAppViewController>(s));
+    expectControlsNamedOnce(&window, "outcome");
+    expectControlsNamedOnce(s->popover(), "rating popover");
+    expectInAccessibilityTree(
+        s->popover(), {QStringLiteral("You are removed 10 apps.You enjoyed this app?")}, "rating");
+}
+
+TEST_F(OutcomeScreen, LongHostileName_EscapedAndCutInTheMiddle_WholeInTooltip) {
+    const QString name =
+        QStringLiteral("Evil\nName\u202e") + QString(300, QLatin1Char('x')) + QStringLiteral("end");
+    item->setLabel(name);
+    outcome(0, 3);
+    auto *label = child<QLabel>("name");
+    EXPECT_TRUE(label->text().startsWith(QStringLiteral("Evil\\nName\\u202e")))
+        << label->text().toStdString();
+    EXPECT_TRUE(label->text().endsWith(QStringLiteral("xend"))) << "both ends kept";
+    EXPECT_TRUE(label->text().contains(QChar(0x2026)));
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width());
+    EXPECT_EQ(label->toolTip(), platform::visiblyEscaped(name));
+    EXPECT_EQ(label->accessibleName(), label->toolTip());
 }
