@@ -4,11 +4,14 @@
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/NameKeys.h"
 #include "leftovers/Review.h"
+#include "platform/FileSystem.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <regex>
+#include <thread>
 
 using namespace zembra;
 using namespace zembra::leftovers;
@@ -35,6 +38,12 @@ void lay(TreeBuilder &t, const std::vector<std::string> &entries) {
         }
     }
 }
+
+// Resets the process's walk threads whatever a test does.
+struct WalkThreads {
+    explicit WalkThreads(int n) { platform::setDeepFindThreads(n); }
+    ~WalkThreads() { platform::setDeepFindThreads(0); }
+};
 
 class LeftoverSearch : public ::testing::Test {
 public:
@@ -87,6 +96,34 @@ public:
                 return i;
         ADD_FAILURE() << path << " is not listed";
         return 0;
+    }
+
+    // The whole disk granted, many folders in every deep pass, matches at every depth,
+    // hostile names among them.
+    void busyTree() {
+        s.grantTree(t, "Users/me", true);
+        const std::string lib = "Users/me/Library/";
+        for (int i = 0; i < 30; ++i) {
+            const std::string n = std::to_string(i),
+                              product = lib + "Application Support/Product " + n,
+                              service = lib + "Logs/Service " + n;
+            t.entries(
+                {product + "/Data/Editor cache " + n, product + "/com.vendor.editor." + n + "/x",
+                 product + "/Helper.app/Contents/Editor.log", service + "/Editor\n" + n + ".log",
+                 service + "/Editor \xff" + n + "/inner/Editor.txt", service + "/plain/file",
+                 "Library/Logs/Daemon " + n + "/com.vendor.editor.log",
+                 "var/folders/z" + n + "/T/com.vendor.editor/" + n,
+                 "var/db/receipts/other." + n + "/Editor.bom"});
+        }
+        t.file(lib + "Application Support/Editor/settings.json", "0123456789");
+        t.link(lib + "Logs/Editor linked", t / "Users/me/Library/Application Support/Editor");
+    }
+    // The rows and sizes a search with `threads` walk threads gives.
+    std::pair<std::vector<FileEntry>, std::vector<SizeEntry>> searchWith(int threads) {
+        const WalkThreads walk(threads);
+        const auto item = editor();
+        searchLeftovers(*item, s, SearchMode::Review);
+        return {item->files(), item->sizes()};
     }
 
     TreeBuilder t;
@@ -278,23 +315,28 @@ TEST_F(LeftoverSearch, LinksAndLoopsAreNotFollowed) {
                                  "~/Library/Application Support/Editor Data");
 }
 
-TEST_F(LeftoverSearch, StandardFoldersAndFoldersItReads_NeverListed_NorBringAMarker) {
-    // A one-letter name matches nearly every folder of the Library by the contains test.
+// A one-letter name matches nearly every folder of the Library by the contains test: the
+// standard folders are never rows, and the rows only it found are weak.
+TEST_F(LeftoverSearch, StandardFoldersNeverListed_RowsOnlyAWeakNameFound_AreWeak) {
     const auto c = app("Applications/C.app=com.x.c=C");
     lay(t, {"~/Library/Caches/", "~/Library/Containers/", "~/Library/Cookies/",
             "~/Library/Application Scripts/", "~/Library/Group Containers/", "~/Library/Services/",
             "~/Library/Safari/", "~/Library/PreferencePanes/",
             "~/Library/Application Support/CrashReporter/"});
     EXPECT_EQ(search(*c), "#Executables | Applications/C.app");
-    lay(t, {"~/Library/Coda/", "~/Library/Caches/C"}); // an ordinary entry still counts
-    EXPECT_EQ(search(*c), "#Executables | Applications/C.app | #Supportfiles | "
-                          "~/Library/Caches/C | ~/Library/Coda");
+    lay(t, {"~/Library/Coda/", "~/Library/Caches/C", "~/Library/Caches/com.x.c/"});
+    EXPECT_EQ(search(*c), "#Executables | Applications/C.app | #Supportfiles | ~/Library/Caches/C "
+                          "| ~/Library/Caches/com.x.c | ~/Library/Coda");
+    EXPECT_EQ(c->weakRows(), (std::vector<bool>{false, false, false, true, false, true}));
+    // Replacing the list by hand drops flags that no longer belong to it.
+    c->setFiles(c->files());
+    EXPECT_TRUE(c->weakRows().empty());
     // The system Library's standard folders, when the whole disk is granted.
     s.grant(grants::kMacOS, t.root());
     lay(t, {"Library/Application Support/Caches/", "Library/Caches/"});
     EXPECT_EQ(search(*c), "#Executables | Applications/C.app | #Supportfiles | "
                           "Library/Application Support/Caches | ~/Library/Caches/C | "
-                          "~/Library/Coda");
+                          "~/Library/Caches/com.x.c | ~/Library/Coda");
 }
 
 TEST_F(LeftoverSearch, UnreadableHomeOrLibrary_Reported) {
@@ -385,17 +427,6 @@ TEST(WeakKey, ShortLetterlessOrGeneric_IsWeak) {
         EXPECT_FALSE(isWeakKey(QString::fromUtf8(strong))) << strong;
 }
 
-TEST_F(LeftoverSearch, OneLetterName_RowsOnlyItFound_AreWeak_TheListUnchanged) {
-    const auto c = app("Applications/C.app=com.x.c=C");
-    lay(t, {"~/Library/Coda/", "~/Library/Caches/C", "~/Library/Caches/com.x.c/"});
-    EXPECT_EQ(search(*c), "#Executables | Applications/C.app | #Supportfiles | ~/Library/Caches/C "
-                          "| ~/Library/Caches/com.x.c | ~/Library/Coda");
-    EXPECT_EQ(c->weakRows(), (std::vector<bool>{false, false, false, true, false, true}));
-    // Replacing the list by hand drops flags that no longer belong to it.
-    c->setFiles(c->files());
-    EXPECT_TRUE(c->weakRows().empty());
-}
-
 TEST_F(LeftoverSearch, Review_WeakRowsStartUnticked_AStrongKeyOrTheFolderHoldingThemTicks) {
     const auto go = app("Applications/Go.app=com.gosoft.go=Go");
     lay(t, {"~/Library/Application Support/Google/Go Cache",
@@ -453,4 +484,38 @@ TEST(ReviewRows, RowsTheScopeRefuses_StartUntickedAndSayWhy_OthersAsBefore) {
     EXPECT_TRUE(selection.isSelected(0));
     EXPECT_FALSE(selection.isSelected(1));
     EXPECT_EQ(review.keptReasons(selection), (std::vector<QString>{QString(), kKeptNotAllowed}));
+}
+
+TEST_F(LeftoverSearch, ParallelWalk_SameRowsInTheSameOrderAsTheSerialWalk) {
+    busyTree();
+    const auto serial = searchWith(1);
+    ASSERT_GT(serial.first.size(), 150u);
+    for (int threads : {2, 4, 8})
+        EXPECT_EQ(searchWith(threads), serial) << threads;
+    // Nothing through the link, nothing inside the package.
+    for (const FileEntry &f : serial.first) {
+        EXPECT_EQ(f.path().native().find("Editor linked/"), std::string::npos) << f.path();
+        EXPECT_EQ(f.path().native().find("Helper.app/"), std::string::npos) << f.path();
+    }
+}
+
+TEST_F(LeftoverSearch, ParallelWalk_CancelledInsideADeepWalkEndsTheSearchAsCancelled) {
+    busyTree();
+    for (int threads : {1, 4}) {
+        std::atomic<int> asked{0};
+        std::atomic<bool> elsewhere{false};
+        const auto caller = std::this_thread::get_id();
+        const WalkThreads walk(threads);
+        const auto app = editor();
+        // True from the tenth question on: inside the first deep walk. The question is
+        // put on the searching thread only (a screen's cancel check need not be
+        // thread-safe).
+        const SearchResult result = searchLeftovers(*app, s, SearchMode::Review, [&] {
+            elsewhere = elsewhere || std::this_thread::get_id() != caller;
+            return ++asked > 10;
+        });
+        EXPECT_TRUE(result.cancelled) << threads;
+        EXPECT_FALSE(elsewhere) << threads;
+        EXPECT_TRUE(app->sizes().empty()) << threads;
+    }
 }
