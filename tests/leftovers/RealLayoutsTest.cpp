@@ -4,14 +4,12 @@
 // a whole for the figures.
 #include "catalogue/Application.h"
 #include "catalogue/BundleIdentities.h"
-#include "grants/GrantKeys.h"
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/LeftoverSearch.h"
 #include "leftovers/Review.h"
-#include "platform/FileSystem.h"
-#include "platform/FolderAccess.h"
 #include "support/Corpus.h"
 #include "support/CorpusScore.h"
+#include "support/TreeBuilder.h"
 
 #include <QTemporaryDir>
 
@@ -22,29 +20,24 @@
 
 using namespace zembra;
 using namespace zembra::leftovers;
+using zembra::test::TestSettings;
+using zembra::test::TreeBuilder;
 namespace fs = std::filesystem;
 
 namespace {
 
 struct Built {
-    QTemporaryDir dir;
-    fs::path root;
-    std::unique_ptr<platform::SettingsStore> settings;
+    TreeBuilder t;
+    TestSettings s;
     corpus::Corpus corpus;
 };
 
 // Builds the applications of `files` side by side below a fresh root, every folder granted.
 void build(Built &b, const std::vector<fs::path> &files) {
-    b.root = fs::path(b.dir.path().toStdString()) / "mac";
     b.corpus = corpus::loadCorpus(files);
     ASSERT_TRUE(b.corpus.errors.empty()) << b.corpus.errors.front();
-    corpus::buildCorpusTree(b.corpus, b.root);
-    b.settings =
-        std::make_unique<platform::SettingsStore>(b.dir.filePath(QStringLiteral("settings.ini")));
-    b.settings->setOverride(grants::kApplications, platform::bookmarkData(b.root / "Applications"));
-    b.settings->setOverride(grants::kHome, platform::bookmarkData(b.root / "Users/me"));
-    b.settings->setOverride(grants::kMacOS, platform::bookmarkData(b.root));
-    b.settings->setOverride(grants::kAllowAny, 1);
+    corpus::buildCorpusTree(b.corpus, b.t.root());
+    b.s.grantTree(b.t, "Users/me", true);
 }
 
 // Builds the applications a corpus text describes.
@@ -57,16 +50,16 @@ void buildText(Built &b, const std::string &text) {
 
 // Each row of the review below the root: "ticked", "flagged" or "offered: REASON".
 std::map<std::string, std::string> reviewOf(Built &b, const std::string &bundle) {
-    const ApplicationList installed = Application(*b.settings).everyInstalledApplication();
-    const auto item = Application(*b.settings).application(b.root / bundle);
-    searchLeftovers(*item, *b.settings, SearchMode::Review);
-    const Review review = buildReview(*item, *b.settings, installed, true);
+    const ApplicationList installed = Application(b.s.store()).everyInstalledApplication();
+    const auto item = Application(b.s.store()).application(b.t.root() / bundle);
+    searchLeftovers(*item, b.s.store(), SearchMode::Review);
+    const Review review = buildReview(*item, b.s.store(), installed, true);
     const Selection selection = review.selection();
     std::map<std::string, std::string> out;
     for (size_t i = 0; i < review.files.size(); ++i) {
         if (!review.files[i].isFileURL())
             continue;
-        const std::string path = review.files[i].path().lexically_relative(b.root).native();
+        const std::string path = review.files[i].path().lexically_relative(b.t.root()).native();
         if (selection.isSelected(i))
             out[path] =
                 review.isRelated(i) ? "ticked: " + review.reasons[i].toStdString() : "ticked";
@@ -100,7 +93,8 @@ void expectRows(const std::string &apps, const std::vector<Row> &rows) {
         if (!reviews.count(r.app))
             reviews[r.app] = reviewOf(b, std::string("Applications/") + r.app + ".app");
         const auto &review = reviews[r.app];
-        const auto it = review.find(corpus::entryPath(b.root, r.entry).lexically_relative(b.root));
+        const auto it =
+            review.find(corpus::entryPath(b.t.root(), r.entry).lexically_relative(b.t.root()));
         EXPECT_EQ(it == review.end() ? std::string() : it->second, r.state)
             << r.app << ": " << r.entry;
     }
@@ -186,23 +180,23 @@ TEST(RealLayouts, DevelopmentSet_NothingOfOthersTicked_MostOfEachApplicationsLef
     const fs::path dir = ZEMBRA_CORPUS_DIR;
     Built b;
     build(b, {dir / "development.corpus", dir / "macos.corpus"});
-    const ApplicationList installed = Application(*b.settings).everyInstalledApplication();
-    const std::vector<corpus::Owned> everything = corpus::everythingOwned(b.corpus, b.root);
+    const ApplicationList installed = Application(b.s.store()).everyInstalledApplication();
+    const std::vector<corpus::Owned> everything = corpus::everythingOwned(b.corpus, b.t.root());
 
     size_t own = 0, ticked = 0, inReview = 0;
     std::vector<std::string> wronglyTicked;
     for (const corpus::CorpusApp &app : b.corpus.apps) {
-        const auto item = Application(*b.settings).application(b.root / app.bundle);
-        const SearchResult searched = searchLeftovers(*item, *b.settings, SearchMode::Review);
+        const auto item = Application(b.s.store()).application(b.t.root() / app.bundle);
+        const SearchResult searched = searchLeftovers(*item, b.s.store(), SearchMode::Review);
         // As the command line runs it: the related step reads the search's listings. Read
         // afresh, it finds the same rows.
         const Review review =
-            buildReview(*item, *b.settings, installed, true, searched.listings.get());
-        const Review fresh = buildReview(*item, *b.settings, installed, true);
+            buildReview(*item, b.s.store(), installed, true, searched.listings.get());
+        const Review fresh = buildReview(*item, b.s.store(), installed, true);
         EXPECT_EQ(review.files, fresh.files) << app.bundle;
         EXPECT_EQ(review.reasons, fresh.reasons) << app.bundle;
         EXPECT_EQ(review.tied, fresh.tied) << app.bundle;
-        const corpus::ReviewScore score = corpus::scoreReview(app, b.root, review, everything);
+        const corpus::ReviewScore score = corpus::scoreReview(app, b.t.root(), review, everything);
         own += score.own;
         inReview += score.inReview;
         ticked += score.ticked;
@@ -245,41 +239,20 @@ TEST(StrongestTie, SamePathFoundWeaklyAndStrongly_WeakNowhere_WeakOnlyStaysWeak)
     }
 }
 
-TEST(StrongestTie, GroupOfItsSignatureFoundByAWeakName_Ticked_OthersStayWeak) {
-    Built b;
-    buildText(b, R"(
-app Applications/Go.app
-id com.gosoft.go
-name Go
-team AB12CD34EF
-group AB12CD34EF.com.gosoft.go
-leaves ~/Library/Group Containers/AB12CD34EF.com.gosoft.go/Library/
-leaves ~/Library/Preferences/com.gosoft.go.plist
-
-app Applications/Gopher.app
-id com.gosoft.gopher
-name Gopher
-leaves ~/Library/Group Containers/AB12CD34EF.com.gosoft.gopher/
-)");
-    const std::string groups = "Users/me/Library/Group Containers/AB12CD34EF.com.gosoft.";
-    const auto rows = reviewOf(b, "Applications/Go.app");
-    // The search found it by "Go" alone (weak); the signature owns it: ticked, one row.
-    EXPECT_EQ(rows.at(groups + "go"), "ticked");
-    EXPECT_EQ(rows.count(groups + "go/Library"), 0u);
-    // The sibling's group holds "go" only inside a longer word: not ticked.
-    EXPECT_NE(rows.count(groups + "gopher") ? rows.at(groups + "gopher").rfind("ticked", 0) : 1,
-              0u);
-}
-
 // What real products leave outside the folders named after their identifier: offered,
 // unticked, with the rule's reason; look-alikes of the attacker's kind (a short or generic
-// name, a sibling product, the name inside another word, a link) are not offered.
-TEST(RealLayouts, NamedAfterTheProductOutsideItsFolders_Offered_LookAlikesNot) {
+// name, a sibling product, the name inside another word, a link) are not offered. The
+// related step tests only the names that can tie, whatever their case or letters; a large
+// vendor's other installed products keep their entries.
+TEST(RealLayouts, ProductsAndTheirNeighbours_EachEntryAsTheReviewShowsIt) {
     const char *meetly = "meetly.us", *robot = "Robot Studio", *shellix = "Shellix",
-               *postly = "Postly", *cloudbox = "Cloudbox",
+               *postly = "Postly", *cloudbox = "Cloudbox", *maps = "Maps", *writer = "Writer",
                *log = "offered: log named after the product",
-               *home = "offered: named after the product, in the home folder";
-    expectRows(R"(app Applications/meetly.us.app
+               *home = "offered: named after the product, in the home folder",
+               *same = "ticked: same identifier in HTTPStorages", *vendor = "offered: same vendor";
+    const std::string groups = "~/Library/Group Containers/AB12CD34EF.com.gosoft.";
+    expectRows(
+        R"(app Applications/meetly.us.app
 id us.meetly.xos
 app Applications/Robot Studio.app
 id com.droidco.robot.studio
@@ -293,50 +266,54 @@ app Applications/Cloudbox Beta.app
 id com.getcloudbox.cloudbox.beta
 app Applications/Go.app
 id com.gosoft.go
+team AB12CD34EF
+group AB12CD34EF.com.gosoft.go
+app Applications/Gopher.app
+id com.gosoft.gopher
 app Applications/Music.app
-id com.tunes.music)",
-               {
-                   {meetly, "~/Library/Logs/meetlyinstall.log", log},
-                   {meetly, "~/Library/Logs/meetlyupdater.log", log},
-                   {meetly, "~/Library/Logs/meetlyx.log", ""},
-                   {meetly, "~/Library/Logs/meetlysetup.log -> ../../../../etc", ""},
-                   {meetly, "~/Library/Logs/Meetlyinstall.log", ""},
-                   {meetly, "~/Library/Logs/premeetlyinstall.log", ""},
-                   {robot, "~/Library/Robot/sdk/", ""},
-                   {robot, "~/Library/Robot/", "offered: named after a word of the product's name"},
-                   {robot, "~/Library/Robotics/", ""},
-                   {robot, "~/Library/Droidco/", "weak"}, // the vendor's folder: the search's
-                   {robot, "~/Library/Studio", ""},       // a file, not a folder
-                   {shellix, "~/.shellix_shell_integration.zsh", home},
-                   {shellix, "~/.shellixer", ""},
-                   {shellix, "~/.shellix2_history", ""},
-                   {postly, "~/Postly/", home},
-                   {postly, "~/Postly Notes/", ""},
-                   {cloudbox, "Library/CloudboxHelperTools/",
-                    "offered: named after the product and a word"},
-                   {cloudbox, "Library/Cloudboxer/", ""},
-                   {cloudbox, "Library/CloudboxHQ/", ""},
-                   {cloudbox, "Library/MyCloudboxTools/", ""},
-                   {cloudbox, "~/Cloudbox -> ../../Library", ""},
-                   {cloudbox, "Library/CloudboxLinkedTools -> ../Users/me", ""},
-                   // A sibling product's name is not the application's.
-                   {"Cloudbox Beta", "Library/CloudboxHelperTools/", ""},
-                   // Two letters tie nothing here; a home folder of the system's is nobody's.
-                   {"Go", "~/.go_history", ""},
-                   {"Go", "~/Go/", ""},
-                   {"Go", "Library/GoTools/", ""},
-                   {"Music", "~/Music/", ""},
-               });
-}
-
-// The related step tests only the names that can tie; whatever their case or letters, the
-// ones that do are still found.
-TEST(RealLayouts, IdentifierTies_FoundWhateverTheCaseAndLetters) {
-    const char *maps = "Maps", *same = "ticked: same identifier in HTTPStorages",
-               *vendor = "offered: same vendor";
-    expectRows(
-        "app Applications/Maps.app\nid com.Zürich.Maps",
+id com.tunes.music
+app Applications/Maps.app
+id com.Zürich.Maps
+app Applications/Writer.app
+id com.lumen.writer
+app Applications/Sheets.app
+id com.lumen.sheets)",
         {
+            {meetly, "~/Library/Logs/meetlyinstall.log", log},
+            {meetly, "~/Library/Logs/meetlyupdater.log", log},
+            {meetly, "~/Library/Logs/meetlyx.log", ""},
+            {meetly, "~/Library/Logs/meetlysetup.log -> ../../../../etc", ""},
+            {meetly, "~/Library/Logs/Meetlyinstall.log", ""},
+            {meetly, "~/Library/Logs/premeetlyinstall.log", ""},
+            {robot, "~/Library/Robot/sdk/", ""},
+            {robot, "~/Library/Robot/", "offered: named after a word of the product's name"},
+            {robot, "~/Library/Robotics/", ""},
+            {robot, "~/Library/Droidco/", "weak"}, // the vendor's folder: the search's
+            {robot, "~/Library/Studio", ""},       // a file, not a folder
+            {shellix, "~/.shellix_shell_integration.zsh", home},
+            {shellix, "~/.shellixer", ""},
+            {shellix, "~/.shellix2_history", ""},
+            {postly, "~/Postly/", home},
+            {postly, "~/Postly Notes/", ""},
+            {cloudbox, "Library/CloudboxHelperTools/",
+             "offered: named after the product and a word"},
+            {cloudbox, "Library/Cloudboxer/", ""},
+            {cloudbox, "Library/CloudboxHQ/", ""},
+            {cloudbox, "Library/MyCloudboxTools/", ""},
+            {cloudbox, "~/Cloudbox -> ../../Library", ""},
+            {cloudbox, "Library/CloudboxLinkedTools -> ../Users/me", ""},
+            // A sibling product's name is not the application's.
+            {"Cloudbox Beta", "Library/CloudboxHelperTools/", ""},
+            // Two letters tie nothing here; a home folder of the system's is nobody's.
+            {"Go", "~/.go_history", ""},
+            {"Go", "~/Go/", ""},
+            {"Go", "Library/GoTools/", ""},
+            {"Music", "~/Music/", ""},
+            // Its signature's group, found by "Go" alone (weak): ticked, one row; the
+            // sibling's group holds "go" only inside a longer word.
+            {"Go", groups + "go/Library/", ""},
+            {"Go", groups + "go/", "ticked"},
+            {"Go", groups + "gopher/", "flagged"},
             {maps, "~/Library/HTTPStorages/com.zürich.maps/", same},
             {maps, "~/Library/HTTPStorages/COM.ZURICH.MAPS.binarycookies", same},
             {maps, "~/Library/HTTPStorages/AB12CD34EF.com.zurich.maps.widgets/",
@@ -348,26 +325,15 @@ TEST(RealLayouts, IdentifierTies_FoundWhateverTheCaseAndLetters) {
             {maps, "~/Library/HTTPStorages/ZurichTools/", vendor},
             {maps, "~/Library/HTTPStorages/org.zurich.maps2/", ""},
             {maps, "~/Library/HTTPStorages/de.other.zurich/", ""},
+            {writer, "~/Library/Caches/com.lumen.writer/", "ticked"},
+            {writer, "~/Library/Caches/com.lumen.sheets/", ""},
+            {writer, "~/Library/Preferences/com.lumen.sheets.plist", ""},
+            {writer, "~/Library/Containers/com.lumen.sheets.extension/", ""},
+            {writer, "~/Library/Caches/com.lumen.painter/", vendor},
+            {writer, "~/Library/Caches/com.lumen.telemetry/", vendor},
+            // Holds Sheets's whole identifier.
+            {writer, "~/Library/Caches/com.lumen.sheetswriter/", ""},
         });
-}
-
-// A large vendor's other installed products keep their entries: what another application
-// ties to more specifically is not offered as the same vendor's; what no installed
-// application names still is.
-TEST(RealLayouts, SameVendorEntriesOfAnotherInstalledProduct_NotOffered) {
-    const char *writer = "Writer";
-    expectRows("app Applications/Writer.app\nid com.lumen.writer\n"
-               "app Applications/Sheets.app\nid com.lumen.sheets",
-               {
-                   {writer, "~/Library/Caches/com.lumen.writer/", "ticked"},
-                   {writer, "~/Library/Caches/com.lumen.sheets/", ""},
-                   {writer, "~/Library/Preferences/com.lumen.sheets.plist", ""},
-                   {writer, "~/Library/Containers/com.lumen.sheets.extension/", ""},
-                   {writer, "~/Library/Caches/com.lumen.painter/", "offered: same vendor"},
-                   {writer, "~/Library/Caches/com.lumen.telemetry/", "offered: same vendor"},
-                   // Holds Sheets's whole identifier.
-                   {writer, "~/Library/Caches/com.lumen.sheetswriter/", ""},
-               });
 }
 
 // A bundle declaring more inner bundles than the walk collects: the related step ties by as
