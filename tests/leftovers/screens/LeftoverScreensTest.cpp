@@ -225,6 +225,14 @@ TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection)
     const std::uint64_t all = platform::itemSize(bundle) + 1000 + 500 + 20;
     EXPECT_EQ(app->state().common_remove_size(), all);
     EXPECT_EQ(total(), QStringLiteral("Selected: %1").arg(platform::formatByteCount(all)));
+    // Every control named once; the rows read as the entries' names, with their boxes.
+    expectControlsNamedOnce(&window, "review");
+    QAccessibleInterface *cells = QAccessible::queryAccessibleInterface(table);
+    ASSERT_TRUE(cells && cells->tableInterface());
+    EXPECT_EQ(cells->text(QAccessible::Name), QStringLiteral("Leftovers"));
+    EXPECT_EQ(cells->tableInterface()->cellAt(1, 0)->text(QAccessible::Name),
+              QStringLiteral("Foo.app"));
+    EXPECT_TRUE(cells->tableInterface()->cellAt(3, 0)->state().checkable);
 
     // The reveal button of the cookies row shows that entry.
     QTest::mouseClick(
@@ -246,7 +254,9 @@ TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection)
     EXPECT_EQ(child<QLabel>("size")->text(), platform::formatByteCount(all - 500));
 }
 
-TEST_F(ReviewScreen, NoItemOrNothingTicked_NothingToRemove_GroupRowsHaveNoBox_BackFollowsSheet) {
+TEST_F(ReviewScreen, NoItemOrNothingTicked_NothingToRemove_KeptEntrySaysWhy_BackFollowsSheet) {
+    const QString logs =
+        platform::displayPath(t.file("Users/me/Library/Logs/Foo/Foo.log").parent_path());
     app->state().setItem(nullptr);
     review();
     EXPECT_EQ(table->model()->rowCount(), 0);
@@ -254,6 +264,17 @@ TEST_F(ReviewScreen, NoItemOrNothingTicked_NothingToRemove_GroupRowsHaveNoBox_Ba
 
     choose(bundle);
     auto *r = review();
+    // An entry kept inside a listed folder: the folder is unticked and says why.
+    QAbstractItemModel *model = table->model();
+    const QModelIndex folder = model->index(rowOf("Foo"), 0);
+    model->setData(model->index(rowOf("Foo.log"), 0), Qt::Unchecked, Qt::CheckStateRole);
+    EXPECT_FALSE(checked(folder.row()));
+    EXPECT_EQ(folder.data(Qt::ToolTipRole).toString(),
+              logs + QStringLiteral("\nHolds a kept entry"));
+    model->setData(folder, Qt::Checked, Qt::CheckStateRole);
+    EXPECT_TRUE(checked(rowOf("Foo.log")));
+    EXPECT_EQ(folder.data(Qt::ToolTipRole).toString(), logs);
+
     for (int row = 0; row < table->model()->rowCount(); ++row)
         table->model()->setData(table->model()->index(row, 0), Qt::Unchecked, Qt::CheckStateRole);
     EXPECT_FALSE(removeButton()->isEnabled());
@@ -301,19 +322,6 @@ TEST_F(ReviewScreen, UndeletableEntries_OutcomeRevealsEveryOne_FreedSizeWithoutT
     QTest::mouseClick(cant->findChild<QPushButton *>("show_in_finder"), Qt::LeftButton);
     EXPECT_EQ(workspace.revealed,
               (std::vector<std::vector<fs::path>>{{prefs, caches.parent_path(), cookies}}));
-}
-
-TEST_F(ReviewScreen, Review_EveryControlNamedOnce_RowsReadAsEntryNames) {
-    review();
-    expectControlsNamedOnce(&window, "review");
-    QAccessibleInterface *cells = QAccessible::queryAccessibleInterface(table);
-    ASSERT_TRUE(cells && cells->tableInterface());
-    EXPECT_EQ(cells->text(QAccessible::Name), QStringLiteral("Leftovers"));
-    EXPECT_EQ(cells->tableInterface()->cellAt(1, 0)->text(QAccessible::Name),
-              QStringLiteral("Foo.app"));
-    EXPECT_EQ(cells->tableInterface()->cellAt(3, 0)->text(QAccessible::Name),
-              QStringLiteral("com.vendor.foo.plist"));
-    EXPECT_TRUE(cells->tableInterface()->cellAt(3, 0)->state().checkable);
 }
 
 // The screen's side of rows that start unticked: which reason their second line, tooltip
@@ -386,20 +394,6 @@ TEST_F(ReviewScreen, RowsStartingUnticked_SayWhy_OnlyTheSharedOneBadged_AClickTi
         EXPECT_EQ(total(), QStringLiteral("Selected: %1")
                                .arg(platform::formatByteCount(app->state().common_remove_size())));
     }
-}
-
-TEST_F(ReviewScreen, EntryKeptInsideAListedFolder_TheFolderSaysWhyItIsUnticked) {
-    const fs::path log = t.file("Users/me/Library/Logs/Foo/Foo.log");
-    review();
-    QAbstractItemModel *model = table->model();
-    const QModelIndex folder = model->index(rowOf("Foo"), 0);
-    model->setData(model->index(rowOf("Foo.log"), 0), Qt::Unchecked, Qt::CheckStateRole);
-    EXPECT_FALSE(checked(folder.row()));
-    EXPECT_EQ(folder.data(Qt::ToolTipRole).toString(),
-              platform::displayPath(log.parent_path()) + QStringLiteral("\nHolds a kept entry"));
-    model->setData(folder, Qt::Checked, Qt::CheckStateRole);
-    EXPECT_TRUE(checked(rowOf("Foo.log")));
-    EXPECT_EQ(folder.data(Qt::ToolTipRole).toString(), platform::displayPath(log.parent_path()));
 }
 
 TEST_F(ReviewScreen, KeyboardOnly_TabLeavesTheTable_FrameOnlyForTheKeyboard_EnterRemovesTheRest) {
@@ -740,12 +734,25 @@ TEST_F(OutcomeScreen, Prompts_TenthRemovalPopover_TenthLaunchSheet_NoneOnceRated
         if (sheet)
             sheet->window()->close();
     }
+    // What the popovers say, to the eye and in the accessibility tree.
+    app->state().setRemainder_urls({left});
+    auto *s = outcome(0, 3);
+    ASSERT_TRUE(popoverContent<CantRemoveViewController>(s));
+    expectInAccessibilityTree(s->popover(),
+                              {QStringLiteral("Some entries could not be removed."),
+                               QStringLiteral("Show the remaining entries in the file manager")},
+                              "could not be removed");
     app->state().setRemainder_urls({});
-    auto *rate = popoverContent<RateAppViewController>(outcome(9, 3));
+    s = outcome(9, 3);
+    auto *rate = popoverContent<RateAppViewController>(s);
     ASSERT_TRUE(rate);
     EXPECT_EQ(rate->findChild<QLabel *>("label")->text(),
               QStringLiteral("You are removed 10 apps.You enjoyed this app?"));
     EXPECT_EQ(text("name"), "Foo");
+    expectControlsNamedOnce(&window, "outcome");
+    expectControlsNamedOnce(s->popover(), "rating popover");
+    expectInAccessibilityTree(
+        s->popover(), {QStringLiteral("You are removed 10 apps.You enjoyed this app?")}, "rating");
     outcome(4, 20);
     auto *sheet = sheetContent<RateAppCount>();
     ASSERT_TRUE(sheet);
@@ -779,23 +786,6 @@ TEST_F(OutcomeScreen, StoreButtons_OpenTheWebPageAndSilence_LaterOnlyCloses) {
     QTest::mouseClick(sheet->findChild<QPushButton *>("yesApp"), Qt::LeftButton);
     EXPECT_EQ(setting(screens::kAppIsRate), 1);
     EXPECT_TRUE(sheet->isVisible()); // the sheet stays
-}
-
-TEST_F(OutcomeScreen, Popovers_ControlsNamedOnce_InTheAccessibilityTreeWithTextAndButtons) {
-    app->state().setRemainder_urls({FileEntry::file(t.file("Users/me/Library/Logs/stuck.log"))});
-    auto *s = outcome(0, 3);
-    ASSERT_TRUE(popoverContent<CantRemoveViewController>(s));
-    expectInAccessibilityTree(s->popover(),
-                              {QStringLiteral("Some entries could not be removed."),
-                               QStringLiteral("Show the remaining entries in the file manager")},
-                              "could not be removed");
-    app->state().setRemainder_urls({});
-    s = outcome(9, 3);
-    ASSERT_TRUE(popoverContent<RateAppViewController>(s));
-    expectControlsNamedOnce(&window, "outcome");
-    expectControlsNamedOnce(s->popover(), "rating popover");
-    expectInAccessibilityTree(
-        s->popover(), {QStringLiteral("You are removed 10 apps.You enjoyed this app?")}, "rating");
 }
 
 TEST_F(OutcomeScreen, LongHostileName_EscapedAndCutInTheMiddle_WholeInTooltip) {
