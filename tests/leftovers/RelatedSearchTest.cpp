@@ -220,25 +220,21 @@ TEST_F(SharedEntriesTable, KeptKeys_DerivedOnlyForNewRecords_AnEntryKeepsTheList
               QStringLiteral("Ink"));
 }
 
-TEST_F(SharedEntriesTable, SharedFlag_NamesTheOthersAndSaysWhyItIsKept) {
+TEST_F(SharedEntriesTable,
+       FlagNamesTheOthersAndWhy_RowsInsideAFlaggedFolderCarryIt_TheBundleNever) {
     const SharedEntries shared(*app("Sketchpad.app"), installed);
+    const std::string logs = "Users/me/Library/Logs/";
     const SharedFlag vendor = shared.flagOf(t / "Users/me/Library/Caches/Lumina");
     EXPECT_TRUE(vendor.shared);
     EXPECT_EQ(vendor.others, QStringList{QStringLiteral("Sketchpad 2")});
     EXPECT_EQ(vendor.keptReason(), QStringLiteral("shared with Sketchpad 2"));
-    EXPECT_EQ(shared.flagOf(t / "Users/me/Library/Logs/Sketchpad 2").keptReason(),
+    EXPECT_EQ(shared.flagOf(t / (logs + "Sketchpad 2")).keptReason(),
               QStringLiteral("also used by Sketchpad 2"));
-}
-
-TEST_F(SharedEntriesTable, RowsInsideAFlaggedFolder_CarryItsFlag_TheBundleNever) {
-    const std::string logs = "Users/me/Library/Logs/";
-    const auto flags =
-        SharedEntries(*app("Sketchpad.app"), installed)
-            .flagsOf({FileEntry::word(kExecutables),
-                      FileEntry::file(t / "Applications/Sketchpad.app"), FileEntry::word(kLogs),
-                      FileEntry::file(t / (logs + "Sketchpad 2")),
-                      FileEntry::file(t / (logs + "Sketchpad 2/sketchpad-bridge.log")),
-                      FileEntry::file(t / (logs + "Sketchpad/sketchpad.log"))});
+    const auto flags = shared.flagsOf(
+        {FileEntry::word(kExecutables), FileEntry::file(t / "Applications/Sketchpad.app"),
+         FileEntry::word(kLogs), FileEntry::file(t / (logs + "Sketchpad 2")),
+         FileEntry::file(t / (logs + "Sketchpad 2/sketchpad-bridge.log")),
+         FileEntry::file(t / (logs + "Sketchpad/sketchpad.log"))});
     ASSERT_EQ(flags.size(), 6u);
     EXPECT_FALSE(flags[1].flagged());
     EXPECT_EQ(flags[3].text(), QStringLiteral("Sketchpad 2"));

@@ -313,40 +313,35 @@ TEST(ProtectedFolder, StandardSharedAndPerUserFolders_OnlyThemselves) {
     const fs::path disk = "/Volumes/Test";
     const std::vector<fs::path> roots = {disk / "Users/me", disk};
     // The roots and their Library folders; standard folders through the home and the
-    // system Library in any case; the shared folders inside them; the per-user roots of
-    // var/folders.
-    for (const char *path : {"",
-                             "Users/me",
-                             "Users/me/Library",
-                             "Library",
-                             "Users/me/Library/Caches",
-                             "Library/Caches",
-                             "Users/me/library/CACHES",
-                             "Users/me/Library/Caches/",
-                             "Users/me/Library/Caches/../Caches",
-                             "Users/me/Library/Preferences/ByHost",
-                             "Users/me/Library/Preferences/BYHOST",
-                             "Users/me/Library/Logs/DiagnosticReports",
-                             "Library/Logs/diagnosticreports",
-                             "Users/me/Library/Logs/CrashReporter",
-                             "Library/Logs/CrashReporter",
-                             "Users/me/Library/Application Support/CrashReporter",
-                             "Users/me/Library/Application Support/com.apple.sharedfilelist",
-                             "Users/me/Library/Application Support/AddressBook",
-                             "Users/me/Library/Application Support/CloudDocs",
-                             "Users/me/Library/Application Support/FileProvider",
-                             "Users/me/Library/Application Support/Knowledge",
-                             "Users/me/Library/Application Support/MobileSync",
-                             "Users/me/Library/Caches/CloudKit",
-                             "Users/me/Library/Caches/com.apple.helpd",
-                             "var/folders",
-                             "var/folders/zz",
-                             "var/folders/zz/zyxvpxvq6csfxvn_n0000000000000",
-                             "var/folders/xx/yyyy/C",
-                             "var/folders/xx/yyyy/T",
-                             "var/folders/xx/yyyy/0",
-                             "var/folders/xx/yyyy/c",
-                             "private/var/folders/xx/yyyy"})
+    // system Library in any case; shared folders inside them (one of each listed kind);
+    // the per-user roots of var/folders.
+    const char *protectedPaths[] = {"",
+                                    "Users/me",
+                                    "Users/me/Library",
+                                    "Library",
+                                    "Users/me/Library/Caches",
+                                    "Library/Caches",
+                                    "Users/me/library/CACHES",
+                                    "Users/me/Library/Caches/",
+                                    "Users/me/Library/Caches/../Caches",
+                                    "Users/me/Library/Preferences/ByHost",
+                                    "Users/me/Library/Preferences/BYHOST",
+                                    "Users/me/Library/Logs/DiagnosticReports",
+                                    "Library/Logs/diagnosticreports",
+                                    "Users/me/Library/Logs/CrashReporter",
+                                    "Library/Logs/CrashReporter",
+                                    "Users/me/Library/Application Support/CrashReporter",
+                                    "Users/me/Library/Application Support/com.apple.sharedfilelist",
+                                    "Users/me/Library/Caches/CloudKit",
+                                    "var/folders",
+                                    "var/folders/zz",
+                                    "var/folders/zz/zyxvpxvq6csfxvn_n0000000000000",
+                                    "var/folders/xx/yyyy/C",
+                                    "var/folders/xx/yyyy/T",
+                                    "var/folders/xx/yyyy/0",
+                                    "var/folders/xx/yyyy/c",
+                                    "private/var/folders/xx/yyyy"};
+    for (const char *path : protectedPaths)
         EXPECT_TRUE(isProtectedFolder(disk / path, roots)) << path;
     // What lies inside them; a shared name in the wrong folder, a standard name deeper down.
     for (const char *path :
