@@ -102,52 +102,6 @@ void expectRows(const std::string &apps, const std::vector<Row> &rows) {
 
 } // namespace
 
-TEST(RealLayouts, InnerBundlesAndSignature_TieTheirOwnStrongly_ClaimsOfOthersOnlyOffered) {
-    const char *beam = "Beam", *signature = "offered: application group of its signature";
-    const std::string inner = "identifier of a bundle inside the application";
-    expectRows(
-        R"(app Applications/Beam.app
-id com.beamhq.beam
-name Beam
-team AB12CD34EF
-group AB12CD34EF.com.beamhq.beam.shared
-group AB12CD34EF.Suite
-group group.com.beamhq.beam
-group group.com.rival.notes
-inner Contents/Library/LoginItems/Beam Launcher.app = com.beamhq.BeamLauncher = Beam Launcher
-inner Contents/Resources/Updater.app = net.updatekit.BeamUpdate = BeamUpdate
-inner Contents/Frameworks/Sparkle.framework = org.sparkle-project.Sparkle = Sparkle
-inner Contents/Frameworks/Sparkle.framework/Versions/B/Updater.app = org.sparkle-project.Sparkle.Updater = Updater)",
-        {
-            // The team's group naming the application, "group." + its identifier; the
-            // team's group of the whole vendor, or one naming another vendor: offered.
-            {beam, "~/Library/Group Containers/AB12CD34EF.com.beamhq.beam.shared/", "ticked"},
-            {beam, "~/Library/Group Containers/group.com.beamhq.beam/", "ticked"},
-            {beam, "~/Library/Group Containers/AB12CD34EF.Suite/", signature},
-            {beam, "~/Library/Group Containers/group.com.rival.notes/", signature},
-            // Its identifier, an inner bundle of its vendor: ticked; another vendor's
-            // updater inside it: offered; an embedded framework's: nothing.
-            {beam, "~/Library/HTTPStorages/com.beamhq.beam/",
-             "ticked: same identifier in HTTPStorages"},
-            {beam, "~/Library/HTTPStorages/com.beamhq.BeamLauncher/", "ticked: " + inner},
-            {beam, "~/Library/HTTPStorages/net.updatekit.BeamUpdate/", "offered: " + inner},
-            {beam, "~/Library/Caches/org.sparkle-project.Sparkle/", ""},
-            // Its name, alone or with a version, below its vendor's folder in the home:
-            // ticked; in the system's: offered; another product's there: nothing.
-            {beam, "~/Library/Caches/Beamhq Software/Beam/", "ticked: vendor folder"},
-            {beam, "~/Library/Application Support/Beamhq/Beam2025.2/", "ticked: vendor folder"},
-            {beam, "Library/Application Support/Beamhq/Beam/", "offered: vendor folder"},
-            {beam, "~/Library/Application Support/Beamhq/Beamer/", "weak"},
-            // The name inside a longer word: a weak match; a sibling product's identifier.
-            {beam, "~/Library/Preferences/BeamhqChat.plist", "weak"},
-            {beam, "~/Library/Preferences/com.beamhq.beam2.plist", "weak"},
-            // A link into the bundle: offered; one elsewhere: nothing.
-            {beam, "usr/local/bin/beam -> ../../../Applications/Beam.app/Contents/MacOS/Beam",
-             "offered: link into the application"},
-            {beam, "usr/local/bin/beamer -> ../../../opt/beamer", ""},
-        });
-}
-
 TEST(RealLayouts, HostileBundle_ClaimingAnotherVendorsIdentifiersAndGroups_TicksNothingOfTheirs) {
     Built b;
     buildText(b, R"(
@@ -243,7 +197,8 @@ TEST(StrongestTie, SamePathFoundWeaklyAndStrongly_WeakNowhere_WeakOnlyStaysWeak)
 // unticked, with the rule's reason; look-alikes of the attacker's kind (a short or generic
 // name, a sibling product, the name inside another word, a link) are not offered. The
 // related step tests only the names that can tie, whatever their case or letters; a large
-// vendor's other installed products keep their entries.
+// vendor's other installed products keep their entries. A bundle's inner bundles and its
+// signature tie their own strongly; what they claim of others is only offered.
 TEST(RealLayouts, ProductsAndTheirNeighbours_EachEntryAsTheReviewShowsIt) {
     const char *meetly = "meetly.us", *robot = "Robot Studio", *shellix = "Shellix",
                *postly = "Postly", *cloudbox = "Cloudbox", *maps = "Maps", *writer = "Writer",
@@ -251,6 +206,8 @@ TEST(RealLayouts, ProductsAndTheirNeighbours_EachEntryAsTheReviewShowsIt) {
                *home = "offered: named after the product, in the home folder",
                *same = "ticked: same identifier in HTTPStorages", *vendor = "offered: same vendor";
     const std::string groups = "~/Library/Group Containers/AB12CD34EF.com.gosoft.";
+    const char *beam = "Beam", *signature = "offered: application group of its signature";
+    const std::string inner = "identifier of a bundle inside the application";
     expectRows(
         R"(app Applications/meetly.us.app
 id us.meetly.xos
@@ -277,7 +234,19 @@ id com.Zürich.Maps
 app Applications/Writer.app
 id com.lumen.writer
 app Applications/Sheets.app
-id com.lumen.sheets)",
+id com.lumen.sheets
+app Applications/Beam.app
+id com.beamhq.beam
+name Beam
+team AB12CD34EF
+group AB12CD34EF.com.beamhq.beam.shared
+group AB12CD34EF.Suite
+group group.com.beamhq.beam
+group group.com.rival.notes
+inner Contents/Library/LoginItems/Beam Launcher.app = com.beamhq.BeamLauncher = Beam Launcher
+inner Contents/Resources/Updater.app = net.updatekit.BeamUpdate = BeamUpdate
+inner Contents/Frameworks/Sparkle.framework = org.sparkle-project.Sparkle = Sparkle
+inner Contents/Frameworks/Sparkle.framework/Versions/B/Updater.app = org.sparkle-project.Sparkle.Updater = Updater)",
         {
             {meetly, "~/Library/Logs/meetlyinstall.log", log},
             {meetly, "~/Library/Logs/meetlyupdater.log", log},
@@ -333,6 +302,32 @@ id com.lumen.sheets)",
             {writer, "~/Library/Caches/com.lumen.telemetry/", vendor},
             // Holds Sheets's whole identifier.
             {writer, "~/Library/Caches/com.lumen.sheetswriter/", ""},
+            // The team's group naming the application, "group." + its identifier; the
+            // team's group of the whole vendor, or one naming another vendor: offered.
+            {beam, "~/Library/Group Containers/AB12CD34EF.com.beamhq.beam.shared/", "ticked"},
+            {beam, "~/Library/Group Containers/group.com.beamhq.beam/", "ticked"},
+            {beam, "~/Library/Group Containers/AB12CD34EF.Suite/", signature},
+            {beam, "~/Library/Group Containers/group.com.rival.notes/", signature},
+            // Its identifier, an inner bundle of its vendor: ticked; another vendor's
+            // updater inside it: offered; an embedded framework's: nothing.
+            {beam, "~/Library/HTTPStorages/com.beamhq.beam/",
+             "ticked: same identifier in HTTPStorages"},
+            {beam, "~/Library/HTTPStorages/com.beamhq.BeamLauncher/", "ticked: " + inner},
+            {beam, "~/Library/HTTPStorages/net.updatekit.BeamUpdate/", "offered: " + inner},
+            {beam, "~/Library/Caches/org.sparkle-project.Sparkle/", ""},
+            // Its name, alone or with a version, below its vendor's folder in the home:
+            // ticked; in the system's: offered; another product's there: nothing.
+            {beam, "~/Library/Caches/Beamhq Software/Beam/", "ticked: vendor folder"},
+            {beam, "~/Library/Application Support/Beamhq/Beam2025.2/", "ticked: vendor folder"},
+            {beam, "Library/Application Support/Beamhq/Beam/", "offered: vendor folder"},
+            {beam, "~/Library/Application Support/Beamhq/Beamer/", "weak"},
+            // The name inside a longer word: a weak match; a sibling product's identifier.
+            {beam, "~/Library/Preferences/BeamhqChat.plist", "weak"},
+            {beam, "~/Library/Preferences/com.beamhq.beam2.plist", "weak"},
+            // A link into the bundle: offered; one elsewhere: nothing.
+            {beam, "usr/local/bin/beam -> ../../../Applications/Beam.app/Contents/MacOS/Beam",
+             "offered: link into the application"},
+            {beam, "usr/local/bin/beamer -> ../../../opt/beamer", ""},
         });
 }
 
