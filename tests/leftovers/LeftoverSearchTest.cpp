@@ -1,41 +1,135 @@
 #include "leftovers/LeftoverSearch.h"
 #include "catalogue/Application.h"
 #include "grants/GrantKeys.h"
+#include "leftovers/LeftoverKeys.h"
 #include "leftovers/NameKeys.h"
+#include "leftovers/Review.h"
+#include "platform/FileSystem.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 using namespace zembra;
 using namespace zembra::leftovers;
 using zembra::test::TestSettings;
 using zembra::test::TreeBuilder;
+namespace fs = std::filesystem;
 
 namespace {
 
-// Markers as "#Word", files relative to the tree.
-std::vector<std::string> shown(const std::vector<FileEntry> &files, const TreeBuilder &t) {
-    std::vector<std::string> out;
-    for (const auto &f : files)
-        out.push_back(f.isFileURL() ? f.path().lexically_relative(t.root()).native()
-                                    : "#" + f.absoluteString().toStdString());
-    return out;
+// Lays out `entries` below the root: "~/" is the home, "/" ends a folder, "A -> B" is a
+// link to B, and "PATH=IDENTIFIER[=NAME[=EXECUTABLE]]" is an application bundle.
+void lay(TreeBuilder &t, const std::vector<std::string> &entries) {
+    for (std::string e : entries) {
+        for (size_t home; (home = e.find("~/")) != std::string::npos;)
+            e.replace(home, 2, "Users/me/");
+        QStringList parts = QString::fromStdString(e).split(QLatin1Char('='));
+        if (const size_t arrow = e.find(" -> "); arrow != std::string::npos)
+            t.link(e.substr(0, arrow), t / e.substr(arrow + 4));
+        else if (parts.size() == 1)
+            t.entries({e});
+        else {
+            while (parts.size() < 4)
+                parts.append(QString());
+            t.app(parts[0].toStdString(), parts[1].toStdString(), parts[2].toStdString(),
+                  parts[3].toStdString());
+        }
+    }
 }
 
+// Resets the process's walk threads whatever a test does.
+struct WalkThreads {
+    explicit WalkThreads(int n) { platform::setDeepFindThreads(n); }
+    ~WalkThreads() { platform::setDeepFindThreads(0); }
+};
+
 class LeftoverSearch : public ::testing::Test {
-protected:
+public:
     void SetUp() override { s.grantTree(t, "Users/me", false); }
 
+    std::shared_ptr<ApplicationItem> app(const std::string &spec) {
+        lay(t, {spec});
+        return Application(s).application(t / spec.substr(0, spec.find('=')));
+    }
     std::shared_ptr<ApplicationItem> editor() {
-        return Application(s).application(
-            t.app("Applications/Editor.app", "com.vendor.editor", "Editor", "Editor"));
+        return app("Applications/Editor.app=com.vendor.editor=Editor=Editor");
     }
-    std::vector<std::string> search(ApplicationItem &item, SearchMode mode = SearchMode::Review) {
+    // The rows, markers as "#Word", files relative to the root or as "~/" in the home.
+    std::string shown(const std::vector<FileEntry> &files) const {
+        std::string out;
+        for (const auto &f : files) {
+            const std::string home = f.path().lexically_relative(t / "Users/me").native();
+            out += (out.empty() ? "" : " | ") +
+                   (!f.isFileURL()             ? "#" + f.absoluteString().toStdString()
+                    : home.rfind("..", 0) != 0 ? "~/" + home
+                                               : f.path().lexically_relative(t.root()).native());
+        }
+        return out;
+    }
+    // The rows after the item's own two ("#Executables | BUNDLE"), which are checked here.
+    std::string search(ItemRecord &item, SearchMode mode = SearchMode::Review) {
         searchLeftovers(item, s, mode);
-        return shown(item.files(), t);
+        const std::string rows = shown(item.files()),
+                          head =
+                              shown({FileEntry::word(kExecutables), FileEntry::file(*item.url())});
+        EXPECT_EQ(rows.substr(0, head.size()), head);
+        return rows.substr(std::min(rows.size(), head.size() + 3));
     }
-    std::vector<std::string> search(const std::shared_ptr<ApplicationItem> &item) {
-        return search(*item);
+    // A record named `name` throughout, as a Safari extension or plug-in could be.
+    std::shared_ptr<ApplicationItem> named(const std::string &identifier, const QString &name) {
+        auto item = std::make_shared<ApplicationItem>();
+        item->setUrl(
+            t.dir("Users/me/Library/Safari/Extensions/" + name.toStdString() + ".safariextz"));
+        for (auto set : {&ApplicationItem::setLabel, &ApplicationItem::setBundle_name_info,
+                         &ApplicationItem::setExecutable_info, &ApplicationItem::setLabel_name})
+            ((*item).*set)(name);
+        item->setBundle(QString::fromStdString(identifier));
+        item->setBundle_name(QString::fromStdString(identifier).section(QLatin1Char('.'), -1));
+        item->setCompany_name(QString::fromStdString(identifier).section(QLatin1Char('.'), 1, 1));
+        return item;
+    }
+    Review review(ItemRecord &item, const ApplicationList &installed = {}) {
+        searchLeftovers(item, s, SearchMode::Review);
+        return buildReview(item, s, installed, false);
+    }
+    // The review row of `path`; fails the test when it is not listed.
+    size_t rowOf(const Review &r, const std::string &path) const {
+        for (size_t i = 0; i < r.files.size(); ++i)
+            if (r.files[i].isFileURL() && r.files[i].path() == t / path)
+                return i;
+        ADD_FAILURE() << path << " is not listed";
+        return 0;
+    }
+
+    // The whole disk granted, many folders in every deep pass, matches at every depth,
+    // hostile names among them.
+    void busyTree() {
+        s.grantTree(t, "Users/me", true);
+        const std::string lib = "Users/me/Library/";
+        for (int i = 0; i < 30; ++i) {
+            const std::string n = std::to_string(i),
+                              product = lib + "Application Support/Product " + n,
+                              service = lib + "Logs/Service " + n;
+            t.entries(
+                {product + "/Data/Editor cache " + n, product + "/com.vendor.editor." + n + "/x",
+                 product + "/Helper.app/Contents/Editor.log", service + "/Editor\n" + n + ".log",
+                 service + "/Editor \xff" + n + "/inner/Editor.txt", service + "/plain/file",
+                 "Library/Logs/Daemon " + n + "/com.vendor.editor.log",
+                 "var/folders/z" + n + "/T/com.vendor.editor/" + n,
+                 "var/db/receipts/other." + n + "/Editor.bom"});
+        }
+        t.file(lib + "Application Support/Editor/settings.json", "0123456789");
+        t.link(lib + "Logs/Editor linked", t / "Users/me/Library/Application Support/Editor");
+    }
+    // The rows and sizes a search with `threads` walk threads gives.
+    std::pair<std::vector<FileEntry>, std::vector<SizeEntry>> searchWith(int threads) {
+        const WalkThreads walk(threads);
+        const auto item = editor();
+        searchLeftovers(*item, s, SearchMode::Review);
+        return {item->files(), item->sizes()};
     }
 
     TreeBuilder t;
@@ -48,22 +142,19 @@ TEST_F(LeftoverSearch, WorkedExample) {
     const auto app = editor();
     t.file("Users/me/Library/Preferences/com.vendor.editor.plist", "12345");
     t.file("Users/me/Library/Application Support/Editor/settings.json", "0123456789");
-    t.dir("Users/me/Library/Caches/com.vendor.editor");
-    t.file("Users/me/Library/LaunchAgents/com.vendor.editor.helper.plist");
     t.file("Users/me/Library/Logs/Editor/Editor.log", "abc");
-    t.file("Users/me/Library/Preferences/com.other.app.plist");
-
+    lay(t, {"~/Library/Caches/com.vendor.editor/",
+            "~/Library/LaunchAgents/com.vendor.editor.helper.plist",
+            "~/Library/Preferences/com.other.app.plist"});
     bool called = false;
     getfiles(*app, s, [&](bool ok) { called = ok; });
     EXPECT_TRUE(called);
-    const std::string lib = "Users/me/Library/";
-    EXPECT_EQ(shown(app->files(), t),
-              (std::vector<std::string>{
-                  "#Executables", "Applications/Editor.app", "#Preferences",
-                  lib + "Preferences/com.vendor.editor.plist", "#Supportfiles",
-                  lib + "Application Support/Editor", lib + "Caches/com.vendor.editor",
-                  "#LauchAgents", lib + "LaunchAgents/com.vendor.editor.helper.plist", "#Logs",
-                  lib + "Logs/Editor", lib + "Logs/Editor/Editor.log"}));
+    EXPECT_EQ(shown(app->files()),
+              "#Executables | Applications/Editor.app | #Preferences | "
+              "~/Library/Preferences/com.vendor.editor.plist | #Supportfiles | "
+              "~/Library/Application Support/Editor | ~/Library/Caches/com.vendor.editor | "
+              "#LauchAgents | ~/Library/LaunchAgents/com.vendor.editor.helper.plist | #Logs | "
+              "~/Library/Logs/Editor | ~/Library/Logs/Editor/Editor.log");
     const auto sizes = app->sizes();
     ASSERT_EQ(sizes.size(), app->files().size());
     EXPECT_EQ(sizes[0], SizeEntry::marker(QStringLiteral("Executables")));
@@ -73,23 +164,101 @@ TEST_F(LeftoverSearch, WorkedExample) {
     EXPECT_EQ(sizes[11], SizeEntry::bytes(3)); // ... and Editor.log counts again
 }
 
-TEST_F(LeftoverSearch, NothingMatches_TheApplicationAlone) {
-    const auto app = editor();
-    t.file("Applications/Editor.app/Contents/MacOS/Editor", std::string(100, 'x'));
-    EXPECT_EQ(search(app), (std::vector<std::string>{"#Executables", "Applications/Editor.app"}));
-    const auto sizes = app->sizes();
-    ASSERT_EQ(sizes.size(), 2u);
-    EXPECT_GE(sizes[1].byteCount(), 100u);
+// Each case in a tree of its own: the application (the first entry), what lies around it,
+// and every row the search gives.
+TEST(LeftoverSearchRows, EachRuleOnItsOwnTree) {
+    const std::string editor = "Applications/Editor.app=com.vendor.editor=Editor=Editor";
+    const struct {
+        const char *name;
+        std::vector<std::string> tree;
+        std::string rows;
+        bool wholeDisk = false;
+        SearchMode mode = SearchMode::Review;
+    } cases[] = {
+        {"a longer identifier's pro variant is another product's",
+         {editor, "~/Library/Preferences/com.vendor.editor.pro.plist"},
+         "#Preferences"},
+        {"the pro product's own preferences",
+         {"Applications/EditorPro.app=com.vendor.editorpro",
+          "~/Library/Preferences/com.vendor.editorpro.plist"},
+         "#Preferences | ~/Library/Preferences/com.vendor.editorpro.plist"},
+        {"a name beginning with Pro is not the pro rule's",
+         {"Applications/Producer.app=com.x.producer",
+          "~/Library/Containers/com.x.producer.Process"},
+         "#Supportfiles | ~/Library/Containers/com.x.producer.Process"},
+        {"the label followed by a digit, a word or nothing",
+         {"Applications/Product.app=com.x.product", "~/Library/Application Support/Product/",
+          "~/Library/Application Support/Product 2/",
+          "~/Library/Application Support/ProductHelper/", "~/Library/Application Support/Product2/",
+          "~/Library/Application Support/My Product/",
+          "~/Library/Application Support/CrashReporter/Product_1/"},
+         "#Supportfiles | ~/Library/Application Support/My Product | ~/Library/Application "
+         "Support/Product | ~/Library/Application Support/Product2 | ~/Library/Application "
+         "Support/ProductHelper | #Logs | ~/Library/Application Support/CrashReporter/Product_1"},
+        {"logs of the CSXS folder by name and by vendor",
+         {editor, "~/Library/Logs/CSXS/Editor.log", "~/Library/Logs/CSXS/vendor-x.log"},
+         "#Logs | ~/Library/Logs/CSXS/Editor.log | ~/Library/Logs/CSXS/vendor-x.log"},
+        {"a marker only for a group with rows, one per group",
+         {editor, "~/Library/Containers/com.vendor.editor.pro",
+          "~/Library/Caches/com.vendor.editor/"},
+         "#Supportfiles | ~/Library/Caches/com.vendor.editor"},
+        {"desktop folders, never files of another extension",
+         {editor, "~/Desktop/Editor.pdf", "~/Desktop/Editor/"},
+         "#Desktop | ~/Desktop/Editor"},
+        {"the desktop left out without review",
+         {editor, "~/Desktop/Editor/"},
+         "",
+         false,
+         SearchMode::WithoutReview},
+        {"login items by the pro-plus rule, helpers of the same identifier skipped",
+         {"Applications/Clip.app=com.clip.main",
+          "Applications/Clip.app/Contents/Library/LoginItems/Launcher.app=com.clip.launcher",
+          "Applications/Clip.app/Contents/Library/LoginItems/Same.app=com.clip.main.helper",
+          "~/Library/Containers/com.clip.launcher/", "~/Library/Containers/com.clip.launcher.Plus/",
+          "~/Library/Application Scripts/launcher/",
+          "~/Library/Containers/com.clip.main.helper.extra/"},
+         "#Supportfiles | ~/Library/Containers/com.clip.main.helper.extra | "
+         "~/Library/Containers/com.clip.launcher | ~/Library/Application Scripts/launcher"},
+        {"system folders need the whole disk",
+         {editor, "Library/LaunchDaemons/com.vendor.editor.helper.plist",
+          "var/db/receipts/com.vendor.editor.bom", "var/folders/zz/T/com.vendor.editor/x"},
+         ""},
+        {"system folders with the whole disk",
+         {editor, "Library/LaunchDaemons/com.vendor.editor.helper.plist",
+          "var/db/receipts/com.vendor.editor.bom", "var/folders/zz/T/com.vendor.editor/x"},
+         "#LauchAgents | Library/LaunchDaemons/com.vendor.editor.helper.plist | #Other | "
+         "var/folders/zz/T/com.vendor.editor | var/db/receipts/com.vendor.editor.bom",
+         true},
+        {"links and loops are not followed",
+         {editor, "~/Library/Application Support/loop -> ~/Library",
+          "~/Library/Logs/outside -> Applications", "~/Library/Application Support/Editor Data/x"},
+         "#Supportfiles | ~/Library/Application Support/Editor Data"},
+        {"names with accents, and one that is not UTF-8 by its readable part",
+         {"Applications/Résumé.app=com.x.resume=Résumé=Resume",
+          "~/Library/Application Support/Resume/", "~/Library/Logs/caf\xe9-Resume.log"},
+         "#Supportfiles | ~/Library/Application Support/Resume | #Logs | "
+         "~/Library/Logs/caf\xe9-Resume.log"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        struct Tree : LeftoverSearch {
+            void TestBody() override {}
+        } f;
+        f.s.grantTree(f.t, "Users/me", c.wholeDisk);
+        lay(f.t, c.tree);
+        const auto item = f.app(c.tree.front());
+        EXPECT_EQ(f.search(*item, c.mode), c.rows);
+    }
 }
 
 TEST_F(LeftoverSearch, EnclosingFolder_OnlyWhenItHoldsNoOtherApplication) {
     Application a(s);
-    const auto own = a.application(t.app("Applications/Product/Product.app", "com.x.product"));
-    EXPECT_EQ(search(own),
-              (std::vector<std::string>{"#Executables", "Applications/Product/Product.app",
-                                        "#Supportfiles", "Applications/Product"}));
-    t.app("Applications/Games/Go.app", "com.x.go");
-    t.app("Applications/Board/Puzzles/Tangram.app", "com.x.tangram"); // deeper counts too
+    const auto own = app("Applications/Product/Product.app=com.x.product");
+    t.file("Applications/Product/Product.app/Contents/MacOS/Product", std::string(100, 'x'));
+    EXPECT_EQ(search(*own), "#Supportfiles | Applications/Product");
+    EXPECT_GE(own->sizes()[1].byteCount(), 100u);
+    lay(t, {"Applications/Games/Go.app=com.x.go",
+            "Applications/Board/Puzzles/Tangram.app=com.x.tangram"}); // deeper counts too
     // The application folders themselves, a folder holding another application, and a
     // folder its own name matches: the application alone.
     int n = 0;
@@ -97,181 +266,68 @@ TEST_F(LeftoverSearch, EnclosingFolder_OnlyWhenItHoldsNoOtherApplication) {
          {"Applications/Direct.app", "Users/me/Applications/Home.app",
           "Users/me/Downloads/Down.app", "Applications/Games/Chess.app",
           "Applications/Board/Solo.app", "Users/me/Desktop/Applications Helper.app"})
-        EXPECT_EQ(search(a.application(t.app(bundle, "com.x.alone" + std::to_string(++n)))).size(),
-                  2u)
+        EXPECT_EQ(search(*a.application(t.app(bundle, "com.x.alone" + std::to_string(++n)))), "")
             << bundle;
 }
 
-TEST_F(LeftoverSearch, ProRule) {
-    t.file("Users/me/Library/Preferences/com.vendor.editor.pro.plist");
-    EXPECT_EQ(search(editor()), (std::vector<std::string>{"#Executables", "Applications/Editor.app",
-                                                          "#Preferences"}));
-
-    Application a(s);
-    const auto pro = a.application(t.app("Applications/EditorPro.app", "com.vendor.editorpro"));
-    t.file("Users/me/Library/Preferences/com.vendor.editorpro.plist");
-    EXPECT_EQ(search(pro).back(), "Users/me/Library/Preferences/com.vendor.editorpro.plist");
-    const auto producer = a.application(t.app("Applications/Producer.app", "com.x.producer"));
-    t.file("Users/me/Library/Containers/com.x.producer.Process");
-    EXPECT_EQ(search(producer).back(), "Users/me/Library/Containers/com.x.producer.Process");
-}
-
-TEST_F(LeftoverSearch, LabelDigitRule) {
-    const auto product =
-        Application(s).application(t.app("Applications/Product.app", "com.x.product"));
-    for (const char *n : {"Product", "Product 2", "ProductHelper", "Product2", "My Product"})
-        t.dir(std::string("Users/me/Library/Application Support/") + n);
-    t.dir("Users/me/Library/Application Support/CrashReporter/Product_1");
-    const std::string as = "Users/me/Library/Application Support/";
-    // "Product2": the character after the label's length is out of range: it goes in.
-    EXPECT_EQ(search(product), (std::vector<std::string>{
-                                   "#Executables", "Applications/Product.app", "#Supportfiles",
-                                   as + "My Product", as + "Product", as + "Product2",
-                                   as + "ProductHelper", "#Logs", as + "CrashReporter/Product_1"}));
-}
-
-TEST_F(LeftoverSearch, NameKeys) {
+TEST(NameKeys, CapitalisedCompany_ShortLabel) {
     EXPECT_EQ(companyCapitalized(QStringLiteral("VENDOR")), QStringLiteral("Vendor"));
     EXPECT_EQ(companyCapitalized(QStringLiteral("")), QStringLiteral(""));
-    EXPECT_EQ(shortLabel(QStringLiteral("X 2")), QStringLiteral("label_name_ad_is_small"));
-    EXPECT_EQ(shortLabel(QStringLiteral("42")), QStringLiteral("label_name_ad_is_small"));
-    EXPECT_EQ(shortLabel(QStringLiteral("Product 2")), QStringLiteral("Product"));
-    EXPECT_EQ(shortLabel(QStringLiteral("a_b[c]")), QStringLiteral("a_b[c]"));
+    for (const auto &[label, key] :
+         std::vector<std::pair<const char *, const char *>>{{"X 2", "label_name_ad_is_small"},
+                                                            {"42", "label_name_ad_is_small"},
+                                                            {"Product 2", "Product"},
+                                                            {"a_b[c]", "a_b[c]"}})
+        EXPECT_EQ(shortLabel(QString::fromLatin1(label)), QString::fromLatin1(key)) << label;
 }
 
-TEST_F(LeftoverSearch, AppleRuleChangesTheCompanyForGood) {
-    const auto app = Application(s).application(t.app("Applications/Notes.app", "com.apple.Notes"));
+TEST_F(LeftoverSearch, AppleRuleChangesTheCompanyForGood_XcodeDeveloperFolderJoinsTheLastGroup) {
+    const auto notes = app("Applications/Notes.app=com.apple.Notes");
     t.dir("Users/me/Library/Caches/Apple");
-    EXPECT_EQ(search(app).back(), "Users/me/Library/Caches/Apple"); // capitalised before the change
-    EXPECT_EQ(app->company_name(), QStringLiteral("companyname"));
-}
+    EXPECT_EQ(search(*notes),
+              "#Supportfiles | ~/Library/Caches/Apple"); // capitalised before the change
+    EXPECT_EQ(notes->company_name(), QStringLiteral("companyname"));
 
-TEST_F(LeftoverSearch, LogsAndCsxs) {
-    t.file("Users/me/Library/Logs/CSXS/Editor.log");
-    t.file("Users/me/Library/Logs/CSXS/vendor-x.log");
-    EXPECT_EQ(search(editor()),
-              (std::vector<std::string>{"#Executables", "Applications/Editor.app", "#Logs",
-                                        "Users/me/Library/Logs/CSXS/Editor.log",
-                                        "Users/me/Library/Logs/CSXS/vendor-x.log"}));
-}
-
-TEST_F(LeftoverSearch, DesktopExtensionRule_AndDesktopLeftOutWithoutReview) {
-    t.file("Users/me/Desktop/Editor.pdf");
-    t.dir("Users/me/Desktop/Editor");
-    const auto app = editor();
-    EXPECT_EQ(search(app), (std::vector<std::string>{"#Executables", "Applications/Editor.app",
-                                                     "#Desktop", "Users/me/Desktop/Editor"}));
-    EXPECT_EQ(search(*app, SearchMode::WithoutReview).size(), 2u);
-}
-
-TEST_F(LeftoverSearch, XcodeDeveloperFolderJoinsTheLastGroup) {
-    const auto xcode =
-        Application(s).application(t.app("Applications/Xcode.app", "com.apple.dt.Xcode", "Xcode"));
+    fs::remove(t / "Users/me/Library/Caches/Apple");
+    const auto xcode = app("Applications/Xcode.app=com.apple.dt.Xcode=Xcode");
     t.dir("Users/me/Library/Caches/com.apple.dt.Xcode");
-    EXPECT_EQ(search(xcode),
-              (std::vector<std::string>{"#Executables", "Applications/Xcode.app", "#Supportfiles",
-                                        "Users/me/Library/Caches/com.apple.dt.Xcode",
-                                        "Users/me/Library/Developer"}));
+    EXPECT_EQ(search(*xcode),
+              "#Supportfiles | ~/Library/Caches/com.apple.dt.Xcode | ~/Library/Developer");
     EXPECT_EQ(xcode->sizes().back(), SizeEntry::bytes(0)); // appended though missing
 }
 
-TEST_F(LeftoverSearch, MarkerWithEmptyGroup_AndOneMarkerPerGroup) {
-    t.file("Users/me/Library/Containers/com.vendor.editor.pro");
-    t.dir("Users/me/Library/Caches/com.vendor.editor");
-    const auto files = search(editor());
-    EXPECT_EQ(files,
-              (std::vector<std::string>{"#Executables", "Applications/Editor.app", "#Supportfiles",
-                                        "Users/me/Library/Caches/com.vendor.editor"}));
-}
-
-TEST_F(LeftoverSearch, LoginItems_ProPlusRule_AndHelpersOfTheSameIdentifierSkipped) {
-    const auto url = t.app("Applications/Clip.app", "com.clip.main");
-    t.app("Applications/Clip.app/Contents/Library/LoginItems/Launcher.app", "com.clip.launcher");
-    t.app("Applications/Clip.app/Contents/Library/LoginItems/Same.app", "com.clip.main.helper");
-    t.dir("Users/me/Library/Containers/com.clip.launcher");
-    t.dir("Users/me/Library/Containers/com.clip.launcher.Plus");
-    t.dir("Users/me/Library/Application Scripts/launcher");
-    t.dir("Users/me/Library/Containers/com.clip.main.helper.extra");
-    const auto app = Application(s).application(url);
-    EXPECT_EQ(search(app),
-              (std::vector<std::string>{"#Executables", "Applications/Clip.app", "#Supportfiles",
-                                        "Users/me/Library/Containers/com.clip.main.helper.extra",
-                                        "Users/me/Library/Containers/com.clip.launcher",
-                                        "Users/me/Library/Application Scripts/launcher"}));
-}
-
-TEST_F(LeftoverSearch, SystemPassesNeedAllowAnyAndAFreshGrant) {
-    t.file("Library/LaunchDaemons/com.vendor.editor.helper.plist");
-    t.file("var/db/receipts/com.vendor.editor.bom");
-    t.file("var/folders/zz/T/com.vendor.editor/x");
-    const auto app = editor();
-    EXPECT_EQ(search(app).size(), 2u);
-    s.grant(grants::kMacOS, t.root());
-    const auto files = search(app);
-    EXPECT_EQ(files,
-              (std::vector<std::string>{"#Executables", "Applications/Editor.app", "#LauchAgents",
-                                        "Library/LaunchDaemons/com.vendor.editor.helper.plist",
-                                        "#Other", "var/folders/zz/T/com.vendor.editor",
-                                        "var/db/receipts/com.vendor.editor.bom"}));
-}
-
 TEST_F(LeftoverSearch, WithoutReview_ShortKeysMatchNothing) {
-    auto plugin = std::make_shared<ApplicationItem>();
-    plugin->setLabel(QStringLiteral("X"));
-    plugin->setBundle(QStringLiteral("ab"));
-    plugin->setBundle_name(QStringLiteral("ab"));
-    plugin->setUrl(t.dir("Users/me/Library/Address Book Plug-Ins/X.bundle"));
-    t.file("Users/me/Library/Preferences/com.example.xylophone.plist");
-    t.file("Users/me/Library/Caches/ab");
-    EXPECT_EQ(search(*plugin, SearchMode::WithoutReview),
-              (std::vector<std::string>{"#Executables",
-                                        "Users/me/Library/Address Book Plug-Ins/X.bundle"}));
-    EXPECT_TRUE(plugin->sizes().empty()); // no sizes before a removal without review
+    ApplicationItem plugin;
+    plugin.setLabel(QStringLiteral("X"));
+    plugin.setBundle(QStringLiteral("ab"));
+    plugin.setBundle_name(QStringLiteral("ab"));
+    plugin.setUrl(t.dir("Users/me/Library/Address Book Plug-Ins/X.bundle"));
+    lay(t, {"~/Library/Preferences/com.example.xylophone.plist", "~/Library/Caches/ab"});
+    EXPECT_EQ(search(plugin, SearchMode::WithoutReview), "");
+    EXPECT_TRUE(plugin.sizes().empty()); // no sizes before a removal without review
 }
 
-TEST_F(LeftoverSearch, LinksAndLoopsAreNotFollowed_UnreadableSkipped) {
-    t.link("Users/me/Library/Application Support/loop", t / "Users/me/Library");
-    t.link("Users/me/Library/Logs/outside", t / "Applications");
-    t.file("Users/me/Library/Application Support/Editor Data/x");
-    const auto files = search(editor());
-    EXPECT_EQ(files,
-              (std::vector<std::string>{"#Executables", "Applications/Editor.app", "#Supportfiles",
-                                        "Users/me/Library/Application Support/Editor Data"}));
-}
-
-TEST_F(LeftoverSearch, UnicodeNames) {
-    const auto app = Application(s).application(
-        t.app("Applications/Résumé.app", "com.x.resume", "Résumé", "Resume"));
-    t.dir("Users/me/Library/Application Support/Resume");
-    t.file("Users/me/Library/Logs/caf\xe9-Resume.log"); // not UTF-8: matched by its readable part
-    const auto files = search(app);
-    EXPECT_EQ(files,
-              (std::vector<std::string>{"#Executables", "Applications/Résumé.app", "#Supportfiles",
-                                        "Users/me/Library/Application Support/Resume", "#Logs",
-                                        "Users/me/Library/Logs/caf\xe9-Resume.log"}));
-}
-
-TEST_F(LeftoverSearch, StandardFoldersAndFoldersItReads_NeverListed_NorBringAMarker) {
-    // A one-letter name matches nearly every folder of the Library by the contains test.
-    const auto c = Application(s).application(t.app("Applications/C.app", "com.x.c", "C"));
-    for (const char *d :
-         {"Caches", "Containers", "Cookies", "Application Scripts", "Group Containers", "Services",
-          "Safari", "PreferencePanes", "Application Support/CrashReporter"})
-        t.dir(std::string("Users/me/Library/") + d);
-    EXPECT_EQ(search(c), (std::vector<std::string>{"#Executables", "Applications/C.app"}));
-    t.dir("Users/me/Library/Coda"); // an ordinary entry of the Library still counts
-    t.file("Users/me/Library/Caches/C");
-    EXPECT_EQ(search(c),
-              (std::vector<std::string>{"#Executables", "Applications/C.app", "#Supportfiles",
-                                        "Users/me/Library/Caches/C", "Users/me/Library/Coda"}));
+// A one-letter name matches nearly every folder of the Library by the contains test: the
+// standard folders are never rows, and the rows only it found are weak.
+TEST_F(LeftoverSearch, StandardFoldersNeverListed_RowsOnlyAWeakNameFound_AreWeak) {
+    const auto c = app("Applications/C.app=com.x.c=C");
+    lay(t, {"~/Library/Caches/", "~/Library/Containers/", "~/Library/Cookies/",
+            "~/Library/Application Scripts/", "~/Library/Group Containers/", "~/Library/Services/",
+            "~/Library/Safari/", "~/Library/PreferencePanes/",
+            "~/Library/Application Support/CrashReporter/"});
+    EXPECT_EQ(search(*c), "");
+    lay(t, {"~/Library/Coda/", "~/Library/Caches/C", "~/Library/Caches/com.x.c/"});
+    EXPECT_EQ(search(*c),
+              "#Supportfiles | ~/Library/Caches/C | ~/Library/Caches/com.x.c | ~/Library/Coda");
+    EXPECT_EQ(c->weakRows(), (std::vector<bool>{false, false, false, true, false, true}));
+    // Replacing the list by hand drops flags that no longer belong to it.
+    c->setFiles(c->files());
+    EXPECT_TRUE(c->weakRows().empty());
     // The system Library's standard folders, when the whole disk is granted.
     s.grant(grants::kMacOS, t.root());
-    t.dir("Library/Application Support/Caches");
-    t.dir("Library/Caches");
-    EXPECT_EQ(search(c),
-              (std::vector<std::string>{"#Executables", "Applications/C.app", "#Supportfiles",
-                                        "Library/Application Support/Caches",
-                                        "Users/me/Library/Caches/C", "Users/me/Library/Coda"}));
+    lay(t, {"Library/Application Support/Caches/", "Library/Caches/"});
+    EXPECT_EQ(search(*c), "#Supportfiles | Library/Application Support/Caches | ~/Library/Caches/C "
+                          "| ~/Library/Caches/com.x.c | ~/Library/Coda");
 }
 
 TEST_F(LeftoverSearch, UnreadableHomeOrLibrary_Reported) {
@@ -282,10 +338,10 @@ TEST_F(LeftoverSearch, UnreadableHomeOrLibrary_Reported) {
     test::makeUnreadableForTestUser(t / "Users/me/Library");
     EXPECT_TRUE(test::runAsTestUser([&] {
         const SearchResult r = searchLeftovers(*app, s, SearchMode::WithoutReview);
-        return r.unreadable == std::vector<std::filesystem::path>{t / "Users/me/Library"} &&
+        return r.unreadable == std::vector<fs::path>{t / "Users/me/Library"} &&
                app->files().size() == 2;
     }));
-    std::filesystem::permissions(t / "Users/me/Library", std::filesystem::perms(0755));
+    fs::permissions(t / "Users/me/Library", fs::perms(0755));
 }
 
 TEST_F(LeftoverSearch, RecordNamingAGrantedOrStandardFolder_NeverListsIt) {
@@ -298,9 +354,149 @@ TEST_F(LeftoverSearch, RecordNamingAGrantedOrStandardFolder_NeverListsIt) {
         record.setLabel(QStringLiteral("Sketchpad"));
         record.setBundle(QStringLiteral("com.lumina.sketchpad"));
         record.setUrl(t / where);
-        EXPECT_EQ(search(record), (std::vector<std::string>{
-                                      "#Executables", "#Preferences",
-                                      "Users/me/Library/Preferences/com.lumina.sketchpad.plist"}))
+        searchLeftovers(record, s, SearchMode::Review);
+        EXPECT_EQ(shown(record.files()),
+                  "#Executables | #Preferences | ~/Library/Preferences/com.lumina.sketchpad.plist")
             << where;
+    }
+}
+
+// Shared folders (ByHost, the crash and diagnostic reports) hold every application's
+// entries: never a row of their own, whatever the item is named, nor a link in their place.
+TEST_F(LeftoverSearch, SharedFolderNames_NeverListedWhole_TheirEntriesStill) {
+    s.grant(grants::kMacOS, t.root());
+    for (const std::string folder :
+         {"Preferences/ByHost/", "Logs/DiagnosticReports/", "Logs/CrashReporter/"})
+        lay(t, {"~/Library/" + folder + "com.apple.other.0123456789AB.plist",
+                "Library/" + folder + "other.log"});
+    const struct {
+        const char *identifier, *name, *entry; // the one row, found inside; "" none at all
+    } cases[] = {
+        {"com.tester.ByHost", "ByHost", ""},
+        {"com.tester.BYHOST", "BYHOST", ""},
+        {"com.tester.DiagnosticReports", "DiagnosticReports",
+         "~/Library/Logs/DiagnosticReports/DiagnosticReports_2024.crash"},
+        {"com.tester.diagnosticreports", "diagnosticreports",
+         "~/Library/Logs/DiagnosticReports/DiagnosticReports_2024.crash"},
+        {"com.tester.CrashReporter", "CrashReporter",
+         "~/Library/Logs/CrashReporter/CrashReporter.log"},
+    };
+    for (const auto &c : cases) {
+        if (*c.entry)
+            lay(t, {c.entry});
+        for (SearchMode mode : {SearchMode::Review, SearchMode::WithoutReview})
+            EXPECT_EQ(search(*named(c.identifier, QString::fromLatin1(c.name)), mode),
+                      *c.entry ? "#Logs | " + std::string(c.entry) : "")
+                << c.identifier;
+        if (*c.entry)
+            fs::remove(t / ("Users/me/" + std::string(c.entry + 2)));
+    }
+    // A link where the shared folder should be is not listed either (deleting the link
+    // would take every application's reports off their path).
+    fs::remove_all(t / "Users/me/Library/Logs/DiagnosticReports");
+    t.link("Users/me/Library/Logs/DiagnosticReports", t.dir("Elsewhere/Reports"));
+    EXPECT_EQ(search(*named("com.tester.DiagnosticReports", QStringLiteral("DiagnosticReports")),
+                     SearchMode::WithoutReview),
+              "");
+}
+
+TEST(WeakKey, ShortLetterlessOrGeneric_IsWeak) {
+    for (const char *weak : {"", "a", "Go", ".", "..", "  ab  ", "123", "2048", "...", "!?#",
+                             "日本語", "com", "COM", " Helper ", "updater", "Pro", "desktop"})
+        EXPECT_TRUE(isWeakKey(QString::fromUtf8(weak))) << weak;
+    for (const char *strong : {"abc", "7zX", "Editor", "com.vendor.editor", "Helpers", "ByHost"})
+        EXPECT_FALSE(isWeakKey(QString::fromUtf8(strong))) << strong;
+}
+
+TEST_F(LeftoverSearch, Review_WeakRowsStartUnticked_AStrongKeyOrTheFolderHoldingThemTicks) {
+    const auto go = app("Applications/Go.app=com.gosoft.go=Go");
+    lay(t, {"~/Library/Application Support/Google/Go Cache",
+            "~/Library/Preferences/com.gosoft.go.plist", "~/Library/Caches/com.gosoft.go/",
+            "~/Library/Logs/com.gosoft.go/Go.log"});
+    const std::string lib = "Users/me/Library/";
+    const Review r = review(*go, Application(s).everyInstalledApplication());
+    const Selection selection = r.selection();
+    EXPECT_EQ(r.files, go->files());      // the search's rows, in its order
+    EXPECT_TRUE(selection.isSelected(1)); // the application itself
+    EXPECT_FALSE(selection.isSelected(rowOf(r, lib + "Application Support/Google")));
+    EXPECT_EQ(r.keptReasons(selection)[rowOf(r, lib + "Application Support/Google")],
+              kKeptWeakMatch);
+    EXPECT_FALSE(selection.isSelected(rowOf(r, lib + "Application Support/Google/Go Cache")));
+    // "Go" (weak) and the identifier (strong) both find the cache: it is the item's.
+    for (const char *own : {"Preferences/com.gosoft.go.plist", "Caches/com.gosoft.go",
+                            "Logs/com.gosoft.go", "Logs/com.gosoft.go/Go.log"})
+        EXPECT_TRUE(selection.isSelected(rowOf(r, lib + own))) << own;
+    const size_t log = rowOf(r, lib + "Logs/com.gosoft.go/Go.log");
+    EXPECT_TRUE(go->weakRows()[log]); // only the label found it, but its folder is the item's
+    EXPECT_FALSE(r.isWeak(log));
+}
+
+TEST(WeakMatch, LoginItemWithAWeakIdentifier_OthersContainersStartUnticked) {
+    for (const char *identifier : {"com", "a", "."}) {
+        struct Tree : LeftoverSearch {
+            void TestBody() override {}
+        } f;
+        f.SetUp();
+        const auto clip = f.app("Applications/Clip.app=com.clip.main=Clip");
+        lay(f.t, {"Applications/Clip.app/Contents/Library/LoginItems/Launcher.app=" +
+                      std::string(identifier),
+                  "~/Library/Containers/com.apple.mail/", "~/Library/Containers/com.apple.Notes/",
+                  "~/Library/Application Scripts/com.apple.mail/"});
+        const Review r = f.review(*clip);
+        const Selection selection = r.selection();
+        for (const char *other : {"Containers/com.apple.mail", "Containers/com.apple.Notes",
+                                  "Application Scripts/com.apple.mail"}) {
+            const size_t row = f.rowOf(r, std::string("Users/me/Library/") + other);
+            EXPECT_FALSE(selection.isSelected(row)) << identifier << ": " << other;
+            EXPECT_EQ(r.keptReasons(selection)[row], kKeptWeakMatch) << identifier << ": " << other;
+        }
+    }
+}
+
+TEST(ReviewRows, RowsTheScopeRefuses_StartUntickedAndSayWhy_OthersAsBefore) {
+    Review review;
+    review.files = {FileEntry::file("/h/Library/Preferences/a.plist"),
+                    FileEntry::file("/Library/LaunchAgents/a.plist")};
+    review.sizes = {SizeEntry::bytes(1), SizeEntry::bytes(2)};
+    review.flags.resize(2);
+    review.searchRows = 2;
+    review.markNotAllowed([](const fs::path &p) { return p.native().rfind("/h/", 0) == 0; });
+    const Selection selection = review.selection();
+    EXPECT_TRUE(selection.isSelected(0));
+    EXPECT_FALSE(selection.isSelected(1));
+    EXPECT_EQ(review.keptReasons(selection), (std::vector<QString>{QString(), kKeptNotAllowed}));
+}
+
+TEST_F(LeftoverSearch, ParallelWalk_SameRowsInTheSameOrderAsTheSerialWalk) {
+    busyTree();
+    const auto serial = searchWith(1);
+    ASSERT_GT(serial.first.size(), 150u);
+    for (int threads : {2, 4, 8})
+        EXPECT_EQ(searchWith(threads), serial) << threads;
+    // Nothing through the link, nothing inside the package.
+    for (const FileEntry &f : serial.first) {
+        EXPECT_EQ(f.path().native().find("Editor linked/"), std::string::npos) << f.path();
+        EXPECT_EQ(f.path().native().find("Helper.app/"), std::string::npos) << f.path();
+    }
+}
+
+TEST_F(LeftoverSearch, ParallelWalk_CancelledInsideADeepWalkEndsTheSearchAsCancelled) {
+    busyTree();
+    for (int threads : {1, 4}) {
+        std::atomic<int> asked{0};
+        std::atomic<bool> elsewhere{false};
+        const auto caller = std::this_thread::get_id();
+        const WalkThreads walk(threads);
+        const auto app = editor();
+        // True from the tenth question on: inside the first deep walk. The question is
+        // put on the searching thread only (a screen's cancel check need not be
+        // thread-safe).
+        const SearchResult result = searchLeftovers(*app, s, SearchMode::Review, [&] {
+            elsewhere = elsewhere || std::this_thread::get_id() != caller;
+            return ++asked > 10;
+        });
+        EXPECT_TRUE(result.cancelled) << threads;
+        EXPECT_FALSE(elsewhere) << threads;
+        EXPECT_TRUE(app->sizes().empty()) << threads;
     }
 }

@@ -2,17 +2,15 @@
 #include "leftovers/LeftoverKeys.h"
 #include "leftovers/ProtectedFolders.h"
 #include "leftovers/Selection.h"
+#include "leftovers/StandardFolders.h"
 #include "platform/FileSystem.h"
-#include "support/CaseName.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace zembra;
 using namespace zembra::leftovers;
-using zembra::platform::RunningApplication;
+using zembra::platform::itemExists;
 using zembra::test::TreeBuilder;
 namespace fs = std::filesystem;
 
@@ -56,130 +54,142 @@ protected:
             files.push_back(FileEntry::file(p));
         return remove(files, std::vector<std::uint64_t>(files.size(), 10), {}, &record);
     }
+    ApplicationItem record(const char *identifier,
+                           const std::optional<fs::path> &url = std::nullopt) {
+        ApplicationItem r;
+        r.setBundle(QString::fromLatin1(identifier));
+        r.setUrl(url);
+        return r;
+    }
 
     TreeBuilder t;
     platform::DeletionScope scope;
     ApplicationItem item;
-    std::vector<RunningApplication> running;
+    std::vector<platform::RunningApplication> running;
     RemovalServices services;
     int sounds = 0;
 };
 
 } // namespace
 
-TEST_F(Removal, RunningApplicationOrHelper_RefusesAndTouchesNothing) {
-    const auto app = t.dir("granted/Editor.app");
-    running = {{1, "/x", QStringLiteral("com.other")},
-               {2, "/y", QStringLiteral("com.vendor.editor.helper")}};
-    const auto outcome = remove({marker(kExecutables), FileEntry::file(app)}, {0, 10});
+TEST_F(Removal, RunningByIdentifierOrInsideWhatGoes_WholeComponents_RefusesAndTouchesNothing) {
+    const fs::path clipper = t.app("disk/Applications/Clipper.app", "com.vendor.clipper");
+    const fs::path launcher = t.app(
+        "disk/Applications/Clipper.app/Contents/Library/LoginItems/Launcher.app", "com.v.launcher");
+    const fs::path support = t.dir("disk/Users/me/Library/Application Support/Clipper");
+    const ApplicationItem app = record("com.vendor.clipper", clipper);
+    ApplicationItem anonymous, emptyId = record("", t / "granted/Tool.app");
+    anonymous.setUrl(t / "granted/Tool.app");
+    const std::vector<FileEntry> deleting{FileEntry::file(clipper), FileEntry::file(support)};
+    const struct {
+        const ApplicationItem &item;
+        fs::path exe;
+        OptString id;
+        bool runs;
+    } cases[] = {
+        // The identifier contains the item's, case-sensitive.
+        {item, "/y", QStringLiteral("com.vendor.editor.helper"), true},
+        {item, "/x", QStringLiteral("com.Vendor.Editor"), false},
+        {item, "/x", std::nullopt, false},
+        // No identifier: by the executable's place, in the bundle or in what goes.
+        {anonymous, t / "granted/Tool.app/Contents/MacOS/Tool", std::nullopt, true},
+        {anonymous, t / "granted/Tool.apple/x", std::nullopt, false},
+        {emptyId, t / "granted/Tool.app/Contents/MacOS/Tool", std::nullopt, true},
+        {app, launcher / "Contents/MacOS/Launcher", QStringLiteral("com.v.launcher"), true},
+        {app, support / "Agent.app/Contents/MacOS/agent", std::nullopt, true},
+        {app, t / "disk/Applications/clipper.app/x", std::nullopt, false},
+        {app, t / "disk/Users/me/Library/Application Support/Clipper 2/x", std::nullopt, false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(isRunning(c.item, {{7, c.exe, c.id}}, deleting), c.runs) << c.exe;
+    // The bundle reached through a link is the same bundle.
+    t.link("disk/Apps", t / "disk/Applications");
+    EXPECT_TRUE(isRunning(record("com.x", t / "disk/Apps/Clipper.app"),
+                          {{7, clipper / "Contents/MacOS/Clipper", std::nullopt}}));
+
+    running = {{7, launcher / "Contents/MacOS/Launcher", QStringLiteral("com.v.launcher")}};
+    const auto outcome = removeAll(app, {clipper, support});
     EXPECT_TRUE(outcome.refusedRunning);
-    EXPECT_TRUE(platform::itemExists(app));
+    EXPECT_TRUE(itemExists(launcher));
+    EXPECT_TRUE(itemExists(support));
     EXPECT_EQ(sounds, 0);
 }
 
-TEST_F(Removal, RunningCheck_CaseSensitive_AndByExecutableWithoutIdentifier) {
-    EXPECT_FALSE(
-        isRunning(item, {{1, "/x", QStringLiteral("com.Vendor.Editor")}, {2, "/y", std::nullopt}}));
-    ApplicationItem anonymous;
-    anonymous.setUrl(t / "granted/Tool.app");
-    EXPECT_TRUE(
-        isRunning(anonymous, {{3, t / "granted/Tool.app/Contents/MacOS/Tool", std::nullopt}}));
-    EXPECT_FALSE(isRunning(anonymous, {{3, t / "granted/Tool.apple/x", std::nullopt}}));
-    anonymous.setBundle(QStringLiteral(""));
-    EXPECT_TRUE(
-        isRunning(anonymous, {{3, t / "granted/Tool.app/Contents/MacOS/Tool", std::nullopt}}));
-}
-
-TEST_F(Removal, SelectedDeleted_UntickedKept_NothingRemains_SelectedSizeFreed) {
+// In list order: an unticked row, an entry outside the scope (never handed to the
+// deletion), one already gone, a folder and a file inside it.
+TEST_F(Removal, SelectedDeleted_UntickedAndOutsideKept_OnlyWhatRemainsReported_FreedOnce) {
     t.app("granted/Editor.app", "com.vendor.editor");
-    const auto app = t.file("granted/Editor.app/Contents/x");
-    const auto pref = t.file("granted/Library/Preferences/com.vendor.editor.plist");
-    const auto keep = t.file("granted/Library/Preferences/com.vendor.editor.keep.plist");
-    const auto outcome =
-        remove({marker(kExecutables), FileEntry::file(t / "granted/Editor.app"),
-                marker(kPreferences), FileEntry::file(pref), FileEntry::file(keep)},
-               {0, 100, 0, 20, 4}, {4});
-    EXPECT_TRUE(platform::itemExists(keep));
-    EXPECT_FALSE(outcome.refusedRunning);
-    EXPECT_TRUE(outcome.remainder_urls.empty());
-    EXPECT_EQ(outcome.common_remove_size, 120u);
-    EXPECT_FALSE(platform::itemExists(pref));
-    EXPECT_FALSE(platform::itemExists(app));
-    EXPECT_EQ(sounds, 1);
-}
-
-TEST_F(Removal, FolderThenFileInside_FileNotReported_FreedOnceWithItsFolder) {
-    const auto logs = t.dir("granted/Logs/Editor");
-    const auto log = t.file("granted/Logs/Editor/Editor.log");
-    // Progress comes after each position, in list order, the entry already handled.
-    std::vector<std::pair<size_t, bool>> progress;
-    services.progress = [&](size_t done, size_t total) {
-        EXPECT_EQ(total, 3u);
-        progress.emplace_back(done, platform::itemExists(log));
-    };
-    const auto outcome =
-        remove({marker(kLogs), FileEntry::file(logs), FileEntry::file(log)}, {0, 50, 50});
-    EXPECT_TRUE(outcome.remainder_urls.empty());
-    EXPECT_EQ(outcome.common_remove_size, 50u); // the folder's size holds the file's
-    EXPECT_EQ(progress, (std::vector<std::pair<size_t, bool>>{{1, true}, {2, false}, {3, false}}));
-}
-
-TEST_F(Removal, EntryOutsideTheScopeThenSuccesses_OnlyWhatRemainsIsReported) {
-    const auto outside = t.file("elsewhere/com.vendor.editor.plist"); // not granted: refused
-    const auto a = t.file("granted/a");
-    const auto gone = t / "granted/already-gone";
+    t.entries({"granted/Library/Preferences/com.vendor.editor.plist",
+               "granted/Library/Preferences/com.vendor.editor.keep.plist",
+               "elsewhere/com.vendor.editor.plist", "granted/Logs/Editor/Editor.log"});
+    const fs::path pref = t / "granted/Library/Preferences/com.vendor.editor.plist",
+                   keep = t / "granted/Library/Preferences/com.vendor.editor.keep.plist",
+                   outside = t / "elsewhere/com.vendor.editor.plist",
+                   logs = t / "granted/Logs/Editor", log = logs / "Editor.log";
     bool asked = false;
-    services.removeItem = [&](const fs::path &p) { // never sees what the scope refuses
+    services.removeItem = [&](const fs::path &p) {
         asked = asked || p == outside;
         return scope.remove(p);
     };
-    const auto outcome = remove(
-        {marker(kPreferences), FileEntry::file(outside), FileEntry::file(a), FileEntry::file(gone)},
-        {0, 30, 5, 7});
+    // Progress comes after each position, in list order, the entry already handled.
+    std::vector<std::pair<size_t, bool>> progress, expected;
+    services.progress = [&](size_t done, size_t total) {
+        EXPECT_EQ(total, 10u);
+        progress.emplace_back(done, itemExists(log));
+    };
+    const auto outcome = remove({marker(kExecutables), FileEntry::file(t / "granted/Editor.app"),
+                                 marker(kPreferences), FileEntry::file(pref), FileEntry::file(keep),
+                                 FileEntry::file(outside), FileEntry::file(t / "granted/gone"),
+                                 marker(kLogs), FileEntry::file(logs), FileEntry::file(log)},
+                                {0, 100, 0, 20, 4, 30, 7, 0, 50, 50}, {4});
     EXPECT_FALSE(asked);
-    EXPECT_TRUE(platform::itemExists(outside));
-    ASSERT_EQ(outcome.remainder_urls.size(), 1u);
-    EXPECT_EQ(outcome.remainder_urls[0].path(), outside);
-    EXPECT_EQ(outcome.common_remove_size, 12u);
-    EXPECT_FALSE(platform::itemExists(a));
+    EXPECT_TRUE(itemExists(keep));
+    EXPECT_TRUE(itemExists(outside));
+    for (const fs::path &p : {pref, logs, t / "granted/Editor.app"})
+        EXPECT_FALSE(itemExists(p)) << p;
+    EXPECT_FALSE(outcome.refusedRunning);
+    EXPECT_EQ(outcome.remainder_urls, std::vector<FileEntry>{FileEntry::file(outside)});
+    EXPECT_EQ(outcome.common_remove_size, 177u); // the folder's size holds the file's
+    for (size_t done = 1; done <= 10; ++done)
+        expected.emplace_back(done, done < 9);
+    EXPECT_EQ(progress, expected);
     EXPECT_EQ(sounds, 1);
 }
 
 TEST(Selection, TotalFollowsEveryRowOnceAndNeverWraps) {
-    const std::vector<FileEntry> files = {FileEntry::word(kExecutables), FileEntry::file("/a"),
-                                          FileEntry::word(kLogs), FileEntry::file("/l"),
+    const std::vector<FileEntry> files = {marker(kExecutables), FileEntry::file("/a"),
+                                          marker(kLogs), FileEntry::file("/l"),
                                           FileEntry::file("/m")};
-    const std::vector<SizeEntry> sizes = {SizeEntry::marker(kExecutables), SizeEntry::bytes(7),
-                                          SizeEntry::marker(kLogs), SizeEntry::bytes(5),
-                                          SizeEntry::bytes(5)};
-    Selection s(files, sizes);
+    Selection s(files, {SizeEntry::marker(kExecutables), SizeEntry::bytes(7),
+                        SizeEntry::marker(kLogs), SizeEntry::bytes(5), SizeEntry::bytes(5)});
     EXPECT_EQ(s.common_remove_size(), 17u); // equal sizes are all counted
     s.setSelected(3, false);
     s.setSelected(3, false); // twice changes nothing
     EXPECT_EQ(s.common_remove_size(), 12u);
-    EXPECT_EQ(s.prepare()[3], FileEntry::word(kEmpty));
+    EXPECT_EQ(s.prepare()[3], marker(kEmpty));
     s.setSelected(3, true);
     EXPECT_EQ(s.common_remove_size(), 17u);
-    s.setSelected(0, false); // a marker is not a row to select
-    for (size_t i = 0; i < files.size(); ++i)
+    for (size_t i = 0; i < files.size(); ++i) // a marker is not a row to select
         s.setSelected(i, false);
     EXPECT_EQ(s.common_remove_size(), 0u);
     EXPECT_FALSE(s.anySelected());
-    EXPECT_EQ(s.prepare()[2], FileEntry::word(kLogs));
+    EXPECT_EQ(s.prepare()[2], marker(kLogs));
     EXPECT_EQ(s.deselect("/nowhere"), 0u);
 }
 
 TEST(Selection, KeptEntryKeepsTheFoldersHoldingIt_SelectingAFolderTakesItsRowsBack) {
-    const std::vector<FileEntry> files = {FileEntry::word(kLogs),
-                                          FileEntry::file("/L/Victim"),
-                                          FileEntry::file("/L/Victim/a"),
-                                          FileEntry::file("/L/Victim/sub/V.log"),
-                                          FileEntry::file("/L/VictimToo"),
-                                          FileEntry::file("/L/Victim/sub/V.log"),
-                                          FileEntry::file("/L")};
+    std::vector<FileEntry> files = {marker(kLogs)};
     std::vector<SizeEntry> sizes = {SizeEntry::marker(kLogs)};
-    for (std::uint64_t n : {100, 10, 20, 1, 20, 1000})
+    for (const auto &[path, n] :
+         std::vector<std::pair<const char *, std::uint64_t>>{{"/L/Victim", 100},
+                                                             {"/L/Victim/a", 10},
+                                                             {"/L/Victim/sub/V.log", 20},
+                                                             {"/L/VictimToo", 1},
+                                                             {"/L/Victim/sub/V.log", 20},
+                                                             {"/L", 1000}}) {
+        files.push_back(FileEntry::file(path));
         sizes.push_back(SizeEntry::bytes(n));
+    }
     Selection s(files, sizes);
     const auto selected = [&] {
         std::string out;
@@ -195,94 +205,60 @@ TEST(Selection, KeptEntryKeepsTheFoldersHoldingIt_SelectingAFolderTakesItsRowsBa
     EXPECT_TRUE(s.keptRowsBelow(4).empty()); // "VictimToo" is not inside "Victim"
     s.setSelected(1, true);                  // the folder again: what is inside it goes with it
     EXPECT_EQ(selected(), "0111110");
-    EXPECT_EQ(s.common_remove_size(),
-              101u); // Victim and VictimToo: what lies inside Victim goes with it
+    EXPECT_EQ(s.common_remove_size(), 101u);
     EXPECT_EQ(s.deselect("/L/Victim/a"), 1u);
     EXPECT_EQ(selected(), "0001110");
     EXPECT_EQ(s.deselect("/L/Victim"), 1u); // kept whole, with what is inside it
     EXPECT_EQ(selected(), "0000100");
 }
 
-namespace {
-
-struct GuardCase {
-    const char *name;
-    std::function<fs::path(TreeBuilder &)> entry;
-};
-
-ZEMBRA_PRINT_CASE_BY_NAME(GuardCase)
-
-class ProtectedEntry : public Removal, public ::testing::WithParamInterface<GuardCase> {};
-
-} // namespace
-
-TEST_P(ProtectedEntry, NeverDeleted_ReportedAsRemaining) {
-    t.file("disk/Users/me/Library/Preferences/com.x.plist");
-    t.file("disk/Library/LaunchDaemons/com.x.plist");
-    const fs::path entry = GetParam().entry(t);
-    ApplicationItem record;
-    record.setBundle(QStringLiteral("com.x"));
-    const auto outcome = removeAll(record, {entry});
-    EXPECT_TRUE(platform::itemExists(entry)) << entry;
-    ASSERT_EQ(outcome.remainder_urls.size(), 1u);
-    EXPECT_EQ(outcome.common_remove_size, 0u);
-    EXPECT_EQ(outcome.removedEntries, 0u);
+TEST_F(Removal, GrantedLibraryStandardOrReadFolder_NeverDeleted_ReportedAsRemaining) {
+    t.entries({"disk/Users/me/Library/Preferences/com.x.plist",
+               "disk/Library/LaunchDaemons/com.x.plist", "disk/Users/me/Library/caches/",
+               "disk/Users/me/Desktop/"});
+    for (const char *entry :
+         {"disk/Users/me", "disk/Users/me/", "disk/Users", "disk/Applications",
+          "disk/Users/me/Library", "disk/Library", "disk/Users/me/Library/Preferences",
+          "disk/Users/me/Library/caches", "disk/Library/LaunchDaemons", "disk/Users/me/Desktop"}) {
+        SCOPED_TRACE(entry);
+        const auto outcome = removeAll(record("com.x"), {t / entry});
+        EXPECT_TRUE(itemExists(t / entry));
+        EXPECT_EQ(outcome.remainder_urls.size(), 1u);
+        EXPECT_EQ(outcome.common_remove_size, 0u);
+        EXPECT_EQ(outcome.removedEntries, 0u);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Removal, ProtectedEntry,
-    ::testing::Values(
-        GuardCase{"Home", [](TreeBuilder &t) { return t / "disk/Users/me"; }},
-        GuardCase{"HomeWithTrailingSlash",
-                  [](TreeBuilder &t) { return fs::path((t / "disk/Users/me").native() + "/"); }},
-        GuardCase{"FolderHoldingTheHome", [](TreeBuilder &t) { return t / "disk/Users"; }},
-        GuardCase{"ApplicationsFolder", [](TreeBuilder &t) { return t / "disk/Applications"; }},
-        GuardCase{"HomeLibrary", [](TreeBuilder &t) { return t / "disk/Users/me/Library"; }},
-        GuardCase{"SystemLibrary", [](TreeBuilder &t) { return t / "disk/Library"; }},
-        GuardCase{"StandardFolder",
-                  [](TreeBuilder &t) { return t / "disk/Users/me/Library/Preferences"; }},
-        GuardCase{"StandardFolderOtherCase",
-                  [](TreeBuilder &t) { return t.dir("disk/Users/me/Library/caches"); }},
-        GuardCase{"SystemStandardFolder",
-                  [](TreeBuilder &t) { return t / "disk/Library/LaunchDaemons"; }},
-        GuardCase{"FolderTheSearchReads",
-                  [](TreeBuilder &t) { return t.dir("disk/Users/me/Desktop"); }}),
-    zembra::test::CaseName());
-
 TEST_F(Removal, WhatBecameOfTheBundle_RemovedKeptRemainedOrNotListed) {
-    const fs::path chess =
-        t.app("disk/Applications/Chess.app", "com.vendor.chess", "Chess", "Chess");
-    const fs::path a = t.file("disk/Users/me/Library/Caches/com.vendor.chess/a");
-    const fs::path b = t.file("disk/Users/me/Library/Logs/Chess.log");
-    ApplicationItem item;
-    item.setBundle(QStringLiteral("com.vendor.chess"));
-    item.setUrl(chess);
+    const fs::path chess = t.app("disk/Applications/Chess.app", "com.vendor.chess");
+    t.entries({"disk/Users/me/Library/Caches/com.vendor.chess/a",
+               "disk/Users/me/Library/Logs/Chess.log",
+               "disk/Users/me/Library/Preferences/com.vendor.chess.plist"});
+    ApplicationItem chessItem = record("com.vendor.chess", chess);
 
     // The bundle's row unticked: the application stays, its leftovers go.
-    auto kept = removeAll(item, {a.parent_path()});
+    const auto kept = removeAll(chessItem, {t / "disk/Users/me/Library/Caches/com.vendor.chess"});
     EXPECT_EQ(kept.bundle, BundleFate::Kept);
     EXPECT_EQ(kept.removedEntries, 1u);
-    EXPECT_TRUE(platform::itemExists(chess));
+    EXPECT_TRUE(itemExists(chess));
 
-    auto removed = removeAll(item, {chess, b});
+    const auto removed = removeAll(chessItem, {chess, t / "disk/Users/me/Library/Logs/Chess.log"});
     EXPECT_EQ(removed.bundle, BundleFate::Removed);
     EXPECT_EQ(removed.removedEntries, 1u);
-    EXPECT_FALSE(platform::itemExists(chess));
+    EXPECT_FALSE(itemExists(chess));
 
     // Chess is gone; another application now sits where it was: kept, and told.
-    const fs::path paint =
-        t.app("disk/Applications/Chess.app", "com.other.paint", "Paint", "Paint");
-    const fs::path pref = t.file("disk/Users/me/Library/Preferences/com.vendor.chess.plist");
-    const auto remained = removeAll(item, {paint, pref});
-    EXPECT_TRUE(platform::itemExists(paint / "Contents/Info.plist"));
-    EXPECT_FALSE(platform::itemExists(pref));
+    const fs::path paint = t.app("disk/Applications/Chess.app", "com.other.paint");
+    const fs::path pref = t / "disk/Users/me/Library/Preferences/com.vendor.chess.plist";
+    const auto remained = removeAll(chessItem, {paint, pref});
+    EXPECT_TRUE(itemExists(paint / "Contents/Info.plist"));
+    EXPECT_FALSE(itemExists(pref));
     EXPECT_EQ(remained.bundle, BundleFate::Remained);
     EXPECT_EQ(remained.removedEntries, 1u);
-    ASSERT_EQ(remained.remainder_urls.size(), 1u);
-    EXPECT_EQ(remained.remainder_urls[0].path(), paint);
+    EXPECT_EQ(remained.remainder_urls, std::vector<FileEntry>{FileEntry::file(paint)});
 
-    item.setUrl(std::nullopt); // a remembered application whose bundle is gone
-    EXPECT_EQ(removeAll(item, {}).bundle, BundleFate::NotListed);
+    chessItem.setUrl(std::nullopt); // a remembered application whose bundle is gone
+    EXPECT_EQ(removeAll(chessItem, {}).bundle, BundleFate::NotListed);
 }
 
 TEST_F(Removal, StopRequested_BetweenEntriesAndInsideAFolder_RestStaysAndIsReported) {
@@ -290,85 +266,94 @@ TEST_F(Removal, StopRequested_BetweenEntriesAndInsideAFolder_RestStaysAndIsRepor
     for (int i = 0; i < 20; ++i)
         t.file("disk/Users/me/Library/Caches/com.vendor.big/f" + std::to_string(i));
     const fs::path after = t.file("disk/Users/me/Library/Logs/big.log");
-    ApplicationItem item;
-    item.setBundle(QStringLiteral("com.vendor.big"));
     int asked = 0;
     services.stopRequested = [&] { return ++asked > 5; }; // a few files into the folder
-    const auto outcome = removeAll(item, {big, after});
+    const auto outcome = removeAll(record("com.vendor.big"), {big, after});
     EXPECT_TRUE(outcome.stopped);
-    EXPECT_TRUE(platform::itemExists(big));
     EXPECT_LT(zembra::test::entryCount(big), 20u);
-    EXPECT_TRUE(platform::itemExists(after));
-    ASSERT_EQ(outcome.remainder_urls.size(), 2u);
+    EXPECT_TRUE(itemExists(after));
+    EXPECT_EQ(outcome.remainder_urls.size(), 2u);
     EXPECT_EQ(outcome.common_remove_size, 0u);
     EXPECT_EQ(outcome.removedEntries, 0u);
 }
 
-TEST_F(Removal, HelperRunningInsideTheBundleOrALeftover_Refuses) {
-    const fs::path clipper =
-        t.app("disk/Applications/Clipper.app", "com.vendor.clipper", "Clipper", "Clipper");
-    const fs::path launcher =
-        t.app("disk/Applications/Clipper.app/Contents/Library/LoginItems/Clipper Launcher.app",
-              "com.vendor.launcher", "Clipper Launcher", "Clipper Launcher");
-    const fs::path support = t.dir("disk/Users/me/Library/Application Support/Clipper");
-    ApplicationItem item;
-    item.setBundle(QStringLiteral("com.vendor.clipper"));
-    item.setUrl(clipper);
-    const std::vector<FileEntry> deleting{FileEntry::file(clipper), FileEntry::file(support)};
-    const auto runs = [&](const fs::path &exe, const OptString &id) {
-        return isRunning(item, {{7, exe, id}}, deleting);
-    };
-    EXPECT_TRUE(
-        runs(launcher / "Contents/MacOS/Clipper Launcher", QStringLiteral("com.vendor.launcher")));
-    EXPECT_TRUE(runs(support / "Agent.app/Contents/MacOS/agent", std::nullopt));
-    // Whole components, byte for byte.
-    EXPECT_FALSE(runs(t / "disk/Applications/Clipper.apple/x", std::nullopt));
-    EXPECT_FALSE(runs(t / "disk/Applications/clipper.app/x", std::nullopt));
-    EXPECT_FALSE(runs(t / "disk/Users/me/Library/Application Support/Clipper 2/x", std::nullopt));
-    // The bundle reached through a link is the same bundle.
-    t.link("disk/Apps", t / "disk/Applications");
-    item.setUrl(t / "disk/Apps/Clipper.app");
-    EXPECT_TRUE(isRunning(item, {{7, clipper / "Contents/MacOS/Clipper", std::nullopt}}));
-
-    running = {
-        {7, launcher / "Contents/MacOS/Clipper Launcher", QStringLiteral("com.vendor.launcher")}};
-    item.setUrl(clipper);
-    const auto outcome = removeAll(item, {clipper});
-    EXPECT_TRUE(outcome.refusedRunning);
-    EXPECT_TRUE(platform::itemExists(launcher));
-}
-
 TEST_F(Removal, ProtectedFolders_SecondWayToTheHome_LinksThemselvesAreNot) {
     t.link("disk/alias", t / "disk/Users");
-    const ProtectedFolders guard = ProtectedFolders(scope.folders());
-    EXPECT_TRUE(guard.contains(t / "disk/alias/me"));
-    EXPECT_TRUE(guard.contains(t / "disk/alias/me/Library/Caches"));
-    EXPECT_FALSE(guard.contains(t / "disk/alias")); // deleting a link deletes only the link
-    EXPECT_FALSE(guard.contains(t / "disk/alias/me/Library/Caches/com.x"));
-    EXPECT_FALSE(guard.contains(t / "disk/Users/me/Library/Preferences/com.x.plist"));
-    EXPECT_FALSE(guard.contains(t / "disk/Applications/Foo.app"));
-    EXPECT_TRUE(guard.contains("/"));
-    EXPECT_TRUE(guard.contains(""));
+    const ProtectedFolders guard(scope.folders());
+    for (const auto &[path, isProtected] : std::vector<std::pair<fs::path, bool>>{
+             {t / "disk/alias/me", true},
+             {t / "disk/alias/me/Library/Caches", true},
+             {t / "disk/alias", false}, // deleting a link deletes only the link
+             {t / "disk/alias/me/Library/Caches/com.x", false},
+             {t / "disk/Users/me/Library/Preferences/com.x.plist", false},
+             {t / "disk/Applications/Foo.app", false},
+             {"/", true},
+             {"", true}})
+        EXPECT_EQ(guard.contains(path), isProtected) << path;
 }
 
 TEST(RemovalOutcomeRule, RemainderStandsOnlyWhileItsFirstEntryExists) {
     TreeBuilder t;
-    const auto there = t.file("there");
-    const auto gone = t / "gone";
-    struct Case {
-        std::vector<FileEntry> remainder;
-        bool stands;
-    };
-    const Case cases[] = {
+    const auto there = FileEntry::file(t.file("there")), gone = FileEntry::file(t / "gone");
+    const std::pair<std::vector<FileEntry>, bool> cases[] = {
         {{}, false},
-        {{FileEntry::file(there)}, true},
-        {{FileEntry::file(gone), FileEntry::file(there)}, false},
-        {{marker(kSupportfiles), FileEntry::file(there)}, false},
+        {{there}, true},
+        {{gone, there}, false},
+        {{marker(kSupportfiles), there}, false},
     };
-    for (const Case &c : cases) {
-        EXPECT_EQ(remainderStands(c.remainder), c.stands) << c.remainder.size();
+    for (const auto &[remainder, stands] : cases) {
+        EXPECT_EQ(remainderStands(remainder), stands) << remainder.size();
         RemovalOutcome outcome;
-        outcome.remainder_urls = c.remainder;
-        EXPECT_EQ(outcome.standingRemainder().size(), c.stands ? c.remainder.size() : 0u);
+        outcome.remainder_urls = remainder;
+        EXPECT_EQ(outcome.standingRemainder().size(), stands ? remainder.size() : 0u);
     }
+}
+
+TEST(ProtectedFolder, StandardSharedAndPerUserFolders_OnlyThemselves) {
+    const fs::path disk = "/Volumes/Test";
+    const std::vector<fs::path> roots = {disk / "Users/me", disk};
+    // The roots and their Library folders; standard folders through the home and the
+    // system Library in any case; shared folders inside them (one of each listed kind);
+    // the per-user roots of var/folders.
+    const char *protectedPaths[] = {"",
+                                    "Users/me",
+                                    "Users/me/Library",
+                                    "Library",
+                                    "Users/me/Library/Caches",
+                                    "Library/Caches",
+                                    "Users/me/library/CACHES",
+                                    "Users/me/Library/Caches/",
+                                    "Users/me/Library/Caches/../Caches",
+                                    "Users/me/Library/Preferences/ByHost",
+                                    "Users/me/Library/Preferences/BYHOST",
+                                    "Users/me/Library/Logs/DiagnosticReports",
+                                    "Library/Logs/diagnosticreports",
+                                    "Users/me/Library/Logs/CrashReporter",
+                                    "Library/Logs/CrashReporter",
+                                    "Users/me/Library/Application Support/CrashReporter",
+                                    "Users/me/Library/Application Support/com.apple.sharedfilelist",
+                                    "Users/me/Library/Caches/CloudKit",
+                                    "var/folders",
+                                    "var/folders/zz",
+                                    "var/folders/zz/zyxvpxvq6csfxvn_n0000000000000",
+                                    "var/folders/xx/yyyy/C",
+                                    "var/folders/xx/yyyy/T",
+                                    "var/folders/xx/yyyy/0",
+                                    "var/folders/xx/yyyy/c",
+                                    "private/var/folders/xx/yyyy"};
+    for (const char *path : protectedPaths)
+        EXPECT_TRUE(isProtectedFolder(disk / path, roots)) << path;
+    // What lies inside them; a shared name in the wrong folder, a standard name deeper down.
+    for (const char *path :
+         {"Users", "Users/me/Library/Preferences/ByHost/com.vendor.app.0123456789AB.plist",
+          "Users/me/Library/Logs/DiagnosticReports/Editor_2024-01-01.crash",
+          "Users/me/Library/Caches/ByHost", "Users/me/Library/Application Support/Editor/Caches",
+          "Users/me/Documents/Library/Caches", "Users/me/Library/Application Support/Editor",
+          "var/folders/xx/yyyy/C/com.vendor.editor", "var/folders/xx/yyyy/X", "var/db/receipts"})
+        EXPECT_FALSE(isProtectedFolder(disk / path, roots)) << path;
+    // No roots, or an empty path: nothing.
+    EXPECT_FALSE(isProtectedFolder("/Library/Caches", {}));
+    EXPECT_FALSE(isProtectedFolder("", {"/"}));
+    EXPECT_TRUE(isProtectedFolder("/Library/Caches", {"/"}));
+    EXPECT_FALSE(isProtectedFolder("/Other/Library/Caches", {"/Users/me"}));
 }
