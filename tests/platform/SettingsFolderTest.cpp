@@ -5,7 +5,6 @@
 #include "leftovers/RemovalMarks.h"
 #include "platform/PidFile.h"
 #include "platform/SettingsStore.h"
-#include "support/CaseName.h"
 #include "support/TreeBuilder.h"
 
 #include <QDir>
@@ -24,8 +23,7 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path fifo(TreeBuilder &t, const std::string &relative) {
-    const fs::path path = t / relative;
-    fs::create_directories(path.parent_path());
+    const fs::path path = t.dir(fs::path(relative).parent_path()) / fs::path(relative).filename();
     EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
     return path;
 }
@@ -46,38 +44,31 @@ bool finishesWithoutWaiting(const fs::path &pipe, const std::function<void()> &w
 ApplicationSnapshot oneApplication() {
     ApplicationSnapshot snapshot;
     snapshot.applicationsFolder = "/Applications";
-    RememberedApplication r;
-    r.item = std::make_shared<ApplicationItem>();
-    r.item->setBundle(QStringLiteral("com.vendor.editor"));
-    snapshot.applications.push_back(r);
+    snapshot.applications.emplace_back().item = std::make_shared<ApplicationItem>();
+    snapshot.applications.back().item->setBundle(QStringLiteral("com.vendor.editor"));
     return snapshot;
 }
 
 } // namespace
 
-TEST(SettingsFolder, StoreFileIsALink_TargetUntouched_ValuesKeptForTheRun) {
+TEST(SettingsFolder, StoreFileALinkOrItOrItsLockAFifo_NeitherWrittenThroughNorWaitedOn) {
     TreeBuilder t;
     const auto outside = t.file("elsewhere/precious.txt", "precious");
     const auto file = t.link("settings/Uninstaller zembra.conf", outside);
     platform::SettingsStore store(QString::fromStdString(file.native()));
     store.setInteger(QStringLiteral("appLaunchCount"), 3);
-    store.synchronize();
-    EXPECT_EQ(store.integerForKey(QStringLiteral("appLaunchCount")), 3);
+    EXPECT_EQ(store.integerForKey(QStringLiteral("appLaunchCount")), 3) << "kept for the run";
     EXPECT_EQ(test::readFile(outside), "precious");
     EXPECT_TRUE(fs::is_symlink(file));
     ASSERT_TRUE(store.problem());
     EXPECT_TRUE(store.problem()->contains(QStringLiteral("symbolic link")))
         << store.problem()->toStdString();
-}
 
-TEST(SettingsFolder, StoreFileOrItsLockAFifo_NeverWaitedOn) {
-    for (const char *name : {"settings/s.conf", "settings/s.conf.lock"}) {
-        SCOPED_TRACE(name);
-        TreeBuilder t;
-        const auto pipe = fifo(t, name);
+    for (const std::string pipe : {"s.conf", "s.conf.lock"}) {
+        SCOPED_TRACE(pipe);
         std::optional<QString> problem;
-        EXPECT_TRUE(finishesWithoutWaiting(pipe, [&] {
-            platform::SettingsStore store(QString::fromStdString((t / "settings/s.conf").native()));
+        EXPECT_TRUE(finishesWithoutWaiting(fifo(t, pipe + "/" + pipe), [&] {
+            platform::SettingsStore store(QString::fromStdString((t / pipe / "s.conf").native()));
             store.setInteger(QStringLiteral("k"), 1);
             problem = store.problem();
         }));
@@ -87,93 +78,76 @@ TEST(SettingsFolder, StoreFileOrItsLockAFifo_NeverWaitedOn) {
     }
 }
 
-namespace {
-
-struct FolderCase {
-    const char *name;
-    std::function<fs::path(TreeBuilder &)> build; // returns the settings folder
-    const char *problem;                          // "" when the folder is usable
-};
-ZEMBRA_PRINT_CASE_BY_NAME(FolderCase)
-
-class SettingsFolderChecked : public ::testing::TestWithParam<FolderCase> {
-protected:
-    void TearDown() override { platform::SettingsStore::setFolder({}); }
-};
-
-} // namespace
-
-TEST_P(SettingsFolderChecked, ProblemNamed) {
-    TreeBuilder t;
-    platform::SettingsStore::setFolder(QString::fromStdString(GetParam().build(t).native()));
-    const auto problem = platform::SettingsStore::folderProblem();
-    if (!*GetParam().problem) {
-        EXPECT_FALSE(problem) << problem->toStdString();
-        return;
+TEST(SettingsFolder, FolderChecked_ProblemNamed) {
+    enum Made { Nothing, PlainFiles, File, LinkToFile, LinkToFolder, Fifo };
+    const struct {
+        const char *name, *folder, *entry;
+        Made made;
+        const char *problem; // "" when the folder is usable
+    } cases[] = {
+        {"Missing_MadeAndUsable", "config/zembra", "", Nothing, ""},
+        {"PlainFiles_Usable", "s", "", PlainFiles, ""},
+        {"FolderIsALink", "s", "s", LinkToFolder, "is a symbolic link"},
+        {"FolderIsAFile", "s", "s", File, "is not a folder"},
+        {"FolderNameWithNewline_ShownEscaped", "s\nfake", "s\nfake", File,
+         "s\\nfake is not a folder"},
+        {"SnapshotIsALink", "s", "s/remembered-applications.json", LinkToFile,
+         "remembered-applications.json in the settings folder"},
+        {"PidFileIsAFifo", "s", "s/zembra-spider.pid", Fifo,
+         "zembra-spider.pid in the settings folder"},
+        {"MarksFolderIsALink", "s", "s/removed-by-zembra", LinkToFolder,
+         "removed-by-zembra in the settings folder"},
+        {"MarkIsALink", "s", "s/removed-by-zembra/a.mark", LinkToFile,
+         "removed-by-zembra/a.mark in the settings folder"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TreeBuilder t;
+        if (c.made == PlainFiles)
+            t.entries({"s/Uninstaller zembra.conf", "s/removed-by-zembra/a.mark"});
+        else if (c.made == File)
+            t.file(c.entry);
+        else if (c.made == LinkToFile || c.made == LinkToFolder)
+            t.link(c.entry, c.made == LinkToFile ? t.file("elsewhere/x") : t.dir("elsewhere"));
+        else if (c.made == Fifo)
+            fifo(t, c.entry);
+        platform::SettingsStore::setFolder(QString::fromStdString((t / c.folder).native()));
+        const auto problem = platform::SettingsStore::folderProblem();
+        if (!*c.problem)
+            EXPECT_FALSE(problem) << problem->toStdString();
+        else
+            EXPECT_TRUE(problem && problem->contains(QString::fromUtf8(c.problem)))
+                << (problem ? problem->toStdString() : "no problem");
     }
-    ASSERT_TRUE(problem);
-    EXPECT_TRUE(problem->contains(QString::fromUtf8(GetParam().problem))) << problem->toStdString();
+    platform::SettingsStore::setFolder({});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SettingsFolder, SettingsFolderChecked,
-    ::testing::Values(
-        FolderCase{"Missing_MadeAndUsable", [](TreeBuilder &t) { return t / "config/zembra"; }, ""},
-        FolderCase{"PlainFiles_Usable",
-                   [](TreeBuilder &t) {
-                       t.file("s/Uninstaller zembra.conf");
-                       t.file("s/removed-by-zembra/a.mark");
-                       return t / "s";
-                   },
-                   ""},
-        FolderCase{"FolderIsALink", [](TreeBuilder &t) { return t.link("s", t.dir("elsewhere")); },
-                   "is a symbolic link"},
-        FolderCase{"FolderIsAFile", [](TreeBuilder &t) { return t.file("s"); }, "is not a folder"},
-        FolderCase{"FolderNameWithNewline_ShownEscaped",
-                   [](TreeBuilder &t) { return t.file("s\nfake"); }, "s\\nfake is not a folder"},
-        FolderCase{"SnapshotIsALink",
-                   [](TreeBuilder &t) {
-                       t.link("s/remembered-applications.json", t.file("elsewhere/x"));
-                       return t / "s";
-                   },
-                   "remembered-applications.json in the settings folder"},
-        FolderCase{"PidFileIsAFifo",
-                   [](TreeBuilder &t) {
-                       fifo(t, "s/zembra-spider.pid");
-                       return t / "s";
-                   },
-                   "zembra-spider.pid in the settings folder"},
-        FolderCase{"MarksFolderIsALink",
-                   [](TreeBuilder &t) {
-                       t.link("s/removed-by-zembra", t.dir("elsewhere"));
-                       return t / "s";
-                   },
-                   "removed-by-zembra in the settings folder"},
-        FolderCase{"MarkIsALink",
-                   [](TreeBuilder &t) {
-                       t.link("s/removed-by-zembra/a.mark", t.file("elsewhere/x"));
-                       return t / "s";
-                   },
-                   "removed-by-zembra/a.mark in the settings folder"}),
-    zembra::test::CaseName());
-
-TEST(SettingsFolder, SnapshotThroughLinkOrFifo_NeitherWrittenThroughNorWaitedOn) {
+TEST(SettingsFolder, SnapshotAndPidFileThroughLinkOrFifo_NeitherWrittenThroughNorWaitedOn) {
     TreeBuilder t;
     const auto outside = t.file("elsewhere/precious.json", "precious");
     const auto linked = t.link("s/remembered-applications.json", outside);
     EXPECT_FALSE(writeSnapshot(linked, oneApplication()));
-    EXPECT_EQ(test::readFile(outside), "precious");
     EXPECT_TRUE(readSnapshot(linked).applications.empty());
-
     const auto folderLink = t.link("linked-settings", t.dir("elsewhere/settings"));
     EXPECT_FALSE(writeSnapshot(folderLink / "remembered-applications.json", oneApplication()));
     EXPECT_TRUE(fs::is_empty(t / "elsewhere/settings"));
+    std::string problem;
+    EXPECT_FALSE(platform::PidFile::acquire(t.link("s/zembra-spider.pid", outside), &problem));
+    EXPECT_EQ(problem, "its pid file is a symbolic link");
+    EXPECT_EQ(test::readFile(outside), "precious");
 
-    const auto pipe = fifo(t, "f/remembered-applications.json");
+    const auto snapshotPipe = fifo(t, "f/remembered-applications.json");
+    const auto pidPipe = fifo(t, "f/zembra-spider.pid");
     EXPECT_TRUE(finishesWithoutWaiting(
-        pipe, [&] { EXPECT_TRUE(readSnapshot(pipe).applications.empty()); }));
-    fs::create_directories(t / "plain");
-    ASSERT_TRUE(writeSnapshot(t / "plain/remembered-applications.json", oneApplication()));
+        snapshotPipe, [&] { EXPECT_TRUE(readSnapshot(snapshotPipe).applications.empty()); }));
+    EXPECT_TRUE(finishesWithoutWaiting(pidPipe, [&] {
+        EXPECT_FALSE(platform::PidFile::holder(pidPipe));
+        EXPECT_TRUE(platform::PidFile::stopHolder(pidPipe, 100));
+        EXPECT_FALSE(platform::PidFile::acquire(pidPipe, &problem));
+    }));
+    EXPECT_EQ(problem, "its pid file is not a regular file");
+
+    ASSERT_TRUE(writeSnapshot(t.dir("plain") / "remembered-applications.json", oneApplication()));
     EXPECT_EQ(readSnapshot(t / "plain/remembered-applications.json").applications.size(), 1u);
 }
 
@@ -195,32 +169,13 @@ TEST(SettingsFolder, RemovalMarksThroughLinks_ForeignFilesNeitherWrittenNorDelet
     // A mark that is a link to a file elsewhere: never written through, never taken for a mark.
     fs::remove(t / "s/removed-by-zembra");
     ASSERT_TRUE(leftovers::markRemoval(item, settings));
-    const fs::path marks = leftovers::removalMarksFolder(settings);
-    const fs::path mark = fs::directory_iterator(marks)->path();
+    const fs::path mark = fs::directory_iterator(leftovers::removalMarksFolder(settings))->path();
     fs::remove(mark);
     const auto outside = t.file("elsewhere/precious.txt", "precious");
     fs::create_symlink(outside, mark);
     EXPECT_FALSE(leftovers::markRemoval(item, settings));
     EXPECT_FALSE(leftovers::takeRemovalMark(QStringLiteral("com.vendor.editor"), settings, later));
     EXPECT_EQ(test::readFile(outside), "precious");
-}
-
-TEST(SettingsFolder, PidFileALinkOrFifo_SaidSo_NeverWaitedOn) {
-    TreeBuilder t;
-    const auto outside = t.file("elsewhere/precious.txt", "precious");
-    const auto linked = t.link("s/zembra-spider.pid", outside);
-    std::string problem;
-    EXPECT_FALSE(platform::PidFile::acquire(linked, &problem));
-    EXPECT_EQ(problem, "its pid file is a symbolic link");
-    EXPECT_EQ(test::readFile(outside), "precious");
-
-    const auto pipe = fifo(t, "f/zembra-spider.pid");
-    EXPECT_TRUE(finishesWithoutWaiting(pipe, [&] {
-        EXPECT_FALSE(platform::PidFile::holder(pipe));
-        EXPECT_TRUE(platform::PidFile::stopHolder(pipe, 100));
-        EXPECT_FALSE(platform::PidFile::acquire(pipe, &problem));
-    }));
-    EXPECT_EQ(problem, "its pid file is not a regular file");
 }
 
 // Every test program runs in a temporary home: the stores and marks of code that is
