@@ -26,101 +26,80 @@ std::string xmlList(const std::string &body) {
 }
 
 std::string repeat(const std::string &s, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i)
-        out += s;
-    return out;
+    return n > 0 ? s + repeat(s, n - 1) : std::string();
 }
 
 } // namespace
 
-TEST(HostilePropertyList, DeepNesting_NoValueInsteadOfACrash_AtTheBoundReads_OneLevelMoreNoValue) {
-    EXPECT_FALSE(read(deepBinary(100000)).isValid());
-    EXPECT_FALSE(read(deepXml(200000)).isValid());
-    TreeBuilder t;
-    EXPECT_FALSE(BundleInfo::read(t.bundleWithPlist("Deep.app", deepBinary(100000))));
-    EXPECT_FALSE(BundleInfo::read(t.bundleWithPlist("DeepXml.app", deepXml(200000))));
-    EXPECT_TRUE(read(deepBinary(128)).isValid());
-    EXPECT_FALSE(read(deepBinary(129)).isValid());
-    EXPECT_TRUE(read(deepXml(128)).isValid());
-    EXPECT_FALSE(read(deepXml(129)).isValid());
-}
-
-TEST(HostilePropertyList, SharedReferences_SmallDagReads_ExponentialExpansionNoValue) {
+TEST(HostilePropertyList, NoValueInsteadOfACrash_WhatIsWithinTheBoundsReads) {
     // Each level refers to the next one twice: libplist would copy 2^levels arrays.
-    auto dag = [](std::uint32_t levels) {
+    const auto dag = [](std::uint32_t levels) {
         std::vector<std::vector<std::uint32_t>> arrays(levels + 1);
         for (std::uint32_t i = 0; i < levels; ++i)
             arrays[i] = {i + 1, i + 1};
         return binaryArrays(arrays);
     };
-    const PropertyList small = read(dag(6));
-    ASSERT_TRUE(small.isValid());
-    EXPECT_EQ(small.root().count(), 2u);
-    EXPECT_FALSE(read(dag(100)).isValid()); // the scan remembers each level: it returns at once
-    EXPECT_FALSE(read(dag(21)).isValid());  // 4 million copies: beyond the bound on values
-}
-
-TEST(HostilePropertyList, Cycles_NoValue) {
-    EXPECT_FALSE(read(binaryArrays({{0}})).isValid());
-    EXPECT_FALSE(read(binaryArrays({{1}, {2}, {3, 1}, {}})).isValid());
-    EXPECT_FALSE(PropertyList::fromFile(
-                     fixturePath("plists/binary/ebarnard_rust-plist_binary_circular_array.plist"))
-                     .isValid());
-    EXPECT_TRUE(read(binaryArrays({{1, 2}, {2}, {}})).isValid()); // shared, not circular
-}
-
-TEST(HostilePropertyList, MalformedBinaryTables_NoValue) {
     const std::string good = binaryArrays({{1}, {}});
-    ASSERT_TRUE(read(good).isValid());
-    auto patched = [&](size_t fromEnd, char byte) {
+    const auto patched = [&](size_t fromEnd, char byte) {
         std::string bytes = good;
         bytes[bytes.size() - fromEnd] = byte;
         return bytes;
     };
-    EXPECT_FALSE(read(patched(26, 0)).isValid());         // offset size 0
-    EXPECT_FALSE(read(patched(25, 9)).isValid());         // reference size 9
-    EXPECT_FALSE(read(patched(9, 2)).isValid());          // root beyond the objects
-    EXPECT_FALSE(read(patched(1, char(0xF0))).isValid()); // offset table beyond the file
-    EXPECT_FALSE(read(good.substr(0, good.size() - 1)).isValid());
-    EXPECT_FALSE(read(binaryArrays({{7}})).isValid()); // a reference to no object
-}
-
-TEST(HostilePropertyList, XmlConstructsThatNestNothing_DoNotCount) {
-    const std::string levels = repeat("<array>", 127);
-    const std::string closes = repeat("</array>", 127);
-    const std::string inert = "<dict/><dict a=\"1\"/><array />"
-                              "<!-- " +
-                              repeat("<array>", 10) +
-                              " -->"
-                              "<string><![CDATA[" +
-                              repeat("<dict>", 10) +
-                              "]]></string>"
-                              "<?pi " +
+    // Comments, sections, processing instructions and empty elements nest nothing.
+    const std::string levels = repeat("<array>", 127), closes = repeat("</array>", 127);
+    const std::string inert = "<dict/><dict a=\"1\"/><array /><!-- " + repeat("<array>", 10) +
+                              " --><string><![CDATA[" + repeat("<dict>", 10) + "]]></string><?pi " +
                               repeat("<array>", 3) + " ?>";
-    EXPECT_TRUE(read(xmlList(levels + "<array>" + inert + "</array>" + closes)).isValid());
-    EXPECT_FALSE(
-        read(xmlList(levels + "<array><array>" + inert + "</array></array>" + closes)).isValid());
-}
-
-TEST(HostilePropertyList, XmlWhoseTagEndsAreAmbiguous_NoValue) {
-    // A reader honouring quotes sees one open array here, one ignoring them an empty one.
-    EXPECT_FALSE(read(xmlList("<array a=\"/>\"><array/></array>")).isValid());
-    EXPECT_FALSE(read(xmlList("<?x a=\"?>\"?><array/>")).isValid());
-    EXPECT_FALSE(read(xmlList("<array a=\"x><array/></array>")).isValid()); // never closed
-    EXPECT_FALSE(read(xmlList("<array><string>a\0b</string></array>"s)).isValid());
-    EXPECT_TRUE(read(xmlList("<array a=\"x\"><string>\"</string></array>")).isValid());
-}
-
-TEST(HostilePropertyList, LargerThan16MiB_NoValue) {
     const std::string filler(16u << 20, 'x');
-    EXPECT_FALSE(read(xmlList("<array><string>" + filler + "</string></array>")).isValid());
+    const std::string huge = xmlList("<array><string>" + filler + "</string></array>");
+    const struct {
+        const char *name;
+        std::string bytes;
+        bool valid;
+    } cases[] = {
+        {"DeepBinary", deepBinary(100000), false},
+        {"DeepXml", deepXml(200000), false},
+        {"BinaryAtTheBound", deepBinary(128), true},
+        {"BinaryOneLevelMore", deepBinary(129), false},
+        {"XmlAtTheBound", deepXml(128), true},
+        {"XmlOneLevelMore", deepXml(129), false},
+        {"SmallSharedDag", dag(6), true},
+        {"DagOfAHundredLevels", dag(100), false},  // the scan remembers each level: at once
+        {"DagOfMillionsOfCopies", dag(21), false}, // beyond the bound on values
+        {"CycleToItself", binaryArrays({{0}}), false},
+        {"LongerCycle", binaryArrays({{1}, {2}, {3, 1}, {}}), false},
+        {"SharedNotCircular", binaryArrays({{1, 2}, {2}, {}}), true},
+        {"GoodTables", good, true},
+        {"OffsetSizeZero", patched(26, 0), false},
+        {"ReferenceSizeNine", patched(25, 9), false},
+        {"RootBeyondTheObjects", patched(9, 2), false},
+        {"OffsetTableBeyondTheFile", patched(1, char(0xF0)), false},
+        {"TrailerCutShort", good.substr(0, good.size() - 1), false},
+        {"ReferenceToNoObject", binaryArrays({{7}}), false},
+        {"InertXmlAtTheBound", xmlList(levels + "<array>" + inert + "</array>" + closes), true},
+        {"InertXmlOneLevelMore",
+         xmlList(levels + "<array><array>" + inert + "</array></array>" + closes), false},
+        // A reader honouring quotes sees one open array here, one ignoring them an empty one.
+        {"QuotedTagEnd", xmlList("<array a=\"/>\"><array/></array>"), false},
+        {"QuotedInstructionEnd", xmlList("<?x a=\"?>\"?><array/>"), false},
+        {"QuoteNeverClosed", xmlList("<array a=\"x><array/></array>"), false},
+        {"NulInAString", xmlList("<array><string>a\0b</string></array>"s), false},
+        {"QuoteInAString", xmlList("<array a=\"x\"><string>\"</string></array>"), true},
+        {"LargerThan16MiB", huge, false},
+        {"OneMiB", xmlList("<array><string>" + filler.substr(0, 1u << 20) + "</string></array>"),
+         true},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(read(c.bytes).isValid(), c.valid) << c.name;
+    EXPECT_EQ(read(dag(6)).root().count(), 2u);
+
     TreeBuilder t;
+    EXPECT_FALSE(BundleInfo::read(t.bundleWithPlist("Deep.app", deepBinary(100000))));
+    EXPECT_FALSE(BundleInfo::read(t.bundleWithPlist("DeepXml.app", deepXml(200000))));
     EXPECT_FALSE(PropertyList::fromFile(
-                     t.file("big.plist", xmlList("<array><string>" + filler + "</string></array>")))
+                     fixturePath("plists/binary/ebarnard_rust-plist_binary_circular_array.plist"))
                      .isValid());
-    EXPECT_TRUE(read(xmlList("<array><string>" + filler.substr(0, 1u << 20) + "</string></array>"))
-                    .isValid());
+    EXPECT_FALSE(PropertyList::fromFile(t.file("big.plist", huge)).isValid());
 }
 
 TEST(PropertyListText, LeadingByteOrderMark_KeptInStringsAndNames) {
@@ -135,9 +114,8 @@ TEST(PropertyListText, LeadingByteOrderMark_KeptInStringsAndNames) {
     plist_dict_set_item(dict, "CFBundleIdentifier",
                         plist_new_string((bom + "com.v.victim").c_str()));
     TreeBuilder t;
-    const auto bundle =
-        t.bundleWithPlist("Victim.app", PropertyList::adopt(dict).toBinary().toStdString());
-    const auto info = BundleInfo::read(bundle);
+    const auto info = BundleInfo::read(
+        t.bundleWithPlist("Victim.app", PropertyList::adopt(dict).toBinary().toStdString()));
     ASSERT_TRUE(info);
     EXPECT_EQ(info->identifier(), QStringLiteral("\ufeffcom.v.victim"));
 

@@ -9,6 +9,7 @@
 
 using namespace zembra::platform;
 using zembra::test::readFile;
+using zembra::test::readFixture;
 using zembra::test::TreeBuilder;
 namespace fs = std::filesystem;
 
@@ -38,26 +39,18 @@ bool walk(const PropertyList &list) {
 }
 } // namespace
 
-TEST(PropertyList, EverySampleAndFuzzInput_ReadsWithoutCrashing) {
-    int files = 0;
-    for (const char *folder : {"binary", "edge", "fuzz", "info", "safari"})
-        for (const auto &e :
-             fs::directory_iterator(zembra::test::fixturePath(std::string("plists/") + folder))) {
-            walk(PropertyList::fromFile(e.path()));
-            ++files;
-        }
-    EXPECT_GT(files, 80);
-}
-
-TEST(PropertyList, MutatedSamples_ReadWithoutCrashing) {
+TEST(PropertyList, EverySampleAndFuzzInputAndTheirMutations_ReadWithoutCrashing) {
     std::uint32_t state = 12345;
     auto next = [&] { return state = state * 1103515245u + 12345u; };
-    int parsed = 0;
-    for (const char *folder : {"binary", "info", "safari"})
+    int files = 0, parsed = 0;
+    for (const std::string folder : {"binary", "edge", "fuzz", "info", "safari"})
         for (const auto &e :
-             fs::directory_iterator(zembra::test::fixturePath(std::string("plists/") + folder))) {
+             fs::directory_iterator(zembra::test::fixturePath("plists/" + folder))) {
+            walk(PropertyList::fromFile(e.path()));
+            ++files;
+            // The samples of real lists, mutated a little, byte by byte.
             const std::string original = readFile(e.path());
-            if (original.empty())
+            if (original.empty() || folder == "edge" || folder == "fuzz")
                 continue;
             for (int round = 0; round < 60; ++round) {
                 std::string bytes = original;
@@ -68,22 +61,21 @@ TEST(PropertyList, MutatedSamples_ReadWithoutCrashing) {
                 parsed += walk(PropertyList::fromMemory(QByteArray::fromStdString(bytes)));
             }
         }
+    EXPECT_GT(files, 80);
     EXPECT_GT(parsed, 0);
 }
 
 TEST(BundleInfo, RealAndBinaryInfoPlists_WrongTypeCountsAsAbsent) {
     TreeBuilder t;
-    const auto tb = t.bundleWithPlist(
-        "Tunnelblick.app",
-        zembra::test::readFixture("plists/info/Tunnelblick_Tunnelblick_Info.plist"));
-    const auto info = BundleInfo::read(tb);
+    const auto info = BundleInfo::read(t.bundleWithPlist(
+        "Tunnelblick.app", readFixture("plists/info/Tunnelblick_Tunnelblick_Info.plist")));
     ASSERT_TRUE(info);
     EXPECT_EQ(info->identifier(), QStringLiteral("net.tunnelblick.tunnelblick"));
     EXPECT_EQ(info->name(), QStringLiteral("Tunnelblick"));
     EXPECT_EQ(info->iconFile(), QStringLiteral("tunnelblick.icns"));
 
     const auto kya = BundleInfo::read(t.bundleWithPlist(
-        "KYA.app", zembra::test::readFixture("plists/info/newmarcel_KeepingYouAwake_Info.plist")));
+        "KYA.app", readFixture("plists/info/newmarcel_KeepingYouAwake_Info.plist")));
     ASSERT_TRUE(kya); // a dictionary without the keys is still a bundle
     EXPECT_FALSE(kya->identifier());
     EXPECT_FALSE(kya->name());
@@ -101,17 +93,14 @@ TEST(BundleInfo, NotABundle) {
     t.dir("NoPlist.app/Contents");
     t.bundleWithPlist("Truncated.app", binaryPlist("com.x.y", "Y").substr(0, 20));
     t.bundleWithPlist("Array.app", "<plist><array><string>x</string></array></plist>");
-    const auto real = t.app("Real.app", "com.x.real");
-    t.link("Linked.app", real);
-    EXPECT_FALSE(BundleInfo::read(t / "NoPlist.app"));
-    EXPECT_FALSE(BundleInfo::read(t / "Truncated.app"));
-    EXPECT_FALSE(BundleInfo::read(t / "Array.app"));
-    EXPECT_FALSE(BundleInfo::read(t / "Linked.app"));
-    EXPECT_FALSE(BundleInfo::read(t / "missing.app"));
+    t.link("Linked.app", t.app("Real.app", "com.x.real"));
     t.dir("Fifo.app/Contents");
     ASSERT_EQ(mkfifo((t / "Fifo.app/Contents/Info.plist").c_str(), 0644), 0);
-    EXPECT_FALSE(BundleInfo::read(t / "Fifo.app")); // returns instead of waiting for a writer
-    EXPECT_TRUE(BundleInfo::read(real));
+    // The FIFO: returns instead of waiting for a writer.
+    for (const char *none :
+         {"NoPlist.app", "Truncated.app", "Array.app", "Linked.app", "missing.app", "Fifo.app"})
+        EXPECT_FALSE(BundleInfo::read(t / none)) << none;
+    EXPECT_TRUE(BundleInfo::read(t / "Real.app"));
 }
 
 TEST(BundleInfo, ImageResourceWithOrWithoutExtension) {

@@ -2,7 +2,6 @@
 // own bytes.
 #include "platform/PropertyListXml.h"
 #include "platform/PropertyList.h"
-#include "support/CaseName.h"
 
 #include <gtest/gtest.h>
 #include <plist/plist.h>
@@ -23,70 +22,61 @@ QByteArray libplistReads(const std::string &xml) {
     return root ? PropertyList::adopt(root).toBinary() : QByteArray();
 }
 
-struct ReferenceCase {
-    const char *name;
-    std::string body;
-};
-ZEMBRA_PRINT_CASE_BY_NAME(ReferenceCase)
-
-class DecodedReferences : public ::testing::TestWithParam<ReferenceCase> {};
-
 } // namespace
 
 // Decoded ahead, a list reads exactly as libplist would read it, odd references included.
-TEST_P(DecodedReferences, ReadAsLibplistReadsThem_NoReferenceLeftInStrings) {
-    const std::string xml = xmlList(GetParam().body);
-    const auto decoded = withDecodedReferences(xml);
-    const QByteArray expected = libplistReads(xml);
-    ASSERT_EQ(decoded.has_value(), !expected.isEmpty());
-    EXPECT_EQ(PropertyList::fromMemory(QByteArray::fromStdString(xml)).toBinary(), expected);
-    if (decoded) {
-        EXPECT_EQ(libplistReads(decoded->toStdString()), expected);
-        EXPECT_FALSE(decoded->contains("&amp;") || decoded->contains("&#"))
-            << decoded->toStdString();
+TEST(PropertyListXml, DecodedReferences_ReadAsLibplistReadsThem_NoReferenceLeftInStrings) {
+    const std::pair<const char *, std::string> cases[] = {
+        {"NamedAndNumeric",
+         "<key>a&amp;b</key><string>&lt;&gt;&quot;&apos;&#65;&#x42;&#X43;&#x1F600;&#233;</string>"},
+        {"NamedMatchedByTheirStart", "<key>k</key><string>&ampere;&ltx;</string>"},
+        {"NumericWithSignBlankAndPrefix", "<key>k</key><string>&#+65;&#x0x41;&# 66;</string>"},
+        {"AmpersandLastInAPart", "<key>k</key><string>x&<!-- c -->&amp;&</string>"},
+        {"SectionEndInsideDecodedText", "<key>k</key><string>]]&gt;]]]&gt;&lt;![CDATA[</string>"},
+        {"CdataAndCommentsBetweenParts",
+         "<key>k</key><string> a&amp;<![CDATA[&<]]>b&lt;<!-- &bogus; -->c </string>"},
+        {"ReferencesOutsideStringsUntouched",
+         "<key>n</key><integer>1</integer><key>d</key><data>AA==</data><key>s</key><string>&amp;"
+         "</string>"},
+        {"UnknownName_Refused", "<key>k</key><string>&bogus;</string>"},
+        {"Zero_Refused", "<key>k</key><string>&#0;</string>"},
+        {"PastUnicode_Refused", "<key>k</key><string>&#x110000;</string>"},
+        {"TooLong_Refused", "<key>k</key><string>&#000000065;</string>"},
+        {"NoSemicolon_Refused", "<key>k</key><string>a &amp b</string>"},
+        {"Empty_Refused", "<key>k</key><string>&;</string>"},
+    };
+    for (const auto &[name, body] : cases) {
+        SCOPED_TRACE(name);
+        const std::string xml = xmlList(body);
+        const auto decoded = withDecodedReferences(xml);
+        const QByteArray expected = libplistReads(xml);
+        ASSERT_EQ(decoded.has_value(), !expected.isEmpty());
+        EXPECT_EQ(PropertyList::fromMemory(QByteArray::fromStdString(xml)).toBinary(), expected);
+        if (decoded) {
+            EXPECT_EQ(libplistReads(decoded->toStdString()), expected);
+            EXPECT_FALSE(decoded->contains("&amp;") || decoded->contains("&#"))
+                << decoded->toStdString();
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    PropertyListXml, DecodedReferences,
-    ::testing::Values(
-        ReferenceCase{"NamedAndNumeric",
-                      "<key>a&amp;b</"
-                      "key><string>&lt;&gt;&quot;&apos;&#65;&#x42;&#X43;&#x1F600;&#233;</string>"},
-        ReferenceCase{"NamedMatchedByTheirStart", "<key>k</key><string>&ampere;&ltx;</string>"},
-        ReferenceCase{"NumericWithSignBlankAndPrefix",
-                      "<key>k</key><string>&#+65;&#x0x41;&# 66;</string>"},
-        ReferenceCase{"AmpersandLastInAPart", "<key>k</key><string>x&<!-- c -->&amp;&</string>"},
-        ReferenceCase{"SectionEndInsideDecodedText",
-                      "<key>k</key><string>]]&gt;]]]&gt;&lt;![CDATA[</string>"},
-        ReferenceCase{"CdataAndCommentsBetweenParts",
-                      "<key>k</key><string> a&amp;<![CDATA[&<]]>b&lt;<!-- &bogus; -->c </string>"},
-        ReferenceCase{"ReferencesOutsideStringsUntouched",
-                      "<key>n</key><integer>1</integer><key>d</key><data>AA==</data><key>s</"
-                      "key><string>&amp;</string>"},
-        ReferenceCase{"UnknownName_Refused", "<key>k</key><string>&bogus;</string>"},
-        ReferenceCase{"Zero_Refused", "<key>k</key><string>&#0;</string>"},
-        ReferenceCase{"PastUnicode_Refused", "<key>k</key><string>&#x110000;</string>"},
-        ReferenceCase{"TooLong_Refused", "<key>k</key><string>&#000000065;</string>"},
-        ReferenceCase{"NoSemicolon_Refused", "<key>k</key><string>a &amp b</string>"},
-        ReferenceCase{"Empty_Refused", "<key>k</key><string>&;</string>"}),
-    zembra::test::CaseName());
 
 // The shape that stalled libplist for a minute at 15 MB: read alike, with its one long
 // string handed over without a single reference left.
 TEST(PropertyListXml, StringOfManyReferences_DecodedAheadToTheSameValue) {
-    std::string text;
-    for (int i = 0; i < 20000; ++i)
+    std::string text, expected;
+    for (int i = 0; i < 20000; ++i) {
         text += "&amp;x&lt;";
+        expected += "&x<";
+    }
     const std::string xml = xmlList("<key>CFBundleIdentifier</key><string>" + text + "</string>");
     const auto decoded = withDecodedReferences(xml);
     ASSERT_TRUE(decoded);
     EXPECT_FALSE(decoded->contains("&amp;") || decoded->contains("&lt;"));
-    const PropertyList list = PropertyList::fromMemory(QByteArray::fromStdString(xml));
-    std::string expected;
-    for (int i = 0; i < 20000; ++i)
-        expected += "&x<";
-    EXPECT_EQ(list.root().item("CFBundleIdentifier").string(), QString::fromStdString(expected));
+    EXPECT_EQ(PropertyList::fromMemory(QByteArray::fromStdString(xml))
+                  .root()
+                  .item("CFBundleIdentifier")
+                  .string(),
+              QString::fromStdString(expected));
 }
 
 TEST(PropertyListXml, ArrayItemsCut_OthersAndLayoutStay_UnknownShapesRefused) {
