@@ -15,11 +15,9 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
 #include <QStackedWidget>
-#include <QTemporaryDir>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -51,6 +49,14 @@ struct SpiderPane : ::testing::Test {
     std::unique_ptr<PreferencesSpider> open() {
         return std::make_unique<PreferencesSpider>(standard.store(), suite.store(), loginItem);
     }
+    // The watcher switch, then the two notification boxes: checked and enabled.
+    static std::vector<bool> shown(QWidget *pane) {
+        std::vector<bool> out;
+        for (const char *name :
+             {"enableSpiderButton", "enableNotificationsButton", "removeNotifiactionsButton"})
+            out.insert(out.end(), {box(pane, name)->isChecked(), box(pane, name)->isEnabled()});
+        return out;
+    }
 };
 
 } // namespace
@@ -59,61 +65,56 @@ TEST(GeneralPane, StoredSwitches_ShownAndEachClickStoredInTheStandardStore) {
     TestSettings standard;
     standard.store().setInteger(keys::kIncludeDefaultApps, 1);
     PreferencesViewController pane(standard.store());
-    QCheckBox *defaultApps = box(&pane, "defaultAppsButton");
-    QCheckBox *utilities = box(&pane, "utilitiesButton");
-    EXPECT_TRUE(defaultApps->isChecked());
-    EXPECT_FALSE(utilities->isChecked());
-
-    utilities->click();
+    EXPECT_TRUE(box(&pane, "defaultAppsButton")->isChecked());
+    EXPECT_FALSE(box(&pane, "utilitiesButton")->isChecked());
+    box(&pane, "utilitiesButton")->click();
     EXPECT_EQ(standard.store().integerForKey(keys::kIncludeUtilities), 1);
-    defaultApps->click();
+    box(&pane, "defaultAppsButton")->click();
     EXPECT_EQ(standard.store().integerForKey(keys::kIncludeDefaultApps), 0);
 }
 
 TEST_F(SpiderPane, StoredSwitches_Shown_NotificationBoxesDisabledWhileTheirSwitchIsOff) {
-    {
-        const auto pane = open(); // nothing stored: the watcher off, its notices on
-        EXPECT_FALSE(box(pane.get(), "enableSpiderButton")->isChecked());
-        for (const char *name : {"enableNotificationsButton", "removeNotifiactionsButton"}) {
-            EXPECT_FALSE(box(pane.get(), name)->isEnabled()) << name;
-            EXPECT_TRUE(box(pane.get(), name)->isChecked())
-                << name << ": absent keys read 0, which is on";
-        }
-    }
+    // Nothing stored: the watcher off, its notices on (absent keys read 0), but disabled.
+    EXPECT_EQ(shown(open().get()), (std::vector<bool>{false, true, true, false, true, false}));
     EXPECT_TRUE(loginItem.calls.empty()) << "opening the pane registers nothing";
-
     standard.store().setInteger(keys::kEnableSpider, 1);
     suite.store().setInteger(keys::kDisableNotification, 1);
     suite.store().setInteger(keys::kDisabelRemoveNotification, 1);
-    const auto pane = open();
-    EXPECT_TRUE(box(pane.get(), "enableSpiderButton")->isChecked());
-    EXPECT_TRUE(box(pane.get(), "enableNotificationsButton")->isEnabled());
-    EXPECT_FALSE(box(pane.get(), "enableNotificationsButton")->isChecked());
-    EXPECT_FALSE(box(pane.get(), "removeNotifiactionsButton")->isEnabled());
-    EXPECT_FALSE(box(pane.get(), "removeNotifiactionsButton")->isChecked());
+    EXPECT_EQ(shown(open().get()), (std::vector<bool>{true, true, false, true, false, false}));
 }
 
-TEST_F(SpiderPane, WatcherSwitch_RegistersStoresAndEnablesBoth_EvenWithNotificationsOff) {
+TEST_F(SpiderPane, Switches_WatcherRegisteredInTheStandardStore_NotificationsInTheSuiteOnly) {
     suite.store().setInteger(keys::kDisableNotification, 1);
     {
         const auto pane = open();
         box(pane.get(), "enableSpiderButton")->click();
         EXPECT_EQ(loginItem.calls, std::vector<bool>{true});
         EXPECT_EQ(standard.store().integerForKey(keys::kEnableSpider), 1);
-        EXPECT_EQ(suite.store().integerForKey(keys::kEnableSpider), 0)
-            << "the switch is not in the shared suite";
-        EXPECT_TRUE(box(pane.get(), "enableNotificationsButton")->isEnabled());
-        EXPECT_TRUE(box(pane.get(), "removeNotifiactionsButton")->isEnabled());
+        EXPECT_EQ(suite.store().integerForKey(keys::kEnableSpider), 0);
+        // Both enabled, even with notifications off.
+        EXPECT_EQ(shown(pane.get()), (std::vector<bool>{true, true, false, true, true, true}));
     }
-    // The next start shows the remove notifications box disabled again.
-    const auto reopened = open();
-    EXPECT_FALSE(box(reopened.get(), "removeNotifiactionsButton")->isEnabled());
+    const auto pane = open(); // the next start shows the remove notifications box disabled
+    EXPECT_FALSE(box(pane.get(), "removeNotifiactionsButton")->isEnabled());
 
-    box(reopened.get(), "enableSpiderButton")->click();
+    QCheckBox *notifications = box(pane.get(), "enableNotificationsButton");
+    QCheckBox *removals = box(pane.get(), "removeNotifiactionsButton");
+    notifications->click();
+    EXPECT_EQ(suite.store().integerForKey(keys::kDisableNotification), 0);
+    EXPECT_TRUE(removals->isEnabled());
+    removals->click();
+    EXPECT_EQ(suite.store().integerForKey(keys::kDisabelRemoveNotification), 1);
+    notifications->click();
+    EXPECT_EQ(suite.store().integerForKey(keys::kDisableNotification), 1);
+    EXPECT_FALSE(removals->isEnabled());
+    for (const QString &key : {keys::kDisableNotification, keys::kDisabelRemoveNotification})
+        EXPECT_EQ(standard.store().integerForKey(key), 0) << key.toStdString();
+    EXPECT_EQ(loginItem.calls, std::vector<bool>{true});
+
+    box(pane.get(), "enableSpiderButton")->click();
     EXPECT_EQ(loginItem.calls, (std::vector<bool>{true, false}));
     EXPECT_EQ(standard.store().integerForKey(keys::kEnableSpider), 0);
-    EXPECT_FALSE(box(reopened.get(), "enableNotificationsButton")->isEnabled());
-    EXPECT_FALSE(box(reopened.get(), "removeNotifiactionsButton")->isEnabled());
+    EXPECT_EQ(shown(pane.get()), (std::vector<bool>{false, true, false, false, false, false}));
 }
 
 // The watcher's settings folder has a line break in its path, which an autostart entry
@@ -136,30 +137,7 @@ TEST_F(SpiderPane, WatcherThatCannotBeRegistered_SwitchStaysOff_PaneSaysWhy) {
     ASSERT_TRUE(why);
     EXPECT_FALSE(why->isHidden());
     EXPECT_TRUE(why->text().contains(QStringLiteral("line break"))) << why->text().toStdString();
-    EXPECT_FALSE(QFileInfo::exists(config.path() + QStringLiteral("/autostart")) &&
-                 !QDir(config.path() + QStringLiteral("/autostart")).isEmpty());
-}
-
-TEST_F(SpiderPane, NotificationSwitches_StoredInTheSharedSuiteOnly) {
-    standard.store().setInteger(keys::kEnableSpider, 1);
-    const auto pane = open();
-    QCheckBox *notifications = box(pane.get(), "enableNotificationsButton");
-    QCheckBox *removals = box(pane.get(), "removeNotifiactionsButton");
-
-    notifications->click();
-    EXPECT_EQ(suite.store().integerForKey(keys::kDisableNotification), 1);
-    EXPECT_EQ(standard.store().integerForKey(keys::kDisableNotification), 0);
-    EXPECT_FALSE(removals->isEnabled());
-    notifications->click();
-    EXPECT_EQ(suite.store().integerForKey(keys::kDisableNotification), 0);
-    EXPECT_TRUE(removals->isEnabled());
-
-    removals->click();
-    EXPECT_EQ(suite.store().integerForKey(keys::kDisabelRemoveNotification), 1);
-    EXPECT_EQ(standard.store().integerForKey(keys::kDisabelRemoveNotification), 0);
-    removals->click();
-    EXPECT_EQ(suite.store().integerForKey(keys::kDisabelRemoveNotification), 0);
-    EXPECT_TRUE(loginItem.calls.empty());
+    EXPECT_TRUE(QDir(config.path() + QStringLiteral("/autostart")).isEmpty());
 }
 
 TEST(PreferencesWindow, BuiltOnFirstUse_OnceForEveryLaterShow_WithItsPanes) {
@@ -188,8 +166,7 @@ TEST(PreferencesWindow, BuiltOnFirstUse_OnceForEveryLaterShow_WithItsPanes) {
     // Two panes, one shown at a time, every switch named for the screen reader.
     const QList<QAction *> items = window->findChild<QToolBar *>()->actions();
     ASSERT_EQ(items.size(), 2);
-    EXPECT_FALSE(items[1]->icon().pixmap(32, 32).isNull())
-        << "the drawn Spider image is in the resources";
+    EXPECT_FALSE(items[1]->icon().pixmap(32, 32).isNull()) << "the drawn Spider image";
     EXPECT_EQ(window->selectedPane(), QStringLiteral("PreferencesMain"));
     items[1]->trigger();
     EXPECT_EQ(window->selectedPane(), QStringLiteral("PreferencesSpider"));
@@ -203,7 +180,6 @@ TEST(PreferencesWindow, BuiltOnFirstUse_OnceForEveryLaterShow_WithItsPanes) {
     show->trigger();
     EXPECT_EQ(built, 1) << "the same window is shown again";
     EXPECT_TRUE(window->isVisible());
-
     owner.reset(); // the action goes, and the window it built with it
     EXPECT_TRUE(window.isNull());
     platform::SettingsStore::setFolder(QString());
