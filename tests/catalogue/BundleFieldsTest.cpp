@@ -5,48 +5,30 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using namespace zembra;
 using zembra::test::TestSettings;
 using zembra::test::TreeBuilder;
 
-namespace {
-struct IdentifierCase {
-    const char *name; // of the test case
-    const char *identifier;
-    OptString bundleName;
-    OptString companyName;
-};
-void PrintTo(const IdentifierCase &c, std::ostream *os) {
-    *os << c.name;
-} // a stable test name
-} // namespace
-
-class IdentifierSplit : public ::testing::TestWithParam<IdentifierCase> {};
-
-TEST_P(IdentifierSplit, BundleAndCompanyName) {
-    const auto &c = GetParam();
-    const OptString id = c.identifier ? OptString(QString::fromUtf8(c.identifier)) : std::nullopt;
-    EXPECT_EQ(fields::bundleName(id), c.bundleName);
-    EXPECT_EQ(fields::companyName(id), c.companyName);
+TEST(Fields, IdentifierSplitIntoBundleAndCompanyName) {
+    // The identifier, then its bundle name and company name.
+    const std::array<const char *, 3> cases[] = {{"com.example.FooBar", "FooBar", "example"},
+                                                 {"foobar", "foobar", "foobar"},
+                                                 {"com.example", "example", "example"},
+                                                 {"com.", "", ""},
+                                                 {".x", "x", "x"},
+                                                 {"com..x", "x", ""},
+                                                 {"", "", ""}};
+    for (const auto &[identifier, bundleName, companyName] : cases) {
+        SCOPED_TRACE(identifier);
+        EXPECT_EQ(fields::bundleName(QString::fromUtf8(identifier)), QString::fromUtf8(bundleName));
+        EXPECT_EQ(fields::companyName(QString::fromUtf8(identifier)),
+                  QString::fromUtf8(companyName));
+    }
+    EXPECT_FALSE(fields::bundleName(std::nullopt));
+    EXPECT_FALSE(fields::companyName(std::nullopt));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Fields, IdentifierSplit,
-    ::testing::Values(IdentifierCase{"ThreeComponents", "com.example.FooBar",
-                                     QStringLiteral("FooBar"), QStringLiteral("example")},
-                      IdentifierCase{"OneComponent", "foobar", QStringLiteral("foobar"),
-                                     QStringLiteral("foobar")},
-                      IdentifierCase{"TwoComponents", "com.example", QStringLiteral("example"),
-                                     QStringLiteral("example")},
-                      IdentifierCase{"TrailingDot", "com.", QStringLiteral(""), QStringLiteral("")},
-                      IdentifierCase{"LeadingDot", ".x", QStringLiteral("x"), QStringLiteral("x")},
-                      IdentifierCase{"EmptyMiddleComponent", "com..x", QStringLiteral("x"),
-                                     QStringLiteral("")},
-                      IdentifierCase{"Empty", "", QStringLiteral(""), QStringLiteral("")},
-                      IdentifierCase{"Missing", nullptr, std::nullopt, std::nullopt}),
-    [](const ::testing::TestParamInfo<IdentifierCase> &info) {
-        return std::string(info.param.name);
-    });
 
 TEST(Fields, WorkedExample) {
     TreeBuilder t;
@@ -76,9 +58,9 @@ TEST(Fields, BlankEmptyAndMissingName) {
     TreeBuilder t;
     TestSettings s;
     const Application a(s);
-    const auto blank = t.bundleWithPlist(
-        "B.app", test::xmlPlist("<key>CFBundleName</key><string>My Great App</string>"));
-    EXPECT_EQ(a.setLabelName(blank), QStringLiteral("My_Great_App"));
+    EXPECT_EQ(a.setLabelName(t.bundleWithPlist(
+                  "B.app", test::xmlPlist("<key>CFBundleName</key><string>My Great App</string>"))),
+              QStringLiteral("My_Great_App"));
     const auto empty =
         t.bundleWithPlist("E.app", test::xmlPlist("<key>CFBundleName</key><string></string>"));
     EXPECT_EQ(a.setLabelName(empty), QStringLiteral(""));
@@ -94,13 +76,10 @@ TEST(Fields, NotABundle_TakesTheFallBacks) {
     const auto item = Application(s).application(t.dir("Broken.app"));
     EXPECT_EQ(item->label(), QStringLiteral("Broken"));
     EXPECT_TRUE(item->icon());
-    EXPECT_EQ(item->label_name(), QStringLiteral("empty_string"));
-    EXPECT_EQ(item->bundle_name_info(), QStringLiteral("empty_string"));
-    EXPECT_EQ(item->executable_info(), QStringLiteral("empty_string"));
-    EXPECT_FALSE(item->bundle());
-    EXPECT_FALSE(item->bundle_name());
-    EXPECT_FALSE(item->company_name());
-    EXPECT_FALSE(item->app_icon());
+    for (const OptString &fallBack :
+         {item->label_name(), item->bundle_name_info(), item->executable_info()})
+        EXPECT_EQ(fallBack, QStringLiteral("empty_string"));
+    EXPECT_FALSE(item->bundle() || item->bundle_name() || item->company_name() || item->app_icon());
 }
 
 TEST(Fields, AppIconNameIsCutOnlyWhenItHoldsDotI) {
@@ -111,11 +90,9 @@ TEST(Fields, AppIconNameIsCutOnlyWhenItHoldsDotI) {
     t.file("C.app/Contents/Resources/My.icns");
     EXPECT_EQ(a.setAppIcon(cut), ImageRef::imageFile(cut / "Contents/Resources/My.icns"));
     const auto whole = t.app("W.app", "w", "", "", "icon.png");
-    t.file("W.app/Contents/Resources/icon.png");
-    t.file("W.app/Contents/Resources/icon.icns");
+    t.entries({"W.app/Contents/Resources/icon.png", "W.app/Contents/Resources/icon.icns"});
     EXPECT_EQ(a.setAppIcon(whole), ImageRef::imageFile(whole / "Contents/Resources/icon.png"));
-    const auto missing = t.app("M.app", "m", "", "", "Gone.icns");
-    EXPECT_FALSE(a.setAppIcon(missing));
+    EXPECT_FALSE(a.setAppIcon(t.app("M.app", "m", "", "", "Gone.icns")));
 }
 
 TEST(Fields, PluginAndSafariLabels) {
