@@ -1,5 +1,8 @@
+// Folder handles and the deletion scope built on them: links on the way never followed,
+// the granted folder itself never deleted, another file system below never entered.
 #include "platform/DeletionScope.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderHandle.h"
 #include "support/TreeBuilder.h"
 
 #include <QTemporaryDir>
@@ -9,6 +12,7 @@
 #include <sys/stat.h>
 
 using namespace zembra::platform;
+using zembra::test::readFile;
 using zembra::test::TreeBuilder;
 namespace fs = std::filesystem;
 
@@ -135,4 +139,60 @@ TEST_F(RemoveItem, DroppedItemGrant_CoversTheItemItselfOnly) {
     EXPECT_FALSE(itemExists(app));
     EXPECT_TRUE(itemExists(t / "dropped"));
     EXPECT_FALSE(scope.addItem(t / "dropped/Missing.app"));
+}
+
+TEST(FolderHandle, ReplaceFile_WholeFileReplacedModeKeptNoTemporaryLeft_RefusedLeavesItUntouched) {
+    // The new file starts as the temporary's 0600: every other mode must be set anew.
+    for (const auto mode : {0600, 0644, 0640, 0604, 0444}) {
+        TreeBuilder t;
+        const auto f = t.file("home/Library/list.plist", "old contents that are longer");
+        fs::permissions(f, fs::perms(mode));
+        const FolderHandle folder = FolderHandle::open(t / "home", "Library");
+        ASSERT_TRUE(folder.isValid());
+        QByteArray seen;
+        ASSERT_TRUE(folder.replaceFile("list.plist", "new", [&](const QByteArray &written) {
+            seen = written;
+            return true;
+        }));
+        EXPECT_EQ(seen, QByteArray("new")); // what was read back from the disk
+        EXPECT_EQ(readFile(f), "new");
+        EXPECT_EQ(fs::status(f).permissions() & fs::perms::all, fs::perms(mode)) << mode;
+        EXPECT_EQ(zembra::test::entryCount(t / "home/Library"), 1u);
+
+        EXPECT_FALSE(
+            folder.replaceFile("list.plist", "newer", [](const QByteArray &) { return false; }));
+        EXPECT_FALSE(folder.replaceFile("../list.plist", "newer"));
+        EXPECT_FALSE(fs::exists(t / "home/list.plist"));
+        EXPECT_EQ(readFile(f), "new");
+        EXPECT_EQ(zembra::test::entryCount(t / "home/Library"), 1u);
+    }
+}
+
+TEST(FolderHandle, LinkOrUpwardStepInPath_NotOpened) {
+    TreeBuilder t;
+    t.file("elsewhere/Safari/Extensions/Extensions.plist", "foreign");
+    t.entries({"home/Library/", "home2/Library/Safari/", "home3/Library/Safari/Extensions/"});
+    t.link("home/Library/Safari", t / "elsewhere/Safari");
+    t.link("home2/Library/Safari/Extensions", t / "elsewhere/Safari/Extensions");
+    EXPECT_FALSE(FolderHandle::open(t / "home", "Library/Safari/Extensions").isValid());
+    EXPECT_FALSE(FolderHandle::open(t / "home2", "Library/Safari/Extensions").isValid());
+    for (const fs::path &bad :
+         {fs::path("Library/../../elsewhere"), t / "elsewhere", fs::path("Library/Missing")})
+        EXPECT_FALSE(FolderHandle::open(t / "home3", bad).isValid()) << bad;
+    // The granted folder's own path may pass through a link.
+    t.link("granted", t / "home3");
+    EXPECT_TRUE(FolderHandle::open(t / "granted", "Library/Safari/Extensions").isValid());
+}
+
+TEST(FolderHandle, ReadFile_OnlyRegularFilesNotThroughLinksWithinLimit) {
+    TreeBuilder t;
+    t.file("home/list.plist", "12345");
+    t.link("home/linked.plist", t.file("outside.plist", "foreign"));
+    ASSERT_EQ(mkfifo((t / "home/fifo.plist").c_str(), 0644), 0);
+    const FolderHandle folder = FolderHandle::open(t / "home", "");
+    EXPECT_EQ(folder.readFile("list.plist", 5), QByteArray("12345"));
+    EXPECT_FALSE(folder.readFile("list.plist", 4));
+    // The FIFO: returns instead of waiting for a writer.
+    for (const char *none : {"linked.plist", "fifo.plist", "missing.plist"})
+        EXPECT_FALSE(folder.readFile(none, 100)) << none;
 }

@@ -1,13 +1,17 @@
 // The settings folder against links and FIFOs: the stores, the watcher's snapshot and pid
 // file and the removal marks never write, truncate or delete through a link, and never
-// wait on a FIFO; a folder that cannot be used is named with the reason.
+// wait on a FIFO; a folder that cannot be used is named with the reason. And when the
+// settings file is rewritten: not for a write that changes nothing stored, and once for
+// all the writes a batch holds (start-up).
 #include "catalogue/ApplicationSnapshot.h"
 #include "leftovers/RemovalMarks.h"
 #include "platform/PidFile.h"
 #include "platform/SettingsStore.h"
 #include "support/TreeBuilder.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +21,7 @@
 #include <unistd.h>
 
 using namespace zembra;
+using zembra::platform::SettingsStore;
 using zembra::test::TreeBuilder;
 namespace fs = std::filesystem;
 
@@ -49,13 +54,34 @@ ApplicationSnapshot oneApplication() {
     return snapshot;
 }
 
+// The file is replaced whole on every rewrite: a new inode says it was written.
+ino_t inodeOf(const QString &path) {
+    struct stat st {};
+    return ::stat(path.toLocal8Bit().constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// The file's own text, as another process reads it (a QSettings of this process would
+// share the store's unwritten values).
+QByteArray fileText(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// QSettings writes on its own only where an event loop runs.
+struct EventLoop {
+    int argc = 1;
+    char name[6] = "tests";
+    char *argv[2] = {name, nullptr};
+    QCoreApplication app{argc, argv};
+};
+
 } // namespace
 
 TEST(SettingsFolder, StoreFileALinkOrItOrItsLockAFifo_NeitherWrittenThroughNorWaitedOn) {
     TreeBuilder t;
     const auto outside = t.file("elsewhere/precious.txt", "precious");
     const auto file = t.link("settings/Uninstaller zembra.conf", outside);
-    platform::SettingsStore store(QString::fromStdString(file.native()));
+    SettingsStore store(QString::fromStdString(file.native()));
     store.setInteger(QStringLiteral("appLaunchCount"), 3);
     EXPECT_EQ(store.integerForKey(QStringLiteral("appLaunchCount")), 3) << "kept for the run";
     EXPECT_EQ(test::readFile(outside), "precious");
@@ -68,7 +94,7 @@ TEST(SettingsFolder, StoreFileALinkOrItOrItsLockAFifo_NeitherWrittenThroughNorWa
         SCOPED_TRACE(pipe);
         std::optional<QString> problem;
         EXPECT_TRUE(finishesWithoutWaiting(fifo(t, pipe + "/" + pipe), [&] {
-            platform::SettingsStore store(QString::fromStdString((t / pipe / "s.conf").native()));
+            SettingsStore store(QString::fromStdString((t / pipe / "s.conf").native()));
             store.setInteger(QStringLiteral("k"), 1);
             problem = store.problem();
         }));
@@ -111,15 +137,15 @@ TEST(SettingsFolder, FolderChecked_ProblemNamed) {
             t.link(c.entry, c.made == LinkToFile ? t.file("elsewhere/x") : t.dir("elsewhere"));
         else if (c.made == Fifo)
             fifo(t, c.entry);
-        platform::SettingsStore::setFolder(QString::fromStdString((t / c.folder).native()));
-        const auto problem = platform::SettingsStore::folderProblem();
+        SettingsStore::setFolder(QString::fromStdString((t / c.folder).native()));
+        const auto problem = SettingsStore::folderProblem();
         if (!*c.problem)
             EXPECT_FALSE(problem) << problem->toStdString();
         else
             EXPECT_TRUE(problem && problem->contains(QString::fromUtf8(c.problem)))
                 << (problem ? problem->toStdString() : "no problem");
     }
-    platform::SettingsStore::setFolder({});
+    SettingsStore::setFolder({});
 }
 
 TEST(SettingsFolder, SnapshotAndPidFileThroughLinkOrFifo_NeitherWrittenThroughNorWaitedOn) {
@@ -181,9 +207,90 @@ TEST(SettingsFolder, RemovalMarksThroughLinks_ForeignFilesNeitherWrittenNorDelet
 // Every test program runs in a temporary home: the stores and marks of code that is
 // given no folder land there, never in the user's configuration folder.
 TEST(SettingsFolder, TestsRunInATemporaryHome) {
-    platform::SettingsStore::setFolder({});
+    SettingsStore::setFolder({});
     const QString home = qEnvironmentVariable("HOME");
     EXPECT_TRUE(home.startsWith(QDir::tempPath() + QLatin1Char('/'))) << home.toStdString();
-    EXPECT_TRUE(platform::SettingsStore::folder().startsWith(home + QLatin1Char('/')))
-        << platform::SettingsStore::folder().toStdString();
+    EXPECT_TRUE(SettingsStore::folder().startsWith(home + QLatin1Char('/')))
+        << SettingsStore::folder().toStdString();
+}
+
+struct SettingsWrites : ::testing::Test {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("s.conf"));
+};
+
+TEST_F(SettingsWrites, SameValueAgain_FileNotRewritten_OtherValueIs) {
+    const auto setBoth = [](SettingsStore &store) {
+        store.setInteger(QStringLiteral("sheet"), 0);
+        store.setData(QStringLiteral("blob"), QByteArray("\xff\x01", 2));
+    };
+    {
+        SettingsStore first(file);
+        setBoth(first);
+    }
+    SettingsStore store(file); // read back from disk, as at the next start
+    const ino_t written = inodeOf(file);
+    setBoth(store);
+    store.remove(QStringLiteral("never-there"));
+    EXPECT_EQ(inodeOf(file), written) << "nothing changed, nothing written";
+
+    // Bytes that read the same as lossy text are still different bytes.
+    store.setData(QStringLiteral("blob"), QByteArray("\xfe\x01", 2));
+    EXPECT_NE(inodeOf(file), written);
+    EXPECT_EQ(SettingsStore(file).dataForKey(QStringLiteral("blob")), QByteArray("\xfe\x01", 2));
+    // Every change is in the file when the call returns (another process reads it).
+    store.setInteger(QStringLiteral("sheet"), 1);
+    EXPECT_TRUE(fileText(file).contains("sheet=1"));
+    store.remove(QStringLiteral("sheet"));
+    EXPECT_FALSE(fileText(file).contains("sheet="));
+}
+
+TEST_F(SettingsWrites, Batch_WritesReadBackAtOnce_OnDiskTogetherAtItsEnd) {
+    SettingsStore store(file);
+    store.setInteger(QStringLiteral("appLaunchCount"), 4);
+    {
+        SettingsStore::WriteBatch batch(store);
+        {
+            SettingsStore::WriteBatch inner(store);
+            store.setInteger(QStringLiteral("appLaunchCount"), 5);
+        }
+        store.setInteger(QStringLiteral("sheet"), 0);
+        store.setInteger(QStringLiteral("PresentAsSheet"), 1);
+        EXPECT_EQ(store.integerForKey(QStringLiteral("appLaunchCount")), 5);
+        EXPECT_TRUE(fileText(file).contains("appLaunchCount=4"))
+            << "held until the outer batch ends";
+        EXPECT_FALSE(fileText(file).contains("PresentAsSheet"));
+    }
+    for (const char *line : {"appLaunchCount=5", "sheet=0", "PresentAsSheet=1"})
+        EXPECT_TRUE(fileText(file).contains(line)) << line;
+
+    // A batch that changed nothing writes nothing.
+    const ino_t written = inodeOf(file);
+    { SettingsStore::WriteBatch batch(store); }
+    EXPECT_EQ(inodeOf(file), written);
+}
+
+TEST_F(SettingsWrites, Batch_HeldThroughTheEventLoop_NeverWrittenThroughALinkThatReplacedTheFile) {
+    EventLoop loop;
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.conf"));
+    SettingsStore store(file);
+    store.setInteger(QStringLiteral("sheet"), 0);
+    {
+        SettingsStore::WriteBatch batch(store);
+        store.setInteger(QStringLiteral("sheet"), 1);
+        // What QSettings would write on its own at the next turn of the event loop.
+        QCoreApplication::sendPostedEvents();
+        EXPECT_TRUE(fileText(file).contains("sheet=0")) << "written while held";
+    }
+    EXPECT_TRUE(fileText(file).contains("sheet=1"));
+    {
+        SettingsStore::WriteBatch batch(store);
+        store.setInteger(QStringLiteral("sheet"), 2);
+        ASSERT_TRUE(QFile::rename(file, elsewhere));
+        ASSERT_TRUE(QFile::link(elsewhere, file));
+        QCoreApplication::sendPostedEvents();
+    }
+    EXPECT_TRUE(fileText(elsewhere).contains("sheet=1")) << "written through the link";
+    EXPECT_TRUE(store.problem().has_value());
+    EXPECT_EQ(store.integerForKey(QStringLiteral("sheet")), 2) << "kept for this run";
 }
