@@ -13,33 +13,23 @@
 using namespace zembra;
 namespace fs = std::filesystem;
 
-namespace {
-corpus::Corpus developmentCorpus() {
-    const fs::path dir = ZEMBRA_CORPUS_DIR;
-    return corpus::loadCorpus({dir / "development.corpus", dir / "macos.corpus"});
-}
-} // namespace
-
-TEST(Corpus, DevelopmentSetReadsWholeAndNoEntryHasTwoOwners) {
-    const corpus::Corpus c = developmentCorpus();
-    EXPECT_TRUE(c.errors.empty()) << c.errors.front();
+TEST(Corpus, DevelopmentSetReadsWhole_NoEntryHasTwoOwners_ReadersFindWhatEachBundleDeclares) {
+    const fs::path corpusDir = ZEMBRA_CORPUS_DIR;
+    const corpus::Corpus c =
+        corpus::loadCorpus({corpusDir / "development.corpus", corpusDir / "macos.corpus"});
+    ASSERT_TRUE(c.errors.empty()) << c.errors.front();
     EXPECT_GE(c.apps.size(), 24u);
-    std::set<std::string> identifiers, entries;
-    for (const corpus::CorpusApp &app : c.apps) {
-        EXPECT_TRUE(identifiers.insert(app.identifier).second) << app.identifier;
-        EXPECT_FALSE(app.leaves.empty()) << app.name;
-        for (const std::string &e : app.leaves)
-            EXPECT_TRUE(entries.insert(corpus::entryPath("/", e).native()).second) << e;
-    }
-}
-
-TEST(Corpus, ReadersFindWhatEachBundleDeclares) {
-    const corpus::Corpus c = developmentCorpus();
     QTemporaryDir dir;
     const fs::path root = fs::path(dir.path().toStdString());
     corpus::buildCorpusTree(c, root);
+    std::set<std::string> identifiers, entries;
     for (const corpus::CorpusApp &app : c.apps) {
         SCOPED_TRACE(app.bundle);
+        EXPECT_TRUE(identifiers.insert(app.identifier).second) << app.identifier;
+        EXPECT_FALSE(app.leaves.empty());
+        for (const std::string &e : app.leaves)
+            EXPECT_TRUE(entries.insert(corpus::entryPath("/", e).native()).second) << e;
+
         const std::optional<CodeSignature> signature =
             readCodeSignature(root / app.bundle / "Contents/MacOS" / app.executable);
         ASSERT_TRUE(signature);
@@ -56,8 +46,7 @@ TEST(Corpus, ReadersFindWhatEachBundleDeclares) {
             EXPECT_TRUE(ids.identifiers().contains(QString::fromStdString(inner.identifier)))
                 << inner.identifier;
         for (const std::string &tool : app.tools)
-            EXPECT_TRUE(
-                ids.names().contains(QString::fromStdString(fs::path(tool).filename().native())))
+            EXPECT_TRUE(ids.names().contains(QString::fromStdString(fs::path(tool).filename())))
                 << tool;
     }
 }

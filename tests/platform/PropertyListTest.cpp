@@ -97,54 +97,48 @@ TEST(PropertyList, EverySampleAndFuzzInputAndTheirMutations_ReadWithoutCrashing)
     EXPECT_GT(parsed, 0);
 }
 
-TEST(BundleInfo, RealAndBinaryInfoPlists_WrongTypeCountsAsAbsent) {
+TEST(BundleInfo, RealBinaryAndBrokenInfoPlists_WrongTypeCountsAsAbsent_ImageResources) {
     TreeBuilder t;
-    const auto info = BundleInfo::read(t.bundleWithPlist(
-        "Tunnelblick.app", readFixture("plists/info/Tunnelblick_Tunnelblick_Info.plist")));
-    ASSERT_TRUE(info);
-    EXPECT_EQ(info->identifier(), QStringLiteral("net.tunnelblick.tunnelblick"));
-    EXPECT_EQ(info->name(), QStringLiteral("Tunnelblick"));
-    EXPECT_EQ(info->iconFile(), QStringLiteral("tunnelblick.icns"));
-
-    const auto kya = BundleInfo::read(t.bundleWithPlist(
-        "KYA.app", readFixture("plists/info/newmarcel_KeepingYouAwake_Info.plist")));
-    ASSERT_TRUE(kya); // a dictionary without the keys is still a bundle
-    EXPECT_FALSE(kya->identifier());
-    EXPECT_FALSE(kya->name());
-
-    const auto bin =
-        BundleInfo::read(t.bundleWithPlist("Bin.app", binaryPlist("com.example.bin", "Bin App")));
-    ASSERT_TRUE(bin);
-    EXPECT_EQ(bin->identifier(), QStringLiteral("com.example.bin"));
-    EXPECT_EQ(bin->name(), QStringLiteral("Bin App"));
-    EXPECT_FALSE(bin->executable()); // a value of the wrong type counts as absent
-}
-
-TEST(BundleInfo, NotABundle) {
-    TreeBuilder t;
+    t.bundleWithPlist("Tunnelblick.app",
+                      readFixture("plists/info/Tunnelblick_Tunnelblick_Info.plist"));
+    t.bundleWithPlist("KYA.app", readFixture("plists/info/newmarcel_KeepingYouAwake_Info.plist"));
+    t.bundleWithPlist("Bin.app", binaryPlist("com.example.bin", "Bin App"));
     t.dir("NoPlist.app/Contents");
     t.bundleWithPlist("Truncated.app", binaryPlist("com.x.y", "Y").substr(0, 20));
     t.bundleWithPlist("Array.app", "<plist><array><string>x</string></array></plist>");
-    t.link("Linked.app", t.app("Real.app", "com.x.real"));
+    t.link("Linked.app", t / "Bin.app");
     t.dir("Fifo.app/Contents");
     ASSERT_EQ(mkfifo((t / "Fifo.app/Contents/Info.plist").c_str(), 0644), 0);
-    // The FIFO: returns instead of waiting for a writer.
-    for (const char *none :
-         {"NoPlist.app", "Truncated.app", "Array.app", "Linked.app", "missing.app", "Fifo.app"})
-        EXPECT_FALSE(BundleInfo::read(t / none)) << none;
-    EXPECT_TRUE(BundleInfo::read(t / "Real.app"));
-}
+    // Identifier, name, executable and icon file; "-" for an absent value (or one of the
+    // wrong type), "none" for no bundle; the FIFO returns instead of waiting for a writer.
+    const auto fields = [&](const char *bundle) -> std::string {
+        const auto info = BundleInfo::read(t / bundle);
+        const auto text = [](const std::optional<QString> &s) {
+            return s ? s->toStdString() : "-";
+        };
+        return !info ? "none"
+                     : text(info->identifier()) + " " + text(info->name()) + " " +
+                           text(info->executable()) + " " + text(info->iconFile());
+    };
+    const std::pair<const char *, const char *> cases[] = {
+        {"Tunnelblick.app", "net.tunnelblick.tunnelblick Tunnelblick Tunnelblick tunnelblick.icns"},
+        {"KYA.app", "- - - -"}, // a dictionary without the keys is still a bundle
+        {"Bin.app", "com.example.bin Bin App - -"},
+        {"NoPlist.app", "none"},
+        {"Truncated.app", "none"},
+        {"Array.app", "none"},
+        {"Linked.app", "none"},
+        {"missing.app", "none"},
+        {"Fifo.app", "none"}};
+    for (const auto &[bundle, expected] : cases)
+        EXPECT_EQ(fields(bundle), expected) << bundle;
 
-TEST(BundleInfo, ImageResourceWithOrWithoutExtension) {
-    TreeBuilder t;
-    const auto app = t.app("A.app", "com.x.a");
-    t.file("A.app/Contents/Resources/AppIcon.icns");
-    t.file("A.app/Contents/Resources/icon.png");
-    const auto info = BundleInfo::read(app);
+    t.entries({"Bin.app/Contents/Resources/AppIcon.icns", "Bin.app/Contents/Resources/icon.png"});
+    const auto info = BundleInfo::read(t / "Bin.app");
     ASSERT_TRUE(info);
-    EXPECT_EQ(info->imageResource(QStringLiteral("AppIcon")),
-              app / "Contents/Resources/AppIcon.icns");
-    EXPECT_EQ(info->imageResource(QStringLiteral("icon.png")), app / "Contents/Resources/icon.png");
+    const fs::path resources = t / "Bin.app/Contents/Resources";
+    EXPECT_EQ(info->imageResource(QStringLiteral("AppIcon")), resources / "AppIcon.icns");
+    EXPECT_EQ(info->imageResource(QStringLiteral("icon.png")), resources / "icon.png");
     EXPECT_FALSE(info->imageResource(QStringLiteral("Missing")));
     EXPECT_FALSE(info->imageResource(QStringLiteral("../../../etc/passwd")));
 }
