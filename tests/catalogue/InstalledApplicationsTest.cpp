@@ -1,4 +1,8 @@
+// The installed applications: where they may lie, which are listed, and the fields each
+// record takes from its bundle (with their fall-backs).
 #include "catalogue/Application.h"
+#include "extensions/Bundle.h"
+#include "extensions/SafariExtension.h"
 #include "grants/GrantKeys.h"
 #include "preferences/PreferenceKeys.h"
 #include "support/TreeBuilder.h"
@@ -29,6 +33,8 @@ protected:
     TreeBuilder t;
     TestSettings s;
 };
+
+using Fields = InstalledApplications;
 
 } // namespace
 
@@ -107,4 +113,89 @@ TEST_F(InstalledApplications, NamedLikeAnApplicationButNoFolder_LeftOut) {
     t.link("Applications/Link.app", t / "Applications/Real.app");
     t.link("Applications/Dangling.app", t / "nowhere.app");
     EXPECT_EQ(relativeUrls(list(), t), std::vector<std::string>{"Real.app"});
+}
+
+TEST_F(Fields, IdentifierSplitIntoBundleAndCompanyName) {
+    // The identifier, then its bundle name and company name.
+    const std::pair<const char *, const char *> cases[] = {{"com.example.FooBar", "FooBar example"},
+                                                           {"foobar", "foobar foobar"},
+                                                           {"com.example", "example example"},
+                                                           {"com.", " "},
+                                                           {".x", "x x"},
+                                                           {"com..x", "x "},
+                                                           {"", " "}};
+    for (const auto &[identifier, names] : cases)
+        EXPECT_EQ(*fields::bundleName(QString::fromUtf8(identifier)) + " " +
+                      *fields::companyName(QString::fromUtf8(identifier)),
+                  QString::fromUtf8(names))
+            << identifier;
+    EXPECT_FALSE(fields::bundleName(std::nullopt) || fields::companyName(std::nullopt));
+}
+
+TEST_F(Fields, WorkedExample) {
+    const auto url = t.app("Applications/Foo Bar.app", "com.example.FooBar", "Foo Bar", "FooBar",
+                           "AppIcon.icns");
+    t.file("Applications/Foo Bar.app/Contents/Resources/AppIcon.icns");
+    const auto item = Application(s).application(url);
+    EXPECT_EQ(item->label(), QStringLiteral("Foo Bar"));
+    EXPECT_EQ(item->label_name(), QStringLiteral("Foo_Bar"));
+    EXPECT_EQ(item->url(), url);
+    EXPECT_EQ(item->bundle(), QStringLiteral("com.example.FooBar"));
+    EXPECT_EQ(item->bundle_name(), QStringLiteral("FooBar"));
+    EXPECT_EQ(item->bundle_name_info(), QStringLiteral("Foo Bar"));
+    EXPECT_EQ(item->executable_info(), QStringLiteral("FooBar"));
+    EXPECT_EQ(item->company_name(), QStringLiteral("example"));
+    EXPECT_EQ(item->icon(), ImageRef::workspaceIcon(url));
+    EXPECT_EQ(item->app_icon(), ImageRef::imageFile(url / "Contents/Resources/AppIcon.icns"));
+    EXPECT_TRUE(item->files().empty());
+    // The same bundle as a preference pane is labelled by the plug-in rule.
+    fs::rename(url, t / "Applications/Foo Bar 2.0.prefPane");
+    EXPECT_EQ(Bundle(s).setLabel(t / "Applications/Foo Bar 2.0.prefPane"),
+              QStringLiteral("Foo Bar 2"));
+}
+
+TEST_F(Fields, BlankEmptyAndMissingNames_NotABundle_TakeTheFallBacks) {
+    const Application a(s);
+    const auto name = [&](const char *bundle, const char *plistName) {
+        return t.bundleWithPlist(
+            bundle, test::xmlPlist(plistName ? std::string("<key>CFBundleName</key><string>") +
+                                                   plistName + "</string>"
+                                             : ""));
+    };
+    EXPECT_EQ(a.setLabelName(name("B.app", "My Great App")), QStringLiteral("My_Great_App"));
+    EXPECT_EQ(a.setLabelName(name("E.app", "")), QStringLiteral(""));
+    EXPECT_EQ(a.setBundleNameInfo(t / "E.app"), QStringLiteral(""));
+    EXPECT_EQ(a.setLabelName(name("N.app", nullptr)), QStringLiteral("empty_string"));
+    EXPECT_EQ(a.setExecutableInfo(t / "N.app"), QStringLiteral("empty_string"));
+
+    const auto item = a.application(t.dir("Broken.app"));
+    EXPECT_EQ(item->label(), QStringLiteral("Broken"));
+    EXPECT_TRUE(item->icon());
+    for (const OptString &fallBack :
+         {item->label_name(), item->bundle_name_info(), item->executable_info()})
+        EXPECT_EQ(fallBack, QStringLiteral("empty_string"));
+    EXPECT_FALSE(item->bundle() || item->bundle_name() || item->company_name() || item->app_icon());
+}
+
+TEST_F(Fields, AppIconNameIsCutOnlyWhenItHoldsDotI) {
+    const Application a(s);
+    const auto cut = t.app("C.app", "c", "", "", "My.App.icns");
+    const auto whole = t.app("W.app", "w", "", "", "icon.png");
+    t.entries({"C.app/Contents/Resources/My.icns", "W.app/Contents/Resources/icon.png",
+               "W.app/Contents/Resources/icon.icns"});
+    EXPECT_EQ(a.setAppIcon(cut), ImageRef::imageFile(cut / "Contents/Resources/My.icns"));
+    EXPECT_EQ(a.setAppIcon(whole), ImageRef::imageFile(whole / "Contents/Resources/icon.png"));
+    EXPECT_FALSE(a.setAppIcon(t.app("M.app", "m", "", "", "Gone.icns")));
+}
+
+TEST_F(Fields, PluginAndSafariLabels) {
+    using Pair = std::pair<const char *, const char *>;
+    for (const auto &[path, label] :
+         {Pair{"/L/Media Player.plugin", "Media Player"}, Pair{"/L/Mr. X.plugin", "Mr"}})
+        EXPECT_EQ(Bundle(s).setLabel(path), QString::fromUtf8(label));
+    for (const auto &[archive, label] :
+         {Pair{"Foo.safariextz", "Foo"}, Pair{"Foo.Bar.safariextz", "Foo"},
+          Pair{"Blocker-3.1.safariextz", "Blocker-3"}})
+        EXPECT_EQ(SafariExtension(s).setLabel(QString::fromUtf8(archive)),
+                  QString::fromUtf8(label));
 }
