@@ -43,7 +43,7 @@ QCheckBox *box(QWidget *pane, const char *name) {
     return b;
 }
 
-struct SpiderPane : ::testing::Test {
+struct Preferences : ::testing::Test {
     TestSettings standard, suite;
     RecordingLoginItem loginItem;
     std::unique_ptr<PreferencesSpider> open() {
@@ -61,8 +61,7 @@ struct SpiderPane : ::testing::Test {
 
 } // namespace
 
-TEST(GeneralPane, StoredSwitches_ShownAndEachClickStoredInTheStandardStore) {
-    TestSettings standard;
+TEST_F(Preferences, GeneralPane_StoredSwitchesShown_EachClickStoredInTheStandardStore) {
     standard.store().setInteger(keys::kIncludeDefaultApps, 1);
     PreferencesViewController pane(standard.store());
     EXPECT_TRUE(box(&pane, "defaultAppsButton")->isChecked());
@@ -73,7 +72,8 @@ TEST(GeneralPane, StoredSwitches_ShownAndEachClickStoredInTheStandardStore) {
     EXPECT_EQ(standard.store().integerForKey(keys::kIncludeDefaultApps), 0);
 }
 
-TEST_F(SpiderPane, StoredSwitches_Shown_NotificationBoxesDisabledWhileTheirSwitchIsOff) {
+TEST_F(Preferences,
+       SpiderPane_StoredSwitches_Shown_NotificationBoxesDisabledWhileTheirSwitchIsOff) {
     // Nothing stored: the watcher off, its notices on (absent keys read 0), but disabled.
     EXPECT_EQ(shown(open().get()), (std::vector<bool>{false, true, true, false, true, false}));
     EXPECT_TRUE(loginItem.calls.empty()) << "opening the pane registers nothing";
@@ -83,7 +83,8 @@ TEST_F(SpiderPane, StoredSwitches_Shown_NotificationBoxesDisabledWhileTheirSwitc
     EXPECT_EQ(shown(open().get()), (std::vector<bool>{true, true, false, true, false, false}));
 }
 
-TEST_F(SpiderPane, Switches_WatcherRegisteredInTheStandardStore_NotificationsInTheSuiteOnly) {
+TEST_F(Preferences,
+       SpiderPane_Switches_WatcherRegisteredInTheStandardStore_NotificationsInTheSuiteOnly) {
     suite.store().setInteger(keys::kDisableNotification, 1);
     {
         const auto pane = open();
@@ -119,7 +120,7 @@ TEST_F(SpiderPane, Switches_WatcherRegisteredInTheStandardStore_NotificationsInT
 
 // The watcher's settings folder has a line break in its path, which an autostart entry
 // cannot hold: no entry, no watcher, and the switch does not pretend otherwise.
-TEST_F(SpiderPane, WatcherThatCannotBeRegistered_SwitchStaysOff_PaneSaysWhy) {
+TEST_F(Preferences, SpiderPane_WatcherThatCannotBeRegistered_SwitchStaysOff_PaneSaysWhy) {
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     const QString settings = config.path() + QStringLiteral("/settings\nfolder");
@@ -140,8 +141,7 @@ TEST_F(SpiderPane, WatcherThatCannotBeRegistered_SwitchStaysOff_PaneSaysWhy) {
     EXPECT_TRUE(QDir(config.path() + QStringLiteral("/autostart")).isEmpty());
 }
 
-TEST(PreferencesWindow, BuiltOnFirstUse_OnceForEveryLaterShow_WithItsPanes) {
-    TestSettings standard, suite;
+TEST_F(Preferences, Window_BuiltOnFirstUse_OnceForEveryLaterShow_WithItsPanes) {
     QTemporaryDir settingsFolder;
     platform::SettingsStore::setFolder(settingsFolder.path());
     AppDelegate delegate(standard.store(), suite.store());
@@ -154,7 +154,6 @@ TEST(PreferencesWindow, BuiltOnFirstUse_OnceForEveryLaterShow_WithItsPanes) {
         },
         owner.get());
     EXPECT_EQ(built, 0) << "nothing is built before it is asked for";
-    EXPECT_EQ(show->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Comma));
 
     show->trigger();
     ASSERT_EQ(built, 1);
@@ -166,7 +165,6 @@ TEST(PreferencesWindow, BuiltOnFirstUse_OnceForEveryLaterShow_WithItsPanes) {
     // Two panes, one shown at a time, every switch named for the screen reader.
     const QList<QAction *> items = window->findChild<QToolBar *>()->actions();
     ASSERT_EQ(items.size(), 2);
-    EXPECT_FALSE(items[1]->icon().pixmap(32, 32).isNull()) << "the drawn Spider image";
     EXPECT_EQ(window->selectedPane(), QStringLiteral("PreferencesMain"));
     items[1]->trigger();
     EXPECT_EQ(window->selectedPane(), QStringLiteral("PreferencesSpider"));
