@@ -13,13 +13,9 @@
 
 #include <algorithm>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 using namespace zembra;
 using namespace zembra::platform;
 using zembra::test::TreeBuilder;
-namespace test = zembra::test;
 
 namespace {
 
@@ -40,27 +36,19 @@ std::vector<std::string> walk(const fs::path &folder, EnumerationOptions options
 
 } // namespace
 
-TEST(Listing, SortedByBytes_HiddenLeftOut_LinksAreEntries_NothingForWhatIsNoFolder) {
-    TreeBuilder t;
-    t.entries({"F/b", "F/B", "F/.hidden", "F/a", "plain"});
-    t.link("F/link", "/nonexistent");
-    t.link("L", t / "F");
-    EXPECT_EQ(names(listDirectory(t / "F")), (std::vector<std::string>{"B", "a", "b", "link"}));
-    for (const char *none : {"missing", "plain", "L"}) // a folder through a link included
-        EXPECT_TRUE(listDirectory(t / none).empty()) << none;
-}
-
 // A listed entry's name is its last component's bytes, whatever they are, and the view
 // and the copy agree: the related step and the search test names on it.
-TEST(Listing, NamesAreTheLastComponentsBytes) {
+TEST(Listing, SortedByBytes_HiddenLeftOut_LinksAreEntries_NamesAreTheLastComponentsBytes) {
     TreeBuilder t;
-    std::vector<std::string> odd = {"plain",       "two words",       "back\\slash",
-                                    "line\nbreak", "bad\xff\xfeutf8", "d\xc3\xa9j\xc3\xa0",
-                                    "x.y.z"};
+    std::vector<std::string> odd = {
+        "two words", "back\\slash", "line\nbreak", "bad\xff\xfeutf8", "d\xc3\xa9j\xc3\xa0", "x.y.z",
+        "Bb",        "ab",          "bb"};
     for (const std::string &name : odd)
-        t.file("F/sub/" + name);
+        t.file("F/" + name);
+    t.file("F/.hidden");
+    odd.push_back(t.link("F/link", "/nonexistent").filename());
     std::sort(odd.begin(), odd.end());
-    for (const fs::path &folder : {t / "F/sub", fs::path((t / "F/sub").native() + "/")}) {
+    for (const fs::path &folder : {t / "F", fs::path((t / "F").native() + "/")}) {
         const std::vector<DirEntry> listed = listDirectory(folder);
         EXPECT_EQ(names(listed), odd);
         const FolderListing names = listNames(folder);
@@ -68,12 +56,16 @@ TEST(Listing, NamesAreTheLastComponentsBytes) {
         for (size_t i = 0; i < listed.size(); ++i) {
             const DirEntry &e = listed[i];
             EXPECT_EQ(e.nameView(), e.path.filename().native());
-            EXPECT_EQ(e.path.parent_path(), t / "F/sub");
+            EXPECT_EQ(e.path.parent_path(), t / "F");
             EXPECT_EQ(names.name(i), e.nameView());
             EXPECT_EQ(names.type(i), e.type);
             EXPECT_EQ(names.pathOf(folder, i), e.path.native());
         }
     }
+    t.file("plain");
+    t.link("L", t / "F");
+    for (const char *none : {"missing", "plain", "L"}) // a folder through a link included
+        EXPECT_TRUE(listDirectory(t / none).empty()) << none;
 }
 
 TEST(DeepEnumeration, PreOrder_SortedChildren_HiddenNotEntered_LinksNotFollowed_PackagesAsAsked) {
@@ -101,18 +93,6 @@ TEST(DeepEnumeration, UnreadableSubtreeIsSkipped) {
     fs::permissions(t / "R/locked", fs::perms(0755));
 }
 
-TEST(Names, ExtensionAndDisplayName) {
-    const std::pair<const char *, const char *> extensions[] = {
-        {"Foo.app", "app"}, {"a.b.c", "c"}, {".hidden", ""}, {"noext", ""}, {"trailing.", ""}};
-    for (const auto &[name, extension] : extensions)
-        EXPECT_EQ(nameExtension(name), extension) << name;
-    EXPECT_EQ(displayName("/A/Foo Bar.app"), QStringLiteral("Foo Bar"));
-    EXPECT_EQ(displayName("/A/Foo.APP"), QStringLiteral("Foo.APP"));
-    EXPECT_EQ(displayName("/A/Media.plugin"), QStringLiteral("Media.plugin"));
-    EXPECT_EQ(lastComponent("/"), QStringLiteral("/"));
-    EXPECT_EQ(lastComponent("/a/b/"), QStringLiteral("b"));
-}
-
 TEST(Sizes, FilesLinksFoldersAndVanishedEntries) {
     TreeBuilder t;
     t.file("D/a", std::string(1000, 'x'));
@@ -127,7 +107,7 @@ TEST(Sizes, FilesLinksFoldersAndVanishedEntries) {
     EXPECT_EQ(itemSize(t / "gone"), 0u);
 }
 
-TEST(ByteCountFormatter, FileStyleDecimalUnits) {
+TEST(Names, ExtensionDisplayNameAndByteCountInFileStyleDecimalUnits) {
     const std::pair<std::uint64_t, const char *> cases[] = {
         {0, "Zero KB"},          {1, "1 byte"},           {2, "2 bytes"},
         {999, "999 bytes"},      {1000, "1 KB"},          {1499, "1 KB"},
@@ -137,6 +117,15 @@ TEST(ByteCountFormatter, FileStyleDecimalUnits) {
         {UINT64_MAX, "18.45 EB"}};
     for (const auto &[bytes, text] : cases)
         EXPECT_EQ(formatByteCount(bytes).toStdString(), text) << bytes;
+    const std::pair<const char *, const char *> extensions[] = {
+        {"Foo.app", "app"}, {"a.b.c", "c"}, {".hidden", ""}, {"noext", ""}, {"trailing.", ""}};
+    for (const auto &[name, extension] : extensions)
+        EXPECT_EQ(nameExtension(name), extension) << name;
+    EXPECT_EQ(displayName("/A/Foo Bar.app"), QStringLiteral("Foo Bar"));
+    EXPECT_EQ(displayName("/A/Foo.APP"), QStringLiteral("Foo.APP"));
+    EXPECT_EQ(displayName("/A/Media.plugin"), QStringLiteral("Media.plugin"));
+    EXPECT_EQ(lastComponent("/"), QStringLiteral("/"));
+    EXPECT_EQ(lastComponent("/a/b/"), QStringLiteral("b"));
 }
 
 TEST(Contains, CaseDiacriticAndWidthInsensitive_EmptyKeyMatchesNothing_BytesFoldAsText) {
