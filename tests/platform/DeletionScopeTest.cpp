@@ -23,15 +23,12 @@ protected:
     DeletionScope scope;
 };
 
-TEST_F(RemoveItem, OutsideGrantedFolders_RefusedAndKept) {
+TEST_F(RemoveItem, OutsideGrantedFoldersOrTheGrantedFolderItself_RefusedAndKept) {
     const auto outside = t.file("elsewhere/file");
     for (const fs::path &given : {outside, t / "granted/../elsewhere/file", fs::path("granted/x")})
         EXPECT_FALSE(scope.remove(given)) << given;
     EXPECT_TRUE(itemExists(outside));
     EXPECT_FALSE(DeletionScope().remove(t / "granted/x")); // an empty scope allows nothing
-}
-
-TEST_F(RemoveItem, TheGrantedFolderItself_NeverDeleted) {
     t.file("granted/leftover");
     for (const fs::path &given : {t / "granted", fs::path((t / "granted").native() + "/"),
                                   t / "granted/.", t / "granted/sub/.."}) {
@@ -96,7 +93,7 @@ TEST_F(RemoveItem, ExactlyWhatIsNamed_FolderWithHiddenEntries_NameThatIsNotUtf8)
     EXPECT_TRUE(itemExists(t / "granted/caf\xc3\xa9"));
 }
 
-TEST_F(RemoveItem, LinkInsideLeftoverFolder_OnlyTheLinkGoes) {
+TEST_F(RemoveItem, LinkInsideLeftoverFolder_OnlyTheLinkGoes_GrantedFolderMayBeReachedByOne) {
     const auto precious = t.file("elsewhere/precious");
     t.dir("elsewhere/dir");
     t.link("granted/Leftover/to-file", precious);
@@ -105,14 +102,12 @@ TEST_F(RemoveItem, LinkInsideLeftoverFolder_OnlyTheLinkGoes) {
     EXPECT_TRUE(scope.remove(t.link("granted/direct-link", t / "elsewhere")));
     EXPECT_TRUE(itemExists(precious));
     EXPECT_TRUE(itemExists(t / "elsewhere/dir"));
-}
 
-TEST_F(RemoveItem, GrantedFolderReachedThroughALink_DeletesBelowIt) {
-    const auto file = t.file("real/folder/leftover");
-    const auto viaLink = t.link("linked", t / "real") / "folder";
+    const auto viaLink = t.link("linked", t / "elsewhere") / "dir";
     ASSERT_TRUE(scope.addFolder(viaLink));
+    t.file("elsewhere/dir/leftover");
     EXPECT_TRUE(scope.remove(viaLink / "leftover"));
-    EXPECT_FALSE(itemExists(file));
+    EXPECT_FALSE(itemExists(t / "elsewhere/dir/leftover"));
 }
 
 TEST_F(RemoveItem, PartlyDeletableFolder_ReportsFailureAndDeletesTheRest) {
@@ -168,7 +163,7 @@ TEST(FolderHandle, ReplaceFile_WholeFileReplacedModeKeptNoTemporaryLeft_RefusedL
     }
 }
 
-TEST(FolderHandle, LinkOrUpwardStepInPath_NotOpened) {
+TEST(FolderHandle, LinkOrUpwardStepInPath_NotOpened_FilesReadOnlyWhenRegularAndWithinLimit) {
     TreeBuilder t;
     t.file("elsewhere/Safari/Extensions/Extensions.plist", "foreign");
     t.entries({"home/Library/", "home2/Library/Safari/", "home3/Library/Safari/Extensions/"});
@@ -182,10 +177,8 @@ TEST(FolderHandle, LinkOrUpwardStepInPath_NotOpened) {
     // The granted folder's own path may pass through a link.
     t.link("granted", t / "home3");
     EXPECT_TRUE(FolderHandle::open(t / "granted", "Library/Safari/Extensions").isValid());
-}
 
-TEST(FolderHandle, ReadFile_OnlyRegularFilesNotThroughLinksWithinLimit) {
-    TreeBuilder t;
+    // Files are read only when regular, not through a link, and within the limit.
     t.file("home/list.plist", "12345");
     t.link("home/linked.plist", t.file("outside.plist", "foreign"));
     ASSERT_EQ(mkfifo((t / "home/fifo.plist").c_str(), 0644), 0);
