@@ -1,5 +1,7 @@
 // The deep find against the sorted walk it stands in for: the same entries in the same
-// order, whether one thread reads or several, and nothing from behind a link or a mount.
+// order, whether one thread reads or several, and nothing from behind a link or a mount
+// (nor deleted from there).
+#include "platform/DeletionScope.h"
 #include "platform/FileSystem.h"
 #include "support/TreeBuilder.h"
 
@@ -173,16 +175,17 @@ TEST(DeepFind, NothingForWhatIsNoFolder) {
         EXPECT_TRUE(walked(t / what, kHidden, 4).empty()) << what;
 }
 
-// /dev/shm is a file system of its own below /dev wherever it is mounted as tmpfs: a huge
-// file there is neither delivered nor counted by a walk of /dev.
-TEST(DeepFind, AnotherFileSystemMountedBelowIsNotEntered) {
+// /dev/shm is a file system of its own below /dev wherever it is mounted as tmpfs: a walk
+// of /dev neither delivers nor counts a huge file there, and a removal from a root on /dev
+// does not enter it (from a root on its own file system it does).
+TEST(AnotherFileSystemBelow, NeitherWalkedIntoNorDeletedFrom) {
     struct stat dev {
     }, shm{};
     if (stat("/dev", &dev) != 0 || stat("/dev/shm", &shm) != 0 || dev.st_dev == shm.st_dev)
         GTEST_SKIP() << "no second file system below /dev here";
     QTemporaryDir foreign(QStringLiteral("/dev/shm/zembra-walk-XXXXXX"));
-    const fs::path huge = fs::path(foreign.path().toStdString()) / "huge";
-    if (!foreign.isValid() || !std::ofstream(huge))
+    const fs::path folder = foreign.path().toStdString(), huge = folder / "sub/huge";
+    if (!foreign.isValid() || !fs::create_directory(folder / "sub") || !std::ofstream(huge))
         GTEST_SKIP() << "cannot write to /dev/shm";
     fs::resize_file(huge, std::uint64_t(1) << 40);
     for (const int threads : {0, 1, 4}) {
@@ -195,4 +198,13 @@ TEST(DeepFind, AnotherFileSystemMountedBelowIsNotEntered) {
         EXPECT_TRUE(point);
     }
     EXPECT_LT(itemSize("/dev"), std::uint64_t(1) << 40);
+
+    DeletionScope scope, above;
+    ASSERT_TRUE(scope.addFolder("/dev"));
+    EXPECT_TRUE(scope.allows(folder / "sub"));
+    EXPECT_FALSE(scope.remove(folder / "sub"));
+    EXPECT_FALSE(scope.remove(folder));
+    EXPECT_TRUE(itemExists(huge));
+    ASSERT_TRUE(above.addFolder(folder));
+    EXPECT_TRUE(above.remove(folder / "sub"));
 }

