@@ -5,7 +5,6 @@
 #include "platform/SettingsStore.h"
 #include "preferences/PreferenceKeys.h"
 #include "preferences/screens/PreferencesSpider.h"
-#include "preferences/screens/PreferencesViewController.h"
 #include "preferences/screens/PreferencesWindow.h"
 #include "shell/AppDelegate.h"
 #include "support/TreeBuilder.h"
@@ -60,17 +59,6 @@ struct Preferences : ::testing::Test {
 };
 
 } // namespace
-
-TEST_F(Preferences, GeneralPane_StoredSwitchesShown_EachClickStoredInTheStandardStore) {
-    standard.store().setInteger(keys::kIncludeDefaultApps, 1);
-    PreferencesViewController pane(standard.store());
-    EXPECT_TRUE(box(&pane, "defaultAppsButton")->isChecked());
-    EXPECT_FALSE(box(&pane, "utilitiesButton")->isChecked());
-    box(&pane, "utilitiesButton")->click();
-    EXPECT_EQ(standard.store().integerForKey(keys::kIncludeUtilities), 1);
-    box(&pane, "defaultAppsButton")->click();
-    EXPECT_EQ(standard.store().integerForKey(keys::kIncludeDefaultApps), 0);
-}
 
 TEST_F(Preferences,
        SpiderPane_StoredSwitches_Shown_NotificationBoxesDisabledWhileTheirSwitchIsOff) {
@@ -141,7 +129,8 @@ TEST_F(Preferences, SpiderPane_WatcherThatCannotBeRegistered_SwitchStaysOff_Pane
     EXPECT_TRUE(QDir(config.path() + QStringLiteral("/autostart")).isEmpty());
 }
 
-TEST_F(Preferences, Window_BuiltOnFirstUse_OnceForEveryLaterShow_WithItsPanes) {
+TEST_F(Preferences, Window_BuiltOnFirstUse_OnceForEveryLaterShow_GeneralSwitchesStoredInStandard) {
+    standard.store().setInteger(keys::kIncludeDefaultApps, 1);
     QTemporaryDir settingsFolder;
     platform::SettingsStore::setFolder(settingsFolder.path());
     AppDelegate delegate(standard.store(), suite.store());
@@ -166,6 +155,12 @@ TEST_F(Preferences, Window_BuiltOnFirstUse_OnceForEveryLaterShow_WithItsPanes) {
     const QList<QAction *> items = window->findChild<QToolBar *>()->actions();
     ASSERT_EQ(items.size(), 2);
     EXPECT_EQ(window->selectedPane(), QStringLiteral("PreferencesMain"));
+    EXPECT_TRUE(box(window, "defaultAppsButton")->isChecked());
+    EXPECT_FALSE(box(window, "utilitiesButton")->isChecked());
+    box(window, "utilitiesButton")->click();
+    EXPECT_EQ(standard.store().integerForKey(keys::kIncludeUtilities), 1);
+    box(window, "defaultAppsButton")->click();
+    EXPECT_EQ(standard.store().integerForKey(keys::kIncludeDefaultApps), 0);
     items[1]->trigger();
     EXPECT_EQ(window->selectedPane(), QStringLiteral("PreferencesSpider"));
     EXPECT_TRUE(window->findChild<QStackedWidget *>()->currentWidget()->findChild<QCheckBox *>(
