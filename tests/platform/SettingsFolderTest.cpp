@@ -77,31 +77,53 @@ struct EventLoop {
 
 } // namespace
 
-TEST(SettingsFolder, StoreFileALinkOrItOrItsLockAFifo_NeitherWrittenThroughNorWaitedOn) {
+TEST(SettingsFolder, StoreSnapshotAndPidFileThroughLinkOrFifo_NeitherWrittenThroughNorWaitedOn) {
     TreeBuilder t;
     const auto outside = t.file("elsewhere/precious.txt", "precious");
     const auto file = t.link("settings/Uninstaller zembra.conf", outside);
     SettingsStore store(QString::fromStdString(file.native()));
     store.setInteger(QStringLiteral("appLaunchCount"), 3);
     EXPECT_EQ(store.integerForKey(QStringLiteral("appLaunchCount")), 3) << "kept for the run";
-    EXPECT_EQ(test::readFile(outside), "precious");
     EXPECT_TRUE(fs::is_symlink(file));
     ASSERT_TRUE(store.problem());
     EXPECT_TRUE(store.problem()->contains(QStringLiteral("symbolic link")))
         << store.problem()->toStdString();
 
+    const auto linked = t.link("s/remembered-applications.json", outside);
+    EXPECT_FALSE(writeSnapshot(linked, oneApplication()));
+    EXPECT_TRUE(readSnapshot(linked).applications.empty());
+    const auto folderLink = t.link("linked-settings", t.dir("elsewhere/settings"));
+    EXPECT_FALSE(writeSnapshot(folderLink / "remembered-applications.json", oneApplication()));
+    EXPECT_TRUE(fs::is_empty(t / "elsewhere/settings"));
+    std::string problem;
+    EXPECT_FALSE(platform::PidFile::acquire(t.link("s/zembra-spider.pid", outside), &problem));
+    EXPECT_EQ(problem, "its pid file is a symbolic link");
+
+    const auto snapshotPipe = fifo(t, "f/remembered-applications.json");
+    const auto pidPipe = fifo(t, "f/zembra-spider.pid");
+    EXPECT_TRUE(finishesWithoutWaiting(
+        snapshotPipe, [&] { EXPECT_TRUE(readSnapshot(snapshotPipe).applications.empty()); }));
+    EXPECT_TRUE(finishesWithoutWaiting(pidPipe, [&] {
+        EXPECT_FALSE(platform::PidFile::holder(pidPipe));
+        EXPECT_TRUE(platform::PidFile::stopHolder(pidPipe, 100));
+        EXPECT_FALSE(platform::PidFile::acquire(pidPipe, &problem));
+    }));
+    EXPECT_EQ(problem, "its pid file is not a regular file");
+
+    ASSERT_TRUE(writeSnapshot(t.dir("plain") / "remembered-applications.json", oneApplication()));
+    EXPECT_EQ(readSnapshot(t / "plain/remembered-applications.json").applications.size(), 1u);
+
     for (const std::string pipe : {"s.conf", "s.conf.lock"}) {
         SCOPED_TRACE(pipe);
-        std::optional<QString> problem;
+        std::optional<QString> said;
         EXPECT_TRUE(finishesWithoutWaiting(fifo(t, pipe + "/" + pipe), [&] {
             SettingsStore store(QString::fromStdString((t / pipe / "s.conf").native()));
             store.setInteger(QStringLiteral("k"), 1);
-            problem = store.problem();
+            said = store.problem();
         }));
-        ASSERT_TRUE(problem);
-        EXPECT_TRUE(problem->contains(QStringLiteral("not a regular file")))
-            << problem->toStdString();
+        EXPECT_TRUE(said && said->contains(QStringLiteral("not a regular file")));
     }
+    EXPECT_EQ(test::readFile(outside), "precious");
 }
 
 TEST(SettingsFolder, FolderChecked_ProblemNamed) {
@@ -148,35 +170,6 @@ TEST(SettingsFolder, FolderChecked_ProblemNamed) {
     SettingsStore::setFolder({});
 }
 
-TEST(SettingsFolder, SnapshotAndPidFileThroughLinkOrFifo_NeitherWrittenThroughNorWaitedOn) {
-    TreeBuilder t;
-    const auto outside = t.file("elsewhere/precious.json", "precious");
-    const auto linked = t.link("s/remembered-applications.json", outside);
-    EXPECT_FALSE(writeSnapshot(linked, oneApplication()));
-    EXPECT_TRUE(readSnapshot(linked).applications.empty());
-    const auto folderLink = t.link("linked-settings", t.dir("elsewhere/settings"));
-    EXPECT_FALSE(writeSnapshot(folderLink / "remembered-applications.json", oneApplication()));
-    EXPECT_TRUE(fs::is_empty(t / "elsewhere/settings"));
-    std::string problem;
-    EXPECT_FALSE(platform::PidFile::acquire(t.link("s/zembra-spider.pid", outside), &problem));
-    EXPECT_EQ(problem, "its pid file is a symbolic link");
-    EXPECT_EQ(test::readFile(outside), "precious");
-
-    const auto snapshotPipe = fifo(t, "f/remembered-applications.json");
-    const auto pidPipe = fifo(t, "f/zembra-spider.pid");
-    EXPECT_TRUE(finishesWithoutWaiting(
-        snapshotPipe, [&] { EXPECT_TRUE(readSnapshot(snapshotPipe).applications.empty()); }));
-    EXPECT_TRUE(finishesWithoutWaiting(pidPipe, [&] {
-        EXPECT_FALSE(platform::PidFile::holder(pidPipe));
-        EXPECT_TRUE(platform::PidFile::stopHolder(pidPipe, 100));
-        EXPECT_FALSE(platform::PidFile::acquire(pidPipe, &problem));
-    }));
-    EXPECT_EQ(problem, "its pid file is not a regular file");
-
-    ASSERT_TRUE(writeSnapshot(t.dir("plain") / "remembered-applications.json", oneApplication()));
-    EXPECT_EQ(readSnapshot(t / "plain/remembered-applications.json").applications.size(), 1u);
-}
-
 TEST(SettingsFolder, RemovalMarksThroughLinks_ForeignFilesNeitherWrittenNorDeleted) {
     TreeBuilder t;
     ApplicationItem item;
@@ -219,7 +212,7 @@ struct SettingsWrites : ::testing::Test {
     const QString file = dir.filePath(QStringLiteral("s.conf"));
 };
 
-TEST_F(SettingsWrites, SameValueAgain_FileNotRewritten_OtherValueIs) {
+TEST_F(SettingsWrites, SameValueAgain_FileNotRewritten_OtherValueIs_ABatchWritesOnceAtItsEnd) {
     const auto setBoth = [](SettingsStore &store) {
         store.setInteger(QStringLiteral("sheet"), 0);
         store.setData(QStringLiteral("blob"), QByteArray("\xff\x01", 2));
@@ -243,10 +236,8 @@ TEST_F(SettingsWrites, SameValueAgain_FileNotRewritten_OtherValueIs) {
     EXPECT_TRUE(fileText(file).contains("sheet=1"));
     store.remove(QStringLiteral("sheet"));
     EXPECT_FALSE(fileText(file).contains("sheet="));
-}
 
-TEST_F(SettingsWrites, Batch_WritesReadBackAtOnce_OnDiskTogetherAtItsEnd) {
-    SettingsStore store(file);
+    // A batch: its writes read back at once, on disk together at the end of the outer one.
     store.setInteger(QStringLiteral("appLaunchCount"), 4);
     {
         SettingsStore::WriteBatch batch(store);
@@ -257,17 +248,15 @@ TEST_F(SettingsWrites, Batch_WritesReadBackAtOnce_OnDiskTogetherAtItsEnd) {
         store.setInteger(QStringLiteral("sheet"), 0);
         store.setInteger(QStringLiteral("PresentAsSheet"), 1);
         EXPECT_EQ(store.integerForKey(QStringLiteral("appLaunchCount")), 5);
-        EXPECT_TRUE(fileText(file).contains("appLaunchCount=4"))
-            << "held until the outer batch ends";
+        EXPECT_TRUE(fileText(file).contains("appLaunchCount=4")) << "held until the outer end";
         EXPECT_FALSE(fileText(file).contains("PresentAsSheet"));
     }
     for (const char *line : {"appLaunchCount=5", "sheet=0", "PresentAsSheet=1"})
         EXPECT_TRUE(fileText(file).contains(line)) << line;
-
     // A batch that changed nothing writes nothing.
-    const ino_t written = inodeOf(file);
+    const ino_t batched = inodeOf(file);
     { SettingsStore::WriteBatch batch(store); }
-    EXPECT_EQ(inodeOf(file), written);
+    EXPECT_EQ(inodeOf(file), batched);
 }
 
 TEST_F(SettingsWrites, Batch_HeldThroughTheEventLoop_NeverWrittenThroughALinkThatReplacedTheFile) {
