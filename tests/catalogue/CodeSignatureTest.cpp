@@ -139,18 +139,6 @@ TEST(CodeSignature, HostileFiles_NoTeamAndReadsStayInBounds) {
     }
 }
 
-TEST(CodeSignature, HugeEntitlementsAreNotRead) {
-    SignedExecutable s = chat();
-    s.groups.assign(40000, "group.com.example.padding.padding.padding");
-    const MemorySource source(test::machO(s));
-    ASSERT_GT(source.size(), codesign::kMaxEntitlementsBytes);
-    const std::optional<CodeSignature> sig = readCodeSignature(source);
-    ASSERT_TRUE(sig);
-    EXPECT_EQ(sig->teamIdentifier, "BSQQRLSYCE");
-    EXPECT_TRUE(sig->applicationGroups.isEmpty());
-    EXPECT_LT(source.m_asked, std::uint64_t(64 << 10));
-}
-
 // Mutations of real-looking files: whatever the reader returns stays within its rules.
 TEST(CodeSignature, MutatedFilesReadWithinBounds) {
     const std::string thin = test::machO(chat());
@@ -185,7 +173,7 @@ TEST(CodeSignature, MutatedFilesReadWithinBounds) {
     }
 }
 
-TEST(CodeSignature, ReadsAFileButNeverAFifoOrALink) {
+TEST(CodeSignature, ReadsAFileButNeverAFifoOrALink_NorHugeEntitlements) {
     test::TreeBuilder tree;
     const fs::path exe = tree.file("Chat.app/Contents/MacOS/Chat", test::machO(chat()));
     const std::optional<CodeSignature> s = readCodeSignature(exe);
@@ -196,4 +184,15 @@ TEST(CodeSignature, ReadsAFileButNeverAFifoOrALink) {
     EXPECT_FALSE(readCodeSignature(fifo)); // returns at once: a blocking open would hang here
     EXPECT_FALSE(readCodeSignature(tree.link("Link.app/Contents/MacOS/Link", exe)));
     EXPECT_FALSE(readCodeSignature(tree / "Missing.app/Contents/MacOS/Missing"));
+
+    // Huge entitlements are not read; the team still is.
+    SignedExecutable padded = chat();
+    padded.groups.assign(40000, "group.com.example.padding.padding.padding");
+    const MemorySource source(test::machO(padded));
+    ASSERT_GT(source.size(), codesign::kMaxEntitlementsBytes);
+    const std::optional<CodeSignature> sig = readCodeSignature(source);
+    ASSERT_TRUE(sig);
+    EXPECT_EQ(sig->teamIdentifier, "BSQQRLSYCE");
+    EXPECT_TRUE(sig->applicationGroups.isEmpty());
+    EXPECT_LT(source.m_asked, std::uint64_t(64 << 10));
 }

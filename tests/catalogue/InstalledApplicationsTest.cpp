@@ -91,20 +91,16 @@ TEST_F(InstalledApplications, SortedByLabel_DuplicatesListedTwice_NamesKeptByteF
     EXPECT_EQ(labels, (std::vector<std::string>{"alpha", "alpha", "Beta", "gamma"}));
 }
 
-TEST_F(InstalledApplications, NoGrant_EmptyList) {
-    TestSettings none;
-    Application a(none);
-    EXPECT_TRUE(a.installedApplications().empty());
-    EXPECT_FALSE(a.url_applications());
-}
-
-TEST_F(InstalledApplications, NamedLikeAnApplicationButNoFolder_LeftOut) {
+TEST_F(InstalledApplications, NamedLikeAnApplicationButNoFolder_LeftOut_NoGrantNoList) {
     t.app("Applications/Real.app", "com.x.real");
     t.entries({"Applications/File.app", "Applications/Games/Nested.app"});
     ASSERT_EQ(mkfifo((t / "Applications/Fifo.app").c_str(), 0644), 0);
     t.link("Applications/Link.app", t / "Applications/Real.app");
     t.link("Applications/Dangling.app", t / "nowhere.app");
     EXPECT_EQ(relativeUrls(list(), t), std::vector<std::string>{"Real.app"});
+    TestSettings none; // no grant, no list
+    EXPECT_TRUE(Application(none).installedApplications().empty());
+    EXPECT_FALSE(Application(none).url_applications());
 }
 
 TEST_F(Fields, IdentifierSplitIntoBundleAndCompanyName) {

@@ -14,7 +14,7 @@ struct Grants : ::testing::Test {
     GrantStore g{s};
 };
 
-TEST_F(Grants, NothingStoredResolvesNothing_ValidityLooksAtTheFolderName) {
+TEST_F(Grants, NothingStoredResolvesNothing_ValidityLooksAtTheFolderName_ScopeFromWhatIsStored) {
     EXPECT_FALSE(g.resolve(kHome).folder);
     EXPECT_FALSE(g.isValid(kApplications) || g.isValid(kHome));
     g.createGrant(kApplications, t.dir("Applications"));
@@ -25,9 +25,8 @@ TEST_F(Grants, NothingStoredResolvesNothing_ValidityLooksAtTheFolderName) {
     EXPECT_EQ(g.resolve(kApplications).folder, t / "Programs");
     g.createGrant(kHome, t / "Users"); // the parent of home covers it but is not it
     EXPECT_FALSE(g.isValid(kHome));
-}
 
-TEST_F(Grants, DeletionScope_FromTheStoredGrants_AndGrantsSurviveARestart) {
+    // The deletion scope comes from the stored grants, which survive a restart.
     g.createGrant(kHome, t.dir("home"));
     g.createGrant(kApplications, t.dir("Applications"));
     platform::SettingsStore reopened(s.store().fileName());
