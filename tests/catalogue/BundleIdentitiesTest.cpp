@@ -99,62 +99,50 @@ TEST(BundleIdentities, CollectsEveryPlaceABundleKeepsOthers) {
 
 TEST(BundleIdentities, HostileBundles_StopAtTheirBoundsWithoutLeavingTheBundle) {
     const BundleIdentitiesLimits limits;
-    const struct {
-        const char *name;
-        std::function<void(TreeBuilder &, const fs::path &app)> make;
-        std::size_t maxBundles; // at most this many collected
-    } cases[] = {
-        {"TenThousandPlugIns",
-         [](TreeBuilder &, const fs::path &app) {
-             // Bare bundle folders: the walk's bounds, not their contents, are the point.
-             const fs::path plugIns = app / "Contents/PlugIns";
-             fs::create_directories(plugIns);
-             for (int i = 0; i < 10000; ++i)
-                 ASSERT_EQ(::mkdir((plugIns / ("p" + std::to_string(i) + ".appex")).c_str(), 0755),
-                           0);
-         },
-         limits.maxBundles},
-        {"NestedAHundredDeep",
-         [](TreeBuilder &, const fs::path &app) {
-             fs::path at = app / "Contents";
-             for (int i = 0; i < 100; ++i) {
-                 fs::create_directories(at = at / "PlugIns/n.appex/Contents");
-                 std::ofstream(at / "Info.plist") << plistOf("com.example.n" + std::to_string(i));
-             }
-         },
-         std::size_t(limits.maxDepth) + 1},
-        {"LinksOutAndInLoops",
-         [](TreeBuilder &tree, const fs::path &app) {
-             const std::string c = "Applications/Host.app/Contents/";
-             tree.link(c + "PlugIns/Out.appex", tree / "Elsewhere/Outside.app");
-             tree.link(c + "PlugIns/Loop.appex", app);
-             tree.link(c + "Frameworks", tree / "Elsewhere");
-             tree.link(c + "XPCServices/Linked.xpc/Contents/Info.plist",
-                       tree / "Elsewhere/Outside.app/Contents/Info.plist");
-         },
-         2},
-        {"FifoAndHugeInfoPlists",
-         [](TreeBuilder &tree, const fs::path &app) {
-             const std::string c = "Applications/Host.app/Contents/";
-             tree.dir(c + "PlugIns/Fifo.appex/Contents");
-             ASSERT_EQ(
-                 mkfifo((app / "Contents/PlugIns/Fifo.appex/Contents/Info.plist").c_str(), 0600),
-                 0);
-             tree.file(c + "PlugIns/Huge.appex/Contents/Info.plist",
-                       plistOf("com.example.outside" + std::string(2u << 20, 'x')));
-             tree.dir(c + "MacOS");
-             ASSERT_EQ(mkfifo((app / "Contents/MacOS/Fifo").c_str(), 0700), 0);
-         },
-         3},
+    TreeBuilder tree;
+    tree.app("Elsewhere/Outside.app", "com.example.outside", "Outside");
+    const auto host = [&](const char *name) {
+        return tree.app("Applications/" + std::string(name) + ".app", "com.example.host") /
+               "Contents";
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        TreeBuilder tree;
-        const fs::path app = tree.app("Applications/Host.app", "com.example.host", "Host");
-        tree.app("Elsewhere/Outside.app", "com.example.outside", "Outside");
-        c.make(tree, app);
-        const BundleIdentities ids = collectBundleIdentities(app);
-        EXPECT_LE(ids.bundles.size(), c.maxBundles);
+    // Bare bundle folders: the walk's bounds, not their contents, are the point.
+    const fs::path wide = host("Wide") / "PlugIns";
+    fs::create_directories(wide);
+    for (int i = 0; i < 10000; ++i)
+        ASSERT_EQ(::mkdir((wide / ("p" + std::to_string(i) + ".appex")).c_str(), 0755), 0);
+    fs::path deep = host("Deep");
+    for (int i = 0; i < 100; ++i) {
+        fs::create_directories(deep = deep / "PlugIns/n.appex/Contents");
+        std::ofstream(deep / "Info.plist") << plistOf("com.example.n" + std::to_string(i));
+    }
+    const fs::path links = host("Links");
+    fs::create_directories(links / "PlugIns");
+    fs::create_directories(links / "XPCServices/Linked.xpc/Contents");
+    fs::create_directory_symlink(tree / "Elsewhere/Outside.app", links / "PlugIns/Out.appex");
+    fs::create_directory_symlink(links.parent_path(), links / "PlugIns/Loop.appex");
+    fs::create_directory_symlink(tree / "Elsewhere", links / "Frameworks");
+    fs::create_symlink(tree / "Elsewhere/Outside.app/Contents/Info.plist",
+                       links / "XPCServices/Linked.xpc/Contents/Info.plist");
+    const fs::path odd = host("Odd");
+    fs::create_directories(odd / "PlugIns/Fifo.appex/Contents");
+    fs::create_directories(odd / "PlugIns/Huge.appex/Contents");
+    fs::create_directories(odd / "MacOS");
+    ASSERT_EQ(mkfifo((odd / "PlugIns/Fifo.appex/Contents/Info.plist").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((odd / "MacOS/Fifo").c_str(), 0700), 0);
+    std::ofstream(odd / "PlugIns/Huge.appex/Contents/Info.plist")
+        << plistOf("com.example.outside" + std::string(2u << 20, 'x'));
+
+    // Each with at most this many bundles collected.
+    const std::pair<const char *, std::size_t> cases[] = {
+        {"Wide", limits.maxBundles},
+        {"Deep", std::size_t(limits.maxDepth) + 1},
+        {"Links", 2},
+        {"Odd", 3}};
+    for (const auto &[name, maxBundles] : cases) {
+        SCOPED_TRACE(name);
+        const BundleIdentities ids =
+            collectBundleIdentities(tree / ("Applications/" + std::string(name) + ".app"));
+        EXPECT_LE(ids.bundles.size(), maxBundles);
         ASSERT_FALSE(ids.bundles.empty());
         EXPECT_EQ(ids.bundles.front().identifier, "com.example.host");
         for (const InnerBundle &b : ids.bundles) {
