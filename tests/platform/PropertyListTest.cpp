@@ -59,8 +59,7 @@ std::string repeat(const std::string &s, int n) {
 }
 
 std::string xmlDict(const std::string &body) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n" + body +
-           "</dict>\n</plist>\n";
+    return xmlList("\n<dict>\n" + body + "</dict>\n");
 }
 
 // What libplist itself reads from `xml`, in binary form; "" when it reads nothing.
