@@ -1,12 +1,16 @@
 // What an application bundle holds besides itself: helpers, login items, services,
 // extensions, plug-ins, frameworks and the updaters inside them, and the walk's bounds on
-// hostile bundles (thousands of bundles, deep nesting, links, FIFOs, huge Info.plists).
+// hostile bundles (thousands of bundles, deep nesting, links, FIFOs, huge Info.plists);
+// and the readers on real applications' layouts (the development set of bench/corpus).
 #include "catalogue/BundleIdentities.h"
+#include "catalogue/CodeSignature.h"
+#include "support/Corpus.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
 #include <sys/stat.h>
 
 using namespace zembra;
@@ -165,4 +169,42 @@ TEST(BundleIdentities, BoundsLeaveTheWalkIncomplete) {
     EXPECT_FALSE(ids.complete);
     EXPECT_EQ(ids.bundles.size(), 10u);
     EXPECT_FALSE(collectBundleIdentities(tree / "Applications/Missing.app").complete);
+}
+
+TEST(Corpus, DevelopmentSetReadsWhole_NoEntryHasTwoOwners_ReadersFindWhatEachBundleDeclares) {
+    const fs::path corpusDir = ZEMBRA_CORPUS_DIR;
+    const corpus::Corpus c =
+        corpus::loadCorpus({corpusDir / "development.corpus", corpusDir / "macos.corpus"});
+    ASSERT_TRUE(c.errors.empty()) << c.errors.front();
+    EXPECT_GE(c.apps.size(), 24u);
+    QTemporaryDir dir;
+    const fs::path root = fs::path(dir.path().toStdString());
+    corpus::buildCorpusTree(c, root);
+    std::set<std::string> identifiers, entries;
+    for (const corpus::CorpusApp &app : c.apps) {
+        SCOPED_TRACE(app.bundle);
+        EXPECT_TRUE(identifiers.insert(app.identifier).second) << app.identifier;
+        EXPECT_FALSE(app.leaves.empty());
+        for (const std::string &e : app.leaves)
+            EXPECT_TRUE(entries.insert(corpus::entryPath("/", e).native()).second) << e;
+
+        const std::optional<CodeSignature> signature =
+            readCodeSignature(root / app.bundle / "Contents/MacOS" / app.executable);
+        ASSERT_TRUE(signature);
+        EXPECT_EQ(signature->identifier.toStdString(), app.identifier);
+        EXPECT_EQ(signature->teamIdentifier.toStdString(), app.team);
+        QStringList groups;
+        for (const std::string &g : app.groups)
+            groups.append(QString::fromStdString(g));
+        EXPECT_EQ(signature->applicationGroups, groups);
+
+        const BundleIdentities ids = collectBundleIdentities(root / app.bundle);
+        EXPECT_TRUE(ids.complete);
+        for (const corpus::InnerSpec &inner : app.inner)
+            EXPECT_TRUE(ids.identifiers().contains(QString::fromStdString(inner.identifier)))
+                << inner.identifier;
+        for (const std::string &tool : app.tools)
+            EXPECT_TRUE(ids.names().contains(QString::fromStdString(fs::path(tool).filename())))
+                << tool;
+    }
 }

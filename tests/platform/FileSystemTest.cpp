@@ -1,9 +1,10 @@
-// Listing and walking folders, names and sizes, and the text rules for names: matching,
-// sorting, escaping and UTF-8.
+// Listing and walking folders, names and sizes, the text rules for names (matching,
+// sorting, escaping, UTF-8), and the running processes with the bundles they lie in.
 #include "platform/FileSystem.h"
 #include "catalogue/ItemRecord.h"
 #include "catalogue/SortByLabel.h"
 #include "platform/ByteCountFormatter.h"
+#include "platform/RunningApplications.h"
 #include "platform/Text.h"
 #include "platform/Utf8.h"
 #include "platform/VisibleText.h"
@@ -12,6 +13,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <functional>
+#include <optional>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+extern char **environ;
 
 using namespace zembra;
 using namespace zembra::platform;
@@ -32,6 +41,39 @@ std::vector<std::string> walk(const fs::path &folder, EnumerationOptions options
         out.push_back(fs::path(std::string(e.path)).lexically_relative(folder).native());
     });
     return out;
+}
+
+// Starts `exe` (a copy of sleep), waits until the process list shows it, and returns its
+// entry there (read again after `whileRunning` when given); the process is ended before
+// returning.
+std::optional<RunningApplication> listed(const fs::path &exe,
+                                         const std::function<void()> &whileRunning = {}) {
+    fs::create_directories(exe.parent_path());
+    fs::copy_file("/bin/sleep", exe);
+    fs::permissions(exe, fs::perms(0755));
+    pid_t pid = 0;
+    char arg0[] = "sleeper", arg1[] = "30";
+    char *argv[] = {arg0, arg1, nullptr};
+    if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, environ) != 0)
+        return std::nullopt;
+    std::optional<RunningApplication> entry;
+    for (int attempt = 0; attempt < 50 && !entry; ++attempt) {
+        for (const RunningApplication &a : runningApplications())
+            if (a.pid == pid && !a.executable.empty() && a.executable.filename() != "sleep")
+                entry = a;
+        if (!entry)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (entry && whileRunning) {
+        whileRunning();
+        entry.reset();
+        for (const RunningApplication &a : runningApplications())
+            if (a.pid == pid)
+                entry = a;
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return entry;
 }
 
 } // namespace
@@ -192,4 +234,32 @@ TEST(Utf8, OneStrictReaderAndItsWriterAgree) {
         EXPECT_EQ(decodeUtf8Sequence(bytes, 0, back), bytes.size()) << unsigned(cp);
         EXPECT_EQ(back, cp);
     }
+}
+
+TEST(RunningApplications, ProcessInsideABundleCarriesItsIdentifier_OthersNone) {
+    TreeBuilder t;
+    const fs::path exe = t.app("Runner.app", "com.example.runner") / "Contents/MacOS/Runner";
+    const auto entry = listed(exe);
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->executable, exe);
+    EXPECT_EQ(entry->bundleIdentifier, QStringLiteral("com.example.runner"));
+    bool selfHasNone = false;
+    for (const RunningApplication &a : runningApplications())
+        selfHasNone = selfHasNone || (a.pid == getpid() && !a.bundleIdentifier);
+    EXPECT_TRUE(selfHasNone);
+    // The innermost bundle encloses an executable.
+    const auto helper = t.app("Runner.app/Contents/Library/LoginItems/Helper.app", "com.x.helper");
+    EXPECT_EQ(enclosingApplicationBundle(helper / "Contents/MacOS/Helper"), helper);
+    EXPECT_EQ(enclosingApplicationBundle(exe), t / "Runner.app");
+    EXPECT_FALSE(enclosingApplicationBundle("/usr/bin/sleep"));
+}
+
+TEST(RunningApplications, ExecutablePath_ANameEndingInDeletedKeptWhole_ADeletedFileLosesTheMark) {
+    TreeBuilder t;
+    const fs::path odd =
+        t.app("Runner.app", "com.example.runner") / "Contents/MacOS/Runner (deleted)";
+    EXPECT_EQ(listed(odd).value_or(RunningApplication{}).executable, odd);
+    const fs::path gone = t / "Runner.app/Contents/MacOS/Gone";
+    EXPECT_EQ(listed(gone, [&] { fs::remove(gone); }).value_or(RunningApplication{}).executable,
+              gone);
 }
