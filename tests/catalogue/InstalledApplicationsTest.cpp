@@ -103,7 +103,7 @@ TEST_F(InstalledApplications, NamedLikeAnApplicationButNoFolder_LeftOut_NoGrantN
     EXPECT_FALSE(Application(none).url_applications());
 }
 
-TEST_F(Fields, IdentifierSplitIntoBundleAndCompanyName) {
+TEST_F(Fields, IdentifierSplitIntoBundleAndCompanyName_WorkedExample) {
     // The identifier, then its bundle name and company name.
     const std::pair<const char *, const char *> cases[] = {{"com.example.FooBar", "FooBar example"},
                                                            {"foobar", "foobar foobar"},
@@ -118,9 +118,8 @@ TEST_F(Fields, IdentifierSplitIntoBundleAndCompanyName) {
                   QString::fromUtf8(names))
             << identifier;
     EXPECT_FALSE(fields::bundleName(std::nullopt) || fields::companyName(std::nullopt));
-}
 
-TEST_F(Fields, WorkedExample) {
+    // A worked example of every field derived from a bundle.
     const auto url = t.app("Applications/Foo Bar.app", "com.example.FooBar", "Foo Bar", "FooBar",
                            "AppIcon.icns");
     t.file("Applications/Foo Bar.app/Contents/Resources/AppIcon.icns");
@@ -138,7 +137,8 @@ TEST_F(Fields, WorkedExample) {
               QStringLiteral("Foo Bar 2"));
 }
 
-TEST_F(Fields, BlankEmptyAndMissingNames_NotABundle_TakeTheFallBacks) {
+TEST_F(Fields,
+       BlankEmptyAndMissingNames_NotABundle_TakeTheFallBacks_AppIconNameCutOnlyWhenItHoldsDotI) {
     const Application a(s);
     const auto name = [&](const char *bundle, const char *plistName) {
         return t.bundleWithPlist(
@@ -159,10 +159,8 @@ TEST_F(Fields, BlankEmptyAndMissingNames_NotABundle_TakeTheFallBacks) {
          {item->label_name(), item->bundle_name_info(), item->executable_info()})
         EXPECT_EQ(fallBack, QStringLiteral("empty_string"));
     EXPECT_FALSE(item->bundle() || item->bundle_name() || item->company_name() || item->app_icon());
-}
 
-TEST_F(Fields, AppIconNameIsCutOnlyWhenItHoldsDotI) {
-    const Application a(s);
+    // The icon file's name is cut only when it holds ".i".
     const auto cut = t.app("C.app", "c", "", "", "My.App.icns");
     const auto whole = t.app("W.app", "w", "", "", "icon.png");
     t.entries({"C.app/Contents/Resources/My.icns", "W.app/Contents/Resources/icon.png",

@@ -14,7 +14,8 @@ struct Grants : ::testing::Test {
     GrantStore g{s};
 };
 
-TEST_F(Grants, NothingStoredResolvesNothing_ValidityLooksAtTheFolderName_ScopeFromWhatIsStored) {
+TEST_F(Grants,
+       ValidityLooksAtTheFolderName_ScopeFromWhatIsStored_WholeDiskOnlyWhenAllowedAndValid) {
     EXPECT_FALSE(g.resolve(kHome).folder);
     EXPECT_FALSE(g.isValid(kApplications) || g.isValid(kHome));
     g.createGrant(kApplications, t.dir("Applications"));
@@ -35,9 +36,8 @@ TEST_F(Grants, NothingStoredResolvesNothing_ValidityLooksAtTheFolderName_ScopeFr
     EXPECT_TRUE(scope.allows(t / "Applications/A.app"));
     EXPECT_FALSE(scope.allows(t / "home"));
     EXPECT_FALSE(scope.allows(t / "elsewhere/x"));
-}
 
-TEST_F(Grants, WholeDisk_AllowAnyGatesTheSystemFolders_DeletableOnlyWhenAllowedAndValid) {
+    // The whole disk: AllowAny gates the system folders; deletable only when allowed and valid.
     EXPECT_FALSE(g.systemFoldersAllowed(g.resolve(kMacOS)));
     g.createGrant(kMacOS, t.root()); // not "/": still sets AllowAny
     EXPECT_EQ(s.store().integerForKey(kAllowAny), 1);

@@ -67,6 +67,20 @@ TEST_F(RemoveItem, ExactlyWhatIsNamed_FolderWithHiddenEntries_NameThatIsNotUtf8)
     EXPECT_TRUE(scope.remove(t / "granted/caf\xe9"));
     EXPECT_FALSE(itemExists(t / "granted/caf\xe9"));
     EXPECT_TRUE(itemExists(t / "granted/caf\xc3\xa9"));
+
+    // A dropped item's grant covers the item itself only.
+    t.entries({"dropped/Foo.app/Contents/Info.plist", "dropped/Foo.app.other"});
+    const auto app = t / "dropped/Foo.app";
+    EXPECT_FALSE(scope.remove(app));
+    ASSERT_TRUE(scope.addItem(app));
+    EXPECT_FALSE(scope.allows(t / "dropped"));
+    EXPECT_FALSE(scope.allows(t / "dropped/Foo.app.other"));
+    EXPECT_FALSE(scope.remove(t / "dropped/Foo.app.other"));
+    EXPECT_TRUE(scope.remove(app / "Contents/Info.plist"));
+    EXPECT_TRUE(scope.remove(app));
+    EXPECT_FALSE(itemExists(app));
+    EXPECT_TRUE(itemExists(t / "dropped"));
+    EXPECT_FALSE(scope.addItem(t / "dropped/Missing.app"));
 }
 
 TEST_F(RemoveItem, LinkInsideLeftoverFolder_OnlyTheLinkGoes_GrantedFolderMayBeReachedByOne) {
@@ -95,21 +109,6 @@ TEST_F(RemoveItem, PartlyDeletableFolder_ReportsFailureAndDeletesTheRest) {
                !itemExists(t / "granted/App/free");
     }));
     fs::permissions(t / "granted/App/locked", fs::perms(0755));
-}
-
-TEST_F(RemoveItem, DroppedItemGrant_CoversTheItemItselfOnly) {
-    t.entries({"dropped/Foo.app/Contents/Info.plist", "dropped/Foo.app.other"});
-    const auto app = t / "dropped/Foo.app";
-    EXPECT_FALSE(scope.remove(app));
-    ASSERT_TRUE(scope.addItem(app));
-    EXPECT_FALSE(scope.allows(t / "dropped"));
-    EXPECT_FALSE(scope.allows(t / "dropped/Foo.app.other"));
-    EXPECT_FALSE(scope.remove(t / "dropped/Foo.app.other"));
-    EXPECT_TRUE(scope.remove(app / "Contents/Info.plist"));
-    EXPECT_TRUE(scope.remove(app));
-    EXPECT_FALSE(itemExists(app));
-    EXPECT_TRUE(itemExists(t / "dropped"));
-    EXPECT_FALSE(scope.addItem(t / "dropped/Missing.app"));
 }
 
 TEST(FolderHandle, ReplaceFile_WholeFileReplacedModeKeptNoTemporaryLeft_RefusedLeavesItUntouched) {

@@ -135,21 +135,7 @@ TEST(DeepEnumeration, UnreadableSubtreeIsSkipped) {
     fs::permissions(t / "R/locked", fs::perms(0755));
 }
 
-TEST(Sizes, FilesLinksFoldersAndVanishedEntries) {
-    TreeBuilder t;
-    t.file("D/a", std::string(1000, 'x'));
-    t.file("D/sub/b", std::string(24, 'x'));
-    t.file("D/.hidden", std::string(500, 'x'));
-    t.file("D/Pkg.app/c", std::string(7, 'x'));
-    const fs::path link = t.link("D/link", t.file("target", std::string(9999, 'x')));
-    const std::uint64_t linkSize = (t / "target").native().size(); // a link's own: its target's
-    EXPECT_EQ(itemSize(t / "D"), 1000 + 24 + 7 + linkSize); // hidden skipped, package entered
-    EXPECT_EQ(itemSize(link), linkSize);
-    EXPECT_EQ(itemSize(t / "target"), 9999u);
-    EXPECT_EQ(itemSize(t / "gone"), 0u);
-}
-
-TEST(Names, ExtensionDisplayNameAndByteCountInFileStyleDecimalUnits) {
+TEST(Names, ExtensionDisplayNameByteCountAndSizesOfFilesLinksFoldersAndVanishedEntries) {
     const std::pair<std::uint64_t, const char *> cases[] = {
         {0, "Zero KB"},          {1, "1 byte"},           {2, "2 bytes"},
         {999, "999 bytes"},      {1000, "1 KB"},          {1499, "1 KB"},
@@ -168,9 +154,23 @@ TEST(Names, ExtensionDisplayNameAndByteCountInFileStyleDecimalUnits) {
     EXPECT_EQ(displayName("/A/Media.plugin"), QStringLiteral("Media.plugin"));
     EXPECT_EQ(lastComponent("/"), QStringLiteral("/"));
     EXPECT_EQ(lastComponent("/a/b/"), QStringLiteral("b"));
+
+    // Sizes: a link counts its own, hidden entries are skipped, packages entered.
+    TreeBuilder t;
+    t.file("D/a", std::string(1000, 'x'));
+    t.file("D/sub/b", std::string(24, 'x'));
+    t.file("D/.hidden", std::string(500, 'x'));
+    t.file("D/Pkg.app/c", std::string(7, 'x'));
+    const fs::path link = t.link("D/link", t.file("target", std::string(9999, 'x')));
+    const std::uint64_t linkSize = (t / "target").native().size(); // a link's own: its target's
+    EXPECT_EQ(itemSize(t / "D"), 1000 + 24 + 7 + linkSize); // hidden skipped, package entered
+    EXPECT_EQ(itemSize(link), linkSize);
+    EXPECT_EQ(itemSize(t / "target"), 9999u);
+    EXPECT_EQ(itemSize(t / "gone"), 0u);
 }
 
-TEST(Contains, CaseDiacriticAndWidthInsensitive_EmptyKeyMatchesNothing_BytesFoldAsText) {
+TEST(Contains,
+     CaseDiacriticAndWidthInsensitive_EmptyKeyMatchesNothing_SortByLabelKeepsEqualOnesInOrder) {
     using Pair = std::pair<const char *, const char *>;
     for (const auto &[text, key] :
          {Pair{"com.Vendor.Editor.plist", "vendor.editor"}, Pair{"Résumé Maker", "resume"},
@@ -188,9 +188,8 @@ TEST(Contains, CaseDiacriticAndWidthInsensitive_EmptyKeyMatchesNothing_BytesFold
     // Bytes that are not UTF-8 fold without failing and match nothing unexpected.
     EXPECT_FALSE(containsFolded(foldForMatch(std::string_view("caf\xe9")),
                                 foldForMatch(QStringLiteral("café"))));
-}
 
-TEST(SortByLabel, CaseDoesNotGroup_EqualLabelsKeepOrder) {
+    // Sorting by label: case does not group, equal labels keep their order.
     std::vector<std::shared_ptr<ApplicationItem>> items;
     for (const char *label : {"gamma", "Beta", "alpha", "Alpha", "Émile", "zeta"}) {
         items.push_back(std::make_shared<ApplicationItem>());
@@ -204,7 +203,7 @@ TEST(SortByLabel, CaseDoesNotGroup_EqualLabelsKeepOrder) {
               (std::vector<std::string>{"alpha", "Alpha", "Beta", "Émile", "gamma", "zeta"}));
 }
 
-TEST(VisiblyEscaped, ControlsBidiAndBadBytesShown_BackslashDoubled_RestKept) {
+TEST(VisiblyEscaped, ControlsBidiAndBadBytesShown_OneStrictUtf8ReaderAndItsWriterAgree) {
     const std::pair<const char *, const char *> text[] = {
         {"a\rb\n\t", "a\\rb\\n\\t"},
         {"\x1b[2K\x7f\\", "\\x1b[2K\\x7f\\\\"},
@@ -217,9 +216,8 @@ TEST(VisiblyEscaped, ControlsBidiAndBadBytesShown_BackslashDoubled_RestKept) {
     EXPECT_EQ(visiblyEscaped(std::string_view("caf\xe9\r\xc3\xa9\xc0\xaf")).toStdString(),
               "caf\\xe9\\r\xc3\xa9\\xc0\\xaf");
     EXPECT_EQ(visiblyEscaped(std::string_view("a\0b", 3)).toStdString(), "a\\x00b");
-}
 
-TEST(Utf8, OneStrictReaderAndItsWriterAgree) {
+    // One strict UTF-8 reader and its writer agree.
     for (const char *good : {"plain", "caf\xc3\xa9", "\xf4\x8f\xbf\xbf", ""})
         EXPECT_TRUE(isUtf8(good)) << good;
     // Latin-1, overlong, surrogate, past U+10FFFF, cut short at the end, lone continuation.
@@ -236,7 +234,7 @@ TEST(Utf8, OneStrictReaderAndItsWriterAgree) {
     }
 }
 
-TEST(RunningApplications, ProcessInsideABundleCarriesItsIdentifier_OthersNone) {
+TEST(RunningApplications, ProcessInsideABundleCarriesItsIdentifier_OthersNone_PathsKeptWhole) {
     TreeBuilder t;
     const fs::path exe = t.app("Runner.app", "com.example.runner") / "Contents/MacOS/Runner";
     const auto entry = listed(exe);
@@ -252,12 +250,10 @@ TEST(RunningApplications, ProcessInsideABundleCarriesItsIdentifier_OthersNone) {
     EXPECT_EQ(enclosingApplicationBundle(helper / "Contents/MacOS/Helper"), helper);
     EXPECT_EQ(enclosingApplicationBundle(exe), t / "Runner.app");
     EXPECT_FALSE(enclosingApplicationBundle("/usr/bin/sleep"));
-}
 
-TEST(RunningApplications, ExecutablePath_ANameEndingInDeletedKeptWhole_ADeletedFileLosesTheMark) {
-    TreeBuilder t;
-    const fs::path odd =
-        t.app("Runner.app", "com.example.runner") / "Contents/MacOS/Runner (deleted)";
+    // An executable whose name ends in " (deleted)" keeps it whole; a deleted file loses the
+    // mark the process list adds.
+    const fs::path odd = t / "Runner.app/Contents/MacOS/Runner (deleted)";
     EXPECT_EQ(listed(odd).value_or(RunningApplication{}).executable, odd);
     const fs::path gone = t / "Runner.app/Contents/MacOS/Gone";
     EXPECT_EQ(listed(gone, [&] { fs::remove(gone); }).value_or(RunningApplication{}).executable,

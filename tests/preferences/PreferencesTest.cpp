@@ -61,18 +61,10 @@ struct Preferences : ::testing::Test {
 } // namespace
 
 TEST_F(Preferences,
-       SpiderPane_StoredSwitches_Shown_NotificationBoxesDisabledWhileTheirSwitchIsOff) {
+       SpiderPane_StoredSwitchesShown_WatcherRegisteredInStandard_NotificationsInTheSuiteOnly) {
     // Nothing stored: the watcher off, its notices on (absent keys read 0), but disabled.
     EXPECT_EQ(shown(open().get()), (std::vector<bool>{false, true, true, false, true, false}));
     EXPECT_TRUE(loginItem.calls.empty()) << "opening the pane registers nothing";
-    standard.store().setInteger(keys::kEnableSpider, 1);
-    suite.store().setInteger(keys::kDisableNotification, 1);
-    suite.store().setInteger(keys::kDisabelRemoveNotification, 1);
-    EXPECT_EQ(shown(open().get()), (std::vector<bool>{true, true, false, true, false, false}));
-}
-
-TEST_F(Preferences,
-       SpiderPane_Switches_WatcherRegisteredInTheStandardStore_NotificationsInTheSuiteOnly) {
     suite.store().setInteger(keys::kDisableNotification, 1);
     {
         const auto pane = open();
@@ -104,6 +96,9 @@ TEST_F(Preferences,
     EXPECT_EQ(loginItem.calls, (std::vector<bool>{true, false}));
     EXPECT_EQ(standard.store().integerForKey(keys::kEnableSpider), 0);
     EXPECT_EQ(shown(pane.get()), (std::vector<bool>{false, true, false, false, false, false}));
+    // Everything stored: shown so at the next start.
+    standard.store().setInteger(keys::kEnableSpider, 1);
+    EXPECT_EQ(shown(open().get()), (std::vector<bool>{true, true, false, true, false, false}));
 }
 
 // The watcher's settings folder has a line break in its path, which an autostart entry
