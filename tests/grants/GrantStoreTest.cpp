@@ -14,8 +14,7 @@ struct Grants : ::testing::Test {
     GrantStore g{s};
 };
 
-TEST_F(Grants,
-       ValidityLooksAtTheFolderName_ScopeFromWhatIsStored_WholeDiskOnlyWhenAllowedAndValid) {
+TEST_F(Grants, ValidityByFolderName_ScopeFromWhatIsStored_WholeDiskOnlyWhenAllowedAndValid) {
     EXPECT_FALSE(g.resolve(kHome).folder);
     EXPECT_FALSE(g.isValid(kApplications) || g.isValid(kHome));
     g.createGrant(kApplications, t.dir("Applications"));

@@ -59,7 +59,7 @@ TEST_F(RemoveItem, WalkDownRefusesParentsDotsEmptyComponentsAndOtherDevices) {
     EXPECT_TRUE(root.walkDown("a/b", root.device()).isValid());
 }
 
-TEST_F(RemoveItem, ExactlyWhatIsNamed_FolderWithHiddenEntries_NameThatIsNotUtf8) {
+TEST_F(RemoveItem, ExactlyWhatIsNamed_HiddenEntries_NameNotUtf8_DroppedItemItselfOnly) {
     t.entries(
         {"granted/App/a/b/c", "granted/App/.DS_Store", "granted/caf\xe9", "granted/caf\xc3\xa9"});
     EXPECT_TRUE(scope.remove(t / "granted/App"));
