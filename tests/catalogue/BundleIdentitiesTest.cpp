@@ -145,6 +145,9 @@ TEST(BundleIdentities, HostileBundles_StopAtTheirBoundsIncompleteWithoutLeavingT
         const BundleIdentities ids =
             collectBundleIdentities(tree / ("Applications/" + std::string(name) + ".app"));
         EXPECT_LE(ids.bundles.size(), maxBundles);
+        if (maxBundles == limits.maxBundles) { // the wide one: exactly as many as the bound
+            EXPECT_EQ(ids.bundles.size(), maxBundles);
+        }
         EXPECT_EQ(ids.complete, maxBundles <= 3);
         ASSERT_FALSE(ids.bundles.empty());
         EXPECT_EQ(ids.bundles.front().identifier, "com.example.host");
@@ -153,8 +156,6 @@ TEST(BundleIdentities, HostileBundles_StopAtTheirBoundsIncompleteWithoutLeavingT
             EXPECT_LE(b.depth, limits.maxDepth);
         }
     }
-    EXPECT_EQ(collectBundleIdentities(tree / "Applications/Wide.app").bundles.size(),
-              limits.maxBundles);
     EXPECT_FALSE(collectBundleIdentities(tree / "Applications/Missing.app").complete);
 }
 

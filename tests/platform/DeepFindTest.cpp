@@ -64,12 +64,6 @@ struct OddTree : TreeBuilder {
     }
 };
 
-// Many sibling folders, so that a parallel walk is under way when the entry under test comes.
-void fillers(TreeBuilder &t) {
-    for (int i = 0; i < 60; ++i)
-        t.file("R/filler" + std::to_string(i) + "/f");
-}
-
 } // namespace
 
 TEST(DeepFind, SameEntriesInTheSameOrderAsTheSortedWalk_SerialAndParallel) {
@@ -114,7 +108,8 @@ TEST(DeepFind, NothingBehindALinkThatReplacedAFolderDuringTheWalk) {
     for (const int threads : {0, 1, 4}) {
         SCOPED_TRACE(threads);
         TreeBuilder t;
-        fillers(t);
+        for (int i = 0; i < 60; ++i) // so that a parallel walk is under way when "swap" comes
+            t.file("R/filler" + std::to_string(i) + "/f");
         t.entries({"R/swap/own", "Elsewhere/secret"});
         std::atomic<int> swaps{0};
         const KeepEntry swapOnSight = [&](std::string_view name, EntryType type) {
