@@ -46,14 +46,6 @@ bool finishesWithoutWaiting(const fs::path &pipe, const std::function<void()> &w
     return false;
 }
 
-ApplicationSnapshot oneApplication() {
-    ApplicationSnapshot snapshot;
-    snapshot.applicationsFolder = "/Applications";
-    snapshot.applications.emplace_back().item = std::make_shared<ApplicationItem>();
-    snapshot.applications.back().item->setBundle(QStringLiteral("com.vendor.editor"));
-    return snapshot;
-}
-
 // The file is replaced whole on every rewrite: a new inode says it was written.
 ino_t inodeOf(const QString &path) {
     struct stat st {};
@@ -89,11 +81,13 @@ TEST(SettingsFolder, StoreSnapshotAndPidFileThroughLinkOrFifo_NeitherWrittenThro
     EXPECT_TRUE(store.problem()->contains(QStringLiteral("symbolic link")))
         << store.problem()->toStdString();
 
+    ApplicationSnapshot snapshot;
+    snapshot.applicationsFolder = "/Applications";
     const auto linked = t.link("s/remembered-applications.json", outside);
-    EXPECT_FALSE(writeSnapshot(linked, oneApplication()));
+    EXPECT_FALSE(writeSnapshot(linked, snapshot));
     EXPECT_TRUE(readSnapshot(linked).applications.empty());
     const auto folderLink = t.link("linked-settings", t.dir("elsewhere/settings"));
-    EXPECT_FALSE(writeSnapshot(folderLink / "remembered-applications.json", oneApplication()));
+    EXPECT_FALSE(writeSnapshot(folderLink / "remembered-applications.json", snapshot));
     EXPECT_TRUE(fs::is_empty(t / "elsewhere/settings"));
     std::string problem;
     EXPECT_FALSE(platform::PidFile::acquire(t.link("s/zembra-spider.pid", outside), &problem));
@@ -110,8 +104,9 @@ TEST(SettingsFolder, StoreSnapshotAndPidFileThroughLinkOrFifo_NeitherWrittenThro
     }));
     EXPECT_EQ(problem, "its pid file is not a regular file");
 
-    ASSERT_TRUE(writeSnapshot(t.dir("plain") / "remembered-applications.json", oneApplication()));
-    EXPECT_EQ(readSnapshot(t / "plain/remembered-applications.json").applications.size(), 1u);
+    ASSERT_TRUE(writeSnapshot(t.dir("plain") / "remembered-applications.json", snapshot));
+    EXPECT_EQ(readSnapshot(t / "plain/remembered-applications.json").applicationsFolder,
+              "/Applications");
 
     for (const std::string pipe : {"s.conf", "s.conf.lock"}) {
         SCOPED_TRACE(pipe);
