@@ -1,13 +1,16 @@
 // What an application bundle holds besides itself: helpers, login items, services,
 // extensions, plug-ins, frameworks and the updaters inside them, and the walk's bounds on
-// hostile bundles (thousands of bundles, deep nesting, links, FIFOs, huge Info.plists).
+// hostile bundles (thousands of bundles, deep nesting, links, FIFOs, huge Info.plists);
+// and the readers on real applications' layouts (the development set of bench/corpus).
 #include "catalogue/BundleIdentities.h"
+#include "catalogue/CodeSignature.h"
+#include "support/Corpus.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <fstream>
+#include <set>
 #include <sys/stat.h>
 
 using namespace zembra;
@@ -23,190 +26,173 @@ void executable(const fs::path &file) {
     fs::permissions(file, fs::perms::owner_all);
 }
 
+std::string plistOf(const std::string &identifier, const std::string &more = {}) {
+    return test::xmlPlist("<key>CFBundleIdentifier</key><string>" + identifier + "</string>" +
+                          more);
+}
+
 // A framework as vendors ship it: the version folder holds the real files, links the rest.
-void framework(TreeBuilder &tree, const std::string &relative, const std::string &identifier,
-               const std::string &name) {
-    const fs::path f = tree / relative;
+void framework(const fs::path &f, const std::string &identifier, const std::string &name) {
     fs::create_directories(f / "Versions/A/Resources");
-    std::ofstream(f / "Versions/A/Resources/Info.plist")
-        << test::xmlPlist("<key>CFBundleIdentifier</key><string>" + identifier +
-                          "</string><key>CFBundleName</key><string>" + name +
-                          "</string><key>CFBundleExecutable</key><string>" + name + "</string>");
+    std::ofstream(f / "Versions/A/Resources/Info.plist") << plistOf(
+        identifier, "<key>CFBundleName</key><string>" + name +
+                        "</string><key>CFBundleExecutable</key><string>" + name + "</string>");
     executable(f / "Versions/A" / name);
     fs::create_directory_symlink("A", f / "Versions/Current");
     fs::create_directory_symlink("Versions/Current/Resources", f / "Resources");
 }
 
-struct Found {
-    Kind kind;
-    const char *identifier;
-    const char *executable; // or the name, for a bundle without one
-};
-
 } // namespace
 
 TEST(BundleIdentities, CollectsEveryPlaceABundleKeepsOthers) {
-    TreeBuilder tree;
-    const std::string app = "Applications/Chat.app";
-    tree.app(app, "com.example.chat", "Chat", "Chat");
-    executable(tree / app / "Contents/MacOS/Chat");
-    tree.app(app + "/Contents/Library/LoginItems/Chat Launcher.app", "com.example.chat.launcher",
-             "Chat Launcher");
-    tree.file(app + "/Contents/Library/LaunchServices/com.example.chat.helper", "tool");
-    tree.app(app + "/Contents/XPCServices/Renderer.xpc", "com.example.chat.renderer", "Renderer");
-    tree.app(app + "/Contents/PlugIns/Share.appex", "com.example.chat.share", "Share");
-    tree.app(app + "/Contents/Library/QuickLook/Preview.appex", "com.example.chat.preview",
-             "Preview");
-    tree.app(app + "/Contents/Library/Spotlight/Chat.mdimporter", "com.example.chat.mdimporter",
-             "Chat Importer");
-    framework(tree, app + "/Contents/Frameworks/Chat Framework.framework",
-              "com.example.chat.framework", "Chat Framework");
-    tree.app(app +
-                 "/Contents/Frameworks/Chat Framework.framework/Versions/A/Helpers/Chat Helper.app",
-             "com.example.chat.helper.renderer", "Chat Helper");
-    framework(tree, app + "/Contents/Frameworks/Sparkle.framework", "org.sparkle-project.Sparkle",
-              "Sparkle");
-    tree.app(app + "/Contents/Frameworks/Sparkle.framework/Versions/A/Updater.app",
-             "org.sparkle-project.Sparkle.Updater", "Updater");
-    framework(tree, app + "/Contents/Frameworks/Squirrel.framework", "com.github.Squirrel",
-              "Squirrel");
-    executable(tree / app / "Contents/Frameworks/Squirrel.framework/Versions/A/Resources/ShipIt");
-    executable(tree / app / "Contents/MacOS/chat_crashpad_handler");
-    tree.file(app + "/Contents/Resources/en.lproj/Localizable.strings", "\"a\" = \"b\";");
-    tree.file(app + "/Contents/MacOS/readme.txt", "not a program");
-    tree.app(app + "/Contents/Preferences/Chat Settings.app", "com.example.chat.settings",
-             "Chat Settings");
-
-    const BundleIdentities ids = collectBundleIdentities(tree / app);
-    EXPECT_TRUE(ids.complete);
-    const std::vector<Found> expected = {
-        {Kind::Application, "com.example.chat", "Chat"},
-        {Kind::HelperTool, "com.example.chat.helper", "com.example.chat.helper"},
-        {Kind::Tool, "", "chat_crashpad_handler"},
-        {Kind::Framework, "com.example.chat.framework", "Chat Framework"},
-        {Kind::Framework, "org.sparkle-project.Sparkle", "Sparkle"},
-        {Kind::Framework, "com.github.Squirrel", "Squirrel"},
-        {Kind::Tool, "", "ShipIt"},
-        {Kind::LoginItem, "com.example.chat.launcher", "Chat Launcher"},
-        {Kind::QuickLook, "com.example.chat.preview", "Preview"},
-        {Kind::Spotlight, "com.example.chat.mdimporter", "Chat Importer"},
-        {Kind::Extension, "com.example.chat.share", "Share"},
-        {Kind::Helper, "com.example.chat.settings", "Chat Settings"},
-        {Kind::XPCService, "com.example.chat.renderer", "Renderer"},
-        {Kind::Helper, "com.example.chat.helper.renderer", "Chat Helper"},
-        {Kind::Helper, "org.sparkle-project.Sparkle.Updater", "Updater"},
+    // In the order the walk finds them; the name is the executable's, or the bundle's.
+    const struct {
+        Kind kind;
+        std::string path, identifier, name;
+    } inner[] = {
+        {Kind::HelperTool, "Library/LaunchServices/chat.helper", "chat.helper", "chat.helper"},
+        {Kind::Tool, "MacOS/chat_crashpad_handler", "", "chat_crashpad_handler"},
+        {Kind::Framework, "Frameworks/Chat Framework.framework", "chat.framework",
+         "Chat Framework"},
+        {Kind::Framework, "Frameworks/Sparkle.framework", "org.sparkle-project.Sparkle", "Sparkle"},
+        {Kind::Framework, "Frameworks/Squirrel.framework", "com.github.Squirrel", "Squirrel"},
+        {Kind::Tool, "Frameworks/Squirrel.framework/Versions/A/Resources/ShipIt", "", "ShipIt"},
+        {Kind::LoginItem, "Library/LoginItems/Chat Launcher.app", "chat.launcher", "Chat Launcher"},
+        {Kind::QuickLook, "Library/QuickLook/Preview.appex", "chat.preview", "Preview"},
+        {Kind::Spotlight, "Library/Spotlight/Chat.mdimporter", "chat.mdimporter", "Chat Importer"},
+        {Kind::Extension, "PlugIns/Share.appex", "chat.share", "Share"},
+        {Kind::Helper, "Preferences/Chat Settings.app", "chat.settings", "Chat Settings"},
+        {Kind::XPCService, "XPCServices/Renderer.xpc", "chat.renderer", "Renderer"},
+        {Kind::Helper, "Frameworks/Chat Framework.framework/Versions/A/Helpers/Chat Helper.app",
+         "chat.helper.renderer", "Chat Helper"},
+        {Kind::Helper, "Frameworks/Sparkle.framework/Versions/A/Updater.app",
+         "org.sparkle-project.Sparkle.Updater", "Updater"},
     };
-    ASSERT_EQ(ids.bundles.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        SCOPED_TRACE(ids.bundles[i].path.native());
-        EXPECT_EQ(ids.bundles[i].kind, expected[i].kind);
-        EXPECT_EQ(ids.bundles[i].identifier, expected[i].identifier);
-        const InnerBundle &b = ids.bundles[i];
-        EXPECT_EQ(b.executable.isEmpty() ? b.name : b.executable, expected[i].executable);
+    TreeBuilder tree;
+    const fs::path app = tree.app("Applications/Chat.app", "com.example.chat", "Chat", "Chat");
+    executable(app / "Contents/MacOS/Chat");
+    tree.entries({"Applications/Chat.app/Contents/Resources/en.lproj/Localizable.strings",
+                  "Applications/Chat.app/Contents/MacOS/readme.txt"});
+    for (const auto &b : inner) {
+        const fs::path at = app / "Contents" / b.path;
+        if (b.kind == Kind::Framework)
+            framework(at, b.identifier, b.name);
+        else if (b.kind == Kind::Tool)
+            executable(at);
+        else if (b.kind == Kind::HelperTool)
+            tree.file(at.lexically_relative(tree.root()), "tool");
+        else
+            tree.app(at.lexically_relative(tree.root()), b.identifier, b.name);
+    }
+
+    const BundleIdentities ids = collectBundleIdentities(app);
+    EXPECT_TRUE(ids.complete);
+    ASSERT_EQ(ids.bundles.size(), std::size(inner) + 1);
+    EXPECT_EQ(ids.bundles[0].kind, Kind::Application);
+    EXPECT_EQ(ids.bundles[0].executable, "Chat");
+    for (std::size_t i = 0; i < std::size(inner); ++i) {
+        const InnerBundle &b = ids.bundles[i + 1];
+        SCOPED_TRACE(b.path.native());
+        EXPECT_EQ(b.kind, inner[i].kind);
+        EXPECT_EQ(b.identifier.toStdString(), inner[i].identifier);
+        EXPECT_EQ((b.executable.isEmpty() ? b.name : b.executable).toStdString(), inner[i].name);
     }
     EXPECT_EQ(ids.identifiers().first(), "com.example.chat");
     EXPECT_TRUE(ids.names().contains("ShipIt"));
 }
 
-namespace {
-struct HostileBundle {
-    const char *name;
-    std::function<void(TreeBuilder &, const fs::path &app)> make;
-    std::size_t maxBundles; // at most this many collected
-};
-void PrintTo(const HostileBundle &c, std::ostream *os) {
-    *os << c.name;
-}
-
-std::string plistOf(const std::string &identifier) {
-    return test::xmlPlist("<key>CFBundleIdentifier</key><string>" + identifier + "</string>");
-}
-} // namespace
-
-class HostileBundles : public ::testing::TestWithParam<HostileBundle> {};
-
-TEST_P(HostileBundles, StopAtTheirBoundsWithoutLeavingTheBundle) {
+TEST(BundleIdentities, HostileBundles_StopAtTheirBoundsIncompleteWithoutLeavingTheBundle) {
+    const BundleIdentitiesLimits limits;
     TreeBuilder tree;
-    const fs::path app = tree.app("Applications/Host.app", "com.example.host", "Host");
     tree.app("Elsewhere/Outside.app", "com.example.outside", "Outside");
-    GetParam().make(tree, app);
-
-    const auto start = std::chrono::steady_clock::now();
-    const BundleIdentities ids = collectBundleIdentities(app);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
-    EXPECT_LE(ids.bundles.size(), GetParam().maxBundles);
-    ASSERT_FALSE(ids.bundles.empty());
-    EXPECT_EQ(ids.bundles.front().identifier, "com.example.host");
-    for (const InnerBundle &b : ids.bundles) {
-        EXPECT_NE(b.identifier, "com.example.outside");
-        EXPECT_LE(b.depth, BundleIdentitiesLimits{}.maxDepth);
+    const auto host = [&](const char *name) {
+        return tree.app("Applications/" + std::string(name) + ".app", "com.example.host") /
+               "Contents";
+    };
+    // Bare bundle folders: the walk's bounds, not their contents, are the point.
+    const fs::path wide = host("Wide") / "PlugIns";
+    fs::create_directories(wide);
+    for (int i = 0; i < 10000; ++i)
+        ASSERT_EQ(::mkdir((wide / ("p" + std::to_string(i) + ".appex")).c_str(), 0755), 0);
+    fs::path deep = host("Deep");
+    for (int i = 0; i < 100; ++i) {
+        fs::create_directories(deep = deep / "PlugIns/n.appex/Contents");
+        std::ofstream(deep / "Info.plist") << plistOf("com.example.n" + std::to_string(i));
     }
+    const fs::path links = host("Links");
+    fs::create_directories(links / "PlugIns");
+    fs::create_directories(links / "XPCServices/Linked.xpc/Contents");
+    fs::create_directory_symlink(tree / "Elsewhere/Outside.app", links / "PlugIns/Out.appex");
+    fs::create_directory_symlink(links.parent_path(), links / "PlugIns/Loop.appex");
+    fs::create_directory_symlink(tree / "Elsewhere", links / "Frameworks");
+    fs::create_symlink(tree / "Elsewhere/Outside.app/Contents/Info.plist",
+                       links / "XPCServices/Linked.xpc/Contents/Info.plist");
+    const fs::path odd = host("Odd");
+    fs::create_directories(odd / "PlugIns/Fifo.appex/Contents");
+    fs::create_directories(odd / "PlugIns/Huge.appex/Contents");
+    fs::create_directories(odd / "MacOS");
+    ASSERT_EQ(mkfifo((odd / "PlugIns/Fifo.appex/Contents/Info.plist").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((odd / "MacOS/Fifo").c_str(), 0700), 0);
+    std::ofstream(odd / "PlugIns/Huge.appex/Contents/Info.plist")
+        << plistOf("com.example.outside" + std::string(2u << 20, 'x'));
+
+    // Each with at most this many bundles collected; a bound reached (the wide and the deep
+    // one) leaves the walk incomplete.
+    const std::pair<const char *, std::size_t> cases[] = {
+        {"Wide", limits.maxBundles}, {"Deep", limits.maxDepth + 1u}, {"Links", 2}, {"Odd", 3}};
+    for (const auto &[name, maxBundles] : cases) {
+        SCOPED_TRACE(name);
+        const BundleIdentities ids =
+            collectBundleIdentities(tree / ("Applications/" + std::string(name) + ".app"));
+        EXPECT_LE(ids.bundles.size(), maxBundles);
+        if (maxBundles == limits.maxBundles) { // the wide one: exactly as many as the bound
+            EXPECT_EQ(ids.bundles.size(), maxBundles);
+        }
+        EXPECT_EQ(ids.complete, maxBundles <= 3);
+        ASSERT_FALSE(ids.bundles.empty());
+        EXPECT_EQ(ids.bundles.front().identifier, "com.example.host");
+        for (const InnerBundle &b : ids.bundles) {
+            EXPECT_NE(b.identifier, "com.example.outside");
+            EXPECT_LE(b.depth, limits.maxDepth);
+        }
+    }
+    EXPECT_FALSE(collectBundleIdentities(tree / "Applications/Missing.app").complete);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BundleIdentities, HostileBundles,
-    ::testing::Values(
-        HostileBundle{
-            "TenThousandPlugIns",
-            [](TreeBuilder &, const fs::path &app) {
-                // Bare bundle folders: the walk's bounds, not their contents, are the point.
-                const fs::path plugIns = app / "Contents/PlugIns";
-                fs::create_directories(plugIns);
-                for (int i = 0; i < 10000; ++i)
-                    ASSERT_EQ(
-                        ::mkdir((plugIns / ("p" + std::to_string(i) + ".appex")).c_str(), 0755), 0);
-            },
-            BundleIdentitiesLimits{}.maxBundles},
-        HostileBundle{"NestedAHundredDeep",
-                      [](TreeBuilder &, const fs::path &app) {
-                          fs::path at = app / "Contents";
-                          for (int i = 0; i < 100; ++i) {
-                              at = at / "PlugIns" / "n.appex" / "Contents";
-                              fs::create_directories(at);
-                              std::ofstream(at / "Info.plist")
-                                  << plistOf("com.example.n" + std::to_string(i));
-                          }
-                      },
-                      std::size_t(BundleIdentitiesLimits{}.maxDepth) + 1},
-        HostileBundle{
-            "LinksOutAndInLoops",
-            [](TreeBuilder &tree, const fs::path &app) {
-                fs::create_directories(app / "Contents/PlugIns");
-                fs::create_directory_symlink(tree / "Elsewhere/Outside.app",
-                                             app / "Contents/PlugIns/Out.appex");
-                fs::create_directory_symlink(app, app / "Contents/PlugIns/Loop.appex");
-                fs::create_directory_symlink(tree / "Elsewhere", app / "Contents/Frameworks");
-                fs::create_directories(app / "Contents/XPCServices/Linked.xpc/Contents");
-                fs::create_symlink(tree / "Elsewhere/Outside.app/Contents/Info.plist",
-                                   app / "Contents/XPCServices/Linked.xpc/Contents/Info.plist");
-            },
-            2},
-        HostileBundle{
-            "FifoAndHugeInfoPlists",
-            [](TreeBuilder &, const fs::path &app) {
-                fs::create_directories(app / "Contents/PlugIns/Fifo.appex/Contents");
-                ASSERT_EQ(
-                    mkfifo((app / "Contents/PlugIns/Fifo.appex/Contents/Info.plist").c_str(), 0600),
-                    0);
-                fs::create_directories(app / "Contents/PlugIns/Huge.appex/Contents");
-                std::ofstream(app / "Contents/PlugIns/Huge.appex/Contents/Info.plist")
-                    << plistOf("com.example.outside" + std::string(2u << 20, 'x'));
-                fs::create_directories(app / "Contents/MacOS");
-                ASSERT_EQ(mkfifo((app / "Contents/MacOS/Fifo").c_str(), 0700), 0);
-            },
-            3}));
+TEST(Corpus, DevelopmentSetReadsWhole_NoEntryHasTwoOwners_ReadersFindWhatEachBundleDeclares) {
+    const fs::path corpusDir = ZEMBRA_CORPUS_DIR;
+    const corpus::Corpus c =
+        corpus::loadCorpus({corpusDir / "development.corpus", corpusDir / "macos.corpus"});
+    ASSERT_TRUE(c.errors.empty()) << c.errors.front();
+    EXPECT_GE(c.apps.size(), 24u);
+    QTemporaryDir dir;
+    const fs::path root = fs::path(dir.path().toStdString());
+    corpus::buildCorpusTree(c, root);
+    std::set<std::string> identifiers, entries;
+    for (const corpus::CorpusApp &app : c.apps) {
+        SCOPED_TRACE(app.bundle);
+        EXPECT_TRUE(identifiers.insert(app.identifier).second) << app.identifier;
+        EXPECT_FALSE(app.leaves.empty());
+        for (const std::string &e : app.leaves)
+            EXPECT_TRUE(entries.insert(corpus::entryPath("/", e).native()).second) << e;
 
-TEST(BundleIdentities, BoundsLeaveTheWalkIncomplete) {
-    TreeBuilder tree;
-    const fs::path app = tree.app("Applications/Wide.app", "com.example.wide", "Wide");
-    for (int i = 0; i < 40; ++i)
-        tree.app("Applications/Wide.app/Contents/PlugIns/p" + std::to_string(i) + ".appex",
-                 "com.example.p" + std::to_string(i));
-    EXPECT_TRUE(collectBundleIdentities(app).complete);
-    BundleIdentitiesLimits few;
-    few.maxBundles = 10;
-    const BundleIdentities ids = collectBundleIdentities(app, few);
-    EXPECT_FALSE(ids.complete);
-    EXPECT_EQ(ids.bundles.size(), 10u);
-    EXPECT_FALSE(collectBundleIdentities(tree / "Applications/Missing.app").complete);
+        const std::optional<CodeSignature> signature =
+            readCodeSignature(root / app.bundle / "Contents/MacOS" / app.executable);
+        ASSERT_TRUE(signature);
+        EXPECT_EQ(signature->identifier.toStdString(), app.identifier);
+        EXPECT_EQ(signature->teamIdentifier.toStdString(), app.team);
+        QStringList groups;
+        for (const std::string &g : app.groups)
+            groups.append(QString::fromStdString(g));
+        EXPECT_EQ(signature->applicationGroups, groups);
+
+        const BundleIdentities ids = collectBundleIdentities(root / app.bundle);
+        EXPECT_TRUE(ids.complete);
+        for (const corpus::InnerSpec &inner : app.inner)
+            EXPECT_TRUE(ids.identifiers().contains(QString::fromStdString(inner.identifier)))
+                << inner.identifier;
+        for (const std::string &tool : app.tools)
+            EXPECT_TRUE(ids.names().contains(QString::fromStdString(fs::path(tool).filename())))
+                << tool;
+    }
 }

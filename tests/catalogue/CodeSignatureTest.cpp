@@ -32,10 +32,6 @@ private:
     std::string m_bytes;
 };
 
-std::optional<CodeSignature> read(const std::string &bytes) {
-    return readCodeSignature(MemorySource(bytes));
-}
-
 SignedExecutable chat() {
     SignedExecutable s;
     s.identifier = "com.example.chat";
@@ -44,39 +40,28 @@ SignedExecutable chat() {
     return s;
 }
 
-void putBe32(std::string &b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = char((v >> (24 - 8 * i)) & 0xff);
-}
-std::uint32_t be32(const std::string &b, std::size_t at) {
-    return std::uint32_t(std::uint8_t(b[at])) << 24 | std::uint32_t(std::uint8_t(b[at + 1])) << 16 |
-           std::uint32_t(std::uint8_t(b[at + 2])) << 8 | std::uint32_t(std::uint8_t(b[at + 3]));
-}
-void putLe32(std::string &b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = char((v >> (8 * i)) & 0xff);
+SignedExecutable intel() {
+    SignedExecutable s = chat();
+    s.cpuType = test::kCpuX86_64;
+    s.groups = {"BSQQRLSYCE.com.example.chat", "BSQQRLSYCE.com.example.intel"};
+    return s;
 }
 
-// The signature of a thin 64-bit file made by machO starts at 0x1000.
+// `b` with the 32-bit `v` written at `at`, big- or little-endian.
+std::string with(std::string b, std::size_t at, std::uint32_t v, bool bigEndian) {
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = char((v >> (bigEndian ? 24 - 8 * i : 8 * i)) & 0xff);
+    return b;
+}
+
+// The signature of a thin 64-bit file made by machO starts at 0x1000; the offset of its
+// load command's data offset.
 constexpr std::size_t kSig = 0x1000;
+constexpr std::size_t kDataOff = 32 + 24 + 8;
 
-struct ReadCase {
-    const char *name;
-    std::string bytes;
-    QString identifier;
-    QString team;
-    QStringList groups;
-};
-void PrintTo(const ReadCase &c, std::ostream *os) {
-    *os << c.name;
-}
+} // namespace
 
-std::vector<ReadCase> readCases() {
-    const QStringList chatGroups{QStringLiteral("BSQQRLSYCE.com.example.chat"),
-                                 QStringLiteral("group.com.example.family")};
-    SignedExecutable intel = chat();
-    intel.cpuType = test::kCpuX86_64;
-    intel.groups = {"BSQQRLSYCE.com.example.chat", "BSQQRLSYCE.com.example.intel"};
+TEST(CodeSignature, TeamAndGroupsOfThinFatOldAndAdHocFiles) {
     SignedExecutable old = chat();
     old.codeDirectoryVersion = 0x20100; // before the team field
     old.team.clear();
@@ -90,180 +75,90 @@ std::vector<ReadCase> readCases() {
     SignedExecutable badTeam = chat();
     badTeam.team = "bsqq/../xy";
     badTeam.groups = {"../../Preferences", "group.com.example.ok", "tab\there", ""};
-    return {
-        {"ThinArm64", test::machO(chat()), "com.example.chat", "BSQQRLSYCE", chatGroups},
-        {"FatSlicesJoinTheirGroups", test::fatMachO({test::machO(chat()), test::machO(intel)}),
-         "com.example.chat", "BSQQRLSYCE",
-         QStringList{"BSQQRLSYCE.com.example.chat", "group.com.example.family",
-                     "BSQQRLSYCE.com.example.intel"}},
-        {"Fat64", test::fatMachO({test::machO(intel), test::machO(chat())}, true),
-         "com.example.chat", "BSQQRLSYCE",
-         QStringList{"BSQQRLSYCE.com.example.chat", "BSQQRLSYCE.com.example.intel",
-                     "group.com.example.family"}},
-        {"OldCodeDirectoryTakesTheEntitledTeam", test::machO(old), "com.example.chat", "BSQQRLSYCE",
-         chatGroups},
+    const QString id = QStringLiteral("com.example.chat"), team = QStringLiteral("BSQQRLSYCE");
+    const QStringList groups{team + ".com.example.chat", "group.com.example.family"};
+    const QString intelGroup = team + ".com.example.intel";
+    const struct {
+        const char *name;
+        std::string bytes;
+        QString identifier, team;
+        QStringList groups;
+    } cases[] = {
+        {"ThinArm64", test::machO(chat()), id, team, groups},
+        {"FatSlicesJoinTheirGroups", test::fatMachO({test::machO(chat()), test::machO(intel())}),
+         id, team, groups + QStringList{intelGroup}},
+        {"Fat64", test::fatMachO({test::machO(intel()), test::machO(chat())}, true), id, team,
+         QStringList{groups[0], intelGroup, groups[1]}},
+        {"OldCodeDirectoryTakesTheEntitledTeam", test::machO(old), id, team, groups},
         {"AdHocNamesNoTeam", test::machO(adHoc), "chat-55554944", "", {}},
-        {"BigEndian32", test::machO(ppc), "com.example.chat", "BSQQRLSYCE", chatGroups},
-        {"NamesThatCannotBeFilesAreDropped", test::machO(badTeam), "com.example.chat", "",
+        {"BigEndian32", test::machO(ppc), id, team, groups},
+        {"NamesThatCannotBeFilesAreDropped", test::machO(badTeam), id, "",
          QStringList{"group.com.example.ok"}},
     };
-}
-
-} // namespace
-
-class SignatureRead : public ::testing::TestWithParam<ReadCase> {};
-
-TEST_P(SignatureRead, TeamAndGroups) {
-    const ReadCase &c = GetParam();
-    const std::optional<CodeSignature> s = read(c.bytes);
-    ASSERT_TRUE(s);
-    EXPECT_EQ(s->identifier, c.identifier);
-    EXPECT_EQ(s->teamIdentifier, c.team);
-    EXPECT_EQ(s->applicationGroups, c.groups);
-}
-
-INSTANTIATE_TEST_SUITE_P(CodeSignature, SignatureRead, ::testing::ValuesIn(readCases()));
-
-namespace {
-struct HostileCase {
-    const char *name;
-    std::function<std::string()> make;
-};
-void PrintTo(const HostileCase &c, std::ostream *os) {
-    *os << c.name;
-}
-
-std::string signedChat() {
-    return test::machO(chat());
-}
-// Offset of the code-signature load command's data offset in a thin 64-bit file.
-constexpr std::size_t kDataOff = 32 + 24 + 8;
-
-std::vector<HostileCase> hostileCases() {
-    return {
-        {"Empty", [] { return std::string(); }},
-        {"ShellScript", [] { return std::string("#!/bin/sh\nexec \"$0.real\" \"$@\"\n"); }},
-        {"JavaClassFile",
-         [] { return std::string("\xca\xfe\xba\xbe\x00\x00\x00\x34", 8) + std::string(64, 'x'); }},
-        {"Unsigned",
-         [] {
-             SignedExecutable s = chat();
-             s.signedAtAll = false;
-             return test::machO(s);
-         }},
-        {"LoadCommandOfSizeZero",
-         [] {
-             std::string b = signedChat();
-             putLe32(b, 32 + 4, 0);
-             return b;
-         }},
-        {"HugeCommandCount",
-         [] {
-             std::string b = signedChat();
-             putLe32(b, 16, 0xffffffff);
-             putLe32(b, 20, 0xffffffff);
-             return b;
-         }},
-        {"SignatureOffsetOutsideTheFile",
-         [] {
-             std::string b = signedChat();
-             putLe32(b, kDataOff, 0xfffffff0);
-             return b;
-         }},
-        {"SignatureSizeOverflows",
-         [] {
-             std::string b = signedChat();
-             putLe32(b, kDataOff + 4, 0xffffffff);
-             return b;
-         }},
-        {"BlobCountOverflows",
-         [] {
-             std::string b = signedChat();
-             putBe32(b, kSig + 8, 0x20000000); // 8 * count wraps in 32 bits
-             return b;
-         }},
-        {"EveryBlobIsTheSuperBlob",
-         [] {
-             std::string b = signedChat();
-             for (std::uint32_t i = 0; i < be32(b, kSig + 8); ++i)
-                 putBe32(b, kSig + 12 + 8 * i + 4, 0);
-             return b;
-         }},
-        {"FatSliceIsTheFatHeader",
-         [] {
-             std::string b = test::fatMachO({signedChat()});
-             putBe32(b, 16, 0);
-             return b;
-         }},
-        {"FatSliceCountOverflows",
-         [] {
-             std::string b = test::fatMachO({signedChat()});
-             putBe32(b, 4, 0xffffffff);
-             return b;
-         }},
-        {"Truncated", [] { return signedChat().substr(0, kSig + 20); }},
-    };
-}
-} // namespace
-
-class HostileSignature : public ::testing::TestWithParam<HostileCase> {};
-
-TEST_P(HostileSignature, ReadsNoTeamAndStaysInBounds) {
-    const MemorySource source(GetParam().make());
-    const std::optional<CodeSignature> s = readCodeSignature(source);
-    if (s) {
-        EXPECT_TRUE(s->teamIdentifier.isEmpty()) << s->teamIdentifier.toStdString();
-        EXPECT_TRUE(s->applicationGroups.isEmpty());
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::optional<CodeSignature> s = readCodeSignature(MemorySource(c.bytes));
+        ASSERT_TRUE(s);
+        EXPECT_EQ(s->identifier, c.identifier);
+        EXPECT_EQ(s->teamIdentifier, c.team);
+        EXPECT_EQ(s->applicationGroups, c.groups);
     }
-    EXPECT_LE(source.m_asked, codesign::kMaxBytesRead);
 }
 
-INSTANTIATE_TEST_SUITE_P(CodeSignature, HostileSignature, ::testing::ValuesIn(hostileCases()));
-
-TEST(CodeSignature, HugeEntitlementsAreNotRead) {
-    SignedExecutable s = chat();
-    s.groups.assign(40000, "group.com.example.padding.padding.padding");
-    const std::string bytes = test::machO(s);
-    ASSERT_GT(bytes.size(), codesign::kMaxEntitlementsBytes);
-    const MemorySource source(bytes);
-    const std::optional<CodeSignature> sig = readCodeSignature(source);
-    ASSERT_TRUE(sig);
-    EXPECT_EQ(sig->teamIdentifier, "BSQQRLSYCE");
-    EXPECT_TRUE(sig->applicationGroups.isEmpty());
-    EXPECT_LT(source.m_asked, std::uint64_t(64 << 10));
+TEST(CodeSignature, HostileFiles_NoTeamAndReadsStayInBounds) {
+    const std::string thin = test::machO(chat()), fat = test::fatMachO({thin});
+    SignedExecutable notSigned = chat();
+    notSigned.signedAtAll = false;
+    std::string selfBlobs = thin;
+    for (std::uint32_t i = 0; i < std::uint8_t(thin[kSig + 11]); ++i)
+        selfBlobs = with(selfBlobs, kSig + 12 + 8 * i + 4, 0, true);
+    const std::pair<const char *, std::string> cases[] = {
+        {"Empty", ""},
+        {"ShellScript", "#!/bin/sh\nexec \"$0.real\" \"$@\"\n"},
+        {"JavaClassFile",
+         std::string("\xca\xfe\xba\xbe\x00\x00\x00\x34", 8) + std::string(64, 'x')},
+        {"Unsigned", test::machO(notSigned)},
+        {"LoadCommandOfSizeZero", with(thin, 32 + 4, 0, false)},
+        {"HugeCommandCount", with(with(thin, 16, 0xffffffff, false), 20, 0xffffffff, false)},
+        {"SignatureOffsetOutsideTheFile", with(thin, kDataOff, 0xfffffff0, false)},
+        {"SignatureSizeOverflows", with(thin, kDataOff + 4, 0xffffffff, false)},
+        {"BlobCountOverflows", with(thin, kSig + 8, 0x20000000, true)}, // 8 * count wraps
+        {"EveryBlobIsTheSuperBlob", selfBlobs},
+        {"FatSliceIsTheFatHeader", with(fat, 16, 0, true)},
+        {"FatSliceCountOverflows", with(fat, 4, 0xffffffff, true)},
+        {"Truncated", thin.substr(0, kSig + 20)},
+    };
+    for (const auto &[name, bytes] : cases) {
+        SCOPED_TRACE(name);
+        const MemorySource source(bytes);
+        if (const std::optional<CodeSignature> s = readCodeSignature(source)) {
+            EXPECT_TRUE(s->teamIdentifier.isEmpty()) << s->teamIdentifier.toStdString();
+            EXPECT_TRUE(s->applicationGroups.isEmpty());
+        }
+        EXPECT_LE(source.m_asked, codesign::kMaxBytesRead);
+    }
 }
 
 // Mutations of real-looking files: whatever the reader returns stays within its rules.
 TEST(CodeSignature, MutatedFilesReadWithinBounds) {
-    SignedExecutable intel = chat();
-    intel.cpuType = test::kCpuX86_64;
-    const std::vector<std::string> seeds = {signedChat(),
-                                            test::fatMachO({signedChat(), test::machO(intel)}),
-                                            test::fatMachO({test::machO(intel)}, true)};
+    const std::string thin = test::machO(chat());
+    const std::vector<std::string> seeds = {thin, test::fatMachO({thin, test::machO(intel())}),
+                                            test::fatMachO({test::machO(intel())}, true)};
     const std::uint32_t boundaries[] = {0,          1,          7,          8,          12,
                                         0x7fffffff, 0x80000000, 0xfffffff8, 0xffffffff, 0x1000};
     std::mt19937 rng(20240611);
     for (int round = 0; round < 6000; ++round) {
         std::string b = seeds[std::size_t(round) % seeds.size()];
-        const int edits = 1 + int(rng() % 4);
-        for (int e = 0; e < edits; ++e) {
+        for (int e = 1 + int(rng() % 4); e > 0 && b.size() >= 8; --e) {
             const std::size_t at = rng() % (b.size() - 4);
-            switch (rng() % 4) {
-            case 0:
+            const unsigned what = rng() % 4;
+            if (what == 0)
                 b[at] = char(rng());
-                break;
-            case 1:
-                putBe32(b, at & ~std::size_t(3), boundaries[rng() % std::size(boundaries)]);
-                break;
-            case 2:
-                putLe32(b, at & ~std::size_t(3), boundaries[rng() % std::size(boundaries)]);
-                break;
-            default:
+            else if (what == 3)
                 b.resize(at);
-                break;
-            }
-            if (b.size() < 8)
-                break;
+            else
+                b = with(std::move(b), at & ~std::size_t(3),
+                         boundaries[rng() % std::size(boundaries)], what == 1);
         }
         const MemorySource source(b);
         const std::optional<CodeSignature> s = readCodeSignature(source);
@@ -278,17 +173,26 @@ TEST(CodeSignature, MutatedFilesReadWithinBounds) {
     }
 }
 
-TEST(CodeSignature, ReadsAFileButNeverAFifoOrALink) {
+TEST(CodeSignature, ReadsAFileButNeverAFifoOrALink_NorHugeEntitlements) {
     test::TreeBuilder tree;
     const fs::path exe = tree.file("Chat.app/Contents/MacOS/Chat", test::machO(chat()));
     const std::optional<CodeSignature> s = readCodeSignature(exe);
     ASSERT_TRUE(s);
     EXPECT_EQ(s->teamIdentifier, "BSQQRLSYCE");
-
-    const fs::path fifo = tree / "Fifo.app/Contents/MacOS/Fifo";
-    fs::create_directories(fifo.parent_path());
+    const fs::path fifo = tree.dir("Fifo.app/Contents/MacOS") / "Fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(readCodeSignature(fifo)); // returns at once: a blocking open would hang here
     EXPECT_FALSE(readCodeSignature(tree.link("Link.app/Contents/MacOS/Link", exe)));
     EXPECT_FALSE(readCodeSignature(tree / "Missing.app/Contents/MacOS/Missing"));
+
+    // Huge entitlements are not read; the team still is.
+    SignedExecutable padded = chat();
+    padded.groups.assign(40000, "group.com.example.padding.padding.padding");
+    const MemorySource source(test::machO(padded));
+    ASSERT_GT(source.size(), codesign::kMaxEntitlementsBytes);
+    const std::optional<CodeSignature> sig = readCodeSignature(source);
+    ASSERT_TRUE(sig);
+    EXPECT_EQ(sig->teamIdentifier, "BSQQRLSYCE");
+    EXPECT_TRUE(sig->applicationGroups.isEmpty());
+    EXPECT_LT(source.m_asked, std::uint64_t(64 << 10));
 }

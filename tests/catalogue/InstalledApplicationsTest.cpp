@@ -1,4 +1,8 @@
+// The installed applications: where they may lie, which are listed, and the fields each
+// record takes from its bundle (with their fall-backs).
 #include "catalogue/Application.h"
+#include "extensions/Bundle.h"
+#include "extensions/SafariExtension.h"
 #include "grants/GrantKeys.h"
 #include "preferences/PreferenceKeys.h"
 #include "support/TreeBuilder.h"
@@ -30,96 +34,150 @@ protected:
     TestSettings s;
 };
 
+using Fields = InstalledApplications;
+
 } // namespace
 
 TEST_F(InstalledApplications, LocationTable) {
-    t.app("Applications/Top.app", "com.x.top");
-    t.app("Applications/Games/Chess.app", "com.x.chess");
-    t.app("Applications/Games/Chess Pro/Chess.app", "com.x.chesspro");
-    t.app("Applications/Games/More/Deeper/Chess.app", "com.x.deep");
-    t.app("Applications/Top.app/Contents/Inner.app", "com.x.inner");
-    t.app("Applications/.Hidden.app", "com.x.hidden");
-    t.app("Applications/Upper.APP", "com.x.upper");
-    t.app("Applications/Utilities/Tool.app", "com.x.tool");
-    t.app("Applications/Utilities/Vendor/Tool.app", "com.x.tool2");
-    t.app("Applications/Utilities/Vendor/Sub/Tool.app", "com.x.tool3");
-    t.app("Applications/Utilities/Vendor/Sub/Deeper/Tool.app", "com.x.tool4");
-    t.app("Applications/utilities/Lower.app", "com.x.lower");
+    std::vector<std::string> always = {"Top.app", "Games/Chess.app", "Games/Chess Pro/Chess.app",
+                                       "utilities/Lower.app"};
+    std::vector<std::string> utilities = {"Utilities/Tool.app", "Utilities/Vendor/Tool.app",
+                                          "Utilities/Vendor/Sub/Tool.app"};
+    std::vector<std::string> never = {"Games/More/Deeper/Chess.app", "Top.app/Contents/Inner.app",
+                                      ".Hidden.app", "Upper.APP",
+                                      "Utilities/Vendor/Sub/Deeper/Tool.app"};
+    for (const auto *group : {&always, &utilities, &never})
+        for (const std::string &path : *group)
+            t.app("Applications/" + path, "com.x.any");
     t.dir("Applications/NotABundle.app");
-
-    const std::vector<std::string> always = {"Games/Chess Pro/Chess.app", "Games/Chess.app",
-                                             "NotABundle.app", "Top.app", "utilities/Lower.app"};
-    EXPECT_EQ(relativeUrls(list(), t), always);
-
-    s.store().setInteger(preferences::kIncludeUtilities, 1);
+    always.push_back("NotABundle.app");
     std::vector<std::string> withUtilities = always;
-    for (const char *u :
-         {"Utilities/Tool.app", "Utilities/Vendor/Sub/Tool.app", "Utilities/Vendor/Tool.app"})
-        withUtilities.push_back(u);
+    withUtilities.insert(withUtilities.end(), utilities.begin(), utilities.end());
+    std::sort(always.begin(), always.end());
     std::sort(withUtilities.begin(), withUtilities.end());
+    EXPECT_EQ(relativeUrls(list(), t), always);
+    s.store().setInteger(preferences::kIncludeUtilities, 1);
     EXPECT_EQ(relativeUrls(list(), t), withUtilities);
 }
 
-TEST_F(InstalledApplications, IdentifierRule) {
+TEST_F(InstalledApplications, IdentifierRule_EveryInstalledApplicationIgnoresTheListSettings) {
     t.app("Applications/Safari.app", "com.apple.Safari");
     t.app("Applications/Xcode.app", "com.apple.dt.Xcode");
     t.app("Applications/iTunes.app", "com.apple.iTunes");
     t.app("Applications/Sauce.app", "com.applesauce.tool");
     t.app("Applications/Other.app", "org.example.other");
+    t.app("Applications/Utilities/Tool.app", "com.x.tool");
     EXPECT_EQ(relativeUrls(list(), t),
               (std::vector<std::string>{"Other.app", "Xcode.app", "iTunes.app"}));
+    EXPECT_EQ(Application(s).everyInstalledApplication().size(), 6u);
     s.store().setInteger(preferences::kIncludeDefaultApps, 1);
     EXPECT_EQ(list().size(), 5u);
     s.store().setInteger(preferences::kIncludeDefaultApps, 2); // only 1 means on
     EXPECT_EQ(list().size(), 3u);
 }
 
-TEST_F(InstalledApplications, SortedByLabel_DuplicatesListedTwice) {
-    t.app("Applications/gamma.app", "g");
-    t.app("Applications/Beta.app", "b");
-    t.app("Applications/alpha.app", "a");
-    t.app("Applications/Folder/alpha.app", "a");
-    const auto items = list();
-    ASSERT_EQ(items.size(), 4u);
-    EXPECT_EQ(items[0]->label(), QStringLiteral("alpha"));
-    EXPECT_EQ(items[1]->label(), QStringLiteral("alpha"));
-    EXPECT_NE(items[0]->url(), items[1]->url());
-    EXPECT_EQ(items[2]->label(), QStringLiteral("Beta"));
-    EXPECT_EQ(items[3]->label(), QStringLiteral("gamma"));
+TEST_F(InstalledApplications, SortedByLabel_DuplicatesListedTwice_NamesKeptByteForByte) {
+    for (const char *name : {"gamma", "Beta", "alpha", "Folder/alpha", "Caf\xe9"})
+        t.app(std::string("Applications/") + name + ".app", "com.x.same");
+    std::vector<std::string> labels;
+    bool odd = false;
+    for (const auto &item : list()) {
+        if (item->url()->filename().native() == "Caf\xe9.app")
+            odd = item->bundle() == QStringLiteral("com.x.same");
+        else
+            labels.push_back(item->label()->toStdString());
+    }
+    EXPECT_TRUE(odd);
+    EXPECT_EQ(labels, (std::vector<std::string>{"alpha", "alpha", "Beta", "gamma"}));
 }
 
-TEST_F(InstalledApplications, NoGrant_EmptyList) {
-    TestSettings none;
-    Application a(none);
-    EXPECT_TRUE(a.installedApplications().empty());
-    EXPECT_FALSE(a.url_applications());
-}
-
-TEST_F(InstalledApplications, NameThatIsNotUtf8_KeptByteForByte) {
-    const std::string odd = "Caf\xe9.app";
-    t.app("Applications/" + odd, "com.x.cafe");
-    const auto items = list();
-    ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0]->url()->filename().native(), odd);
-    EXPECT_EQ(items[0]->bundle(), QStringLiteral("com.x.cafe"));
-}
-
-TEST_F(InstalledApplications, EveryInstalledApplication_IgnoresTheListSettings) {
-    t.app("Applications/Editor.app", "com.x.editor");
-    t.app("Applications/Safari.app", "com.apple.Safari");
-    t.app("Applications/Utilities/Tool.app", "com.x.tool");
-    const auto every = Application(s).everyInstalledApplication();
-    EXPECT_EQ(relativeUrls(every, t),
-              (std::vector<std::string>{"Editor.app", "Safari.app", "Utilities/Tool.app"}));
-    EXPECT_EQ(list().size(), 1u); // the list the user removes from stays as set
-}
-
-TEST_F(InstalledApplications, NamedLikeAnApplicationButNoFolder_LeftOut) {
+TEST_F(InstalledApplications, NamedLikeAnApplicationButNoFolder_LeftOut_NoGrantNoList) {
     t.app("Applications/Real.app", "com.x.real");
-    t.file("Applications/File.app");
-    t.file("Applications/Games/Nested.app");
+    t.entries({"Applications/File.app", "Applications/Games/Nested.app"});
     ASSERT_EQ(mkfifo((t / "Applications/Fifo.app").c_str(), 0644), 0);
     t.link("Applications/Link.app", t / "Applications/Real.app");
     t.link("Applications/Dangling.app", t / "nowhere.app");
     EXPECT_EQ(relativeUrls(list(), t), std::vector<std::string>{"Real.app"});
+    TestSettings none; // no grant, no list
+    EXPECT_TRUE(Application(none).installedApplications().empty());
+    EXPECT_FALSE(Application(none).url_applications());
+}
+
+TEST_F(Fields, IdentifierSplitIntoBundleAndCompanyName_WorkedExample) {
+    // The identifier, then its bundle name and company name.
+    const std::pair<const char *, const char *> cases[] = {{"com.example.FooBar", "FooBar example"},
+                                                           {"foobar", "foobar foobar"},
+                                                           {"com.example", "example example"},
+                                                           {"com.", " "},
+                                                           {".x", "x x"},
+                                                           {"com..x", "x "},
+                                                           {"", " "}};
+    for (const auto &[identifier, names] : cases)
+        EXPECT_EQ(*fields::bundleName(QString::fromUtf8(identifier)) + " " +
+                      *fields::companyName(QString::fromUtf8(identifier)),
+                  QString::fromUtf8(names))
+            << identifier;
+    EXPECT_FALSE(fields::bundleName(std::nullopt) || fields::companyName(std::nullopt));
+
+    // A worked example of every field derived from a bundle.
+    const auto url = t.app("Applications/Foo Bar.app", "com.example.FooBar", "Foo Bar", "FooBar",
+                           "AppIcon.icns");
+    t.file("Applications/Foo Bar.app/Contents/Resources/AppIcon.icns");
+    const auto item = Application(s).application(url);
+    EXPECT_EQ(item->label(), QStringLiteral("Foo Bar"));
+    EXPECT_EQ(item->label_name(), QStringLiteral("Foo_Bar"));
+    EXPECT_EQ(item->bundle_name(), QStringLiteral("FooBar"));
+    EXPECT_EQ(item->bundle_name_info(), QStringLiteral("Foo Bar"));
+    EXPECT_EQ(item->executable_info(), QStringLiteral("FooBar"));
+    EXPECT_EQ(item->company_name(), QStringLiteral("example"));
+    EXPECT_EQ(item->app_icon(), ImageRef::imageFile(url / "Contents/Resources/AppIcon.icns"));
+    // The same bundle as a preference pane is labelled by the plug-in rule.
+    fs::rename(url, t / "Applications/Foo Bar 2.0.prefPane");
+    EXPECT_EQ(Bundle(s).setLabel(t / "Applications/Foo Bar 2.0.prefPane"),
+              QStringLiteral("Foo Bar 2"));
+}
+
+TEST_F(Fields,
+       BlankEmptyAndMissingNames_NotABundle_TakeTheFallBacks_AppIconNameCutOnlyWhenItHoldsDotI) {
+    const Application a(s);
+    const auto name = [&](const char *bundle, const char *plistName) {
+        return t.bundleWithPlist(
+            bundle, test::xmlPlist(plistName ? std::string("<key>CFBundleName</key><string>") +
+                                                   plistName + "</string>"
+                                             : ""));
+    };
+    EXPECT_EQ(a.setLabelName(name("B.app", "My Great App")), QStringLiteral("My_Great_App"));
+    EXPECT_EQ(a.setLabelName(name("E.app", "")), QStringLiteral(""));
+    EXPECT_EQ(a.setBundleNameInfo(t / "E.app"), QStringLiteral(""));
+    EXPECT_EQ(a.setLabelName(name("N.app", nullptr)), QStringLiteral("empty_string"));
+    EXPECT_EQ(a.setExecutableInfo(t / "N.app"), QStringLiteral("empty_string"));
+
+    const auto item = a.application(t.dir("Broken.app"));
+    EXPECT_EQ(item->label(), QStringLiteral("Broken"));
+    EXPECT_TRUE(item->icon());
+    for (const OptString &fallBack :
+         {item->label_name(), item->bundle_name_info(), item->executable_info()})
+        EXPECT_EQ(fallBack, QStringLiteral("empty_string"));
+    EXPECT_FALSE(item->bundle() || item->bundle_name() || item->company_name() || item->app_icon());
+
+    // The icon file's name is cut only when it holds ".i".
+    const auto cut = t.app("C.app", "c", "", "", "My.App.icns");
+    const auto whole = t.app("W.app", "w", "", "", "icon.png");
+    t.entries({"C.app/Contents/Resources/My.icns", "W.app/Contents/Resources/icon.png",
+               "W.app/Contents/Resources/icon.icns"});
+    EXPECT_EQ(a.setAppIcon(cut), ImageRef::imageFile(cut / "Contents/Resources/My.icns"));
+    EXPECT_EQ(a.setAppIcon(whole), ImageRef::imageFile(whole / "Contents/Resources/icon.png"));
+    EXPECT_FALSE(a.setAppIcon(t.app("M.app", "m", "", "", "Gone.icns")));
+}
+
+TEST_F(Fields, PluginAndSafariLabels) {
+    using Pair = std::pair<const char *, const char *>;
+    for (const auto &[path, label] :
+         {Pair{"/L/Media Player.plugin", "Media Player"}, Pair{"/L/Mr. X.plugin", "Mr"}})
+        EXPECT_EQ(Bundle(s).setLabel(path), QString::fromUtf8(label));
+    for (const auto &[archive, label] :
+         {Pair{"Foo.safariextz", "Foo"}, Pair{"Foo.Bar.safariextz", "Foo"},
+          Pair{"Blocker-3.1.safariextz", "Blocker-3"}})
+        EXPECT_EQ(SafariExtension(s).setLabel(QString::fromUtf8(archive)),
+                  QString::fromUtf8(label));
 }

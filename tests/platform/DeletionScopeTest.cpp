@@ -1,14 +1,16 @@
+// Folder handles and the deletion scope built on them: links on the way never followed,
+// the granted folder itself never deleted, another device on the way never entered.
 #include "platform/DeletionScope.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderHandle.h"
 #include "support/TreeBuilder.h"
-
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 using namespace zembra::platform;
+using zembra::test::readFile;
 using zembra::test::TreeBuilder;
 namespace fs = std::filesystem;
 
@@ -19,17 +21,12 @@ protected:
     DeletionScope scope;
 };
 
-TEST_F(RemoveItem, OutsideGrantedFolders_RefusedAndKept) {
+TEST_F(RemoveItem, OutsideGrantedFoldersOrTheGrantedFolderItself_RefusedAndKept) {
     const auto outside = t.file("elsewhere/file");
-    EXPECT_FALSE(scope.remove(outside));
-    EXPECT_TRUE(itemExists(outside));
-    EXPECT_FALSE(scope.remove(t / "granted/../elsewhere/file"));
-    EXPECT_FALSE(scope.remove(fs::path("granted/x")));
+    for (const fs::path &given : {outside, t / "granted/../elsewhere/file", fs::path("granted/x")})
+        EXPECT_FALSE(scope.remove(given)) << given;
     EXPECT_TRUE(itemExists(outside));
     EXPECT_FALSE(DeletionScope().remove(t / "granted/x")); // an empty scope allows nothing
-}
-
-TEST_F(RemoveItem, TheGrantedFolderItself_NeverDeleted) {
     t.file("granted/leftover");
     for (const fs::path &given : {t / "granted", fs::path((t / "granted").native() + "/"),
                                   t / "granted/.", t / "granted/sub/.."}) {
@@ -41,9 +38,7 @@ TEST_F(RemoveItem, TheGrantedFolderItself_NeverDeleted) {
 
 TEST_F(RemoveItem, FolderSwappedForLinkOnTheWayAfterTheScopeWasBuilt_NotFollowed) {
     const auto precious = t.file("elsewhere/A/B/precious");
-    t.file("granted/A/B/precious");
-    fs::remove_all(t / "granted/A");
-    t.link("granted/A", t / "elsewhere/A"); // swapped after the grant was taken
+    t.link("granted/A", t / "elsewhere/A"); // where a folder was when the grant was taken
     EXPECT_TRUE(scope.allows(t / "granted/A/B/precious"));
     EXPECT_FALSE(scope.remove(t / "granted/A/B/precious"));
     EXPECT_FALSE(scope.remove(t / "granted/A/B"));
@@ -52,97 +47,30 @@ TEST_F(RemoveItem, FolderSwappedForLinkOnTheWayAfterTheScopeWasBuilt_NotFollowed
     EXPECT_TRUE(itemExists(precious));
 }
 
-TEST_F(RemoveItem, WalkDownRefusesParentsDotsAndEmptyComponents) {
+TEST_F(RemoveItem, WalkDownRefusesParentsDotsEmptyComponentsAndOtherDevices) {
     t.file("granted/a/b/file");
     const FolderHandle root = FolderHandle::openBase(t / "granted");
     ASSERT_TRUE(root.isValid());
     EXPECT_TRUE(root.walkDown("a/b").isValid());
     for (const char *bad : {"a/../a", "a/./b", "a/b/", "..", "/a", "a/b/file"})
         EXPECT_FALSE(root.walkDown(bad).isValid()) << bad;
-}
-
-TEST_F(RemoveItem, WalkDownNeverLeavesTheRootsDevice) {
-    t.file("granted/a/b/file");
-    const FolderHandle root = FolderHandle::openBase(t / "granted");
     // Another device than the root's stands for a mount point on the way.
     EXPECT_FALSE(root.walkDown("a/b", root.device() + 1).isValid());
     EXPECT_TRUE(root.walkDown("a/b", root.device()).isValid());
 }
 
-TEST(DeletionScopeDevice, FolderOfAnotherFileSystemBelowARoot_NotEntered) {
-    // /dev/shm is a file system of its own below /dev wherever it is mounted as tmpfs.
-    struct stat devSt, shmSt;
-    if (stat("/dev", &devSt) != 0 || stat("/dev/shm", &shmSt) != 0 || devSt.st_dev == shmSt.st_dev)
-        GTEST_SKIP() << "no second file system below /dev here";
-    QTemporaryDir dir(QStringLiteral("/dev/shm/zembra-scope-XXXXXX"));
-    if (!dir.isValid())
-        GTEST_SKIP() << "cannot write to /dev/shm";
-    const fs::path folder = dir.path().toStdString();
-    fs::create_directories(folder / "sub");
-    DeletionScope scope;
-    ASSERT_TRUE(scope.addFolder("/dev"));
-    EXPECT_TRUE(scope.allows(folder / "sub"));
-    EXPECT_FALSE(scope.remove(folder / "sub"));
-    EXPECT_FALSE(scope.remove(folder));
-    EXPECT_TRUE(itemExists(folder / "sub"));
-    // From a root on its own file system the same folder goes.
-    DeletionScope above;
-    ASSERT_TRUE(above.addFolder(folder));
-    EXPECT_TRUE(above.remove(folder / "sub"));
-}
-
-TEST_F(RemoveItem, FolderWithEverythingInside_HiddenIncluded) {
-    t.file("granted/App/a/b/c");
-    t.file("granted/App/.DS_Store");
+TEST_F(RemoveItem, ExactlyWhatIsNamed_HiddenEntries_NameNotUtf8_DroppedItemItselfOnly) {
+    t.entries(
+        {"granted/App/a/b/c", "granted/App/.DS_Store", "granted/caf\xe9", "granted/caf\xc3\xa9"});
     EXPECT_TRUE(scope.remove(t / "granted/App"));
     EXPECT_FALSE(itemExists(t / "granted/App"));
-}
+    EXPECT_TRUE(scope.remove(t / "granted/caf\xe9"));
+    EXPECT_FALSE(itemExists(t / "granted/caf\xe9"));
+    EXPECT_TRUE(itemExists(t / "granted/caf\xc3\xa9"));
 
-TEST_F(RemoveItem, LinkInsideLeftoverFolder_OnlyTheLinkGoes) {
-    const auto precious = t.file("elsewhere/precious");
-    t.dir("elsewhere/dir");
-    t.link("granted/Leftover/to-file", precious);
-    t.link("granted/Leftover/to-dir", t / "elsewhere");
-    EXPECT_TRUE(scope.remove(t / "granted/Leftover"));
-    EXPECT_TRUE(itemExists(precious));
-    EXPECT_TRUE(itemExists(t / "elsewhere/dir"));
-    const auto direct = t.link("granted/direct-link", t / "elsewhere");
-    EXPECT_TRUE(scope.remove(direct));
-    EXPECT_TRUE(itemExists(precious));
-}
-
-TEST_F(RemoveItem, GrantedFolderReachedThroughALink_DeletesBelowIt) {
-    const auto file = t.file("real/folder/leftover");
-    const auto viaLink = t.link("linked", t / "real") / "folder";
-    ASSERT_TRUE(scope.addFolder(viaLink));
-    EXPECT_TRUE(scope.remove(viaLink / "leftover"));
-    EXPECT_FALSE(itemExists(file));
-}
-
-TEST_F(RemoveItem, NameThatIsNotUtf8_ExactlyThatFileGoes) {
-    const std::string latin1 = "caf\xe9";
-    const auto odd = t.file("granted/" + latin1);
-    const auto similar = t.file("granted/caf\xc3\xa9");
-    EXPECT_TRUE(scope.remove(odd));
-    EXPECT_FALSE(itemExists(odd));
-    EXPECT_TRUE(itemExists(similar));
-}
-
-TEST_F(RemoveItem, PartlyDeletableFolder_ReportsFailureAndDeletesTheRest) {
-    t.file("granted/App/locked/file");
-    t.file("granted/App/free");
-    ZEMBRA_HAND_TO_TEST_USER_OR_SKIP(t.root());
-    zembra::test::makeReadOnlyForTestUser(t / "granted/App/locked");
-    EXPECT_TRUE(zembra::test::runAsTestUser([&] {
-        return !scope.remove(t / "granted/App") && itemExists(t / "granted/App/locked/file") &&
-               !itemExists(t / "granted/App/free");
-    }));
-    fs::permissions(t / "granted/App/locked", fs::perms(0755));
-}
-
-TEST_F(RemoveItem, DroppedItemGrant_CoversTheItemItselfOnly) {
-    const auto app = t.file("dropped/Foo.app/Contents/Info.plist").parent_path().parent_path();
-    t.file("dropped/Foo.app.other");
+    // A dropped item's grant covers the item itself only.
+    t.entries({"dropped/Foo.app/Contents/Info.plist", "dropped/Foo.app.other"});
+    const auto app = t / "dropped/Foo.app";
     EXPECT_FALSE(scope.remove(app));
     ASSERT_TRUE(scope.addItem(app));
     EXPECT_FALSE(scope.allows(t / "dropped"));
@@ -153,4 +81,86 @@ TEST_F(RemoveItem, DroppedItemGrant_CoversTheItemItselfOnly) {
     EXPECT_FALSE(itemExists(app));
     EXPECT_TRUE(itemExists(t / "dropped"));
     EXPECT_FALSE(scope.addItem(t / "dropped/Missing.app"));
+}
+
+TEST_F(RemoveItem, LinkInsideLeftoverFolder_OnlyTheLinkGoes_GrantedFolderMayBeReachedByOne) {
+    const auto precious = t.file("elsewhere/precious");
+    t.dir("elsewhere/dir");
+    t.link("granted/Leftover/to-file", precious);
+    t.link("granted/Leftover/to-dir", t / "elsewhere");
+    EXPECT_TRUE(scope.remove(t / "granted/Leftover"));
+    EXPECT_TRUE(scope.remove(t.link("granted/direct-link", t / "elsewhere")));
+    EXPECT_TRUE(itemExists(precious));
+    EXPECT_TRUE(itemExists(t / "elsewhere/dir"));
+
+    const auto viaLink = t.link("linked", t / "elsewhere") / "dir";
+    ASSERT_TRUE(scope.addFolder(viaLink));
+    t.file("elsewhere/dir/leftover");
+    EXPECT_TRUE(scope.remove(viaLink / "leftover"));
+    EXPECT_FALSE(itemExists(t / "elsewhere/dir/leftover"));
+}
+
+TEST_F(RemoveItem, PartlyDeletableFolder_ReportsFailureAndDeletesTheRest) {
+    t.entries({"granted/App/locked/file", "granted/App/free"});
+    ZEMBRA_HAND_TO_TEST_USER_OR_SKIP(t.root());
+    zembra::test::makeReadOnlyForTestUser(t / "granted/App/locked");
+    EXPECT_TRUE(zembra::test::runAsTestUser([&] {
+        return !scope.remove(t / "granted/App") && itemExists(t / "granted/App/locked/file") &&
+               !itemExists(t / "granted/App/free");
+    }));
+    fs::permissions(t / "granted/App/locked", fs::perms(0755));
+}
+
+TEST(FolderHandle, ReplaceFile_WholeFileReplacedModeKeptNoTemporaryLeft_RefusedLeavesItUntouched) {
+    // The new file starts as the temporary's 0600: every other mode must be set anew.
+    for (const auto mode : {0600, 0644, 0640, 0604, 0444}) {
+        TreeBuilder t;
+        const auto f = t.file("home/Library/list.plist", "old contents that are longer");
+        fs::permissions(f, fs::perms(mode));
+        const FolderHandle folder = FolderHandle::open(t / "home", "Library");
+        ASSERT_TRUE(folder.isValid());
+        QByteArray seen;
+        ASSERT_TRUE(folder.replaceFile("list.plist", "new", [&](const QByteArray &written) {
+            seen = written;
+            return true;
+        }));
+        EXPECT_EQ(seen, QByteArray("new")); // what was read back from the disk
+        EXPECT_EQ(readFile(f), "new");
+        EXPECT_EQ(fs::status(f).permissions() & fs::perms::all, fs::perms(mode)) << mode;
+        EXPECT_EQ(zembra::test::entryCount(t / "home/Library"), 1u);
+
+        EXPECT_FALSE(
+            folder.replaceFile("list.plist", "newer", [](const QByteArray &) { return false; }));
+        EXPECT_FALSE(folder.replaceFile("../list.plist", "newer"));
+        EXPECT_FALSE(fs::exists(t / "home/list.plist"));
+        EXPECT_EQ(readFile(f), "new");
+        EXPECT_EQ(zembra::test::entryCount(t / "home/Library"), 1u);
+    }
+}
+
+TEST(FolderHandle, LinkOrUpwardStepInPath_NotOpened_FilesReadOnlyWhenRegularAndWithinLimit) {
+    TreeBuilder t;
+    t.file("elsewhere/Safari/Extensions/Extensions.plist", "foreign");
+    t.entries({"home/Library/", "home2/Library/Safari/", "home3/Library/Safari/Extensions/"});
+    t.link("home/Library/Safari", t / "elsewhere/Safari");
+    t.link("home2/Library/Safari/Extensions", t / "elsewhere/Safari/Extensions");
+    EXPECT_FALSE(FolderHandle::open(t / "home", "Library/Safari/Extensions").isValid());
+    EXPECT_FALSE(FolderHandle::open(t / "home2", "Library/Safari/Extensions").isValid());
+    for (const fs::path &bad :
+         {fs::path("Library/../../elsewhere"), t / "elsewhere", fs::path("Library/Missing")})
+        EXPECT_FALSE(FolderHandle::open(t / "home3", bad).isValid()) << bad;
+    // The granted folder's own path may pass through a link.
+    t.link("granted", t / "home3");
+    EXPECT_TRUE(FolderHandle::open(t / "granted", "Library/Safari/Extensions").isValid());
+
+    // Files are read only when regular, not through a link, and within the limit.
+    t.file("home/list.plist", "12345");
+    t.link("home/linked.plist", t.file("outside.plist", "foreign"));
+    ASSERT_EQ(mkfifo((t / "home/fifo.plist").c_str(), 0644), 0);
+    const FolderHandle folder = FolderHandle::open(t / "home", "");
+    EXPECT_EQ(folder.readFile("list.plist", 5), QByteArray("12345"));
+    EXPECT_FALSE(folder.readFile("list.plist", 4));
+    // The FIFO: returns instead of waiting for a writer.
+    for (const char *none : {"linked.plist", "fifo.plist", "missing.plist"})
+        EXPECT_FALSE(folder.readFile(none, 100)) << none;
 }

@@ -1,14 +1,17 @@
 // The settings folder against links and FIFOs: the stores, the watcher's snapshot and pid
 // file and the removal marks never write, truncate or delete through a link, and never
-// wait on a FIFO; a folder that cannot be used is named with the reason.
+// wait on a FIFO; a folder that cannot be used is named with the reason. And when the
+// settings file is rewritten: not for a write that changes nothing stored, and once for
+// all the writes a batch holds (start-up).
 #include "catalogue/ApplicationSnapshot.h"
 #include "leftovers/RemovalMarks.h"
 #include "platform/PidFile.h"
 #include "platform/SettingsStore.h"
-#include "support/CaseName.h"
 #include "support/TreeBuilder.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -18,14 +21,14 @@
 #include <unistd.h>
 
 using namespace zembra;
+using zembra::platform::SettingsStore;
 using zembra::test::TreeBuilder;
 namespace fs = std::filesystem;
 
 namespace {
 
 fs::path fifo(TreeBuilder &t, const std::string &relative) {
-    const fs::path path = t / relative;
-    fs::create_directories(path.parent_path());
+    const fs::path path = t.dir(fs::path(relative).parent_path()) / fs::path(relative).filename();
     EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
     return path;
 }
@@ -43,138 +46,123 @@ bool finishesWithoutWaiting(const fs::path &pipe, const std::function<void()> &w
     return false;
 }
 
-ApplicationSnapshot oneApplication() {
-    ApplicationSnapshot snapshot;
-    snapshot.applicationsFolder = "/Applications";
-    RememberedApplication r;
-    r.item = std::make_shared<ApplicationItem>();
-    r.item->setBundle(QStringLiteral("com.vendor.editor"));
-    snapshot.applications.push_back(r);
-    return snapshot;
+// The file is replaced whole on every rewrite: a new inode says it was written.
+ino_t inodeOf(const QString &path) {
+    struct stat st {};
+    return ::stat(path.toLocal8Bit().constData(), &st) == 0 ? st.st_ino : 0;
 }
+
+// The file's own text, as another process reads it (a QSettings of this process would
+// share the store's unwritten values).
+QByteArray fileText(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// QSettings writes on its own only where an event loop runs.
+struct EventLoop {
+    int argc = 1;
+    char name[6] = "tests";
+    char *argv[2] = {name, nullptr};
+    QCoreApplication app{argc, argv};
+};
 
 } // namespace
 
-TEST(SettingsFolder, StoreFileIsALink_TargetUntouched_ValuesKeptForTheRun) {
+TEST(SettingsFolder, StoreSnapshotAndPidFileThroughLinkOrFifo_NeitherWrittenThroughNorWaitedOn) {
     TreeBuilder t;
     const auto outside = t.file("elsewhere/precious.txt", "precious");
     const auto file = t.link("settings/Uninstaller zembra.conf", outside);
-    platform::SettingsStore store(QString::fromStdString(file.native()));
+    SettingsStore store(QString::fromStdString(file.native()));
     store.setInteger(QStringLiteral("appLaunchCount"), 3);
-    store.synchronize();
-    EXPECT_EQ(store.integerForKey(QStringLiteral("appLaunchCount")), 3);
-    EXPECT_EQ(test::readFile(outside), "precious");
+    EXPECT_EQ(store.integerForKey(QStringLiteral("appLaunchCount")), 3) << "kept for the run";
     EXPECT_TRUE(fs::is_symlink(file));
     ASSERT_TRUE(store.problem());
     EXPECT_TRUE(store.problem()->contains(QStringLiteral("symbolic link")))
         << store.problem()->toStdString();
-}
 
-TEST(SettingsFolder, StoreFileOrItsLockAFifo_NeverWaitedOn) {
-    for (const char *name : {"settings/s.conf", "settings/s.conf.lock"}) {
-        SCOPED_TRACE(name);
-        TreeBuilder t;
-        const auto pipe = fifo(t, name);
-        std::optional<QString> problem;
-        EXPECT_TRUE(finishesWithoutWaiting(pipe, [&] {
-            platform::SettingsStore store(QString::fromStdString((t / "settings/s.conf").native()));
-            store.setInteger(QStringLiteral("k"), 1);
-            problem = store.problem();
-        }));
-        ASSERT_TRUE(problem);
-        EXPECT_TRUE(problem->contains(QStringLiteral("not a regular file")))
-            << problem->toStdString();
-    }
-}
-
-namespace {
-
-struct FolderCase {
-    const char *name;
-    std::function<fs::path(TreeBuilder &)> build; // returns the settings folder
-    const char *problem;                          // "" when the folder is usable
-};
-ZEMBRA_PRINT_CASE_BY_NAME(FolderCase)
-
-class SettingsFolderChecked : public ::testing::TestWithParam<FolderCase> {
-protected:
-    void TearDown() override { platform::SettingsStore::setFolder({}); }
-};
-
-} // namespace
-
-TEST_P(SettingsFolderChecked, ProblemNamed) {
-    TreeBuilder t;
-    platform::SettingsStore::setFolder(QString::fromStdString(GetParam().build(t).native()));
-    const auto problem = platform::SettingsStore::folderProblem();
-    if (!*GetParam().problem) {
-        EXPECT_FALSE(problem) << problem->toStdString();
-        return;
-    }
-    ASSERT_TRUE(problem);
-    EXPECT_TRUE(problem->contains(QString::fromUtf8(GetParam().problem))) << problem->toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    SettingsFolder, SettingsFolderChecked,
-    ::testing::Values(
-        FolderCase{"Missing_MadeAndUsable", [](TreeBuilder &t) { return t / "config/zembra"; }, ""},
-        FolderCase{"PlainFiles_Usable",
-                   [](TreeBuilder &t) {
-                       t.file("s/Uninstaller zembra.conf");
-                       t.file("s/removed-by-zembra/a.mark");
-                       return t / "s";
-                   },
-                   ""},
-        FolderCase{"FolderIsALink", [](TreeBuilder &t) { return t.link("s", t.dir("elsewhere")); },
-                   "is a symbolic link"},
-        FolderCase{"FolderIsAFile", [](TreeBuilder &t) { return t.file("s"); }, "is not a folder"},
-        FolderCase{"FolderNameWithNewline_ShownEscaped",
-                   [](TreeBuilder &t) { return t.file("s\nfake"); }, "s\\nfake is not a folder"},
-        FolderCase{"SnapshotIsALink",
-                   [](TreeBuilder &t) {
-                       t.link("s/remembered-applications.json", t.file("elsewhere/x"));
-                       return t / "s";
-                   },
-                   "remembered-applications.json in the settings folder"},
-        FolderCase{"PidFileIsAFifo",
-                   [](TreeBuilder &t) {
-                       fifo(t, "s/zembra-spider.pid");
-                       return t / "s";
-                   },
-                   "zembra-spider.pid in the settings folder"},
-        FolderCase{"MarksFolderIsALink",
-                   [](TreeBuilder &t) {
-                       t.link("s/removed-by-zembra", t.dir("elsewhere"));
-                       return t / "s";
-                   },
-                   "removed-by-zembra in the settings folder"},
-        FolderCase{"MarkIsALink",
-                   [](TreeBuilder &t) {
-                       t.link("s/removed-by-zembra/a.mark", t.file("elsewhere/x"));
-                       return t / "s";
-                   },
-                   "removed-by-zembra/a.mark in the settings folder"}),
-    zembra::test::CaseName());
-
-TEST(SettingsFolder, SnapshotThroughLinkOrFifo_NeitherWrittenThroughNorWaitedOn) {
-    TreeBuilder t;
-    const auto outside = t.file("elsewhere/precious.json", "precious");
+    ApplicationSnapshot snapshot;
+    snapshot.applicationsFolder = "/Applications";
     const auto linked = t.link("s/remembered-applications.json", outside);
-    EXPECT_FALSE(writeSnapshot(linked, oneApplication()));
-    EXPECT_EQ(test::readFile(outside), "precious");
+    EXPECT_FALSE(writeSnapshot(linked, snapshot));
     EXPECT_TRUE(readSnapshot(linked).applications.empty());
-
     const auto folderLink = t.link("linked-settings", t.dir("elsewhere/settings"));
-    EXPECT_FALSE(writeSnapshot(folderLink / "remembered-applications.json", oneApplication()));
+    EXPECT_FALSE(writeSnapshot(folderLink / "remembered-applications.json", snapshot));
     EXPECT_TRUE(fs::is_empty(t / "elsewhere/settings"));
+    std::string problem;
+    EXPECT_FALSE(platform::PidFile::acquire(t.link("s/zembra-spider.pid", outside), &problem));
+    EXPECT_EQ(problem, "its pid file is a symbolic link");
 
-    const auto pipe = fifo(t, "f/remembered-applications.json");
+    const auto snapshotPipe = fifo(t, "f/remembered-applications.json");
+    const auto pidPipe = fifo(t, "f/zembra-spider.pid");
     EXPECT_TRUE(finishesWithoutWaiting(
-        pipe, [&] { EXPECT_TRUE(readSnapshot(pipe).applications.empty()); }));
-    fs::create_directories(t / "plain");
-    ASSERT_TRUE(writeSnapshot(t / "plain/remembered-applications.json", oneApplication()));
-    EXPECT_EQ(readSnapshot(t / "plain/remembered-applications.json").applications.size(), 1u);
+        snapshotPipe, [&] { EXPECT_TRUE(readSnapshot(snapshotPipe).applications.empty()); }));
+    EXPECT_TRUE(finishesWithoutWaiting(pidPipe, [&] {
+        EXPECT_FALSE(platform::PidFile::holder(pidPipe));
+        EXPECT_TRUE(platform::PidFile::stopHolder(pidPipe, 100));
+        EXPECT_FALSE(platform::PidFile::acquire(pidPipe, &problem));
+    }));
+    EXPECT_EQ(problem, "its pid file is not a regular file");
+
+    ASSERT_TRUE(writeSnapshot(t.dir("plain") / "remembered-applications.json", snapshot));
+    EXPECT_EQ(readSnapshot(t / "plain/remembered-applications.json").applicationsFolder,
+              "/Applications");
+
+    for (const std::string pipe : {"s.conf", "s.conf.lock"}) {
+        SCOPED_TRACE(pipe);
+        std::optional<QString> said;
+        EXPECT_TRUE(finishesWithoutWaiting(fifo(t, pipe + "/" + pipe), [&] {
+            SettingsStore store(QString::fromStdString((t / pipe / "s.conf").native()));
+            store.setInteger(QStringLiteral("k"), 1);
+            said = store.problem();
+        }));
+        EXPECT_TRUE(said && said->contains(QStringLiteral("not a regular file")));
+    }
+    EXPECT_EQ(test::readFile(outside), "precious");
+}
+
+TEST(SettingsFolder, FolderChecked_ProblemNamed) {
+    enum Made { Nothing, PlainFiles, File, LinkToFile, LinkToFolder, Fifo };
+    const struct {
+        const char *name, *folder, *entry;
+        Made made;
+        const char *problem; // "" when the folder is usable
+    } cases[] = {
+        {"Missing_MadeAndUsable", "config/zembra", "", Nothing, ""},
+        {"PlainFiles_Usable", "s", "", PlainFiles, ""},
+        {"FolderIsALink", "s", "s", LinkToFolder, "is a symbolic link"},
+        {"FolderIsAFile", "s", "s", File, "is not a folder"},
+        {"FolderNameWithNewline_ShownEscaped", "s\nfake", "s\nfake", File,
+         "s\\nfake is not a folder"},
+        {"SnapshotIsALink", "s", "s/remembered-applications.json", LinkToFile,
+         "remembered-applications.json in the settings folder"},
+        {"PidFileIsAFifo", "s", "s/zembra-spider.pid", Fifo,
+         "zembra-spider.pid in the settings folder"},
+        {"MarksFolderIsALink", "s", "s/removed-by-zembra", LinkToFolder,
+         "removed-by-zembra in the settings folder"},
+        {"MarkIsALink", "s", "s/removed-by-zembra/a.mark", LinkToFile,
+         "removed-by-zembra/a.mark in the settings folder"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        TreeBuilder t;
+        if (c.made == PlainFiles)
+            t.entries({"s/Uninstaller zembra.conf", "s/removed-by-zembra/a.mark"});
+        else if (c.made == File)
+            t.file(c.entry);
+        else if (c.made == LinkToFile || c.made == LinkToFolder)
+            t.link(c.entry, c.made == LinkToFile ? t.file("elsewhere/x") : t.dir("elsewhere"));
+        else if (c.made == Fifo)
+            fifo(t, c.entry);
+        SettingsStore::setFolder(QString::fromStdString((t / c.folder).native()));
+        const auto problem = SettingsStore::folderProblem();
+        if (!*c.problem)
+            EXPECT_FALSE(problem) << problem->toStdString();
+        else
+            EXPECT_TRUE(problem && problem->contains(QString::fromUtf8(c.problem)))
+                << (problem ? problem->toStdString() : "no problem");
+    }
+    SettingsStore::setFolder({});
 }
 
 TEST(SettingsFolder, RemovalMarksThroughLinks_ForeignFilesNeitherWrittenNorDeleted) {
@@ -195,8 +183,7 @@ TEST(SettingsFolder, RemovalMarksThroughLinks_ForeignFilesNeitherWrittenNorDelet
     // A mark that is a link to a file elsewhere: never written through, never taken for a mark.
     fs::remove(t / "s/removed-by-zembra");
     ASSERT_TRUE(leftovers::markRemoval(item, settings));
-    const fs::path marks = leftovers::removalMarksFolder(settings);
-    const fs::path mark = fs::directory_iterator(marks)->path();
+    const fs::path mark = fs::directory_iterator(leftovers::removalMarksFolder(settings))->path();
     fs::remove(mark);
     const auto outside = t.file("elsewhere/precious.txt", "precious");
     fs::create_symlink(outside, mark);
@@ -205,30 +192,89 @@ TEST(SettingsFolder, RemovalMarksThroughLinks_ForeignFilesNeitherWrittenNorDelet
     EXPECT_EQ(test::readFile(outside), "precious");
 }
 
-TEST(SettingsFolder, PidFileALinkOrFifo_SaidSo_NeverWaitedOn) {
-    TreeBuilder t;
-    const auto outside = t.file("elsewhere/precious.txt", "precious");
-    const auto linked = t.link("s/zembra-spider.pid", outside);
-    std::string problem;
-    EXPECT_FALSE(platform::PidFile::acquire(linked, &problem));
-    EXPECT_EQ(problem, "its pid file is a symbolic link");
-    EXPECT_EQ(test::readFile(outside), "precious");
-
-    const auto pipe = fifo(t, "f/zembra-spider.pid");
-    EXPECT_TRUE(finishesWithoutWaiting(pipe, [&] {
-        EXPECT_FALSE(platform::PidFile::holder(pipe));
-        EXPECT_TRUE(platform::PidFile::stopHolder(pipe, 100));
-        EXPECT_FALSE(platform::PidFile::acquire(pipe, &problem));
-    }));
-    EXPECT_EQ(problem, "its pid file is not a regular file");
-}
-
 // Every test program runs in a temporary home: the stores and marks of code that is
 // given no folder land there, never in the user's configuration folder.
 TEST(SettingsFolder, TestsRunInATemporaryHome) {
-    platform::SettingsStore::setFolder({});
+    SettingsStore::setFolder({});
     const QString home = qEnvironmentVariable("HOME");
     EXPECT_TRUE(home.startsWith(QDir::tempPath() + QLatin1Char('/'))) << home.toStdString();
-    EXPECT_TRUE(platform::SettingsStore::folder().startsWith(home + QLatin1Char('/')))
-        << platform::SettingsStore::folder().toStdString();
+    EXPECT_TRUE(SettingsStore::folder().startsWith(home + QLatin1Char('/')))
+        << SettingsStore::folder().toStdString();
+}
+
+struct SettingsWrites : ::testing::Test {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("s.conf"));
+};
+
+TEST_F(SettingsWrites, SameValueAgain_FileNotRewritten_OtherValueIs_ABatchWritesOnceAtItsEnd) {
+    const auto setBoth = [](SettingsStore &store) {
+        store.setInteger(QStringLiteral("sheet"), 0);
+        store.setData(QStringLiteral("blob"), QByteArray("\xff\x01", 2));
+    };
+    {
+        SettingsStore first(file);
+        setBoth(first);
+    }
+    SettingsStore store(file); // read back from disk, as at the next start
+    const ino_t written = inodeOf(file);
+    setBoth(store);
+    store.remove(QStringLiteral("never-there"));
+    EXPECT_EQ(inodeOf(file), written) << "nothing changed, nothing written";
+
+    // Bytes that read the same as lossy text are still different bytes.
+    store.setData(QStringLiteral("blob"), QByteArray("\xfe\x01", 2));
+    EXPECT_NE(inodeOf(file), written);
+    EXPECT_EQ(SettingsStore(file).dataForKey(QStringLiteral("blob")), QByteArray("\xfe\x01", 2));
+    // Every change is in the file when the call returns (another process reads it).
+    store.setInteger(QStringLiteral("sheet"), 1);
+    EXPECT_TRUE(fileText(file).contains("sheet=1"));
+    store.remove(QStringLiteral("sheet"));
+    EXPECT_FALSE(fileText(file).contains("sheet="));
+
+    // A batch: its writes read back at once, on disk together at the end of the outer one.
+    store.setInteger(QStringLiteral("appLaunchCount"), 4);
+    {
+        SettingsStore::WriteBatch batch(store);
+        {
+            SettingsStore::WriteBatch inner(store);
+            store.setInteger(QStringLiteral("appLaunchCount"), 5);
+        }
+        store.setInteger(QStringLiteral("sheet"), 0);
+        store.setInteger(QStringLiteral("PresentAsSheet"), 1);
+        EXPECT_EQ(store.integerForKey(QStringLiteral("appLaunchCount")), 5);
+        EXPECT_TRUE(fileText(file).contains("appLaunchCount=4")) << "held until the outer end";
+        EXPECT_FALSE(fileText(file).contains("PresentAsSheet"));
+    }
+    for (const char *line : {"appLaunchCount=5", "sheet=0", "PresentAsSheet=1"})
+        EXPECT_TRUE(fileText(file).contains(line)) << line;
+    // A batch that changed nothing writes nothing.
+    const ino_t batched = inodeOf(file);
+    { SettingsStore::WriteBatch batch(store); }
+    EXPECT_EQ(inodeOf(file), batched);
+}
+
+TEST_F(SettingsWrites, Batch_HeldThroughTheEventLoop_NeverWrittenThroughALinkThatReplacedTheFile) {
+    EventLoop loop;
+    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.conf"));
+    SettingsStore store(file);
+    store.setInteger(QStringLiteral("sheet"), 0);
+    {
+        SettingsStore::WriteBatch batch(store);
+        store.setInteger(QStringLiteral("sheet"), 1);
+        // What QSettings would write on its own at the next turn of the event loop.
+        QCoreApplication::sendPostedEvents();
+        EXPECT_TRUE(fileText(file).contains("sheet=0")) << "written while held";
+    }
+    EXPECT_TRUE(fileText(file).contains("sheet=1"));
+    {
+        SettingsStore::WriteBatch batch(store);
+        store.setInteger(QStringLiteral("sheet"), 2);
+        ASSERT_TRUE(QFile::rename(file, elsewhere));
+        ASSERT_TRUE(QFile::link(elsewhere, file));
+        QCoreApplication::sendPostedEvents();
+    }
+    EXPECT_TRUE(fileText(elsewhere).contains("sheet=1")) << "written through the link";
+    EXPECT_TRUE(store.problem().has_value());
+    EXPECT_EQ(store.integerForKey(QStringLiteral("sheet")), 2) << "kept for this run";
 }
