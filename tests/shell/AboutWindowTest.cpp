@@ -14,7 +14,6 @@
 #include <QTemporaryDir>
 
 using namespace zembra;
-using zembra::test::GuiTest;
 
 namespace {
 
@@ -23,12 +22,11 @@ QByteArray readAll(const QString &file) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-class AboutWindow : public GuiTest {
+class AboutWindow : public test::GuiTest {
 protected:
-    AboutWindow() {
+    // The document is written to the cache folder: a temporary one here.
+    AboutWindow() : m_cacheBefore(qgetenv("XDG_CACHE_HOME")) {
         platform::Workspace::setShared(&workspace);
-        // The document is written to the cache folder: a temporary one here.
-        m_cacheBefore = qgetenv("XDG_CACHE_HOME");
         qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
     }
     ~AboutWindow() override {
@@ -39,16 +37,7 @@ protected:
         platform::Workspace::setShared(nullptr);
     }
 
-    // The About windows that are open.
-    static std::vector<AboutWindowController *> aboutWindows() {
-        std::vector<AboutWindowController *> out;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *about = qobject_cast<AboutWindowController *>(w); about && about->isVisible())
-                out.push_back(about);
-        return out;
-    }
-
-    zembra::test::RecordingWorkspace workspace;
+    test::RecordingWorkspace workspace;
     QTemporaryDir cache;
 
 private:
@@ -64,51 +53,46 @@ TEST_F(AboutWindow, MenuAction_OpensOneWindowWhoseLinksLeadToTheProductsAddresse
     about->trigger();
     about->trigger(); // raised again, not a second window
     settle();
-    const auto windows = aboutWindows();
+    std::vector<AboutWindowController *> windows;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *shown = qobject_cast<AboutWindowController *>(w); shown && shown->isVisible())
+            windows.push_back(shown);
     ASSERT_EQ(windows.size(), 1u);
-    EXPECT_EQ(windows[0]->windowTitle(), QStringLiteral("About Uninstaller zembra"));
-    zembra::test::expectControlsNamedOnce(windows[0], "About");
+    test::expectControlsNamedOnce(windows[0], "About");
 
     QWidget *content = windows[0]->contentViewController();
-    find<QAbstractButton>(content, "HomePage")->click();
-    find<QAbstractButton>(content, "pelloria")->click();
+    for (const char *button : {"HomePage", "pelloria", "Acknowledgements"})
+        find<QAbstractButton>(content, button)->click();
     // No handler for the store's scheme here: the store's web preview of Pelloria.
-    EXPECT_EQ(workspace.opened, (std::vector<QUrl>{kProductWebPage, kPelloriaWebPage}));
-
-    // The acknowledgements: the shipped document, as a file the desktop's handler can open.
-    find<QAbstractButton>(content, "Acknowledgements")->click();
     ASSERT_EQ(workspace.opened.size(), 3u);
-    const QUrl document = workspace.opened.back();
-    ASSERT_TRUE(document.isLocalFile());
-    EXPECT_TRUE(document.toLocalFile().startsWith(cache.path()));
-    EXPECT_TRUE(document.toLocalFile().endsWith(QLatin1String(".rtf")));
-    const QByteArray bytes = readAll(document.toLocalFile());
+    EXPECT_EQ(workspace.opened[0], kProductWebPage);
+    EXPECT_EQ(workspace.opened[1], kPelloriaWebPage);
+    // The acknowledgements: the shipped document, as a file the desktop's handler can open.
+    const QString document = workspace.opened[2].toLocalFile();
+    EXPECT_TRUE(document.startsWith(cache.path()) && document.endsWith(QLatin1String(".rtf")))
+        << document.toStdString();
+    const QByteArray bytes = readAll(document);
     EXPECT_TRUE(bytes.startsWith("{\\rtf1"));
     EXPECT_EQ(bytes, readAll(kAcknowledgementsResource));
 }
 
 TEST(Acknowledgements, InstalledCopyPreferred_ElseWrittenWhole_ElseNothing) {
     QTemporaryDir dir;
-    const QString installed = dir.filePath(QStringLiteral("installed.rtf"));
-    const QString scratch = dir.filePath(QStringLiteral("scratch"));
+    const QString installed = dir.filePath("installed.rtf"), scratch = dir.filePath("scratch"),
+                  written = scratch + "/Acknowledgements.rtf";
     // Not installed: the resource is written, and written again over an older copy.
-    ASSERT_EQ(acknowledgementsFile(installed, scratch),
-              scratch + QStringLiteral("/Acknowledgements.rtf"));
-    {
-        QFile old(scratch + QStringLiteral("/Acknowledgements.rtf"));
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        old.write("stale");
-    }
-    ASSERT_TRUE(acknowledgementsFile(installed, scratch));
-    EXPECT_EQ(readAll(scratch + QStringLiteral("/Acknowledgements.rtf")),
-              readAll(kAcknowledgementsResource));
+    ASSERT_EQ(acknowledgementsFile(installed, scratch), written);
+    QFile old(written);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    old.write("stale");
+    old.close();
+    ASSERT_EQ(acknowledgementsFile(installed, scratch), written);
+    EXPECT_EQ(readAll(written), readAll(kAcknowledgementsResource));
 
     QFile copy(installed);
     ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
     copy.close();
     EXPECT_EQ(acknowledgementsFile(installed, scratch), installed);
-
     // A scratch folder that cannot be made (a file stands in its way): nothing to open.
-    const QString blocked = dir.filePath(QStringLiteral("installed.rtf/sub"));
-    EXPECT_EQ(acknowledgementsFile(QString(), blocked), std::nullopt);
+    EXPECT_EQ(acknowledgementsFile(QString(), dir.filePath("installed.rtf/sub")), std::nullopt);
 }
