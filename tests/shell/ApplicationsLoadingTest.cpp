@@ -19,13 +19,12 @@
 #include <QTest>
 #include <QThreadPool>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <memory>
 #include <mutex>
 
 using namespace zembra;
-using zembra::test::GuiTest;
 
 namespace {
 
@@ -33,8 +32,6 @@ namespace {
 // beyond the ones allowed (or until the read is cancelled).
 class GatedReader : public std::enable_shared_from_this<GatedReader> {
 public:
-    static constexpr size_t kBatch = 3;
-
     // The reader holds a share of the gate: a worker still held when the test ends
     // outlives the fixture.
     ApplicationsViewController::Reader reader() {
@@ -42,7 +39,7 @@ public:
                                            const std::function<void(ApplicationList)> &report,
                                            const std::function<bool()> &cancelled) {
             Application::readApplications(
-                query, kBatch,
+                query, 3,
                 [&](ApplicationList batch) {
                     std::unique_lock lock(self->m_mutex);
                     while (self->m_handed >= self->m_allowed && !cancelled())
@@ -50,24 +47,27 @@ public:
                     ++self->m_handed;
                     lock.unlock();
                     report(std::move(batch));
+                    ++self->reported;
                 },
                 cancelled);
         };
     }
-    void allow(int batches) {
+    // How many batches are let through in all.
+    int allow(int batches) {
         std::lock_guard lock(m_mutex);
         m_allowed += batches;
         m_changed.notify_all();
+        return m_allowed;
     }
+    std::atomic<int> reported{0};
 
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    int m_allowed = 1;
-    int m_handed = 0;
+    int m_allowed = 1, m_handed = 0;
 };
 
-class ApplicationsLoading : public GuiTest {
+class ApplicationsLoading : public test::GuiTest {
 protected:
     ApplicationsLoading() {
         grantBoth();
@@ -82,59 +82,34 @@ protected:
     // A worker still held is cancelled when the fixture destroys the window.
     ~ApplicationsLoading() override { ApplicationsViewController::setReader({}); }
 
-    // Opens the list without waiting for the read, as a user sees it at once.
+    // Opens the list without waiting for the whole read, as a user sees it at once.
     void open() {
-        window();
         QApplication::setActiveWindow(&window());
         NotificationCenter::defaultCenter().post(screens::kApplicationsViewController);
-        pump();
         list = find<QListView>(screen(), "tableviewA");
         ASSERT_NE(list, nullptr);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount() == 3; }, 10000));
     }
-    // Lets `batches` more through and waits until their rows could have arrived.
-    void arrive(int batches, int rowsLoaded) {
-        gate->allow(batches);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return loadedCount() >= rowsLoaded; }, 10000));
-        pump();
-    }
-    int loadedCount() {
-        auto *screenNow = qobject_cast<ApplicationsViewController *>(screen());
-        return screenNow && screenNow->loaded() ? 1000 : loadingCount();
-    }
-    // The count the side column says, or -1 when it says nothing.
-    int loadingCount() {
-        auto *label = find<QLabel>(screen(), "loading");
-        if (!label || !label->isVisibleTo(screen()))
-            return -1;
-        const QStringList words = label->text().split(QLatin1Char(' '));
-        return words.size() > 1 ? words[words.size() - 2].toInt() : -1;
-    }
-    static void pump() {
+    // Lets `batches` more through and takes what they brought.
+    void arrive(int batches) {
+        const int allowed = gate->allow(batches);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return gate->reported >= allowed; }, 10000));
         QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
     }
     bool loading() {
         auto *label = find<QLabel>(screen(), "loading");
         return label && label->isVisibleTo(screen());
     }
-    QStringList rows() const { return zembra::test::labels(list->model()); }
-    QString selectedLabel() const {
-        const auto selected = list->selectionModel()->selectedRows();
-        return selected.size() == 1 ? selected.front().data().toString() : QString();
-    }
-    void click(const QString &label) {
-        const auto found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, label,
-                                                1, Qt::MatchExactly);
-        ASSERT_EQ(found.size(), 1) << label.toStdString();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualRect(found.front()).center());
-        pump();
-    }
+    QStringList rows() const { return test::labels(list->model()); }
     QStringList serialRead() {
         QStringList out;
         for (const auto &item : Application(settings.store()).installedApplications())
             out << item->label().value_or(QString());
         return out;
+    }
+    void press(Qt::Key key) {
+        QTest::keyClick(list, key);
+        QCoreApplication::sendPostedEvents();
     }
 
     std::shared_ptr<GatedReader> gate = std::make_shared<GatedReader>();
@@ -145,73 +120,68 @@ protected:
 
 TEST_F(ApplicationsLoading, FirstRowsShowAtOnce_SearchFiltersWhatArrives_FinalListIsTheSerialRead) {
     open();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount() == 3; }, 10000));
-    EXPECT_EQ(rows(), (QStringList{"Zeta One", "Zeta Three", "Zeta Two"}));
+    const QStringList zetas{"Zeta One", "Zeta Three", "Zeta Two"};
+    EXPECT_EQ(rows(), zetas);
     EXPECT_TRUE(loading()) << "the side column says the list is still being read";
     EXPECT_EQ(openScene("zembra::InstalledappsViewController"), nullptr)
         << "a list still loading is not called empty";
 
     // Typed while loading: narrows what has arrived and what arrives.
     QTest::keyClicks(find<QLineEdit>(screen(), "search_field"), "ta");
-    pump();
-    EXPECT_EQ(rows(), (QStringList{"Zeta One", "Zeta Three", "Zeta Two"}));
-    arrive(1, 6);
-    EXPECT_EQ(rows(), (QStringList{"Beta", "Delta", "Zeta One", "Zeta Three", "Zeta Two"}));
-
+    EXPECT_EQ(rows(), zetas);
+    arrive(1);
+    const QStringList filtered = QStringList{"Beta", "Delta"} + zetas;
+    EXPECT_EQ(rows(), filtered);
     gate->allow(1000);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !loading(); }, 10000));
-    pump();
-    EXPECT_EQ(rows(), (QStringList{"Beta", "Delta", "Zeta One", "Zeta Three", "Zeta Two"}));
+    EXPECT_EQ(rows(), filtered);
     find<QLineEdit>(screen(), "search_field")->clear();
-    pump();
     EXPECT_EQ(rows(), serialRead()) << "the same list, in the same order, as one read gives";
 }
 
 TEST_F(ApplicationsLoading, RowsArriveAboveTheChosenOne_SelectionKeysAndReviewKeepTheApplication) {
     open();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount() == 3; }, 10000));
-    click("Zeta Three");
-    ASSERT_EQ(list->currentIndex().row(), 1);
-    const auto chosen = delegate->state().item();
-    ASSERT_NE(chosen, nullptr);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualRect(list->model()->index(1, 0)).center());
+    const auto selected = [&] {
+        const auto rows = list->selectionModel()->selectedRows();
+        return rows.size() == 1 && list->currentIndex() == rows.front()
+                   ? rows.front().data().toString()
+                   : QString();
+    };
+    ASSERT_EQ(selected(), QStringLiteral("Zeta Three"));
 
     // Alpha, Beta and Delta go in above it: the row under the click moves, the choice not.
-    arrive(1, 6);
+    arrive(1);
     ASSERT_EQ(rows().size(), 6);
-    EXPECT_EQ(selectedLabel(), QStringLiteral("Zeta Three"));
-    EXPECT_EQ(list->currentIndex().data().toString(), QStringLiteral("Zeta Three"));
-
+    EXPECT_EQ(selected(), QStringLiteral("Zeta Three"));
     // Down goes to the row below the chosen application as it stands now.
     list->setFocus();
-    QTest::keyClick(list, Qt::Key_Down);
-    pump();
-    EXPECT_EQ(selectedLabel(), QStringLiteral("Zeta Two"));
-    arrive(1, 9);
-    QTest::keyClick(list, Qt::Key_Up);
-    pump();
-    EXPECT_EQ(selectedLabel(), QStringLiteral("Zeta Three"));
-    arrive(1, 10);
+    press(Qt::Key_Down);
+    EXPECT_EQ(selected(), QStringLiteral("Zeta Two"));
+    arrive(1);
+    press(Qt::Key_Up);
+    EXPECT_EQ(selected(), QStringLiteral("Zeta Three"));
+    arrive(1);
 
     // Review hands over exactly that bundle, however the rows moved meanwhile.
     find<QAbstractButton>(screen(), "switch_next")->click();
-    pump();
+    QCoreApplication::sendPostedEvents();
     EXPECT_EQ(reviewsShown, 1);
-    const auto item = delegate->state().item();
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->url(), (tree / "Applications/A Folder/Zeta Three.app"));
+    ASSERT_NE(delegate->state().item(), nullptr);
+    EXPECT_EQ(delegate->state().item()->url(), (tree / "Applications/A Folder/Zeta Three.app"));
 }
 
 TEST_F(ApplicationsLoading, LeavingWhileLoading_CancelsTheRead_NothingReachesTheOldScreen) {
     open();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount() == 3; }, 10000));
     QPointer<QWidget> listScreen = screen();
     find<QAbstractButton>(screen(), "home_back")->click();
     settle();
-    ASSERT_TRUE(listScreen.isNull()) << "the list screen is gone";
+    ASSERT_TRUE(listScreen.isNull());
     // The held worker sees the cancel and ends; what it still hands over goes nowhere.
     gate->allow(1000);
     EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(10000));
-    pump();
+    QCoreApplication::sendPostedEvents();
     EXPECT_EQ(screenName(), QStringLiteral("zembra::HomeViewController/HomeViewController"));
 
     // A new visit reads afresh and completes.
@@ -221,11 +191,10 @@ TEST_F(ApplicationsLoading, LeavingWhileLoading_CancelsTheRead_NothingReachesThe
     EXPECT_EQ(rows(), serialRead());
 }
 
+// The test ends with the worker held: the fixture destroys the window (the screen, its job)
+// and then the delegate, which waits for the worker. The worker must notice the cancel and
+// its late batches must reach nothing destroyed.
 TEST_F(ApplicationsLoading, QuitWhileLoading_WindowAndDelegateGoWhileTheWorkerIsHeld) {
     open();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount() == 3; }, 10000));
-    // The test ends here with the worker held: the fixture destroys the window (the
-    // screen, its job) and then the delegate, which waits for the worker. The worker
-    // must notice the cancel and its late batches must reach nothing destroyed.
     EXPECT_TRUE(loading());
 }
