@@ -1,12 +1,14 @@
 // One window per settings folder: the desktop program run as real processes, offscreen, on a
 // temporary tree, with a private session bus or without any. The running program records
-// what its window shows (--record-screens), which is what these tests read.
+// what its window shows (--record-screens), which is what these tests read. Then what the
+// running program accepts from another process over its local socket, line by line.
 
 #include "catalogue/Application.h"
 #include "catalogue/ApplicationSnapshot.h"
 #include "platform/ActivationRequest.h"
 #include "platform/PidFile.h"
 #include "platform/SettingsStore.h"
+#include "support/CaseName.h"
 #include "support/TreeBuilder.h"
 
 #include <QDBusConnection>
@@ -248,30 +250,38 @@ protected:
     std::unique_ptr<Program> window;
 };
 
-enum class Folders { Same, None, OtherHome, OtherApplications, WholeDiskAdded };
-
 struct LaunchCase {
     const char *name;
-    Folders folders;
-    QStringList arguments;
+    QStringList arguments; // "@apps", "@home", "@other" and "@root" stand for those folders
     int status;
     const char *seen; // what the window records once it took the launch, or why it refused
 };
 
 // Refusals first: the window is still at home for them.
 const LaunchCase kLaunches[] = {
-    {"OtherHome", Folders::OtherHome, {"--removed-applications"}, 1, "works on other folders"},
-    {"WholeDiskAdded", Folders::WholeDiskAdded, {}, 1, "works on other folders"},
-    {"OtherApplications", Folders::OtherApplications, {}, 1, "works on other folders"},
+    {"OtherHome",
+     {"--applications", "@apps", "--home", "@other", "--removed-applications"},
+     1,
+     "works on other folders"},
+    {"WholeDiskAdded",
+     {"--applications", "@apps", "--home", "@home", "--root", "@root"},
+     1,
+     "works on other folders"},
+    {"OtherApplications",
+     {"--applications", "@other", "--home", "@home"},
+     1,
+     "works on other folders"},
     {"UnknownRememberedKey",
-     Folders::Same,
      {"--review-remembered=com.x.\x1b[2Jnone"},
      1,
      "no remembered application com.x.\\x1b[2Jnone"},
-    {"Plain", Folders::Same, {}, 0, "raise"},
-    {"PlainWithoutFolders", Folders::None, {}, 0, "raise"},
-    {"Review", Folders::Same, {"--review-remembered=com.vendor.editor"}, 0, "screen Remainder"},
-    {"Removed", Folders::None, {"--removed-applications"}, 0, "screen RemovedApplications"},
+    {"Plain", {"--applications", "@apps", "--home", "@home"}, 0, "raise"},
+    {"PlainWithoutFolders", {}, 0, "raise"},
+    {"Review",
+     {"--applications", "@apps", "--home", "@home", "--review-remembered=com.vendor.editor"},
+     0,
+     "screen Remainder"},
+    {"Removed", {"--removed-applications"}, 0, "screen RemovedApplications"},
 };
 
 } // namespace
@@ -283,16 +293,15 @@ TEST_F(SingleInstance, LaterLaunches_ShownByTheRunningWindowOrRefusedWithTheReas
         startWindow(onBus);
         for (const LaunchCase &c : kLaunches) {
             SCOPED_TRACE(c.name);
-            const QStringList launchFolders[] = {
-                folders(),
-                {},
-                {"--applications", q(applications), "--home", q(other)},
-                {"--applications", q(other), "--home", q(home)},
-                folders() + QStringList{"--root", q(tree.root())}};
+            QStringList arguments = c.arguments;
+            for (auto [token, folder] : {std::pair{"@apps", applications},
+                                         {"@home", home},
+                                         {"@other", other},
+                                         {"@root", tree.root()}})
+                arguments.replaceInStrings(token, q(folder));
             const qsizetype from = recorded(record).size();
             const fs::path second = tree / "second.record";
-            const auto launch = later(QStringList{"--record-screens", q(second)} +
-                                      launchFolders[int(c.folders)] + c.arguments);
+            const auto launch = later(QStringList{"--record-screens", q(second)} + arguments);
             ASSERT_EQ(launch->exitCode(), c.status) << "still running: a window of its own";
             const QByteArray said = launch->process.readAllStandardError();
             if (c.status == 0) {
@@ -433,34 +442,21 @@ TEST_F(SingleInstance, SomethingElseAtTheSocketPath_LaterLaunchSendsNothingThere
     const sockaddr_un address = addressOf(decoy);
     ASSERT_EQ(bind(listening, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
     ASSERT_EQ(listen(listening, 4), 0);
-    const struct {
-        const char *name;
-        std::function<bool()> replace; // false: not possible here
-    } cases[] = {
-        {"link to another socket",
-         [&] {
-             fs::rename(path, aside);
-             fs::create_symlink(decoy, path);
-             return true;
-         }},
-        {"link to the window's own socket",
-         [&] {
-             fs::rename(path, aside);
-             fs::create_symlink(aside, path);
-             return true;
-         }},
-        {"regular file",
-         [&] {
-             fs::rename(path, aside);
-             return std::ofstream(path).good();
-         }},
-        {"another user's socket",
-         [&] { return geteuid() == 0 && lchown(path.c_str(), 65534, 65534) == 0; }},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        if (!c.replace())
-            continue;
+    for (const char *what : {"link to another socket", "link to the window's own socket",
+                             "regular file", "another user's socket"}) {
+        SCOPED_TRACE(what);
+        const std::string_view w = what;
+        if (w.starts_with("another user")) {
+            if (geteuid() != 0)
+                continue; // only root can give a file away
+            ASSERT_EQ(lchown(path.c_str(), 65534, 65534), 0);
+        } else {
+            fs::rename(path, aside);
+            if (w.starts_with("regular"))
+                std::ofstream{path};
+            else
+                fs::create_symlink(w.ends_with("own socket") ? aside : decoy, path);
+        }
         const auto launch = later(folders() + QStringList{"--removed-applications"});
         EXPECT_EQ(launch->exitCode(), 1);
         EXPECT_TRUE(
@@ -490,4 +486,80 @@ TEST(PidFile, LeftByAnotherRun_TakenOverHoldingExactlyThisProcesssPid) {
         EXPECT_EQ(readFile(file), std::to_string(getpid()) + "\n");
         EXPECT_EQ(platform::PidFile::holder(file), getpid());
     }
+}
+
+// --- The lines another process may send over the socket ---------------------------------
+
+namespace {
+
+// A request line as another process may write it; folders in base64.
+QByteArray request(const char *action, const QByteArray &key = "", const QByteArray &grants = "") {
+    return "{\"action\":\"" + QByteArray(action) + "\",\"key\":\"" + key + "\",\"grants\":{" +
+           grants + "}}";
+}
+
+struct MessageCase {
+    const char *name;
+    QByteArray line;
+    bool taken;
+};
+
+ZEMBRA_PRINT_CASE_BY_NAME(MessageCase)
+
+class SocketMessage : public testing::TestWithParam<MessageCase> {};
+
+} // namespace
+
+TEST_P(SocketMessage, Decoded_TakenOnlyWhenWellFormedAndBounded) {
+    QString problem;
+    const auto decoded = platform::decodeRequest(GetParam().line, &problem);
+    EXPECT_EQ(decoded.has_value(), GetParam().taken) << problem.toStdString();
+    EXPECT_EQ(problem.isEmpty(), GetParam().taken);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, SocketMessage,
+    testing::Values(
+        MessageCase{"Activate", request(""), true},
+        MessageCase{"Review", request("review-remembered", "com.vendor.editor"), true},
+        MessageCase{
+            "RemovedWithFolders",
+            request("removed-applications", "", R"("--home":"L1VzZXJzL21l","--root":"Lw==")"),
+            true},
+        MessageCase{"UnknownAction", request("remove", "com.x"), false},
+        MessageCase{"ReviewWithoutKey", request("review-remembered"), false},
+        MessageCase{"KeyWhereNoneBelongs", request("removed-applications", "x"), false},
+        MessageCase{"KeyWithNul", request("review-remembered", "com.x\\u0000y"), false},
+        MessageCase{"KeyTooLong",
+                    request("review-remembered", QByteArray(platform::kMaxKeyLength + 1, 'k')),
+                    false},
+        MessageCase{"SettingsFolderOption",
+                    request("", "", R"("--settings-dir":"L1VzZXJzL21lL3NldHRpbmdz")"), false},
+        MessageCase{"RelativeFolder", request("", "", R"("--home":"aG9tZQ==")"), false},
+        MessageCase{"FolderWithNul", request("", "", R"("--home":"L2EAYg==")"), false},
+        MessageCase{"FolderNotBase64", request("", "", R"("--home":"/a b!")"), false},
+        MessageCase{"FolderNotText", request("", "", R"("--home":7)"), false},
+        MessageCase{"ActionNotText", R"({"action":1})", false},
+        MessageCase{"NotAnObject", R"(["review-remembered"])", false},
+        MessageCase{"NotJson", "review-remembered com.x", false},
+        MessageCase{"Oversized",
+                    request("review-remembered", "com.x",
+                            "\"--home\":\"" + QByteArray(platform::kMaxMessageBytes, 'A') + "\""),
+                    false}),
+    zembra::test::CaseName());
+
+TEST(ActivationRequest, EncodedAndDecoded_KeepsFolderBytesThatAreNotUtf8) {
+    const platform::ActivationRequest sent{
+        platform::kActionReviewRemembered,
+        QStringLiteral("/Applications/\u00c9diteur.app"),
+        {{"--home", "/home/caf\xe9"}, {"--applications", "/Applications"}}};
+    const QByteArray line = platform::encodeRequest(sent);
+    EXPECT_EQ(line.indexOf('\n'), line.size() - 1) << "one request is one line";
+    QString problem;
+    EXPECT_EQ(platform::decodeRequest(line.chopped(1), &problem), sent) << problem.toStdString();
+    EXPECT_EQ(platform::decodeAnswer(platform::encodeAnswer({}).chopped(1)), QString());
+    EXPECT_EQ(platform::decodeAnswer(platform::encodeAnswer(QStringLiteral("no")).chopped(1)),
+              QStringLiteral("no"));
+    EXPECT_FALSE(platform::decodeAnswer("{}").isEmpty())
+        << "an answer that is not ours is no acceptance";
 }
