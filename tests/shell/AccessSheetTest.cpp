@@ -9,6 +9,7 @@
 #include "support/CaseName.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QPushButton>
 #include <QTest>
 
@@ -130,4 +131,39 @@ TEST_F(AccessSheet, QuitButtonOrShortcut_EndsTheProcessWithStatusZero) {
             QCoreApplication::processEvents();
         },
         testing::ExitedWithCode(0), "");
+}
+
+// The real panel the sheets ask: folders only, under the title and prompt asked for.
+TEST(OpenPanel, FoldersOnlyWithTitleAndPrompt_AnswersOnceWithTheChoice) {
+    QTemporaryDir dir;
+    QWidget parent;
+    parent.show();
+    std::vector<std::optional<fs::path>> answers;
+    const auto open = [&](const QString &title) {
+        platform::OpenPanel::shared().beginModal({title, "Allow", dir.path().toStdString()},
+                                                 &parent, &parent,
+                                                 [&](auto folder) { answers.push_back(folder); });
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *dialog = qobject_cast<QFileDialog *>(w); dialog && dialog->isVisible())
+                return dialog;
+        return static_cast<QFileDialog *>(nullptr);
+    };
+    QFileDialog *dialog = open("Allow access");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Allow access"));
+    EXPECT_EQ(dialog->labelText(QFileDialog::Accept), QStringLiteral("Allow"));
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
+    EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
+    EXPECT_FALSE(dialog->filter() & (QDir::Hidden | QDir::Files)) << "hidden folders, files";
+    EXPECT_EQ(dialog->directory().absolutePath(), dir.path());
+    dialog->reject();
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_FALSE(answers.front().has_value()) << "cancelled";
+
+    dialog = open(QString());
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(dir.path());
+    QMetaObject::invokeMethod(dialog, "accept");
+    ASSERT_EQ(answers.size(), 2u);
+    EXPECT_EQ(answers.back(), fs::path(dir.path().toStdString()));
 }
