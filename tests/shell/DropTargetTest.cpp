@@ -7,32 +7,34 @@
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QLabel>
 #include <QMimeData>
 
 #include <sys/stat.h>
 
 using namespace zembra;
-using zembra::test::GuiTest;
 namespace fs = std::filesystem;
 
 namespace {
 
-QUrl fileUrl(const fs::path &p) {
-    return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(p.native())));
-}
-
-class DropTarget : public GuiTest {
+class DropTarget : public test::GuiTest {
 protected:
-    DropTarget() { grantBoth(); }
-    DragAndDropImageView *target() { return find<DragAndDropImageView>(screen(), "drop_image"); }
+    DropTarget() {
+        grantBoth();
+        window();
+    }
+    // Files of the tree as a drag carries them.
+    QList<QUrl> urls(std::initializer_list<std::string> files) {
+        QList<QUrl> out;
+        for (const std::string &f : files)
+            out << QUrl::fromLocalFile(QString::fromStdString((tree / f).native()));
+        return out;
+    }
     bool enter(const QList<QUrl> &urls) {
         QMimeData data;
         data.setUrls(urls);
-        QDragEnterEvent event(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
-                              Qt::NoModifier);
-        QCoreApplication::sendEvent(target(), &event);
+        QDragEnterEvent event({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(find<DragAndDropImageView>(screen(), "drop_image"), &event);
         return event.isAccepted() && event.dropAction() == Qt::CopyAction;
     }
     // A drop follows the drag's entry, which makes the view the drag's target.
@@ -40,57 +42,41 @@ protected:
         enter(urls);
         QMimeData data;
         data.setUrls(urls);
-        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(target(), &event);
+        QDropEvent event({10, 10}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(find<DragAndDropImageView>(screen(), "drop_image"), &event);
         settle();
     }
 };
 
 } // namespace
 
-TEST_F(DropTarget, Drag_TheFirstFileDecides) {
-    window();
-    const struct {
-        std::vector<const char *> files;
-        bool accepted;
-    } cases[] = {{{"Foo.app"}, true},
-                 {{"Foo.txt"}, false},
-                 {{"Foo.app", "Bar.txt"}, true},
-                 {{"Bar.txt", "Foo.app"}, false},
-                 {{"Foo.APP"}, false},
-                 {{"Foo.app/"}, true},
-                 {{}, false}};
-    for (const auto &c : cases) {
-        QList<QUrl> urls;
-        for (const char *f : c.files)
-            urls << fileUrl(tree / f);
-        EXPECT_EQ(enter(urls), c.accepted) << (c.files.empty() ? "nothing" : c.files[0]);
-    }
+TEST_F(DropTarget, Drag_TheFirstFileDecides_ARefusedOneDropsNothing) {
+    const std::pair<QList<QUrl>, bool> cases[] = {{urls({"Foo.app"}), true},
+                                                  {urls({"Foo.txt"}), false},
+                                                  {urls({"Foo.app", "Bar.txt"}), true},
+                                                  {urls({"Bar.txt", "Foo.app"}), false},
+                                                  {urls({"Foo.APP"}), false},
+                                                  {urls({"Foo.app/"}), true},
+                                                  {{}, false}};
+    for (const auto &[dragged, accepted] : cases)
+        EXPECT_EQ(enter(dragged), accepted)
+            << (dragged.isEmpty() ? "nothing" : dragged[0].path().toStdString());
+    drop(urls({"Foo.txt"}));
+    EXPECT_EQ(reviewsShown, 0);
+    EXPECT_EQ(delegate->state().item(), nullptr);
 }
 
 TEST_F(DropTarget, BundleOutsideApplications_GoesToItsReviewAndIsGranted) {
     // Left out of the list by its identifier, and not below any granted folder.
     const fs::path bundle = tree.app("Downloads/Tool.app", "com.apple.Safari", "Tool");
-    window();
     settings.store().setInteger(screens::kSheet, 1);
-    drop({fileUrl(bundle), fileUrl(tree / "notes.txt")});
-
+    drop(urls({"Downloads/Tool.app", "notes.txt"}));
     EXPECT_EQ(reviewsShown, 1);
-    const auto item = delegate->state().item();
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->url(), bundle);
-    EXPECT_EQ(item->bundle(), QStringLiteral("com.apple.Safari"));
+    ASSERT_NE(delegate->state().item(), nullptr);
+    EXPECT_EQ(delegate->state().item()->url(), bundle);
     EXPECT_EQ(settings.store().integerForKey(screens::kSheet), 1)
         << "the drop leaves the Back target alone";
-    EXPECT_EQ(delegate->state().granted_items(),
-              std::vector<fs::path>{bundle}); // the bundle, nothing else
-}
-
-TEST_F(DropTarget, RefusedDrag_DropChangesNothing) {
-    window();
-    drop({fileUrl(tree / "Foo.txt")});
-    EXPECT_EQ(reviewsShown, 0);
-    EXPECT_EQ(delegate->state().item(), nullptr);
+    EXPECT_EQ(delegate->state().granted_items(), std::vector<fs::path>{bundle}) << "nothing else";
 }
 
 // Named like a bundle but no folder: refused, and the refusal is said.
@@ -100,22 +86,20 @@ TEST_F(DropTarget, NoFolder_RefusedWithTheReason_NothingGrantedOrReviewed) {
     ASSERT_EQ(mkfifo((tree / "Downloads/Fifo.app").c_str(), 0644), 0);
     tree.link("Downloads/Link.app", real);
     tree.link("Downloads/Dangling.app", tree / "nowhere.app");
-    window();
     for (const char *name : {"File.app", "Fifo.app", "Link.app", "Dangling.app"}) {
         SCOPED_TRACE(name);
-        drop({fileUrl(tree / "Downloads" / name)});
+        drop(urls({std::string("Downloads/") + name}));
         EXPECT_EQ(reviewsShown, 0);
         EXPECT_EQ(delegate->state().item(), nullptr);
         EXPECT_TRUE(delegate->state().granted_items().empty());
-        QWidget *sheet = nullptr;
+        QLabel *said = nullptr;
         for (QWidget *scene : openScenes())
-            if (scene->findChild<QWidget *>(QStringLiteral("DropRefused")))
-                sheet = scene;
-        ASSERT_NE(sheet, nullptr) << "the refusal is said";
-        EXPECT_EQ(sheet->findChild<QLabel *>(QStringLiteral("DropRefused"))->text(),
-                  QString::fromLatin1(name) +
-                      QStringLiteral(" is not an application bundle: a bundle is a folder"));
-        sheet->close();
+            if (auto *label = scene->findChild<QLabel *>(QStringLiteral("DropRefused")))
+                said = label;
+        ASSERT_NE(said, nullptr) << "the refusal is said";
+        EXPECT_EQ(said->text(),
+                  QString(name) + " is not an application bundle: a bundle is a folder");
+        said->window()->close();
         settle();
     }
 }

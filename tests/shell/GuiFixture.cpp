@@ -18,16 +18,6 @@
 
 namespace zembra::test {
 
-void AnsweringOpenPanel::beginModal(const Request &request, QWidget *, QObject *, Done done) {
-    requests.push_back(request);
-    std::optional<fs::path> answer;
-    if (!answers.empty()) {
-        answer = answers.front();
-        answers.pop_front();
-    }
-    done(answer);
-}
-
 GuiTest::GuiTest() {
     platform::OpenPanel::setShared(&panel);
     tree.dir("Applications");
@@ -46,9 +36,7 @@ GuiTest::GuiTest() {
     // The leftover review is not part of this suite: a probe that counts its visits.
     registry.add(screens::kRemainder, [this](QWidget *parent) {
         ++reviewsShown;
-        auto *probe = new QLabel(QStringLiteral("review"), parent);
-        probe->setObjectName(QStringLiteral("ReviewProbe"));
-        return probe;
+        return new QLabel(QStringLiteral("review"), parent);
     });
 }
 
@@ -85,8 +73,7 @@ QWidget *GuiTest::screen() {
 
 QString GuiTest::screenName() {
     QWidget *s = screen();
-    return s ? QString::fromLatin1(s->metaObject()->className()) + QLatin1Char('/') +
-                   s->objectName()
+    return s ? QString::fromLatin1(s->metaObject()->className()) + '/' + s->objectName()
              : QString();
 }
 
@@ -100,8 +87,7 @@ void GuiTest::settle() {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
-    // A list still reading its bundles on a worker is waited for: the tests that drive a
-    // list while it loads pump the events themselves.
+    // The tests that drive a list while it loads pump the events themselves.
     const auto loading = [] {
         for (QWidget *top : QApplication::topLevelWidgets())
             for (const QLabel *label : top->findChildren<QLabel *>(QStringLiteral("loading")))
@@ -109,9 +95,7 @@ void GuiTest::settle() {
                     return true;
         return false;
     };
-    if (loading()) {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !loading(); }, 20000)) << "the list never loaded";
-    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !loading(); }, 20000)) << "the list never loaded";
 }
 
 std::vector<QWidget *> GuiTest::openScenes() {

@@ -7,8 +7,6 @@
 #include "shell/AppDelegate.h"
 #include "support/TreeBuilder.h"
 
-#include <QPointer>
-#include <QString>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -17,11 +15,6 @@
 #include <memory>
 #include <optional>
 #include <vector>
-
-class QAbstractButton;
-class QDialog;
-class QLineEdit;
-class QListView;
 
 namespace zembra {
 class WindowController;
@@ -32,7 +25,15 @@ namespace zembra::test {
 // Answers each open panel with the next queued folder (nothing: cancelled).
 class AnsweringOpenPanel : public platform::OpenPanel {
 public:
-    void beginModal(const Request &request, QWidget *parent, QObject *context, Done done) override;
+    void beginModal(const Request &request, QWidget *, QObject *, Done done) override {
+        requests.push_back(request);
+        std::optional<fs::path> answer;
+        if (!answers.empty()) {
+            answer = answers.front();
+            answers.pop_front();
+        }
+        done(answer);
+    }
     std::deque<std::optional<fs::path>> answers;
     std::vector<Request> requests;
 };
@@ -51,21 +52,18 @@ protected:
     // The screen's class name, or "" before the first switch.
     QString screenName();
     void post(const QString &name);
-    // Runs posted events and deferred deletions.
+    // Runs posted events and deferred deletions, and waits for a list still loading.
     static void settle();
-
     // The visible sheets and popovers over the window, and the one whose content is of
     // `className`.
     static std::vector<QWidget *> openScenes();
     static QWidget *openScene(const char *className);
-
     template <typename T> T *find(QWidget *in, const char *name) {
         return in ? in->findChild<T *>(QString::fromLatin1(name)) : nullptr;
     }
 
     TreeBuilder tree;
-    TestSettings settings;
-    TestSettings suite;
+    TestSettings settings, suite;
     AnsweringOpenPanel panel;
     std::unique_ptr<AppDelegate> delegate;
     int reviewsShown = 0;
