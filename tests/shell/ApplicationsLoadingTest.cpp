@@ -16,55 +16,22 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPointer>
+#include <QSemaphore>
 #include <QTest>
 #include <QThreadPool>
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
 
 using namespace zembra;
 
 namespace {
 
-// Reads the real bundles, three at a time, and waits before handing over each batch
-// beyond the ones allowed (or until the read is cancelled).
-class GatedReader : public std::enable_shared_from_this<GatedReader> {
-public:
-    // The reader holds a share of the gate: a worker still held when the test ends
-    // outlives the fixture.
-    ApplicationsViewController::Reader reader() {
-        return [self = shared_from_this()](const ApplicationsQuery &query, size_t,
-                                           const std::function<void(ApplicationList)> &report,
-                                           const std::function<bool()> &cancelled) {
-            Application::readApplications(
-                query, 3,
-                [&](ApplicationList batch) {
-                    std::unique_lock lock(self->m_mutex);
-                    while (self->m_handed >= self->m_allowed && !cancelled())
-                        self->m_changed.wait_for(lock, std::chrono::milliseconds(5));
-                    ++self->m_handed;
-                    lock.unlock();
-                    report(std::move(batch));
-                    ++self->reported;
-                },
-                cancelled);
-        };
-    }
-    // How many batches are let through in all.
-    int allow(int batches) {
-        std::lock_guard lock(m_mutex);
-        m_allowed += batches;
-        m_changed.notify_all();
-        return m_allowed;
-    }
-    std::atomic<int> reported{0};
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    int m_allowed = 1, m_handed = 0;
+// Reads the real bundles, three at a time, and waits before handing over each batch after
+// the first until the test lets one through (or the read is cancelled). The reader holds a
+// share of the gate: a worker still held when the test ends outlives the fixture.
+struct Gate {
+    QSemaphore open;
+    std::atomic<int> handed{0};
 };
 
 class ApplicationsLoading : public test::GuiTest {
@@ -77,7 +44,20 @@ protected:
                      std::string("com.z.") + name);
         for (const char *name : {"Alpha", "Beta", "Delta", "Epsilon", "Gamma", "Kappa", "Lambda"})
             tree.app(std::string("Applications/") + name + ".app", std::string("com.g.") + name);
-        ApplicationsViewController::setReader(gate->reader());
+        ApplicationsViewController::setReader(
+            [gate = gate](const ApplicationsQuery &query, size_t,
+                          const std::function<void(ApplicationList)> &report,
+                          const std::function<bool()> &cancelled) {
+                Application::readApplications(
+                    query, 3,
+                    [&](ApplicationList batch) {
+                        while (gate->handed > 0 && !gate->open.tryAcquire(1, 5) && !cancelled()) {
+                        }
+                        report(std::move(batch));
+                        ++gate->handed;
+                    },
+                    cancelled);
+            });
     }
     // A worker still held is cancelled when the fixture destroys the window.
     ~ApplicationsLoading() override { ApplicationsViewController::setReader({}); }
@@ -92,8 +72,9 @@ protected:
     }
     // Lets `batches` more through and takes what they brought.
     void arrive(int batches) {
-        const int allowed = gate->allow(batches);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return gate->reported >= allowed; }, 10000));
+        const int handed = gate->handed + batches;
+        gate->open.release(batches);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return gate->handed >= handed; }, 10000));
         QCoreApplication::sendPostedEvents();
     }
     bool loading() {
@@ -112,7 +93,7 @@ protected:
         QCoreApplication::sendPostedEvents();
     }
 
-    std::shared_ptr<GatedReader> gate = std::make_shared<GatedReader>();
+    std::shared_ptr<Gate> gate = std::make_shared<Gate>();
     QListView *list = nullptr;
 };
 
@@ -132,7 +113,7 @@ TEST_F(ApplicationsLoading, FirstRowsShowAtOnce_SearchFiltersWhatArrives_FinalLi
     arrive(1);
     const QStringList filtered = QStringList{"Beta", "Delta"} + zetas;
     EXPECT_EQ(rows(), filtered);
-    gate->allow(1000);
+    gate->open.release(1000);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !loading(); }, 10000));
     EXPECT_EQ(rows(), filtered);
     find<QLineEdit>(screen(), "search_field")->clear();
@@ -179,7 +160,7 @@ TEST_F(ApplicationsLoading, LeavingWhileLoading_CancelsTheRead_NothingReachesThe
     settle();
     ASSERT_TRUE(listScreen.isNull());
     // The held worker sees the cancel and ends; what it still hands over goes nowhere.
-    gate->allow(1000);
+    gate->open.release(1000);
     EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(10000));
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(screenName(), QStringLiteral("zembra::HomeViewController/HomeViewController"));
