@@ -1,27 +1,31 @@
-// One window per settings folder: the desktop program run as real processes, offscreen, on a
-// temporary tree, with a private session bus or without any. The running program records
-// what its window shows (--record-screens), which is what these tests read. Then what the
-// running program accepts from another process over its local socket, line by line.
+// The desktop program run as real processes, offscreen, on a temporary tree: its options,
+// and one window per settings folder, with a private session bus or without any. The
+// running program records what its window shows (--record-screens), which is what these
+// tests read. Then what it accepts from another process over its local socket.
 
 #include "catalogue/Application.h"
 #include "catalogue/ApplicationSnapshot.h"
 #include "platform/ActivationRequest.h"
 #include "platform/PidFile.h"
 #include "platform/SettingsStore.h"
-#include "support/CaseName.h"
+#include "shell/ProgramOptions.h"
 #include "support/TreeBuilder.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <fstream>
+#include <optional>
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -35,6 +39,10 @@ using namespace zembra;
 using namespace zembra::test;
 
 namespace {
+
+ProgramOptions parse(const QStringList &arguments) {
+    return parseProgramOptions(QStringList{"uninstaller-zembra"} + arguments);
+}
 
 QString q(const fs::path &p) {
     return QString::fromStdString(p.native());
@@ -490,63 +498,46 @@ TEST(PidFile, LeftByAnotherRun_TakenOverHoldingExactlyThisProcesssPid) {
 
 // --- The lines another process may send over the socket ---------------------------------
 
-namespace {
-
-// A request line as another process may write it; folders in base64.
-QByteArray request(const char *action, const QByteArray &key = "", const QByteArray &grants = "") {
-    return "{\"action\":\"" + QByteArray(action) + "\",\"key\":\"" + key + "\",\"grants\":{" +
-           grants + "}}";
+TEST(SocketMessage, Decoded_TakenOnlyWhenWellFormedAndBounded) {
+    // A request line as another process may write it; folders in base64.
+    const auto request = [](const char *action, const QByteArray &key = "",
+                            const QByteArray &grants = "") {
+        return "{\"action\":\"" + QByteArray(action) + "\",\"key\":\"" + key + "\",\"grants\":{" +
+               grants + "}}";
+    };
+    const std::tuple<const char *, QByteArray, bool> cases[] = {
+        {"activate", request(""), true},
+        {"review", request("review-remembered", "com.vendor.editor"), true},
+        {"removed with folders",
+         request("removed-applications", "", R"("--home":"L1VzZXJzL21l","--root":"Lw==")"), true},
+        {"unknown action", request("remove", "com.x"), false},
+        {"review without key", request("review-remembered"), false},
+        {"key where none belongs", request("removed-applications", "x"), false},
+        {"key with NUL", request("review-remembered", "com.x\\u0000y"), false},
+        {"key too long", request("review-remembered", QByteArray(platform::kMaxKeyLength + 1, 'k')),
+         false},
+        {"settings folder option",
+         request("", "", R"("--settings-dir":"L1VzZXJzL21lL3NldHRpbmdz")"), false},
+        {"relative folder", request("", "", R"("--home":"aG9tZQ==")"), false},
+        {"folder with NUL", request("", "", R"("--home":"L2EAYg==")"), false},
+        {"folder not base64", request("", "", R"("--home":"/a b!")"), false},
+        {"folder not text", request("", "", R"("--home":7)"), false},
+        {"action not text", R"({"action":1})", false},
+        {"not an object", R"(["review-remembered"])", false},
+        {"not JSON", "review-remembered com.x", false},
+        {"oversized",
+         request("review-remembered", "com.x",
+                 "\"--home\":\"" + QByteArray(platform::kMaxMessageBytes, 'A') + "\""),
+         false},
+    };
+    for (const auto &[name, line, taken] : cases) {
+        SCOPED_TRACE(name);
+        QString problem;
+        EXPECT_EQ(platform::decodeRequest(line, &problem).has_value(), taken)
+            << problem.toStdString();
+        EXPECT_EQ(problem.isEmpty(), taken);
+    }
 }
-
-struct MessageCase {
-    const char *name;
-    QByteArray line;
-    bool taken;
-};
-
-ZEMBRA_PRINT_CASE_BY_NAME(MessageCase)
-
-class SocketMessage : public testing::TestWithParam<MessageCase> {};
-
-} // namespace
-
-TEST_P(SocketMessage, Decoded_TakenOnlyWhenWellFormedAndBounded) {
-    QString problem;
-    const auto decoded = platform::decodeRequest(GetParam().line, &problem);
-    EXPECT_EQ(decoded.has_value(), GetParam().taken) << problem.toStdString();
-    EXPECT_EQ(problem.isEmpty(), GetParam().taken);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Messages, SocketMessage,
-    testing::Values(
-        MessageCase{"Activate", request(""), true},
-        MessageCase{"Review", request("review-remembered", "com.vendor.editor"), true},
-        MessageCase{
-            "RemovedWithFolders",
-            request("removed-applications", "", R"("--home":"L1VzZXJzL21l","--root":"Lw==")"),
-            true},
-        MessageCase{"UnknownAction", request("remove", "com.x"), false},
-        MessageCase{"ReviewWithoutKey", request("review-remembered"), false},
-        MessageCase{"KeyWhereNoneBelongs", request("removed-applications", "x"), false},
-        MessageCase{"KeyWithNul", request("review-remembered", "com.x\\u0000y"), false},
-        MessageCase{"KeyTooLong",
-                    request("review-remembered", QByteArray(platform::kMaxKeyLength + 1, 'k')),
-                    false},
-        MessageCase{"SettingsFolderOption",
-                    request("", "", R"("--settings-dir":"L1VzZXJzL21lL3NldHRpbmdz")"), false},
-        MessageCase{"RelativeFolder", request("", "", R"("--home":"aG9tZQ==")"), false},
-        MessageCase{"FolderWithNul", request("", "", R"("--home":"L2EAYg==")"), false},
-        MessageCase{"FolderNotBase64", request("", "", R"("--home":"/a b!")"), false},
-        MessageCase{"FolderNotText", request("", "", R"("--home":7)"), false},
-        MessageCase{"ActionNotText", R"({"action":1})", false},
-        MessageCase{"NotAnObject", R"(["review-remembered"])", false},
-        MessageCase{"NotJson", "review-remembered com.x", false},
-        MessageCase{"Oversized",
-                    request("review-remembered", "com.x",
-                            "\"--home\":\"" + QByteArray(platform::kMaxMessageBytes, 'A') + "\""),
-                    false}),
-    zembra::test::CaseName());
 
 TEST(ActivationRequest, EncodedAndDecoded_KeepsFolderBytesThatAreNotUtf8) {
     const platform::ActivationRequest sent{
@@ -562,4 +553,86 @@ TEST(ActivationRequest, EncodedAndDecoded_KeepsFolderBytesThatAreNotUtf8) {
               QStringLiteral("no"));
     EXPECT_FALSE(platform::decodeAnswer("{}").isEmpty())
         << "an answer that is not ours is no acceptance";
+}
+
+TEST(ProgramOptions, FolderOptions_TakenAsTheCommandLineTakesThem) {
+    const auto o =
+        parse({"--applications", "A", "--home", "H", "--root", "/", "--settings-dir", "S"});
+    EXPECT_TRUE(o.error.isEmpty());
+    EXPECT_EQ(o.grants, (std::map<std::string, std::string>{
+                            {"--applications", "A"}, {"--home", "H"}, {"--root", "/"}}));
+    EXPECT_EQ(o.settingsDir, QStringLiteral("S"));
+    EXPECT_TRUE(o.reviewRemembered.isEmpty());
+    EXPECT_FALSE(o.removedApplications);
+
+    // The watcher's key is one argument, even one that looks like an option.
+    const auto review = parse({"--review-remembered=--root"});
+    EXPECT_EQ(review.reviewRemembered, QStringLiteral("--root"));
+    EXPECT_TRUE(review.grants.empty());
+    EXPECT_TRUE(parse({"--removed-applications"}).removedApplications);
+
+    // An empty key, two screens at once, an unknown option, a folder missing, a stray word.
+    for (const QStringList &refused :
+         {QStringList{"--review-remembered="},
+          QStringList{"--removed-applications", "--review-remembered=com.x"},
+          QStringList{"--bogus"}, QStringList{"--home"}, QStringList{"stray"}})
+        EXPECT_FALSE(parse(refused).error.isEmpty()) << refused.join(' ').toStdString();
+}
+
+// The desktop program started for real: what it says, and whether it ends (with which
+// status) or goes on to show its window.
+TEST(ProgramOptions, ProgramStarted_SaysWhyAndEndsOrKeepsRunning) {
+    QTemporaryDir settings;
+    const QString dir = settings.path(), linked = dir + "/linked";
+    QFile::link(dir, linked);
+    const struct {
+        QStringList arguments;
+        std::optional<int> status; // nothing: it keeps running, home shown
+        QByteArray said;
+    } cases[] = {
+        {{"--help"}, 0, "--settings-dir <DIR>"},
+        {{"--version"}, 0, "Uninstaller zembra " ZEMBRA_VERSION},
+        {{"--settings-dir", dir, "--home", dir + "/no such folder"}, 2, "--home: no folder at"},
+        {{"--settings-dir", dir, "--review-remembered=com.x.none"},
+         std::nullopt,
+         "uninstaller-zembra: no remembered application com.x.none\n"},
+        // Escaped as the command line escapes names.
+        {{"--settings-dir", dir, "--review-remembered=a\x1b[2Jb\nc\u202e"},
+         std::nullopt,
+         "uninstaller-zembra: no remembered application a\\x1b[2Jb\\nc\\u202e\n"},
+        {{"--settings-dir", linked, "--review-remembered=com.x.none"},
+         std::nullopt,
+         "/linked is a symbolic link: settings are kept for this run only\n"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.said.toStdString());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        // Help and version are answered where no display could be opened at all.
+        env.insert("QT_QPA_PLATFORM", c.status == 0 ? "xcb" : "offscreen");
+        // The lock and socket of the running program go to this test's own folder.
+        env.insert("XDG_RUNTIME_DIR", dir);
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(QStringLiteral(ZEMBRA_GUI_PATH), c.arguments);
+        QByteArray out;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                out += program.readAll();
+                return out.contains(c.said);
+            },
+            20000))
+            << out.toStdString();
+        if (c.status) {
+            EXPECT_TRUE(program.state() == QProcess::NotRunning || program.waitForFinished(20000));
+            EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(program.exitCode(), *c.status);
+        } else {
+            EXPECT_EQ(program.state(), QProcess::Running) << "home is shown instead";
+        }
+        program.kill();
+        program.waitForFinished(5000);
+    }
 }
