@@ -1,30 +1,49 @@
-// The applications list: its filter, the choice it hands over, its icons and hostile names,
-// and the list while its bundles are still being read.
+// The lists of applications: the installed ones (their filter, the choice handed over, icons
+// and hostile names, and the list while its bundles are still being read), the removed
+// ones, and the background work that fills them.
+
 #include "GuiFixture.h"
 #include "ScreenProbes.h"
 
 #include "catalogue/Application.h"
+#include "catalogue/ApplicationSnapshot.h"
 #include "catalogue/screens/ApplicationsRowView.h"
 #include "catalogue/screens/ApplicationsViewController.h"
+#include "leftovers/screens/RemovedApplicationsViewController.h"
+#include "platform/ByteCountFormatter.h"
+#include "platform/SettingsStore.h"
 #include "platform/Workspace.h"
+#include "shell/AppDelegate.h"
+#include "shell/Job.h"
 #include "shell/NotificationCenter.h"
+#include "shell/RememberedReview.h"
 #include "shell/ScreenNames.h"
 #include "shell/WindowController.h"
+#include "support/TreeBuilder.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPointer>
+#include <QProgressBar>
 #include <QSemaphore>
+#include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
 
+#include <gtest/gtest.h>
+
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
+#include <thread>
+#include <vector>
 
 using namespace zembra;
 namespace fs = std::filesystem;
@@ -91,8 +110,9 @@ TEST_F(ApplicationsList, FilterIgnoresCaseAndAccents_ChoiceKeptThroughIt_IconFro
     const QStringList all = {"Café", "Notes", "Safari", "Sketchpad"};
     EXPECT_EQ(rows(), all);
     EXPECT_EQ(openScene("zembra::InstalledappsViewController"), nullptr);
+    // Case and accents are the text search's (Contains); the field narrows the list by it.
     const std::pair<const char *, QStringList> filters[] = {
-        {"saf", {"Safari"}}, {"SAF", {"Safari"}}, {"cafe", {"Café"}}, {"zzz", {}}, {"", all}};
+        {"SAF", {"Safari"}}, {"cafe", {"Café"}}, {"zzz", {}}, {"", all}};
     for (const auto &[typed, shown] : filters) {
         type(typed);
         EXPECT_EQ(rows(), shown) << typed;
@@ -284,29 +304,232 @@ TEST_F(ApplicationsLoading, RowsArriveAboveTheChosenOne_SelectionKeysAndReviewKe
     EXPECT_EQ(delegate->state().item()->url(), (tree / "Applications/A Folder/Zeta Three.app"));
 }
 
-TEST_F(ApplicationsLoading, LeavingWhileLoading_CancelsTheRead_NothingReachesTheOldScreen) {
-    open();
-    QPointer<QWidget> listScreen = screen();
-    find<QAbstractButton>(screen(), "home_back")->click();
-    settle();
-    ASSERT_TRUE(listScreen.isNull());
-    // The held worker sees the cancel and ends; what it still hands over goes nowhere.
-    gate->open.release(1000);
-    EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(10000));
-    QCoreApplication::sendPostedEvents();
-    EXPECT_EQ(screenName(), QStringLiteral("zembra::HomeViewController/HomeViewController"));
-
-    // A new visit reads afresh and completes.
-    post(screens::kApplicationsViewController);
-    list = find<QListView>(screen(), "tableviewA");
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(rows(), serialRead());
-}
-
 // The test ends with the worker held: the fixture destroys the window (the screen, its job)
 // and then the delegate, which waits for the worker. The worker must notice the cancel and
 // its late batches must reach nothing destroyed.
 TEST_F(ApplicationsLoading, QuitWhileLoading_WindowAndDelegateGoWhileTheWorkerIsHeld) {
     open();
     EXPECT_TRUE(loading());
+}
+
+// --- The applications removed without us -----------------------------------------------
+
+namespace {
+
+const QString kHomeScreen = QStringLiteral("zembra::HomeViewController/HomeViewController");
+
+// The watcher's memory on a temporary tree: "Gone" left files behind, "Clean" left none,
+// "Back" was seen leaving but is installed again, "Kept" is installed.
+class RemovedApplications : public test::GuiTest {
+protected:
+    RemovedApplications() {
+        grantBoth();
+        platform::SettingsStore::setFolder(settingsFolder.path());
+        const std::string preferences =
+            (home() / "Library/Preferences").lexically_relative(tree.root()).string();
+        tree.file(preferences + "/com.x.gone.plist", std::string(3000, 'x'));
+        tree.file(preferences + "/com.x.back.plist");
+        ApplicationSnapshot snapshot{tree / "Applications", {}};
+        for (const char *name : {"Gone", "Clean", "Back", "Kept"}) {
+            const fs::path bundle =
+                tree.app(std::string("Applications/") + name + ".app",
+                         "com.x." + QString(name).toLower().toStdString(), name);
+            const bool installed = name == std::string("Kept");
+            snapshot.applications.push_back(
+                {Application(settings.store()).application(bundle), installed, {}});
+            if (!installed)
+                fs::remove_all(bundle);
+        }
+        tree.app("Applications/Back.app", "com.x.back");
+        EXPECT_TRUE(writeSnapshot(snapshotFile(settingsFolder.path()), snapshot));
+    }
+    ~RemovedApplications() override { platform::SettingsStore::setFolder(QString()); }
+
+    QStringList rowTexts(QWidget *list) {
+        QStringList rows;
+        const QAbstractItemModel *model = find<QTableView>(list, "tableviewR")->model();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < model->columnCount(); ++c)
+                cells << model->index(r, c).data().toString();
+            rows << cells.join('|');
+        }
+        return rows;
+    }
+
+    QTemporaryDir settingsFolder;
+};
+
+} // namespace
+
+TEST_F(RemovedApplications, List_OnlyGoneApplicationsWithLeftovers_InOnTheNextTurn_ReviewOfOne) {
+    post(screens::kHomeViewController);
+    find<QAbstractButton>(screen(), "removed")->click();
+    settle();
+    auto *list = qobject_cast<RemovedApplicationsViewController *>(screen());
+    ASSERT_NE(list, nullptr);
+    // The rows arrive as the search finds them: a small tree may be done already.
+    EXPECT_EQ(find<QProgressBar>(list, "progress")->isVisible(), !list->searchFinished())
+        << "busy while searching";
+    test::expectControlsNamedOnce(&window(), "removed applications, searching");
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(20000));
+    // Only what is already posted runs here: a poll's timer would not have fired yet.
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(list->searchFinished());
+    test::expectControlsNamedOnce(&window(), "removed applications");
+    EXPECT_FALSE(find<QProgressBar>(list, "progress")->isVisible());
+    EXPECT_FALSE(find<QLabel>(list, "empty_notice")->isVisible());
+    EXPECT_EQ(rowTexts(list),
+              QStringList{QStringLiteral("Gone|com.x.gone|") + platform::formatByteCount(3000)});
+
+    auto *review = find<QAbstractButton>(list, "switch_review");
+    EXPECT_FALSE(review->isEnabled()) << "nothing chosen yet";
+    find<QTableView>(list, "tableviewR")->selectRow(0);
+    review->click();
+    settle();
+    EXPECT_EQ(reviewsShown, 1);
+    ASSERT_NE(delegate->state().item(), nullptr);
+    EXPECT_EQ(delegate->state().item()->bundle(), OptString(QStringLiteral("com.x.gone")));
+}
+
+TEST_F(RemovedApplications, LeftMidSearch_ReachesNothing_NothingRememberedShowsTheNotice) {
+    post(screens::kRemovedApplicationsViewController);
+    QPointer<QWidget> list = screen();
+    post(screens::kHomeViewController);
+    EXPECT_TRUE(list.isNull());
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(20000));
+    settle();
+    EXPECT_EQ(screenName(), kHomeScreen);
+
+    fs::remove(snapshotFile(settingsFolder.path()));
+    post(screens::kRemovedApplicationsViewController);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return qobject_cast<RemovedApplicationsViewController *>(screen())->searchFinished();
+        },
+        20000));
+    EXPECT_TRUE(find<QLabel>(screen(), "empty_notice")->isVisible());
+    EXPECT_FALSE(find<QTableView>(screen(), "tableviewR")->isVisible());
+    find<QAbstractButton>(screen(), "home_back")->click();
+    settle();
+    EXPECT_EQ(screenName(), kHomeScreen);
+}
+
+TEST_F(RemovedApplications,
+       ReviewRemembered_KnownKeyOpensItsReview_UnknownOrInstalledKeyLeavesHome) {
+    window();
+    // Nothing remembered, or installed now (remembered so, or back since it was seen
+    // leaving): a review would offer the installed bundle.
+    for (const char *key : {"com.x.none", "com.x.kept", "com.x.back"})
+        EXPECT_FALSE(reviewRememberedApplication(*delegate, settingsFolder.path(), key)) << key;
+    settle();
+    EXPECT_EQ(delegate->state().item(), nullptr);
+    EXPECT_EQ(screenName(), kHomeScreen);
+
+    ASSERT_TRUE(reviewRememberedApplication(*delegate, settingsFolder.path(), "com.x.gone"));
+    settle();
+    EXPECT_EQ(reviewsShown, 1);
+    ASSERT_NE(delegate->state().item(), nullptr);
+    EXPECT_EQ(delegate->state().item()->label(), OptString(QStringLiteral("Gone")));
+}
+
+// --- Background work ----------------------------------------------------------------------
+// Parts arrive on the GUI thread in the order the work
+// reported them and the end after the last; a job destroyed mid-work hands nothing more to
+// anyone; quitting waits for a cancelled worker, and ends the process when one never ends.
+
+TEST(JobBatches, PartsArriveInOrder_FinishedAfterTheLast_NoWholeResult) {
+    Job<std::vector<int>> job;
+    std::vector<int> seen, expected;
+    int finishedAt = -1;
+    const auto take = [&] {
+        for (const auto &batch : job.takeBatches())
+            seen.insert(seen.end(), batch.begin(), batch.end());
+    };
+    QObject::connect(&job, &JobSignals::batchesReady, &job, take);
+    QObject::connect(&job, &JobSignals::finished, &job, [&] {
+        take();
+        finishedAt = int(seen.size());
+    });
+    ASSERT_TRUE(job.startInBatches([](const BatchControl<std::vector<int>> &control) {
+        for (int b = 0; b < 50; ++b)
+            control.report({3 * b, 3 * b + 1, 3 * b + 2});
+    }));
+    EXPECT_FALSE(job.startInBatches([](const auto &) {})) << "one work at a time";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !job.isRunning(); }, 10000));
+    for (int i = 0; i < 150; ++i)
+        expected.push_back(i);
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(finishedAt, 150) << "finished comes after every part";
+    EXPECT_FALSE(job.takeResult().has_value());
+    EXPECT_TRUE(job.takeBatches().empty()) << "each part is taken once";
+
+    // The same job then runs a whole-result work as before.
+    ASSERT_TRUE(job.start([](const JobControl &) { return std::vector<int>{7}; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !job.isRunning(); }, 10000));
+    EXPECT_EQ(job.takeResult(), std::vector<int>{7});
+}
+
+TEST(JobBatches, DestroyedWhileTheWorkReports_WorkSeesTheCancel_NothingArrives) {
+    std::atomic<bool> sawCancel{false};
+    std::atomic<int> reported{0};
+    int arrived = 0;
+    auto *owner = new QObject;
+    auto *job = new Job<std::vector<int>>(owner);
+    QObject::connect(job, &JobSignals::batchesReady, owner, [&] { ++arrived; });
+    job->startInBatches([&](const BatchControl<std::vector<int>> &control) {
+        while (reported < 3)
+            control.report({reported++});
+        // Held until the job is gone, then it keeps reporting into the void.
+        while (!control.cancelled())
+            std::this_thread::yield();
+        sawCancel = true;
+        for (int i = 0; i < 100; ++i)
+            control.report({i});
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reported == 3; }, 10000));
+    const int arrivedBefore = arrived;
+    delete owner; // the screen goes: the job with it
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(10000));
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(sawCancel);
+    EXPECT_EQ(arrived, arrivedBefore) << "no batch reached the destroyed owner";
+}
+
+TEST(Quit, CancelledJobStillRunning_DelegateWaitsUntilItsWorkerHasEnded) {
+    test::TestSettings settings, suite;
+    std::atomic<bool> started{false};
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    {
+        AppDelegate delegate(settings, suite);
+        Job<int> job; // the screen's job, going with it: cancelled, not waited for
+        job.start([&started, ended](const JobControl &control) {
+            started = true;
+            while (!control.cancelled())
+                std::this_thread::yield();
+            *ended = true;
+            return 0;
+        });
+        while (!started)
+            std::this_thread::yield();
+    }
+    EXPECT_TRUE(*ended);
+    EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(0));
+}
+
+TEST(QuitDeathTest, WorkerThatNeverEnds_ProcessEndsInsteadOfHanging) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            test::TestSettings settings;
+            test::TestSettings suite;
+            AppDelegate delegate(settings, suite);
+            // Stuck for good, as in a file system that no longer answers.
+            QThreadPool::globalInstance()->start([] {
+                for (;;)
+                    std::this_thread::sleep_for(std::chrono::hours(1));
+            });
+        },
+        testing::ExitedWithCode(EXIT_FAILURE), "background work did not stop");
 }
