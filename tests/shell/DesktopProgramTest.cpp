@@ -233,7 +233,6 @@ protected:
     std::unique_ptr<Program> later(const QStringList &arguments) {
         return std::make_unique<Program>(environment(), settingsOption + arguments);
     }
-    QStringList screens() const { return recorded(record).filter("screen "); }
     fs::path socket() const {
         for (const auto &entry : fs::directory_iterator(runtime / "uninstaller-zembra"))
             if (entry.path().extension() == ".socket")
@@ -317,7 +316,8 @@ TEST_F(SingleInstance, LaterLaunches_ShownByTheRunningWindowOrRefusedWithTheReas
                 EXPECT_TRUE(recorded(record).mid(from).contains("raise"));
             } else {
                 EXPECT_TRUE(said.contains(c.seen)) << said.data();
-                EXPECT_EQ(screens(), QStringList{"screen Home"}) << "the running window moved";
+                EXPECT_EQ(recorded(record).filter("screen "), QStringList{"screen Home"})
+                    << "the running window moved";
             }
             EXPECT_FALSE(fs::exists(second)) << "the later launch showed a window";
         }
@@ -327,8 +327,13 @@ TEST_F(SingleInstance, LaterLaunches_ShownByTheRunningWindowOrRefusedWithTheReas
     }
 }
 
-TEST_F(SingleInstance, OtherSettingsFolder_OpensAWindowOfItsOwn) {
+TEST_F(SingleInstance, RunThatWasKilled_NextStartAnswers_OtherSettingsFolderOpensItsOwnWindow) {
     startWindow(false);
+    window->process.kill(); // no clean-up: its socket file stays behind
+    window->process.waitForFinished(5000);
+    startWindow(false);
+    expectStillAnswers();
+    const QStringList before = recorded(record);
     const fs::path second = tree / "second.record";
     Program own(environment(),
                 QStringList{"--record-screens", q(second), "--settings-dir",
@@ -336,30 +341,22 @@ TEST_F(SingleInstance, OtherSettingsFolder_OpensAWindowOfItsOwn) {
                     folders());
     EXPECT_TRUE(waitForLine(second, "screen RemovedApplications"));
     EXPECT_TRUE(own.running());
-    EXPECT_EQ(recorded(record), QStringList{"screen Home"});
+    EXPECT_EQ(recorded(record), before);
 }
 
-TEST_F(SingleInstance, RunThatWasKilled_NextStartRunsAndAnswersLaterLaunches) {
-    startWindow(false);
-    window->process.kill(); // no clean-up: its socket file stays behind
-    window->process.waitForFinished(5000);
-    startWindow(false);
-    expectStillAnswers();
-}
-
-TEST_F(SingleInstance, RuntimeFolderOthersCanWrite_SocketGoesToAPrivateFolderInstead) {
+TEST_F(SingleInstance, RuntimeFolderOthersCanWrite_PrivateFolderInstead_ALinkThereNeverFollowed) {
     fs::permissions(runtime, fs::perms::all, fs::perm_options::replace);
     startWindow(false);
     EXPECT_TRUE(fs::is_empty(runtime)) << "something was put in a folder others can write";
+    const fs::path own = tmp / ("uninstaller-zembra-" + std::to_string(geteuid()));
     struct stat st {};
-    ASSERT_EQ(lstat((tmp / ("uninstaller-zembra-" + std::to_string(geteuid()))).c_str(), &st), 0);
+    ASSERT_EQ(lstat(own.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     EXPECT_EQ(later(folders())->exitCode(), 0);
-}
 
-TEST_F(SingleInstance, PrivateFolderNameTakenByALink_NeverFollowedAndTheProgramStillRuns) {
-    fs::permissions(runtime, fs::perms::all, fs::perm_options::replace);
-    tree.link("tmp/uninstaller-zembra-" + std::to_string(geteuid()), other);
+    window.reset();
+    fs::remove_all(own);
+    fs::create_symlink(other, own);
     startWindow(false);
     EXPECT_TRUE(fs::is_empty(other));
     EXPECT_TRUE(window->process.readAll().contains("is not a private folder of this user"));
