@@ -9,24 +9,15 @@
 #include "catalogue/ApplicationSnapshot.h"
 #include "catalogue/screens/ApplicationsRowView.h"
 #include "catalogue/screens/ApplicationsViewController.h"
-#include "leftovers/screens/RemovedApplicationsViewController.h"
 #include "platform/ByteCountFormatter.h"
-#include "platform/SettingsStore.h"
 #include "platform/Workspace.h"
-#include "shell/AppDelegate.h"
 #include "shell/Job.h"
-#include "shell/NotificationCenter.h"
 #include "shell/RememberedReview.h"
-#include "shell/ScreenNames.h"
-#include "shell/WindowController.h"
-#include "support/TreeBuilder.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QImage>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPointer>
@@ -34,16 +25,12 @@
 #include <QSemaphore>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QThreadPool>
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
-#include <vector>
 
 using namespace zembra;
 namespace fs = std::filesystem;

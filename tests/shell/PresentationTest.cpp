@@ -13,26 +13,19 @@
 #include "platform/Workspace.h"
 #include "shell/DeferredIconStyle.h"
 #include "shell/Presentation.h"
-#include "shell/ScreenNames.h"
 #include "shell/StoredPixels.h"
 #include "shell/TextLook.h"
-#include "shell/WindowController.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QAction>
-#include <QApplication>
 #include <QCommonStyle>
-#include <QDialog>
 #include <QFile>
 #include <QImage>
-#include <QLabel>
 #include <QPixmap>
 #include <QResource>
 #include <QTemporaryDir>
 #include <QtEndian>
-
-#include <gtest/gtest.h>
 
 using namespace zembra;
 using zembra::test::expectControlsNamedOnce;

@@ -3,28 +3,20 @@
 #include "GuiFixture.h"
 
 #include "catalogue/screens/ApplicationsRowView.h"
-#include "grants/GrantKeys.h"
 #include "platform/FolderAccess.h"
-#include "platform/SettingsStore.h"
 #include "shell/DragAndDropImageView.h"
-#include "shell/ScreenNames.h"
-#include "shell/ViewController.h"
-#include "shell/WindowController.h"
 #include "support/CaseName.h"
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QApplication>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
-#include <QLabel>
 #include <QListView>
 #include <QMimeData>
 #include <QPushButton>
-#include <QTest>
 
 #include <sys/stat.h>
 
