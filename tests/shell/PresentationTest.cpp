@@ -45,17 +45,13 @@ QImage painted(QLabel &label) {
 }
 
 // The base style, counting what it is asked for.
-class CountingStyle : public QCommonStyle {
-public:
-    explicit CountingStyle(int *asked) : m_asked(asked) {}
+struct CountingStyle : QCommonStyle {
     QIcon standardIcon(StandardPixmap which, const QStyleOption *option,
                        const QWidget *widget) const override {
-        ++*m_asked;
+        ++asked;
         return QCommonStyle::standardIcon(which, option, widget);
     }
-
-private:
-    int *m_asked;
+    mutable int asked = 0;
 };
 
 class Accessibility : public test::GuiTest {};
@@ -154,18 +150,18 @@ TEST(DeferredIcons, ReadOnFirstDraw_SameImageAsTheBaseStyle) {
          {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton,
           QStyle::SP_MessageBoxWarning, QStyle::SP_DialogOkButton, QStyle::SP_ArrowBack}) {
         SCOPED_TRACE(int(which));
-        int asked = 0;
-        DeferredIconStyle style(new CountingStyle(&asked));
+        auto *base = new CountingStyle;
+        DeferredIconStyle style(base);
         const QIcon icon = style.standardIcon(which);
         const QIcon copy = icon;
-        EXPECT_EQ(asked, 0) << "read when taken";
+        EXPECT_EQ(base->asked, 0) << "read when taken";
         const QIcon expected = QCommonStyle().standardIcon(which);
         EXPECT_EQ(copy.isNull(), expected.isNull());
         for (const int side : {16, 32}) {
             EXPECT_EQ(icon.actualSize(QSize(side, side)), expected.actualSize(QSize(side, side)));
             EXPECT_EQ(icon.pixmap(side).toImage(), expected.pixmap(side).toImage()) << side;
         }
-        EXPECT_EQ(asked, 1) << "read once, then kept";
+        EXPECT_EQ(base->asked, 1) << "read once, then kept";
     }
 }
 
