@@ -280,11 +280,35 @@ const LaunchCase kLaunches[] = {
 
 } // namespace
 
-TEST_F(SingleInstance, LaterLaunches_ShownByTheRunningWindowOrRefusedWithTheReason) {
+TEST_F(SingleInstance, LaterLaunchesAndDesktopCalls_ShownByTheRunningWindowOrRefusedWithTheReason) {
     rememberGone();
     for (const bool onBus : {false, true}) {
         SCOPED_TRACE(onBus ? "on the session bus" : "on the socket");
         startWindow(onBus);
+        if (onBus) { // the desktop's own calls: the known ones are the later launches' below
+            const QVariantMap launcher{{"desktop-startup-id", "launcher-1"}};
+            // An unknown action, a key where none belongs, a key too long, a parameter that
+            // is no text, another home folder, a document to open.
+            const std::pair<QString, QVariantList> refused[] = {
+                {"ActivateAction", {"delete-everything", QVariantList{}, launcher}},
+                {"ActivateAction", {"removed-applications", QVariantList{"com.x"}, launcher}},
+                {"ActivateAction",
+                 {"review-remembered", QVariantList{QString(5000, 'a')}, launcher}},
+                {"ActivateAction", {"review-remembered", QVariantList{42}, launcher}},
+                {"Activate", {QVariantMap{{"zembra-home", QByteArray("/")}}}},
+                {"Open", {QStringList{"file:///"}, launcher}},
+            };
+            for (const auto &[method, arguments] : refused) {
+                QDBusMessage call = QDBusMessage::createMethodCall(
+                    kBusName, "/com/torvan/belquist/UninstallerZembra",
+                    "org.freedesktop.Application", method);
+                call.setArguments(arguments);
+                EXPECT_EQ(bus->connection().call(call, QDBus::Block, 10000).type(),
+                          QDBusMessage::ErrorMessage)
+                    << method.toStdString();
+            }
+            EXPECT_EQ(recorded(record), QStringList{"screen Home"});
+        }
         for (const LaunchCase &c : kLaunches) {
             SCOPED_TRACE(c.name);
             QStringList arguments = QString(c.arguments).split(' ', Qt::SkipEmptyParts);
@@ -349,38 +373,7 @@ TEST_F(SingleInstance, RuntimeFolderOthersCanWrite_PrivateFolderInstead_ALinkThe
     EXPECT_TRUE(window->process.readAll().contains("is not a private folder of this user"));
 }
 
-TEST_F(SingleInstance, DesktopCallsOnTheBus_OpenKnownActionsAndRefuseTheRest) {
-    startWindow(true);
-    const auto call = [&](const QString &method, const QVariantList &arguments) {
-        QDBusMessage message =
-            QDBusMessage::createMethodCall(kBusName, "/com/torvan/belquist/UninstallerZembra",
-                                           "org.freedesktop.Application", method);
-        message.setArguments(arguments);
-        return bus->connection().call(message, QDBus::Block, 10000).type();
-    };
-    const QVariantMap launcher{{"desktop-startup-id", "launcher-1"}};
-    // An unknown action, a key where none belongs, a key too long, a parameter that is no
-    // text, another home folder, a document to open.
-    const std::pair<QString, QVariantList> refused[] = {
-        {"ActivateAction", {"delete-everything", QVariantList{}, launcher}},
-        {"ActivateAction", {"removed-applications", QVariantList{"com.x"}, launcher}},
-        {"ActivateAction", {"review-remembered", QVariantList{QString(5000, 'a')}, launcher}},
-        {"ActivateAction", {"review-remembered", QVariantList{42}, launcher}},
-        {"Activate", {QVariantMap{{"zembra-home", QByteArray("/")}}}},
-        {"Open", {QStringList{"file:///"}, launcher}},
-    };
-    for (const auto &[method, arguments] : refused)
-        EXPECT_EQ(call(method, arguments), QDBusMessage::ErrorMessage) << method.toStdString();
-    EXPECT_EQ(recorded(record), QStringList{"screen Home"});
-
-    EXPECT_EQ(call("Activate", {launcher}), QDBusMessage::ReplyMessage);
-    EXPECT_TRUE(waitForLine(record, "raise"));
-    EXPECT_EQ(call("ActivateAction", {"removed-applications", QVariantList{}, launcher}),
-              QDBusMessage::ReplyMessage);
-    EXPECT_TRUE(waitForLine(record, "screen RemovedApplications"));
-}
-
-TEST_F(SingleInstance, Peers_BadForeignOrTooMany_TurnedAwayAndTheWindowAnswersTheNext) {
+TEST_F(SingleInstance, Socket_BadForeignOrTooManyPeersTurnedAway_NothingSentToWhatIsNotIt) {
     startWindow(false);
     const struct {
         const char *name;
@@ -411,7 +404,6 @@ TEST_F(SingleInstance, Peers_BadForeignOrTooMany_TurnedAwayAndTheWindowAnswersTh
         else
             EXPECT_TRUE(received->isEmpty()) << received->data();
     }
-    EXPECT_EQ(recorded(record), QStringList{"screen Home"});
 
     // Peers up to the limit hanging on: one more is turned away, and each hanging one is
     // dropped after its time.
@@ -423,11 +415,8 @@ TEST_F(SingleInstance, Peers_BadForeignOrTooMany_TurnedAwayAndTheWindowAnswersTh
         EXPECT_FALSE(silent.back()->untilHungUp(500).has_value());
         EXPECT_EQ(silent.back()->untilHungUp(10000), QByteArray());
     }
-    expectStillAnswers();
-}
 
-TEST_F(SingleInstance, SomethingElseAtTheSocketPath_LaterLaunchSendsNothingThereAndSaysWhy) {
-    startWindow(false);
+    // Something else put where the window's socket is: a later launch sends nothing there.
     const fs::path path = socket(), aside = path.string() + ".aside", decoy = tree / "decoy.socket";
     const int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     const sockaddr_un address = addressOf(decoy);
