@@ -48,22 +48,15 @@ QString q(const fs::path &p) {
 // A session bus of the test's own, up while the object lives.
 class PrivateBus {
 public:
-    explicit PrivateBus(const fs::path &ready) {
-        m_process.start("dbus-run-session",
-                        {"--", "sh", "-c",
-                         "printf %s \"$DBUS_SESSION_BUS_ADDRESS\" > \"$0.tmp\" && mv \"$0.tmp\" "
-                         "\"$0\" && exec cat",
-                         q(ready)});
-        if (m_process.waitForStarted(5000) &&
-            QTest::qWaitFor([&] { return fs::exists(ready); }, 10000))
-            address = QString::fromStdString(readFile(ready));
+    PrivateBus() {
+        m_daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+        if (m_daemon.waitForReadyRead(10000))
+            address = QString::fromUtf8(m_daemon.readLine()).trimmed();
     }
     ~PrivateBus() {
         QDBusConnection::disconnectFromBus("single-instance-test");
-        m_process.closeWriteChannel();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-        m_process.waitForFinished(1000);
+        m_daemon.kill();
+        m_daemon.waitForFinished(5000);
     }
     QDBusConnection connection() const {
         return QDBusConnection::connectToBus(address, "single-instance-test");
@@ -71,7 +64,7 @@ public:
     QString address;
 
 private:
-    QProcess m_process;
+    QProcess m_daemon;
 };
 
 // One run of the desktop program, its output and errors read as one; ended when the object
@@ -212,7 +205,7 @@ protected:
         fs::remove(record);
         settingsOption.clear();
         if (onBus) {
-            bus = std::make_unique<PrivateBus>(tree / "bus.address");
+            bus = std::make_unique<PrivateBus>();
             ASSERT_FALSE(bus->address.isEmpty());
         } else {
             settingsOption = {"--settings-dir", q(settings)};
