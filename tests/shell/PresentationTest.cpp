@@ -233,13 +233,12 @@ TEST_F(AboutWindow, MenuAction_OpensOneWindowWhoseLinksLeadToTheProductsAddresse
     ASSERT_EQ(workspace.opened.size(), 3u);
     EXPECT_EQ(workspace.opened[0], kProductWebPage);
     EXPECT_EQ(workspace.opened[1], kPelloriaWebPage);
-    // The acknowledgements: the shipped document, as a file the desktop's handler can open.
+    // The acknowledgements: a file the desktop's handler can open, written to the cache
+    // (what it holds is the acknowledgement file's own test).
     const QString document = workspace.opened[2].toLocalFile();
     EXPECT_TRUE(document.startsWith(cache.path()) && document.endsWith(QLatin1String(".rtf")))
         << document.toStdString();
-    const QByteArray bytes = readAll(document);
-    EXPECT_TRUE(bytes.startsWith("{\\rtf1"));
-    EXPECT_EQ(bytes, readAll(kAcknowledgementsResource));
+    EXPECT_TRUE(QFile::exists(document));
 }
 
 TEST(Acknowledgements, InstalledCopyPreferred_ElseWrittenWhole_ElseNothing) {
@@ -253,6 +252,7 @@ TEST(Acknowledgements, InstalledCopyPreferred_ElseWrittenWhole_ElseNothing) {
     old.write("stale");
     old.close();
     ASSERT_EQ(acknowledgementsFile(installed, scratch), written);
+    EXPECT_TRUE(readAll(kAcknowledgementsResource).startsWith("{\\rtf1"));
     EXPECT_EQ(readAll(written), readAll(kAcknowledgementsResource));
 
     QFile copy(installed);
