@@ -6,7 +6,6 @@
 #include "grants/GrantStore.h"
 #include "platform/FileSystem.h"
 #include "platform/PropertyList.h"
-#include "support/CaseName.h"
 #include "support/TreeBuilder.h"
 
 #include <gtest/gtest.h>
