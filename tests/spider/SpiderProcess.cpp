@@ -87,6 +87,13 @@ std::vector<QJsonObject> PrivateBus::shown() const {
     return out;
 }
 
+std::vector<QString> PrivateBus::summaries() const {
+    std::vector<QString> out;
+    for (const QJsonObject &n : notices())
+        out.push_back(n.value("summary").toString());
+    return out;
+}
+
 bool PrivateBus::told(const QString &name) const {
     const auto calls = notices();
     return std::any_of(calls.begin(), calls.end(), [&](const QJsonObject &n) {
@@ -104,6 +111,12 @@ fs::path WatchedTree::appWithLeftovers(const std::string &name, const std::strin
     return tree.app("Applications/" + name + ".app", identifier, name, name);
 }
 
+void WatchedTree::appsWithLeftovers(std::initializer_list<std::string> names) {
+    for (const std::string &name : names)
+        appWithLeftovers(name,
+                         "com.vendor." + QString::fromStdString(name).toLower().toStdString());
+}
+
 void WatchedTree::setSuiteSwitch(const QString &key, int value) {
     platform::SettingsStore suite(QString::fromStdString(settings.native()) + QLatin1Char('/') +
                                   preferences::kSharedSuiteName + QLatin1String(".conf"));
@@ -116,13 +129,22 @@ void WatchedTree::setSetting(const QString &key, int value) {
     store.setInteger(key, value);
 }
 
-std::vector<std::string> WatchedTree::goneKeys() const {
-    std::vector<std::string> out;
-    for (const RememberedApplication &r :
-         readSnapshot(snapshotFile(QString::fromStdString(settings.native()))).applications)
-        if (!r.installed)
-            out.push_back(rememberedKey(*r.item).toStdString());
-    return out;
+bool WatchedTree::waitForGone(std::vector<std::string> keys) const {
+    std::sort(keys.begin(), keys.end());
+    return waitUntil([&] {
+        std::vector<std::string> gone;
+        for (const RememberedApplication &r :
+             readSnapshot(snapshotFile(QString::fromStdString(settings.native()))).applications)
+            if (!r.installed)
+                gone.push_back(rememberedKey(*r.item).toStdString());
+        std::sort(gone.begin(), gone.end());
+        return gone == keys;
+    });
+}
+
+std::shared_ptr<ApplicationItem> WatchedTree::remembered(const QString &key) const {
+    return rememberedApplication(
+        readSnapshot(snapshotFile(QString::fromStdString(settings.native()))), key);
 }
 
 WatcherProcess::WatcherProcess(const WatchedTree &t, const PrivateBus *bus, const QString &program)
@@ -131,7 +153,7 @@ WatcherProcess::WatcherProcess(const WatchedTree &t, const PrivateBus *bus, cons
     if (bus)
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus->address());
     m_process.setProcessEnvironment(env);
-    m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+    m_process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
     m_process.start(program.isEmpty() ? QStringLiteral(ZEMBRA_SPIDER_PATH) : program,
                     {QStringLiteral("--applications"),
                      QString::fromStdString(t.applications.native()), QStringLiteral("--home"),

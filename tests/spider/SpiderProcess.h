@@ -2,6 +2,7 @@
 // Runs the watcher as a real process on a temporary tree, with a private session bus and
 // a stand-in notification service when asked. Every wait polls with a time limit.
 
+#include "catalogue/ItemRecord.h"
 #include "support/TreeBuilder.h"
 
 #include <QJsonObject>
@@ -36,6 +37,8 @@ public:
     // What the user sees: one entry per notice, as its last call left it, in the order
     // the notices first appeared.
     std::vector<QJsonObject> shown() const;
+    // The summary of every call, oldest first.
+    std::vector<QString> summaries() const;
     // Whether any call named `name` in its summary or body.
     bool told(const QString &name) const;
 
@@ -52,15 +55,21 @@ struct WatchedTree {
     WatchedTree();
     // An application with a preferences file of its own, so that it leaves something.
     fs::path appWithLeftovers(const std::string &name, const std::string &identifier);
+    // Several of them, each named "com.vendor." and its name in lower case.
+    void appsWithLeftovers(std::initializer_list<std::string> names);
     // Sets a switch in the shared suite, or a setting in the standard store, as the
     // preferences do.
     void setSuiteSwitch(const QString &key, int value);
     void setSetting(const QString &key, int value);
-    std::vector<std::string> goneKeys() const;
+    // Waits until the remembered gone applications are `keys`, in any order.
+    bool waitForGone(std::vector<std::string> keys) const;
+    // The remembered record of `key`, as the watcher last wrote it.
+    std::shared_ptr<ApplicationItem> remembered(const QString &key) const;
 };
 
 class WatcherProcess {
 public:
+    // Its standard error is kept, for what a refusal says.
     WatcherProcess(const WatchedTree &t, const PrivateBus *bus, const QString &program = QString());
     ~WatcherProcess();
     // Started and its first look written.
@@ -73,18 +82,17 @@ private:
     QProcess m_process;
 };
 
-// Editor and Viewer installed, each with leftovers, and a watcher on them whose notices go
-// to a private bus: what most watcher tests start from.
-struct WatchingTwoApplications {
+// A tree, a private bus and a watcher whose notices go to it: what most watcher tests
+// start from.
+struct Watching {
     WatchedTree t;
-    PrivateBus bus{t.tree};
+    std::optional<PrivateBus> bus;
     std::optional<WatcherProcess> watcher;
-    WatchingTwoApplications() {
-        t.appWithLeftovers("Editor", "com.vendor.editor");
-        t.appWithLeftovers("Viewer", "com.vendor.viewer");
-    }
     // The bus up, the watcher started and its first look written.
-    bool start() { return bus.ready() && watcher.emplace(t, &bus).started(); }
+    bool start(const QStringList &serviceArguments = {}, const QString &program = {}) {
+        return bus.emplace(t.tree, serviceArguments).ready() &&
+               watcher.emplace(t, &*bus, program).started();
+    }
 };
 
 } // namespace zembra::test
