@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <optional>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,18 +24,14 @@ using namespace zembra::test;
 namespace {
 
 // Sets an environment variable for the guard's lifetime.
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, const fs::path &value)
-        : m_name(name), m_old(qgetenv(name)), m_had(qEnvironmentVariableIsSet(name)) {
+struct ScopedEnv {
+    const char *name;
+    std::optional<QByteArray> old;
+    ScopedEnv(const char *n, const fs::path &value)
+        : name(n), old(qEnvironmentVariableIsSet(n) ? std::optional(qgetenv(n)) : std::nullopt) {
         qputenv(name, QByteArray::fromStdString(value.native()));
     }
-    ~ScopedEnv() { m_had ? qputenv(m_name, m_old) : qunsetenv(m_name); }
-
-private:
-    const char *m_name;
-    QByteArray m_old;
-    bool m_had;
+    ~ScopedEnv() { old ? qputenv(name, *old) : qunsetenv(name); }
 };
 
 volatile sig_atomic_t g_askedToEnd = 0;
@@ -103,18 +100,17 @@ TEST(AutostartEntry, ExecLine_QuotesWhatTheDesktopFormatReserves) {
 
 TEST(AutostartEntry, SwitchedOnAndOff_EntryAndWatcherComeAndGo) {
     WatchedTree t;
-    t.appWithLeftovers("Editor", "com.vendor.editor");
+    t.appsWithLeftovers({"Editor"});
     ScopedEnv config("XDG_CONFIG_HOME", t.tree / "xdg-config"), home("HOME", t.tree / "home");
     const QString settings = QString::fromStdString(t.settings.native());
     const fs::path pidFile = platform::watcherPidFile(settings);
     // The folders granted for this run only reach the watcher started now, never the entry.
-    const QStringList runOnly{QStringLiteral("--applications"),
-                              QString::fromStdString(t.applications.native()),
-                              QStringLiteral("--home"), QString::fromStdString(t.home.native())};
-    auto item = platform::makeWatcherLoginItem({QStringLiteral(ZEMBRA_SPIDER_PATH),
-                                                {QStringLiteral("--settings-dir"), settings},
-                                                pidFile,
-                                                runOnly});
+    auto item = platform::makeWatcherLoginItem(
+        {QStringLiteral(ZEMBRA_SPIDER_PATH),
+         {QStringLiteral("--settings-dir"), settings},
+         pidFile,
+         {QStringLiteral("--applications"), QString::fromStdString(t.applications.native()),
+          QStringLiteral("--home"), QString::fromStdString(t.home.native())}});
     const fs::path entry =
         t.tree / "xdg-config/autostart/com.Torvan.Belquist.Uninstaller-zembra-Spider.desktop";
     EXPECT_EQ(platform::autostartEntryFile(platform::kWatcherIdentifier).toStdString(),
@@ -131,27 +127,22 @@ TEST(AutostartEntry, SwitchedOnAndOff_EntryAndWatcherComeAndGo) {
     ASSERT_TRUE(waitUntil([&] { return platform::PidFile::holder(pidFile).has_value(); }))
         << "the watcher did not start";
     const long pid = *platform::PidFile::holder(pidFile);
-
-    // Switched on again: still one watcher, the same one.
     ASSERT_TRUE(item->setEnabled(true));
-    EXPECT_EQ(platform::PidFile::holder(pidFile), pid);
+    EXPECT_EQ(platform::PidFile::holder(pidFile), pid) << "switched on again: the same watcher";
 
     ASSERT_TRUE(item->setEnabled(false));
     EXPECT_FALSE(fs::exists(entry));
-    EXPECT_TRUE(waitUntil([&] { return !platform::PidFile::holder(pidFile); }))
-        << "the watcher did not end";
-    EXPECT_FALSE(fs::exists(pidFile)) << "the watcher ended cleanly and took its pid file along";
+    EXPECT_TRUE(waitUntil([&] { return !fs::exists(pidFile); }))
+        << "the watcher did not end cleanly, taking its pid file along";
     EXPECT_TRUE(item->setEnabled(false)) << "switching off twice is fine";
 }
 
 TEST(PidFile, LeftBehindByAProcessThatDied_IsNotARunningWatcher) {
     TreeBuilder tree;
-    const fs::path file = tree / "w.pid";
     // A dead process's file: our own pid in it, but nobody holds the lock.
-    tree.file("w.pid", std::to_string(getpid()) + "\n");
+    const fs::path file = tree.file("w.pid", std::to_string(getpid()) + "\n");
     EXPECT_FALSE(platform::PidFile::holder(file));
-    EXPECT_TRUE(platform::PidFile::stopHolder(file, 100))
-        << "nothing to stop, and nothing signalled";
+    EXPECT_TRUE(platform::PidFile::stopHolder(file, 100)) << "nothing to stop, nothing signalled";
     {
         const auto held = platform::PidFile::acquire(file);
         ASSERT_TRUE(held);

@@ -14,67 +14,54 @@ using zembra::test::TestSettings;
 using zembra::test::TreeBuilder;
 namespace fs = std::filesystem;
 
-namespace {
-
-struct WeightCase {
-    const char *name;
-    std::vector<std::pair<std::string, size_t>> files; // below the tree: path, bytes
-    int count;
-    std::uint64_t bytes;
-};
-
-void PrintTo(const WeightCase &c, std::ostream *out) {
-    *out << c.name;
+// Sketchpad is gone, only its record left; Sketchpad 2 shares its vendor's folders.
+TEST(NoticeWeight, CountsWhatTheReviewWouldTick) {
+    struct Case {
+        const char *name;
+        std::vector<std::pair<std::string, size_t>> files; // below the tree: path, bytes
+        int count;
+        std::uint64_t bytes;
+    };
+    const std::string prefs = "Users/me/Library/Preferences/com.lumina.sketchpad";
+    for (const Case &c :
+         std::vector<Case>{{"OnlyTheVendorFolderAnotherApplicationUses",
+                            {{"Users/me/Library/Caches/Lumina/cache.db", 205000}},
+                            0,
+                            0},
+                           {"OwnPreferencesBesideAnotherApplicationsOnes",
+                            {{prefs + ".plist", 1000}, {prefs + "2.plist", 500}},
+                            1,
+                            1000},
+                           {"OwnEntriesBesideASharedFolder",
+                            {{prefs + ".plist", 1000},
+                             {"Users/me/Library/Caches/com.lumina.sketchpad/a", 300},
+                             {"Users/me/Library/Caches/Lumina/cache.db", 205000}},
+                            2,
+                            1300},
+                           {"SystemFolderTheRemovalWouldRefuse",
+                            {{prefs + ".plist", 1000},
+                             {"Library/LaunchAgents/com.lumina.sketchpad.agent.plist", 700},
+                             {"Library/Application Support/Sketchpad/data", 900}},
+                            1,
+                            1000}}) {
+        SCOPED_TRACE(c.name);
+        TreeBuilder t;
+        TestSettings s;
+        s.grantTree(t, "Users/me", true);
+        t.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2",
+              "Sketchpad 2");
+        const auto gone = Application(s).application(
+            t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad"));
+        fs::remove_all(t / "Applications/Sketchpad.app");
+        for (const auto &[path, bytes] : c.files)
+            t.file(path, std::string(bytes, 'x'));
+        const leftovers::LeftoverWeight weight =
+            leftovers::weighLeftovers(*gone, s, Application(s).everyInstalledApplication());
+        EXPECT_EQ(weight.count, c.count);
+        EXPECT_EQ(weight.bytes, c.bytes);
+        EXPECT_EQ(weight.empty(), c.count == 0);
+    }
 }
-
-class NoticeWeight : public ::testing::TestWithParam<WeightCase> {};
-
-} // namespace
-
-TEST_P(NoticeWeight, CountsWhatTheReviewWouldTick) {
-    TreeBuilder t;
-    TestSettings s;
-    s.grantTree(t, "Users/me", true);
-    t.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2", "Sketchpad 2");
-    // Sketchpad is gone; only its record is left.
-    const auto gone = Application(s).application(
-        t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad"));
-    fs::remove_all(t / "Applications/Sketchpad.app");
-    for (const auto &[path, bytes] : GetParam().files)
-        t.file(path, std::string(bytes, 'x'));
-
-    const leftovers::LeftoverWeight weight =
-        leftovers::weighLeftovers(*gone, s, Application(s).everyInstalledApplication());
-    EXPECT_EQ(weight.count, GetParam().count);
-    EXPECT_EQ(weight.bytes, GetParam().bytes);
-    EXPECT_EQ(weight.empty(), GetParam().count == 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Leftovers, NoticeWeight,
-    ::testing::Values(WeightCase{"OnlyTheVendorFolderAnotherApplicationUses",
-                                 {{"Users/me/Library/Caches/Lumina/cache.db", 205000}},
-                                 0,
-                                 0},
-                      WeightCase{
-                          "OwnPreferencesBesideAnotherApplicationsOnes",
-                          {{"Users/me/Library/Preferences/com.lumina.sketchpad.plist", 1000},
-                           {"Users/me/Library/Preferences/com.lumina.sketchpad2.plist", 500}},
-                          1,
-                          1000},
-                      WeightCase{"OwnEntriesBesideASharedFolder",
-                                 {{"Users/me/Library/Preferences/com.lumina.sketchpad.plist", 1000},
-                                  {"Users/me/Library/Caches/com.lumina.sketchpad/a", 300},
-                                  {"Users/me/Library/Caches/Lumina/cache.db", 205000}},
-                                 2,
-                                 1300},
-                      WeightCase{"SystemFolderTheRemovalWouldRefuse",
-                                 {{"Users/me/Library/Preferences/com.lumina.sketchpad.plist", 1000},
-                                  {"Library/LaunchAgents/com.lumina.sketchpad.agent.plist", 700},
-                                  {"Library/Application Support/Sketchpad/data", 900}},
-                                 1,
-                                 1000}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(NoticeWeight, SeveralApplications_AnEntryInsideAnotherOrListedTwiceCountsOnce) {
     const auto weightOf = [](std::vector<std::pair<const char *, std::uint64_t>> rows) {

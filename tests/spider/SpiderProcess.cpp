@@ -65,8 +65,7 @@ PrivateBus::~PrivateBus() {
 std::vector<QJsonObject> PrivateBus::notices() const {
     std::vector<QJsonObject> out;
     QFile file(QString::fromStdString(m_log.native()));
-    if (!file.open(QIODevice::ReadOnly))
-        return out;
+    file.open(QIODevice::ReadOnly); // no file yet: no notice yet
     for (const QByteArray &line : file.readAll().split('\n'))
         if (!line.isEmpty())
             out.push_back(QJsonDocument::fromJson(line).object());
@@ -106,6 +105,12 @@ WatchedTree::WatchedTree()
     : applications(tree.dir("Applications")), home(tree.dir("home")),
       trash(tree.dir("home/.local/share/Trash/files")), settings(tree.dir("settings")) {}
 
+QStringList WatchedTree::folderArguments() const {
+    return {QStringLiteral("--applications"), QString::fromStdString(applications.native()),
+            QStringLiteral("--home"),         QString::fromStdString(home.native()),
+            QStringLiteral("--settings-dir"), QString::fromStdString(settings.native())};
+}
+
 fs::path WatchedTree::appWithLeftovers(const std::string &name, const std::string &identifier) {
     tree.file("home/Library/Preferences/" + identifier + ".plist", std::string(3000, 'x'));
     return tree.app("Applications/" + name + ".app", identifier, name, name);
@@ -118,15 +123,15 @@ void WatchedTree::appsWithLeftovers(std::initializer_list<std::string> names) {
 }
 
 void WatchedTree::setSuiteSwitch(const QString &key, int value) {
-    platform::SettingsStore suite(QString::fromStdString(settings.native()) + QLatin1Char('/') +
-                                  preferences::kSharedSuiteName + QLatin1String(".conf"));
-    suite.setInteger(key, value);
+    platform::SettingsStore(QString::fromStdString(settings.native()) + QLatin1Char('/') +
+                            preferences::kSharedSuiteName + QLatin1String(".conf"))
+        .setInteger(key, value);
 }
 
 void WatchedTree::setSetting(const QString &key, int value) {
-    platform::SettingsStore store(QString::fromStdString(settings.native()) +
-                                  QLatin1String("/Uninstaller zembra.conf"));
-    store.setInteger(key, value);
+    platform::SettingsStore(QString::fromStdString(settings.native()) +
+                            QLatin1String("/Uninstaller zembra.conf"))
+        .setInteger(key, value);
 }
 
 bool WatchedTree::waitForGone(std::vector<std::string> keys) const {
@@ -148,32 +153,27 @@ std::shared_ptr<ApplicationItem> WatchedTree::remembered(const QString &key) con
 }
 
 WatcherProcess::WatcherProcess(const WatchedTree &t, const PrivateBus *bus, const QString &program)
-    : m_tree(t) {
+    : tree(t) {
     QProcessEnvironment env = isolatedEnvironment(t.tree);
     if (bus)
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus->address());
-    m_process.setProcessEnvironment(env);
-    m_process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-    m_process.start(program.isEmpty() ? QStringLiteral(ZEMBRA_SPIDER_PATH) : program,
-                    {QStringLiteral("--applications"),
-                     QString::fromStdString(t.applications.native()), QStringLiteral("--home"),
-                     QString::fromStdString(t.home.native()), QStringLiteral("--settings-dir"),
-                     QString::fromStdString(t.settings.native())});
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+    process.start(program.isEmpty() ? QStringLiteral(ZEMBRA_SPIDER_PATH) : program,
+                  t.folderArguments());
 }
 
 WatcherProcess::~WatcherProcess() {
-    m_process.terminate();
-    if (!m_process.waitForFinished(3000))
-        m_process.kill();
-    m_process.waitForFinished(1000);
+    process.terminate();
+    if (!process.waitForFinished(3000))
+        process.kill();
+    process.waitForFinished(1000);
 }
 
 bool WatcherProcess::started() {
-    const fs::path snapshot = snapshotFile(QString::fromStdString(m_tree.settings.native()));
-    return m_process.waitForStarted(5000) && waitUntil([&] {
-               return fs::exists(snapshot) || m_process.state() != QProcess::Running;
-           }) &&
-           running();
+    const fs::path snapshot = snapshotFile(QString::fromStdString(tree.settings.native()));
+    return process.waitForStarted(5000) &&
+           waitUntil([&] { return fs::exists(snapshot) || !running(); }) && running();
 }
 
 } // namespace zembra::test

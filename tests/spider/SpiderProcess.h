@@ -37,7 +37,6 @@ public:
     // What the user sees: one entry per notice, as its last call left it, in the order
     // the notices first appeared.
     std::vector<QJsonObject> shown() const;
-    // The summary of every call, oldest first.
     std::vector<QString> summaries() const;
     // Whether any call named `name` in its summary or body.
     bool told(const QString &name) const;
@@ -53,6 +52,8 @@ struct WatchedTree {
     TreeBuilder tree;
     fs::path applications, home, trash, settings;
     WatchedTree();
+    // "--applications", "--home" and "--settings-dir" with this tree's folders.
+    QStringList folderArguments() const;
     // An application with a preferences file of its own, so that it leaves something.
     fs::path appWithLeftovers(const std::string &name, const std::string &identifier);
     // Several of them, each named "com.vendor." and its name in lower case.
@@ -67,19 +68,15 @@ struct WatchedTree {
     std::shared_ptr<ApplicationItem> remembered(const QString &key) const;
 };
 
-class WatcherProcess {
-public:
-    // Its standard error is kept, for what a refusal says.
-    WatcherProcess(const WatchedTree &t, const PrivateBus *bus, const QString &program = QString());
+// The watcher on a tree's folders; its standard error is kept, for what a refusal says.
+struct WatcherProcess {
+    const WatchedTree &tree;
+    QProcess process;
+    WatcherProcess(const WatchedTree &t, const PrivateBus *bus, const QString &program = {});
     ~WatcherProcess();
     // Started and its first look written.
     bool started();
-    bool running() const { return m_process.state() == QProcess::Running; }
-    QProcess &process() { return m_process; }
-
-private:
-    const WatchedTree &m_tree;
-    QProcess m_process;
+    bool running() const { return process.state() == QProcess::Running; }
 };
 
 // A tree, a private bus and a watcher whose notices go to it: what most watcher tests

@@ -85,8 +85,7 @@ TEST(Watcher, BurstOfRemovals_FirstToldAtOnce_ThenOneNoticeThatOpensTheRemovedAp
     EXPECT_TRUE(shown[1].value("actions").toArray().contains(QStringLiteral("Review leftovers")));
 
     // The stand-in service presses each notice's action as it arrives.
-    const std::string grants = "--applications\n" + t.applications.native() + "\n--home\n" +
-                               t.home.native() + "\n--settings-dir\n" + t.settings.native() + "\n";
+    const std::string grants = t.folderArguments().join(QLatin1Char('\n')).toStdString() + "\n";
     const std::string expected = "--review-remembered=com.burst.app0\n" + grants +
                                  "==\n--removed-applications\n" + grants +
                                  "==\n--review-remembered=com.vendor.zed\n" + grants + "==\n";
@@ -130,12 +129,10 @@ TEST(Watcher, RemovalsNotToTell_StaySilent_LeftOutApplicationsWatchedAlike) {
     QProcess cli;
     cli.setProcessEnvironment(isolatedEnvironment(t.tree));
     cli.start(QStringLiteral(ZEMBRA_CLI_PATH),
-              {QStringLiteral("remove"),
-               QString::fromStdString((t.applications / "Player.app").native()),
-               QStringLiteral("--yes"), QStringLiteral("--applications"),
-               QString::fromStdString(t.applications.native()), QStringLiteral("--home"),
-               QString::fromStdString(t.home.native()), QStringLiteral("--settings-dir"),
-               QString::fromStdString(t.settings.native())});
+              QStringList{QStringLiteral("remove"),
+                          QString::fromStdString((t.applications / "Player.app").native()),
+                          QStringLiteral("--yes")} +
+                  t.folderArguments());
     ASSERT_TRUE(cli.waitForFinished(10000));
     ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
     ASSERT_FALSE(fs::exists(t.applications / "Player.app"));
@@ -189,9 +186,9 @@ TEST(Watcher, SettingsFolderLinkedOrInUse_RefusesSayingWhy) {
         else
             fs::create_symlink(outside, t.tree / linked);
         WatcherProcess watcher(t, nullptr);
-        ASSERT_TRUE(watcher.process().waitForFinished(5000));
-        EXPECT_EQ(watcher.process().exitCode(), 1);
-        const QString err = QString::fromUtf8(watcher.process().readAllStandardError());
+        ASSERT_TRUE(watcher.process.waitForFinished(5000));
+        EXPECT_EQ(watcher.process.exitCode(), 1);
+        const QString err = QString::fromUtf8(watcher.process.readAllStandardError());
         EXPECT_EQ(err.contains(QStringLiteral("already running")), linked.empty())
             << err.toStdString();
         EXPECT_EQ(err.contains(QStringLiteral("is a symbolic link: the watcher does not run")),
