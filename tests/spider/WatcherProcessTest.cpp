@@ -1,6 +1,8 @@
 // The watcher as a real process on a temporary tree, with a private session bus and a
 // stand-in notification service: one path for each thing a user sees of it.
 
+#include "catalogue/ApplicationSnapshot.h"
+#include "catalogue/InstalledBundles.h"
 #include "preferences/PreferenceKeys.h"
 #include "spider/SpiderProcess.h"
 
@@ -200,7 +202,9 @@ TEST(Watcher, SettingsFolderLinkedOrInUse_RefusesSayingWhy) {
     }
 }
 
-// The Trash is made later too: the downloaded application thrown into it is told.
+// The Trash is made later too: the downloaded application thrown into it is told. In the
+// new folder, a removal three levels down in Utilities (which the list reads one level
+// deeper than elsewhere) is seen when it happens, by the watch on its own folder.
 class ApplicationsFolderReplaced : public ::testing::TestWithParam<bool> {};
 
 TEST_P(ApplicationsFolderReplaced, WatchedAgain) {
@@ -227,20 +231,105 @@ TEST_P(ApplicationsFolderReplaced, WatchedAgain) {
     EXPECT_EQ(w.bus->notices()[0].value("body").toString(),
               QStringLiteral("It left one item behind (2 KB)."));
     QThread::msleep(1000);
-    fs::create_directory(t.applications);
-    t.appsWithLeftovers({"Editor"});
+    t.appWithLeftovers("Utilities/Tools/Extra/Meter", "com.vendor.meter");
     ASSERT_TRUE(waitUntil([&] {
-        return t.remembered(QStringLiteral("com.vendor.editor")) != nullptr;
+        return t.remembered(QStringLiteral("com.vendor.meter")) != nullptr;
     })) << "the new folder's application was never seen";
 
-    fs::remove_all(t.applications / "Editor.app");
+    // Idle again: no other look would find it.
+    QThread::msleep(1500);
+    fs::remove_all(t.applications / "Utilities/Tools/Extra/Meter.app");
     ASSERT_TRUE(waitUntil([&] { return w.bus->notices().size() == 2; }))
-        << "deaf after the folder was replaced";
+        << "deaf after the folder was replaced, or to its deepest folders";
     EXPECT_EQ(w.bus->summaries(), (std::vector<QString>{QStringLiteral("Tool was removed"),
-                                                        QStringLiteral("Editor was removed")}));
+                                                        QStringLiteral("Meter was removed")}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Watcher, ApplicationsFolderReplaced, ::testing::Bool(),
                          [](const auto &info) {
                              return info.param ? "RenamedAwayAndMadeAgain" : "DeletedAndMadeAgain";
                          });
+
+// Between two looks: renames and updates by a move (the old bundle to the Trash or
+// elsewhere, the new one in, at the same name or another) are no removals; a bundle moved
+// away with another application copied in under its name before the watcher looked is
+// one, whose review never reaches the newcomer. The snapshot on the disk ends as a full
+// listing of the folder from the first one makes it.
+TEST(WatcherChanges, MovesUpdatesAndAReplacement_OnlyTheReplacedOneTold_SnapshotAsListed) {
+    struct Move {
+        const char *name, *oldTo, *newName; // below the tree; the update's, none for a rename
+    };
+    const std::vector<Move> moves{
+        {"mover1", "Applications/mover1 Pro.app", nullptr},
+        {"mover2", "home/.local/share/Trash/files/mover2.app", "mover2.app"},
+        {"mover3", "old/mover3.app", "mover3.app"},
+        {"mover4", "home/.local/share/Trash/files/mover4.app", "mover4 2.app"}};
+    Watching w;
+    auto &t = w.t;
+    for (int i = 0; i < 20; ++i)
+        t.tree.app("Applications/Tool " + std::to_string(i) + ".app",
+                   "com.tools.t" + std::to_string(i));
+    // Gone without leftovers: remembered, not told.
+    t.tree.app("Applications/Utilities/Meter.app", "com.vendor.meter");
+    t.tree.app("Applications/Viewer.app", "com.vendor.viewer");
+    t.tree.app("Applications/Trashed.app", "com.vendor.trashed");
+    t.appsWithLeftovers({"Editor", "mover1", "mover2", "mover3", "mover4"});
+    for (const Move &m : moves)
+        t.tree.app("Downloads/" + std::string(m.name) + ".app",
+                   "com.vendor." + std::string(m.name));
+    ASSERT_TRUE(w.start());
+    const fs::path file = zembra::snapshotFile(QString::fromStdString(t.settings.native()));
+    const zembra::ApplicationSnapshot first = zembra::readSnapshot(file);
+
+    for (const Move &m : moves) {
+        fs::create_directories((t.tree / m.oldTo).parent_path());
+        fs::rename(t.applications / (std::string(m.name) + ".app"), t.tree / m.oldTo);
+        if (m.newName)
+            fs::rename(t.tree / "Downloads" / (std::string(m.name) + ".app"),
+                       t.applications / m.newName);
+    }
+    fs::rename(t.applications / "Editor.app", t.tree / "Editor.app");
+    t.tree.app("Applications/Editor.app", "com.attack.editor", "Editor", "Editor");
+    fs::rename(t.applications / "Trashed.app", t.trash / "Trashed.app");
+    fs::remove_all(t.applications / "Viewer.app");
+    fs::remove_all(t.applications / "Utilities/Meter.app");
+    fs::rename(t.applications / "Tool 3.app", t.applications / "Tool 3 Pro.app");
+    t.tree.app("Applications/Utilities/Gauge.app", "com.vendor.gauge");
+    ASSERT_TRUE(t.waitForGone(
+        {"com.vendor.editor", "com.vendor.trashed", "com.vendor.viewer", "com.vendor.meter"}));
+    for (const Move &m : moves) {
+        SCOPED_TRACE(m.name);
+        const auto record =
+            t.remembered(QStringLiteral("com.vendor.") + QString::fromLatin1(m.name));
+        ASSERT_TRUE(record);
+        EXPECT_EQ(record->url(), m.newName ? t.applications / m.newName : t.tree / m.oldTo);
+    }
+    const auto review = t.remembered(QStringLiteral("com.vendor.editor"));
+    ASSERT_TRUE(review);
+    EXPECT_FALSE(review->url()) << "the review must not list the newcomer's bundle";
+    const auto newcomer = t.remembered(QStringLiteral("com.attack.editor"));
+    ASSERT_TRUE(newcomer);
+    EXPECT_EQ(newcomer->url(), t.applications / "Editor.app");
+
+    // One more look, for a change that is no removal: still nothing else told.
+    t.tree.app("Applications/Late.app", "com.vendor.late");
+    ASSERT_TRUE(
+        waitUntil([&] { return t.remembered(QStringLiteral("com.vendor.late")) != nullptr; }));
+    EXPECT_EQ(w.bus->summaries(), std::vector<QString>{QStringLiteral("Editor was removed")});
+    EXPECT_EQ(w.bus->notices()[0].value("body").toString(),
+              QStringLiteral("It left one item behind (3 KB)."));
+
+    TestSettings settings;
+    zembra::InstalledBundles installed(settings);
+    installed.refresh(t.applications);
+    zembra::ApplicationSnapshot expected =
+        zembra::refreshSnapshot(first, t.applications, installed.applications(), {},
+                                [](const QString &) { return false; })
+            .snapshot;
+    const zembra::ApplicationSnapshot written = zembra::readSnapshot(file);
+    // Written to the second: the time each was noticed is the watcher's own.
+    ASSERT_EQ(written.applications.size(), expected.applications.size());
+    for (size_t i = 0; i < written.applications.size(); ++i)
+        expected.applications[i].goneSince = written.applications[i].goneSince;
+    EXPECT_TRUE(zembra::sameSnapshot(written, expected));
+}
