@@ -102,12 +102,11 @@ TEST(AutostartEntry, SwitchedOnAndOff_EntryAndWatcherComeAndGo) {
     WatchedTree t;
     t.appsWithLeftovers({"Editor"});
     ScopedEnv config("XDG_CONFIG_HOME", t.tree / "xdg-config"), home("HOME", t.tree / "home");
-    const QString settings = QString::fromStdString(t.settings.native());
-    const fs::path pidFile = platform::watcherPidFile(settings);
+    const fs::path pidFile = platform::watcherPidFile(t.settingsFolder);
     // The folders granted for this run only reach the watcher started now, never the entry.
     auto item = platform::makeWatcherLoginItem(
         {QStringLiteral(ZEMBRA_SPIDER_PATH),
-         {QStringLiteral("--settings-dir"), settings},
+         {QStringLiteral("--settings-dir"), t.settingsFolder},
          pidFile,
          {QStringLiteral("--applications"), QString::fromStdString(t.applications.native()),
           QStringLiteral("--home"), QString::fromStdString(t.home.native())}});

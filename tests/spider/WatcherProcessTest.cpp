@@ -278,7 +278,7 @@ TEST(WatcherChanges, MovesUpdatesAndAReplacement_OnlyTheReplacedOneTold_Snapshot
         t.tree.app("Downloads/" + std::string(m.name) + ".app",
                    "com.vendor." + std::string(m.name));
     ASSERT_TRUE(w.start());
-    const fs::path file = zembra::snapshotFile(QString::fromStdString(t.settings.native()));
+    const fs::path file = zembra::snapshotFile(t.settingsFolder);
     const zembra::ApplicationSnapshot first = zembra::readSnapshot(file);
 
     for (const Move &m : moves) {
