@@ -82,21 +82,6 @@ public:
                     out.push_back(QJsonDocument::fromJson(line).object());
         return out;
     }
-    // What the user sees: one entry per notice, as its last call left it, in the order
-    // the notices first appeared.
-    std::vector<QJsonObject> shown() const {
-        std::vector<QJsonObject> out;
-        for (const QJsonObject &call : notices()) {
-            const auto same = std::find_if(out.begin(), out.end(), [&](const QJsonObject &n) {
-                return n.value("id") == call.value("id");
-            });
-            if (same == out.end())
-                out.push_back(call);
-            else
-                *same = call;
-        }
-        return out;
-    }
     std::vector<QString> summaries() const {
         std::vector<QString> out;
         for (const QJsonObject &n : notices())
