@@ -81,7 +81,9 @@ void letClockPass(TreeBuilder &tree, const fs::path &file) {
 
 } // namespace
 
-TEST(InstalledBundles, Listing_SameBundlesRecordsAndOrderAsEveryInstalledApplication) {
+// What a full listing shows, also after refreshes where bundles only went; another
+// folder, or none, replaces the list.
+TEST(InstalledBundles, Listing_AsAFullListingAlsoAfterRemovalsOnly_AnotherFolderReplacesIt) {
     Counted c;
     for (const auto &[path, id, name] : {std::tuple{"Zebra", "com.vendor.zebra", "Zebra"},
                                          {"alpha", "com.vendor.alpha", "Alpha"},
@@ -95,17 +97,34 @@ TEST(InstalledBundles, Listing_SameBundlesRecordsAndOrderAsEveryInstalledApplica
                                          {"Same/alpha", "com.vendor.alpha2", "Alpha"},
                                          {"Zebra.app/Contents/Inside", "com.vendor.inside", ""}})
         c.tree.app(std::string("Applications/") + path + ".app", id, name);
+    // Equal labels: their order is the listing's, and a removal must not disturb it.
+    for (const char *name : {"b", "a", "d", "c", "e"})
+        c.tree.app(std::string("Applications/") + name + ".app", std::string("com.vendor.") + name,
+                   "Same");
     c.tree.bundleWithPlist("Applications/Broken.app", "not a plist");
     c.tree.file("Applications/File.app", "a file, not a bundle");
     c.tree.link("Applications/Link.app", c.apps / "Zebra.app");
 
-    EXPECT_EQ(c.refresh(), 9u);
+    EXPECT_EQ(c.refresh(), 14u);
     EXPECT_EQ(shown(c.bundles.applications()), c.shownFromAFullListing());
     // The folders to watch: every one looked into for bundles, never a bundle or a link.
     EXPECT_EQ(c.bundles.folders(),
               (std::vector<fs::path>{c.apps / "Same", c.apps / "Sub", c.apps / "Sub/Deep",
                                      c.apps / "Utilities", c.apps / "Utilities/A",
                                      c.apps / "Utilities/A/B"}));
+    for (const char *gone : {"d.app", "alpha.app", "Sub/Inner.app"}) {
+        fs::remove_all(c.apps / gone);
+        EXPECT_EQ(c.refresh(), 0u) << gone;
+        EXPECT_TRUE(c.bundles.takeChange()) << gone;
+        EXPECT_EQ(shown(c.bundles.applications()), c.shownFromAFullListing()) << gone;
+    }
+
+    c.refresh(c.tree.dir("Empty"));
+    EXPECT_TRUE(c.bundles.applications().empty());
+    c.refresh();
+    ASSERT_FALSE(c.bundles.applications().empty());
+    c.refresh(std::nullopt);
+    EXPECT_TRUE(c.bundles.applications().empty());
 }
 
 TEST(InstalledBundles, Refresh_ReadsOnlyWhatIsNewOrChanged) {
@@ -173,30 +192,4 @@ TEST(InstalledBundles, RecentlyChangedBundle_IsReadAgainUntilItsStampIsOldEnough
     bundles.refresh(tree / "Applications");
     bundles.refresh(tree / "Applications");
     EXPECT_EQ(bundles.readsInLastRefresh(), 1u) << "a stamp taken within the window is not trusted";
-}
-
-TEST(InstalledBundles, RemovalsOnly_ListStaysAsAFullListingSortsIt_AnotherFolderReplacesIt) {
-    Counted c;
-    // Equal labels: their order is the listing's, and a removal must not disturb it.
-    for (const char *name : {"b", "a", "d", "c", "e"})
-        c.tree.app(std::string("Applications/") + name + ".app", std::string("com.vendor.") + name,
-                   "Same");
-    c.tree.app("Applications/Zeta.app", "com.vendor.zeta", "Zeta");
-    c.tree.app("Applications/Alpha.app", "com.vendor.alpha", "Alpha");
-    c.tree.app("Applications/Group/Mid.app", "com.vendor.mid", "Mid");
-    c.refresh();
-    for (const char *gone : {"d.app", "Alpha.app", "Group/Mid.app"}) {
-        fs::remove_all(c.apps / gone);
-        EXPECT_EQ(c.refresh(), 0u) << gone;
-        EXPECT_TRUE(c.bundles.takeChange()) << gone;
-        EXPECT_EQ(shown(c.bundles.applications()), c.shownFromAFullListing()) << gone;
-    }
-
-    // No folder, or an empty one: nothing is installed there, whatever was before.
-    c.refresh(c.tree.dir("Empty"));
-    EXPECT_TRUE(c.bundles.applications().empty());
-    c.refresh();
-    ASSERT_FALSE(c.bundles.applications().empty());
-    c.refresh(std::nullopt);
-    EXPECT_TRUE(c.bundles.applications().empty());
 }
