@@ -1,11 +1,9 @@
-// A stand-in desktop notification service for the watcher's tests. Run it under
-// dbus-run-session: it takes the name org.freedesktop.Notifications on that private bus
-// (unless --no-service), appends one JSON line per Notify call to the log (with the id it
-// gave and the id the call replaced, 0 for none; a replacement keeps its id), and with
-// --invoke ACTION answers each notice by emitting ActionInvoked(id, ACTION); with --markup
-// it says that it reads markup in bodies ("body-markup"). When it is
-// ready it writes the bus address to --ready FILE. It ends when its standard input closes
-// (or after a minute, so a failed test never leaves it behind).
+// A stand-in desktop notification service, run under dbus-run-session: it takes the name
+// org.freedesktop.Notifications there (unless --no-service), appends each Notify call to
+// the --log file as a JSON line (the id it gave, and the one replaced, 0 for none), with
+// --invoke ACTION answers each notice with ActionInvoked(id, ACTION), and with --markup
+// reads markup in bodies. Ready, it writes the bus address to --ready FILE; it ends when
+// its standard input closes, or after a minute.
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -76,17 +74,14 @@ int main(int argc, char **argv) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return 3;
-    if (!args.contains(QStringLiteral("--no-service"))) {
-        if (!bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
-                                QDBusConnection::ExportAllSlots) ||
-            !bus.registerService(QStringLiteral("org.freedesktop.Notifications")))
-            return 4;
-    }
+    if (!args.contains(QStringLiteral("--no-service")) &&
+        (!bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
+                             QDBusConnection::ExportAllSlots) ||
+         !bus.registerService(QStringLiteral("org.freedesktop.Notifications"))))
+        return 4;
     QSaveFile ready(option(QStringLiteral("--ready")));
-    if (!ready.open(QIODevice::WriteOnly))
-        return 5;
-    ready.write(qgetenv("DBUS_SESSION_BUS_ADDRESS"));
-    if (!ready.commit())
+    if (!ready.open(QIODevice::WriteOnly) || ready.write(qgetenv("DBUS_SESSION_BUS_ADDRESS")) < 0 ||
+        !ready.commit())
         return 5;
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);

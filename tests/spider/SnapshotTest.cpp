@@ -175,36 +175,29 @@ TEST(GrantOverrides, GivenFolders_ShadowTheStoreAndAreNotWritten_AMissingOneIsNa
     EXPECT_FALSE(file.open(QIODevice::ReadOnly) && file.readAll().contains("Applications"));
 }
 
-TEST(RemovedApplication, OnlyAGoneRecordThatIsNotInstalledNow_OpensAReview) {
-    const auto viewer = app("Viewer", "com.vendor.viewer"), back = app("Back", "com.vendor.back");
-    const ApplicationSnapshot snapshot{
-        kApps,
-        {{viewer, true, {}}, {app("Editor", "com.vendor.editor"), false, {}}, {back, false, {}}}};
-    const auto opened = [&](const char *key) {
-        const auto found = removedApplication(snapshot, {viewer, back}, QString::fromLatin1(key));
-        return found ? labels({found}) : std::vector<std::string>{};
-    };
-    EXPECT_EQ(opened("com.vendor.editor"), std::vector<std::string>{"Editor"});
-    EXPECT_TRUE(opened("com.vendor.viewer").empty() && opened("com.vendor.back").empty() &&
-                opened("com.vendor.none").empty());
-}
-
-TEST(ApplicationSnapshot, ReviewOfARememberedApplication_KeepsItsPathOnlyWhileItIsThere) {
+// A review from a notice, or from the list of removed applications, opens only on a gone
+// record whose application is not installed now; its path stays only while that
+// application itself is there.
+TEST(RemovedApplication, OnlyAGoneRecordNotInstalledNow_OpensAReview_ItsPathOnlyWhileThere) {
     TreeBuilder tree;
     TestSettings settings;
     const fs::path path = tree / "Applications/Sketchpad.app";
+    const auto viewer = app("Viewer", "com.vendor.viewer"), back = app("Back", "com.vendor.back");
     const ApplicationSnapshot snapshot{
         tree / "Applications",
-        {{Application(settings).application(
+        {{viewer, true, {}},
+         {back, false, {}},
+         {Application(settings).application(
               tree.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad")),
           false,
           {}}}};
-    // The path a review opened from the notice, or from the list, would list.
+    for (const char *key : {"com.vendor.viewer", "com.vendor.back", "com.vendor.none"})
+        EXPECT_FALSE(removedApplication(snapshot, {viewer, back}, QString::fromLatin1(key))) << key;
     const auto reviewedPath = [&] {
         const auto viaNotice =
-            removedApplication(snapshot, {}, QStringLiteral("com.lumina.sketchpad"));
-        const ApplicationList viaList = removedApplications(snapshot, {});
-        EXPECT_EQ(viaList.size(), 1u);
+            removedApplication(snapshot, {viewer, back}, QStringLiteral("com.lumina.sketchpad"));
+        const ApplicationList viaList = removedApplications(snapshot, {viewer, back});
+        EXPECT_EQ(labels(viaList), std::vector<std::string>{"Sketchpad"});
         EXPECT_EQ(viaNotice->url(), viaList.empty() ? std::nullopt : viaList[0]->url());
         return viaNotice->url();
     };

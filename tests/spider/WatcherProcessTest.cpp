@@ -154,28 +154,25 @@ TEST(Watcher, RemovalsNotToTell_StaySilent_LeftOutApplicationsWatchedAlike) {
     }));
 }
 
-TEST(Watcher, WithoutNotificationService_KeepsWatchingSilently) {
-    Watching w;
-    w.t.appsWithLeftovers({"Editor"});
-    ASSERT_TRUE(w.start({QStringLiteral("--no-service")}));
-    moveToTrash(w.t, "Editor");
-    EXPECT_TRUE(w.t.waitForGone({"com.vendor.editor"}));
-    EXPECT_TRUE(w.watcher->running());
-}
-
-// A settings folder the watcher cannot use safely, or one another copy (without a bus,
-// which goes on watching) watches from: it says why and does not run, and touches nothing
-// a link points at.
+// A settings folder the watcher cannot use safely, or one another copy watches from: it
+// says why and does not run, and touches nothing a link points at. The copy that watches,
+// without a bus or without a notification service on it, goes on remembering removals.
 TEST(Watcher, SettingsFolderLinkedOrInUse_RefusesSayingWhy) {
-    for (const std::string linked : {"settings/zembra-spider.pid", "settings", ""}) {
+    for (const std::string linked :
+         {"settings/zembra-spider.pid", "settings", "in use, no bus", "in use, no service"}) {
         SCOPED_TRACE(linked);
         WatchedTree t;
         t.appsWithLeftovers({"Editor"});
         const auto outside = t.tree.file("elsewhere/precious.txt", "precious");
+        const bool inUse = linked.starts_with("in use");
+        std::optional<PrivateBus> bus;
+        if (linked == "in use, no service")
+            bus.emplace(t.tree, QStringList{QStringLiteral("--no-service")});
         std::optional<WatcherProcess> first;
-        if (linked.empty())
-            ASSERT_TRUE(first.emplace(t, nullptr).started());
-        else if (linked == "settings" && fs::remove(t.settings))
+        if (inUse) {
+            ASSERT_TRUE(!bus || bus->ready());
+            ASSERT_TRUE(first.emplace(t, bus ? &*bus : nullptr).started());
+        } else if (linked == "settings" && fs::remove(t.settings))
             fs::create_symlink(outside.parent_path(), t.settings);
         else
             fs::create_symlink(outside, t.tree / linked);
@@ -183,10 +180,9 @@ TEST(Watcher, SettingsFolderLinkedOrInUse_RefusesSayingWhy) {
         ASSERT_TRUE(watcher.process.waitForFinished(5000));
         EXPECT_EQ(watcher.process.exitCode(), 1);
         const QString err = QString::fromUtf8(watcher.process.readAllStandardError());
-        EXPECT_EQ(err.contains(QStringLiteral("already running")), linked.empty())
-            << err.toStdString();
+        EXPECT_EQ(err.contains(QStringLiteral("already running")), inUse) << err.toStdString();
         EXPECT_EQ(err.contains(QStringLiteral("is a symbolic link: the watcher does not run")),
-                  !linked.empty())
+                  !inUse)
             << err.toStdString();
         EXPECT_EQ(readFile(outside), "precious");
         EXPECT_EQ(entryCount(outside.parent_path()), 1u);
