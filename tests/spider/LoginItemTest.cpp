@@ -7,12 +7,9 @@
 #include "platform/linux/AutostartLoginItem.h"
 #include "spider/SpiderProcess.h"
 
-#include <QCoreApplication>
-
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <optional>
 #include <poll.h>
 #include <sys/wait.h>
@@ -21,22 +18,7 @@
 using namespace zembra;
 using namespace zembra::test;
 
-namespace {
-
-// Sets an environment variable for the guard's lifetime.
-struct ScopedEnv {
-    const char *name;
-    std::optional<QByteArray> old;
-    ScopedEnv(const char *n, const fs::path &value)
-        : name(n), old(qEnvironmentVariableIsSet(n) ? std::optional(qgetenv(n)) : std::nullopt) {
-        qputenv(name, QByteArray::fromStdString(value.native()));
-    }
-    ~ScopedEnv() { old ? qputenv(name, *old) : qunsetenv(name); }
-};
-
-volatile sig_atomic_t g_askedToEnd = 0;
-
-} // namespace
+static volatile sig_atomic_t g_askedToEnd = 0;
 
 // Switching the watcher off must not keep the preferences waiting for it to end. The
 // watcher here lingers two seconds once asked, unless the test has looked before: a
@@ -44,7 +26,6 @@ volatile sig_atomic_t g_askedToEnd = 0;
 // and a busy machine has two seconds, not one, to return from the switch.
 TEST(AutostartEntry, SwitchedOff_ReturnsBeforeASlowWatcherEnds_WhichThenEnds) {
     TreeBuilder tree;
-    ScopedEnv config("XDG_CONFIG_HOME", tree / "xdg-config");
     const fs::path pidFile = tree / "w.pid";
     int ready[2], release[2];
     ASSERT_EQ(pipe(ready), 0);
@@ -100,8 +81,6 @@ TEST(AutostartEntry, ExecLine_QuotesWhatTheDesktopFormatReserves) {
 
 TEST(AutostartEntry, SwitchedOnAndOff_EntryAndWatcherComeAndGo) {
     WatchedTree t;
-    t.appsWithLeftovers({"Editor"});
-    ScopedEnv config("XDG_CONFIG_HOME", t.tree / "xdg-config"), home("HOME", t.tree / "home");
     const fs::path pidFile = platform::watcherPidFile(t.settingsFolder);
     // The folders granted for this run only reach the watcher started now, never the entry.
     auto item = platform::makeWatcherLoginItem(
@@ -110,8 +89,8 @@ TEST(AutostartEntry, SwitchedOnAndOff_EntryAndWatcherComeAndGo) {
          pidFile,
          {QStringLiteral("--applications"), QString::fromStdString(t.applications.native()),
           QStringLiteral("--home"), QString::fromStdString(t.home.native())}});
-    const fs::path entry =
-        t.tree / "xdg-config/autostart/com.Torvan.Belquist.Uninstaller-zembra-Spider.desktop";
+    const fs::path entry = platform::autostartEntryFile(platform::kWatcherIdentifier).toStdString();
+    EXPECT_EQ(entry.filename(), "com.Torvan.Belquist.Uninstaller-zembra-Spider.desktop");
 
     ASSERT_TRUE(item->setEnabled(true));
     const std::string text = readFile(entry);
@@ -151,10 +130,13 @@ TEST(PidFile, LeftBehindByAProcessThatDied_IsNotARunningWatcher) {
 
 TEST(TrashFolder, GivenHome_KeepsItsOwnTrash_TheUsersHomeFollowsXdgDataHome) {
     TreeBuilder tree;
-    ScopedEnv home("HOME", tree / "home"), data("XDG_DATA_HOME", tree / "data");
+    const fs::path home = qEnvironmentVariable("HOME").toStdString();
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((tree / "data").native()));
     EXPECT_EQ(platform::trashFilesFolder(tree / "demo-home"),
               tree / "demo-home/.local/share/Trash/files");
-    EXPECT_EQ(platform::trashFilesFolder(tree / "home"), tree / "data/Trash/files");
+    EXPECT_EQ(platform::trashFilesFolder(home), tree / "data/Trash/files");
     qputenv("XDG_DATA_HOME", "relative/ignored");
-    EXPECT_EQ(platform::trashFilesFolder(tree / "home"), tree / "home/.local/share/Trash/files");
+    EXPECT_EQ(platform::trashFilesFolder(home), home / ".local/share/Trash/files");
+    qputenv("XDG_DATA_HOME", data);
 }
