@@ -189,14 +189,13 @@ struct WatcherProcess {
 
 // A tree, a private bus and a watcher whose notices go to it: what most watcher tests
 // start from.
-struct Watching {
-    WatchedTree t;
+struct Watching : WatchedTree {
     std::optional<PrivateBus> bus;
     std::optional<WatcherProcess> watcher;
     // The bus up, the watcher started and its first look written.
     bool start(const QStringList &serviceArguments = {}, const QString &program = {}) {
-        return bus.emplace(t.tree, serviceArguments).ready() &&
-               watcher.emplace(t, &*bus, program).started();
+        return bus.emplace(tree, serviceArguments).ready() &&
+               watcher.emplace(*this, &*bus, program).started();
     }
 };
 

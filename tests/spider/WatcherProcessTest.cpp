@@ -28,8 +28,7 @@ void moveToTrash(const WatchedTree &t, const std::string &name) {
 // was shown) replaces it with one notice for all of them. A bundle's name is shown
 // escaped, and never read as markup where the body is.
 TEST(Watcher, BurstOfRemovals_FirstToldAtOnce_ThenOneNoticeThatOpensTheRemovedApplications) {
-    Watching w;
-    auto &t = w.t;
+    Watching t;
     constexpr int kBurst = 30;
     const std::string odd = "A<i>d\x1b[2J\n\u202e%1 & Co";
     const auto name = [&](int i) {
@@ -50,9 +49,9 @@ TEST(Watcher, BurstOfRemovals_FirstToldAtOnce_ThenOneNoticeThatOpensTheRemovedAp
         << "#!/bin/sh\n{ printf '%s\\n' \"$@\"; echo ==; } >> '" << record.native() << "'\n";
     fs::permissions(bin / "uninstaller-zembra", fs::perms::owner_all);
     ASSERT_TRUE(
-        w.start({QStringLiteral("--invoke"), QStringLiteral("review"), QStringLiteral("--markup")},
+        t.start({QStringLiteral("--invoke"), QStringLiteral("review"), QStringLiteral("--markup")},
                 QString::fromStdString((bin / "zembra-spider").native())));
-    auto &bus = *w.bus;
+    auto &bus = *t.bus;
 
     moveToTrash(t, name(0));
     ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
@@ -91,14 +90,13 @@ TEST(Watcher, BurstOfRemovals_FirstToldAtOnce_ThenOneNoticeThatOpensTheRemovedAp
                                  "==\n--review-remembered=com.vendor.zed\n" + grants + "==\n";
     ASSERT_TRUE(waitUntil([&] { return readFile(record).size() >= expected.size(); }));
     EXPECT_EQ(readFile(record), expected);
-    EXPECT_TRUE(w.watcher->running());
+    EXPECT_TRUE(t.watcher->running());
 }
 
 // Silenced by a switch, nothing the review would tick, removed through the command line, or
 // only left out of the list: not told. Gone from the disk while left out: told.
 TEST(Watcher, RemovalsNotToTell_StaySilent_LeftOutApplicationsWatchedAlike) {
-    Watching w;
-    auto &t = w.t;
+    Watching t;
     t.appsWithLeftovers({"Editor", "Viewer", "Player", "Zed"});
     // Sketchpad's only leftover is the vendor folder that Sketchpad 2 uses too.
     t.tree.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
@@ -110,8 +108,8 @@ TEST(Watcher, RemovalsNotToTell_StaySilent_LeftOutApplicationsWatchedAlike) {
     t.setSetting(preferences::kIncludeUtilities, 1);
     t.setSetting(preferences::kIncludeDefaultApps, 1);
     t.setSuiteSwitch(preferences::kDisabelRemoveNotification, 1);
-    ASSERT_TRUE(w.start());
-    auto &bus = *w.bus;
+    ASSERT_TRUE(t.start());
+    auto &bus = *t.bus;
 
     moveToTrash(t, "Editor");
     ASSERT_TRUE(t.waitForGone({"com.vendor.editor"})) << "removal notices off";
@@ -200,14 +198,13 @@ TEST(Watcher, SettingsFolderLinkedOrInUse_RefusesSayingWhy) {
 class ApplicationsFolderReplaced : public ::testing::TestWithParam<bool> {};
 
 TEST_P(ApplicationsFolderReplaced, WatchedAgain) {
-    Watching w;
-    auto &t = w.t;
+    Watching t;
     t.tree.app("Applications/Plain.app", "com.vendor.plain", "Plain", "Plain"); // leaves nothing
     // Run from the Downloads folder, never installed.
     t.tree.file("home/Library/Preferences/com.web.tool.plist", std::string(2000, 'x'));
     t.tree.app("home/Downloads/Tool.app", "com.web.tool", "Tool", "Tool");
     fs::remove_all(t.home / ".local");
-    ASSERT_TRUE(w.start());
+    ASSERT_TRUE(t.start());
 
     if (GetParam())
         fs::rename(t.applications, t.tree / "Applications.old");
@@ -219,8 +216,8 @@ TEST_P(ApplicationsFolderReplaced, WatchedAgain) {
     ASSERT_TRUE(t.waitForGone({"com.vendor.plain"}));
     fs::create_directories(t.trash);
     fs::rename(t.home / "Downloads/Tool.app", t.trash / "Tool.app");
-    ASSERT_TRUE(waitUntil([&] { return !w.bus->notices().empty(); })) << "the new Trash unseen";
-    EXPECT_EQ(w.bus->notices()[0].value("body").toString(),
+    ASSERT_TRUE(waitUntil([&] { return !t.bus->notices().empty(); })) << "the new Trash unseen";
+    EXPECT_EQ(t.bus->notices()[0].value("body").toString(),
               QStringLiteral("It left one item behind (2 KB)."));
     QThread::msleep(1000);
     t.appWithLeftovers("Utilities/Tools/Extra/Meter", "com.vendor.meter");
@@ -231,9 +228,9 @@ TEST_P(ApplicationsFolderReplaced, WatchedAgain) {
     // Idle again: no other look would find it.
     QThread::msleep(1500);
     fs::remove_all(t.applications / "Utilities/Tools/Extra/Meter.app");
-    ASSERT_TRUE(waitUntil([&] { return w.bus->notices().size() == 2; }))
+    ASSERT_TRUE(waitUntil([&] { return t.bus->notices().size() == 2; }))
         << "deaf after the folder was replaced, or to its deepest folders";
-    EXPECT_EQ(w.bus->summaries(), (std::vector<QString>{QStringLiteral("Tool was removed"),
+    EXPECT_EQ(t.bus->summaries(), (std::vector<QString>{QStringLiteral("Tool was removed"),
                                                         QStringLiteral("Meter was removed")}));
 }
 
@@ -256,8 +253,7 @@ TEST(WatcherChanges, MovesUpdatesAndAReplacement_OnlyTheReplacedOneTold_Snapshot
         {"mover2", "home/.local/share/Trash/files/mover2.app", "mover2.app"},
         {"mover3", "old/mover3.app", "mover3.app"},
         {"mover4", "home/.local/share/Trash/files/mover4.app", "mover4 2.app"}};
-    Watching w;
-    auto &t = w.t;
+    Watching t;
     for (int i = 0; i < 20; ++i)
         t.tree.app("Applications/Tool " + std::to_string(i) + ".app",
                    "com.tools.t" + std::to_string(i));
@@ -269,7 +265,7 @@ TEST(WatcherChanges, MovesUpdatesAndAReplacement_OnlyTheReplacedOneTold_Snapshot
     for (const Move &m : moves)
         t.tree.app("Downloads/" + std::string(m.name) + ".app",
                    "com.vendor." + std::string(m.name));
-    ASSERT_TRUE(w.start());
+    ASSERT_TRUE(t.start());
     const fs::path file = zembra::snapshotFile(t.settingsFolder);
     const zembra::ApplicationSnapshot first = zembra::readSnapshot(file);
 
@@ -307,8 +303,8 @@ TEST(WatcherChanges, MovesUpdatesAndAReplacement_OnlyTheReplacedOneTold_Snapshot
     t.tree.app("Applications/Late.app", "com.vendor.late");
     ASSERT_TRUE(
         waitUntil([&] { return t.remembered(QStringLiteral("com.vendor.late")) != nullptr; }));
-    EXPECT_EQ(w.bus->summaries(), std::vector<QString>{QStringLiteral("Editor was removed")});
-    EXPECT_EQ(w.bus->notices()[0].value("body").toString(),
+    EXPECT_EQ(t.bus->summaries(), std::vector<QString>{QStringLiteral("Editor was removed")});
+    EXPECT_EQ(t.bus->notices()[0].value("body").toString(),
               QStringLiteral("It left one item behind (3 KB)."));
 
     TestSettings settings;
