@@ -1,8 +1,8 @@
 // A stand-in desktop notification service, run under dbus-run-session: it takes the name
 // org.freedesktop.Notifications there (unless --no-service), appends each Notify call to
 // the --log file as a JSON line (the id it gave, and the one replaced, 0 for none), with
-// --invoke ACTION answers each notice with ActionInvoked(id, ACTION), and with --markup
-// reads markup in bodies. Ready, it writes the bus address to --ready FILE; it ends when
+// --invoke ACTION answers each notice with ActionInvoked(id, ACTION). It reads markup in
+// bodies, as most do. Ready, it writes the bus address to --ready FILE; it ends when
 // its standard input closes, or after a minute.
 
 #include <QCoreApplication>
@@ -22,8 +22,8 @@ class FakeNotifications : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
-    FakeNotifications(QString log, QString invoke, bool markup)
-        : m_log(std::move(log)), m_invoke(std::move(invoke)), m_markup(markup) {}
+    FakeNotifications(QString log, QString invoke)
+        : m_log(std::move(log)), m_invoke(std::move(invoke)) {}
 
 public slots:
     uint Notify(const QString &appName, uint replaces, const QString &, const QString &summary,
@@ -49,16 +49,12 @@ public slots:
         return id;
     }
     QStringList GetCapabilities() {
-        QStringList capabilities{QStringLiteral("actions"), QStringLiteral("body")};
-        if (m_markup)
-            capabilities << QStringLiteral("body-markup");
-        return capabilities;
+        return {QStringLiteral("actions"), QStringLiteral("body"), QStringLiteral("body-markup")};
     }
     void CloseNotification(uint) {}
 
 private:
     QString m_log, m_invoke;
-    bool m_markup = false;
     uint m_last = 0;
 };
 
@@ -69,8 +65,7 @@ int main(int argc, char **argv) {
         const int i = args.indexOf(name);
         return i >= 0 && i + 1 < args.size() ? args[i + 1] : QString();
     };
-    FakeNotifications service(option(QStringLiteral("--log")), option(QStringLiteral("--invoke")),
-                              args.contains(QStringLiteral("--markup")));
+    FakeNotifications service(option(QStringLiteral("--log")), option(QStringLiteral("--invoke")));
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return 3;

@@ -69,18 +69,14 @@ void letClockPass(TreeBuilder &tree, const fs::path &file) {
 // folder, or none, replaces the list.
 TEST(InstalledBundles, Listing_AsAFullListingAlsoAfterRemovalsOnly_AnotherFolderReplacesIt) {
     Counted c;
-    for (const auto &[path, id, name] : {std::tuple{"Zebra", "com.vendor.zebra", "Zebra"},
-                                         {"alpha", "com.vendor.alpha", "Alpha"},
-                                         {"Safari", "com.apple.Safari", "Safari"},
-                                         {"Sub/Inner", "com.vendor.inner", "Inner"},
-                                         {"Sub/Deep/Deeper", "com.vendor.deeper", ""},
-                                         {"Sub/Deep/Too/Far", "com.vendor.far", ""},
-                                         {"Utilities/Terminal", "com.apple.Terminal", ""},
-                                         {"Utilities/A/B/Tool", "com.vendor.tool", ""},
-                                         {"Utilities/A/B/C/Far", "com.vendor.far2", ""},
-                                         {"Same/alpha", "com.vendor.alpha2", "Alpha"},
-                                         {"Zebra.app/Contents/Inside", "com.vendor.inside", ""}})
-        c.tree.app(std::string("Applications/") + path + ".app", id, name);
+    // Labels from the bundles' names; deeper than the list reads, or inside a bundle: not listed.
+    int n = 0;
+    for (const std::string path :
+         {"Zebra", "alpha", "Same/alpha", "Sub/Inner", "Sub/Deep/Deeper", "Sub/Deep/Too/Far",
+          "Utilities/A/B/Tool", "Utilities/A/B/C/Far", "Zebra.app/Contents/Inside"})
+        c.tree.app("Applications/" + path + ".app", "com.vendor.app" + std::to_string(n++));
+    c.tree.app("Applications/Safari.app", "com.apple.Safari");
+    c.tree.app("Applications/Utilities/Terminal.app", "com.apple.Terminal");
     // Equal labels: their order is the listing's, and a removal must not disturb it.
     for (const char *name : {"b", "a", "d", "c", "e"})
         c.tree.app(std::string("Applications/") + name + ".app", std::string("com.vendor.") + name,

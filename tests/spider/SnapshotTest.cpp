@@ -76,7 +76,7 @@ TEST(ApplicationSnapshot,
             .applications.empty());
 }
 
-TEST(ApplicationSnapshot, Refresh_AnnouncesOnlyWhatLeftWithoutUs) {
+TEST(ApplicationSnapshot, Refresh_AnnouncesOnlyWhatLeftWithoutUs_ForgetsTheOldestGoneFirst) {
     const auto editor = app("Editor", "com.vendor.editor"),
                copy = app("Editor copy", "com.vendor.editor"),
                viewer = app("Viewer", "com.vendor.viewer");
@@ -129,15 +129,13 @@ TEST(ApplicationSnapshot, Refresh_AnnouncesOnlyWhatLeftWithoutUs) {
                     [](const QString &key) { return key == QLatin1String("com.removed.byus"); })
                    .gone),
         std::vector<std::string>{"Downloaded"});
-}
 
-TEST(ApplicationSnapshot, ManyGone_OldestForgottenFirst) {
+    // Many gone: the oldest are forgotten first.
     ApplicationList all;
     for (size_t i = 0; i <= kRememberedGoneLimit; ++i)
         all.push_back(app("App", ("com.many.app" + std::to_string(i)).c_str()));
     SnapshotChange change = refreshSnapshot({}, kApps, all, {}, kNever);
-    // They leave one by one, the first one first.
-    for (size_t i = 0; i < all.size(); ++i)
+    for (size_t i = 0; i < all.size(); ++i) // they leave one by one, the first one first
         change = refreshSnapshot(change.snapshot, kApps,
                                  ApplicationList(all.begin() + i + 1, all.end()), {}, kNever);
     EXPECT_EQ(change.snapshot.applications.size(), kRememberedGoneLimit);

@@ -45,7 +45,7 @@ inline QProcessEnvironment isolatedEnvironment(const TreeBuilder &tree) {
 // dbus-run-session with the stand-in notification service.
 class PrivateBus {
 public:
-    // `serviceArguments`: "--invoke", "review", "--markup" or "--no-service".
+    // `serviceArguments`: "--invoke", "review" or "--no-service".
     PrivateBus(const TreeBuilder &tree, const QStringList &serviceArguments = {})
         : m_log(tree / "notices.log") {
         const fs::path readyFile = tree / "bus.ready";

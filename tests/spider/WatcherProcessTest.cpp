@@ -48,9 +48,8 @@ TEST(Watcher, BurstOfRemovals_FirstToldAtOnce_ThenOneNoticeThatOpensTheRemovedAp
     std::ofstream(bin / "uninstaller-zembra")
         << "#!/bin/sh\n{ printf '%s\\n' \"$@\"; echo ==; } >> '" << record.native() << "'\n";
     fs::permissions(bin / "uninstaller-zembra", fs::perms::owner_all);
-    ASSERT_TRUE(
-        t.start({QStringLiteral("--invoke"), QStringLiteral("review"), QStringLiteral("--markup")},
-                QString::fromStdString((bin / "zembra-spider").native())));
+    ASSERT_TRUE(t.start({QStringLiteral("--invoke"), QStringLiteral("review")},
+                        QString::fromStdString((bin / "zembra-spider").native())));
     auto &bus = *t.bus;
 
     moveToTrash(t, name(0));
