@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace zembra;
 using zembra::test::TestSettings;
 using zembra::test::TreeBuilder;
@@ -16,34 +18,26 @@ namespace fs = std::filesystem;
 
 // Sketchpad is gone, only its record left; Sketchpad 2 shares its vendor's folders.
 TEST(NoticeWeight, CountsWhatTheReviewWouldTick) {
+    const std::string lib = "Users/me/Library/",
+                      own = lib + "Preferences/com.lumina.sketchpad.plist",
+                      other = lib + "Preferences/com.lumina.sketchpad2.plist",
+                      ownCache = lib + "Caches/com.lumina.sketchpad/a",
+                      shared = lib + "Caches/Lumina/cache.db",
+                      agent = "Library/LaunchAgents/com.lumina.sketchpad.agent.plist",
+                      support = "Library/Application Support/Sketchpad/data";
+    const std::map<std::string, size_t> bytes{{own, 1000},      {other, 500}, {ownCache, 300},
+                                              {shared, 205000}, {agent, 700}, {support, 900}};
     struct Case {
         const char *name;
-        std::vector<std::pair<std::string, size_t>> files; // below the tree: path, bytes
+        std::vector<std::string> files; // below the tree
         int count;
         std::uint64_t bytes;
     };
-    const std::string prefs = "Users/me/Library/Preferences/com.lumina.sketchpad";
     for (const Case &c :
-         std::vector<Case>{{"OnlyTheVendorFolderAnotherApplicationUses",
-                            {{"Users/me/Library/Caches/Lumina/cache.db", 205000}},
-                            0,
-                            0},
-                           {"OwnPreferencesBesideAnotherApplicationsOnes",
-                            {{prefs + ".plist", 1000}, {prefs + "2.plist", 500}},
-                            1,
-                            1000},
-                           {"OwnEntriesBesideASharedFolder",
-                            {{prefs + ".plist", 1000},
-                             {"Users/me/Library/Caches/com.lumina.sketchpad/a", 300},
-                             {"Users/me/Library/Caches/Lumina/cache.db", 205000}},
-                            2,
-                            1300},
-                           {"SystemFolderTheRemovalWouldRefuse",
-                            {{prefs + ".plist", 1000},
-                             {"Library/LaunchAgents/com.lumina.sketchpad.agent.plist", 700},
-                             {"Library/Application Support/Sketchpad/data", 900}},
-                            1,
-                            1000}}) {
+         std::vector<Case>{{"OnlyTheVendorFolderAnotherApplicationUses", {shared}, 0, 0},
+                           {"OwnPreferencesBesideAnotherApplicationsOnes", {own, other}, 1, 1000},
+                           {"OwnEntriesBesideASharedFolder", {own, ownCache, shared}, 2, 1300},
+                           {"SystemFolderTheRemovalWouldRefuse", {own, agent, support}, 1, 1000}}) {
         SCOPED_TRACE(c.name);
         TreeBuilder t;
         TestSettings s;
@@ -53,8 +47,8 @@ TEST(NoticeWeight, CountsWhatTheReviewWouldTick) {
         const auto gone = Application(s).application(
             t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad"));
         fs::remove_all(t / "Applications/Sketchpad.app");
-        for (const auto &[path, bytes] : c.files)
-            t.file(path, std::string(bytes, 'x'));
+        for (const std::string &path : c.files)
+            t.file(path, std::string(bytes.at(path), 'x'));
         const leftovers::LeftoverWeight weight =
             leftovers::weighLeftovers(*gone, s, Application(s).everyInstalledApplication());
         EXPECT_EQ(weight.count, c.count);
