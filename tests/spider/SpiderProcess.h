@@ -9,6 +9,7 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -82,18 +83,26 @@ public:
                     out.push_back(QJsonDocument::fromJson(line).object());
         return out;
     }
-    std::vector<QString> summaries() const {
-        std::vector<QString> out;
+    // Field `key` of call `i` as text (a list as JSON); empty when there is none.
+    std::string field(size_t i, const char *key) const {
+        const auto calls = notices();
+        const QJsonValue v = i < calls.size() ? calls[i].value(QLatin1String(key)) : QJsonValue();
+        return (v.isArray() ? QString::fromUtf8(QJsonDocument(v.toArray()).toJson())
+                            : v.toVariant().toString())
+            .toStdString();
+    }
+    std::vector<std::string> summaries() const {
+        std::vector<std::string> out;
         for (const QJsonObject &n : notices())
-            out.push_back(n.value("summary").toString());
+            out.push_back(n.value("summary").toString().toStdString());
         return out;
     }
     // Whether any call named `name` in its summary or body.
-    bool told(const QString &name) const {
+    bool told(const char *name) const {
         const auto calls = notices();
         return std::any_of(calls.begin(), calls.end(), [&](const QJsonObject &n) {
-            return n.value("summary").toString().contains(name) ||
-                   n.value("body").toString().contains(name);
+            return (n.value("summary").toString() + n.value("body").toString())
+                .contains(QString::fromUtf8(name));
         });
     }
 
@@ -128,15 +137,10 @@ struct WatchedTree {
             appWithLeftovers(name,
                              "com.vendor." + QString::fromStdString(name).toLower().toStdString());
     }
-    // Sets a switch in the shared suite, or a setting in the standard store, as the
+    // Sets a value in the store `name` (the standard one, or the shared suite), as the
     // preferences do.
-    void setSuiteSwitch(const QString &key, int value) {
-        platform::SettingsStore(settingsFolder + QLatin1Char('/') + preferences::kSharedSuiteName +
-                                QLatin1String(".conf"))
-            .setInteger(key, value);
-    }
-    void setSetting(const QString &key, int value) {
-        platform::SettingsStore(settingsFolder + QLatin1String("/Uninstaller zembra.conf"))
+    void setInteger(const QString &name, const QString &key, int value) {
+        platform::SettingsStore(settingsFolder + QLatin1Char('/') + name + QLatin1String(".conf"))
             .setInteger(key, value);
     }
     // Waits until the remembered gone applications are `keys`, in any order.
@@ -153,8 +157,9 @@ struct WatchedTree {
         });
     }
     // The remembered record of `key`, as the watcher last wrote it.
-    std::shared_ptr<ApplicationItem> remembered(const QString &key) const {
-        return rememberedApplication(readSnapshot(snapshotFile(settingsFolder)), key);
+    std::shared_ptr<ApplicationItem> remembered(const char *key) const {
+        return rememberedApplication(readSnapshot(snapshotFile(settingsFolder)),
+                                     QString::fromUtf8(key));
     }
 };
 

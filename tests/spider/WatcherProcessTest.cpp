@@ -6,7 +6,6 @@
 #include "preferences/PreferenceKeys.h"
 #include "spider/SpiderProcess.h"
 
-#include <QJsonArray>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -17,6 +16,8 @@ using namespace zembra::test;
 namespace preferences = zembra::preferences;
 
 namespace {
+
+const QString kStandard = QStringLiteral("Uninstaller zembra"); // the standard store's name
 
 void moveToTrash(const WatchedTree &t, const std::string &name) {
     fs::rename(t.applications / (name + ".app"), t.trash / (name + ".app"));
@@ -63,24 +64,20 @@ TEST(Watcher, BurstOfRemovals_FirstToldAtOnce_ThenOneNoticeThatOpensTheRemovedAp
     EXPECT_TRUE(t.waitForGone(gone)) << "written after the notice";
 
     // Leaving the folder and arriving in the Trash is one removal.
-    const auto calls = bus.notices();
-    ASSERT_EQ(calls.size(), 3u);
-    // The summary is plain text to the notification service.
-    EXPECT_EQ(calls[0].value("summary").toString(),
-              QStringLiteral("A<i>d\\x1b[2J\\n\\u202e%1 & Co was removed"));
-    EXPECT_EQ(calls[0].value("replaces").toInt(), 0);
-    EXPECT_EQ(calls[1].value("replaces"), calls[0].value("id")) << "the burst replaces it";
-    EXPECT_EQ(calls[1].value("summary").toString(), QStringLiteral("30 applications were removed"));
-    EXPECT_EQ(
-        calls[1].value("body").toString(),
-        QStringLiteral("A&lt;i&gt;d\\x1b[2J\\n\\u202e%1 &amp; Co, App 01, App 02 and 27 others "
-                       "left 30 items behind (90 KB)."));
-    EXPECT_TRUE(
-        calls[1].value("actions").toArray().contains(QStringLiteral("Show removed applications")));
-    EXPECT_EQ(calls[2].value("replaces").toInt(), 0);
-    EXPECT_EQ(calls[2].value("summary").toString(), QStringLiteral("Zed was removed"));
-    EXPECT_EQ(calls[2].value("body").toString(), QStringLiteral("It left one item behind (3 KB)."));
-    EXPECT_TRUE(calls[2].value("actions").toArray().contains(QStringLiteral("Review leftovers")));
+    ASSERT_EQ(bus.notices().size(), 3u);
+    // The summary is plain text to the notification service; the body is read as markup.
+    EXPECT_EQ(bus.field(0, "summary"), "A<i>d\\x1b[2J\\n\\u202e%1 & Co was removed");
+    EXPECT_EQ(bus.field(0, "replaces"), "0");
+    EXPECT_EQ(bus.field(1, "replaces"), bus.field(0, "id")) << "the burst replaces it";
+    EXPECT_EQ(bus.field(1, "summary"), "30 applications were removed");
+    EXPECT_EQ(bus.field(1, "body"),
+              "A&lt;i&gt;d\\x1b[2J\\n\\u202e%1 &amp; Co, App 01, App 02 and 27 "
+              "others left 30 items behind (90 KB).");
+    EXPECT_NE(bus.field(1, "actions").find("Show removed applications"), std::string::npos);
+    EXPECT_EQ(bus.field(2, "replaces"), "0");
+    EXPECT_EQ(bus.field(2, "summary"), "Zed was removed");
+    EXPECT_EQ(bus.field(2, "body"), "It left one item behind (3 KB).");
+    EXPECT_NE(bus.field(2, "actions").find("Review leftovers"), std::string::npos);
 
     // The stand-in service presses each notice's action as it arrives.
     const std::string grants = t.folderArguments().join(QLatin1Char('\n')).toStdString() + "\n";
@@ -104,20 +101,20 @@ TEST(Watcher, RemovalsNotToTell_StaySilent_LeftOutApplicationsWatchedAlike) {
     t.tree.file("home/Library/Caches/Lumina/cache.db", std::string(205000, 'x'));
     t.appWithLeftovers("Utilities/DiskSight", "com.vendor.disksight");
     t.appWithLeftovers("Notes", "com.apple.Notes");
-    t.setSetting(preferences::kIncludeUtilities, 1);
-    t.setSetting(preferences::kIncludeDefaultApps, 1);
-    t.setSuiteSwitch(preferences::kDisabelRemoveNotification, 1);
+    t.setInteger(kStandard, preferences::kIncludeUtilities, 1);
+    t.setInteger(kStandard, preferences::kIncludeDefaultApps, 1);
+    t.setInteger(preferences::kSharedSuiteName, preferences::kDisabelRemoveNotification, 1);
     ASSERT_TRUE(t.start());
     auto &bus = *t.bus;
 
     moveToTrash(t, "Editor");
     ASSERT_TRUE(t.waitForGone({"com.vendor.editor"})) << "removal notices off";
     // Every notification off, the removal notices on again: still silent.
-    t.setSuiteSwitch(preferences::kDisableNotification, 1);
-    t.setSuiteSwitch(preferences::kDisabelRemoveNotification, 0);
+    t.setInteger(preferences::kSharedSuiteName, preferences::kDisableNotification, 1);
+    t.setInteger(preferences::kSharedSuiteName, preferences::kDisabelRemoveNotification, 0);
     fs::remove_all(t.applications / "Viewer.app");
     ASSERT_TRUE(t.waitForGone({"com.vendor.editor", "com.vendor.viewer"}));
-    t.setSuiteSwitch(preferences::kDisableNotification, 0);
+    t.setInteger(preferences::kSharedSuiteName, preferences::kDisableNotification, 0);
     fs::remove_all(t.applications / "Sketchpad.app");
     ASSERT_TRUE(t.waitForGone({"com.vendor.editor", "com.vendor.viewer", "com.lumina.sketchpad"}));
 
@@ -133,22 +130,20 @@ TEST(Watcher, RemovalsNotToTell_StaySilent_LeftOutApplicationsWatchedAlike) {
     ASSERT_FALSE(fs::exists(t.applications / "Player.app"));
 
     // The list leaves them out now; they are still on the disk.
-    t.setSetting(preferences::kIncludeUtilities, 0);
-    t.setSetting(preferences::kIncludeDefaultApps, 0);
+    t.setInteger(kStandard, preferences::kIncludeUtilities, 0);
+    t.setInteger(kStandard, preferences::kIncludeDefaultApps, 0);
     moveToTrash(t, "Zed");
     ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
     // Player, removed through us, is forgotten.
     ASSERT_TRUE(t.waitForGone(
         {"com.vendor.editor", "com.vendor.viewer", "com.lumina.sketchpad", "com.vendor.zed"}));
-    EXPECT_EQ(bus.summaries(), std::vector<QString>{QStringLiteral("Zed was removed")});
+    EXPECT_EQ(bus.summaries(), std::vector<std::string>{"Zed was removed"});
 
     // On a notice of their own, or with Zed's when they left within its burst.
     fs::rename(t.applications / "Utilities/DiskSight.app",
                t.tree.dir("Elsewhere") / "DiskSight.app");
     fs::remove_all(t.applications / "Notes.app");
-    EXPECT_TRUE(waitUntil([&] {
-        return bus.told(QStringLiteral("DiskSight")) && bus.told(QStringLiteral("Notes"));
-    }));
+    EXPECT_TRUE(waitUntil([&] { return bus.told("DiskSight") && bus.told("Notes"); }));
 }
 
 // A settings folder the watcher cannot use safely, or one another copy watches from: it
@@ -216,21 +211,19 @@ TEST_P(ApplicationsFolderReplaced, WatchedAgain) {
     fs::create_directories(t.trash);
     fs::rename(t.home / "Downloads/Tool.app", t.trash / "Tool.app");
     ASSERT_TRUE(waitUntil([&] { return !t.bus->notices().empty(); })) << "the new Trash unseen";
-    EXPECT_EQ(t.bus->notices()[0].value("body").toString(),
-              QStringLiteral("It left one item behind (2 KB)."));
+    EXPECT_EQ(t.bus->field(0, "body"), "It left one item behind (2 KB).");
     QThread::msleep(1000);
     t.appWithLeftovers("Utilities/Tools/Extra/Meter", "com.vendor.meter");
-    ASSERT_TRUE(waitUntil([&] {
-        return t.remembered(QStringLiteral("com.vendor.meter")) != nullptr;
-    })) << "the new folder's application was never seen";
+    ASSERT_TRUE(waitUntil([&] { return t.remembered("com.vendor.meter") != nullptr; }))
+        << "the new folder's application was never seen";
 
     // Idle again: no other look would find it.
     QThread::msleep(1500);
     fs::remove_all(t.applications / "Utilities/Tools/Extra/Meter.app");
     ASSERT_TRUE(waitUntil([&] { return t.bus->notices().size() == 2; }))
         << "deaf after the folder was replaced, or to its deepest folders";
-    EXPECT_EQ(t.bus->summaries(), (std::vector<QString>{QStringLiteral("Tool was removed"),
-                                                        QStringLiteral("Meter was removed")}));
+    EXPECT_EQ(t.bus->summaries(),
+              (std::vector<std::string>{"Tool was removed", "Meter was removed"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Watcher, ApplicationsFolderReplaced, ::testing::Bool(),
@@ -286,25 +279,22 @@ TEST(WatcherChanges, MovesUpdatesAndAReplacement_OnlyTheReplacedOneTold_Snapshot
         {"com.vendor.editor", "com.vendor.trashed", "com.vendor.viewer", "com.vendor.meter"}));
     for (const Move &m : moves) {
         SCOPED_TRACE(m.name);
-        const auto record =
-            t.remembered(QStringLiteral("com.vendor.") + QString::fromLatin1(m.name));
+        const auto record = t.remembered(("com.vendor." + std::string(m.name)).c_str());
         ASSERT_TRUE(record);
         EXPECT_EQ(record->url(), m.newName ? t.applications / m.newName : t.tree / m.oldTo);
     }
-    const auto review = t.remembered(QStringLiteral("com.vendor.editor"));
+    const auto review = t.remembered("com.vendor.editor");
     ASSERT_TRUE(review);
     EXPECT_FALSE(review->url()) << "the review must not list the newcomer's bundle";
-    const auto newcomer = t.remembered(QStringLiteral("com.attack.editor"));
+    const auto newcomer = t.remembered("com.attack.editor");
     ASSERT_TRUE(newcomer);
     EXPECT_EQ(newcomer->url(), t.applications / "Editor.app");
 
     // One more look, for a change that is no removal: still nothing else told.
     t.tree.app("Applications/Late.app", "com.vendor.late");
-    ASSERT_TRUE(
-        waitUntil([&] { return t.remembered(QStringLiteral("com.vendor.late")) != nullptr; }));
-    EXPECT_EQ(t.bus->summaries(), std::vector<QString>{QStringLiteral("Editor was removed")});
-    EXPECT_EQ(t.bus->notices()[0].value("body").toString(),
-              QStringLiteral("It left one item behind (3 KB)."));
+    ASSERT_TRUE(waitUntil([&] { return t.remembered("com.vendor.late") != nullptr; }));
+    EXPECT_EQ(t.bus->summaries(), std::vector<std::string>{"Editor was removed"});
+    EXPECT_EQ(t.bus->field(0, "body"), "It left one item behind (3 KB).");
 
     TestSettings settings;
     zembra::InstalledBundles installed(settings);
