@@ -64,7 +64,6 @@ TEST(NoticeWeight, SeveralApplications_AnEntryInsideAnotherOrListedTwiceCountsOn
             w.files.push_back(FileEntry::file(path));
             w.sizes.push_back(SizeEntry::bytes(bytes));
         }
-        w.count = int(rows.size());
         return w;
     };
     const leftovers::LeftoverWeight total = leftovers::combinedWeight({
