@@ -171,11 +171,12 @@ TEST(Watcher, SettingsFolderLinkedOrInUse_RefusesSayingWhy) {
         WatcherProcess watcher(t, nullptr);
         ASSERT_TRUE(watcher.process.waitForFinished(5000));
         EXPECT_EQ(watcher.process.exitCode(), 1);
-        const QString err = QString::fromUtf8(watcher.process.readAllStandardError());
-        EXPECT_EQ(err.contains(QStringLiteral("already running")), inUse) << err.toStdString();
-        EXPECT_EQ(err.contains(QStringLiteral("is a symbolic link: the watcher does not run")),
-                  !inUse)
-            << err.toStdString();
+        const std::string err = watcher.process.readAllStandardError().toStdString();
+        EXPECT_NE(
+            err.find(inUse ? "already running" : "is a symbolic link: the watcher does not run"),
+            std::string::npos)
+            << err;
+        EXPECT_EQ(err.find(inUse ? "symbolic link" : "already running"), std::string::npos) << err;
         EXPECT_EQ(readFile(outside), "precious");
         EXPECT_EQ(entryCount(outside.parent_path()), 1u);
         if (first) {
@@ -283,12 +284,9 @@ TEST(WatcherChanges, MovesUpdatesAndAReplacement_OnlyTheReplacedOneTold_Snapshot
         ASSERT_TRUE(record);
         EXPECT_EQ(record->url(), m.newName ? t.applications / m.newName : t.tree / m.oldTo);
     }
-    const auto review = t.remembered("com.vendor.editor");
-    ASSERT_TRUE(review);
-    EXPECT_FALSE(review->url()) << "the review must not list the newcomer's bundle";
-    const auto newcomer = t.remembered("com.attack.editor");
-    ASSERT_TRUE(newcomer);
-    EXPECT_EQ(newcomer->url(), t.applications / "Editor.app");
+    ASSERT_TRUE(t.remembered("com.vendor.editor") && t.remembered("com.attack.editor"));
+    EXPECT_FALSE(t.remembered("com.vendor.editor")->url()) << "the review reaches the newcomer";
+    EXPECT_EQ(t.remembered("com.attack.editor")->url(), t.applications / "Editor.app");
 
     // One more look, for a change that is no removal: still nothing else told.
     t.tree.app("Applications/Late.app", "com.vendor.late");
