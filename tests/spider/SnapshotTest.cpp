@@ -216,15 +216,20 @@ TEST(ApplicationSnapshot, Refresh_AnnouncesOnlyWhatLeftWithoutUs_ForgetsTheOldes
     EXPECT_TRUE(back.applications[0].installed && back.applications[1].installed)
         << "installed again, it is installed like any other";
 
-    QStringList asked;
-    const SnapshotChange ours = next({viewer}, {}, [&](const QString &key) {
-        asked << key;
-        return true;
-    });
+    // Removed through us: its fresh mark is taken, once, and it is forgotten. Only a gone
+    // application's mark is asked for; a stale one does not count, and is cleared.
+    TreeBuilder tree;
+    const QString marks = QString::fromStdString((tree / "settings").native());
+    ASSERT_TRUE(leftovers::markRemoval(*editor, marks) && leftovers::markRemoval(*viewer, marks));
+    const auto byUs = [&](const QString &key) { return leftovers::takeRemovalMark(key, marks); };
+    const SnapshotChange ours = next({viewer}, {}, byUs);
     EXPECT_TRUE(ours.gone.empty());
-    EXPECT_FALSE(rememberedApplication(ours.snapshot, QStringLiteral("com.vendor.editor")))
-        << "removed through us: forgotten";
-    EXPECT_EQ(asked, QStringList{QStringLiteral("com.vendor.editor")});
+    EXPECT_FALSE(rememberedApplication(ours.snapshot, QStringLiteral("com.vendor.editor")));
+    EXPECT_EQ(labels(next({viewer}, {}, byUs).gone), std::vector<std::string>{"Editor"});
+    EXPECT_FALSE(fs::is_empty(leftovers::removalMarksFolder(marks))) << "the installed one's";
+    const QDateTime later = QDateTime::currentDateTimeUtc().addSecs(11 * 60);
+    EXPECT_FALSE(leftovers::takeRemovalMark(QStringLiteral("com.vendor.viewer"), marks, later));
+    EXPECT_TRUE(fs::is_empty(leftovers::removalMarksFolder(marks)));
 
     // One of the copies stays, or it moved into a subfolder.
     EXPECT_TRUE(next({copy, viewer}).gone.empty());
@@ -257,21 +262,6 @@ TEST(ApplicationSnapshot, Refresh_AnnouncesOnlyWhatLeftWithoutUs_ForgetsTheOldes
     EXPECT_EQ(change.snapshot.applications.size(), kRememberedGoneLimit);
     EXPECT_FALSE(rememberedApplication(change.snapshot, QStringLiteral("com.many.app0")));
     EXPECT_TRUE(rememberedApplication(change.snapshot, QStringLiteral("com.many.app1")));
-}
-
-TEST(RemovalMarks, FreshMarkIsTakenOnce_StaleOrOtherMarksDoNotCount) {
-    TreeBuilder tree;
-    const QString folder = QString::fromStdString((tree / "settings").native());
-    const QString editor = QStringLiteral("com.vendor.editor");
-    ASSERT_TRUE(leftovers::markRemoval(*app("Editor", "com.vendor.editor"), folder));
-    EXPECT_FALSE(leftovers::takeRemovalMark(QStringLiteral("com.vendor.other"), folder));
-    EXPECT_TRUE(leftovers::takeRemovalMark(editor, folder));
-    EXPECT_FALSE(leftovers::takeRemovalMark(editor, folder)) << "taken once";
-
-    ASSERT_TRUE(leftovers::markRemoval(*app("Editor", "com.vendor.editor"), folder));
-    const QDateTime later = QDateTime::currentDateTimeUtc().addSecs(11 * 60);
-    EXPECT_FALSE(leftovers::takeRemovalMark(editor, folder, later));
-    EXPECT_TRUE(fs::is_empty(leftovers::removalMarksFolder(folder))) << "stale marks are cleared";
 }
 
 TEST(GrantOverrides, GivenFolders_ShadowTheStoreAndAreNotWritten_AMissingOneIsNamed) {
