@@ -1,11 +1,9 @@
-// A stand-in desktop notification service for the watcher's tests. Run it under
-// dbus-run-session: it takes the name org.freedesktop.Notifications on that private bus
-// (unless --no-service), appends one JSON line per Notify call to the log (with the id it
-// gave and the id the call replaced, 0 for none; a replacement keeps its id), and with
-// --invoke ACTION answers each notice by emitting ActionInvoked(id, ACTION); with --markup
-// it says that it reads markup in bodies ("body-markup"). When it is
-// ready it writes the bus address to --ready FILE. It ends when its standard input closes
-// (or after a minute, so a failed test never leaves it behind).
+// A stand-in desktop notification service, run under dbus-run-session: it takes the name
+// org.freedesktop.Notifications there (unless --no-service), appends each Notify call to
+// the --log file as a JSON line (the id it gave, and the one replaced, 0 for none), with
+// --invoke ACTION answers each notice with ActionInvoked(id, ACTION). It reads markup in
+// bodies, as most do. Ready, it writes the bus address to --ready FILE; it ends when
+// its standard input closes, or after a minute.
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -24,8 +22,8 @@ class FakeNotifications : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
-    FakeNotifications(QString log, QString invoke, bool markup)
-        : m_log(std::move(log)), m_invoke(std::move(invoke)), m_markup(markup) {}
+    FakeNotifications(QString log, QString invoke)
+        : m_log(std::move(log)), m_invoke(std::move(invoke)) {}
 
 public slots:
     uint Notify(const QString &appName, uint replaces, const QString &, const QString &summary,
@@ -51,16 +49,12 @@ public slots:
         return id;
     }
     QStringList GetCapabilities() {
-        QStringList capabilities{QStringLiteral("actions"), QStringLiteral("body")};
-        if (m_markup)
-            capabilities << QStringLiteral("body-markup");
-        return capabilities;
+        return {QStringLiteral("actions"), QStringLiteral("body"), QStringLiteral("body-markup")};
     }
     void CloseNotification(uint) {}
 
 private:
     QString m_log, m_invoke;
-    bool m_markup = false;
     uint m_last = 0;
 };
 
@@ -71,22 +65,18 @@ int main(int argc, char **argv) {
         const int i = args.indexOf(name);
         return i >= 0 && i + 1 < args.size() ? args[i + 1] : QString();
     };
-    FakeNotifications service(option(QStringLiteral("--log")), option(QStringLiteral("--invoke")),
-                              args.contains(QStringLiteral("--markup")));
+    FakeNotifications service(option(QStringLiteral("--log")), option(QStringLiteral("--invoke")));
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return 3;
-    if (!args.contains(QStringLiteral("--no-service"))) {
-        if (!bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
-                                QDBusConnection::ExportAllSlots) ||
-            !bus.registerService(QStringLiteral("org.freedesktop.Notifications")))
-            return 4;
-    }
+    if (!args.contains(QStringLiteral("--no-service")) &&
+        (!bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
+                             QDBusConnection::ExportAllSlots) ||
+         !bus.registerService(QStringLiteral("org.freedesktop.Notifications"))))
+        return 4;
     QSaveFile ready(option(QStringLiteral("--ready")));
-    if (!ready.open(QIODevice::WriteOnly))
-        return 5;
-    ready.write(qgetenv("DBUS_SESSION_BUS_ADDRESS"));
-    if (!ready.commit())
+    if (!ready.open(QIODevice::WriteOnly) || ready.write(qgetenv("DBUS_SESSION_BUS_ADDRESS")) < 0 ||
+        !ready.commit())
         return 5;
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);

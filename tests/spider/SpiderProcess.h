@@ -2,42 +2,109 @@
 // Runs the watcher as a real process on a temporary tree, with a private session bus and
 // a stand-in notification service when asked. Every wait polls with a time limit.
 
+#include "catalogue/ApplicationSnapshot.h"
+#include "platform/SettingsStore.h"
+#include "preferences/PreferenceKeys.h"
 #include "support/TreeBuilder.h"
 
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QProcessEnvironment>
+#include <QThread>
 
+#include <algorithm>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <vector>
 
 namespace zembra::test {
 
 // Polls `done` every 20 ms until it holds or `timeoutMs` passed; its last answer.
-bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000);
+inline bool waitUntil(const std::function<bool()> &done, int timeoutMs = 5000) {
+    for (QDeadlineTimer deadline(timeoutMs); !deadline.hasExpired(); QThread::msleep(20))
+        if (done())
+            return true;
+    return done();
+}
 
 // A minimal environment: the tree's home and configuration folder, nothing of the
 // developer's.
-QProcessEnvironment isolatedEnvironment(const TreeBuilder &tree);
+inline QProcessEnvironment isolatedEnvironment(const TreeBuilder &tree) {
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("PATH"),
+               qEnvironmentVariable("PATH", QStringLiteral("/usr/bin:/bin")));
+    env.insert(QStringLiteral("HOME"), QString::fromStdString((tree / "home").native()));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"),
+               QString::fromStdString((tree / "xdg-config").native()));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(tree.root().native()));
+    return env;
+}
 
 // dbus-run-session with the stand-in notification service.
 class PrivateBus {
 public:
-    // `serviceArguments`: "--invoke", "review", "--markup" or "--no-service".
-    PrivateBus(const TreeBuilder &tree, const QStringList &serviceArguments = {});
-    ~PrivateBus();
+    // `serviceArguments`: "--invoke", "review" or "--no-service".
+    PrivateBus(const TreeBuilder &tree, const QStringList &serviceArguments = {})
+        : m_log(tree / "notices.log") {
+        const fs::path readyFile = tree / "bus.ready";
+        m_process.setProcessEnvironment(isolatedEnvironment(tree));
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(
+            QStringLiteral("dbus-run-session"),
+            QStringList{QStringLiteral("--"), QStringLiteral(ZEMBRA_FAKE_NOTIFICATIONS_PATH),
+                        QStringLiteral("--log"), QString::fromStdString(m_log.native()),
+                        QStringLiteral("--ready"), QString::fromStdString(readyFile.native())} +
+                serviceArguments);
+        if (m_process.waitForStarted(5000) && waitUntil([&] {
+                return fs::exists(readyFile) || m_process.state() != QProcess::Running;
+            }))
+            m_address = QString::fromStdString(readFile(readyFile));
+    }
+    ~PrivateBus() {
+        // Closing its input ends the service; dbus-run-session then takes the bus down.
+        m_process.closeWriteChannel();
+        if (!m_process.waitForFinished(5000))
+            m_process.kill();
+        m_process.waitForFinished(1000);
+    }
     bool ready() const { return !m_address.isEmpty(); }
     const QString &address() const { return m_address; }
     // Every Notify call the service received, oldest first: a notice, or the replacement
     // of one ("replaces" is the id of the one replaced, 0 for a new notice).
-    std::vector<QJsonObject> notices() const;
-    // What the user sees: one entry per notice, as its last call left it, in the order
-    // the notices first appeared.
-    std::vector<QJsonObject> shown() const;
+    std::vector<QJsonObject> notices() const {
+        std::vector<QJsonObject> out;
+        QFile file(QString::fromStdString(m_log.native()));
+        if (file.open(QIODevice::ReadOnly)) // none before the first notice
+            for (const QByteArray &line : file.readAll().split('\n'))
+                if (!line.isEmpty())
+                    out.push_back(QJsonDocument::fromJson(line).object());
+        return out;
+    }
+    // Field `key` of call `i` as text (a list as JSON); empty when there is none.
+    std::string field(size_t i, const char *key) const {
+        const auto calls = notices();
+        const QJsonValue v = i < calls.size() ? calls[i].value(QLatin1String(key)) : QJsonValue();
+        return (v.isArray() ? QString::fromUtf8(QJsonDocument(v.toArray()).toJson())
+                            : v.toVariant().toString())
+            .toStdString();
+    }
+    std::vector<std::string> summaries() const {
+        std::vector<std::string> out;
+        for (const QJsonObject &n : notices())
+            out.push_back(n.value("summary").toString().toStdString());
+        return out;
+    }
     // Whether any call named `name` in its summary or body.
-    bool told(const QString &name) const;
+    bool told(const char *name) const {
+        const auto calls = notices();
+        return std::any_of(calls.begin(), calls.end(), [&](const QJsonObject &n) {
+            return (n.value("summary").toString() + n.value("body").toString())
+                .contains(QString::fromUtf8(name));
+        });
+    }
 
 private:
     QProcess m_process;
@@ -48,43 +115,93 @@ private:
 // A tree with Applications/, home/ (its Library and Trash) and settings/.
 struct WatchedTree {
     TreeBuilder tree;
-    fs::path applications, home, trash, settings;
-    WatchedTree();
-    // An application with a preferences file of its own, so that it leaves something.
-    fs::path appWithLeftovers(const std::string &name, const std::string &identifier);
-    // Sets a switch in the shared suite, or a setting in the standard store, as the
-    // preferences do.
-    void setSuiteSwitch(const QString &key, int value);
-    void setSetting(const QString &key, int value);
-    std::vector<std::string> goneKeys() const;
-};
+    const fs::path applications = tree.dir("Applications"), home = tree.dir("home"),
+                   trash = tree.dir("home/.local/share/Trash/files"),
+                   settings = tree.dir("settings");
+    const QString settingsFolder = QString::fromStdString(settings.native());
 
-class WatcherProcess {
-public:
-    WatcherProcess(const WatchedTree &t, const PrivateBus *bus, const QString &program = QString());
-    ~WatcherProcess();
-    // Started and its first look written.
-    bool started();
-    bool running() const { return m_process.state() == QProcess::Running; }
-    QProcess &process() { return m_process; }
-
-private:
-    const WatchedTree &m_tree;
-    QProcess m_process;
-};
-
-// Editor and Viewer installed, each with leftovers, and a watcher on them whose notices go
-// to a private bus: what most watcher tests start from.
-struct WatchingTwoApplications {
-    WatchedTree t;
-    PrivateBus bus{t.tree};
-    std::optional<WatcherProcess> watcher;
-    WatchingTwoApplications() {
-        t.appWithLeftovers("Editor", "com.vendor.editor");
-        t.appWithLeftovers("Viewer", "com.vendor.viewer");
+    // "--applications", "--home" and "--settings-dir" with this tree's folders.
+    QStringList folderArguments() const {
+        return {QStringLiteral("--applications"), QString::fromStdString(applications.native()),
+                QStringLiteral("--home"),         QString::fromStdString(home.native()),
+                QStringLiteral("--settings-dir"), settingsFolder};
     }
+    // An application with a preferences file of its own, so that it leaves something.
+    fs::path appWithLeftovers(const std::string &name, const std::string &identifier) {
+        tree.file("home/Library/Preferences/" + identifier + ".plist", std::string(3000, 'x'));
+        return tree.app("Applications/" + name + ".app", identifier, name, name);
+    }
+    // Several of them, each named "com.vendor." and its name in lower case.
+    void appsWithLeftovers(std::initializer_list<std::string> names) {
+        for (const std::string &name : names)
+            appWithLeftovers(name,
+                             "com.vendor." + QString::fromStdString(name).toLower().toStdString());
+    }
+    // Sets a value in the store `name` (the standard one, or the shared suite), as the
+    // preferences do.
+    void setInteger(const QString &name, const QString &key, int value) {
+        platform::SettingsStore(settingsFolder + QLatin1Char('/') + name + QLatin1String(".conf"))
+            .setInteger(key, value);
+    }
+    // Waits until the remembered gone applications are `keys`, in any order.
+    bool waitForGone(std::vector<std::string> keys) const {
+        std::sort(keys.begin(), keys.end());
+        return waitUntil([&] {
+            std::vector<std::string> gone;
+            for (const RememberedApplication &r :
+                 readSnapshot(snapshotFile(settingsFolder)).applications)
+                if (!r.installed)
+                    gone.push_back(rememberedKey(*r.item).toStdString());
+            std::sort(gone.begin(), gone.end());
+            return gone == keys;
+        });
+    }
+    // The remembered record of `key`, as the watcher last wrote it.
+    std::shared_ptr<ApplicationItem> remembered(const char *key) const {
+        return rememberedApplication(readSnapshot(snapshotFile(settingsFolder)),
+                                     QString::fromUtf8(key));
+    }
+};
+
+// The watcher on a tree's folders; its standard error is kept, for what a refusal says.
+struct WatcherProcess {
+    const WatchedTree &tree;
+    QProcess process;
+    WatcherProcess(const WatchedTree &t, const PrivateBus *bus, const QString &program = {})
+        : tree(t) {
+        QProcessEnvironment env = isolatedEnvironment(t.tree);
+        if (bus)
+            env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus->address());
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+        process.start(program.isEmpty() ? QStringLiteral(ZEMBRA_SPIDER_PATH) : program,
+                      t.folderArguments());
+    }
+    ~WatcherProcess() {
+        process.terminate();
+        if (!process.waitForFinished(3000))
+            process.kill();
+        process.waitForFinished(1000);
+    }
+    // Started and its first look written.
+    bool started() {
+        const fs::path snapshot = snapshotFile(tree.settingsFolder);
+        return process.waitForStarted(5000) &&
+               waitUntil([&] { return fs::exists(snapshot) || !running(); }) && running();
+    }
+    bool running() const { return process.state() == QProcess::Running; }
+};
+
+// A tree, a private bus and a watcher whose notices go to it: what most watcher tests
+// start from.
+struct Watching : WatchedTree {
+    std::optional<PrivateBus> bus;
+    std::optional<WatcherProcess> watcher;
     // The bus up, the watcher started and its first look written.
-    bool start() { return bus.ready() && watcher.emplace(t, &bus).started(); }
+    bool start(const QStringList &serviceArguments = {}, const QString &program = {}) {
+        return bus.emplace(tree, serviceArguments).ready() &&
+               watcher.emplace(*this, &*bus, program).started();
+    }
 };
 
 } // namespace zembra::test

@@ -1,320 +1,242 @@
 // The watcher as a real process on a temporary tree, with a private session bus and a
-// stand-in notification service.
+// stand-in notification service: one path for each thing a user sees of it. Its login
+// item on Linux: the XDG autostart entry, and the watcher it starts and stops through the
+// pid file.
 
 #include "catalogue/ApplicationSnapshot.h"
+#include "catalogue/InstalledBundles.h"
+#include "platform/LoginItem.h"
+#include "platform/PidFile.h"
+#include "platform/Trash.h"
+#include "platform/linux/AutostartLoginItem.h"
 #include "preferences/PreferenceKeys.h"
 #include "spider/SpiderProcess.h"
 
-#include <QFile>
-#include <QJsonArray>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <csignal>
 #include <fstream>
-#include <sys/stat.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+using namespace zembra;
 using namespace zembra::test;
-namespace preferences = zembra::preferences;
 
 namespace {
 
-bool contains(const std::vector<std::string> &v, const std::string &s) {
-    return std::find(v.begin(), v.end(), s) != v.end();
-}
+const QString kStandard = QStringLiteral("Uninstaller zembra"); // the standard store's name
 
 void moveToTrash(const WatchedTree &t, const std::string &name) {
     fs::rename(t.applications / (name + ".app"), t.trash / (name + ".app"));
 }
 
+volatile sig_atomic_t g_askedToEnd = 0;
+
 } // namespace
 
-TEST(Watcher, BundleMovedToTrash_NotifiesNameAndWeightWithReviewAction) {
-    WatchingTwoApplications w;
-    ASSERT_TRUE(w.start());
-    auto &[t, bus, watcher] = w;
-    EXPECT_TRUE(bus.notices().empty()) << "the first look announces nothing";
-
-    moveToTrash(t, "Editor");
-    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }))
-        << "no notice within five seconds";
-    const auto notices = bus.notices();
-    ASSERT_EQ(notices.size(), 1u) << "leaving the folder and arriving in the Trash is one removal";
-    EXPECT_EQ(notices[0].value("summary").toString(), QStringLiteral("Editor was removed"));
-    EXPECT_EQ(notices[0].value("body").toString(),
-              QStringLiteral("It left one item behind (3 KB)."));
-    EXPECT_TRUE(notices[0].value("actions").toArray().contains(QStringLiteral("Review leftovers")));
-    // Written after the notice.
-    EXPECT_TRUE(
-        waitUntil([&] { return t.goneKeys() == std::vector<std::string>{"com.vendor.editor"}; }));
-    EXPECT_TRUE(watcher->running());
-}
-
-TEST(Watcher, NotificationSwitches_SilenceNoticesAndAreReadAgainWhenChanged) {
-    WatchedTree t;
-    t.appWithLeftovers("Editor", "com.vendor.editor");
-    t.appWithLeftovers("Viewer", "com.vendor.viewer");
-    t.appWithLeftovers("Player", "com.vendor.player");
-    t.setSuiteSwitch(preferences::kDisabelRemoveNotification, 1);
-    PrivateBus bus(t.tree);
-    ASSERT_TRUE(bus.ready());
-    WatcherProcess watcher(t, &bus);
-    ASSERT_TRUE(watcher.started());
-
-    // Silenced: the removal is remembered, but nothing is shown.
-    moveToTrash(t, "Editor");
-    ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.vendor.editor"); }));
-
-    // Every notification off, the removal notices on again: still silent.
-    t.setSuiteSwitch(preferences::kDisableNotification, 1);
-    t.setSuiteSwitch(preferences::kDisabelRemoveNotification, 0);
-    fs::remove_all(t.applications / "Viewer.app");
-    ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.vendor.viewer"); }));
-
-    t.setSuiteSwitch(preferences::kDisableNotification, 0);
-    moveToTrash(t, "Player");
-    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
-    const auto notices = bus.notices();
-    ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0].value("summary").toString(), QStringLiteral("Player was removed"));
-}
-
-TEST(Watcher, RemovedThroughTheCommandLine_StaysSilentAndForgetsIt) {
-    WatchingTwoApplications w;
-    ASSERT_TRUE(w.start());
-    auto &[t, bus, watcher] = w;
-
-    QProcess cli;
-    cli.setProcessEnvironment(isolatedEnvironment(t.tree));
-    cli.start(QStringLiteral(ZEMBRA_CLI_PATH),
-              {QStringLiteral("remove"),
-               QString::fromStdString((t.applications / "Editor.app").native()),
-               QStringLiteral("--yes"), QStringLiteral("--applications"),
-               QString::fromStdString(t.applications.native()), QStringLiteral("--home"),
-               QString::fromStdString(t.home.native()), QStringLiteral("--settings-dir"),
-               QString::fromStdString(t.settings.native())});
-    ASSERT_TRUE(cli.waitForFinished(10000));
-    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
-    ASSERT_FALSE(fs::exists(t.applications / "Editor.app"));
-
-    // A removal by hand afterwards is seen, so the watcher did look at the first one.
-    moveToTrash(t, "Viewer");
-    ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.vendor.viewer"); }));
-    // Written after the notice.
-    EXPECT_TRUE(
-        waitUntil([&] { return t.goneKeys() == std::vector<std::string>{"com.vendor.viewer"}; }));
-    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 1; }));
-    EXPECT_EQ(bus.notices()[0].value("summary").toString(), QStringLiteral("Viewer was removed"));
-}
-
-TEST(Watcher, ReviewAction_OpensTheApplicationOnTheRememberedRecord) {
-    WatchedTree t;
-    t.appWithLeftovers("Editor", "com.vendor.editor");
-    // The watcher finds the application beside itself: a copy with a recording stand-in.
-    const fs::path bin = t.tree.dir("bin");
+// The first removal is told at once; the rest of the burst (removed after that notice
+// was shown) replaces it with one notice for all of them. A bundle's name is shown
+// escaped, and never read as markup where the body is.
+TEST(Watcher, BurstOfRemovals_FirstToldAtOnce_ThenOneNoticeThatOpensTheRemovedApplications) {
+    Watching t;
+    constexpr int kBurst = 30;
+    const std::string odd = "A<i>d\x1b[2J\n\u202e%1 & Co";
+    const auto name = [&](int i) {
+        return i == 0 ? odd
+                      : QStringLiteral("App %1").arg(i, 2, 10, QLatin1Char('0')).toStdString();
+    };
+    std::vector<std::string> gone{"com.vendor.zed"};
+    for (int i = 0; i < kBurst; ++i) {
+        gone.push_back("com.burst.app" + std::to_string(i));
+        // The label is the bundle's name on the disk; the property list stays plain.
+        t.tree.file("home/Library/Preferences/" + gone.back() + ".plist", std::string(3000, 'x'));
+        t.tree.app("Applications/" + name(i) + ".app", gone.back(), "Plain", "Plain");
+    }
+    t.appsWithLeftovers({"Zed"});
+    const fs::path bin = t.tree.dir("bin"), record = t.tree / "opened";
     fs::copy_file(ZEMBRA_SPIDER_PATH, bin / "zembra-spider");
-    const fs::path record = t.tree / "review-arguments";
-    {
-        std::ofstream gui(bin / "uninstaller-zembra");
-        gui << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << record.native() << ".tmp' && mv '"
-            << record.native() << ".tmp' '" << record.native() << "'\n";
-    }
+    std::ofstream(bin / "uninstaller-zembra")
+        << "#!/bin/sh\n{ printf '%s\\n' \"$@\"; echo ==; } >> '" << record.native() << "'\n";
     fs::permissions(bin / "uninstaller-zembra", fs::perms::owner_all);
-    PrivateBus bus(t.tree, {QStringLiteral("--invoke"), QStringLiteral("review")});
-    ASSERT_TRUE(bus.ready());
-    WatcherProcess watcher(t, &bus, QString::fromStdString((bin / "zembra-spider").native()));
-    ASSERT_TRUE(watcher.started());
+    ASSERT_TRUE(t.start({QStringLiteral("--invoke"), QStringLiteral("review")},
+                        QString::fromStdString((bin / "zembra-spider").native())));
+    auto &bus = *t.bus;
 
-    moveToTrash(t, "Editor");
-    ASSERT_TRUE(waitUntil([&] { return fs::exists(record); })) << "the review was not opened";
-    const std::string expected = "--review-remembered=com.vendor.editor\n--applications\n" +
-                                 t.applications.native() + "\n--home\n" + t.home.native() +
-                                 "\n--settings-dir\n" + t.settings.native() + "\n";
-    EXPECT_EQ(readFile(record), expected);
-}
-
-TEST(Watcher, WithoutNotificationServiceOrBus_KeepsWatchingSilently) {
-    WatchedTree t;
-    t.appWithLeftovers("Editor", "com.vendor.editor");
-    t.appWithLeftovers("Viewer", "com.vendor.viewer");
-    {
-        PrivateBus bus(t.tree, {QStringLiteral("--no-service")});
-        ASSERT_TRUE(bus.ready());
-        WatcherProcess watcher(t, &bus);
-        ASSERT_TRUE(watcher.started());
-        moveToTrash(t, "Editor");
-        ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.vendor.editor"); }));
-        EXPECT_TRUE(watcher.running());
-    }
-    WatcherProcess watcher(t, nullptr);
-    ASSERT_TRUE(watcher.started());
-    moveToTrash(t, "Viewer");
-    ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.vendor.viewer"); }));
-    EXPECT_TRUE(watcher.running());
-}
-
-TEST(Watcher, SecondCopyForOneSettingsFolder_Refuses) {
-    WatchedTree t;
-    WatcherProcess first(t, nullptr);
-    ASSERT_TRUE(first.started());
-    WatcherProcess second(t, nullptr);
-    ASSERT_TRUE(second.process().waitForFinished(5000));
-    EXPECT_EQ(second.process().exitCode(), 1);
-    EXPECT_TRUE(first.running());
-}
-
-TEST(Watcher, DownloadedApplicationThrownIntoATrashMadeLater_Notified) {
-    WatchedTree t;
-    t.appWithLeftovers("Viewer", "com.vendor.viewer");
-    // Run from the Downloads folder, never installed; the Trash does not exist yet.
-    t.tree.file("home/Library/Preferences/com.web.tool.plist", std::string(2000, 'x'));
-    t.tree.app("home/Downloads/Tool.app", "com.web.tool", "Tool", "Tool");
-    fs::remove_all(t.home / ".local");
-    PrivateBus bus(t.tree);
-    ASSERT_TRUE(bus.ready());
-    WatcherProcess watcher(t, &bus);
-    ASSERT_TRUE(watcher.started());
-
-    fs::create_directories(t.trash);
-    fs::rename(t.home / "Downloads/Tool.app", t.trash / "Tool.app");
-    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }))
-        << "no notice within five seconds";
-    EXPECT_EQ(bus.notices()[0].value("summary").toString(), QStringLiteral("Tool was removed"));
-    EXPECT_EQ(bus.notices()[0].value("body").toString(),
-              QStringLiteral("It left one item behind (2 KB)."));
-    // Written after the notice.
-    EXPECT_TRUE(
-        waitUntil([&] { return t.goneKeys() == std::vector<std::string>{"com.web.tool"}; }));
-}
-
-// A settings folder the watcher cannot use safely: it says why and does not run, never
-// "already running", and touches nothing a link points at.
-TEST(Watcher, SettingsFolderWithLinkOrAsLink_RefusesSayingWhy) {
-    for (const std::string linked : {"settings/zembra-spider.pid", "settings"}) {
-        SCOPED_TRACE(linked);
-        WatchedTree t;
-        const auto outside = t.tree.file("elsewhere/precious.txt", "precious");
-        if (linked == "settings")
-            fs::remove(t.settings);
-        fs::create_symlink(linked == "settings" ? outside.parent_path() : outside, t.tree / linked);
-        QProcess watcher;
-        watcher.setProcessEnvironment(isolatedEnvironment(t.tree));
-        watcher.start(
-            QStringLiteral(ZEMBRA_SPIDER_PATH),
-            {QStringLiteral("--applications"), QString::fromStdString(t.applications.native()),
-             QStringLiteral("--settings-dir"), QString::fromStdString(t.settings.native())});
-        ASSERT_TRUE(watcher.waitForFinished(5000));
-        EXPECT_EQ(watcher.exitCode(), 1);
-        const QString err = QString::fromUtf8(watcher.readAllStandardError());
-        EXPECT_TRUE(err.contains(QStringLiteral("is a symbolic link: the watcher does not run")))
-            << err.toStdString();
-        EXPECT_FALSE(err.contains(QStringLiteral("already running"))) << err.toStdString();
-        EXPECT_EQ(readFile(outside), "precious");
-        EXPECT_EQ(entryCount(outside.parent_path()), 1u);
-    }
-}
-
-TEST(Watcher, ListSettingsSwitchedOff_AnnounceNothing_LeftOutApplicationsWatchedAlike) {
-    WatchedTree t;
-    t.appWithLeftovers("Editor", "com.vendor.editor");
-    t.tree.file("home/Library/Preferences/com.vendor.disksight.plist", std::string(3000, 'x'));
-    t.tree.app("Applications/Utilities/DiskSight.app", "com.vendor.disksight", "DiskSight",
-               "DiskSight");
-    t.appWithLeftovers("Notes", "com.apple.Notes");
-    t.setSetting(preferences::kIncludeUtilities, 1);
-    t.setSetting(preferences::kIncludeDefaultApps, 1);
-    PrivateBus bus(t.tree);
-    ASSERT_TRUE(bus.ready());
-    WatcherProcess watcher(t, &bus);
-    ASSERT_TRUE(watcher.started());
-
-    // The list leaves them out now; they are still on the disk.
-    t.setSetting(preferences::kIncludeUtilities, 0);
-    t.setSetting(preferences::kIncludeDefaultApps, 0);
-    fs::remove_all(t.applications / "Editor.app");
+    moveToTrash(t, name(0));
     ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
-    ASSERT_EQ(bus.notices().size(), 1u);
-    EXPECT_EQ(bus.notices()[0].value("summary").toString(), QStringLiteral("Editor was removed"));
-    // Written after the notice.
-    EXPECT_TRUE(
-        waitUntil([&] { return t.goneKeys() == std::vector<std::string>{"com.vendor.editor"}; }));
+    for (int i = 1; i < kBurst; ++i)
+        moveToTrash(t, name(i));
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 2; }));
+    // One more removal afterwards: a notice of its own.
+    moveToTrash(t, "Zed");
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 3; }));
+    EXPECT_TRUE(t.waitForGone(gone)) << "written after the notice";
 
-    // Gone from the disk while the list leaves them out: announced like any other (on a
-    // notice of their own, or with Editor's when they left within its burst).
-    fs::rename(t.applications / "Utilities/DiskSight.app",
-               t.tree.dir("Elsewhere") / "DiskSight.app");
-    ASSERT_TRUE(waitUntil([&] { return bus.told(QStringLiteral("DiskSight")); }));
-    fs::remove_all(t.applications / "Notes.app");
-    ASSERT_TRUE(waitUntil([&] { return bus.told(QStringLiteral("Notes")); }));
+    // Leaving the folder and arriving in the Trash is one removal.
+    ASSERT_EQ(bus.notices().size(), 3u);
+    // The summary is plain text to the notification service; the body is read as markup.
+    EXPECT_EQ(bus.field(0, "summary"), "A<i>d\\x1b[2J\\n\\u202e%1 & Co was removed");
+    EXPECT_EQ(bus.field(0, "replaces"), "0");
+    EXPECT_EQ(bus.field(1, "replaces"), bus.field(0, "id")) << "the burst replaces it";
+    EXPECT_EQ(bus.field(1, "summary"), "30 applications were removed");
+    EXPECT_EQ(bus.field(1, "body"),
+              "A&lt;i&gt;d\\x1b[2J\\n\\u202e%1 &amp; Co, App 01, App 02 and 27 "
+              "others left 30 items behind (90 KB).");
+    EXPECT_NE(bus.field(1, "actions").find("Show removed applications"), std::string::npos);
+    EXPECT_EQ(bus.field(2, "replaces"), "0");
+    EXPECT_EQ(bus.field(2, "summary"), "Zed was removed");
+    EXPECT_EQ(bus.field(2, "body"), "It left one item behind (3 KB).");
+    EXPECT_NE(bus.field(2, "actions").find("Review leftovers"), std::string::npos);
+
+    // The stand-in service presses each notice's action as it arrives.
+    const std::string grants = t.folderArguments().join(QLatin1Char('\n')).toStdString() + "\n";
+    const std::string expected = "--review-remembered=com.burst.app0\n" + grants +
+                                 "==\n--removed-applications\n" + grants +
+                                 "==\n--review-remembered=com.vendor.zed\n" + grants + "==\n";
+    ASSERT_TRUE(waitUntil([&] { return readFile(record).size() >= expected.size(); }));
+    EXPECT_EQ(readFile(record), expected);
+    EXPECT_TRUE(t.watcher->running());
 }
 
-TEST(Watcher, LeftoversTheReviewWouldKeep_AreNotAnnounced) {
-    WatchedTree t;
+// Silenced by a switch, nothing the review would tick, removed through the command line, or
+// only left out of the list: not told. Gone from the disk while left out: told.
+TEST(Watcher, RemovalsNotToTell_StaySilent_LeftOutApplicationsWatchedAlike) {
+    Watching t;
+    t.appsWithLeftovers({"Editor", "Viewer", "Player", "Zed"});
     // Sketchpad's only leftover is the vendor folder that Sketchpad 2 uses too.
     t.tree.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
     t.tree.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2",
                "Sketchpad 2");
     t.tree.file("home/Library/Caches/Lumina/cache.db", std::string(205000, 'x'));
-    // Editor left its own preferences and a file in that folder.
-    t.appWithLeftovers("Editor", "com.vendor.editor");
-    t.tree.file("home/Library/Caches/Lumina/com.lumina.sketchpad2.plist", std::string(4000, 'x'));
-    PrivateBus bus(t.tree);
-    ASSERT_TRUE(bus.ready());
-    WatcherProcess watcher(t, &bus);
-    ASSERT_TRUE(watcher.started());
+    t.appWithLeftovers("Utilities/DiskSight", "com.vendor.disksight");
+    t.appWithLeftovers("Notes", "com.apple.Notes");
+    t.setInteger(kStandard, preferences::kIncludeUtilities, 1);
+    t.setInteger(kStandard, preferences::kIncludeDefaultApps, 1);
+    t.setInteger(preferences::kSharedSuiteName, preferences::kDisabelRemoveNotification, 1);
+    ASSERT_TRUE(t.start());
+    auto &bus = *t.bus;
 
+    moveToTrash(t, "Editor");
+    ASSERT_TRUE(t.waitForGone({"com.vendor.editor"})) << "removal notices off";
+    // Every notification off, the removal notices on again: still silent.
+    t.setInteger(preferences::kSharedSuiteName, preferences::kDisableNotification, 1);
+    t.setInteger(preferences::kSharedSuiteName, preferences::kDisabelRemoveNotification, 0);
+    fs::remove_all(t.applications / "Viewer.app");
+    ASSERT_TRUE(t.waitForGone({"com.vendor.editor", "com.vendor.viewer"}));
+    t.setInteger(preferences::kSharedSuiteName, preferences::kDisableNotification, 0);
     fs::remove_all(t.applications / "Sketchpad.app");
-    ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.lumina.sketchpad"); }));
-    fs::remove_all(t.applications / "Editor.app");
+    ASSERT_TRUE(t.waitForGone({"com.vendor.editor", "com.vendor.viewer", "com.lumina.sketchpad"}));
+
+    QProcess cli;
+    cli.setProcessEnvironment(isolatedEnvironment(t.tree));
+    cli.start(QStringLiteral(ZEMBRA_CLI_PATH),
+              QStringList{QStringLiteral("remove"),
+                          QString::fromStdString((t.applications / "Player.app").native()),
+                          QStringLiteral("--yes")} +
+                  t.folderArguments());
+    ASSERT_TRUE(cli.waitForFinished(10000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    ASSERT_FALSE(fs::exists(t.applications / "Player.app"));
+
+    // The list leaves them out now; they are still on the disk.
+    t.setInteger(kStandard, preferences::kIncludeUtilities, 0);
+    t.setInteger(kStandard, preferences::kIncludeDefaultApps, 0);
+    moveToTrash(t, "Zed");
     ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
-    ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.vendor.editor"); }));
-    const auto notices = bus.notices();
-    ASSERT_EQ(notices.size(), 1u) << "nothing of Sketchpad's would go";
-    EXPECT_EQ(notices[0].value("summary").toString(), QStringLiteral("Editor was removed"));
-    EXPECT_EQ(notices[0].value("body").toString(),
-              QStringLiteral("It left one item behind (3 KB)."));
+    // Player, removed through us, is forgotten.
+    ASSERT_TRUE(t.waitForGone(
+        {"com.vendor.editor", "com.vendor.viewer", "com.lumina.sketchpad", "com.vendor.zed"}));
+    EXPECT_EQ(bus.summaries(), std::vector<std::string>{"Zed was removed"});
+
+    // On a notice of their own, or with Zed's when they left within its burst.
+    fs::rename(t.applications / "Utilities/DiskSight.app",
+               t.tree.dir("Elsewhere") / "DiskSight.app");
+    fs::remove_all(t.applications / "Notes.app");
+    EXPECT_TRUE(waitUntil([&] { return bus.told("DiskSight") && bus.told("Notes"); }));
 }
 
+// A settings folder the watcher cannot use safely, or one another copy watches from: it
+// says why and does not run, and touches nothing a link points at. The copy that watches,
+// without a bus or without a notification service on it, goes on remembering removals.
+TEST(Watcher, SettingsFolderLinkedOrInUse_RefusesSayingWhy) {
+    for (const std::string linked :
+         {"settings/zembra-spider.pid", "settings", "in use, no bus", "in use, no service"}) {
+        SCOPED_TRACE(linked);
+        WatchedTree t;
+        t.appsWithLeftovers({"Editor"});
+        const auto outside = t.tree.file("elsewhere/precious.txt", "precious");
+        const bool inUse = linked.starts_with("in use");
+        std::optional<PrivateBus> bus;
+        if (linked == "in use, no service")
+            bus.emplace(t.tree, QStringList{QStringLiteral("--no-service")});
+        std::optional<WatcherProcess> first;
+        if (inUse) {
+            ASSERT_TRUE(!bus || bus->ready());
+            ASSERT_TRUE(first.emplace(t, bus ? &*bus : nullptr).started());
+        } else if (linked == "settings" && fs::remove(t.settings))
+            fs::create_symlink(outside.parent_path(), t.settings);
+        else
+            fs::create_symlink(outside, t.tree / linked);
+        WatcherProcess watcher(t, nullptr);
+        ASSERT_TRUE(watcher.process.waitForFinished(5000));
+        EXPECT_EQ(watcher.process.exitCode(), 1);
+        const std::string err = watcher.process.readAllStandardError().toStdString();
+        EXPECT_NE(
+            err.find(inUse ? "already running" : "is a symbolic link: the watcher does not run"),
+            std::string::npos)
+            << err;
+        EXPECT_EQ(err.find(inUse ? "symbolic link" : "already running"), std::string::npos) << err;
+        EXPECT_EQ(readFile(outside), "precious");
+        EXPECT_EQ(entryCount(outside.parent_path()), 1u);
+        if (first) {
+            moveToTrash(t, "Editor");
+            EXPECT_TRUE(t.waitForGone({"com.vendor.editor"}));
+            EXPECT_TRUE(first->running());
+        }
+    }
+}
+
+// The Trash is made later too: the downloaded application thrown into it is told. In the
+// new folder, a removal three levels down in Utilities (which the list reads one level
+// deeper than elsewhere) is seen when it happens, by the watch on its own folder.
 class ApplicationsFolderReplaced : public ::testing::TestWithParam<bool> {};
 
 TEST_P(ApplicationsFolderReplaced, WatchedAgain) {
-    const bool renamedAway = GetParam();
-    WatchedTree t;
+    Watching t;
     t.tree.app("Applications/Plain.app", "com.vendor.plain", "Plain", "Plain"); // leaves nothing
+    // Run from the Downloads folder, never installed.
     t.tree.file("home/Library/Preferences/com.web.tool.plist", std::string(2000, 'x'));
     t.tree.app("home/Downloads/Tool.app", "com.web.tool", "Tool", "Tool");
-    PrivateBus bus(t.tree);
-    ASSERT_TRUE(bus.ready());
-    WatcherProcess watcher(t, &bus);
-    ASSERT_TRUE(watcher.started());
+    fs::remove_all(t.home / ".local");
+    ASSERT_TRUE(t.start());
 
-    if (renamedAway)
+    if (GetParam())
         fs::rename(t.applications, t.tree / "Applications.old");
     else
         fs::remove_all(t.applications);
     // The watcher looks while the folder is missing, tells of something else, and has
     // gone quiet (its writes make it look once more, a quarter second later) before the
     // folder comes back. Only a watcher that goes deaf needs the pause to show it.
-    ASSERT_TRUE(waitUntil([&] { return contains(t.goneKeys(), "com.vendor.plain"); }));
+    ASSERT_TRUE(t.waitForGone({"com.vendor.plain"}));
+    fs::create_directories(t.trash);
     fs::rename(t.home / "Downloads/Tool.app", t.trash / "Tool.app");
-    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !t.bus->notices().empty(); })) << "the new Trash unseen";
+    EXPECT_EQ(t.bus->field(0, "body"), "It left one item behind (2 KB).");
     QThread::msleep(1000);
-    fs::create_directory(t.applications);
-    t.appWithLeftovers("Editor", "com.vendor.editor");
-    const QString settings = QString::fromStdString(t.settings.native());
-    ASSERT_TRUE(waitUntil([&] {
-        const auto snapshot = zembra::readSnapshot(zembra::snapshotFile(settings));
-        return std::any_of(
-            snapshot.applications.begin(), snapshot.applications.end(), [](const auto &r) {
-                return r.installed && r.item->bundle() == QStringLiteral("com.vendor.editor");
-            });
-    })) << "the new folder's application was never seen";
+    t.appWithLeftovers("Utilities/Tools/Extra/Meter", "com.vendor.meter");
+    ASSERT_TRUE(waitUntil([&] { return t.remembered("com.vendor.meter") != nullptr; }))
+        << "the new folder's application was never seen";
 
-    fs::remove_all(t.applications / "Editor.app");
-    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 2; }))
-        << "deaf after the folder was replaced";
-    EXPECT_EQ(bus.notices()[1].value("summary").toString(), QStringLiteral("Editor was removed"));
+    // Idle again: no other look would find it.
+    QThread::msleep(1500);
+    fs::remove_all(t.applications / "Utilities/Tools/Extra/Meter.app");
+    ASSERT_TRUE(waitUntil([&] { return t.bus->notices().size() == 2; }))
+        << "deaf after the folder was replaced, or to its deepest folders";
+    EXPECT_EQ(t.bus->summaries(),
+              (std::vector<std::string>{"Tool was removed", "Meter was removed"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Watcher, ApplicationsFolderReplaced, ::testing::Bool(),
@@ -322,91 +244,174 @@ INSTANTIATE_TEST_SUITE_P(Watcher, ApplicationsFolderReplaced, ::testing::Bool(),
                              return info.param ? "RenamedAwayAndMadeAgain" : "DeletedAndMadeAgain";
                          });
 
-// The first removal is told at once; the rest of the burst (removed after that notice
-// was shown) replaces it with one notice for all of them.
-TEST(Watcher, BurstOfRemovals_FirstToldAtOnce_ThenOneNoticeThatOpensTheRemovedApplications) {
-    WatchedTree t;
-    constexpr int kBurst = 30;
-    const auto name = [](int i) {
-        return QStringLiteral("App %1").arg(i, 2, 10, QLatin1Char('0')).toStdString();
+// Between two looks: renames and updates by a move (the old bundle to the Trash or
+// elsewhere, the new one in, at the same name or another) are no removals; a bundle moved
+// away with another application copied in under its name before the watcher looked is
+// one, whose review never reaches the newcomer. The snapshot on the disk ends as a full
+// listing of the folder from the first one makes it.
+TEST(WatcherChanges, MovesUpdatesAndAReplacement_OnlyTheReplacedOneTold_SnapshotAsListed) {
+    struct Move {
+        const char *name, *oldTo, *newName; // below the tree; the update's, none for a rename
     };
-    for (int i = 0; i < kBurst; ++i)
-        t.appWithLeftovers(name(i), "com.burst.app" + std::to_string(i));
-    t.appWithLeftovers("Zed", "com.vendor.zed");
-    const fs::path bin = t.tree.dir("bin");
-    fs::copy_file(ZEMBRA_SPIDER_PATH, bin / "zembra-spider");
-    const fs::path record = t.tree / "opened";
-    {
-        std::ofstream gui(bin / "uninstaller-zembra");
-        gui << "#!/bin/sh\n{ printf '%s\\n' \"$@\"; echo ==; } >> '" << record.native() << "'\n";
+    const std::vector<Move> moves{
+        {"mover1", "Applications/mover1 Pro.app", nullptr},
+        {"mover2", "home/.local/share/Trash/files/mover2.app", "mover2.app"},
+        {"mover3", "old/mover3.app", "mover3.app"},
+        {"mover4", "home/.local/share/Trash/files/mover4.app", "mover4 2.app"}};
+    Watching t;
+    // Gone without leftovers: remembered, not told.
+    t.tree.app("Applications/Utilities/Meter.app", "com.vendor.meter");
+    t.tree.app("Applications/Viewer.app", "com.vendor.viewer");
+    t.tree.app("Applications/Trashed.app", "com.vendor.trashed");
+    t.appsWithLeftovers({"Editor", "mover1", "mover2", "mover3", "mover4"});
+    for (const Move &m : moves)
+        t.tree.app("Downloads/" + std::string(m.name) + ".app",
+                   "com.vendor." + std::string(m.name));
+    ASSERT_TRUE(t.start());
+    const fs::path file = snapshotFile(t.settingsFolder);
+    const ApplicationSnapshot first = readSnapshot(file);
+
+    for (const Move &m : moves) {
+        fs::create_directories((t.tree / m.oldTo).parent_path());
+        fs::rename(t.applications / (std::string(m.name) + ".app"), t.tree / m.oldTo);
+        if (m.newName)
+            fs::rename(t.tree / "Downloads" / (std::string(m.name) + ".app"),
+                       t.applications / m.newName);
     }
-    fs::permissions(bin / "uninstaller-zembra", fs::perms::owner_all);
-    PrivateBus bus(t.tree, {QStringLiteral("--invoke"), QStringLiteral("review")});
-    ASSERT_TRUE(bus.ready());
-    WatcherProcess watcher(t, &bus, QString::fromStdString((bin / "zembra-spider").native()));
-    ASSERT_TRUE(watcher.started());
+    fs::rename(t.applications / "Editor.app", t.tree / "Editor.app");
+    t.tree.app("Applications/Editor.app", "com.attack.editor", "Editor", "Editor");
+    fs::rename(t.applications / "Trashed.app", t.trash / "Trashed.app");
+    fs::remove_all(t.applications / "Viewer.app");
+    fs::remove_all(t.applications / "Utilities/Meter.app");
+    t.tree.app("Applications/Utilities/Gauge.app", "com.vendor.gauge");
+    ASSERT_TRUE(t.waitForGone(
+        {"com.vendor.editor", "com.vendor.trashed", "com.vendor.viewer", "com.vendor.meter"}));
+    for (const Move &m : moves) {
+        SCOPED_TRACE(m.name);
+        const auto record = t.remembered(("com.vendor." + std::string(m.name)).c_str());
+        ASSERT_TRUE(record);
+        EXPECT_EQ(record->url(), m.newName ? t.applications / m.newName : t.tree / m.oldTo);
+    }
+    ASSERT_TRUE(t.remembered("com.vendor.editor") && t.remembered("com.attack.editor"));
+    EXPECT_FALSE(t.remembered("com.vendor.editor")->url()) << "the review reaches the newcomer";
+    EXPECT_EQ(t.remembered("com.attack.editor")->url(), t.applications / "Editor.app");
 
-    moveToTrash(t, name(0));
-    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
-    for (int i = 1; i < kBurst; ++i)
-        moveToTrash(t, name(i));
-    const QString burst = QStringLiteral("30 applications were removed");
-    ASSERT_TRUE(waitUntil([&] { return bus.shown().front().value("summary") == burst; }));
-    // One more removal afterwards: a notice of its own.
-    moveToTrash(t, "Zed");
-    ASSERT_TRUE(waitUntil([&] { return bus.shown().size() == 2; }));
+    // One more look, for a change that is no removal: still nothing else told.
+    t.tree.app("Applications/Late.app", "com.vendor.late");
+    ASSERT_TRUE(waitUntil([&] { return t.remembered("com.vendor.late") != nullptr; }));
+    EXPECT_EQ(t.bus->summaries(), std::vector<std::string>{"Editor was removed"});
+    EXPECT_EQ(t.bus->field(0, "body"), "It left one item behind (3 KB).");
 
-    const auto calls = bus.notices();
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[0].value("summary").toString(), QStringLiteral("App 00 was removed"));
-    EXPECT_EQ(calls[0].value("replaces").toInt(), 0);
-    EXPECT_EQ(calls[1].value("replaces"), calls[0].value("id")) << "the burst replaces it";
-    EXPECT_EQ(calls[2].value("replaces").toInt(), 0);
-    const auto shown = bus.shown();
-    EXPECT_EQ(shown[0].value("summary").toString(), burst);
-    EXPECT_EQ(shown[0].value("body").toString(),
-              QStringLiteral("App 00, App 01, App 02 and 27 others left 30 items behind (90 KB)."));
-    EXPECT_TRUE(
-        shown[0].value("actions").toArray().contains(QStringLiteral("Show removed applications")));
-    EXPECT_EQ(shown[1].value("summary").toString(), QStringLiteral("Zed was removed"));
-
-    // The stand-in service presses each notice's action as it arrives.
-    const std::string grants = "--applications\n" + t.applications.native() + "\n--home\n" +
-                               t.home.native() + "\n--settings-dir\n" + t.settings.native() + "\n";
-    const std::string expected = "--review-remembered=com.burst.app0\n" + grants +
-                                 "==\n--removed-applications\n" + grants +
-                                 "==\n--review-remembered=com.vendor.zed\n" + grants + "==\n";
-    ASSERT_TRUE(waitUntil([&] { return readFile(record).size() >= expected.size(); }));
-    EXPECT_EQ(readFile(record), expected);
+    TestSettings settings;
+    InstalledBundles installed(settings);
+    installed.refresh(t.applications);
+    ApplicationSnapshot expected =
+        refreshSnapshot(first, t.applications, installed.applications(), {}, [](const QString &) {
+            return false;
+        }).snapshot;
+    const ApplicationSnapshot written = readSnapshot(file);
+    // Written to the second: the time each was noticed is the watcher's own.
+    ASSERT_EQ(written.applications.size(), expected.applications.size());
+    for (size_t i = 0; i < written.applications.size(); ++i)
+        expected.applications[i].goneSince = written.applications[i].goneSince;
+    EXPECT_TRUE(sameSnapshot(written, expected));
 }
 
-TEST(Watcher, OddNames_ShownEscapedAndNeverReadAsMarkup) {
-    WatchedTree t;
-    const std::string odd = "A<i>d\x1b[2J\n\u202e%1 & Co";
-    // The label is the bundle's name on the disk; the property lists stay plain.
-    for (const auto &[name, word] :
-         {std::pair{odd, "alpha"}, std::pair{std::string("B<b>x"), "beta"}}) {
-        const std::string id = "com." + std::string(word) + "soft." + word;
-        t.tree.file("home/Library/Preferences/" + id + ".plist", std::string(3000, 'x'));
-        t.tree.app("Applications/" + name + ".app", id, word, word);
+// Switching the watcher off must not keep the preferences waiting for it to end. The
+// watcher here lingers two seconds once asked, unless the test has looked before: a
+// switch that waits for its end (as it once did, for up to three seconds) sees it gone,
+// and a busy machine has two seconds, not one, to return from the switch. Its pid file
+// was left behind by a process that died: our own pid in it, but nobody held the lock.
+TEST(AutostartEntry, SwitchedOff_ReturnsBeforeASlowWatcherEnds_WhichThenEnds) {
+    TreeBuilder tree;
+    const fs::path pidFile = tree.file("w.pid", std::to_string(getpid()) + "\n");
+    EXPECT_FALSE(platform::PidFile::holder(pidFile));
+    EXPECT_TRUE(platform::PidFile::stopHolder(pidFile, 100))
+        << "nothing to stop, nothing signalled";
+    int release[2];
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGTERM, [](int) { g_askedToEnd = 1; });
+        const auto held = platform::PidFile::acquire(pidFile);
+        for (int i = 0; held && !g_askedToEnd; ++i)
+            if (i == 2000)
+                _exit(2); // never asked
+            else
+                usleep(10 * 1000);
+        pollfd released{release[0], POLLIN, 0};
+        poll(&released, 1, 2 * 1000);
+        _exit(held ? 0 : 1);
     }
-    t.appWithLeftovers("Zed", "com.vendor.zed");
-    PrivateBus bus(t.tree, {QStringLiteral("--markup")});
-    ASSERT_TRUE(bus.ready());
-    WatcherProcess watcher(t, &bus);
-    ASSERT_TRUE(watcher.started());
+    ASSERT_TRUE(waitUntil([&] { return platform::PidFile::holder(pidFile) == child; }));
+    EXPECT_FALSE(platform::PidFile::acquire(pidFile)) << "one holder at a time";
+    auto item = platform::makeWatcherLoginItem({QStringLiteral("/bin/false"), {}, pidFile, {}});
 
-    moveToTrash(t, odd);
-    ASSERT_TRUE(waitUntil([&] { return !bus.notices().empty(); }));
-    // The summary is plain text to the notification service; the body may be markup.
-    EXPECT_EQ(bus.notices()[0].value("summary").toString(),
-              QStringLiteral("A<i>d\\x1b[2J\\n\\u202e%1 & Co was removed"));
+    EXPECT_TRUE(item->setEnabled(false));
+    EXPECT_TRUE(platform::PidFile::holder(pidFile))
+        << "switching off waited for the watcher to end";
+    ASSERT_EQ(write(release[1], "x", 1), 1);
+    EXPECT_TRUE(waitUntil([&] { return !platform::PidFile::holder(pidFile); }, 15000))
+        << "the watcher was not asked to end";
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the watcher was never asked";
+    close(release[0]);
+    close(release[1]);
+}
 
-    // Within its burst: one notice for the three, whose body is read as markup.
-    moveToTrash(t, "B<b>x");
-    moveToTrash(t, "Zed");
-    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 2; }));
-    EXPECT_EQ(bus.notices()[1].value("body").toString(),
-              QStringLiteral("A&lt;i&gt;d\\x1b[2J\\n\\u202e%1 &amp; Co, B&lt;b&gt;x and Zed left 3 "
-                             "items behind (9 KB)."));
+TEST(AutostartEntry, ExecLine_QuotesWhatTheDesktopFormatReserves) {
+    // Quoted, with " ` $ \ escaped inside, the backslashes doubled again for the key
+    // file, and a percent sign doubled.
+    EXPECT_EQ(platform::execLine(QStringLiteral("/a b/spider"),
+                                 {QStringLiteral("$x\"y\\z"), QStringLiteral("50%")}),
+              QStringLiteral("\"/a b/spider\" \"\\\\$x\\\\\"y\\\\\\\\z\" 50%%"));
+    EXPECT_EQ(platform::execLine(QStringLiteral("/s"), {QString()}), QStringLiteral("/s \"\""));
+    // A newline would start a key of its own: such a command is not written at all.
+    EXPECT_FALSE(platform::execLine(QStringLiteral("/s"), {QStringLiteral("a\nHidden=true")}));
+}
+
+TEST(AutostartEntry, SwitchedOnAndOff_EntryAndWatcherComeAndGo) {
+    WatchedTree t;
+    const fs::path pidFile = platform::watcherPidFile(t.settingsFolder);
+    // The folders granted for this run only reach the watcher started now, never the entry.
+    auto item = platform::makeWatcherLoginItem({QStringLiteral(ZEMBRA_SPIDER_PATH),
+                                                t.folderArguments().mid(4), pidFile,
+                                                t.folderArguments().mid(0, 4)});
+    const fs::path entry = platform::autostartEntryFile(platform::kWatcherIdentifier).toStdString();
+    EXPECT_EQ(entry.filename(), "com.Torvan.Belquist.Uninstaller-zembra-Spider.desktop");
+
+    ASSERT_TRUE(item->setEnabled(true));
+    const std::string text = readFile(entry);
+    EXPECT_NE(text.find("[Desktop Entry]\nType=Application\n"), std::string::npos);
+    EXPECT_NE(
+        text.find("\nExec=" ZEMBRA_SPIDER_PATH " --settings-dir " + t.settings.native() + "\n"),
+        std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("--applications"), std::string::npos) << text;
+    ASSERT_TRUE(waitUntil([&] { return platform::PidFile::holder(pidFile).has_value(); }))
+        << "the watcher did not start";
+    const long pid = *platform::PidFile::holder(pidFile);
+    ASSERT_TRUE(item->setEnabled(true));
+    EXPECT_EQ(platform::PidFile::holder(pidFile), pid) << "switched on again: the same watcher";
+
+    ASSERT_TRUE(item->setEnabled(false));
+    EXPECT_FALSE(fs::exists(entry));
+    EXPECT_TRUE(waitUntil([&] { return !fs::exists(pidFile); }))
+        << "the watcher did not end cleanly, taking its pid file along";
+    EXPECT_TRUE(item->setEnabled(false)) << "switching off twice is fine";
+}
+
+TEST(TrashFolder, GivenHome_KeepsItsOwnTrash_TheUsersHomeFollowsXdgDataHome) {
+    TreeBuilder tree;
+    const fs::path home = qEnvironmentVariable("HOME").toStdString();
+    const QByteArray data = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((tree / "data").native()));
+    EXPECT_EQ(platform::trashFilesFolder(tree / "demo-home"),
+              tree / "demo-home/.local/share/Trash/files");
+    EXPECT_EQ(platform::trashFilesFolder(home), tree / "data/Trash/files");
+    qputenv("XDG_DATA_HOME", "relative/ignored");
+    EXPECT_EQ(platform::trashFilesFolder(home), home / ".local/share/Trash/files");
+    qputenv("XDG_DATA_HOME", data);
 }
