@@ -1,7 +1,8 @@
 // A stand-in desktop notification service for the watcher's tests. Run it under
 // dbus-run-session: it takes the name org.freedesktop.Notifications on that private bus
 // (unless --no-service), appends one JSON line per Notify call to the log (with the id it
-// gave and the id the call replaced, 0 for none; a replacement keeps its id), and with
+// gave and the id the call replaced, 0 for none; a replacement keeps its id) and one
+// {"closed": ID} line per CloseNotification call, and with
 // --invoke ACTION answers each notice by emitting ActionInvoked(id, ACTION); with --markup
 // it says that it reads markup in bodies ("body-markup"). When it is
 // ready it writes the bus address to --ready FILE. It ends when its standard input closes
@@ -56,7 +57,13 @@ public slots:
             capabilities << QStringLiteral("body-markup");
         return capabilities;
     }
-    void CloseNotification(uint) {}
+    void CloseNotification(uint id) {
+        QFile file(m_log);
+        if (file.open(QIODevice::Append))
+            file.write(
+                QJsonDocument(QJsonObject{{"closed", qint64(id)}}).toJson(QJsonDocument::Compact) +
+                '\n');
+    }
 
 private:
     QString m_log, m_invoke;

@@ -70,6 +70,19 @@ std::vector<QJsonObject> PrivateBus::notices() const {
     for (const QByteArray &line : file.readAll().split('\n'))
         if (!line.isEmpty())
             out.push_back(QJsonDocument::fromJson(line).object());
+    // Notify calls only; a CloseNotification call is a line of its own.
+    std::erase_if(out, [](const QJsonObject &call) { return call.contains("closed"); });
+    return out;
+}
+
+std::vector<QJsonObject> PrivateBus::closed() const {
+    std::vector<QJsonObject> out;
+    QFile file(QString::fromStdString(m_log.native()));
+    if (file.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : file.readAll().split('\n'))
+            if (const QJsonObject call = QJsonDocument::fromJson(line).object();
+                call.contains("closed"))
+                out.push_back(call);
     return out;
 }
 

@@ -36,6 +36,8 @@ public:
     // What the user sees: one entry per notice, as its last call left it, in the order
     // the notices first appeared.
     std::vector<QJsonObject> shown() const;
+    // The CloseNotification calls, each {"closed": id}.
+    std::vector<QJsonObject> closed() const;
     // Whether any call named `name` in its summary or body.
     bool told(const QString &name) const;
 

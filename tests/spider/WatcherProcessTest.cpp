@@ -51,6 +51,40 @@ TEST(Watcher, BundleMovedToTrash_NotifiesNameAndWeightWithReviewAction) {
     EXPECT_TRUE(watcher->running());
 }
 
+// An update whose new copy lands after the watcher told the old one's removal: within the
+// burst, the notice names only what is still gone, and is taken down when nothing is.
+TEST(Watcher, RemovedApplicationBackWithinTheBurst_ItsNoticeIsReplacedOrTakenDown) {
+    WatchingTwoApplications w;
+    ASSERT_TRUE(w.start());
+    auto &[t, bus, watcher] = w;
+    const fs::path away = t.tree.dir("staging");
+    const auto takeAway = [&](const char *name) {
+        fs::rename(t.applications / (std::string(name) + ".app"),
+                   away / (std::string(name) + ".app"));
+    };
+    const auto putBack = [&](const char *name) {
+        fs::rename(away / (std::string(name) + ".app"),
+                   t.applications / (std::string(name) + ".app"));
+    };
+
+    takeAway("Editor");
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 1; }));
+    takeAway("Viewer");
+    putBack("Editor");
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 2; }));
+    EXPECT_EQ(bus.shown().at(0).value("summary").toString(), QStringLiteral("Viewer was removed"));
+    EXPECT_EQ(bus.notices()[1].value("replaces"), bus.notices()[0].value("id"));
+
+    // A new burst whose only application comes back: its notice goes.
+    takeAway("Editor");
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 3; }));
+    putBack("Editor");
+    ASSERT_TRUE(waitUntil([&] { return !bus.closed().empty(); }))
+        << "the notice of an application that is back stays up";
+    EXPECT_EQ(bus.closed().front().value("closed"), bus.notices()[2].value("id"));
+    EXPECT_EQ(bus.notices().size(), 3u);
+}
+
 TEST(Watcher, NotificationSwitches_SilenceNoticesAndAreReadAgainWhenChanged) {
     WatchedTree t;
     t.appWithLeftovers("Editor", "com.vendor.editor");
