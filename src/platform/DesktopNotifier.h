@@ -21,6 +21,8 @@ public:
     // as they are (never read as markup); controls in them are the caller's to make visible.
     virtual uint notify(const QString &summary, const QString &body, const QString &actionLabel,
                         const QString &token, uint replaces = 0) = 0;
+    // Takes down a notice this notifier showed (its id from notify); its action goes with it.
+    virtual void close(uint id) = 0;
 
 signals:
     void actionInvoked(const QString &token);

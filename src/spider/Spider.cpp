@@ -294,11 +294,10 @@ void Spider::weigh(const ApplicationList &items, std::set<QString> &keys, Applic
 }
 
 void Spider::tellPending() {
-    if (m_pending.empty()) {
-        if (m_burstEnding)
-            endBurst();
+    // A burst that went quiet is looked at once more even when nothing waits: what came
+    // back since its notice (an update by a slow copy) is taken out of it.
+    if (m_pending.empty() && !m_burstEnding)
         return;
-    }
     if (!removeNoticesOn()) {
         m_pending.clear();
         endBurst();
@@ -313,7 +312,7 @@ void Spider::tellPending() {
         return;
     }
     const qint64 still = m_lastChange.isValid() ? m_lastChange.elapsed() : kStillMs;
-    if (still < kStillMs && m_pendingSince.elapsed() < kLongestNoticeWaitMs) {
+    if (!m_pending.empty() && still < kStillMs && m_pendingSince.elapsed() < kLongestNoticeWaitMs) {
         lookAgain(kStillMs - still);
         return;
     }
@@ -346,11 +345,14 @@ void Spider::tellPending() {
         m_burstQuiet.start(kNoticeQuietMs);
         return;
     }
-    // The burst went quiet: its notice now shows every removal of it.
+    // The burst went quiet: its notice now shows every removal of it, and is taken down
+    // when every application it told of is back.
     if (changed && !shown.empty()) {
         // The weights add up in any order; the names are listed by label.
         sortByLabel(shown);
         notify(shown, shownWeights, m_noticeId);
+    } else if (changed) {
+        m_notifier.close(m_noticeId);
     }
     endBurst();
 }

@@ -74,13 +74,12 @@ public:
     const QString &address() const { return m_address; }
     // Every Notify call the service received, oldest first: a notice, or the replacement
     // of one ("replaces" is the id of the one replaced, 0 for a new notice).
-    std::vector<QJsonObject> notices() const {
-        std::vector<QJsonObject> out;
-        QFile file(QString::fromStdString(m_log.native()));
-        if (file.open(QIODevice::ReadOnly)) // none before the first notice
-            for (const QByteArray &line : file.readAll().split('\n'))
-                if (!line.isEmpty())
-                    out.push_back(QJsonDocument::fromJson(line).object());
+    std::vector<QJsonObject> notices() const { return calls(false); }
+    // The ids of the notices taken down (CloseNotification calls), oldest first.
+    std::vector<qint64> closed() const {
+        std::vector<qint64> out;
+        for (const QJsonObject &call : calls(true))
+            out.push_back(call.value("closed").toInteger());
         return out;
     }
     // Field `key` of call `i` as text (a list as JSON); empty when there is none.
@@ -107,6 +106,18 @@ public:
     }
 
 private:
+    // The Notify calls, or the CloseNotification calls ({"closed": id}).
+    std::vector<QJsonObject> calls(bool closes) const {
+        std::vector<QJsonObject> out;
+        QFile file(QString::fromStdString(m_log.native()));
+        if (file.open(QIODevice::ReadOnly)) // none before the first notice
+            for (const QByteArray &line : file.readAll().split('\n'))
+                if (const QJsonObject call = QJsonDocument::fromJson(line).object();
+                    !line.isEmpty() && call.contains("closed") == closes)
+                    out.push_back(call);
+        return out;
+    }
+
     QProcess m_process;
     QString m_address;
     fs::path m_log;

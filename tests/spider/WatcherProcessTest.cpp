@@ -101,6 +101,37 @@ TEST(Watcher, BurstOfRemovals_FirstToldAtOnce_ThenOneNoticeThatOpensTheRemovedAp
     EXPECT_TRUE(t.watcher->running());
 }
 
+// An update whose new copy lands after the removal was told: when the burst goes quiet its
+// notice names only what is still gone, and is taken down when nothing is.
+TEST(Watcher, RemovedApplicationBackWithinTheBurst_ItsNoticeIsReplacedOrTakenDown) {
+    Watching t;
+    t.appsWithLeftovers({"Editor", "Viewer"});
+    ASSERT_TRUE(t.start());
+    auto &bus = *t.bus;
+    const fs::path away = t.tree.dir("staging");
+    const auto move = [&](const char *name, bool back) {
+        const fs::path there = t.applications / name, staged = away / name;
+        fs::rename(back ? staged : there, back ? there : staged);
+    };
+
+    move("Editor.app", false);
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 1; }));
+    move("Viewer.app", false);
+    move("Editor.app", true);
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 2; }));
+    EXPECT_EQ(bus.field(1, "summary"), "Viewer was removed");
+    EXPECT_EQ(bus.field(1, "replaces"), bus.field(0, "id"));
+
+    // A new burst whose only application comes back: its notice goes.
+    move("Editor.app", false);
+    ASSERT_TRUE(waitUntil([&] { return bus.notices().size() == 3; }));
+    move("Editor.app", true);
+    ASSERT_TRUE(waitUntil([&] { return !bus.closed().empty(); }))
+        << "the notice of an application that is back stays up";
+    EXPECT_EQ(std::to_string(bus.closed().front()), bus.field(2, "id"));
+    EXPECT_EQ(bus.notices().size(), 3u);
+}
+
 // Silenced by a switch, nothing the review would tick, removed through the command line, or
 // only left out of the list: not told. Gone from the disk while left out: told.
 TEST(Watcher, RemovalsNotToTell_StaySilent_LeftOutApplicationsWatchedAlike) {

@@ -63,6 +63,15 @@ uint FreedesktopNotifier::notify(const QString &summary, const QString &body,
     return id;
 }
 
+void FreedesktopNotifier::close(uint id) {
+    if (id == 0 || !m_tokens.remove(id))
+        return;
+    QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface,
+                                                       QStringLiteral("CloseNotification"));
+    call << id;
+    QDBusConnection::sessionBus().call(call, QDBus::Block, kCallTimeoutMs);
+}
+
 void FreedesktopNotifier::onActionInvoked(uint id, const QString &actionKey) {
     const auto it = m_tokens.constFind(id);
     if (it == m_tokens.constEnd() || (actionKey != kActionKey && actionKey != kDefaultActionKey))

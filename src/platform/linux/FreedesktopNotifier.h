@@ -14,6 +14,7 @@ public:
     FreedesktopNotifier();
     uint notify(const QString &summary, const QString &body, const QString &actionLabel,
                 const QString &token, uint replaces = 0) override;
+    void close(uint id) override;
 
 private slots:
     void onActionInvoked(uint id, const QString &actionKey);
