@@ -1,9 +1,10 @@
 // A stand-in desktop notification service, run under dbus-run-session: it takes the name
 // org.freedesktop.Notifications there (unless --no-service), appends each Notify call to
-// the --log file as a JSON line (the id it gave, and the one replaced, 0 for none) and each
-// CloseNotification call as {"closed": ID}; with --invoke ACTION answers each notice with
-// ActionInvoked(id, ACTION). It reads markup in bodies, as most do. Ready, it writes the bus
-// address to --ready FILE; it ends when its standard input closes, or after a minute.
+// the --log file as a JSON line (the id it gave, and the one replaced, 0 for none) and
+// each CloseNotification call as {"closed": ID}; with --invoke ACTION it answers each
+// notice with ActionInvoked(id, ACTION). It reads markup in bodies, as most do. Ready, it
+// writes the bus address to --ready FILE; it ends when its standard input closes, or
+// after a minute.
 
 #include <QCoreApplication>
 #include <QDBusConnection>
