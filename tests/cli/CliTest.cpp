@@ -179,17 +179,16 @@ TEST_F(Cli, RemoveNamesTheBundle_WhichGrantsIt) {
     EXPECT_FALSE(fs::exists(app));
 }
 
-TEST_F(Cli, PreferencePaneLeftovers_LabelledAsThePaneList) {
+// Each kind reaches its own records: a pane is labelled as the pane list labels it.
+TEST_F(Cli, PluginsAndPanes_ListedAndRemovedAsTheirKind) {
     const auto pane = t.app("Users/me/Library/PreferencePanes/Sync Tool 2.0.prefPane",
                             "com.sync.tool", "Sync Tool");
     t.file("Users/me/Library/Preferences/com.sync.tool.plist");
-    const CliRun r = runGranted(t, {"leftovers", pane.native(), "--json"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.json()["item"].toObject()["label"].toString(), QStringLiteral("Sync Tool 2"));
-    EXPECT_EQ(r.json()["files"].toArray().size(), 4);
-}
+    const CliRun panes = runGranted(t, {"leftovers", pane.native(), "--json"});
+    ASSERT_EQ(panes.status, 0) << panes.err;
+    EXPECT_EQ(panes.json()["item"].toObject()["label"].toString(), QStringLiteral("Sync Tool 2"));
+    EXPECT_EQ(panes.json()["files"].toArray().size(), 4);
 
-TEST_F(Cli, PluginsAndRemovePlugin) {
     EXPECT_EQ(runGranted(t, {"plugins", "--json"}).json()["items"].toArray().size(), 1);
     const auto plugin = t / "Users/me/Library/Address Book Plug-Ins/Cards.bundle";
     const CliRun dry = runGranted(t, {"remove-plugin", plugin.native(), "--dry-run", "--json"});
@@ -274,28 +273,6 @@ TEST_F(Cli, RemoveSafariExtension_ListThroughLinkRefused_UnknownExitsOne_DashAft
 
 namespace {
 
-class SharedRowsCli : public ::testing::Test {
-protected:
-    void SetUp() override {
-        t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
-        t.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2",
-              "Sketchpad 2");
-        own = t.file(lib + "Preferences/com.lumina.sketchpad.plist", "12345");
-        sibling = t.file(lib + "Preferences/com.lumina.sketchpad2.plist", "1234567");
-        vendor = t.file(lib + "Caches/Lumina/Sketchpad/c.db").parent_path().parent_path();
-        http = t.file(lib + "HTTPStorages/com.lumina.sketchpad.ShipIt/store.db").parent_path();
-        // A login item: its container is found by the application's identifier and by the
-        // helper's name, and is listed once.
-        t.app("Applications/Sketchpad.app/Contents/Library/LoginItems/Launcher.app",
-              "com.other.launcher", "Launcher");
-        launcher = t.dir(lib + "Containers/com.lumina.sketchpad.Launcher");
-    }
-    TreeBuilder t;
-    const std::string lib = "Users/me/Library/";
-    const std::string app = (t / "Applications/Sketchpad.app").native();
-    fs::path own, sibling, vendor, http, launcher;
-};
-
 // "N entries, SIZE" of a human list's last lines.
 std::pair<int, std::string> summaryOf(const std::string &out) {
     const auto at = out.rfind(" entr");
@@ -305,17 +282,28 @@ std::pair<int, std::string> summaryOf(const std::string &out) {
     return {std::stoi(out.substr(start, at - start)), out.substr(comma + 2, end - comma - 2)};
 }
 
-size_t occurrences(const std::string &text, const std::string &what) {
-    size_t n = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
+bool once(const std::string &text, const std::string &what) {
+    return has(text, what) && text.find(what) == text.rfind(what);
 }
 
 } // namespace
 
-TEST_F(SharedRowsCli, FlaggedWeakAndRelatedRowsSayWhy_KeptUnlessIncluded_TotalIsWhatIsFreed) {
-    const fs::path storage = t.dir(lib + "HTTPStorages/com.lumina.sketchpad");
+// A login item's container is found by the application's identifier and by the helper's
+// name, and is listed once.
+TEST(SharedRowsCli, FlaggedWeakAndRelatedRowsSayWhy_KeptUnlessIncluded_TotalIsWhatIsFreed) {
+    TreeBuilder t;
+    const std::string lib = "Users/me/Library/", app = (t / "Applications/Sketchpad.app").native();
+    t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
+    t.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2", "Sketchpad 2");
+    t.app("Applications/Sketchpad.app/Contents/Library/LoginItems/Launcher.app",
+          "com.other.launcher", "Launcher");
+    const fs::path own = t.file(lib + "Preferences/com.lumina.sketchpad.plist", "12345"),
+                   sibling = t.file(lib + "Preferences/com.lumina.sketchpad2.plist", "1234567"),
+                   vendor =
+                       t.file(lib + "Caches/Lumina/Sketchpad/c.db").parent_path().parent_path(),
+                   http = t.file(lib + "HTTPStorages/com.lumina.sketchpad.ShipIt/s").parent_path(),
+                   launcher = t.dir(lib + "Containers/com.lumina.sketchpad.Launcher"),
+                   storage = t.dir(lib + "HTTPStorages/com.lumina.sketchpad");
     const QJsonArray plain = runGranted(t, {"leftovers", app, "--json"}).json()["files"].toArray();
     EXPECT_TRUE(entryOf(plain, http).isEmpty()); // the related group is off by default
     const QJsonArray files =
@@ -334,7 +322,7 @@ TEST_F(SharedRowsCli, FlaggedWeakAndRelatedRowsSayWhy_KeptUnlessIncluded_TotalIs
                              "Lumina  ~ weak match  ! shared with Sketchpad 2", "Possibly related",
                              "com.lumina.sketchpad.ShipIt  ? identifier of the same product"})
         EXPECT_PRED2(has, human, line);
-    EXPECT_EQ(occurrences(human, "Containers/com.lumina.sketchpad.Launcher\n"), 1u) << human;
+    EXPECT_PRED2(once, human, "Containers/com.lumina.sketchpad.Launcher\n");
 
     SCOPED_TRACE("the removal lists the same rows, keeps flagged and related ones unless included");
     const QJsonArray dry = runGranted(t, {"remove", app, "--dry-run", "--json", "--related"})
@@ -353,10 +341,8 @@ TEST_F(SharedRowsCli, FlaggedWeakAndRelatedRowsSayWhy_KeptUnlessIncluded_TotalIs
     const auto before = summaryOf(runGranted(t, {"remove", app, "--related", "--dry-run"}).out);
     const CliRun included =
         runGranted(t, {"remove", app, "--related", "--include", http.native(), "--dry-run"});
-    EXPECT_EQ(occurrences(included.out,
-                          "com.lumina.sketchpad.ShipIt  ? identifier of the same product\n"),
-              1u)
-        << included.out;
+    EXPECT_PRED2(once, included.out,
+                 "com.lumina.sketchpad.ShipIt  ? identifier of the same product\n");
     const auto total = summaryOf(included.out);
     EXPECT_EQ(total.first, before.first + 1) << included.out;
     EXPECT_TRUE(fs::exists(app));
