@@ -30,14 +30,11 @@ public slots:
     uint Notify(const QString &appName, uint replaces, const QString &, const QString &summary,
                 const QString &body, const QStringList &actions, const QVariantMap &, int) {
         const uint id = replaces != 0 && replaces <= m_last ? replaces : ++m_last;
-        QFile file(m_log);
-        if (file.open(QIODevice::Append)) {
-            const QJsonObject line{
-                {"id", qint64(id)}, {"replaces", qint64(replaces)},
-                {"app", appName},   {"summary", summary},
-                {"body", body},     {"actions", QJsonArray::fromStringList(actions)}};
-            file.write(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n');
-        }
+        const QJsonObject line{
+            {"id", qint64(id)}, {"replaces", qint64(replaces)},
+            {"app", appName},   {"summary", summary},
+            {"body", body},     {"actions", QJsonArray::fromStringList(actions)}};
+        log(line);
         if (!m_invoke.isEmpty())
             QTimer::singleShot(0, this, [this, id] {
                 QDBusMessage signal =
@@ -52,15 +49,15 @@ public slots:
     QStringList GetCapabilities() {
         return {QStringLiteral("actions"), QStringLiteral("body"), QStringLiteral("body-markup")};
     }
-    void CloseNotification(uint id) {
-        QFile file(m_log);
-        if (file.open(QIODevice::Append))
-            file.write(
-                QJsonDocument(QJsonObject{{"closed", qint64(id)}}).toJson(QJsonDocument::Compact) +
-                '\n');
-    }
+    void CloseNotification(uint id) { log({{"closed", qint64(id)}}); }
 
 private:
+    void log(const QJsonObject &line) {
+        QFile file(m_log);
+        if (file.open(QIODevice::Append))
+            file.write(QJsonDocument(line).toJson(QJsonDocument::Compact) + '\n');
+    }
+
     QString m_log, m_invoke;
     uint m_last = 0;
 };

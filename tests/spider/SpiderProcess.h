@@ -90,19 +90,12 @@ public:
                             : v.toVariant().toString())
             .toStdString();
     }
-    std::vector<std::string> summaries() const {
-        std::vector<std::string> out;
-        for (const QJsonObject &n : notices())
-            out.push_back(n.value("summary").toString().toStdString());
+    // Field `key` of every call, joined by " | ".
+    std::string fields(const char *key) const {
+        std::string out;
+        for (size_t i = 0, n = notices().size(); i < n; ++i)
+            out += (i ? " | " : "") + field(i, key);
         return out;
-    }
-    // Whether any call named `name` in its summary or body.
-    bool told(const char *name) const {
-        const auto calls = notices();
-        return std::any_of(calls.begin(), calls.end(), [&](const QJsonObject &n) {
-            return (n.value("summary").toString() + n.value("body").toString())
-                .contains(QString::fromUtf8(name));
-        });
     }
 
 private:

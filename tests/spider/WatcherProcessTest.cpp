@@ -11,6 +11,7 @@
 #include "platform/linux/AutostartLoginItem.h"
 #include "preferences/PreferenceKeys.h"
 #include "spider/SpiderProcess.h"
+#include "support/CliRunner.h"
 
 #include <QThread>
 
@@ -161,15 +162,11 @@ TEST(Watcher, RemovalsNotToTell_StaySilent_LeftOutApplicationsWatchedAlike) {
     fs::remove_all(t.applications / "Sketchpad.app");
     ASSERT_TRUE(t.waitForGone({"com.vendor.editor", "com.vendor.viewer", "com.lumina.sketchpad"}));
 
-    QProcess cli;
-    cli.setProcessEnvironment(isolatedEnvironment(t.tree));
-    cli.start(QStringLiteral(ZEMBRA_CLI_PATH),
-              QStringList{QStringLiteral("remove"),
-                          QString::fromStdString((t.applications / "Player.app").native()),
-                          QStringLiteral("--yes")} +
-                  t.folderArguments());
-    ASSERT_TRUE(cli.waitForFinished(10000));
-    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    std::vector<std::string> remove{"remove", (t.applications / "Player.app").native(), "--yes"};
+    for (const QString &argument : t.folderArguments())
+        remove.push_back(argument.toStdString());
+    const CliRun cli = runCli(t.tree, remove);
+    ASSERT_EQ(cli.status, 0) << cli.err;
     ASSERT_FALSE(fs::exists(t.applications / "Player.app"));
 
     // The list leaves them out now; they are still on the disk.
@@ -180,13 +177,17 @@ TEST(Watcher, RemovalsNotToTell_StaySilent_LeftOutApplicationsWatchedAlike) {
     // Player, removed through us, is forgotten.
     ASSERT_TRUE(t.waitForGone(
         {"com.vendor.editor", "com.vendor.viewer", "com.lumina.sketchpad", "com.vendor.zed"}));
-    EXPECT_EQ(bus.summaries(), std::vector<std::string>{"Zed was removed"});
+    EXPECT_EQ(bus.fields("summary"), "Zed was removed");
 
     // On a notice of their own, or with Zed's when they left within its burst.
     fs::rename(t.applications / "Utilities/DiskSight.app",
                t.tree.dir("Elsewhere") / "DiskSight.app");
     fs::remove_all(t.applications / "Notes.app");
-    EXPECT_TRUE(waitUntil([&] { return bus.told("DiskSight") && bus.told("Notes"); }));
+    EXPECT_TRUE(waitUntil([&] {
+        const std::string told = bus.fields("summary") + bus.fields("body");
+        return told.find("DiskSight") != std::string::npos &&
+               told.find("Notes") != std::string::npos;
+    }));
 }
 
 // A settings folder the watcher cannot use safely, or one another copy watches from: it
@@ -266,8 +267,7 @@ TEST_P(ApplicationsFolderReplaced, WatchedAgain) {
     fs::remove_all(t.applications / "Utilities/Tools/Extra/Meter.app");
     ASSERT_TRUE(waitUntil([&] { return t.bus->notices().size() == 2; }))
         << "deaf after the folder was replaced, or to its deepest folders";
-    EXPECT_EQ(t.bus->summaries(),
-              (std::vector<std::string>{"Tool was removed", "Meter was removed"}));
+    EXPECT_EQ(t.bus->fields("summary"), "Tool was removed | Meter was removed");
 }
 
 INSTANTIATE_TEST_SUITE_P(Watcher, ApplicationsFolderReplaced, ::testing::Bool(),
@@ -330,7 +330,7 @@ TEST(WatcherChanges, MovesUpdatesAndAReplacement_OnlyTheReplacedOneTold_Snapshot
     // One more look, for a change that is no removal: still nothing else told.
     t.tree.app("Applications/Late.app", "com.vendor.late");
     ASSERT_TRUE(waitUntil([&] { return t.remembered("com.vendor.late") != nullptr; }));
-    EXPECT_EQ(t.bus->summaries(), std::vector<std::string>{"Editor was removed"});
+    EXPECT_EQ(t.bus->fields("summary"), "Editor was removed");
     EXPECT_EQ(t.bus->field(0, "body"), "It left one item behind (3 KB).");
 
     TestSettings settings;
