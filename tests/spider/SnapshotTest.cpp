@@ -42,19 +42,15 @@ std::shared_ptr<ApplicationItem> app(const char *label, const char *bundle, fs::
     return item;
 }
 
-std::vector<std::string> labels(const std::vector<std::shared_ptr<ApplicationItem>> &items) {
-    std::vector<std::string> out;
-    for (const auto &i : items)
-        out.push_back(i->label().value_or(QStringLiteral("?")).toStdString());
-    return out;
-}
-
-std::vector<std::string> shown(const ApplicationList &list) {
+// Each label, or with the identifier and path too.
+std::vector<std::string> labels(const ApplicationList &list, bool whole = false) {
     std::vector<std::string> out;
     for (const auto &item : list)
-        out.push_back(item->label().value_or(QString()).toStdString() + " " +
-                      item->bundle().value_or(QStringLiteral("-")).toStdString() + " " +
-                      platform::displayPath(item->url().value_or(fs::path())).toStdString());
+        out.push_back(
+            item->label().value_or(QString()).toStdString() +
+            (whole ? " " + item->bundle().value_or(QStringLiteral("-")).toStdString() + " " +
+                         platform::displayPath(item->url().value_or(fs::path())).toStdString()
+                   : ""));
     return out;
 }
 
@@ -72,7 +68,7 @@ struct Counted {
     }
     std::vector<std::string> shownFromAFullListing() {
         settings.grant(grants::kApplications, apps);
-        return shown(Application(settings).everyInstalledApplication());
+        return labels(Application(settings).everyInstalledApplication(), true);
     }
 };
 
@@ -99,7 +95,7 @@ TEST(InstalledBundles, Refresh_AsAFullListing_ReadsOnlyWhatIsNewOrChanged) {
     c.tree.link("Applications/Link.app", c.apps / "Zebra.app");
 
     EXPECT_EQ(c.refresh(), 14u) << "the first look reads every bundle";
-    EXPECT_EQ(shown(c.bundles.applications()), c.shownFromAFullListing());
+    EXPECT_EQ(labels(c.bundles.applications(), true), c.shownFromAFullListing());
     EXPECT_TRUE(c.bundles.takeChange());
     // The folders to watch: every one looked into for bundles, never a bundle or a link.
     EXPECT_EQ(c.bundles.folders(),
@@ -112,14 +108,14 @@ TEST(InstalledBundles, Refresh_AsAFullListing_ReadsOnlyWhatIsNewOrChanged) {
         fs::remove_all(c.apps / gone);
         EXPECT_EQ(c.refresh(), 0u) << gone;
         EXPECT_TRUE(c.bundles.takeChange()) << gone;
-        EXPECT_EQ(shown(c.bundles.applications()), c.shownFromAFullListing()) << gone;
+        EXPECT_EQ(labels(c.bundles.applications(), true), c.shownFromAFullListing()) << gone;
     }
     // New, renamed and gone at once: only the new paths are read.
     c.tree.app("Applications/New.app", "com.vendor.new");
     fs::remove_all(c.apps / "c.app");
     fs::rename(c.apps / "Zebra.app", c.apps / "Zebra Pro.app");
     EXPECT_EQ(c.refresh(), 2u);
-    EXPECT_EQ(shown(c.bundles.applications()), c.shownFromAFullListing());
+    EXPECT_EQ(labels(c.bundles.applications(), true), c.shownFromAFullListing());
     // A change another refresh saw first is still taken once.
     fs::remove_all(c.apps / "e.app");
     c.refresh();
@@ -140,7 +136,7 @@ TEST(InstalledBundles, Refresh_AsAFullListing_ReadsOnlyWhatIsNewOrChanged) {
     fs::last_write_time(plist, modified);
     ASSERT_EQ(fs::last_write_time(plist), modified);
     EXPECT_EQ(c.refresh(), 1u);
-    EXPECT_EQ(shown(c.bundles.applications()), c.shownFromAFullListing());
+    EXPECT_EQ(labels(c.bundles.applications(), true), c.shownFromAFullListing());
 
     // A stamp taken within the window is not trusted: read again at the next refresh.
     InstalledBundles wary(c.settings, {}, false, std::chrono::hours(1));
