@@ -131,8 +131,7 @@ TEST_F(ExtensionRemoval, SafariListNotRewritable_NothingDeleted_ArchiveReportedA
     t.file(kSafariList, list);
     SafariItem item = safariItem(QStringLiteral("id.vendor.blocker"));
     const auto remainder = remove_safari_extension(scope(), item, s, nullptr);
-    EXPECT_TRUE(platform::itemExists(archive));
-    EXPECT_TRUE(platform::itemExists(pref));
+    EXPECT_TRUE(platform::itemExists(archive) && platform::itemExists(pref));
     EXPECT_EQ(test::readFile(t / kSafariList), list);
     ASSERT_FALSE(remainder.empty());
     EXPECT_EQ(remainder.front().path(), archive);
