@@ -162,19 +162,13 @@ TEST(ApplicationSnapshot,
     const QString escaped =
         QStringLiteral("\"q\" \\ /\n\t") + QChar(0x01) + QChar(0x1f) + QStringLiteral("\u202e😀");
     named->setLabel_name(escaped);
-    const fs::path oddPath("/Applications/Od\xff"
-                           "d.app");
-    const auto odd = app("Odd", nullptr, oddPath);
+    const auto odd = app("Odd", nullptr, "/Applications/Od\xff\x64.app");
     const ApplicationSnapshot snapshot{
         kApps,
         {{named, true, {}}, {odd, false, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC)}}};
     ASSERT_TRUE(writeSnapshot(tree / "remembered.json", snapshot));
     const ApplicationSnapshot back = readSnapshot(tree / "remembered.json");
-    EXPECT_TRUE(sameSnapshot(back, snapshot));
-    ASSERT_EQ(back.applications.size(), 2u);
-    EXPECT_EQ(back.applications[0].item->company_name(), OptString(QString()));
-    EXPECT_EQ(back.applications[0].item->executable_info(), std::nullopt);
-    EXPECT_EQ(back.applications[1].item->url(), std::optional<fs::path>(oddPath));
+    EXPECT_TRUE(sameSnapshot(back, snapshot)) << "every field, null or empty, and the path's bytes";
     // The key of an application without identifier is its path, and it finds the record.
     const auto found = rememberedApplication(back, rememberedKey(*odd));
     ASSERT_TRUE(found);
@@ -283,14 +277,10 @@ TEST(RemovedApplication, OnlyAGoneRecordNotInstalledNow_OpensAReview_ItsPathOnly
     TestSettings settings;
     const fs::path path = tree / "Applications/Sketchpad.app";
     const auto viewer = app("Viewer", "com.vendor.viewer"), back = app("Back", "com.vendor.back");
+    const auto sketchpad = Application(settings).application(
+        tree.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad"));
     const ApplicationSnapshot snapshot{
-        tree / "Applications",
-        {{viewer, true, {}},
-         {back, false, {}},
-         {Application(settings).application(
-              tree.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad")),
-          false,
-          {}}}};
+        tree / "Applications", {{viewer, true, {}}, {back, false, {}}, {sketchpad, false, {}}}};
     for (const char *key : {"com.vendor.viewer", "com.vendor.back", "com.vendor.none"})
         EXPECT_FALSE(removedApplication(snapshot, {viewer, back}, QString::fromLatin1(key))) << key;
     const auto reviewedPath = [&] {
