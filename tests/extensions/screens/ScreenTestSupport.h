@@ -1,7 +1,6 @@
 #pragma once
-// What the extension screen tests share: an offscreen application delegate on a test tree
-// with the screens registered, a workspace double that records what it was asked to show,
-// and helpers to find what is on screen.
+// The extension screen tests' offscreen delegate on a test tree, with the screens registered
+// and a workspace double that records what it was asked to show.
 
 #include "extensions/screens/ExtensionScreens.h"
 #include "grants/GrantKeys.h"
