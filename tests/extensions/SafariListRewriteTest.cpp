@@ -56,9 +56,7 @@ std::string binaryListWithOddValues() {
     plist_t root = plist_new_dict();
     plist_t installed = plist_new_array();
     plist_t kept = entry("Kept.safariextz", "id.kept");
-    plist_dict_set_item(kept, "Note",
-                        plist_new_string("tab\tbell\x07"
-                                         "escape\x1b"));
+    plist_dict_set_item(kept, "Note", plist_new_string("tab\tbell\aescape\x1b"));
     plist_dict_set_item(kept, "Installed", plist_new_date(1000, 0));
     plist_array_append_item(installed, kept);
     plist_array_append_item(installed, entry("Gone.safariextz", "id.gone"));
@@ -76,11 +74,8 @@ fs::path layList(TreeBuilder &t, Reach reach, const std::string &bytes) {
     if (reach == Reach::Plain)
         return t.file(kList, bytes);
     const auto real = t.file("elsewhere/Extensions.plist", bytes);
-    t.dir(reach == Reach::LinkedFolder ? "home/Library/Safari" : "home/Library/Safari/Extensions");
-    if (reach == Reach::LinkedFolder)
-        t.link("home/Library/Safari/Extensions", real.parent_path());
-    else
-        t.link(kList, real);
+    t.link(reach == Reach::LinkedFolder ? fs::path(kList).parent_path().native() : kList,
+           reach == Reach::LinkedFolder ? real.parent_path() : real);
     return real;
 }
 
@@ -144,8 +139,7 @@ TEST(SafariListRewrite, BinaryListWithControlCharactersAndOldDate_StaysBinaryKee
     const auto list = platform::PropertyList::fromFile(file); // the items below are views into it
     const auto installed = list.root().item("Installed Extensions");
     ASSERT_EQ(installed.count(), 1u);
-    EXPECT_EQ(installed.at(0).item("Note").string(), QStringLiteral("tab\tbell\x07"
-                                                                    "escape\x1b"));
+    EXPECT_EQ(installed.at(0).item("Note").string(), QStringLiteral("tab\tbell\aescape\x1b"));
     EXPECT_EQ(test::entryCount(file.parent_path()), 1u);
 }
 
