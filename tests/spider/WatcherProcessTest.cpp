@@ -274,7 +274,8 @@ INSTANTIATE_TEST_SUITE_P(Watcher, ApplicationsFolderReplaced, ::testing::Bool(),
 // listing of the folder from the first one makes it.
 TEST(WatcherChanges, MovesUpdatesAndAReplacement_OnlyTheReplacedOneTold_SnapshotAsListed) {
     struct Move {
-        const char *name, *oldTo, *newName; // below the tree; the update's, none for a rename
+        std::string name;
+        const char *oldTo, *newName; // below the tree; the update's, none for a rename
     };
     const std::vector<Move> moves{
         {"mover1", "Applications/mover1 Pro.app", nullptr},
@@ -288,18 +289,16 @@ TEST(WatcherChanges, MovesUpdatesAndAReplacement_OnlyTheReplacedOneTold_Snapshot
     t.tree.app("Applications/Trashed.app", "com.vendor.trashed");
     t.appsWithLeftovers({"Editor", "mover1", "mover2", "mover3", "mover4"});
     for (const Move &m : moves)
-        t.tree.app("Downloads/" + std::string(m.name) + ".app",
-                   "com.vendor." + std::string(m.name));
+        t.tree.app("Downloads/" + m.name + ".app", "com.vendor." + m.name);
     ASSERT_TRUE(t.start());
     const fs::path file = snapshotFile(t.settingsFolder);
     const ApplicationSnapshot first = readSnapshot(file);
 
     for (const Move &m : moves) {
         fs::create_directories((t.tree / m.oldTo).parent_path());
-        fs::rename(t.applications / (std::string(m.name) + ".app"), t.tree / m.oldTo);
+        fs::rename(t.applications / (m.name + ".app"), t.tree / m.oldTo);
         if (m.newName)
-            fs::rename(t.tree / "Downloads" / (std::string(m.name) + ".app"),
-                       t.applications / m.newName);
+            fs::rename(t.tree / "Downloads" / (m.name + ".app"), t.applications / m.newName);
     }
     fs::rename(t.applications / "Editor.app", t.tree / "Editor.app");
     t.tree.app("Applications/Editor.app", "com.attack.editor", "Editor", "Editor");
@@ -311,7 +310,7 @@ TEST(WatcherChanges, MovesUpdatesAndAReplacement_OnlyTheReplacedOneTold_Snapshot
         {"com.vendor.editor", "com.vendor.trashed", "com.vendor.viewer", "com.vendor.meter"}));
     for (const Move &m : moves) {
         SCOPED_TRACE(m.name);
-        const auto record = t.remembered(("com.vendor." + std::string(m.name)).c_str());
+        const auto record = t.remembered(("com.vendor." + m.name).c_str());
         ASSERT_TRUE(record);
         EXPECT_EQ(record->url(), m.newName ? t.applications / m.newName : t.tree / m.oldTo);
     }
