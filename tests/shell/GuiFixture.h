@@ -36,11 +36,9 @@ class AnsweringOpenPanel : public platform::OpenPanel {
 public:
     void beginModal(const Request &request, QWidget *, QObject *, Done done) override {
         requests.push_back(request);
-        std::optional<fs::path> answer;
-        if (!answers.empty()) {
-            answer = answers.front();
+        const std::optional<fs::path> answer = answers.empty() ? std::nullopt : answers.front();
+        if (!answers.empty())
             answers.pop_front();
-        }
         done(answer);
     }
     std::deque<std::optional<fs::path>> answers;

@@ -27,6 +27,8 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <fstream>
+
 using namespace zembra;
 using zembra::test::expectControlsNamedOnce;
 namespace fs = std::filesystem;
@@ -54,7 +56,7 @@ struct CountingStyle : QCommonStyle {
     mutable int asked = 0;
 };
 
-class Accessibility : public test::GuiTest {};
+using Accessibility = test::GuiTest;
 
 QImage picture(const QIcon &icon) {
     return icon.pixmap(32).toImage().convertToFormat(QImage::Format_ARGB32);
@@ -247,17 +249,12 @@ TEST(Acknowledgements, InstalledCopyPreferred_ElseWrittenWhole_ElseNothing) {
                   written = scratch + "/Acknowledgements.rtf";
     // Not installed: the resource is written, and written again over an older copy.
     ASSERT_EQ(acknowledgementsFile(installed, scratch), written);
-    QFile old(written);
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    old.write("stale");
-    old.close();
+    std::ofstream(written.toStdString()) << "stale";
     ASSERT_EQ(acknowledgementsFile(installed, scratch), written);
     EXPECT_TRUE(readAll(kAcknowledgementsResource).startsWith("{\\rtf1"));
     EXPECT_EQ(readAll(written), readAll(kAcknowledgementsResource));
 
-    QFile copy(installed);
-    ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
-    copy.close();
+    std::ofstream(installed.toStdString()).flush();
     EXPECT_EQ(acknowledgementsFile(installed, scratch), installed);
     // A scratch folder that cannot be made (a file stands in its way): nothing to open.
     EXPECT_EQ(acknowledgementsFile(QString(), dir.filePath("installed.rtf/sub")), std::nullopt);
