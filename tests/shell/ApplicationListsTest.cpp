@@ -14,13 +14,9 @@
 #include "shell/Job.h"
 #include "shell/RememberedReview.h"
 
-#include <QAbstractButton>
-#include <QCoreApplication>
 #include <QImage>
-#include <QLineEdit>
 #include <QListView>
 #include <QPointer>
-#include <QProgressBar>
 #include <QSemaphore>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -277,8 +273,6 @@ TEST_F(ApplicationsLoading, QuitWhileLoading_WindowAndDelegateGoWhileTheWorkerIs
 }
 
 namespace {
-
-const QString kHomeScreen = QStringLiteral("zembra::HomeViewController/HomeViewController");
 
 // The watcher's memory on a temporary tree: "Gone" left files behind, "Clean" left none,
 // "Back" was seen leaving but is installed again, "Kept" is installed.

@@ -77,6 +77,8 @@ protected:
         platform::OpenPanel::setShared(nullptr);
     }
 
+    static inline const QString kHomeScreen =
+        QStringLiteral("zembra::HomeViewController/HomeViewController");
     // A home folder named after the login user, and an Applications folder.
     fs::path home() const { return tree / ("Users/" + platform::userName().toStdString()); }
     void grantBoth() {

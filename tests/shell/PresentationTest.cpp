@@ -16,13 +16,9 @@
 #include "shell/StoredPixels.h"
 #include "shell/TextLook.h"
 
-#include <QAbstractButton>
-#include <QAccessible>
 #include <QAction>
 #include <QCommonStyle>
 #include <QFile>
-#include <QImage>
-#include <QPixmap>
 #include <QResource>
 #include <QTemporaryDir>
 #include <QtEndian>

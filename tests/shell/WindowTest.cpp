@@ -7,11 +7,8 @@
 #include "shell/DragAndDropImageView.h"
 #include "support/CaseName.h"
 
-#include <QAbstractButton>
 #include <QAction>
-#include <QCoreApplication>
 #include <QDialogButtonBox>
-#include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QListView>
@@ -24,8 +21,6 @@ using namespace zembra;
 namespace fs = std::filesystem;
 
 namespace {
-
-const QString kHomeScreen = QStringLiteral("zembra::HomeViewController/HomeViewController");
 
 class Navigation : public test::GuiTest {
 protected:
@@ -92,19 +87,16 @@ protected:
 
 } // namespace
 
-TEST_F(Navigation, Start_CountsOneLaunchMore_ShowsHomeInAWindowThatHoldsEveryScreen) {
+TEST_F(Navigation, StartsAtHome_EachVisitMakesTheScreenAfresh_BackReplacesIt_UnknownKeepIt) {
     for (int i = 0; i < 5; ++i)
         delegate->applicationDidFinishLaunching();
     EXPECT_EQ(settings.store().integerForKey(screens::kAppLaunchCount), 5);
     EXPECT_EQ(screenName(), kHomeScreen);
     // The outcome popovers reach x 570 and y 188; an applications row ends at x 349.
-    const QSize content = window().viewController()->size();
-    EXPECT_GE(content.width(), 570);
-    EXPECT_GE(content.height(), 188);
+    EXPECT_GE(window().viewController()->width(), 570);
+    EXPECT_GE(window().viewController()->height(), 188);
     EXPECT_EQ(window().minimumSize(), window().maximumSize()) << "the window has a fixed size";
-}
 
-TEST_F(Navigation, EachVisitMakesTheScreenAfresh_BackReplacesIt_UnknownScreensKeepIt) {
     tree.app("Applications/One.app", "com.x.one");
     const auto rows = [&] { return find<QListView>(screen(), "tableviewA")->model()->rowCount(); };
     post(screens::kApplicationsViewController);
@@ -190,7 +182,6 @@ TEST_F(Keyboard, ApplicationsList_TabReachesEveryControl_EnterReviewsEscapeGoesH
     EXPECT_EQ(focusedName(), table->isHidden() ? "home_back" : "tableviewR");
 }
 
-// Ctrl+Q pressed in the sheet is the access sheet's quit test: it ends the process.
 TEST_F(Keyboard, AccessSheet_KeepsTheFocus_NoWayOutButBothGrants_WholeDiskShortcutWorks) {
     window(); // no grants: the access sheet is up
     QWidget *sheet = openScene("zembra::SandboxViewController");
