@@ -1,6 +1,4 @@
-// The lists of applications: the installed ones (their filter, the choice handed over, icons
-// and hostile names, and the list while its bundles are still being read), the removed
-// ones, and the background work that fills them.
+// The lists of applications, installed and removed, and the background work that fills them.
 
 #include "GuiFixture.h"
 #include "ScreenProbes.h"
@@ -264,9 +262,8 @@ TEST_F(ApplicationsLoading, RowsArriveAboveTheChosenOne_SelectionKeysAndReviewKe
     EXPECT_EQ(delegate->state().item()->url(), (tree / "Applications/A Folder/Zeta Three.app"));
 }
 
-// The test ends with the worker held: the fixture destroys the window (the screen, its job)
-// and then the delegate, which waits for the worker. The worker must notice the cancel and
-// its late batches must reach nothing destroyed.
+// Ends with the worker held: the window goes, then the delegate, which waits for the worker;
+// the worker notices the cancel, and its late batches reach nothing destroyed.
 TEST_F(ApplicationsLoading, QuitWhileLoading_WindowAndDelegateGoWhileTheWorkerIsHeld) {
     open();
     EXPECT_TRUE(loading());
@@ -306,8 +303,15 @@ protected:
 
 } // namespace
 
-TEST_F(RemovedApplications, List_OnlyGoneApplicationsWithLeftovers_InOnTheNextTurn_ReviewOfOne) {
+TEST_F(RemovedApplications, List_OnlyGoneWithLeftovers_ReviewOfOne_LeftMidSearchReachesNothing) {
+    post(screens::kRemovedApplicationsViewController);
+    QPointer<QWidget> left = screen();
     post(screens::kHomeViewController);
+    EXPECT_TRUE(left.isNull());
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(20000));
+    settle();
+    EXPECT_EQ(screenName(), kHomeScreen) << "the search left behind moved nothing";
+
     find<QAbstractButton>(screen(), "removed")->click();
     settle();
     auto *list = qobject_cast<RemovedApplicationsViewController *>(screen());
@@ -336,17 +340,8 @@ TEST_F(RemovedApplications, List_OnlyGoneApplicationsWithLeftovers_InOnTheNextTu
     EXPECT_EQ(reviewsShown, 1);
     ASSERT_NE(delegate->state().item(), nullptr);
     EXPECT_EQ(delegate->state().item()->bundle(), OptString(QStringLiteral("com.x.gone")));
-}
 
-TEST_F(RemovedApplications, LeftMidSearch_ReachesNothing_NothingRememberedShowsTheNotice) {
-    post(screens::kRemovedApplicationsViewController);
-    QPointer<QWidget> list = screen();
-    post(screens::kHomeViewController);
-    EXPECT_TRUE(list.isNull());
-    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(20000));
-    settle();
-    EXPECT_EQ(screenName(), kHomeScreen);
-
+    SCOPED_TRACE("nothing remembered");
     fs::remove(snapshotFile(settingsFolder.path()));
     post(screens::kRemovedApplicationsViewController);
     ASSERT_TRUE(QTest::qWaitFor(
