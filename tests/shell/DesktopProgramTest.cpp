@@ -1,7 +1,5 @@
-// The desktop program run as real processes, offscreen, on a temporary tree: its options,
-// and one window per settings folder, with a private session bus or without any. The
-// running program records what its window shows (--record-screens), which is what these
-// tests read. Then what it accepts from another process over its local socket.
+// The desktop program run as real processes, offscreen, on a temporary tree, one window per
+// settings folder; what the window shows is read from its record (--record-screens).
 
 #include "catalogue/Application.h"
 #include "catalogue/ApplicationSnapshot.h"
@@ -64,8 +62,7 @@ struct PrivateBus {
     QString address;
 };
 
-// One run of the desktop program, its output and errors read as one; ended when the object
-// goes.
+// One run of the desktop program, output and errors read as one; ended with the object.
 struct Program {
     Program(const QProcessEnvironment &env, const QStringList &arguments) {
         process.setProcessEnvironment(env);
@@ -103,8 +100,7 @@ sockaddr_un addressOf(const fs::path &path) {
     return address;
 }
 
-// A connection of the test's own to `path`, as this user or as "nobody" (root only);
-// closed with the object.
+// A connection to `path`, as this user or as "nobody" (root only); closed with the object.
 struct RawPeer {
     explicit RawPeer(const fs::path &path, bool otherUser = false)
         : fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
@@ -190,8 +186,7 @@ protected:
         fs::remove_all(bundle);
     }
 
-    // The first launch, at home: on a session bus of its own whose name it owns, with the
-    // user's own settings, or with --settings-dir and no bus.
+    // The first launch, at home: owning a private bus's name, or with --settings-dir and no bus.
     void startWindow(bool onBus) {
         window.reset();
         bus.reset();
@@ -535,8 +530,7 @@ TEST(ProgramOptions, FolderOptions_TakenAsTheCommandLineTakesThem) {
         EXPECT_FALSE(parse(refused).error.isEmpty()) << refused.join(' ').toStdString();
 }
 
-// What the program says, and whether it ends (with which status) or goes on to show its
-// window.
+// What the program says, and whether it ends (with which status) or shows its window.
 TEST_F(SingleInstance, ProgramStarted_SaysWhyAndEndsOrKeepsRunning) {
     const QString dir = q(settings), linked = q(tree.link("linked", settings));
     const struct {

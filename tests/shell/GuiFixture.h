@@ -1,7 +1,6 @@
 #pragma once
-// A desktop program on a temporary tree: its own settings stores, the delegate with every
-// screen of this build registered, a probe in place of the leftover review, an open panel
-// that answers as the test says, and the real main window.
+// A desktop program on a temporary tree: its own settings, every screen of this build, a probe
+// for the leftover review, an open panel that answers as the test says, the real main window.
 
 #include "catalogue/screens/CatalogueScreens.h"
 #include "grants/GrantKeys.h"
@@ -106,8 +105,7 @@ protected:
         NotificationCenter::defaultCenter().post(name);
         settle();
     }
-    // Runs posted events and deferred deletions, and waits for a list still loading (the
-    // tests that drive a list while it loads pump the events themselves).
+    // Runs posted events and deferred deletions, and waits for a list still loading.
     static void settle() {
         QCoreApplication::sendPostedEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -121,8 +119,7 @@ protected:
         };
         EXPECT_TRUE(QTest::qWaitFor([&] { return !loading(); }, 20000)) << "the list never loaded";
     }
-    // The visible sheets and popovers over the window, and the one whose content is of
-    // `className`.
+    // The visible sheets and popovers over the window, and the one showing a `className`.
     static std::vector<QWidget *> openScenes() {
         std::vector<QWidget *> out;
         for (QWidget *w : QApplication::topLevelWidgets())

@@ -1,7 +1,5 @@
-// What the user sees and hears: pictures from stored pixels exactly as their PNGs (and a
-// stored image that is not well formed never read past its end), labels given their look in
-// code exactly as by a style sheet, the style's standard icons read only when drawn, a
-// spoken name for every control, a picture for every file type, and the About window.
+// What the user sees and hears: stored pictures, text looks, standard icons read when drawn,
+// spoken names, a picture for every file type, and the About window.
 
 #include "GuiFixture.h"
 #include "ScreenProbes.h"
