@@ -1,6 +1,4 @@
-// The lists of applications: the installed ones (their filter, the choice handed over, icons
-// and hostile names, and the list while its bundles are still being read), the removed
-// ones, and the background work that fills them.
+// The lists of applications, installed and removed, and the background work that fills them.
 
 #include "GuiFixture.h"
 #include "ScreenProbes.h"
@@ -14,14 +12,9 @@
 #include "shell/Job.h"
 #include "shell/RememberedReview.h"
 
-#include <QAbstractButton>
-#include <QBuffer>
-#include <QCoreApplication>
 #include <QImage>
-#include <QLineEdit>
 #include <QListView>
 #include <QPointer>
-#include <QProgressBar>
 #include <QSemaphore>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -29,31 +22,13 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <fstream>
+#include <numeric>
 #include <thread>
 
 using namespace zembra;
 namespace fs = std::filesystem;
 
 namespace {
-
-// An .icns file holding one 32-pixel PNG picture.
-void writeIcns(const fs::path &file, QColor colour) {
-    QImage image(32, 32, QImage::Format_ARGB32);
-    image.fill(colour);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    const auto be32 = [](qsizetype v) {
-        const char bytes[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-        return QByteArray(bytes, 4);
-    };
-    const QByteArray entry = "ic11" + be32(8 + png.size()) + png;
-    const QByteArray icns = "icns" + be32(8 + entry.size()) + entry;
-    fs::create_directories(file.parent_path());
-    std::ofstream(file, std::ios::binary).write(icns.constData(), icns.size());
-}
 
 class CountingWorkspace : public platform::Workspace {
 public:
@@ -70,7 +45,11 @@ protected:
         grantBoth();
         tree.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad",
                  "AppIcon.icns");
-        writeIcns(tree / "Applications/Sketchpad.app/Contents/Resources/AppIcon.icns", Qt::red);
+        QImage icon(32, 32, QImage::Format_ARGB32);
+        icon.fill(Qt::red);
+        const fs::path icns =
+            tree.file("Applications/Sketchpad.app/Contents/Resources/AppIcon.icns");
+        EXPECT_TRUE(icon.save(QString::fromStdString(icns.native()), "ICNS"));
         for (const char *name : {"Safari", "Café", "Notes"})
             tree.app(std::string("Applications/") + name + ".app",
                      std::string("com.example.") + name[0]);
@@ -158,15 +137,11 @@ TEST_F(ApplicationsList, LongList_IconsDecodedForRowsOnScreen_HostileNameEscaped
               evil);
 }
 
-// --- While the bundles are still being read ---------------------------------------------
-// The worker is held after each batch until the test lets the next one through, so every
-// state a user may meet mid-load is reached on purpose.
-
 namespace {
 
-// Reads the real bundles, three at a time, and waits before handing over each batch after
-// the first until the test lets one through (or the read is cancelled). The reader holds a
-// share of the gate: a worker still held when the test ends outlives the fixture.
+// The real bundles read three at a time, each batch after the first held until the test lets
+// it through (or the read is cancelled), so every state met mid-load is reached on purpose.
+// The reader shares the gate: a worker still held when the test ends outlives the fixture.
 struct Gate {
     QSemaphore open;
     std::atomic<int> handed{0};
@@ -226,10 +201,6 @@ protected:
             out << item->label().value_or(QString());
         return out;
     }
-    void press(Qt::Key key) {
-        QTest::keyClick(list, key);
-        QCoreApplication::sendPostedEvents();
-    }
 
     std::shared_ptr<Gate> gate = std::make_shared<Gate>();
     QListView *list = nullptr;
@@ -276,10 +247,10 @@ TEST_F(ApplicationsLoading, RowsArriveAboveTheChosenOne_SelectionKeysAndReviewKe
     EXPECT_EQ(selected(), QStringLiteral("Zeta Three"));
     // Down goes to the row below the chosen application as it stands now.
     list->setFocus();
-    press(Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(selected(), QStringLiteral("Zeta Two"));
     arrive(1);
-    press(Qt::Key_Up);
+    QTest::keyClick(list, Qt::Key_Up);
     EXPECT_EQ(selected(), QStringLiteral("Zeta Three"));
     arrive(1);
 
@@ -291,19 +262,14 @@ TEST_F(ApplicationsLoading, RowsArriveAboveTheChosenOne_SelectionKeysAndReviewKe
     EXPECT_EQ(delegate->state().item()->url(), (tree / "Applications/A Folder/Zeta Three.app"));
 }
 
-// The test ends with the worker held: the fixture destroys the window (the screen, its job)
-// and then the delegate, which waits for the worker. The worker must notice the cancel and
-// its late batches must reach nothing destroyed.
+// Ends with the worker held: the window goes, then the delegate, which waits for the worker;
+// the worker notices the cancel, and its late batches reach nothing destroyed.
 TEST_F(ApplicationsLoading, QuitWhileLoading_WindowAndDelegateGoWhileTheWorkerIsHeld) {
     open();
     EXPECT_TRUE(loading());
 }
 
-// --- The applications removed without us -----------------------------------------------
-
 namespace {
-
-const QString kHomeScreen = QStringLiteral("zembra::HomeViewController/HomeViewController");
 
 // The watcher's memory on a temporary tree: "Gone" left files behind, "Clean" left none,
 // "Back" was seen leaving but is installed again, "Kept" is installed.
@@ -332,25 +298,20 @@ protected:
     }
     ~RemovedApplications() override { platform::SettingsStore::setFolder(QString()); }
 
-    QStringList rowTexts(QWidget *list) {
-        QStringList rows;
-        const QAbstractItemModel *model = find<QTableView>(list, "tableviewR")->model();
-        for (int r = 0; r < model->rowCount(); ++r) {
-            QStringList cells;
-            for (int c = 0; c < model->columnCount(); ++c)
-                cells << model->index(r, c).data().toString();
-            rows << cells.join('|');
-        }
-        return rows;
-    }
-
     QTemporaryDir settingsFolder;
 };
 
 } // namespace
 
-TEST_F(RemovedApplications, List_OnlyGoneApplicationsWithLeftovers_InOnTheNextTurn_ReviewOfOne) {
+TEST_F(RemovedApplications, List_OnlyGoneWithLeftovers_ReviewOfOne_LeftMidSearchReachesNothing) {
+    post(screens::kRemovedApplicationsViewController);
+    QPointer<QWidget> left = screen();
     post(screens::kHomeViewController);
+    EXPECT_TRUE(left.isNull());
+    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(20000));
+    settle();
+    EXPECT_EQ(screenName(), kHomeScreen) << "the search left behind moved nothing";
+
     find<QAbstractButton>(screen(), "removed")->click();
     settle();
     auto *list = qobject_cast<RemovedApplicationsViewController *>(screen());
@@ -366,8 +327,10 @@ TEST_F(RemovedApplications, List_OnlyGoneApplicationsWithLeftovers_InOnTheNextTu
     test::expectControlsNamedOnce(&window(), "removed applications");
     EXPECT_FALSE(find<QProgressBar>(list, "progress")->isVisible());
     EXPECT_FALSE(find<QLabel>(list, "empty_notice")->isVisible());
-    EXPECT_EQ(rowTexts(list),
-              QStringList{QStringLiteral("Gone|com.x.gone|") + platform::formatByteCount(3000)});
+    const QAbstractItemModel *rows = find<QTableView>(list, "tableviewR")->model();
+    ASSERT_EQ(test::labels(rows), QStringList{"Gone"});
+    EXPECT_EQ(rows->index(0, 1).data().toString() + '|' + rows->index(0, 2).data().toString(),
+              "com.x.gone|" + platform::formatByteCount(3000));
 
     auto *review = find<QAbstractButton>(list, "switch_review");
     EXPECT_FALSE(review->isEnabled()) << "nothing chosen yet";
@@ -377,17 +340,8 @@ TEST_F(RemovedApplications, List_OnlyGoneApplicationsWithLeftovers_InOnTheNextTu
     EXPECT_EQ(reviewsShown, 1);
     ASSERT_NE(delegate->state().item(), nullptr);
     EXPECT_EQ(delegate->state().item()->bundle(), OptString(QStringLiteral("com.x.gone")));
-}
 
-TEST_F(RemovedApplications, LeftMidSearch_ReachesNothing_NothingRememberedShowsTheNotice) {
-    post(screens::kRemovedApplicationsViewController);
-    QPointer<QWidget> list = screen();
-    post(screens::kHomeViewController);
-    EXPECT_TRUE(list.isNull());
-    ASSERT_TRUE(QThreadPool::globalInstance()->waitForDone(20000));
-    settle();
-    EXPECT_EQ(screenName(), kHomeScreen);
-
+    SCOPED_TRACE("nothing remembered");
     fs::remove(snapshotFile(settingsFolder.path()));
     post(screens::kRemovedApplicationsViewController);
     ASSERT_TRUE(QTest::qWaitFor(
@@ -420,14 +374,9 @@ TEST_F(RemovedApplications,
     EXPECT_EQ(delegate->state().item()->label(), OptString(QStringLiteral("Gone")));
 }
 
-// --- Background work ----------------------------------------------------------------------
-// Parts arrive on the GUI thread in the order the work
-// reported them and the end after the last; a job destroyed mid-work hands nothing more to
-// anyone; quitting waits for a cancelled worker, and ends the process when one never ends.
-
 TEST(JobBatches, PartsArriveInOrder_FinishedAfterTheLast_NoWholeResult) {
     Job<std::vector<int>> job;
-    std::vector<int> seen, expected;
+    std::vector<int> seen, expected(150);
     int finishedAt = -1;
     const auto take = [&] {
         for (const auto &batch : job.takeBatches())
@@ -444,8 +393,7 @@ TEST(JobBatches, PartsArriveInOrder_FinishedAfterTheLast_NoWholeResult) {
     }));
     EXPECT_FALSE(job.startInBatches([](const auto &) {})) << "one work at a time";
     ASSERT_TRUE(QTest::qWaitFor([&] { return !job.isRunning(); }, 10000));
-    for (int i = 0; i < 150; ++i)
-        expected.push_back(i);
+    std::iota(expected.begin(), expected.end(), 0);
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(finishedAt, 150) << "finished comes after every part";
     EXPECT_FALSE(job.takeResult().has_value());

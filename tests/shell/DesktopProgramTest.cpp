@@ -1,7 +1,5 @@
-// The desktop program run as real processes, offscreen, on a temporary tree: its options,
-// and one window per settings folder, with a private session bus or without any. The
-// running program records what its window shows (--record-screens), which is what these
-// tests read. Then what it accepts from another process over its local socket.
+// The desktop program run as real processes, offscreen, on a temporary tree, one window per
+// settings folder; what the window shows is read from its record (--record-screens).
 
 #include "catalogue/Application.h"
 #include "catalogue/ApplicationSnapshot.h"
@@ -46,29 +44,25 @@ QString q(const fs::path &p) {
 }
 
 // A session bus of the test's own, up while the object lives.
-class PrivateBus {
-public:
+struct PrivateBus {
     PrivateBus() {
-        m_daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
-        if (m_daemon.waitForReadyRead(10000))
-            address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+        daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+        if (daemon.waitForReadyRead(10000))
+            address = QString::fromUtf8(daemon.readLine()).trimmed();
     }
     ~PrivateBus() {
         QDBusConnection::disconnectFromBus("single-instance-test");
-        m_daemon.kill();
-        m_daemon.waitForFinished(5000);
+        daemon.kill();
+        daemon.waitForFinished(5000);
     }
     QDBusConnection connection() const {
         return QDBusConnection::connectToBus(address, "single-instance-test");
     }
+    QProcess daemon;
     QString address;
-
-private:
-    QProcess m_daemon;
 };
 
-// One run of the desktop program, its output and errors read as one; ended when the object
-// goes.
+// One run of the desktop program, output and errors read as one; ended with the object.
 struct Program {
     Program(const QProcessEnvironment &env, const QStringList &arguments) {
         process.setProcessEnvironment(env);
@@ -106,8 +100,7 @@ sockaddr_un addressOf(const fs::path &path) {
     return address;
 }
 
-// A connection of the test's own to `path`, as this user or as "nobody" (root only);
-// closed with the object.
+// A connection to `path`, as this user or as "nobody" (root only); closed with the object.
 struct RawPeer {
     explicit RawPeer(const fs::path &path, bool otherUser = false)
         : fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
@@ -192,23 +185,16 @@ protected:
         }
         fs::remove_all(bundle);
     }
-    int launchCount() const {
-        return platform::SettingsStore(q(settingsFolder()) + "/Uninstaller zembra.conf")
-            .integerForKey("appLaunchCount");
-    }
 
-    // The first launch, at home: on a session bus of its own whose name it owns, with the
-    // user's own settings, or with --settings-dir and no bus.
+    // The first launch, at home: owning a private bus's name, or with --settings-dir and no bus.
     void startWindow(bool onBus) {
         window.reset();
         bus.reset();
         fs::remove(record);
-        settingsOption.clear();
+        settingsOption = onBus ? QStringList() : QStringList{"--settings-dir", q(settings)};
         if (onBus) {
             bus = std::make_unique<PrivateBus>();
             ASSERT_FALSE(bus->address.isEmpty());
-        } else {
-            settingsOption = {"--settings-dir", q(settings)};
         }
         window = std::make_unique<Program>(
             environment(), QStringList{"--record-screens", q(record)} + folders() + settingsOption);
@@ -221,6 +207,10 @@ protected:
                 15000))
                 << "the running window does not answer on the bus";
         }
+    }
+    int launchCount() const {
+        return platform::SettingsStore(q(settingsFolder()) + "/Uninstaller zembra.conf")
+            .integerForKey("appLaunchCount");
     }
     // A later launch on the window's settings.
     std::unique_ptr<Program> later(const QStringList &arguments) {
@@ -522,13 +512,10 @@ TEST(ActivationRequest, EncodedAndDecoded_KeepsFolderBytesThatAreNotUtf8) {
 TEST(ProgramOptions, FolderOptions_TakenAsTheCommandLineTakesThem) {
     const auto o =
         parse({"--applications", "A", "--home", "H", "--root", "/", "--settings-dir", "S"});
-    EXPECT_TRUE(o.error.isEmpty());
+    EXPECT_TRUE(o.error.isEmpty() && !o.removedApplications && o.reviewRemembered.isEmpty());
     EXPECT_EQ(o.grants, (std::map<std::string, std::string>{
                             {"--applications", "A"}, {"--home", "H"}, {"--root", "/"}}));
     EXPECT_EQ(o.settingsDir, QStringLiteral("S"));
-    EXPECT_TRUE(o.reviewRemembered.isEmpty());
-    EXPECT_FALSE(o.removedApplications);
-
     // The watcher's key is one argument, even one that looks like an option.
     const auto review = parse({"--review-remembered=--root"});
     EXPECT_EQ(review.reviewRemembered, QStringLiteral("--root"));
@@ -543,10 +530,7 @@ TEST(ProgramOptions, FolderOptions_TakenAsTheCommandLineTakesThem) {
         EXPECT_FALSE(parse(refused).error.isEmpty()) << refused.join(' ').toStdString();
 }
 
-// The desktop program started for real: what it says, and whether it ends (with which
-// status) or goes on to show its window.
-// What the program says, and whether it ends (with which status) or goes on to show its
-// window.
+// What the program says, and whether it ends (with which status) or shows its window.
 TEST_F(SingleInstance, ProgramStarted_SaysWhyAndEndsOrKeepsRunning) {
     const QString dir = q(settings), linked = q(tree.link("linked", settings));
     const struct {
@@ -557,9 +541,6 @@ TEST_F(SingleInstance, ProgramStarted_SaysWhyAndEndsOrKeepsRunning) {
         {{"--help"}, 0, "--settings-dir <DIR>"},
         {{"--version"}, 0, "Uninstaller zembra " ZEMBRA_VERSION},
         {{"--settings-dir", dir, "--home", dir + "/no such folder"}, 2, "--home: no folder at"},
-        {{"--settings-dir", dir, "--review-remembered=com.x.none"},
-         std::nullopt,
-         "uninstaller-zembra: no remembered application com.x.none\n"},
         // Escaped as the command line escapes names.
         {{"--settings-dir", dir, "--review-remembered=a\x1b[2Jb\nc\u202e"},
          std::nullopt,

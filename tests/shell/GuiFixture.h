@@ -1,7 +1,6 @@
 #pragma once
-// A desktop program on a temporary tree: its own settings stores, the delegate with every
-// screen of this build registered, a probe in place of the leftover review, an open panel
-// that answers as the test says, and the real main window.
+// A desktop program on a temporary tree: its own settings, every screen of this build, a probe
+// for the leftover review, an open panel that answers as the test says, the real main window.
 
 #include "catalogue/screens/CatalogueScreens.h"
 #include "grants/GrantKeys.h"
@@ -36,11 +35,9 @@ class AnsweringOpenPanel : public platform::OpenPanel {
 public:
     void beginModal(const Request &request, QWidget *, QObject *, Done done) override {
         requests.push_back(request);
-        std::optional<fs::path> answer;
-        if (!answers.empty()) {
-            answer = answers.front();
+        const std::optional<fs::path> answer = answers.empty() ? std::nullopt : answers.front();
+        if (!answers.empty())
             answers.pop_front();
-        }
         done(answer);
     }
     std::deque<std::optional<fs::path>> answers;
@@ -79,6 +76,8 @@ protected:
         platform::OpenPanel::setShared(nullptr);
     }
 
+    static inline const QString kHomeScreen =
+        QStringLiteral("zembra::HomeViewController/HomeViewController");
     // A home folder named after the login user, and an Applications folder.
     fs::path home() const { return tree / ("Users/" + platform::userName().toStdString()); }
     void grantBoth() {
@@ -106,8 +105,7 @@ protected:
         NotificationCenter::defaultCenter().post(name);
         settle();
     }
-    // Runs posted events and deferred deletions, and waits for a list still loading (the
-    // tests that drive a list while it loads pump the events themselves).
+    // Runs posted events and deferred deletions, and waits for a list still loading.
     static void settle() {
         QCoreApplication::sendPostedEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -121,8 +119,7 @@ protected:
         };
         EXPECT_TRUE(QTest::qWaitFor([&] { return !loading(); }, 20000)) << "the list never loaded";
     }
-    // The visible sheets and popovers over the window, and the one whose content is of
-    // `className`.
+    // The visible sheets and popovers over the window, and the one showing a `className`.
     static std::vector<QWidget *> openScenes() {
         std::vector<QWidget *> out;
         for (QWidget *w : QApplication::topLevelWidgets())

@@ -10,12 +10,11 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QStringList>
-#include <QThread>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -59,15 +58,7 @@ private:
 
 // Runs the event loop until `done` holds or `ms` passed; true when it held.
 template <typename Pred> bool waitFor(Pred done, int ms = 20000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return true;
+    return QTest::qWaitFor(done, ms);
 }
 
 // A `sleep` copied into `bundle` as its executable `name` and started; killed at the end.

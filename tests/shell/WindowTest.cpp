@@ -7,11 +7,8 @@
 #include "shell/DragAndDropImageView.h"
 #include "support/CaseName.h"
 
-#include <QAbstractButton>
 #include <QAction>
-#include <QCoreApplication>
 #include <QDialogButtonBox>
-#include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QListView>
@@ -24,8 +21,6 @@ using namespace zembra;
 namespace fs = std::filesystem;
 
 namespace {
-
-const QString kHomeScreen = QStringLiteral("zembra::HomeViewController/HomeViewController");
 
 class Navigation : public test::GuiTest {
 protected:
@@ -92,19 +87,16 @@ protected:
 
 } // namespace
 
-TEST_F(Navigation, Start_CountsOneLaunchMore_ShowsHomeInAWindowThatHoldsEveryScreen) {
+TEST_F(Navigation, StartsAtHome_EachVisitMakesTheScreenAfresh_BackReplacesIt_UnknownKeepIt) {
     for (int i = 0; i < 5; ++i)
         delegate->applicationDidFinishLaunching();
     EXPECT_EQ(settings.store().integerForKey(screens::kAppLaunchCount), 5);
     EXPECT_EQ(screenName(), kHomeScreen);
     // The outcome popovers reach x 570 and y 188; an applications row ends at x 349.
-    const QSize content = window().viewController()->size();
-    EXPECT_GE(content.width(), 570);
-    EXPECT_GE(content.height(), 188);
+    EXPECT_GE(window().viewController()->width(), 570);
+    EXPECT_GE(window().viewController()->height(), 188);
     EXPECT_EQ(window().minimumSize(), window().maximumSize()) << "the window has a fixed size";
-}
 
-TEST_F(Navigation, EachVisitMakesTheScreenAfresh_BackReplacesIt_UnknownScreensKeepIt) {
     tree.app("Applications/One.app", "com.x.one");
     const auto rows = [&] { return find<QListView>(screen(), "tableviewA")->model()->rowCount(); };
     post(screens::kApplicationsViewController);
@@ -190,7 +182,6 @@ TEST_F(Keyboard, ApplicationsList_TabReachesEveryControl_EnterReviewsEscapeGoesH
     EXPECT_EQ(focusedName(), table->isHidden() ? "home_back" : "tableviewR");
 }
 
-// Ctrl+Q pressed in the sheet is the access sheet's quit test: it ends the process.
 TEST_F(Keyboard, AccessSheet_KeepsTheFocus_NoWayOutButBothGrants_WholeDiskShortcutWorks) {
     window(); // no grants: the access sheet is up
     QWidget *sheet = openScene("zembra::SandboxViewController");
@@ -312,33 +303,32 @@ TEST(OpenPanel, FoldersOnlyWithTitleAndPrompt_AnswersOnceWithTheChoice) {
     QWidget parent;
     parent.show();
     std::vector<std::optional<fs::path>> answers;
-    const auto open = [&](const QString &title) {
-        platform::OpenPanel::shared().beginModal({title, "Allow", dir.path().toStdString()},
-                                                 &parent, &parent,
-                                                 [&](auto folder) { answers.push_back(folder); });
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *dialog = qobject_cast<QFileDialog *>(w); dialog && dialog->isVisible())
-                return dialog;
-        return static_cast<QFileDialog *>(nullptr);
+    const auto open = [&] {
+        platform::OpenPanel::shared().beginModal(
+            {"Allow access", "Allow", dir.path().toStdString()}, &parent, &parent,
+            [&](auto folder) { answers.push_back(folder); });
+        return parent.findChild<QFileDialog *>();
     };
-    QFileDialog *dialog = open("Allow access");
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Allow access"));
-    EXPECT_EQ(dialog->labelText(QFileDialog::Accept), QStringLiteral("Allow"));
-    EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
-    EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
-    EXPECT_FALSE(dialog->filter() & (QDir::Hidden | QDir::Files)) << "hidden folders, files";
-    EXPECT_EQ(dialog->directory().absolutePath(), dir.path());
-    dialog->reject();
-    ASSERT_EQ(answers.size(), 1u);
-    EXPECT_FALSE(answers.front().has_value()) << "cancelled";
-
-    dialog = open(QString());
-    ASSERT_NE(dialog, nullptr);
-    dialog->selectFile(dir.path());
-    QMetaObject::invokeMethod(dialog, "accept");
-    ASSERT_EQ(answers.size(), 2u);
-    EXPECT_EQ(answers.back(), fs::path(dir.path().toStdString()));
+    for (const bool chosen : {false, true}) {
+        QFileDialog *dialog = open();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle() + '|' + dialog->labelText(QFileDialog::Accept),
+                  QStringLiteral("Allow access|Allow"));
+        EXPECT_EQ(dialog->fileMode(), QFileDialog::Directory);
+        EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
+        EXPECT_FALSE(dialog->filter() & (QDir::Hidden | QDir::Files)) << "hidden folders, files";
+        EXPECT_EQ(dialog->directory().absolutePath(), dir.path());
+        if (chosen) {
+            dialog->selectFile(dir.path());
+            QMetaObject::invokeMethod(dialog, "accept");
+        } else {
+            dialog->reject();
+        }
+        delete dialog;
+        ASSERT_EQ(answers.size(), chosen ? 2u : 1u);
+        EXPECT_EQ(answers.back(),
+                  chosen ? std::optional(fs::path(dir.path().toStdString())) : std::nullopt);
+    }
 }
 
 TEST_F(DropTarget, Drag_TheFirstFileDecides_ARefusedOneDropsNothing) {
@@ -357,21 +347,9 @@ TEST_F(DropTarget, Drag_TheFirstFileDecides_ARefusedOneDropsNothing) {
     EXPECT_EQ(delegate->state().item(), nullptr);
 }
 
-TEST_F(DropTarget, BundleOutsideApplications_GoesToItsReviewAndIsGranted) {
-    // Left out of the list by its identifier, and not below any granted folder.
-    const fs::path bundle = tree.app("Downloads/Tool.app", "com.apple.Safari", "Tool");
-    settings.store().setInteger(screens::kSheet, 1);
-    drag(urls({"Downloads/Tool.app", "notes.txt"}), true);
-    EXPECT_EQ(reviewsShown, 1);
-    ASSERT_NE(delegate->state().item(), nullptr);
-    EXPECT_EQ(delegate->state().item()->url(), bundle);
-    EXPECT_EQ(settings.store().integerForKey(screens::kSheet), 1)
-        << "the drop leaves the Back target alone";
-    EXPECT_EQ(delegate->state().granted_items(), std::vector<fs::path>{bundle}) << "nothing else";
-}
-
-// Named like a bundle but no folder: refused, and the refusal is said.
-TEST_F(DropTarget, NoFolder_RefusedWithTheReason_NothingGrantedOrReviewed) {
+// Named like a bundle but no folder: refused, and the refusal is said. A real bundle outside
+// the granted folders and left out of the list by its identifier still goes to its review.
+TEST_F(DropTarget, NoFolderRefusedWithTheReason_BundleOutsideApplicationsReviewedAndGranted) {
     const fs::path real = tree.app("Downloads/Real.app", "com.x.real");
     tree.file("Downloads/File.app");
     ASSERT_EQ(mkfifo((tree / "Downloads/Fifo.app").c_str(), 0644), 0);
@@ -393,4 +371,14 @@ TEST_F(DropTarget, NoFolder_RefusedWithTheReason_NothingGrantedOrReviewed) {
         said->window()->close();
         settle();
     }
+
+    const fs::path bundle = tree.app("Downloads/Tool.app", "com.apple.Safari", "Tool");
+    settings.store().setInteger(screens::kSheet, 1);
+    drag(urls({"Downloads/Tool.app", "notes.txt"}), true);
+    EXPECT_EQ(reviewsShown, 1);
+    ASSERT_NE(delegate->state().item(), nullptr);
+    EXPECT_EQ(delegate->state().item()->url(), bundle);
+    EXPECT_EQ(settings.store().integerForKey(screens::kSheet), 1)
+        << "the drop leaves the Back target alone";
+    EXPECT_EQ(delegate->state().granted_items(), std::vector<fs::path>{bundle}) << "nothing else";
 }
