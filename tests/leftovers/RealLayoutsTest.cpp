@@ -193,12 +193,8 @@ TEST(StrongestTie, SamePathFoundWeaklyAndStrongly_WeakNowhere_WeakOnlyStaysWeak)
     }
 }
 
-// What real products leave outside the folders named after their identifier: offered,
-// unticked, with the rule's reason; look-alikes of the attacker's kind (a short or generic
-// name, a sibling product, the name inside another word, a link) are not offered. The
-// related step tests only the names that can tie, whatever their case or letters; a large
-// vendor's other installed products keep their entries. A bundle's inner bundles and its
-// signature tie their own strongly; what they claim of others is only offered.
+// Look-alikes of the attacker's kind (a short or generic name, a sibling product, the name
+// inside another word, a link) are not offered; a large vendor's other products keep theirs.
 TEST(RealLayouts, ProductsAndTheirNeighbours_EachEntryAsTheReviewShowsIt) {
     const char *meetly = "meetly.us", *robot = "Robot Studio", *shellix = "Shellix",
                *postly = "Postly", *cloudbox = "Cloudbox", *maps = "Maps", *writer = "Writer",

@@ -319,9 +319,7 @@ TEST_F(ReviewScreen, UndeletableEntries_OutcomeRevealsEveryOne_FreedSizeWithoutT
               (std::vector<std::vector<fs::path>>{{prefs, caches.parent_path(), cookies}}));
 }
 
-// The screen's side of rows that start unticked: which reason their second line, tooltip
-// and spoken description give, that only a row another application uses wears the badge,
-// and that a click on the box ticks it. Which rows start unticked is the core's rule.
+// Which rows start unticked is the core's rule; here what the screen tells of them.
 TEST_F(ReviewScreen, RowsStartingUnticked_SayWhy_OnlyTheSharedOneBadged_AClickTicksIt) {
     t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
     t.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2", "Sketchpad 2");
@@ -518,9 +516,7 @@ TEST_F(ReviewScreen, SearchJob_LeftDuringTheSearchCancelsIt_OtherwiseFillsTheScr
     EXPECT_FALSE(item->files().empty()) << "the shared item got the search's lists";
 }
 
-// The notice's review of an application that was moved away while another took its path:
-// only the leftovers are listed and removed, the other application stays. Which path a
-// remembered record keeps is the core's rule; this is the screen's whole road.
+// The notice's review, end to end; which path a remembered record keeps is the core's rule.
 TEST_F(ReviewScreen, RememberedApplication_AnotherAtItsOldPath_NotListedNotDeleted) {
     const fs::path sketchpad =
         t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
@@ -693,8 +689,7 @@ TEST(EntryLook, PathGivesIconAndName) {
     }
 }
 
-// Which prompt a completed removal brings, by the removals before it, the launches, whether
-// the user rated and what could not be removed; the removal counter grows either way.
+// The removal counter grows whatever prompt comes.
 TEST_F(ReviewScreen,
        OutcomePrompts_TenthRemovalPopover_TenthLaunchSheet_NoneOnceRated_LeftEntriesFirst) {
     const FileEntry left = FileEntry::file(t.file("Users/me/Library/Logs/stuck.log")),
