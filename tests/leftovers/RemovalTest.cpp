@@ -117,13 +117,10 @@ TEST_F(Removal, RunningByIdentifierOrInsideWhatGoes_WholeComponents_RefusesAndTo
 // deletion), one already gone, a folder and a file inside it.
 TEST_F(Removal, SelectedDeleted_UntickedAndOutsideKept_OnlyWhatRemainsReported_FreedOnce) {
     t.app("granted/Editor.app", "com.vendor.editor");
-    t.entries({"granted/Library/Preferences/com.vendor.editor.plist",
-               "granted/Library/Preferences/com.vendor.editor.keep.plist",
-               "elsewhere/com.vendor.editor.plist", "granted/Logs/Editor/Editor.log"});
-    const fs::path pref = t / "granted/Library/Preferences/com.vendor.editor.plist",
-                   keep = t / "granted/Library/Preferences/com.vendor.editor.keep.plist",
-                   outside = t / "elsewhere/com.vendor.editor.plist",
-                   logs = t / "granted/Logs/Editor", log = logs / "Editor.log";
+    const fs::path pref = t.file("granted/Library/Preferences/com.vendor.editor.plist"),
+                   keep = t.file("granted/Library/Preferences/com.vendor.editor.keep.plist"),
+                   outside = t.file("elsewhere/com.vendor.editor.plist"),
+                   log = t.file("granted/Logs/Editor/Editor.log"), logs = log.parent_path();
     bool asked = false;
     services.removeItem = [&](const fs::path &p) {
         asked = asked || p == outside;
