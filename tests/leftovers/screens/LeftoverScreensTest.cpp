@@ -587,10 +587,6 @@ class QuitDuringRemoval : public ReviewScreen, public ::testing::WithParamInterf
 
 TEST_P(QuitDuringRemoval,
        ControlsOffWhileItRuns_QuitAsksThenStopsOrKeepsGoing_OutcomeTellsWhatRemains) {
-    const fs::path clipper = t.app("Applications/Clipper.app", "com.vendor.clipper", "Clipper");
-    t.entries({"Users/me/Library/Preferences/com.vendor.clipper.plist",
-               "Users/me/Library/Logs/Clipper/Clipper.log"});
-    choose(clipper);
     // The first deletion waits for the test: the removal is under way meanwhile.
     std::atomic<bool> release{false}, entered{false};
     struct Release {
@@ -629,12 +625,10 @@ TEST_P(QuitDuringRemoval,
     release = true;
     ASSERT_TRUE(waitFor([this] { return !posted.empty(); }));
     open(screens::kRemove);
-    EXPECT_FALSE(itemExists(clipper)); // the entry under way was finished
-    EXPECT_EQ(itemExists(t / "Users/me/Library/Logs/Clipper"), GetParam().stopped);
-    EXPECT_EQ(itemExists(t / "Users/me/Library/Preferences/com.vendor.clipper.plist"),
-              GetParam().stopped);
+    EXPECT_FALSE(itemExists(bundle)); // the entry under way was finished
+    for (const fs::path &leftover : {prefs, caches.parent_path(), cookies})
+        EXPECT_EQ(itemExists(leftover), GetParam().stopped) << leftover;
     EXPECT_EQ(text("caption"), "has been removed. Space freed:");
-    // The leftovers: the preference file, the log folder and the log in it.
     EXPECT_EQ(app->state().remainder_urls().size(), GetParam().stopped ? 3u : 0u);
     EXPECT_EQ(text("details"),
               GetParam().stopped
