@@ -78,19 +78,6 @@ public:
         EXPECT_EQ(rows.substr(0, head.size()), head);
         return rows.substr(std::min(rows.size(), head.size() + 3));
     }
-    // A record named `name` throughout, as a Safari extension or plug-in could be.
-    std::shared_ptr<ApplicationItem> named(const std::string &identifier, const QString &name) {
-        auto item = std::make_shared<ApplicationItem>();
-        item->setUrl(
-            t.dir("Users/me/Library/Safari/Extensions/" + name.toStdString() + ".safariextz"));
-        for (auto set : {&ApplicationItem::setLabel, &ApplicationItem::setBundle_name_info,
-                         &ApplicationItem::setExecutable_info, &ApplicationItem::setLabel_name})
-            ((*item).*set)(name);
-        item->setBundle(QString::fromStdString(identifier));
-        item->setBundle_name(QString::fromStdString(identifier).section(QLatin1Char('.'), -1));
-        item->setCompany_name(QString::fromStdString(identifier).section(QLatin1Char('.'), 1, 1));
-        return item;
-    }
     Review review(ItemRecord &item, const ApplicationList &installed = {}) {
         searchLeftovers(item, s, SearchMode::Review);
         return buildReview(item, s, installed, false);
@@ -102,34 +89,6 @@ public:
                 return i;
         ADD_FAILURE() << path << " is not listed";
         return 0;
-    }
-
-    // The whole disk granted, many folders in every deep pass, matches at every depth,
-    // hostile names among them.
-    void busyTree() {
-        s.grantTree(t, "Users/me", true);
-        const std::string lib = "Users/me/Library/";
-        for (int i = 0; i < 30; ++i) {
-            const std::string n = std::to_string(i),
-                              product = lib + "Application Support/Product " + n,
-                              service = lib + "Logs/Service " + n;
-            t.entries(
-                {product + "/Data/Editor cache " + n, product + "/com.vendor.editor." + n + "/x",
-                 product + "/Helper.app/Contents/Editor.log", service + "/Editor\n" + n + ".log",
-                 service + "/Editor \xff" + n + "/inner/Editor.txt", service + "/plain/file",
-                 "Library/Logs/Daemon " + n + "/com.vendor.editor.log",
-                 "var/folders/z" + n + "/T/com.vendor.editor/" + n,
-                 "var/db/receipts/other." + n + "/Editor.bom"});
-        }
-        t.file(lib + "Application Support/Editor/settings.json", "0123456789");
-        t.link(lib + "Logs/Editor linked", t / "Users/me/Library/Application Support/Editor");
-    }
-    // The rows and sizes a search with `threads` walk threads gives.
-    std::pair<std::vector<FileEntry>, std::vector<SizeEntry>> searchWith(int threads) {
-        const WalkThreads walk(threads);
-        const auto item = editor();
-        searchLeftovers(*item, s, SearchMode::Review);
-        return {item->files(), item->sizes()};
     }
 
     TreeBuilder t;
@@ -369,25 +328,26 @@ TEST_F(LeftoverSearch, SharedFolderNames_NeverListedWhole_TheirEntriesStill) {
          {"Preferences/ByHost/", "Logs/DiagnosticReports/", "Logs/CrashReporter/"})
         lay(t, {"~/Library/" + folder + "com.apple.other.0123456789AB.plist",
                 "Library/" + folder + "other.log"});
+    // An application named so throughout, its identifier "com.tester." and the name.
+    const auto named = [this](const std::string &n) {
+        return app("Applications/" + n + ".app=com.tester." + n + "=" + n + "=" + n);
+    };
     const struct {
-        const char *identifier, *name, *entry; // the one row, found inside; "" none at all
+        const char *name, *entry; // the one row, found inside; "" none at all
     } cases[] = {
-        {"com.tester.ByHost", "ByHost", ""},
-        {"com.tester.BYHOST", "BYHOST", ""},
-        {"com.tester.DiagnosticReports", "DiagnosticReports",
-         "~/Library/Logs/DiagnosticReports/DiagnosticReports_2024.crash"},
-        {"com.tester.diagnosticreports", "diagnosticreports",
-         "~/Library/Logs/DiagnosticReports/DiagnosticReports_2024.crash"},
-        {"com.tester.CrashReporter", "CrashReporter",
-         "~/Library/Logs/CrashReporter/CrashReporter.log"},
+        {"ByHost", ""},
+        {"BYHOST", ""},
+        {"DiagnosticReports", "~/Library/Logs/DiagnosticReports/DiagnosticReports_2024.crash"},
+        {"diagnosticreports", "~/Library/Logs/DiagnosticReports/DiagnosticReports_2024.crash"},
+        {"CrashReporter", "~/Library/Logs/CrashReporter/CrashReporter.log"},
     };
     for (const auto &c : cases) {
         if (*c.entry)
             lay(t, {c.entry});
         for (SearchMode mode : {SearchMode::Review, SearchMode::WithoutReview})
-            EXPECT_EQ(search(*named(c.identifier, QString::fromLatin1(c.name)), mode),
+            EXPECT_EQ(search(*named(c.name), mode),
                       *c.entry ? "#Logs | " + std::string(c.entry) : "")
-                << c.identifier;
+                << c.name;
         if (*c.entry)
             fs::remove(t / ("Users/me/" + std::string(c.entry + 2)));
     }
@@ -395,9 +355,7 @@ TEST_F(LeftoverSearch, SharedFolderNames_NeverListedWhole_TheirEntriesStill) {
     // would take every application's reports off their path).
     fs::remove_all(t / "Users/me/Library/Logs/DiagnosticReports");
     t.link("Users/me/Library/Logs/DiagnosticReports", t.dir("Elsewhere/Reports"));
-    EXPECT_EQ(search(*named("com.tester.DiagnosticReports", QStringLiteral("DiagnosticReports")),
-                     SearchMode::WithoutReview),
-              "");
+    EXPECT_EQ(search(*named("DiagnosticReports"), SearchMode::WithoutReview), "");
 }
 
 TEST(WeakKey, ShortLetterlessOrGeneric_IsWeak) {
@@ -467,8 +425,29 @@ TEST(ReviewRows, RowsTheScopeRefuses_StartUntickedAndSayWhy_OthersAsBefore) {
     EXPECT_EQ(review.keptReasons(selection), (std::vector<QString>{QString(), kKeptNotAllowed}));
 }
 
-TEST_F(LeftoverSearch, ParallelWalk_SameRowsInTheSameOrderAsTheSerialWalk) {
-    busyTree();
+TEST_F(LeftoverSearch, ParallelWalk_SameRowsAsTheSerialWalk_CancelledInsideADeepWalkEndsIt) {
+    // The whole disk granted, many folders in every deep pass, matches at every depth,
+    // hostile names among them.
+    s.grantTree(t, "Users/me", true);
+    const std::string lib = "Users/me/Library/";
+    for (int i = 0; i < 30; ++i) {
+        const std::string n = std::to_string(i), product = lib + "Application Support/Product " + n,
+                          service = lib + "Logs/Service " + n;
+        t.entries({product + "/Data/Editor cache " + n, product + "/com.vendor.editor." + n + "/x",
+                   product + "/Helper.app/Contents/Editor.log", service + "/Editor\n" + n + ".log",
+                   service + "/Editor \xff" + n + "/inner/Editor.txt", service + "/plain/file",
+                   "Library/Logs/Daemon " + n + "/com.vendor.editor.log",
+                   "var/folders/z" + n + "/T/com.vendor.editor/" + n,
+                   "var/db/receipts/other." + n + "/Editor.bom"});
+    }
+    t.file(lib + "Application Support/Editor/settings.json", "0123456789");
+    t.link(lib + "Logs/Editor linked", t / "Users/me/Library/Application Support/Editor");
+    const auto searchWith = [this](int threads) {
+        const WalkThreads walk(threads);
+        const auto item = editor();
+        searchLeftovers(*item, s, SearchMode::Review);
+        return std::pair(item->files(), item->sizes());
+    };
     const auto serial = searchWith(1);
     ASSERT_GT(serial.first.size(), 150u);
     for (int threads : {2, 4, 8})
@@ -478,10 +457,6 @@ TEST_F(LeftoverSearch, ParallelWalk_SameRowsInTheSameOrderAsTheSerialWalk) {
         EXPECT_EQ(f.path().native().find("Editor linked/"), std::string::npos) << f.path();
         EXPECT_EQ(f.path().native().find("Helper.app/"), std::string::npos) << f.path();
     }
-}
-
-TEST_F(LeftoverSearch, ParallelWalk_CancelledInsideADeepWalkEndsTheSearchAsCancelled) {
-    busyTree();
     for (int threads : {1, 4}) {
         std::atomic<int> asked{0};
         std::atomic<bool> elsewhere{false};

@@ -193,12 +193,8 @@ TEST(StrongestTie, SamePathFoundWeaklyAndStrongly_WeakNowhere_WeakOnlyStaysWeak)
     }
 }
 
-// What real products leave outside the folders named after their identifier: offered,
-// unticked, with the rule's reason; look-alikes of the attacker's kind (a short or generic
-// name, a sibling product, the name inside another word, a link) are not offered. The
-// related step tests only the names that can tie, whatever their case or letters; a large
-// vendor's other installed products keep their entries. A bundle's inner bundles and its
-// signature tie their own strongly; what they claim of others is only offered.
+// Look-alikes of the attacker's kind (a short or generic name, a sibling product, the name
+// inside another word, a link) are not offered; a large vendor's other products keep theirs.
 TEST(RealLayouts, ProductsAndTheirNeighbours_EachEntryAsTheReviewShowsIt) {
     const char *meetly = "meetly.us", *robot = "Robot Studio", *shellix = "Shellix",
                *postly = "Postly", *cloudbox = "Cloudbox", *maps = "Maps", *writer = "Writer",
@@ -208,33 +204,20 @@ TEST(RealLayouts, ProductsAndTheirNeighbours_EachEntryAsTheReviewShowsIt) {
     const std::string groups = "~/Library/Group Containers/AB12CD34EF.com.gosoft.";
     const char *beam = "Beam", *signature = "offered: application group of its signature";
     const std::string inner = "identifier of a bundle inside the application";
+    std::string apps;
+    for (const std::string app :
+         {"meetly.us=us.meetly.xos", "Robot Studio=com.droidco.robot.studio",
+          "Shellix=com.shellix.terminal", "Postly=com.postlylabs.mac",
+          "Cloudbox=com.getcloudbox.cloudbox", "Cloudbox Beta=com.getcloudbox.cloudbox.beta",
+          "Gopher=com.gosoft.gopher", "Music=com.tunes.music", "Maps=com.Zürich.Maps",
+          "Writer=com.lumen.writer", "Sheets=com.lumen.sheets"})
+        apps += "app Applications/" + app.substr(0, app.find('=')) + ".app\nid " +
+                app.substr(app.find('=') + 1) + "\n";
     expectRows(
-        R"(app Applications/meetly.us.app
-id us.meetly.xos
-app Applications/Robot Studio.app
-id com.droidco.robot.studio
-app Applications/Shellix.app
-id com.shellix.terminal
-app Applications/Postly.app
-id com.postlylabs.mac
-app Applications/Cloudbox.app
-id com.getcloudbox.cloudbox
-app Applications/Cloudbox Beta.app
-id com.getcloudbox.cloudbox.beta
-app Applications/Go.app
+        apps + R"(app Applications/Go.app
 id com.gosoft.go
 team AB12CD34EF
 group AB12CD34EF.com.gosoft.go
-app Applications/Gopher.app
-id com.gosoft.gopher
-app Applications/Music.app
-id com.tunes.music
-app Applications/Maps.app
-id com.Zürich.Maps
-app Applications/Writer.app
-id com.lumen.writer
-app Applications/Sheets.app
-id com.lumen.sheets
 app Applications/Beam.app
 id com.beamhq.beam
 name Beam

@@ -16,9 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-FileEntry marker(const QString &w) {
-    return FileEntry::word(w);
-}
+constexpr auto marker = &FileEntry::word;
 
 // A folder granted for the plain cases; a disk root granted whole, a home inside it and an
 // application folder for the guards, as the application's own run would see them.
@@ -119,13 +117,10 @@ TEST_F(Removal, RunningByIdentifierOrInsideWhatGoes_WholeComponents_RefusesAndTo
 // deletion), one already gone, a folder and a file inside it.
 TEST_F(Removal, SelectedDeleted_UntickedAndOutsideKept_OnlyWhatRemainsReported_FreedOnce) {
     t.app("granted/Editor.app", "com.vendor.editor");
-    t.entries({"granted/Library/Preferences/com.vendor.editor.plist",
-               "granted/Library/Preferences/com.vendor.editor.keep.plist",
-               "elsewhere/com.vendor.editor.plist", "granted/Logs/Editor/Editor.log"});
-    const fs::path pref = t / "granted/Library/Preferences/com.vendor.editor.plist",
-                   keep = t / "granted/Library/Preferences/com.vendor.editor.keep.plist",
-                   outside = t / "elsewhere/com.vendor.editor.plist",
-                   logs = t / "granted/Logs/Editor", log = logs / "Editor.log";
+    const fs::path pref = t.file("granted/Library/Preferences/com.vendor.editor.plist"),
+                   keep = t.file("granted/Library/Preferences/com.vendor.editor.keep.plist"),
+                   outside = t.file("elsewhere/com.vendor.editor.plist"),
+                   log = t.file("granted/Logs/Editor/Editor.log"), logs = log.parent_path();
     bool asked = false;
     services.removeItem = [&](const fs::path &p) {
         asked = asked || p == outside;
@@ -180,15 +175,12 @@ TEST(Selection, TotalFollowsEveryRowOnceAndNeverWraps) {
 TEST(Selection, KeptEntryKeepsTheFoldersHoldingIt_SelectingAFolderTakesItsRowsBack) {
     std::vector<FileEntry> files = {marker(kLogs)};
     std::vector<SizeEntry> sizes = {SizeEntry::marker(kLogs)};
-    for (const auto &[path, n] :
-         std::vector<std::pair<const char *, std::uint64_t>>{{"/L/Victim", 100},
-                                                             {"/L/Victim/a", 10},
-                                                             {"/L/Victim/sub/V.log", 20},
-                                                             {"/L/VictimToo", 1},
-                                                             {"/L/Victim/sub/V.log", 20},
-                                                             {"/L", 1000}}) {
-        files.push_back(FileEntry::file(path));
-        sizes.push_back(SizeEntry::bytes(n));
+    const char *paths[] = {"/L/Victim",    "/L/Victim/a",         "/L/Victim/sub/V.log",
+                           "/L/VictimToo", "/L/Victim/sub/V.log", "/L"};
+    const std::uint64_t bytes[] = {100, 10, 20, 1, 20, 1000};
+    for (size_t i = 0; i < 6; ++i) {
+        files.push_back(FileEntry::file(paths[i]));
+        sizes.push_back(SizeEntry::bytes(bytes[i]));
     }
     Selection s(files, sizes);
     const auto selected = [&] {
@@ -312,45 +304,31 @@ TEST(RemovalOutcomeRule, RemainderStandsOnlyWhileItsFirstEntryExists) {
 TEST(ProtectedFolder, StandardSharedAndPerUserFolders_OnlyThemselves) {
     const fs::path disk = "/Volumes/Test";
     const std::vector<fs::path> roots = {disk / "Users/me", disk};
+    const auto expect = [&](bool isProtected, std::initializer_list<const char *> paths) {
+        for (const char *path : paths)
+            EXPECT_EQ(isProtectedFolder(disk / path, roots), isProtected) << path;
+    };
     // The roots and their Library folders; standard folders through the home and the
-    // system Library in any case; shared folders inside them (one of each listed kind);
-    // the per-user roots of var/folders.
-    const char *protectedPaths[] = {"",
-                                    "Users/me",
-                                    "Users/me/Library",
-                                    "Library",
-                                    "Users/me/Library/Caches",
-                                    "Library/Caches",
-                                    "Users/me/library/CACHES",
-                                    "Users/me/Library/Caches/",
-                                    "Users/me/Library/Caches/../Caches",
-                                    "Users/me/Library/Preferences/ByHost",
-                                    "Users/me/Library/Preferences/BYHOST",
-                                    "Users/me/Library/Logs/DiagnosticReports",
-                                    "Library/Logs/diagnosticreports",
-                                    "Users/me/Library/Logs/CrashReporter",
-                                    "Library/Logs/CrashReporter",
-                                    "Users/me/Library/Application Support/CrashReporter",
-                                    "Users/me/Library/Application Support/com.apple.sharedfilelist",
-                                    "Users/me/Library/Caches/CloudKit",
-                                    "var/folders",
-                                    "var/folders/zz",
-                                    "var/folders/zz/zyxvpxvq6csfxvn_n0000000000000",
-                                    "var/folders/xx/yyyy/C",
-                                    "var/folders/xx/yyyy/T",
-                                    "var/folders/xx/yyyy/0",
-                                    "var/folders/xx/yyyy/c",
-                                    "private/var/folders/xx/yyyy"};
-    for (const char *path : protectedPaths)
-        EXPECT_TRUE(isProtectedFolder(disk / path, roots)) << path;
+    // system Library in any case; shared folders inside them (one of each listed kind).
+    expect(true,
+           {"Users/me", "Users/me/Library", "Library", "Users/me/Library/Caches", "Library/Caches",
+            "Users/me/library/CACHES", "Users/me/Library/Caches/",
+            "Users/me/Library/Caches/../Caches", "Users/me/Library/Preferences/ByHost",
+            "Users/me/Library/Preferences/BYHOST", "Users/me/Library/Logs/DiagnosticReports",
+            "Library/Logs/diagnosticreports", "Users/me/Library/Logs/CrashReporter",
+            "Library/Logs/CrashReporter", "Users/me/Library/Application Support/CrashReporter",
+            "Users/me/Library/Application Support/com.apple.sharedfilelist",
+            "Users/me/Library/Caches/CloudKit", ""});
+    expect(true, {"var/folders", "var/folders/zz", "var/folders/zz/zyxvpxvq6csfxvn_n0000000000000",
+                  "var/folders/xx/yyyy/C", "var/folders/xx/yyyy/T", "var/folders/xx/yyyy/0",
+                  "var/folders/xx/yyyy/c", "private/var/folders/xx/yyyy"}); // the per-user roots
     // What lies inside them; a shared name in the wrong folder, a standard name deeper down.
-    for (const char *path :
-         {"Users", "Users/me/Library/Preferences/ByHost/com.vendor.app.0123456789AB.plist",
-          "Users/me/Library/Logs/DiagnosticReports/Editor_2024-01-01.crash",
-          "Users/me/Library/Caches/ByHost", "Users/me/Library/Application Support/Editor/Caches",
-          "Users/me/Documents/Library/Caches", "Users/me/Library/Application Support/Editor",
-          "var/folders/xx/yyyy/C/com.vendor.editor", "var/folders/xx/yyyy/X", "var/db/receipts"})
-        EXPECT_FALSE(isProtectedFolder(disk / path, roots)) << path;
+    expect(false,
+           {"Users", "Users/me/Library/Preferences/ByHost/com.vendor.app.0123456789AB.plist",
+            "Users/me/Library/Logs/DiagnosticReports/Editor_2024-01-01.crash",
+            "Users/me/Library/Caches/ByHost", "Users/me/Library/Application Support/Editor/Caches",
+            "Users/me/Documents/Library/Caches", "Users/me/Library/Application Support/Editor",
+            "var/folders/xx/yyyy/C/com.vendor.editor", "var/folders/xx/yyyy/X", "var/db/receipts"});
     // No roots, or an empty path: nothing.
     EXPECT_FALSE(isProtectedFolder("/Library/Caches", {}));
     EXPECT_FALSE(isProtectedFolder("", {"/"}));

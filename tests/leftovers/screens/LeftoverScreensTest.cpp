@@ -200,14 +200,11 @@ protected:
     QTableView *table = nullptr;
 };
 
-class OutcomeScreen : public ReviewScreen {};
-
 } // namespace
 
 TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection) {
     // The application's own icon, which the outcome shows after the bundle is gone.
-    const fs::path icon = bundle / "Contents/Resources/Foo.png";
-    fs::create_directories(icon.parent_path());
+    const fs::path icon = t.file("Applications/Foo.app/Contents/Resources/Foo.png");
     QImage picture(32, 32, QImage::Format_ARGB32);
     picture.fill(Qt::darkCyan);
     ASSERT_TRUE(picture.save(QString::fromStdString(icon.native())));
@@ -219,8 +216,6 @@ TEST_F(ReviewScreen, Search_ShowsGroupedRowsAllSelected_ThenRemovesTheSelection)
 
     EXPECT_EQ(rows(), (QStringList{"Executables", "Foo.app", "Preferences", "com.vendor.foo.plist",
                                    "Support files", "com.vendor.foo", "Cookie files"}));
-    for (int row : {1, 3, 5, 6})
-        EXPECT_TRUE(checked(row)) << row;
     EXPECT_EQ(table->model()->index(6, 1).data().toString(), QStringLiteral("~/Library/Cookies"));
     const std::uint64_t all = platform::itemSize(bundle) + 1000 + 500 + 20;
     EXPECT_EQ(app->state().common_remove_size(), all);
@@ -324,9 +319,7 @@ TEST_F(ReviewScreen, UndeletableEntries_OutcomeRevealsEveryOne_FreedSizeWithoutT
               (std::vector<std::vector<fs::path>>{{prefs, caches.parent_path(), cookies}}));
 }
 
-// The screen's side of rows that start unticked: which reason their second line, tooltip
-// and spoken description give, that only a row another application uses wears the badge,
-// and that a click on the box ticks it. Which rows start unticked is the core's rule.
+// Which rows start unticked is the core's rule; here what the screen tells of them.
 TEST_F(ReviewScreen, RowsStartingUnticked_SayWhy_OnlyTheSharedOneBadged_AClickTicksIt) {
     t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
     t.app("Applications/Sketchpad 2.app", "com.lumina.sketchpad2", "Sketchpad 2", "Sketchpad 2");
@@ -440,12 +433,13 @@ TEST_F(ReviewScreen, KeyboardOnly_TabLeavesTheTable_FrameOnlyForTheKeyboard_Ente
     EXPECT_FALSE(fs::exists(bundle));
 }
 
-TEST_F(ReviewScreen, HostileName_EscapedInTitleAndRows_LongNameElidedWhole) {
+TEST_F(ReviewScreen, HostileName_EscapedInTitleRowsAndOutcome_LongNameCutInTheMiddle) {
     const fs::path odd =
         t.app("Applications/Evil\nName\u202e.app", "com.vendor.evil", "Evil", "Evil");
     t.file("Users/me/Library/Preferences/com.vendor.evil\x1b[2J.plist");
-    choose(odd)->setLabel(QStringLiteral("Evil\nName\u202egnp.exe") +
-                          QString(200, QLatin1Char('x')));
+    const QString name = QStringLiteral("Evil\nName\u202egnp.exe") +
+                         QString(300, QLatin1Char('x')) + QStringLiteral("end");
+    choose(odd)->setLabel(name);
     review();
     auto *title = child<QLabel>("titleLabel");
     EXPECT_FALSE(title->text().contains(QLatin1Char('\n')));
@@ -460,37 +454,23 @@ TEST_F(ReviewScreen, HostileName_EscapedInTitleAndRows_LongNameElidedWhole) {
         for (const QChar c : row)
             EXPECT_FALSE(c.category() == QChar::Other_Control || c.unicode() == 0x202e)
                 << row.toStdString();
-}
 
-TEST_F(ReviewScreen, SearchJob_FillsTheScreenWhenItSignalsItsEnd) {
-    auto gate = std::make_shared<GatedSearch>();
-    RemainderViewController *r = review({}, GatedSearch::function(gate));
-    auto *job = r->findChild<JobSignals *>(QStringLiteral("reviewSearch"));
-    ASSERT_NE(job, nullptr);
-    int rowsAtEnd = -1;
-    bool busyAtEnd = true, removableAtEnd = false;
-    QObject::connect(job, &JobSignals::finished, &observer, [&] {
-        rowsAtEnd = table->model()->rowCount();
-        busyAtEnd = child<QProgressBar>("progress")->isVisible();
-        removableAtEnd = removeButton()->isEnabled();
-    });
-    ASSERT_TRUE(waitFor([&] { return gate->entered.load(); }));
-    EXPECT_EQ(table->model()->rowCount(), 0);
-    EXPECT_TRUE(child<QProgressBar>("progress")->isVisible());
-
-    gate->released = true;
-    ASSERT_TRUE(waitFor([&] { return rowsAtEnd >= 0; }));
-    EXPECT_GT(rowsAtEnd, 0) << "the rows were not there when the search signalled its end";
-    EXPECT_FALSE(busyAtEnd);
-    EXPECT_TRUE(removableAtEnd);
-    EXPECT_TRUE(r->searchFinished());
-    EXPECT_FALSE(gate->sawCancel);
-    EXPECT_FALSE(item->files().empty()) << "the shared item got the search's lists";
+    SCOPED_TRACE("the outcome's name");
+    outcome(0, 3);
+    auto *label = child<QLabel>("name");
+    EXPECT_TRUE(label->text().startsWith(QStringLiteral("Evil\\nName\\u202e")))
+        << label->text().toStdString();
+    EXPECT_TRUE(label->text().endsWith(QStringLiteral("xend"))) << "both ends kept";
+    EXPECT_TRUE(label->text().contains(QChar(0x2026)));
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width());
+    EXPECT_EQ(label->toolTip(), platform::visiblyEscaped(name));
+    EXPECT_EQ(label->accessibleName(), label->toolTip());
 }
 
 // Back, or the screen destroyed (quitting, another item chosen), while the search runs:
-// the worker sees the cancel without being released, and nothing reaches the item.
-TEST_F(ReviewScreen, SearchJob_LeftDuringTheSearch_CancelsIt_AndNothingReachesTheItem) {
+// the worker sees the cancel without being released, and nothing reaches the item. Let
+// through, it fills the screen before it signals its end.
+TEST_F(ReviewScreen, SearchJob_LeftDuringTheSearchCancelsIt_OtherwiseFillsTheScreenAtItsEnd) {
     for (const bool back : {true, false}) {
         SCOPED_TRACE(back ? "Back" : "destroyed");
         auto gate = std::make_shared<GatedSearch>();
@@ -512,11 +492,31 @@ TEST_F(ReviewScreen, SearchJob_LeftDuringTheSearch_CancelsIt_AndNothingReachesTh
         QCoreApplication::processEvents();
         EXPECT_TRUE(item->files().empty()) << "a cancelled search wrote into the shared item";
     }
+
+    auto gate = std::make_shared<GatedSearch>();
+    RemainderViewController *r = review({}, GatedSearch::function(gate));
+    int rowsAtEnd = -1;
+    bool busyAtEnd = true, removableAtEnd = false;
+    QObject::connect(r->findChild<JobSignals *>(QStringLiteral("reviewSearch")),
+                     &JobSignals::finished, &observer, [&] {
+                         rowsAtEnd = table->model()->rowCount();
+                         busyAtEnd = child<QProgressBar>("progress")->isVisible();
+                         removableAtEnd = removeButton()->isEnabled();
+                     });
+    ASSERT_TRUE(waitFor([&] { return gate->entered.load(); }));
+    EXPECT_EQ(table->model()->rowCount(), 0);
+    EXPECT_TRUE(child<QProgressBar>("progress")->isVisible());
+    gate->released = true;
+    ASSERT_TRUE(waitFor([&] { return rowsAtEnd >= 0; }));
+    EXPECT_GT(rowsAtEnd, 0) << "the rows were not there when the search signalled its end";
+    EXPECT_FALSE(busyAtEnd);
+    EXPECT_TRUE(removableAtEnd);
+    EXPECT_TRUE(r->searchFinished());
+    EXPECT_FALSE(gate->sawCancel);
+    EXPECT_FALSE(item->files().empty()) << "the shared item got the search's lists";
 }
 
-// The notice's review of an application that was moved away while another took its path:
-// only the leftovers are listed and removed, the other application stays. Which path a
-// remembered record keeps is the core's rule; this is the screen's whole road.
+// The notice's review, end to end; which path a remembered record keeps is the core's rule.
 TEST_F(ReviewScreen, RememberedApplication_AnotherAtItsOldPath_NotListedNotDeleted) {
     const fs::path sketchpad =
         t.app("Applications/Sketchpad.app", "com.lumina.sketchpad", "Sketchpad", "Sketchpad");
@@ -587,10 +587,6 @@ class QuitDuringRemoval : public ReviewScreen, public ::testing::WithParamInterf
 
 TEST_P(QuitDuringRemoval,
        ControlsOffWhileItRuns_QuitAsksThenStopsOrKeepsGoing_OutcomeTellsWhatRemains) {
-    const fs::path clipper = t.app("Applications/Clipper.app", "com.vendor.clipper", "Clipper");
-    t.entries({"Users/me/Library/Preferences/com.vendor.clipper.plist",
-               "Users/me/Library/Logs/Clipper/Clipper.log"});
-    choose(clipper);
     // The first deletion waits for the test: the removal is under way meanwhile.
     std::atomic<bool> release{false}, entered{false};
     struct Release {
@@ -629,12 +625,10 @@ TEST_P(QuitDuringRemoval,
     release = true;
     ASSERT_TRUE(waitFor([this] { return !posted.empty(); }));
     open(screens::kRemove);
-    EXPECT_FALSE(itemExists(clipper)); // the entry under way was finished
-    EXPECT_EQ(itemExists(t / "Users/me/Library/Logs/Clipper"), GetParam().stopped);
-    EXPECT_EQ(itemExists(t / "Users/me/Library/Preferences/com.vendor.clipper.plist"),
-              GetParam().stopped);
+    EXPECT_FALSE(itemExists(bundle)); // the entry under way was finished
+    for (const fs::path &leftover : {prefs, caches.parent_path(), cookies})
+        EXPECT_EQ(itemExists(leftover), GetParam().stopped) << leftover;
     EXPECT_EQ(text("caption"), "has been removed. Space freed:");
-    // The leftovers: the preference file, the log folder and the log in it.
     EXPECT_EQ(app->state().remainder_urls().size(), GetParam().stopped ? 3u : 0u);
     EXPECT_EQ(text("details"),
               GetParam().stopped
@@ -650,42 +644,37 @@ INSTANTIATE_TEST_SUITE_P(Trust, QuitDuringRemoval,
                          zembra::test::CaseName());
 
 TEST(EntryLook, PathGivesIconAndName) {
-    using leftovers::EntryIcon;
+    using enum leftovers::EntryIcon;
     const struct {
         const char *path;
         bool folder;
-        EntryIcon icon;
+        leftovers::EntryIcon icon;
         const char *name;
     } cases[] = {
-        {"/h/Library/Logs/Foo/run.log", false, EntryIcon::Document, "run.log"},
-        {"/h/Library/Application Support/Foo", true, EntryIcon::Folder, "Foo"},
-        {"/Applications/Foo.app", true, EntryIcon::ItemBundle, "Foo.app"},
-        {"/h/Library/PreferencePanes/Foo.prefPane", true, EntryIcon::ItemBundle, "Foo.prefPane"},
-        {"/h/Library/Application Support/Foo/Helper.APP", true, EntryIcon::Folder, "Helper.APP"},
-        {"/h/Library/Preferences/com.vendor.foo.plist", false, EntryIcon::Preferences,
-         "com.vendor.foo.plist"},
-        {"/h/Library/Cookies/com.vendor.foo.binarycookies", false, EntryIcon::WebLocation,
-         "Cookie files"},
-        {"/h/Library/Application Support/CrashReporter/Foo_1.plist", false, EntryIcon::CrashReport,
-         "Foo_1.plist"},
-        {"/h/Library/Logs/DiagnosticReports/Foo.crash", false, EntryIcon::CrashReport, "Foo.crash"},
-        {"/h/Library/LaunchAgents/com.vendor.foo.plist", false, EntryIcon::LaunchAgent,
+        {"/h/Library/Logs/Foo/run.log", false, Document, "run.log"},
+        {"/h/Library/Application Support/Foo", true, Folder, "Foo"},
+        {"/Applications/Foo.app", true, ItemBundle, "Foo.app"},
+        {"/h/Library/PreferencePanes/Foo.prefPane", true, ItemBundle, "Foo.prefPane"},
+        {"/h/Library/Application Support/Foo/Helper.APP", true, Folder, "Helper.APP"},
+        {"/h/Library/Preferences/com.vendor.foo.plist", false, Preferences, "com.vendor.foo.plist"},
+        {"/h/Library/Cookies/com.vendor.foo.binarycookies", false, WebLocation, "Cookie files"},
+        {"/h/Library/Application Support/CrashReporter/F_1.plist", false, CrashReport, "F_1.plist"},
+        {"/h/Library/Logs/DiagnosticReports/Foo.crash", false, CrashReport, "Foo.crash"},
+        {"/h/Library/LaunchAgents/com.vendor.foo.plist", false, LaunchAgent,
          "com.vendor.foo.plist"},
         // A later rule wins: Preferences, then LaunchAgents.
-        {"/h/Library/Preferences/LaunchAgents/x", false, EntryIcon::LaunchAgent, "x"},
-        {"/Library/LaunchDaemons/com.vendor.foo.helper.plist", false, EntryIcon::LaunchAgent,
-         "com.vendor.foo.helper.plist"},
-        {"/h/Library/Address Book Plug-Ins/Foo.bundle", true, EntryIcon::BundleType, "Foo.bundle"},
-        {"/h/Library/Caches/com.apple.helpd/Generated/com.vendor.foo", true, EntryIcon::Help,
-         "Help files"},
-        {"/h/Library/Services/Foo.workflow", true, EntryIcon::Workflow, "Foo.workflow"},
-        {"/h/Desktop/Foo Notes.txt", false, EntryIcon::OwnIcon, "Foo Notes.txt"},
+        {"/h/Library/Preferences/LaunchAgents/x", false, LaunchAgent, "x"},
+        {"/Library/LaunchDaemons/com.vendor.foo.plist", false, LaunchAgent, "com.vendor.foo.plist"},
+        {"/h/Library/Address Book Plug-Ins/Foo.bundle", true, BundleType, "Foo.bundle"},
+        {"/h/Library/Caches/com.apple.helpd/Generated/com.vendor.foo", true, Help, "Help files"},
+        {"/h/Library/Services/Foo.workflow", true, Workflow, "Foo.workflow"},
+        {"/h/Desktop/Foo Notes.txt", false, OwnIcon, "Foo Notes.txt"},
         // Case-sensitive: "cookies" is not "Cookies".
-        {"/h/Library/Caches/cookies-foo", true, EntryIcon::Folder, "cookies-foo"},
+        {"/h/Library/Caches/cookies-foo", true, Folder, "cookies-foo"},
         // A cookie inside a Desktop folder: the desktop rule comes last, the name stays.
-        {"/h/Desktop/Cookies/a", false, EntryIcon::OwnIcon, "Cookie files"},
+        {"/h/Desktop/Cookies/a", false, OwnIcon, "Cookie files"},
         // A name that is not UTF-8: shown with the replacement character.
-        {"/h/Library/Caches/foo\xff", true, EntryIcon::Folder, "foo\uFFFD"},
+        {"/h/Library/Caches/foo\xff", true, Folder, "foo\uFFFD"},
     };
     for (const auto &c : cases) {
         const auto look = leftovers::entryLook(c.path, c.folder);
@@ -694,27 +683,35 @@ TEST(EntryLook, PathGivesIconAndName) {
     }
 }
 
-// Which prompt a completed removal brings, by the removals before it, the launches, whether
-// the user rated and what could not be removed; the removal counter grows either way.
-TEST_F(OutcomeScreen, Prompts_TenthRemovalPopover_TenthLaunchSheet_NoneOnceRated_LeftEntriesFirst) {
+// The removal counter grows whatever prompt comes.
+TEST_F(ReviewScreen,
+       OutcomePrompts_TenthRemovalPopover_TenthLaunchSheet_NoneOnceRated_LeftEntriesFirst) {
     const FileEntry left = FileEntry::file(t.file("Users/me/Library/Logs/stuck.log")),
                     gone = FileEntry::file(t / "Users/me/gone");
     enum Popover { None, Rate, Cant };
+    const char *rate10 = "You are removed 10 apps.You enjoyed this app?";
     const struct {
         int removalsBefore, launches, rated;
         std::vector<FileEntry> remainder;
         Popover popover;
         bool sheet;
+        const char *says; // what the popover or the sheet says, lines split by "|"
     } cases[] = {
-        {9, 3, 0, {}, Rate, false},
-        {10, 3, 0, {}, None, false},
-        {4, 20, 0, {}, None, true},
-        {9, 20, 0, {}, Rate, false},
-        {9, 20, 1, {}, None, false},
-        {0, 0, 0, {}, None, false},
+        {9, 3, 0, {}, Rate, false, rate10},
+        {10, 3, 0, {}, None, false, ""},
+        {4, 20, 0, {}, None, true, "You use app 20 times.Do you like Uninstaller zembra?"},
+        {9, 20, 0, {}, Rate, false, rate10},
+        {9, 20, 1, {}, None, false, ""},
+        {0, 0, 0, {}, None, false, ""},
         // What could not be removed comes first, and only while its first entry exists.
-        {9, 10, 0, {left, gone}, Cant, false},
-        {19, 3, 0, {gone, left}, Rate, false},
+        {9,
+         10,
+         0,
+         {left, gone},
+         Cant,
+         false,
+         "Some entries could not be removed.|Show the remaining entries in the file manager"},
+        {19, 3, 0, {gone, left}, Rate, false, "You are removed 20 apps.You enjoyed this app?"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message()
@@ -728,36 +725,18 @@ TEST_F(OutcomeScreen, Prompts_TenthRemovalPopover_TenthLaunchSheet_NoneOnceRated
         EXPECT_EQ(s->popover() != nullptr, c.popover != None);
         auto *sheet = sheetContent<RateAppCount>();
         EXPECT_EQ(sheet != nullptr, c.sheet);
+        expectControlsNamedOnce(&window, "outcome");
+        if (*c.says)
+            expectInAccessibilityTree(sheet ? sheet->window() : s->popover(),
+                                      QString::fromUtf8(c.says).split(QLatin1Char('|')), c.says);
+        if (s->popover())
+            expectControlsNamedOnce(s->popover(), "popover");
         if (sheet)
             sheet->window()->close();
     }
-    // What the popovers say, to the eye and in the accessibility tree.
-    app->state().setRemainder_urls({left});
-    auto *s = outcome(0, 3);
-    ASSERT_TRUE(popoverContent<CantRemoveViewController>(s));
-    expectInAccessibilityTree(s->popover(),
-                              {QStringLiteral("Some entries could not be removed."),
-                               QStringLiteral("Show the remaining entries in the file manager")},
-                              "could not be removed");
-    app->state().setRemainder_urls({});
-    s = outcome(9, 3);
-    auto *rate = popoverContent<RateAppViewController>(s);
-    ASSERT_TRUE(rate);
-    EXPECT_EQ(rate->findChild<QLabel *>("label")->text(),
-              QStringLiteral("You are removed 10 apps.You enjoyed this app?"));
-    EXPECT_EQ(text("name"), "Foo");
-    expectControlsNamedOnce(&window, "outcome");
-    expectControlsNamedOnce(s->popover(), "rating popover");
-    expectInAccessibilityTree(
-        s->popover(), {QStringLiteral("You are removed 10 apps.You enjoyed this app?")}, "rating");
-    outcome(4, 20);
-    auto *sheet = sheetContent<RateAppCount>();
-    ASSERT_TRUE(sheet);
-    EXPECT_EQ(sheet->findChild<QLabel *>("text")->text(),
-              QStringLiteral("You use app 20 times.Do you like Uninstaller zembra?"));
 }
 
-TEST_F(OutcomeScreen, StoreButtons_OpenTheWebPageAndSilence_LaterOnlyCloses) {
+TEST_F(ReviewScreen, OutcomeStoreButtons_OpenTheWebPageAndSilence_LaterOnlyCloses) {
     auto *s = outcome(9, 3);
     auto *rate = popoverContent<RateAppViewController>(s);
     ASSERT_TRUE(rate);
@@ -776,26 +755,9 @@ TEST_F(OutcomeScreen, StoreButtons_OpenTheWebPageAndSilence_LaterOnlyCloses) {
     EXPECT_EQ(workspace.opened, std::vector<QUrl>{kProductWebPage});
 
     outcome(4, 30);
-    settings.store().setInteger(screens::kAppIsRate, 0);
-    outcome(4, 30);
     auto *sheet = sheetContent<RateAppCount>();
     ASSERT_TRUE(sheet);
     QTest::mouseClick(sheet->findChild<QPushButton *>("yesApp"), Qt::LeftButton);
     EXPECT_EQ(setting(screens::kAppIsRate), 1);
     EXPECT_TRUE(sheet->isVisible()); // the sheet stays
-}
-
-TEST_F(OutcomeScreen, LongHostileName_EscapedAndCutInTheMiddle_WholeInTooltip) {
-    const QString name =
-        QStringLiteral("Evil\nName\u202e") + QString(300, QLatin1Char('x')) + QStringLiteral("end");
-    item->setLabel(name);
-    outcome(0, 3);
-    auto *label = child<QLabel>("name");
-    EXPECT_TRUE(label->text().startsWith(QStringLiteral("Evil\\nName\\u202e")))
-        << label->text().toStdString();
-    EXPECT_TRUE(label->text().endsWith(QStringLiteral("xend"))) << "both ends kept";
-    EXPECT_TRUE(label->text().contains(QChar(0x2026)));
-    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width());
-    EXPECT_EQ(label->toolTip(), platform::visiblyEscaped(name));
-    EXPECT_EQ(label->accessibleName(), label->toolTip());
 }
