@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <utility>
@@ -70,6 +71,21 @@ std::optional<QString> storeFileProblem(const QString &file) {
     if (const auto problem = notRegular(path, path.parent_path()))
         return problem;
     return notRegular(pathOf(file + QLatin1String(".lock")), path.parent_path());
+}
+
+// A lock file left empty (its writer ended between making it and writing its pid there)
+// counts as stale only once 30 s old: until then every write, the GUI thread's too, waits
+// on it. A live writer fills it at once, so an empty one this old was abandoned.
+constexpr auto kAbandonedLockAge = std::chrono::seconds(2);
+
+void dropAbandonedLock(const QString &file) {
+    const fs::path lock = pathOf(file + QLatin1String(".lock"));
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(lock, ec)) || fs::file_size(lock, ec) != 0 || ec)
+        return;
+    const auto written = fs::last_write_time(lock, ec);
+    if (!ec && fs::file_time_type::clock::now() - written >= kAbandonedLockAge)
+        fs::remove(lock, ec);
 }
 
 } // namespace
@@ -149,8 +165,10 @@ bool SettingsStore::fileStillSafe() {
     if (!m_settings)
         return false;
     m_problem = storeFileProblem(m_filePath);
-    if (!m_problem)
+    if (!m_problem) {
+        dropAbandonedLock(m_filePath);
         return true;
+    }
     for (const QString &key : m_settings->allKeys())
         m_memory.insert(key, m_settings->value(key));
     m_settings.reset();

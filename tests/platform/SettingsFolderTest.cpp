@@ -15,7 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fcntl.h>
+#include <fstream>
 #include <future>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -277,4 +279,17 @@ TEST_F(SettingsWrites, Batch_HeldThroughTheEventLoop_NeverWrittenThroughALinkTha
     EXPECT_TRUE(fileText(elsewhere).contains("sheet=1")) << "written through the link";
     EXPECT_TRUE(store.problem().has_value());
     EXPECT_EQ(store.integerForKey(QStringLiteral("sheet")), 2) << "kept for this run";
+}
+
+// A writer killed between making the lock file and writing its pid there left it empty:
+// the next write does not wait the 30 s until it counts as stale.
+TEST_F(SettingsWrites, EmptyLockLeftByAKilledWriter_NextWriteDoesNotWaitOnIt) {
+    const fs::path lock = QFile::encodeName(file + QLatin1String(".lock")).toStdString();
+    std::ofstream{lock};
+    fs::last_write_time(lock, fs::file_time_type::clock::now() - std::chrono::seconds(5));
+    auto written = std::async(std::launch::async,
+                              [&] { SettingsStore(file).setInteger(QStringLiteral("k"), 1); });
+    ASSERT_EQ(written.wait_for(std::chrono::seconds(10)), std::future_status::ready)
+        << "the write waits on an abandoned lock";
+    EXPECT_EQ(SettingsStore(file).integerForKey(QStringLiteral("k")), 1);
 }
