@@ -36,15 +36,31 @@ TEST_F(RemoveItem, OutsideGrantedFoldersOrTheGrantedFolderItself_RefusedAndKept)
     EXPECT_TRUE(itemExists(t / "granted/leftover"));
 }
 
-TEST_F(RemoveItem, FolderSwappedForLinkOnTheWayAfterTheScopeWasBuilt_NotFollowed) {
-    const auto precious = t.file("elsewhere/A/B/precious");
+TEST_F(RemoveItem, LinksOnlyEverRemovedThemselves_OnTheWayOrInside_GrantedFolderMayBeReachedByOne) {
+    // A folder on the way swapped for a link after the scope was built.
+    const auto deep = t.file("elsewhere/A/B/precious");
     t.link("granted/A", t / "elsewhere/A"); // where a folder was when the grant was taken
     EXPECT_TRUE(scope.allows(t / "granted/A/B/precious"));
     EXPECT_FALSE(scope.remove(t / "granted/A/B/precious"));
     EXPECT_FALSE(scope.remove(t / "granted/A/B"));
-    EXPECT_TRUE(itemExists(precious));
     EXPECT_TRUE(scope.remove(t / "granted/A")); // the link itself may go, never its target
+    EXPECT_TRUE(itemExists(deep));
+
+    // Links inside a leftover folder: only the links go.
+    const auto precious = t.file("elsewhere/precious");
+    t.dir("elsewhere/dir");
+    t.link("granted/Leftover/to-file", precious);
+    t.link("granted/Leftover/to-dir", t / "elsewhere");
+    EXPECT_TRUE(scope.remove(t / "granted/Leftover"));
+    EXPECT_TRUE(scope.remove(t.link("granted/direct-link", t / "elsewhere")));
     EXPECT_TRUE(itemExists(precious));
+    EXPECT_TRUE(itemExists(t / "elsewhere/dir"));
+
+    const auto viaLink = t.link("linked", t / "elsewhere") / "dir";
+    ASSERT_TRUE(scope.addFolder(viaLink));
+    t.file("elsewhere/dir/leftover");
+    EXPECT_TRUE(scope.remove(viaLink / "leftover"));
+    EXPECT_FALSE(itemExists(t / "elsewhere/dir/leftover"));
 }
 
 TEST_F(RemoveItem, WalkDownRefusesParentsDotsEmptyComponentsAndOtherDevices) {
@@ -81,23 +97,6 @@ TEST_F(RemoveItem, ExactlyWhatIsNamed_HiddenEntries_NameNotUtf8_DroppedItemItsel
     EXPECT_FALSE(itemExists(app));
     EXPECT_TRUE(itemExists(t / "dropped"));
     EXPECT_FALSE(scope.addItem(t / "dropped/Missing.app"));
-}
-
-TEST_F(RemoveItem, LinkInsideLeftoverFolder_OnlyTheLinkGoes_GrantedFolderMayBeReachedByOne) {
-    const auto precious = t.file("elsewhere/precious");
-    t.dir("elsewhere/dir");
-    t.link("granted/Leftover/to-file", precious);
-    t.link("granted/Leftover/to-dir", t / "elsewhere");
-    EXPECT_TRUE(scope.remove(t / "granted/Leftover"));
-    EXPECT_TRUE(scope.remove(t.link("granted/direct-link", t / "elsewhere")));
-    EXPECT_TRUE(itemExists(precious));
-    EXPECT_TRUE(itemExists(t / "elsewhere/dir"));
-
-    const auto viaLink = t.link("linked", t / "elsewhere") / "dir";
-    ASSERT_TRUE(scope.addFolder(viaLink));
-    t.file("elsewhere/dir/leftover");
-    EXPECT_TRUE(scope.remove(viaLink / "leftover"));
-    EXPECT_FALSE(itemExists(t / "elsewhere/dir/leftover"));
 }
 
 TEST_F(RemoveItem, PartlyDeletableFolder_ReportsFailureAndDeletesTheRest) {
