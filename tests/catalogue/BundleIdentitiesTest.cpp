@@ -119,22 +119,20 @@ TEST(BundleIdentities, HostileBundles_StopAtTheirBoundsIncompleteWithoutLeavingT
         fs::create_directories(deep = deep / "PlugIns/n.appex/Contents");
         std::ofstream(deep / "Info.plist") << plistOf("com.example.n" + std::to_string(i));
     }
-    const fs::path links = host("Links");
-    fs::create_directories(links / "PlugIns");
-    fs::create_directories(links / "XPCServices/Linked.xpc/Contents");
-    fs::create_directory_symlink(tree / "Elsewhere/Outside.app", links / "PlugIns/Out.appex");
-    fs::create_directory_symlink(links.parent_path(), links / "PlugIns/Loop.appex");
-    fs::create_directory_symlink(tree / "Elsewhere", links / "Frameworks");
-    fs::create_symlink(tree / "Elsewhere/Outside.app/Contents/Info.plist",
-                       links / "XPCServices/Linked.xpc/Contents/Info.plist");
-    const fs::path odd = host("Odd");
-    fs::create_directories(odd / "PlugIns/Fifo.appex/Contents");
-    fs::create_directories(odd / "PlugIns/Huge.appex/Contents");
-    fs::create_directories(odd / "MacOS");
-    ASSERT_EQ(mkfifo((odd / "PlugIns/Fifo.appex/Contents/Info.plist").c_str(), 0600), 0);
-    ASSERT_EQ(mkfifo((odd / "MacOS/Fifo").c_str(), 0700), 0);
-    std::ofstream(odd / "PlugIns/Huge.appex/Contents/Info.plist")
-        << plistOf("com.example.outside" + std::string(2u << 20, 'x'));
+    host("Links");
+    host("Odd");
+    const std::string links = "Applications/Links.app/Contents/",
+                      odd = "Applications/Odd.app/Contents/";
+    tree.link(links + "PlugIns/Out.appex", tree / "Elsewhere/Outside.app");
+    tree.link(links + "PlugIns/Loop.appex", tree / "Applications/Links.app");
+    tree.link(links + "Frameworks", tree / "Elsewhere");
+    tree.link(links + "XPCServices/Linked.xpc/Contents/Info.plist",
+              tree / "Elsewhere/Outside.app/Contents/Info.plist");
+    tree.bundleWithPlist(odd + "PlugIns/Huge.appex",
+                         plistOf("com.example.outside" + std::string(2u << 20, 'x')));
+    tree.entries({odd + "PlugIns/Fifo.appex/Contents/", odd + "MacOS/"});
+    for (const char *fifo : {"PlugIns/Fifo.appex/Contents/Info.plist", "MacOS/Fifo"})
+        ASSERT_EQ(mkfifo((tree / (odd + fifo)).c_str(), 0700), 0);
 
     // Each with at most this many bundles collected; a bound reached (the wide and the deep
     // one) leaves the walk incomplete.
