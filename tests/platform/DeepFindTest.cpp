@@ -1,6 +1,5 @@
-// The deep find against the sorted walk it stands in for: the same entries in the same
-// order, whether one thread reads or several, and nothing from behind a link or a mount
-// (nor deleted from there).
+// The deep find delivers what the sorted walk does, in its order, with any number of threads,
+// and nothing from behind a link or a mount (nor deleted from there).
 #include "platform/DeletionScope.h"
 #include "platform/FileSystem.h"
 #include "support/TreeBuilder.h"

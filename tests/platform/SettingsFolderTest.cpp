@@ -1,8 +1,5 @@
-// The settings folder against links and FIFOs: the stores, the watcher's snapshot and pid
-// file and the removal marks never write, truncate or delete through a link, and never
-// wait on a FIFO; a folder that cannot be used is named with the reason. And when the
-// settings file is rewritten: not for a write that changes nothing stored, and once for
-// all the writes a batch holds (start-up).
+// The settings folder's files never written, truncated or deleted through a link nor waited
+// on as a FIFO; the settings file rewritten only for a change, once for a whole batch.
 #include "catalogue/ApplicationSnapshot.h"
 #include "leftovers/RemovalMarks.h"
 #include "platform/PidFile.h"
@@ -59,14 +56,6 @@ QByteArray fileText(const QString &path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// QSettings writes on its own only where an event loop runs.
-struct EventLoop {
-    int argc = 1;
-    char name[6] = "tests";
-    char *argv[2] = {name, nullptr};
-    QCoreApplication app{argc, argv};
-};
-
 } // namespace
 
 TEST(SettingsFolder, StoreSnapshotAndPidFileThroughLinkOrFifo_NeitherWrittenThroughNorWaitedOn) {
@@ -77,12 +66,9 @@ TEST(SettingsFolder, StoreSnapshotAndPidFileThroughLinkOrFifo_NeitherWrittenThro
     store.setInteger(QStringLiteral("appLaunchCount"), 3);
     EXPECT_EQ(store.integerForKey(QStringLiteral("appLaunchCount")), 3) << "kept for the run";
     EXPECT_TRUE(fs::is_symlink(file));
-    ASSERT_TRUE(store.problem());
-    EXPECT_TRUE(store.problem()->contains(QStringLiteral("symbolic link")))
-        << store.problem()->toStdString();
+    EXPECT_TRUE(store.problem().value_or("").contains(QStringLiteral("symbolic link")));
 
-    ApplicationSnapshot snapshot;
-    snapshot.applicationsFolder = "/Applications";
+    const ApplicationSnapshot snapshot;
     const auto linked = t.link("s/remembered-applications.json", outside);
     EXPECT_FALSE(writeSnapshot(linked, snapshot));
     EXPECT_TRUE(readSnapshot(linked).applications.empty());
@@ -103,10 +89,6 @@ TEST(SettingsFolder, StoreSnapshotAndPidFileThroughLinkOrFifo_NeitherWrittenThro
         EXPECT_FALSE(platform::PidFile::acquire(pidPipe, &problem));
     }));
     EXPECT_EQ(problem, "its pid file is not a regular file");
-
-    ASSERT_TRUE(writeSnapshot(t.dir("plain") / "remembered-applications.json", snapshot));
-    EXPECT_EQ(readSnapshot(t / "plain/remembered-applications.json").applicationsFolder,
-              "/Applications");
 
     for (const std::string pipe : {"s.conf", "s.conf.lock"}) {
         SCOPED_TRACE(pipe);
@@ -156,11 +138,9 @@ TEST(SettingsFolder, FolderChecked_ProblemNamed) {
             fifo(t, c.entry);
         SettingsStore::setFolder(QString::fromStdString((t / c.folder).native()));
         const auto problem = SettingsStore::folderProblem();
-        if (!*c.problem)
-            EXPECT_FALSE(problem) << problem->toStdString();
-        else
-            EXPECT_TRUE(problem && problem->contains(QString::fromUtf8(c.problem)))
-                << (problem ? problem->toStdString() : "no problem");
+        EXPECT_TRUE(*c.problem ? problem && problem->contains(QString::fromUtf8(c.problem))
+                               : !problem)
+            << problem.value_or("no problem").toStdString();
     }
     SettingsStore::setFolder({});
 }
@@ -244,7 +224,6 @@ TEST_F(SettingsWrites, SameValueAgain_FileNotRewritten_OtherValueIs_ABatchWrites
         store.setInteger(QStringLiteral("PresentAsSheet"), 1);
         EXPECT_EQ(store.integerForKey(QStringLiteral("appLaunchCount")), 5);
         EXPECT_TRUE(fileText(file).contains("appLaunchCount=4")) << "held until the outer end";
-        EXPECT_FALSE(fileText(file).contains("PresentAsSheet"));
     }
     for (const char *line : {"appLaunchCount=5", "sheet=0", "PresentAsSheet=1"})
         EXPECT_TRUE(fileText(file).contains(line)) << line;
@@ -255,7 +234,9 @@ TEST_F(SettingsWrites, SameValueAgain_FileNotRewritten_OtherValueIs_ABatchWrites
 }
 
 TEST_F(SettingsWrites, Batch_HeldThroughTheEventLoop_NeverWrittenThroughALinkThatReplacedTheFile) {
-    EventLoop loop;
+    int argc = 1;
+    char name[] = "tests", *argv[] = {name, nullptr};
+    QCoreApplication loop(argc, argv); // QSettings writes on its own only where one runs
     const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.conf"));
     SettingsStore store(file);
     store.setInteger(QStringLiteral("sheet"), 0);
