@@ -1,6 +1,5 @@
-// The code-signature reader: team and application groups from thin and fat executables,
-// and its bounds on hostile files (truncations, offsets outside the file, counts that
-// overflow, blobs that point back at themselves), with a deterministic mutation loop.
+// The code-signature reader: team and groups from thin and fat executables, and its bounds
+// on hostile and mutated files.
 #include "catalogue/CodeSignature.h"
 #include "support/MachOBuilder.h"
 #include "support/TreeBuilder.h"

@@ -1,5 +1,4 @@
-// The installed applications: where they may lie, which are listed, and the fields each
-// record takes from its bundle (with their fall-backs).
+// The installed applications: where they lie, which are listed, the fields of each record.
 #include "catalogue/Application.h"
 #include "extensions/Bundle.h"
 #include "extensions/SafariExtension.h"

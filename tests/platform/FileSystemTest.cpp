@@ -1,5 +1,4 @@
-// Listing and walking folders, names and sizes, the text rules for names (matching,
-// sorting, escaping, UTF-8), and the running processes with the bundles they lie in.
+// Listing and walking folders, names and sizes, the text rules for names, running processes.
 #include "platform/FileSystem.h"
 #include "catalogue/ItemRecord.h"
 #include "catalogue/SortByLabel.h"
@@ -36,19 +35,19 @@ std::vector<std::string> walk(const fs::path &folder, EnumerationOptions options
     return out;
 }
 
-// Starts `exe` (a copy of sleep), waits until the process list shows it, and returns its
-// entry there (read again after `whileRunning` when given); the process is ended before
-// returning.
+// Starts `exe` (a copy of sleep), runs `whileRunning`, and returns the process list's entry
+// of it once it shows; the process is ended before returning.
 std::optional<RunningApplication> listed(const fs::path &exe,
                                          const std::function<void()> &whileRunning = {}) {
     fs::create_directories(exe.parent_path());
-    fs::copy_file("/bin/sleep", exe);
-    fs::permissions(exe, fs::perms(0755));
+    fs::copy_file("/bin/sleep", exe); // with its mode
     pid_t pid = 0;
     char arg0[] = "sleeper", arg1[] = "30";
     char *argv[] = {arg0, arg1, nullptr};
     if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, environ) != 0)
         return std::nullopt;
+    if (whileRunning) // posix_spawn returns once the program runs
+        whileRunning();
     std::optional<RunningApplication> entry;
     for (int attempt = 0; attempt < 50 && !entry; ++attempt) {
         for (const RunningApplication &a : runningApplications())
@@ -56,13 +55,6 @@ std::optional<RunningApplication> listed(const fs::path &exe,
                 entry = a;
         if (!entry)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (entry && whileRunning) {
-        whileRunning();
-        entry.reset();
-        for (const RunningApplication &a : runningApplications())
-            if (a.pid == pid)
-                entry = a;
     }
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);

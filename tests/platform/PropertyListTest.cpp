@@ -1,6 +1,5 @@
-// Property lists: every sample and its mutations read without a crash, hostile inputs
-// give no value instead of a crash, character references are decoded ahead of libplist,
-// and an XML list is edited in its own bytes.
+// Property lists: samples, mutations and hostile inputs read without a crash, references
+// decoded ahead of libplist, an XML list edited in its own bytes.
 #include "platform/PropertyList.h"
 #include "platform/BundleInfo.h"
 #include "platform/FileSystem.h"
