@@ -110,11 +110,10 @@ TEST(BundleIdentities, HostileBundles_StopAtTheirBoundsIncompleteWithoutLeavingT
     fs::create_directories(wide);
     for (int i = 0; i < 10000; ++i)
         ASSERT_EQ(::mkdir((wide / ("p" + std::to_string(i) + ".appex")).c_str(), 0755), 0);
-    fs::path deep = host("Deep");
-    for (int i = 0; i < 100; ++i) {
-        fs::create_directories(deep = deep / "PlugIns/n.appex/Contents");
-        std::ofstream(deep / "Info.plist") << plistOf("com.example.n" + std::to_string(i));
-    }
+    std::string deep = host("Deep").lexically_relative(tree.root());
+    for (int i = 0; i < 100; ++i, deep += "/Contents")
+        tree.bundleWithPlist(deep += "/PlugIns/n.appex",
+                             plistOf("com.example.n" + std::to_string(i)));
     host("Links");
     host("Odd");
     const std::string links = "Applications/Links.app/Contents/",
@@ -139,9 +138,8 @@ TEST(BundleIdentities, HostileBundles_StopAtTheirBoundsIncompleteWithoutLeavingT
         const BundleIdentities ids =
             collectBundleIdentities(tree / ("Applications/" + std::string(name) + ".app"));
         EXPECT_LE(ids.bundles.size(), maxBundles);
-        if (maxBundles == limits.maxBundles) { // the wide one: exactly as many as the bound
-            EXPECT_EQ(ids.bundles.size(), maxBundles);
-        }
+        // The wide one: exactly as many as the bound.
+        EXPECT_TRUE(maxBundles != limits.maxBundles || ids.bundles.size() == maxBundles);
         EXPECT_EQ(ids.complete, maxBundles <= 3);
         ASSERT_FALSE(ids.bundles.empty());
         EXPECT_EQ(ids.bundles.front().identifier, "com.example.host");

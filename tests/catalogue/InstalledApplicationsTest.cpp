@@ -50,13 +50,12 @@ TEST_F(InstalledApplications, LocationTable) {
             t.app("Applications/" + path, "com.x.any");
     t.dir("Applications/NotABundle.app");
     always.push_back("NotABundle.app");
-    std::vector<std::string> withUtilities = always;
-    withUtilities.insert(withUtilities.end(), utilities.begin(), utilities.end());
     std::sort(always.begin(), always.end());
-    std::sort(withUtilities.begin(), withUtilities.end());
     EXPECT_EQ(relativeUrls(list(), t), always);
+    always.insert(always.end(), utilities.begin(), utilities.end());
+    std::sort(always.begin(), always.end());
     s.store().setInteger(preferences::kIncludeUtilities, 1);
-    EXPECT_EQ(relativeUrls(list(), t), withUtilities);
+    EXPECT_EQ(relativeUrls(list(), t), always);
 }
 
 TEST_F(InstalledApplications, IdentifierRule_EveryInstalledApplicationIgnoresTheListSettings) {

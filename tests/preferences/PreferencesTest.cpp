@@ -1,6 +1,4 @@
-// The preferences window driven offscreen: what each switch shows when its pane opens,
-// what it enables, and what lands in which store.
-
+// The preferences window offscreen: what each switch shows and enables, and where it stores.
 #include "platform/LoginItem.h"
 #include "platform/SettingsStore.h"
 #include "preferences/PreferenceKeys.h"
