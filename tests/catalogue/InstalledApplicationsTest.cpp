@@ -37,7 +37,8 @@ using Fields = InstalledApplications;
 
 } // namespace
 
-TEST_F(InstalledApplications, LocationTable) {
+TEST_F(InstalledApplications,
+       LocationTable_NamedLikeAnApplicationButNoFolderLeftOut_NoGrantNoList) {
     std::vector<std::string> always = {"Top.app", "Games/Chess.app", "Games/Chess Pro/Chess.app",
                                        "utilities/Lower.app"};
     std::vector<std::string> utilities = {"Utilities/Tool.app", "Utilities/Vendor/Tool.app",
@@ -50,12 +51,20 @@ TEST_F(InstalledApplications, LocationTable) {
             t.app("Applications/" + path, "com.x.any");
     t.dir("Applications/NotABundle.app");
     always.push_back("NotABundle.app");
+    // Named like an application but no folder: left out.
+    t.entries({"Applications/File.app", "Applications/Games/Nested.app"});
+    ASSERT_EQ(mkfifo((t / "Applications/Fifo.app").c_str(), 0644), 0);
+    t.link("Applications/Link.app", t / "Applications/Top.app");
+    t.link("Applications/Dangling.app", t / "nowhere.app");
     std::sort(always.begin(), always.end());
     EXPECT_EQ(relativeUrls(list(), t), always);
     always.insert(always.end(), utilities.begin(), utilities.end());
     std::sort(always.begin(), always.end());
     s.store().setInteger(preferences::kIncludeUtilities, 1);
     EXPECT_EQ(relativeUrls(list(), t), always);
+    TestSettings none; // no grant, no list
+    EXPECT_TRUE(Application(none).installedApplications().empty());
+    EXPECT_FALSE(Application(none).url_applications());
 }
 
 TEST_F(InstalledApplications, IdentifierRule_EveryInstalledApplicationIgnoresTheListSettings) {
@@ -91,18 +100,6 @@ TEST_F(InstalledApplications, SortedByLabel_DuplicatesListedTwice_NamesKeptByteF
     }
     EXPECT_TRUE(odd);
     EXPECT_EQ(labels, (std::vector<std::string>{"alpha", "alpha", "Beta", "gamma"}));
-}
-
-TEST_F(InstalledApplications, NamedLikeAnApplicationButNoFolder_LeftOut_NoGrantNoList) {
-    t.app("Applications/Real.app", "com.x.real");
-    t.entries({"Applications/File.app", "Applications/Games/Nested.app"});
-    ASSERT_EQ(mkfifo((t / "Applications/Fifo.app").c_str(), 0644), 0);
-    t.link("Applications/Link.app", t / "Applications/Real.app");
-    t.link("Applications/Dangling.app", t / "nowhere.app");
-    EXPECT_EQ(relativeUrls(list(), t), std::vector<std::string>{"Real.app"});
-    TestSettings none; // no grant, no list
-    EXPECT_TRUE(Application(none).installedApplications().empty());
-    EXPECT_FALSE(Application(none).url_applications());
 }
 
 TEST_F(Fields, IdentifierSplitIntoBundleAndCompanyName_WorkedExample) {

@@ -21,7 +21,7 @@ protected:
     DeletionScope scope;
 };
 
-TEST_F(RemoveItem, OutsideGrantedFoldersOrTheGrantedFolderItself_RefusedAndKept) {
+TEST_F(RemoveItem, OutsideGrantedFoldersOrTheGrantedFolderItself_Refused_ExactlyWhatIsNamedGoes) {
     const auto outside = t.file("elsewhere/file");
     for (const fs::path &given : {outside, t / "granted/../elsewhere/file", fs::path("granted/x")})
         EXPECT_FALSE(scope.remove(given)) << given;
@@ -34,6 +34,29 @@ TEST_F(RemoveItem, OutsideGrantedFoldersOrTheGrantedFolderItself_RefusedAndKept)
         EXPECT_FALSE(scope.remove(given)) << given;
     }
     EXPECT_TRUE(itemExists(t / "granted/leftover"));
+
+    SCOPED_TRACE("exactly what is named goes, hidden entries and names not UTF-8 included");
+    t.entries(
+        {"granted/App/a/b/c", "granted/App/.DS_Store", "granted/caf\xe9", "granted/caf\xc3\xa9"});
+    EXPECT_TRUE(scope.remove(t / "granted/App"));
+    EXPECT_FALSE(itemExists(t / "granted/App"));
+    EXPECT_TRUE(scope.remove(t / "granted/caf\xe9"));
+    EXPECT_FALSE(itemExists(t / "granted/caf\xe9"));
+    EXPECT_TRUE(itemExists(t / "granted/caf\xc3\xa9"));
+
+    // A dropped item's grant covers the item itself only.
+    t.entries({"dropped/Foo.app/Contents/Info.plist", "dropped/Foo.app.other"});
+    const auto app = t / "dropped/Foo.app";
+    EXPECT_FALSE(scope.remove(app));
+    ASSERT_TRUE(scope.addItem(app));
+    EXPECT_FALSE(scope.allows(t / "dropped"));
+    EXPECT_FALSE(scope.allows(t / "dropped/Foo.app.other"));
+    EXPECT_FALSE(scope.remove(t / "dropped/Foo.app.other"));
+    EXPECT_TRUE(scope.remove(app / "Contents/Info.plist"));
+    EXPECT_TRUE(scope.remove(app));
+    EXPECT_FALSE(itemExists(app));
+    EXPECT_TRUE(itemExists(t / "dropped"));
+    EXPECT_FALSE(scope.addItem(t / "dropped/Missing.app"));
 }
 
 TEST_F(RemoveItem, LinksOnlyEverRemovedThemselves_OnTheWayOrInside_GrantedFolderMayBeReachedByOne) {
@@ -73,30 +96,6 @@ TEST_F(RemoveItem, WalkDownRefusesParentsDotsEmptyComponentsAndOtherDevices) {
     // Another device than the root's stands for a mount point on the way.
     EXPECT_FALSE(root.walkDown("a/b", root.device() + 1).isValid());
     EXPECT_TRUE(root.walkDown("a/b", root.device()).isValid());
-}
-
-TEST_F(RemoveItem, ExactlyWhatIsNamed_HiddenEntries_NameNotUtf8_DroppedItemItselfOnly) {
-    t.entries(
-        {"granted/App/a/b/c", "granted/App/.DS_Store", "granted/caf\xe9", "granted/caf\xc3\xa9"});
-    EXPECT_TRUE(scope.remove(t / "granted/App"));
-    EXPECT_FALSE(itemExists(t / "granted/App"));
-    EXPECT_TRUE(scope.remove(t / "granted/caf\xe9"));
-    EXPECT_FALSE(itemExists(t / "granted/caf\xe9"));
-    EXPECT_TRUE(itemExists(t / "granted/caf\xc3\xa9"));
-
-    // A dropped item's grant covers the item itself only.
-    t.entries({"dropped/Foo.app/Contents/Info.plist", "dropped/Foo.app.other"});
-    const auto app = t / "dropped/Foo.app";
-    EXPECT_FALSE(scope.remove(app));
-    ASSERT_TRUE(scope.addItem(app));
-    EXPECT_FALSE(scope.allows(t / "dropped"));
-    EXPECT_FALSE(scope.allows(t / "dropped/Foo.app.other"));
-    EXPECT_FALSE(scope.remove(t / "dropped/Foo.app.other"));
-    EXPECT_TRUE(scope.remove(app / "Contents/Info.plist"));
-    EXPECT_TRUE(scope.remove(app));
-    EXPECT_FALSE(itemExists(app));
-    EXPECT_TRUE(itemExists(t / "dropped"));
-    EXPECT_FALSE(scope.addItem(t / "dropped/Missing.app"));
 }
 
 TEST_F(RemoveItem, PartlyDeletableFolder_ReportsFailureAndDeletesTheRest) {

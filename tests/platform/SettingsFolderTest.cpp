@@ -182,12 +182,10 @@ TEST(SettingsFolder, TestsRunInATemporaryHome) {
         << SettingsStore::folder().toStdString();
 }
 
-struct SettingsWrites : ::testing::Test {
+TEST(SettingsWrites,
+     SameValueNotRewritten_ABatchWritesOnceAtItsEnd_EvenWithAnEventLoop_NeverViaALink) {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("s.conf"));
-};
-
-TEST_F(SettingsWrites, SameValueAgain_FileNotRewritten_OtherValueIs_ABatchWritesOnceAtItsEnd) {
     const auto setBoth = [](SettingsStore &store) {
         store.setInteger(QStringLiteral("sheet"), 0);
         store.setData(QStringLiteral("blob"), QByteArray("\xff\x01", 2));
@@ -231,31 +229,31 @@ TEST_F(SettingsWrites, SameValueAgain_FileNotRewritten_OtherValueIs_ABatchWrites
     const ino_t batched = inodeOf(file);
     { SettingsStore::WriteBatch batch(store); }
     EXPECT_EQ(inodeOf(file), batched);
-}
 
-TEST_F(SettingsWrites, Batch_HeldThroughTheEventLoop_NeverWrittenThroughALinkThatReplacedTheFile) {
+    SCOPED_TRACE("a batch held through the event loop; never written through a link");
     int argc = 1;
     char name[] = "tests", *argv[] = {name, nullptr};
     QCoreApplication loop(argc, argv); // QSettings writes on its own only where one runs
-    const QString elsewhere = dir.filePath(QStringLiteral("elsewhere.conf"));
-    SettingsStore store(file);
-    store.setInteger(QStringLiteral("sheet"), 0);
+    const QString heldFile = dir.filePath(QStringLiteral("held.conf")),
+                  elsewhere = dir.filePath(QStringLiteral("elsewhere.conf"));
+    SettingsStore held(heldFile);
+    held.setInteger(QStringLiteral("sheet"), 0);
     {
-        SettingsStore::WriteBatch batch(store);
-        store.setInteger(QStringLiteral("sheet"), 1);
+        SettingsStore::WriteBatch batch(held);
+        held.setInteger(QStringLiteral("sheet"), 1);
         // What QSettings would write on its own at the next turn of the event loop.
         QCoreApplication::sendPostedEvents();
-        EXPECT_TRUE(fileText(file).contains("sheet=0")) << "written while held";
+        EXPECT_TRUE(fileText(heldFile).contains("sheet=0")) << "written while held";
     }
-    EXPECT_TRUE(fileText(file).contains("sheet=1"));
+    EXPECT_TRUE(fileText(heldFile).contains("sheet=1"));
     {
-        SettingsStore::WriteBatch batch(store);
-        store.setInteger(QStringLiteral("sheet"), 2);
-        ASSERT_TRUE(QFile::rename(file, elsewhere));
-        ASSERT_TRUE(QFile::link(elsewhere, file));
+        SettingsStore::WriteBatch batch(held);
+        held.setInteger(QStringLiteral("sheet"), 2);
+        ASSERT_TRUE(QFile::rename(heldFile, elsewhere));
+        ASSERT_TRUE(QFile::link(elsewhere, heldFile));
         QCoreApplication::sendPostedEvents();
     }
     EXPECT_TRUE(fileText(elsewhere).contains("sheet=1")) << "written through the link";
-    EXPECT_TRUE(store.problem().has_value());
-    EXPECT_EQ(store.integerForKey(QStringLiteral("sheet")), 2) << "kept for this run";
+    EXPECT_TRUE(held.problem().has_value());
+    EXPECT_EQ(held.integerForKey(QStringLiteral("sheet")), 2) << "kept for this run";
 }
