@@ -24,6 +24,7 @@ extern char **environ;
 using namespace zembra;
 using namespace zembra::platform;
 using zembra::test::TreeBuilder;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -42,20 +43,16 @@ std::optional<RunningApplication> listed(const fs::path &exe,
     fs::create_directories(exe.parent_path());
     fs::copy_file("/bin/sleep", exe); // with its mode
     pid_t pid = 0;
-    char arg0[] = "sleeper", arg1[] = "30";
-    char *argv[] = {arg0, arg1, nullptr};
+    char arg0[] = "sleeper", arg1[] = "30", *argv[] = {arg0, arg1, nullptr};
     if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, environ) != 0)
         return std::nullopt;
     if (whileRunning) // posix_spawn returns once the program runs
         whileRunning();
     std::optional<RunningApplication> entry;
-    for (int attempt = 0; attempt < 50 && !entry; ++attempt) {
+    for (int tries = 0; tries < 50 && !entry; ++tries, std::this_thread::sleep_for(20ms))
         for (const RunningApplication &a : runningApplications())
             if (a.pid == pid && !a.executable.empty() && a.executable.filename() != "sleep")
                 entry = a;
-        if (!entry)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     return entry;
