@@ -58,7 +58,8 @@ QByteArray fileText(const QString &path) {
 
 } // namespace
 
-TEST(SettingsFolder, StoreSnapshotAndPidFileThroughLinkOrFifo_NeitherWrittenThroughNorWaitedOn) {
+TEST(SettingsFolder,
+     StoreSnapshotPidFileAndMarksThroughLinkOrFifo_NeitherWrittenThroughNorWaitedOn) {
     TreeBuilder t;
     const auto outside = t.file("elsewhere/precious.txt", "precious");
     const auto file = t.link("settings/Uninstaller zembra.conf", outside);
@@ -100,6 +101,29 @@ TEST(SettingsFolder, StoreSnapshotAndPidFileThroughLinkOrFifo_NeitherWrittenThro
         }));
         EXPECT_TRUE(said && said->contains(QStringLiteral("not a regular file")));
     }
+
+    SCOPED_TRACE("removal marks");
+    ApplicationItem item;
+    item.setBundle(QStringLiteral("com.vendor.editor"));
+    const QString settings = QString::fromStdString((t / "s").native());
+    const QDateTime later = QDateTime::currentDateTimeUtc().addDays(1);
+
+    // The marks' folder is a link to a folder of the user's with old "*.mark" files.
+    const auto foreign = t.file("marks/notes.mark", "mine");
+    t.link("s/removed-by-zembra", foreign.parent_path());
+    EXPECT_FALSE(leftovers::markRemoval(item, settings));
+    EXPECT_FALSE(leftovers::takeRemovalMark(QStringLiteral("com.vendor.other"), settings, later));
+    EXPECT_EQ(test::readFile(foreign), "mine");
+    EXPECT_EQ(test::entryCount(foreign.parent_path()), 1u);
+
+    // A mark that is a link to a file elsewhere: never written through, never taken for a mark.
+    fs::remove(t / "s/removed-by-zembra");
+    ASSERT_TRUE(leftovers::markRemoval(item, settings));
+    const fs::path mark = fs::directory_iterator(leftovers::removalMarksFolder(settings))->path();
+    fs::remove(mark);
+    fs::create_symlink(outside, mark);
+    EXPECT_FALSE(leftovers::markRemoval(item, settings));
+    EXPECT_FALSE(leftovers::takeRemovalMark(QStringLiteral("com.vendor.editor"), settings, later));
     EXPECT_EQ(test::readFile(outside), "precious");
 }
 
@@ -143,33 +167,6 @@ TEST(SettingsFolder, FolderChecked_ProblemNamed) {
             << problem.value_or("no problem").toStdString();
     }
     SettingsStore::setFolder({});
-}
-
-TEST(SettingsFolder, RemovalMarksThroughLinks_ForeignFilesNeitherWrittenNorDeleted) {
-    TreeBuilder t;
-    ApplicationItem item;
-    item.setBundle(QStringLiteral("com.vendor.editor"));
-    const QString settings = QString::fromStdString((t / "s").native());
-    const QDateTime later = QDateTime::currentDateTimeUtc().addDays(1);
-
-    // The marks' folder is a link to a folder of the user's with old "*.mark" files.
-    const auto foreign = t.file("elsewhere/notes.mark", "mine");
-    t.link("s/removed-by-zembra", foreign.parent_path());
-    EXPECT_FALSE(leftovers::markRemoval(item, settings));
-    EXPECT_FALSE(leftovers::takeRemovalMark(QStringLiteral("com.vendor.other"), settings, later));
-    EXPECT_EQ(test::readFile(foreign), "mine");
-    EXPECT_EQ(test::entryCount(foreign.parent_path()), 1u);
-
-    // A mark that is a link to a file elsewhere: never written through, never taken for a mark.
-    fs::remove(t / "s/removed-by-zembra");
-    ASSERT_TRUE(leftovers::markRemoval(item, settings));
-    const fs::path mark = fs::directory_iterator(leftovers::removalMarksFolder(settings))->path();
-    fs::remove(mark);
-    const auto outside = t.file("elsewhere/precious.txt", "precious");
-    fs::create_symlink(outside, mark);
-    EXPECT_FALSE(leftovers::markRemoval(item, settings));
-    EXPECT_FALSE(leftovers::takeRemovalMark(QStringLiteral("com.vendor.editor"), settings, later));
-    EXPECT_EQ(test::readFile(outside), "precious");
 }
 
 // Every test program runs in a temporary home: the stores and marks of code that is
