@@ -35,12 +35,9 @@ std::string binaryPlist(const char *identifier, const char *name) {
 bool walk(const PropertyList &list) {
     const PlistNode root = list.root();
     (void)root.item("CFBundleIdentifier").string();
-    (void)root.item("CFBundleName").string();
     const PlistNode installed = root.item("Installed Extensions");
-    for (std::uint32_t i = 0; i < installed.count(); ++i) {
-        (void)installed.at(i).item("Bundle Identifier").string();
+    for (std::uint32_t i = 0; i < installed.count(); ++i)
         (void)installed.at(i).item("Archive File Name").string();
-    }
     if (list.isValid())
         (void)list.toXml(); // what the Safari list rewrite writes
     return list.isValid();
