@@ -1,6 +1,5 @@
-// The code-signature reader: team and application groups from thin and fat executables,
-// and its bounds on hostile files (truncations, offsets outside the file, counts that
-// overflow, blobs that point back at themselves), with a deterministic mutation loop.
+// The code-signature reader: team and groups from thin and fat executables, and its bounds
+// on hostile and mutated files.
 #include "catalogue/CodeSignature.h"
 #include "support/MachOBuilder.h"
 #include "support/TreeBuilder.h"
@@ -16,34 +15,33 @@ using zembra::test::SignedExecutable;
 
 namespace {
 
-class MemorySource : public ByteSource {
-public:
-    explicit MemorySource(std::string bytes) : m_bytes(std::move(bytes)) {}
-    std::uint64_t size() const override { return m_bytes.size(); }
+// Counts the bytes the reader asks for.
+struct MemorySource : ByteSource {
+    explicit MemorySource(std::string bytes) : bytes(std::move(bytes)) {}
+    std::uint64_t size() const override { return bytes.size(); }
     std::optional<std::string> read(std::uint64_t offset, std::size_t length) const override {
-        m_asked += length;
-        if (offset > m_bytes.size() || length > m_bytes.size() - offset)
+        asked += length;
+        if (offset > bytes.size() || length > bytes.size() - offset)
             return std::nullopt;
-        return m_bytes.substr(std::size_t(offset), length);
+        return bytes.substr(std::size_t(offset), length);
     }
-    mutable std::uint64_t m_asked = 0;
-
-private:
-    std::string m_bytes;
+    std::string bytes;
+    mutable std::uint64_t asked = 0;
 };
 
-SignedExecutable chat() {
+SignedExecutable chat(std::vector<std::string> groups = {"BSQQRLSYCE.com.example.chat",
+                                                         "group.com.example.family"},
+                      std::string team = "BSQQRLSYCE") {
     SignedExecutable s;
     s.identifier = "com.example.chat";
-    s.team = "BSQQRLSYCE";
-    s.groups = {"BSQQRLSYCE.com.example.chat", "group.com.example.family"};
+    s.team = team;
+    s.groups = groups;
     return s;
 }
 
 SignedExecutable intel() {
-    SignedExecutable s = chat();
+    SignedExecutable s = chat({"BSQQRLSYCE.com.example.chat", "BSQQRLSYCE.com.example.intel"});
     s.cpuType = test::kCpuX86_64;
-    s.groups = {"BSQQRLSYCE.com.example.chat", "BSQQRLSYCE.com.example.intel"};
     return s;
 }
 
@@ -62,19 +60,17 @@ constexpr std::size_t kDataOff = 32 + 24 + 8;
 } // namespace
 
 TEST(CodeSignature, TeamAndGroupsOfThinFatOldAndAdHocFiles) {
-    SignedExecutable old = chat();
-    old.codeDirectoryVersion = 0x20100; // before the team field
-    old.team.clear();
+    // A code directory from before the team field: the team comes from the entitlements.
+    SignedExecutable old = chat(chat().groups, "");
     old.entitlementsTeam = "BSQQRLSYCE";
-    SignedExecutable adHoc;
+    old.codeDirectoryVersion = 0x20100;
+    SignedExecutable ppc = chat(), adHoc = chat({}, "");
     adHoc.identifier = "chat-55554944";
     adHoc.entitlements = false;
-    SignedExecutable ppc = chat();
     ppc.is64 = false;
     ppc.bigEndian = true;
-    SignedExecutable badTeam = chat();
-    badTeam.team = "bsqq/../xy";
-    badTeam.groups = {"../../Preferences", "group.com.example.ok", "tab\there", ""};
+    const SignedExecutable badTeam =
+        chat({"../../Preferences", "group.com.example.ok", "tab\there", ""}, "bsqq/../xy");
     const QString id = QStringLiteral("com.example.chat"), team = QStringLiteral("BSQQRLSYCE");
     const QStringList groups{team + ".com.example.chat", "group.com.example.family"};
     const QString intelGroup = team + ".com.example.intel";
@@ -135,7 +131,7 @@ TEST(CodeSignature, HostileFiles_NoTeamAndReadsStayInBounds) {
             EXPECT_TRUE(s->teamIdentifier.isEmpty()) << s->teamIdentifier.toStdString();
             EXPECT_TRUE(s->applicationGroups.isEmpty());
         }
-        EXPECT_LE(source.m_asked, codesign::kMaxBytesRead);
+        EXPECT_LE(source.asked, codesign::kMaxBytesRead);
     }
 }
 
@@ -162,7 +158,7 @@ TEST(CodeSignature, MutatedFilesReadWithinBounds) {
         }
         const MemorySource source(b);
         const std::optional<CodeSignature> s = readCodeSignature(source);
-        ASSERT_LE(source.m_asked, codesign::kMaxBytesRead) << "round " << round;
+        ASSERT_LE(source.asked, codesign::kMaxBytesRead) << "round " << round;
         if (!s)
             continue;
         ASSERT_TRUE(s->teamIdentifier.isEmpty() || s->teamIdentifier.size() == 10)
@@ -176,9 +172,7 @@ TEST(CodeSignature, MutatedFilesReadWithinBounds) {
 TEST(CodeSignature, ReadsAFileButNeverAFifoOrALink_NorHugeEntitlements) {
     test::TreeBuilder tree;
     const fs::path exe = tree.file("Chat.app/Contents/MacOS/Chat", test::machO(chat()));
-    const std::optional<CodeSignature> s = readCodeSignature(exe);
-    ASSERT_TRUE(s);
-    EXPECT_EQ(s->teamIdentifier, "BSQQRLSYCE");
+    EXPECT_EQ(readCodeSignature(exe).value_or(CodeSignature{}).teamIdentifier, "BSQQRLSYCE");
     const fs::path fifo = tree.dir("Fifo.app/Contents/MacOS") / "Fifo";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(readCodeSignature(fifo)); // returns at once: a blocking open would hang here
@@ -186,13 +180,11 @@ TEST(CodeSignature, ReadsAFileButNeverAFifoOrALink_NorHugeEntitlements) {
     EXPECT_FALSE(readCodeSignature(tree / "Missing.app/Contents/MacOS/Missing"));
 
     // Huge entitlements are not read; the team still is.
-    SignedExecutable padded = chat();
-    padded.groups.assign(40000, "group.com.example.padding.padding.padding");
-    const MemorySource source(test::machO(padded));
+    const MemorySource source(
+        test::machO(chat(std::vector<std::string>(40000, "group.com.example.padding.padding"))));
     ASSERT_GT(source.size(), codesign::kMaxEntitlementsBytes);
-    const std::optional<CodeSignature> sig = readCodeSignature(source);
-    ASSERT_TRUE(sig);
-    EXPECT_EQ(sig->teamIdentifier, "BSQQRLSYCE");
-    EXPECT_TRUE(sig->applicationGroups.isEmpty());
-    EXPECT_LT(source.m_asked, std::uint64_t(64 << 10));
+    const CodeSignature sig = readCodeSignature(source).value_or(CodeSignature{});
+    EXPECT_EQ(sig.teamIdentifier, "BSQQRLSYCE");
+    EXPECT_TRUE(sig.applicationGroups.isEmpty());
+    EXPECT_LT(source.asked, std::uint64_t(64 << 10));
 }

@@ -1,5 +1,4 @@
-// The installed applications: where they may lie, which are listed, and the fields each
-// record takes from its bundle (with their fall-backs).
+// The installed applications: where they lie, which are listed, the fields of each record.
 #include "catalogue/Application.h"
 #include "extensions/Bundle.h"
 #include "extensions/SafariExtension.h"
@@ -38,7 +37,8 @@ using Fields = InstalledApplications;
 
 } // namespace
 
-TEST_F(InstalledApplications, LocationTable) {
+TEST_F(InstalledApplications,
+       LocationTable_NamedLikeAnApplicationButNoFolderLeftOut_NoGrantNoList) {
     std::vector<std::string> always = {"Top.app", "Games/Chess.app", "Games/Chess Pro/Chess.app",
                                        "utilities/Lower.app"};
     std::vector<std::string> utilities = {"Utilities/Tool.app", "Utilities/Vendor/Tool.app",
@@ -51,27 +51,38 @@ TEST_F(InstalledApplications, LocationTable) {
             t.app("Applications/" + path, "com.x.any");
     t.dir("Applications/NotABundle.app");
     always.push_back("NotABundle.app");
-    std::vector<std::string> withUtilities = always;
-    withUtilities.insert(withUtilities.end(), utilities.begin(), utilities.end());
+    // Named like an application but no folder: left out.
+    t.entries({"Applications/File.app", "Applications/Games/Nested.app"});
+    ASSERT_EQ(mkfifo((t / "Applications/Fifo.app").c_str(), 0644), 0);
+    t.link("Applications/Link.app", t / "Applications/Top.app");
+    t.link("Applications/Dangling.app", t / "nowhere.app");
     std::sort(always.begin(), always.end());
-    std::sort(withUtilities.begin(), withUtilities.end());
     EXPECT_EQ(relativeUrls(list(), t), always);
+    always.insert(always.end(), utilities.begin(), utilities.end());
+    std::sort(always.begin(), always.end());
     s.store().setInteger(preferences::kIncludeUtilities, 1);
-    EXPECT_EQ(relativeUrls(list(), t), withUtilities);
+    EXPECT_EQ(relativeUrls(list(), t), always);
+    TestSettings none; // no grant, no list
+    EXPECT_TRUE(Application(none).installedApplications().empty());
+    EXPECT_FALSE(Application(none).url_applications());
 }
 
 TEST_F(InstalledApplications, IdentifierRule_EveryInstalledApplicationIgnoresTheListSettings) {
-    t.app("Applications/Safari.app", "com.apple.Safari");
-    t.app("Applications/Xcode.app", "com.apple.dt.Xcode");
-    t.app("Applications/iTunes.app", "com.apple.iTunes");
-    t.app("Applications/Sauce.app", "com.applesauce.tool");
-    t.app("Applications/Other.app", "org.example.other");
-    t.app("Applications/Utilities/Tool.app", "com.x.tool");
+    std::vector<std::string> every;
+    for (const auto &[path, identifier] : {std::pair{"Safari", "com.apple.Safari"},
+                                           {"Xcode", "com.apple.dt.Xcode"},
+                                           {"iTunes", "com.apple.iTunes"},
+                                           {"Sauce", "com.applesauce.tool"},
+                                           {"Other", "org.example.other"},
+                                           {"Utilities/Tool", "com.x.tool"}})
+        t.app("Applications/" + every.emplace_back(std::string(path) + ".app"), identifier);
     EXPECT_EQ(relativeUrls(list(), t),
               (std::vector<std::string>{"Other.app", "Xcode.app", "iTunes.app"}));
-    EXPECT_EQ(Application(s).everyInstalledApplication().size(), 6u);
+    std::sort(every.begin(), every.end());
+    EXPECT_EQ(relativeUrls(Application(s).everyInstalledApplication(), t), every);
     s.store().setInteger(preferences::kIncludeDefaultApps, 1);
-    EXPECT_EQ(list().size(), 5u);
+    every.erase(std::find(every.begin(), every.end(), "Utilities/Tool.app"));
+    EXPECT_EQ(relativeUrls(list(), t), every);
     s.store().setInteger(preferences::kIncludeDefaultApps, 2); // only 1 means on
     EXPECT_EQ(list().size(), 3u);
 }
@@ -89,18 +100,6 @@ TEST_F(InstalledApplications, SortedByLabel_DuplicatesListedTwice_NamesKeptByteF
     }
     EXPECT_TRUE(odd);
     EXPECT_EQ(labels, (std::vector<std::string>{"alpha", "alpha", "Beta", "gamma"}));
-}
-
-TEST_F(InstalledApplications, NamedLikeAnApplicationButNoFolder_LeftOut_NoGrantNoList) {
-    t.app("Applications/Real.app", "com.x.real");
-    t.entries({"Applications/File.app", "Applications/Games/Nested.app"});
-    ASSERT_EQ(mkfifo((t / "Applications/Fifo.app").c_str(), 0644), 0);
-    t.link("Applications/Link.app", t / "Applications/Real.app");
-    t.link("Applications/Dangling.app", t / "nowhere.app");
-    EXPECT_EQ(relativeUrls(list(), t), std::vector<std::string>{"Real.app"});
-    TestSettings none; // no grant, no list
-    EXPECT_TRUE(Application(none).installedApplications().empty());
-    EXPECT_FALSE(Application(none).url_applications());
 }
 
 TEST_F(Fields, IdentifierSplitIntoBundleAndCompanyName_WorkedExample) {
@@ -135,6 +134,12 @@ TEST_F(Fields, IdentifierSplitIntoBundleAndCompanyName_WorkedExample) {
     fs::rename(url, t / "Applications/Foo Bar 2.0.prefPane");
     EXPECT_EQ(Bundle(s).setLabel(t / "Applications/Foo Bar 2.0.prefPane"),
               QStringLiteral("Foo Bar 2"));
+    EXPECT_EQ(Bundle(s).setLabel("/L/Mr. X.plugin"), QStringLiteral("Mr"));
+    for (const auto &[archive, label] : {std::pair{"Foo.safariextz", "Foo"},
+                                         {"Foo.Bar.safariextz", "Foo"},
+                                         {"Blocker-3.1.safariextz", "Blocker-3"}})
+        EXPECT_EQ(SafariExtension(s).setLabel(QString::fromUtf8(archive)),
+                  QString::fromUtf8(label));
 }
 
 TEST_F(Fields,
@@ -168,16 +173,4 @@ TEST_F(Fields,
     EXPECT_EQ(a.setAppIcon(cut), ImageRef::imageFile(cut / "Contents/Resources/My.icns"));
     EXPECT_EQ(a.setAppIcon(whole), ImageRef::imageFile(whole / "Contents/Resources/icon.png"));
     EXPECT_FALSE(a.setAppIcon(t.app("M.app", "m", "", "", "Gone.icns")));
-}
-
-TEST_F(Fields, PluginAndSafariLabels) {
-    using Pair = std::pair<const char *, const char *>;
-    for (const auto &[path, label] :
-         {Pair{"/L/Media Player.plugin", "Media Player"}, Pair{"/L/Mr. X.plugin", "Mr"}})
-        EXPECT_EQ(Bundle(s).setLabel(path), QString::fromUtf8(label));
-    for (const auto &[archive, label] :
-         {Pair{"Foo.safariextz", "Foo"}, Pair{"Foo.Bar.safariextz", "Foo"},
-          Pair{"Blocker-3.1.safariextz", "Blocker-3"}})
-        EXPECT_EQ(SafariExtension(s).setLabel(QString::fromUtf8(archive)),
-                  QString::fromUtf8(label));
 }

@@ -1,6 +1,5 @@
-// The deep find against the sorted walk it stands in for: the same entries in the same
-// order, whether one thread reads or several, and nothing from behind a link or a mount
-// (nor deleted from there).
+// The deep find delivers what the sorted walk does, in its order, with any number of threads,
+// and nothing from behind a link or a mount (nor deleted from there).
 #include "platform/DeletionScope.h"
 #include "platform/FileSystem.h"
 #include "support/TreeBuilder.h"
@@ -27,8 +26,7 @@ bool keepAll(std::string_view, EntryType) {
     return true;
 }
 
-// What a walk delivers that `keep` accepts: the sorted walk for 0 threads, else the deep
-// find with that many.
+// What a walk delivers that `keep` accepts: the sorted walk for 0 threads, else the deep find.
 std::vector<Seen> walked(const fs::path &folder, EnumerationOptions options, int threads,
                          const KeepEntry &keep = keepAll) {
     std::vector<Seen> out;
@@ -166,9 +164,8 @@ TEST(DeepFind, StopIsAskedOnTheCallingThreadOnlyAndEndsTheWalk) {
     }
 }
 
-// /dev/shm is a file system of its own below /dev wherever it is mounted as tmpfs: a walk
-// of /dev neither delivers nor counts a huge file there, and a removal from a root on /dev
-// does not enter it (from a root on its own file system it does).
+// /dev/shm, a file system of its own below /dev: a walk of /dev neither delivers nor counts a
+// file there, a removal from a root on /dev does not enter it (from one on /dev/shm it does).
 TEST(AnotherFileSystemBelow, NeitherWalkedIntoNorDeletedFrom) {
     struct stat dev {
     }, shm{};

@@ -21,7 +21,7 @@ protected:
     DeletionScope scope;
 };
 
-TEST_F(RemoveItem, OutsideGrantedFoldersOrTheGrantedFolderItself_RefusedAndKept) {
+TEST_F(RemoveItem, OutsideGrantedFoldersOrTheGrantedFolderItself_Refused_ExactlyWhatIsNamedGoes) {
     const auto outside = t.file("elsewhere/file");
     for (const fs::path &given : {outside, t / "granted/../elsewhere/file", fs::path("granted/x")})
         EXPECT_FALSE(scope.remove(given)) << given;
@@ -34,32 +34,8 @@ TEST_F(RemoveItem, OutsideGrantedFoldersOrTheGrantedFolderItself_RefusedAndKept)
         EXPECT_FALSE(scope.remove(given)) << given;
     }
     EXPECT_TRUE(itemExists(t / "granted/leftover"));
-}
 
-TEST_F(RemoveItem, FolderSwappedForLinkOnTheWayAfterTheScopeWasBuilt_NotFollowed) {
-    const auto precious = t.file("elsewhere/A/B/precious");
-    t.link("granted/A", t / "elsewhere/A"); // where a folder was when the grant was taken
-    EXPECT_TRUE(scope.allows(t / "granted/A/B/precious"));
-    EXPECT_FALSE(scope.remove(t / "granted/A/B/precious"));
-    EXPECT_FALSE(scope.remove(t / "granted/A/B"));
-    EXPECT_TRUE(itemExists(precious));
-    EXPECT_TRUE(scope.remove(t / "granted/A")); // the link itself may go, never its target
-    EXPECT_TRUE(itemExists(precious));
-}
-
-TEST_F(RemoveItem, WalkDownRefusesParentsDotsEmptyComponentsAndOtherDevices) {
-    t.file("granted/a/b/file");
-    const FolderHandle root = FolderHandle::openBase(t / "granted");
-    ASSERT_TRUE(root.isValid());
-    EXPECT_TRUE(root.walkDown("a/b").isValid());
-    for (const char *bad : {"a/../a", "a/./b", "a/b/", "..", "/a", "a/b/file"})
-        EXPECT_FALSE(root.walkDown(bad).isValid()) << bad;
-    // Another device than the root's stands for a mount point on the way.
-    EXPECT_FALSE(root.walkDown("a/b", root.device() + 1).isValid());
-    EXPECT_TRUE(root.walkDown("a/b", root.device()).isValid());
-}
-
-TEST_F(RemoveItem, ExactlyWhatIsNamed_HiddenEntries_NameNotUtf8_DroppedItemItselfOnly) {
+    SCOPED_TRACE("exactly what is named goes, hidden entries and names not UTF-8 included");
     t.entries(
         {"granted/App/a/b/c", "granted/App/.DS_Store", "granted/caf\xe9", "granted/caf\xc3\xa9"});
     EXPECT_TRUE(scope.remove(t / "granted/App"));
@@ -83,7 +59,17 @@ TEST_F(RemoveItem, ExactlyWhatIsNamed_HiddenEntries_NameNotUtf8_DroppedItemItsel
     EXPECT_FALSE(scope.addItem(t / "dropped/Missing.app"));
 }
 
-TEST_F(RemoveItem, LinkInsideLeftoverFolder_OnlyTheLinkGoes_GrantedFolderMayBeReachedByOne) {
+TEST_F(RemoveItem, LinksOnlyEverRemovedThemselves_OnTheWayOrInside_GrantedFolderMayBeReachedByOne) {
+    // A folder on the way swapped for a link after the scope was built.
+    const auto deep = t.file("elsewhere/A/B/precious");
+    t.link("granted/A", t / "elsewhere/A"); // where a folder was when the grant was taken
+    EXPECT_TRUE(scope.allows(t / "granted/A/B/precious"));
+    EXPECT_FALSE(scope.remove(t / "granted/A/B/precious"));
+    EXPECT_FALSE(scope.remove(t / "granted/A/B"));
+    EXPECT_TRUE(scope.remove(t / "granted/A")); // the link itself may go, never its target
+    EXPECT_TRUE(itemExists(deep));
+
+    // Links inside a leftover folder: only the links go.
     const auto precious = t.file("elsewhere/precious");
     t.dir("elsewhere/dir");
     t.link("granted/Leftover/to-file", precious);
@@ -98,6 +84,18 @@ TEST_F(RemoveItem, LinkInsideLeftoverFolder_OnlyTheLinkGoes_GrantedFolderMayBeRe
     t.file("elsewhere/dir/leftover");
     EXPECT_TRUE(scope.remove(viaLink / "leftover"));
     EXPECT_FALSE(itemExists(t / "elsewhere/dir/leftover"));
+}
+
+TEST_F(RemoveItem, WalkDownRefusesParentsDotsEmptyComponentsAndOtherDevices) {
+    t.file("granted/a/b/file");
+    const FolderHandle root = FolderHandle::openBase(t / "granted");
+    ASSERT_TRUE(root.isValid());
+    EXPECT_TRUE(root.walkDown("a/b").isValid());
+    for (const char *bad : {"a/../a", "a/./b", "a/b/", "..", "/a", "a/b/file"})
+        EXPECT_FALSE(root.walkDown(bad).isValid()) << bad;
+    // Another device than the root's stands for a mount point on the way.
+    EXPECT_FALSE(root.walkDown("a/b", root.device() + 1).isValid());
+    EXPECT_TRUE(root.walkDown("a/b", root.device()).isValid());
 }
 
 TEST_F(RemoveItem, PartlyDeletableFolder_ReportsFailureAndDeletesTheRest) {

@@ -1,5 +1,4 @@
-// Listing and walking folders, names and sizes, the text rules for names (matching,
-// sorting, escaping, UTF-8), and the running processes with the bundles they lie in.
+// Listing and walking folders, names and sizes, the text rules for names, running processes.
 #include "platform/FileSystem.h"
 #include "catalogue/ItemRecord.h"
 #include "catalogue/SortByLabel.h"
@@ -25,15 +24,9 @@ extern char **environ;
 using namespace zembra;
 using namespace zembra::platform;
 using zembra::test::TreeBuilder;
+using namespace std::chrono_literals;
 
 namespace {
-
-std::vector<std::string> names(const std::vector<DirEntry> &entries) {
-    std::vector<std::string> out;
-    for (const auto &e : entries)
-        out.push_back(e.name());
-    return out;
-}
 
 std::vector<std::string> walk(const fs::path &folder, EnumerationOptions options) {
     std::vector<std::string> out;
@@ -43,34 +36,23 @@ std::vector<std::string> walk(const fs::path &folder, EnumerationOptions options
     return out;
 }
 
-// Starts `exe` (a copy of sleep), waits until the process list shows it, and returns its
-// entry there (read again after `whileRunning` when given); the process is ended before
-// returning.
+// Starts `exe` (a copy of sleep), runs `whileRunning`, and returns the process list's entry
+// of it once it shows; the process is ended before returning.
 std::optional<RunningApplication> listed(const fs::path &exe,
                                          const std::function<void()> &whileRunning = {}) {
     fs::create_directories(exe.parent_path());
-    fs::copy_file("/bin/sleep", exe);
-    fs::permissions(exe, fs::perms(0755));
+    fs::copy_file("/bin/sleep", exe); // with its mode
     pid_t pid = 0;
-    char arg0[] = "sleeper", arg1[] = "30";
-    char *argv[] = {arg0, arg1, nullptr};
+    char arg0[] = "sleeper", arg1[] = "30", *argv[] = {arg0, arg1, nullptr};
     if (posix_spawn(&pid, exe.c_str(), nullptr, nullptr, argv, environ) != 0)
         return std::nullopt;
+    if (whileRunning) // posix_spawn returns once the program runs
+        whileRunning();
     std::optional<RunningApplication> entry;
-    for (int attempt = 0; attempt < 50 && !entry; ++attempt) {
+    for (int tries = 0; tries < 50 && !entry; ++tries, std::this_thread::sleep_for(20ms))
         for (const RunningApplication &a : runningApplications())
             if (a.pid == pid && !a.executable.empty() && a.executable.filename() != "sleep")
                 entry = a;
-        if (!entry)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (entry && whileRunning) {
-        whileRunning();
-        entry.reset();
-        for (const RunningApplication &a : runningApplications())
-            if (a.pid == pid)
-                entry = a;
-    }
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
     return entry;
@@ -92,11 +74,12 @@ TEST(Listing, SortedByBytes_HiddenLeftOut_LinksAreEntries_NamesAreTheLastCompone
     std::sort(odd.begin(), odd.end());
     for (const fs::path &folder : {t / "F", fs::path((t / "F").native() + "/")}) {
         const std::vector<DirEntry> listed = listDirectory(folder);
-        EXPECT_EQ(names(listed), odd);
         const FolderListing names = listNames(folder);
-        ASSERT_EQ(names.size(), listed.size());
+        ASSERT_EQ(names.size(), odd.size());
+        ASSERT_EQ(listed.size(), odd.size());
         for (size_t i = 0; i < listed.size(); ++i) {
             const DirEntry &e = listed[i];
+            EXPECT_EQ(e.nameView(), odd[i]);
             EXPECT_EQ(e.nameView(), e.path.filename().native());
             EXPECT_EQ(e.path.parent_path(), t / "F");
             EXPECT_EQ(names.name(i), e.nameView());
@@ -157,10 +140,9 @@ TEST(Names, ExtensionDisplayNameByteCountAndSizesOfFilesLinksFoldersAndVanishedE
 
     // Sizes: a link counts its own, hidden entries are skipped, packages entered.
     TreeBuilder t;
-    t.file("D/a", std::string(1000, 'x'));
-    t.file("D/sub/b", std::string(24, 'x'));
-    t.file("D/.hidden", std::string(500, 'x'));
-    t.file("D/Pkg.app/c", std::string(7, 'x'));
+    for (const auto &[file, bytes] :
+         {std::pair{"D/a", 1000}, {"D/sub/b", 24}, {"D/.hidden", 500}, {"D/Pkg.app/c", 7}})
+        t.file(file, std::string(bytes, 'x'));
     const fs::path link = t.link("D/link", t.file("target", std::string(9999, 'x')));
     const std::uint64_t linkSize = (t / "target").native().size(); // a link's own: its target's
     EXPECT_EQ(itemSize(t / "D"), 1000 + 24 + 7 + linkSize); // hidden skipped, package entered

