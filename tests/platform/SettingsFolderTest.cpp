@@ -259,7 +259,9 @@ TEST(SettingsWrites,
 
 // A writer killed between making the lock file and writing its pid there left it empty:
 // the next write does not wait the 30 s until it counts as stale.
-TEST_F(SettingsWrites, EmptyLockLeftByAKilledWriter_NextWriteDoesNotWaitOnIt) {
+TEST(SettingsWrites, EmptyLockLeftByAKilledWriter_NextWriteDoesNotWaitOnIt) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("s.conf"));
     const fs::path lock = QFile::encodeName(file + QLatin1String(".lock")).toStdString();
     std::ofstream{lock};
     fs::last_write_time(lock, fs::file_time_type::clock::now() - std::chrono::seconds(5));
