@@ -50,9 +50,9 @@ class LeftoverSearch : public ::testing::Test {
 public:
     void SetUp() override { s.grantTree(t, "Users/me", false); }
 
-    std::shared_ptr<ApplicationItem> app(const std::string &spec) {
-        lay(t, {spec});
-        return Application(s).application(t / spec.substr(0, spec.find('=')));
+    std::shared_ptr<ApplicationItem> app(const std::string &entry) {
+        lay(t, {entry});
+        return Application(s).application(t / entry.substr(0, entry.find('=')));
     }
     std::shared_ptr<ApplicationItem> editor() {
         return app("Applications/Editor.app=com.vendor.editor=Editor=Editor");
