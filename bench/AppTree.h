@@ -3,6 +3,8 @@
 // them (an Info.plist, an executable, an .icns icon of PNG pictures), spread over the
 // top level and vendor folders.
 
+#include "InfoPlist.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QColor>
@@ -47,16 +49,8 @@ inline void makeBundle(const fs::path &bundle, int n, const QByteArray &icns) {
     fs::create_directories(bundle / "Contents/Resources");
     const std::string name = bundle.stem().native();
     std::ofstream(bundle / "Contents/Info.plist")
-        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
-           "  <key>CFBundleExecutable</key><string>"
-        << name
-        << "</string>\n"
-           "  <key>CFBundleIconFile</key><string>AppIcon</string>\n"
-           "  <key>CFBundleIdentifier</key><string>com.vendor"
-        << n % 40 << ".app" << n
-        << "</string>\n"
-           "  <key>CFBundleName</key><string>"
-        << name << "</string>\n</dict>\n</plist>\n";
+        << infoPlist("com.vendor" + std::to_string(n % 40) + ".app" + std::to_string(n), name,
+                     "<key>CFBundleIconFile</key><string>AppIcon</string>\n");
     std::ofstream(bundle / "Contents/MacOS" / name) << "binary";
     std::ofstream(bundle / "Contents/Resources/AppIcon.icns", std::ios::binary)
         .write(icns.constData(), icns.size());

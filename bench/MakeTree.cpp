@@ -7,6 +7,8 @@
 //
 // SIZE: "319k" (the default), "250k", "1m" or "3m" entries, roughly; only the filler
 // grows, the leftovers stay the same.
+#include "InfoPlist.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -76,16 +78,7 @@ void subtree(const fs::path &root, int count, int depth = 0) {
 
 void bundle(const fs::path &b, const std::string &id, const std::string &name) {
     dir(b / "Contents/MacOS");
-    std::ofstream(b / "Contents/Info.plist")
-        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
-           "<key>CFBundleIdentifier</key><string>"
-        << id
-        << "</string>\n"
-           "<key>CFBundleName</key><string>"
-        << name
-        << "</string>\n"
-           "<key>CFBundleExecutable</key><string>"
-        << name << "</string>\n</dict>\n</plist>\n";
+    std::ofstream(b / "Contents/Info.plist") << bench::infoPlist(id, name);
     file(b / "Contents/MacOS" / name, 4096);
     g_entries += 1;
 }

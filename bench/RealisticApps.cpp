@@ -1,4 +1,5 @@
 #include "RealisticApps.h"
+#include "InfoPlist.h"
 
 #include "catalogue/Application.h"
 #include "grants/GrantKeys.h"
@@ -39,16 +40,7 @@ void make(const fs::path &root, const std::string &entry) {
 
 void makeBundle(const fs::path &bundle, const std::string &identifier, const std::string &name) {
     fs::create_directories(bundle / "Contents/MacOS");
-    std::ofstream(bundle / "Contents/Info.plist")
-        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
-           "<key>CFBundleIdentifier</key><string>"
-        << identifier
-        << "</string>\n"
-           "<key>CFBundleName</key><string>"
-        << name
-        << "</string>\n"
-           "<key>CFBundleExecutable</key><string>"
-        << name << "</string>\n</dict>\n</plist>\n";
+    std::ofstream(bundle / "Contents/Info.plist") << bench::infoPlist(identifier, name);
     std::ofstream(bundle / "Contents/MacOS" / name) << std::string(2048, 'x');
 }
 

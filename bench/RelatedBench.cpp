@@ -14,6 +14,7 @@
 //       The shared-entry check weighs every row against every installed application:
 //       APPS (default 300) more bundles are installed in an Applications folder of the
 //       bench's own, named like the tree's vendors (com.vendorN.productM).
+#include "InfoPlist.h"
 #include "RealisticApps.h"
 #include "catalogue/Application.h"
 #include "grants/GrantKeys.h"
@@ -77,16 +78,8 @@ int cost(const fs::path &tree, int runs, int apps) {
         const std::string name = "Product " + std::to_string(i);
         const fs::path contents = applications / (name + ".app") / "Contents";
         fs::create_directories(contents);
-        std::ofstream(contents / "Info.plist")
-            << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
-               "<key>CFBundleIdentifier</key><string>com.vendor"
-            << i % 97 << ".product" << i
-            << "</string>\n"
-               "<key>CFBundleName</key><string>"
-            << name
-            << "</string>\n"
-               "<key>CFBundleExecutable</key><string>"
-            << name << "</string>\n</dict>\n</plist>\n";
+        std::ofstream(contents / "Info.plist") << bench::infoPlist(
+            "com.vendor" + std::to_string(i % 97) + ".product" + std::to_string(i), name);
     }
     settings.setOverride(grants::kApplications, platform::bookmarkData(applications));
     settings.setOverride(grants::kHome, platform::bookmarkData(tree / "Users/bench"));
